@@ -1,0 +1,138 @@
+#pragma once
+
+#include "Clock.h"
+#include "LinkEvents.h"
+#include "Port.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lettore {
+
+// The serial link: owns the port, applies port number and settings, opens
+// and closes it, probes port numbers, frames commands for six terminal
+// dialects, sends them, collects and checks answers within the time limit,
+// and raises Errore, ComTX, ComRX and ComTO.
+//
+// Waiting never spins: between turns of the event loop the link blocks in
+// Port::waitForInput, and it hands the event loop a turn (the yield hook)
+// at least every 100 ms of a wait.
+//
+// Failures never escape as exceptions:
+// - a failing CommPort, CommSettings or Attivo assignment raises Errore
+//   and keeps the stored value;
+// - a port failure inside an exchange or a send (device unplugged, line
+//   gone) ends it with Esito::PortFailed and an empty answer, raises
+//   Errore with the port's number and text (no ComTO, no ComRX), then puts
+//   back the receive threshold and the Attivo state as far as the port
+//   still allows;
+// - a single-byte dialect asked for an address byte outside 0..255 sends
+//   nothing, raises Errore (number 5) and returns Esito::InvalidArgument;
+// - AnalizzaSeriale reports a failure to put the port back through Errore.
+class clsComunicazioni {
+public:
+    // yieldToEventLoop runs the event loop once; empty means nothing to run.
+    clsComunicazioni(std::unique_ptr<Port> port, Clock& clock,
+                     std::function<void()> yieldToEventLoop = {});
+    ~clsComunicazioni();
+
+    clsComunicazioni(const clsComunicazioni&) = delete;
+    clsComunicazioni& operator=(const clsComunicazioni&) = delete;
+
+    // Port number last stored (0 until first set). Setting a different
+    // number on an open port closes it, moves it and reopens it.
+    int16_t CommPort() const;
+    void setCommPort(int16_t vData);
+
+    // Settings string last stored ("" until first set).
+    const std::string& CommSettings() const;
+    void setCommSettings(const std::string& vData);
+
+    // "Permette di attivare e disattivare il vidimatore ed al tempo stesso
+    // di leggerne lo stato": true opens the port, false closes it.
+    bool Attivo() const;
+    void setAttivo(bool vData);
+
+    // Probes port NumComm and leaves the port as it was. S_Stato: 1 usable,
+    // 2 in use, 3 missing; unchanged for any other failure.
+    void AnalizzaSeriale(int16_t NumComm, int16_t& S_Stato, std::string& S_Setting);
+
+    // Dialect routines: frame StrComando for terminal term and either send
+    // it without waiting (esito 0, Risposta "") or run an exchange.
+    void Zem(int16_t term, const std::string& TipoComando, const std::string& StrComando,
+             int16_t& esito, std::string& Risposta);
+    void Parlow(int16_t term, const std::string& TipoComando, const std::string& StrComando,
+                int16_t& esito, std::string& Risposta);
+    void Quen(int16_t term, const std::string& TipoComando, const std::string& StrComando,
+              int16_t& esito, std::string& Risposta);
+    void Sibrant(int16_t term, const std::string& TipoComando, const std::string& StrComando,
+                 int16_t& esito, std::string& Risposta);
+    void Sibrant2(int16_t term, const std::string& TipoComando, const std::string& StrComando,
+                  int16_t& esito, std::string& Risposta);
+    void Tolvane(int16_t term, const std::string& TipoComando, const std::string& StrComando,
+                 int16_t& esito, std::string& Risposta);
+
+    // Sends Comando and collects one STX-family answer (Tolvane family for
+    // the _TOLVANE variant). esito: see Esito.h.
+    void InviaComando_RiceviRisposta(const std::string& Comando, int16_t& esito,
+                                     std::string& Risposta);
+    void InviaComando_RiceviRisposta_TOLVANE(const std::string& Comando, int16_t& esito,
+                                             std::string& Risposta);
+
+    // Sends Comando with the port opened for the occasion; any answer is
+    // left to the receive notification. Returns Accepted or PortFailed.
+    int16_t InviaComandoSenzaRisposta(const std::string& Comando);
+
+    // Opens the port if closed, discards waiting input, writes Comando and
+    // raises ComTX. Returns Accepted or PortFailed.
+    int16_t InviaComando(const std::string& Comando);
+
+    // Receive notifications off (threshold 0) and on (threshold 1).
+    void OnComm_Disattivato();
+    void OnComm_Attivato();
+
+    // Event subscribers, called in subscription order.
+    void subscribe(LinkEvents* listener);
+    void unsubscribe(LinkEvents* listener);
+
+    // Time limits of a reception, and the longest stretch between two
+    // turns of the event loop.
+    static constexpr uint32_t AnswerTimeLimitMs = 5000;
+    static constexpr uint32_t CheckCharTimeLimitMs = 5000;
+    static constexpr uint32_t YieldStepMs = 100;
+
+private:
+    class Wait;
+
+    void Seriale_OnComm(CommEvent event);
+    int16_t RiceviRisposta(std::string& Risposta);
+    int16_t RiceviRisposta_TOLVANE(std::string& Risposta);
+    int16_t collectFrame(char startChar, char endChar, std::string& buffer);
+
+    void sendFrame(const std::string& Comando);
+    void exchange(const std::string& Comando, bool tolvane, int16_t& esito,
+                  std::string& Risposta);
+    void singleByteDialect(const std::optional<std::string>& frame, bool sendOnly,
+                           int16_t& esito, std::string& Risposta);
+    void reportPortFailure(const PortError& error);
+
+    void raiseErrore(int16_t code, const std::string& text);
+    void raiseComTX(const std::string& Comando);
+    void raiseComRX(const std::string& stringa);
+    void raiseComTO();
+
+    std::unique_ptr<Port> Seriale;
+    Clock& m_clock;
+    std::function<void()> m_yield;
+    std::vector<LinkEvents*> m_listeners;
+
+    int16_t mvarCommPort = 0;
+    std::string mvarCommSettings;
+    bool mvarAttivo = false;
+};
+
+}  // namespace lettore

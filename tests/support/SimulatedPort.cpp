@@ -1,0 +1,264 @@
+#include "SimulatedPort.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <iterator>
+
+namespace lettore::test {
+
+namespace {
+
+// Wrap-aware "a is at or before b".
+bool notAfter(uint32_t a, uint32_t b) { return static_cast<int32_t>(b - a) >= 0; }
+
+PortError notOpen() { return PortError(PortFailure::Other, 8018, "Operation valid only when the port is open"); }
+
+}  // namespace
+
+std::string hex(const std::string& bytes)
+{
+    std::string out;
+    char buf[4];
+    for (unsigned char c : bytes) {
+        std::snprintf(buf, sizeof buf, out.empty() ? "%02X" : " %02X", c);
+        out += buf;
+    }
+    return out;
+}
+
+std::string unhex(const std::string& text)
+{
+    std::string out;
+    unsigned value = 0;
+    int digits = 0;
+    for (char c : text) {
+        if (c == ' ') {
+            continue;
+        }
+        value = value * 16 + static_cast<unsigned>(std::isdigit(static_cast<unsigned char>(c))
+                                                        ? c - '0'
+                                                        : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10);
+        if (++digits == 2) {
+            out += static_cast<char>(value);
+            value = 0;
+            digits = 0;
+        }
+    }
+    return out;
+}
+
+SimulatedPort::SimulatedPort(ManualClock& clock) : m_clock(clock) {}
+
+void SimulatedPort::feedAt(uint32_t timeMs, const std::string& bytes)
+{
+    m_scheduled.push_back({timeMs, bytes});
+}
+
+std::vector<std::string> SimulatedPort::controlCalls() const
+{
+    std::vector<std::string> out;
+    std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(out),
+                 [](const std::string& call) { return call.rfind("read", 0) != 0; });
+    return out;
+}
+
+void SimulatedPort::clearRecord()
+{
+    m_calls.clear();
+    m_writes.clear();
+}
+
+void SimulatedPort::failOnce(const std::string& operation, const PortError& error)
+{
+    m_failOnce.insert_or_assign(operation, error);
+}
+
+void SimulatedPort::failAlways(const std::string& operation, const PortError& error)
+{
+    m_failAlways.insert_or_assign(operation, error);
+}
+
+void SimulatedPort::clearFailures()
+{
+    m_failOnce.clear();
+    m_failAlways.clear();
+}
+
+bool SimulatedPort::notify(CommEvent event)
+{
+    if (m_threshold < 1 || !m_handler)
+        return false;
+    m_handler(event);
+    return true;
+}
+
+size_t SimulatedPort::waitingBytes() const
+{
+    size_t due = m_input.size();
+    for (const auto& s : m_scheduled)
+        if (notAfter(s.due, m_clock.nowMs()))
+            due += s.bytes.size();
+    return due;
+}
+
+void SimulatedPort::record(const std::string& call) { m_calls.push_back(call); }
+
+void SimulatedPort::maybeFail(const std::string& operation)
+{
+    if (auto it = m_failAlways.find(operation); it != m_failAlways.end())
+        throw it->second;
+    if (auto it = m_failOnce.find(operation); it != m_failOnce.end()) {
+        PortError error = it->second;
+        m_failOnce.erase(it);
+        throw error;
+    }
+}
+
+void SimulatedPort::releaseDueInput()
+{
+    // Stable: bytes due at the same time keep their feeding order.
+    std::stable_sort(m_scheduled.begin(), m_scheduled.end(), [this](const Scheduled& a, const Scheduled& b) {
+        return static_cast<int32_t>(a.due - m_clock.nowMs()) < static_cast<int32_t>(b.due - m_clock.nowMs());
+    });
+    auto it = m_scheduled.begin();
+    for (; it != m_scheduled.end() && notAfter(it->due, m_clock.nowMs()); ++it)
+        m_input.insert(m_input.end(), it->bytes.begin(), it->bytes.end());
+    m_scheduled.erase(m_scheduled.begin(), it);
+}
+
+void SimulatedPort::setPortNumber(int16_t number)
+{
+    maybeFail("port");
+    if (m_open)
+        throw PortError(PortFailure::Other, 8000, "Operation not valid while the port is opened");
+    record("port " + std::to_string(number));
+    m_number = number;
+}
+
+int16_t SimulatedPort::portNumber()
+{
+    maybeFail("portnumber?");
+    return m_number;
+}
+
+void SimulatedPort::setSettings(const std::string& settings)
+{
+    maybeFail("settings");
+    record("settings " + settings);
+    m_settings = settings;
+}
+
+std::string SimulatedPort::settings()
+{
+    maybeFail("settings?");
+    return m_settings;
+}
+
+void SimulatedPort::setOpen(bool open)
+{
+    maybeFail(open ? "open" : "close");
+    if (open) {
+        if (m_open)
+            throw PortError(PortFailure::AlreadyOpen, 8005, "Port already open");
+        if (m_missing.count(m_number))
+            throw PortError(PortFailure::InvalidPortNumber, 8002, "Invalid port number");
+        if (m_busy.count(m_number))
+            throw PortError(PortFailure::DeviceUnavailable, 68, "Device unavailable");
+    }
+    record(open ? "open" : "close");
+    m_open = open;
+}
+
+bool SimulatedPort::isOpen()
+{
+    maybeFail("isopen?");
+    return m_open;
+}
+
+void SimulatedPort::setDtrEnabled(bool enabled)
+{
+    maybeFail("dtr");
+    record(enabled ? "dtr 1" : "dtr 0");
+    m_dtr = enabled;
+}
+
+void SimulatedPort::setRtsEnabled(bool enabled)
+{
+    maybeFail("rts");
+    record(enabled ? "rts 1" : "rts 0");
+    m_rts = enabled;
+}
+
+void SimulatedPort::setInputLength(int length)
+{
+    maybeFail("inputlen");
+    record("inputlen " + std::to_string(length));
+    m_inputLength = length;
+}
+
+std::string SimulatedPort::read()
+{
+    maybeFail("read");
+    if (!m_open)
+        throw notOpen();
+    releaseDueInput();
+    const size_t n = m_inputLength == 0 ? m_input.size() : std::min<size_t>(m_inputLength, m_input.size());
+    std::string out(m_input.begin(), m_input.begin() + static_cast<long>(n));
+    m_input.erase(m_input.begin(), m_input.begin() + static_cast<long>(n));
+    record(out.empty() ? "read" : "read " + hex(out));
+    return out;
+}
+
+void SimulatedPort::write(const std::string& bytes)
+{
+    maybeFail("write");
+    if (!m_open)
+        throw notOpen();
+    record("write " + hex(bytes));
+    m_writes.push_back(bytes);
+    if (onWrite)
+        onWrite(bytes);
+}
+
+int SimulatedPort::receiveThreshold()
+{
+    maybeFail("threshold?");
+    return m_threshold;
+}
+
+void SimulatedPort::setReceiveThreshold(int threshold)
+{
+    maybeFail("threshold");
+    record("threshold " + std::to_string(threshold));
+    m_threshold = threshold;
+}
+
+void SimulatedPort::setReceiveHandler(std::function<void(CommEvent)> handler)
+{
+    m_handler = std::move(handler);
+}
+
+bool SimulatedPort::waitForInput(int timeoutMs)
+{
+    maybeFail("wait");
+    releaseDueInput();
+    if (!m_input.empty())
+        return true;
+    const uint32_t now = m_clock.nowMs();
+    std::optional<uint32_t> soonest;
+    for (const auto& s : m_scheduled) {
+        const uint32_t in = s.due - now;
+        if (!soonest || in < *soonest)
+            soonest = in;
+    }
+    const uint32_t limit = timeoutMs > 0 ? static_cast<uint32_t>(timeoutMs) : 0;
+    if (soonest && *soonest <= limit) {
+        m_clock.advance(*soonest);
+        return true;
+    }
+    m_clock.advance(limit);
+    return false;
+}
+
+}  // namespace lettore::test
