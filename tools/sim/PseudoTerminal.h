@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+namespace lettore {
+
+// A pseudo-terminal pair in raw mode. The master side is this program's end
+// of the line; the slave side is the serial device that a host opens. A
+// descriptor of the slave stays open for the pair's whole life, so the line
+// survives a host closing and reopening its port, and the line settings the
+// host chose (baud rate) stay readable here.
+class PseudoTerminal {
+public:
+    // Opens the pair; throws std::system_error on failure.
+    PseudoTerminal();
+    ~PseudoTerminal();
+
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    int masterFd() const { return m_master; }
+    int slaveFd() const { return m_slave; }
+    const std::string& slavePath() const { return m_slavePath; }
+
+    // The baud rate currently set on the line (by the host), e.g. 9600.
+    int baudRate() const;
+
+    // Makes `linkPath` a symbolic link to the slave, replacing an old link.
+    // Throws std::system_error on failure. The link is removed by the
+    // destructor.
+    void linkAs(const std::string& linkPath);
+
+    // Closes both sides: the host sees the line drop.
+    void close();
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    std::string m_slavePath;
+    std::string m_linkPath;
+};
+
+}  // namespace lettore
