@@ -108,22 +108,31 @@ public:
 private:
     class Wait;
 
+    // How the first loop of a reception ended.
+    enum class Collected { TimedOut, Lone, Frame };
+
     void Seriale_OnComm(CommEvent event);
     int16_t RiceviRisposta(std::string& Risposta);
     int16_t RiceviRisposta_TOLVANE(std::string& Risposta);
-    int16_t collectFrame(char startChar, char endChar, std::string& buffer);
+    Collected collectFrame(char startChar, char endChar, std::string& buffer);
+    bool collectCheckChar(std::string& buffer);
 
+    void reconfigure(const std::function<void()>& apply);
     void sendFrame(const std::string& Comando);
     void exchange(const std::string& Comando, bool tolvane, int16_t& esito,
                   std::string& Risposta);
+    void dispatch(const std::string& frame, bool sendOnly, bool tolvane, int16_t& esito,
+                  std::string& Risposta);
     void singleByteDialect(const std::optional<std::string>& frame, bool sendOnly,
-                           int16_t& esito, std::string& Risposta);
+                           bool tolvane, int16_t& esito, std::string& Risposta);
     void reportPortFailure(const PortError& error);
 
     void raiseErrore(int16_t code, const std::string& text);
     void raiseComTX(const std::string& Comando);
     void raiseComRX(const std::string& stringa);
     void raiseComTO();
+    template <typename Event>
+    void raise(Event&& event);
 
     std::unique_ptr<Port> Seriale;
     Clock& m_clock;

@@ -1,0 +1,554 @@
+#include "clsComunicazioni.h"
+
+#include "Esito.h"
+#include "Framing.h"
+
+#include <algorithm>
+
+namespace lettore {
+
+namespace {
+
+constexpr int16_t InvalidArgumentNumber = 5;
+constexpr const char* InvalidArgumentText = "Invalid procedure call or argument";
+
+bool isChar(const std::string& s, char c) { return s.size() == 1 && s[0] == c; }
+
+}  // namespace
+
+// The clock of one reception: elapsed time across the counter's wrap, the
+// time limit, the turns of the event loop and the blocking between reads.
+class clsComunicazioni::Wait {
+public:
+    Wait(Port& port, Clock& clock, const std::function<void()>& yield, uint32_t limitMs,
+         bool yields)
+        : m_port(port), m_clock(clock), m_yield(yield), m_limit(limitMs), m_yields(yields),
+          m_start(clock.nowMs())
+    {
+    }
+
+    uint32_t elapsed() { return elapsedMs(m_start, m_clock.nowMs()); }
+
+    // The wait ends once more than the limit has passed.
+    bool expired(uint32_t elapsed) const { return elapsed > m_limit; }
+
+    // Hands the event loop a turn when the measured time has reached the
+    // next boundary, then moves the boundary to the next multiple of the
+    // yield step, so a wait that steps over a multiple still yields.
+    void yieldIfDue(uint32_t elapsed)
+    {
+        if (!m_yields || elapsed < m_nextYield)
+            return;
+        m_nextYield = (elapsed / YieldStepMs + 1) * YieldStepMs;
+        if (m_yield)
+            m_yield();
+    }
+
+    // Sleeps in the port until input may be waiting, the next yield
+    // boundary or the moment the limit is passed, whichever comes first.
+    void block()
+    {
+        uint32_t until = m_limit + 1;
+        if (m_yields)
+            until = std::min(until, m_nextYield);
+        const uint32_t now = elapsed();
+        if (now < until)
+            m_port.waitForInput(static_cast<int>(until - now));
+    }
+
+private:
+    Port& m_port;
+    Clock& m_clock;
+    const std::function<void()>& m_yield;
+    const uint32_t m_limit;
+    const bool m_yields;
+    const uint32_t m_start;
+    uint32_t m_nextYield = 0;
+};
+
+clsComunicazioni::clsComunicazioni(std::unique_ptr<Port> port, Clock& clock,
+                                   std::function<void()> yieldToEventLoop)
+    : Seriale(std::move(port)), m_clock(clock), m_yield(std::move(yieldToEventLoop))
+{
+    try {
+        Seriale->setReceiveHandler([this](CommEvent event) { Seriale_OnComm(event); });
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+    }
+    try {
+        Seriale->setPortNumber(1);
+        Seriale->setSettings("9600,N,8,1");
+        Seriale->setDtrEnabled(false);
+        Seriale->setInputLength(1);
+        Seriale->setReceiveThreshold(1);
+        Seriale->setRtsEnabled(true);
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+    }
+}
+
+clsComunicazioni::~clsComunicazioni()
+{
+    try {
+        Seriale->setReceiveHandler({});
+        if (Seriale->isOpen())
+            Seriale->setOpen(false);
+    } catch (const PortError&) {
+        // Nothing left to tell: the port goes away with the link.
+    }
+}
+
+int16_t clsComunicazioni::CommPort() const { return mvarCommPort; }
+
+void clsComunicazioni::setCommPort(int16_t vData)
+{
+    if (vData == mvarCommPort)
+        return;
+    try {
+        reconfigure([&] { Seriale->setPortNumber(vData); });
+        mvarCommPort = vData;
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+    }
+}
+
+const std::string& clsComunicazioni::CommSettings() const { return mvarCommSettings; }
+
+void clsComunicazioni::setCommSettings(const std::string& vData)
+{
+    if (vData == mvarCommSettings)
+        return;
+    try {
+        reconfigure([&] { Seriale->setSettings(vData); });
+        mvarCommSettings = vData;
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+    }
+}
+
+// An open port is closed around the change, with DTR low while closed and
+// raised again once reopened; a closed port is changed in place.
+void clsComunicazioni::reconfigure(const std::function<void()>& apply)
+{
+    if (!Seriale->isOpen()) {
+        apply();
+        return;
+    }
+    Seriale->setDtrEnabled(false);
+    Seriale->setOpen(false);
+    apply();
+    Seriale->setOpen(true);
+    Seriale->setDtrEnabled(true);
+}
+
+bool clsComunicazioni::Attivo() const { return mvarAttivo; }
+
+void clsComunicazioni::setAttivo(bool vData)
+{
+    try {
+        Seriale->setDtrEnabled(false);
+        const bool open = Seriale->isOpen();
+        if (vData && !open) {
+            Seriale->setOpen(true);
+            Seriale->setDtrEnabled(true);
+        } else if (!vData && open) {
+            Seriale->setOpen(false);
+        }
+        mvarAttivo = vData;
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+    }
+}
+
+void clsComunicazioni::AnalizzaSeriale(int16_t NumComm, int16_t& S_Stato, std::string& S_Setting)
+{
+    int16_t number = 0;
+    bool wasOpen = false;
+    try {
+        number = Seriale->portNumber();
+        wasOpen = Seriale->isOpen();
+        if (wasOpen)
+            Seriale->setOpen(false);
+    } catch (const PortError& error) {
+        // Without the port's current state there is nothing safe to probe.
+        reportPortFailure(error);
+        return;
+    }
+
+    try {
+        Seriale->setPortNumber(NumComm);
+        S_Setting = Seriale->settings();
+        Seriale->setOpen(true);
+        S_Stato = 1;
+        Seriale->setOpen(false);
+    } catch (const PortError& error) {
+        switch (error.kind()) {
+        case PortFailure::DeviceUnavailable:
+            S_Stato = 2;
+            break;
+        case PortFailure::AlreadyOpen:
+        case PortFailure::InvalidPortNumber:
+            S_Stato = 3;
+            break;
+        case PortFailure::Other:
+            break;
+        }
+    }
+
+    // The old number goes back before the port is reopened, so a failure
+    // there never leaves the probed device open.
+    try {
+        if (Seriale->portNumber() != number)
+            Seriale->setPortNumber(number);
+        if (wasOpen)
+            Seriale->setOpen(true);
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+    }
+}
+
+void clsComunicazioni::Zem(int16_t term, const std::string& TipoComando,
+                           const std::string& StrComando, int16_t& esito, std::string& Risposta)
+{
+    singleByteDialect(Framing::zemFrame(term, TipoComando, StrComando),
+                      term == Framing::SingleByteBroadcast, false, esito, Risposta);
+}
+
+void clsComunicazioni::Parlow(int16_t term, const std::string& TipoComando,
+                              const std::string& StrComando, int16_t& esito,
+                              std::string& Risposta)
+{
+    singleByteDialect(Framing::parlowFrame(term, TipoComando, StrComando),
+                      term == Framing::SingleByteBroadcast, false, esito, Risposta);
+}
+
+void clsComunicazioni::Quen(int16_t term, const std::string& TipoComando,
+                            const std::string& StrComando, int16_t& esito, std::string& Risposta)
+{
+    singleByteDialect(Framing::quenFrame(term, TipoComando, StrComando),
+                      term == Framing::SingleByteBroadcast, false, esito, Risposta);
+}
+
+void clsComunicazioni::Sibrant(int16_t term, const std::string& TipoComando,
+                               const std::string& StrComando, int16_t& esito,
+                               std::string& Risposta)
+{
+    const bool sendOnly = term == Framing::SingleByteBroadcast || isChar(StrComando, Framing::ACK);
+    singleByteDialect(Framing::sibrantFrame(term, TipoComando, StrComando), sendOnly, false, esito,
+                      Risposta);
+}
+
+void clsComunicazioni::Sibrant2(int16_t term, const std::string& TipoComando,
+                                const std::string& StrComando, int16_t& esito,
+                                std::string& Risposta)
+{
+    const bool sendOnly = term == Framing::Sibrant2Broadcast || isChar(StrComando, Framing::ACK);
+    dispatch(Framing::sibrant2Frame(term, TipoComando, StrComando), sendOnly, false, esito,
+             Risposta);
+}
+
+void clsComunicazioni::Tolvane(int16_t term, const std::string& TipoComando,
+                               const std::string& StrComando, int16_t& esito,
+                               std::string& Risposta)
+{
+    singleByteDialect(Framing::tolvaneFrame(term, TipoComando, StrComando),
+                      term == Framing::SingleByteBroadcast, true, esito, Risposta);
+}
+
+void clsComunicazioni::singleByteDialect(const std::optional<std::string>& frame, bool sendOnly,
+                                         bool tolvane, int16_t& esito, std::string& Risposta)
+{
+    if (!frame) {
+        // The address does not fit in one byte: nothing goes on the line.
+        Risposta.clear();
+        esito = Esito::InvalidArgument;
+        raiseErrore(InvalidArgumentNumber, InvalidArgumentText);
+        return;
+    }
+    dispatch(*frame, sendOnly, tolvane, esito, Risposta);
+}
+
+void clsComunicazioni::dispatch(const std::string& frame, bool sendOnly, bool tolvane,
+                                int16_t& esito, std::string& Risposta)
+{
+    if (sendOnly) {
+        esito = InviaComando(frame);
+        Risposta.clear();
+    } else {
+        exchange(frame, tolvane, esito, Risposta);
+    }
+}
+
+void clsComunicazioni::InviaComando_RiceviRisposta(const std::string& Comando, int16_t& esito,
+                                                   std::string& Risposta)
+{
+    exchange(Comando, false, esito, Risposta);
+}
+
+void clsComunicazioni::InviaComando_RiceviRisposta_TOLVANE(const std::string& Comando,
+                                                           int16_t& esito, std::string& Risposta)
+{
+    exchange(Comando, true, esito, Risposta);
+}
+
+// One send and one reception with notifications off. The STX family puts
+// the threshold back as it found it; the Tolvane family leaves it at 0. A
+// port failure ends the exchange with PortFailed, and the threshold and
+// the Attivo state are still put back as far as the port allows.
+void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_t& esito,
+                                std::string& Risposta)
+{
+    const bool wasInactive = !mvarAttivo;
+    setAttivo(true);  // a failure is reported; the send then opens the port itself
+
+    bool thresholdWasOne = false;
+    try {
+        if (!tolvane)
+            thresholdWasOne = Seriale->receiveThreshold() == 1;
+        Seriale->setReceiveThreshold(0);
+        sendFrame(Comando);
+        esito = tolvane ? RiceviRisposta_TOLVANE(Risposta) : RiceviRisposta(Risposta);
+    } catch (const PortError& error) {
+        esito = Esito::PortFailed;
+        Risposta.clear();
+        reportPortFailure(error);
+    }
+
+    if (esito == Esito::Accepted || esito == Esito::Rejected)
+        raiseComRX(Risposta);
+    else if (esito == Esito::TimedOut)
+        raiseComTO();
+
+    if (thresholdWasOne)
+        OnComm_Attivato();
+    if (wasInactive)
+        setAttivo(false);
+}
+
+int16_t clsComunicazioni::InviaComandoSenzaRisposta(const std::string& Comando)
+{
+    const bool wasInactive = !mvarAttivo;
+    setAttivo(true);
+    const int16_t result = InviaComando(Comando);
+    if (wasInactive)
+        setAttivo(false);
+    return result;
+}
+
+int16_t clsComunicazioni::InviaComando(const std::string& Comando)
+{
+    try {
+        sendFrame(Comando);
+        return Esito::Accepted;
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+        return Esito::PortFailed;
+    }
+}
+
+// Opens the port if needed (leaving the stored Attivo flag and DTR alone),
+// drops whatever input was waiting so it is not taken for the answer,
+// writes the command and tells the subscribers.
+void clsComunicazioni::sendFrame(const std::string& Comando)
+{
+    if (!Seriale->isOpen())
+        Seriale->setOpen(true);
+    Seriale->setInputLength(0);
+    Seriale->read();
+    Seriale->setInputLength(1);
+    Seriale->write(Comando);
+    raiseComTX(Comando);
+}
+
+void clsComunicazioni::OnComm_Disattivato()
+{
+    try {
+        Seriale->setReceiveThreshold(0);
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+    }
+}
+
+void clsComunicazioni::OnComm_Attivato()
+{
+    try {
+        Seriale->setReceiveThreshold(1);
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+    }
+}
+
+// A frame a reader sent on its own. Notifications stay off while it is
+// collected; a port failure is reported and notifications are switched
+// back on all the same.
+void clsComunicazioni::Seriale_OnComm(CommEvent event)
+{
+    if (event != CommEvent::ReceivedData)
+        return;
+    int16_t esito = Esito::PortFailed;
+    std::string Risposta;
+    try {
+        Seriale->setReceiveThreshold(0);
+        esito = RiceviRisposta(Risposta);
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+    }
+    if (esito == Esito::TimedOut)
+        raiseComTO();
+    else if (esito == Esito::Accepted || esito == Esito::Rejected)
+        raiseComRX(Risposta);
+    OnComm_Attivato();
+}
+
+// Both loops of a reception, against one start time: first wait for the
+// start character (a lone ACK or NAK is a whole answer; anything else is
+// dropped), then collect until the end character or an ACK standing in
+// for it. The order inside each turn is fixed: read, test the time limit,
+// yield when due, then look at what was read.
+clsComunicazioni::Collected clsComunicazioni::collectFrame(char startChar, char endChar,
+                                                           std::string& buffer)
+{
+    Wait wait(*Seriale, m_clock, m_yield, AnswerTimeLimitMs, true);
+    for (;;) {
+        const std::string c = Seriale->read();
+        const uint32_t elapsed = wait.elapsed();
+        if (wait.expired(elapsed))
+            return Collected::TimedOut;
+        wait.yieldIfDue(elapsed);
+        if (isChar(c, Framing::NAK) || isChar(c, Framing::ACK)) {
+            buffer = c;
+            return Collected::Lone;
+        }
+        if (isChar(c, startChar))
+            break;
+        if (c.empty())
+            wait.block();
+    }
+
+    buffer.assign(1, startChar);
+    for (;;) {
+        const std::string c = Seriale->read();
+        const uint32_t elapsed = wait.elapsed();
+        if (wait.expired(elapsed))
+            return Collected::TimedOut;
+        wait.yieldIfDue(elapsed);
+        if (c.empty()) {
+            wait.block();
+            continue;
+        }
+        buffer += c;
+        if (isChar(c, Framing::ACK) || isChar(c, endChar))
+            return Collected::Frame;
+    }
+}
+
+// The check character after ETX has its own time limit, counted from the
+// ETX, and its wait does not hand the event loop a turn.
+bool clsComunicazioni::collectCheckChar(std::string& buffer)
+{
+    Wait wait(*Seriale, m_clock, m_yield, CheckCharTimeLimitMs, false);
+    for (;;) {
+        const std::string c = Seriale->read();
+        if (wait.expired(wait.elapsed()))
+            return false;
+        if (!c.empty()) {
+            buffer += c;
+            return true;
+        }
+        wait.block();
+    }
+}
+
+int16_t clsComunicazioni::RiceviRisposta(std::string& Risposta)
+{
+    Risposta.clear();
+    std::string buffer;
+    switch (collectFrame(Framing::STX, Framing::ETX, buffer)) {
+    case Collected::TimedOut:
+        return Esito::TimedOut;
+    case Collected::Lone:
+        Risposta = buffer;
+        return Esito::Accepted;
+    case Collected::Frame:
+        break;
+    }
+    // A frame cut short by ACK has no check character and is checked as it is.
+    if (buffer.back() == Framing::ETX && !collectCheckChar(buffer))
+        return Esito::TimedOut;
+    if (!Framing::VerificaRisposta(buffer))
+        return Esito::Rejected;
+    Risposta = buffer;
+    return Esito::Accepted;
+}
+
+// An accepted Tolvane answer is acknowledged with one ACK byte before the
+// result goes back.
+int16_t clsComunicazioni::RiceviRisposta_TOLVANE(std::string& Risposta)
+{
+    Risposta.clear();
+    std::string buffer;
+    switch (collectFrame(Framing::TolvaneStart, Framing::TolvaneEnd, buffer)) {
+    case Collected::TimedOut:
+        return Esito::TimedOut;
+    case Collected::Lone:
+        Risposta = buffer;
+        return Esito::Accepted;
+    case Collected::Frame:
+        break;
+    }
+    if (!Framing::VerificaRisposta_TOLVANE(buffer))
+        return Esito::Rejected;
+    sendFrame(std::string(1, Framing::ACK));
+    Risposta = buffer;
+    return Esito::Accepted;
+}
+
+void clsComunicazioni::reportPortFailure(const PortError& error)
+{
+    raiseErrore(static_cast<int16_t>(error.number()), error.what());
+}
+
+void clsComunicazioni::subscribe(LinkEvents* listener)
+{
+    if (listener && std::find(m_listeners.begin(), m_listeners.end(), listener) == m_listeners.end())
+        m_listeners.push_back(listener);
+}
+
+void clsComunicazioni::unsubscribe(LinkEvents* listener)
+{
+    std::erase(m_listeners, listener);
+}
+
+// Delivers to a snapshot of the subscribers, so a handler may subscribe,
+// unsubscribe or send; one unsubscribed meanwhile is no longer called.
+template <typename Event>
+void clsComunicazioni::raise(Event&& event)
+{
+    const std::vector<LinkEvents*> snapshot = m_listeners;
+    for (LinkEvents* listener : snapshot) {
+        if (std::find(m_listeners.begin(), m_listeners.end(), listener) != m_listeners.end())
+            event(*listener);
+    }
+}
+
+void clsComunicazioni::raiseErrore(int16_t code, const std::string& text)
+{
+    raise([&](LinkEvents& l) { l.Errore(code, text); });
+}
+
+void clsComunicazioni::raiseComTX(const std::string& Comando)
+{
+    raise([&](LinkEvents& l) { l.ComTX(Comando); });
+}
+
+void clsComunicazioni::raiseComRX(const std::string& stringa)
+{
+    raise([&](LinkEvents& l) { l.ComRX(stringa); });
+}
+
+void clsComunicazioni::raiseComTO()
+{
+    raise([](LinkEvents& l) { l.ComTO(); });
+}
+
+}  // namespace lettore
