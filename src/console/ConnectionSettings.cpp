@@ -1,0 +1,105 @@
+#include "ConnectionSettings.h"
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+namespace lettore {
+
+namespace {
+
+std::vector<std::string> lines(const std::string& contents)
+{
+    std::vector<std::string> out;
+    std::string line;
+    for (size_t i = 0; i < contents.size(); ++i) {
+        const char c = contents[i];
+        if (c == '\r' || c == '\n') {
+            out.push_back(line);
+            line.clear();
+            if (c == '\r' && i + 1 < contents.size() && contents[i + 1] == '\n')
+                ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty())
+        out.push_back(line);
+    return out;
+}
+
+// The field that leads a line: up to a comma, blanks around it dropped.
+std::string leadingField(const std::string& line)
+{
+    const std::string field = line.substr(0, line.find(','));
+    const size_t first = field.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return field.substr(first, field.find_last_not_of(' ') - first + 1);
+}
+
+// A numeric field: the number that leads it (a field that starts with no
+// number reads as 0), rounded half to even; nothing when it falls outside
+// the 16-bit range.
+std::optional<int16_t> numericField(const std::string& line)
+{
+    std::string field = leadingField(line);
+    field = field.substr(0, field.find(' '));
+    std::istringstream in(field);
+    in.imbue(std::locale::classic());
+    double value = 0;
+    if (!(in >> value))
+        value = 0;
+    const double rounded = std::nearbyint(value);
+    if (rounded < std::numeric_limits<int16_t>::min() || rounded > std::numeric_limits<int16_t>::max())
+        return std::nullopt;
+    return static_cast<int16_t>(rounded);
+}
+
+std::string numberLine(int16_t value)
+{
+    return (value < 0 ? "" : " ") + std::to_string(value) + " ";
+}
+
+}  // namespace
+
+ConnectionSettings ConnectionSettings::parse(const std::string& contents)
+{
+    ConnectionSettings settings;
+    const std::vector<std::string> fileLines = lines(contents);
+    if (fileLines.size() > 0)
+        settings.NSeriale = numericField(fileLines[0]).value_or(settings.NSeriale);
+    if (fileLines.size() > 1)
+        settings.Velocita = leadingField(fileLines[1]);
+    if (fileLines.size() > 2)
+        settings.Terminale = numericField(fileLines[2]).value_or(settings.Terminale);
+    return settings;
+}
+
+ConnectionSettings ConnectionSettings::load(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return {};
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return parse(contents.str());
+}
+
+std::string ConnectionSettings::text() const
+{
+    return numberLine(NSeriale) + "\r\n" + Velocita + "\r\n" + numberLine(Terminale) + "\r\n";
+}
+
+bool ConnectionSettings::save(const std::filesystem::path& file) const
+{
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << text();
+    out.close();
+    return static_cast<bool>(out);
+}
+
+}  // namespace lettore

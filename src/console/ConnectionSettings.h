@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace lettore {
+
+// The three connection settings kept in Seriale.cfg between runs: port
+// number, baud rate text and terminal address. The file holds three lines,
+// each ended by CR LF: " 1 ", "9600", " 0 ".
+struct ConnectionSettings {
+    static constexpr const char* FileName = "Seriale.cfg";
+
+    int16_t NSeriale = 1;
+    std::string Velocita = "9600";
+    int16_t Terminale = 0;
+
+    // Reads the fields line by line. A missing file or line, or a number
+    // outside -32768..32767, leaves that setting at its default; a line
+    // that holds no number reads as 0.
+    static ConnectionSettings parse(const std::string& contents);
+    static ConnectionSettings load(const std::filesystem::path& file);
+
+    // The file's three lines; numbers take a blank (or the minus sign)
+    // before them and a blank after them.
+    std::string text() const;
+    // Writes text() to `file`, replacing it. Returns false when the file
+    // cannot be written.
+    bool save(const std::filesystem::path& file) const;
+
+    // The link's settings string, e.g. "9600,N,8,1".
+    std::string commSettings() const { return Velocita + ",N,8,1"; }
+};
+
+}  // namespace lettore
