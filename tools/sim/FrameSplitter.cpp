@@ -1,0 +1,30 @@
+#include "FrameSplitter.h"
+
+#include "Framing.h"
+
+namespace lettore::sim {
+
+std::vector<std::string> FrameSplitter::feed(std::string_view bytes)
+{
+    std::vector<std::string> frames;
+    for (const char c : bytes) {
+        if (m_awaitingBcc) {
+            // The check character may take any value, STX and ETX included.
+            m_frame += c;
+            frames.push_back(std::move(m_frame));
+            m_frame.clear();
+            m_awaitingBcc = false;
+        } else if (c == Framing::STX) {
+            m_dropped += m_frame.size();
+            m_frame.assign(1, c);
+        } else if (m_frame.empty()) {
+            ++m_dropped;
+        } else {
+            m_frame += c;
+            m_awaitingBcc = c == Framing::ETX;
+        }
+    }
+    return frames;
+}
+
+}  // namespace lettore::sim

@@ -1,0 +1,84 @@
+#include "LineCommand.h"
+
+#include "ReaderSettings.h"
+
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+namespace lettore::sim {
+
+namespace {
+
+int parseAddress(const std::string& text)
+{
+    std::size_t used = 0;
+    int value = -1;
+    try {
+        value = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text.size() || value < 0 || value > 255)
+        throw std::invalid_argument("address \"" + text + "\" is not a number from 0 to 255");
+    return value;
+}
+
+void requireWords(const std::vector<std::string>& words, std::size_t count, const char* usage)
+{
+    if (words.size() != count)
+        throw std::invalid_argument(std::string("usage: ") + usage);
+}
+
+}  // namespace
+
+LineCommand LineCommand::parse(std::string_view line)
+{
+    std::istringstream stream{std::string(line)};
+    std::vector<std::string> words;
+    for (std::string word; stream >> word;)
+        words.push_back(word);
+    if (words.empty())
+        throw std::invalid_argument("empty command");
+
+    LineCommand command;
+    const std::string& verb = words[0];
+    if (verb == "present") {
+        requireWords(words, 3, "present ADDR CODE");
+        command.kind = Kind::Present;
+        command.address = parseAddress(words[1]);
+        command.text = words[2];
+        if (command.text.size() != 10)
+            throw std::invalid_argument("badge code \"" + command.text + "\" must have 10 characters");
+    } else if (verb == "transaction") {
+        requireWords(words, 3, "transaction ADDR DATA");
+        command.kind = Kind::Transaction;
+        command.address = parseAddress(words[1]);
+        command.text = words[2];
+        if (!ReaderSettings::isTransaction(command.text))
+            throw std::invalid_argument("transaction \"" + command.text
+                                        + "\" must be a status character and 10-character codes");
+    } else if (verb == "fault") {
+        requireWords(words, 3, "fault ADDR MODE");
+        command.kind = Kind::SetFault;
+        command.address = parseAddress(words[1]);
+        command.fault = parseFault(words[2]);
+    } else if (verb == "multimaster") {
+        requireWords(words, 2, "multimaster on|off");
+        if (words[1] != "on" && words[1] != "off")
+            throw std::invalid_argument("usage: multimaster on|off");
+        command.kind = Kind::Multimaster;
+        command.enabled = words[1] == "on";
+    } else if (verb == "drop") {
+        requireWords(words, 1, "drop");
+        command.kind = Kind::Drop;
+    } else if (verb == "quit") {
+        requireWords(words, 1, "quit");
+        command.kind = Kind::Quit;
+    } else {
+        throw std::invalid_argument("unknown command \"" + verb + "\"");
+    }
+    return command;
+}
+
+}  // namespace lettore::sim

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Fault.h"
+
+#include <string>
+#include <string_view>
+
+namespace lettore::sim {
+
+// One command for a running line, as typed on the program's standard input:
+//   present ADDR CODE          a badge held to reader ADDR
+//   transaction ADDR DATA      store a transaction (status + 10-char codes)
+//   fault ADDR MODE            reader ADDR's fault from now on
+//   multimaster on|off         readers send badge readings on their own
+//   drop                       close the line now
+//   quit                       stop the program
+struct LineCommand {
+    enum class Kind { Present, Transaction, SetFault, Multimaster, Drop, Quit };
+
+    Kind kind = Kind::Quit;
+    int address = 0;
+    std::string text;  // badge code or transaction data
+    Fault fault = Fault::None;
+    bool enabled = false;
+
+    // Throws std::invalid_argument with a readable message.
+    static LineCommand parse(std::string_view line);
+};
+
+}  // namespace lettore::sim

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lettore::sim {
+
+// One request frame as a reader hears it: STX, two address bytes, data,
+// ETX, check character.
+struct Request {
+    enum class Kind {
+        Set,        // address field in the set form (type "S")
+        Poll,       // address field in the poll form (any other type)
+        Broadcast,  // address field 0x60 0x60: every reader, no answer
+    };
+
+    Kind kind = Kind::Poll;
+    int address = 0;  // 0..255; unused for Broadcast
+    std::string data;
+    bool bccOk = true;
+
+    // Decodes a whole frame (as cut by FrameSplitter). Returns nothing when
+    // the frame is too short or its address field is none of the three
+    // forms, so that no reader can take it as its own.
+    static std::optional<Request> parse(std::string_view frame);
+
+    // Decodes two address characters of the set form ("0".."?" each, the
+    // high then the low nibble), as carried inside a data field. Returns
+    // nothing when either character is outside 0x30..0x3F.
+    static std::optional<int> decodeAddress(char high, char low);
+
+    // A short readable account for the log, e.g. "reader 1 P: firmware
+    // version query".
+    std::string describe() const;
+};
+
+}  // namespace lettore::sim

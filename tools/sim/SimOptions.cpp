@@ -1,0 +1,143 @@
+#include "SimOptions.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace lettore::sim {
+
+namespace {
+
+int parseCount(const std::string& option, const std::string& text, int low)
+{
+    std::size_t used = 0;
+    int value = low - 1;
+    try {
+        value = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text.size() || value < low)
+        throw std::invalid_argument(option + " needs a whole number from " + std::to_string(low));
+    return value;
+}
+
+std::vector<std::string> splitCodes(const std::string& text)
+{
+    std::vector<std::string> codes;
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        const auto comma = std::min(text.find(',', from), text.size());
+        codes.push_back(text.substr(from, comma - from));
+        if (codes.back().size() != 10)
+            throw std::invalid_argument("badge code \"" + codes.back() + "\" must have 10 characters");
+        from = comma + 1;
+    }
+    return codes;
+}
+
+}  // namespace
+
+SimOptions SimOptions::parse(const std::vector<std::string>& arguments)
+{
+    SimOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& option = arguments[i];
+        const auto value = [&]() -> const std::string& {
+            if (i + 1 >= arguments.size())
+                throw std::invalid_argument(option + " needs a value");
+            return arguments[++i];
+        };
+        if (option == "--help" || option == "-h")
+            options.help = true;
+        else if (option == "--link")
+            options.linkPath = value();
+        else if (option == "--log")
+            options.logPath = value();
+        else if (option == "--reader")
+            options.readers.push_back(ReaderSettings::parse(value()));
+        else if (option == "--pace")
+            options.line.pace = true;
+        else if (option == "--multimaster")
+            options.line.multimaster = true;
+        else if (option == "--present-every")
+            options.line.presentEverySeconds = parseCount(option, value(), 1);
+        else if (option == "--codes")
+            options.line.presentCodes = splitCodes(value());
+        else if (option == "--late-ms")
+            options.line.lateBy = std::chrono::milliseconds(parseCount(option, value(), 0));
+        else if (option == "--split-pause-ms")
+            options.line.splitPause = std::chrono::milliseconds(parseCount(option, value(), 0));
+        else
+            throw std::invalid_argument("unknown option " + option + " (see --help)");
+    }
+    if (options.readers.empty())
+        options.readers.push_back(ReaderSettings{});
+    return options;
+}
+
+std::string SimOptions::helpText()
+{
+    return R"(Usage: lettore-sim [OPTION]...
+Emulates one or more badge readers on a pseudo-terminal line. The first line
+of standard output is the device path a host opens.
+
+Options:
+  --link PATH            make PATH a symbolic link to the device, e.g.
+                         build/bin/COM9: the console and the command line
+                         then reach the line as port 9
+  --reader ADDR[:OPTS]   a reader at address ADDR (0-255); repeatable;
+                         default one reader at address 1. OPTS, comma
+                         separated:
+                           baud=RATE        1200, 2400, 4800, 9600 (default),
+                                            19200 or 38400
+                           card=CODE        its own card code (default the
+                                            address as 10 digits)
+                           firmware=TEXT    16 characters (default
+                                            "SIM LETTORE 1.00")
+                           setup=TEXT       base setup, 15 characters
+                           capacity=N       white-list size (default 10000)
+                           serials=A+B+...  stored serial numbers, 10
+                                            characters each
+                           transactions=T+T+...  stored transactions, each a
+                                            status character followed by
+                                            10-character codes
+                           fault=MODE       see Faults (default none)
+  --pace                 send and receive at the real byte time of the line's
+                         rate (10 bits a byte)
+  --multimaster          readers send badge readings on their own
+  --present-every SECS   every SECS seconds hold a badge to the next reader
+                         in turn
+  --codes CODE,CODE,...  badge codes for --present-every, 10 characters each
+  --late-ms MS           delay of fault "late" (default 6000)
+  --split-pause-ms MS    pause between the pieces of fault "split" (default 200)
+  --log FILE             log every frame heard and sent (hex and meaning);
+                         "-" logs to standard error
+  -h, --help             show this text
+
+Standard input, one command a line:
+  present ADDR CODE      hold the 10-character badge CODE to reader ADDR: a
+                         reading in multimaster mode (sent every 2 s until
+                         the host acknowledges it), else a stored transaction
+  transaction ADDR DATA  store a transaction: a status character followed by
+                         10-character codes
+  fault ADDR MODE        reader ADDR's fault from now on
+  multimaster on|off     switch multimaster mode for every reader
+  drop                   close the line now
+  quit                   stop
+
+Faults (per reader, on every answer):
+  none     answer correctly
+  silent   no answer
+  badbcc   wrong check character
+  noise    noise bytes before the answer
+  split    the answer in three pieces with pauses
+  late     answer after the host's 5 s time-out
+  drop     close the line instead of answering
+
+A reader hears only frames at its own rate and its own address; nobody
+answers the broadcast address. SIGINT and SIGTERM stop the program and
+remove the link.
+)";
+}
+
+}  // namespace lettore::sim

@@ -1,0 +1,51 @@
+#include "TrafficLog.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+namespace lettore::sim {
+
+void TrafficLog::frame(std::string_view direction, int baudRate, std::string_view bytes,
+                       std::string_view meaning)
+{
+    if (m_out)
+        line(std::string(direction) + " " + std::to_string(baudRate) + " [" + hex(bytes) + "] "
+             + std::string(meaning));
+}
+
+void TrafficLog::event(std::string_view text)
+{
+    if (m_out)
+        line("-- " + std::string(text));
+}
+
+std::string TrafficLog::hex(std::string_view bytes)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (!text.empty())
+            text += ' ';
+        text += digits[b >> 4];
+        text += digits[b & 0x0F];
+    }
+    return text;
+}
+
+void TrafficLog::line(std::string_view text)
+{
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char stamp[32];
+    const auto length = std::strftime(stamp, sizeof stamp, "%FT%T", &utc);
+    std::snprintf(stamp + length, sizeof stamp - length, ".%03dZ ", static_cast<int>(millis));
+    *m_out << stamp << text << std::endl;
+}
+
+}  // namespace lettore::sim

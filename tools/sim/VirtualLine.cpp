@@ -1,0 +1,379 @@
+#include "VirtualLine.h"
+
+#include "Framing.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace lettore::sim {
+
+namespace {
+
+// Bytes that a host must drop while it waits for STX: none of them is STX,
+// ACK or NAK.
+const std::string NoiseBytes{'\xFF', '\x7E', '\x00', '\x55'};
+constexpr int SplitPieces = 3;
+
+std::string meaningOfAnswer(const std::string& bytes)
+{
+    if (bytes == std::string(1, Framing::ACK))
+        return "ACK";
+    if (bytes == std::string(1, Framing::NAK))
+        return "NAK";
+    if (bytes.size() >= 5)
+        return "answer \"" + bytes.substr(3, bytes.size() - 5) + "\"";
+    return "answer";
+}
+
+}  // namespace
+
+VirtualLine::VirtualLine(const std::vector<ReaderSettings>& readers, const LineSettings& settings,
+                         std::ostream* log)
+    : m_slavePath(m_pty.slavePath())
+    , m_settings(settings)
+    , m_log(log)
+{
+    const int flags = ::fcntl(m_pty.masterFd(), F_GETFL);
+    ::fcntl(m_pty.masterFd(), F_SETFL, flags | O_NONBLOCK);
+    m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (m_wakeFd < 0)
+        throw std::system_error(errno, std::generic_category(), "eventfd");
+    for (const auto& reader : readers) {
+        m_slots.emplace_back(reader);
+        m_slots.back().reader.setMultimaster(settings.multimaster);
+    }
+    if (settings.presentEverySeconds > 0 && !settings.presentCodes.empty())
+        m_nextPresent = Clock::now() + std::chrono::seconds(settings.presentEverySeconds);
+}
+
+VirtualLine::~VirtualLine()
+{
+    stop();
+    if (m_thread.joinable())
+        m_thread.join();
+    ::close(m_wakeFd);
+}
+
+void VirtualLine::start()
+{
+    m_thread = std::thread([this] { run(); });
+}
+
+void VirtualLine::stop()
+{
+    m_stopRequested = true;
+    const std::uint64_t one = 1;
+    // Only async-signal-safe calls here: stop() runs in signal handlers.
+    [[maybe_unused]] const auto written = ::write(m_wakeFd, &one, sizeof one);
+}
+
+void VirtualLine::submit(const LineCommand& command)
+{
+    {
+        std::lock_guard lock(m_commandsMutex);
+        m_commands.push_back(command);
+    }
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = ::write(m_wakeFd, &one, sizeof one);
+}
+
+void VirtualLine::run()
+{
+    m_log.event("line open on " + m_slavePath);
+    while (!m_stopRequested && m_pty.masterFd() >= 0) {
+        const auto now = Clock::now();
+        presentOnSchedule(now);
+        sendReadings(now);
+        writeDue(now);
+        waitForWork(now);
+    }
+    if (m_pty.masterFd() >= 0)
+        m_log.event("line stopped");
+}
+
+void VirtualLine::waitForWork(Clock::time_point now)
+{
+    std::optional<Clock::time_point> wake = m_transmitter.nextDue();
+    const auto earliest = [&wake](Clock::time_point t) { wake = wake ? std::min(*wake, t) : t; };
+    if (m_nextPresent)
+        earliest(*m_nextPresent);
+    for (const auto& slot : m_slots)
+        if (slot.readingId)
+            earliest(slot.readingDue);
+
+    timespec timeout{};
+    timespec* timeoutPtr = nullptr;
+    if (wake) {
+        const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            std::max(*wake - now, Clock::duration::zero()));
+        timeout.tv_sec = static_cast<time_t>(wait.count() / 1'000'000'000);
+        timeout.tv_nsec = static_cast<long>(wait.count() % 1'000'000'000);
+        timeoutPtr = &timeout;
+    }
+    pollfd fds[2] = {{m_pty.masterFd(), POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+    if (::ppoll(fds, 2, timeoutPtr, nullptr) <= 0)
+        return;
+    if (fds[1].revents & POLLIN) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const auto got = ::read(m_wakeFd, &count, sizeof count);
+        runCommands();
+    }
+    if (m_pty.masterFd() >= 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)))
+        readLine();
+}
+
+void VirtualLine::readLine()
+{
+    char buffer[4096];
+    const auto got = ::read(m_pty.masterFd(), buffer, sizeof buffer);
+    if (got < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    if (got <= 0) {
+        dropLine(std::string("line failed: ") + std::strerror(errno));
+        return;
+    }
+    for (const auto& frame : m_splitter.feed(std::string_view(buffer, static_cast<std::size_t>(got)))) {
+        handleFrame(frame);
+        if (m_pty.masterFd() < 0)
+            return;
+    }
+}
+
+void VirtualLine::handleFrame(const std::string& frame)
+{
+    const int lineBaud = m_pty.baudRate();
+    const auto request = Request::parse(frame);
+    if (!request) {
+        m_log.frame("RX", lineBaud, frame, "not for any reader");
+        return;
+    }
+    m_log.frame("RX", lineBaud, frame, request->describe());
+
+    // Pick the readers before any of them acts: a command may move one to
+    // another address.
+    std::vector<Slot*> hearers;
+    for (auto& slot : m_slots) {
+        if (request->kind != Request::Kind::Broadcast && slot.reader.address() != request->address)
+            continue;
+        if (slot.reader.baudRate() != lineBaud) {
+            m_log.event("reader " + std::to_string(slot.reader.address()) + " listens at "
+                        + std::to_string(slot.reader.baudRate()) + ": frame not understood");
+            continue;
+        }
+        hearers.push_back(&slot);
+    }
+    for (Slot* slot : hearers) {
+        VirtualReader& reader = slot->reader;
+        if (!request->bccOk) {
+            if (request->kind != Request::Kind::Broadcast)
+                answer(*slot, std::string(1, Framing::NAK), lineBaud, frame.size());
+            continue;
+        }
+        if (slot->fault == Fault::Drop && request->kind != Request::Kind::Broadcast) {
+            dropLine("fault: line dropped by reader " + std::to_string(reader.address()));
+            return;
+        }
+        const int oldAddress = reader.address();
+        const int oldBaud = reader.baudRate();
+        const std::string oldOutputs = reader.outputs();
+        const std::string bytes = reader.handle(*request);
+        if (!bytes.empty())
+            answer(*slot, bytes, oldBaud, frame.size());
+        logChanges(reader, oldAddress, oldBaud, oldOutputs);
+    }
+}
+
+void VirtualLine::answer(Slot& slot, const std::string& bytes, int baudRate, std::size_t heardBytes)
+{
+    const int address = slot.reader.address();
+    const auto bt = byteTime(baudRate);
+    // With pacing the request itself took its time to arrive.
+    auto start = Clock::now() + bt * static_cast<long>(heardBytes);
+    std::string out = bytes;
+    std::string note;
+    switch (slot.fault) {
+    case Fault::None:
+    case Fault::Drop:
+        break;
+    case Fault::Silent:
+        m_log.event("fault: reader " + std::to_string(address) + " does not answer");
+        return;
+    case Fault::BadBcc:
+        // A lone ACK or NAK has no check character to spoil.
+        if (out.size() >= 3)
+            out.back() = static_cast<char>(out.back() ^ 0x5A);
+        note = " (fault: wrong check character)";
+        break;
+    case Fault::Noise:
+        out = NoiseBytes + out;
+        note = " (fault: noise first)";
+        break;
+    case Fault::Split: {
+        const std::size_t piece = (out.size() + SplitPieces - 1) / SplitPieces;
+        for (std::size_t i = 0; i * piece < out.size(); ++i)
+            m_transmitter.schedule(out.substr(i * piece, piece),
+                                   start + m_settings.splitPause * static_cast<long>(i), bt);
+        m_log.frame("TX", baudRate, out, meaningOfAnswer(bytes) + " (fault: in pieces)");
+        return;
+    }
+    case Fault::Late:
+        start += m_settings.lateBy;
+        note = " (fault: late by " + std::to_string(m_settings.lateBy.count()) + " ms)";
+        break;
+    }
+    m_transmitter.schedule(out, start, bt);
+    m_log.frame("TX", baudRate, out, meaningOfAnswer(bytes) + note);
+}
+
+void VirtualLine::sendReadings(Clock::time_point now)
+{
+    const int lineBaud = m_pty.baudRate();
+    for (auto& slot : m_slots) {
+        const auto reading = slot.reader.pendingReading();
+        if (!reading) {
+            slot.readingId.reset();
+            continue;
+        }
+        if (slot.readingId != reading->id) {
+            slot.readingId = reading->id;
+            slot.readingDue = now;
+        }
+        if (now < slot.readingDue)
+            continue;
+        slot.readingDue = now + m_settings.readingRepeat;
+        if (slot.reader.baudRate() != lineBaud) {
+            m_log.event("reader " + std::to_string(slot.reader.address()) + " sends at "
+                        + std::to_string(slot.reader.baudRate()) + ", line at "
+                        + std::to_string(lineBaud) + ": reading lost");
+            continue;
+        }
+        m_transmitter.schedule(reading->frame, now, byteTime(lineBaud));
+        slot.reader.readingSent();
+        m_log.frame("TX", lineBaud, reading->frame, "reading " + reading->frame.substr(3, 11));
+    }
+}
+
+void VirtualLine::presentOnSchedule(Clock::time_point now)
+{
+    if (!m_nextPresent || now < *m_nextPresent || m_slots.empty())
+        return;
+    *m_nextPresent += std::chrono::seconds(m_settings.presentEverySeconds);
+    const auto& codes = m_settings.presentCodes;
+    LineCommand command;
+    command.kind = LineCommand::Kind::Present;
+    command.address = m_slots[m_presented % m_slots.size()].reader.address();
+    command.text = codes[m_presented % codes.size()];
+    ++m_presented;
+    execute(command);
+}
+
+void VirtualLine::writeDue(Clock::time_point now)
+{
+    const std::string bytes = m_transmitter.takeDue(now);
+    if (bytes.empty() || m_pty.masterFd() < 0)
+        return;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const auto written = ::write(m_pty.masterFd(), bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            break;
+        done += static_cast<std::size_t>(written);
+    }
+    // Nobody draining the line: the bytes are lost, as on a real line.
+    if (done < bytes.size())
+        m_log.event(std::to_string(bytes.size() - done) + " bytes lost: nobody reads the line");
+}
+
+void VirtualLine::runCommands()
+{
+    std::vector<LineCommand> commands;
+    {
+        std::lock_guard lock(m_commandsMutex);
+        commands.swap(m_commands);
+    }
+    for (const auto& command : commands) {
+        if (m_pty.masterFd() < 0)
+            return;
+        execute(command);
+    }
+}
+
+void VirtualLine::execute(const LineCommand& command)
+{
+    using Kind = LineCommand::Kind;
+    switch (command.kind) {
+    case Kind::Quit:
+        m_stopRequested = true;
+        return;
+    case Kind::Drop:
+        dropLine("line dropped on request");
+        return;
+    case Kind::Multimaster:
+        for (auto& slot : m_slots)
+            slot.reader.setMultimaster(command.enabled);
+        m_log.event(std::string("multimaster ") + (command.enabled ? "on" : "off"));
+        return;
+    default:
+        break;
+    }
+    Slot* slot = slotAt(command.address);
+    const std::string who = "reader " + std::to_string(command.address);
+    if (!slot) {
+        m_log.event("no " + who);
+        return;
+    }
+    if (command.kind == Kind::Present) {
+        slot->reader.present(command.text);
+        m_log.event(who + ": badge " + command.text + " presented"
+                    + (slot->reader.multimaster() ? "" : ", stored as a transaction"));
+    } else if (command.kind == Kind::Transaction) {
+        slot->reader.addTransaction(command.text);
+        m_log.event(who + ": transaction " + command.text + " stored");
+    } else if (command.kind == Kind::SetFault) {
+        slot->fault = command.fault;
+        m_log.event(who + ": fault " + faultName(command.fault));
+    }
+}
+
+void VirtualLine::dropLine(const std::string& why)
+{
+    m_log.event(why);
+    m_pty.close();
+}
+
+VirtualLine::Slot* VirtualLine::slotAt(int address)
+{
+    const auto it = std::find_if(m_slots.begin(), m_slots.end(),
+                                 [address](const Slot& s) { return s.reader.address() == address; });
+    return it == m_slots.end() ? nullptr : &*it;
+}
+
+VirtualLine::Clock::duration VirtualLine::byteTime(int baudRate) const
+{
+    if (!m_settings.pace || baudRate <= 0)
+        return Clock::duration::zero();
+    // Start bit, 8 data bits, stop bit.
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(10'000'000'000LL / baudRate));
+}
+
+void VirtualLine::logChanges(const VirtualReader& reader, int oldAddress, int oldBaud,
+                             const std::string& oldOutputs)
+{
+    if (reader.address() != oldAddress || reader.baudRate() != oldBaud)
+        m_log.event("reader " + std::to_string(oldAddress) + " is now reader "
+                    + std::to_string(reader.address()) + " at " + std::to_string(reader.baudRate()));
+    if (reader.outputs() != oldOutputs)
+        m_log.event("reader " + std::to_string(reader.address()) + " outputs: relay "
+                    + reader.outputs().substr(0, 3) + ", buzzer " + reader.outputs().substr(3, 3)
+                    + ", green LED " + reader.outputs().substr(6, 3));
+}
+
+}  // namespace lettore::sim

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "FrameSplitter.h"
+#include "LineCommand.h"
+#include "PseudoTerminal.h"
+#include "ReaderSettings.h"
+#include "TrafficLog.h"
+#include "Transmitter.h"
+#include "VirtualReader.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace lettore::sim {
+
+// How the line as a whole behaves.
+struct LineSettings {
+    bool pace = false;         // bytes take their real time at the line's rate
+    bool multimaster = false;  // readers send badge readings on their own
+    // Every so many seconds a badge from presentCodes is held to the next
+    // reader in turn; 0: never.
+    int presentEverySeconds = 0;
+    std::vector<std::string> presentCodes{"0000000001", "0000000002", "0000000003"};
+    std::chrono::milliseconds lateBy{6000};       // fault "late": past the host's 5 s
+    std::chrono::milliseconds splitPause{200};    // fault "split": pause between pieces
+    std::chrono::milliseconds readingRepeat{2000};  // unconfirmed readings are sent again
+};
+
+// An RS-485 line of emulated readers behind a pseudo-terminal. Frames the
+// host writes to the slave side are cut out of the byte stream and reach
+// every reader whose address they carry (all of them for a broadcast), but
+// only a reader whose rate equals the rate the host has set on the line
+// hears one. Answers, readings and faults go back through a Transmitter.
+//
+// The loop runs in the caller's thread (run) or its own (start); stop and
+// submit may be called from any thread, stop also from a signal handler.
+class VirtualLine {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // Opens the pseudo-terminal; throws std::system_error on failure.
+    // `log` may be null; it must outlive the line.
+    VirtualLine(const std::vector<ReaderSettings>& readers, const LineSettings& settings,
+                std::ostream* log = nullptr);
+    ~VirtualLine();
+
+    VirtualLine(const VirtualLine&) = delete;
+    VirtualLine& operator=(const VirtualLine&) = delete;
+
+    // The device path the host opens.
+    const std::string& slavePath() const { return m_slavePath; }
+    // Makes `path` a symbolic link to the device, removed when the line
+    // closes. Throws std::system_error on failure.
+    void linkAs(const std::string& path) { m_pty.linkAs(path); }
+
+    // Serves the line until stop(), a "quit" command or a line drop.
+    void run();
+    void start();
+    void stop();
+
+    // Queues a command for the loop.
+    void submit(const LineCommand& command);
+
+private:
+    struct Slot {
+        Slot(const ReaderSettings& settings) : reader(settings), fault(settings.fault) {}
+
+        VirtualReader reader;
+        Fault fault = Fault::None;
+        std::optional<std::uint64_t> readingId;
+        Clock::time_point readingDue{};
+    };
+
+    void waitForWork(Clock::time_point now);
+    void readLine();
+    void handleFrame(const std::string& frame);
+    void answer(Slot& slot, const std::string& bytes, int baudRate, std::size_t heardBytes);
+    void sendReadings(Clock::time_point now);
+    void presentOnSchedule(Clock::time_point now);
+    void writeDue(Clock::time_point now);
+    void runCommands();
+    void execute(const LineCommand& command);
+    void dropLine(const std::string& why);
+    Slot* slotAt(int address);
+    Clock::duration byteTime(int baudRate) const;
+    void logChanges(const VirtualReader& reader, int oldAddress, int oldBaud,
+                    const std::string& oldOutputs);
+
+    PseudoTerminal m_pty;
+    std::string m_slavePath;
+    LineSettings m_settings;
+    TrafficLog m_log;
+    std::vector<Slot> m_slots;
+    FrameSplitter m_splitter;
+    Transmitter m_transmitter;
+    std::optional<Clock::time_point> m_nextPresent;
+    std::size_t m_presented = 0;
+
+    int m_wakeFd = -1;
+    std::atomic<bool> m_stopRequested = false;
+    std::mutex m_commandsMutex;
+    std::vector<LineCommand> m_commands;
+    std::thread m_thread;
+};
+
+}  // namespace lettore::sim

@@ -1,0 +1,199 @@
+#include "VirtualReader.h"
+
+#include "Framing.h"
+
+#include <algorithm>
+
+namespace lettore::sim {
+
+namespace {
+
+constexpr std::size_t CodeLength = 10;
+const std::string Ack(1, Framing::ACK);
+const std::string Nak(1, Framing::NAK);
+const std::string ClearCommand = "430000000000";
+
+bool allDigits(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+VirtualReader::VirtualReader(const ReaderSettings& settings)
+    : m_address(settings.address)
+    , m_baudRate(settings.baudRate)
+    , m_card(settings.cardCode())
+    , m_firmware(settings.firmware)
+    , m_setup(settings.setup)
+    , m_capacity(settings.capacity)
+    , m_transactions(settings.transactions.begin(), settings.transactions.end())
+    , m_serials(settings.serials)
+{
+}
+
+std::string VirtualReader::handle(const Request& request)
+{
+    switch (request.kind) {
+    case Request::Kind::Broadcast:
+        set(request.data, true);
+        return {};
+    case Request::Kind::Set: {
+        const auto result = set(request.data, false);
+        m_lastSent = Sent::Nothing;
+        return result.value_or(Nak);
+    }
+    case Request::Kind::Poll:
+        return poll(request.data);
+    }
+    return Nak;
+}
+
+std::optional<std::string> VirtualReader::set(const std::string& data, bool broadcast)
+{
+    if (data.size() == 16 && data[0] == '1') {
+        m_setup = data.substr(1);
+        return Ack;
+    }
+    if (data.size() == 4 && data[0] == '2') {
+        const auto address = Request::decodeAddress(data[1], data[2]);
+        const int baud = ReaderSettings::baudOfCode(data[3]);
+        if (!address || baud == 0)
+            return std::nullopt;
+        m_address = *address;
+        m_baudRate = baud;
+        return Ack;
+    }
+    if (data.size() == 10 && data[0] == '3' && allDigits(data.substr(1))) {
+        m_outputs = data.substr(1);
+        return Ack;
+    }
+    if (data.size() == 2 + CodeLength && data.starts_with("41")) {
+        const std::string code = data.substr(2);
+        std::string status = "0";
+        if (m_whiteList.count(code))
+            status = "1";
+        else if (m_whiteList.size() >= m_capacity)
+            status = "2";
+        else
+            m_whiteList.insert(code);
+        return answer(status);
+    }
+    if (data.size() == 2 + CodeLength && data.starts_with("42"))
+        return m_whiteList.erase(data.substr(2)) ? Ack : Nak;
+    if (data == ClearCommand) {
+        m_whiteList.clear();
+        return Ack;
+    }
+    // Assigning an address by card code reaches the bus as a broadcast only.
+    if (broadcast && data.size() >= 3 && data[0] == '5') {
+        const auto address = Request::decodeAddress(data[1], data[2]);
+        if (!address)
+            return std::nullopt;
+        if (data.substr(3) == m_card)
+            m_address = *address;
+        return std::string();
+    }
+    return std::nullopt;
+}
+
+std::string VirtualReader::poll(const std::string& data)
+{
+    if (data == Ack) {
+        confirm();
+        return {};
+    }
+    const Sent before = m_lastSent;
+    m_lastSent = Sent::Nothing;
+    if (data == "1")
+        return answer(m_setup);
+    if (data == "2")
+        return answer(m_firmware);
+    if (data == "3") {
+        if (m_transactions.empty())
+            return answer("0");
+        m_lastSent = Sent::Transaction;
+        return answer(m_transactions.front());
+    }
+    if (data == "4" || data == "5") {
+        const std::size_t index = data == "4" ? 0 : m_currentSerial;
+        return index < m_serials.size() ? answer(m_serials[index]) : Nak;
+    }
+    if (data == "6") {
+        if (m_currentSerial + 1 >= m_serials.size())
+            return Nak;
+        m_lastSent = Sent::NextSerial;
+        return answer(m_serials[m_currentSerial + 1]);
+    }
+    if (data.size() == 1 + CodeLength && data[0] == '7')
+        return answer(m_whiteList.count(data.substr(1)) ? "1" : "0");
+    m_lastSent = before;
+    return Nak;
+}
+
+void VirtualReader::confirm()
+{
+    switch (m_lastSent) {
+    case Sent::Transaction:
+        if (!m_transactions.empty())
+            m_transactions.pop_front();
+        break;
+    case Sent::NextSerial:
+        if (m_currentSerial + 1 < m_serials.size())
+            ++m_currentSerial;
+        break;
+    case Sent::Reading:
+        if (!m_readings.empty())
+            m_readings.pop_front();
+        break;
+    case Sent::Nothing:
+        break;
+    }
+    m_lastSent = Sent::Nothing;
+}
+
+void VirtualReader::present(const std::string& code)
+{
+    const std::string data = statusOf(code) + code;
+    if (m_multimaster)
+        m_readings.push_back({m_nextReadingId++, data});
+    else
+        m_transactions.push_back(data);
+}
+
+void VirtualReader::setMultimaster(bool enabled)
+{
+    m_multimaster = enabled;
+    if (enabled)
+        return;
+    for (const auto& reading : m_readings)
+        m_transactions.push_back(reading.data);
+    m_readings.clear();
+    if (m_lastSent == Sent::Reading)
+        m_lastSent = Sent::Nothing;
+}
+
+std::optional<VirtualReader::Reading> VirtualReader::pendingReading() const
+{
+    if (m_readings.empty())
+        return std::nullopt;
+    return Reading{m_readings.front().id, answer(m_readings.front().data)};
+}
+
+void VirtualReader::readingSent()
+{
+    if (!m_readings.empty())
+        m_lastSent = Sent::Reading;
+}
+
+std::string VirtualReader::answer(const std::string& data) const
+{
+    return Framing::sibrant2Frame(static_cast<int16_t>(m_address), "P", data);
+}
+
+std::string VirtualReader::statusOf(const std::string& code) const
+{
+    return m_whiteList.count(code) ? "1" : "0";
+}
+
+}  // namespace lettore::sim
