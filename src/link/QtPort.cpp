@@ -1,0 +1,382 @@
+#include "QtPort.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace lettore {
+
+namespace {
+
+// A settings string "baud,parity,data,stop" taken apart, with its text in
+// the one spelling settings() gives back ("9600,n,8,1" reads "9600,N,8,1").
+struct LineSettings {
+    qint32 baudRate = 0;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+    std::string text;
+};
+
+std::string_view trimmed(std::string_view s)
+{
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+std::vector<std::string_view> fields(std::string_view s)
+{
+    std::vector<std::string_view> out;
+    for (;;) {
+        const auto comma = s.find(',');
+        out.push_back(trimmed(s.substr(0, comma)));
+        if (comma == std::string_view::npos)
+            return out;
+        s.remove_prefix(comma + 1);
+    }
+}
+
+template <typename Value, size_t N>
+std::optional<Value> lookUp(const std::array<std::pair<std::string_view, Value>, N>& table,
+                            std::string_view key)
+{
+    for (const auto& [name, value] : table)
+        if (name == key)
+            return value;
+    return std::nullopt;
+}
+
+constexpr std::array<std::pair<std::string_view, QSerialPort::Parity>, 10> Parities{{
+    {"N", QSerialPort::NoParity}, {"n", QSerialPort::NoParity},
+    {"E", QSerialPort::EvenParity}, {"e", QSerialPort::EvenParity},
+    {"O", QSerialPort::OddParity}, {"o", QSerialPort::OddParity},
+    {"M", QSerialPort::MarkParity}, {"m", QSerialPort::MarkParity},
+    {"S", QSerialPort::SpaceParity}, {"s", QSerialPort::SpaceParity},
+}};
+
+constexpr std::array<std::pair<std::string_view, QSerialPort::DataBits>, 4> DataBits{{
+    {"5", QSerialPort::Data5}, {"6", QSerialPort::Data6},
+    {"7", QSerialPort::Data7}, {"8", QSerialPort::Data8},
+}};
+
+constexpr std::array<std::pair<std::string_view, QSerialPort::StopBits>, 3> StopBits{{
+    {"1", QSerialPort::OneStop}, {"1.5", QSerialPort::OneAndHalfStop}, {"2", QSerialPort::TwoStop},
+}};
+
+std::optional<LineSettings> parseSettings(const std::string& settings)
+{
+    const std::vector<std::string_view> f = fields(settings);
+    if (f.size() != 4)
+        return std::nullopt;
+
+    LineSettings out;
+    const char* baudEnd = f[0].data() + f[0].size();
+    const auto [end, error] = std::from_chars(f[0].data(), baudEnd, out.baudRate);
+    if (f[0].empty() || error != std::errc() || end != baudEnd || out.baudRate <= 0)
+        return std::nullopt;
+
+    const auto parity = lookUp(Parities, f[1]);
+    const auto dataBits = lookUp(DataBits, f[2]);
+    const auto stopBits = lookUp(StopBits, f[3]);
+    if (!parity || !dataBits || !stopBits)
+        return std::nullopt;
+    out.parity = *parity;
+    out.dataBits = *dataBits;
+    out.stopBits = *stopBits;
+    out.text = std::to_string(out.baudRate) + ',' + static_cast<char>(std::toupper(f[1][0])) + ','
+               + std::string(f[2]) + ',' + std::string(f[3]);
+    return out;
+}
+
+// Stores the settings in a closed port (applied when it opens) or applies
+// them to an open one; false when the open device refused one of them.
+bool applySettings(QSerialPort& serial, const LineSettings& s)
+{
+    return serial.setBaudRate(s.baudRate) && serial.setParity(s.parity)
+           && serial.setDataBits(s.dataBits) && serial.setStopBits(s.stopBits)
+           && serial.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+PortFailure kindOf(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return PortFailure::InvalidPortNumber;
+    case QSerialPort::PermissionError:  // lock file held by another process, EBUSY, EACCES
+        return PortFailure::DeviceUnavailable;
+    case QSerialPort::OpenError:
+        return PortFailure::AlreadyOpen;
+    default:
+        return PortFailure::Other;
+    }
+}
+
+}  // namespace
+
+// Brackets one operation that talks to QSerialPort: errors Qt reports
+// meanwhile are kept for the operation to throw, and readyRead emitted
+// meanwhile (the waits emit it synchronously) is not delivered from inside.
+class QtPort::Call {
+public:
+    explicit Call(QtPort& port) : m_port(port)
+    {
+        if (m_port.m_callDepth++ == 0) {
+            m_port.m_failure.reset();
+            m_port.m_serial.clearError();
+        }
+    }
+    ~Call() { --m_port.m_callDepth; }
+
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
+
+private:
+    QtPort& m_port;
+};
+
+QtPort::QtPort(PortNaming naming) : m_naming(std::move(naming))
+{
+    QObject::connect(&m_serial, &QSerialPort::errorOccurred, &m_serial,
+                     [this](QSerialPort::SerialPortError error) { onErrorOccurred(error); });
+    QObject::connect(&m_serial, &QSerialPort::readyRead, &m_serial, [this] { onReadyRead(); });
+}
+
+QtPort::~QtPort()
+{
+    // Closing may still signal; nothing of this object may be reached then.
+    QObject::disconnect(&m_serial, nullptr, nullptr, nullptr);
+    m_serial.close();
+}
+
+void QtPort::setPortNumber(int16_t number)
+{
+    if (m_serial.isOpen())
+        throw PortError(PortFailure::Other, QSerialPort::UnsupportedOperationError,
+                        "The port number cannot change while the port is open");
+    m_number = number;
+}
+
+void QtPort::setSettings(const std::string& settings)
+{
+    const std::optional<LineSettings> parsed = parseSettings(settings);
+    if (!parsed)
+        throw PortError(PortFailure::Other, QSerialPort::UnsupportedOperationError,
+                        "Invalid settings \"" + settings + "\"");
+    Call call(*this);
+    if (!applySettings(m_serial, *parsed)) {
+        const PortError error = m_failure.value_or(
+            PortError(PortFailure::Other, m_serial.error(), m_serial.errorString().toStdString()));
+        // Put back what the device had, as far as it takes it.
+        if (const auto previous = parseSettings(m_settings))
+            applySettings(m_serial, *previous);
+        throw error;
+    }
+    m_settings = parsed->text;
+}
+
+void QtPort::setOpen(bool open)
+{
+    Call call(*this);
+    if (!open) {
+        m_serial.close();
+        return;
+    }
+    if (!m_serial.isOpen()) {
+        const std::string device = m_naming.devicePath(m_number);
+        if (device.empty())
+            throw PortError(PortFailure::InvalidPortNumber, QSerialPort::DeviceNotFoundError,
+                            "No device has port number " + std::to_string(m_number));
+        m_serial.setPortName(QString::fromStdString(device));
+    }
+    // On a port already open Qt itself reports OpenError.
+    if (!m_serial.open(QIODevice::ReadWrite))
+        throwFailure();
+    try {
+        applyModemLine(&QSerialPort::setDataTerminalReady, m_dtr);
+        applyModemLine(&QSerialPort::setRequestToSend, m_rts);
+    } catch (const PortError&) {
+        m_serial.close();
+        throw;
+    }
+}
+
+void QtPort::setDtrEnabled(bool enabled)
+{
+    Call call(*this);
+    applyModemLine(&QSerialPort::setDataTerminalReady, enabled);
+    m_dtr = enabled;
+}
+
+void QtPort::setRtsEnabled(bool enabled)
+{
+    Call call(*this);
+    applyModemLine(&QSerialPort::setRequestToSend, enabled);
+    m_rts = enabled;
+}
+
+// Sets a modem-control line of an open port. A device that has no such
+// lines (Qt reports ENOTTY as an unsupported operation) is not a failure:
+// otherwise a pseudo-terminal could never be opened by the link.
+void QtPort::applyModemLine(bool (QSerialPort::*setter)(bool), bool enabled)
+{
+    if (!m_serial.isOpen() || (m_serial.*setter)(enabled))
+        return;
+    if (m_serial.error() == QSerialPort::UnsupportedOperationError) {
+        m_serial.clearError();
+        m_failure.reset();
+        return;
+    }
+    throwFailure();
+}
+
+void QtPort::setInputLength(int length)
+{
+    if (length < 0)
+        throw PortError(PortFailure::Other, QSerialPort::UnsupportedOperationError,
+                        "Invalid input length " + std::to_string(length));
+    m_inputLength = length;
+}
+
+std::string QtPort::read()
+{
+    requireOpen();
+    Call call(*this);
+    // Bytes that reached the device while no event loop ran are pulled in
+    // here, so a caller that never yields still sees them.
+    if (m_serial.bytesAvailable() == 0) {
+        m_serial.waitForReadyRead(0);
+        if (m_failure)
+            throwFailure();
+    }
+    const qint64 waiting = m_serial.bytesAvailable();
+    const qint64 count = m_inputLength == 0 ? waiting : std::min<qint64>(m_inputLength, waiting);
+    if (count == 0)
+        return {};
+    return m_serial.read(count).toStdString();
+}
+
+void QtPort::write(const std::string& bytes)
+{
+    requireOpen();
+    Call call(*this);
+    const QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (m_serial.write(data) != data.size())
+        throwFailure();
+    const QDeadlineTimer deadline(WriteTimeLimitMs);
+    while (m_serial.isOpen() && m_serial.bytesToWrite() > 0) {
+        if (!m_serial.waitForBytesWritten(static_cast<int>(deadline.remainingTime())) && !m_failure)
+            throw PortError(PortFailure::Other, QSerialPort::TimeoutError,
+                            "The device took no output for " + std::to_string(WriteTimeLimitMs)
+                                + " ms");
+        if (m_failure)
+            throwFailure();
+    }
+    if (m_failure)
+        throwFailure();
+}
+
+void QtPort::setReceiveThreshold(int threshold)
+{
+    if (threshold < 0)
+        throw PortError(PortFailure::Other, QSerialPort::UnsupportedOperationError,
+                        "Invalid receive threshold " + std::to_string(threshold));
+    const bool switchedOn = m_threshold < 1 && threshold >= 1;
+    m_threshold = threshold;
+    // Bytes that arrived while notifications were off are announced now,
+    // on the event loop's next turn: the caller is in the middle of its own code.
+    if (switchedOn && m_serial.isOpen() && m_serial.bytesAvailable() > 0)
+        queueNotification();
+}
+
+void QtPort::setReceiveHandler(std::function<void(CommEvent)> handler)
+{
+    m_handler = std::move(handler);
+}
+
+bool QtPort::waitForInput(int timeoutMs)
+{
+    requireOpen();
+    Call call(*this);
+    if (m_serial.bytesAvailable() > 0)
+        return true;
+    const bool arrived = m_serial.waitForReadyRead(std::max(timeoutMs, 0));
+    if (m_failure)
+        throwFailure();
+    return arrived;
+}
+
+// Reading, writing and waiting need an open port; a closed one would make
+// every wait return at once and its caller spin.
+void QtPort::requireOpen() const
+{
+    if (!m_serial.isOpen())
+        throw PortError(PortFailure::Other, QSerialPort::NotOpenError, "Device is not open");
+}
+
+void QtPort::throwFailure()
+{
+    if (m_failure)
+        throw *m_failure;
+    const QSerialPort::SerialPortError error = m_serial.error();
+    throw PortError(kindOf(error), error, m_serial.errorString().toStdString());
+}
+
+void QtPort::onErrorOccurred(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
+        return;
+    if (m_callDepth > 0 && !m_failure)
+        m_failure.emplace(kindOf(error), error, m_serial.errorString().toStdString());
+    // The device vanished (ResourceError) or its line hung up (a read that
+    // returns nothing: ReadError). Qt keeps polling a hung-up line from the
+    // event loop at full speed, so the port is closed; the next operation
+    // then fails, and opening again works once the device is back.
+    if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
+        && m_serial.isOpen())
+        m_serial.close();
+}
+
+void QtPort::onReadyRead()
+{
+    if (m_threshold < 1)
+        return;
+    if (m_callDepth > 0)
+        queueNotification();
+    else
+        notify();
+}
+
+void QtPort::queueNotification()
+{
+    if (m_notificationQueued)
+        return;
+    m_notificationQueued = true;
+    QMetaObject::invokeMethod(
+        &m_serial,
+        [this] {
+            m_notificationQueued = false;
+            notify();
+        },
+        Qt::QueuedConnection);
+}
+
+void QtPort::notify()
+{
+    if (!m_handler || m_threshold < 1 || !m_serial.isOpen() || m_serial.bytesAvailable() == 0)
+        return;
+    const std::function<void(CommEvent)> handler = m_handler;
+    handler(CommEvent::ReceivedData);
+}
+
+void processQtEvents() { QCoreApplication::processEvents(); }
+
+}  // namespace lettore

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "Port.h"
+#include "PortNaming.h"
+
+#include <QSerialPort>
+
+#include <optional>
+
+namespace lettore {
+
+// The real serial port, on Qt SerialPort.
+//
+// Port number, settings, DTR and RTS may be set while the port is closed:
+// they are kept and applied when it opens. Settings, DTR and RTS set while
+// it is open take effect at once. A device without modem-control lines (a
+// pseudo-terminal) ignores DTR and RTS instead of failing.
+//
+// Failures throw PortError with the QSerialPort::SerialPortError value as
+// number and Qt's text, of the kind: missing device -> InvalidPortNumber;
+// device locked by another process or not permitted -> DeviceUnavailable;
+// already open -> AlreadyOpen; anything else -> Other. When the device
+// vanishes or its line hangs up the port closes itself, so the next
+// operation fails instead of the event loop spinning on the dead device.
+//
+// Receive notifications reach the handler from the Qt event loop, never
+// from inside one of this port's own operations: data that one of them
+// pulls in while the threshold is 1 is announced on the loop's next turn.
+class QtPort : public Port {
+public:
+    explicit QtPort(PortNaming naming);
+    ~QtPort() override;
+
+    QtPort(const QtPort&) = delete;
+    QtPort& operator=(const QtPort&) = delete;
+
+    // The device that port number `number` reaches.
+    std::string devicePath(int16_t number) const { return m_naming.devicePath(number); }
+
+    // Port
+    void setPortNumber(int16_t number) override;
+    int16_t portNumber() override { return m_number; }
+    void setSettings(const std::string& settings) override;
+    std::string settings() override { return m_settings; }
+    void setOpen(bool open) override;
+    bool isOpen() override { return m_serial.isOpen(); }
+    void setDtrEnabled(bool enabled) override;
+    void setRtsEnabled(bool enabled) override;
+    void setInputLength(int length) override;
+    std::string read() override;
+    void write(const std::string& bytes) override;
+    int receiveThreshold() override { return m_threshold; }
+    void setReceiveThreshold(int threshold) override;
+    void setReceiveHandler(std::function<void(CommEvent)> handler) override;
+    bool waitForInput(int timeoutMs) override;
+
+    // The longest a write may take to reach the driver.
+    static constexpr int WriteTimeLimitMs = 5000;
+
+private:
+    class Call;
+
+    void requireOpen() const;
+    void applyModemLine(bool (QSerialPort::*setter)(bool), bool enabled);
+    [[noreturn]] void throwFailure();
+    void onErrorOccurred(QSerialPort::SerialPortError error);
+    void onReadyRead();
+    void queueNotification();
+    void notify();
+
+    QSerialPort m_serial;
+    PortNaming m_naming;
+    std::function<void(CommEvent)> m_handler;
+
+    int16_t m_number = 1;
+    std::string m_settings = "9600,N,8,1";
+    bool m_dtr = false;
+    bool m_rts = false;
+    int m_inputLength = 0;
+    int m_threshold = 0;
+
+    int m_callDepth = 0;                   // inside one of our own QSerialPort calls
+    std::optional<PortError> m_failure;    // the first error Qt reported during that call
+    bool m_notificationQueued = false;
+};
+
+// Gives the Qt event loop one turn: the link's yield hook in Qt programs.
+void processQtEvents();
+
+}  // namespace lettore
