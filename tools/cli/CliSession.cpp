@@ -1,0 +1,127 @@
+#include "CliSession.h"
+
+#include "ByteText.h"
+#include "CommandRunner.h"
+#include "ErrorWatcher.h"
+#include "Esito.h"
+#include "ReadingListener.h"
+#include "ScopedSubscription.h"
+#include "TraceListener.h"
+#include "clsLettori.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
+
+namespace lettore {
+
+namespace {
+
+// SIGINT and SIGTERM end listening: the handler writes to a pipe that the
+// event loop watches.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+}  // namespace
+
+CliSession::CliSession(clsLettori& registry, const Invocation& invocation,
+                       const ConnectionSettings& stored, std::ostream& out, std::ostream& err)
+    : m_registry(registry), m_invocation(invocation), m_stored(stored), m_out(out), m_err(err)
+{
+}
+
+int CliSession::portFailure(const std::string& text)
+{
+    m_err << "lettore: " << text << std::endl;
+    return ExitPort;
+}
+
+int CliSession::run()
+{
+    clsComunicazioni& link = m_registry.Comunicazione();
+    ErrorWatcher errors;
+    ScopedSubscription watching(link, errors);
+    std::optional<TraceListener> trace;
+    std::optional<ScopedSubscription> tracing;
+    if (m_invocation.trace) {
+        trace.emplace(m_err);
+        tracing.emplace(link, *trace);
+    }
+
+    link.setCommPort(m_invocation.portNumber.value_or(m_stored.NSeriale));
+    link.setCommSettings(m_invocation.baud.value_or(m_stored.Velocita) + ",N,8,1");
+    link.setAttivo(true);
+    if (errors.last())
+        return portFailure(*errors.last());
+    if (!link.Attivo())
+        return portFailure("the port could not be opened");
+
+    const int status = std::string(m_invocation.command->name) == "listen" ? listen() : runCommand();
+    // The port is closed while the event loop still exists; the link itself
+    // lives on until the process ends.
+    link.setAttivo(false);
+    return status;
+}
+
+int CliSession::runCommand()
+{
+    ErrorWatcher errors;
+    ScopedSubscription watching(m_registry.Comunicazione(), errors);
+    std::function<void(const std::string&)> progress;
+    const bool showProgress = ::isatty(STDERR_FILENO) == 1;
+    if (showProgress)
+        progress = [this](const std::string& line) { m_err << '\r' << ByteText::escape(line) << std::flush; };
+
+    CommandRunner runner(m_registry, m_invocation.term.value_or(m_stored.Terminale), progress);
+    const CommandResult result = runner.run(m_invocation);
+    if (showProgress && std::string(m_invocation.command->name) == "InserisciBadge")
+        m_err << '\n';
+    m_out << result.text() << std::flush;
+    if (result.esito == Esito::PortFailed)
+        return portFailure(errors.last().value_or("the port failed"));
+    return result.esito;
+}
+
+int CliSession::listen()
+{
+    clsComunicazioni& link = m_registry.Comunicazione();
+    std::optional<std::string> failure;
+    ErrorWatcher errors([&] {
+        failure = errors.last();
+        QCoreApplication::exit(ExitPort);
+    });
+    ScopedSubscription watching(link, errors);
+    ReadingListener readings(m_registry, m_out, m_invocation.ack);
+    ScopedSubscription reading(link, readings);
+
+    if (::pipe2(signalPipe, O_CLOEXEC) != 0)
+        return portFailure("cannot watch for signals");
+    QSocketNotifier stop(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&stop, &QSocketNotifier::activated, [] { QCoreApplication::exit(0); });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    link.OnComm_Attivato();
+    const int status = QCoreApplication::exec();
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    ::close(signalPipe[0]);
+    ::close(signalPipe[1]);
+    if (failure)
+        return portFailure(*failure);
+    return status;
+}
+
+}  // namespace lettore

@@ -1,0 +1,190 @@
+#include "CommandLine.h"
+
+#include "ByteText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+
+namespace lettore {
+
+namespace {
+
+constexpr int Int16Min = std::numeric_limits<int16_t>::min();
+constexpr int Int16Max = std::numeric_limits<int16_t>::max();
+
+std::string checkedArgument(const CommandSpec::Input& input, const std::string& text)
+{
+    using Kind = CommandSpec::Kind;
+    const auto bad = [&](const char* range) {
+        return UsageError(std::string(input.name) + " must be " + range + ", not \"" + text + "\"");
+    };
+    switch (input.kind) {
+    case Kind::Text:
+        return text;
+    case Kind::Int16:
+        if (!CommandLine::integer(text, Int16Min, Int16Max))
+            throw bad("an integer from -32768 to 32767");
+        return text;
+    case Kind::Address:
+        if (!CommandLine::integer(text, 0, 255))
+            throw bad("an integer from 0 to 255");
+        return text;
+    case Kind::RangeBound:
+        if (!CommandLine::integer(text, 0, Int16Max))
+            throw bad("an integer from 0 to 32767");
+        return text;
+    case Kind::Bytes:
+        if (auto bytes = ByteText::unescape(text))
+            return *bytes;
+        throw UsageError(std::string(input.name) + ": a backslash must start \\xHH or \\\\");
+    }
+    return text;
+}
+
+}  // namespace
+
+std::optional<int> CommandLine::integer(const std::string& text, int low, int high)
+{
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || ptr != end || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+const std::vector<std::string>& CommandLine::dialects()
+{
+    static const std::vector<std::string> names{"Sibrant2", "Sibrant", "Parlow", "Quen", "Zem", "Tolvane"};
+    return names;
+}
+
+Invocation CommandLine::parse(const std::vector<std::string>& args)
+{
+    Invocation inv;
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.rfind("--", 0) != 0) {
+            positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = arg;
+        std::optional<std::string> inlineValue;
+        if (const size_t eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+        const auto value = [&]() -> std::string {
+            if (inlineValue)
+                return *inlineValue;
+            if (i + 1 >= args.size())
+                throw UsageError(name + " needs a value");
+            return args[++i];
+        };
+        const auto flag = [&] {
+            if (inlineValue)
+                throw UsageError(name + " takes no value");
+        };
+        if (name == "--help") {
+            flag();
+            inv.help = true;
+        } else if (name == "--trace") {
+            flag();
+            inv.trace = true;
+        } else if (name == "--ack") {
+            flag();
+            inv.ack = true;
+        } else if (name == "--port") {
+            const std::string port = value();
+            if (port.empty())
+                throw UsageError("--port needs a port number or a device path");
+            if (port.find_first_not_of("+-0123456789") == std::string::npos) {
+                const auto number = integer(port, Int16Min, Int16Max);
+                if (!number)
+                    throw UsageError("--port number must be from -32768 to 32767, not \"" + port + "\"");
+                inv.portNumber = static_cast<int16_t>(*number);
+            } else {
+                inv.device = port;
+            }
+        } else if (name == "--baud") {
+            const std::string baud = value();
+            if (!integer(baud, 1, std::numeric_limits<int>::max()))
+                throw UsageError("--baud must be a positive integer, not \"" + baud + "\"");
+            inv.baud = baud;
+        } else if (name == "--term") {
+            const std::string term = value();
+            const auto number = integer(term, Int16Min, Int16Max);
+            if (!number)
+                throw UsageError("--term must be an integer from -32768 to 32767, not \"" + term + "\"");
+            inv.term = static_cast<int16_t>(*number);
+        } else if (name == "--dialect") {
+            inv.dialect = value();
+            const auto& known = dialects();
+            if (std::find(known.begin(), known.end(), inv.dialect) == known.end())
+                throw UsageError("unknown dialect \"" + inv.dialect + "\"");
+        } else {
+            throw UsageError("unknown option " + name);
+        }
+    }
+    if (inv.help)
+        return inv;
+
+    if (positional.empty())
+        throw UsageError("no command given (try --help)");
+    inv.command = CommandTable::find(positional.front());
+    if (!inv.command)
+        throw UsageError("unknown command \"" + positional.front() + "\" (try --help)");
+    const CommandSpec& spec = *inv.command;
+    if (inv.ack && !spec.takesAck)
+        throw UsageError(std::string("--ack does not apply to ") + spec.name);
+    if (inv.dialect != "Sibrant2" && !spec.takesDialect)
+        throw UsageError(std::string("--dialect does not apply to ") + spec.name);
+    if (positional.size() - 1 != spec.inputs.size())
+        throw UsageError(std::string(spec.name) + " takes " + std::to_string(spec.inputs.size())
+                         + " argument(s), not " + std::to_string(positional.size() - 1));
+    for (size_t n = 0; n < spec.inputs.size(); ++n)
+        inv.args.push_back(checkedArgument(spec.inputs[n], positional[n + 1]));
+    return inv;
+}
+
+std::string CommandLine::helpText()
+{
+    std::string text =
+        "Usage: lettore [--port N|DEVICE] [--baud RATE] [--term ADDR] [--trace] COMMAND [ARGS...]\n"
+        "\n"
+        "Runs one reader command and prints \"esito N\", then one \"NAME VALUE\" line per\n"
+        "returned value (bytes outside printable ASCII as \\xHH).\n"
+        "Port, rate and terminal default to Seriale.cfg in the program's folder, else 1, 9600, 0.\n"
+        "  --port N|DEVICE  port number (COM<N> link in the program's folder, else /dev/ttyS<N-1>)\n"
+        "                   or a device path\n"
+        "  --baud RATE      baud rate\n"
+        "  --term ADDR      reader address, 0..255, 256 for all readers (no answer)\n"
+        "  --trace          every frame sent and received, time-out and port error on stderr\n"
+        "\n"
+        "Commands:\n";
+    for (const CommandSpec& spec : CommandTable::all()) {
+        std::string line = std::string("  ") + spec.name;
+        for (const auto& input : spec.inputs)
+            line += std::string(" ") + input.name;
+        if (spec.takesAck)
+            line += " [--ack]";
+        if (spec.takesDialect)
+            line += " [--dialect Sibrant2|Sibrant|Parlow|Quen|Zem|Tolvane]";
+        text += line + "\n      " + spec.summary + "\n";
+    }
+    text +=
+        "\n"
+        "Exit status: the result code (0 accepted, 1 time-out, 2 rejected, 4 invalid address),\n"
+        "64 usage error, 74 port cannot be opened or failed.\n";
+    return text;
+}
+
+}  // namespace lettore

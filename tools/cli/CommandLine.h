@@ -1,0 +1,52 @@
+#pragma once
+
+#include "CommandTable.h"
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace lettore {
+
+// A command line that cannot be run; the text is a one-line message.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One parsed command line. Settings not given stay empty and are taken from
+// Seriale.cfg or the defaults.
+struct Invocation {
+    bool help = false;
+    std::optional<int16_t> portNumber;
+    std::string device;  // a device path given instead of a port number
+    std::optional<std::string> baud;
+    std::optional<int16_t> term;
+    bool trace = false;
+
+    const CommandSpec* command = nullptr;
+    // Input arguments in the operation's order, checked for their kind;
+    // Bytes arguments already decoded.
+    std::vector<std::string> args;
+    bool ack = false;
+    std::string dialect = "Sibrant2";
+};
+
+// Parses `lettore [OPTIONS] COMMAND [ARGS...]`. Options may stand anywhere,
+// as "--name VALUE" or "--name=VALUE"; "--" ends them.
+class CommandLine {
+public:
+    // `args` without the program name. Throws UsageError.
+    static Invocation parse(const std::vector<std::string>& args);
+
+    static std::string helpText();
+
+    static const std::vector<std::string>& dialects();
+
+    // A whole decimal integer within [low, high], nothing otherwise.
+    static std::optional<int> integer(const std::string& text, int low, int high);
+};
+
+}  // namespace lettore
