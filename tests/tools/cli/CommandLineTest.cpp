@@ -1,0 +1,113 @@
+#include "ByteText.h"
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace lettore {
+namespace {
+
+Invocation parse(const std::vector<std::string>& args) { return CommandLine::parse(args); }
+
+TEST(CommandLineTest, OptionsAndArguments)
+{
+    Invocation inv = parse({"--port", "3", "--baud", "19200", "--term", "256", "--trace", "CreaBadge", "0000000042"});
+    EXPECT_EQ(inv.portNumber, 3);
+    EXPECT_EQ(inv.device, "");
+    EXPECT_EQ(inv.baud, "19200");
+    EXPECT_EQ(inv.term, 256);
+    EXPECT_TRUE(inv.trace);
+    EXPECT_STREQ(inv.command->name, "CreaBadge");
+    EXPECT_EQ(inv.args, std::vector<std::string>{"0000000042"});
+
+    inv = parse({"GetVersioneFirmware", "--port=/tmp/line", "--term=-1"});
+    EXPECT_FALSE(inv.portNumber);
+    EXPECT_EQ(inv.device, "/tmp/line");
+    EXPECT_EQ(inv.term, -1);
+    EXPECT_FALSE(inv.baud);
+
+    // Arguments that look like negative numbers, or follow "--", are arguments.
+    inv = parse({"SetupSeriale", "9600", "-1"});
+    EXPECT_EQ(inv.args, (std::vector<std::string>{"9600", "-1"}));
+    inv = parse({"CreaBadge", "--", "--trace"});
+    EXPECT_FALSE(inv.trace);
+    EXPECT_EQ(inv.args, std::vector<std::string>{"--trace"});
+
+    inv = parse({"GetTransazione", "--ack"});
+    EXPECT_TRUE(inv.ack);
+    inv = parse({"raw", "P", "\\x06", "--dialect", "Tolvane"});
+    EXPECT_EQ(inv.dialect, "Tolvane");
+    EXPECT_EQ(inv.args[1], "\x06");
+    EXPECT_TRUE(parse({"--help"}).help);
+}
+
+TEST(CommandLineTest, UsageErrors)
+{
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+    } rows[] = {
+        {"no command", {}},
+        {"unknown command", {"Frobnicate"}},
+        {"command name is case-sensitive", {"getsetupbase"}},
+        {"term above 16 bits", {"--term", "32768", "GetSetupBase"}},
+        {"term below 16 bits", {"--term", "-32769", "GetSetupBase"}},
+        {"term not numeric", {"--term", "abc", "GetSetupBase"}},
+        {"term with trailing text", {"--term", "12x", "GetSetupBase"}},
+        {"term empty", {"--term=", "GetSetupBase"}},
+        {"term without value", {"GetSetupBase", "--term"}},
+        {"port number beyond 16 bits", {"--port", "99999", "GetSetupBase"}},
+        {"port empty", {"--port", "", "GetSetupBase"}},
+        {"baud not numeric", {"--baud", "fast", "GetSetupBase"}},
+        {"baud zero", {"--baud", "0", "GetSetupBase"}},
+        {"unknown option", {"--verbose", "GetSetupBase"}},
+        {"flag with value", {"--trace=1", "GetSetupBase"}},
+        {"too few arguments", {"SetupBase", "0001", "1", "050", "100", "0"}},
+        {"too many arguments", {"CancellaWL", "x"}},
+        {"new address not numeric", {"SetupSeriale", "9600", "five"}},
+        {"new address above 16 bits", {"SetupSeriale", "9600", "40000"}},
+        {"SetIndirizzo address above 255", {"SetIndirizzo", "256", "0000000001"}},
+        {"SetIndirizzo address negative", {"SetIndirizzo", "-1", "0000000001"}},
+        {"range bound negative", {"InserisciBadge", "-1", "5"}},
+        {"range bound above 32767", {"InserisciBadge", "0", "32768"}},
+        {"ack on a command without it", {"GetMatricolaNext", "--ack"}},
+        {"dialect on a command without it", {"GetSetupBase", "--dialect", "Zem"}},
+        {"unknown dialect", {"raw", "P", "2", "--dialect", "Modbus"}},
+        {"bad escape", {"raw", "P", "\\x6"}},
+        {"dangling backslash", {"raw", "P", "2\\"}},
+    };
+    for (const auto& row : rows)
+        EXPECT_THROW(parse(row.args), UsageError) << row.name;
+}
+
+TEST(CommandLineTest, HelpListsEveryCommand)
+{
+    const std::string help = CommandLine::helpText();
+    for (const CommandSpec& spec : CommandTable::all())
+        EXPECT_NE(help.find(std::string("  ") + spec.name), std::string::npos) << spec.name;
+}
+
+TEST(ByteTextTest, EscapesRoundTripAndHex)
+{
+    const struct {
+        std::string bytes;
+        const char* escaped;
+        const char* hex;
+    } rows[] = {
+        {"abc 09", "abc 09", "61 62 63 20 30 39"},
+        {std::string("\x02\x30\x21", 3), "\\x020!", "02 30 21"},
+        {std::string("\x00\x7F\xFF", 3), "\\x00\\x7F\\xFF", "00 7F FF"},
+        {"a\\b", "a\\x5Cb", "61 5C 62"},
+        {"", "", ""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ByteText::escape(row.bytes), row.escaped);
+        EXPECT_EQ(ByteText::unescape(row.escaped), row.bytes);
+        EXPECT_EQ(ByteText::hex(row.bytes), row.hex);
+    }
+    EXPECT_EQ(ByteText::unescape("\\\\x41\\x4a"), "\\x41J");
+    for (const char* bad : {"\\", "\\x", "\\x4", "\\xG1", "\\n"})
+        EXPECT_FALSE(ByteText::unescape(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace lettore
