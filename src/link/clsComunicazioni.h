@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "Esito.h"
 #include "LinkEvents.h"
 #include "Port.h"
 

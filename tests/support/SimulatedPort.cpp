@@ -200,6 +200,8 @@ void SimulatedPort::setInputLength(int length)
 std::string SimulatedPort::read()
 {
     maybeFail("read");
+    if (maxReads != 0 && ++m_readCount > maxReads)
+        throw PortError(PortFailure::Other, 8020, "Read limit of the simulated port reached");
     if (!m_open)
         throw notOpen();
     releaseDueInput();
@@ -242,6 +244,7 @@ void SimulatedPort::setReceiveHandler(std::function<void(CommEvent)> handler)
 bool SimulatedPort::waitForInput(int timeoutMs)
 {
     maybeFail("wait");
+    ++m_waitCount;
     releaseDueInput();
     if (!m_input.empty())
         return true;
@@ -257,7 +260,7 @@ bool SimulatedPort::waitForInput(int timeoutMs)
         m_clock.advance(*soonest);
         return true;
     }
-    m_clock.advance(limit);
+    m_clock.advance(limit + oversleepMs);
     return false;
 }
 

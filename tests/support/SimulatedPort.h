@@ -56,6 +56,14 @@ public:
     // the threshold is at least 1. Returns whether it was delivered.
     bool notify(CommEvent event = CommEvent::ReceivedData);
 
+    // Waits: how many were made, and how late each one returns after its
+    // time-out, as on a loaded machine (0: exactly on time).
+    size_t waitCount() const { return m_waitCount; }
+    uint32_t oversleepMs = 0;
+    // Reads allowed before every further read fails (0: no limit), so a
+    // loop that spins without waiting ends in a port failure, not a hang.
+    size_t maxReads = 0;
+
     // State, for assertions (not recorded).
     bool dtr() const { return m_dtr; }
     bool rts() const { return m_rts; }
@@ -110,6 +118,8 @@ private:
     bool m_rts = false;
     int m_inputLength = 0;
     int m_threshold = 0;
+    size_t m_waitCount = 0;
+    size_t m_readCount = 0;
 };
 
 // Hex of bytes, "02 30 21".

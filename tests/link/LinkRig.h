@@ -1,0 +1,72 @@
+#pragma once
+
+#include "SimulatedPort.h"
+#include "clsComunicazioni.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace lettore::test {
+
+// Records the link's events as short strings: "Errore 68 Device unavailable",
+// "ComTX 02 30 21", "ComRX 06", "ComRX \"\"", "ComTO".
+class EventLog : public LinkEvents {
+public:
+    std::vector<std::string> events;
+
+    void Errore(int16_t code, const std::string& text) override
+    {
+        events.push_back("Errore " + std::to_string(code) + " " + text);
+    }
+    void ComTX(const std::string& s) override { events.push_back("ComTX " + hex(s)); }
+    void ComRX(const std::string& s) override
+    {
+        events.push_back(s.empty() ? "ComRX \"\"" : "ComRX " + hex(s));
+    }
+    void ComTO() override { events.push_back("ComTO"); }
+};
+
+// A link on a simulated port and clock, with its events logged and the
+// clock time of every turn it hands the event loop.
+struct LinkRig {
+    explicit LinkRig(uint32_t startMs = 0)
+        : clock(startMs), link(makePort(), clock, [this] { yieldTimes.push_back(clock.nowMs()); })
+    {
+        link.subscribe(&log);
+        port->clearRecord();
+    }
+
+    // The answer, in pieces due at offsets (ms, hex bytes) from the moment
+    // the first command is written.
+    void answerWith(std::vector<std::pair<uint32_t, std::string>> pieces)
+    {
+        port->onWrite = [this, pieces](const std::string&) {
+            sentAt = clock.nowMs();
+            for (const auto& [offset, bytes] : pieces)
+                port->feedAt(sentAt + offset, unhex(bytes));
+            port->onWrite = nullptr;
+        };
+    }
+
+    uint32_t sinceSend() { return elapsedMs(sentAt, clock.nowMs()); }
+
+    ManualClock clock;
+    SimulatedPort* port = nullptr;  // owned by the link
+    std::vector<uint32_t> yieldTimes;
+    clsComunicazioni link;
+    EventLog log;
+    uint32_t sentAt = 0;
+
+private:
+    std::unique_ptr<Port> makePort()
+    {
+        auto owned = std::make_unique<SimulatedPort>(clock);
+        port = owned.get();
+        return owned;
+    }
+};
+
+inline PortError deviceGone() { return PortError(PortFailure::Other, 8020, "Error reading comm device"); }
+
+}  // namespace lettore::test

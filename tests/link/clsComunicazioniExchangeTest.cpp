@@ -1,0 +1,268 @@
+// Sending commands and collecting answers: the receive loops and their time
+// limits, the dialects' send rules, restoring the port, port failures and
+// the cost of waiting.
+#include "LinkRig.h"
+
+#include <gtest/gtest.h>
+
+using namespace lettore;
+using namespace lettore::test;
+using Strings = std::vector<std::string>;
+using Pieces = std::vector<std::pair<uint32_t, std::string>>;
+
+namespace {
+
+const std::string Poll = unhex("02 30 21 32 03 22");
+const std::string PollSent = "ComTX 02 30 21 32 03 22";
+
+struct ReceiveCase {
+    const char* name;
+    const char* waiting;  // input already waiting before the send
+    Pieces answer;
+    int16_t esito;
+    const char* risposta;
+    const char* event;
+    uint32_t endsAt;  // ms after the send
+};
+
+void PrintTo(const ReceiveCase& c, std::ostream* os) { *os << c.name; }
+
+class ReceiveTest : public testing::TestWithParam<ReceiveCase> {};
+
+// Each case runs twice: once with the millisecond counter far from its
+// wrap, and once with it wrapping shortly after the send.
+TEST_P(ReceiveTest, CollectsAndChecksAnswer)
+{
+    const auto& c = GetParam();
+    for (uint32_t start : {1000u, 0xFFFFFFFFu - 1500u}) {
+        SCOPED_TRACE(start);
+        LinkRig rig(start);
+        rig.port->feed(unhex(c.waiting));
+        rig.answerWith(c.answer);
+        int16_t esito = -1;
+        std::string risposta = "stale";
+
+        rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
+
+        EXPECT_EQ(esito, c.esito);
+        EXPECT_EQ(hex(risposta), c.risposta);
+        EXPECT_EQ(rig.log.events, (Strings{PollSent, c.event}));
+        EXPECT_EQ(rig.sinceSend(), c.endsAt);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ReceiveTest,
+    testing::Values(
+        ReceiveCase{"frame", "", {{40, "02 30 21 41 03 51"}}, 0, "02 30 21 41 03 51", "ComRX 02 30 21 41 03 51", 40},
+        ReceiveCase{"frame_in_pieces", "", {{10, "02"}, {250, "30 21"}, {4000, "41 03"}, {4100, "51"}}, 0,
+                    "02 30 21 41 03 51", "ComRX 02 30 21 41 03 51", 4100},
+        ReceiveCase{"noise_before_stx_dropped", "", {{0, "41 FF 03 02 30 21 41 03 51"}}, 0, "02 30 21 41 03 51",
+                    "ComRX 02 30 21 41 03 51", 0},
+        ReceiveCase{"waiting_input_discarded", "06 02 30", {{300, "15"}}, 0, "15", "ComRX 15", 300},
+        ReceiveCase{"lone_ack", "", {{0, "06"}}, 0, "06", "ComRX 06", 0},
+        ReceiveCase{"lone_nak", "", {{120, "15"}}, 0, "15", "ComRX 15", 120},
+        ReceiveCase{"bcc_equal_to_etx", "", {{0, "02 30 32 03 03"}}, 0, "02 30 32 03 03", "ComRX 02 30 32 03 03", 0},
+        ReceiveCase{"no_answer", "", {}, 1, "", "ComTO", 5001},
+        ReceiveCase{"limit_runs_from_send_not_stx", "", {{4000, "02 30 21 41"}, {5001, "03 51"}}, 1, "", "ComTO", 5001},
+        ReceiveCase{"check_char_own_limit", "", {{4900, "02 30 21 41 03"}, {9900, "51"}}, 0, "02 30 21 41 03 51",
+                    "ComRX 02 30 21 41 03 51", 9900},
+        ReceiveCase{"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901},
+        ReceiveCase{"wrong_bcc", "", {{0, "02 30 21 41 03 52"}}, 2, "", "ComRX \"\"", 0},
+        ReceiveCase{"ack_in_place_of_etx", "", {{0, "02 30 21 41 06"}, {10, "51"}}, 2, "", "ComRX \"\"", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct DialectCase {
+    const char* name;
+    void (clsComunicazioni::*dialect)(int16_t, const std::string&, const std::string&, int16_t&,
+                                      std::string&);
+    int16_t term;
+    const char* tipo;
+    std::string data;
+    const char* written;  // "" when nothing may be sent
+    bool waits;
+    int16_t esito;
+};
+
+void PrintTo(const DialectCase& c, std::ostream* os) { *os << c.name; }
+
+class DialectTest : public testing::TestWithParam<DialectCase> {};
+
+// The terminal always answers NAK at once: a dialect that waits hands it
+// back, one that sends without waiting returns "" and never reads it.
+TEST_P(DialectTest, SendsFrameAndWaitsOnlyWhenAnswerIsDue)
+{
+    const auto& c = GetParam();
+    LinkRig rig;
+    rig.answerWith({{0, "15"}});
+    int16_t esito = -1;
+    std::string risposta = "stale";
+
+    (rig.link.*c.dialect)(c.term, c.tipo, c.data, esito, risposta);
+
+    EXPECT_EQ(esito, c.esito);
+    EXPECT_EQ(risposta, c.waits ? "\x15" : "");
+    if (*c.written) {
+        ASSERT_EQ(rig.port->writes().size(), 1u);
+        EXPECT_EQ(hex(rig.port->writes()[0]), c.written);
+        EXPECT_EQ(rig.port->waitingBytes(), c.waits ? 0u : 1u);
+    } else {
+        EXPECT_TRUE(rig.port->calls().empty());
+        EXPECT_EQ(rig.log.events, (Strings{"Errore 5 Invalid procedure call or argument"}));
+    }
+}
+
+using L = clsComunicazioni;
+INSTANTIATE_TEST_SUITE_P(
+    Dialects, DialectTest,
+    testing::Values(
+        DialectCase{"sibrant2_poll", &L::Sibrant2, 1, "P", "2", "02 30 21 32 03 22", true, 0},
+        DialectCase{"sibrant2_broadcast", &L::Sibrant2, 256, "S", "5", "02 60 60 35 03 34", false, 0},
+        DialectCase{"sibrant2_ack_data", &L::Sibrant2, 1, "P", "\x06", "02 30 21 06 03 16", false, 0},
+        DialectCase{"sibrant2_32_is_ordinary", &L::Sibrant2, 32, "P", "", "02 32 20 03 13", true, 0},
+        DialectCase{"sibrant_broadcast", &L::Sibrant, 32, "S", "X", "02 68 60 58 03 51", false, 0},
+        DialectCase{"sibrant_ack_data", &L::Sibrant, 1, "S", "\x06", "02 68 41 06 03 2E", false, 0},
+        DialectCase{"parlow_ack_data_waits", &L::Parlow, 2, "P", "\x06", "02 61 22 06 03 44", true, 0},
+        DialectCase{"parlow_broadcast", &L::Parlow, 32, "P", "X", "02 61 40 58 03 78", false, 0},
+        DialectCase{"quen_set", &L::Quen, 2, "S", "X", "02 67 42 58 03 7C", true, 0},
+        DialectCase{"zem_repeats_address", &L::Zem, 1, "S", "\x06", "02 41 41 06 03 07", true, 0},
+        DialectCase{"zem_broadcast", &L::Zem, 32, "P", "X", "02 40 40 58 03 59", false, 0},
+        DialectCase{"tolvane_poll_ack_data_waits", &L::Tolvane, 1, "P", "\x06", "04 04 31 05", true, 0},
+        DialectCase{"tolvane_broadcast", &L::Tolvane, 32, "S", "X", "04 04 02 50 58 03", false, 0},
+        DialectCase{"sibrant_address_out_of_range", &L::Sibrant, 192, "S", "X", "", false, 4}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TolvaneExchange, AcknowledgesAcceptedAnswerBeforeReturningAndLeavesNotificationsOff)
+{
+    for (const char* answer : {"3C 49 34 39 3E", "3C 00 00 00 00 3E", "3C 49 34 38 3E"}) {
+        SCOPED_TRACE(answer);
+        const bool accepted = std::string(answer) != "3C 49 34 38 3E";
+        LinkRig rig;
+        rig.answerWith({{200, answer}});
+        int16_t esito = -1;
+        std::string risposta;
+
+        rig.link.Tolvane(1, "P", "", esito, risposta);
+
+        EXPECT_EQ(esito, accepted ? 0 : 2);
+        EXPECT_EQ(hex(risposta), accepted ? answer : "");
+        const Strings events = accepted
+            ? Strings{"ComTX 04 04 31 05", "ComTX 06", std::string("ComRX ") + answer}
+            : Strings{"ComTX 04 04 31 05", "ComRX \"\""};
+        EXPECT_EQ(rig.log.events, events);
+        EXPECT_EQ(rig.port->threshold(), 0);
+        EXPECT_FALSE(rig.port->open());
+    }
+}
+
+TEST(ExchangeRestore, ClosedPortAndNotificationsPutBackAfterExchange)
+{
+    LinkRig rig;
+    rig.answerWith({{0, "06"}});
+    int16_t esito = -1;
+    std::string risposta;
+    rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
+    EXPECT_EQ(rig.port->controlCalls(),
+              (Strings{"dtr 0", "open", "dtr 1", "threshold 0", "inputlen 0", "inputlen 1",
+                       "write 02 30 21 32 03 22", "threshold 1", "dtr 0", "close"}));
+    EXPECT_FALSE(rig.link.Attivo());
+
+    // An open port stays open, and notifications that were off stay off.
+    rig.link.setAttivo(true);
+    rig.link.OnComm_Disattivato();
+    rig.answerWith({{0, "06"}});
+    rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
+    EXPECT_TRUE(rig.port->open());
+    EXPECT_TRUE(rig.link.Attivo());
+    EXPECT_EQ(rig.port->threshold(), 0);
+}
+
+struct FailureCase {
+    const char* name;
+    Strings operations;  // fail from the moment the command is written
+    bool beforeWrite;    // fail from the start instead
+    Strings events;
+    bool openAfter;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+
+class PortFailureTest : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(PortFailureTest, EndsExchangeWithPortFailedAndRestores)
+{
+    const auto& c = GetParam();
+    LinkRig rig;
+    const auto fail = [&] {
+        for (const auto& operation : c.operations)
+            rig.port->failAlways(operation, deviceGone());
+    };
+    if (c.beforeWrite)
+        fail();
+    else
+        rig.port->onWrite = [&](const std::string&) { fail(); };
+    int16_t esito = -1;
+    std::string risposta = "stale";
+
+    rig.link.Sibrant2(1, "P", "2", esito, risposta);
+
+    EXPECT_EQ(esito, Esito::PortFailed);
+    EXPECT_EQ(risposta, "");
+    EXPECT_EQ(rig.log.events, c.events);
+    EXPECT_EQ(rig.port->threshold(), 1);
+    EXPECT_EQ(rig.port->open(), c.openAfter);
+    EXPECT_EQ(rig.link.Attivo(), c.openAfter);
+}
+
+const std::string Gone = "Errore 8020 Error reading comm device";
+INSTANTIATE_TEST_SUITE_P(
+    Failures, PortFailureTest,
+    testing::Values(FailureCase{"read_fails_mid_wait", {"read"}, false, {PollSent, Gone}, false},
+                    FailureCase{"wait_fails", {"wait"}, false, {PollSent, Gone}, false},
+                    FailureCase{"write_fails", {"write"}, true, {Gone}, false},
+                    FailureCase{"device_gone_cannot_close", {"read", "close"}, false, {PollSent, Gone, Gone}, true},
+                    FailureCase{"open_fails", {"open"}, true, {Gone, Gone}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SendWithoutAnswer, ReportsPortFailure)
+{
+    LinkRig rig;
+    rig.port->failAlways("write", deviceGone());
+    EXPECT_EQ(rig.link.InviaComando(Poll), Esito::PortFailed);
+    EXPECT_EQ(rig.link.InviaComandoSenzaRisposta(Poll), Esito::PortFailed);
+    int16_t esito = -1;
+    std::string risposta;
+    rig.link.Zem(32, "S", "X", esito, risposta);
+    EXPECT_EQ(esito, Esito::PortFailed);
+    EXPECT_EQ(rig.log.events, (Strings(3, Gone)));
+}
+
+// A full time-out blocks in the port between turns of the event loop: about
+// one read and one wait per 100 ms, and never more than 100 ms without a
+// turn, even when every wait returns late and steps over the multiples.
+TEST(Waiting, TimeOutBlocksInPortAndYieldsEvery100Ms)
+{
+    for (uint32_t oversleep : {0u, 7u, 130u}) {
+        SCOPED_TRACE(oversleep);
+        LinkRig rig;
+        rig.port->oversleepMs = oversleep;
+        rig.port->maxReads = 1000;
+        rig.answerWith({});
+        int16_t esito = -1;
+        std::string risposta;
+        rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
+
+        ASSERT_EQ(esito, Esito::TimedOut);
+        const auto reads = std::count_if(rig.port->calls().begin(), rig.port->calls().end(),
+                                         [](const std::string& s) { return s.rfind("read", 0) == 0; });
+        EXPECT_LE(reads, 55);
+        EXPECT_LE(rig.port->waitCount(), 52u);
+        ASSERT_FALSE(rig.yieldTimes.empty());
+        EXPECT_EQ(rig.yieldTimes.front(), rig.sentAt);
+        for (size_t i = 1; i < rig.yieldTimes.size(); ++i)
+            EXPECT_LE(rig.yieldTimes[i] - rig.yieldTimes[i - 1], 100 + oversleep);
+        EXPECT_LE(rig.clock.nowMs() - rig.yieldTimes.back(), 100 + oversleep);
+    }
+}
+
+}  // namespace
