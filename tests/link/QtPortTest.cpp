@@ -1,0 +1,346 @@
+#include "PtyLine.h"
+#include "QtPort.h"
+#include "ScriptedPeer.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <termios.h>
+#include <thread>
+
+namespace lettore {
+namespace {
+
+using test::processEventsUntil;
+using test::PtyLine;
+using test::ScriptedPeer;
+using namespace std::chrono_literals;
+
+termios lineSettings(const PseudoTerminal& pty)
+{
+    termios t{};
+    tcgetattr(pty.slaveFd(), &t);
+    return t;
+}
+
+double processCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// Runs `operation`, which must fail, and returns its failure.
+template <typename Operation>
+PortError failureOf(Operation operation)
+{
+    try {
+        operation();
+    } catch (const PortError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "no PortError";
+    return PortError(PortFailure::Other, -1, "none");
+}
+
+class QtPortTest : public ::testing::Test {
+protected:
+    QtPortTest() { port.setPortNumber(line.number()); }
+
+    // Reads until `count` bytes have come or a second has passed; never
+    // runs the event loop, so the port must pull the bytes in itself.
+    std::string readBytes(size_t count)
+    {
+        std::string got;
+        const auto deadline = std::chrono::steady_clock::now() + 1s;
+        while (got.size() < count && std::chrono::steady_clock::now() < deadline)
+            got += port.read();
+        return got;
+    }
+
+    PtyLine line;
+    ScriptedPeer peer{line.pty()};
+    QtPort port{line.naming()};
+};
+
+// A pseudo-terminal forces 8 data bits and drops the parity-enable flag,
+// whatever is asked; it keeps the speed, the stop bits and the odd and
+// stick parity flags, so those show that the settings reached the device.
+TEST_F(QtPortTest, SettingsReachTheLineWhenItOpens)
+{
+    struct Row {
+        const char* settings;
+        const char* reads;
+        int baud;
+        tcflag_t parityFlags;  // PARODD and CMSPAR as set
+        bool twoStopBits;
+    };
+    const Row rows[] = {
+        {"9600,N,8,1", "9600,N,8,1", 9600, 0, false},
+        {"19200,e,7,2", "19200,E,7,2", 19200, 0, true},
+        {" 1200 , O , 5 , 1 ", "1200,O,5,1", 1200, PARODD, false},
+        {"115200,M,6,1", "115200,M,6,1", 115200, PARODD | CMSPAR, false},
+        {"4800,s,8,2", "4800,S,8,2", 4800, CMSPAR, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.settings);
+        port.setSettings(row.settings);  // closed: kept for the open
+        EXPECT_EQ(port.settings(), row.reads);
+        port.setOpen(true);
+        const termios t = lineSettings(line.pty());
+        EXPECT_EQ(line.pty().baudRate(), row.baud);
+        EXPECT_EQ(t.c_cflag & (PARODD | CMSPAR), row.parityFlags);
+        EXPECT_EQ((t.c_cflag & CSTOPB) != 0, row.twoStopBits);
+        EXPECT_EQ(t.c_iflag & (IXON | IXOFF), 0u) << "no software flow control";
+        port.setOpen(false);
+    }
+}
+
+TEST_F(QtPortTest, SettingsChangeAnOpenLineAtOnce)
+{
+    port.setOpen(true);
+    port.setSettings("19200,O,8,2");
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(line.pty().baudRate(), 19200);
+    EXPECT_EQ(lineSettings(line.pty()).c_cflag & (PARODD | CSTOPB), static_cast<tcflag_t>(PARODD | CSTOPB));
+}
+
+TEST_F(QtPortTest, SettingsTheOpenDeviceRefusesLeaveTheOldOnes)
+{
+    // A pseudo-terminal refuses 7 data bits once open; the speed, already
+    // changed by then, goes back.
+    port.setOpen(true);
+    const PortError error = failureOf([&] { port.setSettings("19200,N,7,1"); });
+    EXPECT_EQ(error.kind(), PortFailure::Other);
+    EXPECT_EQ(error.number(), QSerialPort::UnsupportedOperationError);
+    EXPECT_EQ(port.settings(), "9600,N,8,1");
+    EXPECT_EQ(line.pty().baudRate(), 9600);
+    EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(QtPortTest, MalformedSettingsFailAndChangeNothing)
+{
+    const char* rows[] = {
+        "", "9600", "9600,N,8", "9600,N,8,1,1", "9600;N;8;1", "abc,N,8,1", "-9600,N,8,1",
+        "+9600,N,8,1", "0,N,8,1", "99999999999,N,8,1", "9600,X,8,1", "9600,NN,8,1", "9600,,8,1",
+        "9600,N,9,1", "9600,N,4,1", "9600,N,8,3", "9600,N,8,1.0", "9600,N,8,0",
+    };
+    port.setOpen(true);
+    for (const char* settings : rows) {
+        SCOPED_TRACE(settings);
+        const PortError error = failureOf([&] { port.setSettings(settings); });
+        EXPECT_EQ(error.kind(), PortFailure::Other);
+        EXPECT_EQ(port.settings(), "9600,N,8,1");
+        EXPECT_EQ(line.pty().baudRate(), 9600);
+    }
+    EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(QtPortTest, OneAndAHalfStopBitsAreAccepted)
+{
+    port.setSettings("9600,N,8,1.5");
+    EXPECT_EQ(port.settings(), "9600,N,8,1.5");
+}
+
+TEST_F(QtPortTest, MissingDeviceIsAnInvalidPortNumber)
+{
+    std::filesystem::create_symlink(line.folder() + "/unplugged", line.comLink(9));
+    const struct {
+        int16_t number;
+        const char* why;
+    } rows[] = {{9, "COM9 links to nothing"}, {0, "no device has number 0"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        port.setPortNumber(row.number);
+        const PortError error = failureOf([&] { port.setOpen(true); });
+        EXPECT_EQ(error.kind(), PortFailure::InvalidPortNumber);
+        EXPECT_EQ(error.number(), QSerialPort::DeviceNotFoundError);
+        EXPECT_FALSE(port.isOpen());
+    }
+}
+
+TEST_F(QtPortTest, DeviceHeldByAnotherPortIsUnavailableUntilReleased)
+{
+    // As root the kernel's exclusive mode stops nobody: the lock file does.
+    QtPort holder(line.naming());
+    holder.setPortNumber(line.number());
+    holder.setOpen(true);
+
+    const PortError error = failureOf([&] { port.setOpen(true); });
+    EXPECT_EQ(error.kind(), PortFailure::DeviceUnavailable);
+    EXPECT_EQ(error.number(), QSerialPort::PermissionError);
+    EXPECT_FALSE(error.what() == std::string());
+
+    holder.setOpen(false);
+    port.setOpen(true);
+    EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(QtPortTest, OpeningAnOpenPortFailsAsAlreadyOpen)
+{
+    port.setOpen(true);
+    const PortError error = failureOf([&] { port.setOpen(true); });
+    EXPECT_EQ(error.kind(), PortFailure::AlreadyOpen);
+    EXPECT_EQ(error.number(), QSerialPort::OpenError);
+    EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(QtPortTest, PortNumberChangesOnlyWhileClosed)
+{
+    port.setOpen(true);
+    EXPECT_EQ(failureOf([&] { port.setPortNumber(4); }).kind(), PortFailure::Other);
+    EXPECT_EQ(port.portNumber(), line.number());
+}
+
+TEST_F(QtPortTest, ModemLinesOfAPseudoTerminalAreNoFailure)
+{
+    // A pseudo-terminal has no DTR or RTS: the ioctl says ENOTTY.
+    port.setDtrEnabled(true);
+    port.setRtsEnabled(true);
+    port.setOpen(true);  // applies both
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_NO_THROW(port.setDtrEnabled(false));
+    EXPECT_NO_THROW(port.setRtsEnabled(false));
+}
+
+TEST_F(QtPortTest, EveryByteValueCrossesUnchanged)
+{
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
+    port.setOpen(true);
+
+    port.write(all);
+    EXPECT_TRUE(peer.waitForReceived(all, 1s));
+    EXPECT_EQ(peer.received(), all);
+
+    peer.send(all);
+    EXPECT_EQ(readBytes(all.size()), all);
+}
+
+TEST_F(QtPortTest, InputLengthLimitsEachRead)
+{
+    port.setOpen(true);
+    port.setInputLength(1);
+    peer.send("abc");
+    EXPECT_EQ(readBytes(1), "a");
+    EXPECT_EQ(port.read(), "b");
+    port.setInputLength(0);
+    peer.send("de");
+    EXPECT_EQ(readBytes(3), "cde");
+    EXPECT_EQ(port.read(), "");
+}
+
+TEST_F(QtPortTest, WaitForInputBlocksUntilBytesArrive)
+{
+    port.setOpen(true);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(port.waitForInput(60));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 50ms) << "returned without waiting";
+
+    std::thread late([&] {
+        std::this_thread::sleep_for(30ms);
+        peer.send("x");
+    });
+    start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(port.waitForInput(3000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    late.join();
+    EXPECT_TRUE(port.waitForInput(0)) << "bytes still waiting";
+    EXPECT_EQ(port.read(), "x");
+}
+
+TEST_F(QtPortTest, ClosedPortRefusesInputAndOutput)
+{
+    EXPECT_EQ(failureOf([&] { port.read(); }).kind(), PortFailure::Other);
+    EXPECT_EQ(failureOf([&] { port.write("x"); }).kind(), PortFailure::Other);
+    EXPECT_EQ(failureOf([&] { port.waitForInput(10); }).kind(), PortFailure::Other);
+}
+
+class QtPortNotificationTest : public QtPortTest {
+protected:
+    QtPortNotificationTest()
+    {
+        port.setReceiveHandler([this](CommEvent event) {
+            events.push_back(event);
+            if (readInHandler)
+                port.read();
+        });
+        port.setOpen(true);
+    }
+
+    std::vector<CommEvent> events;
+    bool readInHandler = false;
+};
+
+TEST_F(QtPortNotificationTest, ArrivingBytesAreNotifiedWhileThresholdIsOne)
+{
+    port.setReceiveThreshold(1);
+    readInHandler = true;
+    peer.send("x");
+    ASSERT_TRUE(processEventsUntil([&] { return !events.empty(); }));
+    EXPECT_EQ(events.front(), CommEvent::ReceivedData);
+    peer.send("y");
+    EXPECT_TRUE(processEventsUntil([&] { return events.size() == 2; }));
+}
+
+TEST_F(QtPortNotificationTest, SwitchingOnAnnouncesWaitingBytesOnTheNextTurn)
+{
+    peer.send("x");
+    ASSERT_TRUE(port.waitForInput(1000));
+    processEventsUntil([] { return false; }, 100);
+    EXPECT_TRUE(events.empty()) << "threshold 0";
+
+    port.setReceiveThreshold(1);
+    EXPECT_TRUE(events.empty()) << "delivered from inside the caller's code";
+    EXPECT_TRUE(processEventsUntil([&] { return !events.empty(); }));
+    processEventsUntil([] { return false; }, 100);
+    EXPECT_EQ(events.size(), 1u);
+}
+
+TEST_F(QtPortNotificationTest, OwnWaitsAndReadsNeverNotifyFromInside)
+{
+    port.setReceiveThreshold(1);
+    peer.send("x");
+    ASSERT_TRUE(port.waitForInput(1000));  // Qt emits readyRead in here
+    EXPECT_TRUE(events.empty());
+    EXPECT_TRUE(processEventsUntil([&] { return !events.empty(); })) << "bytes still waiting";
+
+    port.setInputLength(0);
+    port.read();
+    peer.send("y");
+    ASSERT_TRUE(port.waitForInput(1000));
+    EXPECT_EQ(port.read(), "y");
+    processEventsUntil([] { return false; }, 100);
+    EXPECT_EQ(events.size(), 1u) << "nothing was left waiting to announce";
+}
+
+TEST_F(QtPortTest, VanishingPeerFailsTheWaitAndClosesThePort)
+{
+    peer.expect({.request = "bye", .hangUp = true});
+    port.setOpen(true);
+    port.write("bye");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(failureOf([&] { port.waitForInput(3000); }).kind(), PortFailure::Other);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_FALSE(port.isOpen());
+
+    // Left open, a hung-up line keeps Qt's event loop busy at full speed.
+    const double cpuBefore = processCpuSeconds();
+    processEventsUntil([] { return false; }, 300);
+    EXPECT_LT(processCpuSeconds() - cpuBefore, 0.1);
+
+    EXPECT_EQ(failureOf([&] { port.setOpen(true); }).kind(), PortFailure::InvalidPortNumber);
+}
+
+TEST_F(QtPortTest, VanishingWhileIdleClosesThePort)
+{
+    peer.expect({.request = "bye", .hangUp = true});
+    port.setOpen(true);
+    port.write("bye");
+    ASSERT_TRUE(peer.waitForReceived("bye", 1s));
+    EXPECT_TRUE(processEventsUntil([&] { return !port.isOpen(); }));
+}
+
+}  // namespace
+}  // namespace lettore

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "PseudoTerminal.h"
+#include "PortNaming.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+
+namespace lettore::test {
+
+// A pseudo-terminal that a program folder of its own names COM<number>,
+// the way a user gives a device a port number.
+class PtyLine {
+public:
+    explicit PtyLine(int16_t number = 3) : m_number(number)
+    {
+        m_pty.linkAs(comLink(number));
+    }
+
+    int16_t number() const { return m_number; }
+    PseudoTerminal& pty() { return m_pty; }
+    std::string folder() const { return m_folder.path().toStdString(); }
+    std::string comLink(int16_t number) const { return folder() + "/COM" + std::to_string(number); }
+    PortNaming naming() const { return PortNaming(folder()); }
+
+private:
+    QTemporaryDir m_folder;
+    PseudoTerminal m_pty;
+    int16_t m_number;
+};
+
+// Runs the Qt event loop until `done` holds or `limitMs` have passed;
+// returns whether `done` held. The loop sleeps between events.
+inline bool processEventsUntil(const std::function<bool()>& done, int limitMs = 2000)
+{
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    check.start(5);
+    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
+}
+
+}  // namespace lettore::test

@@ -1,0 +1,12 @@
+// Entry of the test programs that need Qt's event loop: the application
+// object gives the main thread an event dispatcher.
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

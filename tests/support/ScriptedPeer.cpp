@@ -1,0 +1,118 @@
+#include "ScriptedPeer.h"
+
+#include <poll.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace lettore::test {
+
+namespace {
+
+void writeAll(int fd, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0)
+            return;  // the line is gone; the host notices on its side
+        done += static_cast<size_t>(n);
+    }
+}
+
+}  // namespace
+
+ScriptedPeer::ScriptedPeer(PseudoTerminal& line) : m_line(line)
+{
+    if (::pipe(m_stopPipe) != 0)
+        throw std::system_error(errno, std::generic_category(), "pipe");
+    m_thread = std::thread([this] { run(); });
+}
+
+ScriptedPeer::~ScriptedPeer()
+{
+    const char stop = 0;
+    (void)::write(m_stopPipe[1], &stop, 1);
+    m_thread.join();
+    ::close(m_stopPipe[0]);
+    ::close(m_stopPipe[1]);
+}
+
+void ScriptedPeer::expect(Step step)
+{
+    std::lock_guard lock(m_mutex);
+    m_script.push_back(std::move(step));
+    takeSteps();
+}
+
+void ScriptedPeer::send(const std::string& bytes)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_hungUp)
+        writeAll(m_line.masterFd(), bytes);
+}
+
+std::string ScriptedPeer::received() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_received;
+}
+
+bool ScriptedPeer::waitForReceived(const std::string& bytes, std::chrono::milliseconds limit)
+{
+    std::unique_lock lock(m_mutex);
+    return m_receivedChanged.wait_for(lock, limit, [&] {
+        return m_received.find(bytes) != std::string::npos;
+    });
+}
+
+int ScriptedPeer::repliesSent() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_replies;
+}
+
+void ScriptedPeer::run()
+{
+    const int master = m_line.masterFd();
+    pollfd fds[2] = {{master, POLLIN, 0}, {m_stopPipe[0], POLLIN, 0}};
+    for (;;) {
+        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+            return;
+        if (fds[1].revents != 0)
+            return;
+        if (fds[0].revents == 0)
+            continue;
+        char buffer[4096];
+        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        if (n <= 0)
+            return;
+        std::lock_guard lock(m_mutex);
+        m_received.append(buffer, static_cast<size_t>(n));
+        m_pending.append(buffer, static_cast<size_t>(n));
+        m_receivedChanged.notify_all();
+        takeSteps();
+        if (m_hungUp)
+            return;
+    }
+}
+
+void ScriptedPeer::takeSteps()
+{
+    while (!m_hungUp && !m_script.empty()) {
+        const Step& step = m_script.front();
+        const size_t at = m_pending.find(step.request);
+        if (at == std::string::npos)
+            return;
+        m_pending.erase(0, at + step.request.size());
+        writeAll(m_line.masterFd(), step.reply);
+        ++m_replies;
+        if (step.hangUp) {
+            m_line.close();
+            m_hungUp = true;
+        }
+        if (!step.repeat)
+            m_script.pop_front();
+    }
+}
+
+}  // namespace lettore::test
