@@ -1,6 +1,5 @@
 #include "clsComunicazioni.h"
 
-#include "Esito.h"
 #include "Framing.h"
 
 #include <algorithm>
