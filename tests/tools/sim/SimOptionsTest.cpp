@@ -1,0 +1,110 @@
+#include "LineCommand.h"
+#include "SimOptions.h"
+#include "Transmitter.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace lettore::sim;
+using namespace std::chrono_literals;
+
+TEST(ReaderSettingsTest, ParsesEveryKey)
+{
+    const auto s = ReaderSettings::parse(
+        "5:baud=19200,card=0000012345,firmware=FIRMWARE 2.00 XY,capacity=100,"
+        "serials=0000000001+0000000002,transactions=10000000001+000000000020000000003,"
+        "setup=000100501000211,fault=late");
+    EXPECT_EQ(s.address, 5);
+    EXPECT_EQ(s.baudRate, 19200);
+    EXPECT_EQ(s.cardCode(), "0000012345");
+    EXPECT_EQ(s.firmware, "FIRMWARE 2.00 XY");
+    EXPECT_EQ(s.capacity, 100u);
+    EXPECT_EQ(s.serials, (std::vector<std::string>{"0000000001", "0000000002"}));
+    EXPECT_EQ(s.transactions.size(), 2u);
+    EXPECT_EQ(s.fault, Fault::Late);
+}
+
+TEST(ReaderSettingsTest, RefusesBadReaderText)
+{
+    for (const char* text : {"", "256", "-1", "1x", "1:baud=57600", "1:baud", "1:firmware=SHORT",
+                             "1:serials=123", "1:transactions=1000", "1:fault=crash", "1:colour=red"})
+        EXPECT_THROW(ReaderSettings::parse(text), std::invalid_argument) << text;
+}
+
+TEST(LineCommandTest, ParsesStandardInputLines)
+{
+    auto c = LineCommand::parse("  present 12 0000000042 ");
+    EXPECT_EQ(c.kind, LineCommand::Kind::Present);
+    EXPECT_EQ(c.address, 12);
+    EXPECT_EQ(c.text, "0000000042");
+    c = LineCommand::parse("fault 3 split");
+    EXPECT_EQ(c.kind, LineCommand::Kind::SetFault);
+    EXPECT_EQ(c.fault, Fault::Split);
+    c = LineCommand::parse("multimaster off");
+    EXPECT_EQ(c.kind, LineCommand::Kind::Multimaster);
+    EXPECT_FALSE(c.enabled);
+    EXPECT_EQ(LineCommand::parse("transaction 1 10000000001").kind, LineCommand::Kind::Transaction);
+}
+
+TEST(LineCommandTest, RefusesMalformedLines)
+{
+    for (const char* text : {"present 1", "present 1 123", "present 300 0000000042", "fault 1 boom",
+                             "transaction 1 1000", "multimaster maybe", "drop now", "dance"})
+        EXPECT_THROW(LineCommand::parse(text), std::invalid_argument) << text;
+}
+
+TEST(SimOptionsTest, DefaultsToOneReaderAtAddressOne)
+{
+    const auto options = SimOptions::parse({"--pace", "--log", "-"});
+    ASSERT_EQ(options.readers.size(), 1u);
+    EXPECT_EQ(options.readers[0].address, 1);
+    EXPECT_EQ(options.readers[0].baudRate, 9600);
+    EXPECT_TRUE(options.line.pace);
+    EXPECT_EQ(options.logPath, "-");
+}
+
+TEST(SimOptionsTest, RefusesMissingValuesAndUnknownOptions)
+{
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--link"}, {"--present-every", "0"}, {"--codes", "1,2"}, {"--late-ms", "x"}, {"--loud"}})
+        EXPECT_THROW(SimOptions::parse(args), std::invalid_argument) << args[0];
+}
+
+TEST(SimOptionsTest, HelpDocumentsEveryOptionAndCommand)
+{
+    const std::string help = SimOptions::helpText();
+    for (const char* word : {"--link", "--reader", "--pace", "--multimaster", "--present-every", "--codes",
+                             "--late-ms", "--split-pause-ms", "--log", "--help", "present ADDR CODE",
+                             "transaction ADDR", "fault ADDR MODE", "multimaster on|off", "drop", "quit",
+                             "silent", "badbcc", "noise", "split", "late", "baud=", "card=", "firmware=",
+                             "setup=", "capacity=", "serials=", "transactions=", "fault="})
+        EXPECT_NE(help.find(word), std::string::npos) << word;
+}
+
+TEST(TransmitterTest, PacedBytesFollowEachOtherAndTheLineStaysBusy)
+{
+    Transmitter t;
+    const auto t0 = Transmitter::Clock::time_point{} + 1s;
+    t.schedule("AB", t0, 10ms);
+    t.schedule("C", t0, 10ms);  // waits for the line
+    EXPECT_EQ(t.takeDue(t0 + 9ms), "");
+    EXPECT_EQ(t.takeDue(t0 + 10ms), "A");
+    EXPECT_EQ(t.nextDue(), t0 + 20ms);
+    EXPECT_EQ(t.takeDue(t0 + 29ms), "B");
+    EXPECT_EQ(t.takeDue(t0 + 30ms), "C");
+    EXPECT_FALSE(t.nextDue());
+}
+
+TEST(TransmitterTest, UnpacedPiecesLeaveInTimeOrder)
+{
+    Transmitter t;
+    const auto t0 = Transmitter::Clock::time_point{} + 1s;
+    t.schedule("late", t0 + 50ms);
+    t.schedule("now", t0);
+    t.schedule("soon", t0 + 5ms);
+    EXPECT_EQ(t.takeDue(t0 + 10ms), "nowsoon");
+    EXPECT_EQ(t.takeDue(t0 + 60ms), "late");
+}
+
+}  // namespace
