@@ -33,7 +33,9 @@ namespace lettore {
 //   still allows;
 // - a single-byte dialect asked for an address byte outside 0..255 sends
 //   nothing, raises Errore (number 5) and returns Esito::InvalidArgument;
-// - AnalizzaSeriale reports a failure to put the port back through Errore.
+// - AnalizzaSeriale reports a failure to read or put back the port's own
+//   number and open state through Errore; when the state cannot be read,
+//   nothing is probed and S_Stato keeps the caller's value.
 class clsComunicazioni {
 public:
     // yieldToEventLoop runs the event loop once; empty means nothing to run.
