@@ -1,16 +1,17 @@
+#include "CpuTime.h"
 #include "PtyLine.h"
 #include "QtPort.h"
 #include "ScriptedPeer.h"
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <termios.h>
 #include <thread>
 
 namespace lettore {
 namespace {
 
+using test::processCpuSeconds;
 using test::processEventsUntil;
 using test::PtyLine;
 using test::ScriptedPeer;
@@ -21,13 +22,6 @@ termios lineSettings(const PseudoTerminal& pty)
     termios t{};
     tcgetattr(pty.slaveFd(), &t);
     return t;
-}
-
-double processCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
 // Runs `operation`, which must fail, and returns its failure.
