@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <pty.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <termios.h>
 #include <unistd.h>
@@ -66,7 +68,15 @@ int PseudoTerminal::baudRate() const
 
 void PseudoTerminal::linkAs(const std::string& linkPath)
 {
-    ::unlink(linkPath.c_str());
+    // Only an old link gives way; a mistyped path must not cost a file.
+    struct stat old{};
+    if (::lstat(linkPath.c_str(), &old) == 0) {
+        if (!S_ISLNK(old.st_mode)) {
+            errno = EEXIST;
+            fail("symlink");
+        }
+        ::unlink(linkPath.c_str());
+    }
     if (::symlink(m_slavePath.c_str(), linkPath.c_str()) != 0)
         fail("symlink");
     m_linkPath = linkPath;
@@ -75,7 +85,10 @@ void PseudoTerminal::linkAs(const std::string& linkPath)
 void PseudoTerminal::close()
 {
     if (!m_linkPath.empty()) {
-        ::unlink(m_linkPath.c_str());
+        // Leave the link alone if another line has taken it over since.
+        std::error_code error;
+        if (std::filesystem::read_symlink(m_linkPath, error) == m_slavePath)
+            ::unlink(m_linkPath.c_str());
         m_linkPath.clear();
     }
     if (m_slave >= 0)

@@ -25,9 +25,9 @@ public:
     // The baud rate currently set on the line (by the host), e.g. 9600.
     int baudRate() const;
 
-    // Makes `linkPath` a symbolic link to the slave, replacing an old link.
-    // Throws std::system_error on failure. The link is removed by the
-    // destructor.
+    // Makes `linkPath` a symbolic link to the slave, replacing an old link
+    // but never another kind of file. Throws std::system_error on failure.
+    // close() removes the link while it still points to this slave.
     void linkAs(const std::string& linkPath);
 
     // Closes both sides: the host sees the line drop.

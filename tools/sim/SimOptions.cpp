@@ -117,7 +117,9 @@ Options:
 Standard input, one command a line:
   present ADDR CODE      hold the 10-character badge CODE to reader ADDR: a
                          reading in multimaster mode (sent every 2 s until
-                         the host acknowledges it), else a stored transaction
+                         the host acknowledges it), else a stored transaction;
+                         status character "1" when the code is on the
+                         reader's white list, "0" when not
   transaction ADDR DATA  store a transaction: a status character followed by
                          10-character codes
   fault ADDR MODE        reader ADDR's fault from now on

@@ -105,7 +105,7 @@ void VirtualLine::waitForWork(Clock::time_point now)
         earliest(*m_nextPresent);
     for (const auto& slot : m_slots)
         if (slot.readingId)
-            earliest(slot.readingDue);
+            earliest(readingTime(slot));
 
     timespec timeout{};
     timespec* timeoutPtr = nullptr;
@@ -147,6 +147,7 @@ void VirtualLine::readLine()
 
 void VirtualLine::handleFrame(const std::string& frame)
 {
+    m_lastHeard = Clock::now();
     const int lineBaud = m_pty.baudRate();
     const auto request = Request::parse(frame);
     if (!request) {
@@ -244,7 +245,7 @@ void VirtualLine::sendReadings(Clock::time_point now)
             slot.readingId = reading->id;
             slot.readingDue = now;
         }
-        if (now < slot.readingDue)
+        if (now < readingTime(slot))
             continue;
         slot.readingDue = now + m_settings.readingRepeat;
         if (slot.reader.baudRate() != lineBaud) {
@@ -257,6 +258,11 @@ void VirtualLine::sendReadings(Clock::time_point now)
         slot.reader.readingSent();
         m_log.frame("TX", lineBaud, reading->frame, "reading " + reading->frame.substr(3, 11));
     }
+}
+
+VirtualLine::Clock::time_point VirtualLine::readingTime(const Slot& slot) const
+{
+    return std::max(slot.readingDue, m_lastHeard + m_settings.readingQuiet);
 }
 
 void VirtualLine::presentOnSchedule(Clock::time_point now)

@@ -31,6 +31,9 @@ struct LineSettings {
     std::chrono::milliseconds lateBy{6000};       // fault "late": past the host's 5 s
     std::chrono::milliseconds splitPause{200};    // fault "split": pause between pieces
     std::chrono::milliseconds readingRepeat{2000};  // unconfirmed readings are sent again
+    // A reading waits this long after the last frame heard, so that it does
+    // not land between a request and its answer.
+    std::chrono::milliseconds readingQuiet{50};
 };
 
 // An RS-485 line of emulated readers behind a pseudo-terminal. Frames the
@@ -83,6 +86,7 @@ private:
     void handleFrame(const std::string& frame);
     void answer(Slot& slot, const std::string& bytes, int baudRate, std::size_t heardBytes);
     void sendReadings(Clock::time_point now);
+    Clock::time_point readingTime(const Slot& slot) const;
     void presentOnSchedule(Clock::time_point now);
     void writeDue(Clock::time_point now);
     void runCommands();
@@ -100,6 +104,7 @@ private:
     std::vector<Slot> m_slots;
     FrameSplitter m_splitter;
     Transmitter m_transmitter;
+    Clock::time_point m_lastHeard{};
     std::optional<Clock::time_point> m_nextPresent;
     std::size_t m_presented = 0;
 

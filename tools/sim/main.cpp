@@ -2,10 +2,12 @@
 #include "SimOptions.h"
 #include "VirtualLine.h"
 
+#include <atomic>
 #include <csignal>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -13,19 +15,62 @@ using namespace lettore::sim;
 
 namespace {
 
-VirtualLine* runningLine = nullptr;
+// The line being served. Signal handlers only read it; the command reader
+// takes the mutex, so the line cannot go away under a submit.
+std::atomic<VirtualLine*> runningLine = nullptr;
+std::mutex runningLineMutex;
 
-void onSignal(int) { runningLine->stop(); }
+void onSignal(int)
+{
+    if (VirtualLine* line = runningLine)
+        line->stop();
+}
+
+void setRunningLine(VirtualLine* line)
+{
+    std::lock_guard lock(runningLineMutex);
+    runningLine = line;
+}
+
+void handleSignals(void (*handler)(int))
+{
+    struct sigaction action{};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// While it lives, signals and standard input reach `line`; it goes before
+// the line does, however the program leaves.
+class ServedLine {
+public:
+    explicit ServedLine(VirtualLine& line)
+    {
+        setRunningLine(&line);
+        handleSignals(onSignal);
+    }
+    ~ServedLine()
+    {
+        handleSignals(SIG_DFL);
+        setRunningLine(nullptr);
+    }
+    ServedLine(const ServedLine&) = delete;
+    ServedLine& operator=(const ServedLine&) = delete;
+};
 
 // Standard input feeds commands to the line. The thread is left detached:
 // it may sit in a blocking read when the line stops.
-void readCommands(VirtualLine& line)
+void readCommands()
 {
     for (std::string text; std::getline(std::cin, text);) {
         if (text.find_first_not_of(" \t\r") == std::string::npos)
             continue;
         try {
-            line.submit(LineCommand::parse(text));
+            const auto command = LineCommand::parse(text);
+            std::lock_guard lock(runningLineMutex);
+            if (VirtualLine* line = runningLine)
+                line->submit(command);
         } catch (const std::invalid_argument& error) {
             std::cerr << "lettore-sim: " << error.what() << std::endl;
         }
@@ -63,22 +108,14 @@ int main(int argc, char* argv[])
 
     try {
         VirtualLine line(options.readers, options.line, log);
+        // From here a signal stops the line and the link is removed.
+        const ServedLine served(line);
         if (!options.linkPath.empty())
             line.linkAs(options.linkPath);
         std::cout << line.slavePath() << std::endl;
 
-        runningLine = &line;
-        struct sigaction action{};
-        action.sa_handler = onSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, nullptr);
-        sigaction(SIGTERM, &action, nullptr);
-
-        std::thread(readCommands, std::ref(line)).detach();
+        std::thread(readCommands).detach();
         line.run();
-        signal(SIGINT, SIG_DFL);
-        signal(SIGTERM, SIG_DFL);
-        runningLine = nullptr;
     } catch (const std::exception& error) {
         std::cerr << "lettore-sim: " << error.what() << std::endl;
         return 1;

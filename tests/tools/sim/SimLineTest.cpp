@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -164,6 +165,17 @@ TEST_F(SimLineTest, MultimasterReadingStopsWhenAcknowledged)
     EXPECT_EQ(m_host->readFor(500ms), "");
 }
 
+TEST_F(SimLineTest, BadgesPresentedOnScheduleGoToEachReaderInTurn)
+{
+    LineSettings settings;
+    settings.multimaster = true;
+    settings.presentEverySeconds = 1;
+    settings.presentCodes = {"0000000007"};
+    open({reader("5"), reader("6")}, settings);
+    EXPECT_EQ(m_host->readAnswer(1500ms), answer(5, "00000000007"));
+    EXPECT_EQ(m_host->readAnswer(1500ms), answer(6, "00000000007"));
+}
+
 struct FaultCase {
     const char* name;
     const char* fault;
@@ -283,6 +295,23 @@ TEST(SimLinkTest, LinkPointsAtTheDeviceUntilTheLineCloses)
         EXPECT_EQ(std::filesystem::read_symlink(link).string(), line.slavePath());
     }
     EXPECT_FALSE(std::filesystem::is_symlink(link));
+}
+
+TEST(SimLinkTest, NewerLineKeepsTheLinkAndNoFileIsReplaced)
+{
+    const auto link = std::filesystem::temp_directory_path() / ("COM-sim2-" + std::to_string(::getpid()));
+    auto older = std::make_unique<VirtualLine>(std::vector{ReaderSettings{}}, LineSettings{});
+    older->linkAs(link.string());
+    VirtualLine newer({ReaderSettings{}}, {});
+    newer.linkAs(link.string());
+    older.reset();
+    EXPECT_EQ(std::filesystem::read_symlink(link).string(), newer.slavePath());
+    std::filesystem::remove(link);
+
+    std::ofstream(link.string()) << "keep me";
+    EXPECT_THROW(newer.linkAs(link.string()), std::system_error);
+    EXPECT_TRUE(std::filesystem::is_regular_file(link));
+    std::filesystem::remove(link);
 }
 
 // The program itself: first line the device path, clean exit on SIGTERM.
