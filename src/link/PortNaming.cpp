@@ -7,7 +7,7 @@ PortNaming::PortNaming(std::string programDir) : m_programDir(std::move(programD
 std::string PortNaming::devicePath(int16_t number) const
 {
     if (!m_pinnedDevice.empty())
-        return m_pinnedDevice;
+        return resolved(m_pinnedDevice);
     return platformDevicePath(number);
 }
 

@@ -16,7 +16,8 @@ public:
     explicit PortNaming(std::string programDir = {});
 
     // From now on every port number reaches `device` ("" undoes it): the
-    // choice of a user who names the device directly.
+    // choice of a user who names the device directly. A link is resolved
+    // as a COM<N> link is.
     void pinDevice(std::string device) { m_pinnedDevice = std::move(device); }
     const std::string& pinnedDevice() const { return m_pinnedDevice; }
 
@@ -27,6 +28,7 @@ public:
 private:
     // The platform's own naming, in PortNaming_unix.cpp or PortNaming_win.cpp.
     std::string platformDevicePath(int16_t number) const;
+    static std::string resolved(const std::string& device);
 
     std::string m_programDir;
     std::string m_pinnedDevice;

@@ -11,4 +11,7 @@ std::string PortNaming::platformDevicePath(int16_t number) const
     return "COM" + std::to_string(number);
 }
 
+// Windows device names are not links.
+std::string PortNaming::resolved(const std::string& device) { return device; }
+
 }  // namespace lettore

@@ -109,10 +109,16 @@ TEST_F(LinkPtyTest, SettingsChangedWhileActiveReachTheLine)
     link.setCommSettings("19200,N,8,1");
     EXPECT_EQ(line.pty().baudRate(), 19200);
 
+    link.setCommSettings("19200,N,8");  // malformed: reported, never applied
+    EXPECT_EQ(recorder.events, std::vector<std::string>{"Errore"});
+    EXPECT_EQ(link.CommSettings(), "19200,N,8,1");
+    recorder.events.clear();
+
     peer.expect({.request = Request, .reply = Answer});
     std::string Risposta;
     EXPECT_EQ(exchange(Risposta), Esito::Accepted);
     EXPECT_FALSE(deviceFree()) << "Attivo is true: the port stays open";
+    EXPECT_EQ(line.pty().baudRate(), 19200);
     EXPECT_EQ(std::count(recorder.events.begin(), recorder.events.end(), "Errore"), 0);
 }
 

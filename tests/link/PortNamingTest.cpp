@@ -67,8 +67,13 @@ TEST_F(PortNamingTest, PinnedDeviceServesEveryNumber)
     naming.pinDevice("/dev/ttyUSB0");
     EXPECT_EQ(naming.devicePath(5), "/dev/ttyUSB0");
     EXPECT_EQ(naming.devicePath(0), "/dev/ttyUSB0");
+
+    // A device named through a link is named by its real path.
+    naming.pinDevice(folder() + "/COM5");
+    EXPECT_EQ(naming.devicePath(1), "/dev/null");
+
     naming.pinDevice("");
-    EXPECT_EQ(naming.devicePath(5), "/dev/null");
+    EXPECT_EQ(naming.devicePath(1), "/dev/ttyS0");
 }
 
 }  // namespace
