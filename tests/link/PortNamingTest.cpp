@@ -55,12 +55,6 @@ TEST_F(PortNamingTest, LinkToAMissingDeviceStillNamesIt)
     EXPECT_EQ(naming.devicePath(5), folder() + "/gone/ttyUSB0");
 }
 
-TEST_F(PortNamingTest, ComZeroCanBeGivenByLink)
-{
-    const PortNaming naming = linked("COM0", "/dev/null");
-    EXPECT_EQ(naming.devicePath(0), "/dev/null");
-}
-
 TEST_F(PortNamingTest, PinnedDeviceServesEveryNumber)
 {
     PortNaming naming = linked("COM5", "/dev/null");

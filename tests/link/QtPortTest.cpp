@@ -130,12 +130,6 @@ TEST_F(QtPortTest, MalformedSettingsFailAndChangeNothing)
     EXPECT_TRUE(port.isOpen());
 }
 
-TEST_F(QtPortTest, OneAndAHalfStopBitsAreAccepted)
-{
-    port.setSettings("9600,N,8,1.5");
-    EXPECT_EQ(port.settings(), "9600,N,8,1.5");
-}
-
 TEST_F(QtPortTest, MissingDeviceIsAnInvalidPortNumber)
 {
     std::filesystem::create_symlink(line.folder() + "/unplugged", line.comLink(9));
@@ -177,13 +171,6 @@ TEST_F(QtPortTest, OpeningAnOpenPortFailsAsAlreadyOpen)
     EXPECT_EQ(error.kind(), PortFailure::AlreadyOpen);
     EXPECT_EQ(error.number(), QSerialPort::OpenError);
     EXPECT_TRUE(port.isOpen());
-}
-
-TEST_F(QtPortTest, PortNumberChangesOnlyWhileClosed)
-{
-    port.setOpen(true);
-    EXPECT_EQ(failureOf([&] { port.setPortNumber(4); }).kind(), PortFailure::Other);
-    EXPECT_EQ(port.portNumber(), line.number());
 }
 
 TEST_F(QtPortTest, ModemLinesOfAPseudoTerminalAreNoFailure)
