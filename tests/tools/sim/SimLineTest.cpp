@@ -103,30 +103,6 @@ TEST_F(SimLineTest, SerialSetupMovesReaderToNewAddressAndRate)
     EXPECT_EQ(m_host->exchange(request(5, "P", "2")), answer(5, "SIM LETTORE 1.00"));
 }
 
-TEST_F(SimLineTest, SetAddressByCardReachesTheCardHolder)
-{
-    open({reader("1:card=CARD000001"), reader("2:card=CARD000002")});
-    EXPECT_EQ(m_host->exchange(request(256, "S", "50<CARD000002"), 300ms), "");
-    EXPECT_EQ(m_host->exchange(request(12, "P", "2")), answer(12, "SIM LETTORE 1.00"));
-    EXPECT_EQ(m_host->exchange(request(1, "P", "2")), answer(1, "SIM LETTORE 1.00"));
-}
-
-TEST_F(SimLineTest, TransactionsAndSerialNumbersOverTheLine)
-{
-    open({reader("1:transactions=10000000001,serials=0000000011+0000000012")});
-    submit("transaction 1 00000000002");
-    EXPECT_EQ(m_host->exchange(request(1, "P", "3")), answer(1, "10000000001"));
-    m_host->write(request(1, "P", Ack));
-    EXPECT_EQ(m_host->exchange(request(1, "P", "3")), answer(1, "00000000002"));
-    EXPECT_EQ(m_host->exchange(request(1, "P", "3")), answer(1, "00000000002"));
-    m_host->write(request(1, "P", Ack));
-    EXPECT_EQ(m_host->exchange(request(1, "P", "3")), answer(1, "0"));
-
-    EXPECT_EQ(m_host->exchange(request(1, "P", "6")), answer(1, "0000000012"));
-    m_host->write(request(1, "P", Ack));
-    EXPECT_EQ(m_host->exchange(request(1, "P", "5")), answer(1, "0000000012"));
-}
-
 TEST_F(SimLineTest, MultimasterReadingRepeatsEveryTwoSeconds)
 {
     LineSettings settings;
@@ -236,26 +212,10 @@ INSTANTIATE_TEST_SUITE_P(Faults, SimFaultTest,
                                          FaultCase{"late", "late"}),
     rowName);
 
-TEST_F(SimLineTest, FaultCanBeCleared)
-{
-    open({reader("1:fault=silent")});
-    EXPECT_EQ(m_host->exchange(request(1, "P", "2"), 300ms), "");
-    submit("fault 1 none");
-    EXPECT_EQ(m_host->exchange(request(1, "P", "2")), answer(1, "SIM LETTORE 1.00"));
-}
-
 TEST_F(SimLineTest, DropFaultClosesTheLine)
 {
     open({reader("1:fault=drop")});
-    const std::string path = m_line->slavePath();
     m_host->write(request(1, "P", "2"));
-    EXPECT_TRUE(m_host->waitForHangup(1000ms));
-}
-
-TEST_F(SimLineTest, DropCommandClosesTheLine)
-{
-    open({reader("1")});
-    submit("drop");
     EXPECT_TRUE(m_host->waitForHangup(1000ms));
 }
 

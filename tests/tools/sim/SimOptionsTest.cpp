@@ -32,21 +32,6 @@ TEST(ReaderSettingsTest, RefusesBadReaderText)
         EXPECT_THROW(ReaderSettings::parse(text), std::invalid_argument) << text;
 }
 
-TEST(LineCommandTest, ParsesStandardInputLines)
-{
-    auto c = LineCommand::parse("  present 12 0000000042 ");
-    EXPECT_EQ(c.kind, LineCommand::Kind::Present);
-    EXPECT_EQ(c.address, 12);
-    EXPECT_EQ(c.text, "0000000042");
-    c = LineCommand::parse("fault 3 split");
-    EXPECT_EQ(c.kind, LineCommand::Kind::SetFault);
-    EXPECT_EQ(c.fault, Fault::Split);
-    c = LineCommand::parse("multimaster off");
-    EXPECT_EQ(c.kind, LineCommand::Kind::Multimaster);
-    EXPECT_FALSE(c.enabled);
-    EXPECT_EQ(LineCommand::parse("transaction 1 10000000001").kind, LineCommand::Kind::Transaction);
-}
-
 TEST(LineCommandTest, RefusesMalformedLines)
 {
     for (const char* text : {"present 1", "present 1 123", "present 300 0000000042", "fault 1 boom",
@@ -54,32 +39,11 @@ TEST(LineCommandTest, RefusesMalformedLines)
         EXPECT_THROW(LineCommand::parse(text), std::invalid_argument) << text;
 }
 
-TEST(SimOptionsTest, DefaultsToOneReaderAtAddressOne)
-{
-    const auto options = SimOptions::parse({"--pace", "--log", "-"});
-    ASSERT_EQ(options.readers.size(), 1u);
-    EXPECT_EQ(options.readers[0].address, 1);
-    EXPECT_EQ(options.readers[0].baudRate, 9600);
-    EXPECT_TRUE(options.line.pace);
-    EXPECT_EQ(options.logPath, "-");
-}
-
 TEST(SimOptionsTest, RefusesMissingValuesAndUnknownOptions)
 {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--link"}, {"--present-every", "0"}, {"--codes", "1,2"}, {"--late-ms", "x"}, {"--loud"}})
         EXPECT_THROW(SimOptions::parse(args), std::invalid_argument) << args[0];
-}
-
-TEST(SimOptionsTest, HelpDocumentsEveryOptionAndCommand)
-{
-    const std::string help = SimOptions::helpText();
-    for (const char* word : {"--link", "--reader", "--pace", "--multimaster", "--present-every", "--codes",
-                             "--late-ms", "--split-pause-ms", "--log", "--help", "present ADDR CODE",
-                             "transaction ADDR", "fault ADDR MODE", "multimaster on|off", "drop", "quit",
-                             "silent", "badbcc", "noise", "split", "late", "baud=", "card=", "firmware=",
-                             "setup=", "capacity=", "serials=", "transactions=", "fault="})
-        EXPECT_NE(help.find(word), std::string::npos) << word;
 }
 
 TEST(TransmitterTest, PacedBytesFollowEachOtherAndTheLineStaysBusy)
@@ -94,17 +58,6 @@ TEST(TransmitterTest, PacedBytesFollowEachOtherAndTheLineStaysBusy)
     EXPECT_EQ(t.takeDue(t0 + 29ms), "B");
     EXPECT_EQ(t.takeDue(t0 + 30ms), "C");
     EXPECT_FALSE(t.nextDue());
-}
-
-TEST(TransmitterTest, UnpacedPiecesLeaveInTimeOrder)
-{
-    Transmitter t;
-    const auto t0 = Transmitter::Clock::time_point{} + 1s;
-    t.schedule("late", t0 + 50ms);
-    t.schedule("now", t0);
-    t.schedule("soon", t0 + 5ms);
-    EXPECT_EQ(t.takeDue(t0 + 10ms), "nowsoon");
-    EXPECT_EQ(t.takeDue(t0 + 60ms), "late");
 }
 
 }  // namespace
