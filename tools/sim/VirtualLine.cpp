@@ -256,7 +256,9 @@ void VirtualLine::sendReadings(Clock::time_point now)
         }
         m_transmitter.schedule(reading->frame, now, byteTime(lineBaud));
         slot.reader.readingSent();
-        m_log.frame("TX", lineBaud, reading->frame, "reading " + reading->frame.substr(3, 11));
+        m_log.frame("TX", lineBaud, reading->frame,
+                    "reading, status " + reading->frame.substr(3, 1) + ", badge "
+                        + reading->frame.substr(4, 10));
     }
 }
 
