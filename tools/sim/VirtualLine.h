@@ -60,7 +60,7 @@ public:
     // The device path the host opens.
     const std::string& slavePath() const { return m_slavePath; }
     // Makes `path` a symbolic link to the device, removed when the line
-    // closes. Throws std::system_error on failure.
+    // closes. Call it before the loop runs. Throws std::system_error.
     void linkAs(const std::string& path) { m_pty.linkAs(path); }
 
     // Serves the line until stop(), a "quit" command or a line drop.
