@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <string>
+
+namespace lettore::test {
+
+// What one run of a program gave.
+struct ProgramRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs `program` with `arguments` to its end, at most timeoutMs.
+ProgramRun runProgram(const QString& program, const QStringList& arguments, int timeoutMs = 30000);
+
+// The virtual reader as a child process on its own pseudo-terminal line,
+// reachable through the link `linkPath`; stopped by SIGTERM when destroyed.
+class SimProcess {
+public:
+    SimProcess(const QString& linkPath, const QStringList& arguments);
+    ~SimProcess();
+
+    // A command on the simulator's standard input, e.g. "present 1 0000000042".
+    void command(const std::string& line);
+
+    const std::string& slavePath() const { return m_slavePath; }
+
+private:
+    QProcess m_process;
+    std::string m_slavePath;
+};
+
+}  // namespace lettore::test
