@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <fcntl.h>
@@ -25,6 +26,8 @@ namespace {
 // event loop watches.
 int signalPipe[2] = {-1, -1};
 
+constexpr int LineCheckMs = 500;
+
 void onSignal(int)
 {
     const char byte = 1;
@@ -34,8 +37,14 @@ void onSignal(int)
 }  // namespace
 
 CliSession::CliSession(clsLettori& registry, const Invocation& invocation,
-                       const ConnectionSettings& stored, std::ostream& out, std::ostream& err)
-    : m_registry(registry), m_invocation(invocation), m_stored(stored), m_out(out), m_err(err)
+                       const ConnectionSettings& stored, std::ostream& out, std::ostream& err,
+                       std::function<bool()> portOpen)
+    : m_registry(registry),
+      m_invocation(invocation),
+      m_stored(stored),
+      m_out(out),
+      m_err(err),
+      m_portOpen(std::move(portOpen))
 {
 }
 
@@ -112,6 +121,17 @@ int CliSession::listen()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+
+    // A port that closes on its own raises no event while nothing is sent:
+    // look at it from time to time.
+    QTimer lineCheck;
+    QObject::connect(&lineCheck, &QTimer::timeout, [&] {
+        if (m_portOpen && !m_portOpen()) {
+            failure = "the port closed: the line dropped or the device was removed";
+            QCoreApplication::exit(ExitPort);
+        }
+    });
+    lineCheck.start(LineCheckMs);
 
     link.OnComm_Attivato();
     const int status = QCoreApplication::exec();

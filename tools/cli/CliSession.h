@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "ConnectionSettings.h"
 
+#include <functional>
 #include <ostream>
 
 namespace lettore {
@@ -18,8 +19,10 @@ public:
     static constexpr int ExitUsage = 64;
     static constexpr int ExitPort = 74;
 
+    // portOpen: whether the serial port is still open; listening ends with
+    // a port failure when it closes on its own (line dropped, device gone).
     CliSession(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
-               std::ostream& out, std::ostream& err);
+               std::ostream& out, std::ostream& err, std::function<bool()> portOpen = {});
 
     int run();
 
@@ -33,6 +36,7 @@ private:
     const ConnectionSettings& m_stored;
     std::ostream& m_out;
     std::ostream& m_err;
+    std::function<bool()> m_portOpen;
 };
 
 }  // namespace lettore

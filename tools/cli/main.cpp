@@ -34,6 +34,14 @@ int main(int argc, char* argv[])
     naming.pinDevice(invocation.device);
 
     static SteadyClock clock;
-    installPlatform({[&] { return std::make_unique<QtPort>(naming); }, &clock, processQtEvents});
-    return CliSession(Lettori(), invocation, stored, std::cout, std::cerr).run();
+    QtPort* port = nullptr;  // owned by the registry's link
+    installPlatform({[&] {
+                         auto made = std::make_unique<QtPort>(naming);
+                         port = made.get();
+                         return made;
+                     },
+                     &clock, processQtEvents});
+    clsLettori& lettori = Lettori();
+    return CliSession(lettori, invocation, stored, std::cout, std::cerr, [port] { return port->isOpen(); })
+        .run();
 }

@@ -139,6 +139,20 @@ TEST_F(LettoreEndToEndTest, ListenAcknowledgesAMultimasterReadingOnce)
     EXPECT_EQ(listener.exitCode(), 0);
 }
 
+TEST_F(LettoreEndToEndTest, ListenEndsWhenTheLineDrops)
+{
+    startSim({"--reader", "5", "--multimaster"});
+    QProcess listener;
+    listener.start(LETTORE_BIN, {"--port", linkPath(), "listen"});
+    ASSERT_TRUE(listener.waitForStarted());
+    QThread::msleep(300);
+    sim->command("drop");
+    ASSERT_TRUE(listener.waitForFinished(5000));
+    EXPECT_EQ(listener.exitCode(), 74);
+    const QByteArray err = listener.readAllStandardError();
+    EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+}
+
 TEST_F(LettoreEndToEndTest, TraceAndFailures)
 {
     startSim({"--reader", "1"});
