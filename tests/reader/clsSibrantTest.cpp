@@ -291,15 +291,6 @@ TEST_F(SibrantTest, BroadcastReturnsAtOnceWithoutAnAnswer)
     EXPECT_EQ(clock.nowMs(), start);
 }
 
-TEST_F(SibrantTest, UnansweredFramesReturnZeroWithNoReaderConnected)
-{
-    const uint32_t start = clock.nowMs();
-    EXPECT_EQ(sibrant.SendACK(3), Esito::Accepted);
-    EXPECT_EQ(sibrant.SetIndirizzo(3, "0000000042"), Esito::Accepted);
-    EXPECT_EQ(clock.nowMs(), start);
-    EXPECT_EQ(port.writes().size(), 2u);
-}
-
 // A port failure is not hidden behind 0, not even for the frames that are
 // never answered.
 TEST_F(SibrantTest, PortFailurePassesThrough)

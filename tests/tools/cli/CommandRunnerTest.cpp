@@ -88,13 +88,6 @@ TEST_F(CommandRunnerTest, RangeInsertionSendsOneCreaBadgePerCodeAndKeepsGoing)
     EXPECT_TRUE(port.writes().empty());
 }
 
-TEST_F(CommandRunnerTest, BadgeCodeIsTenZeroPaddedDigits)
-{
-    EXPECT_EQ(CommandRunner::badgeCode(0), "0000000000");
-    EXPECT_EQ(CommandRunner::badgeCode(5), "0000000005");
-    EXPECT_EQ(CommandRunner::badgeCode(32767), "0000032767");
-}
-
 TEST_F(CommandRunnerTest, RawUsesTheChosenDialectAndPrintsHex)
 {
     reply = [](const std::string&) { return std::string("\x02\x30\x21Z\x03", 5) + Framing::CalcolaBCC("\x02\x30\x21Z\x03"); };
