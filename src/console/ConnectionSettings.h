@@ -28,9 +28,6 @@ struct ConnectionSettings {
     // Writes text() to `file`, replacing it. Returns false when the file
     // cannot be written.
     bool save(const std::filesystem::path& file) const;
-
-    // The link's settings string, e.g. "9600,N,8,1".
-    std::string commSettings() const { return Velocita + ",N,8,1"; }
 };
 
 }  // namespace lettore

@@ -74,25 +74,25 @@ int CliSession::run()
     if (!link.Attivo())
         return portFailure("the port could not be opened");
 
-    const int status = std::string(m_invocation.command->name) == "listen" ? listen() : runCommand();
+    const int status = std::string(m_invocation.command->name) == "listen" ? listen() : runCommand(errors);
     // The port is closed while the event loop still exists; the link itself
     // lives on until the process ends.
     link.setAttivo(false);
     return status;
 }
 
-int CliSession::runCommand()
+int CliSession::runCommand(const ErrorWatcher& errors)
 {
-    ErrorWatcher errors;
-    ScopedSubscription watching(m_registry.Comunicazione(), errors);
+    // A range insertion shows each code on a terminal as it goes.
     std::function<void(const std::string&)> progress;
-    const bool showProgress = ::isatty(STDERR_FILENO) == 1;
+    const bool showProgress =
+        std::string(m_invocation.command->name) == "InserisciBadge" && ::isatty(STDERR_FILENO) == 1;
     if (showProgress)
         progress = [this](const std::string& line) { m_err << '\r' << ByteText::escape(line) << std::flush; };
 
     CommandRunner runner(m_registry, m_invocation.term.value_or(m_stored.Terminale), progress);
     const CommandResult result = runner.run(m_invocation);
-    if (showProgress && std::string(m_invocation.command->name) == "InserisciBadge")
+    if (showProgress)
         m_err << '\n';
     m_out << result.text() << std::flush;
     if (result.esito == Esito::PortFailed)

@@ -8,6 +8,7 @@
 
 namespace lettore {
 
+class ErrorWatcher;
 class clsLettori;
 
 // One run of the command line on the process-wide registry: applies port,
@@ -27,7 +28,7 @@ public:
     int run();
 
 private:
-    int runCommand();
+    int runCommand(const ErrorWatcher& errors);
     int listen();
     int portFailure(const std::string& text);
 
