@@ -14,9 +14,9 @@ namespace {
 constexpr int Int16Min = std::numeric_limits<int16_t>::min();
 constexpr int Int16Max = std::numeric_limits<int16_t>::max();
 
-std::string checkedArgument(const CommandSpec::Input& input, const std::string& text)
+std::string checkedArgument(const CommandEntry::Input& input, const std::string& text)
 {
-    using Kind = CommandSpec::Kind;
+    using Kind = CommandEntry::Kind;
     const auto bad = [&](const char* range) {
         return UsageError(std::string(input.name) + " must be " + range + ", not \"" + text + "\"");
     };
@@ -142,16 +142,16 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
     inv.command = CommandTable::find(positional.front());
     if (!inv.command)
         throw UsageError("unknown command \"" + positional.front() + "\" (try --help)");
-    const CommandSpec& spec = *inv.command;
-    if (inv.ack && !spec.takesAck)
-        throw UsageError(std::string("--ack does not apply to ") + spec.name);
-    if (inv.dialect != "Sibrant2" && !spec.takesDialect)
-        throw UsageError(std::string("--dialect does not apply to ") + spec.name);
-    if (positional.size() - 1 != spec.inputs.size())
-        throw UsageError(std::string(spec.name) + " takes " + std::to_string(spec.inputs.size())
+    const CommandEntry& entry = *inv.command;
+    if (inv.ack && !entry.takesAck)
+        throw UsageError(std::string("--ack does not apply to ") + entry.name);
+    if (inv.dialect != "Sibrant2" && !entry.takesDialect)
+        throw UsageError(std::string("--dialect does not apply to ") + entry.name);
+    if (positional.size() - 1 != entry.inputs.size())
+        throw UsageError(std::string(entry.name) + " takes " + std::to_string(entry.inputs.size())
                          + " argument(s), not " + std::to_string(positional.size() - 1));
-    for (size_t n = 0; n < spec.inputs.size(); ++n)
-        inv.args.push_back(checkedArgument(spec.inputs[n], positional[n + 1]));
+    for (size_t n = 0; n < entry.inputs.size(); ++n)
+        inv.args.push_back(checkedArgument(entry.inputs[n], positional[n + 1]));
     return inv;
 }
 
@@ -170,15 +170,15 @@ std::string CommandLine::helpText()
         "  --trace          every frame sent and received, time-out and port error on stderr\n"
         "\n"
         "Commands:\n";
-    for (const CommandSpec& spec : CommandTable::all()) {
-        std::string line = std::string("  ") + spec.name;
-        for (const auto& input : spec.inputs)
+    for (const CommandEntry& entry : CommandTable::all()) {
+        std::string line = std::string("  ") + entry.name;
+        for (const auto& input : entry.inputs)
             line += std::string(" ") + input.name;
-        if (spec.takesAck)
+        if (entry.takesAck)
             line += " [--ack]";
-        if (spec.takesDialect)
+        if (entry.takesDialect)
             line += " [--dialect Sibrant2|Sibrant|Parlow|Quen|Zem|Tolvane]";
-        text += line + "\n      " + spec.summary + "\n";
+        text += line + "\n      " + entry.summary + "\n";
     }
     text +=
         "\n"

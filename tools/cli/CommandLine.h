@@ -26,7 +26,7 @@ struct Invocation {
     std::optional<int16_t> term;
     bool trace = false;
 
-    const CommandSpec* command = nullptr;
+    const CommandEntry* command = nullptr;
     // Input arguments in the operation's order, checked for their kind;
     // Bytes arguments already decoded.
     std::vector<std::string> args;

@@ -48,8 +48,8 @@ std::string CommandRunner::badgeCode(int number)
 
 CommandResult CommandRunner::run(const Invocation& invocation)
 {
-    const CommandSpec& spec = *invocation.command;
-    const std::string name = spec.name;
+    const CommandEntry& entry = *invocation.command;
+    const std::string name = entry.name;
     const std::vector<std::string>& a = invocation.args;
     if (name == "InserisciBadge")
         return insertRange(std::stoi(a[0]), std::stoi(a[1]));
@@ -59,7 +59,7 @@ CommandResult CommandRunner::run(const Invocation& invocation)
     clsSibrant& s = m_registry.Sibrant();
     const int16_t t = m_term;
     // Out-parameters in the operation's order, named as the table names them.
-    std::vector<std::string> out(spec.outputs.size());
+    std::vector<std::string> out(entry.outputs.size());
     int16_t esito = 0;
     if (name == "SetupBase")
         esito = s.SetupBase(t, a[0], a[1], a[2], a[3], a[4], a[5]);
@@ -94,7 +94,7 @@ CommandResult CommandRunner::run(const Invocation& invocation)
 
     CommandResult result{esito, {}};
     for (size_t n = 0; n < out.size(); ++n)
-        result.values.push_back({spec.outputs[n], out[n]});
+        result.values.push_back({entry.outputs[n], out[n]});
     return result;
 }
 

@@ -4,13 +4,13 @@ namespace lettore {
 
 namespace {
 
-using Kind = CommandSpec::Kind;
+using Kind = CommandEntry::Kind;
 
 }  // namespace
 
-const std::vector<CommandSpec>& CommandTable::all()
+const std::vector<CommandEntry>& CommandTable::all()
 {
-    static const std::vector<CommandSpec> commands{
+    static const std::vector<CommandEntry> commands{
         {"SetupBase",
          {{"TPROTO", Kind::Text}, {"TMAC", Kind::Text}, {"TBUZZ", Kind::Text}, {"RELE", Kind::Text},
           {"LED_V", Kind::Text}, {"TMCODE", Kind::Text}},
@@ -46,11 +46,11 @@ const std::vector<CommandSpec>& CommandTable::all()
     return commands;
 }
 
-const CommandSpec* CommandTable::find(const std::string& name)
+const CommandEntry* CommandTable::find(const std::string& name)
 {
-    for (const CommandSpec& spec : all())
-        if (name == spec.name)
-            return &spec;
+    for (const CommandEntry& entry : all())
+        if (name == entry.name)
+            return &entry;
     return nullptr;
 }
 

@@ -8,7 +8,7 @@ namespace lettore {
 // What the command line accepts for one command: its input arguments in
 // the operation's order, the out-parameters it prints in that order, and
 // its own options.
-struct CommandSpec {
+struct CommandEntry {
     // How an input argument is checked and carried.
     enum class Kind {
         Text,        // passed on unchanged
@@ -32,9 +32,9 @@ struct CommandSpec {
 
 class CommandTable {
 public:
-    static const std::vector<CommandSpec>& all();
+    static const std::vector<CommandEntry>& all();
     // The command with this exact name, or nullptr.
-    static const CommandSpec* find(const std::string& name);
+    static const CommandEntry* find(const std::string& name);
 };
 
 }  // namespace lettore

@@ -82,8 +82,8 @@ TEST(CommandLineTest, UsageErrors)
 TEST(CommandLineTest, HelpListsEveryCommand)
 {
     const std::string help = CommandLine::helpText();
-    for (const CommandSpec& spec : CommandTable::all())
-        EXPECT_NE(help.find(std::string("  ") + spec.name), std::string::npos) << spec.name;
+    for (const CommandEntry& entry : CommandTable::all())
+        EXPECT_NE(help.find(std::string("  ") + entry.name), std::string::npos) << entry.name;
 }
 
 TEST(ByteTextTest, EscapesRoundTripAndHex)
