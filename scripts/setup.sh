@@ -4,8 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make pkgconf
-          qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
+packages=(cmake g++ make
+          qt6-base-dev qt6-serialport-dev
           libgtest-dev libgmock-dev)
 missing=()
 for p in "${packages[@]}"; do
