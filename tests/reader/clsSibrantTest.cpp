@@ -1,6 +1,5 @@
 #include "Esito.h"
 #include "Framing.h"
-#include "LinkEvents.h"
 #include "ManualClock.h"
 #include "SimulatedPort.h"
 #include "clsLettori.h"
@@ -8,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <functional>
+#include <utility>
 
 namespace lettore {
 namespace {
@@ -22,10 +21,7 @@ const std::string ACK(1, Framing::ACK);
 
 // An answer frame from reader `term` carrying `data`: n data characters
 // make an answer of n + 5.
-std::string answer(int16_t term, const std::string& data)
-{
-    return Framing::sibrant2Frame(term, "P", data);
-}
+std::string answer(int16_t term, const std::string& data) { return Framing::sibrant2Frame(term, "P", data); }
 
 std::string withBadCheck(std::string frame)
 {
@@ -33,37 +29,17 @@ std::string withBadCheck(std::string frame)
     return frame;
 }
 
-std::string ackFrame(int16_t term) { return Framing::sibrant2Frame(term, "P", ACK); }
-
-class RecordingEvents : public LinkEvents {
-public:
-    void ComTX(const std::string& Comando) override { transmitted.push_back(Comando); }
-    std::vector<std::string> transmitted;
-};
-
-// A test registry over a simulated port: a scripted reader answers each
-// frame it receives with the next answer in line; an empty answer, or none
-// left, means silence.
+// A test registry over a simulated port: a scripted reader answers the
+// next frame it receives with `reply`, then stays silent; an empty reply
+// means silence.
 class SibrantTest : public ::testing::Test {
 protected:
     SibrantTest()
     {
         port.onWrite = [this](const std::string&) {
-            if (answers.empty())
-                return;
-            const std::string next = answers.front();
-            answers.pop_front();
-            if (!next.empty())
-                port.feedAt(clock.nowMs() + 20, next);
+            if (!reply.empty())
+                port.feedAt(clock.nowMs() + 20, std::exchange(reply, std::string()));
         };
-        lettori.Comunicazione().subscribe(&events);
-    }
-
-    // The data field of the n-th frame written.
-    std::string dataField(size_t n) const
-    {
-        const std::string& frame = port.writes().at(n);
-        return frame.substr(3, frame.size() - 5);
     }
 
     ManualClock clock;
@@ -71,16 +47,7 @@ protected:
     SimulatedPort& port = *owned;
     clsLettori lettori{std::move(owned), clock};
     clsSibrant& sibrant = lettori.Sibrant();
-    std::deque<std::string> answers;
-    RecordingEvents events;
-};
-
-struct FrameCase {
-    const char* name;
-    std::function<int16_t(clsSibrant&)> call;
-    int16_t term;
-    const char* type;
-    std::string data;
+    std::string reply;
 };
 
 // Every operation's whole frame, byte for byte: address field (which
@@ -88,14 +55,23 @@ struct FrameCase {
 TEST_F(SibrantTest, EveryOperationSendsItsFrame)
 {
     std::string out, out2, out3, out4, out5, out6;
-    const FrameCase cases[] = {
+    const struct {
+        const char* name;
+        std::function<int16_t(clsSibrant&)> call;
+        int16_t term;
+        const char* type;
+        std::string data;
+    } cases[] = {
         {"SetupBase wire order", [](clsSibrant& s) { return s.SetupBase(3, "0001", "1", "050", "100", "0", "200"); },
          3, "S", "1000110020005010"},
         {"SetupBase short TProto", [](clsSibrant& s) { return s.SetupBase(3, "001", "1", "050", "100", "0", "200"); },
          3, "S", "100110020005010"},
         {"SetupSeriale 19200 to 5", [](clsSibrant& s) { return s.SetupSeriale(1, "19200", 5); }, 1, "S", "2054"},
         {"SetupSeriale 38400 to 31", [](clsSibrant& s) { return s.SetupSeriale(1, "38400", 31); }, 1, "S", "21?5"},
-        {"SetupSeriale to 256", [](clsSibrant& s) { return s.SetupSeriale(7, "9600", 256); }, 7, "S", "2003"},
+        {"SetupSeriale 1200 to 256", [](clsSibrant& s) { return s.SetupSeriale(7, "1200", 256); }, 7, "S", "2000"},
+        {"SetupSeriale 2400 to -1", [](clsSibrant& s) { return s.SetupSeriale(7, "2400", -1); }, 7, "S", "2??1"},
+        {"SetupSeriale 4800 to 300", [](clsSibrant& s) { return s.SetupSeriale(7, "4800", 300); }, 7, "S", "22<2"},
+        {"SetupSeriale 9600 to 16", [](clsSibrant& s) { return s.SetupSeriale(7, "9600", 16); }, 7, "S", "2103"},
         {"SetOUTPUT 10 5 0", [](clsSibrant& s) { return s.SetOUTPUT(2, "10", "5", "0"); }, 2, "S", "3010005000"},
         {"SetOUTPUT 1234 empty 7", [](clsSibrant& s) { return s.SetOUTPUT(2, "1234", "", "7"); }, 2, "S", "3234000007"},
         {"CreaBadge", [&](clsSibrant& s) { return s.CreaBadge(4, "0000000042", out); }, 4, "S", "410000000042"},
@@ -116,7 +92,7 @@ TEST_F(SibrantTest, EveryOperationSendsItsFrame)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         port.clearRecord();
-        answers = {ACK};
+        reply = ACK;
         EXPECT_EQ(c.call(sibrant), Esito::Accepted);
         ASSERT_EQ(port.writes().size(), 1u);
         EXPECT_EQ(hex(port.writes()[0]), hex(Framing::sibrant2Frame(c.term, c.type, c.data)));
@@ -126,26 +102,20 @@ TEST_F(SibrantTest, EveryOperationSendsItsFrame)
 TEST_F(SibrantTest, SetupSerialeRefusesAnUnknownRateWithoutTouchingTheLine)
 {
     port.clearRecord();
-    for (const char* rate : {"57600", "115200", "9600 ", ""}) {
-        SCOPED_TRACE(rate);
-        EXPECT_EQ(sibrant.SetupSeriale(1, rate, 5), Esito::Rejected);
-    }
+    for (const char* rate : {"57600", "115200", "9600 ", " 9600", "09600", ""})
+        EXPECT_EQ(sibrant.SetupSeriale(1, rate, 5), Esito::Rejected) << rate;
     EXPECT_TRUE(port.calls().empty());
-    EXPECT_TRUE(events.transmitted.empty());
 }
 
-// Answer lengths decide whether fields are cut or replaced by "N".
+// Only a twenty-character answer is cut into the six fields; any other
+// leaves "N" in all of them.
 TEST_F(SibrantTest, GetSetupBaseCutsOnlyATwentyCharacterAnswer)
 {
     std::string tproto, tmac, rele, ledv, tmcode, tbuzz;
-    answers = {answer(1, "ABCDefgHIJklmXY")};
+    const auto fields = [&] { return std::vector<std::string>{tproto, tmac, rele, ledv, tmcode, tbuzz}; };
+    reply = answer(1, "ABCDefgHIJklmXY");
     EXPECT_EQ(sibrant.GetSetupBase(1, tproto, tmac, rele, ledv, tmcode, tbuzz), Esito::Accepted);
-    EXPECT_EQ(tproto, "ABCD");
-    EXPECT_EQ(rele, "efg");
-    EXPECT_EQ(tmcode, "HIJ");
-    EXPECT_EQ(tbuzz, "klm");
-    EXPECT_EQ(tmac, "X");
-    EXPECT_EQ(ledv, "Y");
+    EXPECT_EQ(fields(), (std::vector<std::string>{"ABCD", "X", "efg", "Y", "HIJ", "klm"}));
 
     const struct {
         const char* name;
@@ -160,18 +130,21 @@ TEST_F(SibrantTest, GetSetupBaseCutsOnlyATwentyCharacterAnswer)
     };
     for (const auto& row : wrong) {
         SCOPED_TRACE(row.name);
-        answers = {row.reply};
+        reply = row.reply;
         EXPECT_EQ(sibrant.GetSetupBase(1, tproto, tmac, rele, ledv, tmcode, tbuzz), row.esito);
-        for (const std::string* out : {&tproto, &tmac, &rele, &ledv, &tmcode, &tbuzz})
-            EXPECT_EQ(*out, "N");
+        EXPECT_EQ(fields(), std::vector<std::string>(6, "N"));
     }
 }
 
-TEST_F(SibrantTest, LengthCheckedQueriesCutOrGivePlaceholder)
+// The length of the answer decides whether a code is cut out or replaced by
+// "N"; only a well-formed record is acknowledged, a transaction only when
+// asked to.
+TEST_F(SibrantTest, LengthCheckedQueriesCutOrGivePlaceholderAndAcknowledge)
 {
     using Query = std::function<int16_t(clsSibrant&, std::string&)>;
     const Query version = [](clsSibrant& s, std::string& o) { return s.GetVersioneFirmware(1, o); };
     const Query transazione = [](clsSibrant& s, std::string& o) { return s.GetTransazione(1, o); };
+    const Query autoAck = [](clsSibrant& s, std::string& o) { return s.GetTransazione(1, o, true); };
     const Query prima = [](clsSibrant& s, std::string& o) { return s.GetMatricolaPrima(1, o); };
     const Query corrente = [](clsSibrant& s, std::string& o) { return s.GetMatricolaCorrente(1, o); };
     const Query next = [](clsSibrant& s, std::string& o) { return s.GetMatricolaNext(1, o); };
@@ -181,30 +154,39 @@ TEST_F(SibrantTest, LengthCheckedQueriesCutOrGivePlaceholder)
         std::string reply;
         int16_t esito;
         std::string expected;
+        bool acked;
     } rows[] = {
-        {"version of 21", version, answer(1, "V1.23 2026-01-31"), 0, "V1.23 2026-01-31"},
-        {"version of 20", version, answer(1, "V1.23 2026-01-3"), 0, "N"},
-        {"version of 22", version, answer(1, "V1.23 2026-01-31x"), 0, "N"},
-        {"version lone ACK", version, ACK, 0, "N"},
-        {"version silence", version, "", 1, "N"},
-        {"transaction of 16", transazione, answer(1, "T0000001234"), 0, "0000001234"},
-        {"transaction of 20", transazione, answer(1, "T00000012345678"), 0, "00000012345678"},
-        {"transaction of 15", transazione, answer(1, "T000000123"), 0, "N"},
-        {"transaction lone NAK", transazione, std::string(1, Framing::NAK), 0, "N"},
-        {"transaction bad check", transazione, withBadCheck(answer(1, "T0000001234")), 2, "N"},
-        {"first number of 15", prima, answer(1, "0000000077"), 0, "0000000077"},
-        {"current number of 15", corrente, answer(1, "0000000078"), 0, "0000000078"},
-        {"next number of 15", next, answer(1, "0000000079"), 0, "0000000079"},
-        {"next number of 16", next, answer(1, "00000000790"), 0, "N"},
-        {"next number of 14", next, answer(1, "000000007"), 0, "N"},
-        {"next number silence", next, "", 1, "N"},
+        {"version of 21", version, answer(1, "V1.23 2026-01-31"), 0, "V1.23 2026-01-31", false},
+        {"version of 20", version, answer(1, "V1.23 2026-01-3"), 0, "N", false},
+        {"version of 22", version, answer(1, "V1.23 2026-01-31x"), 0, "N", false},
+        {"version lone ACK", version, ACK, 0, "N", false},
+        {"version silence", version, "", 1, "N", false},
+        {"transaction of 16", transazione, answer(1, "T0000001234"), 0, "0000001234", false},
+        {"transaction of 20", transazione, answer(1, "T00000012345678"), 0, "00000012345678", false},
+        {"transaction of 15", transazione, answer(1, "T000000123"), 0, "N", false},
+        {"transaction lone NAK", transazione, std::string(1, Framing::NAK), 0, "N", false},
+        {"transaction bad check", transazione, withBadCheck(answer(1, "T0000001234")), 2, "N", false},
+        {"transaction with AutoAck", autoAck, answer(1, "T0000001234"), 0, "0000001234", true},
+        {"short transaction with AutoAck", autoAck, answer(1, "T000000123"), 0, "N", false},
+        {"transaction silence with AutoAck", autoAck, "", 1, "N", false},
+        {"first number of 15", prima, answer(1, "0000000077"), 0, "0000000077", true},
+        {"current number of 15", corrente, answer(1, "0000000078"), 0, "0000000078", true},
+        {"next number of 15", next, answer(1, "0000000079"), 0, "0000000079", true},
+        {"next number of 16", next, answer(1, "00000000790"), 0, "N", false},
+        {"next number of 14", next, answer(1, "000000007"), 0, "N", false},
+        {"next number lone ACK", next, ACK, 0, "N", false},
+        {"next number silence", next, "", 1, "N", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        answers = {row.reply};
+        port.clearRecord();
+        reply = row.reply;
         std::string out = "stale";
         EXPECT_EQ(row.query(sibrant, out), row.esito);
         EXPECT_EQ(out, row.expected);
+        ASSERT_EQ(port.writes().size(), row.acked ? 2u : 1u);
+        if (row.acked)
+            EXPECT_EQ(hex(port.writes()[1]), hex(answer(1, ACK)));
     }
 }
 
@@ -226,48 +208,13 @@ TEST_F(SibrantTest, StatusCharacterOfCreaAndVerifica)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         std::string out = "stale";
-        answers = {row.reply};
+        reply = row.reply;
         EXPECT_EQ(sibrant.CreaBadge(1, "0000000042", out), row.esito);
         EXPECT_EQ(out, row.crea);
-        answers = {row.reply};
-        EXPECT_EQ(sibrant.CreaBadge(1, "0000000042"), row.esito);
         out = "stale";
-        answers = {row.reply};
+        reply = row.reply;
         EXPECT_EQ(sibrant.VerificaBadge(1, "0000000042", out), row.esito);
         EXPECT_EQ(out, row.verifica);
-    }
-}
-
-// Which frames go out after a record was read.
-TEST_F(SibrantTest, AcknowledgementsFollowOnlyWellFormedRecords)
-{
-    const std::string transaction = answer(6, "T0000001234");
-    const struct {
-        const char* name;
-        std::function<void(clsSibrant&)> call;
-        std::string reply;
-        bool acked;
-    } rows[] = {
-        {"transaction with AutoAck", [](clsSibrant& s) { std::string o; s.GetTransazione(6, o, true); }, transaction, true},
-        {"transaction without AutoAck", [](clsSibrant& s) { std::string o; s.GetTransazione(6, o, false); }, transaction, false},
-        {"transaction, AutoAck absent", [](clsSibrant& s) { std::string o; s.GetTransazione(6, o); }, transaction, false},
-        {"short transaction with AutoAck", [](clsSibrant& s) { std::string o; s.GetTransazione(6, o, true); },
-         answer(6, "T000000123"), false},
-        {"transaction time-out with AutoAck", [](clsSibrant& s) { std::string o; s.GetTransazione(6, o, true); }, "", false},
-        {"first number", [](clsSibrant& s) { std::string o; s.GetMatricolaPrima(6, o); }, answer(6, "0000000001"), true},
-        {"current number", [](clsSibrant& s) { std::string o; s.GetMatricolaCorrente(6, o); }, answer(6, "0000000001"), true},
-        {"next number", [](clsSibrant& s) { std::string o; s.GetMatricolaNext(6, o); }, answer(6, "0000000001"), true},
-        {"next number of 16", [](clsSibrant& s) { std::string o; s.GetMatricolaNext(6, o); }, answer(6, "00000000010"), false},
-        {"next number lone ACK", [](clsSibrant& s) { std::string o; s.GetMatricolaNext(6, o); }, ACK, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        port.clearRecord();
-        answers = {row.reply};
-        row.call(sibrant);
-        ASSERT_EQ(port.writes().size(), row.acked ? 2u : 1u);
-        if (row.acked)
-            EXPECT_EQ(hex(port.writes()[1]), hex(ackFrame(6)));
     }
 }
 
@@ -275,12 +222,11 @@ TEST_F(SibrantTest, AcknowledgementsFollowOnlyWellFormedRecords)
 // its placeholders, or an empty status where it has none.
 TEST_F(SibrantTest, BroadcastReturnsAtOnceWithoutAnAnswer)
 {
-    answers = {answer(1, "ABCDefgHIJklmXY"), answer(1, "1")};
+    reply = answer(1, "ABCDefgHIJklmXY");
     const uint32_t start = clock.nowMs();
     std::string tproto, tmac, rele, ledv, tmcode, tbuzz;
     EXPECT_EQ(sibrant.GetSetupBase(256, tproto, tmac, rele, ledv, tmcode, tbuzz), Esito::Accepted);
-    for (const std::string* out : {&tproto, &tmac, &rele, &ledv, &tmcode, &tbuzz})
-        EXPECT_EQ(*out, "N");
+    EXPECT_EQ((std::vector<std::string>{tproto, tmac, rele, ledv, tmcode, tbuzz}), std::vector<std::string>(6, "N"));
     std::string exists = "stale";
     EXPECT_EQ(sibrant.VerificaBadge(256, "0000000042", exists), Esito::Accepted);
     EXPECT_EQ(exists, "");

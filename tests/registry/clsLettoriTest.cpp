@@ -2,10 +2,12 @@
 #include "ManualClock.h"
 #include "SimulatedPort.h"
 #include "clsLettori.h"
+#include "modLettori.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace lettore {
 namespace {
@@ -13,7 +15,9 @@ namespace {
 using test::ManualClock;
 using test::SimulatedPort;
 
-TEST(clsLettoriTest, CreatesTheLinkAtOnceWithItsPortConfiguredButClosed)
+// The link exists as soon as the registry does, its port configured but
+// closed; the command object works as the first thing used.
+TEST(clsLettoriTest, LinkIsReadyButClosedAndTheCommandObjectWorksFirst)
 {
     ManualClock clock;
     auto owned = std::make_unique<SimulatedPort>(clock);
@@ -21,27 +25,47 @@ TEST(clsLettoriTest, CreatesTheLinkAtOnceWithItsPortConfiguredButClosed)
     clsLettori lettori(std::move(owned), clock);
 
     EXPECT_FALSE(port.open());
-    EXPECT_FALSE(lettori.Comunicazione().Attivo());
     const auto calls = port.controlCalls();
     EXPECT_NE(std::find(calls.begin(), calls.end(), "settings 9600,N,8,1"), calls.end());
     EXPECT_EQ(port.threshold(), 1);
-}
 
-TEST(clsLettoriTest, CommandObjectWorksFirstAndIsAlwaysTheSame)
-{
-    ManualClock clock;
-    auto owned = std::make_unique<SimulatedPort>(clock);
-    SimulatedPort& port = *owned;
-    clsLettori lettori(std::move(owned), clock);
     port.onWrite = [&](const std::string&) { port.feed(Framing::sibrant2Frame(2, "P", "V1.23 2026-01-31")); };
-
-    // The command object is the first thing used: it reaches the link
-    // through the registry.
     std::string version;
     EXPECT_EQ(lettori.Sibrant().GetVersioneFirmware(2, version), 0);
     EXPECT_EQ(version, "V1.23 2026-01-31");
-    EXPECT_EQ(&lettori.Sibrant(), &lettori.Sibrant());
-    EXPECT_EQ(&lettori.Comunicazione(), &lettori.Comunicazione());
+}
+
+// The process-wide registry can be created only once per process, so its
+// whole life is one test.
+TEST(modLettoriTest, RegistryIsCreatedOnFirstReferenceAndNeverReplaced)
+{
+    EXPECT_THROW(Lettori(), std::logic_error);
+
+    static ManualClock clock;
+    int portsMade = 0;
+    SimulatedPort* made = nullptr;
+    ASSERT_TRUE(installPlatform({[&] {
+                                     ++portsMade;
+                                     auto port = std::make_unique<SimulatedPort>(clock);
+                                     made = port.get();
+                                     return port;
+                                 },
+                                 &clock, {}}));
+    EXPECT_EQ(portsMade, 0);
+
+    clsLettori& first = Lettori();
+    EXPECT_EQ(portsMade, 1);
+    ASSERT_NE(made, nullptr);
+    EXPECT_FALSE(made->open());
+
+    clsSibrant& sibrant = Lettori().Sibrant();
+    EXPECT_EQ(&Lettori(), &first);
+    EXPECT_EQ(&Lettori().Sibrant(), &sibrant);
+    EXPECT_EQ(&Lettori().Comunicazione(), &first.Comunicazione());
+    EXPECT_EQ(portsMade, 1);
+
+    EXPECT_FALSE(installPlatform({[] { return std::unique_ptr<Port>(); }, &clock, {}}));
+    EXPECT_EQ(&Lettori(), &first);
 }
 
 }  // namespace
