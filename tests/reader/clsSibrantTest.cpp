@@ -107,47 +107,28 @@ TEST_F(SibrantTest, SetupSerialeRefusesAnUnknownRateWithoutTouchingTheLine)
     EXPECT_TRUE(port.calls().empty());
 }
 
-// Only a twenty-character answer is cut into the six fields; any other
-// leaves "N" in all of them.
-TEST_F(SibrantTest, GetSetupBaseCutsOnlyATwentyCharacterAnswer)
-{
-    std::string tproto, tmac, rele, ledv, tmcode, tbuzz;
-    const auto fields = [&] { return std::vector<std::string>{tproto, tmac, rele, ledv, tmcode, tbuzz}; };
-    reply = answer(1, "ABCDefgHIJklmXY");
-    EXPECT_EQ(sibrant.GetSetupBase(1, tproto, tmac, rele, ledv, tmcode, tbuzz), Esito::Accepted);
-    EXPECT_EQ(fields(), (std::vector<std::string>{"ABCD", "X", "efg", "Y", "HIJ", "klm"}));
-
-    const struct {
-        const char* name;
-        std::string reply;
-        int16_t esito;
-    } wrong[] = {
-        {"19 characters", answer(1, "ABCDefgHIJklmX"), Esito::Accepted},
-        {"21 characters", answer(1, "ABCDefgHIJklmXYZ"), Esito::Accepted},
-        {"lone ACK", ACK, Esito::Accepted},
-        {"silence", "", Esito::TimedOut},
-        {"bad check", withBadCheck(answer(1, "ABCDefgHIJklmXY")), Esito::Rejected},
-    };
-    for (const auto& row : wrong) {
-        SCOPED_TRACE(row.name);
-        reply = row.reply;
-        EXPECT_EQ(sibrant.GetSetupBase(1, tproto, tmac, rele, ledv, tmcode, tbuzz), row.esito);
-        EXPECT_EQ(fields(), std::vector<std::string>(6, "N"));
-    }
-}
-
-// The length of the answer decides whether a code is cut out or replaced by
-// "N"; only a well-formed record is acknowledged, a transaction only when
-// asked to.
-TEST_F(SibrantTest, LengthCheckedQueriesCutOrGivePlaceholderAndAcknowledge)
+// What each query makes of its answer: the answer's length decides whether
+// values are cut out of it or replaced by a placeholder, and only a
+// well-formed record is acknowledged (a transaction only when asked to).
+TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
 {
     using Query = std::function<int16_t(clsSibrant&, std::string&)>;
+    // GetSetupBase gives its six values joined by '|'.
+    const Query setup = [](clsSibrant& s, std::string& o) {
+        std::string v[6];
+        const int16_t esito = s.GetSetupBase(1, v[0], v[1], v[2], v[3], v[4], v[5]);
+        o = v[0] + "|" + v[1] + "|" + v[2] + "|" + v[3] + "|" + v[4] + "|" + v[5];
+        return esito;
+    };
+    const Query crea = [](clsSibrant& s, std::string& o) { return s.CreaBadge(1, "0000000042", o); };
+    const Query verifica = [](clsSibrant& s, std::string& o) { return s.VerificaBadge(1, "0000000042", o); };
     const Query version = [](clsSibrant& s, std::string& o) { return s.GetVersioneFirmware(1, o); };
     const Query transazione = [](clsSibrant& s, std::string& o) { return s.GetTransazione(1, o); };
     const Query autoAck = [](clsSibrant& s, std::string& o) { return s.GetTransazione(1, o, true); };
     const Query prima = [](clsSibrant& s, std::string& o) { return s.GetMatricolaPrima(1, o); };
     const Query corrente = [](clsSibrant& s, std::string& o) { return s.GetMatricolaCorrente(1, o); };
     const Query next = [](clsSibrant& s, std::string& o) { return s.GetMatricolaNext(1, o); };
+    const std::string noSetup = "N|N|N|N|N|N";
     const struct {
         const char* name;
         Query query;
@@ -156,6 +137,22 @@ TEST_F(SibrantTest, LengthCheckedQueriesCutOrGivePlaceholderAndAcknowledge)
         std::string expected;
         bool acked;
     } rows[] = {
+        {"setup of 20", setup, answer(1, "ABCDefgHIJklmXY"), 0, "ABCD|X|efg|Y|HIJ|klm", false},
+        {"setup of 19", setup, answer(1, "ABCDefgHIJklmX"), 0, noSetup, false},
+        {"setup of 21", setup, answer(1, "ABCDefgHIJklmXYZ"), 0, noSetup, false},
+        {"setup lone ACK", setup, ACK, 0, noSetup, false},
+        {"setup silence", setup, "", 1, noSetup, false},
+        {"setup bad check", setup, withBadCheck(answer(1, "ABCDefgHIJklmXY")), 2, noSetup, false},
+        {"crea status", crea, answer(1, "1"), 0, "1", false},
+        {"crea longer answer", crea, answer(1, "0xyz"), 0, "0", false},
+        {"crea lone ACK", crea, ACK, 0, "", false},
+        {"crea silence", crea, "", 1, "", false},
+        {"crea bad check", crea, withBadCheck(answer(1, "1")), 2, "", false},
+        {"verifica status", verifica, answer(1, "1"), 0, "1", false},
+        {"verifica longer answer", verifica, answer(1, "0xyz"), 0, "0", false},
+        {"verifica lone ACK", verifica, ACK, 0, "", false},
+        {"verifica silence", verifica, "", 1, "E", false},
+        {"verifica bad check", verifica, withBadCheck(answer(1, "1")), 2, "E", false},
         {"version of 21", version, answer(1, "V1.23 2026-01-31"), 0, "V1.23 2026-01-31", false},
         {"version of 20", version, answer(1, "V1.23 2026-01-3"), 0, "N", false},
         {"version of 22", version, answer(1, "V1.23 2026-01-31x"), 0, "N", false},
@@ -187,34 +184,6 @@ TEST_F(SibrantTest, LengthCheckedQueriesCutOrGivePlaceholderAndAcknowledge)
         ASSERT_EQ(port.writes().size(), row.acked ? 2u : 1u);
         if (row.acked)
             EXPECT_EQ(hex(port.writes()[1]), hex(answer(1, ACK)));
-    }
-}
-
-TEST_F(SibrantTest, StatusCharacterOfCreaAndVerifica)
-{
-    const struct {
-        const char* name;
-        std::string reply;
-        int16_t esito;
-        const char* crea;      // outst of CreaBadge
-        const char* verifica;  // outESISTE of VerificaBadge
-    } rows[] = {
-        {"status answer", answer(1, "1"), 0, "1", "1"},
-        {"longer answer", answer(1, "0xyz"), 0, "0", "0"},
-        {"lone ACK", ACK, 0, "", ""},
-        {"silence", "", 1, "", "E"},
-        {"bad check", withBadCheck(answer(1, "1")), 2, "", "E"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        std::string out = "stale";
-        reply = row.reply;
-        EXPECT_EQ(sibrant.CreaBadge(1, "0000000042", out), row.esito);
-        EXPECT_EQ(out, row.crea);
-        out = "stale";
-        reply = row.reply;
-        EXPECT_EQ(sibrant.VerificaBadge(1, "0000000042", out), row.esito);
-        EXPECT_EQ(out, row.verifica);
     }
 }
 
