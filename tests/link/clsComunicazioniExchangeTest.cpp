@@ -117,9 +117,19 @@ INSTANTIATE_TEST_SUITE_P(
     Dialects, DialectTest,
     testing::Values(
         DialectCase{"sibrant2_poll", &L::Sibrant2, 1, "P", "2", "02 30 21 32 03 22", true, 0},
+        DialectCase{"sibrant2_set_clear_list", &L::Sibrant2, 1, "S", "430000000000",
+                    "02 30 31 34 33 30 30 30 30 30 30 30 30 30 30 03 07", true, 0},
+        DialectCase{"sibrant2_set_165", &L::Sibrant2, 165, "S", "2", "02 3A 35 32 03 3C", true, 0},
         DialectCase{"sibrant2_broadcast", &L::Sibrant2, 256, "S", "5", "02 60 60 35 03 34", false, 0},
         DialectCase{"sibrant2_ack_data", &L::Sibrant2, 1, "P", "\x06", "02 30 21 06 03 16", false, 0},
+        DialectCase{"sibrant2_31_set", &L::Sibrant2, 31, "S", "", "02 31 3F 03 0F", true, 0},
+        DialectCase{"sibrant2_31_poll", &L::Sibrant2, 31, "P", "", "02 31 2F 03 1F", true, 0},
         DialectCase{"sibrant2_32_is_ordinary", &L::Sibrant2, 32, "P", "", "02 32 20 03 13", true, 0},
+        DialectCase{"sibrant2_300_is_44", &L::Sibrant2, 300, "S", "", "02 32 3C 03 0F", true, 0},
+        DialectCase{"sibrant2_lower_case_s_is_poll", &L::Sibrant2, 1, "s", "", "02 30 21 03 10", true, 0},
+        DialectCase{"sibrant2_minus_1_is_255", &L::Sibrant2, -1, "S", "", "02 3F 3F 03 01", true, 0},
+        DialectCase{"sibrant_poll", &L::Sibrant, 1, "P", "X", "02 68 21 58 03 10", true, 0},
+        DialectCase{"sibrant_191_is_255", &L::Sibrant, 191, "S", "X", "02 68 FF 58 03 CE", true, 0},
         DialectCase{"sibrant_broadcast", &L::Sibrant, 32, "S", "X", "02 68 60 58 03 51", false, 0},
         DialectCase{"sibrant_ack_data", &L::Sibrant, 1, "S", "\x06", "02 68 41 06 03 2E", false, 0},
         DialectCase{"parlow_ack_data_waits", &L::Parlow, 2, "P", "\x06", "02 61 22 06 03 44", true, 0},
@@ -127,9 +137,12 @@ INSTANTIATE_TEST_SUITE_P(
         DialectCase{"quen_set", &L::Quen, 2, "S", "X", "02 67 42 58 03 7C", true, 0},
         DialectCase{"zem_repeats_address", &L::Zem, 1, "S", "\x06", "02 41 41 06 03 07", true, 0},
         DialectCase{"zem_broadcast", &L::Zem, 32, "P", "X", "02 40 40 58 03 59", false, 0},
+        DialectCase{"tolvane_set_no_bcc", &L::Tolvane, 1, "S", "X", "04 04 02 31 58 03", true, 0},
         DialectCase{"tolvane_poll_ack_data_waits", &L::Tolvane, 1, "P", "\x06", "04 04 31 05", true, 0},
         DialectCase{"tolvane_broadcast", &L::Tolvane, 32, "S", "X", "04 04 02 50 58 03", false, 0},
-        DialectCase{"sibrant_address_out_of_range", &L::Sibrant, 192, "S", "X", "", false, 4}),
+        DialectCase{"sibrant_192_refused", &L::Sibrant, 192, "S", "X", "", false, 4},
+        DialectCase{"zem_minus_33_refused", &L::Zem, -33, "P", "X", "", false, 4},
+        DialectCase{"tolvane_226_refused", &L::Tolvane, 226, "S", "X", "", false, 4}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TolvaneExchange, AcknowledgesAcceptedAnswerBeforeReturningAndLeavesNotificationsOff)

@@ -65,12 +65,6 @@ bool ScriptedPeer::waitForReceived(const std::string& bytes, std::chrono::millis
     });
 }
 
-int ScriptedPeer::repliesSent() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_replies;
-}
-
 void ScriptedPeer::run()
 {
     const int master = m_line.masterFd();
@@ -105,7 +99,6 @@ void ScriptedPeer::takeSteps()
             return;
         m_pending.erase(0, at + step.request.size());
         writeAll(m_line.masterFd(), step.reply);
-        ++m_replies;
         if (step.hangUp) {
             m_line.close();
             m_hungUp = true;

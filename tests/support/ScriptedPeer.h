@@ -45,9 +45,6 @@ public:
     // Waits until everything read from the host contains `bytes`.
     bool waitForReceived(const std::string& bytes, std::chrono::milliseconds limit);
 
-    // Replies written so far.
-    int repliesSent() const;
-
 private:
     void run();
     void takeSteps();  // with m_mutex held
@@ -59,7 +56,6 @@ private:
     std::deque<Step> m_script;
     std::string m_received;
     std::string m_pending;  // received but not yet matched by a step
-    int m_replies = 0;
     bool m_hungUp = false;
     std::thread m_thread;
 };

@@ -1,9 +1,9 @@
 #include "SimulatedPort.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <iterator>
+#include <sstream>
 
 namespace lettore::test {
 
@@ -29,22 +29,11 @@ std::string hex(const std::string& bytes)
 
 std::string unhex(const std::string& text)
 {
+    std::istringstream in(text);
     std::string out;
     unsigned value = 0;
-    int digits = 0;
-    for (char c : text) {
-        if (c == ' ') {
-            continue;
-        }
-        value = value * 16 + static_cast<unsigned>(std::isdigit(static_cast<unsigned char>(c))
-                                                        ? c - '0'
-                                                        : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10);
-        if (++digits == 2) {
-            out += static_cast<char>(value);
-            value = 0;
-            digits = 0;
-        }
-    }
+    while (in >> std::hex >> value)
+        out += static_cast<char>(value);
     return out;
 }
 
@@ -69,20 +58,9 @@ void SimulatedPort::clearRecord()
     m_writes.clear();
 }
 
-void SimulatedPort::failOnce(const std::string& operation, const PortError& error)
-{
-    m_failOnce.insert_or_assign(operation, error);
-}
-
 void SimulatedPort::failAlways(const std::string& operation, const PortError& error)
 {
     m_failAlways.insert_or_assign(operation, error);
-}
-
-void SimulatedPort::clearFailures()
-{
-    m_failOnce.clear();
-    m_failAlways.clear();
 }
 
 bool SimulatedPort::notify(CommEvent event)
@@ -108,11 +86,6 @@ void SimulatedPort::maybeFail(const std::string& operation)
 {
     if (auto it = m_failAlways.find(operation); it != m_failAlways.end())
         throw it->second;
-    if (auto it = m_failOnce.find(operation); it != m_failOnce.end()) {
-        PortError error = it->second;
-        m_failOnce.erase(it);
-        throw error;
-    }
 }
 
 void SimulatedPort::releaseDueInput()
@@ -136,11 +109,7 @@ void SimulatedPort::setPortNumber(int16_t number)
     m_number = number;
 }
 
-int16_t SimulatedPort::portNumber()
-{
-    maybeFail("portnumber?");
-    return m_number;
-}
+int16_t SimulatedPort::portNumber() { return m_number; }
 
 void SimulatedPort::setSettings(const std::string& settings)
 {
@@ -149,11 +118,7 @@ void SimulatedPort::setSettings(const std::string& settings)
     m_settings = settings;
 }
 
-std::string SimulatedPort::settings()
-{
-    maybeFail("settings?");
-    return m_settings;
-}
+std::string SimulatedPort::settings() { return m_settings; }
 
 void SimulatedPort::setOpen(bool open)
 {
@@ -170,24 +135,18 @@ void SimulatedPort::setOpen(bool open)
     m_open = open;
 }
 
-bool SimulatedPort::isOpen()
-{
-    maybeFail("isopen?");
-    return m_open;
-}
+bool SimulatedPort::isOpen() { return m_open; }
 
 void SimulatedPort::setDtrEnabled(bool enabled)
 {
     maybeFail("dtr");
     record(enabled ? "dtr 1" : "dtr 0");
-    m_dtr = enabled;
 }
 
 void SimulatedPort::setRtsEnabled(bool enabled)
 {
     maybeFail("rts");
     record(enabled ? "rts 1" : "rts 0");
-    m_rts = enabled;
 }
 
 void SimulatedPort::setInputLength(int length)
@@ -223,11 +182,7 @@ void SimulatedPort::write(const std::string& bytes)
         onWrite(bytes);
 }
 
-int SimulatedPort::receiveThreshold()
-{
-    maybeFail("threshold?");
-    return m_threshold;
-}
+int SimulatedPort::receiveThreshold() { return m_threshold; }
 
 void SimulatedPort::setReceiveThreshold(int threshold)
 {

@@ -40,12 +40,9 @@ public:
     const std::vector<std::string>& writes() const { return m_writes; }
     void clearRecord();
 
-    // Failures. `operation` is the first word of a recorded call ("open",
-    // "read", "write", ...) or a getter: "portnumber?", "settings?",
-    // "isopen?", "threshold?", "wait".
-    void failOnce(const std::string& operation, const PortError& error);
+    // Failures: from now on, `operation` throws `error`. It is the first
+    // word of a recorded call ("open", "read", "write", ...) or "wait".
     void failAlways(const std::string& operation, const PortError& error);
-    void clearFailures();
 
     // Devices: a number marked missing or busy fails to open with the
     // matching kind of failure.
@@ -65,13 +62,9 @@ public:
     size_t maxReads = 0;
 
     // State, for assertions (not recorded).
-    bool dtr() const { return m_dtr; }
-    bool rts() const { return m_rts; }
-    int inputLength() const { return m_inputLength; }
     int threshold() const { return m_threshold; }
     bool open() const { return m_open; }
     int16_t number() const { return m_number; }
-    const std::string& currentSettings() const { return m_settings; }
     size_t waitingBytes() const;
 
     // Port
@@ -105,7 +98,6 @@ private:
     std::deque<char> m_input;
     std::vector<std::string> m_calls;
     std::vector<std::string> m_writes;
-    std::map<std::string, PortError> m_failOnce;
     std::map<std::string, PortError> m_failAlways;
     std::set<int16_t> m_missing;
     std::set<int16_t> m_busy;
@@ -114,8 +106,6 @@ private:
     int16_t m_number = 1;
     std::string m_settings = "9600,N,8,1";
     bool m_open = false;
-    bool m_dtr = false;
-    bool m_rts = false;
     int m_inputLength = 0;
     int m_threshold = 0;
     size_t m_waitCount = 0;
@@ -124,7 +114,7 @@ private:
 
 // Hex of bytes, "02 30 21".
 std::string hex(const std::string& bytes);
-// Bytes from hex, "02 30 21" -> "\x02\x30\x21".
+// Bytes from space-separated hex, "02 30 21" -> "\x02\x30\x21".
 std::string unhex(const std::string& text);
 
 }  // namespace lettore::test
