@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 namespace lettore {
 namespace {
@@ -42,27 +43,23 @@ TEST(modLettoriTest, RegistryIsCreatedOnFirstReferenceAndNeverReplaced)
     EXPECT_THROW(Lettori(), std::logic_error);
 
     static ManualClock clock;
-    int portsMade = 0;
-    SimulatedPort* made = nullptr;
+    std::vector<SimulatedPort*> made;
     ASSERT_TRUE(installPlatform({[&] {
-                                     ++portsMade;
-                                     auto port = std::make_unique<SimulatedPort>(clock);
-                                     made = port.get();
-                                     return port;
+                                     made.push_back(new SimulatedPort(clock));
+                                     return std::unique_ptr<Port>(made.back());
                                  },
                                  &clock, {}}));
-    EXPECT_EQ(portsMade, 0);
+    EXPECT_TRUE(made.empty());
 
     clsLettori& first = Lettori();
-    EXPECT_EQ(portsMade, 1);
-    ASSERT_NE(made, nullptr);
-    EXPECT_FALSE(made->open());
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_FALSE(made[0]->open());
 
     clsSibrant& sibrant = Lettori().Sibrant();
     EXPECT_EQ(&Lettori(), &first);
     EXPECT_EQ(&Lettori().Sibrant(), &sibrant);
     EXPECT_EQ(&Lettori().Comunicazione(), &first.Comunicazione());
-    EXPECT_EQ(portsMade, 1);
+    EXPECT_EQ(made.size(), 1u);
 
     EXPECT_FALSE(installPlatform({[] { return std::unique_ptr<Port>(); }, &clock, {}}));
     EXPECT_EQ(&Lettori(), &first);

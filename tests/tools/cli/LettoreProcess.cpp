@@ -21,13 +21,13 @@ SimProcess::SimProcess(const QString& linkPath, const QStringList& arguments)
 {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(LETTORE_SIM_BIN, QStringList{"--link", linkPath} + arguments);
-    // The first line of output is the device path: the line is up.
+    // The first line of output (the device path) says the line is up.
     if (!m_process.waitForStarted())
         throw std::runtime_error("the virtual reader did not start");
     while (!m_process.canReadLine())
         if (!m_process.waitForReadyRead(10000))
             throw std::runtime_error("the virtual reader did not open its line");
-    m_slavePath = m_process.readLine().trimmed().toStdString();
+    m_process.readLine();
 }
 
 SimProcess::~SimProcess()

@@ -28,11 +28,8 @@ public:
     // A command on the simulator's standard input, e.g. "present 1 0000000042".
     void command(const std::string& line);
 
-    const std::string& slavePath() const { return m_slavePath; }
-
 private:
     QProcess m_process;
-    std::string m_slavePath;
 };
 
 }  // namespace lettore::test
