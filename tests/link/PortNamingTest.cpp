@@ -33,23 +33,5 @@ TEST(PortNamingTest, ComLinkNamesItsTargetOtherNumbersAreTtySNMinusOne)
     EXPECT_EQ(PortNaming().devicePath(2), "/dev/ttyS1");
 }
 
-TEST(PortNamingTest, PinnedDeviceServesEveryNumber)
-{
-    QTemporaryDir dir;
-    const fs::path folder = dir.path().toStdString();
-    fs::create_symlink("/dev/null", folder / "COM5");
-    PortNaming naming(folder.string());
-    naming.pinDevice("/dev/ttyUSB0");
-    EXPECT_EQ(naming.devicePath(5), "/dev/ttyUSB0");
-    EXPECT_EQ(naming.devicePath(0), "/dev/ttyUSB0");
-
-    // A device named through a link is named by its real path.
-    naming.pinDevice((folder / "COM5").string());
-    EXPECT_EQ(naming.devicePath(1), "/dev/null");
-
-    naming.pinDevice("");
-    EXPECT_EQ(naming.devicePath(1), "/dev/ttyS0");
-}
-
 }  // namespace
 }  // namespace lettore

@@ -14,136 +14,122 @@ namespace {
 
 const std::string Poll = unhex("02 30 21 32 03 22");
 const std::string PollSent = "ComTX 02 30 21 32 03 22";
-
-struct ReceiveCase {
-    const char* name;
-    const char* waiting;  // input already waiting before the send
-    Pieces answer;
-    int16_t esito;
-    const char* risposta;
-    const char* event;
-    uint32_t endsAt;  // ms after the send
-};
-
-void PrintTo(const ReceiveCase& c, std::ostream* os) { *os << c.name; }
-
-class ReceiveTest : public testing::TestWithParam<ReceiveCase> {};
+const std::string Gone = "Errore 8020 Error reading comm device";
 
 // Each case runs twice: once with the millisecond counter far from its
 // wrap, and once with it wrapping shortly after the send.
-TEST_P(ReceiveTest, CollectsAndChecksAnswer)
+TEST(Receive, CollectsAndChecksAnswer)
 {
-    const auto& c = GetParam();
-    for (uint32_t start : {1000u, 0xFFFFFFFFu - 1500u}) {
-        SCOPED_TRACE(start);
-        LinkRig rig(start);
-        rig.port->feed(unhex(c.waiting));
-        rig.answerWith(c.answer);
-        int16_t esito = -1;
-        std::string risposta = "stale";
+    const struct {
+        const char* name;
+        const char* waiting;  // input already waiting before the send
+        Pieces answer;
+        int16_t esito;
+        const char* risposta;
+        const char* event;
+        uint32_t endsAt;  // ms after the send
+    } rows[] = {
+        {"frame", "", {{40, "02 30 21 41 03 51"}}, 0, "02 30 21 41 03 51", "ComRX 02 30 21 41 03 51", 40},
+        {"frame_in_pieces", "", {{10, "02"}, {250, "30 21"}, {4000, "41 03"}, {4100, "51"}}, 0,
+         "02 30 21 41 03 51", "ComRX 02 30 21 41 03 51", 4100},
+        {"noise_before_stx_dropped", "", {{0, "41 FF 03 02 30 21 41 03 51"}}, 0, "02 30 21 41 03 51",
+         "ComRX 02 30 21 41 03 51", 0},
+        {"waiting_input_discarded", "06 02 30", {{300, "15"}}, 0, "15", "ComRX 15", 300},
+        {"lone_ack", "", {{0, "06"}}, 0, "06", "ComRX 06", 0},
+        {"lone_nak", "", {{120, "15"}}, 0, "15", "ComRX 15", 120},
+        {"bcc_equal_to_etx", "", {{0, "02 30 32 03 03"}}, 0, "02 30 32 03 03", "ComRX 02 30 32 03 03", 0},
+        {"no_answer", "", {}, 1, "", "ComTO", 5001},
+        {"limit_runs_from_send_not_stx", "", {{4000, "02 30 21 41"}, {5001, "03 51"}}, 1, "", "ComTO", 5001},
+        {"check_char_own_limit", "", {{4900, "02 30 21 41 03"}, {9900, "51"}}, 0, "02 30 21 41 03 51",
+         "ComRX 02 30 21 41 03 51", 9900},
+        {"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901},
+        {"wrong_bcc", "", {{0, "02 30 21 41 03 52"}}, 2, "", "ComRX \"\"", 0},
+        {"ack_in_place_of_etx", "", {{0, "02 30 21 41 06"}, {10, "51"}}, 2, "", "ComRX \"\"", 0},
+    };
+    for (const auto& row : rows) {
+        for (uint32_t start : {1000u, 0xFFFFFFFFu - 1500u}) {
+            SCOPED_TRACE(testing::Message() << row.name << " from " << start);
+            LinkRig rig(start);
+            rig.port->feed(unhex(row.waiting));
+            rig.answerWith(row.answer);
+            int16_t esito = -1;
+            std::string risposta = "stale";
 
-        rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
+            rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
 
-        EXPECT_EQ(esito, c.esito);
-        EXPECT_EQ(hex(risposta), c.risposta);
-        EXPECT_EQ(rig.log.events, (Strings{PollSent, c.event}));
-        EXPECT_EQ(rig.sinceSend(), c.endsAt);
+            EXPECT_EQ(esito, row.esito);
+            EXPECT_EQ(hex(risposta), row.risposta);
+            EXPECT_EQ(rig.log.events, (Strings{PollSent, row.event}));
+            EXPECT_EQ(rig.sinceSend(), row.endsAt);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Answers, ReceiveTest,
-    testing::Values(
-        ReceiveCase{"frame", "", {{40, "02 30 21 41 03 51"}}, 0, "02 30 21 41 03 51", "ComRX 02 30 21 41 03 51", 40},
-        ReceiveCase{"frame_in_pieces", "", {{10, "02"}, {250, "30 21"}, {4000, "41 03"}, {4100, "51"}}, 0,
-                    "02 30 21 41 03 51", "ComRX 02 30 21 41 03 51", 4100},
-        ReceiveCase{"noise_before_stx_dropped", "", {{0, "41 FF 03 02 30 21 41 03 51"}}, 0, "02 30 21 41 03 51",
-                    "ComRX 02 30 21 41 03 51", 0},
-        ReceiveCase{"waiting_input_discarded", "06 02 30", {{300, "15"}}, 0, "15", "ComRX 15", 300},
-        ReceiveCase{"lone_ack", "", {{0, "06"}}, 0, "06", "ComRX 06", 0},
-        ReceiveCase{"lone_nak", "", {{120, "15"}}, 0, "15", "ComRX 15", 120},
-        ReceiveCase{"bcc_equal_to_etx", "", {{0, "02 30 32 03 03"}}, 0, "02 30 32 03 03", "ComRX 02 30 32 03 03", 0},
-        ReceiveCase{"no_answer", "", {}, 1, "", "ComTO", 5001},
-        ReceiveCase{"limit_runs_from_send_not_stx", "", {{4000, "02 30 21 41"}, {5001, "03 51"}}, 1, "", "ComTO", 5001},
-        ReceiveCase{"check_char_own_limit", "", {{4900, "02 30 21 41 03"}, {9900, "51"}}, 0, "02 30 21 41 03 51",
-                    "ComRX 02 30 21 41 03 51", 9900},
-        ReceiveCase{"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901},
-        ReceiveCase{"wrong_bcc", "", {{0, "02 30 21 41 03 52"}}, 2, "", "ComRX \"\"", 0},
-        ReceiveCase{"ack_in_place_of_etx", "", {{0, "02 30 21 41 06"}, {10, "51"}}, 2, "", "ComRX \"\"", 0}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct DialectCase {
-    const char* name;
-    void (clsComunicazioni::*dialect)(int16_t, const std::string&, const std::string&, int16_t&,
-                                      std::string&);
-    int16_t term;
-    const char* tipo;
-    std::string data;
-    const char* written;  // "" when nothing may be sent
-    bool waits;
-    int16_t esito;
-};
-
-void PrintTo(const DialectCase& c, std::ostream* os) { *os << c.name; }
-
-class DialectTest : public testing::TestWithParam<DialectCase> {};
 
 // The terminal always answers NAK at once: a dialect that waits hands it
 // back, one that sends without waiting returns "" and never reads it.
-TEST_P(DialectTest, SendsFrameAndWaitsOnlyWhenAnswerIsDue)
+TEST(Dialects, SendFrameAndWaitOnlyWhenAnswerIsDue)
 {
-    const auto& c = GetParam();
-    LinkRig rig;
-    rig.answerWith({{0, "15"}});
-    int16_t esito = -1;
-    std::string risposta = "stale";
+    using L = clsComunicazioni;
+    const struct {
+        const char* name;
+        void (L::*dialect)(int16_t, const std::string&, const std::string&, int16_t&, std::string&);
+        int16_t term;
+        const char* tipo;
+        std::string data;
+        const char* written;  // "" when nothing may be sent
+        bool waits;
+        int16_t esito;
+    } rows[] = {
+        {"sibrant2_poll", &L::Sibrant2, 1, "P", "2", "02 30 21 32 03 22", true, 0},
+        {"sibrant2_set_clear_list", &L::Sibrant2, 1, "S", "430000000000",
+         "02 30 31 34 33 30 30 30 30 30 30 30 30 30 30 03 07", true, 0},
+        {"sibrant2_set_165", &L::Sibrant2, 165, "S", "2", "02 3A 35 32 03 3C", true, 0},
+        {"sibrant2_broadcast", &L::Sibrant2, 256, "S", "5", "02 60 60 35 03 34", false, 0},
+        {"sibrant2_ack_data", &L::Sibrant2, 1, "P", "\x06", "02 30 21 06 03 16", false, 0},
+        {"sibrant2_31_set", &L::Sibrant2, 31, "S", "", "02 31 3F 03 0F", true, 0},
+        {"sibrant2_31_poll", &L::Sibrant2, 31, "P", "", "02 31 2F 03 1F", true, 0},
+        {"sibrant2_32_is_ordinary", &L::Sibrant2, 32, "P", "", "02 32 20 03 13", true, 0},
+        {"sibrant2_300_is_44", &L::Sibrant2, 300, "S", "", "02 32 3C 03 0F", true, 0},
+        {"sibrant2_lower_case_s_is_poll", &L::Sibrant2, 1, "s", "", "02 30 21 03 10", true, 0},
+        {"sibrant2_minus_1_is_255", &L::Sibrant2, -1, "S", "", "02 3F 3F 03 01", true, 0},
+        {"sibrant_poll", &L::Sibrant, 1, "P", "X", "02 68 21 58 03 10", true, 0},
+        {"sibrant_191_is_255", &L::Sibrant, 191, "S", "X", "02 68 FF 58 03 CE", true, 0},
+        {"sibrant_broadcast", &L::Sibrant, 32, "S", "X", "02 68 60 58 03 51", false, 0},
+        {"sibrant_ack_data", &L::Sibrant, 1, "S", "\x06", "02 68 41 06 03 2E", false, 0},
+        {"parlow_ack_data_waits", &L::Parlow, 2, "P", "\x06", "02 61 22 06 03 44", true, 0},
+        {"parlow_broadcast", &L::Parlow, 32, "P", "X", "02 61 40 58 03 78", false, 0},
+        {"quen_set", &L::Quen, 2, "S", "X", "02 67 42 58 03 7C", true, 0},
+        {"zem_repeats_address", &L::Zem, 1, "S", "\x06", "02 41 41 06 03 07", true, 0},
+        {"zem_broadcast", &L::Zem, 32, "P", "X", "02 40 40 58 03 59", false, 0},
+        {"tolvane_set_no_bcc", &L::Tolvane, 1, "S", "X", "04 04 02 31 58 03", true, 0},
+        {"tolvane_poll_ack_data_waits", &L::Tolvane, 1, "P", "\x06", "04 04 31 05", true, 0},
+        {"tolvane_broadcast", &L::Tolvane, 32, "S", "X", "04 04 02 50 58 03", false, 0},
+        {"sibrant_192_refused", &L::Sibrant, 192, "S", "X", "", false, 4},
+        {"zem_minus_33_refused", &L::Zem, -33, "P", "X", "", false, 4},
+        {"tolvane_226_refused", &L::Tolvane, 226, "S", "X", "", false, 4},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkRig rig;
+        rig.answerWith({{0, "15"}});
+        int16_t esito = -1;
+        std::string risposta = "stale";
 
-    (rig.link.*c.dialect)(c.term, c.tipo, c.data, esito, risposta);
+        (rig.link.*row.dialect)(row.term, row.tipo, row.data, esito, risposta);
 
-    EXPECT_EQ(esito, c.esito);
-    EXPECT_EQ(risposta, c.waits ? "\x15" : "");
-    if (*c.written) {
-        ASSERT_EQ(rig.port->writes().size(), 1u);
-        EXPECT_EQ(hex(rig.port->writes()[0]), c.written);
-        EXPECT_EQ(rig.port->waitingBytes(), c.waits ? 0u : 1u);
-    } else {
-        EXPECT_TRUE(rig.port->calls().empty());
-        EXPECT_EQ(rig.log.events, (Strings{"Errore 5 Invalid procedure call or argument"}));
+        EXPECT_EQ(esito, row.esito);
+        EXPECT_EQ(risposta, row.waits ? "\x15" : "");
+        if (*row.written) {
+            ASSERT_EQ(rig.port->writes().size(), 1u);
+            EXPECT_EQ(hex(rig.port->writes()[0]), row.written);
+            const auto& calls = rig.port->calls();
+            EXPECT_EQ(std::count(calls.begin(), calls.end(), "read 15"), row.waits ? 1 : 0);
+        } else {
+            EXPECT_TRUE(rig.port->calls().empty());
+            EXPECT_EQ(rig.log.events, (Strings{"Errore 5 Invalid procedure call or argument"}));
+        }
     }
 }
-
-using L = clsComunicazioni;
-INSTANTIATE_TEST_SUITE_P(
-    Dialects, DialectTest,
-    testing::Values(
-        DialectCase{"sibrant2_poll", &L::Sibrant2, 1, "P", "2", "02 30 21 32 03 22", true, 0},
-        DialectCase{"sibrant2_set_clear_list", &L::Sibrant2, 1, "S", "430000000000",
-                    "02 30 31 34 33 30 30 30 30 30 30 30 30 30 30 03 07", true, 0},
-        DialectCase{"sibrant2_set_165", &L::Sibrant2, 165, "S", "2", "02 3A 35 32 03 3C", true, 0},
-        DialectCase{"sibrant2_broadcast", &L::Sibrant2, 256, "S", "5", "02 60 60 35 03 34", false, 0},
-        DialectCase{"sibrant2_ack_data", &L::Sibrant2, 1, "P", "\x06", "02 30 21 06 03 16", false, 0},
-        DialectCase{"sibrant2_31_set", &L::Sibrant2, 31, "S", "", "02 31 3F 03 0F", true, 0},
-        DialectCase{"sibrant2_31_poll", &L::Sibrant2, 31, "P", "", "02 31 2F 03 1F", true, 0},
-        DialectCase{"sibrant2_32_is_ordinary", &L::Sibrant2, 32, "P", "", "02 32 20 03 13", true, 0},
-        DialectCase{"sibrant2_300_is_44", &L::Sibrant2, 300, "S", "", "02 32 3C 03 0F", true, 0},
-        DialectCase{"sibrant2_lower_case_s_is_poll", &L::Sibrant2, 1, "s", "", "02 30 21 03 10", true, 0},
-        DialectCase{"sibrant2_minus_1_is_255", &L::Sibrant2, -1, "S", "", "02 3F 3F 03 01", true, 0},
-        DialectCase{"sibrant_poll", &L::Sibrant, 1, "P", "X", "02 68 21 58 03 10", true, 0},
-        DialectCase{"sibrant_191_is_255", &L::Sibrant, 191, "S", "X", "02 68 FF 58 03 CE", true, 0},
-        DialectCase{"sibrant_broadcast", &L::Sibrant, 32, "S", "X", "02 68 60 58 03 51", false, 0},
-        DialectCase{"sibrant_ack_data", &L::Sibrant, 1, "S", "\x06", "02 68 41 06 03 2E", false, 0},
-        DialectCase{"parlow_ack_data_waits", &L::Parlow, 2, "P", "\x06", "02 61 22 06 03 44", true, 0},
-        DialectCase{"parlow_broadcast", &L::Parlow, 32, "P", "X", "02 61 40 58 03 78", false, 0},
-        DialectCase{"quen_set", &L::Quen, 2, "S", "X", "02 67 42 58 03 7C", true, 0},
-        DialectCase{"zem_repeats_address", &L::Zem, 1, "S", "\x06", "02 41 41 06 03 07", true, 0},
-        DialectCase{"zem_broadcast", &L::Zem, 32, "P", "X", "02 40 40 58 03 59", false, 0},
-        DialectCase{"tolvane_set_no_bcc", &L::Tolvane, 1, "S", "X", "04 04 02 31 58 03", true, 0},
-        DialectCase{"tolvane_poll_ack_data_waits", &L::Tolvane, 1, "P", "\x06", "04 04 31 05", true, 0},
-        DialectCase{"tolvane_broadcast", &L::Tolvane, 32, "S", "X", "04 04 02 50 58 03", false, 0},
-        DialectCase{"sibrant_192_refused", &L::Sibrant, 192, "S", "X", "", false, 4},
-        DialectCase{"zem_minus_33_refused", &L::Zem, -33, "P", "X", "", false, 4},
-        DialectCase{"tolvane_226_refused", &L::Tolvane, 226, "S", "X", "", false, 4}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TolvaneExchange, AcknowledgesAcceptedAnswerBeforeReturningAndLeavesNotificationsOff)
 {
@@ -190,52 +176,45 @@ TEST(ExchangeRestore, ClosedPortAndNotificationsPutBackAfterExchange)
     EXPECT_EQ(rig.port->threshold(), 0);
 }
 
-struct FailureCase {
-    const char* name;
-    Strings operations;  // fail from the moment the command is written
-    bool beforeWrite;    // fail from the start instead
-    Strings events;
-    bool openAfter;
-};
-
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
-
-class PortFailureTest : public testing::TestWithParam<FailureCase> {};
-
-TEST_P(PortFailureTest, EndsExchangeWithPortFailedAndRestores)
+TEST(PortFailure, EndsExchangeWithPortFailedAndRestores)
 {
-    const auto& c = GetParam();
-    LinkRig rig;
-    const auto fail = [&] {
-        for (const auto& operation : c.operations)
-            rig.port->failAlways(operation, deviceGone());
+    const struct {
+        const char* name;
+        Strings operations;  // fail from the moment the command is written
+        bool beforeWrite;    // fail from the start instead
+        Strings events;
+        bool openAfter;
+    } rows[] = {
+        {"read_fails_mid_wait", {"read"}, false, {PollSent, Gone}, false},
+        {"wait_fails", {"wait"}, false, {PollSent, Gone}, false},
+        {"write_fails", {"write"}, true, {Gone}, false},
+        {"device_gone_cannot_close", {"read", "close"}, false, {PollSent, Gone, Gone}, true},
+        {"open_fails", {"open"}, true, {Gone, Gone}, false},
     };
-    if (c.beforeWrite)
-        fail();
-    else
-        rig.port->onWrite = [&](const std::string&) { fail(); };
-    int16_t esito = -1;
-    std::string risposta = "stale";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkRig rig;
+        const auto fail = [&] {
+            for (const auto& operation : row.operations)
+                rig.port->failAlways(operation, deviceGone());
+        };
+        if (row.beforeWrite)
+            fail();
+        else
+            rig.port->onWrite = [&](const std::string&) { fail(); };
+        int16_t esito = -1;
+        std::string risposta = "stale";
 
-    rig.link.Sibrant2(1, "P", "2", esito, risposta);
+        rig.link.Sibrant2(1, "P", "2", esito, risposta);
 
-    EXPECT_EQ(esito, Esito::PortFailed);
-    EXPECT_EQ(risposta, "");
-    EXPECT_EQ(rig.log.events, c.events);
-    EXPECT_EQ(rig.port->threshold(), 1);
-    EXPECT_EQ(rig.port->open(), c.openAfter);
-    EXPECT_EQ(rig.link.Attivo(), c.openAfter);
+        EXPECT_EQ(esito, Esito::PortFailed);
+        EXPECT_EQ(risposta, "");
+        EXPECT_EQ(rig.log.events, row.events);
+        EXPECT_EQ(rig.port->threshold(), 1);
+        EXPECT_EQ(rig.port->open(), row.openAfter);
+        EXPECT_EQ(rig.link.Attivo(), row.openAfter);
+    }
 }
-
-const std::string Gone = "Errore 8020 Error reading comm device";
-INSTANTIATE_TEST_SUITE_P(
-    Failures, PortFailureTest,
-    testing::Values(FailureCase{"read_fails_mid_wait", {"read"}, false, {PollSent, Gone}, false},
-                    FailureCase{"wait_fails", {"wait"}, false, {PollSent, Gone}, false},
-                    FailureCase{"write_fails", {"write"}, true, {Gone}, false},
-                    FailureCase{"device_gone_cannot_close", {"read", "close"}, false, {PollSent, Gone, Gone}, true},
-                    FailureCase{"open_fails", {"open"}, true, {Gone, Gone}, false}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SendWithoutAnswer, ReportsPortFailure)
 {

@@ -71,15 +71,6 @@ bool SimulatedPort::notify(CommEvent event)
     return true;
 }
 
-size_t SimulatedPort::waitingBytes() const
-{
-    size_t due = m_input.size();
-    for (const auto& s : m_scheduled)
-        if (notAfter(s.due, m_clock.nowMs()))
-            due += s.bytes.size();
-    return due;
-}
-
 void SimulatedPort::record(const std::string& call) { m_calls.push_back(call); }
 
 void SimulatedPort::maybeFail(const std::string& operation)

@@ -65,7 +65,6 @@ public:
     int threshold() const { return m_threshold; }
     bool open() const { return m_open; }
     int16_t number() const { return m_number; }
-    size_t waitingBytes() const;
 
     // Port
     void setPortNumber(int16_t number) override;
