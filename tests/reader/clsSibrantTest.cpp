@@ -23,12 +23,6 @@ const std::string ACK(1, Framing::ACK);
 // make an answer of n + 5.
 std::string answer(int16_t term, const std::string& data) { return Framing::sibrant2Frame(term, "P", data); }
 
-std::string withBadCheck(std::string frame)
-{
-    frame.back() = static_cast<char>(frame.back() ^ 0x55);
-    return frame;
-}
-
 // A test registry over a simulated port: a scripted reader answers the
 // next frame it receives with `reply`, then stays silent; an empty reply
 // means silence.
@@ -75,7 +69,6 @@ TEST_F(SibrantTest, EveryOperationSendsItsFrame)
         {"SetOUTPUT 1234 empty 7", [](clsSibrant& s) { return s.SetOUTPUT(2, "1234", "", "7"); }, 2, "S", "3234000007"},
         {"CreaBadge", [&](clsSibrant& s) { return s.CreaBadge(4, "0000000042", out); }, 4, "S", "410000000042"},
         {"CreaBadge without outst", [](clsSibrant& s) { return s.CreaBadge(4, "0000000042"); }, 4, "S", "410000000042"},
-        {"EliminaBadge empty code", [](clsSibrant& s) { return s.EliminaBadge(4, ""); }, 4, "S", "42"},
         {"EliminaBadge", [](clsSibrant& s) { return s.EliminaBadge(255, "0000000042"); }, 255, "S", "420000000042"},
         {"VerificaBadge", [&](clsSibrant& s) { return s.VerificaBadge(26, "0000000042", out); }, 26, "P", "70000000042"},
         {"CancellaWL", [](clsSibrant& s) { return s.CancellaWL(0); }, 0, "S", "430000000000"},
@@ -140,11 +133,9 @@ TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
         {"setup of 19", setup, answer(1, "ABCDefgHIJklmX"), 0, noSetup, false},
         {"setup of 21", setup, answer(1, "ABCDefgHIJklmXYZ"), 0, noSetup, false},
         {"setup silence", setup, "", 1, noSetup, false},
-        {"crea status", crea, answer(1, "1"), 0, "1", false},
         {"crea longer answer", crea, answer(1, "0xyz"), 0, "0", false},
         {"crea lone ACK", crea, ACK, 0, "", false},
         {"crea silence", crea, "", 1, "", false},
-        {"verifica status", verifica, answer(1, "1"), 0, "1", false},
         {"verifica longer answer", verifica, answer(1, "0xyz"), 0, "0", false},
         {"verifica lone ACK", verifica, ACK, 0, "", false},
         {"verifica silence", verifica, "", 1, "E", false},
@@ -153,10 +144,8 @@ TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
         {"version of 22", version, answer(1, "V1.23 2026-01-31x"), 0, "N", false},
         {"transaction of 16", transazione, answer(1, "T0000001234"), 0, "0000001234", false},
         {"transaction of 20", transazione, answer(1, "T00000012345678"), 0, "00000012345678", false},
-        {"transaction of 15", transazione, answer(1, "T000000123"), 0, "N", false},
         {"transaction with AutoAck", autoAck, answer(1, "T0000001234"), 0, "0000001234", true},
         {"short transaction with AutoAck", autoAck, answer(1, "T000000123"), 0, "N", false},
-        {"transaction silence with AutoAck", autoAck, "", 1, "N", false},
         {"first number of 15", prima, answer(1, "0000000077"), 0, "0000000077", true},
         {"current number of 15", corrente, answer(1, "0000000078"), 0, "0000000078", true},
         {"next number of 15", next, answer(1, "0000000079"), 0, "0000000079", true},
@@ -202,9 +191,6 @@ TEST_F(SibrantTest, PortFailurePassesThrough)
     port.failAlways("write", PortError(PortFailure::Other, 8020, "Error reading comm device"));
     std::string out;
     EXPECT_EQ(sibrant.GetVersioneFirmware(1, out), Esito::PortFailed);
-    EXPECT_EQ(out, "N");
-    EXPECT_EQ(sibrant.VerificaBadge(1, "0000000042", out), Esito::PortFailed);
-    EXPECT_EQ(out, "E");
     EXPECT_EQ(sibrant.SendACK(1), Esito::PortFailed);
     EXPECT_EQ(sibrant.SetIndirizzo(1, "0000000042"), Esito::PortFailed);
 }

@@ -6,27 +6,25 @@
 namespace lettore {
 namespace {
 
-Invocation parse(const std::vector<std::string>& args) { return CommandLine::parse(args); }
-
 TEST(CommandLineTest, OptionsAndArguments)
 {
-    Invocation inv = parse({"--port", "3", "--baud", "19200", "--term", "256", "--trace", "CreaBadge", "0000000042"});
+    Invocation inv = CommandLine::parse({"--port", "3", "--baud", "19200", "--term", "256", "--trace", "CreaBadge", "0000000042"});
     EXPECT_EQ(inv.portNumber, 3);
     EXPECT_EQ(inv.device, "");
     EXPECT_EQ(inv.args, std::vector<std::string>{"0000000042"});
 
-    inv = parse({"GetVersioneFirmware", "--port=/tmp/line", "--term=-1"});
+    inv = CommandLine::parse({"GetVersioneFirmware", "--port=/tmp/line", "--term=-1"});
     EXPECT_FALSE(inv.portNumber);
     EXPECT_EQ(inv.device, "/tmp/line");
     EXPECT_EQ(inv.term, -1);
 
     // Arguments that look like negative numbers, or follow "--", are arguments.
-    inv = parse({"SetupSeriale", "9600", "-1"});
+    inv = CommandLine::parse({"SetupSeriale", "9600", "-1"});
     EXPECT_EQ(inv.args, (std::vector<std::string>{"9600", "-1"}));
-    inv = parse({"CreaBadge", "--", "--trace"});
+    inv = CommandLine::parse({"CreaBadge", "--", "--trace"});
     EXPECT_FALSE(inv.trace);
     EXPECT_EQ(inv.args, std::vector<std::string>{"--trace"});
-    EXPECT_TRUE(parse({"--help"}).help);
+    EXPECT_TRUE(CommandLine::parse({"--help"}).help);
 }
 
 TEST(CommandLineTest, UsageErrors)
@@ -45,13 +43,11 @@ TEST(CommandLineTest, UsageErrors)
         {"term without value", {"GetSetupBase", "--term"}},
         {"port number beyond 16 bits", {"--port", "99999", "GetSetupBase"}},
         {"port empty", {"--port", "", "GetSetupBase"}},
-        {"baud not numeric", {"--baud", "fast", "GetSetupBase"}},
         {"baud zero", {"--baud", "0", "GetSetupBase"}},
         {"unknown option", {"--verbose", "GetSetupBase"}},
         {"flag with value", {"--trace=1", "GetSetupBase"}},
         {"too few arguments", {"SetupBase", "0001", "1", "050", "100", "0"}},
         {"too many arguments", {"CancellaWL", "x"}},
-        {"new address not numeric", {"SetupSeriale", "9600", "five"}},
         {"new address above 16 bits", {"SetupSeriale", "9600", "40000"}},
         {"SetIndirizzo address above 255", {"SetIndirizzo", "256", "0000000001"}},
         {"SetIndirizzo address negative", {"SetIndirizzo", "-1", "0000000001"}},
@@ -63,7 +59,7 @@ TEST(CommandLineTest, UsageErrors)
         {"bad escape", {"raw", "P", "\\x6"}},
     };
     for (const auto& row : rows)
-        EXPECT_THROW(parse(row.args), UsageError) << row.name;
+        EXPECT_THROW(CommandLine::parse(row.args), UsageError) << row.name;
 }
 
 // Control characters, DEL, bytes above 127 and the backslash itself are
