@@ -1,62 +1,126 @@
 // The virtual reader driven by the real link, port and command set, the way
-// the console and the command line drive it.
+// the console and the command line drive it; and the program itself.
 #include "Esito.h"
+#include "Framing.h"
+#include "PtyLine.h"
 #include "QtPort.h"
+#include "SimOptions.h"
 #include "VirtualLine.h"
 #include "clsLettori.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
+#include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
 using namespace lettore;
 using namespace lettore::sim;
 using namespace std::chrono_literals;
+using Strings = std::vector<std::string>;
 
-constexpr int16_t PortNumber = 9;
+constexpr int16_t PortNumber = 9;  // the link's name below
+const std::string Firmware = "SIM LETTORE 1.00";
 
-// Runs the Qt event loop for `ms`.
+std::string frame(int16_t term, const char* type, const std::string& data)
+{
+    return Framing::sibrant2Frame(term, type, data);
+}
+
+std::string failed(int16_t esito) { return "esito " + std::to_string(esito); }
+
 void runEvents(int ms)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    test::processEventsUntil([] { return false; }, ms);
 }
+
+// Four times as fast as the system's clock: the link's 5 s time-out passes
+// in 1.25 s.
+class FastClock : public Clock {
+public:
+    uint32_t nowMs() override { return m_steady.nowMs() * 4; }
+
+private:
+    SteadyClock m_steady;
+};
 
 class Recorder : public LinkEvents {
 public:
     void ComRX(const std::string& stringa) override { received.push_back(stringa); }
-    std::vector<std::string> received;
+    Strings received;
 };
 
 class SimThroughLinkTest : public testing::Test {
 protected:
-    void open(const std::vector<std::string>& readers, LineSettings settings = {})
+    void open(const Strings& readers, LineSettings settings = {})
     {
         std::vector<ReaderSettings> parsed;
         for (const auto& text : readers)
             parsed.push_back(ReaderSettings::parse(text));
-        m_line = std::make_unique<VirtualLine>(parsed, settings);
-        m_line->linkAs(m_folder.path().toStdString() + "/COM" + std::to_string(PortNumber));
+        m_line = std::make_unique<VirtualLine>(parsed, settings, &m_log);
+        m_line->linkAs(linkPath());
         m_line->start();
+        connectLink();
+    }
+
+    void connectLink()
+    {
         m_lettori = std::make_unique<clsLettori>(
             std::make_unique<QtPort>(PortNaming(m_folder.path().toStdString())), m_clock, processQtEvents);
+        link().subscribe(&m_heard);
         link().setCommPort(PortNumber);
         link().setCommSettings("9600,N,8,1");
         link().setAttivo(true);
     }
 
+    std::string linkPath() const { return m_folder.path().toStdString() + "/COM9"; }
     clsComunicazioni& link() { return m_lettori->Comunicazione(); }
     clsSibrant& reader() { return m_lettori->Sibrant(); }
     void submit(const std::string& text) { m_line->submit(LineCommand::parse(text)); }
 
+    // The firmware text reader `term` answers, or how the exchange ended.
+    std::string firmware(int16_t term)
+    {
+        std::string version;
+        const int16_t esito = reader().GetVersioneFirmware(term, version);
+        return esito == Esito::Accepted ? version : failed(esito);
+    }
+
+    // Whether reader `term` has `code` on its white list, or how the
+    // exchange ended.
+    std::string exists(int16_t term, const std::string& code)
+    {
+        std::string out;
+        const int16_t esito = reader().VerificaBadge(term, code, out);
+        return esito == Esito::Accepted ? out : failed(esito);
+    }
+
+    // Writes `bytes` as they stand, with receive notifications on, and
+    // returns what the link passes on within 300 ms.
+    Strings heardAfter(const std::string& bytes)
+    {
+        m_heard.received.clear();
+        link().OnComm_Attivato();
+        EXPECT_EQ(link().InviaComando(bytes), Esito::Accepted);
+        runEvents(300);
+        link().OnComm_Disattivato();
+        return m_heard.received;
+    }
+
+    bool heardWithin(std::size_t count, int ms)
+    {
+        return test::processEventsUntil([&] { return m_heard.received.size() >= count; }, ms);
+    }
+
     QTemporaryDir m_folder;
-    SteadyClock m_clock;
+    FastClock m_clock;
+    std::ostringstream m_log;  // written by the line's thread; read after it stops
+    Recorder m_heard;          // outlives the link it listens to
     std::unique_ptr<VirtualLine> m_line;
     std::unique_ptr<clsLettori> m_lettori;
 };
@@ -64,10 +128,6 @@ protected:
 TEST_F(SimThroughLinkTest, EveryConfigurationAndWhiteListCommand)
 {
     open({"1"});
-    std::string version;
-    EXPECT_EQ(reader().GetVersioneFirmware(1, version), Esito::Accepted);
-    EXPECT_EQ(version, "SIM LETTORE 1.00");
-
     EXPECT_EQ(reader().SetupBase(1, "1234", "0", "045", "012", "1", "023"), Esito::Accepted);
     std::string tproto, tmac, rele, led, tmcode, tbuzz;
     EXPECT_EQ(reader().GetSetupBase(1, tproto, tmac, rele, led, tmcode, tbuzz), Esito::Accepted);
@@ -80,16 +140,18 @@ TEST_F(SimThroughLinkTest, EveryConfigurationAndWhiteListCommand)
     EXPECT_EQ(status, "0");
     EXPECT_EQ(reader().CreaBadge(1, "0000000042", status), Esito::Accepted);
     EXPECT_EQ(status, "1");
-    std::string exists;
-    EXPECT_EQ(reader().VerificaBadge(1, "0000000042", exists), Esito::Accepted);
-    EXPECT_EQ(exists, "1");
+    EXPECT_EQ(exists(1, "0000000042"), "1");
     EXPECT_EQ(reader().EliminaBadge(1, "0000000042"), Esito::Accepted);
-    EXPECT_EQ(reader().VerificaBadge(1, "0000000042", exists), Esito::Accepted);
-    EXPECT_EQ(exists, "0");
+    EXPECT_EQ(exists(1, "0000000042"), "0");
     EXPECT_EQ(reader().CreaBadge(1, "0000000043"), Esito::Accepted);
     EXPECT_EQ(reader().CancellaWL(1), Esito::Accepted);
-    EXPECT_EQ(reader().VerificaBadge(1, "0000000043", exists), Esito::Accepted);
-    EXPECT_EQ(exists, "0");
+    EXPECT_EQ(exists(1, "0000000043"), "0");
+
+    m_line.reset();
+    const std::string log = m_log.str();
+    EXPECT_NE(log.find("RX 9600 [02 30 31 33 30 31 30 30 30 35 30 30 30 03 07] reader 1 S: output test 010005000"),
+              std::string::npos)
+        << log;
 }
 
 TEST_F(SimThroughLinkTest, TransactionsAndSerialNumbersWithTheirAcknowledgements)
@@ -102,8 +164,6 @@ TEST_F(SimThroughLinkTest, TransactionsAndSerialNumbersWithTheirAcknowledgements
     EXPECT_EQ(code, "0000000001");
     EXPECT_EQ(reader().GetTransazione(1, code, true), Esito::Accepted);
     EXPECT_EQ(code, "00000000020000000003");
-    EXPECT_EQ(reader().GetTransazione(1, code), Esito::Accepted);
-    EXPECT_EQ(code, "N");  // the empty answer "0" is too short
 
     EXPECT_EQ(reader().GetMatricolaPrima(1, code), Esito::Accepted);
     EXPECT_EQ(code, "0000000011");
@@ -113,78 +173,179 @@ TEST_F(SimThroughLinkTest, TransactionsAndSerialNumbersWithTheirAcknowledgements
     EXPECT_EQ(code, "0000000012");
 }
 
+TEST_F(SimThroughLinkTest, OnlyFramesAtTheReadersAddressAndRateAreAnswered)
+{
+    open({"1", "2:firmware=SECOND READER 20", "5:baud=19200"});
+    EXPECT_EQ(firmware(2), "SECOND READER 20");
+    EXPECT_EQ(heardAfter(frame(3, "P", "2")), Strings{});
+    EXPECT_EQ(heardAfter(frame(5, "P", "2")), Strings{});
+    // Readers at the line's rate carry out a broadcast without answering.
+    EXPECT_EQ(heardAfter(frame(256, "S", "410000000042")), Strings{});
+    std::string bad = frame(1, "S", "420000000042");
+    bad.back() = static_cast<char>(bad.back() ^ 0x01);
+    EXPECT_EQ(heardAfter(bad), Strings{std::string(1, Framing::NAK)});
+    EXPECT_EQ(exists(1, "0000000042"), "1");
+    EXPECT_EQ(exists(2, "0000000042"), "1");
+    link().setCommSettings("19200,N,8,1");
+    EXPECT_EQ(heardAfter(frame(1, "P", "2")), Strings{});
+    EXPECT_EQ(exists(5, "0000000042"), "0");
+}
+
 TEST_F(SimThroughLinkTest, SerialSetupAndSetAddressMoveTheReader)
 {
     open({"1:card=0000012345"});
     EXPECT_EQ(reader().SetupSeriale(1, "19200", 5), Esito::Accepted);
+    EXPECT_EQ(heardAfter(frame(1, "P", "2")), Strings{});
+    EXPECT_EQ(heardAfter(frame(5, "P", "2")), Strings{});
     link().setCommSettings("19200,N,8,1");
-    std::string version;
-    EXPECT_EQ(reader().GetVersioneFirmware(5, version), Esito::Accepted);
-    EXPECT_EQ(version, "SIM LETTORE 1.00");
+    EXPECT_EQ(firmware(5), Firmware);
     EXPECT_EQ(reader().SetIndirizzo(12, "0000012345"), Esito::Accepted);
-    EXPECT_EQ(reader().GetVersioneFirmware(12, version), Esito::Accepted);
-    EXPECT_EQ(version, "SIM LETTORE 1.00");
+    EXPECT_EQ(firmware(12), Firmware);
+    EXPECT_EQ(heardAfter(frame(5, "P", "2")), Strings{});
 }
 
 TEST_F(SimThroughLinkTest, FaultsThatTheLinkSurvivesOrRejects)
 {
     LineSettings settings;
-    settings.splitPause = 100ms;
-    open({"1:fault=noise", "2:fault=split", "3:fault=badbcc"}, settings);
-    std::string version;
-    EXPECT_EQ(reader().GetVersioneFirmware(1, version), Esito::Accepted);
-    EXPECT_EQ(version, "SIM LETTORE 1.00");
-    EXPECT_EQ(reader().GetVersioneFirmware(2, version), Esito::Accepted);
-    EXPECT_EQ(version, "SIM LETTORE 1.00");
-    EXPECT_EQ(reader().GetVersioneFirmware(3, version), Esito::Rejected);
-    EXPECT_EQ(version, "N");
+    settings.splitPause = 150ms;
+    open({"1:fault=noise", "2:fault=split", "3:fault=badbcc", "4:fault=silent"}, settings);
+    EXPECT_EQ(firmware(1), Firmware);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(firmware(2), Firmware);
+    EXPECT_GE(timer.elapsed(), 280);  // two pauses
+    EXPECT_EQ(firmware(3), failed(Esito::Rejected));
+    EXPECT_EQ(firmware(4), failed(Esito::TimedOut));
+    // The noise went out ahead of the answer.
+    m_line.reset();
+    EXPECT_NE(m_log.str().find(" " + TrafficLog::hex(frame(1, "P", Firmware)) + "]"), std::string::npos)
+        << m_log.str();
 }
 
-// The one test that waits through the link's real 5 s time-out.
-TEST_F(SimThroughLinkTest, LateAnswerTimesOutAndIsNotTakenForTheNextOne)
+TEST_F(SimThroughLinkTest, LateAnswerArrivesAfterTheTimeOut)
 {
     LineSettings settings;
-    settings.lateBy = 5300ms;
+    settings.lateBy = 1800ms;
     open({"1:fault=late"}, settings);
-    std::string exists;
-    EXPECT_EQ(reader().VerificaBadge(1, "0000000042", exists), Esito::TimedOut);
-    EXPECT_EQ(exists, "E");
-    runEvents(600);  // the late answer arrives now
-    submit("fault 1 none");
-    std::string version;
-    EXPECT_EQ(reader().GetVersioneFirmware(1, version), Esito::Accepted);
-    EXPECT_EQ(version, "SIM LETTORE 1.00");
-}
-
-TEST_F(SimThroughLinkTest, MultimasterReadingArrivesUntilAcknowledged)
-{
-    LineSettings settings;
-    settings.multimaster = true;
-    settings.readingRepeat = 300ms;
-    open({"5"}, settings);
-    Recorder recorder;
-    link().subscribe(&recorder);
+    EXPECT_EQ(exists(1, "0000000042"), failed(Esito::TimedOut));
     link().OnComm_Attivato();
-    submit("present 5 0000000042");
-    runEvents(500);
-    ASSERT_FALSE(recorder.received.empty());
-    EXPECT_EQ(recorder.received.front().size(), 16u);
-    EXPECT_EQ(recorder.received.front().substr(4, 10), "0000000042");
-    EXPECT_EQ(reader().SendACK(5), Esito::Accepted);
-    runEvents(200);
-    const auto count = recorder.received.size();
-    runEvents(700);
-    EXPECT_EQ(recorder.received.size(), count);
-    link().unsubscribe(&recorder);
+    ASSERT_TRUE(heardWithin(1, 1000));
+    EXPECT_EQ(m_heard.received, Strings{frame(1, "P", "0")});
+    submit("fault 1 none");
+    EXPECT_EQ(firmware(1), Firmware);
 }
 
 TEST_F(SimThroughLinkTest, LineDropIsAPortFailure)
 {
-    open({"1"});
-    submit("drop");
-    runEvents(200);
-    std::string version;
-    EXPECT_EQ(reader().GetVersioneFirmware(1, version), Esito::PortFailed);
+    open({"1:fault=drop", "2"});
+    EXPECT_EQ(firmware(1), failed(Esito::PortFailed));
+}
+
+TEST_F(SimThroughLinkTest, MultimasterReadingsRepeatUntilTheirReaderAcknowledges)
+{
+    LineSettings settings;
+    settings.multimaster = true;
+    settings.readingRepeat = 300ms;
+    open({"5", "6"}, settings);
+    EXPECT_EQ(reader().CreaBadge(5, "0000000042"), Esito::Accepted);
+    m_heard.received.clear();  // the link reports that answer too
+    const std::string first = frame(5, "P", "10000000042");
+    link().OnComm_Attivato();
+    submit("present 5 0000000042");
+    submit("present 5 0000000043");
+    ASSERT_TRUE(heardWithin(1, 1000));
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(heardWithin(2, 1000));
+    EXPECT_GE(timer.elapsed(), 250);
+    EXPECT_EQ(m_heard.received, (Strings{first, first}));
+
+    EXPECT_EQ(reader().SendACK(6), Esito::Accepted);  // confirms nothing at reader 5
+    ASSERT_TRUE(heardWithin(3, 1000));
+    EXPECT_EQ(m_heard.received.back(), first);
+    EXPECT_EQ(reader().SendACK(5), Esito::Accepted);
+    const std::string next = frame(5, "P", "00000000043");
+    EXPECT_TRUE(test::processEventsUntil([&] { return m_heard.received.back() == next; }, 200));
+    EXPECT_EQ(reader().SendACK(5), Esito::Accepted);
+    runEvents(100);
+    const auto count = m_heard.received.size();
+    runEvents(700);
+    EXPECT_EQ(m_heard.received.size(), count);
+}
+
+TEST_F(SimThroughLinkTest, BadgesPresentedOnScheduleGoToEachReaderInTurn)
+{
+    LineSettings settings;
+    settings.multimaster = true;
+    settings.presentEverySeconds = 1;
+    settings.presentCodes = {"0000000007"};
+    open({"5", "6"}, settings);
+    link().OnComm_Attivato();
+    ASSERT_TRUE(heardWithin(2, 2500));
+    EXPECT_EQ(m_heard.received, (Strings{frame(5, "P", "00000000007"), frame(6, "P", "00000000007")}));
+}
+
+TEST_F(SimThroughLinkTest, PacedAnswerTakesTheLinesByteTime)
+{
+    LineSettings settings;
+    settings.pace = true;
+    open({"1:baud=1200"}, settings);
+    link().setCommSettings("1200,N,8,1");
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(firmware(1), Firmware);
+    // 6 request and 21 answer bytes of 10 bits at 1200 baud: 225 ms.
+    EXPECT_GE(timer.elapsed(), 215);
+    EXPECT_LE(timer.elapsed(), 450);
+}
+
+TEST_F(SimThroughLinkTest, NewerLineKeepsTheLinkAndNoFileIsReplaced)
+{
+    auto older = std::make_unique<VirtualLine>(std::vector{ReaderSettings{}}, LineSettings{});
+    older->linkAs(linkPath());
+    VirtualLine newer({ReaderSettings{}}, {});
+    newer.linkAs(linkPath());
+    older.reset();
+    EXPECT_EQ(std::filesystem::read_symlink(linkPath()).string(), newer.slavePath());
+
+    std::filesystem::remove(linkPath());
+    std::ofstream(linkPath()) << "keep me";
+    EXPECT_THROW(newer.linkAs(linkPath()), std::system_error);
+    EXPECT_TRUE(std::filesystem::is_regular_file(linkPath()));
+}
+
+TEST_F(SimThroughLinkTest, ProgramPrintsItsDeviceAndLeavesCleanlyOnSigterm)
+{
+    QProcess program;
+    program.start(LETTORE_SIM_PROGRAM, {"--link", QString::fromStdString(linkPath()), "--reader", "3"});
+    ASSERT_TRUE(program.waitForReadyRead());
+    const std::string device = program.readLine().trimmed().toStdString();
+    EXPECT_EQ(std::filesystem::read_symlink(linkPath()).string(), device);
+    connectLink();
+    EXPECT_EQ(firmware(3), Firmware);
+
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished());
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_FALSE(std::filesystem::is_symlink(linkPath()));
+}
+
+TEST(SimProgramTest, HelpDocumentsEveryOption)
+{
+    QProcess program;
+    program.start(LETTORE_SIM_PROGRAM, {"--help"});
+    ASSERT_TRUE(program.waitForFinished());
+    EXPECT_EQ(program.exitCode(), 0);
+    const std::string help = program.readAllStandardOutput().toStdString();
+    const Strings options[] = {{"--pace"},         {"--multimaster"},          {"--help"},
+                               {"--link", "COM9"}, {"--log", "-"},             {"--reader", "3"},
+                               {"--late-ms", "1"}, {"--split-pause-ms", "1"},  {"--present-every", "2"},
+                               {"--codes", "0000000001"}};
+    for (const auto& arguments : options) {
+        EXPECT_NE(help.find(arguments[0] + " "), std::string::npos) << arguments[0];
+        EXPECT_NO_THROW(SimOptions::parse(arguments)) << arguments[0];
+    }
 }
 
 }  // namespace
