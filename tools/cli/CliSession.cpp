@@ -66,13 +66,18 @@ int CliSession::run()
         tracing.emplace(link, *trace);
     }
 
-    link.setCommPort(m_invocation.portNumber.value_or(m_stored.NSeriale));
+    const int16_t portNumber = m_invocation.portNumber.value_or(m_stored.NSeriale);
+    link.setCommPort(portNumber);
     link.setCommSettings(m_invocation.baud.value_or(m_stored.Velocita) + ",N,8,1");
     link.setAttivo(true);
-    if (errors.last())
-        return portFailure(*errors.last());
-    if (!link.Attivo())
-        return portFailure("the port could not be opened");
+    if (errors.last() || !link.Attivo()) {
+        // Say which port, so a wrong number or a stale COM<N> link shows.
+        const std::string port = m_invocation.device.empty()
+                                     ? "port " + std::to_string(portNumber)
+                                     : m_invocation.device;
+        return portFailure("cannot open " + port + ": "
+                           + errors.last().value_or("the port could not be opened"));
+    }
 
     const int status = std::string(m_invocation.command->name) == "listen" ? listen() : runCommand(errors);
     // The port is closed while the event loop still exists; the link itself

@@ -161,7 +161,8 @@ TEST_F(LettoreEndToEndTest, TraceAndFailures)
     run = runProgram(LETTORE_BIN, {"--port", folder.filePath("missing"), "GetVersioneFirmware"});
     EXPECT_EQ(run.status, 74);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "lettore: No such file or directory\n");
+    EXPECT_EQ(run.err, "lettore: cannot open " + folder.filePath("missing").toStdString()
+                           + ": No such file or directory\n");
 
     run = lettore({"GetVersioneFirmware"}, {"--term", "40000"});
     EXPECT_EQ(run.status, 64);
