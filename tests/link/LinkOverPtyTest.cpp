@@ -71,18 +71,6 @@ PortError failureOf(Operation operation)
 class QtPortTest : public ::testing::Test {
 protected:
     QtPortTest() { port.setPortNumber(line.number()); }
-
-    // Reads until `count` bytes have come or a second has passed; never
-    // runs the event loop, so the port must pull the bytes in itself.
-    std::string readBytes(size_t count)
-    {
-        std::string got;
-        const auto deadline = std::chrono::steady_clock::now() + 1s;
-        while (got.size() < count && std::chrono::steady_clock::now() < deadline)
-            got += port.read();
-        return got;
-    }
-
     PtyLine line;
     ScriptedPeer peer{line.pty()};
     QtPort port{line.naming()};
@@ -196,7 +184,12 @@ TEST_F(QtPortTest, EveryByteValueCrossesUnchanged)
     EXPECT_EQ(peer.received(), all);
 
     peer.send(all);
-    EXPECT_EQ(readBytes(all.size()), all);
+    // The event loop never runs here: the port must pull the bytes in itself.
+    std::string got;
+    const auto deadline = std::chrono::steady_clock::now() + 1s;
+    while (got.size() < all.size() && std::chrono::steady_clock::now() < deadline)
+        got += port.read();
+    EXPECT_EQ(got, all);
 }
 
 TEST_F(QtPortTest, WaitForInputBlocksUntilBytesArrive)

@@ -39,11 +39,6 @@ std::string unhex(const std::string& text)
 
 SimulatedPort::SimulatedPort(ManualClock& clock) : m_clock(clock) {}
 
-void SimulatedPort::feedAt(uint32_t timeMs, const std::string& bytes)
-{
-    m_scheduled.push_back({timeMs, bytes});
-}
-
 std::vector<std::string> SimulatedPort::controlCalls() const
 {
     std::vector<std::string> out;
@@ -58,11 +53,6 @@ void SimulatedPort::clearRecord()
     m_writes.clear();
 }
 
-void SimulatedPort::failAlways(const std::string& operation, const PortError& error)
-{
-    m_failAlways.insert_or_assign(operation, error);
-}
-
 bool SimulatedPort::notify(CommEvent event)
 {
     if (m_threshold < 1 || !m_handler)
@@ -71,7 +61,12 @@ bool SimulatedPort::notify(CommEvent event)
     return true;
 }
 
-void SimulatedPort::record(const std::string& call) { m_calls.push_back(call); }
+// A call fails, before it is recorded, if its first word was set to fail.
+void SimulatedPort::record(const std::string& call)
+{
+    maybeFail(call.substr(0, call.find(' ')));
+    m_calls.push_back(call);
+}
 
 void SimulatedPort::maybeFail(const std::string& operation)
 {
@@ -93,7 +88,6 @@ void SimulatedPort::releaseDueInput()
 
 void SimulatedPort::setPortNumber(int16_t number)
 {
-    maybeFail("port");
     if (m_open)
         throw PortError(PortFailure::Other, 8000, "Operation not valid while the port is opened");
     record("port " + std::to_string(number));
@@ -104,7 +98,6 @@ int16_t SimulatedPort::portNumber() { return m_number; }
 
 void SimulatedPort::setSettings(const std::string& settings)
 {
-    maybeFail("settings");
     record("settings " + settings);
     m_settings = settings;
 }
@@ -113,7 +106,6 @@ std::string SimulatedPort::settings() { return m_settings; }
 
 void SimulatedPort::setOpen(bool open)
 {
-    maybeFail(open ? "open" : "close");
     if (open) {
         if (m_open)
             throw PortError(PortFailure::AlreadyOpen, 8005, "Port already open");
@@ -130,19 +122,16 @@ bool SimulatedPort::isOpen() { return m_open; }
 
 void SimulatedPort::setDtrEnabled(bool enabled)
 {
-    maybeFail("dtr");
     record(enabled ? "dtr 1" : "dtr 0");
 }
 
 void SimulatedPort::setRtsEnabled(bool enabled)
 {
-    maybeFail("rts");
     record(enabled ? "rts 1" : "rts 0");
 }
 
 void SimulatedPort::setInputLength(int length)
 {
-    maybeFail("inputlen");
     record("inputlen " + std::to_string(length));
     m_inputLength = length;
 }
@@ -164,7 +153,6 @@ std::string SimulatedPort::read()
 
 void SimulatedPort::write(const std::string& bytes)
 {
-    maybeFail("write");
     if (!m_open)
         throw notOpen();
     record("write " + hex(bytes));
@@ -177,7 +165,6 @@ int SimulatedPort::receiveThreshold() { return m_threshold; }
 
 void SimulatedPort::setReceiveThreshold(int threshold)
 {
-    maybeFail("threshold");
     record("threshold " + std::to_string(threshold));
     m_threshold = threshold;
 }

@@ -26,7 +26,7 @@ public:
 
     // Input: bytes that become readable at a clock time (compared across
     // the counter's wrap, so a time just past 2^32 works).
-    void feedAt(uint32_t timeMs, const std::string& bytes);
+    void feedAt(uint32_t timeMs, const std::string& bytes) { m_scheduled.push_back({timeMs, bytes}); }
     // Bytes readable from now on.
     void feed(const std::string& bytes) { feedAt(m_clock.nowMs(), bytes); }
     // Called after every write with the bytes written; a test's peer can
@@ -42,7 +42,10 @@ public:
 
     // Failures: from now on, `operation` throws `error`. It is the first
     // word of a recorded call ("open", "read", "write", ...) or "wait".
-    void failAlways(const std::string& operation, const PortError& error);
+    void failAlways(const std::string& operation, const PortError& error)
+    {
+        m_failAlways.insert_or_assign(operation, error);
+    }
 
     // Devices: a number marked missing or busy fails to open with the
     // matching kind of failure.
