@@ -31,7 +31,9 @@ public:
 // clock time of every turn it hands the event loop.
 struct LinkRig {
     explicit LinkRig(uint32_t startMs = 0)
-        : clock(startMs), link(makePort(), clock, [this] { yieldTimes.push_back(clock.nowMs()); })
+        : clock(startMs),
+          port(new SimulatedPort(clock)),
+          link(std::unique_ptr<Port>(port), clock, [this] { yieldTimes.push_back(clock.nowMs()); })
     {
         link.subscribe(&log);
         port->clearRecord();
@@ -52,19 +54,11 @@ struct LinkRig {
     uint32_t sinceSend() { return elapsedMs(sentAt, clock.nowMs()); }
 
     ManualClock clock;
-    SimulatedPort* port = nullptr;  // owned by the link
+    SimulatedPort* port;  // owned by the link
     std::vector<uint32_t> yieldTimes;
     clsComunicazioni link;
     EventLog log;
     uint32_t sentAt = 0;
-
-private:
-    std::unique_ptr<Port> makePort()
-    {
-        auto owned = std::make_unique<SimulatedPort>(clock);
-        port = owned.get();
-        return owned;
-    }
 };
 
 inline PortError deviceGone() { return PortError(PortFailure::Other, 8020, "Error reading comm device"); }

@@ -1,6 +1,7 @@
 // Sending commands and collecting answers: the receive loops and their time
-// limits, the dialects' send rules, restoring the port, port failures and
-// the cost of waiting.
+// limits, the answer checks, the dialects' send rules, restoring the port,
+// port failures and the cost of waiting.
+#include "Framing.h"
 #include "LinkRig.h"
 
 #include <gtest/gtest.h>
@@ -220,13 +221,35 @@ TEST(SendWithoutAnswer, ReportsPortFailure)
 {
     LinkRig rig;
     rig.port->failAlways("write", deviceGone());
-    EXPECT_EQ(rig.link.InviaComando(Poll), Esito::PortFailed);
     EXPECT_EQ(rig.link.InviaComandoSenzaRisposta(Poll), Esito::PortFailed);
     int16_t esito = -1;
     std::string risposta;
     rig.link.Zem(32, "S", "X", esito, risposta);
     EXPECT_EQ(esito, Esito::PortFailed);
-    EXPECT_EQ(rig.log.events, (Strings(3, Gone)));
+    EXPECT_EQ(rig.log.events, (Strings(2, Gone)));
+}
+
+// The answer checks, for the cases the exchanges here do not reach.
+TEST(AnswerCheck, AcceptsOrRejects)
+{
+    const struct {
+        const char* name;
+        const char* answer;  // hex
+        bool stxFamily;
+        bool accepted;
+    } rows[] = {
+        {"lone_other", "41", true, false},
+        {"empty", "", true, false},
+        {"length_two", "02 02", true, false},
+        {"bcc_equal_to_stx", "02 31 32 03 02", true, true},
+        {"tolvane_ack", "06", false, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string answer = unhex(row.answer);
+        EXPECT_EQ(row.stxFamily ? Framing::VerificaRisposta(answer) : Framing::VerificaRisposta_TOLVANE(answer),
+                  row.accepted);
+    }
 }
 
 // A full time-out blocks in the port between turns of the event loop: about
