@@ -109,24 +109,6 @@ TEST_F(QtPortTest, SettingsReachTheLineWhenItOpens)
     }
 }
 
-TEST_F(QtPortTest, SettingsChangeAnOpenLineAtOnceOrNotAtAll)
-{
-    port.setOpen(true);
-    port.setSettings("19200,O,8,2");
-    EXPECT_TRUE(port.isOpen());
-    EXPECT_EQ(line.pty().baudRate(), 19200);
-    EXPECT_EQ(lineSettings(line.pty()).c_cflag & (PARODD | CSTOPB), static_cast<tcflag_t>(PARODD | CSTOPB));
-
-    // A pseudo-terminal refuses 7 data bits once open; the speed, already
-    // changed by then, goes back.
-    const PortError error = failureOf([&] { port.setSettings("9600,N,7,1"); });
-    EXPECT_EQ(error.kind(), PortFailure::Other);
-    EXPECT_EQ(error.number(), QSerialPort::UnsupportedOperationError);
-    EXPECT_EQ(port.settings(), "19200,O,8,2");
-    EXPECT_EQ(line.pty().baudRate(), 19200);
-    EXPECT_TRUE(port.isOpen());
-}
-
 TEST_F(QtPortTest, MalformedSettingsFailAndChangeNothing)
 {
     const char* rows[] = {

@@ -10,7 +10,6 @@ public:
     explicit ManualClock(uint32_t start = 0) : m_now(start) {}
 
     uint32_t nowMs() override { return m_now; }
-    void set(uint32_t ms) { m_now = ms; }
     void advance(uint32_t ms) { m_now += ms; }
 
 private:

@@ -2,6 +2,7 @@
 
 #include "PseudoTerminal.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -50,7 +51,7 @@ private:
     void takeSteps();  // with m_mutex held
 
     PseudoTerminal& m_line;
-    int m_stopPipe[2] = {-1, -1};
+    std::atomic<bool> m_stop = false;
     mutable std::mutex m_mutex;
     std::condition_variable m_receivedChanged;
     std::deque<Step> m_script;
