@@ -58,9 +58,7 @@ TEST(VirtualReaderTest, RefusesMalformedCommandsAndLeavesAckUnanswered)
 
 TEST(VirtualReaderTest, WhiteListStatusCharactersAndCapacity)
 {
-    auto s = settings();
-    s.capacity = 2;
-    VirtualReader reader(s);
+    VirtualReader reader(ReaderSettings::parse("7:capacity=2"));
     struct Step {
         Request request;
         std::string answer;
