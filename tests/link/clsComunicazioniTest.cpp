@@ -306,7 +306,7 @@ TEST(LinkCreation, ConfiguresClosedPortAndStoresNothing)
 
 TEST(PropertySetters, MakeExactPortCallsAndKeepValueOnFailure)
 {
-    const auto missing = [](int16_t number) { return [number](SimulatedPort& p) { p.markMissing(number); }; };
+    const auto missing = failing("open", PortFailure::InvalidPortNumber, 8002, "Invalid port number");
     const auto port3 = [](clsComunicazioni& l) { l.setCommPort(3); };
     const auto attivoOn = [](clsComunicazioni& l) { l.setAttivo(true); };
     const auto attivoOff = [](clsComunicazioni& l) { l.setAttivo(false); };
@@ -325,7 +325,7 @@ TEST(PropertySetters, MakeExactPortCallsAndKeepValueOnFailure)
         {"port_same_value_untouched", true, {}, [](auto& l) { l.setCommPort(0); }, {}, {}, 0, "", false, true},
         {"port_closed", false, {}, port3, {"port 3"}, {}, 3, "", false, false},
         {"port_open_reopened", true, {}, port3, {"dtr 0", "close", "port 3", "open", "dtr 1"}, {}, 3, "", false, true},
-        {"port_reopen_fails", true, missing(3), port3, {"dtr 0", "close", "port 3"},
+        {"port_reopen_fails", true, missing, port3, {"dtr 0", "close", "port 3"},
          {"Errore 8002 Invalid port number"}, 0, "", false, false},
         {"settings_same_value_untouched", true, {}, [](auto& l) { l.setCommSettings(""); }, {}, {}, 0, "", false, true},
         {"settings_open_reopened", true, {}, [](auto& l) { l.setCommSettings("19200,N,8,1"); },
@@ -337,7 +337,7 @@ TEST(PropertySetters, MakeExactPortCallsAndKeepValueOnFailure)
         {"attivo_on_open_leaves_dtr_off", true, {}, attivoOn, {"dtr 0"}, {}, 0, "", true, true},
         {"attivo_off_open_closes", true, {}, attivoOff, {"dtr 0", "close"}, {}, 0, "", false, false},
         {"attivo_off_closed_only_dtr", false, {}, attivoOff, {"dtr 0"}, {}, 0, "", false, false},
-        {"attivo_missing_device", false, missing(1), attivoOn, {"dtr 0"}, {"Errore 8002 Invalid port number"}, 0, "",
+        {"attivo_missing_device", false, missing, attivoOn, {"dtr 0"}, {"Errore 8002 Invalid port number"}, 0, "",
          false, false},
         {"attivo_first_step_fails", false, failing("dtr", PortFailure::Other, 8015, "DTR"), attivoOn, {},
          {"Errore 8015 DTR"}, 0, "", false, false},
@@ -375,8 +375,8 @@ TEST(AnalizzaSeriale, ProbesAndPutsPortBack)
     } rows[] = {
         {"usable", false, {}, 1, {"port 4", "open", "close", "port 2"}, {}},
         {"usable_while_open", true, {}, 1, {"close", "port 4", "open", "close", "port 2", "open"}, {}},
-        {"in_use", false, [](auto& p) { p.markBusy(4); }, 2, {"port 4", "port 2"}, {}},
-        {"missing", false, [](auto& p) { p.markMissing(4); }, 3, {"port 4", "port 2"}, {}},
+        {"in_use", false, openFails(PortFailure::DeviceUnavailable), 2, {"port 4", "port 2"}, {}},
+        {"missing", false, openFails(PortFailure::InvalidPortNumber), 3, {"port 4", "port 2"}, {}},
         {"already_open", false, openFails(PortFailure::AlreadyOpen), 3, {"port 4", "port 2"}, {}},
         {"other_failure_keeps_caller_value", false, openFails(PortFailure::Other), 7, {"port 4", "port 2"}, {}},
         {"reopen_fails_reported", true, [](auto& p) { p.markBusy(2); }, 1,

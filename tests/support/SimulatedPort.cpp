@@ -109,8 +109,6 @@ void SimulatedPort::setOpen(bool open)
     if (open) {
         if (m_open)
             throw PortError(PortFailure::AlreadyOpen, 8005, "Port already open");
-        if (m_missing.count(m_number))
-            throw PortError(PortFailure::InvalidPortNumber, 8002, "Invalid port number");
         if (m_busy.count(m_number))
             throw PortError(PortFailure::DeviceUnavailable, 68, "Device unavailable");
     }

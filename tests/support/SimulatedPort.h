@@ -47,9 +47,7 @@ public:
         m_failAlways.insert_or_assign(operation, error);
     }
 
-    // Devices: a number marked missing or busy fails to open with the
-    // matching kind of failure.
-    void markMissing(int16_t number) { m_missing.insert(number); }
+    // Devices: a number marked busy fails to open as unavailable.
     void markBusy(int16_t number) { m_busy.insert(number); }
 
     // Delivers a receive notification as the platform would: only while
@@ -101,7 +99,6 @@ private:
     std::vector<std::string> m_calls;
     std::vector<std::string> m_writes;
     std::map<std::string, PortError> m_failAlways;
-    std::set<int16_t> m_missing;
     std::set<int16_t> m_busy;
     std::function<void(CommEvent)> m_handler;
 
