@@ -162,8 +162,7 @@ TEST_F(QtPortTest, EveryByteValueCrossesUnchanged)
     port.setOpen(true);
 
     port.write(all);
-    EXPECT_TRUE(peer.waitForReceived(all, 1s));
-    EXPECT_EQ(peer.received(), all);
+    EXPECT_TRUE(peer.waitForReceived(all, 1s)) << "every value, in order, none translated";
 
     peer.send(all);
     // The event loop never runs here: the port must pull the bytes in itself.

@@ -36,6 +36,7 @@ struct LinkRig {
           link(std::unique_ptr<Port>(port), clock, [this] { yieldTimes.push_back(clock.nowMs()); })
     {
         link.subscribe(&log);
+        creationCalls = port->calls();
         port->clearRecord();
     }
 
@@ -56,6 +57,7 @@ struct LinkRig {
     ManualClock clock;
     SimulatedPort* port;  // owned by the link
     std::vector<uint32_t> yieldTimes;
+    std::vector<std::string> creationCalls;
     clsComunicazioni link;
     EventLog log;
     uint32_t sentAt = 0;

@@ -290,18 +290,13 @@ PortSetup failing(const std::string& operation, PortFailure kind, int16_t number
     return [=](SimulatedPort& p) { p.failAlways(operation, PortError(kind, number, text)); };
 }
 
-TEST(LinkCreation, ConfiguresClosedPortAndStoresNothing)
+// What the link stores at first shows in the setters' tests below.
+TEST(LinkCreation, ConfiguresClosedPort)
 {
-    ManualClock clock;
-    auto owned = std::make_unique<SimulatedPort>(clock);
-    SimulatedPort& port = *owned;
-    clsComunicazioni link(std::move(owned), clock);
-    EXPECT_EQ(port.calls(), (Strings{"port 1", "settings 9600,N,8,1", "dtr 0", "inputlen 1",
-                                     "threshold 1", "rts 1"}));
-    EXPECT_FALSE(port.open());
-    EXPECT_EQ(link.CommPort(), 0);
-    EXPECT_EQ(link.CommSettings(), "");
-    EXPECT_FALSE(link.Attivo());
+    LinkRig rig;
+    EXPECT_EQ(rig.creationCalls,
+              (Strings{"port 1", "settings 9600,N,8,1", "dtr 0", "inputlen 1", "threshold 1", "rts 1"}));
+    EXPECT_FALSE(rig.port->open());
 }
 
 TEST(PropertySetters, MakeExactPortCallsAndKeepValueOnFailure)

@@ -43,12 +43,6 @@ void ScriptedPeer::send(const std::string& bytes)
         writeAll(m_line.masterFd(), bytes);
 }
 
-std::string ScriptedPeer::received() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_received;
-}
-
 bool ScriptedPeer::waitForReceived(const std::string& bytes, std::chrono::milliseconds limit)
 {
     std::unique_lock lock(m_mutex);

@@ -40,9 +40,6 @@ public:
     // Writes `bytes` to the host now, as a reader does on its own.
     void send(const std::string& bytes);
 
-    // Everything read from the host so far.
-    std::string received() const;
-
     // Waits until everything read from the host contains `bytes`.
     bool waitForReceived(const std::string& bytes, std::chrono::milliseconds limit);
 
@@ -52,7 +49,7 @@ private:
 
     PseudoTerminal& m_line;
     std::atomic<bool> m_stop = false;
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::condition_variable m_receivedChanged;
     std::deque<Step> m_script;
     std::string m_received;
