@@ -219,11 +219,11 @@ TEST_F(SimThroughLinkTest, FaultsThatTheLinkSurvivesOrRejects)
 TEST_F(SimThroughLinkTest, LateAnswerArrivesAfterTheTimeOut)
 {
     LineSettings settings;
-    settings.lateBy = 1800ms;
+    settings.lateBy = 2000ms;
     open({"1:fault=late"}, settings);
     EXPECT_EQ(exists(1, "0000000042"), failed(Esito::TimedOut));
     link().OnComm_Attivato();
-    ASSERT_TRUE(heardWithin(1, 1000));
+    ASSERT_TRUE(heardWithin(1, 1500));
     EXPECT_EQ(m_heard.received, Strings{frame(1, "P", "0")});
     submit("fault 1 none");
     EXPECT_EQ(firmware(1), Firmware);
@@ -259,7 +259,7 @@ TEST_F(SimThroughLinkTest, MultimasterReadingsRepeatUntilTheirReaderAcknowledges
     EXPECT_EQ(m_heard.received.back(), first);
     EXPECT_EQ(reader().SendACK(5), Esito::Accepted);
     const std::string next = frame(5, "P", "00000000043");
-    EXPECT_TRUE(test::processEventsUntil([&] { return m_heard.received.back() == next; }, 200));
+    EXPECT_TRUE(test::processEventsUntil([&] { return m_heard.received.back() == next; }, 1000));
 }
 
 TEST_F(SimThroughLinkTest, BadgesPresentedOnScheduleGoToEachReaderInTurn)
