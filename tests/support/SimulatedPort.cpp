@@ -1,7 +1,6 @@
 #include "SimulatedPort.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
 #include <sstream>
 
@@ -18,12 +17,10 @@ PortError notOpen() { return PortError(PortFailure::Other, 8018, "Operation vali
 
 std::string hex(const std::string& bytes)
 {
+    static const char digits[] = "0123456789ABCDEF";
     std::string out;
-    char buf[4];
-    for (unsigned char c : bytes) {
-        std::snprintf(buf, sizeof buf, out.empty() ? "%02X" : " %02X", c);
-        out += buf;
-    }
+    for (unsigned char c : bytes)
+        out += std::string(out.empty() ? "" : " ") + digits[c >> 4] + digits[c & 15];
     return out;
 }
 
@@ -179,16 +176,10 @@ bool SimulatedPort::waitForInput(int timeoutMs)
     releaseDueInput();
     if (!m_input.empty())
         return true;
-    const uint32_t now = m_clock.nowMs();
-    std::optional<uint32_t> soonest;
-    for (const auto& s : m_scheduled) {
-        const uint32_t in = s.due - now;
-        if (!soonest || in < *soonest)
-            soonest = in;
-    }
+    // What is still scheduled is sorted, the soonest first, and not yet due.
     const uint32_t limit = timeoutMs > 0 ? static_cast<uint32_t>(timeoutMs) : 0;
-    if (soonest && *soonest <= limit) {
-        m_clock.advance(*soonest);
+    if (!m_scheduled.empty() && m_scheduled.front().due - m_clock.nowMs() <= limit) {
+        m_clock.advance(m_scheduled.front().due - m_clock.nowMs());
         return true;
     }
     m_clock.advance(limit + oversleepMs);
