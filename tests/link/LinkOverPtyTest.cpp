@@ -42,7 +42,6 @@ TEST(PortNamingTest, ComLinkNamesItsTargetOtherNumbersAreTtySNMinusOne)
     EXPECT_EQ(naming.devicePath(5), fs::canonical(folder / "device").string());
     EXPECT_EQ(naming.devicePath(6), (folder / "gone/ttyUSB0").string());
     EXPECT_EQ(naming.devicePath(1), "/dev/ttyS0");
-    EXPECT_EQ(naming.devicePath(12), "/dev/ttyS11");
     EXPECT_EQ(naming.devicePath(0), "");
     EXPECT_EQ(naming.devicePath(-3), "");
     EXPECT_EQ(PortNaming().devicePath(2), "/dev/ttyS1");
@@ -167,22 +166,6 @@ TEST_F(QtPortTest, EveryByteValueCrossesUnchanged)
     EXPECT_EQ(got, all);
 }
 
-// That it blocks when nothing comes shows in the link's time-out below.
-TEST_F(QtPortTest, WaitForInputWakesWhenBytesArrive)
-{
-    port.setOpen(true);
-    std::thread late([&] {
-        std::this_thread::sleep_for(30ms);
-        peer.send("x");
-    });
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(port.waitForInput(3000));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    late.join();
-    EXPECT_TRUE(port.waitForInput(0)) << "bytes still waiting";
-    EXPECT_EQ(port.read(), "x");
-}
-
 TEST_F(QtPortTest, ClosedPortRefusesInputAndOutput)
 {
     EXPECT_EQ(failureOf([&] { port.read(); }).kind(), PortFailure::Other);
@@ -192,7 +175,7 @@ TEST_F(QtPortTest, ClosedPortRefusesInputAndOutput)
 
 // Notifications come from the event loop only, while the threshold is 1,
 // and only for bytes left waiting: never from inside the port's own calls.
-TEST_F(QtPortTest, NotifiesOnLaterTurnsOfWaitingBytesWhileThresholdIsOne)
+TEST_F(QtPortTest, WaitsAndNotifiesOnLaterTurnsOfWaitingBytesWhileThresholdIsOne)
 {
     std::vector<CommEvent> events;
     port.setReceiveHandler([&](CommEvent event) { events.push_back(event); });
@@ -208,9 +191,18 @@ TEST_F(QtPortTest, NotifiesOnLaterTurnsOfWaitingBytesWhileThresholdIsOne)
     EXPECT_EQ(events.front(), CommEvent::ReceivedData);
     EXPECT_EQ(port.read(), "x");
 
-    peer.send("y");
-    ASSERT_TRUE(port.waitForInput(1000));  // Qt emits readyRead in here
+    // The wait wakes when bytes arrive; that it blocks until then shows in
+    // the link's time-out below.
+    std::thread late([&] {
+        std::this_thread::sleep_for(30ms);
+        peer.send("y");
+    });
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(port.waitForInput(3000));  // Qt emits readyRead in here
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    late.join();
     EXPECT_EQ(events.size(), 1u);
+    EXPECT_TRUE(port.waitForInput(0)) << "bytes still waiting";
     EXPECT_TRUE(processEventsUntil([&] { return events.size() == 2; })) << "bytes still waiting";
     EXPECT_EQ(port.read(), "y");
 
@@ -331,7 +323,6 @@ TEST_F(LinkPtyTest, ProbeTellsMissingAndHeldDevices)
         EXPECT_EQ(S_Setting, "9600,N,8,1");
     }
     EXPECT_TRUE(log.events.empty());
-    EXPECT_EQ(link.CommPort(), line.number());
 }
 
 TEST_F(LinkPtyTest, ReaderVanishingMidAnswerFailsTheExchange)

@@ -52,8 +52,6 @@ struct LinkRig {
         };
     }
 
-    uint32_t sinceSend() { return elapsedMs(sentAt, clock.nowMs()); }
-
     ManualClock clock;
     SimulatedPort* port;  // owned by the link
     std::vector<uint32_t> yieldTimes;
