@@ -15,11 +15,9 @@ std::vector<std::string> FrameSplitter::feed(std::string_view bytes)
             m_frame.clear();
             m_awaitingBcc = false;
         } else if (c == Framing::STX) {
-            m_dropped += m_frame.size();
+            // A new STX abandons a frame left unfinished.
             m_frame.assign(1, c);
-        } else if (m_frame.empty()) {
-            ++m_dropped;
-        } else {
+        } else if (!m_frame.empty()) {
             m_frame += c;
             m_awaitingBcc = c == Framing::ETX;
         }

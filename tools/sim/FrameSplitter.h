@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,16 +17,9 @@ public:
     // complete, in order, each from STX to its check character.
     std::vector<std::string> feed(std::string_view bytes);
 
-    // Bytes dropped as noise so far (outside frames or in abandoned ones).
-    std::size_t droppedBytes() const { return m_dropped; }
-
-    // True while part of a frame is waiting for its end.
-    bool inFrame() const { return !m_frame.empty(); }
-
 private:
     std::string m_frame;
     bool m_awaitingBcc = false;
-    std::size_t m_dropped = 0;
 };
 
 }  // namespace lettore::sim
