@@ -19,7 +19,6 @@ public:
     // choice of a user who names the device directly. A link is resolved
     // as a COM<N> link is.
     void pinDevice(std::string device) { m_pinnedDevice = std::move(device); }
-    const std::string& pinnedDevice() const { return m_pinnedDevice; }
 
     // The device for port `number`, or "" when no device can have that
     // number. The device need not exist.
