@@ -1,5 +1,6 @@
 #include "modLettori.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace lettore {
@@ -18,11 +19,17 @@ std::unique_ptr<clsLettori>& registry()
     return lettori;
 }
 
+bool& released()
+{
+    static bool gone = false;
+    return gone;
+}
+
 }  // namespace
 
 bool installPlatform(Platform platform)
 {
-    if (registry())
+    if (registry() || released())
         return false;
     installed() = std::move(platform);
     return true;
@@ -32,6 +39,8 @@ clsLettori& Lettori()
 {
     auto& lettori = registry();
     if (!lettori) {
+        if (released())
+            throw std::logic_error("Lettori() referenced after releaseLettori()");
         Platform& platform = installed();
         if (!platform.makePort || !platform.clock)
             throw std::logic_error("Lettori() referenced before installPlatform()");
@@ -39,6 +48,21 @@ clsLettori& Lettori()
                                                platform.yieldToEventLoop);
     }
     return *lettori;
+}
+
+void releaseLettori()
+{
+    released() = true;
+    registry().reset();
+}
+
+void RiproduciSuono(const std::string& fileName, bool async)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error))
+        return;
+    if (const auto& play = installed().playSound)
+        play(fileName, async);
 }
 
 }  // namespace lettore
