@@ -1,0 +1,109 @@
+#include "ConsoleGate.h"
+
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <vector>
+
+using lettore::ConsoleGate;
+
+class ConsoleGateTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_status.clear();
+        m_gate = std::make_unique<ConsoleGate>([this](const QString& s) { m_status.push_back(s); });
+        m_button = std::make_unique<QPushButton>();
+        m_gate->guard(m_button.get());
+    }
+
+    // While a command runs its controls are off and the status names it;
+    // a second command asked for meanwhile (a click handled during the
+    // link's wait) does not run.
+    void commandRunsAloneWithControlsOff()
+    {
+        bool innerRan = false;
+        bool enabledInside = true;
+        bool innerAccepted = true;
+        QString statusInside;
+        const bool ran = m_gate->run("Versione Firmware", [&] {
+            enabledInside = m_button->isEnabled();
+            statusInside = m_status.back();
+            innerAccepted = m_gate->run("Output", [&] { innerRan = true; });
+        });
+        QVERIFY(ran);
+        QVERIFY(!enabledInside);
+        QCOMPARE(statusInside, QString("Comando in corso: Versione Firmware"));
+        QVERIFY(!innerAccepted);
+        QVERIFY(!innerRan);
+        QVERIFY(m_button->isEnabled());
+        QCOMPARE(m_status.back(), QString());
+        QVERIFY(m_gate->idle());
+    }
+
+    // A reception the reader started keeps commands out until it ends.
+    void busyLinkRefusesCommands()
+    {
+        QSignalSpy idle(m_gate.get(), &ConsoleGate::becameIdle);
+        m_gate->setLinkBusy(true);
+        QVERIFY(!m_button->isEnabled());
+        QCOMPARE(m_status.back(), QString("Ricezione dal lettore in corso"));
+        bool ran = false;
+        QVERIFY(!m_gate->run("Output", [&] { ran = true; }));
+        QVERIFY(!ran);
+        QCOMPARE(idle.count(), 0);
+
+        m_gate->setLinkBusy(false);
+        QVERIFY(m_button->isEnabled());
+        QCOMPARE(m_status.back(), QString());
+        QCOMPARE(idle.count(), 1);
+    }
+
+    // The link going busy and idle at every exchange of a long command
+    // does not switch the controls on in between.
+    void exchangesInsideACommandKeepControlsOff()
+    {
+        std::vector<bool> enabledAfterEachExchange;
+        m_gate->run("Inserisci Badge", [&] {
+            for (int i = 0; i < 3; ++i) {
+                m_gate->setLinkBusy(true);
+                m_gate->setLinkBusy(false);
+                enabledAfterEachExchange.push_back(m_button->isEnabled());
+            }
+        });
+        QCOMPARE(enabledAfterEachExchange, (std::vector<bool>{false, false, false}));
+        QVERIFY(m_button->isEnabled());
+    }
+
+    // Work that must not be lost waits for the gate: only the latest
+    // request runs, once, after the busy spell.
+    void deferredWorkRunsOnceWhenIdle()
+    {
+        std::vector<QString> ran;
+        m_gate->setLinkBusy(true);
+        m_gate->runWhenIdle("Seriale 3", [&] { ran.push_back("3"); });
+        m_gate->runWhenIdle("Seriale 4", [&] { ran.push_back("4"); });
+        QCoreApplication::processEvents();
+        QVERIFY(ran.empty());
+
+        m_gate->setLinkBusy(false);
+        QVERIFY(ran.empty());  // not from inside the code that ended the busy spell
+        QTRY_COMPARE(ran, (std::vector<QString>{"4"}));
+        QCoreApplication::processEvents();
+        QCOMPARE(ran.size(), size_t(1));
+
+        m_gate->runWhenIdle("Seriale 5", [&] { ran.push_back("5"); });
+        QCOMPARE(ran.back(), QString("5"));  // idle: at once
+    }
+
+private:
+    std::vector<QString> m_status;
+    std::unique_ptr<ConsoleGate> m_gate;
+    std::unique_ptr<QPushButton> m_button;
+};
+
+QTEST_MAIN(ConsoleGateTest)
+#include "ConsoleGateTest.moc"
