@@ -1,0 +1,81 @@
+#include "LinkRelay.h"
+#include "ManualClock.h"
+#include "SimulatedPort.h"
+#include "clsComunicazioni.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace lettore {
+namespace {
+
+using test::ManualClock;
+using test::SimulatedPort;
+using test::unhex;
+
+// Records what reaches the monitor and the reading handler, in order.
+class RecordingView : public TrafficView {
+public:
+    std::vector<std::string>& log;
+    explicit RecordingView(std::vector<std::string>& l) : log(l) {}
+    void setTextComando(const std::string& bytes) override { log.push_back("TextComando " + test::hex(bytes)); }
+    void setRisposta(const std::string& bytes) override { log.push_back("Risposta " + test::hex(bytes)); }
+    void AttivaLed_TX() override { log.push_back("Led_TX"); }
+    void AttivaLed_RX() override { log.push_back("Led_RX"); }
+    void AttivaLed_TO() override { log.push_back("Led_TO"); }
+};
+
+struct RelayRig {
+    ManualClock clock;
+    SimulatedPort* port = new SimulatedPort(clock);
+    clsComunicazioni link{std::unique_ptr<Port>(port), clock, [this] { clock.advance(1); }};
+    std::vector<std::string> log;
+    RecordingView view{log};
+    LinkRelay relay{[this]() -> TrafficView& { return view; },
+                    [this](const std::string& s) { log.push_back("Lettura " + test::hex(s)); }};
+    RelayRig() { link.subscribe(&relay); }
+};
+
+// Each event reaches the monitor and the reading handler in its order:
+// the command box before the transmit lamp; the receive lamp before the
+// answer box, and the reading handler last.
+TEST(LinkRelayTest, EventsReachMonitorAndReadingHandlerInOrder)
+{
+    RelayRig rig;
+    rig.port->onWrite = [&](const std::string&) { rig.port->feed(unhex("02 30 21 41 03 51")); };
+    int16_t esito = -1;
+    std::string risposta;
+    rig.link.Sibrant2(1, "P", "2", esito, risposta);
+    ASSERT_EQ(esito, 0);
+    EXPECT_EQ(rig.log, (std::vector<std::string>{
+                           "TextComando 02 30 21 32 03 22",
+                           "Led_TX",
+                           "Led_RX",
+                           "Risposta 02 30 21 41 03 51",
+                           "Lettura 02 30 21 41 03 51",
+                       }));
+}
+
+// A time-out lights only its lamp; a rejected answer reaches the monitor
+// and the reading handler as the empty text.
+TEST(LinkRelayTest, TimeOutAndRejectedAnswer)
+{
+    RelayRig rig;
+    int16_t esito = -1;
+    std::string risposta;
+    rig.link.Sibrant2(1, "P", "2", esito, risposta);
+    ASSERT_EQ(esito, 1);
+    EXPECT_EQ(rig.log, (std::vector<std::string>{"TextComando 02 30 21 32 03 22", "Led_TX", "Led_TO"}));
+
+    rig.log.clear();
+    rig.port->onWrite = [&](const std::string&) { rig.port->feed(unhex("02 30 21 41 03 50")); };
+    rig.link.Sibrant2(1, "P", "2", esito, risposta);
+    ASSERT_EQ(esito, 2);
+    EXPECT_EQ(rig.log, (std::vector<std::string>{"TextComando 02 30 21 32 03 22", "Led_TX", "Led_RX",
+                                                 "Risposta ", "Lettura "}));
+}
+
+}  // namespace
+}  // namespace lettore
