@@ -94,12 +94,28 @@ std::string ConnectionSettings::text() const
     return numberLine(NSeriale) + "\r\n" + Velocita + "\r\n" + numberLine(Terminale) + "\r\n";
 }
 
+// Written beside the file and renamed over it, so a failure (disk full,
+// folder read-only) never leaves a truncated file behind.
 bool ConnectionSettings::save(const std::filesystem::path& file) const
 {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << text();
-    out.close();
-    return static_cast<bool>(out);
+    std::filesystem::path temporary = file;
+    temporary += ".tmp";
+    std::error_code error;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << text();
+        out.close();
+        if (!out) {
+            std::filesystem::remove(temporary, error);
+            return false;
+        }
+    }
+    std::filesystem::rename(temporary, file, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace lettore

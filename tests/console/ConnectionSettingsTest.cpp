@@ -53,5 +53,32 @@ TEST(ConnectionSettingsTest, WritesTheStoredFormAndReadsMissingFileAsDefaults)
     std::filesystem::remove_all(dir);
 }
 
+// A save that fails leaves the old file whole; one that works leaves no
+// temporary file behind.
+TEST(ConnectionSettingsTest, FailedSaveKeepsTheOldFile)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("cfgsave-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const auto file = dir / ConnectionSettings::FileName;
+    auto contents = [&] {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+
+    ASSERT_TRUE((ConnectionSettings{3, "19200", 7}.save(file)));
+    EXPECT_FALSE(std::filesystem::exists(dir / "Seriale.cfg.tmp"));
+
+    std::filesystem::create_directories(dir / "Seriale.cfg.tmp" / "blocked");  // the new text cannot be written
+    EXPECT_FALSE((ConnectionSettings{4, "2400", 8}.save(file)));
+    EXPECT_EQ(contents(), " 3 \r\n19200\r\n 7 \r\n");
+
+    std::filesystem::remove_all(dir / "Seriale.cfg.tmp");
+    std::filesystem::remove(file);
+    std::filesystem::create_directories(file / "blocked");  // the old name cannot be replaced
+    EXPECT_FALSE((ConnectionSettings{4, "2400", 8}.save(file)));
+    EXPECT_FALSE(std::filesystem::exists(dir / "Seriale.cfg.tmp"));
+    std::filesystem::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace lettore
