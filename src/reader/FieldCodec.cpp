@@ -17,20 +17,33 @@ std::string FieldCodec::threeDigitField(const std::string& text)
     return padded.substr(padded.size() - 3);
 }
 
+namespace {
+
+constexpr std::array<std::pair<const char*, char>, 6> BaudCodes{{
+    {"1200", '0'},
+    {"2400", '1'},
+    {"4800", '2'},
+    {"9600", '3'},
+    {"19200", '4'},
+    {"38400", '5'},
+}};
+
+}  // namespace
+
 std::optional<char> FieldCodec::baudCode(const std::string& baudRate)
 {
-    static constexpr std::array<std::pair<const char*, char>, 6> table{{
-        {"1200", '0'},
-        {"2400", '1'},
-        {"4800", '2'},
-        {"9600", '3'},
-        {"19200", '4'},
-        {"38400", '5'},
-    }};
-    for (const auto& [text, code] : table)
+    for (const auto& [text, code] : BaudCodes)
         if (baudRate == text)
             return code;
     return std::nullopt;
+}
+
+std::vector<std::string> FieldCodec::baudRates()
+{
+    std::vector<std::string> rates;
+    for (const auto& entry : BaudCodes)
+        rates.emplace_back(entry.first);
+    return rates;
 }
 
 std::string FieldCodec::field(const std::string& text, size_t position, size_t length)

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace lettore {
 
@@ -22,6 +23,8 @@ public:
     // One-character code of a baud-rate text ("1200" -> '0' ... "38400" ->
     // '5'), compared exactly; nothing for any other text.
     static std::optional<char> baudCode(const std::string& baudRate);
+    // The baud-rate texts that have a code, slowest first.
+    static std::vector<std::string> baudRates();
 
     // The characters of `text` from the 1-based `position` on, at most
     // `length` of them; what exists of them when the text is shorter.

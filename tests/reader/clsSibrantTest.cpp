@@ -23,6 +23,13 @@ const std::string ACK(1, Framing::ACK);
 // make an answer of n + 5.
 std::string answer(int16_t term, const std::string& data) { return Framing::sibrant2Frame(term, "P", data); }
 
+// `frame` with its check character off by one bit.
+std::string badCheck(std::string frame)
+{
+    frame.back() = static_cast<char>(frame.back() ^ 1);
+    return frame;
+}
+
 // A test registry over a simulated port: a scripted reader answers the
 // next frame it receives with `reply`, then stays silent; an empty reply
 // means silence.
@@ -139,6 +146,7 @@ TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
         {"verifica longer answer", verifica, answer(1, "0xyz"), 0, "0", false},
         {"verifica lone ACK", verifica, ACK, 0, "", false},
         {"verifica silence", verifica, "", 1, "E", false},
+        {"verifica rejected answer", verifica, badCheck(answer(1, "1")), 2, "E", false},
         {"version of 21", version, answer(1, "V1.23 2026-01-31"), 0, "V1.23 2026-01-31", false},
         {"version of 20", version, answer(1, "V1.23 2026-01-3"), 0, "N", false},
         {"version of 22", version, answer(1, "V1.23 2026-01-31x"), 0, "N", false},
@@ -191,6 +199,8 @@ TEST_F(SibrantTest, PortFailurePassesThrough)
     port.failAlways("write", PortError(PortFailure::Other, 8020, "Error reading comm device"));
     std::string out;
     EXPECT_EQ(sibrant.GetVersioneFirmware(1, out), Esito::PortFailed);
+    EXPECT_EQ(sibrant.VerificaBadge(1, "0000000042", out), Esito::PortFailed);
+    EXPECT_EQ(out, "E");
     EXPECT_EQ(sibrant.SendACK(1), Esito::PortFailed);
     EXPECT_EQ(sibrant.SetIndirizzo(1, "0000000042"), Esito::PortFailed);
 }

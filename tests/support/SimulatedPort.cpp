@@ -1,5 +1,7 @@
 #include "SimulatedPort.h"
 
+#include "ByteText.h"
+
 #include <algorithm>
 #include <iterator>
 #include <sstream>
@@ -15,14 +17,7 @@ PortError notOpen() { return PortError(PortFailure::Other, 8018, "Operation vali
 
 }  // namespace
 
-std::string hex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes)
-        out += std::string(out.empty() ? "" : " ") + digits[c >> 4] + digits[c & 15];
-    return out;
-}
+std::string hex(const std::string& bytes) { return ByteText::hex(bytes); }
 
 std::string unhex(const std::string& text)
 {

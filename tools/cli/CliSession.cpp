@@ -1,10 +1,11 @@
 #include "CliSession.h"
 
 #include "ByteText.h"
-#include "CommandRunner.h"
+#include "CommandTable.h"
 #include "ErrorWatcher.h"
 #include "Esito.h"
 #include "ReadingListener.h"
+#include "ResultText.h"
 #include "ScopedSubscription.h"
 #include "TraceListener.h"
 #include "clsLettori.h"
@@ -13,6 +14,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <optional>
@@ -33,6 +35,37 @@ void onSignal(int)
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
 }
+
+void handleStopSignals(void (*handler)(int))
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// SIGINT and SIGTERM stop a range insertion between two codes: the handler
+// only notes the signal, which the insertion asks for before each code.
+std::atomic<int> stopSignal = 0;
+static_assert(std::atomic<int>::is_always_lock_free);
+
+void onStopSignal(int signal) { stopSignal = signal; }
+
+// While it lives, SIGINT and SIGTERM are noted in stopSignal instead of
+// ending the process.
+class StopOnSignal {
+public:
+    StopOnSignal()
+    {
+        stopSignal = 0;
+        handleStopSignals(onStopSignal);
+    }
+    ~StopOnSignal() { handleStopSignals(SIG_DFL); }
+
+    StopOnSignal(const StopOnSignal&) = delete;
+    StopOnSignal& operator=(const StopOnSignal&) = delete;
+};
 
 }  // namespace
 
@@ -67,6 +100,12 @@ int CliSession::run()
     }
 
     const int16_t portNumber = m_invocation.portNumber.value_or(m_stored.NSeriale);
+    // The link passes a number on to the port only when it differs from the
+    // one it stored, and it stores 0 while the port starts on 1: port 0
+    // would silently stay port 1. Another number first makes the chosen one
+    // reach the port.
+    if (link.CommPort() == portNumber)
+        link.setCommPort(portNumber == 0 ? 1 : 0);
     link.setCommPort(portNumber);
     link.setCommSettings(m_invocation.baud.value_or(m_stored.Velocita) + ",N,8,1");
     link.setAttivo(true);
@@ -79,7 +118,7 @@ int CliSession::run()
                            + errors.last().value_or("the port could not be opened"));
     }
 
-    const int status = std::string(m_invocation.command->name) == "listen" ? listen() : runCommand(errors);
+    const int status = m_invocation.listen ? listen() : runCommand(errors);
     // The port is closed while the event loop still exists; the link itself
     // lives on until the process ends.
     link.setAttivo(false);
@@ -88,20 +127,34 @@ int CliSession::run()
 
 int CliSession::runCommand(const ErrorWatcher& errors)
 {
-    // A range insertion shows each code on a terminal as it goes.
-    std::function<void(const std::string&)> progress;
-    const bool showProgress =
-        std::string(m_invocation.command->name) == "InserisciBadge" && ::isatty(STDERR_FILENO) == 1;
-    if (showProgress)
-        progress = [this](const std::string& line) { m_err << '\r' << ByteText::escape(line) << std::flush; };
+    CommandRequest request;
+    request.term = m_invocation.term.value_or(m_stored.Terminale);
+    request.args = m_invocation.args;
+    request.ack = m_invocation.ack;
+    request.dialect = m_invocation.dialect;
 
-    CommandRunner runner(m_registry, m_invocation.term.value_or(m_stored.Terminale), progress);
-    const CommandResult result = runner.run(m_invocation);
+    // A range insertion can be stopped, and shows each code on a terminal
+    // as it goes.
+    std::optional<StopOnSignal> stoppable;
+    const bool range = std::string(m_invocation.command->name) == "InserisciBadge";
+    const bool showProgress = range && ::isatty(STDERR_FILENO) == 1;
+    if (range) {
+        stoppable.emplace();
+        request.stopRequested = [] { return stopSignal != 0; };
+    }
+    if (showProgress)
+        request.progress = [this](const RangeInsertion::Step& step) {
+            m_err << '\r' << ByteText::escape(step.line()) << std::flush;
+        };
+
+    const CommandResult result = m_invocation.command->invoke(m_registry, request);
     if (showProgress)
         m_err << '\n';
-    m_out << result.text() << std::flush;
+    m_out << ResultText::format(result) << std::flush;
     if (result.esito == Esito::PortFailed)
         return portFailure(errors.last().value_or("the port failed"));
+    if (result.stopped)
+        return ExitSignalBase + stopSignal;
     return result.esito;
 }
 
@@ -121,11 +174,7 @@ int CliSession::listen()
         return portFailure("cannot watch for signals");
     QSocketNotifier stop(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&stop, &QSocketNotifier::activated, [] { QCoreApplication::exit(0); });
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    handleStopSignals(onSignal);
 
     // A port that closes on its own raises no event while nothing is sent:
     // look at it from time to time.
@@ -140,8 +189,7 @@ int CliSession::listen()
 
     link.OnComm_Attivato();
     const int status = QCoreApplication::exec();
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    handleStopSignals(SIG_DFL);
     ::close(signalPipe[0]);
     ::close(signalPipe[1]);
     if (failure)

@@ -19,6 +19,8 @@ class CliSession {
 public:
     static constexpr int ExitUsage = 64;
     static constexpr int ExitPort = 74;
+    // A range insertion stopped by a signal exits with 128 + its number.
+    static constexpr int ExitSignalBase = 128;
 
     // portOpen: whether the serial port is still open; listening ends with
     // a port failure when it closes on its own (line dropped, device gone).

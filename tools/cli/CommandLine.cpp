@@ -1,6 +1,8 @@
 #include "CommandLine.h"
 
 #include "ByteText.h"
+#include "FieldCodec.h"
+#include "RangeInsertion.h"
 
 #include <algorithm>
 #include <charconv>
@@ -17,23 +19,30 @@ constexpr int Int16Max = std::numeric_limits<int16_t>::max();
 std::string checkedArgument(const CommandEntry::Input& input, const std::string& text)
 {
     using Kind = CommandEntry::Kind;
-    const auto bad = [&](const char* range) {
+    const auto bad = [&](const std::string& range) {
         return UsageError(std::string(input.name) + " must be " + range + ", not \"" + text + "\"");
     };
     switch (input.kind) {
     case Kind::Text:
         return text;
-    case Kind::Int16:
-        if (!CommandLine::integer(text, Int16Min, Int16Max))
-            throw bad("an integer from -32768 to 32767");
-        return text;
     case Kind::Address:
+        // A reader keeps only the low byte of a larger number: 300 would
+        // reach reader 44.
         if (!CommandLine::integer(text, 0, 255))
             throw bad("an integer from 0 to 255");
         return text;
+    case Kind::BaudRate: {
+        const std::vector<std::string> rates = FieldCodec::baudRates();
+        if (std::find(rates.begin(), rates.end(), text) != rates.end())
+            return text;
+        std::string known;
+        for (const std::string& rate : rates)
+            known += (known.empty() ? "" : " ") + rate;
+        throw bad("one of " + known);
+    }
     case Kind::RangeBound:
-        if (!CommandLine::integer(text, 0, Int16Max))
-            throw bad("an integer from 0 to 32767");
+        if (!CommandLine::integer(text, 0, RangeInsertion::MaxBound))
+            throw bad("an integer from 0 to " + std::to_string(RangeInsertion::MaxBound));
         return text;
     case Kind::Bytes:
         if (auto bytes = ByteText::unescape(text))
@@ -55,10 +64,11 @@ std::optional<int> CommandLine::integer(const std::string& text, int low, int hi
     return value;
 }
 
-const std::vector<std::string>& CommandLine::dialects()
+const CommandEntry& CommandLine::listenEntry()
 {
-    static const std::vector<std::string> names{"Sibrant2", "Sibrant", "Parlow", "Quen", "Zem", "Tolvane"};
-    return names;
+    static const CommandEntry entry{
+        "listen", {}, true, false, "print frames the readers send on their own; --ack acknowledges readings"};
+    return entry;
 }
 
 Invocation CommandLine::parse(const std::vector<std::string>& args)
@@ -120,14 +130,16 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
                 throw UsageError("--baud must be a positive integer, not \"" + baud + "\"");
             inv.baud = baud;
         } else if (name == "--term") {
+            // Only these reach one reader, or all of them: the address byte
+            // keeps the low bits of anything else (257 reaches reader 1).
             const std::string term = value();
-            const auto number = integer(term, Int16Min, Int16Max);
+            const auto number = integer(term, 0, 256);
             if (!number)
-                throw UsageError("--term must be an integer from -32768 to 32767, not \"" + term + "\"");
+                throw UsageError("--term must be an integer from 0 to 256, not \"" + term + "\"");
             inv.term = static_cast<int16_t>(*number);
         } else if (name == "--dialect") {
             inv.dialect = value();
-            const auto& known = dialects();
+            const auto& known = CommandTable::dialects();
             if (std::find(known.begin(), known.end(), inv.dialect) == known.end())
                 throw UsageError("unknown dialect \"" + inv.dialect + "\"");
         } else {
@@ -139,7 +151,8 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
 
     if (positional.empty())
         throw UsageError("no command given (try --help)");
-    inv.command = CommandTable::find(positional.front());
+    inv.listen = positional.front() == listenEntry().name;
+    inv.command = inv.listen ? &listenEntry() : CommandTable::find(positional.front());
     if (!inv.command)
         throw UsageError("unknown command \"" + positional.front() + "\" (try --help)");
     const CommandEntry& entry = *inv.command;
@@ -170,20 +183,32 @@ std::string CommandLine::helpText()
         "  --trace          every frame sent and received, time-out and port error on stderr\n"
         "\n"
         "Commands:\n";
-    for (const CommandEntry& entry : CommandTable::all()) {
-        std::string line = std::string("  ") + entry.name;
-        for (const auto& input : entry.inputs)
+    std::string dialectNames;
+    for (const std::string& dialect : CommandTable::dialects())
+        dialectNames += (dialectNames.empty() ? "" : "|") + dialect;
+    std::vector<const CommandEntry*> entries;
+    for (const CommandEntry& entry : CommandTable::all())
+        entries.push_back(&entry);
+    entries.push_back(&listenEntry());
+    for (const CommandEntry* entry : entries) {
+        std::string line = std::string("  ") + entry->name;
+        for (const auto& input : entry->inputs)
             line += std::string(" ") + input.name;
-        if (entry.takesAck)
+        if (entry->takesAck)
             line += " [--ack]";
-        if (entry.takesDialect)
-            line += " [--dialect Sibrant2|Sibrant|Parlow|Quen|Zem|Tolvane]";
-        text += line + "\n      " + entry.summary + "\n";
+        if (entry->takesDialect)
+            line += " [--dialect " + dialectNames + "]";
+        text += line + "\n      " + entry->summary + "\n";
     }
     text +=
         "\n"
-        "Exit status: the result code (0 accepted, 1 time-out, 2 rejected, 4 invalid address),\n"
-        "64 usage error, 74 port cannot be opened or failed.\n";
+        "InserisciBadge also prints \"inviati N\" (codes sent) and one \"stato S N\" line per\n"
+        "status character S of the accepted answers (\"none\" for none); 2 is a full list,\n"
+        "not an insertion. Ctrl-C stops it after the code being sent: the result so far is\n"
+        "printed and the exit status is 130 (143 for SIGTERM).\n"
+        "\n"
+        "Exit status: the result code (0 accepted, 1 time-out, 2 rejected, 4 invalid address,\n"
+        "5 link busy), 64 usage error, 74 port cannot be opened or failed.\n";
     return text;
 }
 

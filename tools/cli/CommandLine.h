@@ -27,6 +27,7 @@ struct Invocation {
     bool trace = false;
 
     const CommandEntry* command = nullptr;
+    bool listen = false;  // the command is `listen`, which has no invoker
     // Input arguments in the operation's order, checked for their kind;
     // Bytes arguments already decoded.
     std::vector<std::string> args;
@@ -43,7 +44,9 @@ public:
 
     static std::string helpText();
 
-    static const std::vector<std::string>& dialects();
+    // Listening for readings: the command line's own command, a session
+    // that runs until stopped rather than one exchange.
+    static const CommandEntry& listenEntry();
 
     // A whole decimal integer within [low, high], nothing otherwise.
     static std::optional<int> integer(const std::string& text, int low, int high);

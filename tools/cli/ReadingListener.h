@@ -2,8 +2,6 @@
 
 #include "LinkEvents.h"
 
-#include <cstdint>
-#include <optional>
 #include <ostream>
 #include <string>
 
@@ -20,11 +18,6 @@ public:
     ReadingListener(clsLettori& registry, std::ostream& out, bool acknowledge);
 
     void ComRX(const std::string& stringa) override;
-
-    // The reader's address in a 16-character reading: (code of character 2
-    // - 48) * 16 + (code of character 3 - 32); nothing when that is not an
-    // address from 0 to 255.
-    static std::optional<uint8_t> readingAddress(const std::string& reading);
 
 private:
     clsLettori& m_registry;

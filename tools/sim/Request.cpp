@@ -1,6 +1,7 @@
 #include "Request.h"
 
 #include "Framing.h"
+#include "ReadingDecoder.h"
 
 namespace lettore::sim {
 
@@ -47,7 +48,7 @@ std::optional<int> Request::decodeAddress(char high, char low)
 {
     if (!inRange(high, 0x30) || !inRange(low, 0x30))
         return std::nullopt;
-    return (high - 0x30) * 16 + (low - 0x30);
+    return ReadingDecoder::address(high, low, ReadingDecoder::Form::Set);
 }
 
 std::optional<Request> Request::parse(std::string_view frame)
@@ -60,12 +61,12 @@ std::optional<Request> Request::parse(std::string_view frame)
     const char low = frame[2];
     if (high == BroadcastByte && low == BroadcastByte) {
         request.kind = Kind::Broadcast;
-    } else if (inRange(high, 0x30) && inRange(low, 0x30)) {
+    } else if (const auto set = decodeAddress(high, low)) {
         request.kind = Kind::Set;
-        request.address = (high - 0x30) * 16 + (low - 0x30);
+        request.address = *set;
     } else if (inRange(high, 0x30) && inRange(low, 0x20)) {
         request.kind = Kind::Poll;
-        request.address = (high - 0x30) * 16 + (low - 0x20);
+        request.address = *ReadingDecoder::address(high, low, ReadingDecoder::Form::Poll);
     } else {
         return std::nullopt;
     }

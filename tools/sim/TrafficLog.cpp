@@ -1,5 +1,7 @@
 #include "TrafficLog.h"
 
+#include "ByteText.h"
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -10,7 +12,7 @@ void TrafficLog::frame(std::string_view direction, int baudRate, std::string_vie
                        std::string_view meaning)
 {
     if (m_out)
-        line(std::string(direction) + " " + std::to_string(baudRate) + " [" + hex(bytes) + "] "
+        line(std::string(direction) + " " + std::to_string(baudRate) + " [" + ByteText::hex(std::string(bytes)) + "] "
              + std::string(meaning));
 }
 
@@ -18,20 +20,6 @@ void TrafficLog::event(std::string_view text)
 {
     if (m_out)
         line("-- " + std::string(text));
-}
-
-std::string TrafficLog::hex(std::string_view bytes)
-{
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string text;
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (!text.empty())
-            text += ' ';
-        text += digits[b >> 4];
-        text += digits[b & 0x0F];
-    }
-    return text;
 }
 
 void TrafficLog::line(std::string_view text)

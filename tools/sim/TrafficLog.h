@@ -18,9 +18,6 @@ public:
                std::string_view meaning);
     void event(std::string_view text);
 
-    // "02 30 21 32 03 22"
-    static std::string hex(std::string_view bytes);
-
 private:
     void line(std::string_view text);
 

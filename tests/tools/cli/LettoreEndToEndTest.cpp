@@ -1,13 +1,16 @@
 #include "LettoreProcess.h"
+#include "PseudoTerminal.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <poll.h>
+#include <regex>
+#include <unistd.h>
 
 namespace lettore::test {
 namespace {
@@ -42,12 +45,19 @@ protected:
         }
     }
 
-    // `lettore listen` with `options`, given time to open the line.
-    void listen(const QStringList& options)
+    // `lettore listen` with `options` on a multimaster line; returns its
+    // first line of output, which shows it listens: a badge is held to
+    // reader 5, and the reader repeats the reading every 2 s until it is
+    // acknowledged, so one reaches the listener once it has the line open.
+    std::string listenForFirstReading(const QStringList& options)
     {
         listener.start(LETTORE_BIN, QStringList{"--port", linkPath(), "listen"} + options);
-        ASSERT_TRUE(listener.waitForStarted());
-        QThread::msleep(300);
+        if (!listener.waitForStarted())
+            return "did not start";
+        sim->command("present 5 0000004242");
+        while (!listener.canReadLine() && listener.waitForReadyRead(5000)) {
+        }
+        return listener.readLine().toStdString();
     }
 
     QTemporaryDir folder;
@@ -91,7 +101,9 @@ TEST_F(LettoreEndToEndTest, SetupSerialeMovesTheReader)
     expectAll({
         {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n"},
         {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, "esito 0\noutVERSION SIM LETTORE 1.00\n"},
-        {{"--term", "7", "--baud", "19200", "SetupSeriale", "57600", "1"}, "esito 2\n", 2},
+        // A rate the reader has no code for is refused before anything is sent.
+        {{"--term", "7", "--baud", "19200", "SetupSeriale", "57600", "1"}, "", 64},
+        {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, "esito 0\noutVERSION SIM LETTORE 1.00\n"},
     });
 }
 
@@ -110,7 +122,8 @@ TEST_F(LettoreEndToEndTest, RangeInsertionLeavesEveryCodeOnTheList)
     startSim({"--reader", "1"});
     expectAll(
         {
-            {{"InserisciBadge", "0", "100"}, "esito 0\naccettati 101\nTxtRisposta 0000000100 0\n"},
+            {{"InserisciBadge", "0", "100"},
+             "esito 0\naccettati 101\nTxtRisposta 0000000100 0\ninviati 101\nstato 0 101\n"},
             {{"VerificaBadge", "0000000000"}, "esito 0\noutESISTE 1\n"},
             {{"VerificaBadge", "0000000100"}, "esito 0\noutESISTE 1\n"},
             {{"VerificaBadge", "0000000101"}, "esito 0\noutESISTE 0\n"},
@@ -118,19 +131,63 @@ TEST_F(LettoreEndToEndTest, RangeInsertionLeavesEveryCodeOnTheList)
         {"--term", "1"});
 }
 
+// Reads `fd` until what it gave holds `text`, at most `limitMs`.
+bool readUntil(int fd, const std::string& text, int limitMs)
+{
+    std::string seen;
+    pollfd watched{fd, POLLIN, 0};
+    while (seen.find(text) == std::string::npos) {
+        if (::poll(&watched, 1, limitMs) != 1)
+            return false;
+        char buffer[256];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            return false;
+        seen.append(buffer, static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// Ctrl-C stops a range insertion between two codes, and the result so far
+// is printed and true: the last code reported is on the reader's list, the
+// next one is not.
+TEST_F(LettoreEndToEndTest, CtrlCStopsARangeAndPrintsWhatItDid)
+{
+    startSim({"--reader", "1", "--pace"});  // 1001 codes would take about 25 s
+    // Progress goes to a terminal only: standard error is a pseudo-terminal.
+    PseudoTerminal terminal;
+    QProcess range;
+    range.setChildProcessModifier([fd = terminal.slaveFd()] { ::dup2(fd, STDERR_FILENO); });
+    range.start(LETTORE_BIN, {"--port", linkPath(), "--term", "1", "InserisciBadge", "0", "1000"});
+    ASSERT_TRUE(range.waitForStarted());
+    ASSERT_TRUE(readUntil(terminal.masterFd(), "\r0000000000 0", 5000));
+    ::kill(static_cast<pid_t>(range.processId()), SIGINT);
+    ASSERT_TRUE(range.waitForFinished(5000));
+    EXPECT_EQ(range.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(range.exitCode(), 130);
+
+    const std::string out = range.readAllStandardOutput().toStdString();
+    std::smatch sent;
+    ASSERT_TRUE(std::regex_search(out, sent, std::regex("inviati ([0-9]+)"))) << out;
+    const int count = std::stoi(sent[1]);
+    ASSERT_GE(count, 1);
+    ASSERT_LT(count, 1001);
+    const auto code = [](int n) { return QString("%1").arg(n, 10, 10, QChar('0')); };
+    EXPECT_EQ(out, "esito 0\naccettati " + std::to_string(count) + "\nTxtRisposta "
+                       + code(count - 1).toStdString() + " 0\ninviati " + std::to_string(count)
+                       + "\nstato 0 " + std::to_string(count) + "\n");
+    expectAll({{{"VerificaBadge", code(count - 1)}, "esito 0\noutESISTE 1\n"},
+               {{"VerificaBadge", code(count)}, "esito 0\noutESISTE 0\n"}},
+              {"--term", "1"});
+}
+
 TEST_F(LettoreEndToEndTest, ListenAcknowledgesAMultimasterReadingOnce)
 {
     startSim({"--reader", "5", "--multimaster"});
-    listen({"--ack"});
-    sim->command("present 5 0000004242");
-
-    std::string out;
-    while (out.find('\n') == std::string::npos && listener.waitForReadyRead(5000))
-        out += listener.readAllStandardOutput().toStdString();
+    ASSERT_EQ(listenForFirstReading({"--ack"}), "lettura 5 0000004242\n");
     // Unacknowledged, the reader would send the reading again after 2 s.
     listener.waitForReadyRead(2500);
-    out += listener.readAllStandardOutput().toStdString();
-    EXPECT_EQ(out, "lettura 5 0000004242\n");
+    EXPECT_EQ(listener.readAllStandardOutput().toStdString(), "");
 
     ::kill(static_cast<pid_t>(listener.processId()), SIGTERM);
     ASSERT_TRUE(listener.waitForFinished(5000));
@@ -141,12 +198,13 @@ TEST_F(LettoreEndToEndTest, ListenAcknowledgesAMultimasterReadingOnce)
 TEST_F(LettoreEndToEndTest, ListenEndsWhenTheLineDrops)
 {
     startSim({"--reader", "5", "--multimaster"});
-    listen({});
+    ASSERT_EQ(listenForFirstReading({}), "lettura 5 0000004242\n");
     sim->command("drop");
     ASSERT_TRUE(listener.waitForFinished(5000));
     EXPECT_EQ(listener.exitCode(), 74);
     const QByteArray err = listener.readAllStandardError();
     EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+    EXPECT_FALSE(err.startsWith("lettore: cannot open")) << err.toStdString();
 }
 
 TEST_F(LettoreEndToEndTest, TraceAndFailures)
@@ -164,10 +222,11 @@ TEST_F(LettoreEndToEndTest, TraceAndFailures)
     EXPECT_EQ(run.err, "lettore: cannot open " + folder.filePath("missing").toStdString()
                            + ": No such file or directory\n");
 
-    run = lettore({"GetVersioneFirmware"}, {"--term", "40000"});
+    // The address byte would keep the low bits of 257: reader 1's list.
+    run = lettore({"CancellaWL"}, {"--term", "257"});
     EXPECT_EQ(run.status, 64);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(run.err, "lettore: --term must be an integer from 0 to 256, not \"257\"\n");
 }
 
 // Port, rate and terminal come from Seriale.cfg in the program's folder,
@@ -187,6 +246,17 @@ TEST_F(LettoreEndToEndTest, StoredSettingsAndPortNumber)
     EXPECT_EQ(run.status, 0) << run.err;
     run = runProgram(program, {"--port", "8", "GetVersioneFirmware"});
     EXPECT_EQ(run.status, 74);
+
+    // Port 0 is its own port: with the reader on port 1 only, it fails
+    // rather than reach port 1; given a COM0 link, it reaches that.
+    ASSERT_TRUE(QFile::link(linkPath(), folder.filePath("COM1")));
+    run = runProgram(program, {"--port", "0", "GetVersioneFirmware"});
+    EXPECT_EQ(run.status, 74);
+    EXPECT_EQ(run.err, "lettore: cannot open port 0: No device has port number 0\n");
+    ASSERT_TRUE(QFile::link(linkPath(), folder.filePath("COM0")));
+    run = runProgram(program, {"--port", "0", "GetVersioneFirmware"});
+    EXPECT_EQ(run.out, "esito 0\noutVERSION SIM LETTORE 1.00\n");
+    EXPECT_EQ(run.status, 0) << run.err;
 }
 
 }  // namespace

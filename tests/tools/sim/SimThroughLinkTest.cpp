@@ -1,5 +1,6 @@
 // The virtual reader driven by the real link, port and command set, the way
 // the console and the command line drive it; and the program itself.
+#include "ByteText.h"
 #include "Esito.h"
 #include "Framing.h"
 #include "PtyLine.h"
@@ -212,7 +213,7 @@ TEST_F(SimThroughLinkTest, FaultsThatTheLinkSurvivesOrRejects)
     EXPECT_EQ(firmware(4), failed(Esito::TimedOut));
     // The noise went out ahead of the answer.
     m_line.reset();
-    EXPECT_NE(m_log.str().find(" " + TrafficLog::hex(frame(1, "P", Firmware)) + "]"), std::string::npos)
+    EXPECT_NE(m_log.str().find(" " + ByteText::hex(frame(1, "P", Firmware)) + "]"), std::string::npos)
         << m_log.str();
 }
 

@@ -16,8 +16,13 @@ public:
     // nothing for any other escape or a dangling backslash.
     static std::optional<std::string> unescape(const std::string& text);
 
-    // Uppercase hex bytes separated by blanks, "02 30 21".
+    // Uppercase hex bytes, two digits each, separated by blanks: bytes
+    // 02 30 21 give "02 30 21"; no bytes give "".
     static std::string hex(const std::string& bytes);
+
+    // The monitor's form: each byte preceded by one blank, uppercase hex
+    // without leading zeros: bytes 02 41 0D give " 2 41 D"; no bytes give "".
+    static std::string monitorHex(const std::string& bytes);
 };
 
 }  // namespace lettore

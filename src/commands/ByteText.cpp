@@ -1,18 +1,14 @@
 #include "ByteText.h"
 
 #include <cctype>
-#include <cstdio>
 
 namespace lettore {
 
 namespace {
 
-std::string hexByte(unsigned char byte)
-{
-    char buffer[3];
-    std::snprintf(buffer, sizeof buffer, "%02X", byte);
-    return buffer;
-}
+constexpr char HexDigits[] = "0123456789ABCDEF";
+
+std::string hexByte(unsigned char byte) { return {HexDigits[byte >> 4], HexDigits[byte & 0x0F]}; }
 
 int hexDigit(char c)
 {
@@ -68,6 +64,18 @@ std::string ByteText::hex(const std::string& bytes)
         if (!out.empty())
             out += ' ';
         out += hexByte(c);
+    }
+    return out;
+}
+
+std::string ByteText::monitorHex(const std::string& bytes)
+{
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += ' ';
+        if (c > 0x0F)
+            out += HexDigits[c >> 4];
+        out += HexDigits[c & 0x0F];
     }
     return out;
 }

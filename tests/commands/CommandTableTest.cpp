@@ -1,0 +1,135 @@
+#include "CommandTable.h"
+
+#include "ReaderRig.h"
+
+#include <set>
+
+namespace lettore::test {
+namespace {
+
+const std::string AckFrame = "02 30 21 06 03 16";
+
+// The values of a result as "name=value" joined by "|".
+std::string valuesOf(const CommandResult& result)
+{
+    std::string out;
+    for (const auto& value : result.values)
+        out += (out.empty() ? "" : "|") + value.name + "=" + value.bytes;
+    return out;
+}
+
+class CommandTableTest : public ReaderRig {
+protected:
+    CommandResult invoke(const std::string& name, const std::vector<std::string>& args, bool ack = false,
+                         const std::string& dialect = "Sibrant2")
+    {
+        const CommandEntry* entry = CommandTable::find(name);
+        if (!entry) {
+            ADD_FAILURE() << name << " not in the table";
+            return {};
+        }
+        CommandRequest request;
+        request.term = 1;
+        request.args = args;
+        request.ack = ack;
+        request.dialect = dialect;
+        return entry->invoke(lettori, request);
+    }
+};
+
+TEST_F(CommandTableTest, EveryEntryHasItsOwnNameAndInvoker)
+{
+    std::set<std::string> names;
+    for (const CommandEntry& entry : CommandTable::all()) {
+        EXPECT_TRUE(names.insert(entry.name).second) << entry.name;
+        EXPECT_NE(entry.invoke, nullptr) << entry.name;
+    }
+    EXPECT_EQ(CommandTable::find("Frobnicate"), nullptr);
+}
+
+// Each entry reaches its own operation with its arguments in order (the
+// frames on the line) and names what the operation returned.
+TEST_F(CommandTableTest, EachEntryRunsItsOperation)
+{
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        bool ack;
+        std::string answerData;  // the data of the reader's answer; "" a lone ACK
+        std::vector<std::string> frames;
+        std::string values;
+    } rows[] = {
+        {"SetupBase", {"0001", "1", "002", "005", "1", "010"}, false, "",
+         {"02 30 31 31 30 30 30 31 30 30 35 30 31 30 30 30 32 31 31 03 06"}, ""},
+        {"SetupSeriale", {"19200", "7"}, false, "", {"02 30 31 32 30 37 34 03 01"}, ""},
+        {"SetOUTPUT", {"10", "5", "0"}, false, "", {"02 30 31 33 30 31 30 30 30 35 30 30 30 03 07"}, ""},
+        {"CreaBadge", {"0000000042"}, false, "0",
+         {"02 30 31 34 31 30 30 30 30 30 30 30 30 34 32 03 03"}, "outst=0"},
+        {"EliminaBadge", {"0000000042"}, false, "", {"02 30 31 34 32 30 30 30 30 30 30 30 30 34 32 03 00"}, ""},
+        {"VerificaBadge", {"0000000042"}, false, "1",
+         {"02 30 21 37 30 30 30 30 30 30 30 30 34 32 03 21"}, "outESISTE=1"},
+        {"CancellaWL", {}, false, "", {"02 30 31 34 33 30 30 30 30 30 30 30 30 30 30 03 07"}, ""},
+        {"SetIndirizzo", {"12", "0000012345"}, false, "",
+         {"02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39"}, ""},
+        {"GetSetupBase", {}, false, "ABCDefgHIJklmXY", {"02 30 21 31 03 21"},
+         "outTPROTO=ABCD|outTMAC=X|outRELE=efg|outLED_V=Y|outTMCODE=HIJ|outTBUZZ=klm"},
+        {"GetVersioneFirmware", {}, false, "SIM LETTORE 1.00", {"02 30 21 32 03 22"},
+         "outVERSION=SIM LETTORE 1.00"},
+        {"GetTransazione", {}, false, "T0000001234", {"02 30 21 33 03 23"}, "outCODICE=0000001234"},
+        {"GetTransazione", {}, true, "T0000001234", {"02 30 21 33 03 23", AckFrame}, "outCODICE=0000001234"},
+        {"GetMatricolaPrima", {}, false, "0000000077", {"02 30 21 34 03 24", AckFrame}, "outCODICE=0000000077"},
+        {"GetMatricolaCorrente", {}, false, "0000000078", {"02 30 21 35 03 25", AckFrame},
+         "outCODICE=0000000078"},
+        {"GetMatricolaNext", {}, false, "0000000079", {"02 30 21 36 03 26", AckFrame}, "outCODICE=0000000079"},
+        {"SendACK", {}, false, "", {AckFrame}, ""},
+        {"InserisciBadge", {"5", "5"}, false, "0", {"02 30 31 34 31 30 30 30 30 30 30 30 30 30 35 03 00"},
+         "accettati=1|TxtRisposta=0000000005 0|inviati=1|stato=0 1"},
+        {"raw", {"P", "2"}, false, "V", {"02 30 21 32 03 22"}, "Risposta=\x02\x30\x21V\x03\x46"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + (row.ack ? " --ack" : ""));
+        port.clearRecord();
+        // Broadcasts and acknowledgements get no answer.
+        reply = [&](const std::string& frame) -> std::string {
+            if (frame[1] == '\x60' || frame[3] == Framing::ACK)
+                return {};
+            return row.answerData.empty() ? ack() : answer(row.answerData);
+        };
+        const CommandResult result = invoke(row.name, row.args, row.ack);
+        EXPECT_EQ(result.esito, 0);
+        EXPECT_EQ(writtenHex(), row.frames);
+        EXPECT_EQ(valuesOf(result), row.values);
+    }
+}
+
+// The counts per status character tell a full list ("2") from insertions.
+TEST_F(CommandTableTest, RangeInsertionNamesEachStatus)
+{
+    reply = [](const std::string& frame) { return answer(frame[14] < '7' ? "0" : "2"); };
+    EXPECT_EQ(valuesOf(invoke("InserisciBadge", {"5", "8"})),
+              "accettati=4|TxtRisposta=0000000008 2|inviati=4|stato=0 2|stato=2 2");
+    reply = [](const std::string&) { return ack(); };
+    EXPECT_EQ(valuesOf(invoke("InserisciBadge", {"5", "5"})), "accettati=1|TxtRisposta=0000000005 |inviati=1|stato=none 1");
+}
+
+// Any dialect's framing; an address its byte cannot hold, or a dialect the
+// link does not have, sends nothing.
+TEST_F(CommandTableTest, RawUsesTheChosenDialect)
+{
+    invoke("raw", {"P", "2"}, false, "Tolvane");
+    EXPECT_EQ(writtenHex(), std::vector<std::string>{"04 04 31 05"});
+
+    port.clearRecord();
+    CommandRequest request;
+    request.term = 300;
+    request.args = {"P", "2"};
+    request.dialect = "Sibrant";
+    EXPECT_EQ(CommandTable::find("raw")->invoke(lettori, request).esito, Esito::InvalidArgument);
+    request.term = 1;
+    request.dialect = "Modbus";
+    EXPECT_EQ(CommandTable::find("raw")->invoke(lettori, request).esito, Esito::InvalidArgument);
+    EXPECT_TRUE(port.writes().empty());
+}
+
+}  // namespace
+}  // namespace lettore::test

@@ -1,0 +1,117 @@
+#include "RangeInsertion.h"
+
+#include "ReaderRig.h"
+
+namespace lettore::test {
+namespace {
+
+class RangeInsertionTest : public ReaderRig {
+protected:
+    RangeInsertion::Result run(int first, int last)
+    {
+        const RangeInsertion insertion(
+            lettori, 1, [this](const RangeInsertion::Step& step) { steps.push_back(step); },
+            [this] { return stopWhen && stopWhen(); });
+        return insertion.run(first, last);
+    }
+
+    // Each step as "index/count code esito outst".
+    std::vector<std::string> stepTexts() const
+    {
+        std::vector<std::string> out;
+        for (const auto& s : steps)
+            out.push_back(std::to_string(s.index) + "/" + std::to_string(s.count) + " " + s.code + " "
+                          + std::to_string(s.esito) + " " + s.outst);
+        return out;
+    }
+
+    std::vector<RangeInsertion::Step> steps;
+    std::function<bool()> stopWhen;
+};
+
+// Every code goes out in order whatever the one before gave; only accepted
+// answers count, each under its status character.
+TEST_F(RangeInsertionTest, SendsEveryCodeAndCountsAnswersByStatus)
+{
+    reply = [](const std::string& frame) -> std::string {
+        switch (frame[14]) {  // the code's last digit
+        case '5': return answer("0");
+        case '6': return {};  // silence
+        case '7': return answer("2");  // list full
+        case '8': {
+            std::string bad = answer("0");
+            bad.back() = static_cast<char>(bad.back() ^ 1);
+            return bad;
+        }
+        default: return ack();  // no status character
+        }
+    };
+    const RangeInsertion::Result result = run(5, 9);
+
+    EXPECT_EQ(writtenHex(), (std::vector<std::string>{
+                                "02 30 31 34 31 30 30 30 30 30 30 30 30 30 35 03 00",
+                                "02 30 31 34 31 30 30 30 30 30 30 30 30 30 36 03 03",
+                                "02 30 31 34 31 30 30 30 30 30 30 30 30 30 37 03 02",
+                                "02 30 31 34 31 30 30 30 30 30 30 30 30 30 38 03 0D",
+                                "02 30 31 34 31 30 30 30 30 30 30 30 30 30 39 03 0C",
+                            }));
+    EXPECT_EQ(stepTexts(), (std::vector<std::string>{"1/5 0000000005 0 0", "2/5 0000000006 1 ",
+                                                     "3/5 0000000007 0 2", "4/5 0000000008 2 ",
+                                                     "5/5 0000000009 0 "}));
+    EXPECT_EQ(result.esito, 1);
+    EXPECT_EQ(result.sent, 5);
+    EXPECT_EQ(result.accepted, 3);
+    EXPECT_EQ(result.statuses, (std::map<std::string, int>{{"", 1}, {"0", 1}, {"2", 1}}));
+    EXPECT_EQ(result.lastLine, "0000000009 ");
+    EXPECT_FALSE(result.stopped);
+}
+
+TEST_F(RangeInsertionTest, Bounds)
+{
+    reply = [](const std::string&) { return answer("0"); };
+    const struct {
+        const char* name;
+        int first, last;
+        int sent;
+        const char* lastLine;
+    } rows[] = {
+        {"first above last", 5, 3, 0, ""},
+        {"one code", 7, 7, 1, "0000000007 0"},
+        {"negative first refused", -1, 2, 0, ""},
+        {"last past 32767 refused", 0, 32768, 0, ""},
+        {"up to 32767", 32760, 32767, 8, "0000032767 0"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        port.clearRecord();
+        steps.clear();
+        // A count that wrapped past 32767 would never end: stop it there.
+        stopWhen = [&] { return steps.size() > 8; };
+        const RangeInsertion::Result result = run(row.first, row.last);
+        EXPECT_EQ(result.sent, row.sent);
+        EXPECT_EQ(port.writes().size(), size_t(row.sent));
+        EXPECT_EQ(result.lastLine, row.lastLine);
+        EXPECT_FALSE(result.stopped);
+    }
+}
+
+// A stop asked for while a code's exchange waits (a click handled during
+// the wait) lets that exchange finish, then ends the run before the next.
+TEST_F(RangeInsertionTest, StopsBetweenTwoExchanges)
+{
+    bool stop = false;
+    reply = [&](const std::string& frame) {
+        stop = stop || frame[14] == '2';
+        return answer("0");
+    };
+    stopWhen = [&] { return stop; };
+    const RangeInsertion::Result result = run(0, 100);
+    EXPECT_EQ(port.writes().size(), 3u);
+    EXPECT_EQ(result.sent, 3);
+    EXPECT_EQ(result.accepted, 3);
+    EXPECT_EQ(result.lastLine, "0000000002 0");
+    EXPECT_TRUE(result.stopped);
+}
+
+}  // namespace
+}  // namespace lettore::test

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "ByteText.h"
+#include "Framing.h"
+#include "ManualClock.h"
+#include "SimulatedPort.h"
+#include "clsLettori.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lettore::test {
+
+// A registry over a simulated port with one reader at address 1: every
+// frame written gets the answer `reply` gives for it, 10 ms later; an
+// empty reply is silence.
+class ReaderRig : public ::testing::Test {
+protected:
+    ReaderRig()
+    {
+        port.onWrite = [this](const std::string& frame) {
+            const std::string answer = reply(frame);
+            if (!answer.empty())
+                port.feedAt(clock.nowMs() + 10, answer);
+        };
+    }
+
+    // A lone acknowledgement.
+    static std::string ack() { return std::string(1, Framing::ACK); }
+    // The answer frame of reader 1 carrying `data`.
+    static std::string answer(const std::string& data) { return Framing::sibrant2Frame(1, "P", data); }
+
+    // Every frame written since the last clearRecord(), in hex.
+    std::vector<std::string> writtenHex() const
+    {
+        std::vector<std::string> out;
+        for (const std::string& frame : port.writes())
+            out.push_back(ByteText::hex(frame));
+        return out;
+    }
+
+    ManualClock clock;
+    std::unique_ptr<SimulatedPort> owned = std::make_unique<SimulatedPort>(clock);
+    SimulatedPort& port = *owned;
+    clsLettori lettori{std::move(owned), clock};
+    std::function<std::string(const std::string&)> reply = [](const std::string&) { return std::string(); };
+};
+
+}  // namespace lettore::test
