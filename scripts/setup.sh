@@ -1,12 +1,30 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build needs (only those missing) and
-# builds everything into build/ (programs in build/bin).
+# Installs the Debian 12 packages that are missing and builds into build/
+# (programs in build/bin).
+#   scripts/setup.sh                     everything: programs, tests, benchmarks
+#   scripts/setup.sh --programs T [T..]  only the programs named, no test packages
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make
-          qt6-base-dev qt6-serialport-dev
-          libgtest-dev libgmock-dev)
+build=(cmake g++ make
+       qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
+       libqt6svg6 qt6-qpa-plugins)
+# The tests: GoogleTest, and a desktop of their own to drive the console
+# through its accessibility tree (virtual X display, window manager, D-Bus,
+# the accessibility bus, and Python's AT-SPI and X bindings).
+tests=(libgtest-dev libgmock-dev
+       xvfb xauth openbox dbus-daemon dbus-bin at-spi2-core
+       python3 python3-pyatspi python3-xlib)
+
+targets=()
+packages=("${build[@]}")
+if [ "${1:-}" = "--programs" ]; then
+    shift
+    targets=("$@")
+else
+    packages+=("${tests[@]}")
+fi
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
@@ -19,5 +37,11 @@ if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
+if ((${#targets[@]})); then
+    echo "Building ${targets[*]} ..."
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLETTORE_BUILD_TESTS=OFF >/dev/null
+    cmake --build build -j"$(nproc)" --target "${targets[@]}"
+else
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLETTORE_BUILD_TESTS=ON
+    cmake --build build -j"$(nproc)"
+fi
