@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake g++ make
           qt6-base-dev qt6-serialport-dev
+          qt6-multimedia-dev libqt6svg6 qt6-qpa-plugins
           libgtest-dev libgmock-dev)
 missing=()
 for p in "${packages[@]}"; do
