@@ -1,0 +1,49 @@
+#include "frmSibrant.h"
+
+#include <QSignalBlocker>
+
+namespace {
+
+std::unique_ptr<Ui::frmSibrant> loadForm(QMainWindow* window)
+{
+    auto ui = std::make_unique<Ui::frmSibrant>();
+    ui->setupUi(window);
+    return ui;
+}
+
+}  // namespace
+
+frmSibrant::frmSibrant(QWidget* parent)
+    : QMainWindow(parent)
+    , m_ui(loadForm(this))
+    , TxtEsito{m_ui->TxtEsito_0, m_ui->TxtEsito_1, m_ui->TxtEsito_2, m_ui->TxtEsito_3,
+               m_ui->TxtEsito_4, m_ui->TxtEsito_5, m_ui->TxtEsito_6, m_ui->TxtEsito_7,
+               m_ui->TxtEsito_8, m_ui->TxtEsito_9}
+    , Text11{m_ui->Text11_0, m_ui->Text11_1, m_ui->Text11_2,  m_ui->Text11_3,
+             m_ui->Text11_4, m_ui->Text11_5, m_ui->Text11_6,  m_ui->Text11_7,
+             m_ui->Text11_8, m_ui->Text11_9, m_ui->Text11_10, m_ui->Text11_11}
+    , TxtBadge{m_ui->TxtBadge_0, m_ui->TxtBadge_1, m_ui->TxtBadge_2, m_ui->TxtBadge_3,
+               m_ui->TxtBadge_4, m_ui->TxtBadge_5, m_ui->TxtBadge_6, m_ui->TxtBadge_7,
+               m_ui->TxtBadge_8, m_ui->TxtBadge_9}
+    , Command3{m_ui->Command3_0, m_ui->Command3_1, m_ui->Command3_2}
+    , optMultiMaster{m_ui->optMultiMaster_0, m_ui->optMultiMaster_1}
+{
+}
+
+frmSibrant::~frmSibrant() = default;
+
+void frmSibrant::RiempiIndirizzi()
+{
+    QStringList addresses;
+    for (int address = 0; address <= 255; ++address)
+        addresses << QStringLiteral("%1").arg(address, 3, 10, QLatin1Char('0'));
+
+    for (QComboBox* list : {m_ui->CmbTerminale, m_ui->CmbNewAddr, m_ui->cmbSetIndirizzo}) {
+        const QSignalBlocker blocker(list);
+        list->clear();
+        list->addItems(addresses);
+        if (list == m_ui->CmbTerminale)
+            list->addItem(QStringLiteral("256"));  // every reader at once
+        list->setCurrentIndex(-1);
+    }
+}

@@ -1,0 +1,188 @@
+#include "MonCom.h"
+
+#include "ByteText.h"
+#include "ui_MonCom.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+
+namespace {
+
+// Layout figures are kept in twips, 15 to a pixel.
+constexpr int twips(int value) { return value / 15; }
+
+constexpr int CompactHeight = twips(1485);
+constexpr int LampInterval = 150;  // ms
+
+const QColor TxOff(0, 128, 0);
+const QColor TxLit(0, 255, 0);
+const QColor RxOff(128, 0, 0);
+const QColor RxLit(255, 0, 0);
+const QColor ToOff(0, 0, 128);
+const QColor ToLit(0, 255, 255);
+
+QString hexView(const QString& text)
+{
+    return QString::fromLatin1(lettore::ByteText::monitorHex(text.toLatin1().toStdString()));
+}
+
+// Sets a box's text with the view at its start, where a frame begins.
+void showText(QLineEdit* box, const QString& text)
+{
+    box->setText(text);
+    box->setCursorPosition(0);
+}
+
+}  // namespace
+
+MonCom* MonCom::s_loaded = nullptr;
+
+MonCom& MonCom::instance()
+{
+    if (!s_loaded)
+        s_loaded = new MonCom;
+    return *s_loaded;
+}
+
+bool MonCom::isLoaded()
+{
+    return s_loaded != nullptr;
+}
+
+void MonCom::unload()
+{
+    delete s_loaded;
+}
+
+MonCom::MonCom()
+    : m_ui(std::make_unique<Ui::MonCom>())
+{
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    // The form is drawn in the extended layout; the compact one moves the
+    // three kept rows and the lamps up and hides the hexadecimal rows.
+    m_placements = {{m_ui->Label1, twips(75), 0},
+                    {m_ui->TextComando, twips(15), 0},
+                    {m_ui->Label3, twips(375), 0},
+                    {m_ui->Risposta, twips(315), 0},
+                    {m_ui->Label5, twips(675), 0},
+                    {m_ui->Txt_UltimaRisposta, twips(615), 0},
+                    {m_ui->Frm_Parametri, twips(945), 0}};
+    for (Placement& placement : m_placements)
+        placement.extendedTop = placement.widget->y();
+    m_extendedOnly = {m_ui->Label2, m_ui->TextComandoHex, m_ui->Label4,
+                      m_ui->RispostaHex, m_ui->Label6, m_ui->Txt_UltimaRispostaHex};
+    m_extendedHeight = height();
+    setFixedSize(size());
+
+    m_ui->Led_TX->setColor(TxOff);
+    m_ui->Led_RX->setColor(RxOff);
+    m_ui->Led_TO->setColor(ToOff);
+    for (QTimer* timer : {&Timer_tx, &Timer_rx})
+        timer->setInterval(LampInterval);
+    Timer_tx.setObjectName(QStringLiteral("Timer_tx"));
+    Timer_rx.setObjectName(QStringLiteral("Timer_rx"));
+    Timer_tx.setParent(this);
+    Timer_rx.setParent(this);
+    connect(&Timer_tx, &QTimer::timeout, this, &MonCom::Timer_tx_Timer);
+    connect(&Timer_rx, &QTimer::timeout, this, &MonCom::Timer_rx_Timer);
+    connect(m_ui->TextComando, &QLineEdit::textChanged, this, &MonCom::TextComando_Change);
+    connect(m_ui->Risposta, &QLineEdit::textChanged, this, &MonCom::Risposta_Change);
+
+    // A new window is empty; it always opens in the compact layout.
+    Form_DblClick();
+}
+
+MonCom::~MonCom()
+{
+    if (s_loaded == this)
+        s_loaded = nullptr;
+}
+
+void MonCom::AttivaLed_TX()
+{
+    m_ui->Led_TX->setColor(TxLit);
+    // Starting a running timer restarts its count: the lamp stays lit
+    // 150 ms past the latest transmission.
+    Timer_tx.start();
+}
+
+void MonCom::AttivaLed_RX()
+{
+    m_ui->Led_RX->setColor(RxLit);
+    m_ui->Led_TO->setColor(ToOff);
+    Timer_rx.start();  // restarts a running count, as for transmission
+}
+
+void MonCom::AttivaLed_TO()
+{
+    m_ui->Led_TO->setColor(ToLit);
+}
+
+void MonCom::setTextComando(const std::string& bytes)
+{
+    showText(m_ui->TextComando, QString::fromLatin1(bytes.data(), qsizetype(bytes.size())));
+}
+
+void MonCom::setRisposta(const std::string& bytes)
+{
+    showText(m_ui->Risposta, QString::fromLatin1(bytes.data(), qsizetype(bytes.size())));
+}
+
+void MonCom::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        Form_DblClick();
+    else
+        QWidget::mouseDoubleClickEvent(event);
+}
+
+void MonCom::closeEvent(QCloseEvent* event)
+{
+    // Closed by its close box: unloaded. The next use loads a new window.
+    event->accept();
+    if (s_loaded == this)
+        s_loaded = nullptr;
+    deleteLater();
+}
+
+void MonCom::Form_DblClick()
+{
+    const bool toCompact = !m_ui->Label2->isHidden();
+    for (const Placement& placement : m_placements)
+        placement.widget->move(placement.widget->x(),
+                               toCompact ? placement.compactTop : placement.extendedTop);
+    for (QWidget* widget : m_extendedOnly)
+        widget->setHidden(toCompact);
+    setFixedHeight(toCompact ? CompactHeight : m_extendedHeight);
+}
+
+void MonCom::TextComando_Change()
+{
+    showText(m_ui->TextComandoHex, hexView(m_ui->TextComando->text()));
+}
+
+void MonCom::Risposta_Change()
+{
+    showText(m_ui->RispostaHex, hexView(m_ui->Risposta->text()));
+    // An empty answer (a rejected frame) leaves the last answer shown.
+    if (m_ui->Risposta->text().isEmpty())
+        return;
+    showText(m_ui->Txt_UltimaRisposta, m_ui->Risposta->text());
+    showText(m_ui->Txt_UltimaRispostaHex, m_ui->RispostaHex->text());
+}
+
+void MonCom::Timer_tx_Timer()
+{
+    Timer_tx.stop();
+    m_ui->Led_TX->setColor(TxOff);
+}
+
+void MonCom::Timer_rx_Timer()
+{
+    Timer_rx.stop();
+    m_ui->Led_RX->setColor(RxOff);
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Ui {
+class MonCom;
+}
+
+// The communications monitor: the last command sent and the last answer
+// received, each as text and in hexadecimal, a copy of the last non-empty
+// answer, and the transmit, receive and time-out lamps. It only shows what
+// it is given; nothing in it acts on the line.
+//
+// One window per process, reached through instance(), which loads it unseen
+// on first use. Closing it by its close box unloads it; the next use loads
+// it again, compact and empty. Everything runs on the GUI thread.
+//
+// The form places its controls at fixed positions, 15 twips a pixel, and
+// fixes its font at 9 points so the captions fit.
+class MonCom : public QWidget {
+    Q_OBJECT
+
+public:
+    // The loaded monitor, loading it (hidden, compact, empty) if there is none.
+    static MonCom& instance();
+    static bool isLoaded();
+    // Destroys the loaded monitor, if any. Call it before the application
+    // object goes.
+    static void unload();
+
+    // Light a lamp and draw it before returning. The transmit and receive
+    // lamps go out 150 ms after the latest call; a reception also puts out
+    // the time-out lamp, which otherwise stays lit.
+    void AttivaLed_TX();
+    void AttivaLed_RX();
+    void AttivaLed_TO();
+
+    // The command sent and the answer received, as the line carried them:
+    // each byte becomes one character of the text box.
+    void setTextComando(const std::string& bytes);
+    void setRisposta(const std::string& bytes);
+
+protected:
+    // A double click anywhere but in a text box switches between the
+    // compact layout (three rows) and the extended one (six rows).
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    MonCom();
+    ~MonCom() override;
+
+    void Form_DblClick();
+    void TextComando_Change();
+    void Risposta_Change();
+    void Timer_tx_Timer();
+    void Timer_rx_Timer();
+
+    struct Placement {
+        QWidget* widget;
+        int compactTop;
+        int extendedTop;
+    };
+
+    static MonCom* s_loaded;
+
+    std::unique_ptr<Ui::MonCom> m_ui;
+    std::vector<Placement> m_placements;
+    std::vector<QWidget*> m_extendedOnly;
+    int m_extendedHeight = 0;
+    QTimer Timer_tx;
+    QTimer Timer_rx;
+};

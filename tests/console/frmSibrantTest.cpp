@@ -1,0 +1,383 @@
+// The console's main window as it opens, before the console's handlers
+// are attached: frames, controls, captions, texts, lists, colours,
+// arrangement and what assistive technology sees.
+#include "AccessibleControls.h"
+#include "frmSibrant.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+struct Panel {
+    const char* frame;  // empty: the loose controls under the right column
+    const char* title;
+    bool rightColumn;
+    bool leftToRight;  // the controls stand in one row, in the order listed
+    QStringList controls;  // "name:caption" (a button's text or the label above a box), or a box with no label
+};
+
+const Panel Panels[] = {
+    {"FrmImpostazioni", "Impostazioni", false, true,
+     {"TxtNumCom:Seriale n.", "CmbBaudRate:baud rate", "CmbTerminale:Terminale",
+      "Command8:Visualizza Monitor"}},
+    {"Frame1", "Setup seriale", false, true,
+     {"TxtEsito_0:Esito", "CmdSetSetupSeriale:Set", "CmbNewAddr:New Addr.", "CobNewBaudRate:Baud",
+      "Command10:Loop BaudRate"}},
+    {"Frame4", "Setup base", false, true,
+     {"TxtEsito_1:Esito", "Command4:SET", "Text11_0:Tproto", "Text11_1:Rele", "Text11_2:TMcode",
+      "Text11_3:Tbuzz", "Text11_4:Tmac", "Text11_5:Led_v"}},
+    {"Frame2", "Output", false, true,
+     {"TxtEsito_2:Esito", "Command1:Set", "Text3:Rele", "Text4:Buzzer", "Text5:Led_v"}},
+    {"Frame5", "Esistenza matricola", false, true,
+     {"TxtEsito_3:Esito", "Command5:?", "Text15:Risposta", "Text14"}},
+    {"Frame6", "GetSetupBase", false, true,
+     {"TxtEsito_4:Esito", "Command6:GET", "Text11_11:Tproto", "Text11_10:Rele", "Text11_9:TMcode",
+      "Text11_8:Tbuzz", "Text11_7:Tmac", "Text11_6:Led_v"}},
+    {"Frame3", "White List", false, true,
+     {"TxtEsito_5:Esito", "Command3_0:Clear Globale", "Command3_1:Aggiungi", "Command3_2:Elimina",
+      "Text8:ID tessera"}},
+    {"Frame10", "Get matricola", false, true,
+     {"TxtEsitoGetMatricola:Esito", "CmdGetPrima:Prima", "CmdGetCorrente:Corrente",
+      "CmdGetProssima:Prossima", "TxtRispGetMatricola:Risposta"}},
+    {"Frame11", "Versione Firmware", false, true,
+     {"TxtEsito_7:Esito", "CmdGetFirmwareVersion:GET", "TxtFirmwareVersion:Risposta"}},
+    {"Frame8", "Setup seriale", true, false,
+     {"TxtEsito_6:Esito", "optMultiMaster_0:Standard", "optMultiMaster_1:Multimaster", "txtAddrMM",
+      "TxtBadgeMM"}},
+    {"Frame7", "GetTransazione", true, false,
+     {"TxtEsito_8:Esito", "Command7:GET", "ChkAutoAck:Ack automatico", "CmdAck:Ack", "TxtBadge_0",
+      "TxtBadge_1", "TxtBadge_2", "TxtBadge_3", "TxtBadge_4", "TxtBadge_5", "TxtBadge_6",
+      "TxtBadge_7", "TxtBadge_8", "TxtBadge_9"}},
+    {"Frame9", "Set Indirizzo", true, true,
+     {"TxtEsito_9:Esito", "cmbSetIndirizzo", "txtCodeAddr:ID tessera", "cmdSetIndirizzo:SET"}},
+    {"", "", true, false,
+     {"Command11:Inserisci Badge  Da - A", "TxtDa", "TxtA", "TxtRisposta"}},
+};
+
+const QStringList BadgeCodeBoxes = {"Text8", "Text14", "txtCodeAddr"};
+
+bool isControl(const QWidget* widget)
+{
+    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QComboBox*>(widget)
+        || qobject_cast<const QAbstractButton*>(widget);
+}
+
+QLabel* captionOf(const QWidget* box)
+{
+    for (QLabel* label : box->parentWidget()->findChildren<QLabel*>())
+        if (label->buddy() == box)
+            return label;
+    return nullptr;
+}
+
+}  // namespace
+
+class frmSibrantTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<frmSibrant> m_window;
+
+    template <typename T = QWidget>
+    T* control(const QString& name) const
+    {
+        T* widget = m_window->findChild<T*>(name);
+        if (!widget)
+            qFatal("no control %s", qPrintable(name));
+        return widget;
+    }
+
+    QList<QWidget*> controls() const
+    {
+        QList<QWidget*> all;
+        for (QWidget* widget : m_window->findChildren<QWidget*>())
+            if (isControl(widget))
+                all << widget;
+        return all;
+    }
+
+private slots:
+    void init() { m_window = std::make_unique<frmSibrant>(); }
+    void cleanup() { m_window.reset(); }
+
+    void window()
+    {
+        QCOMPARE(m_window->windowTitle(), QString("Test lettore Sibrant"));
+        QVERIFY(!m_window->windowIcon().pixmap(32).isNull());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QCOMPARE(m_window->centralWidget()->geometry(), QRect(0, 0, 687, 467));
+    }
+
+    void panels_data()
+    {
+        QTest::addColumn<int>("panel");
+        for (int i = 0; i < int(std::size(Panels)); ++i)
+            QTest::newRow(*Panels[i].frame ? Panels[i].frame : "loose") << i;
+    }
+    void panels()
+    {
+        QFETCH(int, panel);
+        const Panel& expected = Panels[panel];
+        QWidget* parent = m_window->centralWidget();
+        if (*expected.frame) {
+            auto* frame = control<QGroupBox>(expected.frame);
+            QCOMPARE(frame->title(), QString(expected.title));
+            QCOMPARE(frame->width(), expected.rightColumn ? 235 : 439);
+            parent = frame;
+        }
+        int previousX = -1;
+        for (const QString& entry : expected.controls) {
+            const QString name = entry.section(':', 0, 0);
+            const QString caption = entry.section(':', 1);
+            QWidget* widget = control(name);
+            QCOMPARE(widget->parentWidget(), parent);
+            if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+                QCOMPARE(button->text(), caption);
+            } else if (!caption.isEmpty()) {
+                QLabel* label = captionOf(widget);
+                QVERIFY2(label, qPrintable(name));
+                QCOMPARE(label->text(), caption);
+                QCOMPARE(label->x(), widget->x());
+                QVERIFY(label->geometry().bottom() < widget->y());
+            } else {
+                QVERIFY2(!captionOf(widget), qPrintable(name));
+            }
+            if (expected.leftToRight) {
+                QVERIFY2(widget->x() > previousX, qPrintable(name));
+                previousX = widget->x();
+            }
+        }
+    }
+
+    // The columns stack their frames in order; the panels whose controls
+    // do not stand in one row keep the arrangement their users know.
+    void arrangement()
+    {
+        for (const bool right : {false, true}) {
+            int previousBottom = -1;
+            for (const Panel& panel : Panels) {
+                if (panel.rightColumn != right)
+                    continue;
+                const QRect area = *panel.frame ? control(panel.frame)->geometry()
+                                                : control(panel.controls.first().section(':', 0, 0))->geometry();
+                QCOMPARE(area.x(), right ? 447 : 4);
+                QVERIFY2(area.y() > previousBottom, panel.frame);
+                previousBottom = area.bottom();
+            }
+        }
+        QCOMPARE(control("optMultiMaster_0")->x(), control("optMultiMaster_1")->x());
+        QVERIFY(control("optMultiMaster_0")->y() < control("optMultiMaster_1")->y());
+        QVERIFY(control("txtAddrMM")->y() < control("TxtBadgeMM")->y());
+        QCOMPARE(control("txtAddrMM")->geometry().right(), control("TxtBadgeMM")->geometry().right());
+        for (int i = 0; i < 10; ++i) {
+            QWidget* badge = m_window->TxtBadge[i];
+            QCOMPARE(badge->x(), m_window->TxtBadge[0]->x());
+            if (i > 0)
+                QVERIFY(badge->y() > m_window->TxtBadge[i - 1]->geometry().bottom());
+        }
+        for (const char* other : {"TxtEsito_8", "Command7", "ChkAutoAck", "CmdAck"})
+            QVERIFY(control(other)->geometry().right() < m_window->TxtBadge[0]->x());
+        QVERIFY(control("Command11")->geometry().bottom() < control("TxtDa")->y());
+        QCOMPARE(control("TxtA")->y(), control("TxtDa")->y());
+        QCOMPARE(control("TxtRisposta")->y(), control("TxtDa")->y());
+        QVERIFY(control("TxtDa")->x() < control("TxtA")->x());
+        QVERIFY(control("TxtA")->x() < control("TxtRisposta")->x());
+    }
+
+    void everyControlIsInItsPanel()
+    {
+        QStringList listed;
+        for (const Panel& panel : Panels)
+            for (const QString& entry : panel.controls)
+                listed << entry.section(':', 0, 0);
+        QStringList present;
+        for (const QWidget* widget : controls())
+            present << widget->objectName();
+        listed.sort();
+        present.sort();
+        QCOMPARE(present, listed);
+    }
+
+    void controlArrays()
+    {
+        const auto check = [](const auto& array, const QString& name) {
+            for (int i = 0; i < int(array.size()); ++i)
+                QCOMPARE(array[i]->objectName(), QString("%1_%2").arg(name).arg(i));
+        };
+        check(m_window->TxtEsito, "TxtEsito");
+        check(m_window->Text11, "Text11");
+        check(m_window->TxtBadge, "TxtBadge");
+        check(m_window->Command3, "Command3");
+        check(m_window->optMultiMaster, "optMultiMaster");
+    }
+
+    void defaultTexts()
+    {
+        const QHash<QString, QString> defaults = {
+            {"Text11_0", "0010"}, {"Text11_11", "0010"}, {"Text11_1", "005"}, {"Text11_10", "005"},
+            {"Text11_2", "050"},  {"Text11_9", "050"},   {"Text11_3", "010"}, {"Text11_8", "010"},
+            {"Text11_4", "2"},    {"Text11_7", "2"},     {"Text11_5", "1"},   {"Text11_6", "1"},
+            {"Text3", "010"},     {"Text4", "010"},      {"Text5", "010"},    {"TxtDa", "000"},
+            {"TxtA", "100"}};
+        for (const QLineEdit* box : m_window->findChildren<QLineEdit*>())
+            QCOMPARE(box->objectName() + '=' + box->text(),
+                     box->objectName() + '=' + defaults.value(box->objectName()));
+    }
+
+    void startStates()
+    {
+        QVERIFY(m_window->optMultiMaster[0]->isChecked());
+        QVERIFY(!m_window->optMultiMaster[1]->isChecked());
+        QCOMPARE(m_window->ui().ChkAutoAck->checkState(), Qt::Checked);
+        QCOMPARE(m_window->ui().Command8->text(), QString("Visualizza Monitor"));
+    }
+
+    void lengthLimits()
+    {
+        for (QLineEdit* box : m_window->findChildren<QLineEdit*>()) {
+            const bool badgeCode = BadgeCodeBoxes.contains(box->objectName());
+            box->clear();
+            QTest::keyClicks(box, "12345678901");
+            QCOMPARE(box->objectName() + '=' + box->text(),
+                     box->objectName() + '=' + (badgeCode ? "1234567890" : "12345678901"));
+        }
+    }
+
+    void lists()
+    {
+        const QStringList rates = {"1200", "2400", "4800", "9600", "19200", "38400"};
+        for (const char* name : {"CmbBaudRate", "CobNewBaudRate"}) {
+            auto* list = control<QComboBox>(name);
+            QStringList entries;
+            for (int i = 0; i < list->count(); ++i)
+                entries << list->itemText(i);
+            QCOMPARE(entries, rates);
+        }
+        for (const QComboBox* list : m_window->findChildren<QComboBox*>())
+            QVERIFY2(!list->isEditable(), qPrintable(list->objectName()));
+    }
+
+    void addressLists_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("count");
+        QTest::newRow("CmbTerminale") << "CmbTerminale" << 257;
+        QTest::newRow("CmbNewAddr") << "CmbNewAddr" << 256;
+        QTest::newRow("cmbSetIndirizzo") << "cmbSetIndirizzo" << 256;
+    }
+    // Filled twice, as a reload would; the fill is silent, so no handler of
+    // the list's selection runs for it.
+    void addressLists()
+    {
+        QFETCH(QString, list);
+        QFETCH(int, count);
+        auto* addresses = control<QComboBox>(list);
+        QSignalSpy selections(addresses, &QComboBox::currentIndexChanged);
+        m_window->RiempiIndirizzi();
+        m_window->RiempiIndirizzi();
+        QCOMPARE(addresses->count(), count);
+        QCOMPARE(addresses->itemText(0), QString("000"));
+        QCOMPARE(addresses->itemText(7), QString("007"));
+        QCOMPARE(addresses->itemText(42), QString("042"));
+        QCOMPARE(addresses->itemText(count - 1), QString::number(count - 1));
+        QCOMPARE(addresses->currentIndex(), -1);
+        QCOMPARE(selections.count(), 0);
+    }
+
+    void colours()
+    {
+        const QColor yellow(255, 255, 128), red(255, 128, 128), white(255, 255, 255);
+        const QStringList whiteBoxes = {"TxtDa", "TxtA", "TxtRisposta"};
+        m_window->RiempiIndirizzi();
+        for (QWidget* widget : controls()) {
+            const QString name = widget->objectName();
+            QColor expected = yellow;
+            QPoint clear(widget->width() - 4, widget->height() / 2);
+            if (qobject_cast<QComboBox*>(widget))
+                clear.setX(2);  // left of the entry, clear of the arrow
+            else if (name.startsWith("TxtEsito"))
+                expected = red;
+            else if (whiteBoxes.contains(name))
+                expected = white;
+            else if (!qobject_cast<QLineEdit*>(widget))
+                continue;
+            QCOMPARE(name + '=' + widget->grab().toImage().pixelColor(clear).name(),
+                     name + '=' + expected.name());
+        }
+    }
+
+    // Fixed positions leave no room for a slip: nothing overlaps, nothing
+    // sticks out of its frame, and every caption fits in full.
+    void everythingFits()
+    {
+        for (QWidget* parent : m_window->centralWidget()->findChildren<QWidget*>()) {
+            const QList<QWidget*> siblings = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            for (int i = 0; i < siblings.size(); ++i) {
+                QVERIFY2(parent->rect().contains(siblings[i]->geometry()), qPrintable(siblings[i]->objectName()));
+                for (int j = i + 1; j < siblings.size(); ++j)
+                    QVERIFY2(!siblings[i]->geometry().intersects(siblings[j]->geometry()),
+                             qPrintable(siblings[i]->objectName() + " / " + siblings[j]->objectName()));
+            }
+        }
+        for (const QLabel* label : m_window->findChildren<QLabel*>())
+            QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->objectName()));
+        for (const QAbstractButton* button : m_window->findChildren<QAbstractButton*>())
+            QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 8 <= button->width(),
+                     qPrintable(button->objectName()));
+    }
+
+    void resizingMovesNothing()
+    {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        const auto geometries = [this] {
+            QHash<QString, QRect> all;
+            for (QWidget* widget : m_window->centralWidget()->findChildren<QWidget*>())
+                all.insert(widget->objectName(), widget->geometry());
+            return all;
+        };
+        const QHash<QString, QRect> opened = geometries();
+        for (const QSize size : {QSize(900, 640), QSize(400, 300), QSize(687, 467)}) {
+            m_window->resize(size);
+            QCoreApplication::processEvents();
+            QCOMPARE(geometries(), opened);
+        }
+    }
+
+    // Tab walks the left column from top to bottom, then the right one,
+    // reaching every control once.
+    void tabOrder()
+    {
+        QStringList frames;
+        QList<QWidget*> reached;
+        QWidget* widget = m_window->ui().TxtNumCom;
+        do {
+            if (isControl(widget) && widget->focusPolicy() & Qt::TabFocus) {
+                reached << widget;
+                const auto* frame = qobject_cast<QGroupBox*>(widget->parentWidget());
+                const QString name = frame ? frame->objectName() : QString();
+                if (frames.isEmpty() || frames.last() != name)
+                    frames << name;
+            }
+            widget = widget->nextInFocusChain();
+        } while (widget != m_window->ui().TxtNumCom);
+        QStringList expected;
+        for (const Panel& panel : Panels)
+            expected << panel.frame;
+        QCOMPARE(frames, expected);
+        QCOMPARE(reached.size(), controls().size());
+    }
+
+    void everyControlDescribed()
+    {
+        QCOMPARE(accessibilityProblems(*m_window), QStringList());
+        for (const QLabel* label : m_window->findChildren<QLabel*>())
+            QVERIFY2(label->buddy(), qPrintable(label->objectName()));
+    }
+};
+
+QTEST_MAIN(frmSibrantTest)
+#include "frmSibrantTest.moc"

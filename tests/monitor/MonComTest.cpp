@@ -1,0 +1,317 @@
+// The communications monitor as the relay feeds it and the user sees it.
+#include "AccessibleControls.h"
+#include "Lamp.h"
+#include "MonCom.h"
+
+#include <QLineEdit>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+#include <map>
+
+namespace {
+
+template <typename T = QLineEdit>
+T* control(const char* name)
+{
+    T* widget = MonCom::instance().findChild<T*>(QLatin1String(name));
+    if (!widget)
+        qFatal("no control %s", name);
+    return widget;
+}
+
+QString text(const char* name)
+{
+    return control(name)->text();
+}
+
+QString latin1(const std::string& bytes)
+{
+    return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+}
+
+// The colour drawn at the middle of a lamp.
+QColor lampColour(const char* name)
+{
+    return control<Lamp>(name)->grab().toImage().pixelColor(6, 6);
+}
+
+// The colour drawn at the right end of a box, clear of its text.
+QColor background(QWidget* box)
+{
+    return box->grab().toImage().pixelColor(box->width() - 4, box->height() / 2);
+}
+
+void fire(const char* timer)
+{
+    QVERIFY(QMetaObject::invokeMethod(control<QTimer>(timer), "timeout"));
+}
+
+// Counts the paint events each watched widget receives.
+class PaintCounter : public QObject {
+public:
+    QHash<QString, int> count;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count[watched->objectName()];
+        return false;
+    }
+};
+
+void doubleClickBackground()
+{
+    MonCom& monitor = MonCom::instance();
+    QTest::mouseDClick(&monitor, Qt::LeftButton, {}, QPoint(40, monitor.height() - 8));
+}
+
+const QColor TxOff(0, 128, 0), TxLit(0, 255, 0);
+const QColor RxOff(128, 0, 0), RxLit(255, 0, 0);
+const QColor ToOff(0, 0, 128), ToLit(0, 255, 255);
+
+struct Row {
+    const char* label;
+    const char* box;
+};
+const Row Rows[] = {{"Label1", "TextComando"},        {"Label2", "TextComandoHex"},
+                    {"Label3", "Risposta"},           {"Label4", "RispostaHex"},
+                    {"Label5", "Txt_UltimaRisposta"}, {"Label6", "Txt_UltimaRispostaHex"}};
+
+}  // namespace
+
+class MonComTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { MonCom::unload(); }
+
+    void rows_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QColor>("colour");
+        QTest::addColumn<QString>("toolTip");
+        const QColor green(192, 255, 192), red(255, 192, 192);
+        const QString answerTip = "Stringa risposta ricevuta (escluso BCC)";
+        QTest::newRow("TextComando") << 0 << "Comando" << green << "Stringa Comando Inviato";
+        QTest::newRow("TextComandoHex") << 1 << "Comando Hex" << green << "";
+        QTest::newRow("Risposta") << 2 << "Risposta" << red << answerTip;
+        QTest::newRow("RispostaHex") << 3 << "Risposta Hex" << red << "";
+        QTest::newRow("Txt_UltimaRisposta") << 4 << "Ultima Risp." << red << answerTip;
+        QTest::newRow("Txt_UltimaRispostaHex") << 5 << "Ult. Risp. Hex" << red << "";
+    }
+    void rows()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, caption);
+        QFETCH(QColor, colour);
+        QFETCH(QString, toolTip);
+        auto* label = control<QLabel>(Rows[row].label);
+        QLineEdit* box = control(Rows[row].box);
+        QCOMPARE(label->text(), caption);
+        QCOMPARE(label->buddy(), box);
+        QVERIFY(label->fontMetrics().horizontalAdvance(caption) <= label->width());
+        QCOMPARE(background(box), colour);
+        QCOMPARE(box->toolTip(), toolTip);
+    }
+
+    void fixedToolWindow()
+    {
+        MonCom& monitor = MonCom::instance();
+        QCOMPARE(monitor.windowTitle(), QString("Monitor Comunicazioni"));
+        QVERIFY(monitor.windowFlags().testFlag(Qt::Tool));
+        QVERIFY(!monitor.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!monitor.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        for (int layout = 0; layout < 2; ++layout) {
+            QCOMPARE(monitor.minimumSize(), monitor.maximumSize());
+            doubleClickBackground();
+        }
+    }
+
+    void hexViews_data()
+    {
+        QTest::addColumn<std::string>("bytes");
+        QTest::addColumn<QString>("hex");
+        QTest::newRow("02 41 03") << std::string("\x02\x41\x03") << " 2 41 3";
+        QTest::newRow("00 FF 0D 80") << std::string("\x00\xFF\x0D\x80", 4) << " 0 FF D 80";
+    }
+    void hexViews()
+    {
+        QFETCH(std::string, bytes);
+        QFETCH(QString, hex);
+        MonCom& monitor = MonCom::instance();
+        monitor.setTextComando(bytes);
+        monitor.setRisposta(bytes);
+        QCOMPARE(text("TextComando"), latin1(bytes));
+        QCOMPARE(text("TextComandoHex"), hex);
+        QCOMPARE(text("Risposta"), latin1(bytes));
+        QCOMPARE(text("RispostaHex"), hex);
+        QCOMPARE(text("Txt_UltimaRisposta"), latin1(bytes));
+        QCOMPARE(text("Txt_UltimaRispostaHex"), hex);
+        monitor.setTextComando({});
+        QCOMPARE(text("TextComandoHex"), QString());
+    }
+
+    void emptyAnswerKeepsTheLastAnswer()
+    {
+        MonCom& monitor = MonCom::instance();
+        monitor.setRisposta("\x06");
+        monitor.setRisposta({});
+        QCOMPARE(text("Risposta"), QString());
+        QCOMPARE(text("RispostaHex"), QString());
+        QCOMPARE(text("Txt_UltimaRisposta"), QString("\x06"));
+        QCOMPARE(text("Txt_UltimaRispostaHex"), QString(" 6"));
+    }
+
+    void typedAnswerIsShownAsAnAnswer()
+    {
+        MonCom& monitor = MonCom::instance();
+        monitor.setRisposta("\x15");
+        monitor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&monitor));
+        control("Risposta")->selectAll();
+        QTest::keyClicks(control("Risposta"), "A");
+        QTest::sendKeyEvent(QTest::Click, control("Risposta"), Qt::Key_Eacute,
+                            QString::fromUtf8("\u00E9"), Qt::NoModifier);
+        QCOMPARE(text("RispostaHex"), QString(" 41 E9"));
+        QCOMPARE(text("Txt_UltimaRisposta"), QString::fromUtf8("A\u00E9"));
+        QCOMPARE(text("Txt_UltimaRispostaHex"), QString(" 41 E9"));
+    }
+
+    void layoutsSwitchOnDoubleClick()
+    {
+        struct Layout {
+            int height;
+            QPoint tops[6];  // of label and box; (-1, -1): hidden
+            int lampsTop;
+        };
+        const QPoint hidden(-1, -1);
+        const Layout compact{99, {{5, 1}, hidden, {25, 21}, hidden, {45, 41}, hidden}, 63};
+        const Layout extended{163, {{5, 1}, {23, 21}, {47, 43}, {65, 63}, {89, 85}, {107, 105}}, 127};
+        MonCom& monitor = MonCom::instance();
+        for (const Layout& layout : {compact, extended, compact}) {
+            QCOMPARE(monitor.height(), layout.height);
+            for (int row = 0; row < 6; ++row) {
+                QLineEdit* box = control(Rows[row].box);
+                auto* label = control<QLabel>(Rows[row].label);
+                const bool shown = layout.tops[row] != hidden;
+                QCOMPARE(label->isHidden(), !shown);
+                QCOMPARE(box->isHidden(), !shown);
+                if (shown)
+                    QCOMPARE(QPoint(label->y(), box->y()), layout.tops[row]);
+            }
+            QCOMPARE(control<QWidget>("Frm_Parametri")->y(), layout.lampsTop);
+            doubleClickBackground();
+        }
+    }
+
+    void lamps_data()
+    {
+        QTest::addColumn<QString>("routine");
+        QTest::addColumn<QStringList>("drawn");
+        QTest::addColumn<QColor>("tx");
+        QTest::addColumn<QColor>("rx");
+        QTest::addColumn<QColor>("to");
+        QTest::addColumn<QColor>("toAfterTimers");
+        QTest::newRow("AttivaLed_TX") << "AttivaLed_TX" << QStringList{"Led_TX"}
+                                      << TxLit << RxOff << ToOff << ToOff;
+        QTest::newRow("AttivaLed_RX") << "AttivaLed_RX" << QStringList{"Led_RX", "Led_TO"}
+                                      << TxOff << RxLit << ToOff << ToOff;
+        QTest::newRow("AttivaLed_TO") << "AttivaLed_TO" << QStringList{"Led_TO"}
+                                      << TxOff << RxOff << ToLit << ToLit;
+    }
+    // A routine draws its lamps before it returns, with no event handled,
+    // as it runs while the line is being waited on.
+    void lamps()
+    {
+        QFETCH(QString, routine);
+        QFETCH(QStringList, drawn);
+        QFETCH(QColor, tx);
+        QFETCH(QColor, rx);
+        QFETCH(QColor, to);
+        QFETCH(QColor, toAfterTimers);
+        const std::map<QString, void (MonCom::*)()> routines = {
+            {"AttivaLed_TX", &MonCom::AttivaLed_TX},
+            {"AttivaLed_RX", &MonCom::AttivaLed_RX},
+            {"AttivaLed_TO", &MonCom::AttivaLed_TO}};
+        MonCom& monitor = MonCom::instance();
+        monitor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&monitor));
+        QCOMPARE(lampColour("Led_TX"), TxOff);
+        QCOMPARE(lampColour("Led_RX"), RxOff);
+        QCOMPARE(lampColour("Led_TO"), ToOff);
+
+        PaintCounter painted;
+        for (const char* lamp : {"Led_TX", "Led_RX", "Led_TO"})
+            control<Lamp>(lamp)->installEventFilter(&painted);
+        (monitor.*routines.at(routine))();
+        for (const QString& lamp : drawn)
+            QVERIFY2(painted.count.value(lamp) > 0, qPrintable(lamp));
+
+        QCOMPARE(lampColour("Led_TX"), tx);
+        QCOMPARE(lampColour("Led_RX"), rx);
+        QCOMPARE(lampColour("Led_TO"), to);
+        for (const char* timer : {"Timer_tx", "Timer_rx"}) {
+            QCOMPARE(control<QTimer>(timer)->interval(), 150);
+            if (control<QTimer>(timer)->isActive())
+                fire(timer);
+            QVERIFY(!control<QTimer>(timer)->isActive());
+        }
+        QCOMPARE(lampColour("Led_TX"), TxOff);
+        QCOMPARE(lampColour("Led_RX"), RxOff);
+        QCOMPARE(lampColour("Led_TO"), toAfterTimers);
+    }
+
+    void timeOutLampLitUntilTheNextReception()
+    {
+        MonCom& monitor = MonCom::instance();
+        monitor.AttivaLed_TO();
+        monitor.AttivaLed_TX();
+        fire("Timer_tx");
+        QCOMPARE(lampColour("Led_TO"), ToLit);
+        monitor.AttivaLed_RX();
+        QCOMPARE(lampColour("Led_TO"), ToOff);
+    }
+
+    void lampStaysLitPastTheLatestEvent()
+    {
+        MonCom& monitor = MonCom::instance();
+        monitor.AttivaLed_TX();
+        QTest::qWait(100);
+        monitor.AttivaLed_TX();
+        QVERIFY(control<QTimer>("Timer_tx")->remainingTime() > 100);
+    }
+
+    void closeBoxUnloadsAndTheNextUseLoadsAfresh()
+    {
+        MonCom& first = MonCom::instance();
+        first.setTextComando("\x02P2");
+        first.setRisposta("\x06");
+        first.AttivaLed_TO();
+        doubleClickBackground();
+        first.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&first));
+        QPointer<MonCom> closed(&first);
+        first.close();
+        QVERIFY(!MonCom::isLoaded());
+        QTRY_VERIFY(closed.isNull());
+
+        MonCom& next = MonCom::instance();
+        QVERIFY(MonCom::isLoaded());
+        QVERIFY(!next.isVisible());
+        QCOMPARE(next.height(), 99);
+        for (const Row& row : Rows)
+            QCOMPARE(text(row.box), QString());
+        QCOMPARE(lampColour("Led_TO"), ToOff);
+    }
+
+    void everyControlDescribed()
+    {
+        QCOMPARE(accessibilityProblems(MonCom::instance()), QStringList());
+    }
+};
+
+QTEST_MAIN(MonComTest)
+#include "MonComTest.moc"

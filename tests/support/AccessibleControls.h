@@ -1,0 +1,37 @@
+#pragma once
+
+// What a screen reader, or a test driving a window through the
+// accessibility tree, needs of every control: an accessible name, and the
+// control's own name as its description, array members written with their
+// index in brackets ("TxtEsito_3" is described as "TxtEsito(3)").
+#include <QAccessible>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QWidget>
+
+// The problems found among the named widgets of `window`, one line each;
+// empty when every control is described. Caption labels with the "lbl"
+// prefix are the window's own additions and need no description.
+inline QStringList accessibilityProblems(const QWidget& window)
+{
+    static const QRegularExpression arrayMember(QStringLiteral("^(.+)_(\\d+)$"));
+    QStringList problems;
+    const auto widgets = window.findChildren<QWidget*>();
+    for (const QWidget* widget : widgets) {
+        const QString name = widget->objectName();
+        if (name.isEmpty() || name.startsWith(QLatin1String("qt_"))
+            || name == QLatin1String("centralwidget")
+            || (qobject_cast<const QLabel*>(widget) && name.startsWith(QLatin1String("lbl"))))
+            continue;
+        QString described = name;
+        described.replace(arrayMember, QStringLiteral("\\1(\\2)"));
+        if (widget->accessibleDescription() != described)
+            problems << name + ": description \"" + widget->accessibleDescription() + '"';
+        QAccessibleInterface* accessible =
+            QAccessible::queryAccessibleInterface(const_cast<QWidget*>(widget));
+        if (widget->focusPolicy() != Qt::NoFocus
+            && (!accessible || accessible->text(QAccessible::Name).trimmed().isEmpty()))
+            problems << name + ": no accessible name";
+    }
+    return problems;
+}
