@@ -103,6 +103,8 @@ void SimulatedPort::setOpen(bool open)
             throw PortError(PortFailure::AlreadyOpen, 8005, "Port already open");
         if (m_busy.count(m_number))
             throw PortError(PortFailure::DeviceUnavailable, 68, "Device unavailable");
+        if (m_missing.count(m_number))
+            throw PortError(PortFailure::InvalidPortNumber, 8002, "Invalid port number");
     }
     record(open ? "open" : "close");
     m_open = open;

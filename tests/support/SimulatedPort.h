@@ -46,8 +46,10 @@ public:
         m_failAlways.insert_or_assign(operation, error);
     }
 
-    // Devices: a number marked busy fails to open as unavailable.
+    // Devices: a number marked busy fails to open as unavailable, one
+    // marked missing as an invalid port number.
     void markBusy(int16_t number) { m_busy.insert(number); }
+    void markMissing(int16_t number) { m_missing.insert(number); }
 
     // Delivers a receive notification as the platform would: only while
     // the threshold is at least 1. Returns whether it was delivered.
@@ -99,6 +101,7 @@ private:
     std::vector<std::string> m_writes;
     std::map<std::string, PortError> m_failAlways;
     std::set<int16_t> m_busy;
+    std::set<int16_t> m_missing;
     std::function<void(CommEvent)> m_handler;
 
     int16_t m_number = 1;

@@ -1,0 +1,86 @@
+#include "Console.h"
+
+#include "Dialogs.h"
+#include "MonCom.h"
+#include "clsLettori.h"
+#include "modLettori.h"
+#include "ui_frmSibrant.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QStatusBar>
+
+namespace lettore {
+
+namespace {
+
+// The monitor as the relay sees it: the process-wide window, loaded again
+// if it was closed since the last event.
+class MonitorView : public TrafficView {
+public:
+    void setTextComando(const std::string& bytes) override { MonCom::instance().setTextComando(bytes); }
+    void setRisposta(const std::string& bytes) override { MonCom::instance().setRisposta(bytes); }
+    void AttivaLed_TX() override { MonCom::instance().AttivaLed_TX(); }
+    void AttivaLed_RX() override { MonCom::instance().AttivaLed_RX(); }
+    void AttivaLed_TO() override { MonCom::instance().AttivaLed_TO(); }
+};
+
+const QString SettingsFile = QString::fromLatin1(ConnectionSettings::FileName);
+
+}  // namespace
+
+Console::Console(Dialogs* dialogs)
+    : m_ownDialogs(dialogs ? nullptr : std::make_unique<QtDialogs>(&m_window)),
+      m_dialogs(dialogs ? *dialogs : *m_ownDialogs),
+      m_gate([this](const QString& text) { m_window.statusBar()->showMessage(text); }),
+      m_monitor(std::make_unique<MonitorView>()),
+      m_relay([this]() -> TrafficView& { return *m_monitor; },
+              [this](const std::string& dati) { m_multimaster->Lettura(dati); }),
+      m_subscription(Lettori().Comunicazione(), m_relay)
+{
+    m_settings = std::make_unique<SettingsPanel>(
+        m_window, []() -> clsComunicazioni& { return Lettori().Comunicazione(); }, m_dialogs, m_gate);
+    m_multimaster = std::make_unique<MultimasterPanel>(
+        m_window, []() -> clsLettori& { return Lettori(); }, m_gate);
+    m_window.installEventFilter(this);
+}
+
+Console::~Console()
+{
+    m_window.removeEventFilter(this);
+    MonCom::unload();
+}
+
+void Console::Form_Load(const std::filesystem::path& programFolder)
+{
+    m_window.RiempiIndirizzi();
+    QDir::setCurrent(QString::fromStdString(programFolder.string()));
+    m_settings->load(ConnectionSettings::FileName);
+}
+
+// A close asked for while a command runs waits for it to end: the window
+// closes once the gate is idle.
+bool Console::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != &m_window || event->type() != QEvent::Close)
+        return QObject::eventFilter(watched, event);
+    if (!m_gate.idle()) {
+        event->ignore();
+        if (!m_closeWaiting) {
+            m_closeWaiting = true;
+            connect(&m_gate, &ConsoleGate::becameIdle, this, [this] { m_window.close(); },
+                    Qt::SingleShotConnection);
+        }
+        return true;
+    }
+    Form_Unload();
+    return false;
+}
+
+void Console::Form_Unload()
+{
+    MonCom::unload();
+    m_settings->save(ConnectionSettings::FileName);
+}
+
+}  // namespace lettore

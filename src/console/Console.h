@@ -1,0 +1,62 @@
+#pragma once
+
+#include "ConsoleGate.h"
+#include "LinkRelay.h"
+#include "MultimasterPanel.h"
+#include "ScopedSubscription.h"
+#include "SettingsPanel.h"
+#include "frmSibrant.h"
+
+#include <QObject>
+
+#include <filesystem>
+#include <memory>
+
+class Dialogs;
+
+namespace lettore {
+
+class clsLettori;
+
+// The console as a whole: the main window, its panels, the one-command
+// gate, and the relay that feeds the monitor and the reading handler from
+// the link. It only wires them together; each panel holds its own
+// handlers. Needs the process-wide registry's platform installed.
+class Console : public QObject {
+    Q_OBJECT
+
+public:
+    // dialogs: where message and input boxes go (the user's own Qt
+    // dialogs unless a test answers them).
+    explicit Console(Dialogs* dialogs = nullptr);
+    ~Console() override;
+
+    // Start-up: the address lists, the program's folder made current,
+    // Seriale.cfg read there, the settings shown and the link started.
+    void Form_Load(const std::filesystem::path& programFolder);
+
+    frmSibrant& window() { return m_window; }
+    ConsoleGate& gate() { return m_gate; }
+    SettingsPanel& settings() { return *m_settings; }
+    MultimasterPanel& multimaster() { return *m_multimaster; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Closing: the monitor unloaded, then Seriale.cfg written.
+    void Form_Unload();
+
+    frmSibrant m_window;
+    std::unique_ptr<Dialogs> m_ownDialogs;
+    Dialogs& m_dialogs;
+    ConsoleGate m_gate;
+    std::unique_ptr<SettingsPanel> m_settings;
+    std::unique_ptr<MultimasterPanel> m_multimaster;
+    std::unique_ptr<TrafficView> m_monitor;
+    LinkRelay m_relay;
+    ScopedSubscription m_subscription;
+    bool m_closeWaiting = false;
+};
+
+}  // namespace lettore

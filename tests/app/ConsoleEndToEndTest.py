@@ -1,0 +1,110 @@
+"""The real console driven through its accessibility tree, as a
+screen-reader user would, against the virtual reader on a pseudo-terminal.
+Run under tests/support/with-desktop.sh; argument: the build's bin folder."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from AccessibleApp import AccessibleApp, wait_until  # noqa: E402
+
+BIN = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else None
+MAIN = "Test lettore Sibrant"
+MONITOR = "Monitor Comunicazioni"
+BADGE = "0000012345"
+
+
+class ConsoleEndToEndTest(unittest.TestCase):
+    """One console on one virtual line; the steps run in their numbered order."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="lettore-console-")
+        for name in ("lettore-console", "LetturaOk.wav"):
+            shutil.copy(os.path.join(BIN, name), cls.folder)
+        with open(os.path.join(cls.folder, "Seriale.cfg"), "wb") as f:
+            f.write(b" 7 \r\n9600\r\n 1 \r\n")
+        cls.log = os.path.join(cls.folder, "sim.log")
+        cls.sim = subprocess.Popen(
+            [os.path.join(BIN, "lettore-sim"), "--link", os.path.join(cls.folder, "COM7"),
+             "--reader", "1", "--log", cls.log],
+            stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True)
+        wait_until(lambda: "line open" in cls.sim_log(), "the virtual line")
+        # Started from another folder: the console makes its own folder current.
+        cls.console = subprocess.Popen([os.path.join(cls.folder, "lettore-console")], cwd="/")
+        cls.app = AccessibleApp("lettore-console")
+        cls.app.window(MAIN)
+
+    @classmethod
+    def tearDownClass(cls):
+        for process in (cls.console, cls.sim):
+            if process.poll() is None:
+                process.kill()
+            process.wait()
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+    @classmethod
+    def sim_log(cls):
+        with open(cls.log, encoding="latin-1") as f:
+            return f.read()
+
+    def sim_command(self, line):
+        self.sim.stdin.write(line + "\n")
+        self.sim.stdin.flush()
+
+    def test_1_window_as_it_opens(self):
+        app = self.app
+        self.assertEqual(app.text("TxtNumCom"), "7")
+        self.assertEqual(app.name("CmbBaudRate"), "9600")
+        self.assertEqual(app.name("CmbTerminale"), "001")
+        self.assertEqual(app.name("CobNewBaudRate"), "9600")
+        self.assertEqual(app.name("CmbNewAddr"), "001")
+        self.assertEqual(len(app.entries("CmbTerminale")), 257)
+        self.assertEqual(app.name("Command8"), "Visualizza Monitor")
+        self.assertTrue(app.checked("optMultiMaster(0)"))
+        self.assertFalse(app.checked("optMultiMaster(1)"))
+        self.assertTrue(app.checked("ChkAutoAck"))
+        for control, text in (("Text11(0)", "0010"), ("Text11(11)", "0010"), ("Text11(1)", "005"),
+                              ("Text11(4)", "2"), ("Text11(6)", "1"), ("Text3", "010"),
+                              ("TxtDa", "000"), ("TxtA", "100"), ("TxtEsito(0)", "")):
+            self.assertEqual(app.text(control), text, control)
+        self.assertFalse(app.has_window(MONITOR))
+
+    def test_2_monitor_button_shows_the_monitor(self):
+        self.app.press("Command8")
+        self.app.window(MONITOR)
+        wait_until(lambda: self.app.name("Command8") == "Nascondi Monitor", "the button's caption")
+
+    def test_3_multimaster_reading_is_shown_and_acknowledged_once(self):
+        app = self.app
+        app.press("optMultiMaster(1)")
+        wait_until(lambda: app.checked("optMultiMaster(1)"), "Multimaster selected")
+        self.sim_command("multimaster on")
+        self.sim_command("present 1 " + BADGE)
+        wait_until(lambda: app.text("TxtBadgeMM") == BADGE, "the badge in TxtBadgeMM")
+        self.assertEqual(app.text("txtAddrMM"), "1")
+        wait_until(lambda: "acknowledgement" in self.sim_log(), "the reader hearing the ACK")
+        # An unacknowledged reading comes again after 2 s: give it the chance.
+        time.sleep(2.5)
+        log = self.sim_log()
+        self.assertEqual(log.count("reader 1 P: acknowledgement"), 1, log)
+        self.assertEqual(log.count("reading, status"), 1, log)
+        # The monitor showed the reading and the acknowledgement.
+        self.assertEqual(app.text("TextComandoHex"), " 2 30 21 6 3 16")
+        self.assertTrue(app.text("RispostaHex").startswith(" 2 30 21 30"), app.text("RispostaHex"))
+
+    def test_4_closing_writes_the_settings(self):
+        self.app.choose("CmbBaudRate", "19200")
+        self.app.close_window(MAIN)
+        self.assertEqual(self.console.wait(timeout=10), 0)
+        with open(os.path.join(self.folder, "Seriale.cfg"), "rb") as f:
+            self.assertEqual(f.read(), b" 7 \r\n19200\r\n 1 \r\n")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -1,0 +1,353 @@
+// The console's behaviour on the real window, over the simulated port:
+// start-up from Seriale.cfg, the settings row, the file written at close,
+// the reading handler, and one command at a time.
+#include "Console.h"
+#include "Dialogs.h"
+#include "ManualClock.h"
+#include "MonCom.h"
+#include "SimulatedPort.h"
+#include "modLettori.h"
+
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <deque>
+#include <fstream>
+#include <optional>
+
+using namespace lettore;
+using test::ManualClock;
+using test::SimulatedPort;
+
+namespace {
+
+ManualClock g_clock;
+SimulatedPort* g_port = nullptr;
+std::vector<std::pair<std::string, bool>> g_played;
+std::function<void()> g_duringWait;
+
+// Answers the console's dialogs in place of the user.
+class RecordingDialogs : public Dialogs {
+public:
+    std::vector<QString> messages;
+    std::vector<Icon> icons;
+    std::deque<std::optional<QString>> passwords;
+
+    void message(const QString& text, Icon icon) override
+    {
+        messages.push_back(text);
+        icons.push_back(icon);
+    }
+    std::optional<QString> askPassword(const QString&, const QString&) override
+    {
+        if (passwords.empty())
+            return std::nullopt;
+        auto answer = passwords.front();
+        passwords.pop_front();
+        return answer;
+    }
+};
+
+QByteArray fileContents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+}
+
+}  // namespace
+
+class ConsoleTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    RecordingDialogs m_dialogs;
+    std::unique_ptr<Console> m_console;
+
+    QString path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
+    const Ui::frmSibrant& ui() { return m_console->window().ui(); }
+
+    // A console started in a program folder of its own, with this
+    // Seriale.cfg (none when null).
+    void start(const char* settings)
+    {
+        if (settings) {
+            QFile file(path("Seriale.cfg"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(settings);
+        }
+        m_console = std::make_unique<Console>(&m_dialogs);
+        m_console->Form_Load(m_dir->path().toStdString());
+        m_console->window().show();
+        g_port->clearRecord();
+    }
+
+    void closeWindow() { m_console->window().close(); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(installPlatform({[] {
+                                     auto port = std::make_unique<SimulatedPort>(g_clock);
+                                     g_port = port.get();
+                                     return port;
+                                 },
+                                 &g_clock,
+                                 [] {
+                                     g_clock.advance(1);
+                                     if (g_duringWait)
+                                         g_duringWait();
+                                 },
+                                 [](const std::string& file, bool async) { g_played.emplace_back(file, async); }}));
+    }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_dialogs = RecordingDialogs();
+        g_played.clear();
+        g_duringWait = {};
+    }
+
+    void cleanup()
+    {
+        m_console.reset();
+        QVERIFY(!MonCom::isLoaded());
+    }
+
+    void cleanupTestCase() { releaseLettori(); }
+
+    // Start-up: what Seriale.cfg holds is shown and applied to the link;
+    // what the lists cannot show falls back to its default.
+    void startUp_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("baud");
+        QTest::addColumn<QString>("terminal");
+        QTest::addColumn<QString>("newAddress");
+        QTest::addColumn<QByteArray>("written");
+
+        QTest::newRow("no file") << QByteArray() << "1" << "9600" << "000" << "000" << QByteArray(" 1 \r\n9600\r\n 0 \r\n");
+        QTest::newRow("port only") << QByteArray(" 3 \r\n") << "3" << "9600" << "000" << "000" << QByteArray(" 3 \r\n9600\r\n 0 \r\n");
+        QTest::newRow("all three") << QByteArray(" 5 \r\n19200\r\n 7 \r\n") << "5" << "19200" << "007" << "007" << QByteArray(" 5 \r\n19200\r\n 7 \r\n");
+        QTest::newRow("terminal 256") << QByteArray(" 1 \r\n9600\r\n 256 \r\n") << "1" << "9600" << "256" << "" << QByteArray(" 1 \r\n9600\r\n 256 \r\n");
+        QTest::newRow("unknown rate") << QByteArray(" 2 \r\n57600\r\n 4 \r\n") << "2" << "9600" << "004" << "004" << QByteArray(" 2 \r\n9600\r\n 4 \r\n");
+        QTest::newRow("terminal 300") << QByteArray(" 2 \r\n2400\r\n 300 \r\n") << "2" << "2400" << "000" << "000" << QByteArray(" 2 \r\n2400\r\n 0 \r\n");
+        QTest::newRow("terminal -1") << QByteArray(" 2 \r\n2400\r\n-1 \r\n") << "2" << "2400" << "000" << "000" << QByteArray(" 2 \r\n2400\r\n 0 \r\n");
+        QTest::newRow("port 40000") << QByteArray(" 40000 \r\n38400\r\n") << "1" << "38400" << "000" << "000" << QByteArray(" 1 \r\n38400\r\n 0 \r\n");
+    }
+
+    void startUp()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, port);
+        QFETCH(QString, baud);
+        start(file.isNull() ? nullptr : file.constData());
+
+        QCOMPARE(ui().TxtNumCom->text(), port);
+        QCOMPARE(ui().CmbBaudRate->currentText(), baud);
+        QCOMPARE(ui().CobNewBaudRate->currentText(), baud);
+        QTEST(ui().CmbTerminale->currentText(), "terminal");
+        QTEST(ui().CmbNewAddr->currentText(), "newAddress");
+        QCOMPARE(ui().cmbSetIndirizzo->currentIndex(), -1);
+        QCOMPARE(QString::number(g_port->number()), port);
+        QCOMPARE(QString::fromStdString(g_port->settings()), baud + ",N,8,1");
+        QVERIFY(g_port->open());
+
+        closeWindow();
+        QTEST(fileContents(path("Seriale.cfg")), "written");
+        QVERIFY(m_dialogs.messages.empty());
+    }
+
+    // Leaving the port box: the number that leads the text, rounded half
+    // to even, is probed; a port in use or missing is told and the box
+    // shows the port in use again.
+    void portChange_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("probed");   // "port N" call, "" when none
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("boxAfter");
+        QTest::addColumn<int>("portAfter");
+
+        QTest::newRow("3abc") << "3abc" << "port 3" << "" << "3abc" << 3;
+        QTest::newRow("2.5") << "2.5" << "port 2" << "" << "2.5" << 2;
+        QTest::newRow("3.5") << "3.5" << "port 4" << "" << "3.5" << 4;
+        QTest::newRow("empty") << "" << "port 0" << "" << "" << 0;
+        QTest::newRow("same port") << "1" << "" << "" << "1" << 1;
+        QTest::newRow("in use") << "7" << "port 7" << "Seriale già utilizzata" << "1" << 1;
+        QTest::newRow("missing") << "8" << "port 8" << "Seriale inesistente" << "1" << 1;
+        QTest::newRow("40000") << "40000" << "" << "Seriale inesistente" << "1" << 1;
+    }
+
+    void portChange()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, probed);
+        QFETCH(QString, message);
+        QFETCH(int, portAfter);
+        g_port->markBusy(7);
+        g_port->markMissing(8);
+        start(" 1 \r\n2400\r\n 0 \r\n");
+
+        ui().TxtNumCom->setText(typed);
+        m_console->settings().TxtNumCom_LostFocus();
+
+        const auto calls = g_port->controlCalls();
+        const bool probedIt = std::find(calls.begin(), calls.end(), probed.toStdString()) != calls.end();
+        QVERIFY(probed.isEmpty() ? calls.empty() : probedIt);
+        const std::vector<QString> messages = message.isEmpty() ? std::vector<QString>() : std::vector<QString>{message};
+        QCOMPARE(m_dialogs.messages, messages);
+        QTEST(ui().TxtNumCom->text(), "boxAfter");
+        QCOMPARE(int(g_port->number()), portAfter);
+        QCOMPARE(g_port->settings(), std::string("2400,N,8,1"));
+        QVERIFY(g_port->open());
+
+        closeWindow();
+        QCOMPARE(fileContents(path("Seriale.cfg")),
+                 QByteArray(" ") + QByteArray::number(portAfter) + " \r\n2400\r\n 0 \r\n");
+    }
+
+    // The port is taken when the focus leaves the box, as a user moves on.
+    void portChangeOnLeavingTheBox()
+    {
+        start(nullptr);
+        QApplication::setActiveWindow(&m_console->window());
+        QVERIFY(QTest::qWaitForWindowActive(&m_console->window()));
+        ui().TxtNumCom->setFocus();
+        ui().TxtNumCom->setText("6");
+        ui().Text3->setFocus();
+        QCOMPARE(int(g_port->number()), 6);
+    }
+
+    // The baud rate: a new one is applied at once, the one in use again
+    // touches nothing.
+    void baudRateChange()
+    {
+        start(nullptr);
+        m_console->settings().selectBaudRate(QString("9600"));
+        QVERIFY(g_port->controlCalls().empty());
+        m_console->settings().selectBaudRate(QString("19200"));
+        QCOMPARE(g_port->settings(), std::string("19200,N,8,1"));
+        QCOMPARE(m_console->settings().Velocita(), std::string("19200"));
+    }
+
+    // The monitor button shows and hides the monitor, says which it will
+    // do next, and leaves the focus in the Output panel's first box.
+    void monitorButton()
+    {
+        start(nullptr);
+        QApplication::setActiveWindow(&m_console->window());
+        QVERIFY(QTest::qWaitForWindowActive(&m_console->window()));
+        QCOMPARE(ui().Command8->text(), QString("Visualizza Monitor"));
+        ui().Command8->click();
+        QVERIFY(MonCom::isLoaded() && MonCom::instance().isVisible());
+        QCOMPARE(ui().Command8->text(), QString("Nascondi Monitor"));
+        QApplication::setActiveWindow(&m_console->window());
+        QVERIFY(ui().Text3->hasFocus());
+        ui().Command8->click();
+        QVERIFY(!MonCom::instance().isVisible());
+        QCOMPARE(ui().Command8->text(), QString("Visualizza Monitor"));
+
+        closeWindow();
+        QVERIFY(!MonCom::isLoaded());
+    }
+
+    // A file that cannot be written at close is told, not lost silently.
+    void unwritableSettingsAreTold()
+    {
+        start(" 2 \r\n9600\r\n 0 \r\n");
+        QVERIFY(QDir(m_dir->path()).mkpath("Seriale.cfg.tmp/blocked"));
+        closeWindow();
+        QCOMPARE(m_dialogs.messages.size(), size_t(1));
+        QVERIFY(m_dialogs.messages[0].contains("Seriale.cfg"));
+        QCOMPARE(fileContents(path("Seriale.cfg")), QByteArray(" 2 \r\n9600\r\n 0 \r\n"));
+    }
+
+    // The reading handler: only in Multimaster mode, only 16 characters
+    // with an address; acknowledged when "Ack automatico" is ticked.
+    void lettura_data()
+    {
+        QTest::addColumn<bool>("multimaster");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("autoAck");
+        QTest::addColumn<bool>("wav");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("badge");
+        QTest::addColumn<QString>("ack");  // frame written, hex; "" for none
+        QTest::addColumn<bool>("sound");
+
+        const QByteArray reader5("\x02" "0%" "0" "0000012345" "\x03" "X", 16);
+        const QByteArray reader255("\x02" "?/" "0" "9876543210" "\x03" "X", 16);
+        const QByteArray badAddress("\x02" "A0" "0" "0000012345" "\x03" "X", 16);
+        QTest::newRow("reader 5") << true << reader5 << int(Qt::Checked) << true << "5" << "0000012345" << "02 30 25 06 03 12" << true;
+        QTest::newRow("reader 255") << true << reader255 << int(Qt::Checked) << true << "255" << "9876543210" << "02 3F 2F 06 03 17" << true;
+        QTest::newRow("no sound file") << true << reader5 << int(Qt::Checked) << false << "5" << "0000012345" << "02 30 25 06 03 12" << false;
+        QTest::newRow("ack unticked") << true << reader5 << int(Qt::Unchecked) << true << "5" << "0000012345" << "" << true;
+        QTest::newRow("ack grey") << true << reader5 << int(Qt::PartiallyChecked) << true << "5" << "0000012345" << "" << true;
+        QTest::newRow("standard") << false << reader5 << int(Qt::Checked) << true << "" << "" << "" << false;
+        QTest::newRow("15 characters") << true << reader5.left(15) << int(Qt::Checked) << true << "" << "" << "" << false;
+        QTest::newRow("17 characters") << true << reader5 + "Y" << int(Qt::Checked) << true << "" << "" << "" << false;
+        QTest::newRow("empty") << true << QByteArray() << int(Qt::Checked) << true << "" << "" << "" << false;
+        QTest::newRow("bad address") << true << badAddress << int(Qt::Checked) << true << "" << "" << "" << false;
+    }
+
+    void lettura()
+    {
+        QFETCH(bool, multimaster);
+        QFETCH(QByteArray, text);
+        QFETCH(int, autoAck);
+        QFETCH(bool, wav);
+        QFETCH(QString, ack);
+        QFETCH(bool, sound);
+        if (wav)
+            std::ofstream(path("LetturaOk.wav").toStdString()) << "RIFF";
+        start(nullptr);
+        m_console->window().optMultiMaster[multimaster ? 1 : 0]->setChecked(true);
+        ui().ChkAutoAck->setCheckState(Qt::CheckState(autoAck));
+
+        m_console->multimaster().Lettura(text.toStdString());
+
+        QTEST(ui().txtAddrMM->text(), "address");
+        QTEST(ui().TxtBadgeMM->text(), "badge");
+        using Sounds = std::vector<std::pair<std::string, bool>>;
+        const std::vector<std::string> acks = ack.isEmpty() ? std::vector<std::string>() : std::vector<std::string>{test::unhex(ack.toStdString())};
+        QCOMPARE(g_port->writes(), acks);
+        const Sounds expected = sound ? Sounds{{"LetturaOk.wav", true}} : Sounds();
+        QCOMPARE(g_played, expected);
+    }
+
+    // One command at a time: while an exchange waits, the settings row and
+    // the options are off, the status line names the command, and a
+    // second command does not start; a close waits for the end.
+    void oneCommandAtATime()
+    {
+        start(nullptr);
+        bool checked = false;
+        g_duringWait = [&] {
+            if (checked)
+                return;
+            checked = true;
+            QVERIFY(!ui().TxtNumCom->isEnabled());
+            QVERIFY(!ui().CmbBaudRate->isEnabled());
+            QVERIFY(!m_console->window().optMultiMaster[1]->isEnabled());
+            QCOMPARE(m_console->window().statusBar()->currentMessage(), QString("Comando in corso: Versione Firmware"));
+            bool second = false;
+            QVERIFY(!m_console->gate().run("Output", [&] { second = true; }));
+            QVERIFY(!second);
+            closeWindow();
+            QVERIFY(m_console->window().isVisible());
+        };
+        int16_t term = 1;
+        std::string version;
+        m_console->gate().run("Versione Firmware", [&] { Lettori().Sibrant().GetVersioneFirmware(term, version); });
+        QVERIFY(checked);
+        QTRY_VERIFY(!m_console->window().isVisible());
+        QCOMPARE(fileContents(path("Seriale.cfg")), QByteArray(" 1 \r\n9600\r\n 0 \r\n"));
+    }
+};
+
+QTEST_MAIN(ConsoleTest)
+#include "ConsoleTest.moc"

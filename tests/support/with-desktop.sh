@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Runs a command on a desktop of its own, as a screen-reader user's session
+# has it: a virtual X display, a D-Bus session and the accessibility bus.
+# Used by the end-to-end tests that drive the console through its
+# accessibility tree. Usage: with-desktop.sh COMMAND [ARGS...]
+set -euo pipefail
+if [ -z "${LETTORE_DESKTOP_INNER:-}" ]; then
+    export LETTORE_DESKTOP_INNER=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+        dbus-run-session -- "$0" "$@"
+fi
+
+# A window manager gives windows the keyboard focus and close boxes, as on
+# a technician's desktop.
+openbox --sm-disable --config-file /dev/null >/dev/null 2>&1 &
+wm=$!
+/usr/libexec/at-spi-bus-launcher --launch-immediately &
+launcher=$!
+trap 'kill $launcher $wm 2>/dev/null || true' EXIT
+# Ready once the launcher answers on the session bus.
+for _ in $(seq 100); do
+    if dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+        org.a11y.Bus.GetAddress >/dev/null 2>&1; then
+        break
+    fi
+    sleep 0.05
+done
+export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
+unset QT_ACCESSIBILITY_DISABLED
+"$@"
