@@ -123,8 +123,7 @@ PortFailure kindOf(QSerialPort::SerialPortError error)
 }  // namespace
 
 // Brackets one operation that talks to QSerialPort: errors Qt reports
-// meanwhile are kept for the operation to throw, and readyRead emitted
-// meanwhile (the waits emit it synchronously) is not delivered from inside.
+// meanwhile are kept for the operation to throw.
 class QtPort::Call {
 public:
     explicit Call(QtPort& port) : m_port(port)
@@ -147,7 +146,10 @@ QtPort::QtPort(PortNaming naming) : m_naming(std::move(naming))
 {
     QObject::connect(&m_serial, &QSerialPort::errorOccurred, &m_serial,
                      [this](QSerialPort::SerialPortError error) { onErrorOccurred(error); });
-    QObject::connect(&m_serial, &QSerialPort::readyRead, &m_serial, [this] { onReadyRead(); });
+    QObject::connect(&m_serial, &QSerialPort::readyRead, &m_serial, [this] {
+        if (m_threshold >= 1)
+            queueNotification();
+    });
 }
 
 QtPort::~QtPort()
@@ -343,16 +345,6 @@ void QtPort::onErrorOccurred(QSerialPort::SerialPortError error)
     if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
         && m_serial.isOpen())
         m_serial.close();
-}
-
-void QtPort::onReadyRead()
-{
-    if (m_threshold < 1)
-        return;
-    if (m_callDepth > 0)
-        queueNotification();
-    else
-        notify();
 }
 
 void QtPort::queueNotification()

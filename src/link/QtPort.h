@@ -23,9 +23,11 @@ namespace lettore {
 // vanishes or its line hangs up the port closes itself, so the next
 // operation fails instead of the event loop spinning on the dead device.
 //
-// Receive notifications reach the handler from the Qt event loop, never
-// from inside one of this port's own operations: data that one of them
-// pulls in while the threshold is 1 is announced on the loop's next turn.
+// Receive notifications reach the handler only as queued calls from the
+// Qt event loop: never from inside QSerialPort's readyRead signal, nor from
+// inside one of this port's own operations. Data that arrives, or that one
+// of them pulls in, while the threshold is 1 is announced on a later turn
+// of the loop, if it is still waiting and the threshold still 1 by then.
 class QtPort : public Port {
 public:
     explicit QtPort(PortNaming naming);
@@ -64,7 +66,6 @@ private:
     void applyModemLine(bool (QSerialPort::*setter)(bool), bool enabled);
     [[noreturn]] void throwFailure();
     void onErrorOccurred(QSerialPort::SerialPortError error);
-    void onReadyRead();
     void queueNotification();
     void notify();
 

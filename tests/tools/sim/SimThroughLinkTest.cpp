@@ -1,6 +1,7 @@
 // The virtual reader driven by the real link, port and command set, the way
 // the console and the command line drive it; and the program itself.
 #include "Esito.h"
+#include "FastClock.h"
 #include "Framing.h"
 #include "PtyLine.h"
 #include "QtPort.h"
@@ -33,16 +34,6 @@ std::string frame(int16_t term, const char* type, const std::string& data)
 }
 
 std::string failed(int16_t esito) { return "esito " + std::to_string(esito); }
-
-// Four times as fast as the system's clock: the link's 5 s time-out passes
-// in 1.25 s.
-class FastClock : public Clock {
-public:
-    uint32_t nowMs() override { return m_steady.nowMs() * 4; }
-
-private:
-    SteadyClock m_steady;
-};
 
 class Recorder : public LinkEvents {
 public:
@@ -113,7 +104,7 @@ protected:
     }
 
     QTemporaryDir m_folder;
-    FastClock m_clock;
+    test::FastClock m_clock;
     std::ostringstream m_log;  // written by the line's thread; read after it stops
     Recorder m_heard;          // outlives the link it listens to
     std::unique_ptr<VirtualLine> m_line;
