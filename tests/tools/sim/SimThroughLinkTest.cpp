@@ -14,9 +14,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -277,6 +280,35 @@ TEST_F(SimThroughLinkTest, PacedAnswerTakesTheLinesByteTime)
     // 6 request and 21 answer bytes of 10 bits at 1200 baud: 225 ms.
     EXPECT_GE(timer.elapsed(), 215);
     EXPECT_LE(timer.elapsed(), 450);
+}
+
+TEST_F(SimThroughLinkTest, LastFrameBeforeACloseIsHeardAtItsOwnRate)
+{
+    // The reader listens at 19200 on a device left at 9600 by its previous
+    // user. A broadcast and the close right after it: the reader must hear
+    // the broadcast at 19200, which it shows by having the code afterwards.
+    open({"1:baud=19200"});
+    link().setAttivo(false);
+    link().setCommSettings("19200,N,8,1");
+    const auto leaveDeviceAt9600 = [&] {
+        const int fd = ::open(m_line->slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        termios t{};
+        ::tcgetattr(fd, &t);
+        ::cfsetspeed(&t, B9600);
+        ::tcsetattr(fd, TCSANOW, &t);
+        ::close(fd);
+    };
+    int heard = 0;
+    constexpr int Runs = 50;
+    for (int i = 0; i < Runs; ++i) {
+        leaveDeviceAt9600();
+        const std::string code = std::to_string(1000000000 + i);
+        ASSERT_EQ(reader().CreaBadge(256, code), Esito::Accepted);
+        link().setAttivo(false);
+        heard += exists(1, code) == "1" ? 1 : 0;
+    }
+    EXPECT_EQ(heard, Runs);
 }
 
 TEST_F(SimThroughLinkTest, NewerLineKeepsTheLinkAndNoFileIsReplaced)
