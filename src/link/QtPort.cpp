@@ -1,5 +1,7 @@
 #include "QtPort.h"
 
+#include "SerialDevice.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
@@ -123,8 +125,7 @@ PortFailure kindOf(QSerialPort::SerialPortError error)
 }  // namespace
 
 // Brackets one operation that talks to QSerialPort: errors Qt reports
-// meanwhile are kept for the operation to throw, and readyRead emitted
-// meanwhile (the waits emit it synchronously) is not delivered from inside.
+// meanwhile are kept for the operation to throw.
 class QtPort::Call {
 public:
     explicit Call(QtPort& port) : m_port(port)
@@ -147,14 +148,20 @@ QtPort::QtPort(PortNaming naming) : m_naming(std::move(naming))
 {
     QObject::connect(&m_serial, &QSerialPort::errorOccurred, &m_serial,
                      [this](QSerialPort::SerialPortError error) { onErrorOccurred(error); });
-    QObject::connect(&m_serial, &QSerialPort::readyRead, &m_serial, [this] { onReadyRead(); });
+    QObject::connect(&m_serial, &QSerialPort::readyRead, &m_serial, [this] {
+        if (m_threshold >= 1)
+            queueNotification();
+    });
 }
 
 QtPort::~QtPort()
 {
     // Closing may still signal; nothing of this object may be reached then.
     QObject::disconnect(&m_serial, nullptr, nullptr, nullptr);
-    m_serial.close();
+    if (m_serial.isOpen()) {
+        SerialDevice::drain(m_serial, DrainTimeLimitMs);
+        SerialDevice::close(m_serial);
+    }
 }
 
 void QtPort::setPortNumber(int16_t number)
@@ -172,6 +179,8 @@ void QtPort::setSettings(const std::string& settings)
         throw PortError(PortFailure::Other, QSerialPort::UnsupportedOperationError,
                         "Invalid settings \"" + settings + "\"");
     Call call(*this);
+    if (m_serial.isOpen())
+        drain();
     if (!applySettings(m_serial, *parsed)) {
         const PortError error = m_failure.value_or(
             PortError(PortFailure::Other, m_serial.error(), m_serial.errorString().toStdString()));
@@ -187,7 +196,7 @@ void QtPort::setOpen(bool open)
 {
     Call call(*this);
     if (!open) {
-        m_serial.close();
+        closeDevice();
         return;
     }
     if (!m_serial.isOpen()) {
@@ -204,9 +213,33 @@ void QtPort::setOpen(bool open)
         applyModemLine(&QSerialPort::setDataTerminalReady, m_dtr);
         applyModemLine(&QSerialPort::setRequestToSend, m_rts);
     } catch (const PortError&) {
-        m_serial.close();
+        m_serial.close();  // nothing was written: the device gets its old settings back
         throw;
     }
+}
+
+void QtPort::drain()
+{
+    if (!SerialDevice::drain(m_serial, DrainTimeLimitMs))
+        throwNotDrained();
+}
+
+// Closes once the output has left; output that never leaves is reported
+// after the port has closed all the same.
+void QtPort::closeDevice()
+{
+    if (!m_serial.isOpen())
+        return;
+    const bool drained = SerialDevice::drain(m_serial, DrainTimeLimitMs);
+    SerialDevice::close(m_serial);
+    if (!drained)
+        throwNotDrained();
+}
+
+void QtPort::throwNotDrained()
+{
+    throw PortError(PortFailure::Other, QSerialPort::TimeoutError,
+                    "The device did not send its output within " + std::to_string(DrainTimeLimitMs) + " ms");
 }
 
 void QtPort::setDtrEnabled(bool enabled)
@@ -343,16 +376,6 @@ void QtPort::onErrorOccurred(QSerialPort::SerialPortError error)
     if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
         && m_serial.isOpen())
         m_serial.close();
-}
-
-void QtPort::onReadyRead()
-{
-    if (m_threshold < 1)
-        return;
-    if (m_callDepth > 0)
-        queueNotification();
-    else
-        notify();
 }
 
 void QtPort::queueNotification()

@@ -23,9 +23,18 @@ namespace lettore {
 // vanishes or its line hangs up the port closes itself, so the next
 // operation fails instead of the event loop spinning on the dead device.
 //
-// Receive notifications reach the handler from the Qt event loop, never
-// from inside one of this port's own operations: data that one of them
-// pulls in while the threshold is 1 is announced on the loop's next turn.
+// Receive notifications reach the handler only as queued calls from the
+// Qt event loop: never from inside QSerialPort's readyRead signal, nor from
+// inside one of this port's own operations. Data that arrives, or that one
+// of them pulls in, while the threshold is 1 is announced on a later turn
+// of the loop, if it is still waiting and the threshold still 1 by then.
+//
+// Before the port closes, and before settings change on an open port,
+// every byte written is let leave the device (for at most DrainTimeLimitMs);
+// closing leaves the line settings on the device as they are, so the last
+// bytes are never sent, nor read off a pseudo-terminal, at the rate the
+// device had before it was opened. Bytes still queued at the limit fail
+// the operation; a close still closes.
 class QtPort : public Port {
 public:
     explicit QtPort(PortNaming naming);
@@ -54,8 +63,10 @@ public:
     void setReceiveHandler(std::function<void(CommEvent)> handler) override;
     bool waitForInput(int timeoutMs) override;
 
-    // The longest a write may take to reach the driver.
+    // The longest a write may take to reach the driver, and the longest
+    // the driver may take to send what it holds before a close or a change.
     static constexpr int WriteTimeLimitMs = 5000;
+    static constexpr int DrainTimeLimitMs = 5000;
 
 private:
     class Call;
@@ -63,8 +74,10 @@ private:
     void requireOpen() const;
     void applyModemLine(bool (QSerialPort::*setter)(bool), bool enabled);
     [[noreturn]] void throwFailure();
+    [[noreturn]] void throwNotDrained();
     void onErrorOccurred(QSerialPort::SerialPortError error);
-    void onReadyRead();
+    void drain();
+    void closeDevice();
     void queueNotification();
     void notify();
 

@@ -10,6 +10,8 @@ namespace {
 
 constexpr int16_t InvalidArgumentNumber = 5;
 constexpr const char* InvalidArgumentText = "Invalid procedure call or argument";
+constexpr int16_t LinkBusyNumber = 8100;
+constexpr const char* LinkBusyText = "Link busy: another exchange or reception is in progress";
 
 bool isChar(const std::string& s, char c) { return s.size() == 1 && s[0] == c; }
 
@@ -65,6 +67,29 @@ private:
     uint32_t m_nextYield = 0;
 };
 
+// The link is busy from construction until end(), or until destruction
+// when an exception leaves the collection early.
+class clsComunicazioni::BusySpan {
+public:
+    explicit BusySpan(clsComunicazioni& link) : m_link(link) { m_link.setBusy(true); }
+    ~BusySpan() { end(); }
+
+    BusySpan(const BusySpan&) = delete;
+    BusySpan& operator=(const BusySpan&) = delete;
+
+    void end()
+    {
+        if (m_active) {
+            m_active = false;
+            m_link.setBusy(false);
+        }
+    }
+
+private:
+    clsComunicazioni& m_link;
+    bool m_active = true;
+};
+
 clsComunicazioni::clsComunicazioni(std::unique_ptr<Port> port, Clock& clock,
                                    std::function<void()> yieldToEventLoop)
     : Seriale(std::move(port)), m_clock(clock), m_yield(std::move(yieldToEventLoop))
@@ -101,59 +126,143 @@ int16_t clsComunicazioni::CommPort() const { return mvarCommPort; }
 
 void clsComunicazioni::setCommPort(int16_t vData)
 {
-    if (vData == mvarCommPort)
-        return;
-    try {
-        reconfigure([&] { Seriale->setPortNumber(vData); });
-        mvarCommPort = vData;
-    } catch (const PortError& error) {
-        reportPortFailure(error);
-    }
+    assign(mvarCommPort, m_commPortInDoubt, vData, [this] { return Seriale->portNumber(); },
+           [this](int16_t number) { Seriale->setPortNumber(number); });
 }
 
 const std::string& clsComunicazioni::CommSettings() const { return mvarCommSettings; }
 
 void clsComunicazioni::setCommSettings(const std::string& vData)
 {
-    if (vData == mvarCommSettings)
+    assign(mvarCommSettings, m_commSettingsInDoubt, vData, [this] { return Seriale->settings(); },
+           [this](const std::string& settings) { Seriale->setSettings(settings); });
+}
+
+// Assigns a port number or settings: nothing happens when `stored` holds
+// vData already and the port is known to hold it too. The stored value
+// changes only once the port has taken vData; `inDoubt` records that a
+// failed change could not give the port its old value back.
+template <typename Value, typename Read, typename Write>
+void clsComunicazioni::assign(Value& stored, bool& inDoubt, const Value& vData, Read read, Write write)
+{
+    if (refusedWhileBusy() || (vData == stored && !inDoubt))
         return;
+    Value old{};
     try {
-        reconfigure([&] { Seriale->setSettings(vData); });
-        mvarCommSettings = vData;
+        old = read();
     } catch (const PortError& error) {
         reportPortFailure(error);
+        return;
+    }
+    switch (reconfigure([&] { write(vData); }, [&] { write(old); })) {
+    case Change::Made:
+        stored = vData;
+        inDoubt = false;
+        break;
+    case Change::Undone:
+        break;
+    case Change::InDoubt:
+        inDoubt = true;
+        break;
     }
 }
 
 // An open port is closed around the change, with DTR low while closed and
-// raised again once reopened; a closed port is changed in place.
-void clsComunicazioni::reconfigure(const std::function<void()>& apply)
+// raised again once reopened; a closed port is changed in place. When a
+// step fails it is reported, and the port is put back as it was: its old
+// value (putBack) once the new one was applied, reopened with DTR raised if
+// it had been closed, DTR raised if it had only been lowered. InDoubt: the
+// old value could not be put back.
+clsComunicazioni::Change clsComunicazioni::reconfigure(const std::function<void()>& apply,
+                                                       const std::function<void()>& putBack)
 {
-    if (!Seriale->isOpen()) {
+    bool wasOpen = false;
+    bool dtrLowered = false;
+    bool applied = false;
+    try {
+        wasOpen = Seriale->isOpen();
+        if (wasOpen) {
+            Seriale->setDtrEnabled(false);
+            dtrLowered = true;
+            Seriale->setOpen(false);
+        }
         apply();
-        return;
+        applied = true;
+        if (wasOpen) {
+            Seriale->setOpen(true);
+            Seriale->setDtrEnabled(true);
+        }
+        return Change::Made;
+    } catch (const PortError& error) {
+        reportPortFailure(error);
     }
-    Seriale->setDtrEnabled(false);
-    Seriale->setOpen(false);
-    apply();
-    Seriale->setOpen(true);
-    Seriale->setDtrEnabled(true);
+
+    bool putBackDone = !applied;
+    try {
+        if (applied) {
+            if (Seriale->isOpen())
+                Seriale->setOpen(false);
+            putBack();
+            putBackDone = true;
+        }
+        if (dtrLowered) {
+            if (!Seriale->isOpen())
+                Seriale->setOpen(true);
+            Seriale->setDtrEnabled(true);
+        }
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+    }
+    clearAttivoIfClosed();
+    return putBackDone ? Change::Undone : Change::InDoubt;
 }
 
 bool clsComunicazioni::Attivo() const { return mvarAttivo; }
 
 void clsComunicazioni::setAttivo(bool vData)
 {
+    if (!refusedWhileBusy())
+        applyAttivo(vData);
+}
+
+// DTR goes low first, always. True opens a closed port and raises DTR (an
+// open port is left open with DTR low); false closes an open port. When a
+// step fails it is reported and the stored flag kept; a port opened here
+// is closed again, and a flag that claimed an open port follows it closed.
+void clsComunicazioni::applyAttivo(bool vData)
+{
+    bool opened = false;
     try {
         Seriale->setDtrEnabled(false);
         const bool open = Seriale->isOpen();
         if (vData && !open) {
             Seriale->setOpen(true);
+            opened = true;
             Seriale->setDtrEnabled(true);
         } else if (!vData && open) {
             Seriale->setOpen(false);
         }
         mvarAttivo = vData;
+        return;
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+    }
+    if (opened) {
+        try {
+            Seriale->setOpen(false);
+        } catch (const PortError& error) {
+            reportPortFailure(error);
+        }
+    }
+    clearAttivoIfClosed();
+}
+
+// After a failure, the Attivo flag never claims a port that is closed.
+void clsComunicazioni::clearAttivoIfClosed()
+{
+    try {
+        if (!Seriale->isOpen())
+            mvarAttivo = false;
     } catch (const PortError& error) {
         reportPortFailure(error);
     }
@@ -161,6 +270,8 @@ void clsComunicazioni::setAttivo(bool vData)
 
 void clsComunicazioni::AnalizzaSeriale(int16_t NumComm, int16_t& S_Stato, std::string& S_Setting)
 {
+    if (refusedWhileBusy())
+        return;
     int16_t number = 0;
     bool wasOpen = false;
     try {
@@ -196,13 +307,17 @@ void clsComunicazioni::AnalizzaSeriale(int16_t NumComm, int16_t& S_Stato, std::s
 
     // The old number goes back before the port is reopened, so a failure
     // there never leaves the probed device open.
+    bool numberBack = false;
     try {
         if (Seriale->portNumber() != number)
             Seriale->setPortNumber(number);
+        numberBack = true;
         if (wasOpen)
             Seriale->setOpen(true);
     } catch (const PortError& error) {
         reportPortFailure(error);
+        m_commPortInDoubt = m_commPortInDoubt || !numberBack;
+        clearAttivoIfClosed();
     }
 }
 
@@ -290,15 +405,22 @@ void clsComunicazioni::InviaComando_RiceviRisposta_TOLVANE(const std::string& Co
     exchange(Comando, true, esito, Risposta);
 }
 
-// One send and one reception with notifications off. The STX family puts
-// the threshold back as it found it; the Tolvane family leaves it at 0. A
-// port failure ends the exchange with PortFailed, and the threshold and
-// the Attivo state are still put back as far as the port allows.
+// One send and one reception with notifications off, the link busy from
+// the start until the answer is collected. The STX family puts the
+// threshold back as it found it; the Tolvane family leaves it at 0. A port
+// failure ends the exchange with PortFailed, and the threshold and the
+// Attivo state are still put back as far as the port allows.
 void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_t& esito,
                                 std::string& Risposta)
 {
+    if (refusedWhileBusy()) {
+        esito = Esito::LinkBusy;
+        Risposta.clear();
+        return;
+    }
+    BusySpan busySpan(*this);
     const bool wasInactive = !mvarAttivo;
-    setAttivo(true);  // a failure is reported; the send then opens the port itself
+    applyAttivo(true);  // a failure is reported; the send then opens the port itself
 
     bool thresholdWasOne = false;
     try {
@@ -312,6 +434,7 @@ void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_
         Risposta.clear();
         reportPortFailure(error);
     }
+    busySpan.end();
 
     if (esito == Esito::Accepted || esito == Esito::Rejected)
         raiseComRX(Risposta);
@@ -319,22 +442,29 @@ void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_
         raiseComTO();
 
     if (thresholdWasOne)
-        OnComm_Attivato();
+        setThreshold(1);
     if (wasInactive)
-        setAttivo(false);
+        applyAttivo(false);
 }
 
 int16_t clsComunicazioni::InviaComandoSenzaRisposta(const std::string& Comando)
 {
+    if (refusedWhileBusy())
+        return Esito::LinkBusy;
     const bool wasInactive = !mvarAttivo;
-    setAttivo(true);
-    const int16_t result = InviaComando(Comando);
+    applyAttivo(true);
+    const int16_t result = send(Comando);
     if (wasInactive)
-        setAttivo(false);
+        applyAttivo(false);
     return result;
 }
 
 int16_t clsComunicazioni::InviaComando(const std::string& Comando)
+{
+    return refusedWhileBusy() ? Esito::LinkBusy : send(Comando);
+}
+
+int16_t clsComunicazioni::send(const std::string& Comando)
 {
     try {
         sendFrame(Comando);
@@ -361,29 +491,51 @@ void clsComunicazioni::sendFrame(const std::string& Comando)
 
 void clsComunicazioni::OnComm_Disattivato()
 {
-    try {
-        Seriale->setReceiveThreshold(0);
-    } catch (const PortError& error) {
-        reportPortFailure(error);
-    }
+    if (!refusedWhileBusy())
+        setThreshold(0);
 }
 
 void clsComunicazioni::OnComm_Attivato()
 {
+    if (!refusedWhileBusy())
+        setThreshold(1);
+}
+
+void clsComunicazioni::setThreshold(int threshold)
+{
     try {
-        Seriale->setReceiveThreshold(1);
+        Seriale->setReceiveThreshold(threshold);
     } catch (const PortError& error) {
         reportPortFailure(error);
     }
 }
 
-// A frame a reader sent on its own. Notifications stay off while it is
-// collected; a port failure is reported and notifications are switched
-// back on all the same.
+// While the link is busy nothing else may reach the port: a second
+// exchange would take the first one's answer, a change of port or settings
+// would pull the line from under it.
+bool clsComunicazioni::refusedWhileBusy()
+{
+    if (!m_busy)
+        return false;
+    raiseErrore(LinkBusyNumber, LinkBusyText);
+    return true;
+}
+
+void clsComunicazioni::setBusy(bool busy)
+{
+    m_busy = busy;
+    raiseBusyChanged(busy);
+}
+
+// A frame a reader sent on its own. Notifications stay off and the link is
+// busy while it is collected; a port failure is reported and notifications
+// are switched back on all the same. A notification that arrives while the
+// link is busy is dropped: the bytes stay waiting for whoever holds the link.
 void clsComunicazioni::Seriale_OnComm(CommEvent event)
 {
-    if (event != CommEvent::ReceivedData)
+    if (event != CommEvent::ReceivedData || m_busy)
         return;
+    BusySpan busySpan(*this);
     int16_t esito = Esito::PortFailed;
     std::string Risposta;
     try {
@@ -392,11 +544,12 @@ void clsComunicazioni::Seriale_OnComm(CommEvent event)
     } catch (const PortError& error) {
         reportPortFailure(error);
     }
+    busySpan.end();
     if (esito == Esito::TimedOut)
         raiseComTO();
     else if (esito == Esito::Accepted || esito == Esito::Rejected)
         raiseComRX(Risposta);
-    OnComm_Attivato();
+    setThreshold(1);
 }
 
 // Both loops of a reception, against one start time: first wait for the
@@ -548,6 +701,11 @@ void clsComunicazioni::raiseComRX(const std::string& stringa)
 void clsComunicazioni::raiseComTO()
 {
     raise([](LinkEvents& l) { l.ComTO(); });
+}
+
+void clsComunicazioni::raiseBusyChanged(bool busy)
+{
+    raise([=](LinkEvents& l) { l.busyChanged(busy); });
 }
 
 }  // namespace lettore

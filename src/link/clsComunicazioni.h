@@ -20,19 +20,40 @@ namespace lettore {
 // and raises Errore, ComTX, ComRX and ComTO.
 //
 // Waiting never spins: between turns of the event loop the link blocks in
-// Port::waitForInput, and it hands the event loop a turn (the yield hook)
-// at least every 100 ms of a wait.
+// Port::waitForInput. While it waits for an answer (for its start, and for
+// the characters up to its end character) it hands the event loop a turn
+// (the yield hook) each time the elapsed time reaches the next multiple of
+// 100 ms, 0 included: at elapsed 0, 100, 200, ... ms, so never more than
+// 100 ms apart. The wait for the check character after ETX (up to 5000 ms
+// more) hands no turn at all.
+//
+// One exchange at a time: from the start of an exchange, or of a reception
+// started by the receive notification, until its answer is collected the
+// link is busy (busy(), LinkEvents::busyChanged). A call made meanwhile
+// (from the event loop's turns, or from an Errore or ComTX handler) is
+// refused without touching the port: an exchange or send returns
+// Esito::LinkBusy with an empty answer; CommPort, CommSettings, Attivo,
+// AnalizzaSeriale and OnComm_* keep their stored values and change nothing.
+// Each refusal raises Errore 8100 "Link busy: another exchange or reception
+// is in progress". The link is idle again before ComRX or ComTO is raised,
+// so their handlers may send (an acknowledgement, say). A receive
+// notification that arrives while busy is dropped; its bytes stay waiting.
 //
 // Failures never escape as exceptions:
 // - a failing CommPort, CommSettings or Attivo assignment raises Errore
-//   and keeps the stored value;
+//   and keeps the stored value. The port is put back as it was: a port
+//   being moved to another number or settings gets its old ones again and
+//   is reopened, a port being opened is closed again. Should that fail too,
+//   Attivo reads false once the port is closed, and setting the value the
+//   port may no longer hold reaches the port even though it is stored;
 // - a port failure inside an exchange or a send (device unplugged, line
 //   gone) ends it with Esito::PortFailed and an empty answer, raises
 //   Errore with the port's number and text (no ComTO, no ComRX), then puts
 //   back the receive threshold and the Attivo state as far as the port
 //   still allows;
 // - a single-byte dialect asked for an address byte outside 0..255 sends
-//   nothing, raises Errore (number 5) and returns Esito::InvalidArgument;
+//   nothing, raises Errore 5 "Invalid procedure call or argument" and
+//   returns Esito::InvalidArgument;
 // - AnalizzaSeriale reports a failure to read or put back the port's own
 //   number and open state through Errore; when the state cannot be read,
 //   nothing is probed and S_Stato keeps the caller's value.
@@ -98,6 +119,9 @@ public:
     void OnComm_Disattivato();
     void OnComm_Attivato();
 
+    // Whether an exchange or a reception is under way; see above.
+    bool busy() const { return m_busy; }
+
     // Event subscribers, called in subscription order.
     void subscribe(LinkEvents* listener);
     void unsubscribe(LinkEvents* listener);
@@ -110,6 +134,11 @@ public:
 
 private:
     class Wait;
+    class BusySpan;
+
+    // How a change of port number or settings ended: made, undone (the
+    // port has its old value back), or in doubt (it could not be put back).
+    enum class Change { Made, Undone, InDoubt };
 
     // How the first loop of a reception ended.
     enum class Collected { TimedOut, Lone, Frame };
@@ -120,7 +149,15 @@ private:
     Collected collectFrame(char startChar, char endChar, std::string& buffer);
     bool collectCheckChar(std::string& buffer);
 
-    void reconfigure(const std::function<void()>& apply);
+    bool refusedWhileBusy();
+    void setBusy(bool busy);
+    template <typename Value, typename Read, typename Write>
+    void assign(Value& stored, bool& inDoubt, const Value& vData, Read read, Write write);
+    Change reconfigure(const std::function<void()>& apply, const std::function<void()>& putBack);
+    void applyAttivo(bool vData);
+    void setThreshold(int threshold);
+    void clearAttivoIfClosed();
+    int16_t send(const std::string& Comando);
     void sendFrame(const std::string& Comando);
     void exchange(const std::string& Comando, bool tolvane, int16_t& esito,
                   std::string& Risposta);
@@ -134,6 +171,7 @@ private:
     void raiseComTX(const std::string& Comando);
     void raiseComRX(const std::string& stringa);
     void raiseComTO();
+    void raiseBusyChanged(bool busy);
     template <typename Event>
     void raise(Event&& event);
 
@@ -145,6 +183,12 @@ private:
     int16_t mvarCommPort = 0;
     std::string mvarCommSettings;
     bool mvarAttivo = false;
+
+    bool m_busy = false;
+    // A failed change could not put the port's old value back: the port
+    // may hold another value than the stored one.
+    bool m_commPortInDoubt = false;
+    bool m_commSettingsInDoubt = false;
 };
 
 }  // namespace lettore

@@ -1,7 +1,9 @@
 // The real port, its naming of devices, and the link over pseudo-terminals
 // against a scripted peer.
 #include "CpuTime.h"
+#include "DriverStack.h"
 #include "Esito.h"
+#include "FastClock.h"
 #include "Framing.h"
 #include "LinkRig.h"
 #include "PtyLine.h"
@@ -12,6 +14,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <termios.h>
 #include <thread>
 
@@ -223,7 +226,8 @@ const std::string Answer = withBcc("\x02" "01" "SIB2 V1.04      " "\x03");
 // for another program on the same device.
 class LinkPtyTest : public QtPortTest {
 protected:
-    LinkPtyTest()
+    explicit LinkPtyTest(std::unique_ptr<Clock> linkClock = std::make_unique<SteadyClock>())
+        : clock(std::move(linkClock))
     {
         link.subscribe(&log);
         link.setCommPort(line.number());
@@ -238,8 +242,8 @@ protected:
     }
 
     test::EventLog log;
-    SteadyClock clock;
-    clsComunicazioni link{std::make_unique<QtPort>(line.naming()), clock, processQtEvents};
+    std::unique_ptr<Clock> clock;
+    clsComunicazioni link{std::make_unique<QtPort>(line.naming()), *clock, processQtEvents};
 };
 
 TEST_F(LinkPtyTest, ExchangesEndAsTheAnswerSays)
@@ -336,6 +340,132 @@ TEST_F(LinkPtyTest, ReaderVanishingMidAnswerFailsTheExchange)
     ASSERT_EQ(log.events.size(), 2u);
     EXPECT_EQ(log.events[0], RequestSent);
     EXPECT_EQ(log.events[1].rfind("Errore ", 0), 0u) << log.events[1];
+}
+
+
+// Whether any of the link's events, or anything run inside the link's
+// waits, found Qt's serial port code on the stack.
+class DriverStackProbe : public LinkEvents {
+public:
+    bool seen = false;
+    void look() { seen = seen || test::serialDriverOnStack(); }
+
+    void Errore(int16_t, const std::string&) override { look(); }
+    void ComTX(const std::string&) override { look(); }
+    void ComRX(const std::string&) override { look(); }
+    void ComTO() override { look(); }
+    void busyChanged(bool) override { look(); }
+};
+
+const std::string BusyErrore = "Errore 8100 Link busy: another exchange or reception is in progress";
+
+// The link on a clock four times as fast, so a reception's time-out
+// passes in 1.25 s; with the probe subscribed.
+class OneAtATimePtyTest : public LinkPtyTest {
+protected:
+    OneAtATimePtyTest() : LinkPtyTest(std::make_unique<test::FastClock>()) { link.subscribe(&probe); }
+
+    // Runs `command` on a turn of the event loop afterMs from now, as a
+    // click would; never once the test is over.
+    void clickSoon(std::function<void()> command, int afterMs = 0)
+    {
+        QTimer::singleShot(afterMs, &m_clicks, [this, command = std::move(command)] {
+            probe.look();
+            command();
+        });
+    }
+
+    DriverStackProbe probe;
+
+private:
+    QObject m_clicks;
+};
+
+// A command clicked while an exchange waits sends nothing and returns 5;
+// the exchange gets its own answer.
+TEST_F(OneAtATimePtyTest, ExchangeClickedDuringAWaitIsRefused)
+{
+    peer.expect({.request = Request, .reply = Answer});
+    std::optional<int16_t> nested;
+    std::string nestedRisposta = "old";
+    clickSoon([&] {
+        int16_t esito = -1;
+        link.Sibrant2(2, "P", "2", esito, nestedRisposta);
+        nested = esito;
+    });
+    std::string Risposta;
+
+    EXPECT_EQ(exchange(Risposta), Esito::Accepted);
+
+    EXPECT_EQ(Risposta, Answer);
+    EXPECT_EQ(nested, Esito::LinkBusy);
+    EXPECT_EQ(nestedRisposta, "");
+    EXPECT_EQ(log.events, (Strings{RequestSent, BusyErrore, "ComRX " + hex(Answer)}));
+    EXPECT_FALSE(probe.seen);
+}
+
+// Acknowledging from the ComRX handler works after an exchange and after a
+// frame the reader sent on its own, and neither handler runs on the
+// driver's stack.
+TEST_F(OneAtATimePtyTest, AcknowledgementFromTheComRxHandlerGoesOut)
+{
+    std::vector<int16_t> acknowledged;
+    log.onEvent = [&](const std::string& event) {
+        if (event.rfind("ComRX ", 0) == 0)
+            acknowledged.push_back(link.InviaComando("\x06"));
+    };
+    link.setAttivo(true);
+
+    peer.expect({.request = Request, .reply = Answer});
+    std::string Risposta;
+    EXPECT_EQ(exchange(Risposta), Esito::Accepted);
+    EXPECT_TRUE(peer.waitForReceived(Request + "\x06", 1s));
+
+    const std::string reading = withBcc("\x02" "01" "B0000123456" "\x03");
+    peer.send(reading);
+    EXPECT_TRUE(processEventsUntil([&] { return acknowledged.size() == 2; }));
+    EXPECT_TRUE(peer.waitForReceived(Request + "\x06\x06", 1s));
+    EXPECT_EQ(acknowledged, (std::vector<int16_t>{0, 0}));
+    EXPECT_FALSE(probe.seen);
+}
+
+// A stray byte starts a reception (notifications on, as after start-up). A
+// command clicked during it sends nothing and returns 5; the reception
+// times out as it would have; the next command gets its own answer.
+TEST_F(OneAtATimePtyTest, CommandClickedDuringAnUnsolicitedReceptionIsRefused)
+{
+    link.setAttivo(true);
+    std::optional<uint32_t> timedOutAt;
+    log.onEvent = [&](const std::string& event) {
+        if (event == "ComTO")
+            timedOutAt = clock->nowMs();
+    };
+    std::optional<int16_t> nested;
+    clickSoon(
+        [&] {
+            int16_t esito = -1;
+            std::string Risposta;
+            link.Sibrant2(1, "P", "2", esito, Risposta);
+            nested = esito;
+        },
+        200);
+
+    const uint32_t sentAt = clock->nowMs();
+    peer.send("Z");
+    ASSERT_TRUE(processEventsUntil([&] { return timedOutAt.has_value(); }, 3000));
+
+    EXPECT_EQ(nested, Esito::LinkBusy);
+    EXPECT_EQ(log.events, (Strings{BusyErrore, "ComTO"}));
+    EXPECT_GT(*timedOutAt - sentAt, 5000u);
+    EXPECT_LE(*timedOutAt - sentAt, 5400u);
+
+    log.events.clear();
+    peer.expect({.request = Request, .reply = Answer});
+    std::string Risposta;
+    EXPECT_EQ(exchange(Risposta), Esito::Accepted);
+    EXPECT_EQ(Risposta, Answer);
+    EXPECT_EQ(log.events, (Strings{RequestSent, "ComRX " + hex(Answer)}));
+    EXPECT_FALSE(probe.seen);
 }
 
 }  // namespace

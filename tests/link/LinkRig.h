@@ -3,6 +3,7 @@
 #include "SimulatedPort.h"
 #include "clsComunicazioni.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,30 +11,47 @@
 namespace lettore::test {
 
 // Records the link's events as short strings: "Errore 68 Device unavailable",
-// "ComTX 02 30 21", "ComRX 06", "ComRX \"\"", "ComTO".
+// "ComTX 02 30 21", "ComRX 06", "ComRX \"\"", "ComTO"; then hands each one
+// to onEvent, as a handler of the event that acts on the link would run.
 class EventLog : public LinkEvents {
 public:
     std::vector<std::string> events;
+    std::function<void(const std::string& event)> onEvent;
 
     void Errore(int16_t code, const std::string& text) override
     {
-        events.push_back("Errore " + std::to_string(code) + " " + text);
+        record("Errore " + std::to_string(code) + " " + text);
     }
-    void ComTX(const std::string& s) override { events.push_back("ComTX " + hex(s)); }
-    void ComRX(const std::string& s) override
+    void ComTX(const std::string& s) override { record("ComTX " + hex(s)); }
+    void ComRX(const std::string& s) override { record(s.empty() ? "ComRX \"\"" : "ComRX " + hex(s)); }
+    void ComTO() override { record("ComTO"); }
+
+    // Kept apart, so the event lists above read as the link's four events.
+    std::vector<bool> busyChanges;
+    void busyChanged(bool busy) override { busyChanges.push_back(busy); }
+
+private:
+    void record(const std::string& event)
     {
-        events.push_back(s.empty() ? "ComRX \"\"" : "ComRX " + hex(s));
+        events.push_back(event);
+        if (onEvent)
+            onEvent(event);
     }
-    void ComTO() override { events.push_back("ComTO"); }
 };
 
 // A link on a simulated port and clock, with its events logged and the
-// clock time of every turn it hands the event loop.
+// clock time of every turn it hands the event loop; onYield runs on each
+// turn, as the event loop's handlers would.
 struct LinkRig {
     explicit LinkRig(uint32_t startMs = 0)
         : clock(startMs),
           port(new SimulatedPort(clock)),
-          link(std::unique_ptr<Port>(port), clock, [this] { yieldTimes.push_back(clock.nowMs()); })
+          link(std::unique_ptr<Port>(port), clock,
+               [this] {
+                   yieldTimes.push_back(clock.nowMs());
+                   if (onYield)
+                       onYield();
+               })
     {
         link.subscribe(&log);
         creationCalls = port->calls();
@@ -55,6 +73,7 @@ struct LinkRig {
     ManualClock clock;
     SimulatedPort* port;  // owned by the link
     std::vector<uint32_t> yieldTimes;
+    std::function<void()> onYield;
     std::vector<std::string> creationCalls;
     clsComunicazioni link;
     EventLog log;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 using namespace lettore;
 using namespace lettore::test;
@@ -283,6 +284,42 @@ TEST(Waiting, TimeOutBlocksInPortAndYieldsEvery100Ms)
     }
 }
 
+// The turns fall exactly on the multiples of 100 ms of a wait for the
+// answer, and none during the wait for the check character after ETX.
+TEST(Waiting, TurnsAtEveryMultipleOf100MsAndNoneForTheCheckCharacter)
+{
+    const auto every100 = [](uint32_t last) {
+        std::vector<uint32_t> times;
+        for (uint32_t t = 0; t <= last; t += 100)
+            times.push_back(t);
+        return times;
+    };
+    const struct {
+        const char* name;
+        std::vector<std::pair<uint32_t, std::string>> answer;
+        std::vector<uint32_t> turns;  // ms after the send
+        uint32_t endsAt;
+    } rows[] = {
+        {"no_answer", {}, every100(5000), 5001},
+        {"check_char_never_comes", {{4900, "02 30 21 41 03"}}, every100(4900), 9901},
+        {"check_char_after_5000_ms", {{250, "02 30 21 41 03"}, {5250, "51"}}, {0, 100, 200}, 5250},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkRig rig;
+        rig.answerWith(row.answer);
+        int16_t esito = -1;
+        std::string risposta;
+        rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
+
+        std::vector<uint32_t> turns;
+        for (uint32_t t : rig.yieldTimes)
+            turns.push_back(t - rig.sentAt);
+        EXPECT_EQ(turns, row.turns);
+        EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, row.endsAt);
+    }
+}
+
 PortSetup failing(const std::string& operation, PortFailure kind, int16_t number, const std::string& text)
 {
     return [=](SimulatedPort& p) { p.failAlways(operation, PortError(kind, number, text)); };
@@ -297,9 +334,8 @@ TEST(LinkCreation, ConfiguresClosedPort)
     EXPECT_FALSE(rig.port->open());
 }
 
-TEST(PropertySetters, MakeExactPortCallsAndKeepValueOnFailure)
+TEST(PropertySetters, MakeExactPortCalls)
 {
-    const auto missing = failing("open", PortFailure::InvalidPortNumber, 8002, "Invalid port number");
     const auto port3 = [](clsComunicazioni& l) { l.setCommPort(3); };
     const auto attivoOn = [](clsComunicazioni& l) { l.setAttivo(true); };
     const auto attivoOff = [](clsComunicazioni& l) { l.setAttivo(false); };
@@ -318,22 +354,13 @@ TEST(PropertySetters, MakeExactPortCallsAndKeepValueOnFailure)
         {"port_same_value_untouched", true, {}, [](auto& l) { l.setCommPort(0); }, {}, {}, 0, "", false, true},
         {"port_closed", false, {}, port3, {"port 3"}, {}, 3, "", false, false},
         {"port_open_reopened", true, {}, port3, {"dtr 0", "close", "port 3", "open", "dtr 1"}, {}, 3, "", false, true},
-        {"port_reopen_fails", true, missing, port3, {"dtr 0", "close", "port 3"},
-         {"Errore 8002 Invalid port number"}, 0, "", false, false},
         {"settings_same_value_untouched", true, {}, [](auto& l) { l.setCommSettings(""); }, {}, {}, 0, "", false, true},
         {"settings_open_reopened", true, {}, [](auto& l) { l.setCommSettings("19200,N,8,1"); },
          {"dtr 0", "close", "settings 19200,N,8,1", "open", "dtr 1"}, {}, 0, "19200,N,8,1", false, true},
-        {"settings_refused_while_open", true, failing("settings", PortFailure::Other, 380, "Invalid property value"),
-         [](auto& l) { l.setCommSettings("19200,N,8"); }, {"dtr 0", "close"},
-         {"Errore 380 Invalid property value"}, 0, "", false, false},
         {"attivo_on_closed_opens_dtr_on", false, {}, attivoOn, {"dtr 0", "open", "dtr 1"}, {}, 0, "", true, true},
         {"attivo_on_open_leaves_dtr_off", true, {}, attivoOn, {"dtr 0"}, {}, 0, "", true, true},
         {"attivo_off_open_closes", true, {}, attivoOff, {"dtr 0", "close"}, {}, 0, "", false, false},
         {"attivo_off_closed_only_dtr", false, {}, attivoOff, {"dtr 0"}, {}, 0, "", false, false},
-        {"attivo_missing_device", false, missing, attivoOn, {"dtr 0"}, {"Errore 8002 Invalid port number"}, 0, "",
-         false, false},
-        {"attivo_first_step_fails", false, failing("dtr", PortFailure::Other, 8015, "DTR"), attivoOn, {},
-         {"Errore 8015 DTR"}, 0, "", false, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -355,6 +382,96 @@ TEST(PropertySetters, MakeExactPortCallsAndKeepValueOnFailure)
     }
 }
 
+// A change that fails at any step is reported, the port gets its old value
+// back and is reopened as it was, and the stored values and Attivo tell the
+// truth; the link then works on its old port. Where even the old value
+// could not be put back, choosing it again reaches the port.
+TEST(FailedChange, PutsThePortBackAsItWas)
+{
+    const auto failNext = [](const std::string& call) {
+        return [call](SimulatedPort& p) { p.failNext(call, deviceGone()); };
+    };
+    const auto moveTo5 = [](clsComunicazioni& l) { l.setCommPort(5); };
+    const auto to19200 = [](clsComunicazioni& l) { l.setCommSettings("19200,N,8,1"); };
+    const auto attivoOn = [](clsComunicazioni& l) { l.setAttivo(true); };
+    const std::string busy5 = "Errore 68 Device unavailable";
+    const struct {
+        const char* name;
+        bool startOpen;
+        PortSetup fault;
+        std::function<void(clsComunicazioni&)> assign;
+        Strings calls;
+        Strings events;
+        bool openAfter;    // and Attivo with it
+        Strings recovery;  // port calls made by setting port 2 and 9600 again
+    } rows[] = {
+        {"port_lowering_dtr", true, failNext("dtr 0"), moveTo5, {}, {Gone}, true, {}},
+        {"port_close", true, failNext("close"), moveTo5, {"dtr 0", "dtr 1"}, {Gone}, true, {}},
+        {"port_apply", true, failNext("port 5"), moveTo5, {"dtr 0", "close", "open", "dtr 1"}, {Gone}, true, {}},
+        {"port_reopen", true, [](auto& p) { p.markBusy(5); }, moveTo5,
+         {"dtr 0", "close", "port 5", "port 2", "open", "dtr 1"}, {busy5}, true, {}},
+        {"port_raising_dtr", true, failNext("dtr 1"), moveTo5,
+         {"dtr 0", "close", "port 5", "open", "close", "port 2", "open", "dtr 1"}, {Gone}, true, {}},
+        {"port_put_back", true,
+         [](auto& p) {
+             p.markBusy(5);
+             p.failNext("port 2", deviceGone());
+         },
+         moveTo5, {"dtr 0", "close", "port 5"}, {busy5, Gone}, false, {"port 2"}},
+        {"settings_close", true, failNext("close"), to19200, {"dtr 0", "dtr 1"}, {Gone}, true, {}},
+        {"settings_apply", true, failNext("settings"), to19200, {"dtr 0", "close", "open", "dtr 1"}, {Gone},
+         true, {}},
+        {"settings_reopen", true, failNext("open"), to19200,
+         {"dtr 0", "close", "settings 19200,N,8,1", "settings 9600,N,8,1", "open", "dtr 1"}, {Gone}, true, {}},
+        {"settings_raising_dtr", true, failNext("dtr 1"), to19200,
+         {"dtr 0", "close", "settings 19200,N,8,1", "open", "close", "settings 9600,N,8,1", "open", "dtr 1"},
+         {Gone}, true, {}},
+        {"settings_put_back", true,
+         [](auto& p) {
+             p.failNext("open", deviceGone());
+             p.failNext("settings 9600,N,8,1", deviceGone());
+         },
+         to19200, {"dtr 0", "close", "settings 19200,N,8,1"}, {Gone, Gone}, false, {"settings 9600,N,8,1"}},
+        {"attivo_lowering_dtr", false, failNext("dtr 0"), attivoOn, {}, {Gone}, false, {}},
+        {"attivo_open", false, failNext("open"), attivoOn, {"dtr 0"}, {Gone}, false, {}},
+        {"attivo_raising_dtr", false, failNext("dtr 1"), attivoOn, {"dtr 0", "open", "close"}, {Gone}, false, {}},
+        {"attivo_close", true, failNext("close"), [](auto& l) { l.setAttivo(false); }, {"dtr 0"}, {Gone}, true,
+         {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkRig rig;
+        rig.link.setCommPort(2);
+        rig.link.setCommSettings("9600,N,8,1");
+        rig.link.setAttivo(row.startOpen);
+        row.fault(*rig.port);
+        rig.port->clearRecord();
+
+        row.assign(rig.link);
+
+        EXPECT_EQ(rig.port->calls(), row.calls);
+        EXPECT_EQ(rig.log.events, row.events);
+        EXPECT_EQ(rig.link.CommPort(), 2);
+        EXPECT_EQ(rig.link.CommSettings(), "9600,N,8,1");
+        EXPECT_EQ(rig.port->open(), row.openAfter);
+        EXPECT_EQ(rig.link.Attivo(), row.openAfter);
+
+        rig.port->clearRecord();
+        rig.link.setCommPort(2);
+        rig.link.setCommSettings("9600,N,8,1");
+        EXPECT_EQ(rig.port->calls(), row.recovery);
+        EXPECT_EQ(rig.port->number(), 2);
+        EXPECT_EQ(rig.port->settings(), "9600,N,8,1");
+
+        rig.answerWith({{20, "02 30 21 41 03 51"}});
+        int16_t esito = -1;
+        std::string risposta;
+        rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
+        EXPECT_EQ(esito, Esito::Accepted);
+        EXPECT_EQ(rig.port->writes(), Strings{Poll});
+    }
+}
+
 TEST(AnalizzaSeriale, ProbesAndPutsPortBack)
 {
     const auto openFails = [](PortFailure kind) { return failing("open", kind, 1, "open failed"); };
@@ -365,15 +482,19 @@ TEST(AnalizzaSeriale, ProbesAndPutsPortBack)
         int16_t sStato;  // the caller passes 7
         Strings calls;
         Strings events;
+        bool openAfter;  // and Attivo with it
     } rows[] = {
-        {"usable", false, {}, 1, {"port 4", "open", "close", "port 2"}, {}},
-        {"usable_while_open", true, {}, 1, {"close", "port 4", "open", "close", "port 2", "open"}, {}},
-        {"in_use", false, openFails(PortFailure::DeviceUnavailable), 2, {"port 4", "port 2"}, {}},
-        {"missing", false, openFails(PortFailure::InvalidPortNumber), 3, {"port 4", "port 2"}, {}},
-        {"already_open", false, openFails(PortFailure::AlreadyOpen), 3, {"port 4", "port 2"}, {}},
-        {"other_failure_keeps_caller_value", false, openFails(PortFailure::Other), 7, {"port 4", "port 2"}, {}},
+        {"usable", false, {}, 1, {"port 4", "open", "close", "port 2"}, {}, false},
+        {"usable_while_open", true, {}, 1, {"close", "port 4", "open", "close", "port 2", "open"}, {}, true},
+        {"in_use", false, openFails(PortFailure::DeviceUnavailable), 2, {"port 4", "port 2"}, {}, false},
+        {"missing", false, openFails(PortFailure::InvalidPortNumber), 3, {"port 4", "port 2"}, {}, false},
+        {"already_open", false, openFails(PortFailure::AlreadyOpen), 3, {"port 4", "port 2"}, {}, false},
+        {"other_failure_keeps_caller_value", false, openFails(PortFailure::Other), 7, {"port 4", "port 2"}, {},
+         false},
         {"reopen_fails_reported", true, [](auto& p) { p.markBusy(2); }, 1,
-         {"close", "port 4", "open", "close", "port 2"}, {"Errore 68 Device unavailable"}},
+         {"close", "port 4", "open", "close", "port 2"}, {"Errore 68 Device unavailable"}, false},
+        {"number_not_put_back", false, [](auto& p) { p.failNext("port 2", deviceGone()); }, 1,
+         {"port 4", "open", "close"}, {Gone}, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -393,10 +514,13 @@ TEST(AnalizzaSeriale, ProbesAndPutsPortBack)
         EXPECT_EQ(sSetting, "19200,N,8,1");
         EXPECT_EQ(rig.port->calls(), row.calls);
         EXPECT_EQ(rig.log.events, row.events);
-        EXPECT_EQ(rig.port->number(), 2);
         EXPECT_EQ(rig.link.CommPort(), 2);
         EXPECT_EQ(rig.link.CommSettings(), "19200,N,8,1");
-        EXPECT_EQ(rig.link.Attivo(), row.startOpen);
+        EXPECT_EQ(rig.port->open(), row.openAfter);
+        EXPECT_EQ(rig.link.Attivo(), row.openAfter);
+        // Choosing the stored number again puts the port on it.
+        rig.link.setCommPort(2);
+        EXPECT_EQ(rig.port->number(), 2);
     }
 }
 
@@ -434,6 +558,209 @@ TEST(ReceiveNotification, CollectsUnsolicitedFrameAndSwitchesNotificationsBackOn
         if (row.kind != CommEvent::ReceivedData)
             EXPECT_TRUE(rig.port->calls().empty());
     }
+}
+
+
+const std::string Answer = "02 30 21 41 03 51";
+const std::string Received = "ComRX 02 30 21 41 03 51";
+const std::string Busy = "Errore 8100 Link busy: another exchange or reception is in progress";
+// The calls of an exchange on a closed port, and nothing else.
+const Strings ExchangeCalls = {"dtr 0",      "open", "dtr 1", "threshold 0", "inputlen 0", "inputlen 1",
+                               "write 02 30 21 32 03 22", "threshold 1", "dtr 0", "close"};
+
+// A handler run by the event loop during a wait (a button pressed) calls
+// the link: the call is refused, touches nothing, and the exchange under
+// way gets its own answer.
+TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
+{
+    using L = clsComunicazioni;
+    const auto exchange = [](auto dialect, int16_t term, const char* tipo, const char* data) {
+        return [=](L& l) {
+            int16_t esito = -1;
+            std::string risposta = "stale";
+            (l.*dialect)(term, tipo, data, esito, risposta);
+            EXPECT_EQ(risposta, "");
+            return esito;
+        };
+    };
+    const auto none = [](auto call) {
+        return [=](L& l) {
+            call(l);
+            return int16_t(-1);
+        };
+    };
+    const struct {
+        const char* name;
+        std::function<int16_t(L&)> call;
+        int16_t returns;  // -1 for a call that returns no esito
+    } rows[] = {
+        {"exchange", exchange(&L::Sibrant2, 1, "P", "2"), 5},
+        {"exchange_other_terminal", exchange(&L::Sibrant2, 2, "P", "2"), 5},
+        {"tolvane_exchange", exchange(&L::Tolvane, 1, "P", ""), 5},
+        {"broadcast", exchange(&L::Sibrant2, 256, "S", "5"), 5},
+        {"send", [](L& l) { return l.InviaComando(Poll); }, 5},
+        {"send_without_answer", [](L& l) { return l.InviaComandoSenzaRisposta(Poll); }, 5},
+        {"port_number", none([](L& l) { l.setCommPort(7); }), -1},
+        {"same_port_number", none([](L& l) { l.setCommPort(2); }), -1},
+        {"settings", none([](L& l) { l.setCommSettings("19200,N,8,1"); }), -1},
+        {"attivo_on", none([](L& l) { l.setAttivo(true); }), -1},
+        {"attivo_off", none([](L& l) { l.setAttivo(false); }), -1},
+        {"probe", none([](L& l) {
+             int16_t sStato = 7;
+             std::string sSetting = "unchanged";
+             l.AnalizzaSeriale(4, sStato, sSetting);
+             EXPECT_EQ(sStato, 7);
+             EXPECT_EQ(sSetting, "unchanged");
+         }), -1},
+        {"notifications_on", none([](L& l) { l.OnComm_Attivato(); }), -1},
+        {"notifications_off", none([](L& l) { l.OnComm_Disattivato(); }), -1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkRig rig;
+        rig.link.setCommPort(2);
+        rig.link.setCommSettings("9600,N,8,1");
+        rig.port->clearRecord();
+        rig.answerWith({{300, Answer}});
+        std::optional<int16_t> nested;
+        bool called = false;
+        rig.onYield = [&] {
+            if (!called && rig.clock.nowMs() - rig.sentAt >= 100) {
+                called = true;
+                EXPECT_TRUE(rig.link.busy());
+                nested = row.call(rig.link);
+            }
+        };
+        int16_t esito = -1;
+        std::string risposta;
+
+        rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
+
+        ASSERT_TRUE(nested);
+        EXPECT_EQ(*nested, row.returns);
+        EXPECT_EQ(esito, Esito::Accepted);
+        EXPECT_EQ(hex(risposta), Answer);
+        EXPECT_EQ(rig.log.events, (Strings{PollSent, Busy, Received}));
+        EXPECT_EQ(rig.port->controlCalls(), ExchangeCalls);
+        EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
+        EXPECT_FALSE(rig.link.busy());
+        EXPECT_EQ(rig.link.CommPort(), 2);
+        EXPECT_EQ(rig.link.CommSettings(), "9600,N,8,1");
+        EXPECT_FALSE(rig.link.Attivo());
+    }
+}
+
+
+// The link is idle again when ComRX or ComTO is raised, so their handlers
+// can send (the relay acknowledges a reading); a ComTX handler runs while
+// the exchange still waits and cannot.
+TEST(OneExchangeAtATime, HandlersOfTheOutcomeMaySendThoseOfTheSendMayNot)
+{
+    const struct {
+        const char* name;
+        bool unsolicited;   // a reception started by the notification, not an exchange
+        const char* input;  // due 20 ms after the send, or waiting for the notification
+        const char* on;     // the event whose handler sends an ACK
+        int16_t esito;
+    } rows[] = {
+        {"exchange_answered", false, "02 30 21 41 03 51", "ComRX", 0},
+        {"exchange_timed_out", false, "", "ComTO", 0},
+        {"unsolicited_frame", true, "02 30 21 41 03 51", "ComRX", 0},
+        {"during_the_send", false, "02 30 21 41 03 51", "ComTX", 5},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkRig rig;
+        rig.link.setAttivo(true);
+        rig.port->clearRecord();
+        std::optional<int16_t> acknowledged;
+        rig.log.onEvent = [&](const std::string& event) {
+            if (!acknowledged && event.rfind(row.on, 0) == 0)
+                acknowledged = rig.link.InviaComando("\x06");
+        };
+        if (row.unsolicited) {
+            rig.port->feed(unhex(row.input));
+            ASSERT_TRUE(rig.port->notify());
+        } else {
+            rig.answerWith({{20, row.input}});
+            int16_t esito = -1;
+            std::string risposta;
+            rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
+        }
+
+        EXPECT_EQ(acknowledged, row.esito);
+        const auto& writes = rig.port->writes();
+        EXPECT_EQ(std::count(writes.begin(), writes.end(), "\x06"), row.esito == 0 ? 1 : 0);
+        EXPECT_EQ(rig.port->threshold(), 1);
+    }
+}
+
+// A stray byte starts a reception, as it does after start-up: a command
+// issued during it (a button pressed) sends nothing, the reception ends as
+// it would have, and the next command gets its own answer.
+TEST(OneExchangeAtATime, CommandDuringAnUnsolicitedReceptionIsRefused)
+{
+    LinkRig rig;
+    rig.link.setAttivo(true);
+    rig.port->feed(unhex("41"));
+    rig.port->clearRecord();
+    std::optional<int16_t> nested;
+    bool called = false;
+    rig.onYield = [&] {
+        if (!called && rig.clock.nowMs() >= 1000) {
+            called = true;
+            int16_t esito = -1;
+            std::string risposta;
+            rig.link.Sibrant2(1, "P", "2", esito, risposta);
+            nested = esito;
+        }
+    };
+
+    ASSERT_TRUE(rig.port->notify());
+
+    EXPECT_EQ(nested, Esito::LinkBusy);
+    EXPECT_TRUE(rig.port->writes().empty());
+    EXPECT_EQ(rig.log.events, (Strings{Busy, "ComTO"}));
+    EXPECT_EQ(rig.clock.nowMs(), 5001u);
+    EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
+    EXPECT_EQ(rig.port->threshold(), 1);
+
+    rig.onYield = nullptr;
+    rig.log.events.clear();
+    rig.answerWith({{30, Answer}});
+    int16_t esito = -1;
+    std::string risposta;
+    rig.link.Sibrant2(1, "P", "2", esito, risposta);
+    EXPECT_EQ(esito, Esito::Accepted);
+    EXPECT_EQ(hex(risposta), Answer);
+    EXPECT_EQ(rig.log.events, (Strings{PollSent, Received}));
+}
+
+// A notification can still be delivered while an exchange starts, before
+// notifications are off (an Errore handler that runs the event loop): it is
+// dropped, and its bytes are left to the exchange, which discards them.
+TEST(OneExchangeAtATime, NotificationWhileBusyIsDropped)
+{
+    LinkRig rig;
+    rig.port->failNext("dtr 0", deviceGone());
+    bool delivered = false;
+    rig.log.onEvent = [&](const std::string& event) {
+        if (event == Gone) {
+            rig.port->feed(unhex("02 30 21 42 03 52"));
+            delivered = rig.port->notify();
+        }
+    };
+    rig.answerWith({{30, Answer}});
+    int16_t esito = -1;
+    std::string risposta;
+
+    rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
+
+    EXPECT_TRUE(delivered);
+    EXPECT_EQ(esito, Esito::Accepted);
+    EXPECT_EQ(hex(risposta), Answer);
+    EXPECT_EQ(rig.log.events, (Strings{Gone, PollSent, Received}));
+    EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
 }
 
 }  // namespace

@@ -53,17 +53,25 @@ bool SimulatedPort::notify(CommEvent event)
     return true;
 }
 
-// A call fails, before it is recorded, if its first word was set to fail.
+// A call fails before it is recorded.
 void SimulatedPort::record(const std::string& call)
 {
-    maybeFail(call.substr(0, call.find(' ')));
+    maybeFail(call);
     m_calls.push_back(call);
 }
 
-void SimulatedPort::maybeFail(const std::string& operation)
+void SimulatedPort::maybeFail(const std::string& call)
 {
+    const std::string operation = call.substr(0, call.find(' '));
     if (auto it = m_failAlways.find(operation); it != m_failAlways.end())
         throw it->second;
+    for (const std::string& key : {call, operation}) {
+        if (auto it = m_failNext.find(key); it != m_failNext.end()) {
+            const PortError error = it->second;
+            m_failNext.erase(it);
+            throw error;
+        }
+    }
 }
 
 void SimulatedPort::releaseDueInput()

@@ -45,6 +45,9 @@ public:
     {
         m_failAlways.insert_or_assign(operation, error);
     }
+    // The next call that is `call` as recorded ("dtr 1", "port 2") or has
+    // it as its first word ("close") throws `error`, once.
+    void failNext(const std::string& call, const PortError& error) { m_failNext.insert_or_assign(call, error); }
 
     // Devices: a number marked busy fails to open as unavailable, one
     // marked missing as an invalid port number.
@@ -87,7 +90,7 @@ public:
 
 private:
     void record(const std::string& call);
-    void maybeFail(const std::string& operation);
+    void maybeFail(const std::string& call);
     void releaseDueInput();
 
     ManualClock& m_clock;
@@ -100,6 +103,7 @@ private:
     std::vector<std::string> m_calls;
     std::vector<std::string> m_writes;
     std::map<std::string, PortError> m_failAlways;
+    std::map<std::string, PortError> m_failNext;
     std::set<int16_t> m_busy;
     std::set<int16_t> m_missing;
     std::function<void(CommEvent)> m_handler;

@@ -2,6 +2,7 @@
 // the console and the command line drive it; and the program itself.
 #include "ByteText.h"
 #include "Esito.h"
+#include "FastClock.h"
 #include "Framing.h"
 #include "PtyLine.h"
 #include "QtPort.h"
@@ -14,9 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,16 +38,6 @@ std::string frame(int16_t term, const char* type, const std::string& data)
 }
 
 std::string failed(int16_t esito) { return "esito " + std::to_string(esito); }
-
-// Four times as fast as the system's clock: the link's 5 s time-out passes
-// in 1.25 s.
-class FastClock : public Clock {
-public:
-    uint32_t nowMs() override { return m_steady.nowMs() * 4; }
-
-private:
-    SteadyClock m_steady;
-};
 
 class Recorder : public LinkEvents {
 public:
@@ -114,7 +108,7 @@ protected:
     }
 
     QTemporaryDir m_folder;
-    FastClock m_clock;
+    test::FastClock m_clock;
     std::ostringstream m_log;  // written by the line's thread; read after it stops
     Recorder m_heard;          // outlives the link it listens to
     std::unique_ptr<VirtualLine> m_line;
@@ -287,6 +281,35 @@ TEST_F(SimThroughLinkTest, PacedAnswerTakesTheLinesByteTime)
     // 6 request and 21 answer bytes of 10 bits at 1200 baud: 225 ms.
     EXPECT_GE(timer.elapsed(), 215);
     EXPECT_LE(timer.elapsed(), 450);
+}
+
+TEST_F(SimThroughLinkTest, LastFrameBeforeACloseIsHeardAtItsOwnRate)
+{
+    // The reader listens at 19200 on a device left at 9600 by its previous
+    // user. A broadcast and the close right after it: the reader must hear
+    // the broadcast at 19200, which it shows by having the code afterwards.
+    open({"1:baud=19200"});
+    link().setAttivo(false);
+    link().setCommSettings("19200,N,8,1");
+    const auto leaveDeviceAt9600 = [&] {
+        const int fd = ::open(m_line->slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        termios t{};
+        ::tcgetattr(fd, &t);
+        ::cfsetspeed(&t, B9600);
+        ::tcsetattr(fd, TCSANOW, &t);
+        ::close(fd);
+    };
+    int heard = 0;
+    constexpr int Runs = 50;
+    for (int i = 0; i < Runs; ++i) {
+        leaveDeviceAt9600();
+        const std::string code = std::to_string(1000000000 + i);
+        ASSERT_EQ(reader().CreaBadge(256, code), Esito::Accepted);
+        link().setAttivo(false);
+        heard += exists(1, code) == "1" ? 1 : 0;
+    }
+    EXPECT_EQ(heard, Runs);
 }
 
 TEST_F(SimThroughLinkTest, NewerLineKeepsTheLinkAndNoFileIsReplaced)

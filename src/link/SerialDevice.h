@@ -1,0 +1,23 @@
+#pragma once
+
+class QSerialPort;
+
+namespace lettore {
+
+// What QtPort needs of an open device that QSerialPort does not offer; the
+// platform's way is in SerialDevice_unix.cpp or SerialDevice_win.cpp.
+class SerialDevice {
+public:
+    // Waits until every byte handed to the driver has left the device, for
+    // at most limitMs. False when bytes are still queued then.
+    static bool drain(QSerialPort& serial, int limitMs);
+
+    // Closes the device and leaves the line settings on it as they are.
+    // QSerialPort's own close puts back the settings the device had before
+    // it was opened, and the far end of a pseudo-terminal reads the line's
+    // rate when it reads the bytes: the last frame written would be read
+    // at the old rate.
+    static void close(QSerialPort& serial);
+};
+
+}  // namespace lettore

@@ -1,0 +1,56 @@
+#include "SerialDevice.h"
+
+#include <QDeadlineTimer>
+#include <QSerialPort>
+
+#include <algorithm>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace lettore {
+
+// Polls the driver's output queue, sleeping about as long as the queued
+// bytes take at the line's rate (ten bits a byte), then lets the driver
+// wait for the last byte to leave the transmitter; that last wait is
+// bounded by the driver itself.
+bool SerialDevice::drain(QSerialPort& serial, int limitMs)
+{
+    const int fd = serial.handle();
+    const QDeadlineTimer deadline(limitMs);
+    const auto byteTime = std::chrono::microseconds(10'000'000 / std::max(serial.baudRate(), 1));
+    int queued = 0;
+    while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline.remainingTimeAsDuration());
+        if (left.count() <= 0)
+            return false;
+        std::this_thread::sleep_for(std::clamp(byteTime * queued, std::chrono::microseconds(100), left));
+    }
+    ::tcdrain(fd);
+    return true;
+}
+
+// QSerialPort puts the saved settings back through its own descriptor. For
+// the close that descriptor is made to refer to /dev/null, where the
+// settings go nowhere, while a duplicate keeps the device open; the
+// duplicate then ends the exclusive use Qt took and closes the device.
+void SerialDevice::close(QSerialPort& serial)
+{
+    const int fd = serial.handle();
+    const int device = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    const int placeholder = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (device >= 0 && placeholder >= 0)
+        ::dup3(placeholder, fd, O_CLOEXEC);
+    if (placeholder >= 0)
+        ::close(placeholder);
+    serial.close();
+    if (device >= 0) {
+        ::ioctl(device, TIOCNXCL);
+        ::close(device);
+    }
+}
+
+}  // namespace lettore

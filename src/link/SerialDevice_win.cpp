@@ -1,0 +1,30 @@
+#include "SerialDevice.h"
+
+#include <QDeadlineTimer>
+#include <QSerialPort>
+#include <QThread>
+
+#include <windows.h>
+
+namespace lettore {
+
+// Polls the driver's output queue until it is empty.
+bool SerialDevice::drain(QSerialPort& serial, int limitMs)
+{
+    const QDeadlineTimer deadline(limitMs);
+    for (;;) {
+        COMSTAT status{};
+        DWORD errors = 0;
+        if (!::ClearCommError(serial.handle(), &errors, &status) || status.cbOutQue == 0)
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(1);
+    }
+}
+
+// Once drained, the settings Qt puts back change nothing already sent, and
+// Windows has no pseudo-terminals whose far end reads the rate later.
+void SerialDevice::close(QSerialPort& serial) { serial.close(); }
+
+}  // namespace lettore
