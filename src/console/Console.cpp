@@ -36,7 +36,8 @@ Console::Console(Dialogs* dialogs)
       m_monitor(std::make_unique<MonitorView>()),
       m_relay([this]() -> TrafficView& { return *m_monitor; },
               [this](const std::string& dati) { m_multimaster->Lettura(dati); }),
-      m_subscription(Lettori().Comunicazione(), m_relay)
+      m_relaySubscription(Lettori().Comunicazione(), m_relay),
+      m_gateSubscription(Lettori().Comunicazione(), m_gate)
 {
     m_settings = std::make_unique<SettingsPanel>(
         m_window, []() -> clsComunicazioni& { return Lettori().Comunicazione(); }, m_dialogs, m_gate);

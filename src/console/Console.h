@@ -55,7 +55,8 @@ private:
     std::unique_ptr<MultimasterPanel> m_multimaster;
     std::unique_ptr<TrafficView> m_monitor;
     LinkRelay m_relay;
-    ScopedSubscription m_subscription;
+    ScopedSubscription m_relaySubscription;
+    ScopedSubscription m_gateSubscription;
     bool m_closeWaiting = false;
 };
 

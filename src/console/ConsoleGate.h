@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LinkEvents.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -16,7 +18,8 @@ namespace lettore {
 // command asked for meanwhile is refused: the link hands the event loop a
 // turn during every wait, so without this a click could start a second
 // exchange under the first. The monitor and the window keep updating.
-class ConsoleGate : public QObject {
+// Subscribed to the link, it hears the link's own busy state.
+class ConsoleGate : public QObject, public LinkEvents {
     Q_OBJECT
 
 public:
@@ -37,6 +40,7 @@ public:
 
     // The link's own busy state, as it reports it.
     void setLinkBusy(bool busy);
+    void busyChanged(bool busy) override { setLinkBusy(busy); }
 
     bool idle() const { return !m_running && !m_linkBusy; }
     // The command running now, "" when none.

@@ -337,6 +337,10 @@ private slots:
             bool second = false;
             QVERIFY(!m_console->gate().run("Output", [&] { second = true; }));
             QVERIFY(!second);
+            // Even a command that slipped past the window finds the link busy.
+            std::string other;
+            QCOMPARE(Lettori().Sibrant().GetVersioneFirmware(2, other), Esito::LinkBusy);
+            QCOMPARE(g_port->writes().size(), size_t(1));
             closeWindow();
             QVERIFY(m_console->window().isVisible());
         };
@@ -344,8 +348,31 @@ private slots:
         std::string version;
         m_console->gate().run("Versione Firmware", [&] { Lettori().Sibrant().GetVersioneFirmware(term, version); });
         QVERIFY(checked);
+        QCOMPARE(ui().TxtNumCom->isEnabled(), true);
         QTRY_VERIFY(!m_console->window().isVisible());
         QCOMPARE(fileContents(path("Seriale.cfg")), QByteArray(" 1 \r\n9600\r\n 0 \r\n"));
+    }
+
+    // A reception a reader started holds commands back until it ends, and
+    // says so.
+    void readerReceptionHoldsCommands()
+    {
+        start(nullptr);
+        bool checked = false;
+        g_duringWait = [&] {
+            if (checked)
+                return;
+            checked = true;
+            QVERIFY(!ui().TxtNumCom->isEnabled());
+            QVERIFY(!m_console->window().optMultiMaster[0]->isEnabled());
+            QCOMPARE(m_console->window().statusBar()->currentMessage(), QString("Ricezione dal lettore in corso"));
+            QVERIFY(!m_console->gate().run("Output", [] {}));
+        };
+        g_port->feed(std::string(1, 'x'));  // noise starts a reception that runs out of time
+        QVERIFY(g_port->notify());
+        QVERIFY(checked);
+        QVERIFY(ui().TxtNumCom->isEnabled());
+        QCOMPARE(m_console->window().statusBar()->currentMessage(), QString());
     }
 };
 
