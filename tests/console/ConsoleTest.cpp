@@ -1,59 +1,22 @@
 // The console's behaviour on the real window, over the simulated port:
 // start-up from Seriale.cfg, the settings row, the file written at close,
 // the reading handler, and one command at a time.
-#include "Console.h"
-#include "Dialogs.h"
-#include "ManualClock.h"
+#include "ConsoleRig.h"
 #include "MonCom.h"
-#include "SimulatedPort.h"
 #include "modLettori.h"
 
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include <deque>
 #include <fstream>
-#include <optional>
 
 using namespace lettore;
-using test::ManualClock;
-using test::SimulatedPort;
+using test::ConsolePlatform;
+using test::ConsoleRig;
 
 namespace {
 
-ManualClock g_clock;
-SimulatedPort* g_port = nullptr;
-std::vector<std::pair<std::string, bool>> g_played;
-std::function<void()> g_duringWait;
-
-// Answers the console's dialogs in place of the user.
-class RecordingDialogs : public Dialogs {
-public:
-    std::vector<QString> messages;
-    std::vector<Icon> icons;
-    std::deque<std::optional<QString>> passwords;
-
-    void message(const QString& text, Icon icon) override
-    {
-        messages.push_back(text);
-        icons.push_back(icon);
-    }
-    std::optional<QString> askPassword(const QString&, const QString&) override
-    {
-        if (passwords.empty())
-            return std::nullopt;
-        auto answer = passwords.front();
-        passwords.pop_front();
-        return answer;
-    }
-};
-
-QByteArray fileContents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-}
+test::SimulatedPort& port() { return ConsolePlatform::port(); }
 
 }  // namespace
 
@@ -61,58 +24,18 @@ class ConsoleTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    RecordingDialogs m_dialogs;
-    std::unique_ptr<Console> m_console;
+    std::unique_ptr<ConsoleRig> m_rig;
 
-    QString path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
-    const Ui::frmSibrant& ui() { return m_console->window().ui(); }
-
-    // A console started in a program folder of its own, with this
-    // Seriale.cfg (none when null).
-    void start(const char* settings)
-    {
-        if (settings) {
-            QFile file(path("Seriale.cfg"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(settings);
-        }
-        m_console = std::make_unique<Console>(&m_dialogs);
-        m_console->Form_Load(m_dir->path().toStdString());
-        m_console->window().show();
-        g_port->clearRecord();
-    }
-
-    void closeWindow() { m_console->window().close(); }
+    void start(const char* settings) { m_rig = std::make_unique<ConsoleRig>(settings); }
+    const Ui::frmSibrant& ui() { return m_rig->ui(); }
+    void closeWindow() { m_rig->closeWindow(); }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(installPlatform({[] {
-                                     auto port = std::make_unique<SimulatedPort>(g_clock);
-                                     g_port = port.get();
-                                     return port;
-                                 },
-                                 &g_clock,
-                                 [] {
-                                     g_clock.advance(1);
-                                     if (g_duringWait)
-                                         g_duringWait();
-                                 },
-                                 [](const std::string& file, bool async) { g_played.emplace_back(file, async); }}));
-    }
-
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_dialogs = RecordingDialogs();
-        g_played.clear();
-        g_duringWait = {};
-    }
+    void initTestCase() { ConsolePlatform::install(); }
 
     void cleanup()
     {
-        m_console.reset();
+        m_rig.reset();
         QVERIFY(!MonCom::isLoaded());
     }
 
@@ -144,21 +67,22 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QString, port);
         QFETCH(QString, baud);
+        const QString shownPort = port;
         start(file.isNull() ? nullptr : file.constData());
 
-        QCOMPARE(ui().TxtNumCom->text(), port);
+        QCOMPARE(ui().TxtNumCom->text(), shownPort);
         QCOMPARE(ui().CmbBaudRate->currentText(), baud);
         QCOMPARE(ui().CobNewBaudRate->currentText(), baud);
         QTEST(ui().CmbTerminale->currentText(), "terminal");
         QTEST(ui().CmbNewAddr->currentText(), "newAddress");
         QCOMPARE(ui().cmbSetIndirizzo->currentIndex(), -1);
-        QCOMPARE(QString::number(g_port->number()), port);
-        QCOMPARE(QString::fromStdString(g_port->settings()), baud + ",N,8,1");
-        QVERIFY(g_port->open());
+        QCOMPARE(QString::number(::port().number()), shownPort);
+        QCOMPARE(QString::fromStdString(::port().settings()), baud + ",N,8,1");
+        QVERIFY(::port().open());
 
         closeWindow();
-        QTEST(fileContents(path("Seriale.cfg")), "written");
-        QVERIFY(m_dialogs.messages.empty());
+        QTEST(m_rig->fileContents("Seriale.cfg"), "written");
+        QVERIFY(m_rig->dialogs.messages.empty());
     }
 
     // Leaving the port box: the number that leads the text, rounded half
@@ -188,25 +112,25 @@ private slots:
         QFETCH(QString, probed);
         QFETCH(QString, message);
         QFETCH(int, portAfter);
-        g_port->markBusy(7);
-        g_port->markMissing(8);
+        port().markBusy(7);
+        port().markMissing(8);
         start(" 1 \r\n2400\r\n 0 \r\n");
 
         ui().TxtNumCom->setText(typed);
-        m_console->settings().TxtNumCom_LostFocus();
+        m_rig->console().settings().TxtNumCom_LostFocus();
 
-        const auto calls = g_port->controlCalls();
+        const auto calls = port().controlCalls();
         const bool probedIt = std::find(calls.begin(), calls.end(), probed.toStdString()) != calls.end();
         QVERIFY(probed.isEmpty() ? calls.empty() : probedIt);
         const std::vector<QString> messages = message.isEmpty() ? std::vector<QString>() : std::vector<QString>{message};
-        QCOMPARE(m_dialogs.messages, messages);
+        QCOMPARE(m_rig->dialogs.messages, messages);
         QTEST(ui().TxtNumCom->text(), "boxAfter");
-        QCOMPARE(int(g_port->number()), portAfter);
-        QCOMPARE(g_port->settings(), std::string("2400,N,8,1"));
-        QVERIFY(g_port->open());
+        QCOMPARE(int(port().number()), portAfter);
+        QCOMPARE(port().settings(), std::string("2400,N,8,1"));
+        QVERIFY(port().open());
 
         closeWindow();
-        QCOMPARE(fileContents(path("Seriale.cfg")),
+        QCOMPARE(m_rig->fileContents("Seriale.cfg"),
                  QByteArray(" ") + QByteArray::number(portAfter) + " \r\n2400\r\n 0 \r\n");
     }
 
@@ -214,12 +138,12 @@ private slots:
     void portChangeOnLeavingTheBox()
     {
         start(nullptr);
-        QApplication::setActiveWindow(&m_console->window());
-        QVERIFY(QTest::qWaitForWindowActive(&m_console->window()));
+        QApplication::setActiveWindow(&m_rig->window());
+        QVERIFY(QTest::qWaitForWindowActive(&m_rig->window()));
         ui().TxtNumCom->setFocus();
         ui().TxtNumCom->setText("6");
         ui().Text3->setFocus();
-        QCOMPARE(int(g_port->number()), 6);
+        QCOMPARE(int(port().number()), 6);
     }
 
     // The baud rate: a new one is applied at once, the one in use again
@@ -227,11 +151,11 @@ private slots:
     void baudRateChange()
     {
         start(nullptr);
-        m_console->settings().selectBaudRate(QString("9600"));
-        QVERIFY(g_port->controlCalls().empty());
-        m_console->settings().selectBaudRate(QString("19200"));
-        QCOMPARE(g_port->settings(), std::string("19200,N,8,1"));
-        QCOMPARE(m_console->settings().Velocita(), std::string("19200"));
+        m_rig->console().settings().selectBaudRate(QString("9600"));
+        QVERIFY(port().controlCalls().empty());
+        m_rig->console().settings().selectBaudRate(QString("19200"));
+        QCOMPARE(port().settings(), std::string("19200,N,8,1"));
+        QCOMPARE(m_rig->console().settings().Velocita(), std::string("19200"));
     }
 
     // The monitor button shows and hides the monitor, says which it will
@@ -239,13 +163,13 @@ private slots:
     void monitorButton()
     {
         start(nullptr);
-        QApplication::setActiveWindow(&m_console->window());
-        QVERIFY(QTest::qWaitForWindowActive(&m_console->window()));
+        QApplication::setActiveWindow(&m_rig->window());
+        QVERIFY(QTest::qWaitForWindowActive(&m_rig->window()));
         QCOMPARE(ui().Command8->text(), QString("Visualizza Monitor"));
         ui().Command8->click();
         QVERIFY(MonCom::isLoaded() && MonCom::instance().isVisible());
         QCOMPARE(ui().Command8->text(), QString("Nascondi Monitor"));
-        QApplication::setActiveWindow(&m_console->window());
+        QApplication::setActiveWindow(&m_rig->window());
         QVERIFY(ui().Text3->hasFocus());
         ui().Command8->click();
         QVERIFY(!MonCom::instance().isVisible());
@@ -259,11 +183,11 @@ private slots:
     void unwritableSettingsAreTold()
     {
         start(" 2 \r\n9600\r\n 0 \r\n");
-        QVERIFY(QDir(m_dir->path()).mkpath("Seriale.cfg.tmp/blocked"));
+        QVERIFY(QDir(m_rig->path(".")).mkpath("Seriale.cfg.tmp/blocked"));
         closeWindow();
-        QCOMPARE(m_dialogs.messages.size(), size_t(1));
-        QVERIFY(m_dialogs.messages[0].contains("Seriale.cfg"));
-        QCOMPARE(fileContents(path("Seriale.cfg")), QByteArray(" 2 \r\n9600\r\n 0 \r\n"));
+        QCOMPARE(m_rig->dialogs.messages.size(), size_t(1));
+        QVERIFY(m_rig->dialogs.messages[0].contains("Seriale.cfg"));
+        QCOMPARE(m_rig->fileContents("Seriale.cfg"), QByteArray(" 2 \r\n9600\r\n 0 \r\n"));
     }
 
     // The reading handler: only in Multimaster mode, only 16 characters
@@ -302,21 +226,21 @@ private slots:
         QFETCH(bool, wav);
         QFETCH(QString, ack);
         QFETCH(bool, sound);
-        if (wav)
-            std::ofstream(path("LetturaOk.wav").toStdString()) << "RIFF";
         start(nullptr);
-        m_console->window().optMultiMaster[multimaster ? 1 : 0]->setChecked(true);
+        if (wav)
+            std::ofstream(m_rig->path("LetturaOk.wav").toStdString()) << "RIFF";
+        m_rig->console().window().optMultiMaster[multimaster ? 1 : 0]->setChecked(true);
         ui().ChkAutoAck->setCheckState(Qt::CheckState(autoAck));
 
-        m_console->multimaster().Lettura(text.toStdString());
+        m_rig->console().multimaster().Lettura(text.toStdString());
 
         QTEST(ui().txtAddrMM->text(), "address");
         QTEST(ui().TxtBadgeMM->text(), "badge");
         using Sounds = std::vector<std::pair<std::string, bool>>;
         const std::vector<std::string> acks = ack.isEmpty() ? std::vector<std::string>() : std::vector<std::string>{test::unhex(ack.toStdString())};
-        QCOMPARE(g_port->writes(), acks);
+        QCOMPARE(port().writes(), acks);
         const Sounds expected = sound ? Sounds{{"LetturaOk.wav", true}} : Sounds();
-        QCOMPARE(g_played, expected);
+        QCOMPARE(ConsolePlatform::played, expected);
     }
 
     // One command at a time: while an exchange waits, the settings row and
@@ -326,31 +250,31 @@ private slots:
     {
         start(nullptr);
         bool checked = false;
-        g_duringWait = [&] {
+        ConsolePlatform::duringWait = [&] {
             if (checked)
                 return;
             checked = true;
             QVERIFY(!ui().TxtNumCom->isEnabled());
             QVERIFY(!ui().CmbBaudRate->isEnabled());
-            QVERIFY(!m_console->window().optMultiMaster[1]->isEnabled());
-            QCOMPARE(m_console->window().statusBar()->currentMessage(), QString("Comando in corso: Versione Firmware"));
+            QVERIFY(!m_rig->console().window().optMultiMaster[1]->isEnabled());
+            QCOMPARE(m_rig->console().window().statusBar()->currentMessage(), QString("Comando in corso: Versione Firmware"));
             bool second = false;
-            QVERIFY(!m_console->gate().run("Output", [&] { second = true; }));
+            QVERIFY(!m_rig->console().gate().run("Output", [&] { second = true; }));
             QVERIFY(!second);
             // Even a command that slipped past the window finds the link busy.
             std::string other;
             QCOMPARE(Lettori().Sibrant().GetVersioneFirmware(2, other), Esito::LinkBusy);
-            QCOMPARE(g_port->writes().size(), size_t(1));
+            QCOMPARE(port().writes().size(), size_t(1));
             closeWindow();
-            QVERIFY(m_console->window().isVisible());
+            QVERIFY(m_rig->console().window().isVisible());
         };
         int16_t term = 1;
         std::string version;
-        m_console->gate().run("Versione Firmware", [&] { Lettori().Sibrant().GetVersioneFirmware(term, version); });
+        m_rig->console().gate().run("Versione Firmware", [&] { Lettori().Sibrant().GetVersioneFirmware(term, version); });
         QVERIFY(checked);
         QCOMPARE(ui().TxtNumCom->isEnabled(), true);
-        QTRY_VERIFY(!m_console->window().isVisible());
-        QCOMPARE(fileContents(path("Seriale.cfg")), QByteArray(" 1 \r\n9600\r\n 0 \r\n"));
+        QTRY_VERIFY(!m_rig->console().window().isVisible());
+        QCOMPARE(m_rig->fileContents("Seriale.cfg"), QByteArray(" 1 \r\n9600\r\n 0 \r\n"));
     }
 
     // A reception a reader started holds commands back until it ends, and
@@ -359,20 +283,20 @@ private slots:
     {
         start(nullptr);
         bool checked = false;
-        g_duringWait = [&] {
+        ConsolePlatform::duringWait = [&] {
             if (checked)
                 return;
             checked = true;
             QVERIFY(!ui().TxtNumCom->isEnabled());
-            QVERIFY(!m_console->window().optMultiMaster[0]->isEnabled());
-            QCOMPARE(m_console->window().statusBar()->currentMessage(), QString("Ricezione dal lettore in corso"));
-            QVERIFY(!m_console->gate().run("Output", [] {}));
+            QVERIFY(!m_rig->console().window().optMultiMaster[0]->isEnabled());
+            QCOMPARE(m_rig->console().window().statusBar()->currentMessage(), QString("Ricezione dal lettore in corso"));
+            QVERIFY(!m_rig->console().gate().run("Output", [] {}));
         };
-        g_port->feed(std::string(1, 'x'));  // noise starts a reception that runs out of time
-        QVERIFY(g_port->notify());
+        port().feed(std::string(1, 'x'));  // noise starts a reception that runs out of time
+        QVERIFY(port().notify());
         QVERIFY(checked);
         QVERIFY(ui().TxtNumCom->isEnabled());
-        QCOMPARE(m_console->window().statusBar()->currentMessage(), QString());
+        QCOMPARE(m_rig->console().window().statusBar()->currentMessage(), QString());
     }
 };
 
