@@ -8,6 +8,8 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 
 namespace lettore {
@@ -44,6 +46,27 @@ Console::Console(Dialogs* dialogs)
     m_multimaster = std::make_unique<MultimasterPanel>(
         m_window, []() -> clsLettori& { return Lettori(); }, m_gate);
     m_window.installEventFilter(this);
+    addStopButton();
+}
+
+// A command of many exchanges stops between two of them at the user's
+// request: the stop button beside the status line, or Esc.
+void Console::addStopButton()
+{
+    // The status line goes below the form's client area, never over it.
+    const QSize client = m_window.size();
+    m_window.centralWidget()->setMinimumSize(client);
+    auto* stop = new QPushButton(QStringLiteral("Interrompi"), m_window.statusBar());
+    stop->setObjectName(QStringLiteral("CmdStop"));
+    stop->setAccessibleDescription(QStringLiteral("CmdStop"));
+    stop->setToolTip(QStringLiteral("Interrompe il comando in corso (Esc)"));
+    stop->setEnabled(false);
+    m_window.statusBar()->addPermanentWidget(stop);
+    connect(stop, &QPushButton::clicked, &m_gate, &ConsoleGate::requestStop);
+    connect(&m_gate, &ConsoleGate::runningChanged, stop, &QPushButton::setEnabled);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &m_window);
+    connect(escape, &QShortcut::activated, &m_gate, &ConsoleGate::requestStop);
+    m_window.resize(client.width(), client.height() + m_window.statusBar()->sizeHint().height());
 }
 
 Console::~Console()

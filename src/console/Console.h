@@ -46,6 +46,7 @@ protected:
 private:
     // Closing: the monitor unloaded, then Seriale.cfg written.
     void Form_Unload();
+    void addStopButton();
 
     frmSibrant m_window;
     std::unique_ptr<Dialogs> m_ownDialogs;

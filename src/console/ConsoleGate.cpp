@@ -21,21 +21,43 @@ bool ConsoleGate::run(const QString& command, const std::function<void()>& handl
         return false;
     m_running = true;
     m_command = command;
+    m_progress.clear();
+    m_stopRequested = false;
     update();
+    emit runningChanged(true);
     try {
         handler();
     } catch (...) {
         // A handler never throws by design; if one does, the window must
         // not stay locked behind it.
-        m_running = false;
-        m_command.clear();
-        update();
+        finish();
         throw;
     }
-    m_running = false;
-    m_command.clear();
-    update();
+    finish();
     return true;
+}
+
+void ConsoleGate::finish()
+{
+    m_running = false;
+    m_stopRequested = false;
+    m_command.clear();
+    m_progress.clear();
+    emit runningChanged(false);
+    update();
+}
+
+void ConsoleGate::setProgress(const QString& text)
+{
+    m_progress = text;
+    if (m_status && m_running)
+        m_status(runningText(m_command) + QStringLiteral(" — ") + m_progress);
+}
+
+void ConsoleGate::requestStop()
+{
+    if (m_running)
+        m_stopRequested = true;
 }
 
 void ConsoleGate::runWhenIdle(const QString& command, std::function<void()> handler)
@@ -72,8 +94,12 @@ void ConsoleGate::update()
             if (control)
                 control->setEnabled(enable);
     }
-    if (m_status)
-        m_status(m_running ? runningText(m_command) : m_linkBusy ? receivingText() : QString());
+    if (m_status) {
+        QString text = m_running ? runningText(m_command) : m_linkBusy ? receivingText() : QString();
+        if (m_running && !m_progress.isEmpty())
+            text += QStringLiteral(" — ") + m_progress;
+        m_status(text);
+    }
     if (!enable)
         return;
     emit becameIdle();

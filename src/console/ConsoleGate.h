@@ -38,6 +38,14 @@ public:
     // as the port number typed before the focus left its box.
     void runWhenIdle(const QString& command, std::function<void()> handler);
 
+    // A command of many exchanges: its progress ("codice 5 di 101") joins
+    // the status line, and it asks between two exchanges whether the user
+    // wants it to stop (the stop button, Esc). A stop asked for outside a
+    // command is forgotten.
+    void setProgress(const QString& text);
+    void requestStop();
+    bool stopRequested() const { return m_stopRequested; }
+
     // The link's own busy state, as it reports it.
     void setLinkBusy(bool busy);
     void busyChanged(bool busy) override { setLinkBusy(busy); }
@@ -51,16 +59,21 @@ public:
 
 signals:
     void becameIdle();
+    // A command started (true) or ended (false): the stop button follows it.
+    void runningChanged(bool running);
 
 private:
     void update();
+    void finish();
 
     std::function<void(const QString&)> m_status;
     std::vector<QPointer<QWidget>> m_controls;
     bool m_running = false;
     bool m_linkBusy = false;
     bool m_controlsEnabled = true;
+    bool m_stopRequested = false;
     QString m_command;
+    QString m_progress;
     QString m_deferredCommand;
     std::function<void()> m_deferred;
 };

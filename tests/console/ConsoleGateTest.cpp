@@ -99,6 +99,28 @@ private slots:
         QCOMPARE(ran.back(), QString("5"));  // idle: at once
     }
 
+    // A long command shows its progress and learns of a stop between two
+    // exchanges; a stop asked for outside a command is forgotten.
+    void progressAndStop()
+    {
+        m_gate->requestStop();
+        std::vector<bool> stopSeen;
+        QString statusInside;
+        m_gate->run("Inserisci Badge", [&] {
+            stopSeen.push_back(m_gate->stopRequested());
+            m_gate->setProgress("codice 2 di 101");
+            statusInside = m_status.back();
+            m_gate->requestStop();
+            stopSeen.push_back(m_gate->stopRequested());
+        });
+        QCOMPARE(stopSeen, (std::vector<bool>{false, true}));
+        QCOMPARE(statusInside, QString("Comando in corso: Inserisci Badge — codice 2 di 101"));
+        QVERIFY(!m_gate->stopRequested());
+        QCOMPARE(m_status.back(), QString());
+        m_gate->run("Output", [&] { stopSeen.push_back(m_gate->stopRequested()); });
+        QCOMPARE(stopSeen.back(), false);
+    }
+
 private:
     std::vector<QString> m_status;
     std::unique_ptr<ConsoleGate> m_gate;

@@ -12,7 +12,7 @@ fi
 
 # A window manager gives windows the keyboard focus and close boxes, as on
 # a technician's desktop.
-openbox --sm-disable --config-file /dev/null >/dev/null 2>&1 &
+openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 /usr/libexec/at-spi-bus-launcher --launch-immediately &
 launcher=$!
