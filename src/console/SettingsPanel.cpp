@@ -32,8 +32,10 @@ SettingsPanel::SettingsPanel(frmSibrant& window, std::function<clsComunicazioni&
             [this] { m_gate.run(QStringLiteral("baud rate"), [this] { CmbBaudRate_Click(); }); });
     connect(ui.CmbTerminale, &QComboBox::activated, this, [this] { CmbTerminale_Click(); });
     connect(ui.Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
+    // The whole row: a long command reads the terminal at each exchange.
     m_gate.guard(ui.TxtNumCom);
     m_gate.guard(ui.CmbBaudRate);
+    m_gate.guard(ui.CmbTerminale);
 }
 
 void SettingsPanel::load(const std::filesystem::path& file)

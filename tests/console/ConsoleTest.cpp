@@ -256,6 +256,7 @@ private slots:
             checked = true;
             QVERIFY(!ui().TxtNumCom->isEnabled());
             QVERIFY(!ui().CmbBaudRate->isEnabled());
+            QVERIFY(!ui().CmbTerminale->isEnabled());
             QVERIFY(!m_rig->console().window().optMultiMaster[1]->isEnabled());
             QCOMPARE(m_rig->console().window().statusBar()->currentMessage(), QString("Comando in corso: Versione Firmware"));
             bool second = false;
