@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake g++ make
           qt6-base-dev qt6-serialport-dev
-          libgtest-dev libgmock-dev)
+          libgtest-dev libgmock-dev
+          clang libclang-rt-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
