@@ -11,8 +11,9 @@ build=(cmake g++ make
        libqt6svg6 qt6-qpa-plugins)
 # The tests: GoogleTest, and a desktop of their own to drive the console
 # through its accessibility tree (virtual X display, window manager, D-Bus,
-# the accessibility bus, and Python's AT-SPI and X bindings).
-tests=(libgtest-dev libgmock-dev
+# the accessibility bus, and Python's AT-SPI and X bindings); clang and
+# libFuzzer for the sanitizer build and the fuzz targets.
+tests=(libgtest-dev libgmock-dev clang libclang-rt-dev
        xvfb xauth openbox dbus-daemon dbus-bin at-spi2-core
        python3 python3-pyatspi python3-xlib)
 

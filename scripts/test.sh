@@ -1,7 +1,22 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test: the suite as built,
+# the suite again under AddressSanitizer and UndefinedBehaviorSanitizer, and
+# a short run of each fuzz target. Prints how long each part took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 240
+
+phase() {
+    local name=$1 start=$SECONDS
+    shift
+    "$@"
+    echo "== $name: $((SECONDS - start)) s"
+}
+
+suite() {
+    QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 240
+}
+
+phase "set-up and build" bash scripts/setup.sh
+phase "suite" suite
+phase "sanitizer build and suite" bash scripts/sanitize.sh
+phase "fuzz smoke" bash scripts/fuzz.sh 20

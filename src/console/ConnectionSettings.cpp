@@ -51,8 +51,10 @@ std::optional<int16_t> numericField(const std::string& line)
     std::istringstream in(field);
     in.imbue(std::locale::classic());
     double value = 0;
-    if (!(in >> value))
-        value = 0;
+    // A failed read stores 0 when the field holds no number, and the
+    // largest double of the number's sign when it is too large to read;
+    // the range check below then keeps the default for the latter.
+    in >> value;
     const double rounded = std::nearbyint(value);
     if (rounded < std::numeric_limits<int16_t>::min() || rounded > std::numeric_limits<int16_t>::max())
         return std::nullopt;
@@ -81,12 +83,19 @@ ConnectionSettings ConnectionSettings::parse(const std::string& contents)
 
 ConnectionSettings ConnectionSettings::load(const std::filesystem::path& file)
 {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error))
+        return {};
     std::ifstream in(file, std::ios::binary);
     if (!in)
         return {};
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return parse(contents.str());
+    std::string contents(MaxFileBytes, '\0');
+    in.read(contents.data(), static_cast<std::streamsize>(contents.size()));
+    contents.resize(static_cast<size_t>(in.gcount()));
+    // A file that goes on past the limit: its last line read may be cut.
+    if (contents.size() == MaxFileBytes && in.peek() != std::ifstream::traits_type::eof())
+        contents.erase(contents.find_last_of("\r\n") + 1);
+    return parse(contents);
 }
 
 std::string ConnectionSettings::text() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -11,15 +12,21 @@ namespace lettore {
 // each ended by CR LF: " 1 ", "9600", " 0 ".
 struct ConnectionSettings {
     static constexpr const char* FileName = "Seriale.cfg";
+    // The most of the file that is read: three short lines need far less.
+    static constexpr std::size_t MaxFileBytes = 4096;
 
     int16_t NSeriale = 1;
     std::string Velocita = "9600";
     int16_t Terminale = 0;
 
     // Reads the fields line by line. A missing file or line, or a number
-    // outside -32768..32767, leaves that setting at its default; a line
-    // that holds no number reads as 0.
+    // outside -32768..32767 (one too large to read at all included), leaves
+    // that setting at its default; a line that holds no number reads as 0.
     static ConnectionSettings parse(const std::string& contents);
+    // Reads `file` as parse() does, but only its first MaxFileBytes, and
+    // then only the whole lines among them. Anything but a regular file
+    // (a folder, a named pipe, a device, a link to one) reads as the
+    // defaults, so the file can never block or flood its reader.
     static ConnectionSettings load(const std::filesystem::path& file);
 
     // The file's three lines; numbers take a blank (or the minus sign)

@@ -17,7 +17,8 @@ public:
 
     // From now on every port number reaches `device` ("" undoes it): the
     // choice of a user who names the device directly. A link is resolved
-    // as a COM<N> link is.
+    // as a COM<N> link is; a relative path with a folder in it is taken
+    // from the current directory, a bare name is a device under /dev.
     void pinDevice(std::string device) { m_pinnedDevice = std::move(device); }
 
     // The device for port `number`, or "" when no device can have that

@@ -7,6 +7,21 @@ namespace lettore {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The serial port library looks every name that does not start with "/",
+// "./" or "../" up under /dev. A bare name ("ttyUSB0") is meant that way;
+// a relative path with a folder in it ("odd/regular") names a file from the
+// current directory, so it is made absolute before it reaches the library.
+std::string fromCurrentDirectory(const fs::path& path)
+{
+    if (path.is_relative() && path.has_parent_path())
+        return fs::absolute(path).lexically_normal().string();
+    return path.string();
+}
+
+}  // namespace
+
 std::string PortNaming::platformDevicePath(int16_t number) const
 {
     if (!m_programDir.empty()) {
@@ -30,11 +45,11 @@ std::string PortNaming::resolved(const std::string& device)
     const fs::path path(device);
     std::error_code error;
     if (!fs::is_symlink(fs::symlink_status(path, error)))
-        return device;
+        return fromCurrentDirectory(path);
     const fs::path target = fs::canonical(path, error);
     if (!error)
         return target.string();
-    return (path.parent_path() / fs::read_symlink(path, error)).lexically_normal().string();
+    return fs::absolute(path.parent_path() / fs::read_symlink(path, error)).lexically_normal().string();
 }
 
 }  // namespace lettore

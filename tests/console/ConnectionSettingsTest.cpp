@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lettore {
@@ -34,6 +38,9 @@ TEST(ConnectionSettingsTest, ReadsEachLineOnItsOwn)
         {"leading number of a word", "3abc\r\n9600\r\n 1 \r\n", " 3 \r\n9600\r\n 1 \r\n"},
         {"fractions round half to even", "2.5\r\n9600\r\n3.5\r\n", " 2 \r\n9600\r\n 4 \r\n"},
         {"blanks around the rate dropped", " 1 \r\n  9600  \r\n 0 \r\n", " 1 \r\n9600\r\n 0 \r\n"},
+        {"too large to read keeps default", "1e400\r\n9600\r\n 5 \r\n", " 1 \r\n9600\r\n 5 \r\n"},
+        {"too small to read keeps default", "-1e400\r\n9600\r\n 5 \r\n", " 1 \r\n9600\r\n 5 \r\n"},
+        {"too close to 0 to read is 0", "1e-400\r\n9600\r\n 5 \r\n", " 0 \r\n9600\r\n 5 \r\n"},
     };
     for (const auto& row : rows)
         EXPECT_EQ(ConnectionSettings::parse(row.contents).text(), row.read) << row.name;
@@ -54,6 +61,48 @@ TEST(ConnectionSettingsTest, WritesTheStoredFormAndReadsMissingFileAsDefaults)
 
     EXPECT_FALSE(ConnectionSettings{}.save(dir / "no-such-folder" / ConnectionSettings::FileName));
     std::filesystem::remove_all(dir);
+}
+
+class ConnectionSettingsFileTest : public ::testing::Test {
+protected:
+    ConnectionSettingsFileTest() { std::filesystem::create_directories(dir); }
+    ~ConnectionSettingsFileTest() override { std::filesystem::remove_all(dir); }
+
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("cfgload-" + std::to_string(::getpid()));
+    const std::filesystem::path file = dir / ConnectionSettings::FileName;
+};
+
+// Only the first 4 KB are read, and of those only whole lines: a second
+// line cut at the limit keeps its default, and so does the third beyond it.
+TEST_F(ConnectionSettingsFileTest, ReadsNoMoreThanFourKilobytes)
+{
+    std::ofstream(file, std::ios::binary) << " 5 \r\n" << std::string(5000, 'x') << "\r\n 7 \r\n";
+    EXPECT_EQ(ConnectionSettings::load(file).text(), " 5 \r\n9600\r\n 0 \r\n");
+}
+
+// Anything but a regular file reads as the defaults, without reading it:
+// a device would never end, a named pipe could block for ever.
+TEST_F(ConnectionSettingsFileTest, OnlyARegularFileIsRead)
+{
+    std::filesystem::create_symlink("/dev/zero", file);
+    EXPECT_EQ(ConnectionSettings::load(file).text(), " 1 \r\n9600\r\n 0 \r\n") << "link to /dev/zero";
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
+    EXPECT_EQ(ConnectionSettings::load(file).text(), " 1 \r\n9600\r\n 0 \r\n") << "folder";
+    std::filesystem::remove(file);
+
+    // A pipe with a writer that never closes: reading it would block until
+    // the writer goes, here after 2 s.
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    const int writer = ::open(file.c_str(), O_RDWR);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, " 7 \r\n", 5), 5);
+    auto loaded = std::async(std::launch::async, [this] { return ConnectionSettings::load(file); });
+    const bool returnedAtOnce = loaded.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    ::close(writer);
+    EXPECT_TRUE(returnedAtOnce);
+    EXPECT_EQ(loaded.get().text(), " 1 \r\n9600\r\n 0 \r\n") << "named pipe";
 }
 
 // A save that fails leaves the old file whole; one that works leaves no

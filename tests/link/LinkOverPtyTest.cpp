@@ -48,6 +48,21 @@ TEST(PortNamingTest, ComLinkNamesItsTargetOtherNumbersAreTtySNMinusOne)
     EXPECT_EQ(naming.devicePath(0), "");
     EXPECT_EQ(naming.devicePath(-3), "");
     EXPECT_EQ(PortNaming().devicePath(2), "/dev/ttyS1");
+
+    // A device named by the user: a relative path with a folder in it is
+    // found from the current directory, never under /dev; a bare name is
+    // left to the serial port library, which looks it up under /dev.
+    PortNaming pinned;
+    for (const auto& [device, path] : std::vector<std::pair<std::string, std::string>>{
+             {"odd/regular", (fs::current_path() / "odd/regular").string()},
+             {"odd/../other/line", (fs::current_path() / "other/line").string()},
+             {"./line", (fs::current_path() / "line").string()},
+             {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+             {"ttyUSB0", "ttyUSB0"},
+         }) {
+        pinned.pinDevice(device);
+        EXPECT_EQ(pinned.devicePath(1), path) << device;
+    }
 }
 
 // Runs `operation`, which must fail, and returns its failure.

@@ -177,12 +177,14 @@ int CliSession::listen()
     handleStopSignals(onSignal);
 
     // A port that closes on its own raises no event while nothing is sent:
-    // look at it from time to time.
+    // look at it from time to time, and at the output the readings go to.
     QTimer lineCheck;
     QObject::connect(&lineCheck, &QTimer::timeout, [&] {
         if (m_portOpen && !m_portOpen()) {
             failure = "the port closed: the line dropped or the device was removed";
             QCoreApplication::exit(ExitPort);
+        } else if (!m_out) {
+            QCoreApplication::exit(ExitOutput);
         }
     });
     lineCheck.start(LineCheckMs);

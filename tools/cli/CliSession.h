@@ -19,6 +19,9 @@ class CliSession {
 public:
     static constexpr int ExitUsage = 64;
     static constexpr int ExitPort = 74;
+    // The result could not be written to standard output (an I/O error, as
+    // for the port).
+    static constexpr int ExitOutput = 74;
     // A range insertion stopped by a signal exits with 128 + its number.
     static constexpr int ExitSignalBase = 128;
 

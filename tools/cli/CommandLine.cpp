@@ -16,11 +16,15 @@ namespace {
 constexpr int Int16Min = std::numeric_limits<int16_t>::min();
 constexpr int Int16Max = std::numeric_limits<int16_t>::max();
 
+// What the user typed, quoted for a one-line message: control bytes and
+// the like shown as \xHH, as values are.
+std::string quoted(const std::string& text) { return "\"" + ByteText::escape(text) + "\""; }
+
 std::string checkedArgument(const CommandEntry::Input& input, const std::string& text)
 {
     using Kind = CommandEntry::Kind;
     const auto bad = [&](const std::string& range) {
-        return UsageError(std::string(input.name) + " must be " + range + ", not \"" + text + "\"");
+        return UsageError(std::string(input.name) + " must be " + range + ", not " + quoted(text));
     };
     switch (input.kind) {
     case Kind::Text:
@@ -96,12 +100,12 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             if (inlineValue)
                 return *inlineValue;
             if (i + 1 >= args.size())
-                throw UsageError(name + " needs a value");
+                throw UsageError(ByteText::escape(name) + " needs a value");
             return args[++i];
         };
         const auto flag = [&] {
             if (inlineValue)
-                throw UsageError(name + " takes no value");
+                throw UsageError(ByteText::escape(name) + " takes no value");
         };
         if (name == "--help") {
             flag();
@@ -119,7 +123,7 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             if (port.find_first_not_of("+-0123456789") == std::string::npos) {
                 const auto number = integer(port, Int16Min, Int16Max);
                 if (!number)
-                    throw UsageError("--port number must be from -32768 to 32767, not \"" + port + "\"");
+                    throw UsageError("--port number must be from -32768 to 32767, not " + quoted(port));
                 inv.portNumber = static_cast<int16_t>(*number);
             } else {
                 inv.device = port;
@@ -127,7 +131,7 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
         } else if (name == "--baud") {
             const std::string baud = value();
             if (!integer(baud, 1, std::numeric_limits<int>::max()))
-                throw UsageError("--baud must be a positive integer, not \"" + baud + "\"");
+                throw UsageError("--baud must be a positive integer, not " + quoted(baud));
             inv.baud = baud;
         } else if (name == "--term") {
             // Only these reach one reader, or all of them: the address byte
@@ -135,15 +139,15 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             const std::string term = value();
             const auto number = integer(term, 0, 256);
             if (!number)
-                throw UsageError("--term must be an integer from 0 to 256, not \"" + term + "\"");
+                throw UsageError("--term must be an integer from 0 to 256, not " + quoted(term));
             inv.term = static_cast<int16_t>(*number);
         } else if (name == "--dialect") {
             inv.dialect = value();
             const auto& known = CommandTable::dialects();
             if (std::find(known.begin(), known.end(), inv.dialect) == known.end())
-                throw UsageError("unknown dialect \"" + inv.dialect + "\"");
+                throw UsageError("unknown dialect " + quoted(inv.dialect));
         } else {
-            throw UsageError("unknown option " + name);
+            throw UsageError("unknown option " + ByteText::escape(name));
         }
     }
     if (inv.help)
@@ -154,7 +158,7 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
     inv.listen = positional.front() == listenEntry().name;
     inv.command = inv.listen ? &listenEntry() : CommandTable::find(positional.front());
     if (!inv.command)
-        throw UsageError("unknown command \"" + positional.front() + "\" (try --help)");
+        throw UsageError("unknown command " + quoted(positional.front()) + " (try --help)");
     const CommandEntry& entry = *inv.command;
     if (inv.ack && !entry.takesAck)
         throw UsageError(std::string("--ack does not apply to ") + entry.name);

@@ -22,7 +22,9 @@ void ReadingListener::ComRX(const std::string& stringa)
     }
     m_out << "lettura " << int(*reading->address) << ' ' << ByteText::escape(reading->code) << '\n'
           << std::flush;
-    if (m_acknowledge)
+    // A reading that could not be shown stays unconfirmed, so the reader
+    // keeps it and sends it again.
+    if (m_acknowledge && m_out)
         m_registry.Sibrant().SendACK(*reading->address);
 }
 

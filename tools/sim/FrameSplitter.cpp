@@ -20,6 +20,13 @@ std::vector<std::string> FrameSplitter::feed(std::string_view bytes)
         } else if (!m_frame.empty()) {
             m_frame += c;
             m_awaitingBcc = c == Framing::ETX;
+            // No room left for ETX and the check character: the frame is
+            // too long to be a request, and what follows is noise until
+            // the next STX.
+            if (!m_awaitingBcc && m_frame.size() >= MaxFrameBytes - 1) {
+                m_dropped += m_frame.size();
+                m_frame.clear();
+            }
         }
     }
     return frames;

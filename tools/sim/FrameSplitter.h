@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace lettore::sim {
@@ -11,15 +13,28 @@ namespace lettore::sim {
 // frame are noise and are dropped. An STX inside a frame starts the frame
 // afresh, so a request the host abandoned halfway does not swallow the next
 // one. Frames may arrive in any number of pieces.
+//
+// A frame is at most MaxFrameBytes long: an unfinished frame that reaches
+// that length without its end is dropped whole, so a start character
+// followed by endless bytes cannot grow the buffer without bound.
 class FrameSplitter {
 public:
+    static constexpr std::size_t MaxFrameBytes = 1024;
+
     // Takes the next bytes from the line and returns the frames they
     // complete, in order, each from STX to its check character.
     std::vector<std::string> feed(std::string_view bytes);
 
+    // Bytes of the frame still being collected.
+    std::size_t pendingBytes() const { return m_frame.size(); }
+
+    // Bytes of overlong frames dropped since the last call; resets the count.
+    std::size_t takeDropped() { return std::exchange(m_dropped, 0); }
+
 private:
     std::string m_frame;
     bool m_awaitingBcc = false;
+    std::size_t m_dropped = 0;
 };
 
 }  // namespace lettore::sim

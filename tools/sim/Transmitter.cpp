@@ -4,19 +4,23 @@
 
 namespace lettore::sim {
 
-void Transmitter::schedule(const std::string& bytes, Clock::time_point start,
+bool Transmitter::schedule(const std::string& bytes, Clock::time_point start,
                            Clock::duration byteTime)
 {
     if (bytes.empty())
-        return;
+        return true;
+    if (bytes.size() > MaxQueuedBytes - m_queuedBytes)
+        return false;
+    m_queuedBytes += bytes.size();
     if (byteTime == Clock::duration::zero()) {
         m_pending.emplace(start, bytes);
-        return;
+        return true;
     }
     start = std::max(start, m_lineFreeAt);
     for (std::size_t i = 0; i < bytes.size(); ++i)
         m_pending.emplace(start + byteTime * static_cast<long>(i + 1), std::string(1, bytes[i]));
     m_lineFreeAt = start + byteTime * static_cast<long>(bytes.size());
+    return true;
 }
 
 std::optional<Transmitter::Clock::time_point> Transmitter::nextDue() const
@@ -33,6 +37,7 @@ std::string Transmitter::takeDue(Clock::time_point now)
     for (; it != m_pending.end() && it->first <= now; ++it)
         bytes += it->second;
     m_pending.erase(m_pending.begin(), it);
+    m_queuedBytes -= bytes.size();
     return bytes;
 }
 

@@ -143,6 +143,9 @@ void VirtualLine::readLine()
         if (m_pty.masterFd() < 0)
             return;
     }
+    if (const std::size_t dropped = m_splitter.takeDropped())
+        m_log.event(std::to_string(dropped) + " bytes dropped: no frame end within "
+                    + std::to_string(FrameSplitter::MaxFrameBytes) + " bytes");
 }
 
 void VirtualLine::handleFrame(const std::string& frame)
@@ -216,6 +219,8 @@ void VirtualLine::answer(Slot& slot, const std::string& bytes, int baudRate, std
         note = " (fault: noise first)";
         break;
     case Fault::Split: {
+        if (!roomFor(out))
+            return;
         const std::size_t piece = (out.size() + SplitPieces - 1) / SplitPieces;
         for (std::size_t i = 0; i * piece < out.size(); ++i)
             m_transmitter.schedule(out.substr(i * piece, piece),
@@ -228,8 +233,19 @@ void VirtualLine::answer(Slot& slot, const std::string& bytes, int baudRate, std
         note = " (fault: late by " + std::to_string(m_settings.lateBy.count()) + " ms)";
         break;
     }
+    if (!roomFor(out))
+        return;
     m_transmitter.schedule(out, start, bt);
     m_log.frame("TX", baudRate, out, meaningOfAnswer(bytes) + note);
+}
+
+bool VirtualLine::roomFor(const std::string& bytes)
+{
+    if (bytes.size() <= Transmitter::MaxQueuedBytes - m_transmitter.queuedBytes())
+        return true;
+    m_log.event(std::to_string(bytes.size()) + " bytes dropped: "
+                + std::to_string(m_transmitter.queuedBytes()) + " bytes already wait to go out");
+    return false;
 }
 
 void VirtualLine::sendReadings(Clock::time_point now)
@@ -254,6 +270,9 @@ void VirtualLine::sendReadings(Clock::time_point now)
                         + std::to_string(lineBaud) + ": reading lost");
             continue;
         }
+        // A reading that finds no room is sent again after the pause.
+        if (!roomFor(reading->frame))
+            continue;
         m_transmitter.schedule(reading->frame, now, byteTime(lineBaud));
         slot.reader.readingSent();
         m_log.frame("TX", lineBaud, reading->frame,

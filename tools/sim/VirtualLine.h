@@ -85,6 +85,9 @@ private:
     void readLine();
     void handleFrame(const std::string& frame);
     void answer(Slot& slot, const std::string& bytes, int baudRate, std::size_t heardBytes);
+    // Whether `bytes` fit in the transmitter's queue; when not, the log
+    // says they are dropped.
+    bool roomFor(const std::string& bytes);
     void sendReadings(Clock::time_point now);
     Clock::time_point readingTime(const Slot& slot) const;
     void presentOnSchedule(Clock::time_point now);

@@ -39,6 +39,11 @@ TEST(CommandLineTest, UsageErrors)
     } rows[] = {
         {"no command", {}, ""},
         {"unknown command", {"Frobnicate"}, ""},
+        // What the user typed is echoed on one line, control bytes escaped.
+        {"unknown command with a line break", {"Get\nVersione"}, "unknown command \"Get\\x0AVersione\" (try --help)"},
+        {"option with a line break", {"--a\rb", "CancellaWL"}, "unknown option --a\\x0Db"},
+        {"term with an escape byte", {"--term", "\x1b[2J", "CancellaWL"},
+         "--term must be an integer from 0 to 256, not \"\\x1B[2J\""},
         {"term 257", {"--term", "257", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"257\""},
         {"term -1", {"--term", "-1", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"-1\""},
         {"term not numeric", {"--term", "abc", "GetSetupBase"}, ""},

@@ -229,6 +229,31 @@ TEST_F(LettoreEndToEndTest, TraceAndFailures)
     EXPECT_EQ(run.err, "lettore: --term must be an integer from 0 to 256, not \"257\"\n");
 }
 
+// A result that cannot reach standard output fails the run, with the reason
+// on standard error; with standard output closed nothing is even sent.
+TEST_F(LettoreEndToEndTest, ResultThatCannotBeWrittenFailsTheRun)
+{
+    startSim({"--reader", "1"});
+    const QStringList createBadge{"--port", linkPath(), "--term", "1", "CreaBadge", "0000000042"};
+    QProcess closedOutput;
+    closedOutput.setChildProcessModifier([] { ::close(STDOUT_FILENO); });
+    closedOutput.start(LETTORE_BIN, createBadge);
+    ASSERT_TRUE(closedOutput.waitForFinished(30000));
+    EXPECT_EQ(closedOutput.exitCode(), 74);
+    EXPECT_EQ(closedOutput.readAllStandardError().toStdString(),
+              "lettore: standard output is closed; nothing was sent\n");
+
+    QProcess fullDisk;
+    fullDisk.setStandardOutputFile("/dev/full");
+    fullDisk.start(LETTORE_BIN, {"--port", linkPath(), "--term", "1", "GetVersioneFirmware"});
+    ASSERT_TRUE(fullDisk.waitForFinished(30000));
+    EXPECT_EQ(fullDisk.exitCode(), 74);
+    EXPECT_EQ(fullDisk.readAllStandardError().toStdString(),
+              "lettore: cannot write to standard output: No space left on device\n");
+
+    expectAll({{{"VerificaBadge", "0000000042"}, "esito 0\noutESISTE 0\n"}}, {"--term", "1"});
+}
+
 // Port, rate and terminal come from Seriale.cfg in the program's folder,
 // and the port number reaches the COM<N> link there.
 TEST_F(LettoreEndToEndTest, StoredSettingsAndPortNumber)

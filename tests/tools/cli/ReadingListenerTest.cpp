@@ -36,5 +36,17 @@ TEST_F(ReadingListenerTest, PrintsEachTextAndAcknowledgesReadingsWhenAsked)
     }
 }
 
+// Standard output failing (a full disk, say): the reading is not
+// confirmed, so the reader keeps it rather than lose it.
+TEST_F(ReadingListenerTest, ReadingThatCannotBeShownIsNotAcknowledged)
+{
+    std::ostringstream out;
+    out.setstate(std::ios::badbit);
+    ReadingListener listener(lettori, out, true);
+    port.clearRecord();
+    listener.ComRX("\x02\x30\x25" "10000000042\x03\x23");
+    EXPECT_EQ(writtenHex(), std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace lettore::test

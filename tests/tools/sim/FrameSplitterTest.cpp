@@ -54,6 +54,34 @@ TEST(FrameSplitterTest, CheckCharacterMayBeAControlByte)
     }
 }
 
+// A start character followed by endless bytes: the unfinished frame never
+// holds a whole frame's worth, its bytes are counted as dropped, and the
+// next frame comes out whole.
+TEST(FrameSplitterTest, UnfinishedFrameStaysBounded)
+{
+    FrameSplitter splitter;
+    const std::string chunk(4096, 'A');  // one read of the line
+    EXPECT_TRUE(splitter.feed(std::string(1, Framing::STX)).empty());
+    for (int i = 0; i < 50 * 256; ++i) {  // 50 MB
+        ASSERT_TRUE(splitter.feed(chunk).empty());
+        ASSERT_LT(splitter.pendingBytes(), 1024u);
+    }
+    EXPECT_EQ(splitter.takeDropped(), 1023u);
+    EXPECT_EQ(splitter.takeDropped(), 0u);
+    const std::string next = frame(1, "P", "2");
+    EXPECT_EQ(splitter.feed(next), std::vector<std::string>{next});
+}
+
+// The longest frame passes; one byte more is dropped whole.
+TEST(FrameSplitterTest, LongestFrameIsOneKilobyte)
+{
+    const std::string longest = frame(1, "S", std::string(1024 - 5, '9'));
+    const std::string tooLong = frame(1, "S", std::string(1024 - 4, '9'));
+    FrameSplitter splitter;
+    EXPECT_EQ(splitter.feed(longest + tooLong + longest), (std::vector<std::string>{longest, longest}));
+    EXPECT_EQ(splitter.takeDropped(), 1023u);
+}
+
 // "S 165 [2]", "broadcast [5] bad check", or "invalid".
 std::string decoded(const std::optional<Request>& r)
 {

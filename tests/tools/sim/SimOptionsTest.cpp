@@ -42,4 +42,25 @@ TEST(TransmitterTest, PacedBytesFollowEachOtherAndTheLineStaysBusy)
     EXPECT_FALSE(t.nextDue());
 }
 
+// Answers queued faster than they can leave: the queue holds at most 4 KB,
+// refuses whole what does not fit, and takes more once bytes have left.
+TEST(TransmitterTest, QueueIsBounded)
+{
+    Transmitter t;
+    const auto t0 = Transmitter::Clock::time_point{} + 1s;
+    const std::string answer(21, 'x');
+    int queued = 0;
+    while (queued < 1000 && t.schedule(answer, t0, 1ms))
+        ++queued;
+    EXPECT_EQ(queued, 4096 / 21);
+    EXPECT_EQ(t.queuedBytes(), 4096u / 21 * 21);
+    EXPECT_TRUE(t.schedule(std::string(4096 % 21, 'y'), t0, 1ms));
+    EXPECT_FALSE(t.schedule("z", t0));
+
+    EXPECT_EQ(t.takeDue(t0 + 21ms), answer);
+    EXPECT_EQ(t.queuedBytes(), 4096u - 21);
+    EXPECT_TRUE(t.schedule(answer, t0));
+    EXPECT_FALSE(t.schedule("z", t0));
+}
+
 }  // namespace

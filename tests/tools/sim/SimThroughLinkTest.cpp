@@ -312,6 +312,39 @@ TEST_F(SimThroughLinkTest, LastFrameBeforeACloseIsHeardAtItsOwnRate)
     EXPECT_EQ(heard, Runs);
 }
 
+// A start character followed by endless bytes: the line drops the
+// unfinished frame, says so, and answers the next request.
+TEST_F(SimThroughLinkTest, EndlessFrameIsDroppedAndLogged)
+{
+    open({"1"});
+    EXPECT_EQ(link().InviaComando(std::string(1, Framing::STX) + std::string(100'000, 'A')), Esito::Accepted);
+    EXPECT_EQ(firmware(1), Firmware);
+    m_line.reset();
+    EXPECT_NE(m_log.str().find("1023 bytes dropped: no frame end within 1024 bytes"), std::string::npos)
+        << m_log.str();
+}
+
+// Requests faster than the answers can leave at 1200 baud: once 4 KB wait,
+// further answers are dropped and logged. The line reads the whole burst
+// before the first answer has left, 225 ms later.
+TEST_F(SimThroughLinkTest, AnswersBeyondTheQueueAreDroppedAndLogged)
+{
+    LineSettings settings;
+    settings.pace = true;
+    open({"1:baud=1200"}, settings);
+    link().setCommSettings("1200,N,8,1");
+    std::string burst;
+    for (int i = 0; i < 400; ++i)
+        burst += frame(1, "P", "2");
+    link().OnComm_Attivato();
+    EXPECT_EQ(link().InviaComando(burst), Esito::Accepted);
+    ASSERT_TRUE(heardWithin(1, 3000));
+    EXPECT_EQ(m_heard.received[0], frame(1, "P", Firmware));
+    m_line.reset();
+    EXPECT_NE(m_log.str().find("21 bytes dropped: 4095 bytes already wait to go out"), std::string::npos)
+        << m_log.str().substr(0, 2000);
+}
+
 TEST_F(SimThroughLinkTest, NewerLineKeepsTheLinkAndNoFileIsReplaced)
 {
     auto older = std::make_unique<VirtualLine>(std::vector{ReaderSettings{}}, LineSettings{});

@@ -1,0 +1,46 @@
+// The command line and its escapes: any arguments parse or are refused as
+// a usage error, what is accepted is within the ranges the readers take,
+// and byte escapes read back what they wrote.
+#include "FuzzInput.h"
+
+#include "ByteText.h"
+#include "CommandLine.h"
+
+#include <string>
+#include <vector>
+
+using namespace lettore;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string text(reinterpret_cast<const char*>(data), size);
+
+    // Escapes: what unescapes escapes back to the same bytes, and any bytes
+    // escape to text that unescapes to them.
+    if (const auto bytes = ByteText::unescape(text)) {
+        const auto again = ByteText::unescape(ByteText::escape(*bytes));
+        FUZZ_CHECK(again && *again == *bytes);
+    }
+    const auto roundTrip = ByteText::unescape(ByteText::escape(text));
+    FUZZ_CHECK(roundTrip && *roundTrip == text);
+    FUZZ_CHECK(ByteText::hex(text).size() == (text.empty() ? 0 : text.size() * 3 - 1));
+
+    // Arguments are separated by NUL, as they reach a program.
+    std::vector<std::string> args;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\0', start)) != std::string::npos; start = end + 1)
+        args.push_back(text.substr(start, end - start));
+    args.push_back(text.substr(start));
+    try {
+        const Invocation invocation = CommandLine::parse(args);
+        if (invocation.help)
+            return 0;
+        FUZZ_CHECK(invocation.command != nullptr);
+        FUZZ_CHECK(!invocation.term || (*invocation.term >= 0 && *invocation.term <= 256));
+        FUZZ_CHECK(invocation.portNumber || invocation.device.empty() || invocation.device.find_first_not_of("+-0123456789") != std::string::npos);
+        FUZZ_CHECK(invocation.listen || invocation.args.size() == invocation.command->inputs.size());
+    } catch (const UsageError& error) {
+        FUZZ_CHECK(std::string(error.what()).find('\n') == std::string::npos);
+    }
+    return 0;
+}

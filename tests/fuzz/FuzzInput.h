@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace lettore::fuzz {
+
+// Reads typed values off a fuzzer's input, front to back. Once the input is
+// used up every value reads as zero or empty, so any input is a whole run.
+class FuzzInput {
+public:
+    FuzzInput(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+
+    bool empty() const { return m_used >= m_size; }
+
+    uint8_t byte() { return empty() ? 0 : m_data[m_used++]; }
+    bool flag() { return (byte() & 1) != 0; }
+
+    uint32_t u32()
+    {
+        uint32_t value = 0;
+        for (int i = 0; i < 4; ++i)
+            value = value << 8 | byte();
+        return value;
+    }
+
+    // A value from low to high, both included (low <= high).
+    int64_t inRange(int64_t low, int64_t high)
+    {
+        const uint64_t span = static_cast<uint64_t>(high - low) + 1;
+        const uint64_t raw = span <= 0x100 ? byte() : span <= 0x10000 ? (uint64_t{byte()} << 8 | byte()) : u32();
+        return low + static_cast<int64_t>(raw % span);
+    }
+
+    // One of `count` choices, 0..count-1.
+    size_t pick(size_t count) { return static_cast<size_t>(inRange(0, static_cast<int64_t>(count) - 1)); }
+
+    // A length byte (at most maxLength), then that many bytes.
+    std::string bytes(size_t maxLength)
+    {
+        const size_t length = pick(maxLength + 1);
+        std::string out;
+        while (out.size() < length && !empty())
+            out += static_cast<char>(byte());
+        return out;
+    }
+
+    std::string rest()
+    {
+        std::string out;
+        while (!empty())
+            out += static_cast<char>(byte());
+        return out;
+    }
+
+private:
+    const uint8_t* m_data;
+    size_t m_size;
+    size_t m_used = 0;
+};
+
+}  // namespace lettore::fuzz
+
+// A property every input must keep; a breach ends the run as a crash, so the
+// fuzzer keeps the input that caused it.
+#define FUZZ_CHECK(condition)                                                              \
+    do {                                                                                   \
+        if (!(condition)) {                                                                \
+            std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                  \
+        }                                                                                  \
+    } while (false)

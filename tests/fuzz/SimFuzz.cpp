@@ -1,0 +1,196 @@
+// The virtual reader under arbitrary line bytes and operator commands: the
+// frame splitter cuts the same frames however the bytes are chunked and
+// never holds more than one frame's worth, requests decode without fault,
+// readers answer only with whole frames from their own address, and the
+// transmitter's queue stays within its cap.
+#include "FuzzInput.h"
+
+#include "Framing.h"
+#include "FrameSplitter.h"
+#include "LineCommand.h"
+#include "ReaderSettings.h"
+#include "Request.h"
+#include "Transmitter.h"
+#include "VirtualReader.h"
+
+#include <stdexcept>
+#include <vector>
+
+using namespace lettore;
+using namespace lettore::sim;
+using lettore::fuzz::FuzzInput;
+
+namespace {
+
+bool checkCharacterHolds(const std::string& frame)
+{
+    char x = 0;
+    for (size_t i = 0; i + 1 < frame.size(); ++i)
+        x = static_cast<char>(x ^ frame[i]);
+    return x == frame.back();
+}
+
+// An answer frame in the poll form from `address`: STX, two address
+// characters, data, ETX, check character.
+void checkAnswerFrame(const std::string& frame, int address)
+{
+    FUZZ_CHECK(frame.size() >= 5 && frame.front() == Framing::STX && frame[frame.size() - 2] == Framing::ETX);
+    FUZZ_CHECK(checkCharacterHolds(frame));
+    FUZZ_CHECK((frame[1] & 0xF0) == 0x30 && (frame[2] & 0xF0) == 0x20);
+    FUZZ_CHECK(((frame[1] & 0x0F) << 4 | (frame[2] & 0x0F)) == address);
+}
+
+void checkAnswer(const std::string& answer, int address)
+{
+    if (answer.empty() || answer == std::string(1, Framing::ACK) || answer == std::string(1, Framing::NAK))
+        return;
+    checkAnswerFrame(answer, address);
+}
+
+class Run {
+public:
+    explicit Run(FuzzInput& in) : m_in(in) { m_readers.emplace_back(ReaderSettings{}); }
+
+    void step()
+    {
+        switch (m_in.pick(6)) {
+        case 0: lineBytes(m_in.bytes(64)); break;
+        case 1: lineBytes(std::string(1, Framing::STX) + std::string(m_in.inRange(0, 3000), 'A')); break;
+        case 2: command(); break;
+        case 3: addReader(); break;
+        case 4: readings(); break;
+        default: transmit(); break;
+        }
+    }
+
+    // However the bytes were chunked, the same frames come out of them.
+    void finish()
+    {
+        FrameSplitter whole;
+        FUZZ_CHECK(whole.feed(m_heard) == m_frames);
+    }
+
+private:
+    void lineBytes(const std::string& bytes)
+    {
+        m_heard += bytes;
+        for (const std::string& frame : m_splitter.feed(bytes)) {
+            FUZZ_CHECK(frame.size() >= 3 && frame.size() <= FrameSplitter::MaxFrameBytes);
+            FUZZ_CHECK(frame.front() == Framing::STX && frame[frame.size() - 2] == Framing::ETX);
+            m_frames.push_back(frame);
+            request(frame);
+        }
+        FUZZ_CHECK(m_splitter.pendingBytes() < FrameSplitter::MaxFrameBytes);
+    }
+
+    void request(const std::string& frame)
+    {
+        const auto request = Request::parse(frame);
+        if (!request)
+            return;
+        FUZZ_CHECK(request->address >= 0 && request->address <= 255);
+        FUZZ_CHECK(!request->describe().empty());
+        for (auto& reader : m_readers) {
+            if (request->kind != Request::Kind::Broadcast && reader.address() != request->address)
+                continue;
+            // As the line does: a bad check character gets a NAK, except
+            // on a broadcast, which nobody answers.
+            const bool broadcast = request->kind == Request::Kind::Broadcast;
+            if (!request->bccOk && broadcast)
+                continue;
+            const int address = reader.address();
+            const std::string answer = request->bccOk ? reader.handle(*request) : std::string(1, Framing::NAK);
+            if (broadcast)
+                FUZZ_CHECK(answer.empty());
+            checkAnswer(answer, address);
+            FUZZ_CHECK(reader.address() >= 0 && reader.address() <= 255);
+            schedule(answer);
+        }
+    }
+
+    void command()
+    {
+        LineCommand command;
+        try {
+            command = LineCommand::parse(m_in.bytes(40));
+        } catch (const std::invalid_argument&) {
+            return;
+        }
+        for (auto& reader : m_readers) {
+            if (command.kind == LineCommand::Kind::Multimaster)
+                reader.setMultimaster(command.enabled);
+            if (reader.address() != command.address)
+                continue;
+            if (command.kind == LineCommand::Kind::Present) {
+                FUZZ_CHECK(command.text.size() == 10);
+                reader.present(command.text);
+            } else if (command.kind == LineCommand::Kind::Transaction) {
+                FUZZ_CHECK(ReaderSettings::isTransaction(command.text));
+                reader.addTransaction(command.text);
+            }
+        }
+    }
+
+    void addReader()
+    {
+        try {
+            const ReaderSettings settings = ReaderSettings::parse(m_in.bytes(60));
+            FUZZ_CHECK(settings.address >= 0 && settings.address <= 255);
+            if (m_readers.size() < 4)
+                m_readers.emplace_back(settings);
+        } catch (const std::invalid_argument&) {
+        }
+    }
+
+    void readings()
+    {
+        for (auto& reader : m_readers) {
+            const auto reading = reader.pendingReading();
+            if (!reading)
+                continue;
+            FUZZ_CHECK(reading->frame.size() == 16);
+            checkAnswerFrame(reading->frame, reader.address());
+            if (m_in.flag())
+                reader.readingSent();
+        }
+    }
+
+    void schedule(const std::string& bytes)
+    {
+        const auto start = m_now + std::chrono::milliseconds(m_in.inRange(0, 100));
+        const auto byteTime = std::chrono::microseconds(m_in.pick(3) * 520);
+        m_transmitter.schedule(bytes, start, byteTime);
+        FUZZ_CHECK(m_transmitter.queuedBytes() <= Transmitter::MaxQueuedBytes);
+    }
+
+    // Time passes and what is due leaves, in the order it was queued.
+    void transmit()
+    {
+        m_now += std::chrono::milliseconds(m_in.inRange(0, 2000));
+        const size_t before = m_transmitter.queuedBytes();
+        const std::string sent = m_transmitter.takeDue(m_now);
+        FUZZ_CHECK(m_transmitter.queuedBytes() + sent.size() == before);
+        if (const auto due = m_transmitter.nextDue())
+            FUZZ_CHECK(*due > m_now);
+    }
+
+    FuzzInput& m_in;
+    std::vector<VirtualReader> m_readers;
+    FrameSplitter m_splitter;
+    std::string m_heard;
+    std::vector<std::string> m_frames;
+    Transmitter m_transmitter;
+    Transmitter::Clock::time_point m_now{};
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FuzzInput in(data, size);
+    Run run(in);
+    for (int steps = 0; steps < 48 && !in.empty(); ++steps)
+        run.step();
+    run.finish();
+    return 0;
+}
