@@ -29,24 +29,26 @@ class ConsoleEndToEndTest(unittest.TestCase):
             shutil.copy(os.path.join(BIN, name), cls.folder)
         with open(os.path.join(cls.folder, "Seriale.cfg"), "wb") as f:
             f.write(b" 7 \r\n9600\r\n 1 \r\n")
+        cls.addClassCleanup(shutil.rmtree, cls.folder, ignore_errors=True)
         cls.log = os.path.join(cls.folder, "sim.log")
         cls.sim = subprocess.Popen(
             [os.path.join(BIN, "lettore-sim"), "--link", os.path.join(cls.folder, "COM7"),
              "--reader", "1", "--log", cls.log],
             stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True)
+        cls.addClassCleanup(cls.stop, cls.sim)
         wait_until(lambda: "line open" in cls.sim_log(), "the virtual line")
         # Started from another folder: the console makes its own folder current.
         cls.console = subprocess.Popen([os.path.join(cls.folder, "lettore-console")], cwd="/")
+        cls.addClassCleanup(cls.stop, cls.console)
         cls.app = AccessibleApp("lettore-console")
         cls.app.window(MAIN)
 
-    @classmethod
-    def tearDownClass(cls):
-        for process in (cls.console, cls.sim):
-            if process.poll() is None:
-                process.kill()
-            process.wait()
-        shutil.rmtree(cls.folder, ignore_errors=True)
+    @staticmethod
+    def stop(process):
+        """Class clean-ups run even when the set-up fails half way."""
+        if process.poll() is None:
+            process.kill()
+        process.wait()
 
     @classmethod
     def sim_log(cls):

@@ -1,13 +1,26 @@
 #!/usr/bin/env bash
 # Runs a command on a desktop of its own, as a screen-reader user's session
-# has it: a virtual X display, a D-Bus session and the accessibility bus.
-# Used by the end-to-end tests that drive the console through its
-# accessibility tree. Usage: with-desktop.sh COMMAND [ARGS...]
+# has it: a virtual X display, a window manager, a D-Bus session and the
+# accessibility bus. Used by the end-to-end tests that drive the console
+# through its accessibility tree. Usage: with-desktop.sh COMMAND [ARGS...]
 set -euo pipefail
 if [ -z "${LETTORE_DESKTOP_INNER:-}" ]; then
+    # The server picks a free display itself and says which, so desktops
+    # started at the same time never race for one.
+    displayfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
+    xvfb=$!
+    trap 'kill $xvfb 2>/dev/null || true; rm -f "$displayfile"' EXIT
+    for _ in $(seq 200); do
+        [ -s "$displayfile" ] && break
+        kill -0 $xvfb 2>/dev/null || { echo "with-desktop: Xvfb did not start" >&2; exit 1; }
+        sleep 0.05
+    done
+    export DISPLAY=":$(head -n1 "$displayfile")"
     export LETTORE_DESKTOP_INNER=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
-        dbus-run-session -- "$0" "$@"
+    status=0
+    dbus-run-session -- "$0" "$@" || status=$?
+    exit $status
 fi
 
 # A window manager gives windows the keyboard focus and close boxes, as on
@@ -25,6 +38,6 @@ for _ in $(seq 100); do
     fi
     sleep 0.05
 done
-export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
+export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 unset QT_ACCESSIBILITY_DISABLED
 "$@"
