@@ -4,6 +4,7 @@
 #include "CommandTable.h"
 #include "ErrorWatcher.h"
 #include "Esito.h"
+#include "Port.h"
 #include "ReadingListener.h"
 #include "ResultText.h"
 #include "ScopedSubscription.h"
@@ -181,7 +182,7 @@ int CliSession::listen()
     QTimer lineCheck;
     QObject::connect(&lineCheck, &QTimer::timeout, [&] {
         if (m_portOpen && !m_portOpen()) {
-            failure = "the port closed: the line dropped or the device was removed";
+            failure = LineDroppedText;
             QCoreApplication::exit(ExitPort);
         }
     });
