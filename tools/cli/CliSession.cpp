@@ -133,6 +133,7 @@ int CliSession::runCommand(const ErrorWatcher& errors)
     request.args = m_invocation.args;
     request.ack = m_invocation.ack;
     request.dialect = m_invocation.dialect;
+    request.quietGapMs = m_invocation.quietGapMs.value_or(RangeInsertion::DefaultQuietGapMs);
 
     // A range insertion can be stopped, and shows each code on a terminal
     // as it goes.
