@@ -284,16 +284,19 @@ TEST(Waiting, TimeOutBlocksInPortAndYieldsEvery100Ms)
     }
 }
 
+// The multiples of 100 ms from 0 up to `last`.
+std::vector<uint32_t> every100(uint32_t last)
+{
+    std::vector<uint32_t> times;
+    for (uint32_t t = 0; t <= last; t += 100)
+        times.push_back(t);
+    return times;
+}
+
 // The turns fall exactly on the multiples of 100 ms of a wait for the
 // answer, and none during the wait for the check character after ETX.
 TEST(Waiting, TurnsAtEveryMultipleOf100MsAndNoneForTheCheckCharacter)
 {
-    const auto every100 = [](uint32_t last) {
-        std::vector<uint32_t> times;
-        for (uint32_t t = 0; t <= last; t += 100)
-            times.push_back(t);
-        return times;
-    };
     const struct {
         const char* name;
         std::vector<std::pair<uint32_t, std::string>> answer;
@@ -769,12 +772,6 @@ TEST(OneExchangeAtATime, NotificationWhileBusyIsDropped)
 // with the same blocking and turns of the event loop as an exchange.
 TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
 {
-    const auto every100 = [](uint32_t last) {
-        std::vector<uint32_t> times;
-        for (uint32_t t = 0; t <= last; t += 100)
-            times.push_back(t);
-        return times;
-    };
     std::vector<std::pair<uint32_t, std::string>> endlessNoise;
     for (uint32_t t = 0; t < 3000; t += 250)
         endlessNoise.push_back({t, "FF"});
