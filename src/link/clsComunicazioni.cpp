@@ -512,7 +512,7 @@ int16_t clsComunicazioni::discardUntilQuiet(uint32_t quietMs, uint32_t limitMs)
                 esito = Esito::Accepted;
                 break;
             }
-            if (wait.expired(elapsed))
+            if (wait.expired(elapsed) || m_waitAbandoned)
                 break;
             wait.yieldIfDue(elapsed);
             if (!arrived)
@@ -558,9 +558,16 @@ bool clsComunicazioni::refusedWhileBusy()
     return true;
 }
 
+void clsComunicazioni::abandonWait()
+{
+    if (m_busy)
+        m_waitAbandoned = true;
+}
+
 void clsComunicazioni::setBusy(bool busy)
 {
     m_busy = busy;
+    m_waitAbandoned = false;
     raiseBusyChanged(busy);
 }
 
@@ -601,7 +608,7 @@ clsComunicazioni::Collected clsComunicazioni::collectFrame(char startChar, char 
     for (;;) {
         const std::string c = Seriale->read();
         const uint32_t elapsed = wait.elapsed();
-        if (wait.expired(elapsed))
+        if (wait.expired(elapsed) || m_waitAbandoned)
             return Collected::TimedOut;
         wait.yieldIfDue(elapsed);
         if (isChar(c, Framing::NAK) || isChar(c, Framing::ACK)) {
@@ -618,7 +625,7 @@ clsComunicazioni::Collected clsComunicazioni::collectFrame(char startChar, char 
     for (;;) {
         const std::string c = Seriale->read();
         const uint32_t elapsed = wait.elapsed();
-        if (wait.expired(elapsed))
+        if (wait.expired(elapsed) || m_waitAbandoned)
             return Collected::TimedOut;
         wait.yieldIfDue(elapsed);
         if (c.empty()) {

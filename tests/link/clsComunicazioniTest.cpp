@@ -828,4 +828,30 @@ TEST(DiscardUntilQuiet, ClosedPortHasNothingToDropAndAFailureIsReported)
     EXPECT_FALSE(failing.link.busy());
 }
 
+// A program told to stop ends the wait at its next step of 100 ms; the
+// next exchange waits its full time again, and a request made while idle
+// changes nothing.
+TEST(AbandonWait, EndsTheWaitUnderWayOnly)
+{
+    LinkRig rig;
+    rig.answerWith({});
+    rig.onYield = [&] {
+        if (rig.clock.nowMs() - rig.sentAt == 300)
+            rig.link.abandonWait();
+    };
+    int16_t esito = -1;
+    std::string risposta;
+    rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
+    EXPECT_EQ(esito, Esito::TimedOut);
+    EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, 400u);
+    EXPECT_EQ(rig.log.events, (Strings{PollSent, "ComTO"}));
+
+    rig.onYield = nullptr;
+    rig.link.abandonWait();
+    rig.answerWith({{4500, "02 30 21 41 03 51"}});
+    rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
+    EXPECT_EQ(esito, Esito::Accepted);
+    EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, 4500u);
+}
+
 }  // namespace

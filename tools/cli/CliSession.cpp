@@ -175,7 +175,12 @@ int CliSession::listen()
     if (::pipe2(signalPipe, O_CLOEXEC) != 0)
         return portFailure("cannot watch for signals");
     QSocketNotifier stop(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&stop, &QSocketNotifier::activated, [] { QCoreApplication::exit(0); });
+    // The stop may come while a reception waits (noise started it): that
+    // wait ends too, or the program would linger up to 5 s.
+    QObject::connect(&stop, &QSocketNotifier::activated, [&link] {
+        link.abandonWait();
+        QCoreApplication::exit(0);
+    });
     handleStopSignals(onSignal);
 
     // A port that closes on its own raises no event while nothing is sent:

@@ -2,12 +2,14 @@
 #include "PseudoTerminal.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <poll.h>
 #include <regex>
 #include <unistd.h>
@@ -191,6 +193,33 @@ TEST_F(LettoreEndToEndTest, ListenAcknowledgesAMultimasterReadingOnce)
 
     ::kill(static_cast<pid_t>(listener.processId()), SIGTERM);
     ASSERT_TRUE(listener.waitForFinished(5000));
+    EXPECT_EQ(listener.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(listener.exitCode(), 0);
+}
+
+// A stray byte starts a reception that would wait 5 s for a frame; noise
+// keeps coming. Ctrl-C still ends listening at once, with status 0.
+TEST_F(LettoreEndToEndTest, CtrlCEndsListeningDuringAReception)
+{
+    PseudoTerminal line;
+    listener.start(LETTORE_BIN, {"--port", QString::fromStdString(line.slavePath()), "listen"});
+    ASSERT_TRUE(listener.waitForStarted());
+    // A lone ACK is a whole frame: its line shows the listener is ready.
+    const auto send = [&](const char* bytes) {
+        ASSERT_EQ(::write(line.masterFd(), bytes, std::strlen(bytes)), static_cast<ssize_t>(std::strlen(bytes)));
+    };
+    send("\x06");
+    ASSERT_TRUE(listener.waitForReadyRead(5000));
+    ASSERT_EQ(listener.readLine().toStdString(), "ComRX 06\n");
+    for (int i = 0; i < 4; ++i) {
+        send("Z");
+        listener.waitForFinished(50);
+    }
+    QElapsedTimer stopping;
+    stopping.start();
+    ::kill(static_cast<pid_t>(listener.processId()), SIGINT);
+    ASSERT_TRUE(listener.waitForFinished(6000));
+    EXPECT_LT(stopping.elapsed(), 500);
     EXPECT_EQ(listener.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(listener.exitCode(), 0);
 }
