@@ -124,7 +124,10 @@ Standard input, one command a line:
                          10-character codes
   fault ADDR MODE        reader ADDR's fault from now on
   multimaster on|off     switch multimaster mode for every reader
-  drop                   close the line now
+  drop [MS]              close the line now (the host sees it hang up); with
+                         MS, offer it again MS milliseconds later behind the
+                         same --link, on the same device path once the host
+                         has closed the old one
   quit                   stop
 
 Faults (per reader, on every answer):
