@@ -3,15 +3,18 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QThread>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <csignal>
 #include <cstring>
 #include <poll.h>
 #include <regex>
+#include <sstream>
 #include <unistd.h>
 
 namespace lettore::test {
@@ -255,6 +258,106 @@ TEST_F(LettoreEndToEndTest, TraceAndFailures)
     EXPECT_EQ(run.status, 64);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "lettore: --term must be an integer from 0 to 256, not \"257\"\n");
+}
+
+// The trace of a run, without its timestamps: one event a line.
+std::vector<std::string> traced(const std::string& err)
+{
+    std::vector<std::string> events;
+    std::istringstream lines(err);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0])))
+            events.push_back(line.substr(line.find(' ') + 1));
+    return events;
+}
+
+// Readers that make the line's usual mistakes. Each result is what the
+// answer deserves, the trace shows one send and one answer, and the line
+// is sound for the next exchange, from a clean reader; nobody dies.
+TEST_F(LettoreEndToEndTest, FaultsOnTheLineGiveTheirResultsAndTheNextExchangeIsRight)
+{
+    // Paced at 1200 baud the split answer comes byte by byte (about 8 ms a
+    // byte), with 150 ms pauses between its three pieces.
+    startSim({"--pace", "--split-pause-ms", "150", "--reader", "1:baud=1200",
+              "--reader", "2:baud=1200,fault=noise", "--reader", "3:baud=1200,fault=split",
+              "--reader", "4:baud=1200,fault=badbcc"});
+    const std::string version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
+    const struct {
+        const char* name;
+        const char* term;
+        std::string out;
+        int status;
+        int atLeastMs;
+    } rows[] = {
+        {"noise before the answer", "2", version, 0, 0},
+        {"answer in pieces", "3", version, 0, 300},
+        {"wrong check character", "4", "esito 2\noutVERSION N\n", 2, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QElapsedTimer timer;
+        timer.start();
+        const ProgramRun run = lettore({"GetVersioneFirmware"}, {"--baud", "1200", "--trace", "--term", row.term});
+        EXPECT_GE(timer.elapsed(), row.atLeastMs);
+        EXPECT_EQ(run.out, row.out);
+        EXPECT_EQ(run.status, row.status) << run.err;
+        const std::vector<std::string> events = traced(run.err);
+        ASSERT_EQ(events.size(), 2u) << run.err;
+        EXPECT_EQ(events[0].rfind("ComTX 02 ", 0), 0u) << events[0];
+        if (row.status == 0)
+            EXPECT_EQ(events[1].rfind("ComRX 02 ", 0), 0u) << "noise dropped: " << events[1];
+        else
+            EXPECT_EQ(events[1], "ComRX ");
+
+        const ProgramRun next = lettore({"GetVersioneFirmware"}, {"--baud", "1200", "--term", "1"});
+        EXPECT_EQ(next.out, version);
+        EXPECT_EQ(next.status, 0) << next.err;
+    }
+    EXPECT_TRUE(sim->running());
+}
+
+// Every answer of reader 1 comes 300 ms after the 5 s time-out. The quiet
+// gap drops code 0's answer, which would otherwise be taken for code 1's;
+// both codes reached the reader all the same.
+TEST_F(LettoreEndToEndTest, LateAnswerIsNotTakenForTheNextCodes)
+{
+    startSim({"--late-ms", "5300", "--reader", "1:fault=late"});
+    const ProgramRun run = lettore({"InserisciBadge", "0", "1"}, {"--term", "1"});
+    EXPECT_EQ(run.out, "esito 1\naccettati 0\nTxtRisposta 0000000001 \ninviati 2\n");
+    EXPECT_EQ(run.status, 1) << run.err;
+    sim->command("fault 1 none");
+    expectAll({{{"VerificaBadge", "0000000001"}, "esito 0\noutESISTE 1\n"}}, {"--term", "1"});
+}
+
+// The line hangs up while lettore waits for an answer: a port failure,
+// said as such; once the line is back behind the same link the next
+// exchange works.
+TEST_F(LettoreEndToEndTest, LineDroppingDuringAnExchangeAndComingBack)
+{
+    startSim({"--reader", "1:fault=silent"});
+    QProcess waiting;
+    waiting.setReadChannel(QProcess::StandardError);
+    waiting.start(LETTORE_BIN, {"--port", linkPath(), "--term", "1", "--trace", "GetVersioneFirmware"});
+    ASSERT_TRUE(waiting.waitForStarted());
+    QByteArray err;
+    while (!err.contains("ComTX") && waiting.waitForReadyRead(5000))
+        err += waiting.readAllStandardError();
+    ASSERT_TRUE(err.contains("ComTX")) << err.toStdString();
+    sim->command("drop 300");
+    ASSERT_TRUE(waiting.waitForFinished(3000)) << "a hang-up, not a time-out";
+    err += waiting.readAllStandardError();
+    EXPECT_EQ(waiting.readAllStandardOutput().toStdString(), "esito 3\noutVERSION N\n");
+    EXPECT_EQ(waiting.exitCode(), 74);
+    EXPECT_EQ(traced(err.toStdString()).back(), "Errore 5 the line dropped or the device was removed");
+    EXPECT_TRUE(err.endsWith("lettore: the line dropped or the device was removed\n")) << err.toStdString();
+
+    QElapsedTimer back;
+    back.start();
+    while (!QFile::exists(linkPath()) && back.elapsed() < 3000)
+        QThread::msleep(20);
+    sim->command("fault 1 none");
+    expectAll({{{"GetVersioneFirmware"}, "esito 0\noutVERSION SIM LETTORE 1.00\n"}}, {"--term", "1"});
+    EXPECT_TRUE(sim->running());
 }
 
 // Port, rate and terminal come from Seriale.cfg in the program's folder,
