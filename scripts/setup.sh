@@ -11,10 +11,11 @@ build=(cmake g++ make
        libqt6svg6 qt6-qpa-plugins)
 # The tests: GoogleTest, and a desktop of their own to drive the console
 # through its accessibility tree (virtual X display, window manager, D-Bus,
-# the accessibility bus, and Python's AT-SPI and X bindings).
+# the accessibility bus, and Python's AT-SPI and X bindings); pyserial for
+# the benchmark that sets a plain Python client beside lettore.
 tests=(libgtest-dev libgmock-dev
        xvfb xauth openbox dbus-daemon dbus-bin at-spi2-core
-       python3 python3-pyatspi python3-xlib)
+       python3 python3-pyatspi python3-xlib python3-serial)
 
 targets=()
 packages=("${build[@]}")
