@@ -135,6 +135,7 @@ Faults (per reader, on every answer):
   silent   no answer
   badbcc   wrong check character
   noise    noise bytes before the answer
+  garble   noise bytes inside the answer (it fails its check)
   split    the answer in three pieces with pauses
   late     answer after the host's 5 s time-out
   drop     close the line instead of answering

@@ -219,6 +219,14 @@ void VirtualLine::answer(Slot& slot, const std::string& bytes, int baudRate, std
         out = NoiseBytes + out;
         note = " (fault: noise first)";
         break;
+    case Fault::Garble:
+        // After STX and the address, so the frame still starts and ends
+        // as one; a lone ACK or NAK has no inside.
+        if (out.size() >= 3) {
+            out.insert(3, NoiseBytes);
+            note = " (fault: noise inside)";
+        }
+        break;
     case Fault::Split: {
         const std::size_t piece = (out.size() + SplitPieces - 1) / SplitPieces;
         for (std::size_t i = 0; i * piece < out.size(); ++i)

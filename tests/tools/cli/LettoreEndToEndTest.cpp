@@ -280,7 +280,7 @@ TEST_F(LettoreEndToEndTest, FaultsOnTheLineGiveTheirResultsAndTheNextExchangeIsR
     // byte), with 150 ms pauses between its three pieces.
     startSim({"--pace", "--split-pause-ms", "150", "--reader", "1:baud=1200",
               "--reader", "2:baud=1200,fault=noise", "--reader", "3:baud=1200,fault=split",
-              "--reader", "4:baud=1200,fault=badbcc"});
+              "--reader", "4:baud=1200,fault=badbcc", "--reader", "5:baud=1200,fault=garble"});
     const std::string version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
     const struct {
         const char* name;
@@ -292,6 +292,7 @@ TEST_F(LettoreEndToEndTest, FaultsOnTheLineGiveTheirResultsAndTheNextExchangeIsR
         {"noise before the answer", "2", version, 0, 0},
         {"answer in pieces", "3", version, 0, 300},
         {"wrong check character", "4", "esito 2\noutVERSION N\n", 2, 0},
+        {"noise inside the answer", "5", "esito 2\noutVERSION N\n", 2, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
