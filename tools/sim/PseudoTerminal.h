@@ -35,7 +35,8 @@ public:
 
     // After close(), opens a new pair and points the link made by linkAs()
     // at it. The kernel gives the lowest free number, so the device path is
-    // the old one once every host has closed it. Throws std::system_error.
+    // the old one when every host has closed it and no other program took
+    // it meanwhile. Throws std::system_error.
     void reopen();
 
 private:

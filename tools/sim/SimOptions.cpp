@@ -126,8 +126,8 @@ Standard input, one command a line:
   multimaster on|off     switch multimaster mode for every reader
   drop [MS]              close the line now (the host sees it hang up); with
                          MS, offer it again MS milliseconds later behind the
-                         same --link, on the same device path once the host
-                         has closed the old one
+                         same --link (the same device path when the host
+                         has closed the old one and nobody took it since)
   quit                   stop
 
 Faults (per reader, on every answer):

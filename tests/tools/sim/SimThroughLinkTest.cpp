@@ -232,17 +232,17 @@ TEST_F(SimThroughLinkTest, LineDropIsAPortFailure)
 
 // "drop MS": the host sees the line hang up, the link is gone while the
 // line is down, and then the same link reaches the same readers again.
+// (The device number is the old one only if no other program took it
+// meanwhile, which tests running side by side do.)
 TEST_F(SimThroughLinkTest, DroppedLineComesBackBehindTheSameLink)
 {
     open({"1"});
     ASSERT_EQ(firmware(1), Firmware);
-    const std::string device = m_line->slavePath();
     submit("drop 300");
     ASSERT_TRUE(test::processEventsUntil([&] { return !std::filesystem::is_symlink(linkPath()); }, 2000));
     EXPECT_EQ(firmware(1), failed(Esito::PortFailed));
     ASSERT_TRUE(test::processEventsUntil([&] { return std::filesystem::is_symlink(linkPath()); }, 2000));
     EXPECT_EQ(firmware(1), Firmware);
-    EXPECT_EQ(std::filesystem::read_symlink(linkPath()), device) << "the host closed the old device";
 }
 
 TEST_F(SimThroughLinkTest, MultimasterReadingsRepeatUntilTheirReaderAcknowledges)
