@@ -1,7 +1,12 @@
-// Range insertion of 1000 badge codes by `lettore` against the virtual
-// reader: exchanges per second on an unpaced line, and on a line paced at
-// the real byte time the ratio of measured time to pure wire time (each
-// frame and answer at 10 bits a byte). Run by hand:
+// Range insertion of 1000 badge codes against the virtual reader, printed
+// side by side in one run so the machine's noise falls on all alike, each
+// program timed as a whole process on a fresh line:
+// - unpaced: `lettore` against the floor of the line (lettore-bench-floor:
+//   raw termios and poll) and a plain pyserial loop, median of 5 rounds;
+// - paced at the real byte time: `lettore`'s measured time over pure wire
+//   time (each frame and answer at 10 bits a byte);
+// - the CPU time of one 5 s time-out of `lettore`.
+// Run by hand:
 //   build/bin/lettore-bench-inserisci [CODES]
 
 #include "Framing.h"
@@ -11,8 +16,12 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <sys/resource.h>
+#include <vector>
 
 using namespace lettore;
 using namespace lettore::test;
@@ -26,8 +35,33 @@ struct Measure {
     bool ok = false;
 };
 
-// One InserisciBadge of `codes` codes on a fresh line at `baud`.
-Measure insertRange(int codes, int baud, bool paced)
+// A client of the range: its program and its arguments after the line's
+// device and rate.
+struct Client {
+    const char* name;
+    QString program;
+    std::function<QStringList(const QString& device, int baud, int codes)> arguments;
+};
+
+QStringList lettoreArguments(const QString& device, int baud, int codes)
+{
+    return {"--port", device, "--baud", QString::number(baud), "--term", QString::number(Address),
+            "InserisciBadge", "0", QString::number(codes - 1)};
+}
+
+QStringList plainArguments(const QString& device, int baud, int codes)
+{
+    return {device, QString::number(baud), QString::number(Address), "0", QString::number(codes - 1)};
+}
+
+const Client Lettore{"lettore", LETTORE_BIN, lettoreArguments};
+const Client Floor{"floor (termios+poll)", LETTORE_FLOOR_BIN, plainArguments};
+const Client Pyserial{"pyserial loop", "/usr/bin/python3", [](const QString& d, int b, int c) {
+                          return QStringList{PYSERIAL_SCRIPT} + plainArguments(d, b, c);
+                      }};
+
+// One range of `codes` codes by `client` on a fresh line at `baud`.
+Measure insertRange(const Client& client, int codes, int baud, bool paced)
 {
     QTemporaryDir folder;
     const QString link = folder.filePath("COM9");
@@ -38,17 +72,22 @@ Measure insertRange(int codes, int baud, bool paced)
 
     QElapsedTimer timer;
     timer.start();
-    const ProgramRun run = runProgram(LETTORE_BIN,
-                                      {"--port", link, "--baud", QString::number(baud), "--term",
-                                       QString::number(Address), "InserisciBadge", "0",
-                                       QString::number(codes - 1)},
-                                      600000);
+    const ProgramRun run = runProgram(client.program, client.arguments(link, baud, codes), 600000);
     const double seconds = timer.nsecsElapsed() / 1e9;
     const bool ok = run.status == 0
                     && run.out.find("accettati " + std::to_string(codes) + "\n") != std::string::npos;
     if (!ok)
-        std::fprintf(stderr, "run failed (%d): %s%s\n", run.status, run.out.c_str(), run.err.c_str());
+        std::fprintf(stderr, "%s failed (%d): %s%s\n", client.name, run.status, run.out.c_str(),
+                     run.err.c_str());
     return {seconds, ok};
+}
+
+double cpuSecondsOfChildren()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
+           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // Bytes on the wire for one code: the CreaBadge frame and the reader's
@@ -79,19 +118,44 @@ int main(int argc, char* argv[])
     runProgram(LETTORE_BIN, {"--port", folder.filePath("COM9"), "SendACK"});
     std::printf("start-up of one run: %.1f ms\n", timer.nsecsElapsed() / 1e6);
 
-    const Measure unpaced = insertRange(codes, 9600, false);
-    if (!unpaced.ok)
-        return 1;
-    std::printf("unpaced: %d codes in %.3f s, %.0f exchanges/s\n", codes, unpaced.seconds,
-                codes / unpaced.seconds);
+    // Rounds alternate between the clients; the median of each is shown.
+    constexpr int Rounds = 5;
+    const Client* clients[] = {&Lettore, &Floor, &Pyserial};
+    std::vector<double> times[3];
+    for (int round = 0; round < Rounds; ++round)
+        for (int c = 0; c < 3; ++c) {
+            const Measure m = insertRange(*clients[c], codes, 9600, false);
+            if (!m.ok)
+                return 1;
+            times[c].push_back(m.seconds);
+        }
+    double median[3];
+    for (int c = 0; c < 3; ++c) {
+        std::sort(times[c].begin(), times[c].end());
+        median[c] = times[c][Rounds / 2];
+    }
+    std::printf("unpaced, %d codes, whole process, median of %d:\n", codes, Rounds);
+    for (int c = 0; c < 3; ++c)
+        std::printf("  %-22s %7.3f s  %6.0f exchanges/s  %.2fx the floor\n", clients[c]->name, median[c],
+                    codes / median[c], median[c] / median[1]);
 
     for (int baud : {9600, 38400}) {
-        const Measure paced = insertRange(codes, baud, true);
+        const Measure paced = insertRange(Lettore, codes, baud, true);
         if (!paced.ok)
             return 1;
         const double wire = codes * bytesPerExchange() * 10.0 / baud;
         std::printf("paced %5d baud: %d codes in %.3f s, wire time %.3f s, ratio %.3f (%+.1f%%)\n", baud,
                     codes, paced.seconds, wire, paced.seconds / wire, (paced.seconds / wire - 1) * 100);
     }
+
+    // Nobody answers at address 9: one full time-out, start-up included.
+    const double cpuBefore = cpuSecondsOfChildren();
+    timer.restart();
+    const ProgramRun timeOut = runProgram(LETTORE_BIN, {"--port", folder.filePath("COM9"), "--term", "9",
+                                                        "GetVersioneFirmware"});
+    const double wall = timer.nsecsElapsed() / 1e9;
+    const double cpu = cpuSecondsOfChildren() - cpuBefore;
+    std::printf("5 s time-out: %.2f s wall, %.3f s CPU, %.2f%% of a core (exit %d)\n", wall, cpu,
+                cpu / wall * 100, timeOut.status);
     return 0;
 }

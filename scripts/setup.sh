@@ -12,10 +12,11 @@ build=(cmake g++ make
 # The tests: GoogleTest, and a desktop of their own to drive the console
 # through its accessibility tree (virtual X display, window manager, D-Bus,
 # the accessibility bus, and Python's AT-SPI and X bindings); clang and
-# libFuzzer for the sanitizer build and the fuzz targets.
+# libFuzzer for the sanitizer build and the fuzz targets; pyserial for the
+# benchmark that sets a plain Python client beside lettore.
 tests=(libgtest-dev libgmock-dev clang libclang-rt-dev
        xvfb xauth openbox dbus-daemon dbus-bin at-spi2-core
-       python3 python3-pyatspi python3-xlib)
+       python3 python3-pyatspi python3-xlib python3-serial)
 
 targets=()
 packages=("${build[@]}")

@@ -30,6 +30,10 @@ private:
     int m_number;
 };
 
+// The text of a failure that ends because the line hung up or the device
+// vanished, whichever layer notices it first.
+inline constexpr const char* LineDroppedText = "the line dropped or the device was removed";
+
 // Kinds of receive notification. Only ReceivedData is acted on by the link.
 enum class CommEvent { Other = 0, ReceivedData = 2 };
 

@@ -367,14 +367,18 @@ void QtPort::onErrorOccurred(QSerialPort::SerialPortError error)
 {
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
         return;
-    if (m_callDepth > 0 && !m_failure)
-        m_failure.emplace(kindOf(error), error, m_serial.errorString().toStdString());
     // The device vanished (ResourceError) or its line hung up (a read that
-    // returns nothing: ReadError). Qt keeps polling a hung-up line from the
-    // event loop at full speed, so the port is closed; the next operation
-    // then fails, and opening again works once the device is back.
-    if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
-        && m_serial.isOpen())
+    // returns nothing: ReadError). Qt's text for these is whatever errno
+    // held last, often a stale "Inappropriate ioctl for device", so they
+    // get a text that says what happened.
+    const bool dropped = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+    const std::string text = dropped ? LineDroppedText : m_serial.errorString().toStdString();
+    if (m_callDepth > 0 && !m_failure)
+        m_failure.emplace(kindOf(error), error, text);
+    // Qt keeps polling a hung-up line from the event loop at full speed, so
+    // the port is closed; the next operation then fails, and opening again
+    // works once the device is back.
+    if (dropped && m_serial.isOpen())
         m_serial.close();
 }
 

@@ -3,6 +3,7 @@
 #include "Framing.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace lettore {
 
@@ -46,10 +47,11 @@ public:
     }
 
     // Sleeps in the port until input may be waiting, the next yield
-    // boundary or the moment the limit is passed, whichever comes first.
-    void block()
+    // boundary, the moment the limit is passed or elapsed time `deadline`,
+    // whichever comes first.
+    void block(uint32_t deadline = UINT32_MAX)
     {
-        uint32_t until = m_limit + 1;
+        uint32_t until = std::min(m_limit + 1, deadline);
         if (m_yields)
             until = std::min(until, m_nextYield);
         const uint32_t now = elapsed();
@@ -489,6 +491,41 @@ void clsComunicazioni::sendFrame(const std::string& Comando)
     raiseComTX(Comando);
 }
 
+int16_t clsComunicazioni::discardUntilQuiet(uint32_t quietMs, uint32_t limitMs)
+{
+    if (refusedWhileBusy())
+        return Esito::LinkBusy;
+    BusySpan busySpan(*this);
+    try {
+        if (!Seriale->isOpen())
+            return Esito::Accepted;
+        Wait wait(*Seriale, m_clock, m_yield, limitMs, true);
+        Seriale->setInputLength(0);
+        uint32_t lastInput = 0;
+        int16_t esito = Esito::TimedOut;
+        for (;;) {
+            const bool arrived = !Seriale->read().empty();
+            const uint32_t elapsed = wait.elapsed();
+            if (arrived)
+                lastInput = elapsed;
+            else if (elapsed - lastInput >= quietMs) {
+                esito = Esito::Accepted;
+                break;
+            }
+            if (wait.expired(elapsed) || m_waitAbandoned)
+                break;
+            wait.yieldIfDue(elapsed);
+            if (!arrived)
+                wait.block(lastInput + quietMs);
+        }
+        Seriale->setInputLength(1);
+        return esito;
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+        return Esito::PortFailed;
+    }
+}
+
 void clsComunicazioni::OnComm_Disattivato()
 {
     if (!refusedWhileBusy())
@@ -521,9 +558,16 @@ bool clsComunicazioni::refusedWhileBusy()
     return true;
 }
 
+void clsComunicazioni::abandonWait()
+{
+    if (m_busy)
+        m_waitAbandoned = true;
+}
+
 void clsComunicazioni::setBusy(bool busy)
 {
     m_busy = busy;
+    m_waitAbandoned = false;
     raiseBusyChanged(busy);
 }
 
@@ -564,7 +608,7 @@ clsComunicazioni::Collected clsComunicazioni::collectFrame(char startChar, char 
     for (;;) {
         const std::string c = Seriale->read();
         const uint32_t elapsed = wait.elapsed();
-        if (wait.expired(elapsed))
+        if (wait.expired(elapsed) || m_waitAbandoned)
             return Collected::TimedOut;
         wait.yieldIfDue(elapsed);
         if (isChar(c, Framing::NAK) || isChar(c, Framing::ACK)) {
@@ -581,7 +625,7 @@ clsComunicazioni::Collected clsComunicazioni::collectFrame(char startChar, char 
     for (;;) {
         const std::string c = Seriale->read();
         const uint32_t elapsed = wait.elapsed();
-        if (wait.expired(elapsed))
+        if (wait.expired(elapsed) || m_waitAbandoned)
             return Collected::TimedOut;
         wait.yieldIfDue(elapsed);
         if (c.empty()) {

@@ -115,6 +115,22 @@ public:
     // raises ComTX. Returns Accepted or PortFailed.
     int16_t InviaComando(const std::string& Comando);
 
+    // Reads and drops input until none has come for quietMs, for at most
+    // limitMs, so an answer that comes after its exchange gave up is not
+    // taken for the next exchange's. Waits as an exchange does: blocking
+    // in the port, handing the event loop a turn every YieldStepMs, busy
+    // meanwhile. Raises no event but Errore. Returns Accepted once the line
+    // was quiet (at once when the port is closed: nothing can arrive),
+    // TimedOut when input kept coming up to the limit, PortFailed after a
+    // port failure, LinkBusy when refused.
+    int16_t discardUntilQuiet(uint32_t quietMs, uint32_t limitMs);
+
+    // Ends the reception or quiet wait under way at its next turn of the
+    // event loop, as if its time limit had passed; nothing when the link is
+    // idle. For a program told to stop while a reader (or noise) keeps a
+    // reception going, which would otherwise hold it up to 5 s.
+    void abandonWait();
+
     // Receive notifications off (threshold 0) and on (threshold 1).
     void OnComm_Disattivato();
     void OnComm_Attivato();
@@ -185,6 +201,7 @@ private:
     bool mvarAttivo = false;
 
     bool m_busy = false;
+    bool m_waitAbandoned = false;  // abandonWait() during the current busy span
     // A failed change could not put the port's old value back: the port
     // may hold another value than the stored one.
     bool m_commPortInDoubt = false;

@@ -284,16 +284,19 @@ TEST(Waiting, TimeOutBlocksInPortAndYieldsEvery100Ms)
     }
 }
 
+// The multiples of 100 ms from 0 up to `last`.
+std::vector<uint32_t> every100(uint32_t last)
+{
+    std::vector<uint32_t> times;
+    for (uint32_t t = 0; t <= last; t += 100)
+        times.push_back(t);
+    return times;
+}
+
 // The turns fall exactly on the multiples of 100 ms of a wait for the
 // answer, and none during the wait for the check character after ETX.
 TEST(Waiting, TurnsAtEveryMultipleOf100MsAndNoneForTheCheckCharacter)
 {
-    const auto every100 = [](uint32_t last) {
-        std::vector<uint32_t> times;
-        for (uint32_t t = 0; t <= last; t += 100)
-            times.push_back(t);
-        return times;
-    };
     const struct {
         const char* name;
         std::vector<std::pair<uint32_t, std::string>> answer;
@@ -600,6 +603,7 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         {"broadcast", exchange(&L::Sibrant2, 256, "S", "5"), 5},
         {"send", [](L& l) { return l.InviaComando(Poll); }, 5},
         {"send_without_answer", [](L& l) { return l.InviaComandoSenzaRisposta(Poll); }, 5},
+        {"discard_until_quiet", [](L& l) { return l.discardUntilQuiet(100, 1000); }, 5},
         {"port_number", none([](L& l) { l.setCommPort(7); }), -1},
         {"same_port_number", none([](L& l) { l.setCommPort(2); }), -1},
         {"settings", none([](L& l) { l.setCommSettings("19200,N,8,1"); }), -1},
@@ -761,6 +765,93 @@ TEST(OneExchangeAtATime, NotificationWhileBusyIsDropped)
     EXPECT_EQ(hex(risposta), Answer);
     EXPECT_EQ(rig.log.events, (Strings{Gone, PollSent, Received}));
     EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
+}
+
+// Dropping what a reader sends after its exchange gave up: input is read
+// and dropped until the line has been quiet for 300 ms, at most 2000 ms,
+// with the same blocking and turns of the event loop as an exchange.
+TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
+{
+    std::vector<std::pair<uint32_t, std::string>> endlessNoise;
+    for (uint32_t t = 0; t < 3000; t += 250)
+        endlessNoise.push_back({t, "FF"});
+    const struct {
+        const char* name;
+        std::vector<std::pair<uint32_t, std::string>> input;  // (ms from the start, hex bytes)
+        int16_t esito;
+        uint32_t endsAt;
+    } rows[] = {
+        {"quiet_line", {}, Esito::Accepted, 300},
+        {"late_answer", {{150, "02 30 21 41 03 51"}}, Esito::Accepted, 450},
+        {"answer_in_pieces_restarts_the_gap", {{100, "02 30"}, {350, "21 41"}, {600, "03 51"}},
+         Esito::Accepted, 900},
+        {"input_waiting_at_the_start", {{0, "02 30 21"}}, Esito::Accepted, 300},
+        {"noise_that_never_stops", endlessNoise, Esito::TimedOut, 2001},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkRig rig;
+        rig.link.setAttivo(true);
+        rig.port->clearRecord();
+        rig.port->maxReads = 200;
+        const uint32_t start = rig.clock.nowMs();
+        for (const auto& [offset, bytes] : row.input)
+            rig.port->feedAt(start + offset, unhex(bytes));
+
+        EXPECT_EQ(rig.link.discardUntilQuiet(300, 2000), row.esito);
+
+        const uint32_t ended = rig.clock.nowMs() - start;
+        EXPECT_EQ(ended, row.endsAt);
+        std::vector<uint32_t> turns;
+        for (uint32_t t : rig.yieldTimes)
+            turns.push_back(t - start);
+        EXPECT_EQ(turns, every100(ended - 1));
+        EXPECT_TRUE(rig.log.events.empty());
+        EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
+        EXPECT_EQ(rig.port->controlCalls(), (Strings{"inputlen 0", "inputlen 1"}));
+        EXPECT_EQ(rig.port->read(), "") << "everything that came was dropped";
+    }
+}
+
+TEST(DiscardUntilQuiet, ClosedPortHasNothingToDropAndAFailureIsReported)
+{
+    LinkRig closed;
+    EXPECT_EQ(closed.link.discardUntilQuiet(300, 2000), Esito::Accepted);
+    EXPECT_TRUE(closed.port->calls().empty());
+    EXPECT_TRUE(closed.yieldTimes.empty());
+
+    LinkRig failing;
+    failing.link.setAttivo(true);
+    failing.port->failAlways("read", deviceGone());
+    EXPECT_EQ(failing.link.discardUntilQuiet(300, 2000), Esito::PortFailed);
+    EXPECT_EQ(failing.log.events, (Strings{Gone}));
+    EXPECT_FALSE(failing.link.busy());
+}
+
+// A program told to stop ends the wait at its next step of 100 ms; the
+// next exchange waits its full time again, and a request made while idle
+// changes nothing.
+TEST(AbandonWait, EndsTheWaitUnderWayOnly)
+{
+    LinkRig rig;
+    rig.answerWith({});
+    rig.onYield = [&] {
+        if (rig.clock.nowMs() - rig.sentAt == 300)
+            rig.link.abandonWait();
+    };
+    int16_t esito = -1;
+    std::string risposta;
+    rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
+    EXPECT_EQ(esito, Esito::TimedOut);
+    EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, 400u);
+    EXPECT_EQ(rig.log.events, (Strings{PollSent, "ComTO"}));
+
+    rig.onYield = nullptr;
+    rig.link.abandonWait();
+    rig.answerWith({{4500, "02 30 21 41 03 51"}});
+    rig.link.InviaComando_RiceviRisposta(Poll, esito, risposta);
+    EXPECT_EQ(esito, Esito::Accepted);
+    EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, 4500u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "CommandTable.h"
 #include "ErrorWatcher.h"
 #include "Esito.h"
+#include "Port.h"
 #include "ReadingListener.h"
 #include "ResultText.h"
 #include "ScopedSubscription.h"
@@ -132,6 +133,7 @@ int CliSession::runCommand(const ErrorWatcher& errors)
     request.args = m_invocation.args;
     request.ack = m_invocation.ack;
     request.dialect = m_invocation.dialect;
+    request.quietGapMs = m_invocation.quietGapMs.value_or(RangeInsertion::DefaultQuietGapMs);
 
     // A range insertion can be stopped, and shows each code on a terminal
     // as it goes.
@@ -173,7 +175,12 @@ int CliSession::listen()
     if (::pipe2(signalPipe, O_CLOEXEC) != 0)
         return portFailure("cannot watch for signals");
     QSocketNotifier stop(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&stop, &QSocketNotifier::activated, [] { QCoreApplication::exit(0); });
+    // The stop may come while a reception waits (noise started it): that
+    // wait ends too, or the program would linger up to 5 s.
+    QObject::connect(&stop, &QSocketNotifier::activated, [&link] {
+        link.abandonWait();
+        QCoreApplication::exit(0);
+    });
     handleStopSignals(onSignal);
 
     // A port that closes on its own raises no event while nothing is sent:
@@ -181,7 +188,7 @@ int CliSession::listen()
     QTimer lineCheck;
     QObject::connect(&lineCheck, &QTimer::timeout, [&] {
         if (m_portOpen && !m_portOpen()) {
-            failure = "the port closed: the line dropped or the device was removed";
+            failure = LineDroppedText;
             QCoreApplication::exit(ExitPort);
         } else if (!m_out) {
             QCoreApplication::exit(ExitOutput);

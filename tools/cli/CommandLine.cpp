@@ -141,6 +141,13 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             if (!number)
                 throw UsageError("--term must be an integer from 0 to 256, not " + quoted(term));
             inv.term = static_cast<int16_t>(*number);
+        } else if (name == "--quiet-gap") {
+            const std::string gap = value();
+            const auto ms = integer(gap, 0, static_cast<int>(RangeInsertion::QuietGapLimitMs));
+            if (!ms)
+                throw UsageError("--quiet-gap must be an integer from 0 to "
+                                 + std::to_string(RangeInsertion::QuietGapLimitMs) + ", not \"" + gap + "\"");
+            inv.quietGapMs = static_cast<uint32_t>(*ms);
         } else if (name == "--dialect") {
             inv.dialect = value();
             const auto& known = CommandTable::dialects();
@@ -162,6 +169,8 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
     const CommandEntry& entry = *inv.command;
     if (inv.ack && !entry.takesAck)
         throw UsageError(std::string("--ack does not apply to ") + entry.name);
+    if (inv.quietGapMs && std::string(entry.name) != "InserisciBadge")
+        throw UsageError(std::string("--quiet-gap does not apply to ") + entry.name);
     if (inv.dialect != "Sibrant2" && !entry.takesDialect)
         throw UsageError(std::string("--dialect does not apply to ") + entry.name);
     if (positional.size() - 1 != entry.inputs.size())
@@ -210,6 +219,10 @@ std::string CommandLine::helpText()
         "status character S of the accepted answers (\"none\" for none); 2 is a full list,\n"
         "not an insertion. Ctrl-C stops it after the code being sent: the result so far is\n"
         "printed and the exit status is 130 (143 for SIGTERM).\n"
+        "  --quiet-gap MS   after a code times out, wait until the line has been quiet for\n"
+        "                   MS ms (at most 5000 ms in all), dropping what comes meanwhile,\n"
+        "                   so a late answer is not taken for the next code's;\n"
+        "                   default 1500, 0 sends the next code at once\n"
         "\n"
         "Exit status: the result code (0 accepted, 1 time-out, 2 rejected, 4 invalid address,\n"
         "5 link busy), 64 usage error, 74 port cannot be opened or failed.\n";

@@ -33,6 +33,8 @@ struct Invocation {
     std::vector<std::string> args;
     bool ack = false;
     std::string dialect = "Sibrant2";
+    // InserisciBadge: the quiet gap after a time-out; empty: the default.
+    std::optional<uint32_t> quietGapMs;
 };
 
 // Parses `lettore [OPTIONS] COMMAND [ARGS...]`. Options may stand anywhere,

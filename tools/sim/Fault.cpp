@@ -8,11 +8,12 @@ namespace lettore::sim {
 
 namespace {
 
-constexpr std::array<std::pair<Fault, std::string_view>, 7> names{{
+constexpr std::array<std::pair<Fault, std::string_view>, 8> names{{
     {Fault::None, "none"},
     {Fault::Silent, "silent"},
     {Fault::BadBcc, "badbcc"},
     {Fault::Noise, "noise"},
+    {Fault::Garble, "garble"},
     {Fault::Split, "split"},
     {Fault::Late, "late"},
     {Fault::Drop, "drop"},

@@ -10,7 +10,10 @@ namespace lettore::sim {
 
 namespace {
 
-int parseAddress(const std::string& text)
+// A line may stay down at most this long: an hour.
+constexpr int MaxBackAfterMs = 3'600'000;
+
+int parseNumber(const std::string& text, int low, int high, const std::string& what)
 {
     std::size_t used = 0;
     int value = -1;
@@ -19,10 +22,13 @@ int parseAddress(const std::string& text)
     } catch (const std::exception&) {
         used = 0;
     }
-    if (used != text.size() || value < 0 || value > 255)
-        throw std::invalid_argument("address \"" + text + "\" is not a number from 0 to 255");
+    if (used != text.size() || value < low || value > high)
+        throw std::invalid_argument(what + " \"" + text + "\" is not a number from " + std::to_string(low)
+                                    + " to " + std::to_string(high));
     return value;
 }
+
+int parseAddress(const std::string& text) { return parseNumber(text, 0, 255, "address"); }
 
 void requireWords(const std::vector<std::string>& words, std::size_t count, const char* usage)
 {
@@ -70,8 +76,11 @@ LineCommand LineCommand::parse(std::string_view line)
         command.kind = Kind::Multimaster;
         command.enabled = words[1] == "on";
     } else if (verb == "drop") {
-        requireWords(words, 1, "drop");
+        if (words.size() > 2)
+            throw std::invalid_argument("usage: drop [MS]");
         command.kind = Kind::Drop;
+        if (words.size() == 2)
+            command.backAfterMs = parseNumber(words[1], 0, MaxBackAfterMs, "MS");
     } else if (verb == "quit") {
         requireWords(words, 1, "quit");
         command.kind = Kind::Quit;

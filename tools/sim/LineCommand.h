@@ -12,7 +12,8 @@ namespace lettore::sim {
 //   transaction ADDR DATA      store a transaction (status + 10-char codes)
 //   fault ADDR MODE            reader ADDR's fault from now on
 //   multimaster on|off         readers send badge readings on their own
-//   drop                       close the line now
+//   drop [MS]                  close the line now; with MS, offer it again
+//                              (same link, a new device) MS ms later
 //   quit                       stop the program
 struct LineCommand {
     enum class Kind { Present, Transaction, SetFault, Multimaster, Drop, Quit };
@@ -22,6 +23,7 @@ struct LineCommand {
     std::string text;  // badge code or transaction data
     Fault fault = Fault::None;
     bool enabled = false;
+    int backAfterMs = -1;  // drop: when the line comes back; -1: never
 
     // Throws std::invalid_argument with a readable message.
     static LineCommand parse(std::string_view line);

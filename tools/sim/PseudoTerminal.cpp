@@ -42,7 +42,9 @@ int speedToBaud(speed_t speed)
 
 }  // namespace
 
-PseudoTerminal::PseudoTerminal()
+PseudoTerminal::PseudoTerminal() { open(); }
+
+void PseudoTerminal::open()
 {
     char name[256] = {};
     termios raw{};
@@ -57,6 +59,14 @@ PseudoTerminal::PseudoTerminal()
 }
 
 PseudoTerminal::~PseudoTerminal() { close(); }
+
+void PseudoTerminal::reopen()
+{
+    close();
+    open();
+    if (!m_linkPath.empty())
+        linkAs(m_linkPath);
+}
 
 int PseudoTerminal::baudRate() const
 {
@@ -82,14 +92,14 @@ void PseudoTerminal::linkAs(const std::string& linkPath)
     m_linkPath = linkPath;
 }
 
+// The link's path is kept for reopen().
 void PseudoTerminal::close()
 {
-    if (!m_linkPath.empty()) {
+    if (!m_linkPath.empty() && m_master >= 0) {
         // Leave the link alone if another line has taken it over since.
         std::error_code error;
         if (std::filesystem::read_symlink(m_linkPath, error) == m_slavePath)
             ::unlink(m_linkPath.c_str());
-        m_linkPath.clear();
     }
     if (m_slave >= 0)
         ::close(m_slave);

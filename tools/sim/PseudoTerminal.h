@@ -33,7 +33,15 @@ public:
     // Closes both sides: the host sees the line drop.
     void close();
 
+    // After close(), opens a new pair and points the link made by linkAs()
+    // at it. The kernel gives the lowest free number, so the device path is
+    // the old one when every host has closed it and no other program took
+    // it meanwhile. Throws std::system_error.
+    void reopen();
+
 private:
+    void open();
+
     int m_master = -1;
     int m_slave = -1;
     std::string m_slavePath;

@@ -124,7 +124,10 @@ Standard input, one command a line:
                          10-character codes
   fault ADDR MODE        reader ADDR's fault from now on
   multimaster on|off     switch multimaster mode for every reader
-  drop                   close the line now
+  drop [MS]              close the line now (the host sees it hang up); with
+                         MS, offer it again MS milliseconds later behind the
+                         same --link (the same device path when the host
+                         has closed the old one and nobody took it since)
   quit                   stop
 
 Faults (per reader, on every answer):
@@ -132,6 +135,7 @@ Faults (per reader, on every answer):
   silent   no answer
   badbcc   wrong check character
   noise    noise bytes before the answer
+  garble   noise bytes inside the answer (it fails its check)
   split    the answer in three pieces with pauses
   late     answer after the host's 5 s time-out
   drop     close the line instead of answering

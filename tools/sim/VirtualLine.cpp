@@ -20,6 +20,9 @@ namespace {
 const std::string NoiseBytes{'\xFF', '\x7E', '\x00', '\x55'};
 constexpr int SplitPieces = 3;
 
+// The loop polls the line; a read or write must never block it.
+void setNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
+
 std::string meaningOfAnswer(const std::string& bytes)
 {
     if (bytes == std::string(1, Framing::ACK))
@@ -35,12 +38,10 @@ std::string meaningOfAnswer(const std::string& bytes)
 
 VirtualLine::VirtualLine(const std::vector<ReaderSettings>& readers, const LineSettings& settings,
                          std::ostream* log)
-    : m_slavePath(m_pty.slavePath())
-    , m_settings(settings)
+    : m_settings(settings)
     , m_log(log)
 {
-    const int flags = ::fcntl(m_pty.masterFd(), F_GETFL);
-    ::fcntl(m_pty.masterFd(), F_SETFL, flags | O_NONBLOCK);
+    setNonBlocking(m_pty.masterFd());
     m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (m_wakeFd < 0)
         throw std::system_error(errno, std::generic_category(), "eventfd");
@@ -85,9 +86,10 @@ void VirtualLine::submit(const LineCommand& command)
 
 void VirtualLine::run()
 {
-    m_log.event("line open on " + m_slavePath);
-    while (!m_stopRequested && m_pty.masterFd() >= 0) {
+    m_log.event("line open on " + m_pty.slavePath());
+    while (!m_stopRequested && (m_pty.masterFd() >= 0 || m_comeBack)) {
         const auto now = Clock::now();
+        comeBackIfDue(now);
         presentOnSchedule(now);
         sendReadings(now);
         writeDue(now);
@@ -103,6 +105,8 @@ void VirtualLine::waitForWork(Clock::time_point now)
     const auto earliest = [&wake](Clock::time_point t) { wake = wake ? std::min(*wake, t) : t; };
     if (m_nextPresent)
         earliest(*m_nextPresent);
+    if (m_comeBack)
+        earliest(*m_comeBack);
     for (const auto& slot : m_slots)
         if (slot.readingId)
             earliest(readingTime(slot));
@@ -217,6 +221,14 @@ void VirtualLine::answer(Slot& slot, const std::string& bytes, int baudRate, std
     case Fault::Noise:
         out = NoiseBytes + out;
         note = " (fault: noise first)";
+        break;
+    case Fault::Garble:
+        // After STX and the address, so the frame still starts and ends
+        // as one; a lone ACK or NAK has no inside.
+        if (out.size() >= 3) {
+            out.insert(3, NoiseBytes);
+            note = " (fault: noise inside)";
+        }
         break;
     case Fault::Split: {
         if (!roomFor(out))
@@ -341,7 +353,7 @@ void VirtualLine::execute(const LineCommand& command)
         m_stopRequested = true;
         return;
     case Kind::Drop:
-        dropLine("line dropped on request");
+        dropLine("line dropped on request", command.backAfterMs);
         return;
     case Kind::Multimaster:
         for (auto& slot : m_slots)
@@ -370,10 +382,30 @@ void VirtualLine::execute(const LineCommand& command)
     }
 }
 
-void VirtualLine::dropLine(const std::string& why)
+void VirtualLine::dropLine(const std::string& why, int backAfterMs)
 {
     m_log.event(why);
     m_pty.close();
+    if (backAfterMs >= 0)
+        m_comeBack = Clock::now() + std::chrono::milliseconds(backAfterMs);
+}
+
+// The line comes back as a new pseudo-terminal behind the same link;
+// nothing queued before the drop is sent on it.
+void VirtualLine::comeBackIfDue(Clock::time_point now)
+{
+    if (!m_comeBack || now < *m_comeBack)
+        return;
+    m_comeBack.reset();
+    try {
+        m_pty.reopen();
+    } catch (const std::system_error& error) {
+        m_log.event(std::string("line cannot come back: ") + error.what());
+        return;
+    }
+    setNonBlocking(m_pty.masterFd());
+    m_transmitter.takeDue(Clock::time_point::max());
+    m_log.event("line back on " + m_pty.slavePath());
 }
 
 VirtualLine::Slot* VirtualLine::slotAt(int address)

@@ -57,13 +57,15 @@ public:
     VirtualLine(const VirtualLine&) = delete;
     VirtualLine& operator=(const VirtualLine&) = delete;
 
-    // The device path the host opens.
-    const std::string& slavePath() const { return m_slavePath; }
+    // The device path the host opens (another one after the line came back
+    // on a new device).
+    const std::string& slavePath() const { return m_pty.slavePath(); }
     // Makes `path` a symbolic link to the device, removed when the line
     // closes. Call it before the loop runs. Throws std::system_error.
     void linkAs(const std::string& path) { m_pty.linkAs(path); }
 
-    // Serves the line until stop(), a "quit" command or a line drop.
+    // Serves the line until stop(), a "quit" command or a line drop that
+    // is not to come back.
     void run();
     void start();
     void stop();
@@ -94,14 +96,14 @@ private:
     void writeDue(Clock::time_point now);
     void runCommands();
     void execute(const LineCommand& command);
-    void dropLine(const std::string& why);
+    void dropLine(const std::string& why, int backAfterMs = -1);
+    void comeBackIfDue(Clock::time_point now);
     Slot* slotAt(int address);
     Clock::duration byteTime(int baudRate) const;
     void logChanges(const VirtualReader& reader, int oldAddress, int oldBaud,
                     const std::string& oldOutputs);
 
     PseudoTerminal m_pty;
-    std::string m_slavePath;
     LineSettings m_settings;
     TrafficLog m_log;
     std::vector<Slot> m_slots;
@@ -110,6 +112,7 @@ private:
     Clock::time_point m_lastHeard{};
     std::optional<Clock::time_point> m_nextPresent;
     std::size_t m_presented = 0;
+    std::optional<Clock::time_point> m_comeBack;  // a dropped line is offered again
 
     int m_wakeFd = -1;
     std::atomic<bool> m_stopRequested = false;

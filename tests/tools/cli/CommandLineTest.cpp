@@ -25,6 +25,7 @@ TEST(CommandLineTest, OptionsAndArguments)
     EXPECT_EQ(inv.args, std::vector<std::string>{"--trace"});
     EXPECT_TRUE(CommandLine::parse({"--help"}).help);
     EXPECT_TRUE(CommandLine::parse({"listen", "--ack"}).listen);
+    EXPECT_EQ(CommandLine::parse({"InserisciBadge", "0", "1", "--quiet-gap=0"}).quietGapMs, 0u);
 }
 
 // Each refusal names what is allowed, so the user sees the range; a value
@@ -72,6 +73,9 @@ TEST(CommandLineTest, UsageErrors)
         {"dialect on a command without it", {"GetSetupBase", "--dialect", "Zem"}, ""},
         {"unknown dialect", {"raw", "P", "2", "--dialect", "Modbus"}, ""},
         {"bad escape", {"raw", "P", "\\x6"}, ""},
+        {"quiet gap on another command", {"CancellaWL", "--quiet-gap", "100"}, "--quiet-gap does not apply to CancellaWL"},
+        {"quiet gap above the limit", {"InserisciBadge", "0", "1", "--quiet-gap", "5001"},
+         "--quiet-gap must be an integer from 0 to 5000, not \"5001\""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

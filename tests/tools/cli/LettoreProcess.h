@@ -28,6 +28,9 @@ public:
     // A command on the simulator's standard input, e.g. "present 1 0000000042".
     void command(const std::string& line);
 
+    // Whether the program still runs.
+    bool running() const { return m_process.state() == QProcess::Running; }
+
 private:
     QProcess m_process;
 };

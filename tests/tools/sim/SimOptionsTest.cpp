@@ -21,8 +21,10 @@ TEST(SimOptionsTest, BadTextIsRefused)
                              "1:serials=123", "1:transactions=1000", "1:fault=crash", "1:colour=red"})
         EXPECT_THROW(ReaderSettings::parse(text), std::invalid_argument) << text;
     for (const char* text : {"present 1", "present 1 123", "present 300 0000000042", "fault 1 boom",
-                             "transaction 1 1000", "multimaster maybe", "drop now", "dance"})
+                             "transaction 1 1000", "multimaster maybe", "drop now", "drop -1", "drop 1 2", "dance"})
         EXPECT_THROW(LineCommand::parse(text), std::invalid_argument) << text;
+    EXPECT_EQ(LineCommand::parse("drop").backAfterMs, -1);
+    EXPECT_EQ(LineCommand::parse("drop 250").backAfterMs, 250);
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--link"}, {"--present-every", "0"}, {"--codes", "1,2"}, {"--late-ms", "x"}, {"--loud"}})
         EXPECT_THROW(SimOptions::parse(args), std::invalid_argument) << args[0];

@@ -230,6 +230,21 @@ TEST_F(SimThroughLinkTest, LineDropIsAPortFailure)
     EXPECT_EQ(firmware(1), failed(Esito::PortFailed));
 }
 
+// "drop MS": the host sees the line hang up, the link is gone while the
+// line is down, and then the same link reaches the same readers again.
+// (The device number is the old one only if no other program took it
+// meanwhile, which tests running side by side do.)
+TEST_F(SimThroughLinkTest, DroppedLineComesBackBehindTheSameLink)
+{
+    open({"1"});
+    ASSERT_EQ(firmware(1), Firmware);
+    submit("drop 300");
+    ASSERT_TRUE(test::processEventsUntil([&] { return !std::filesystem::is_symlink(linkPath()); }, 2000));
+    EXPECT_EQ(firmware(1), failed(Esito::PortFailed));
+    ASSERT_TRUE(test::processEventsUntil([&] { return std::filesystem::is_symlink(linkPath()); }, 2000));
+    EXPECT_EQ(firmware(1), Firmware);
+}
+
 TEST_F(SimThroughLinkTest, MultimasterReadingsRepeatUntilTheirReaderAcknowledges)
 {
     LineSettings settings;
