@@ -195,6 +195,7 @@ void QtPort::setSettings(const std::string& settings)
 void QtPort::setOpen(bool open)
 {
     Call call(*this);
+    m_dropped.reset();
     if (!open) {
         closeDevice();
         return;
@@ -351,6 +352,10 @@ bool QtPort::waitForInput(int timeoutMs)
 // every wait return at once and its caller spin.
 void QtPort::requireOpen() const
 {
+    // A port that closed itself when its line dropped says so, even when
+    // the drop came between two operations rather than inside one.
+    if (!m_serial.isOpen() && m_dropped)
+        throw *m_dropped;
     if (!m_serial.isOpen())
         throw PortError(PortFailure::Other, QSerialPort::NotOpenError, "Device is not open");
 }
@@ -378,8 +383,10 @@ void QtPort::onErrorOccurred(QSerialPort::SerialPortError error)
     // Qt keeps polling a hung-up line from the event loop at full speed, so
     // the port is closed; the next operation then fails, and opening again
     // works once the device is back.
-    if (dropped && m_serial.isOpen())
+    if (dropped && m_serial.isOpen()) {
+        m_dropped.emplace(kindOf(error), error, text);
         m_serial.close();
+    }
 }
 
 void QtPort::queueNotification()

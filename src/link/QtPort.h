@@ -94,6 +94,7 @@ private:
 
     int m_callDepth = 0;                   // inside one of our own QSerialPort calls
     std::optional<PortError> m_failure;    // the first error Qt reported during that call
+    std::optional<PortError> m_dropped;    // why the port closed itself, until it opens again
     bool m_notificationQueued = false;
 };
 
