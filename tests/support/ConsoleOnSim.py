@@ -23,18 +23,27 @@ class ConsoleOnSim:
         with open(os.path.join(self.folder, "Seriale.cfg"), "wb") as f:
             f.write(settings)
         self.log = os.path.join(self.folder, "sim.log")
-        self.sim = subprocess.Popen(
-            [os.path.join(bin_folder, "lettore-sim"), "--link",
-             os.path.join(self.folder, "COM%d" % port), "--log", self.log, *sim_arguments],
-            stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True)
-        wait_until(lambda: "line open" in self.sim_log(), "the virtual line")
-        # Started from another folder: the console makes its own folder current.
-        self.console = subprocess.Popen([os.path.join(self.folder, "lettore-console")], cwd="/")
-        self.app = AccessibleApp("lettore-console")
-        self.app.window(MAIN)
+        self.sim = self.console = None
+        try:
+            self.sim = subprocess.Popen(
+                [os.path.join(bin_folder, "lettore-sim"), "--link",
+                 os.path.join(self.folder, "COM%d" % port), "--log", self.log, *sim_arguments],
+                stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True)
+            wait_until(lambda: "line open" in self.sim_log(), "the virtual line")
+            # Started from another folder: the console makes its own folder current.
+            self.console = subprocess.Popen([os.path.join(self.folder, "lettore-console")], cwd="/")
+            self.app = AccessibleApp("lettore-console", timeout=30.0)
+            self.app.window(MAIN)
+        except BaseException:
+            # Nothing may outlive a failed start: a process left running
+            # holds the test runner's output open.
+            self.stop()
+            raise
 
     def stop(self):
         for process in (self.console, self.sim):
+            if process is None:
+                continue
             if process.poll() is None:
                 process.kill()
             process.wait()
