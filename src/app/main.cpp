@@ -1,6 +1,7 @@
 // The console program: the main window and the communications monitor on
 // the real serial port.
 #include "Console.h"
+#include "EventLoopTurns.h"
 #include "QtPort.h"
 #include "QtSound.h"
 #include "modLettori.h"
@@ -21,8 +22,9 @@ int main(int argc, char* argv[])
     const std::string folder = QCoreApplication::applicationDirPath().toStdString();
     SteadyClock clock;
     QtSound sound;
+    EventLoopTurns turns(clock, processQtEvents);
     installPlatform({[&] { return std::make_unique<QtPort>(PortNaming(folder)); }, &clock,
-                     processQtEvents,
+                     [&] { turns(); },
                      [&](const std::string& file, bool async) { sound.play(file, async); }});
 
     int status = 0;

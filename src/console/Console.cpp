@@ -45,8 +45,18 @@ Console::Console(Dialogs* dialogs)
         m_window, []() -> clsComunicazioni& { return Lettori().Comunicazione(); }, m_dialogs, m_gate);
     m_multimaster = std::make_unique<MultimasterPanel>(
         m_window, []() -> clsLettori& { return Lettori(); }, m_gate);
+    m_whiteList = std::make_unique<WhiteListPanel>(panelContext());
+    m_rangeInsertion = std::make_unique<RangeInsertionPanel>(panelContext());
+    m_transactions = std::make_unique<TransactionPanel>(panelContext());
+    m_serialNumbers = std::make_unique<SerialNumberPanel>(panelContext());
     m_window.installEventFilter(this);
     addStopButton();
+}
+
+CommandPanel::Context Console::panelContext()
+{
+    return {m_window, m_gate, m_dialogs, []() -> clsLettori& { return Lettori(); },
+            [this] { return m_settings->Terminale(); }};
 }
 
 // A command of many exchanges stops between two of them at the user's

@@ -3,8 +3,12 @@
 #include "ConsoleGate.h"
 #include "LinkRelay.h"
 #include "MultimasterPanel.h"
+#include "RangeInsertionPanel.h"
 #include "ScopedSubscription.h"
+#include "SerialNumberPanel.h"
 #include "SettingsPanel.h"
+#include "TransactionPanel.h"
+#include "WhiteListPanel.h"
 #include "frmSibrant.h"
 
 #include <QObject>
@@ -47,6 +51,8 @@ private:
     // Closing: the monitor unloaded, then Seriale.cfg written.
     void Form_Unload();
     void addStopButton();
+    // What a command panel is built on.
+    CommandPanel::Context panelContext();
 
     frmSibrant m_window;
     std::unique_ptr<Dialogs> m_ownDialogs;
@@ -54,6 +60,10 @@ private:
     ConsoleGate m_gate;
     std::unique_ptr<SettingsPanel> m_settings;
     std::unique_ptr<MultimasterPanel> m_multimaster;
+    std::unique_ptr<WhiteListPanel> m_whiteList;
+    std::unique_ptr<RangeInsertionPanel> m_rangeInsertion;
+    std::unique_ptr<TransactionPanel> m_transactions;
+    std::unique_ptr<SerialNumberPanel> m_serialNumbers;
     std::unique_ptr<TrafficView> m_monitor;
     LinkRelay m_relay;
     ScopedSubscription m_relaySubscription;

@@ -9,6 +9,10 @@ Lamp::Lamp(QWidget* parent)
 
 void Lamp::setColor(const QColor& color)
 {
+    // A lamp lit again while lit already shows its colour: at full speed
+    // the lamps stay lit and cost no painting.
+    if (color == m_color)
+        return;
     m_color = color;
     repaint();
 }

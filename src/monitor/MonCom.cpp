@@ -26,9 +26,13 @@ QString hexView(const QString& text)
     return QString::fromLatin1(lettore::ByteText::monitorHex(text.toLatin1().toStdString()));
 }
 
-// Sets a box's text with the view at its start, where a frame begins.
+// Sets a box's text with the view at its start, where a frame begins. The
+// same text again (a reader's answer is often the same) changes nothing,
+// and costs no painting.
 void showText(QLineEdit* box, const QString& text)
 {
+    if (box->text() == text && box->cursorPosition() == 0)
+        return;
     box->setText(text);
     box->setCursorPosition(0);
 }

@@ -3,18 +3,15 @@ screen-reader user would, against the virtual reader on a pseudo-terminal.
 Run under tests/support/with-desktop.sh; argument: the build's bin folder."""
 
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from AccessibleApp import AccessibleApp, wait_until  # noqa: E402
+from AccessibleApp import wait_until  # noqa: E402
+from ConsoleOnSim import MAIN, ConsoleOnSim  # noqa: E402
 
 BIN = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else None
-MAIN = "Test lettore Sibrant"
 MONITOR = "Monitor Comunicazioni"
 BADGE = "0000012345"
 
@@ -24,40 +21,20 @@ class ConsoleEndToEndTest(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.folder = tempfile.mkdtemp(prefix="lettore-console-")
-        for name in ("lettore-console", "LetturaOk.wav"):
-            shutil.copy(os.path.join(BIN, name), cls.folder)
-        with open(os.path.join(cls.folder, "Seriale.cfg"), "wb") as f:
-            f.write(b" 7 \r\n9600\r\n 1 \r\n")
-        cls.addClassCleanup(shutil.rmtree, cls.folder, ignore_errors=True)
-        cls.log = os.path.join(cls.folder, "sim.log")
-        cls.sim = subprocess.Popen(
-            [os.path.join(BIN, "lettore-sim"), "--link", os.path.join(cls.folder, "COM7"),
-             "--reader", "1", "--log", cls.log],
-            stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True)
-        cls.addClassCleanup(cls.stop, cls.sim)
-        wait_until(lambda: "line open" in cls.sim_log(), "the virtual line")
-        # Started from another folder: the console makes its own folder current.
-        cls.console = subprocess.Popen([os.path.join(cls.folder, "lettore-console")], cwd="/")
-        cls.addClassCleanup(cls.stop, cls.console)
-        cls.app = AccessibleApp("lettore-console")
-        cls.app.window(MAIN)
-
-    @staticmethod
-    def stop(process):
-        """Class clean-ups run even when the set-up fails half way."""
-        if process.poll() is None:
-            process.kill()
-        process.wait()
+        cls.session = ConsoleOnSim(BIN, 7, b" 7 \r\n9600\r\n 1 \r\n", ["--reader", "1"])
+        cls.app = cls.session.app
+        cls.console = cls.session.console
+        cls.folder = cls.session.folder
 
     @classmethod
-    def sim_log(cls):
-        with open(cls.log, encoding="latin-1") as f:
-            return f.read()
+    def tearDownClass(cls):
+        cls.session.stop()
+
+    def sim_log(self):
+        return self.session.sim_log()
 
     def sim_command(self, line):
-        self.sim.stdin.write(line + "\n")
-        self.sim.stdin.flush()
+        self.session.sim_command(line)
 
     def test_1_window_as_it_opens(self):
         app = self.app

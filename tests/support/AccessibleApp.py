@@ -33,11 +33,23 @@ def _walk(accessible):
             yield from _walk(child)
 
 
+def _still_there(accessible, description):
+    """Whether a control found earlier is still on the desktop (its window
+    may have been closed since)."""
+    try:
+        return accessible.description == description
+    except Exception:
+        return False
+
+
 class AccessibleApp:
     def __init__(self, name, timeout=15.0):
         """Waits until the application called `name` is on the desktop."""
         self.app_name = name
         self.app = wait_until(self._find_app, "application " + name, timeout)
+        # Controls by description, filled by each walk of the whole tree: a
+        # walk costs most of a second over the accessibility bus.
+        self._controls = {}
 
     def _find_app(self):
         desktop = pyatspi.Registry.getDesktop(0)
@@ -99,16 +111,24 @@ class AccessibleApp:
 
     def control(self, description, window=None):
         """The control whose accessible description is `description`."""
+        if window is None:
+            known = self._controls.get(description)
+            if known is not None and _still_there(known, description):
+                return known
+
         def find():
             roots = [window] if window is not None else [
                 self.app.getChildAtIndex(i) for i in range(self.app.childCount)]
+            found = {}
             for root in roots:
                 if root is None:
                     continue
                 for acc in _walk(root):
-                    if acc.description == description:
-                        return acc
-            return None
+                    if acc.description:
+                        found.setdefault(acc.description, acc)
+            if window is None:
+                self._controls = found
+            return found.get(description)
         return wait_until(find, "control " + description)
 
     def text(self, description):

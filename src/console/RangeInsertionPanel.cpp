@@ -1,0 +1,37 @@
+#include "RangeInsertionPanel.h"
+
+#include "ConsoleGate.h"
+#include "Dialogs.h"
+#include "LeadingNumber.h"
+#include "RangeInsertion.h"
+#include "frmSibrant.h"
+
+namespace lettore {
+
+const QString RangeInsertionPanel::BoundsRefused =
+    QStringLiteral("Da e A devono essere numeri da 0 a %1").arg(RangeInsertion::MaxBound);
+
+RangeInsertionPanel::RangeInsertionPanel(Context context, QObject* parent)
+    : CommandPanel(std::move(context), parent)
+{
+    onClick(ui().Command11, QStringLiteral("Inserisci Badge"), [this] { Command11_Click(); });
+}
+
+void RangeInsertionPanel::Command11_Click()
+{
+    const std::optional<int16_t> last = LeadingNumber::toInt16(bytes(ui().TxtA->text()));
+    const std::optional<int16_t> first = LeadingNumber::toInt16(bytes(ui().TxtDa->text()));
+    if (!first || !last || *first < 0 || *last < 0) {
+        dialogs().message(BoundsRefused);
+        return;
+    }
+    QLineEdit* risposta = ui().TxtRisposta;
+    const auto progress = [this, risposta](const RangeInsertion::Step& step) {
+        risposta->setText(text(step.line()));
+        gate().setProgress(QStringLiteral("codice %1 di %2").arg(step.index).arg(step.count));
+    };
+    const auto stopRequested = [this] { return gate().stopRequested(); };
+    RangeInsertion(registry(), Terminale(), progress, stopRequested).run(*first, *last);
+}
+
+}  // namespace lettore

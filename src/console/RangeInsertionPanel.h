@@ -1,0 +1,28 @@
+#pragma once
+
+#include "CommandPanel.h"
+
+namespace lettore {
+
+// "Inserisci Badge  Da - A": adds the numbered badge codes from TxtDa to
+// TxtA to the selected reader's white list, one exchange per code, showing
+// each code and its status character in TxtRisposta as it goes. The gate's
+// status line counts the codes, and the user can stop the run between two
+// codes.
+class RangeInsertionPanel : public CommandPanel {
+    Q_OBJECT
+
+public:
+    explicit RangeInsertionPanel(Context context, QObject* parent = nullptr);
+
+    // Reads TxtA, then TxtDa, each as the number that leads its text,
+    // rounded half to even, and sends first..last (nothing when first is
+    // greater). A bound that is negative or beyond 16 bits would make codes
+    // that are not ten digits: refused with a message, nothing sent.
+    // Result codes are not shown; a failed code does not stop the run.
+    void Command11_Click();
+
+    static const QString BoundsRefused;
+};
+
+}  // namespace lettore

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "CommandPanel.h"
+
+namespace lettore {
+
+class clsSibrant;
+
+// "Get matricola": walks the selected reader's stored serial numbers,
+// first, current and next. Each button shows the result code in
+// TxtEsitoGetMatricola and, whatever the code, the returned text in
+// TxtRispGetMatricola.
+class SerialNumberPanel : public CommandPanel {
+    Q_OBJECT
+
+public:
+    explicit SerialNumberPanel(Context context, QObject* parent = nullptr);
+
+    void CmdGetPrima_Click();
+    void CmdGetCorrente_Click();
+    void CmdGetProssima_Click();
+
+private:
+    using Query = int16_t (clsSibrant::*)(int16_t term, std::string& outCODICE);
+    void getMatricola(Query query);
+};
+
+}  // namespace lettore
