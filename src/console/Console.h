@@ -1,10 +1,15 @@
 #pragma once
 
 #include "ConsoleGate.h"
+#include "FirmwarePanel.h"
 #include "LinkRelay.h"
 #include "MultimasterPanel.h"
+#include "OutputPanel.h"
 #include "ScopedSubscription.h"
+#include "SerialSetupPanel.h"
+#include "SetIndirizzoPanel.h"
 #include "SettingsPanel.h"
+#include "SetupBasePanel.h"
 #include "frmSibrant.h"
 
 #include <QObject>
@@ -54,6 +59,11 @@ private:
     ConsoleGate m_gate;
     std::unique_ptr<SettingsPanel> m_settings;
     std::unique_ptr<MultimasterPanel> m_multimaster;
+    std::unique_ptr<SerialSetupPanel> m_serialSetup;
+    std::unique_ptr<SetupBasePanel> m_setupBase;
+    std::unique_ptr<OutputPanel> m_output;
+    std::unique_ptr<FirmwarePanel> m_firmware;
+    std::unique_ptr<SetIndirizzoPanel> m_setIndirizzo;
     std::unique_ptr<TrafficView> m_monitor;
     LinkRelay m_relay;
     ScopedSubscription m_relaySubscription;
