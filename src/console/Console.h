@@ -1,12 +1,17 @@
 #pragma once
 
 #include "ConsoleGate.h"
+#include "FirmwarePanel.h"
 #include "LinkRelay.h"
 #include "MultimasterPanel.h"
+#include "OutputPanel.h"
 #include "RangeInsertionPanel.h"
 #include "ScopedSubscription.h"
 #include "SerialNumberPanel.h"
+#include "SerialSetupPanel.h"
+#include "SetIndirizzoPanel.h"
 #include "SettingsPanel.h"
+#include "SetupBasePanel.h"
 #include "TransactionPanel.h"
 #include "WhiteListPanel.h"
 #include "frmSibrant.h"
@@ -64,6 +69,11 @@ private:
     std::unique_ptr<RangeInsertionPanel> m_rangeInsertion;
     std::unique_ptr<TransactionPanel> m_transactions;
     std::unique_ptr<SerialNumberPanel> m_serialNumbers;
+    std::unique_ptr<SerialSetupPanel> m_serialSetup;
+    std::unique_ptr<SetupBasePanel> m_setupBase;
+    std::unique_ptr<OutputPanel> m_output;
+    std::unique_ptr<FirmwarePanel> m_firmware;
+    std::unique_ptr<SetIndirizzoPanel> m_setIndirizzo;
     std::unique_ptr<TrafficView> m_monitor;
     LinkRelay m_relay;
     ScopedSubscription m_relaySubscription;

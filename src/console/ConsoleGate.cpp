@@ -15,6 +15,14 @@ void ConsoleGate::guard(QWidget* control)
     control->setEnabled(m_controlsEnabled);
 }
 
+void ConsoleGate::connectButton(QAbstractButton* button, const QString& command,
+                                std::function<void()> handler)
+{
+    guard(button);
+    connect(button, &QAbstractButton::clicked, this,
+            [this, command, handler = std::move(handler)] { run(command, handler); });
+}
+
 bool ConsoleGate::run(const QString& command, const std::function<void()>& handler)
 {
     if (!idle())

@@ -2,6 +2,7 @@
 
 #include "LinkEvents.h"
 
+#include <QAbstractButton>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -32,6 +33,9 @@ public:
     // Runs handler now, as the command named `command`, unless another one
     // runs or the link is busy; then nothing happens and false comes back.
     bool run(const QString& command, const std::function<void()>& handler);
+
+    // A command button: guarded, and each click runs handler as `command`.
+    void connectButton(QAbstractButton* button, const QString& command, std::function<void()> handler);
 
     // As run(), but a handler refused now runs as soon as the gate is idle
     // (only the latest one asked for): for work that must not be lost, such

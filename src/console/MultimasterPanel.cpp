@@ -15,10 +15,7 @@ MultimasterPanel::MultimasterPanel(frmSibrant& window, std::function<clsLettori&
 {
     for (int index = 0; index < 2; ++index) {
         QRadioButton* option = m_window.optMultiMaster[index];
-        gate.guard(option);
-        connect(option, &QRadioButton::clicked, this, [this, index, &gate] {
-            gate.run(m_window.optMultiMaster[index]->text(), [this, index] { optMultiMaster_Click(index); });
-        });
+        gate.connectButton(option, option->text(), [this, index] { optMultiMaster_Click(index); });
     }
 }
 

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+
+class frmSibrant;
+class Dialogs;
+
+namespace lettore {
+
+class ConsoleGate;
+class SettingsPanel;
+
+// The left-hand "Setup seriale" panel: gives the selected reader the new
+// address of CmbNewAddr and the baud rate of CobNewBaudRate, once ("Set")
+// or once at each of the six rates the console offers ("Loop BaudRate"),
+// so a reader listening at an unknown rate hears it. Both ask for the
+// settings password first.
+class SerialSetupPanel {
+public:
+    // settings: the terminal the commands go to, and the console's baud
+    // rate, which the loop moves and puts back.
+    SerialSetupPanel(frmSibrant& window, SettingsPanel& settings, Dialogs& dialogs, ConsoleGate& gate);
+
+    void CmdSetSetupSeriale_Click();
+    // Six passes, 1200 to 38400 baud, whatever each one gives; TxtEsito(0)
+    // ends with the last pass's result. A stop asked for between two
+    // passes ends the loop there. The console's baud rate is put back at
+    // the end in every case.
+    void Command10_Click();
+
+    static constexpr const char* PasswordPrompt =
+        "Per modificare queste impostazioni è necessario inserire la password.";
+    static constexpr const char* PasswordTitle = "Password richiesta";
+    static constexpr const char* WrongPassword = "Password errata!";
+
+private:
+    // Asks for the password at every click; a wrong or cancelled answer is
+    // told and gives false.
+    bool passwordGiven();
+    // Sends the serial setup as the panel's lists read now.
+    void sendSetup();
+
+    frmSibrant& m_window;
+    SettingsPanel& m_settings;
+    Dialogs& m_dialogs;
+    ConsoleGate& m_gate;
+};
+
+}  // namespace lettore
