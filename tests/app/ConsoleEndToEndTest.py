@@ -3,18 +3,15 @@ screen-reader user would, against the virtual reader on a pseudo-terminal.
 Run under tests/support/with-desktop.sh; argument: the build's bin folder."""
 
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from AccessibleApp import AccessibleApp, wait_until  # noqa: E402
+from AccessibleApp import wait_until  # noqa: E402
+from ConsoleOnVirtualLine import MAIN, ConsoleOnVirtualLine  # noqa: E402
 
 BIN = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else None
-MAIN = "Test lettore Sibrant"
 MONITOR = "Monitor Comunicazioni"
 BADGE = "0000012345"
 
@@ -24,38 +21,20 @@ class ConsoleEndToEndTest(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.folder = tempfile.mkdtemp(prefix="lettore-console-")
-        for name in ("lettore-console", "LetturaOk.wav"):
-            shutil.copy(os.path.join(BIN, name), cls.folder)
-        with open(os.path.join(cls.folder, "Seriale.cfg"), "wb") as f:
-            f.write(b" 7 \r\n9600\r\n 1 \r\n")
-        cls.log = os.path.join(cls.folder, "sim.log")
-        cls.sim = subprocess.Popen(
-            [os.path.join(BIN, "lettore-sim"), "--link", os.path.join(cls.folder, "COM7"),
-             "--reader", "1", "--log", cls.log],
-            stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True)
-        wait_until(lambda: "line open" in cls.sim_log(), "the virtual line")
-        # Started from another folder: the console makes its own folder current.
-        cls.console = subprocess.Popen([os.path.join(cls.folder, "lettore-console")], cwd="/")
-        cls.app = AccessibleApp("lettore-console")
-        cls.app.window(MAIN)
+        cls.line = ConsoleOnVirtualLine(BIN, 7, b" 7 \r\n9600\r\n 1 \r\n", ["--reader", "1"])
+        cls.folder = cls.line.folder
+        cls.console = cls.line.console
+        cls.app = cls.line.app
 
     @classmethod
     def tearDownClass(cls):
-        for process in (cls.console, cls.sim):
-            if process.poll() is None:
-                process.kill()
-            process.wait()
-        shutil.rmtree(cls.folder, ignore_errors=True)
+        cls.line.close()
 
-    @classmethod
-    def sim_log(cls):
-        with open(cls.log, encoding="latin-1") as f:
-            return f.read()
+    def sim_log(self):
+        return self.line.sim_log()
 
     def sim_command(self, line):
-        self.sim.stdin.write(line + "\n")
-        self.sim.stdin.flush()
+        self.line.sim_command(line)
 
     def test_1_window_as_it_opens(self):
         app = self.app
