@@ -27,6 +27,17 @@ fi
 # a technician's desktop.
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
+# Ready once it has claimed the screen: a window mapped before that is
+# neither placed nor decorated, and may lie over another one.
+for _ in $(seq 200); do
+    if /usr/bin/python3 -c 'import sys; from Xlib import display
+d = display.Display()
+sys.exit(0 if d.screen().root.get_full_property(d.intern_atom("_NET_SUPPORTING_WM_CHECK"), 0) else 1)' \
+        2>/dev/null; then
+        break
+    fi
+    sleep 0.05
+done
 /usr/libexec/at-spi-bus-launcher --launch-immediately &
 launcher=$!
 trap 'kill $launcher $wm 2>/dev/null || true' EXIT
