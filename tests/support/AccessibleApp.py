@@ -25,21 +25,20 @@ def wait_until(predicate, what, timeout=10.0):
         time.sleep(0.05)
 
 
-def _walk(accessible):
+def _extents(accessible):
+    return accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+
+
+def _walk(accessible, prune=None):
+    """`accessible` and everything under it, but not what is under a
+    control whose role name is `prune`."""
     yield accessible
+    if prune is not None and accessible.getRoleName() == prune:
+        return
     for i in range(accessible.childCount):
         child = accessible.getChildAtIndex(i)
         if child is not None:
-            yield from _walk(child)
-
-
-def _still_there(accessible, description):
-    """Whether a control found earlier is still on the desktop (its window
-    may have been closed since)."""
-    try:
-        return accessible.description == description
-    except Exception:
-        return False
+            yield from _walk(child, prune)
 
 
 class AccessibleApp:
@@ -47,9 +46,9 @@ class AccessibleApp:
         """Waits until the application called `name` is on the desktop."""
         self.app_name = name
         self.app = wait_until(self._find_app, "application " + name, timeout)
-        # Controls by description, filled by each walk of the whole tree: a
-        # walk costs most of a second over the accessibility bus.
-        self._controls = {}
+        # Controls already found, by description: each search is hundreds
+        # of calls over the accessibility bus.
+        self._found = {}
 
     def _find_app(self):
         desktop = pyatspi.Registry.getDesktop(0)
@@ -107,29 +106,68 @@ class AccessibleApp:
                 return found
         return None
 
+    def dialog_saying(self, text, timeout=10.0):
+        """The shown window that holds a label reading `text`: a message box."""
+        def find():
+            for i in range(self.app.childCount):
+                w = self.app.getChildAtIndex(i)
+                if w is None or not w.getState().contains(pyatspi.STATE_SHOWING):
+                    continue
+                if any(acc.getRoleName() == "label" and acc.name == text for acc in _walk(w, prune="combo box")):
+                    return w
+            return None
+        return wait_until(find, "a window saying " + text, timeout)
+
     # Controls
+
+    def child(self, root, roles, name=None):
+        """The first control under `root` whose role name is one of `roles`
+        (and whose name is `name`, when given): for dialogs whose controls
+        carry no description, e.g. child(box, ["push button"], "OK")."""
+        def find():
+            for acc in _walk(root):
+                if acc.getRoleName() in roles and (name is None or acc.name == name):
+                    return acc
+            return None
+        return wait_until(find, "%s %s in %s" % (roles, name or "", root.name))
+
+    def press_accessible(self, acc):
+        """Presses a button, an option button or a check box, however found,
+        once it is enabled (a command may still be ending)."""
+        wait_until(lambda: acc.getState().contains(pyatspi.STATE_ENABLED),
+                   (acc.description or acc.name) + " enabled")
+        action = acc.queryAction()
+        names = [action.getName(i) for i in range(action.nActions)]
+        for wanted in ("Press", "Toggle", "press", "toggle"):
+            if wanted in names:
+                action.doAction(names.index(wanted))
+                return
+        raise AssertionError((acc.description or acc.name) + " has no press action: " + repr(names))
 
     def control(self, description, window=None):
         """The control whose accessible description is `description`."""
-        if window is None:
-            known = self._controls.get(description)
-            if known is not None and _still_there(known, description):
+        known = self._found.get((description, window))
+        try:
+            if known is not None and known.description == description \
+                    and known.getState().contains(pyatspi.STATE_SHOWING):
                 return known
+        except Exception:  # its window has gone since
+            pass
 
         def find():
             roots = [window] if window is not None else [
                 self.app.getChildAtIndex(i) for i in range(self.app.childCount)]
-            found = {}
             for root in roots:
                 if root is None:
                     continue
-                for acc in _walk(root):
-                    if acc.description:
-                        found.setdefault(acc.description, acc)
-            if window is None:
-                self._controls = found
-            return found.get(description)
-        return wait_until(find, "control " + description)
+                # A drop-down list's entries carry no description.
+                for acc in _walk(root, prune="combo box"):
+                    if acc.description == description:
+                        return acc
+            return None
+        found = wait_until(find, "control " + description)
+        self._found[(description, window)] = found
+        return found
 
     def text(self, description):
         acc = self.control(description)
@@ -155,14 +193,7 @@ class AccessibleApp:
 
     def press(self, description):
         """Presses a button, an option button or a check box."""
-        acc = self.control(description)
-        action = acc.queryAction()
-        names = [action.getName(i) for i in range(action.nActions)]
-        for wanted in ("Press", "Toggle", "press", "toggle"):
-            if wanted in names:
-                action.doAction(names.index(wanted))
-                return
-        raise AssertionError(description + " has no press action: " + repr(names))
+        self.press_accessible(self.control(description))
 
     def focus(self, description):
         self.control(description).queryComponent().grabFocus()
@@ -177,25 +208,57 @@ class AccessibleApp:
 
     def choose(self, description, entry):
         """Selects the entry `entry` of a drop-down list with the mouse, as
-        a user does: a click opens the list, a click on the entry picks it."""
-        if entry not in self.entries(description):
+        a user does: a click opens the list, a click on the entry picks it.
+        A list ignores a click that comes within a double-click time of its
+        opening; like a user, this then clicks again."""
+        entries = self.entries(description)
+        if entry not in entries:
             raise AssertionError(description + " has no entry " + entry)
-        self.click(self.control(description))
+        # A list with an accessible name of its own does not show its entry
+        # as its name; then the list closing is what can be seen.
+        shows_entry = self.name(description) in entries + [""]
 
-        def shown_entry():
+        def entry_and_list():
             for item in _walk(self.control(description)):
-                if item.getRoleName() == "list item" and item.name == entry \
-                        and item.getState().contains(pyatspi.STATE_SHOWING):
-                    return item
+                if item.getRoleName() == "list item" and item.name == entry:
+                    return item, item.parent
             return None
-        item = wait_until(shown_entry, "entry " + entry + " of " + description + " shown")
-        self.click(item)
-        wait_until(lambda: self.name(description) == entry, description + " showing " + entry)
 
-    def click(self, accessible):
-        """A left click in the middle of a control."""
-        box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2, "b1c")
+        def is_open(view):
+            return view.getState().contains(pyatspi.STATE_SHOWING) and _extents(view).height > 0
+
+        def inside(item, view):
+            box, outer = _extents(item), _extents(view)
+            return outer.y <= box.y and box.y + box.height <= outer.y + outer.height
+
+        item, view = wait_until(entry_and_list, "entry " + entry + " of " + description)
+        wait_until(lambda: self.enabled(description), description + " enabled")
+        for attempt in range(3):
+            try:
+                if not is_open(view):
+                    self.click(self.control(description))
+                    wait_until(lambda: is_open(view), description + " open", timeout=2.0)
+                wait_until(lambda: inside(item, view), "entry " + entry + " of " + description + " shown",
+                           timeout=2.0)
+                self.click(item, within=view)
+                wait_until(lambda: self.name(description) == entry if shows_entry else not is_open(view),
+                           description + " showing " + entry, timeout=2.0)
+                return
+            except AssertionError:
+                if attempt == 2:
+                    raise
+
+    def click(self, accessible, within=None):
+        """A left click in the middle of a control, or of the part of it
+        that lies inside `within` (an entry wider than its drop-down list)."""
+        box = _extents(accessible)
+        left, top, right, bottom = box.x, box.y, box.x + box.width, box.y + box.height
+        if within is not None:
+            outer = _extents(within)
+            if outer.width and outer.height:
+                left, top = max(left, outer.x), max(top, outer.y)
+                right, bottom = min(right, outer.x + outer.width), min(bottom, outer.y + outer.height)
+        pyatspi.Registry.generateMouseEvent((left + right) // 2, (top + bottom) // 2, "b1c")
 
     def key(self, keysym):
         """Presses and releases one key, by its X keysym."""
