@@ -25,6 +25,10 @@ public:
     void AttivaLed_TX() override { MonCom::instance().AttivaLed_TX(); }
     void AttivaLed_RX() override { MonCom::instance().AttivaLed_RX(); }
     void AttivaLed_TO() override { MonCom::instance().AttivaLed_TO(); }
+    void MostraErrore(int16_t codice, const std::string& descrizione) override
+    {
+        MonCom::instance().MostraErrore(codice, descrizione);
+    }
 };
 
 const QString SettingsFile = QString::fromLatin1(ConnectionSettings::FileName);

@@ -25,4 +25,9 @@ void LinkRelay::ComRX(const std::string& stringa)
 
 void LinkRelay::ComTO() { m_monitor().AttivaLed_TO(); }
 
+void LinkRelay::Errore(int16_t ErroreCodice, const std::string& ErroreDescrizione)
+{
+    m_monitor().MostraErrore(ErroreCodice, ErroreDescrizione);
+}
+
 }  // namespace lettore

@@ -17,13 +17,15 @@ public:
     virtual void AttivaLed_TX() = 0;
     virtual void AttivaLed_RX() = 0;
     virtual void AttivaLed_TO() = 0;
+    virtual void MostraErrore(int16_t codice, const std::string& descrizione) = 0;
 };
 
 // Passes the link's events on to the monitor and to the console's reading
 // handler, in a fixed order: a transmission fills the command box before
 // its lamp lights; a reception lights its lamp, fills the answer box, then
-// offers the text to the reading handler; a time-out lights its lamp. The
-// link's errors go unheard here: a failed command shows as its result code.
+// offers the text to the reading handler; a time-out lights its lamp. A
+// failure the link reports is shown too, so a port that fails on the write
+// itself, when no frame went out, still tells in the monitor.
 class LinkRelay : public LinkEvents {
 public:
     // monitor: the monitor window, loaded on demand at each event (it may
@@ -33,6 +35,7 @@ public:
     void ComTX(const std::string& Comando) override;
     void ComRX(const std::string& stringa) override;
     void ComTO() override;
+    void Errore(int16_t ErroreCodice, const std::string& ErroreDescrizione) override;
 
 private:
     std::function<TrafficView&()> m_monitor;

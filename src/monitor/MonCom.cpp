@@ -74,7 +74,8 @@ MonCom::MonCom()
                     {m_ui->Risposta, twips(315), 0},
                     {m_ui->Label5, twips(675), 0},
                     {m_ui->Txt_UltimaRisposta, twips(615), 0},
-                    {m_ui->Frm_Parametri, twips(945), 0}};
+                    {m_ui->Frm_Parametri, twips(945), 0},
+                    {m_ui->LblErrore, twips(945), 0}};
     for (Placement& placement : m_placements)
         placement.extendedTop = placement.widget->y();
     m_extendedOnly = {m_ui->Label2, m_ui->TextComandoHex, m_ui->Label4,
@@ -128,12 +129,31 @@ void MonCom::AttivaLed_TO()
 
 void MonCom::setTextComando(const std::string& bytes)
 {
+    clearErrore();
     showText(m_ui->TextComando, QString::fromLatin1(bytes.data(), qsizetype(bytes.size())));
 }
 
 void MonCom::setRisposta(const std::string& bytes)
 {
+    clearErrore();
     showText(m_ui->Risposta, QString::fromLatin1(bytes.data(), qsizetype(bytes.size())));
+}
+
+void MonCom::MostraErrore(int16_t codice, const std::string& descrizione)
+{
+    const QString text = QStringLiteral("Errore %1: %2").arg(codice).arg(QString::fromStdString(descrizione));
+    m_ui->LblErrore->setText(text);
+    m_ui->LblErrore->setToolTip(text);  // the whole text where the line cuts it
+    // A failing command returns at once, with no wait to paint in: draw now.
+    m_ui->LblErrore->repaint();
+}
+
+void MonCom::clearErrore()
+{
+    if (m_ui->LblErrore->text().isEmpty())
+        return;
+    m_ui->LblErrore->clear();
+    m_ui->LblErrore->setToolTip({});
 }
 
 void MonCom::mouseDoubleClickEvent(QMouseEvent* event)

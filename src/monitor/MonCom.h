@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,11 @@ public:
     void setTextComando(const std::string& bytes);
     void setRisposta(const std::string& bytes);
 
+    // A failure the link reported (a port operation or a refused call),
+    // shown beside the lamps until the next command or answer shows that
+    // the line carries traffic again.
+    void MostraErrore(int16_t codice, const std::string& descrizione);
+
 protected:
     // A double click anywhere but in a text box switches between the
     // compact layout (three rows) and the extended one (six rows).
@@ -60,6 +66,7 @@ private:
     void Risposta_Change();
     void Timer_tx_Timer();
     void Timer_rx_Timer();
+    void clearErrore();
 
     struct Placement {
         QWidget* widget;

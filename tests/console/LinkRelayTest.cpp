@@ -25,6 +25,10 @@ public:
     void AttivaLed_TX() override { log.push_back("Led_TX"); }
     void AttivaLed_RX() override { log.push_back("Led_RX"); }
     void AttivaLed_TO() override { log.push_back("Led_TO"); }
+    void MostraErrore(int16_t codice, const std::string& descrizione) override
+    {
+        log.push_back("Errore " + std::to_string(codice) + " " + descrizione);
+    }
 };
 
 struct RelayRig {
@@ -75,6 +79,34 @@ TEST(LinkRelayTest, TimeOutAndRejectedAnswer)
     ASSERT_EQ(esito, 2);
     EXPECT_EQ(rig.log, (std::vector<std::string>{"TextComando 02 30 21 32 03 22", "Led_TX", "Led_RX",
                                                  "Risposta ", "Lettura "}));
+}
+
+// A port failure reaches the monitor whether the frame went out or not: a
+// write that fails shows only the failure; a read that fails after the
+// write shows the command, its lamp, then the failure.
+TEST(LinkRelayTest, PortFailuresReachTheMonitor)
+{
+    struct Row {
+        const char* failing;
+        std::vector<std::string> shown;
+    };
+    const Row rows[] = {
+        {"write", {"Errore 5 the line dropped or the device was removed"}},
+        {"read", {"TextComando 02 30 21 32 03 22", "Led_TX",
+                  "Errore 5 the line dropped or the device was removed"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.failing);
+        RelayRig rig;
+        rig.port->onWrite = [&](const std::string&) { rig.port->failAlways("read", PortError(PortFailure::Other, 5, LineDroppedText)); };
+        if (std::string(row.failing) == "write")
+            rig.port->failAlways("write", PortError(PortFailure::Other, 5, LineDroppedText));
+        int16_t esito = -1;
+        std::string risposta;
+        rig.link.Sibrant2(1, "P", "2", esito, risposta);
+        EXPECT_EQ(esito, 3);
+        EXPECT_EQ(rig.log, row.shown);
+    }
 }
 
 }  // namespace

@@ -203,6 +203,7 @@ private slots:
                     QCOMPARE(QPoint(label->y(), box->y()), layout.tops[row]);
             }
             QCOMPARE(control<QWidget>("Frm_Parametri")->y(), layout.lampsTop);
+            QCOMPARE(control<QWidget>("LblErrore")->y(), layout.lampsTop);
             doubleClickBackground();
         }
     }
@@ -327,6 +328,41 @@ private slots:
         for (const Row& row : Rows)
             QCOMPARE(text(row.box), QString());
         QCOMPARE(lampColour("Led_TO"), ToOff);
+    }
+
+    // A failure shows beside the lamps, drawn before the call returns (a
+    // failing command gives the event loop no turn), and stays until the
+    // next command or answer, an empty one included.
+    void failureShowsUntilTheNextTraffic_data()
+    {
+        QTest::addColumn<QString>("traffic");
+        QTest::newRow("command") << "command";
+        QTest::newRow("answer") << "answer";
+        QTest::newRow("empty answer") << "empty answer";
+    }
+
+    void failureShowsUntilTheNextTraffic()
+    {
+        QFETCH(QString, traffic);
+        MonCom& monitor = MonCom::instance();
+        monitor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&monitor));
+        auto* line = control<QLabel>("LblErrore");
+        PaintCounter painted;
+        line->installEventFilter(&painted);
+        monitor.MostraErrore(5, "the line dropped or the device was removed");
+        QCOMPARE(line->text(), QString("Errore 5: the line dropped or the device was removed"));
+        QCOMPARE(painted.count.value("LblErrore"), 1);
+        monitor.AttivaLed_TO();
+        monitor.AttivaLed_TX();
+        QCOMPARE(line->text(), QString("Errore 5: the line dropped or the device was removed"));
+
+        if (traffic == "command")
+            monitor.setTextComando("\x02P2");
+        else
+            monitor.setRisposta(traffic == "answer" ? "\x06" : "");
+        QCOMPARE(line->text(), QString());
+        QCOMPARE(line->toolTip(), QString());
     }
 
     void everyControlDescribed()
