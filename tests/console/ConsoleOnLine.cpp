@@ -1,0 +1,55 @@
+#include "ConsoleOnLine.h"
+
+#include "QtPort.h"
+#include "modLettori.h"
+
+#include <QFile>
+
+#include <stdexcept>
+
+namespace lettore::test {
+
+ConsoleOnLine::ConsoleOnLine(const QStringList& simArguments, int baud)
+    : m_turns(m_clock, processQtEvents)
+{
+    if (!m_folder.isValid())
+        throw std::runtime_error("no temporary folder");
+    const std::string folder = m_folder.path().toStdString();
+    const bool installed = installPlatform({[folder] { return std::make_unique<QtPort>(PortNaming(folder)); },
+                                            &m_clock, [this] { m_turns(); }, {}});
+    if (!installed)
+        throw std::logic_error("the console's platform is installed once per test program");
+
+    QFile settings(m_folder.filePath("Seriale.cfg"));
+    if (!settings.open(QIODevice::WriteOnly))
+        throw std::runtime_error("cannot write Seriale.cfg");
+    settings.write(QStringLiteral(" 9 \r\n%1\r\n 1 \r\n").arg(baud).toLatin1());
+    settings.close();
+
+    m_sim = std::make_unique<SimProcess>(m_folder.filePath("COM9"),
+                                         QStringList{"--log", m_folder.filePath("sim.log")} + simArguments);
+    m_console = std::make_unique<Console>(&dialogs);
+    m_console->Form_Load(folder);
+    m_console->window().show();
+}
+
+ConsoleOnLine::~ConsoleOnLine()
+{
+    m_console.reset();
+    releaseLettori();
+}
+
+bool ConsoleOnLine::lineUp() const { return QFile::exists(m_folder.filePath("COM9")); }
+
+QString ConsoleOnLine::log() const
+{
+    QFile file(m_folder.filePath("sim.log"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+}
+
+bool ConsoleOnLine::logHas(const QString& text, qsizetype from) const
+{
+    return log().indexOf(text, from) >= 0;
+}
+
+}  // namespace lettore::test
