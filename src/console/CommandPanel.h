@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BoxText.h"
+
 #include <QObject>
 #include <QString>
 
@@ -55,8 +57,8 @@ protected:
     // A result code as a result box shows it: plain decimal text.
     static QString esitoText(int16_t esito) { return QString::number(esito); }
     // Texts and the line's bytes: one character per byte, codes 0 to 255.
-    static std::string bytes(const QString& text);
-    static QString text(const std::string& bytes);
+    static std::string bytes(const QString& text) { return BoxText::bytes(text); }
+    static QString text(const std::string& bytes) { return BoxText::text(bytes); }
 
 private:
     Context m_context;

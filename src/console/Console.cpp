@@ -53,11 +53,11 @@ Console::Console(Dialogs* dialogs)
     m_rangeInsertion = std::make_unique<RangeInsertionPanel>(panelContext());
     m_transactions = std::make_unique<TransactionPanel>(panelContext());
     m_serialNumbers = std::make_unique<SerialNumberPanel>(panelContext());
-    m_serialSetup = std::make_unique<SerialSetupPanel>(m_window, *m_settings, m_dialogs, m_gate);
-    m_setupBase = std::make_unique<SetupBasePanel>(m_window, *m_settings, m_dialogs, m_gate);
-    m_output = std::make_unique<OutputPanel>(m_window, *m_settings, m_gate);
-    m_firmware = std::make_unique<FirmwarePanel>(m_window, *m_settings, m_gate);
-    m_setIndirizzo = std::make_unique<SetIndirizzoPanel>(m_window, m_dialogs, m_gate);
+    m_serialSetup = std::make_unique<SerialSetupPanel>(panelContext(), *m_settings);
+    m_setupBase = std::make_unique<SetupBasePanel>(panelContext());
+    m_output = std::make_unique<OutputPanel>(panelContext());
+    m_firmware = std::make_unique<FirmwarePanel>(panelContext());
+    m_setIndirizzo = std::make_unique<SetIndirizzoPanel>(panelContext());
     m_window.installEventFilter(this);
     addStopButton();
 }

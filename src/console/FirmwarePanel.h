@@ -1,25 +1,20 @@
 #pragma once
 
-class frmSibrant;
+#include "CommandPanel.h"
 
 namespace lettore {
 
-class ConsoleGate;
-class SettingsPanel;
-
 // The "Versione Firmware" panel: asks the selected reader for its
 // firmware version.
-class FirmwarePanel {
+class FirmwarePanel : public CommandPanel {
+    Q_OBJECT
+
 public:
-    FirmwarePanel(frmSibrant& window, const SettingsPanel& settings, ConsoleGate& gate);
+    explicit FirmwarePanel(Context context, QObject* parent = nullptr);
 
     // TxtEsito(7) gets the result, TxtFirmwareVersion the version ("N"
     // when the answer was unusable).
     void CmdGetFirmwareVersion_Click();
-
-private:
-    frmSibrant& m_window;
-    const SettingsPanel& m_settings;
 };
 
 }  // namespace lettore

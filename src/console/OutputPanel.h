@@ -1,23 +1,18 @@
 #pragma once
 
-class frmSibrant;
+#include "CommandPanel.h"
 
 namespace lettore {
 
-class ConsoleGate;
-class SettingsPanel;
-
 // The "Output" panel: drives the selected reader's relay, buzzer and green
 // LED with the texts of Text3, Text4 and Text5, sent as typed.
-class OutputPanel {
+class OutputPanel : public CommandPanel {
+    Q_OBJECT
+
 public:
-    OutputPanel(frmSibrant& window, const SettingsPanel& settings, ConsoleGate& gate);
+    explicit OutputPanel(Context context, QObject* parent = nullptr);
 
     void Command1_Click();
-
-private:
-    frmSibrant& m_window;
-    const SettingsPanel& m_settings;
 };
 
 }  // namespace lettore

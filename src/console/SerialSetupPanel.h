@@ -1,13 +1,9 @@
 #pragma once
 
-#include <cstdint>
-
-class frmSibrant;
-class Dialogs;
+#include "CommandPanel.h"
 
 namespace lettore {
 
-class ConsoleGate;
 class SettingsPanel;
 
 // The left-hand "Setup seriale" panel: gives the selected reader the new
@@ -15,11 +11,12 @@ class SettingsPanel;
 // or once at each of the six rates the console offers ("Loop BaudRate"),
 // so a reader listening at an unknown rate hears it. Both ask for the
 // settings password first.
-class SerialSetupPanel {
+class SerialSetupPanel : public CommandPanel {
+    Q_OBJECT
+
 public:
-    // settings: the terminal the commands go to, and the console's baud
-    // rate, which the loop moves and puts back.
-    SerialSetupPanel(frmSibrant& window, SettingsPanel& settings, Dialogs& dialogs, ConsoleGate& gate);
+    // settings: the console's baud rate, which the loop moves and puts back.
+    SerialSetupPanel(Context context, SettingsPanel& settings, QObject* parent = nullptr);
 
     void CmdSetSetupSeriale_Click();
     // Six passes, 1200 to 38400 baud, whatever each one gives; TxtEsito(0)
@@ -40,10 +37,7 @@ private:
     // Sends the serial setup as the panel's lists read now.
     void sendSetup();
 
-    frmSibrant& m_window;
     SettingsPanel& m_settings;
-    Dialogs& m_dialogs;
-    ConsoleGate& m_gate;
 };
 
 }  // namespace lettore

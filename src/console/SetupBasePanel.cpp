@@ -1,11 +1,8 @@
 #include "SetupBasePanel.h"
 
-#include "BoxText.h"
-#include "ConsoleGate.h"
 #include "Dialogs.h"
-#include "SettingsPanel.h"
+#include "clsSibrant.h"
 #include "frmSibrant.h"
-#include "modLettori.h"
 
 #include <array>
 
@@ -45,40 +42,38 @@ bool isGood(const QString& text, const Field& field)
 
 }  // namespace
 
-SetupBasePanel::SetupBasePanel(frmSibrant& window, const SettingsPanel& settings, Dialogs& dialogs,
-                               ConsoleGate& gate)
-    : m_window(window), m_settings(settings), m_dialogs(dialogs)
+SetupBasePanel::SetupBasePanel(Context context, QObject* parent)
+    : CommandPanel(std::move(context), parent)
 {
-    gate.connectButton(m_window.ui().Command4, QStringLiteral("Setup base"), [this] { Command4_Click(); });
-    gate.connectButton(m_window.ui().Command6, QStringLiteral("GetSetupBase"), [this] { Command6_Click(); });
+    onClick(ui().Command4, QStringLiteral("Setup base"), [this] { Command4_Click(); });
+    onClick(ui().Command6, QStringLiteral("GetSetupBase"), [this] { Command6_Click(); });
 }
 
 void SetupBasePanel::Command4_Click()
 {
-    std::array<std::string, Fields.size()> text;
+    std::array<std::string, Fields.size()> typed;
     for (size_t i = 0; i < Fields.size(); ++i) {
-        const QString typed = m_window.Text11[i]->text();
-        if (!isGood(typed, Fields[i])) {
-            m_dialogs.message(QString::fromLatin1(Fields[i].message));
+        const QString box = window().Text11[i]->text();
+        if (!isGood(box, Fields[i])) {
+            dialogs().message(QString::fromLatin1(Fields[i].message));
             return;
         }
-        text[i] = BoxText::bytes(typed);
+        typed[i] = bytes(box);
     }
-    const auto& [TProto, RELE, TMCODE, TBuzz, TMAC, LED_V] = text;
-    const int16_t esito = Lettori().Sibrant().SetupBase(m_settings.Terminale(), TProto, TMAC, TBuzz, RELE,
-                                                        LED_V, TMCODE);
-    m_window.TxtEsito[1]->setText(QString::number(esito));
+    const auto& [TProto, RELE, TMCODE, TBuzz, TMAC, LED_V] = typed;
+    const int16_t esito = Sibrant().SetupBase(Terminale(), TProto, TMAC, TBuzz, RELE, LED_V, TMCODE);
+    window().TxtEsito[1]->setText(esitoText(esito));
 }
 
 void SetupBasePanel::Command6_Click()
 {
     std::string outTPROTO, outTMAC, outRELE, outLED_V, outTMCODE, outTBUZZ;
-    const int16_t esito = Lettori().Sibrant().GetSetupBase(m_settings.Terminale(), outTPROTO, outTMAC,
-                                                           outRELE, outLED_V, outTMCODE, outTBUZZ);
-    m_window.TxtEsito[4]->setText(QString::number(esito));
+    const int16_t esito =
+        Sibrant().GetSetupBase(Terminale(), outTPROTO, outTMAC, outRELE, outLED_V, outTMCODE, outTBUZZ);
+    window().TxtEsito[4]->setText(esitoText(esito));
     const std::array<const std::string*, 6> mirror{&outLED_V, &outTMAC, &outTBUZZ, &outTMCODE, &outRELE, &outTPROTO};
     for (size_t i = 0; i < mirror.size(); ++i)
-        m_window.Text11[6 + i]->setText(BoxText::text(*mirror[i]));
+        window().Text11[6 + i]->setText(text(*mirror[i]));
 }
 
 }  // namespace lettore

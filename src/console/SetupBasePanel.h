@@ -1,21 +1,18 @@
 #pragma once
 
-class frmSibrant;
-class Dialogs;
+#include "CommandPanel.h"
 
 namespace lettore {
-
-class ConsoleGate;
-class SettingsPanel;
 
 // The two base-setup panels, which share the Text11 boxes: "Setup base"
 // sends the six fields of Text11(0) to Text11(5) once each is a
 // fixed-width decimal number within its range; "GetSetupBase" reads them
 // back into Text11(6) to Text11(11), in mirror order.
-class SetupBasePanel {
+class SetupBasePanel : public CommandPanel {
+    Q_OBJECT
+
 public:
-    // settings: the terminal the commands go to.
-    SetupBasePanel(frmSibrant& window, const SettingsPanel& settings, Dialogs& dialogs, ConsoleGate& gate);
+    explicit SetupBasePanel(Context context, QObject* parent = nullptr);
 
     // "SET": the first bad field, in the boxes' order, is named in a
     // message and nothing is sent; otherwise the fields go out as typed
@@ -24,11 +21,6 @@ public:
     // "GET": TxtEsito(4) gets the result, the six boxes what came back
     // ("N" each when the answer was unusable).
     void Command6_Click();
-
-private:
-    frmSibrant& m_window;
-    const SettingsPanel& m_settings;
-    Dialogs& m_dialogs;
 };
 
 }  // namespace lettore
