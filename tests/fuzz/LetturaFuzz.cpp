@@ -32,8 +32,8 @@ using lettore::fuzz::FuzzInput;
 namespace {
 
 // A reading is 16 characters; characters 2 and 3 carry the sender's
-// address, (code - 48) * 16 + (code - 32). It is an address only from 0 to
-// 255 with the first character between '0' and '?'.
+// address, (code - 48) * 16 + (code - 32). It is an address only when
+// character 2 lies between '0' and '?' and the sum from 0 to 255.
 std::optional<int> readingAddress(const std::string& text)
 {
     if (text.size() != 16)
@@ -107,8 +107,6 @@ public:
         m_programFolder = QDir::currentPath();
         FUZZ_CHECK(QDir::setCurrent(fuzzerFolder));
     }
-
-    ~Harness() { m_rig.reset(); }
 
     void run(FuzzInput& in)
     {
@@ -214,12 +212,13 @@ private:
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
-// A box that shows a character its font lacks makes Qt look for a fallback
-// font through fontconfig, and the patterns fontconfig returns to it stay
-// unreferenced until the process ends: the leak checker reports them, at
-// the first input that shows such a character and at exit. Fontconfig is
-// built without frame pointers, so the report's stack ends inside it; no
-// code of ours calls fontconfig.
+// When a box shows a character its font lacks, Debian's Qt 6.4 looks for
+// a fallback font through fontconfig
+// (QFontEngineMultiFontConfig::getMatchPatternForFallback) and loses the
+// patterns fontconfig hands back: the leak checker reports them at the
+// first input that shows such a character, and at exit. Fontconfig is
+// built without frame pointers, so the report's stack ends inside it, and
+// no code of ours calls fontconfig.
 extern "C" const char* __lsan_default_suppressions()
 {
     return "leak:libfontconfig.so\n";
