@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(fuzz_receive fuzz_queries fuzz_settings fuzz_sim fuzz_command_line)
+((${#targets[@]})) || targets=(fuzz_receive fuzz_queries fuzz_settings fuzz_sim fuzz_command_line fuzz_lettura)
 
 bash scripts/sanitized-build.sh "${targets[@]}"
 
@@ -26,7 +26,7 @@ run() {
     local target=$1
     mkdir -p "$out/corpus/$target"
     "build-asan/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix="$out/artifacts/$target-" \
+        -print_final_stats=1 -artifact_prefix="$PWD/$out/artifacts/$target-" \
         "$out/corpus/$target" "tests/fuzz/corpus/$target" >"$out/logs/$target.log" 2>&1
 }
 

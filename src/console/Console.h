@@ -48,6 +48,8 @@ public:
     ConsoleGate& gate() { return m_gate; }
     SettingsPanel& settings() { return *m_settings; }
     MultimasterPanel& multimaster() { return *m_multimaster; }
+    // The link's events reach the monitor and the reading handler here.
+    LinkRelay& relay() { return m_relay; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

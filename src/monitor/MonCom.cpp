@@ -6,6 +6,8 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 
+#include <limits>
+
 namespace {
 
 // Layout figures are kept in twips, 15 to a pixel.
@@ -82,6 +84,14 @@ MonCom::MonCom()
                       m_ui->RispostaHex, m_ui->Label6, m_ui->Txt_UltimaRispostaHex};
     m_extendedHeight = height();
     setFixedSize(size());
+
+    // Each box holds all of what the line carried. A line edit cuts its
+    // text at 32767 characters unless told otherwise, and five seconds of
+    // an unfinished answer at 38400 baud (19200 bytes) pass that in the
+    // hexadecimal view, three characters a byte.
+    for (QLineEdit* box : {m_ui->TextComando, m_ui->TextComandoHex, m_ui->Risposta, m_ui->RispostaHex,
+                           m_ui->Txt_UltimaRisposta, m_ui->Txt_UltimaRispostaHex})
+        box->setMaxLength(std::numeric_limits<int>::max());
 
     m_ui->Led_TX->setColor(TxOff);
     m_ui->Led_RX->setColor(RxOff);

@@ -136,6 +136,8 @@ private slots:
         QTest::addColumn<QString>("hex");
         QTest::newRow("02 41 03") << std::string("\x02\x41\x03") << " 2 41 3";
         QTest::newRow("00 FF 0D 80") << std::string("\x00\xFF\x0D\x80", 4) << " 0 FF D 80";
+        // Five seconds of an answer with no end at 38400 baud.
+        QTest::newRow("19200 x 41") << std::string(19200, '\x41') << QString(" 41").repeated(19200);
     }
     void hexViews()
     {

@@ -146,7 +146,7 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             const auto ms = integer(gap, 0, static_cast<int>(RangeInsertion::QuietGapLimitMs));
             if (!ms)
                 throw UsageError("--quiet-gap must be an integer from 0 to "
-                                 + std::to_string(RangeInsertion::QuietGapLimitMs) + ", not \"" + gap + "\"");
+                                 + std::to_string(RangeInsertion::QuietGapLimitMs) + ", not " + quoted(gap));
             inv.quietGapMs = static_cast<uint32_t>(*ms);
         } else if (name == "--dialect") {
             inv.dialect = value();

@@ -76,6 +76,8 @@ TEST(CommandLineTest, UsageErrors)
         {"quiet gap on another command", {"CancellaWL", "--quiet-gap", "100"}, "--quiet-gap does not apply to CancellaWL"},
         {"quiet gap above the limit", {"InserisciBadge", "0", "1", "--quiet-gap", "5001"},
          "--quiet-gap must be an integer from 0 to 5000, not \"5001\""},
+        {"quiet gap with a line break", {"InserisciBadge", "0", "1", "--quiet-gap", "1\n"},
+         "--quiet-gap must be an integer from 0 to 5000, not \"1\\x0A\""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -1,0 +1,238 @@
+// The console's reading handler and the monitor's views under arbitrary
+// received texts. Each input chooses "Standard" or "Multimaster", the state
+// of "Ack automatico" (ticked, clear or grey) and whether LetturaOk.wav is
+// in the current folder, then hands the real console (window, panels,
+// relay, monitor, on the simulated port) one text after another as the
+// link hands over a received frame. After each text the boxes, the sound
+// asked for and the bytes written must be what the text calls for, worked
+// out here from the text alone.
+#include "ConsoleRig.h"
+#include "FuzzInput.h"
+
+#include "MonCom.h"
+#include "ui_frmSibrant.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace lettore;
+using namespace lettore::test;
+using lettore::fuzz::FuzzInput;
+
+namespace {
+
+// A reading is 16 characters; characters 2 and 3 carry the sender's
+// address, (code - 48) * 16 + (code - 32). It is an address only when
+// character 2 lies between '0' and '?' and the sum from 0 to 255.
+std::optional<int> readingAddress(const std::string& text)
+{
+    if (text.size() != 16)
+        return std::nullopt;
+    const int high = static_cast<unsigned char>(text[1]) - 48;
+    const int address = high * 16 + static_cast<unsigned char>(text[2]) - 32;
+    if (high < 0 || high > 15 || address < 0 || address > 255)
+        return std::nullopt;
+    return address;
+}
+
+// The acknowledgement to `address`: STX, the address in its poll form
+// (high four bits + 0x30, low four bits + 0x20), ACK, ETX, and the XOR of
+// those five bytes.
+std::string ackFrame(int address)
+{
+    std::string frame{'\x02', static_cast<char>(0x30 + (address >> 4)),
+                      static_cast<char>(0x20 + (address & 0x0F)), '\x06', '\x03'};
+    char check = 0;
+    for (char c : frame)
+        check = static_cast<char>(check ^ c);
+    return frame + check;
+}
+
+// The monitor's hexadecimal view: each byte as a blank and its value in
+// upper-case hex without leading zeros.
+QString monitorHex(const std::string& bytes)
+{
+    std::string view;
+    for (unsigned char c : bytes) {
+        char group[4];
+        std::snprintf(group, sizeof group, " %X", c);
+        view += group;
+    }
+    return QString::fromLatin1(view);
+}
+
+QString latin1(const std::string& bytes)
+{
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// A text as the link might hand it over: up to 255 arbitrary bytes, or
+// (one time in 32: long texts are slow to lay out) a piece of up to 16
+// bytes repeated up to 1024 times, for answers longer than any input and
+// hexadecimal views longer than a line edit holds by default.
+std::string receivedText(FuzzInput& in)
+{
+    if (in.pick(32) != 0)
+        return in.bytes(255);
+    const std::string piece = in.bytes(16);
+    const auto times = static_cast<size_t>(in.inRange(1, 1024));
+    std::string text;
+    for (size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+// The console, made once: the application, the registry on the simulated
+// port, and the window started in a folder of its own.
+class Harness {
+public:
+    Harness() : m_app(m_argc, m_argv)
+    {
+        ConsolePlatform::install();
+        // The console makes its program folder current at start-up. The
+        // fuzzer's own folder is put back at once: the inputs, the corpus
+        // and the inputs that break a property may be named relative to it.
+        const QString fuzzerFolder = QDir::currentPath();
+        m_rig = std::make_unique<ConsoleRig>();
+        m_programFolder = QDir::currentPath();
+        FUZZ_CHECK(QDir::setCurrent(fuzzerFolder));
+    }
+
+    void run(FuzzInput& in)
+    {
+        const Ui::frmSibrant& ui = m_rig->ui();
+        const bool multimaster = in.flag();
+        m_rig->window().optMultiMaster[multimaster ? 1 : 0]->click();
+        static const Qt::CheckState ackStates[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
+        const Qt::CheckState autoAck = ackStates[in.pick(3)];
+        ui.ChkAutoAck->setCheckState(autoAck);
+        const bool wav = in.flag();
+        setWav(wav);
+        FUZZ_CHECK(m_rig->window().optMultiMaster[1]->isChecked() == multimaster);
+        FUZZ_CHECK(ui.ChkAutoAck->checkState() == autoAck);
+
+        do {
+            const std::string text = receivedText(in);
+            const QString addressBefore = ui.txtAddrMM->text();
+            const QString badgeBefore = ui.TxtBadgeMM->text();
+            const QString lastBefore = monitorBox("Txt_UltimaRisposta")->text();
+            const QString lastHexBefore = monitorBox("Txt_UltimaRispostaHex")->text();
+            const QString commandBefore = monitorBox("TextComando")->text();
+            ConsolePlatform::port().clearRecord();
+            ConsolePlatform::played.clear();
+
+            receive(text);
+
+            // The monitor shows every text, and keeps the last one that was not empty.
+            FUZZ_CHECK(monitorBox("Risposta")->text() == latin1(text));
+            FUZZ_CHECK(monitorBox("RispostaHex")->text() == monitorHex(text));
+            FUZZ_CHECK(monitorBox("Txt_UltimaRisposta")->text() == (text.empty() ? lastBefore : latin1(text)));
+            FUZZ_CHECK(monitorBox("Txt_UltimaRispostaHex")->text()
+                       == (text.empty() ? lastHexBefore : monitorHex(text)));
+
+            const std::optional<int> address = multimaster ? readingAddress(text) : std::nullopt;
+            using Sounds = std::vector<std::pair<std::string, bool>>;
+            if (!address) {
+                FUZZ_CHECK(ui.txtAddrMM->text() == addressBefore);
+                FUZZ_CHECK(ui.TxtBadgeMM->text() == badgeBefore);
+                FUZZ_CHECK(ConsolePlatform::port().writes().empty());
+                FUZZ_CHECK(ConsolePlatform::played.empty());
+                FUZZ_CHECK(monitorBox("TextComando")->text() == commandBefore);
+                continue;
+            }
+            FUZZ_CHECK(ui.txtAddrMM->text().toStdString() == std::to_string(*address));
+            FUZZ_CHECK(ui.TxtBadgeMM->text() == latin1(text.substr(4, 10)));
+            FUZZ_CHECK(ConsolePlatform::played == (wav ? Sounds{{"LetturaOk.wav", true}} : Sounds{}));
+            if (autoAck == Qt::Checked) {
+                const std::string ack = ackFrame(*address);
+                FUZZ_CHECK(ConsolePlatform::port().writes() == std::vector<std::string>{ack});
+                FUZZ_CHECK(monitorBox("TextComando")->text() == latin1(ack));
+                FUZZ_CHECK(monitorBox("TextComandoHex")->text() == monitorHex(ack));
+            } else {
+                FUZZ_CHECK(ConsolePlatform::port().writes().empty());
+                FUZZ_CHECK(monitorBox("TextComando")->text() == commandBefore);
+            }
+        } while (!in.empty());
+    }
+
+private:
+    // The text as the link hands it over, with the console's program
+    // folder current, where the reading handler looks for its sound.
+    void receive(const std::string& text)
+    {
+        const QString fuzzerFolder = QDir::currentPath();
+        FUZZ_CHECK(QDir::setCurrent(m_programFolder));
+        m_rig->console().relay().ComRX(text);
+        FUZZ_CHECK(QDir::setCurrent(fuzzerFolder));
+    }
+
+    void setWav(bool present)
+    {
+        if (present == m_wav)
+            return;
+        const QString path = m_rig->path("LetturaOk.wav");
+        if (present) {
+            QFile file(path);
+            FUZZ_CHECK(file.open(QIODevice::WriteOnly));
+            file.write("RIFF");
+        } else {
+            FUZZ_CHECK(QFile::remove(path));
+        }
+        m_wav = present;
+    }
+
+    // A box of the monitor, which the first text loads.
+    static QLineEdit* monitorBox(const char* name)
+    {
+        auto* box = MonCom::instance().findChild<QLineEdit*>(QLatin1String(name));
+        FUZZ_CHECK(box != nullptr);
+        return box;
+    }
+
+    int m_argc = 1;
+    char m_name[13] = "fuzz_lettura";
+    char* m_argv[2] = {m_name, nullptr};
+    QApplication m_app;
+    std::unique_ptr<ConsoleRig> m_rig;
+    QString m_programFolder;
+    bool m_wav = false;
+};
+
+}  // namespace
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+// When a box shows a character its font lacks, Debian's Qt 6.4 looks for
+// a fallback font through fontconfig
+// (QFontEngineMultiFontConfig::getMatchPatternForFallback) and loses the
+// patterns fontconfig hands back: the leak checker reports them at the
+// first input that shows such a character, and at exit. Fontconfig is
+// built without frame pointers, so the report's stack ends inside it, and
+// no code of ours calls fontconfig.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+#endif
+#endif
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    // No display: the windows are drawn off screen.
+    static const bool offscreen = setenv("QT_QPA_PLATFORM", "offscreen", 1) == 0;
+    FUZZ_CHECK(offscreen);
+    static Harness harness;
+    FuzzInput in(data, size);
+    harness.run(in);
+    return 0;
+}
