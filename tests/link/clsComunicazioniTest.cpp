@@ -598,7 +598,6 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         int16_t returns;  // -1 for a call that returns no esito
     } rows[] = {
         {"exchange", exchange(&L::Sibrant2, 1, "P", "2"), 5},
-        {"exchange_other_terminal", exchange(&L::Sibrant2, 2, "P", "2"), 5},
         {"tolvane_exchange", exchange(&L::Tolvane, 1, "P", ""), 5},
         {"broadcast", exchange(&L::Sibrant2, 256, "S", "5"), 5},
         {"send", [](L& l) { return l.InviaComando(Poll); }, 5},
@@ -608,7 +607,6 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         {"same_port_number", none([](L& l) { l.setCommPort(2); }), -1},
         {"settings", none([](L& l) { l.setCommSettings("19200,N,8,1"); }), -1},
         {"attivo_on", none([](L& l) { l.setAttivo(true); }), -1},
-        {"attivo_off", none([](L& l) { l.setAttivo(false); }), -1},
         {"probe", none([](L& l) {
              int16_t sStato = 7;
              std::string sSetting = "unchanged";
