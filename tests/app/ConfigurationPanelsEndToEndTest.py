@@ -12,7 +12,7 @@ import pyatspi
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from AccessibleApp import wait_until  # noqa: E402
-from ConsoleOnVirtualLine import ConsoleOnVirtualLine  # noqa: E402
+from ConsoleOnSim import ConsoleOnSim  # noqa: E402
 
 BIN = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else None
 CARD = "0000012345"
@@ -25,13 +25,13 @@ class ConfigurationPanelsEndToEndTest(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.line = ConsoleOnVirtualLine(BIN, 6, b" 6 \r\n9600\r\n 3 \r\n",
-                                        ["--reader", "1:baud=2400", "--reader", "3:card=" + CARD])
+        cls.line = ConsoleOnSim(BIN, 6, b" 6 \r\n9600\r\n 3 \r\n",
+                                ["--reader", "1:baud=2400", "--reader", "3:card=" + CARD])
         cls.app = cls.line.app
 
     @classmethod
     def tearDownClass(cls):
-        cls.line.close()
+        cls.line.stop()
 
     def heard(self):
         """The frames the readers' line heard, as (baud, hex) in order."""
