@@ -87,8 +87,6 @@ TEST(Dialects, SendFrameAndWaitOnlyWhenAnswerIsDue)
         int16_t esito;
     } rows[] = {
         {"sibrant2_poll", &L::Sibrant2, 1, "P", "2", "02 30 21 32 03 22", true, 0},
-        {"sibrant2_set_clear_list", &L::Sibrant2, 1, "S", "430000000000",
-         "02 30 31 34 33 30 30 30 30 30 30 30 30 30 30 03 07", true, 0},
         {"sibrant2_set_165", &L::Sibrant2, 165, "S", "2", "02 3A 35 32 03 3C", true, 0},
         {"sibrant2_broadcast", &L::Sibrant2, 256, "S", "5", "02 60 60 35 03 34", false, 0},
         {"sibrant2_ack_data", &L::Sibrant2, 1, "P", "\x06", "02 30 21 06 03 16", false, 0},
@@ -598,6 +596,7 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         int16_t returns;  // -1 for a call that returns no esito
     } rows[] = {
         {"exchange", exchange(&L::Sibrant2, 1, "P", "2"), 5},
+        {"exchange_other_terminal", exchange(&L::Sibrant2, 2, "P", "2"), 5},
         {"tolvane_exchange", exchange(&L::Tolvane, 1, "P", ""), 5},
         {"broadcast", exchange(&L::Sibrant2, 256, "S", "5"), 5},
         {"send", [](L& l) { return l.InviaComando(Poll); }, 5},
@@ -607,6 +606,7 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         {"same_port_number", none([](L& l) { l.setCommPort(2); }), -1},
         {"settings", none([](L& l) { l.setCommSettings("19200,N,8,1"); }), -1},
         {"attivo_on", none([](L& l) { l.setAttivo(true); }), -1},
+        {"attivo_off", none([](L& l) { l.setAttivo(false); }), -1},
         {"probe", none([](L& l) {
              int16_t sStato = 7;
              std::string sSetting = "unchanged";

@@ -238,12 +238,6 @@ TEST_F(LettoreEndToEndTest, TraceAndFailures)
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "lettore: cannot open " + folder.filePath("missing").toStdString()
                            + ": No such file or directory\n");
-
-    // The address byte would keep the low bits of 257: reader 1's list.
-    run = lettore({"CancellaWL"}, {"--term", "257"});
-    EXPECT_EQ(run.status, 64);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "lettore: --term must be an integer from 0 to 256, not \"257\"\n");
 }
 
 // A result that cannot reach standard output fails the run, with the reason
