@@ -300,7 +300,11 @@ private slots:
     // sticks out of its frame, and every caption fits in full.
     void everythingFits()
     {
-        for (QWidget* parent : m_window->centralWidget()->findChildren<QWidget*>()) {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QList<QWidget*> parents = m_window->centralWidget()->findChildren<QWidget*>();
+        parents.prepend(m_window->centralWidget());
+        for (QWidget* parent : parents) {
             const QList<QWidget*> siblings = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
             for (int i = 0; i < siblings.size(); ++i) {
                 QVERIFY2(parent->rect().contains(siblings[i]->geometry()), qPrintable(siblings[i]->objectName()));
