@@ -30,12 +30,6 @@ class ConsoleEndToEndTest(unittest.TestCase):
     def tearDownClass(cls):
         cls.session.stop()
 
-    def sim_log(self):
-        return self.session.sim_log()
-
-    def sim_command(self, line):
-        self.session.sim_command(line)
-
     def test_1_window_as_it_opens(self):
         app = self.app
         self.assertEqual(app.text("TxtNumCom"), "7")
@@ -63,14 +57,14 @@ class ConsoleEndToEndTest(unittest.TestCase):
         app = self.app
         app.press("optMultiMaster(1)")
         wait_until(lambda: app.checked("optMultiMaster(1)"), "Multimaster selected")
-        self.sim_command("multimaster on")
-        self.sim_command("present 1 " + BADGE)
+        self.session.sim_command("multimaster on")
+        self.session.sim_command("present 1 " + BADGE)
         wait_until(lambda: app.text("TxtBadgeMM") == BADGE, "the badge in TxtBadgeMM")
         self.assertEqual(app.text("txtAddrMM"), "1")
-        wait_until(lambda: "acknowledgement" in self.sim_log(), "the reader hearing the ACK")
+        wait_until(lambda: "acknowledgement" in self.session.sim_log(), "the reader hearing the ACK")
         # An unacknowledged reading comes again after 2 s: give it the chance.
         time.sleep(2.5)
-        log = self.sim_log()
+        log = self.session.sim_log()
         self.assertEqual(log.count("reader 1 P: acknowledgement"), 1, log)
         self.assertEqual(log.count("reading, status"), 1, log)
         # The monitor showed the reading and the acknowledgement.

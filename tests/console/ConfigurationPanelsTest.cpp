@@ -2,10 +2,8 @@
 // the bytes each button puts on the line, the result boxes and returned
 // texts for each kind of answer, the base-setup checks, the settings
 // password, the loop over the baud rates, and one command at a time.
-#include "ConsoleRig.h"
 #include "MonCom.h"
-#include "SerialSetupPanel.h"
-#include "modLettori.h"
+#include "PanelTest.h"
 
 #include <QComboBox>
 #include <QStatusBar>
@@ -13,51 +11,32 @@
 
 using namespace lettore;
 using test::ConsolePlatform;
-using test::ConsoleRig;
+using Reader = test::ReaderOnLine;
 
 namespace {
 
 test::SimulatedPort& port() { return ConsolePlatform::port(); }
 
-// Port 1 at 9600 baud, terminal 1.
-const char* const Terminal1 = " 1 \r\n9600\r\n 1 \r\n";
-const std::string ACK = "\x06";
-const std::string NAK = "\x15";
 const QString Untouched = QStringLiteral("x");
 
 // The reader on the line acknowledges every frame addressed to it; nobody
 // answers the broadcast address (0x60 0x60).
 void readerAcknowledges()
 {
-    port().onWrite = [](const std::string& frame) {
-        if (frame.size() > 2 && frame[1] != '\x60')
-            port().feed(ACK);
-    };
-}
-
-std::vector<std::string> writesInHex()
-{
-    std::vector<std::string> hex;
-    for (const std::string& frame : port().writes())
-        hex.push_back(test::hex(frame));
-    return hex;
+    Reader::answerWith([](const std::string& frame) { return frame[1] != '\x60' ? Reader::ack() : ""; });
 }
 
 }  // namespace
 
-class ConfigurationPanelsTest : public QObject {
+class ConfigurationPanelsTest : public test::PanelTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ConsoleRig> m_rig;
-
-    void start(const char* settings = Terminal1) { m_rig = std::make_unique<ConsoleRig>(settings); }
-    const Ui::frmSibrant& ui() { return m_rig->ui(); }
     test::RecordingDialogs& dialogs() { return m_rig->dialogs; }
     template <typename Widget>
     Widget* control(const QString& name)
     {
-        auto* widget = m_rig->window().findChild<Widget*>(name);
+        auto* widget = window().findChild<Widget*>(name);
         if (!widget)
             qFatal("no control %s", qPrintable(name));
         return widget;
@@ -77,7 +56,7 @@ private:
         for (const QString& input : inputs.split(';', Qt::SkipEmptyParts)) {
             const QString name = input.section('=', 0, 0);
             const QString text = input.section('=', 1);
-            if (auto* list = m_rig->window().findChild<QComboBox*>(name)) {
+            if (auto* list = window().findChild<QComboBox*>(name)) {
                 list->setCurrentIndex(list->findText(text));
                 if (list->currentIndex() >= 0)
                     emit list->activated(list->currentIndex());
@@ -88,22 +67,12 @@ private:
     }
     void presetResultBoxes()
     {
-        for (QLineEdit* box : m_rig->window().TxtEsito)
+        for (QLineEdit* box : window().TxtEsito)
             box->setText(Untouched);
     }
-    QString status() { return m_rig->window().statusBar()->currentMessage(); }
+    QString status() { return window().statusBar()->currentMessage(); }
 
 private slots:
-    void initTestCase() { ConsolePlatform::install(); }
-
-    void cleanup()
-    {
-        m_rig.reset();
-        port().onWrite = {};
-    }
-
-    void cleanupTestCase() { releaseLettori(); }
-
     // Each button's frame, to terminal 1 (address characters 30 31 to set,
     // 30 21 to ask), and the reader's acknowledgement shown as 0.
     void framesOnTheLine_data()
@@ -138,15 +107,14 @@ private slots:
         QFETCH(QString, inputs);
         QFETCH(QString, frame);
         QFETCH(int, resultBox);
-        start();
         readerAcknowledges();
         fill(inputs);
         presetResultBoxes();
 
         press(button);
 
-        QCOMPARE(writesInHex(), std::vector<std::string>{frame.toStdString()});
-        QCOMPARE(m_rig->window().TxtEsito[resultBox]->text(), QString("0"));
+        QCOMPARE(Reader::writtenHex(), QStringList{frame});
+        QCOMPARE(window().TxtEsito[resultBox]->text(), QString("0"));
         QVERIFY(dialogs().messages.empty());
     }
 
@@ -192,23 +160,22 @@ private slots:
         QFETCH(QStringList, fields);
         QFETCH(QString, message);
         QFETCH(QString, frame);
-        start();
         readerAcknowledges();
         for (int i = 0; i < 6; ++i)
-            m_rig->window().Text11[i]->setText(fields[i]);
+            window().Text11[i]->setText(fields[i]);
         presetResultBoxes();
 
         press("Command4");
 
         if (message.isEmpty()) {
             QVERIFY(dialogs().messages.empty());
-            QCOMPARE(writesInHex(), std::vector<std::string>{frame.toStdString()});
-            QCOMPARE(m_rig->window().TxtEsito[1]->text(), QString("0"));
+            QCOMPARE(Reader::writtenHex(), QStringList{frame});
+            QCOMPARE(window().TxtEsito[1]->text(), QString("0"));
         } else {
             QCOMPARE(dialogs().messages, std::vector<QString>{message});
             QCOMPARE(dialogs().icons, std::vector<Dialogs::Icon>{Dialogs::Icon::None});
             QVERIFY(port().writes().empty());
-            QCOMPARE(m_rig->window().TxtEsito[1]->text(), Untouched);
+            QCOMPARE(window().TxtEsito[1]->text(), Untouched);
         }
     }
 
@@ -258,19 +225,14 @@ private slots:
         QFETCH(int, resultBox);
         QFETCH(QStringList, boxes);
         QFETCH(QStringList, texts);
-        start();
-        const std::string bytes = test::unhex(answer.toStdString());
-        port().onWrite = [bytes](const std::string&) {
-            if (!bytes.empty())
-                port().feed(bytes);
-        };
+        Reader::answerAll(test::unhex(answer.toStdString()));
         presetResultBoxes();
         for (const QString& box : boxes)
             control<QLineEdit>(box)->setText(Untouched);
 
         press(button);
 
-        QTEST(m_rig->window().TxtEsito[resultBox]->text(), "result");
+        QTEST(window().TxtEsito[resultBox]->text(), "result");
         for (int i = 0; i < boxes.size(); ++i)
             QCOMPARE(control<QLineEdit>(boxes[i])->text(), texts[i]);
         QCOMPARE(port().writes().size(), size_t(1));
@@ -290,8 +252,8 @@ private slots:
         QTest::newRow("Setup base, write") << "Command4" << "write" << 1 << "";
         QTest::newRow("GetSetupBase, write") << "Command6" << "write" << 4 << "";
         QTest::newRow("Set, write") << "CmdSetSetupSeriale" << "write" << 0 << "";
-        QTest::newRow("Set Indirizzo, write") << "cmdSetIndirizzo" << "write" << 9 << "";
         QTest::newRow("Output, write") << "Command1" << "write" << 2 << "";
+        QTest::newRow("Set Indirizzo, write") << "cmdSetIndirizzo" << "write" << 9 << "";
         QTest::newRow("Versione, write") << "CmdGetFirmwareVersion" << "write" << 7 << "";
         QTest::newRow("Versione, waiting") << "CmdGetFirmwareVersion" << "wait" << 7 << "02 30 21 32 03 22";
     }
@@ -302,23 +264,22 @@ private slots:
         QFETCH(QString, failing);
         QFETCH(int, resultBox);
         QFETCH(QString, sent);
-        start();
         fill("cmbSetIndirizzo=012");
         MonCom::unload();
 
         port().failNext(failing.toStdString(), PortError(PortFailure::Other, 5, "Input/output error"));
         press(button);
         readerAcknowledges();
-        QCOMPARE(m_rig->window().TxtEsito[resultBox]->text(), QString("3"));
+        QCOMPARE(window().TxtEsito[resultBox]->text(), QString("3"));
         const MonCom& monitor = MonCom::instance();
         QCOMPARE(test::hex(monitor.findChild<QLineEdit*>("TextComando")->text().toLatin1().toStdString()),
                  sent.toStdString());
         QCOMPARE(monitor.findChild<QLabel*>("LblErrore")->text(), QString("Errore 5: Input/output error"));
-        QVERIFY(m_rig->window().isVisible());
+        QVERIFY(window().isVisible());
         QVERIFY(m_rig->console().gate().idle());
 
         press(button);
-        QCOMPARE(m_rig->window().TxtEsito[resultBox]->text(), QString("0"));
+        QCOMPARE(window().TxtEsito[resultBox]->text(), QString("0"));
         QCOMPARE(monitor.findChild<QLabel*>("LblErrore")->text(), QString());
     }
 
@@ -347,7 +308,6 @@ private slots:
         QFETCH(bool, cancel);
         QFETCH(QString, answer);
         QFETCH(bool, accepted);
-        start();
         readerAcknowledges();
         presetResultBoxes();
         dialogs().passwords.push_back(cancel ? std::nullopt : std::optional<QString>(answer));
@@ -361,12 +321,12 @@ private slots:
         if (accepted) {
             QVERIFY(dialogs().messages.empty());
             QVERIFY(!port().writes().empty());
-            QCOMPARE(m_rig->window().TxtEsito[0]->text(), QString("0"));
+            QCOMPARE(window().TxtEsito[0]->text(), QString("0"));
         } else {
             QCOMPARE(dialogs().messages, std::vector<QString>{"Password errata!"});
             QCOMPARE(dialogs().icons, std::vector<Dialogs::Icon>{Dialogs::Icon::Exclamation});
             QVERIFY(port().controlCalls().empty());
-            QCOMPARE(m_rig->window().TxtEsito[0]->text(), Untouched);
+            QCOMPARE(window().TxtEsito[0]->text(), Untouched);
         }
         // Asked again at the next click: the right answer is never remembered.
         dialogs().passwords.clear();
@@ -406,7 +366,7 @@ private slots:
         port().onWrite = [&](const std::string&) {
             progress << status();
             if (port().settings() == "2400,N,8,1")
-                port().feed(ACK);
+                port().feed(Reader::ack());
         };
 
         press("Command10");
@@ -421,7 +381,7 @@ private slots:
             expectedProgress << QString::fromUtf8("Comando in corso: Loop BaudRate — velocità %1 di 6").arg(i);
         QCOMPARE(progress, expectedProgress);
         // The 38400 pass was the last and nobody answered it.
-        QCOMPARE(m_rig->window().TxtEsito[0]->text(), QString("1"));
+        QCOMPARE(window().TxtEsito[0]->text(), QString("1"));
         QCOMPARE(ui().CmbBaudRate->currentText(), rate);
         QCOMPARE(QString::fromStdString(m_rig->console().settings().Velocita()), rate);
         QCOMPARE(QString::fromStdString(port().settings()), rate + ",N,8,1");
@@ -432,14 +392,13 @@ private slots:
     // still puts the console's rate back.
     void loopBaudRateStopped()
     {
-        start();
         fill("CmbNewAddr=005;CobNewBaudRate=19200");
-        auto* stop = m_rig->window().findChild<QPushButton*>("CmdStop");
+        auto* stop = window().findChild<QPushButton*>("CmdStop");
         QVERIFY(stop);
         port().onWrite = [&](const std::string&) {
             if (port().writes().size() == 2)
                 stop->click();
-            port().feed(ACK);
+            port().feed(Reader::ack());
         };
 
         press("Command10");
@@ -453,14 +412,13 @@ private slots:
                                                      "settings 9600,N,8,1"}));
         QCOMPARE(ui().CmbBaudRate->currentText(), QString("9600"));
         QCOMPARE(port().settings(), std::string("9600,N,8,1"));
-        QCOMPARE(m_rig->window().TxtEsito[0]->text(), QString("0"));
+        QCOMPARE(window().TxtEsito[0]->text(), QString("0"));
     }
 
     // "Set Indirizzo" with no address chosen, as after start-up: the user
     // is asked to choose one, nothing is sent.
     void setIndirizzoWithoutAddress()
     {
-        start();
         presetResultBoxes();
         ui().txtCodeAddr->setText("0000012345");
         QCOMPARE(ui().cmbSetIndirizzo->currentIndex(), -1);
@@ -470,14 +428,13 @@ private slots:
         QCOMPARE(dialogs().messages, std::vector<QString>{"Selezionare l'indirizzo da assegnare"});
         QCOMPARE(dialogs().icons, std::vector<Dialogs::Icon>{Dialogs::Icon::None});
         QVERIFY(port().writes().empty());
-        QCOMPARE(m_rig->window().TxtEsito[9]->text(), Untouched);
+        QCOMPARE(window().TxtEsito[9]->text(), Untouched);
     }
 
     // While a command waits for its answer, every button of these panels
     // is off and a click on one starts nothing; afterwards they work.
     void oneCommandAtATime()
     {
-        start();
         presetResultBoxes();
         const QStringList buttons{"Command4", "Command6", "CmdSetSetupSeriale", "Command10",
                                   "cmdSetIndirizzo", "Command1", "CmdGetFirmwareVersion"};
@@ -490,7 +447,7 @@ private slots:
                 QVERIFY2(!control<QPushButton>(button)->isEnabled(), qPrintable(button));
                 press(button);
             }
-            port().feed(ACK);
+            port().feed(Reader::ack());
         };
 
         press("CmdGetFirmwareVersion");
@@ -498,8 +455,8 @@ private slots:
         QVERIFY(turns > 0);
         QCOMPARE(port().writes().size(), size_t(1));
         QVERIFY(dialogs().passwordPrompts.empty());
-        QCOMPARE(m_rig->window().TxtEsito[7]->text(), QString("0"));
-        QCOMPARE(m_rig->window().TxtEsito[2]->text(), Untouched);
+        QCOMPARE(window().TxtEsito[7]->text(), QString("0"));
+        QCOMPARE(window().TxtEsito[2]->text(), Untouched);
         for (const QString& button : buttons)
             QVERIFY2(control<QPushButton>(button)->isEnabled(), qPrintable(button));
     }

@@ -46,23 +46,6 @@ TEST(ConnectionSettingsTest, ReadsEachLineOnItsOwn)
         EXPECT_EQ(ConnectionSettings::parse(row.contents).text(), row.read) << row.name;
 }
 
-// Written as three CR LF lines, a number with a blank before it unless
-// negative and one after it.
-TEST(ConnectionSettingsTest, WritesTheStoredFormAndReadsMissingFileAsDefaults)
-{
-    const auto dir = std::filesystem::temp_directory_path() / ("cfgtest-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const auto file = dir / ConnectionSettings::FileName;
-
-    EXPECT_EQ(ConnectionSettings::load(file).text(), " 1 \r\n9600\r\n 0 \r\n");
-    ASSERT_TRUE((ConnectionSettings{-4, "2400", 256}.save(file)));
-    std::ifstream written(file, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "-4 \r\n2400\r\n 256 \r\n");
-
-    EXPECT_FALSE(ConnectionSettings{}.save(dir / "no-such-folder" / ConnectionSettings::FileName));
-    std::filesystem::remove_all(dir);
-}
-
 class ConnectionSettingsFileTest : public ::testing::Test {
 protected:
     ConnectionSettingsFileTest() { std::filesystem::create_directories(dir); }
@@ -72,6 +55,18 @@ protected:
         std::filesystem::temp_directory_path() / ("cfgload-" + std::to_string(::getpid()));
     const std::filesystem::path file = dir / ConnectionSettings::FileName;
 };
+
+// Written as three CR LF lines, a number with a blank before it unless
+// negative and one after it.
+TEST_F(ConnectionSettingsFileTest, WritesTheStoredFormAndReadsMissingFileAsDefaults)
+{
+    EXPECT_EQ(ConnectionSettings::load(file).text(), " 1 \r\n9600\r\n 0 \r\n");
+    ASSERT_TRUE((ConnectionSettings{-4, "2400", 256}.save(file)));
+    std::ifstream written(file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "-4 \r\n2400\r\n 256 \r\n");
+
+    EXPECT_FALSE(ConnectionSettings{}.save(dir / "no-such-folder" / ConnectionSettings::FileName));
+}
 
 // Only the first 4 KB are read, and of those only whole lines: a second
 // line cut at the limit keeps its default, and so does the third beyond it.
@@ -107,11 +102,8 @@ TEST_F(ConnectionSettingsFileTest, OnlyARegularFileIsRead)
 
 // A save that fails leaves the old file whole; one that works leaves no
 // temporary file behind.
-TEST(ConnectionSettingsTest, FailedSaveKeepsTheOldFile)
+TEST_F(ConnectionSettingsFileTest, FailedSaveKeepsTheOldFile)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("cfgsave-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const auto file = dir / ConnectionSettings::FileName;
     auto contents = [&] {
         std::ifstream in(file, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
@@ -129,7 +121,6 @@ TEST(ConnectionSettingsTest, FailedSaveKeepsTheOldFile)
     std::filesystem::create_directories(file / "blocked");  // the old name cannot be replaced
     EXPECT_FALSE((ConnectionSettings{4, "2400", 8}.save(file)));
     EXPECT_FALSE(std::filesystem::exists(dir / "Seriale.cfg.tmp"));
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

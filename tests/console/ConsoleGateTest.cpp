@@ -1,7 +1,6 @@
 #include "ConsoleGate.h"
 
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <vector>
@@ -18,48 +17,6 @@ private slots:
         m_gate = std::make_unique<ConsoleGate>([this](const QString& s) { m_status.push_back(s); });
         m_button = std::make_unique<QPushButton>();
         m_gate->guard(m_button.get());
-    }
-
-    // While a command runs its controls are off and the status names it;
-    // a second command asked for meanwhile (a click handled during the
-    // link's wait) does not run.
-    void commandRunsAloneWithControlsOff()
-    {
-        bool innerRan = false;
-        bool enabledInside = true;
-        bool innerAccepted = true;
-        QString statusInside;
-        const bool ran = m_gate->run("Versione Firmware", [&] {
-            enabledInside = m_button->isEnabled();
-            statusInside = m_status.back();
-            innerAccepted = m_gate->run("Output", [&] { innerRan = true; });
-        });
-        QVERIFY(ran);
-        QVERIFY(!enabledInside);
-        QCOMPARE(statusInside, QString("Comando in corso: Versione Firmware"));
-        QVERIFY(!innerAccepted);
-        QVERIFY(!innerRan);
-        QVERIFY(m_button->isEnabled());
-        QCOMPARE(m_status.back(), QString());
-        QVERIFY(m_gate->idle());
-    }
-
-    // A reception the reader started keeps commands out until it ends.
-    void busyLinkRefusesCommands()
-    {
-        QSignalSpy idle(m_gate.get(), &ConsoleGate::becameIdle);
-        m_gate->setLinkBusy(true);
-        QVERIFY(!m_button->isEnabled());
-        QCOMPARE(m_status.back(), QString("Ricezione dal lettore in corso"));
-        bool ran = false;
-        QVERIFY(!m_gate->run("Output", [&] { ran = true; }));
-        QVERIFY(!ran);
-        QCOMPARE(idle.count(), 0);
-
-        m_gate->setLinkBusy(false);
-        QVERIFY(m_button->isEnabled());
-        QCOMPARE(m_status.back(), QString());
-        QCOMPARE(idle.count(), 1);
     }
 
     // The link going busy and idle at every exchange of a long command

@@ -21,12 +21,21 @@ protected:
     const Ui::frmSibrant& ui() { return m_rig->ui(); }
     frmSibrant& window() { return m_rig->window(); }
     QPushButton* button(const QString& name) { return window().findChild<QPushButton*>(name); }
-    void start() { m_rig = std::make_unique<ConsoleRig>(ReaderOnLine::Settings); }
+    // A console afresh, the previous one gone first: the registry is process-wide.
+    void start(const char* settings = ReaderOnLine::Settings)
+    {
+        m_rig.reset();
+        m_rig = std::make_unique<ConsoleRig>(settings);
+    }
 
 private slots:
     void initTestCase() { ConsolePlatform::install(); }
     void init() { start(); }
-    void cleanup() { m_rig.reset(); }
+    void cleanup()
+    {
+        m_rig.reset();
+        ConsolePlatform::port().onWrite = {};
+    }
     void cleanupTestCase() { releaseLettori(); }
 };
 

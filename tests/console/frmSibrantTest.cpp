@@ -106,9 +106,6 @@ private slots:
     {
         QCOMPARE(m_window->windowTitle(), QString("Test lettore Sibrant"));
         QVERIFY(!m_window->windowIcon().pixmap(32).isNull());
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        QCOMPARE(m_window->centralWidget()->geometry(), QRect(0, 0, 687, 467));
     }
 
     void panels_data()
@@ -125,7 +122,6 @@ private slots:
         if (*expected.frame) {
             auto* frame = control<QGroupBox>(expected.frame);
             QCOMPARE(frame->title(), QString(expected.title));
-            QCOMPARE(frame->width(), expected.rightColumn ? 235 : 439);
             parent = frame;
         }
         int previousX = -1;
@@ -152,10 +148,11 @@ private slots:
         }
     }
 
-    // The columns stack their frames in order; the panels whose controls
+    // Two columns, each stacking its frames in order; the panels whose controls
     // do not stand in one row keep the arrangement their users know.
     void arrangement()
     {
+        int leftColumnRight = 0;
         for (const bool right : {false, true}) {
             int previousBottom = -1;
             for (const Panel& panel : Panels) {
@@ -163,8 +160,11 @@ private slots:
                     continue;
                 const QRect area = *panel.frame ? control(panel.frame)->geometry()
                                                 : control(panel.controls.first().section(':', 0, 0))->geometry();
-                QCOMPARE(area.x(), right ? 447 : 4);
                 QVERIFY2(area.y() > previousBottom, panel.frame);
+                if (right)
+                    QVERIFY2(area.x() > leftColumnRight, panel.frame);
+                else
+                    leftColumnRight = std::max(leftColumnRight, area.right());
                 previousBottom = area.bottom();
             }
         }
@@ -199,19 +199,6 @@ private slots:
         listed.sort();
         present.sort();
         QCOMPARE(present, listed);
-    }
-
-    void controlArrays()
-    {
-        const auto check = [](const auto& array, const QString& name) {
-            for (int i = 0; i < int(array.size()); ++i)
-                QCOMPARE(array[i]->objectName(), QString("%1_%2").arg(name).arg(i));
-        };
-        check(m_window->TxtEsito, "TxtEsito");
-        check(m_window->Text11, "Text11");
-        check(m_window->TxtBadge, "TxtBadge");
-        check(m_window->Command3, "Command3");
-        check(m_window->optMultiMaster, "optMultiMaster");
     }
 
     void defaultTexts()
@@ -313,7 +300,11 @@ private slots:
     // sticks out of its frame, and every caption fits in full.
     void everythingFits()
     {
-        for (QWidget* parent : m_window->centralWidget()->findChildren<QWidget*>()) {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QList<QWidget*> parents = m_window->centralWidget()->findChildren<QWidget*>();
+        parents.prepend(m_window->centralWidget());
+        for (QWidget* parent : parents) {
             const QList<QWidget*> siblings = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
             for (int i = 0; i < siblings.size(); ++i) {
                 QVERIFY2(parent->rect().contains(siblings[i]->geometry()), qPrintable(siblings[i]->objectName()));
@@ -327,24 +318,6 @@ private slots:
         for (const QAbstractButton* button : m_window->findChildren<QAbstractButton*>())
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 8 <= button->width(),
                      qPrintable(button->objectName()));
-    }
-
-    void resizingMovesNothing()
-    {
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        const auto geometries = [this] {
-            QHash<QString, QRect> all;
-            for (QWidget* widget : m_window->centralWidget()->findChildren<QWidget*>())
-                all.insert(widget->objectName(), widget->geometry());
-            return all;
-        };
-        const QHash<QString, QRect> opened = geometries();
-        for (const QSize size : {QSize(900, 640), QSize(400, 300), QSize(687, 467)}) {
-            m_window->resize(size);
-            QCoreApplication::processEvents();
-            QCOMPARE(geometries(), opened);
-        }
     }
 
     // Tab walks the left column from top to bottom, then the right one,

@@ -261,32 +261,6 @@ protected:
     clsComunicazioni link{std::make_unique<QtPort>(line.naming()), *clock, processQtEvents};
 };
 
-TEST_F(LinkPtyTest, ExchangesEndAsTheAnswerSays)
-{
-    const struct {
-        const char* name;
-        std::string reply;
-        int16_t esito;
-        std::string Risposta;
-        std::string received;
-    } rows[] = {
-        {"accepted frame", Answer, Esito::Accepted, Answer, "ComRX " + hex(Answer)},
-        {"wrong check character", Answer.substr(0, Answer.size() - 1) + "!", Esito::Rejected, "", "ComRX \"\""},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        log.events.clear();
-        peer.expect({.request = Request, .reply = row.reply});
-        std::string Risposta = "old";
-        EXPECT_EQ(exchange(Risposta), row.esito);
-        EXPECT_EQ(Risposta, row.Risposta);
-        EXPECT_EQ(log.events, (Strings{RequestSent, row.received}));
-        EXPECT_NO_THROW(port.setOpen(true)) << "Attivo is false: the port closes after the exchange";
-        port.setOpen(false);
-    }
-    EXPECT_EQ(line.pty().baudRate(), 9600);
-}
-
 // The one real five-second wait of the suite: a stray byte, then silence.
 TEST_F(LinkPtyTest, SilentReaderTimesOutWithoutSpinning)
 {
@@ -309,19 +283,6 @@ TEST_F(LinkPtyTest, SilentReaderTimesOutWithoutSpinning)
     EXPECT_LT(waited, 6000ms);
     EXPECT_LT(cpu, 0.25) << "the wait must block, not poll";
     EXPECT_GE(eventLoopTurns, 30) << "the window system gets its turns during the wait";
-}
-
-TEST_F(LinkPtyTest, UnsolicitedFramesArriveThroughTheReceiveNotification)
-{
-    link.setAttivo(true);
-    const std::string reading = withBcc("\x02" "01" "B0000123456" "\x03");
-    for (int i = 0; i < 2; ++i) {
-        SCOPED_TRACE(i);
-        log.events.clear();
-        peer.send(reading);
-        EXPECT_TRUE(processEventsUntil([&] { return !log.events.empty(); }));
-        EXPECT_EQ(log.events, (Strings{"ComRX " + hex(reading)}));
-    }
 }
 
 TEST_F(LinkPtyTest, ProbeTellsMissingAndHeldDevices)

@@ -1,27 +1,15 @@
 #include "Esito.h"
-#include "Framing.h"
-#include "ManualClock.h"
-#include "SimulatedPort.h"
-#include "clsLettori.h"
+#include "ReaderRig.h"
 #include "clsSibrant.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
 #include <utility>
 
 namespace lettore {
 namespace {
 
 using test::hex;
-using test::ManualClock;
-using test::SimulatedPort;
 
 const std::string ACK(1, Framing::ACK);
-
-// An answer frame from reader `term` carrying `data`: n data characters
-// make an answer of n + 5.
-std::string answer(int16_t term, const std::string& data) { return Framing::sibrant2Frame(term, "P", data); }
 
 // `frame` with its check character off by one bit.
 std::string badCheck(std::string frame)
@@ -30,25 +18,17 @@ std::string badCheck(std::string frame)
     return frame;
 }
 
-// A test registry over a simulated port: a scripted reader answers the
-// next frame it receives with `reply`, then stays silent; an empty reply
+// The registry over a simulated port, with a reader that answers the next
+// frame it receives with the bytes given, then stays silent; no bytes
 // means silence.
-class SibrantTest : public ::testing::Test {
+class SibrantTest : public test::ReaderRig {
 protected:
-    SibrantTest()
+    void replyOnce(std::string bytes)
     {
-        port.onWrite = [this](const std::string&) {
-            if (!reply.empty())
-                port.feedAt(clock.nowMs() + 20, std::exchange(reply, std::string()));
-        };
+        reply = [bytes = std::move(bytes)](const std::string&) mutable { return std::exchange(bytes, std::string()); };
     }
 
-    ManualClock clock;
-    std::unique_ptr<SimulatedPort> owned = std::make_unique<SimulatedPort>(clock);
-    SimulatedPort& port = *owned;
-    clsLettori lettori{std::move(owned), clock};
     clsSibrant& sibrant = lettori.Sibrant();
-    std::string reply;
 };
 
 // Every operation's whole frame, byte for byte: address field (which
@@ -91,7 +71,7 @@ TEST_F(SibrantTest, EveryOperationSendsItsFrame)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         port.clearRecord();
-        reply = ACK;
+        replyOnce(ACK);
         EXPECT_EQ(c.call(sibrant), Esito::Accepted);
         ASSERT_EQ(port.writes().size(), 1u);
         EXPECT_EQ(hex(port.writes()[0]), hex(Framing::sibrant2Frame(c.term, c.type, c.data)));
@@ -136,40 +116,40 @@ TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
         std::string expected;
         bool acked;
     } rows[] = {
-        {"setup of 20", setup, answer(1, "ABCDefgHIJklmXY"), 0, "ABCD|X|efg|Y|HIJ|klm", false},
-        {"setup of 19", setup, answer(1, "ABCDefgHIJklmX"), 0, noSetup, false},
-        {"setup of 21", setup, answer(1, "ABCDefgHIJklmXYZ"), 0, noSetup, false},
+        {"setup of 20", setup, answer("ABCDefgHIJklmXY"), 0, "ABCD|X|efg|Y|HIJ|klm", false},
+        {"setup of 19", setup, answer("ABCDefgHIJklmX"), 0, noSetup, false},
+        {"setup of 21", setup, answer("ABCDefgHIJklmXYZ"), 0, noSetup, false},
         {"setup silence", setup, "", 1, noSetup, false},
-        {"crea longer answer", crea, answer(1, "0xyz"), 0, "0", false},
+        {"crea longer answer", crea, answer("0xyz"), 0, "0", false},
         {"crea lone ACK", crea, ACK, 0, "", false},
         {"crea silence", crea, "", 1, "", false},
-        {"verifica longer answer", verifica, answer(1, "0xyz"), 0, "0", false},
+        {"verifica longer answer", verifica, answer("0xyz"), 0, "0", false},
         {"verifica lone ACK", verifica, ACK, 0, "", false},
         {"verifica silence", verifica, "", 1, "E", false},
-        {"verifica rejected answer", verifica, badCheck(answer(1, "1")), 2, "E", false},
-        {"version of 21", version, answer(1, "V1.23 2026-01-31"), 0, "V1.23 2026-01-31", false},
-        {"version of 20", version, answer(1, "V1.23 2026-01-3"), 0, "N", false},
-        {"version of 22", version, answer(1, "V1.23 2026-01-31x"), 0, "N", false},
-        {"transaction of 16", transazione, answer(1, "T0000001234"), 0, "0000001234", false},
-        {"transaction of 20", transazione, answer(1, "T00000012345678"), 0, "00000012345678", false},
-        {"transaction with AutoAck", autoAck, answer(1, "T0000001234"), 0, "0000001234", true},
-        {"short transaction with AutoAck", autoAck, answer(1, "T000000123"), 0, "N", false},
-        {"first number of 15", prima, answer(1, "0000000077"), 0, "0000000077", true},
-        {"current number of 15", corrente, answer(1, "0000000078"), 0, "0000000078", true},
-        {"next number of 15", next, answer(1, "0000000079"), 0, "0000000079", true},
-        {"next number of 16", next, answer(1, "00000000790"), 0, "N", false},
-        {"next number of 14", next, answer(1, "000000007"), 0, "N", false},
+        {"verifica rejected answer", verifica, badCheck(answer("1")), 2, "E", false},
+        {"version of 21", version, answer("V1.23 2026-01-31"), 0, "V1.23 2026-01-31", false},
+        {"version of 20", version, answer("V1.23 2026-01-3"), 0, "N", false},
+        {"version of 22", version, answer("V1.23 2026-01-31x"), 0, "N", false},
+        {"transaction of 16", transazione, answer("T0000001234"), 0, "0000001234", false},
+        {"transaction of 20", transazione, answer("T00000012345678"), 0, "00000012345678", false},
+        {"transaction with AutoAck", autoAck, answer("T0000001234"), 0, "0000001234", true},
+        {"short transaction with AutoAck", autoAck, answer("T000000123"), 0, "N", false},
+        {"first number of 15", prima, answer("0000000077"), 0, "0000000077", true},
+        {"current number of 15", corrente, answer("0000000078"), 0, "0000000078", true},
+        {"next number of 15", next, answer("0000000079"), 0, "0000000079", true},
+        {"next number of 16", next, answer("00000000790"), 0, "N", false},
+        {"next number of 14", next, answer("000000007"), 0, "N", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         port.clearRecord();
-        reply = row.reply;
+        replyOnce(row.reply);
         std::string out = "stale";
         EXPECT_EQ(row.query(sibrant, out), row.esito);
         EXPECT_EQ(out, row.expected);
         ASSERT_EQ(port.writes().size(), row.acked ? 2u : 1u);
         if (row.acked)
-            EXPECT_EQ(hex(port.writes()[1]), hex(answer(1, ACK)));
+            EXPECT_EQ(hex(port.writes()[1]), hex(answer(ACK)));
     }
 }
 
@@ -177,7 +157,7 @@ TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
 // its placeholders, or an empty status where it has none.
 TEST_F(SibrantTest, BroadcastReturnsAtOnceWithoutAnAnswer)
 {
-    reply = answer(1, "ABCDefgHIJklmXY");
+    replyOnce(answer("ABCDefgHIJklmXY"));
     const uint32_t start = clock.nowMs();
     std::string tproto, tmac, rele, ledv, tmcode, tbuzz;
     EXPECT_EQ(sibrant.GetSetupBase(256, tproto, tmac, rele, ledv, tmcode, tbuzz), Esito::Accepted);

@@ -60,10 +60,6 @@ class AccessibleApp:
 
     # Windows
 
-    def window_titles(self):
-        return [w.name for w in (self.app.getChildAtIndex(i) for i in range(self.app.childCount))
-                if w is not None]
-
     def window(self, title, timeout=10.0):
         def find():
             for i in range(self.app.childCount):
@@ -74,7 +70,8 @@ class AccessibleApp:
         return wait_until(find, "window " + title, timeout)
 
     def has_window(self, title):
-        return any(t == title for t in self.window_titles())
+        return any(w is not None and w.name == title
+                   for w in (self.app.getChildAtIndex(i) for i in range(self.app.childCount)))
 
     def close_window(self, title):
         """Sends the close request the window manager sends for a click on
@@ -195,9 +192,6 @@ class AccessibleApp:
         """Presses a button, an option button or a check box."""
         self.press_accessible(self.control(description))
 
-    def focus(self, description):
-        self.control(description).queryComponent().grabFocus()
-
     def entries(self, description):
         """The entries of a drop-down list."""
         acc = self.control(description)
@@ -259,19 +253,3 @@ class AccessibleApp:
                 left, top = max(left, outer.x), max(top, outer.y)
                 right, bottom = min(right, outer.x + outer.width), min(bottom, outer.y + outer.height)
         pyatspi.Registry.generateMouseEvent((left + right) // 2, (top + bottom) // 2, "b1c")
-
-    def key(self, keysym):
-        """Presses and releases one key, by its X keysym."""
-        pyatspi.Registry.generateKeyboardEvent(keysym, None, pyatspi.KEY_SYM)
-
-    def type_text(self, text):
-        """Types text into the focused control, key by key."""
-        for ch in text:
-            pyatspi.Registry.generateKeyboardEvent(ord(ch), None, pyatspi.KEY_SYM)
-
-
-KEY_TAB = 0xFF09
-KEY_RETURN = 0xFF0D
-KEY_ESCAPE = 0xFF1B
-KEY_HOME = 0xFF50
-KEY_DOWN = 0xFF54

@@ -122,20 +122,6 @@ TEST_F(LettoreEndToEndTest, BroadcastAddressReachesTheReaderWithThatCard)
     });
 }
 
-TEST_F(LettoreEndToEndTest, RangeInsertionLeavesEveryCodeOnTheList)
-{
-    startSim({"--reader", "1"});
-    expectAll(
-        {
-            {{"InserisciBadge", "0", "100"},
-             "esito 0\naccettati 101\nTxtRisposta 0000000100 0\ninviati 101\nstato 0 101\n"},
-            {{"VerificaBadge", "0000000000"}, "esito 0\noutESISTE 1\n"},
-            {{"VerificaBadge", "0000000100"}, "esito 0\noutESISTE 1\n"},
-            {{"VerificaBadge", "0000000101"}, "esito 0\noutESISTE 0\n"},
-        },
-        {"--term", "1"});
-}
-
 // Reads `fd` until what it gave holds `text`, at most `limitMs`.
 bool readUntil(int fd, const std::string& text, int limitMs)
 {
@@ -252,12 +238,6 @@ TEST_F(LettoreEndToEndTest, TraceAndFailures)
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "lettore: cannot open " + folder.filePath("missing").toStdString()
                            + ": No such file or directory\n");
-
-    // The address byte would keep the low bits of 257: reader 1's list.
-    run = lettore({"CancellaWL"}, {"--term", "257"});
-    EXPECT_EQ(run.status, 64);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "lettore: --term must be an integer from 0 to 256, not \"257\"\n");
 }
 
 // A result that cannot reach standard output fails the run, with the reason

@@ -115,54 +115,6 @@ protected:
     std::unique_ptr<clsLettori> m_lettori;
 };
 
-TEST_F(SimThroughLinkTest, EveryConfigurationAndWhiteListCommand)
-{
-    open({"1"});
-    EXPECT_EQ(reader().SetupBase(1, "1234", "0", "045", "012", "1", "023"), Esito::Accepted);
-    std::string tproto, tmac, rele, led, tmcode, tbuzz;
-    EXPECT_EQ(reader().GetSetupBase(1, tproto, tmac, rele, led, tmcode, tbuzz), Esito::Accepted);
-    EXPECT_EQ(tproto + "|" + rele + "|" + tmcode + "|" + tbuzz + "|" + tmac + "|" + led,
-              "1234|012|023|045|0|1");
-    EXPECT_EQ(reader().SetOUTPUT(1, "10", "5", "0"), Esito::Accepted);
-
-    std::string status;
-    EXPECT_EQ(reader().CreaBadge(1, "0000000042", status), Esito::Accepted);
-    EXPECT_EQ(status, "0");
-    EXPECT_EQ(reader().CreaBadge(1, "0000000042", status), Esito::Accepted);
-    EXPECT_EQ(status, "1");
-    EXPECT_EQ(exists(1, "0000000042"), "1");
-    EXPECT_EQ(reader().EliminaBadge(1, "0000000042"), Esito::Accepted);
-    EXPECT_EQ(exists(1, "0000000042"), "0");
-    EXPECT_EQ(reader().CreaBadge(1, "0000000043"), Esito::Accepted);
-    EXPECT_EQ(reader().CancellaWL(1), Esito::Accepted);
-    EXPECT_EQ(exists(1, "0000000043"), "0");
-
-    m_line.reset();
-    const std::string log = m_log.str();
-    EXPECT_NE(log.find("RX 9600 [02 30 31 33 30 31 30 30 30 35 30 30 30 03 07] reader 1 S: output test 010005000"),
-              std::string::npos)
-        << log;
-}
-
-TEST_F(SimThroughLinkTest, TransactionsAndSerialNumbersWithTheirAcknowledgements)
-{
-    open({"1:transactions=10000000001+000000000020000000003,serials=0000000011+0000000012"});
-    std::string code;
-    EXPECT_EQ(reader().GetTransazione(1, code), Esito::Accepted);
-    EXPECT_EQ(code, "0000000001");
-    EXPECT_EQ(reader().GetTransazione(1, code, true), Esito::Accepted);
-    EXPECT_EQ(code, "0000000001");
-    EXPECT_EQ(reader().GetTransazione(1, code, true), Esito::Accepted);
-    EXPECT_EQ(code, "00000000020000000003");
-
-    EXPECT_EQ(reader().GetMatricolaPrima(1, code), Esito::Accepted);
-    EXPECT_EQ(code, "0000000011");
-    EXPECT_EQ(reader().GetMatricolaNext(1, code), Esito::Accepted);
-    EXPECT_EQ(code, "0000000012");
-    EXPECT_EQ(reader().GetMatricolaCorrente(1, code), Esito::Accepted);
-    EXPECT_EQ(code, "0000000012");
-}
-
 TEST_F(SimThroughLinkTest, OnlyFramesAtTheReadersAddressAndRateAreAnswered)
 {
     open({"1", "2:firmware=SECOND READER 20", "5:baud=19200"});
@@ -181,31 +133,12 @@ TEST_F(SimThroughLinkTest, OnlyFramesAtTheReadersAddressAndRateAreAnswered)
     EXPECT_EQ(exists(5, "0000000042"), "0");
 }
 
-TEST_F(SimThroughLinkTest, SerialSetupAndSetAddressMoveTheReader)
+// Noise ahead of an answer goes out on the line, and the link drops it.
+// (The other answer faults are met end to end by lettore.)
+TEST_F(SimThroughLinkTest, NoiseAheadOfTheAnswerIsDropped)
 {
-    open({"1:card=0000012345"});
-    EXPECT_EQ(reader().SetupSeriale(1, "19200", 5), Esito::Accepted);
-    EXPECT_EQ(heardAfter(frame(1, "P", "2")), Strings{});
-    EXPECT_EQ(heardAfter(frame(5, "P", "2")), Strings{});
-    link().setCommSettings("19200,N,8,1");
-    EXPECT_EQ(firmware(5), Firmware);
-    EXPECT_EQ(reader().SetIndirizzo(12, "0000012345"), Esito::Accepted);
-    EXPECT_EQ(firmware(12), Firmware);
-}
-
-TEST_F(SimThroughLinkTest, FaultsThatTheLinkSurvivesOrRejects)
-{
-    LineSettings settings;
-    settings.splitPause = 150ms;
-    open({"1:fault=noise", "2:fault=split", "3:fault=badbcc", "4:fault=silent"}, settings);
+    open({"1:fault=noise"});
     EXPECT_EQ(firmware(1), Firmware);
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_EQ(firmware(2), Firmware);
-    EXPECT_GE(timer.elapsed(), 280);  // two pauses
-    EXPECT_EQ(firmware(3), failed(Esito::Rejected));
-    EXPECT_EQ(firmware(4), failed(Esito::TimedOut));
-    // The noise went out ahead of the answer.
     m_line.reset();
     EXPECT_NE(m_log.str().find(" " + ByteText::hex(frame(1, "P", Firmware)) + "]"), std::string::npos)
         << m_log.str();
@@ -228,21 +161,6 @@ TEST_F(SimThroughLinkTest, LineDropIsAPortFailure)
 {
     open({"1:fault=drop", "2"});
     EXPECT_EQ(firmware(1), failed(Esito::PortFailed));
-}
-
-// "drop MS": the host sees the line hang up, the link is gone while the
-// line is down, and then the same link reaches the same readers again.
-// (The device number is the old one only if no other program took it
-// meanwhile, which tests running side by side do.)
-TEST_F(SimThroughLinkTest, DroppedLineComesBackBehindTheSameLink)
-{
-    open({"1"});
-    ASSERT_EQ(firmware(1), Firmware);
-    submit("drop 300");
-    ASSERT_TRUE(test::processEventsUntil([&] { return !std::filesystem::is_symlink(linkPath()); }, 2000));
-    EXPECT_EQ(firmware(1), failed(Esito::PortFailed));
-    ASSERT_TRUE(test::processEventsUntil([&] { return std::filesystem::is_symlink(linkPath()); }, 2000));
-    EXPECT_EQ(firmware(1), Firmware);
 }
 
 TEST_F(SimThroughLinkTest, MultimasterReadingsRepeatUntilTheirReaderAcknowledges)
