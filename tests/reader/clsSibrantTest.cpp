@@ -39,34 +39,52 @@ TEST_F(SibrantTest, EveryOperationSendsItsFrame)
     const struct {
         const char* name;
         std::function<int16_t(clsSibrant&)> call;
-        int16_t term;
-        const char* type;
-        std::string data;
+        const char* frame;  // hex
     } cases[] = {
         {"SetupBase wire order", [](clsSibrant& s) { return s.SetupBase(3, "0001", "1", "050", "100", "0", "200"); },
-         3, "S", "1000110020005010"},
+         "02 30 33 31 30 30 30 31 31 30 30 32 30 30 30 35 30 31 30 03 05"},
         {"SetupBase short TProto", [](clsSibrant& s) { return s.SetupBase(3, "001", "1", "050", "100", "0", "200"); },
-         3, "S", "100110020005010"},
-        {"SetupSeriale 19200 to 5", [](clsSibrant& s) { return s.SetupSeriale(1, "19200", 5); }, 1, "S", "2054"},
-        {"SetupSeriale 38400 to 31", [](clsSibrant& s) { return s.SetupSeriale(1, "38400", 31); }, 1, "S", "21?5"},
-        {"SetupSeriale 1200 to 256", [](clsSibrant& s) { return s.SetupSeriale(7, "1200", 256); }, 7, "S", "2000"},
-        {"SetupSeriale 2400 to -1", [](clsSibrant& s) { return s.SetupSeriale(7, "2400", -1); }, 7, "S", "2??1"},
-        {"SetupSeriale 4800 to 300", [](clsSibrant& s) { return s.SetupSeriale(7, "4800", 300); }, 7, "S", "22<2"},
-        {"SetOUTPUT 10 5 0", [](clsSibrant& s) { return s.SetOUTPUT(2, "10", "5", "0"); }, 2, "S", "3010005000"},
-        {"SetOUTPUT 1234 empty 7", [](clsSibrant& s) { return s.SetOUTPUT(2, "1234", "", "7"); }, 2, "S", "3234000007"},
-        {"CreaBadge", [&](clsSibrant& s) { return s.CreaBadge(4, "0000000042", out); }, 4, "S", "410000000042"},
-        {"CreaBadge without outst", [](clsSibrant& s) { return s.CreaBadge(4, "0000000042"); }, 4, "S", "410000000042"},
-        {"EliminaBadge", [](clsSibrant& s) { return s.EliminaBadge(255, "0000000042"); }, 255, "S", "420000000042"},
-        {"VerificaBadge", [&](clsSibrant& s) { return s.VerificaBadge(26, "0000000042", out); }, 26, "P", "70000000042"},
-        {"CancellaWL", [](clsSibrant& s) { return s.CancellaWL(0); }, 0, "S", "430000000000"},
-        {"GetSetupBase", [&](clsSibrant& s) { return s.GetSetupBase(9, out, out2, out3, out4, out5, out6); }, 9, "P", "1"},
-        {"GetVersioneFirmware", [&](clsSibrant& s) { return s.GetVersioneFirmware(9, out); }, 9, "P", "2"},
-        {"GetTransazione", [&](clsSibrant& s) { return s.GetTransazione(9, out); }, 9, "P", "3"},
-        {"GetMatricolaPrima", [&](clsSibrant& s) { return s.GetMatricolaPrima(9, out); }, 9, "P", "4"},
-        {"GetMatricolaCorrente", [&](clsSibrant& s) { return s.GetMatricolaCorrente(9, out); }, 9, "P", "5"},
-        {"GetMatricolaNext", [&](clsSibrant& s) { return s.GetMatricolaNext(9, out); }, 9, "P", "6"},
-        {"SendACK", [](clsSibrant& s) { return s.SendACK(9); }, 9, "P", ACK},
-        {"SetIndirizzo broadcast", [](clsSibrant& s) { return s.SetIndirizzo(12, "0000012345"); }, 256, "S", "50<0000012345"},
+         "02 30 33 31 30 30 31 31 30 30 32 30 30 30 35 30 31 30 03 35"},
+        {"SetupSeriale 19200 to 5", [](clsSibrant& s) { return s.SetupSeriale(1, "19200", 5); },
+         "02 30 31 32 30 35 34 03 03"},
+        {"SetupSeriale 38400 to 31", [](clsSibrant& s) { return s.SetupSeriale(1, "38400", 31); },
+         "02 30 31 32 31 3F 35 03 09"},
+        {"SetupSeriale 1200 to 256", [](clsSibrant& s) { return s.SetupSeriale(7, "1200", 256); },
+         "02 30 37 32 30 30 30 03 04"},
+        {"SetupSeriale 2400 to -1", [](clsSibrant& s) { return s.SetupSeriale(7, "2400", -1); },
+         "02 30 37 32 3F 3F 31 03 05"},
+        {"SetupSeriale 4800 to 300", [](clsSibrant& s) { return s.SetupSeriale(7, "4800", 300); },
+         "02 30 37 32 32 3C 32 03 08"},
+        {"SetOUTPUT 10 5 0", [](clsSibrant& s) { return s.SetOUTPUT(2, "10", "5", "0"); },
+         "02 30 32 33 30 31 30 30 30 35 30 30 30 03 04"},
+        {"SetOUTPUT 1234 empty 7", [](clsSibrant& s) { return s.SetOUTPUT(2, "1234", "", "7"); },
+         "02 30 32 33 32 33 34 30 30 30 30 30 37 03 02"},
+        {"CreaBadge", [&](clsSibrant& s) { return s.CreaBadge(4, "0000000042", out); },
+         "02 30 34 34 31 30 30 30 30 30 30 30 30 34 32 03 06"},
+        {"CreaBadge without outst", [](clsSibrant& s) { return s.CreaBadge(4, "0000000042"); },
+         "02 30 34 34 31 30 30 30 30 30 30 30 30 34 32 03 06"},
+        {"EliminaBadge", [](clsSibrant& s) { return s.EliminaBadge(255, "0000000042"); },
+         "02 3F 3F 34 32 30 30 30 30 30 30 30 30 34 32 03 01"},
+        {"VerificaBadge", [&](clsSibrant& s) { return s.VerificaBadge(26, "0000000042", out); },
+         "02 31 2A 37 30 30 30 30 30 30 30 30 34 32 03 2B"},
+        {"CancellaWL", [](clsSibrant& s) { return s.CancellaWL(0); },
+         "02 30 30 34 33 30 30 30 30 30 30 30 30 30 30 03 06"},
+        {"GetSetupBase", [&](clsSibrant& s) { return s.GetSetupBase(9, out, out2, out3, out4, out5, out6); },
+         "02 30 29 31 03 29"},
+        {"GetVersioneFirmware", [&](clsSibrant& s) { return s.GetVersioneFirmware(9, out); },
+         "02 30 29 32 03 2A"},
+        {"GetTransazione", [&](clsSibrant& s) { return s.GetTransazione(9, out); },
+         "02 30 29 33 03 2B"},
+        {"GetMatricolaPrima", [&](clsSibrant& s) { return s.GetMatricolaPrima(9, out); },
+         "02 30 29 34 03 2C"},
+        {"GetMatricolaCorrente", [&](clsSibrant& s) { return s.GetMatricolaCorrente(9, out); },
+         "02 30 29 35 03 2D"},
+        {"GetMatricolaNext", [&](clsSibrant& s) { return s.GetMatricolaNext(9, out); },
+         "02 30 29 36 03 2E"},
+        {"SendACK", [](clsSibrant& s) { return s.SendACK(9); },
+         "02 30 29 06 03 1E"},
+        {"SetIndirizzo broadcast", [](clsSibrant& s) { return s.SetIndirizzo(12, "0000012345"); },
+         "02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -74,7 +92,7 @@ TEST_F(SibrantTest, EveryOperationSendsItsFrame)
         replyOnce(ACK);
         EXPECT_EQ(c.call(sibrant), Esito::Accepted);
         ASSERT_EQ(port.writes().size(), 1u);
-        EXPECT_EQ(hex(port.writes()[0]), hex(Framing::sibrant2Frame(c.term, c.type, c.data)));
+        EXPECT_EQ(hex(port.writes()[0]), c.frame);
     }
 }
 
