@@ -841,4 +841,20 @@ TEST(AbandonWait, EndsTheWaitUnderWayOnly)
     EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, 4500u);
 }
 
+// The quiet gap after a time-out is a wait too: a stop ends it, noise or not.
+TEST(AbandonWait, EndsTheQuietGapUnderNoise)
+{
+    LinkRig rig;
+    rig.link.setAttivo(true);
+    const uint32_t start = rig.clock.nowMs();
+    for (uint32_t t = 0; t < 3000; t += 250)
+        rig.port->feedAt(start + t, unhex("FF"));
+    rig.onYield = [&] {
+        if (rig.clock.nowMs() - start == 300)
+            rig.link.abandonWait();
+    };
+    EXPECT_EQ(rig.link.discardUntilQuiet(300, 2000), Esito::TimedOut);
+    EXPECT_EQ(rig.clock.nowMs() - start, 400u);
+}
+
 }  // namespace
