@@ -15,6 +15,11 @@ RangeInsertionPanel::RangeInsertionPanel(Context context, QObject* parent)
     : CommandPanel(std::move(context), parent)
 {
     onClick(ui().Command11, QStringLiteral("Inserisci Badge"), [this] { Command11_Click(); });
+    // Written at every code of a range: ten digits, a blank and a status
+    // character, laid out without shaping, which such text never needs.
+    QFont unshaped = ui().TxtRisposta->font();
+    unshaped.setStyleStrategy(QFont::PreferNoShaping);
+    ui().TxtRisposta->setFont(unshaped);
 }
 
 void RangeInsertionPanel::Command11_Click()
