@@ -1,5 +1,7 @@
 #include "frmSibrant.h"
 
+#include "SingleByteValidator.h"
+
 #include <QSignalBlocker>
 
 namespace {
@@ -28,6 +30,11 @@ frmSibrant::frmSibrant(QWidget* parent)
     , Command3{m_ui->Command3_0, m_ui->Command3_1, m_ui->Command3_2}
     , optMultiMaster{m_ui->optMultiMaster_0, m_ui->optMultiMaster_1}
 {
+    // The boxes whose text the commands send as typed.
+    auto* singleByte = new lettore::SingleByteValidator(this);
+    for (QLineEdit* box : {Text11[0], Text11[1], Text11[2], Text11[3], Text11[4], Text11[5], m_ui->Text3,
+                           m_ui->Text4, m_ui->Text5, m_ui->Text14, m_ui->Text8, m_ui->txtCodeAddr})
+        box->setValidator(singleByte);
 }
 
 frmSibrant::~frmSibrant() = default;
