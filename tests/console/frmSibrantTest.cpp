@@ -65,6 +65,17 @@ bool isControl(const QWidget* widget)
         || qobject_cast<const QAbstractButton*>(widget);
 }
 
+// The extent of what a label draws darker than its background: its text.
+QSize inked(QLabel& label)
+{
+    const QImage image = label.grab().toImage();
+    QRect ink;
+    for (int i = 0; i < image.width() * image.height(); ++i)
+        if (qGray(image.pixel(i % image.width(), i / image.width())) < 128)
+            ink |= QRect(i % image.width(), i / image.width(), 1, 1);
+    return ink.size();
+}
+
 QLabel* captionOf(const QWidget* box)
 {
     for (QLabel* label : box->parentWidget()->findChildren<QLabel*>())
@@ -332,8 +343,13 @@ private slots:
                              qPrintable(siblings[i]->objectName() + " / " + siblings[j]->objectName()));
             }
         }
-        for (const QLabel* label : m_window->findChildren<QLabel*>())
-            QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->objectName()));
+        // A caption inks as much as it does with room to spare.
+        for (QLabel* label : m_window->findChildren<QLabel*>()) {
+            QLabel roomy(label->text());
+            roomy.setFont(label->font());
+            roomy.resize(label->width() + 40, label->height() + 20);
+            QVERIFY2(inked(*label) == inked(roomy), qPrintable(label->objectName()));
+        }
         for (const QAbstractButton* button : m_window->findChildren<QAbstractButton*>())
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 8 <= button->width(),
                      qPrintable(button->objectName()));
