@@ -14,8 +14,9 @@ using namespace lettore;
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    // The title of the console's message boxes.
-    QApplication::setApplicationDisplayName(QStringLiteral("Test lettore Sibrant"));
+    // No application display name: the window system would append it to
+    // every window's title ("Monitor Comunicazioni — ..."). The message
+    // boxes take the console window's title instead.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/console/lettore.svg")));
 
     // Port numbers, Seriale.cfg and the sound file belong to the program's folder.

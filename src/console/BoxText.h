@@ -8,7 +8,8 @@ namespace lettore {
 
 // A text box's text as the line carries it, and back: one byte a
 // character (Latin-1), so what the user typed goes out character for
-// character; a character Latin-1 cannot hold goes out as "?".
+// character. The boxes that are sent refuse a character Latin-1 cannot
+// hold (SingleByteValidator); elsewhere such a character becomes "?".
 class BoxText {
 public:
     static std::string bytes(const QString& text) { return text.toLatin1().toStdString(); }

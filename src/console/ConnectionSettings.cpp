@@ -81,50 +81,35 @@ ConnectionSettings ConnectionSettings::parse(const std::string& contents)
     return settings;
 }
 
-ConnectionSettings ConnectionSettings::load(const std::filesystem::path& file)
+ConnectionSettings ConnectionSettings::load(const std::filesystem::path& file, FileState* state)
 {
+    FileState found = FileState::Unreadable;
+    ConnectionSettings settings;
     std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error))
-        return {};
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return {};
-    std::string contents(MaxFileBytes, '\0');
-    in.read(contents.data(), static_cast<std::streamsize>(contents.size()));
-    contents.resize(static_cast<size_t>(in.gcount()));
-    // A file that goes on past the limit: its last line read may be cut.
-    if (contents.size() == MaxFileBytes && in.peek() != std::ifstream::traits_type::eof())
-        contents.erase(contents.find_last_of("\r\n") + 1);
-    return parse(contents);
+    const std::filesystem::file_type type = std::filesystem::status(file, error).type();
+    if (type == std::filesystem::file_type::not_found) {
+        found = FileState::Missing;
+    } else if (type == std::filesystem::file_type::regular) {
+        std::ifstream in(file, std::ios::binary);
+        std::string contents(MaxFileBytes, '\0');
+        in.read(contents.data(), static_cast<std::streamsize>(contents.size()));
+        contents.resize(static_cast<size_t>(in.gcount()));
+        if (in.is_open() && !in.bad()) {
+            found = FileState::Read;
+            // A file that goes on past the limit: its last line read may be cut.
+            if (contents.size() == MaxFileBytes && in.peek() != std::ifstream::traits_type::eof())
+                contents.erase(contents.find_last_of("\r\n") + 1);
+            settings = parse(contents);
+        }
+    }
+    if (state)
+        *state = found;
+    return settings;
 }
 
 std::string ConnectionSettings::text() const
 {
     return numberLine(NSeriale) + "\r\n" + Velocita + "\r\n" + numberLine(Terminale) + "\r\n";
-}
-
-// Written beside the file and renamed over it, so a failure (disk full,
-// folder read-only) never leaves a truncated file behind.
-bool ConnectionSettings::save(const std::filesystem::path& file) const
-{
-    std::filesystem::path temporary = file;
-    temporary += ".tmp";
-    std::error_code error;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text();
-        out.close();
-        if (!out) {
-            std::filesystem::remove(temporary, error);
-            return false;
-        }
-    }
-    std::filesystem::rename(temporary, file, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace lettore

@@ -15,6 +15,14 @@ struct ConnectionSettings {
     // The most of the file that is read: three short lines need far less.
     static constexpr std::size_t MaxFileBytes = 4096;
 
+    // What load() found at the file's place.
+    enum class FileState {
+        Read,        // a regular file, read
+        Missing,     // nothing there (a link to nothing included)
+        Unreadable,  // something there that cannot be read: no permission,
+                     // not a regular file, an error while reading
+    };
+
     int16_t NSeriale = 1;
     std::string Velocita = "9600";
     int16_t Terminale = 0;
@@ -26,15 +34,15 @@ struct ConnectionSettings {
     // Reads `file` as parse() does, but only its first MaxFileBytes, and
     // then only the whole lines among them. Anything but a regular file
     // (a folder, a named pipe, a device, a link to one) reads as the
-    // defaults, so the file can never block or flood its reader.
-    static ConnectionSettings load(const std::filesystem::path& file);
+    // defaults, so the file can never block or flood its reader. `state`,
+    // when given, receives what was found: a caller that writes the file
+    // back must leave an unreadable one alone, or the user's settings are
+    // lost.
+    static ConnectionSettings load(const std::filesystem::path& file, FileState* state = nullptr);
 
     // The file's three lines; numbers take a blank (or the minus sign)
     // before them and a blank after them.
     std::string text() const;
-    // Writes text() to `file`, replacing it. Returns false when the file
-    // cannot be written.
-    bool save(const std::filesystem::path& file) const;
 };
 
 }  // namespace lettore

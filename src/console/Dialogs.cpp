@@ -1,6 +1,5 @@
 #include "Dialogs.h"
 
-#include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -11,8 +10,9 @@ QtDialogs::QtDialogs(QWidget* parent)
 
 void QtDialogs::message(const QString& text, Icon icon)
 {
-    QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    QApplication::applicationDisplayName(), text, QMessageBox::Ok, m_parent);
+    const QString title = m_parent ? m_parent->window()->windowTitle() : QString();
+    QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
+                    QMessageBox::Ok, m_parent);
     box.exec();
 }
 

@@ -14,7 +14,7 @@ public:
 
     virtual ~Dialogs() = default;
 
-    // A message with only an OK button, titled with the application's name;
+    // A message with only an OK button, titled with the application's title;
     // returns when the user has dismissed it.
     virtual void message(const QString& text, Icon icon = Icon::None) = 0;
     // Asks for a password: the text typed (possibly empty), or nullopt when
@@ -23,7 +23,8 @@ public:
 };
 
 // The dialogs the user sees: ordinary modal Qt message and input boxes,
-// centred on `parent`.
+// centred on `parent`, whose window's title (the console's, "Test lettore
+// Sibrant") is the application's title of the message boxes.
 class QtDialogs final : public Dialogs {
 public:
     explicit QtDialogs(QWidget* parent = nullptr);

@@ -33,10 +33,18 @@ bool SerialSetupPanel::passwordGiven()
     return false;
 }
 
+bool SerialSetupPanel::newAddressChosen()
+{
+    if (ui().CmbNewAddr->currentIndex() >= 0)
+        return true;
+    dialogs().message(QString::fromLatin1(ChooseNewAddress));
+    return false;
+}
+
 void SerialSetupPanel::sendSetup()
 {
     const std::string BaudRate = bytes(ui().CobNewBaudRate->currentText());
-    // The list's entries "000" to "255"; no entry selected reads as 0.
+    // The list's entries "000" to "255".
     const int16_t NewAddress = LeadingNumber::toInt16(ui().CmbNewAddr->currentText().toStdString()).value_or(0);
     const int16_t esito = Sibrant().SetupSeriale(Terminale(), BaudRate, NewAddress);
     window().TxtEsito[0]->setText(esitoText(esito));
@@ -44,13 +52,13 @@ void SerialSetupPanel::sendSetup()
 
 void SerialSetupPanel::CmdSetSetupSeriale_Click()
 {
-    if (passwordGiven())
+    if (newAddressChosen() && passwordGiven())
         sendSetup();
 }
 
 void SerialSetupPanel::Command10_Click()
 {
-    if (!passwordGiven())
+    if (!newAddressChosen() || !passwordGiven())
         return;
     const QString kept = QString::fromStdString(m_settings.Velocita());
     const auto passes = static_cast<int>(SettingsPanel::BaudRates.size());

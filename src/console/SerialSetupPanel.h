@@ -10,7 +10,10 @@ class SettingsPanel;
 // address of CmbNewAddr and the baud rate of CobNewBaudRate, once ("Set")
 // or once at each of the six rates the console offers ("Loop BaudRate"),
 // so a reader listening at an unknown rate hears it. Both ask for the
-// settings password first.
+// settings password first. With no new address chosen (the list's state
+// after a start-up on terminal 256) the user is asked to choose one and
+// nothing is sent, rather than moving the reader, or on 256 every reader
+// on the line, to address 0.
 class SerialSetupPanel : public CommandPanel {
     Q_OBJECT
 
@@ -29,8 +32,11 @@ public:
         "Per modificare queste impostazioni è necessario inserire la password.";
     static constexpr const char* PasswordTitle = "Password richiesta";
     static constexpr const char* WrongPassword = "Password errata!";
+    static constexpr const char* ChooseNewAddress = "Selezionare il nuovo indirizzo";
 
 private:
+    // Whether CmbNewAddr has an entry selected; if not, says so.
+    bool newAddressChosen();
     // Asks for the password at every click; a wrong or cancelled answer is
     // told and gives false.
     bool passwordGiven();

@@ -9,6 +9,7 @@
 #include "ui_frmSibrant.h"
 
 #include <QFocusEvent>
+#include <QSaveFile>
 
 namespace lettore {
 
@@ -40,7 +41,13 @@ SettingsPanel::SettingsPanel(frmSibrant& window, std::function<clsComunicazioni&
 
 void SettingsPanel::load(const std::filesystem::path& file)
 {
-    m_settings = ConnectionSettings::load(file);
+    ConnectionSettings::FileState state = ConnectionSettings::FileState::Read;
+    m_settings = ConnectionSettings::load(file, &state);
+    m_saveAtClose = state != ConnectionSettings::FileState::Unreadable;
+    if (!m_saveAtClose)
+        m_dialogs.message(QStringLiteral("Impossibile leggere %1: le impostazioni non saranno salvate alla chiusura.")
+                              .arg(QString::fromStdString(file.string())),
+                          Dialogs::Icon::Exclamation);
     // The lists cannot show other values: an unknown rate or an address
     // outside the list falls back to its default rather than being sent.
     const ConnectionSettings defaults;
@@ -70,9 +77,20 @@ void SettingsPanel::showSettings()
         ui.CmbNewAddr->setCurrentIndex(m_settings.Terminale);
 }
 
+// QSaveFile writes beside the file under a fresh name of its own and
+// renames it over the file at commit, so a failure never leaves a truncated
+// file, and a link planted under a guessable temporary name cannot redirect
+// the write. A file that is itself a link is written at its target.
 void SettingsPanel::save(const std::filesystem::path& file)
 {
-    if (!m_settings.save(file))
+    if (!m_saveAtClose)
+        return;
+    QSaveFile out(QString::fromStdString(file.string()));
+    const std::string text = m_settings.text();
+    const bool saved = out.open(QIODevice::WriteOnly)
+                       && out.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size())
+                       && out.commit();
+    if (!saved)
         m_dialogs.message(QStringLiteral("Impossibile scrivere %1: le impostazioni non sono state salvate.")
                               .arg(QString::fromStdString(file.string())),
                           Dialogs::Icon::Exclamation);

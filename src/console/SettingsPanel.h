@@ -33,9 +33,11 @@ public:
                   ConsoleGate& gate, QObject* parent = nullptr);
 
     // Reads `file` (defaults for what cannot be read), shows the settings
-    // and starts the link on them.
+    // and starts the link on them. A file that is there but cannot be read
+    // is told to the user, and save() will leave it alone.
     void load(const std::filesystem::path& file);
-    // Writes the settings to `file`; a failure is told to the user.
+    // Writes the settings to `file` (to its target when it is a link), as a
+    // whole or not at all; a failure is told to the user.
     void save(const std::filesystem::path& file);
 
     int16_t NSeriale() const { return m_settings.NSeriale; }
@@ -68,6 +70,9 @@ private:
     Dialogs& m_dialogs;
     ConsoleGate& m_gate;
     ConnectionSettings m_settings;
+    // False once the file found at start-up could not be read: writing
+    // over it would lose what the user stored there.
+    bool m_saveAtClose = true;
 };
 
 }  // namespace lettore

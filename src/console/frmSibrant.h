@@ -9,11 +9,11 @@
 
 // The console's main window as the technician sees it: the settings row,
 // one panel per reader command, and the range insertion at the bottom right.
-// The form places every control at a fixed position (15 twips a pixel) and
-// fixes its font at 9 points so the captions fit; resizing the window moves
-// nothing. Beyond filling its address lists the
-// window has no behaviour of its own: the console's handlers reach the
-// controls through ui() and the control arrays.
+// The form places every control at the design's fixed position, put at the
+// screen's logical DPI by Twips, with a 9-point font, so the captions fit
+// with larger text too; resizing the window moves nothing. Beyond filling
+// its address lists the window has no behaviour of its own: the console's
+// handlers reach the controls through ui() and the control arrays.
 class frmSibrant : public QMainWindow {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "MonCom.h"
 
 #include "ByteText.h"
+#include "Twips.h"
 #include "ui_MonCom.h"
 
 #include <QCloseEvent>
@@ -10,10 +11,6 @@
 
 namespace {
 
-// Layout figures are kept in twips, 15 to a pixel.
-constexpr int twips(int value) { return value / 15; }
-
-constexpr int CompactHeight = twips(1485);
 constexpr int LampInterval = 150;  // ms
 
 const QColor TxOff(0, 128, 0);
@@ -69,21 +66,33 @@ MonCom::MonCom()
     setAttribute(Qt::WA_QuitOnClose, false);
 
     // The form is drawn in the extended layout; the compact one moves the
-    // three kept rows and the lamps up and hides the hexadecimal rows.
-    m_placements = {{m_ui->Label1, twips(75), 0},
-                    {m_ui->TextComando, twips(15), 0},
-                    {m_ui->Label3, twips(375), 0},
-                    {m_ui->Risposta, twips(315), 0},
-                    {m_ui->Label5, twips(675), 0},
-                    {m_ui->Txt_UltimaRisposta, twips(615), 0},
-                    {m_ui->Frm_Parametri, twips(945), 0},
-                    {m_ui->LblErrore, twips(945), 0}};
+    // three kept rows and the lamps up, to the design's tops in twips, and
+    // hides the hexadecimal rows.
+    const Twips twips(logicalDpiX());
+    twips.placeForm(*this);
+    m_placements = {{m_ui->Label1, twips.toPixels(75), 0},
+                    {m_ui->TextComando, twips.toPixels(15), 0},
+                    {m_ui->Label3, twips.toPixels(375), 0},
+                    {m_ui->Risposta, twips.toPixels(315), 0},
+                    {m_ui->Label5, twips.toPixels(675), 0},
+                    {m_ui->Txt_UltimaRisposta, twips.toPixels(615), 0},
+                    {m_ui->Frm_Parametri, twips.toPixels(945), 0},
+                    {m_ui->LblErrore, twips.toPixels(945), 0}};
     for (Placement& placement : m_placements)
         placement.extendedTop = placement.widget->y();
     m_extendedOnly = {m_ui->Label2, m_ui->TextComandoHex, m_ui->Label4,
                       m_ui->RispostaHex, m_ui->Label6, m_ui->Txt_UltimaRispostaHex};
-    m_extendedHeight = height();
-    setFixedSize(size());
+    setFixedWidth(width());
+    // The design gives a caption 1080 twips; the form's 9-point font needs
+    // to be a point smaller and semi-condensed to fit "Comando Hex" there.
+    for (QLabel* caption : findChildren<QLabel*>()) {
+        if (caption == m_ui->LblErrore)
+            continue;
+        QFont narrow = caption->font();
+        narrow.setPointSize(8);
+        narrow.setStretch(QFont::SemiCondensed);
+        caption->setFont(narrow);
+    }
 
     for (QLineEdit* box : {m_ui->TextComando, m_ui->TextComandoHex, m_ui->Risposta, m_ui->RispostaHex,
                            m_ui->Txt_UltimaRisposta, m_ui->Txt_UltimaRispostaHex}) {
@@ -197,7 +206,9 @@ void MonCom::Form_DblClick()
                                toCompact ? placement.compactTop : placement.extendedTop);
     for (QWidget* widget : m_extendedOnly)
         widget->setHidden(toCompact);
-    setFixedHeight(toCompact ? CompactHeight : m_extendedHeight);
+    // The design's window heights (1485 and 2445 twips) count its title bar
+    // and borders; the client area ends under the lamps.
+    setFixedHeight(m_ui->Frm_Parametri->geometry().bottom() + 1);
 }
 
 void MonCom::TextComando_Change()

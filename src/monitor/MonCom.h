@@ -21,8 +21,8 @@ class MonCom;
 // on first use. Closing it by its close box unloads it; the next use loads
 // it again, compact and empty. Everything runs on the GUI thread.
 //
-// The form places its controls at fixed positions, 15 twips a pixel, and
-// fixes its font at 9 points so the captions fit.
+// The form places its controls at the design's fixed positions, put at the
+// screen's logical DPI by Twips, so the captions fit with larger text too.
 class MonCom : public QWidget {
     Q_OBJECT
 
@@ -79,7 +79,6 @@ private:
     std::unique_ptr<Ui::MonCom> m_ui;
     std::vector<Placement> m_placements;
     std::vector<QWidget*> m_extendedOnly;
-    int m_extendedHeight = 0;
     QTimer Timer_tx;
     QTimer Timer_rx;
 };

@@ -52,6 +52,7 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.app.press("Command8")
         self.app.window(MONITOR)
         wait_until(lambda: self.app.name("Command8") == "Nascondi Monitor", "the button's caption")
+        self.assertEqual(self.app.title_bar(MONITOR), MONITOR)
 
     def test_3_multimaster_reading_is_shown_and_acknowledged_once(self):
         app = self.app

@@ -85,8 +85,6 @@ private slots:
         QTest::newRow("GetSetupBase") << "Command6" << "" << "02 30 21 31 03 21" << 4;
         QTest::newRow("Set: address 26 at 19200") << "CmdSetSetupSeriale" << "CmbNewAddr=026;CobNewBaudRate=19200"
                                                   << "02 30 31 32 31 3A 34 03 0D" << 0;
-        QTest::newRow("Set: terminal 256, no new address") << "CmdSetSetupSeriale" << "CmbTerminale=256;CmbNewAddr="
-                                                           << "02 60 60 32 30 30 33 03 00" << 0;
         QTest::newRow("Set Indirizzo 12") << "cmdSetIndirizzo" << "cmbSetIndirizzo=012;txtCodeAddr=0000012345"
                                           << "02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39" << 9;
         QTest::newRow("Set Indirizzo 12, terminal 256") << "cmdSetIndirizzo"
@@ -415,20 +413,39 @@ private slots:
         QCOMPARE(window().TxtEsito[0]->text(), QString("0"));
     }
 
-    // "Set Indirizzo" with no address chosen, as after start-up: the user
-    // is asked to choose one, nothing is sent.
-    void setIndirizzoWithoutAddress()
+    // An address command with no address chosen, as after start-up (on
+    // terminal 256 for "Setup seriale"): the user is asked to choose one,
+    // before any password, and nothing is sent.
+    void withoutAddress_data()
     {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("inputs");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("resultBox");
+        QTest::newRow("Set Indirizzo") << "cmdSetIndirizzo" << "txtCodeAddr=0000012345"
+                                       << "Selezionare l'indirizzo da assegnare" << 9;
+        QTest::newRow("Set, terminal 256") << "CmdSetSetupSeriale" << "CmbTerminale=256;CmbNewAddr="
+                                           << "Selezionare il nuovo indirizzo" << 0;
+        QTest::newRow("Loop BaudRate, terminal 256") << "Command10" << "CmbTerminale=256;CmbNewAddr="
+                                                     << "Selezionare il nuovo indirizzo" << 0;
+    }
+    void withoutAddress()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, inputs);
+        QFETCH(QString, message);
+        QFETCH(int, resultBox);
+        fill(inputs);
         presetResultBoxes();
-        ui().txtCodeAddr->setText("0000012345");
         QCOMPARE(ui().cmbSetIndirizzo->currentIndex(), -1);
 
-        press("cmdSetIndirizzo");
+        control<QPushButton>(button)->click();
 
-        QCOMPARE(dialogs().messages, std::vector<QString>{"Selezionare l'indirizzo da assegnare"});
+        QCOMPARE(dialogs().messages, std::vector<QString>{message});
         QCOMPARE(dialogs().icons, std::vector<Dialogs::Icon>{Dialogs::Icon::None});
+        QVERIFY(dialogs().passwordPrompts.empty());
         QVERIFY(port().writes().empty());
-        QCOMPARE(window().TxtEsito[9]->text(), Untouched);
+        QCOMPARE(window().TxtEsito[resultBox]->text(), Untouched);
     }
 
     // While a command waits for its answer, every button of these panels

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,18 +55,6 @@ protected:
     const std::filesystem::path file = dir / ConnectionSettings::FileName;
 };
 
-// Written as three CR LF lines, a number with a blank before it unless
-// negative and one after it.
-TEST_F(ConnectionSettingsFileTest, WritesTheStoredFormAndReadsMissingFileAsDefaults)
-{
-    EXPECT_EQ(ConnectionSettings::load(file).text(), " 1 \r\n9600\r\n 0 \r\n");
-    ASSERT_TRUE((ConnectionSettings{-4, "2400", 256}.save(file)));
-    std::ifstream written(file, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "-4 \r\n2400\r\n 256 \r\n");
-
-    EXPECT_FALSE(ConnectionSettings{}.save(dir / "no-such-folder" / ConnectionSettings::FileName));
-}
-
 // Only the first 4 KB are read, and of those only whole lines: a second
 // line cut at the limit keeps its default, and so does the third beyond it.
 TEST_F(ConnectionSettingsFileTest, ReadsNoMoreThanFourKilobytes)
@@ -76,15 +63,25 @@ TEST_F(ConnectionSettingsFileTest, ReadsNoMoreThanFourKilobytes)
     EXPECT_EQ(ConnectionSettings::load(file).text(), " 5 \r\n9600\r\n 0 \r\n");
 }
 
-// Anything but a regular file reads as the defaults, without reading it:
-// a device would never end, a named pipe could block for ever.
+// Anything but a regular file reads as the defaults, without reading it
+// (a device would never end, a named pipe could block for ever), and is
+// told apart from a missing file, the only one a writer may create.
 TEST_F(ConnectionSettingsFileTest, OnlyARegularFileIsRead)
 {
+    using State = ConnectionSettings::FileState;
+    State state = State::Read;
+    auto defaultsAnd = [&](State expected) {
+        return ConnectionSettings::load(file, &state).text() == " 1 \r\n9600\r\n 0 \r\n" && state == expected;
+    };
+    EXPECT_TRUE(defaultsAnd(State::Missing)) << "nothing";
+    std::filesystem::create_symlink("gone", file);
+    EXPECT_TRUE(defaultsAnd(State::Missing)) << "link to nothing";
+    std::filesystem::remove(file);
     std::filesystem::create_symlink("/dev/zero", file);
-    EXPECT_EQ(ConnectionSettings::load(file).text(), " 1 \r\n9600\r\n 0 \r\n") << "link to /dev/zero";
+    EXPECT_TRUE(defaultsAnd(State::Unreadable)) << "link to /dev/zero";
     std::filesystem::remove(file);
     std::filesystem::create_directory(file);
-    EXPECT_EQ(ConnectionSettings::load(file).text(), " 1 \r\n9600\r\n 0 \r\n") << "folder";
+    EXPECT_TRUE(defaultsAnd(State::Unreadable)) << "folder";
     std::filesystem::remove(file);
 
     // A pipe with a writer that never closes: reading it would block until
@@ -93,34 +90,12 @@ TEST_F(ConnectionSettingsFileTest, OnlyARegularFileIsRead)
     const int writer = ::open(file.c_str(), O_RDWR);
     ASSERT_GE(writer, 0);
     ASSERT_EQ(::write(writer, " 7 \r\n", 5), 5);
-    auto loaded = std::async(std::launch::async, [this] { return ConnectionSettings::load(file); });
+    auto loaded = std::async(std::launch::async, [&] { return ConnectionSettings::load(file, &state); });
     const bool returnedAtOnce = loaded.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
     ::close(writer);
     EXPECT_TRUE(returnedAtOnce);
     EXPECT_EQ(loaded.get().text(), " 1 \r\n9600\r\n 0 \r\n") << "named pipe";
-}
-
-// A save that fails leaves the old file whole; one that works leaves no
-// temporary file behind.
-TEST_F(ConnectionSettingsFileTest, FailedSaveKeepsTheOldFile)
-{
-    auto contents = [&] {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-
-    ASSERT_TRUE((ConnectionSettings{3, "19200", 7}.save(file)));
-    EXPECT_FALSE(std::filesystem::exists(dir / "Seriale.cfg.tmp"));
-
-    std::filesystem::create_directories(dir / "Seriale.cfg.tmp" / "blocked");  // the new text cannot be written
-    EXPECT_FALSE((ConnectionSettings{4, "2400", 8}.save(file)));
-    EXPECT_EQ(contents(), " 3 \r\n19200\r\n 7 \r\n");
-
-    std::filesystem::remove_all(dir / "Seriale.cfg.tmp");
-    std::filesystem::remove(file);
-    std::filesystem::create_directories(file / "blocked");  // the old name cannot be replaced
-    EXPECT_FALSE((ConnectionSettings{4, "2400", 8}.save(file)));
-    EXPECT_FALSE(std::filesystem::exists(dir / "Seriale.cfg.tmp"));
+    EXPECT_EQ(state, State::Unreadable);
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ void ConsolePlatform::install()
         throw std::logic_error("the console platform is installed once per test program");
 }
 
-ConsoleRig::ConsoleRig(const char* settings)
+ConsoleRig::ConsoleRig(const char* settings, const std::function<void(const QDir&)>& prepare)
 {
     if (settings) {
         QFile file(path("Seriale.cfg"));
@@ -74,6 +74,8 @@ ConsoleRig::ConsoleRig(const char* settings)
             throw std::runtime_error("cannot write Seriale.cfg");
         file.write(settings);
     }
+    if (prepare)
+        prepare(QDir(m_dir.path()));
     ConsolePlatform::played.clear();
     ConsolePlatform::duringWait = {};
     m_console = std::make_unique<Console>(&dialogs);

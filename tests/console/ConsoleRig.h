@@ -5,6 +5,7 @@
 #include "ManualClock.h"
 #include "SimulatedPort.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <deque>
@@ -43,10 +44,11 @@ struct ConsolePlatform {
 };
 
 // A console started in a program folder of its own, with the given
-// Seriale.cfg (none when null), shown, and the port's record cleared.
+// Seriale.cfg (none when null) and whatever `prepare` puts in the folder,
+// shown, and the port's record cleared.
 class ConsoleRig {
 public:
-    explicit ConsoleRig(const char* settings = nullptr);
+    explicit ConsoleRig(const char* settings = nullptr, const std::function<void(const QDir&)>& prepare = {});
     ~ConsoleRig();
 
     Console& console() { return *m_console; }

@@ -5,6 +5,7 @@
 #include "MonCom.h"
 #include "modLettori.h"
 
+#include <QFileInfo>
 #include <QStatusBar>
 #include <QTest>
 
@@ -183,11 +184,40 @@ private slots:
     void unwritableSettingsAreTold()
     {
         start(" 2 \r\n9600\r\n 0 \r\n");
-        QVERIFY(QDir(m_rig->path(".")).mkpath("Seriale.cfg.tmp/blocked"));
+        QVERIFY(QDir(m_rig->path(".")).removeRecursively());
         closeWindow();
-        QCOMPARE(m_rig->dialogs.messages.size(), size_t(1));
-        QVERIFY(m_rig->dialogs.messages[0].contains("Seriale.cfg"));
-        QCOMPARE(m_rig->fileContents("Seriale.cfg"), QByteArray(" 2 \r\n9600\r\n 0 \r\n"));
+        QCOMPARE(m_rig->dialogs.messages,
+                 std::vector<QString>{"Impossibile scrivere Seriale.cfg: le impostazioni non sono state salvate."});
+    }
+
+    // Something at the file's place that cannot be read is told at start
+    // and left as it is at close: the user's settings stay there.
+    void unreadableSettingsAreKept()
+    {
+        m_rig = std::make_unique<ConsoleRig>(nullptr, [](const QDir& folder) { folder.mkpath("Seriale.cfg/x"); });
+        closeWindow();
+        QCOMPARE(m_rig->dialogs.messages,
+                 std::vector<QString>{"Impossibile leggere Seriale.cfg: le impostazioni non saranno salvate alla chiusura."});
+        QCOMPARE(m_rig->dialogs.icons, std::vector<Dialogs::Icon>{Dialogs::Icon::Exclamation});
+        QVERIFY(QFileInfo(m_rig->path("Seriale.cfg/x")).isDir());
+    }
+
+    // A Seriale.cfg that is a link is written at its target and stays a
+    // link; one planted where a temporary file might be made redirects
+    // nothing.
+    void settingsWrittenThroughLinksOnlyAtTheirOwnName()
+    {
+        m_rig = std::make_unique<ConsoleRig>(nullptr, [](const QDir& folder) {
+            std::ofstream(folder.filePath("stored.cfg").toStdString()) << " 4 \r\n2400";
+            std::ofstream(folder.filePath("victim").toStdString()) << "untouched";
+            QFile::link("stored.cfg", folder.filePath("Seriale.cfg"));
+            QFile::link("victim", folder.filePath("Seriale.cfg.tmp"));
+        });
+        closeWindow();
+        QVERIFY(m_rig->dialogs.messages.empty());
+        QVERIFY(QFileInfo(m_rig->path("Seriale.cfg")).isSymLink());
+        QCOMPARE(m_rig->fileContents("stored.cfg"), QByteArray(" 4 \r\n2400\r\n 0 \r\n"));
+        QCOMPARE(m_rig->fileContents("victim"), QByteArray("untouched"));
     }
 
     // The reading handler: only in Multimaster mode, only 16 characters

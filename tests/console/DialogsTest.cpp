@@ -1,5 +1,5 @@
-// The dialogs the user sees: the application's title, the buttons and the
-// answers handed back.
+// The dialogs the user sees: the console window's title, the buttons and
+// the answers handed back.
 #include "Dialogs.h"
 
 #include <QApplication>
@@ -34,8 +34,6 @@ class DialogsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QApplication::setApplicationDisplayName("Test lettore Sibrant"); }
-
     void message_data()
     {
         QTest::addColumn<Dialogs::Icon>("icon");
@@ -59,7 +57,9 @@ private slots:
             iconShown = box->icon();
             box->button(QMessageBox::Ok)->click();
         });
-        QtDialogs().message(QString::fromUtf8("Seriale gi\u00E0 utilizzata"), icon);
+        QWidget console;
+        console.setWindowTitle("Test lettore Sibrant");
+        QtDialogs(&console).message(QString::fromUtf8("Seriale gi\u00E0 utilizzata"), icon);
         QCOMPARE(title, QString("Test lettore Sibrant"));
         QCOMPARE(text, QString::fromUtf8("Seriale gi\u00E0 utilizzata"));
         QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));

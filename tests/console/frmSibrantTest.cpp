@@ -65,6 +65,17 @@ bool isControl(const QWidget* widget)
         || qobject_cast<const QAbstractButton*>(widget);
 }
 
+// The extent of what a label draws darker than its background: its text.
+QSize inked(QLabel& label)
+{
+    const QImage image = label.grab().toImage();
+    QRect ink;
+    for (int i = 0; i < image.width() * image.height(); ++i)
+        if (qGray(image.pixel(i % image.width(), i / image.width())) < 128)
+            ink |= QRect(i % image.width(), i / image.width(), 1, 1);
+    return ink.size();
+}
+
 QLabel* captionOf(const QWidget* box)
 {
     for (QLabel* label : box->parentWidget()->findChildren<QLabel*>())
@@ -233,6 +244,25 @@ private slots:
         }
     }
 
+    // The boxes whose text goes on the line as typed take only what the
+    // line carries one byte a character: Latin-1 stays, anything beyond is
+    // refused, typed or pasted (a paste holding one is refused whole).
+    void sentBoxesTakeOnlyLatin1()
+    {
+        const QStringList sent = QString("Text11_0 Text11_1 Text11_2 Text11_3 Text11_4 Text11_5 Text3 Text4 Text5 "
+                                         "Text14 Text8 txtCodeAddr").split(' ');
+        for (QLineEdit* box : m_window->findChildren<QLineEdit*>()) {
+            box->clear();
+            for (const char* typed : {"1", "\u00E9", "\U0001F600", "\u20AC"})
+                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString::fromUtf8(typed), Qt::NoModifier);
+            for (const char* pasted : {"\u00B0", "a\U0001F600"})
+                box->insert(QString::fromUtf8(pasted));
+            const QString typed = QString::fromUtf8(sent.contains(box->objectName()) ? "1\u00E9\u00B0"
+                                                                                     : "1\u00E9\U0001F600\u20AC\u00B0a\U0001F600");
+            QCOMPARE(box->objectName() + '=' + box->text(), box->objectName() + '=' + typed);
+        }
+    }
+
     void lists()
     {
         const QStringList rates = {"1200", "2400", "4800", "9600", "19200", "38400"};
@@ -313,8 +343,13 @@ private slots:
                              qPrintable(siblings[i]->objectName() + " / " + siblings[j]->objectName()));
             }
         }
-        for (const QLabel* label : m_window->findChildren<QLabel*>())
-            QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->objectName()));
+        // A caption inks as much as it does with room to spare.
+        for (QLabel* label : m_window->findChildren<QLabel*>()) {
+            QLabel roomy(label->text());
+            roomy.setFont(label->font());
+            roomy.resize(label->width() + 40, label->height() + 20);
+            QVERIFY2(inked(*label) == inked(roomy), qPrintable(label->objectName()));
+        }
         for (const QAbstractButton* button : m_window->findChildren<QAbstractButton*>())
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 8 <= button->width(),
                      qPrintable(button->objectName()));

@@ -182,6 +182,8 @@ private slots:
         QCOMPARE(text("Txt_UltimaRispostaHex"), QString(" 41 E9"));
     }
 
+    // The design's figures, 15 twips a pixel at 96 DPI; the client area
+    // ends under the lamps.
     void layoutsSwitchOnDoubleClick()
     {
         struct Layout {
@@ -190,9 +192,17 @@ private slots:
             int lampsTop;
         };
         const QPoint hidden(-1, -1);
-        const Layout compact{99, {{5, 1}, hidden, {25, 21}, hidden, {45, 41}, hidden}, 63};
-        const Layout extended{163, {{5, 1}, {23, 21}, {47, 43}, {65, 63}, {89, 85}, {107, 105}}, 127};
+        const Layout compact{79, {{5, 1}, hidden, {25, 21}, hidden, {45, 41}, hidden}, 63};
+        const Layout extended{143, {{5, 1}, {23, 21}, {47, 43}, {65, 63}, {89, 85}, {107, 105}}, 127};
         MonCom& monitor = MonCom::instance();
+        if (monitor.logicalDpiX() != 96)
+            QSKIP("the design's figures are pinned at 96 DPI");
+        QCOMPARE(monitor.width(), 586);
+        QCOMPARE(control<QWidget>("Frm_Parametri")->x(), 484);
+        for (const Row& row : Rows) {
+            const QRect label = control<QLabel>(row.label)->geometry(), box = control(row.box)->geometry();
+            QCOMPARE(QList<int>({label.x(), label.width(), box.x(), box.width()}), QList<int>({0, 72, 78, 500}));
+        }
         for (const Layout& layout : {compact, extended, compact}) {
             QCOMPARE(monitor.height(), layout.height);
             for (int row = 0; row < 6; ++row) {
@@ -326,7 +336,7 @@ private slots:
         MonCom& next = MonCom::instance();
         QVERIFY(MonCom::isLoaded());
         QVERIFY(!next.isVisible());
-        QCOMPARE(next.height(), 99);
+        QVERIFY(control<QLabel>("Label2")->isHidden());  // compact
         for (const Row& row : Rows)
             QCOMPARE(text(row.box), QString());
         QCOMPARE(lampColour("Led_TO"), ToOff);

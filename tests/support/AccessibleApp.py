@@ -90,6 +90,17 @@ class AccessibleApp:
         finally:
             x.close()
 
+    def title_bar(self, title):
+        """The title the window manager shows for the window titled `title`
+        (its _NET_WM_NAME), which the toolkit may have added to."""
+        x = display.Display()
+        try:
+            shown = self._x_window(x, x.screen().root, title).get_full_property(
+                x.intern_atom("_NET_WM_NAME"), x.intern_atom("UTF8_STRING"))
+            return shown.value.decode("utf-8")
+        finally:
+            x.close()
+
     def _x_window(self, x, window, title):
         try:
             if window.get_wm_name() == title:
