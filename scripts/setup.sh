@@ -3,6 +3,7 @@
 # (programs in build/bin).
 #   scripts/setup.sh                     everything: programs, tests, benchmarks
 #   scripts/setup.sh --programs T [T..]  only the programs named, no test packages
+#   scripts/setup.sh --packages-only     only install what is missing, build nothing
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,14 +18,19 @@ build=(cmake g++ make
 tests=(libgtest-dev libgmock-dev clang libclang-rt-dev
        xvfb xauth openbox dbus-daemon dbus-bin at-spi2-core
        python3 python3-pyatspi python3-xlib python3-serial)
+# The Windows cross-build of the libraries without Qt and their unit tests,
+# run under Wine: MinGW-w64 with POSIX threads, GoogleTest's sources.
+windows=(g++-mingw-w64-x86-64-posix googletest wine wine64)
 
 targets=()
 packages=("${build[@]}")
+build_none=false
 if [ "${1:-}" = "--programs" ]; then
     shift
     targets=("$@")
 else
-    packages+=("${tests[@]}")
+    packages+=("${tests[@]}" "${windows[@]}")
+    [ "${1:-}" = "--packages-only" ] && build_none=true
 fi
 
 missing=()
@@ -39,7 +45,9 @@ if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-if ((${#targets[@]})); then
+if $build_none; then
+    exit 0
+elif ((${#targets[@]})); then
     echo "Building ${targets[*]} ..."
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLETTORE_BUILD_TESTS=OFF >/dev/null
     cmake --build build -j"$(nproc)" --target "${targets[@]}"
