@@ -4,11 +4,13 @@
 #include "DescriptorOutput.h"
 #include "QtPort.h"
 #include "StandardStreams.h"
+#include "ThisProgramsFolders.h"
 #include "modLettori.h"
 
 #include <QCoreApplication>
 
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <ostream>
 
@@ -54,11 +56,11 @@ int main(int argc, char* argv[])
         return outputChecked(0);
     }
 
-    // Port numbers and the stored settings belong to the program's folder,
-    // as for the console.
-    const std::string folder = QCoreApplication::applicationDirPath().toStdString();
-    const ConnectionSettings stored = ConnectionSettings::load(folder + "/" + ConnectionSettings::FileName);
-    PortNaming naming(folder);
+    // Port numbers and the stored settings belong to the console's settings
+    // folder.
+    const std::filesystem::path folder = thisProgramsFolders().settings;
+    const ConnectionSettings stored = ConnectionSettings::load(folder / ConnectionSettings::FileName);
+    PortNaming naming(folder.string());
     naming.pinDevice(invocation.device);
 
     static SteadyClock clock;
