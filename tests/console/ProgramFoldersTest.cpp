@@ -11,37 +11,28 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ProgramFoldersTest : public ::testing::Test {
-protected:
-    ProgramFoldersTest() { fs::create_directories(root / "prefix" / "bin"); }
-    ~ProgramFoldersTest() override { fs::remove_all(root); }
-
+// A program in a build keeps everything beside itself and makes no folder
+// of the user's; once the installed data folder lies beside its bin folder
+// it keeps its settings in the user's folder, made with its parents, and
+// finds the chime among the installed data.
+TEST(ProgramFoldersTest, BuildKeepsAllBesideTheProgramInstalledUsesTheUsersFolder)
+{
     // Other test runs may share the temporary folder.
     const fs::path root = fs::temp_directory_path() / ("folders-" + std::to_string(std::random_device{}()));
-    const fs::path bin = root / "prefix" / "bin";
-    const fs::path user = root / "home" / ".config" / "lettore";
-};
+    const fs::path bin = root / "bin", data = root / "share" / "lettore", user = root / "home" / "lettore";
+    fs::create_directories(bin);
 
-// A program in a build folder keeps everything beside itself and makes no
-// folder of the user's.
-TEST_F(ProgramFoldersTest, BuildFolderKeepsEverythingBesideTheProgram)
-{
-    const ProgramFolders folders = ProgramFolders::locate(bin, user);
-    EXPECT_EQ(folders.settings, bin);
-    EXPECT_EQ(folders.data, bin);
+    const ProgramFolders build = ProgramFolders::locate(bin, user);
+    EXPECT_EQ(build.settings, bin);
+    EXPECT_EQ(build.data, bin);
     EXPECT_FALSE(fs::exists(user));
-}
 
-// An installed program, with the data folder where installing puts it,
-// keeps its settings in the user's folder, made with its parents, and
-// finds the chime among the installed data.
-TEST_F(ProgramFoldersTest, InstalledProgramUsesTheUsersFolderAndTheInstalledData)
-{
-    fs::create_directories(root / "prefix" / "share" / "lettore");
-    const ProgramFolders folders = ProgramFolders::locate(bin, user);
-    EXPECT_EQ(folders.settings, user);
+    fs::create_directories(data);
+    const ProgramFolders installed = ProgramFolders::locate(bin, user);
+    EXPECT_EQ(installed.settings, user);
+    EXPECT_EQ(installed.data, data);
     EXPECT_TRUE(fs::is_directory(user));
-    EXPECT_EQ(folders.data, root / "prefix" / "share" / "lettore");
+    fs::remove_all(root);
 }
 
 }  // namespace
