@@ -19,11 +19,11 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${PROJECT_DESCRIPTION}
- lettore-console drives every command of a serial badge reader from one
- window and shows each frame on a communications monitor; lettore runs the
- same commands from scripts; lettore-sim is a virtual reader line on a
- pseudo-terminal.")
+# The summary line is the project's description.
+set(CPACK_PACKAGE_DESCRIPTION "lettore-console drives every command of a serial badge reader
+from one window and shows each frame on a communications monitor; lettore
+runs the same commands from scripts; lettore-sim is a virtual reader line
+on a pseudo-terminal.")
 # The libraries the programs link are found by dpkg-shlibdeps. Qt loads
 # its plug-ins at run time, so no link shows them; the platform and sound
 # plug-ins come with the libraries linked, the SVG ones (the window icon,
