@@ -3,7 +3,6 @@
 # (programs in build/bin).
 #   scripts/setup.sh                     everything: programs, tests, benchmarks
 #   scripts/setup.sh --programs T [T..]  only the programs named, no test packages
-#   scripts/setup.sh --packages-only     only install what is missing, build nothing
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,13 +25,11 @@ windows=(g++-mingw-w64-x86-64-posix googletest wine wine64)
 
 targets=()
 packages=("${build[@]}")
-build_none=false
 if [ "${1:-}" = "--programs" ]; then
     shift
     targets=("$@")
 else
     packages+=("${tests[@]}" "${windows[@]}")
-    [ "${1:-}" = "--packages-only" ] && build_none=true
 fi
 
 missing=()
@@ -47,9 +44,7 @@ if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-if $build_none; then
-    exit 0
-elif ((${#targets[@]})); then
+if ((${#targets[@]})); then
     echo "Building ${targets[*]} ..."
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLETTORE_BUILD_TESTS=OFF >/dev/null
     cmake --build build -j"$(nproc)" --target "${targets[@]}"
