@@ -6,9 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# dpkg-dev: dpkg-shlibdeps, which finds the package's dependencies.
 build=(cmake g++ make
        qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
-       libqt6svg6 qt6-qpa-plugins)
+       libqt6svg6 qt6-qpa-plugins dpkg-dev)
 # The tests: GoogleTest, and a desktop of their own to drive the console
 # through its accessibility tree (virtual X display, window manager, D-Bus,
 # the accessibility bus, and Python's AT-SPI and X bindings); clang and
@@ -16,7 +17,11 @@ build=(cmake g++ make
 # benchmark that sets a plain Python client beside lettore.
 tests=(libgtest-dev libgmock-dev clang libclang-rt-dev
        xvfb xauth openbox dbus-daemon dbus-bin at-spi2-core
-       python3 python3-pyatspi python3-xlib python3-serial)
+       python3 python3-pyatspi python3-xlib python3-serial
+       desktop-file-utils)
+# The Windows cross-build of the libraries without Qt and their unit tests,
+# run under Wine: MinGW-w64 with POSIX threads, GoogleTest's sources.
+windows=(g++-mingw-w64-x86-64-posix googletest wine wine64)
 
 targets=()
 packages=("${build[@]}")
@@ -24,7 +29,7 @@ if [ "${1:-}" = "--programs" ]; then
     shift
     targets=("$@")
 else
-    packages+=("${tests[@]}")
+    packages+=("${tests[@]}" "${windows[@]}")
 fi
 
 missing=()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the suite as built,
-# the suite again under AddressSanitizer and UndefinedBehaviorSanitizer, and
-# a short run of each fuzz target. Prints how long each part took.
+# the suite again under AddressSanitizer and UndefinedBehaviorSanitizer, a
+# short run of each fuzz target, and the libraries without Qt cross-built
+# for Windows with their unit tests under Wine. Prints how long each part
+# took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,3 +22,4 @@ phase "set-up and build" bash scripts/setup.sh
 phase "suite" suite
 phase "sanitizer build and suite" bash scripts/sanitize.sh
 phase "fuzz smoke" bash scripts/fuzz.sh 20
+phase "windows build and unit tests under wine" bash scripts/windows-tests.sh

@@ -1,7 +1,9 @@
 // The console program: the main window and the communications monitor on
 // the real serial port.
+#include "CloseOnSignal.h"
 #include "Console.h"
 #include "EventLoopTurns.h"
+#include "ThisProgramsFolders.h"
 #include "QtPort.h"
 #include "QtSound.h"
 #include "modLettori.h"
@@ -19,19 +21,22 @@ int main(int argc, char* argv[])
     // boxes take the console window's title instead.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/console/lettore.svg")));
 
-    // Port numbers, Seriale.cfg and the sound file belong to the program's folder.
-    const std::string folder = QCoreApplication::applicationDirPath().toStdString();
+    // Port numbers and Seriale.cfg belong to the settings folder, the sound
+    // file to the data folder; both are the program's folder in a build.
+    const ProgramFolders folders = thisProgramsFolders();
+    const std::string settingsFolder = folders.settings.string();
     SteadyClock clock;
     QtSound sound;
     EventLoopTurns turns(clock, processQtEvents);
-    installPlatform({[&] { return std::make_unique<QtPort>(PortNaming(folder)); }, &clock,
+    installPlatform({[&] { return std::make_unique<QtPort>(PortNaming(settingsFolder)); }, &clock,
                      [&] { turns(); },
-                     [&](const std::string& file, bool async) { sound.play(file, async); }});
+                     [&](const std::string& file, bool async) { sound.play((folders.data / file).string(), async); }});
 
     int status = 0;
     {
         Console console;
-        console.Form_Load(folder);
+        closeOnEndRequest(console.window());
+        console.Form_Load(folders.settings);
         console.window().show();
         console.window().activateWindow();
         status = QApplication::exec();

@@ -1,6 +1,7 @@
 #include "TraceListener.h"
 
 #include "ByteText.h"
+#include "LocalTime.h"
 
 #include <chrono>
 #include <cstdio>
@@ -19,8 +20,7 @@ std::string TraceListener::timeOfDay()
     const auto now = system_clock::now();
     const std::time_t seconds = system_clock::to_time_t(now);
     const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = localTime(seconds);
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min,
                   local.tm_sec, static_cast<int>(ms));

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <random>
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace lettore {
 namespace {
@@ -51,7 +54,7 @@ protected:
     ~ConnectionSettingsFileTest() override { std::filesystem::remove_all(dir); }
 
     const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("cfgload-" + std::to_string(::getpid()));
+        std::filesystem::temp_directory_path() / ("cfgload-" + std::to_string(std::random_device{}()));
     const std::filesystem::path file = dir / ConnectionSettings::FileName;
 };
 
@@ -74,14 +77,17 @@ TEST_F(ConnectionSettingsFileTest, OnlyARegularFileIsRead)
         return ConnectionSettings::load(file, &state).text() == " 1 \r\n9600\r\n 0 \r\n" && state == expected;
     };
     EXPECT_TRUE(defaultsAnd(State::Missing)) << "nothing";
+    std::filesystem::create_directory(file);
+    EXPECT_TRUE(defaultsAnd(State::Unreadable)) << "folder";
+    std::filesystem::remove(file);
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no device files or named pipes among its files, and links need rights";
+#else
     std::filesystem::create_symlink("gone", file);
     EXPECT_TRUE(defaultsAnd(State::Missing)) << "link to nothing";
     std::filesystem::remove(file);
     std::filesystem::create_symlink("/dev/zero", file);
     EXPECT_TRUE(defaultsAnd(State::Unreadable)) << "link to /dev/zero";
-    std::filesystem::remove(file);
-    std::filesystem::create_directory(file);
-    EXPECT_TRUE(defaultsAnd(State::Unreadable)) << "folder";
     std::filesystem::remove(file);
 
     // A pipe with a writer that never closes: reading it would block until
@@ -96,6 +102,7 @@ TEST_F(ConnectionSettingsFileTest, OnlyARegularFileIsRead)
     EXPECT_TRUE(returnedAtOnce);
     EXPECT_EQ(loaded.get().text(), " 1 \r\n9600\r\n 0 \r\n") << "named pipe";
     EXPECT_EQ(state, State::Unreadable);
+#endif
 }
 
 }  // namespace

@@ -2,71 +2,27 @@
 
 #include "ByteText.h"
 #include "CommandTable.h"
+#include "EndRequests.h"
 #include "ErrorWatcher.h"
 #include "Esito.h"
 #include "Port.h"
 #include "ReadingListener.h"
 #include "ResultText.h"
 #include "ScopedSubscription.h"
+#include "StandardStreams.h"
 #include "TraceListener.h"
 #include "clsLettori.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QTimer>
 
-#include <atomic>
-#include <csignal>
-#include <fcntl.h>
 #include <optional>
-#include <unistd.h>
 
 namespace lettore {
 
 namespace {
 
-// SIGINT and SIGTERM end listening: the handler writes to a pipe that the
-// event loop watches.
-int signalPipe[2] = {-1, -1};
-
 constexpr int LineCheckMs = 500;
-
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
-}
-
-void handleStopSignals(void (*handler)(int))
-{
-    struct sigaction action {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-// SIGINT and SIGTERM stop a range insertion between two codes: the handler
-// only notes the signal, which the insertion asks for before each code.
-std::atomic<int> stopSignal = 0;
-static_assert(std::atomic<int>::is_always_lock_free);
-
-void onStopSignal(int signal) { stopSignal = signal; }
-
-// While it lives, SIGINT and SIGTERM are noted in stopSignal instead of
-// ending the process.
-class StopOnSignal {
-public:
-    StopOnSignal()
-    {
-        stopSignal = 0;
-        handleStopSignals(onStopSignal);
-    }
-    ~StopOnSignal() { handleStopSignals(SIG_DFL); }
-
-    StopOnSignal(const StopOnSignal&) = delete;
-    StopOnSignal& operator=(const StopOnSignal&) = delete;
-};
 
 }  // namespace
 
@@ -135,14 +91,14 @@ int CliSession::runCommand(const ErrorWatcher& errors)
     request.dialect = m_invocation.dialect;
     request.quietGapMs = m_invocation.quietGapMs.value_or(RangeInsertion::DefaultQuietGapMs);
 
-    // A range insertion can be stopped, and shows each code on a terminal
-    // as it goes.
-    std::optional<StopOnSignal> stoppable;
+    // A range insertion stops between two codes at a request to end, and
+    // shows each code on a terminal as it goes.
+    std::optional<EndRequests> stoppable;
     const bool range = std::string(m_invocation.command->name) == "InserisciBadge";
-    const bool showProgress = range && ::isatty(STDERR_FILENO) == 1;
+    const bool showProgress = range && StandardStreams::errorIsTerminal();
     if (range) {
         stoppable.emplace();
-        request.stopRequested = [] { return stopSignal != 0; };
+        request.stopRequested = [&stoppable] { return stoppable->signal() != 0; };
     }
     if (showProgress)
         request.progress = [this](const RangeInsertion::Step& step) {
@@ -156,7 +112,7 @@ int CliSession::runCommand(const ErrorWatcher& errors)
     if (result.esito == Esito::PortFailed)
         return portFailure(errors.last().value_or("the port failed"));
     if (result.stopped)
-        return ExitSignalBase + stopSignal;
+        return ExitSignalBase + stoppable->signal();
     return result.esito;
 }
 
@@ -172,16 +128,14 @@ int CliSession::listen()
     ReadingListener readings(m_registry, m_out, m_invocation.ack);
     ScopedSubscription reading(link, readings);
 
-    if (::pipe2(signalPipe, O_CLOEXEC) != 0)
-        return portFailure("cannot watch for signals");
-    QSocketNotifier stop(signalPipe[0], QSocketNotifier::Read);
-    // The stop may come while a reception waits (noise started it): that
-    // wait ends too, or the program would linger up to 5 s.
-    QObject::connect(&stop, &QSocketNotifier::activated, [&link] {
+    // A request to end may come while a reception waits (noise started
+    // it): that wait ends too, or the program would linger up to 5 s.
+    EndRequests stop([&link] {
         link.abandonWait();
         QCoreApplication::exit(0);
     });
-    handleStopSignals(onSignal);
+    if (!stop.watching())
+        return portFailure("cannot watch for signals");
 
     // A port that closes on its own raises no event while nothing is sent:
     // look at it from time to time, and at the output the readings go to.
@@ -198,9 +152,6 @@ int CliSession::listen()
 
     link.OnComm_Attivato();
     const int status = QCoreApplication::exec();
-    handleStopSignals(SIG_DFL);
-    ::close(signalPipe[0]);
-    ::close(signalPipe[1]);
     if (failure)
         return portFailure(*failure);
     return status;

@@ -3,39 +3,23 @@
 #include "ConnectionSettings.h"
 #include "DescriptorOutput.h"
 #include "QtPort.h"
+#include "StandardStreams.h"
+#include "ThisProgramsFolders.h"
 #include "modLettori.h"
 
 #include <QCoreApplication>
 
-#include <cerrno>
 #include <cstring>
-#include <ostream>
-#include <fcntl.h>
+#include <filesystem>
 #include <iostream>
-#include <unistd.h>
+#include <ostream>
 
 using namespace lettore;
 
 namespace {
 
-// A standard descriptor left closed by the caller would be handed to the
-// next file opened, the serial port among them, and text meant for the
-// user would go down the line. Each closed one is held by /dev/null.
-// Returns whether standard output was open.
-bool holdStandardDescriptors()
-{
-    bool outputOpen = true;
-    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
-        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
-            continue;
-        outputOpen = outputOpen && fd != STDOUT_FILENO;
-        ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
-    }
-    return outputOpen;
-}
-
 // Standard output, with the reason a write to it failed.
-DescriptorOutput outputBuffer(STDOUT_FILENO);
+DescriptorOutput outputBuffer(StandardStreams::Output);
 std::ostream output(&outputBuffer);
 
 // A result that never reached standard output is a failure, whatever the
@@ -54,7 +38,7 @@ int outputChecked(int status)
 
 int main(int argc, char* argv[])
 {
-    if (!holdStandardDescriptors()) {
+    if (!StandardStreams::holdClosed()) {
         std::cerr << "lettore: standard output is closed; nothing was sent" << std::endl;
         return CliSession::ExitOutput;
     }
@@ -72,11 +56,11 @@ int main(int argc, char* argv[])
         return outputChecked(0);
     }
 
-    // Port numbers and the stored settings belong to the program's folder,
-    // as for the console.
-    const std::string folder = QCoreApplication::applicationDirPath().toStdString();
-    const ConnectionSettings stored = ConnectionSettings::load(folder + "/" + ConnectionSettings::FileName);
-    PortNaming naming(folder);
+    // Port numbers and the stored settings belong to the console's settings
+    // folder.
+    const std::filesystem::path folder = thisProgramsFolders().settings;
+    const ConnectionSettings stored = ConnectionSettings::load(folder / ConnectionSettings::FileName);
+    PortNaming naming(folder.string());
     naming.pinDevice(invocation.device);
 
     static SteadyClock clock;
