@@ -278,26 +278,42 @@ private slots:
         QCOMPARE(m_rig->fileContents("Seriale.cfg"), QByteArray(" 1 \r\n9600\r\n 0 \r\n"));
     }
 
-    // A reception a reader started holds commands back until it ends, and
-    // says so.
-    void readerReceptionHoldsCommands()
+    // A reader's reception while the user types in "Seriale n.": the box
+    // keeps the focus and its text, the port does not move, the status
+    // line says what is going on, and a command asked for meanwhile runs
+    // once the reception ends, the focus back in the box after it.
+    void readerReceptionWhileTyping()
     {
         start(nullptr);
+        QApplication::setActiveWindow(&m_rig->window());
+        QVERIFY(QTest::qWaitForWindowActive(&m_rig->window()));
+        const int portBefore = port().number();
+        ui().TxtNumCom->setFocus(Qt::MouseFocusReason);
+        ui().TxtNumCom->clear();
+        QTest::keyClicks(ui().TxtNumCom, "3");
         bool checked = false;
         ConsolePlatform::duringWait = [&] {
             if (checked)
                 return;
             checked = true;
-            QVERIFY(!ui().TxtNumCom->isEnabled());
-            QVERIFY(!m_rig->console().window().optMultiMaster[0]->isEnabled());
+            QVERIFY(ui().TxtNumCom->isEnabled());
+            QVERIFY(ui().TxtNumCom->hasFocus());
             QCOMPARE(m_rig->console().window().statusBar()->currentMessage(), QString("Ricezione dal lettore in corso"));
             QVERIFY(!m_rig->console().gate().run("Output", [] {}));
+            ui().CmdGetFirmwareVersion->click();
+            QVERIFY(port().writes().empty());
         };
         port().feed(std::string(1, 'x'));  // noise starts a reception that runs out of time
         QVERIFY(port().notify());
         QVERIFY(checked);
-        QVERIFY(ui().TxtNumCom->isEnabled());
-        QCOMPARE(m_rig->console().window().statusBar()->currentMessage(), QString());
+        QVERIFY(ui().TxtNumCom->hasFocus());
+
+        QTRY_COMPARE(port().writes().size(), size_t(1));  // the firmware request
+        QTRY_VERIFY(m_rig->console().gate().idle());
+        QVERIFY(ui().TxtNumCom->hasFocus());
+        QCOMPARE(ui().TxtNumCom->text(), QString("3"));
+        QCOMPARE(ui().TxtNumCom->selectedText(), QString());
+        QCOMPARE(int(port().number()), portBefore);
     }
 };
 
