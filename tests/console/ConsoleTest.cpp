@@ -310,6 +310,7 @@ private slots:
 
         QTRY_COMPARE(port().writes().size(), size_t(1));  // the firmware request
         QTRY_VERIFY(m_rig->console().gate().idle());
+        QCoreApplication::processEvents();  // what queued up behind the command runs
         QVERIFY(ui().TxtNumCom->hasFocus());
         QCOMPARE(ui().TxtNumCom->text(), QString("3"));
         QCOMPARE(ui().TxtNumCom->selectedText(), QString());
