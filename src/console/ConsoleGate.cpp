@@ -78,8 +78,6 @@ bool ConsoleGate::betweenExchanges()
     return m_stopRequested;
 }
 
-void ConsoleGate::requestStop() { requestStop(QString()); }
-
 void ConsoleGate::requestStop(const QString& reason)
 {
     if (!m_running)

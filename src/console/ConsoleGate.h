@@ -62,10 +62,9 @@ public:
     // A stop asked for outside a command is forgotten.
     void setProgress(const QString& text);
     bool betweenExchanges();
-    void requestStop();
-    // A stop with its reason, which the status line shows until the
-    // command ends.
-    void requestStop(const QString& reason);
+    // reason, when given, replaces the progress on the status line until
+    // the command ends.
+    void requestStop(const QString& reason = {});
     bool stopRequested() const { return m_stopRequested; }
 
     // What the command that runs now left to say once it has ended ("the
