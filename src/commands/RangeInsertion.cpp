@@ -24,13 +24,18 @@ RangeInsertion::Result RangeInsertion::run(int first, int last) const
     // Counting in int: a last bound of 32767 ends the loop without overflow.
     const int count = last - first + 1;
     bool previousTimedOut = false;
+    const auto stopNow = [&] { return m_stopRequested && m_stopRequested(); };
     for (int n = first; n <= last; ++n) {
-        if (m_stopRequested && m_stopRequested()) {
+        bool stop = stopNow();
+        // A stop may come during the quiet gap too: the code is not sent then.
+        if (!stop && m_quietGapMs > 0 && previousTimedOut) {
+            m_registry.Comunicazione().discardUntilQuiet(m_quietGapMs, QuietGapLimitMs);
+            stop = stopNow();
+        }
+        if (stop) {
             result.stopped = true;
             break;
         }
-        if (m_quietGapMs > 0 && previousTimedOut)
-            m_registry.Comunicazione().discardUntilQuiet(m_quietGapMs, QuietGapLimitMs);
         Step step{n - first + 1, count, BadgeCode::fromNumber(n), 0, {}};
         step.esito = m_registry.Sibrant().CreaBadge(m_term, step.code, step.outst);
         ++result.sent;
@@ -44,6 +49,12 @@ RangeInsertion::Result RangeInsertion::run(int first, int last) const
         previousTimedOut = step.esito == Esito::TimedOut;
         if (m_progress)
             m_progress(step);
+        // The port is gone (device unplugged, line dropped): every further
+        // code would fail the same way, at once.
+        if (step.esito == Esito::PortFailed) {
+            result.esito = Esito::PortFailed;
+            break;
+        }
     }
     return result;
 }

@@ -10,9 +10,11 @@ namespace lettore {
 class clsLettori;
 
 // Adds a numbered range of badge codes to a reader's white list, one
-// CreaBadge per code, in order. A failed insertion does not stop the run.
-// Between two exchanges the run asks whether to stop, so a user can end a
-// long range (a stop button, Ctrl-C) without losing what it did so far.
+// CreaBadge per code, in order. A code the reader refuses or does not
+// answer does not stop the run; a port failure does, at the code that met
+// it, since every further code would fail the same way. Between two
+// exchanges the run asks whether to stop, so a user can end a long range
+// (a stop button, Ctrl-C) without losing what it did so far.
 class RangeInsertion {
 public:
     // The largest bound: the range counts in 16-bit numbers.
@@ -43,7 +45,9 @@ public:
     };
 
     struct Result {
-        int16_t esito = 0;  // the first failed exchange's result code, else 0
+        // Esito::PortFailed when a port failure ended the run, else the
+        // first failed exchange's result code, else 0.
+        int16_t esito = 0;
         int sent = 0;       // codes sent
         int accepted = 0;   // exchanges that returned 0
         // Accepted exchanges by the reader's status character ("" when the
@@ -55,7 +59,8 @@ public:
 
     // Called after each code with what it gave.
     using Progress = std::function<void(const Step&)>;
-    // Asked before each code; true ends the run there.
+    // Asked before each code (and again after the quiet gap before it);
+    // true ends the run there.
     using StopRequested = std::function<bool()>;
 
     RangeInsertion(clsLettori& registry, int16_t term, Progress progress = {},

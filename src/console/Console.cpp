@@ -31,6 +31,9 @@ public:
     }
 };
 
+const QString ClosingText =
+    QStringLiteral("Chiusura in corso: il comando si ferma dopo lo scambio in corso");
+
 const QString SettingsFile = QString::fromLatin1(ConnectionSettings::FileName);
 
 }  // namespace
@@ -38,7 +41,8 @@ const QString SettingsFile = QString::fromLatin1(ConnectionSettings::FileName);
 Console::Console(Dialogs* dialogs)
     : m_ownDialogs(dialogs ? nullptr : std::make_unique<QtDialogs>(&m_window)),
       m_dialogs(dialogs ? *dialogs : *m_ownDialogs),
-      m_gate([this](const QString& text) { m_window.statusBar()->showMessage(text); }),
+      m_gate([this](const QString& text) { m_window.statusBar()->showMessage(text); },
+             [] { yieldEventLoopTurn(); }),
       m_monitor(std::make_unique<MonitorView>()),
       m_relay([this]() -> TrafficView& { return *m_monitor; },
               [this](const std::string& dati) { m_multimaster->Lettura(dati); }),
@@ -80,11 +84,14 @@ void Console::addStopButton()
     stop->setAccessibleDescription(QStringLiteral("CmdStop"));
     stop->setToolTip(QStringLiteral("Interrompe il comando in corso (Esc)"));
     stop->setEnabled(false);
+    // A click leaves the focus where the command left it, so that the
+    // gate gives it back to the control that started the command.
+    stop->setFocusPolicy(Qt::NoFocus);
     m_window.statusBar()->addPermanentWidget(stop);
-    connect(stop, &QPushButton::clicked, &m_gate, &ConsoleGate::requestStop);
+    connect(stop, &QPushButton::clicked, &m_gate, [this] { m_gate.requestStop(); });
     connect(&m_gate, &ConsoleGate::runningChanged, stop, &QPushButton::setEnabled);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &m_window);
-    connect(escape, &QShortcut::activated, &m_gate, &ConsoleGate::requestStop);
+    connect(escape, &QShortcut::activated, &m_gate, [this] { m_gate.requestStop(); });
     m_window.resize(client.width(), client.height() + m_window.statusBar()->sizeHint().height());
 }
 
@@ -101,14 +108,18 @@ void Console::Form_Load(const std::filesystem::path& programFolder)
     m_settings->load(ConnectionSettings::FileName);
 }
 
-// A close asked for while a command runs waits for it to end: the window
-// closes once the gate is idle.
+// A close asked for while a command runs stops it after the exchange in
+// progress; a wait for an answer in progress ends at its next turn, as a
+// time-out (the port closes with the window, so no answer can be lost to
+// the next command). The window closes once the gate is idle.
 bool Console::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != &m_window || event->type() != QEvent::Close)
         return QObject::eventFilter(watched, event);
     if (!m_gate.idle()) {
         event->ignore();
+        m_gate.requestStop(ClosingText);
+        Lettori().Comunicazione().abandonWait();
         if (!m_closeWaiting) {
             m_closeWaiting = true;
             connect(&m_gate, &ConsoleGate::becameIdle, this, [this] { m_window.close(); },

@@ -2,10 +2,14 @@
 
 #include <QTimer>
 
+#include <algorithm>
+#include <utility>
+
 namespace lettore {
 
-ConsoleGate::ConsoleGate(std::function<void(const QString&)> status, QObject* parent)
-    : QObject(parent), m_status(std::move(status))
+ConsoleGate::ConsoleGate(std::function<void(const QString&)> status, std::function<void()> turn,
+                         QObject* parent)
+    : QObject(parent), m_status(std::move(status)), m_turn(std::move(turn))
 {
 }
 
@@ -20,7 +24,7 @@ void ConsoleGate::connectButton(QAbstractButton* button, const QString& command,
 {
     guard(button);
     connect(button, &QAbstractButton::clicked, this,
-            [this, command, handler = std::move(handler)] { run(command, handler); });
+            [this, command, handler = std::move(handler)] { runWhenIdle(command, handler); });
 }
 
 bool ConsoleGate::run(const QString& command, const std::function<void()>& handler)
@@ -30,8 +34,11 @@ bool ConsoleGate::run(const QString& command, const std::function<void()>& handl
     m_running = true;
     m_command = command;
     m_progress.clear();
+    m_stopReason.clear();
+    m_outcome.clear();
     m_stopRequested = false;
-    update();
+    enableControls(false);
+    showStatus();
     emit runningChanged(true);
     try {
         handler();
@@ -49,8 +56,10 @@ void ConsoleGate::finish()
 {
     m_running = false;
     m_stopRequested = false;
+    m_stopReason.clear();
     m_command.clear();
     m_progress.clear();
+    enableControls(true);
     emit runningChanged(false);
     update();
 }
@@ -58,22 +67,46 @@ void ConsoleGate::finish()
 void ConsoleGate::setProgress(const QString& text)
 {
     m_progress = text;
-    if (m_status && m_running)
-        m_status(runningText(m_command) + QStringLiteral(" — ") + m_progress);
+    if (m_running)
+        showStatus();
 }
 
-void ConsoleGate::requestStop()
+bool ConsoleGate::betweenExchanges()
 {
-    if (m_running)
-        m_stopRequested = true;
+    if (m_turn)
+        m_turn();
+    return m_stopRequested;
+}
+
+void ConsoleGate::requestStop(const QString& reason)
+{
+    if (!m_running)
+        return;
+    m_stopRequested = true;
+    if (!reason.isEmpty())
+        m_stopReason = reason;
+    showStatus();
+}
+
+void ConsoleGate::setOutcome(const QString& text)
+{
+    m_outcome = text;
+    showStatus();
 }
 
 void ConsoleGate::runWhenIdle(const QString& command, std::function<void()> handler)
 {
-    if (run(command, handler))
+    // Requests already waiting go first.
+    if (m_waiting.empty() && run(command, handler))
         return;
-    m_deferredCommand = command;
-    m_deferred = std::move(handler);
+    const auto same = std::find_if(m_waiting.begin(), m_waiting.end(),
+                                   [&](const Request& request) { return request.command == command; });
+    if (same != m_waiting.end())
+        same->handler = std::move(handler);
+    else
+        m_waiting.push_back({command, std::move(handler)});
+    if (idle())
+        scheduleWaiting();
 }
 
 void ConsoleGate::setLinkBusy(bool busy)
@@ -91,35 +124,89 @@ QString ConsoleGate::runningText(const QString& command)
 
 QString ConsoleGate::receivingText() { return QStringLiteral("Ricezione dal lettore in corso"); }
 
-// Controls change only when the gate opens or closes, not at every
+void ConsoleGate::showStatus()
+{
+    if (!m_status)
+        return;
+    if (m_running && !m_stopReason.isEmpty())
+        m_status(m_stopReason);
+    else if (m_running)
+        m_status(m_progress.isEmpty() ? runningText(m_command)
+                                      : runningText(m_command) + QStringLiteral(" — ") + m_progress);
+    else
+        m_status(m_linkBusy ? receivingText() : m_outcome);
+}
+
+bool ConsoleGate::isGuarded(const QWidget* widget) const
+{
+    return std::any_of(m_controls.begin(), m_controls.end(), [widget](const QPointer<QWidget>& control) {
+        return control && (control == widget || control->isAncestorOf(widget));
+    });
+}
+
+// Controls change only when a command starts or ends, not at every
 // exchange of a long run, so a run of a thousand codes costs no repaints.
+//
+// A disabled control cannot keep the focus: Qt would hand it to the next
+// control in tab order, selecting a box's text, so that the user's next
+// key overwrites it. The window itself holds the focus meanwhile (keys go
+// nowhere, Esc still reaches its shortcut), and the control gets it back
+// at the end unless the user put it elsewhere.
+void ConsoleGate::enableControls(bool enable)
+{
+    if (enable == m_controlsEnabled)
+        return;
+    m_controlsEnabled = enable;
+    if (!enable) {
+        m_focusBefore = nullptr;
+        for (const QPointer<QWidget>& control : m_controls) {
+            QWidget* focus = control ? control->window()->focusWidget() : nullptr;
+            if (focus && isGuarded(focus)) {
+                m_focusBefore = focus;
+                focus->window()->setFocus(Qt::OtherFocusReason);
+                break;
+            }
+        }
+    }
+    for (const QPointer<QWidget>& control : m_controls)
+        if (control)
+            control->setEnabled(enable);
+    if (enable && m_focusBefore) {
+        QWidget* before = std::exchange(m_focusBefore, nullptr);
+        if (before->isEnabled() && before->window()->focusWidget() == before->window())
+            before->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+// Status line, then, once nothing holds the gate, the requests that waited.
 void ConsoleGate::update()
 {
-    const bool enable = idle();
-    if (enable != m_controlsEnabled) {
-        m_controlsEnabled = enable;
-        for (const QPointer<QWidget>& control : m_controls)
-            if (control)
-                control->setEnabled(enable);
-    }
-    if (m_status) {
-        QString text = m_running ? runningText(m_command) : m_linkBusy ? receivingText() : QString();
-        if (m_running && !m_progress.isEmpty())
-            text += QStringLiteral(" — ") + m_progress;
-        m_status(text);
-    }
-    if (!enable)
+    showStatus();
+    if (!idle())
         return;
     emit becameIdle();
-    if (m_deferred) {
-        // After the current event, so the work that just ended unwinds first.
-        QTimer::singleShot(0, this, [this] {
-            if (!m_deferred || !idle())
-                return;
-            auto handler = std::exchange(m_deferred, {});
-            run(std::exchange(m_deferredCommand, {}), handler);
-        });
-    }
+    scheduleWaiting();
+}
+
+// After the current event, so the work that just ended unwinds first.
+void ConsoleGate::scheduleWaiting()
+{
+    if (m_waiting.empty() || m_waitingScheduled)
+        return;
+    m_waitingScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_waitingScheduled = false;
+        runWaiting();
+    });
+}
+
+void ConsoleGate::runWaiting()
+{
+    if (!idle() || m_waiting.empty())
+        return;
+    Request request = std::move(m_waiting.front());
+    m_waiting.pop_front();
+    run(request.command, request.handler);
 }
 
 }  // namespace lettore

@@ -2,6 +2,7 @@
 
 #include "ConsoleGate.h"
 #include "Dialogs.h"
+#include "Esito.h"
 #include "LeadingNumber.h"
 #include "RangeInsertion.h"
 #include "frmSibrant.h"
@@ -10,6 +11,9 @@ namespace lettore {
 
 const QString RangeInsertionPanel::BoundsRefused =
     QStringLiteral("Da e A devono essere numeri da 0 a %1").arg(RangeInsertion::MaxBound);
+
+const QString RangeInsertionPanel::StoppedByPort =
+    QStringLiteral("Inserisci Badge fermato al codice %1 (%2 di %3): errore della porta seriale");
 
 RangeInsertionPanel::RangeInsertionPanel(Context context, QObject* parent)
     : CommandPanel(std::move(context), parent)
@@ -31,12 +35,17 @@ void RangeInsertionPanel::Command11_Click()
         return;
     }
     QLineEdit* risposta = ui().TxtRisposta;
-    const auto progress = [this, risposta](const RangeInsertion::Step& step) {
+    RangeInsertion::Step lastStep;
+    const auto progress = [this, risposta, &lastStep](const RangeInsertion::Step& step) {
+        lastStep = step;
         risposta->setText(text(step.line()));
         gate().setProgress(QStringLiteral("codice %1 di %2").arg(step.index).arg(step.count));
     };
-    const auto stopRequested = [this] { return gate().stopRequested(); };
-    RangeInsertion(registry(), Terminale(), progress, stopRequested).run(*first, *last);
+    const auto stopRequested = [this] { return gate().betweenExchanges(); };
+    const RangeInsertion::Result result =
+        RangeInsertion(registry(), Terminale(), progress, stopRequested).run(*first, *last);
+    if (result.esito == Esito::PortFailed)
+        gate().setOutcome(StoppedByPort.arg(text(lastStep.code)).arg(lastStep.index).arg(lastStep.count));
 }
 
 }  // namespace lettore

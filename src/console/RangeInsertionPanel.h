@@ -7,8 +7,9 @@ namespace lettore {
 // "Inserisci Badge  Da - A": adds the numbered badge codes from TxtDa to
 // TxtA to the selected reader's white list, one exchange per code, showing
 // each code and its status character in TxtRisposta as it goes. The gate's
-// status line counts the codes, and the user can stop the run between two
-// codes.
+// status line counts the codes, the window answers between two codes, and
+// the user can stop the run there. A port failure ends the run, and the
+// status line says at which code.
 class RangeInsertionPanel : public CommandPanel {
     Q_OBJECT
 
@@ -19,10 +20,14 @@ public:
     // rounded half to even, and sends first..last (nothing when first is
     // greater). A bound that is negative or beyond 16 bits would make codes
     // that are not ten digits: refused with a message, nothing sent.
-    // Result codes are not shown; a failed code does not stop the run.
+    // Result codes are not shown; a code refused or unanswered does not
+    // stop the run, a port failure does.
     void Command11_Click();
 
     static const QString BoundsRefused;
+    // The status line after a run that a port failure ended: the code, its
+    // place in the range and the range's size.
+    static const QString StoppedByPort;
 };
 
 }  // namespace lettore

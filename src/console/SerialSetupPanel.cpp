@@ -62,7 +62,7 @@ void SerialSetupPanel::Command10_Click()
         return;
     const QString kept = QString::fromStdString(m_settings.Velocita());
     const auto passes = static_cast<int>(SettingsPanel::BaudRates.size());
-    for (int i = 0; i < passes && !gate().stopRequested(); ++i) {
+    for (int i = 0; i < passes && !gate().betweenExchanges(); ++i) {
         gate().setProgress(QStringLiteral("velocità %1 di %2").arg(i + 1).arg(passes));
         m_settings.selectBaudRate(i);
         sendSetup();

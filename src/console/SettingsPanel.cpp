@@ -30,7 +30,7 @@ SettingsPanel::SettingsPanel(frmSibrant& window, std::function<clsComunicazioni&
     // activated: a user's choice; a choice made by program calls the
     // handler itself.
     connect(ui.CmbBaudRate, &QComboBox::activated, this,
-            [this] { m_gate.run(QStringLiteral("baud rate"), [this] { CmbBaudRate_Click(); }); });
+            [this] { m_gate.runWhenIdle(QStringLiteral("baud rate"), [this] { CmbBaudRate_Click(); }); });
     connect(ui.CmbTerminale, &QComboBox::activated, this, [this] { CmbTerminale_Click(); });
     connect(ui.Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
     // The whole row: a long command reads the terminal at each exchange.
@@ -96,14 +96,16 @@ void SettingsPanel::save(const std::filesystem::path& file)
                           Dialogs::Icon::Exclamation);
 }
 
-// The port number is taken when the focus leaves its box; if a command is
-// running then (its box is switched off under the focus), the change waits
-// for the command to end rather than being lost.
+// The port number is taken when the user leaves its box; if the link is
+// busy then (a reader's reception), the change waits for it rather than
+// being lost. A command that starts parks the focus and gives it back
+// when it ends: the user has not left the box, and is maybe still typing.
 bool SettingsPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_window.ui().TxtNumCom && event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
+            && m_gate.running().isEmpty())
             m_gate.runWhenIdle(QStringLiteral("Seriale n."), [this] { TxtNumCom_LostFocus(); });
     }
     return QObject::eventFilter(watched, event);

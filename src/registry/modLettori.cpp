@@ -56,6 +56,12 @@ void releaseLettori()
     registry().reset();
 }
 
+void yieldEventLoopTurn()
+{
+    if (const auto& yield = installed().yieldToEventLoop)
+        yield();
+}
+
 void RiproduciSuono(const std::string& fileName, bool async)
 {
     std::error_code error;

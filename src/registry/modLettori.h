@@ -35,6 +35,11 @@ clsLettori& Lettori();
 // goes away. A reference to Lettori() afterwards throws std::logic_error.
 void releaseLettori();
 
+// Hands the installed platform's event loop one turn through its yield
+// hook (the hook's own rate limit applies); nothing when it has none. For
+// the console's long commands, between two exchanges.
+void yieldEventLoopTurn();
+
 // Plays a sound file named relative to the current directory: silently
 // nothing when no such file exists or no player is installed.
 void RiproduciSuono(const std::string& fileName, bool async);

@@ -7,6 +7,8 @@ import sys
 import time
 import unittest
 
+import pyatspi
+
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from AccessibleApp import wait_until  # noqa: E402
 from ConsoleOnSim import MAIN, ConsoleOnSim  # noqa: E402
@@ -72,7 +74,36 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.assertEqual(app.text("TextComandoHex"), " 2 30 21 6 3 16")
         self.assertTrue(app.text("RispostaHex").startswith(" 2 30 21 30"), app.text("RispostaHex"))
 
-    def test_4_closing_writes_the_settings(self):
+    def test_4_typing_a_port_while_readings_arrive(self):
+        """The box keeps the focus; the link stays on port 7, where every reading is acknowledged."""
+        app, box = self.app, self.app.control("TxtNumCom")
+        app.set_text("TxtNumCom", "")
+        box.queryComponent().grabFocus()
+        wait_until(lambda: box.getState().contains(pyatspi.STATE_FOCUSED), "Seriale n. focused")
+        for typed in ("1", "12"):
+            pyatspi.Registry.generateKeyboardEvent(ord(typed[-1]), None, pyatspi.KEY_SYM)
+            for i in range(3):
+                code = "%08d%02d" % (len(typed), i)
+                self.session.sim_command("present 1 " + code)
+                wait_until(lambda: app.text("TxtBadgeMM") == code, "reading " + code + " shown")
+                time.sleep(0.5)
+            self.assertTrue(box.getState().contains(pyatspi.STATE_FOCUSED), "the focus left the box")
+            self.assertEqual(app.text("TxtNumCom"), typed)
+        wait_until(lambda: self.session.sim_log().count("reader 1 P: acknowledgement") == 7, "7 acknowledgements")
+        app.set_text("TxtNumCom", "7")
+
+    def test_5_range_on_a_dead_line_stops_at_its_first_code(self):
+        self.session.sim.kill()
+        self.session.sim.wait()
+        self.app.set_text("TxtDa", "0")
+        self.app.set_text("TxtA", "2000")
+        self.app.press("Command11")
+        status = self.app.control("CmdStop").parent  # the status line is its name
+        wait_until(lambda: status.name == "Inserisci Badge fermato al codice 0000000000 (1 di 2001): "
+                   "errore della porta seriale", "the range stopped at its first code", timeout=3.0)
+        self.assertTrue(self.app.enabled("Command11"))
+
+    def test_6_closing_writes_the_settings(self):
         self.app.choose("CmbBaudRate", "19200")
         self.app.close_window(MAIN)
         self.assertEqual(self.console.wait(timeout=10), 0)

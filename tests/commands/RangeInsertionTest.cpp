@@ -1,5 +1,7 @@
 #include "RangeInsertion.h"
 
+#include "Esito.h"
+
 #include "ReaderRig.h"
 
 namespace lettore::test {
@@ -100,6 +102,27 @@ TEST_F(RangeInsertionTest, LateAnswerIsNotCreditedToTheNextCode)
         ASSERT_EQ(sentAt.size(), 2u);
         EXPECT_EQ(sentAt[1] - sentAt[0], row.secondSentAfter);
     }
+}
+
+// A port failure ends the run at its code, with result 3 even after a
+// time-out; a stop asked for during the quiet gap sends nothing more.
+TEST_F(RangeInsertionTest, PortFailureOrStopInTheQuietGapEndsTheRun)
+{
+    reply = [this](const std::string& frame) {
+        if (frame[14] == '6')  // the device goes away once code 6 is out
+            port.failNext("write", PortError(PortFailure::Other, 5, LineDroppedText));
+        return frame[14] == '5' ? std::string() : answer("0");
+    };
+    const RangeInsertion::Result broken = run(5, 9, 0);
+    EXPECT_EQ(stepTexts(), (std::vector<std::string>{"1/5 0000000005 1 ", "2/5 0000000006 0 0", "3/5 0000000007 3 "}));
+    EXPECT_EQ(broken.esito, Esito::PortFailed);
+    EXPECT_FALSE(broken.stopped);
+
+    port.clearRecord();
+    int asked = 0;
+    stopWhen = [&] { return ++asked == 3; };  // before code 5, before code 6, after the gap
+    EXPECT_TRUE(run(5, 9).stopped);
+    EXPECT_EQ(port.writes().size(), 1u);
 }
 
 TEST_F(RangeInsertionTest, Bounds)

@@ -275,7 +275,8 @@ private slots:
 
     // One command at a time: while an exchange waits, the settings row and
     // the options are off, the status line names the command, and a
-    // second command does not start; a close waits for the end.
+    // second command does not start; a close ends the wait at once, says
+    // so and closes the window.
     void oneCommandAtATime()
     {
         start(nullptr);
@@ -298,36 +299,46 @@ private slots:
             QCOMPARE(port().writes().size(), size_t(1));
             closeWindow();
             QVERIFY(m_rig->console().window().isVisible());
+            QCOMPARE(m_rig->console().window().statusBar()->currentMessage(), QString("Chiusura in corso: il comando si ferma dopo lo scambio in corso"));
         };
+        const uint32_t start = ConsolePlatform::clock().nowMs();
         int16_t term = 1;
         std::string version;
         m_rig->console().gate().run("Versione Firmware", [&] { Lettori().Sibrant().GetVersioneFirmware(term, version); });
         QVERIFY(checked);
+        QVERIFY(ConsolePlatform::clock().nowMs() - start < 1000);  // not the 5 s limit
         QCOMPARE(ui().TxtNumCom->isEnabled(), true);
         QTRY_VERIFY(!m_rig->console().window().isVisible());
         QCOMPARE(m_rig->fileContents("Seriale.cfg"), QByteArray(" 1 \r\n9600\r\n 0 \r\n"));
     }
 
-    // A reception a reader started holds commands back until it ends, and
-    // says so.
+    // A reception a reader started, while the user types in "Seriale n.":
+    // the box keeps the focus, the status line says what goes on, and a
+    // command asked for meanwhile runs after it, the port left unchanged.
     void readerReceptionHoldsCommands()
     {
         start(nullptr);
+        QApplication::setActiveWindow(&m_rig->window());
+        QVERIFY(QTest::qWaitForWindowActive(&m_rig->window()));
+        ui().TxtNumCom->setFocus();
+        QTest::keyClicks(ui().TxtNumCom, "3");
         bool checked = false;
         ConsolePlatform::duringWait = [&] {
             if (checked)
                 return;
             checked = true;
-            QVERIFY(!ui().TxtNumCom->isEnabled());
-            QVERIFY(!m_rig->console().window().optMultiMaster[0]->isEnabled());
+            QVERIFY(ui().TxtNumCom->hasFocus());
             QCOMPARE(m_rig->console().window().statusBar()->currentMessage(), QString("Ricezione dal lettore in corso"));
             QVERIFY(!m_rig->console().gate().run("Output", [] {}));
+            ui().CmdGetFirmwareVersion->click();
         };
         port().feed(std::string(1, 'x'));  // noise starts a reception that runs out of time
         QVERIFY(port().notify());
         QVERIFY(checked);
-        QVERIFY(ui().TxtNumCom->isEnabled());
-        QCOMPARE(m_rig->console().window().statusBar()->currentMessage(), QString());
+        QTRY_COMPARE(port().writes().size(), size_t(1));  // the firmware request
+        QCoreApplication::processEvents();  // what queued up behind it runs
+        QVERIFY(ui().TxtNumCom->hasFocus());
+        QCOMPARE(int(port().number()), 1);
     }
 };
 

@@ -162,29 +162,34 @@ private slots:
         QCOMPARE(ui().TxtRisposta->text(), QString("0000000002 1"));
     }
 
-    // A stop asked for while a code waits for its answer ends the run
-    // after that code: by the stop button or by Esc.
+    // A stop asked for while a code waits for its answer, or between two
+    // codes, ends the run after that code: by the stop button or by Esc.
+    // The focus is back on the run's button.
     void stop_data()
     {
         QTest::addColumn<bool>("escape");
-        QTest::newRow("stop button") << false;
-        QTest::newRow("Esc") << true;
+        QTest::addColumn<bool>("betweenCodes");
+        QTest::newRow("stop button") << false << false;
+        QTest::newRow("Esc") << true << false;
+        QTest::newRow("stop button between two codes") << false << true;
     }
 
     void stop()
     {
         QFETCH(bool, escape);
+        QFETCH(bool, betweenCodes);
         setRange("000", "100");
         QApplication::setActiveWindow(&window());
         QVERIFY(QTest::qWaitForWindowActive(&window()));
+        ui().Command11->setFocus();
         QPushButton* stopButton = window().findChild<QPushButton*>("CmdStop");
         ConsolePlatform::duringWait = [&] {
-            if (ConsolePlatform::port().writes().size() != 3)
+            if (ConsolePlatform::port().writes().size() != 3 || betweenCodes != (ui().TxtRisposta->text() == "0000000002 1"))
                 return;
             if (escape)
                 QTest::keyClick(&window(), Qt::Key_Escape);
             else
-                stopButton->click();
+                QTest::mouseClick(stopButton, Qt::LeftButton);
         };
 
         ui().Command11->click();
@@ -194,6 +199,7 @@ private slots:
         QCOMPARE(statusLine(), QString());
         QVERIFY(!stopButton->isEnabled());
         QVERIFY(ui().Command11->isEnabled());
+        QVERIFY(ui().Command11->hasFocus());
     }
 };
 
