@@ -261,6 +261,36 @@ TEST(AnswerCheck, AcceptsOrRejects)
     }
 }
 
+// Readers' frames in input taken off the line in one go: only whole
+// frames that pass their check, oldest first.
+TEST(CheckedFrames, KeepsWholeCheckedFramesOnly)
+{
+    const std::string R1 = "02 30 21 30 30 30 30 30 30 30 30 30 31 31 03 20";
+    const std::string R2 = "02 30 22 30 30 30 30 30 30 30 30 30 32 32 03 23";
+    const std::string R3 = "02 30 23 30 30 30 30 30 30 30 30 30 33 33 03 22";
+    const struct {
+        const char* name;
+        std::string input;  // hex
+        Strings frames;     // hex
+    } rows[] = {
+        {"three_readings", R1 + " " + R2 + " " + R3, {R1, R2, R3}},
+        {"noise_and_lone_ack_nak_around", "41 FF " + R1 + " 15 06 " + R2 + " 7F", {R1, R2}},
+        {"fragment_at_the_end", R1 + " 02 30 22 30", {R1}},
+        {"check_character_yet_to_come", "02 30 21 41 03", {}},
+        {"cut_off_start_before_a_frame", "02 30 21 30 30 " + R2, {R2}},
+        {"wrong_check_then_a_frame", "02 30 21 41 03 52 " + R2, {R2}},
+        {"cut_short_by_ack", "02 30 21 06 03 16 " + R3, {R3}},
+        {"check_character_equal_to_stx", "02 31 32 03 02 " + R1, {"02 31 32 03 02", R1}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Strings frames;
+        for (const std::string& frame : Framing::checkedFrames(unhex(row.input)))
+            frames.push_back(hex(frame));
+        EXPECT_EQ(frames, row.frames);
+    }
+}
+
 // A full time-out blocks in the port between turns of the event loop: about
 // one read and one wait per 100 ms, and never more than 100 ms without a
 // turn, even when every wait returns late and steps over the multiples.
@@ -735,7 +765,9 @@ TEST(OneExchangeAtATime, CommandDuringAnUnsolicitedReceptionIsRefused)
 
 // A notification can still be delivered while an exchange starts, before
 // notifications are off (an Errore handler that runs the event loop): it is
-// dropped, and its bytes are left to the exchange, which discards them.
+// dropped, and its bytes are left to the exchange, which takes them off the
+// line before its send and raises the reader's frame among them after its
+// own answer.
 TEST(OneExchangeAtATime, NotificationWhileBusyIsDropped)
 {
     LinkRig rig;
@@ -753,13 +785,14 @@ TEST(OneExchangeAtATime, NotificationWhileBusyIsDropped)
     EXPECT_TRUE(delivered);
     EXPECT_EQ(esito, Esito::Accepted);
     EXPECT_EQ(hex(risposta), Answer);
-    EXPECT_EQ(rig.log.events, (Strings{Gone, PollSent, Received}));
+    EXPECT_EQ(rig.log.events, (Strings{Gone, PollSent, Received, "ComRX 02 30 21 42 03 52"}));
     EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
 }
 
-// Dropping what a reader sends after its exchange gave up: input is read
-// and dropped until the line has been quiet for 300 ms, at most 2000 ms,
-// with the same blocking and turns of the event loop as an exchange.
+// Taking off the line what a reader sends after its exchange gave up:
+// input is read until the line has been quiet for 300 ms, at most 2000 ms,
+// with the same blocking and turns of the event loop as an exchange; whole
+// frames among it are raised once the wait is over, the rest dropped.
 TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
 {
     std::vector<std::pair<uint32_t, std::string>> endlessNoise;
@@ -770,13 +803,14 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
         std::vector<std::pair<uint32_t, std::string>> input;  // (ms from the start, hex bytes)
         int16_t esito;
         uint32_t endsAt;
+        Strings raised;
     } rows[] = {
-        {"quiet_line", {}, Esito::Accepted, 300},
-        {"late_answer", {{150, "02 30 21 41 03 51"}}, Esito::Accepted, 450},
+        {"quiet_line", {}, Esito::Accepted, 300, {}},
+        {"late_answer", {{150, "02 30 21 41 03 51"}}, Esito::Accepted, 450, {Received}},
         {"answer_in_pieces_restarts_the_gap", {{100, "02 30"}, {350, "21 41"}, {600, "03 51"}},
-         Esito::Accepted, 900},
-        {"input_waiting_at_the_start", {{0, "02 30 21"}}, Esito::Accepted, 300},
-        {"noise_that_never_stops", endlessNoise, Esito::TimedOut, 2001},
+         Esito::Accepted, 900, {Received}},
+        {"fragment_waiting_at_the_start", {{0, "02 30 21"}}, Esito::Accepted, 300, {}},
+        {"noise_that_never_stops", endlessNoise, Esito::TimedOut, 2001, {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -796,10 +830,10 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
         for (uint32_t t : rig.yieldTimes)
             turns.push_back(t - start);
         EXPECT_EQ(turns, every100(ended - 1));
-        EXPECT_TRUE(rig.log.events.empty());
+        EXPECT_EQ(rig.log.events, row.raised);
         EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
         EXPECT_EQ(rig.port->controlCalls(), (Strings{"inputlen 0", "inputlen 1"}));
-        EXPECT_EQ(rig.port->read(), "") << "everything that came was dropped";
+        EXPECT_EQ(rig.port->read(), "") << "everything that came was taken off the line";
     }
 }
 
@@ -855,6 +889,143 @@ TEST(AbandonWait, EndsTheQuietGapUnderNoise)
     };
     EXPECT_EQ(rig.link.discardUntilQuiet(300, 2000), Esito::TimedOut);
     EXPECT_EQ(rig.clock.nowMs() - start, 400u);
+}
+
+const std::string Reading1 = "02 30 21 30 30 30 30 30 30 30 30 30 31 31 03 20";
+const std::string Reading2 = "02 30 22 30 30 30 30 30 30 30 30 30 32 32 03 23";
+const std::string Reading3 = "02 30 23 30 30 30 30 30 30 30 30 30 33 33 03 22";
+const std::string Reading4 = "02 30 24 30 30 30 30 30 30 30 30 30 34 34 03 25";
+std::string heard(const std::string& frame) { return "ComRX " + frame; }
+
+// Readers on a shared line send readings on their own. Those waiting when
+// a send takes the input off the line are raised after the call's own
+// events, each once, oldest first; noise and fragments are dropped, and
+// the answer is still the command's own.
+TEST(ReadersFrames, WaitingBeforeASendAreRaisedAfterTheCallsOwnEvents)
+{
+    const struct {
+        const char* name;
+        std::string waiting;  // hex
+        bool exchange;        // else the poll frame is sent alone
+        Strings events;
+    } rows[] = {
+        {"three_readings", Reading1 + " " + Reading2 + " " + Reading3, true,
+         {PollSent, Received, heard(Reading1), heard(Reading2), heard(Reading3)}},
+        {"noise_and_a_fragment_dropped", "41 FF " + Reading1 + " 06 02 30 22 30", true,
+         {PollSent, Received, heard(Reading1)}},
+        {"before_a_send_alone", Reading2 + " " + Reading1, false,
+         {PollSent, heard(Reading2), heard(Reading1)}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkRig rig;
+        rig.link.setAttivo(true);
+        rig.port->feed(unhex(row.waiting));
+        if (row.exchange) {
+            rig.answerWith({{30, Answer}});
+            const auto [esito, risposta] = poll(rig);
+            EXPECT_EQ(esito, Esito::Accepted);
+            EXPECT_EQ(hex(risposta), Answer);
+        } else {
+            EXPECT_EQ(rig.link.InviaComando(Poll), Esito::Accepted);
+        }
+        EXPECT_EQ(rig.log.events, row.events);
+        EXPECT_EQ(rig.port->read(), "");
+    }
+}
+
+// The reading handler acknowledges each reading; a reading that comes
+// while the first is acknowledged is found by the next acknowledgement's
+// send. It joins the same queue: raised after the others, never from
+// inside another reading's handler.
+TEST(ReadersFrames, ReadingsFoundByAnAcknowledgementJoinTheQueue)
+{
+    LinkRig rig;
+    rig.port->feed(unhex(Reading1 + " " + Reading2 + " " + Reading3));
+    rig.port->onWrite = [&](const std::string& bytes) {
+        if (bytes == Poll)
+            rig.port->feedAt(rig.clock.nowMs() + 30, unhex(Answer));
+        if (hex(bytes) == "02 30 21 06 03 16")
+            rig.port->feed(unhex(Reading4));
+    };
+    int readingHandlers = 0;
+    int deepest = 0;
+    rig.log.onEvent = [&](const std::string& event) {
+        if (event.rfind("ComRX", 0) != 0 || event == Received)
+            return;
+        deepest = std::max(deepest, ++readingHandlers);
+        const std::string frame = unhex(event.substr(6));
+        int16_t esito = -1;
+        std::string risposta;
+        rig.link.Sibrant2(static_cast<int16_t>((frame[1] - 0x30) * 16 + (frame[2] - 0x20)), "P", "\x06",
+                          esito, risposta);
+        EXPECT_EQ(esito, Esito::Accepted);
+        --readingHandlers;
+    };
+    const auto [esito, risposta] = poll(rig);
+
+    EXPECT_EQ(hex(risposta), Answer);
+    EXPECT_EQ(rig.log.events,
+              (Strings{PollSent, Received, heard(Reading1), "ComTX 02 30 21 06 03 16", heard(Reading2),
+                       "ComTX 02 30 22 06 03 15", heard(Reading3), "ComTX 02 30 23 06 03 14",
+                       heard(Reading4), "ComTX 02 30 24 06 03 13"}));
+    EXPECT_EQ(deepest, 1);
+}
+
+// After an exchange that timed out, the next send waits until the line has
+// been quiet for the gap. A reader answering 4 ms after the time-out then
+// does not have its answer taken for the next command's: it is raised
+// after the command as the reader's own frame. Without the gap it is
+// taken. The gap follows time-outs only, and every turn of the event loop
+// it hands out comes while the link is busy.
+TEST(QuietGapAfterTimeOut, LateAnswerIsNotTakenForTheNextCommand)
+{
+    const std::string Late = "02 30 21 4C 03 5C";
+    const struct {
+        const char* name;
+        uint32_t gapMs;
+        bool firstAnswered;  // else it times out, its answer 5005 ms after its send
+        bool secondAlone;    // the second poll is sent alone
+        uint32_t secondSentAfter;
+        Strings events;
+    } rows[] = {
+        {"gap", 1500, false, false, 5005 + 1500,
+         {PollSent, "ComTO", PollSent, Received, heard(Late)}},
+        {"no_gap_the_late_answer_is_taken", 0, false, false, 5001,
+         {PollSent, "ComTO", PollSent, heard(Late)}},
+        {"gap_before_a_send_alone", 1500, false, true, 5005 + 1500,
+         {PollSent, "ComTO", PollSent, heard(Late)}},
+        {"no_gap_after_an_answer", 1500, true, false, 20,
+         {PollSent, Received, PollSent, Received}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkRig rig;
+        rig.link.setAttivo(true);
+        rig.link.setQuietGapAfterTimeOut(row.gapMs);
+        std::vector<uint32_t> sentAt;
+        rig.port->onWrite = [&](const std::string&) {
+            sentAt.push_back(rig.clock.nowMs());
+            if (sentAt.size() > 1 || row.firstAnswered)
+                rig.port->feedAt(rig.clock.nowMs() + (sentAt.size() > 1 ? 10 : 20), unhex(Answer));
+            else
+                rig.port->feedAt(rig.clock.nowMs() + 5005, unhex(Late));
+        };
+        bool idleTurn = false;
+        rig.onYield = [&] { idleTurn = idleTurn || !rig.link.busy(); };
+        poll(rig);
+        if (row.secondAlone)
+            EXPECT_EQ(rig.link.InviaComando(Poll), Esito::Accepted);
+        else if (!row.firstAnswered && row.gapMs == 0)
+            EXPECT_EQ(hex(poll(rig).risposta), Late);
+        else
+            EXPECT_EQ(hex(poll(rig).risposta), Answer);
+
+        ASSERT_EQ(sentAt.size(), 2u);
+        EXPECT_EQ(sentAt[1] - sentAt[0], row.secondSentAfter);
+        EXPECT_EQ(rig.log.events, row.events);
+        EXPECT_FALSE(idleTurn);
+    }
 }
 
 }  // namespace

@@ -109,6 +109,8 @@ int CliSession::run()
         link.setCommPort(portNumber == 0 ? 1 : 0);
     link.setCommPort(portNumber);
     link.setCommSettings(m_invocation.baud.value_or(m_stored.Velocita) + ",N,8,1");
+    link.setQuietGapAfterTimeOut(
+        m_invocation.quietGapMs.value_or(clsComunicazioni::UsualQuietGapMs));
     link.setAttivo(true);
     if (errors.last() || !link.Attivo()) {
         // Say which port, so a wrong number or a stale COM<N> link shows.
@@ -133,7 +135,6 @@ int CliSession::runCommand(const ErrorWatcher& errors)
     request.args = m_invocation.args;
     request.ack = m_invocation.ack;
     request.dialect = m_invocation.dialect;
-    request.quietGapMs = m_invocation.quietGapMs.value_or(RangeInsertion::DefaultQuietGapMs);
 
     // A range insertion can be stopped, and shows each code on a terminal
     // as it goes.

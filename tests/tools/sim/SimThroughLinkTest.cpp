@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -188,6 +189,61 @@ TEST_F(SimThroughLinkTest, MultimasterReadingsRepeatUntilTheirReaderAcknowledges
     EXPECT_EQ(reader().SendACK(5), Esito::Accepted);
     const std::string next = frame(5, "P", "00000000043");
     EXPECT_TRUE(test::processEventsUntil([&] { return m_heard.received.back() == next; }, 1000));
+}
+
+// Acknowledges each reading as the console's reading handler does, and
+// keeps "address code" of each one.
+class Acknowledger : public LinkEvents {
+public:
+    explicit Acknowledger(clsSibrant& reader) : m_reader(reader) {}
+    void ComRX(const std::string& stringa) override
+    {
+        if (stringa.size() != 16)
+            return;
+        const int address = (stringa[1] - 0x30) * 16 + (stringa[2] - 0x20);
+        readings.push_back(std::to_string(address) + " " + stringa.substr(4, 10));
+        m_reader.SendACK(static_cast<int16_t>(address));
+    }
+    Strings readings;
+
+private:
+    clsSibrant& m_reader;
+};
+
+// Readers on one line presenting at once: acknowledging one reading takes
+// the others off the line, and they are acknowledged in turn, not when
+// their readers repeat them 2 s later. Each reader has two codes; the
+// second goes out only once the first is acknowledged.
+TEST_F(SimThroughLinkTest, ReadersPresentingAtOnceAreAllAcknowledgedPromptly)
+{
+    for (const int readers : {3, 16}) {
+        SCOPED_TRACE(testing::Message() << readers << " readers");
+        LineSettings settings;
+        settings.multimaster = true;
+        settings.readingRepeat = 2000ms;
+        Strings addresses;
+        for (int address = 1; address <= readers; ++address)
+            addresses.push_back(std::to_string(address));
+        m_lettori.reset();
+        m_line.reset();
+        open(addresses, settings);
+        Acknowledger acknowledger(reader());
+        link().subscribe(&acknowledger);
+        link().OnComm_Attivato();
+        Strings expected;
+        for (const std::string& address : addresses) {
+            for (const char* code : {"0000000001", "0000000002"}) {
+                submit("present " + address + " " + code);
+                expected.push_back(address + " " + code);
+            }
+        }
+        EXPECT_TRUE(test::processEventsUntil(
+            [&] { return acknowledger.readings.size() >= expected.size(); }, 1500));
+        std::sort(acknowledger.readings.begin(), acknowledger.readings.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(acknowledger.readings, expected);
+        link().unsubscribe(&acknowledger);
+    }
 }
 
 TEST_F(SimThroughLinkTest, BadgesPresentedOnScheduleGoToEachReaderInTurn)
