@@ -656,9 +656,12 @@ void clsComunicazioni::setBusy(bool busy)
 // busy while it is collected; a port failure is reported and notifications
 // are switched back on all the same. A notification that arrives while the
 // link is busy is dropped: the bytes stay waiting for whoever holds the link.
+// A dropped line is told apart (onLineDropped).
 void clsComunicazioni::Seriale_OnComm(CommEvent event)
 {
     OperationSpan operation(*this);
+    if (event == CommEvent::LineDropped)
+        onLineDropped();
     if (event != CommEvent::ReceivedData || m_busy)
         return;
     BusySpan busySpan(*this);
@@ -676,6 +679,26 @@ void clsComunicazioni::Seriale_OnComm(CommEvent event)
     else if (esito == Esito::Accepted || esito == Esito::Rejected)
         raiseComRX(Risposta);
     setThreshold(1);
+}
+
+// The port closed itself when its line dropped while no call ran. While
+// the link is busy the call under way meets the failure itself.
+void clsComunicazioni::onLineDropped()
+{
+    if (m_busy)
+        return;
+    try {
+        const std::optional<PortError> cause = Seriale->closedByDrop();
+        if (!cause)
+            return;  // back already
+        reportPortFailure(*cause);
+        // Without Attivo nobody asked for the port to stay open: it must
+        // not open itself again.
+        if (!mvarAttivo)
+            Seriale->setOpen(false);
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+    }
 }
 
 // Both loops of a reception, against one start time: first wait for the

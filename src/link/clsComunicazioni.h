@@ -56,6 +56,11 @@ namespace lettore {
 // reader's late answer is not taken for the next command's; whole frames
 // that come meanwhile are held as above.
 //
+// A line that drops while no call runs (the port closed itself) raises
+// Errore with the port's number and text. With Attivo on the port is left
+// to reopen itself once the device is back, so frames sent on their own
+// are received again with no command; otherwise it is closed for good.
+//
 // Failures never escape as exceptions:
 // - a failing CommPort, CommSettings or Attivo assignment raises Errore
 //   and keeps the stored value. The port is put back as it was: a port
@@ -220,6 +225,7 @@ private:
     void keepQuietGap();
     void holdReadersFrames(const std::string& input);
     void raiseHeldFrames();
+    void onLineDropped();
 
     void raiseErrore(int16_t code, const std::string& text);
     void raiseComTX(const std::string& Comando);

@@ -154,6 +154,44 @@ TEST_F(QtPortTest, OpenFailuresHaveTheirKinds)
     EXPECT_TRUE(port.isOpen());
 }
 
+// A line that drops between operations closes the port and tells the
+// handler; once the device is back (the COM link names a new line) the port
+// opens again by itself and announces what arrives. A port told to close
+// meanwhile stays closed.
+TEST_F(QtPortTest, LineDroppedBetweenOperationsIsToldAndThePortComesBackWithItsDevice)
+{
+    for (const bool closedMeanwhile : {false, true}) {
+        SCOPED_TRACE(closedMeanwhile ? "closed meanwhile" : "left alone");
+        std::vector<CommEvent> events;
+        port.setReceiveHandler([&](CommEvent event) { events.push_back(event); });
+        port.setReceiveThreshold(1);
+        port.setOpen(true);
+        line.pty().close();
+        ASSERT_TRUE(processEventsUntil([&] { return !events.empty(); }));
+        EXPECT_EQ(events, std::vector<CommEvent>{CommEvent::LineDropped});
+        EXPECT_FALSE(port.isOpen());
+        const std::optional<PortError> cause = port.closedByDrop();
+        ASSERT_TRUE(cause);
+        EXPECT_STREQ(cause->what(), LineDroppedText);
+
+        if (closedMeanwhile)
+            port.setOpen(false);
+        line.pty().reopen();
+        if (closedMeanwhile) {
+            processEventsUntil([] { return false; }, 4 * QtPort::ReopenIntervalMs);
+            EXPECT_FALSE(port.isOpen());
+            continue;
+        }
+        ASSERT_TRUE(processEventsUntil([&] { return port.isOpen(); }));
+        EXPECT_FALSE(port.closedByDrop());
+        peer.send("x");
+        ASSERT_TRUE(processEventsUntil([&] { return events.size() == 2; }));
+        EXPECT_EQ(events.back(), CommEvent::ReceivedData);
+        EXPECT_EQ(port.read(), "x");
+        port.setOpen(false);
+    }
+}
+
 TEST_F(QtPortTest, ModemLinesOfAPseudoTerminalAreNoFailure)
 {
     // A pseudo-terminal has no DTR or RTS: the ioctl says ENOTTY.

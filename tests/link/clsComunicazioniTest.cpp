@@ -1028,4 +1028,45 @@ TEST(QuietGapAfterTimeOut, LateAnswerIsNotTakenForTheNextCommand)
     }
 }
 
+// A line that drops while no call runs is told through Errore with the
+// port's number and text. A port the link keeps open (Attivo) is left to
+// reopen itself; one that only a send opened is closed for good. During a
+// call the call meets the failure itself, told once.
+TEST(LineDropped, WhileIdleIsToldAndOnlyAPortKeptOpenMayComeBack)
+{
+    const PortError drop(PortFailure::Other, 9, LineDroppedText);
+    const std::string Dropped = "Errore 9 the line dropped or the device was removed";
+    const struct {
+        const char* name;
+        bool attivo;  // else a send alone opened the port
+        Strings calls;
+    } rows[] = {
+        {"kept_open", true, {}},
+        {"opened_by_a_send", false, {"close"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkRig rig;
+        if (row.attivo)
+            rig.link.setAttivo(true);
+        else
+            rig.link.InviaComando(Poll);
+        rig.port->clearRecord();
+        rig.log.events.clear();
+        rig.port->dropLine(drop);
+        EXPECT_EQ(rig.log.events, Strings{Dropped});
+        EXPECT_EQ(rig.port->controlCalls(), row.calls);
+        EXPECT_EQ(rig.link.Attivo(), row.attivo);
+    }
+
+    LinkRig rig;
+    rig.answerWith({});
+    rig.onYield = [&] {
+        if (rig.clock.nowMs() - rig.sentAt == 100)
+            rig.port->dropLine(drop);
+    };
+    EXPECT_EQ(poll(rig).esito, Esito::PortFailed);
+    EXPECT_EQ(rig.log.events, (Strings{PollSent, "Errore 8018 Operation valid only when the port is open"}));
+}
+
 }  // namespace
