@@ -34,6 +34,8 @@ private:
 // The text of a failure that ends because the line hung up or the device
 // vanished, whichever layer notices it first.
 inline constexpr const char* LineDroppedText = "the line dropped or the device was removed";
+// The text of a failure to open a device that another program holds.
+inline constexpr const char* InUseText = "the device is in use by another program";
 
 // Kinds of port notification. ReceivedData: input is waiting (only while
 // the receive threshold is 1). LineDropped: the line hung up or the device

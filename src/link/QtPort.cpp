@@ -383,11 +383,15 @@ void QtPort::throwFailure()
 
 // Qt's text for a failure, except where it misleads: for a dropped line it
 // is whatever errno held last, often a stale "Inappropriate ioctl for
-// device".
+// device", and a device locked by another program reads as a permission
+// error.
 std::string QtPort::failureText(QSerialPort::SerialPortError error) const
 {
     if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
         return LineDroppedText;
+    if (error == QSerialPort::PermissionError
+        && m_serial.errorString() == QSerialPort::tr("Permission error while locking the device"))
+        return InUseText;
     return m_serial.errorString().toStdString();
 }
 

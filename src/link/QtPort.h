@@ -20,9 +20,10 @@ namespace lettore {
 // Failures throw PortError with the QSerialPort::SerialPortError value as
 // number and Qt's text, of the kind: missing device -> InvalidPortNumber;
 // device locked by another process or not permitted -> DeviceUnavailable;
-// already open -> AlreadyOpen; anything else -> Other. When the device
-// vanishes or its line hangs up the port closes itself, so the next
-// operation fails instead of the event loop spinning on the dead device. When that happens
+// already open -> AlreadyOpen; anything else -> Other; a device locked by
+// another program says so in plain words. When the device vanishes or its
+// line hangs up the port closes itself, so the next operation fails
+// instead of the event loop spinning on the dead device. When that happens
 // between operations (nobody would hear of it otherwise) the handler is
 // told with LineDropped, and the port tries every ReopenIntervalMs to open
 // the device its number names again, until it succeeds or is told to open

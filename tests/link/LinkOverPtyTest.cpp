@@ -152,6 +152,14 @@ TEST_F(QtPortTest, OpenFailuresHaveTheirKinds)
     EXPECT_EQ(again.kind(), PortFailure::AlreadyOpen);
     EXPECT_EQ(again.number(), QSerialPort::OpenError);
     EXPECT_TRUE(port.isOpen());
+
+    // Another program's port on the same device finds it locked, and says so.
+    QtPort other{line.naming()};
+    other.setPortNumber(line.number());
+    const PortError held = failureOf([&] { other.setOpen(true); });
+    EXPECT_EQ(held.kind(), PortFailure::DeviceUnavailable);
+    EXPECT_EQ(held.number(), QSerialPort::PermissionError);
+    EXPECT_STREQ(held.what(), "the device is in use by another program");
 }
 
 // A line that drops between operations closes the port and tells the
