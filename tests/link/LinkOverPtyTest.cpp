@@ -163,13 +163,11 @@ TEST_F(QtPortTest, OpenFailuresHaveTheirKinds)
 }
 
 // A line that drops between operations closes the port and tells the
-// handler; once the device is back (the COM link names a new line) the port
-// opens again by itself and announces what arrives. A port told to close
-// meanwhile stays closed.
+// handler; once the COM link names a new line the port opens it by itself
+// and announces what arrives. A port told to close meanwhile stays closed.
 TEST_F(QtPortTest, LineDroppedBetweenOperationsIsToldAndThePortComesBackWithItsDevice)
 {
     for (const bool closedMeanwhile : {false, true}) {
-        SCOPED_TRACE(closedMeanwhile ? "closed meanwhile" : "left alone");
         std::vector<CommEvent> events;
         port.setReceiveHandler([&](CommEvent event) { events.push_back(event); });
         port.setReceiveThreshold(1);
@@ -177,21 +175,15 @@ TEST_F(QtPortTest, LineDroppedBetweenOperationsIsToldAndThePortComesBackWithItsD
         line.pty().close();
         ASSERT_TRUE(processEventsUntil([&] { return !events.empty(); }));
         EXPECT_EQ(events, std::vector<CommEvent>{CommEvent::LineDropped});
-        EXPECT_FALSE(port.isOpen());
-        const std::optional<PortError> cause = port.closedByDrop();
-        ASSERT_TRUE(cause);
-        EXPECT_STREQ(cause->what(), LineDroppedText);
-
+        ASSERT_TRUE(port.closedByDrop());
+        EXPECT_STREQ(port.closedByDrop()->what(), LineDroppedText);
         if (closedMeanwhile)
             port.setOpen(false);
         line.pty().reopen();
-        if (closedMeanwhile) {
-            processEventsUntil([] { return false; }, 4 * QtPort::ReopenIntervalMs);
-            EXPECT_FALSE(port.isOpen());
-            continue;
-        }
-        ASSERT_TRUE(processEventsUntil([&] { return port.isOpen(); }));
-        EXPECT_FALSE(port.closedByDrop());
+        EXPECT_EQ(processEventsUntil([&] { return port.isOpen(); }, 4 * QtPort::ReopenIntervalMs),
+                  !closedMeanwhile);
+        if (closedMeanwhile)
+            break;
         peer.send("x");
         ASSERT_TRUE(processEventsUntil([&] { return events.size() == 2; }));
         EXPECT_EQ(events.back(), CommEvent::ReceivedData);

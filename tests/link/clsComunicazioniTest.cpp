@@ -21,6 +21,9 @@ namespace {
 const std::string Poll = unhex("02 30 21 32 03 22");
 const std::string PollSent = "ComTX 02 30 21 32 03 22";
 const std::string Gone = "Errore 8020 Error reading comm device";
+// Frames readers 1 to 4 send on their own.
+const std::string R1 = "02 30 21 4A 03 5A", R2 = "02 30 22 4A 03 59", R3 = "02 30 23 4A 03 58",
+                  R4 = "02 30 24 4A 03 5F";
 
 // What an exchange of the poll frame on a rig's link gave.
 struct Outcome {
@@ -261,33 +264,25 @@ TEST(AnswerCheck, AcceptsOrRejects)
     }
 }
 
-// Readers' frames in input taken off the line in one go: only whole
-// frames that pass their check, oldest first.
+// Readers' frames in input taken off the line in one go: whole frames
+// that pass their check, oldest first.
 TEST(CheckedFrames, KeepsWholeCheckedFramesOnly)
 {
-    const std::string R1 = "02 30 21 30 30 30 30 30 30 30 30 30 31 31 03 20";
-    const std::string R2 = "02 30 22 30 30 30 30 30 30 30 30 30 32 32 03 23";
-    const std::string R3 = "02 30 23 30 30 30 30 30 30 30 30 30 33 33 03 22";
-    const struct {
-        const char* name;
-        std::string input;  // hex
-        Strings frames;     // hex
-    } rows[] = {
-        {"three_readings", R1 + " " + R2 + " " + R3, {R1, R2, R3}},
-        {"noise_and_lone_ack_nak_around", "41 FF " + R1 + " 15 06 " + R2 + " 7F", {R1, R2}},
-        {"fragment_at_the_end", R1 + " 02 30 22 30", {R1}},
-        {"check_character_yet_to_come", "02 30 21 41 03", {}},
-        {"cut_off_start_before_a_frame", "02 30 21 30 30 " + R2, {R2}},
-        {"wrong_check_then_a_frame", "02 30 21 41 03 52 " + R2, {R2}},
-        {"cut_short_by_ack", "02 30 21 06 03 16 " + R3, {R3}},
-        {"check_character_equal_to_stx", "02 31 32 03 02 " + R1, {"02 31 32 03 02", R1}},
+    const std::pair<std::string, Strings> rows[] = {  // input, frames (hex)
+        {R1 + " " + R2 + " " + R3, {R1, R2, R3}},
+        {"41 FF " + R1 + " 15 06 " + R2 + " 7F", {R1, R2}},  // noise, lone NAK and ACK
+        {R1 + " 02 30 22 4A", {R1}},                        // fragment at the end
+        {"02 30 21 41 03", {}},                             // check character yet to come
+        {"02 30 21 4A " + R2, {R2}},                        // cut-off start before a frame
+        {"02 30 21 41 03 52 " + R2, {R2}},                  // wrong check, then a frame
+        {"02 30 21 06 03 16 " + R3, {R3}},                  // cut short by ACK
+        {"02 31 32 03 02 " + R1, {"02 31 32 03 02", R1}},   // check character equal to STX
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [input, expected] : rows) {
         Strings frames;
-        for (const std::string& frame : Framing::checkedFrames(unhex(row.input)))
+        for (const std::string& frame : Framing::checkedFrames(unhex(input)))
             frames.push_back(hex(frame));
-        EXPECT_EQ(frames, row.frames);
+        EXPECT_EQ(frames, expected) << input;
     }
 }
 
@@ -891,112 +886,59 @@ TEST(AbandonWait, EndsTheQuietGapUnderNoise)
     EXPECT_EQ(rig.clock.nowMs() - start, 400u);
 }
 
-const std::string Reading1 = "02 30 21 30 30 30 30 30 30 30 30 30 31 31 03 20";
-const std::string Reading2 = "02 30 22 30 30 30 30 30 30 30 30 30 32 32 03 23";
-const std::string Reading3 = "02 30 23 30 30 30 30 30 30 30 30 30 33 33 03 22";
-const std::string Reading4 = "02 30 24 30 30 30 30 30 30 30 30 30 34 34 03 25";
-std::string heard(const std::string& frame) { return "ComRX " + frame; }
-
-// Readers on a shared line send readings on their own. Those waiting when
-// a send takes the input off the line are raised after the call's own
-// events, each once, oldest first; noise and fragments are dropped, and
-// the answer is still the command's own.
-TEST(ReadersFrames, WaitingBeforeASendAreRaisedAfterTheCallsOwnEvents)
-{
-    const struct {
-        const char* name;
-        std::string waiting;  // hex
-        bool exchange;        // else the poll frame is sent alone
-        Strings events;
-    } rows[] = {
-        {"three_readings", Reading1 + " " + Reading2 + " " + Reading3, true,
-         {PollSent, Received, heard(Reading1), heard(Reading2), heard(Reading3)}},
-        {"noise_and_a_fragment_dropped", "41 FF " + Reading1 + " 06 02 30 22 30", true,
-         {PollSent, Received, heard(Reading1)}},
-        {"before_a_send_alone", Reading2 + " " + Reading1, false,
-         {PollSent, heard(Reading2), heard(Reading1)}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        LinkRig rig;
-        rig.link.setAttivo(true);
-        rig.port->feed(unhex(row.waiting));
-        if (row.exchange) {
-            rig.answerWith({{30, Answer}});
-            const auto [esito, risposta] = poll(rig);
-            EXPECT_EQ(esito, Esito::Accepted);
-            EXPECT_EQ(hex(risposta), Answer);
-        } else {
-            EXPECT_EQ(rig.link.InviaComando(Poll), Esito::Accepted);
-        }
-        EXPECT_EQ(rig.log.events, row.events);
-        EXPECT_EQ(rig.port->read(), "");
-    }
-}
-
-// The reading handler acknowledges each reading; a reading that comes
-// while the first is acknowledged is found by the next acknowledgement's
-// send. It joins the same queue: raised after the others, never from
-// inside another reading's handler.
-TEST(ReadersFrames, ReadingsFoundByAnAcknowledgementJoinTheQueue)
+// Readings waiting when a send takes the input off the line are raised
+// after the call's own events, each once, oldest first; the answer is
+// still the command's own. The handler acknowledges each reading, and one
+// that comes meanwhile, found by the next acknowledgement's send, joins
+// the same queue instead of being raised inside another's handler.
+TEST(ReadersFrames, WaitingBeforeASendAreRaisedAfterwardsAndAcknowledged)
 {
     LinkRig rig;
-    rig.port->feed(unhex(Reading1 + " " + Reading2 + " " + Reading3));
+    rig.port->feed(unhex(R1 + " " + R2 + " " + R3));
     rig.port->onWrite = [&](const std::string& bytes) {
         if (bytes == Poll)
             rig.port->feedAt(rig.clock.nowMs() + 30, unhex(Answer));
         if (hex(bytes) == "02 30 21 06 03 16")
-            rig.port->feed(unhex(Reading4));
+            rig.port->feed(unhex(R4));
     };
-    int readingHandlers = 0;
-    int deepest = 0;
+    int depth = 0, deepest = 0;
     rig.log.onEvent = [&](const std::string& event) {
         if (event.rfind("ComRX", 0) != 0 || event == Received)
             return;
-        deepest = std::max(deepest, ++readingHandlers);
-        const std::string frame = unhex(event.substr(6));
+        deepest = std::max(deepest, ++depth);
         int16_t esito = -1;
         std::string risposta;
-        rig.link.Sibrant2(static_cast<int16_t>((frame[1] - 0x30) * 16 + (frame[2] - 0x20)), "P", "\x06",
-                          esito, risposta);
-        EXPECT_EQ(esito, Esito::Accepted);
-        --readingHandlers;
+        const auto address = static_cast<int16_t>(unhex(event.substr(6))[2] - 0x20);
+        rig.link.Sibrant2(address, "P", "\x06", esito, risposta);
+        --depth;
     };
-    const auto [esito, risposta] = poll(rig);
-
-    EXPECT_EQ(hex(risposta), Answer);
-    EXPECT_EQ(rig.log.events,
-              (Strings{PollSent, Received, heard(Reading1), "ComTX 02 30 21 06 03 16", heard(Reading2),
-                       "ComTX 02 30 22 06 03 15", heard(Reading3), "ComTX 02 30 23 06 03 14",
-                       heard(Reading4), "ComTX 02 30 24 06 03 13"}));
+    EXPECT_EQ(hex(poll(rig).risposta), Answer);
+    EXPECT_EQ(rig.log.events, (Strings{PollSent, Received, "ComRX " + R1, "ComTX 02 30 21 06 03 16",
+                                       "ComRX " + R2, "ComTX 02 30 22 06 03 15", "ComRX " + R3,
+                                       "ComTX 02 30 23 06 03 14", "ComRX " + R4, "ComTX 02 30 24 06 03 13"}));
     EXPECT_EQ(deepest, 1);
 }
 
-// After an exchange that timed out, the next send waits until the line has
-// been quiet for the gap. A reader answering 4 ms after the time-out then
-// does not have its answer taken for the next command's: it is raised
-// after the command as the reader's own frame. Without the gap it is
-// taken. The gap follows time-outs only, and every turn of the event loop
-// it hands out comes while the link is busy.
+// After an exchange that timed out, the next send (an exchange or a send
+// alone) waits, busy, until the line has been quiet for the gap: an answer
+// 4 ms after the time-out is then not taken for the next command's but
+// raised after it. Without a gap it is taken; after an answer none is kept.
 TEST(QuietGapAfterTimeOut, LateAnswerIsNotTakenForTheNextCommand)
 {
     const std::string Late = "02 30 21 4C 03 5C";
     const struct {
         const char* name;
         uint32_t gapMs;
-        bool firstAnswered;  // else it times out, its answer 5005 ms after its send
-        bool secondAlone;    // the second poll is sent alone
+        bool firstAnswered;  // else its answer comes 5005 ms after its send
+        bool secondAlone;
         uint32_t secondSentAfter;
         Strings events;
     } rows[] = {
-        {"gap", 1500, false, false, 5005 + 1500,
-         {PollSent, "ComTO", PollSent, Received, heard(Late)}},
-        {"no_gap_the_late_answer_is_taken", 0, false, false, 5001,
-         {PollSent, "ComTO", PollSent, heard(Late)}},
-        {"gap_before_a_send_alone", 1500, false, true, 5005 + 1500,
-         {PollSent, "ComTO", PollSent, heard(Late)}},
-        {"no_gap_after_an_answer", 1500, true, false, 20,
-         {PollSent, Received, PollSent, Received}},
+        {"gap", 1500, false, false, 6505, {PollSent, "ComTO", PollSent, Received, "ComRX " + Late}},
+        {"no_gap", 0, false, false, 5001, {PollSent, "ComTO", PollSent, "ComRX " + Late}},
+        {"gap_before_a_send_alone", 1500, false, true, 6505,
+         {PollSent, "ComTO", PollSent, "ComRX " + Late}},
+        {"no_gap_after_an_answer", 1500, true, false, 20, {PollSent, Received, PollSent, Received}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -1006,20 +948,16 @@ TEST(QuietGapAfterTimeOut, LateAnswerIsNotTakenForTheNextCommand)
         std::vector<uint32_t> sentAt;
         rig.port->onWrite = [&](const std::string&) {
             sentAt.push_back(rig.clock.nowMs());
-            if (sentAt.size() > 1 || row.firstAnswered)
-                rig.port->feedAt(rig.clock.nowMs() + (sentAt.size() > 1 ? 10 : 20), unhex(Answer));
-            else
-                rig.port->feedAt(rig.clock.nowMs() + 5005, unhex(Late));
+            const bool late = sentAt.size() == 1 && !row.firstAnswered;
+            rig.port->feedAt(sentAt.back() + (late ? 5005 : 20), unhex(late ? Late : Answer));
         };
         bool idleTurn = false;
         rig.onYield = [&] { idleTurn = idleTurn || !rig.link.busy(); };
         poll(rig);
         if (row.secondAlone)
-            EXPECT_EQ(rig.link.InviaComando(Poll), Esito::Accepted);
-        else if (!row.firstAnswered && row.gapMs == 0)
-            EXPECT_EQ(hex(poll(rig).risposta), Late);
+            rig.link.InviaComando(Poll);
         else
-            EXPECT_EQ(hex(poll(rig).risposta), Answer);
+            EXPECT_EQ(hex(poll(rig).risposta), row.gapMs ? Answer : Late);
 
         ASSERT_EQ(sentAt.size(), 2u);
         EXPECT_EQ(sentAt[1] - sentAt[0], row.secondSentAfter);
@@ -1028,43 +966,24 @@ TEST(QuietGapAfterTimeOut, LateAnswerIsNotTakenForTheNextCommand)
     }
 }
 
-// A line that drops while no call runs is told through Errore with the
-// port's number and text. A port the link keeps open (Attivo) is left to
-// reopen itself; one that only a send opened is closed for good. During a
-// call the call meets the failure itself, told once.
+// A line that drops while no call runs is told once through Errore. A port
+// kept open (Attivo) is left to reopen itself; one only a send opened is
+// closed for good. During a call, the call meets the failure itself.
 TEST(LineDropped, WhileIdleIsToldAndOnlyAPortKeptOpenMayComeBack)
 {
     const PortError drop(PortFailure::Other, 9, LineDroppedText);
-    const std::string Dropped = "Errore 9 the line dropped or the device was removed";
-    const struct {
-        const char* name;
-        bool attivo;  // else a send alone opened the port
-        Strings calls;
-    } rows[] = {
-        {"kept_open", true, {}},
-        {"opened_by_a_send", false, {"close"}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const bool attivo : {true, false}) {
         LinkRig rig;
-        if (row.attivo)
-            rig.link.setAttivo(true);
-        else
-            rig.link.InviaComando(Poll);
+        attivo ? rig.link.setAttivo(true) : void(rig.link.InviaComando(Poll));
         rig.port->clearRecord();
         rig.log.events.clear();
         rig.port->dropLine(drop);
-        EXPECT_EQ(rig.log.events, Strings{Dropped});
-        EXPECT_EQ(rig.port->controlCalls(), row.calls);
-        EXPECT_EQ(rig.link.Attivo(), row.attivo);
+        EXPECT_EQ(rig.log.events, Strings{"Errore 9 the line dropped or the device was removed"});
+        EXPECT_EQ(rig.port->controlCalls(), attivo ? Strings{} : Strings{"close"});
     }
-
     LinkRig rig;
     rig.answerWith({});
-    rig.onYield = [&] {
-        if (rig.clock.nowMs() - rig.sentAt == 100)
-            rig.port->dropLine(drop);
-    };
+    rig.onYield = [&] { rig.port->dropLine(drop); };
     EXPECT_EQ(poll(rig).esito, Esito::PortFailed);
     EXPECT_EQ(rig.log.events, (Strings{PollSent, "Errore 8018 Operation valid only when the port is open"}));
 }

@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <termios.h>
 #include <unistd.h>
@@ -42,8 +43,14 @@ std::string failed(int16_t esito) { return "esito " + std::to_string(esito); }
 
 class Recorder : public LinkEvents {
 public:
-    void ComRX(const std::string& stringa) override { received.push_back(stringa); }
+    void ComRX(const std::string& stringa) override
+    {
+        received.push_back(stringa);
+        if (onReceived)
+            onReceived(stringa);
+    }
     Strings received;
+    std::function<void(const std::string&)> onReceived;
 };
 
 class SimThroughLinkTest : public testing::Test {
@@ -191,58 +198,37 @@ TEST_F(SimThroughLinkTest, MultimasterReadingsRepeatUntilTheirReaderAcknowledges
     EXPECT_TRUE(test::processEventsUntil([&] { return m_heard.received.back() == next; }, 1000));
 }
 
-// Acknowledges each reading as the console's reading handler does, and
-// keeps "address code" of each one.
-class Acknowledger : public LinkEvents {
-public:
-    explicit Acknowledger(clsSibrant& reader) : m_reader(reader) {}
-    void ComRX(const std::string& stringa) override
-    {
-        if (stringa.size() != 16)
-            return;
-        const int address = (stringa[1] - 0x30) * 16 + (stringa[2] - 0x20);
-        readings.push_back(std::to_string(address) + " " + stringa.substr(4, 10));
-        m_reader.SendACK(static_cast<int16_t>(address));
-    }
-    Strings readings;
-
-private:
-    clsSibrant& m_reader;
-};
-
 // Readers on one line presenting at once: acknowledging one reading takes
-// the others off the line, and they are acknowledged in turn, not when
-// their readers repeat them 2 s later. Each reader has two codes; the
-// second goes out only once the first is acknowledged.
+// the others off the line, and each is acknowledged in turn, not when its
+// reader repeats it 2 s later. Each reader has two codes; the second goes
+// out only once the first is acknowledged.
 TEST_F(SimThroughLinkTest, ReadersPresentingAtOnceAreAllAcknowledgedPromptly)
 {
+    const auto address = [](const std::string& r) { return (r[1] - 0x30) * 16 + r[2] - 0x20; };
     for (const int readers : {3, 16}) {
-        SCOPED_TRACE(testing::Message() << readers << " readers");
         LineSettings settings;
         settings.multimaster = true;
         settings.readingRepeat = 2000ms;
-        Strings addresses;
-        for (int address = 1; address <= readers; ++address)
-            addresses.push_back(std::to_string(address));
+        Strings addresses, expected, got;
+        for (int n = 1; n <= readers; ++n)
+            addresses.push_back(std::to_string(n));
         m_lettori.reset();
-        m_line.reset();
         open(addresses, settings);
-        Acknowledger acknowledger(reader());
-        link().subscribe(&acknowledger);
+        m_heard.received.clear();
+        m_heard.onReceived = [&](const std::string& r) { reader().SendACK(static_cast<int16_t>(address(r))); };
         link().OnComm_Attivato();
-        Strings expected;
-        for (const std::string& address : addresses) {
+        for (const std::string& n : addresses) {
             for (const char* code : {"0000000001", "0000000002"}) {
-                submit("present " + address + " " + code);
-                expected.push_back(address + " " + code);
+                submit("present " + n + " " + code);
+                expected.push_back(n + " " + code);
             }
         }
-        EXPECT_TRUE(test::processEventsUntil(
-            [&] { return acknowledger.readings.size() >= expected.size(); }, 1500));
-        std::sort(acknowledger.readings.begin(), acknowledger.readings.end());
+        heardWithin(expected.size(), 1500);
+        for (const std::string& r : m_heard.received)
+            got.push_back(std::to_string(address(r)) + " " + r.substr(4, 10));
+        std::sort(got.begin(), got.end());
         std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(acknowledger.readings, expected);
-        link().unsubscribe(&acknowledger);
+        EXPECT_EQ(got, expected) << readers << " readers";
     }
 }
 
