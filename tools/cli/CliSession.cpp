@@ -4,7 +4,6 @@
 #include "CommandTable.h"
 #include "ErrorWatcher.h"
 #include "Esito.h"
-#include "Port.h"
 #include "ReadingListener.h"
 #include "ResultText.h"
 #include "ScopedSubscription.h"
@@ -29,7 +28,7 @@ namespace {
 // event loop watches.
 int signalPipe[2] = {-1, -1};
 
-constexpr int LineCheckMs = 500;
+constexpr int OutputCheckMs = 500;
 
 void onSignal(int)
 {
@@ -71,14 +70,8 @@ public:
 }  // namespace
 
 CliSession::CliSession(clsLettori& registry, const Invocation& invocation,
-                       const ConnectionSettings& stored, std::ostream& out, std::ostream& err,
-                       std::function<bool()> portOpen)
-    : m_registry(registry),
-      m_invocation(invocation),
-      m_stored(stored),
-      m_out(out),
-      m_err(err),
-      m_portOpen(std::move(portOpen))
+                       const ConnectionSettings& stored, std::ostream& out, std::ostream& err)
+    : m_registry(registry), m_invocation(invocation), m_stored(stored), m_out(out), m_err(err)
 {
 }
 
@@ -184,18 +177,14 @@ int CliSession::listen()
     });
     handleStopSignals(onSignal);
 
-    // A port that closes on its own raises no event while nothing is sent:
-    // look at it from time to time, and at the output the readings go to.
-    QTimer lineCheck;
-    QObject::connect(&lineCheck, &QTimer::timeout, [&] {
-        if (m_portOpen && !m_portOpen()) {
-            failure = LineDroppedText;
-            QCoreApplication::exit(ExitPort);
-        } else if (!m_out) {
+    // A line that drops while nothing is sent comes as the link's Errore
+    // (above); the output the readings go to is looked at from time to time.
+    QTimer outputCheck;
+    QObject::connect(&outputCheck, &QTimer::timeout, [&] {
+        if (!m_out)
             QCoreApplication::exit(ExitOutput);
-        }
     });
-    lineCheck.start(LineCheckMs);
+    outputCheck.start(OutputCheckMs);
 
     link.OnComm_Attivato();
     const int status = QCoreApplication::exec();
