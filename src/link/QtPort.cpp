@@ -458,6 +458,8 @@ void QtPort::reopenAfterDrop()
     } catch (const PortError&) {
         return;
     }
+    if (!m_serial.isOpen())
+        return;  // the line dropped again while opening: keep trying
     m_dropped.reset();
     m_reopenTimer.stop();
     if (m_threshold >= 1 && m_serial.bytesAvailable() > 0)
