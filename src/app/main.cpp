@@ -31,6 +31,9 @@ int main(int argc, char* argv[])
     installPlatform({[&] { return std::make_unique<QtPort>(PortNaming(settingsFolder)); }, &clock,
                      [&] { turns(); },
                      [&](const std::string& file, bool async) { sound.play((folders.data / file).string(), async); }});
+    // After a command times out, the next one waits for a quiet line, so a
+    // reader's late answer is never credited to it.
+    Lettori().Comunicazione().setQuietGapAfterTimeOut(clsComunicazioni::UsualQuietGapMs);
 
     int status = 0;
     {

@@ -58,7 +58,7 @@ CommandResult getSetupBase(clsLettori& l, const CommandRequest& r)
 
 CommandResult insertRange(clsLettori& l, const CommandRequest& r)
 {
-    const RangeInsertion insertion(l, r.term, r.progress, r.stopRequested, r.quietGapMs);
+    const RangeInsertion insertion(l, r.term, r.progress, r.stopRequested);
     const RangeInsertion::Result done = insertion.run(std::stoi(r.args[0]), std::stoi(r.args[1]));
     CommandResult result{done.esito,
                          {{"accettati", std::to_string(done.accepted)},

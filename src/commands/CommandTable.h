@@ -22,8 +22,6 @@ struct CommandRequest {
     // The range insertion's progress and stop request.
     RangeInsertion::Progress progress;
     RangeInsertion::StopRequested stopRequested;
-    // The range insertion's quiet gap after a time-out; 0: none.
-    uint32_t quietGapMs = RangeInsertion::DefaultQuietGapMs;
 };
 
 // One command: its inputs in the operation's order, its own options, a

@@ -1,18 +1,16 @@
 #include "RangeInsertion.h"
 
 #include "BadgeCode.h"
-#include "Esito.h"
 #include "clsLettori.h"
 
 namespace lettore {
 
 RangeInsertion::RangeInsertion(clsLettori& registry, int16_t term, Progress progress,
-                               StopRequested stopRequested, uint32_t quietGapMs)
+                               StopRequested stopRequested)
     : m_registry(registry),
       m_term(term),
       m_progress(std::move(progress)),
-      m_stopRequested(std::move(stopRequested)),
-      m_quietGapMs(quietGapMs)
+      m_stopRequested(std::move(stopRequested))
 {
 }
 
@@ -23,13 +21,12 @@ RangeInsertion::Result RangeInsertion::run(int first, int last) const
         return result;
     // Counting in int: a last bound of 32767 ends the loop without overflow.
     const int count = last - first + 1;
-    bool previousTimedOut = false;
     const auto stopNow = [&] { return m_stopRequested && m_stopRequested(); };
     for (int n = first; n <= last; ++n) {
         bool stop = stopNow();
         // A stop may come during the quiet gap too: the code is not sent then.
-        if (!stop && m_quietGapMs > 0 && previousTimedOut) {
-            m_registry.Comunicazione().discardUntilQuiet(m_quietGapMs, QuietGapLimitMs);
+        if (!stop) {
+            m_registry.Comunicazione().keepQuietGap();
             stop = stopNow();
         }
         if (stop) {
@@ -46,7 +43,6 @@ RangeInsertion::Result RangeInsertion::run(int first, int last) const
             result.esito = step.esito;
         }
         result.lastLine = step.line();
-        previousTimedOut = step.esito == Esito::TimedOut;
         if (m_progress)
             m_progress(step);
         // The port is gone (device unplugged, line dropped): every further

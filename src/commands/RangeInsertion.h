@@ -20,17 +20,6 @@ public:
     // The largest bound: the range counts in 16-bit numbers.
     static constexpr int MaxBound = 32767;
 
-    // After a code whose answer timed out, the line must have been quiet
-    // this long before the next code goes out, and what arrives meanwhile
-    // is dropped: a reader that answers after the time limit would
-    // otherwise have its late answer taken for the next code's. 1.5 s
-    // covers a reader up to 1.5 s late, far more than the gaps inside an
-    // answer (about 1 ms a byte at 9600 baud), and costs little beside the
-    // 5 s the time-out already took. Noise that never stops gives up after
-    // QuietGapLimitMs. 0: no wait.
-    static constexpr uint32_t DefaultQuietGapMs = 1500;
-    static constexpr uint32_t QuietGapLimitMs = 5000;
-
     // One code sent: the `index`-th (from 1) of `count`, its code, the
     // exchange's result code and the reader's status character (outst).
     struct Step {
@@ -64,7 +53,7 @@ public:
     using StopRequested = std::function<bool()>;
 
     RangeInsertion(clsLettori& registry, int16_t term, Progress progress = {},
-                   StopRequested stopRequested = {}, uint32_t quietGapMs = DefaultQuietGapMs);
+                   StopRequested stopRequested = {});
 
     // Sends the codes of first..last (nothing when first > last). Bounds
     // outside 0..MaxBound are refused: nothing is sent.
@@ -75,7 +64,6 @@ private:
     int16_t m_term = 0;
     Progress m_progress;
     StopRequested m_stopRequested;
-    uint32_t m_quietGapMs = DefaultQuietGapMs;
 };
 
 }  // namespace lettore

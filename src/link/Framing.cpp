@@ -25,6 +25,40 @@ bool Framing::VerificaRisposta(std::string_view answer)
     return CalcolaBCC(answer.substr(0, answer.size() - 1)) == answer.back();
 }
 
+std::vector<std::string> Framing::checkedFrames(std::string_view input)
+{
+    constexpr auto npos = std::string_view::npos;
+    constexpr std::string_view EndChars("\x03\x06", 2);  // ETX, or an ACK cutting the frame short
+    std::vector<std::string> frames;
+    // Every STX before one end character shares that end, so its check is
+    // kept as a running XOR rather than recomputed: the scan stays linear
+    // in the input whatever noise it holds.
+    bool ended = false;
+    size_t end = 0;  // the end character of the frame begun at `start`
+    char sum = 0;    // CalcolaBCC of that frame up to its end character
+    for (size_t start = input.find(STX); start != npos;) {
+        if (!ended || end < start) {
+            end = input.find_first_of(EndChars, start + 1);
+            if (end == npos)
+                break;
+            sum = CalcolaBCC(input.substr(start, end + 1 - start));
+            ended = true;
+        }
+        if (input[end] == ETX && end + 1 == input.size())
+            break;  // its check character has not come yet
+        if (input[end] == ETX && input[end + 1] == sum) {
+            frames.emplace_back(input.substr(start, end + 2 - start));
+            start = input.find(STX, end + 2);
+            continue;
+        }
+        const size_t next = input.find(STX, start + 1);
+        if (next != npos && next < end)
+            sum = static_cast<char>(sum ^ CalcolaBCC(input.substr(start, next - start)));
+        start = next;
+    }
+    return frames;
+}
+
 bool Framing::VerificaRisposta_TOLVANE(std::string_view answer)
 {
     if (answer.size() >= 6)

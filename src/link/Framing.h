@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lettore {
 
@@ -30,6 +31,15 @@ public:
     // STX-family answer check: a lone ACK or NAK, or a frame of 3 bytes or
     // more whose last byte is the XOR of all the others.
     static bool VerificaRisposta(std::string_view answer);
+
+    // The whole frames of the STX family in `input`, bytes taken off the
+    // line in one go, oldest first: each runs from STX to its ETX and the
+    // check character after it, and VerificaRisposta accepts it. Noise, a
+    // lone ACK or NAK, a frame cut short by ACK or failing its check, and an
+    // unfinished one at the end are left out. After a frame that fails, the
+    // search goes on from the byte after its STX, so a stray STX (the start
+    // of a frame cut off) does not hide a whole frame behind it.
+    static std::vector<std::string> checkedFrames(std::string_view input);
 
     // Tolvane answer check: ACK, NAK or "<I49>" below 6 bytes; anything of
     // 6 bytes or more.

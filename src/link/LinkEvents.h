@@ -24,7 +24,9 @@ public:
     }
     // Exactly the bytes just written to the port.
     virtual void ComTX(const std::string& Comando) { (void)Comando; }
-    // An accepted answer, a lone ACK or NAK, or "" for an answer that failed its check.
+    // An accepted answer, a lone ACK or NAK, or "" for an answer that failed
+    // its check; or a frame a reader sent on its own (received while idle,
+    // or found waiting before a send and raised once the call is over).
     virtual void ComRX(const std::string& stringa) { (void)stringa; }
     // A reception ran out of time.
     virtual void ComTO() {}

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -33,9 +34,14 @@ private:
 // The text of a failure that ends because the line hung up or the device
 // vanished, whichever layer notices it first.
 inline constexpr const char* LineDroppedText = "the line dropped or the device was removed";
+// The text of a failure to open a device that another program holds.
+inline constexpr const char* InUseText = "the device is in use by another program";
 
-// Kinds of receive notification. Only ReceivedData is acted on by the link.
-enum class CommEvent { Other = 0, ReceivedData = 2 };
+// Kinds of port notification. ReceivedData: input is waiting (only while
+// the receive threshold is 1). LineDropped: the line hung up or the device
+// vanished while no port operation ran, and the port closed itself
+// (closedByDrop() says why); it comes whatever the threshold.
+enum class CommEvent { Other = 0, ReceivedData = 2, LineDropped = 3 };
 
 // The serial port as the link sees it. Bytes are carried in std::string,
 // one char per byte, 0 to 255. Any operation may throw PortError.
@@ -70,8 +76,14 @@ public:
     virtual int receiveThreshold() = 0;
     virtual void setReceiveThreshold(int threshold) = 0;
 
-    // The handler that receive notifications are delivered to.
+    // The handler that port notifications are delivered to.
     virtual void setReceiveHandler(std::function<void(CommEvent)> handler) = 0;
+
+    // Why the port closed itself when its line dropped, for as long as it
+    // stays closed for that reason; nothing otherwise. A port that closed
+    // itself outside any operation opens itself again once the device is
+    // back, unless it is told to open or close meanwhile.
+    virtual std::optional<PortError> closedByDrop() = 0;
 
     // Blocks until input may be waiting or timeoutMs have passed, without
     // spinning. Returns true when input arrived. A false return only means

@@ -152,6 +152,8 @@ QtPort::QtPort(PortNaming naming) : m_naming(std::move(naming))
         if (m_threshold >= 1)
             queueNotification();
     });
+    m_reopenTimer.setInterval(ReopenIntervalMs);
+    QObject::connect(&m_reopenTimer, &QTimer::timeout, &m_serial, [this] { reopenAfterDrop(); });
 }
 
 QtPort::~QtPort()
@@ -196,10 +198,18 @@ void QtPort::setOpen(bool open)
 {
     Call call(*this);
     m_dropped.reset();
+    m_reopenTimer.stop();
     if (!open) {
         closeDevice();
         return;
     }
+    openDevice();
+}
+
+// Opens the device that the port number names, with the modem lines as
+// set; on failure throws, the port closed.
+void QtPort::openDevice()
+{
     if (!m_serial.isOpen()) {
         const std::string device = m_naming.devicePath(m_number);
         if (device.empty())
@@ -350,12 +360,15 @@ bool QtPort::waitForInput(int timeoutMs)
 
 // Reading, writing and waiting need an open port; a closed one would make
 // every wait return at once and its caller spin.
-void QtPort::requireOpen() const
+void QtPort::requireOpen()
 {
     // A port that closed itself when its line dropped says so, even when
-    // the drop came between two operations rather than inside one.
-    if (!m_serial.isOpen() && m_dropped)
+    // the drop came between two operations rather than inside one; its
+    // caller then knows, and the handler need not be told.
+    if (!m_serial.isOpen() && m_dropped) {
+        m_dropUntold = false;
         throw *m_dropped;
+    }
     if (!m_serial.isOpen())
         throw PortError(PortFailure::Other, QSerialPort::NotOpenError, "Device is not open");
 }
@@ -365,7 +378,21 @@ void QtPort::throwFailure()
     if (m_failure)
         throw *m_failure;
     const QSerialPort::SerialPortError error = m_serial.error();
-    throw PortError(kindOf(error), error, m_serial.errorString().toStdString());
+    throw PortError(kindOf(error), error, failureText(error));
+}
+
+// Qt's text for a failure, except where it misleads: for a dropped line it
+// is whatever errno held last, often a stale "Inappropriate ioctl for
+// device", and a device locked by another program reads as a permission
+// error.
+std::string QtPort::failureText(QSerialPort::SerialPortError error) const
+{
+    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
+        return LineDroppedText;
+    if (error == QSerialPort::PermissionError
+        && m_serial.errorString() == QSerialPort::tr("Permission error while locking the device"))
+        return InUseText;
+    return m_serial.errorString().toStdString();
 }
 
 void QtPort::onErrorOccurred(QSerialPort::SerialPortError error)
@@ -373,11 +400,9 @@ void QtPort::onErrorOccurred(QSerialPort::SerialPortError error)
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
         return;
     // The device vanished (ResourceError) or its line hung up (a read that
-    // returns nothing: ReadError). Qt's text for these is whatever errno
-    // held last, often a stale "Inappropriate ioctl for device", so they
-    // get a text that says what happened.
+    // returns nothing: ReadError).
     const bool dropped = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
-    const std::string text = dropped ? LineDroppedText : m_serial.errorString().toStdString();
+    const std::string text = failureText(error);
     if (m_callDepth > 0 && !m_failure)
         m_failure.emplace(kindOf(error), error, text);
     // Qt keeps polling a hung-up line from the event loop at full speed, so
@@ -386,7 +411,59 @@ void QtPort::onErrorOccurred(QSerialPort::SerialPortError error)
     if (dropped && m_serial.isOpen()) {
         m_dropped.emplace(kindOf(error), error, text);
         m_serial.close();
+        // Between operations: the link hears of it, and the port comes back
+        // by itself once the device does.
+        if (m_callDepth == 0) {
+            queueLineDropped();
+            m_reopenTimer.start();
+        }
     }
+}
+
+std::optional<PortError> QtPort::closedByDrop()
+{
+    if (m_serial.isOpen())
+        return std::nullopt;
+    return m_dropped;
+}
+
+void QtPort::queueLineDropped()
+{
+    m_dropUntold = true;
+    QMetaObject::invokeMethod(
+        &m_serial,
+        [this] {
+            if (m_handler && m_dropUntold && m_dropped && !m_serial.isOpen()) {
+                m_dropUntold = false;
+                const std::function<void(CommEvent)> handler = m_handler;
+                handler(CommEvent::LineDropped);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+// One try to open the device again, with the line settings and modem lines
+// the port had: the number may name a new device by now (a COM<N> link
+// pointed elsewhere). A failure only means the device is not back yet.
+// Data waiting once it is open is announced as any other.
+void QtPort::reopenAfterDrop()
+{
+    if (!m_dropped || m_serial.isOpen()) {
+        m_reopenTimer.stop();
+        return;
+    }
+    Call call(*this);
+    try {
+        openDevice();
+    } catch (const PortError&) {
+        return;
+    }
+    if (!m_serial.isOpen())
+        return;  // the line dropped again while opening: keep trying
+    m_dropped.reset();
+    m_reopenTimer.stop();
+    if (m_threshold >= 1 && m_serial.bytesAvailable() > 0)
+        queueNotification();
 }
 
 void QtPort::queueNotification()

@@ -4,6 +4,7 @@
 #include "PortNaming.h"
 
 #include <QSerialPort>
+#include <QTimer>
 
 #include <optional>
 
@@ -19,9 +20,14 @@ namespace lettore {
 // Failures throw PortError with the QSerialPort::SerialPortError value as
 // number and Qt's text, of the kind: missing device -> InvalidPortNumber;
 // device locked by another process or not permitted -> DeviceUnavailable;
-// already open -> AlreadyOpen; anything else -> Other. When the device
-// vanishes or its line hangs up the port closes itself, so the next
-// operation fails instead of the event loop spinning on the dead device.
+// already open -> AlreadyOpen; anything else -> Other; a device locked by
+// another program says so in plain words. When the device vanishes or its
+// line hangs up the port closes itself, so the next operation fails
+// instead of the event loop spinning on the dead device. When that happens
+// between operations (nobody would hear of it otherwise) the handler is
+// told with LineDropped, and the port tries every ReopenIntervalMs to open
+// the device its number names again, until it succeeds or is told to open
+// or close.
 //
 // Receive notifications reach the handler only as queued calls from the
 // Qt event loop: never from inside QSerialPort's readyRead signal, nor from
@@ -62,24 +68,31 @@ public:
     void setReceiveThreshold(int threshold) override;
     void setReceiveHandler(std::function<void(CommEvent)> handler) override;
     bool waitForInput(int timeoutMs) override;
+    std::optional<PortError> closedByDrop() override;
 
     // The longest a write may take to reach the driver, and the longest
     // the driver may take to send what it holds before a close or a change.
     static constexpr int WriteTimeLimitMs = 5000;
     static constexpr int DrainTimeLimitMs = 5000;
+    // How often a port closed by a dropped line tries to open again.
+    static constexpr int ReopenIntervalMs = 250;
 
 private:
     class Call;
 
-    void requireOpen() const;
+    void openDevice();
+    void requireOpen();
     void applyModemLine(bool (QSerialPort::*setter)(bool), bool enabled);
     [[noreturn]] void throwFailure();
+    std::string failureText(QSerialPort::SerialPortError error) const;
     [[noreturn]] void throwNotDrained();
     void onErrorOccurred(QSerialPort::SerialPortError error);
     void drain();
     void closeDevice();
     void queueNotification();
     void notify();
+    void queueLineDropped();
+    void reopenAfterDrop();
 
     QSerialPort m_serial;
     PortNaming m_naming;
@@ -96,6 +109,8 @@ private:
     std::optional<PortError> m_failure;    // the first error Qt reported during that call
     std::optional<PortError> m_dropped;    // why the port closed itself, until it opens again
     bool m_notificationQueued = false;
+    bool m_dropUntold = false;  // a drop between operations that no caller has met yet
+    QTimer m_reopenTimer;  // runs while a port closed by a dropped line waits for its device
 };
 
 // Gives the Qt event loop one turn: the link's yield hook in Qt programs.

@@ -92,6 +92,25 @@ private:
     bool m_active = true;
 };
 
+// Counts the public calls under way: one may run inside another's event
+// handler. When the outermost one ends, the readers' frames held meanwhile
+// are raised, after the events of the call itself.
+class clsComunicazioni::OperationSpan {
+public:
+    explicit OperationSpan(clsComunicazioni& link) : m_link(link) { ++m_link.m_operationDepth; }
+    ~OperationSpan()
+    {
+        if (--m_link.m_operationDepth == 0 && !m_link.m_heldFrames.empty())
+            m_link.raiseHeldFrames();
+    }
+
+    OperationSpan(const OperationSpan&) = delete;
+    OperationSpan& operator=(const OperationSpan&) = delete;
+
+private:
+    clsComunicazioni& m_link;
+};
+
 clsComunicazioni::clsComunicazioni(std::unique_ptr<Port> port, Clock& clock,
                                    std::function<void()> yieldToEventLoop)
     : Seriale(std::move(port)), m_clock(clock), m_yield(std::move(yieldToEventLoop))
@@ -415,6 +434,8 @@ void clsComunicazioni::InviaComando_RiceviRisposta_TOLVANE(const std::string& Co
 void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_t& esito,
                                 std::string& Risposta)
 {
+    keepQuietGap();
+    OperationSpan operation(*this);
     if (refusedWhileBusy()) {
         esito = Esito::LinkBusy;
         Risposta.clear();
@@ -438,6 +459,8 @@ void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_
     }
     busySpan.end();
 
+    if (esito == Esito::TimedOut)
+        m_quietGapDue = m_quietGapMs > 0;
     if (esito == Esito::Accepted || esito == Esito::Rejected)
         raiseComRX(Risposta);
     else if (esito == Esito::TimedOut)
@@ -451,6 +474,8 @@ void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_
 
 int16_t clsComunicazioni::InviaComandoSenzaRisposta(const std::string& Comando)
 {
+    keepQuietGap();
+    OperationSpan operation(*this);
     if (refusedWhileBusy())
         return Esito::LinkBusy;
     const bool wasInactive = !mvarAttivo;
@@ -463,6 +488,8 @@ int16_t clsComunicazioni::InviaComandoSenzaRisposta(const std::string& Comando)
 
 int16_t clsComunicazioni::InviaComando(const std::string& Comando)
 {
+    keepQuietGap();
+    OperationSpan operation(*this);
     return refusedWhileBusy() ? Esito::LinkBusy : send(Comando);
 }
 
@@ -478,14 +505,15 @@ int16_t clsComunicazioni::send(const std::string& Comando)
 }
 
 // Opens the port if needed (leaving the stored Attivo flag and DTR alone),
-// drops whatever input was waiting so it is not taken for the answer,
-// writes the command and tells the subscribers.
+// takes whatever input was waiting off the line so it is not taken for the
+// answer (holding the readers' whole frames among it), writes the command
+// and tells the subscribers.
 void clsComunicazioni::sendFrame(const std::string& Comando)
 {
     if (!Seriale->isOpen())
         Seriale->setOpen(true);
     Seriale->setInputLength(0);
-    Seriale->read();
+    holdReadersFrames(Seriale->read());
     Seriale->setInputLength(1);
     Seriale->write(Comando);
     raiseComTX(Comando);
@@ -493,37 +521,96 @@ void clsComunicazioni::sendFrame(const std::string& Comando)
 
 int16_t clsComunicazioni::discardUntilQuiet(uint32_t quietMs, uint32_t limitMs)
 {
+    OperationSpan operation(*this);
     if (refusedWhileBusy())
         return Esito::LinkBusy;
     BusySpan busySpan(*this);
     try {
-        if (!Seriale->isOpen())
-            return Esito::Accepted;
-        Wait wait(*Seriale, m_clock, m_yield, limitMs, true);
-        Seriale->setInputLength(0);
-        uint32_t lastInput = 0;
-        int16_t esito = Esito::TimedOut;
-        for (;;) {
-            const bool arrived = !Seriale->read().empty();
-            const uint32_t elapsed = wait.elapsed();
-            if (arrived)
-                lastInput = elapsed;
-            else if (elapsed - lastInput >= quietMs) {
-                esito = Esito::Accepted;
-                break;
-            }
-            if (wait.expired(elapsed) || m_waitAbandoned)
-                break;
-            wait.yieldIfDue(elapsed);
-            if (!arrived)
-                wait.block(lastInput + quietMs);
-        }
-        Seriale->setInputLength(1);
-        return esito;
+        return waitForQuietLine(quietMs, limitMs);
     } catch (const PortError& error) {
         reportPortFailure(error);
         return Esito::PortFailed;
     }
+}
+
+// Reads input until none has come for quietMs, for at most limitMs (or
+// until the wait is abandoned); the whole frames among it are held. The
+// caller holds the link busy. Accepted once the line was quiet, at once on
+// a closed port; TimedOut otherwise.
+int16_t clsComunicazioni::waitForQuietLine(uint32_t quietMs, uint32_t limitMs)
+{
+    if (!Seriale->isOpen())
+        return Esito::Accepted;
+    Wait wait(*Seriale, m_clock, m_yield, limitMs, true);
+    Seriale->setInputLength(0);
+    std::string heard;
+    uint32_t lastInput = 0;
+    int16_t esito = Esito::TimedOut;
+    for (;;) {
+        const std::string input = Seriale->read();
+        const uint32_t elapsed = wait.elapsed();
+        heard += input;
+        if (!input.empty())
+            lastInput = elapsed;
+        else if (elapsed - lastInput >= quietMs) {
+            esito = Esito::Accepted;
+            break;
+        }
+        if (wait.expired(elapsed) || m_waitAbandoned)
+            break;
+        wait.yieldIfDue(elapsed);
+        if (input.empty())
+            wait.block(lastInput + quietMs);
+    }
+    Seriale->setInputLength(1);
+    holdReadersFrames(heard);
+    return esito;
+}
+
+void clsComunicazioni::setQuietGapAfterTimeOut(uint32_t quietMs)
+{
+    m_quietGapMs = std::min(quietMs, QuietGapLimitMs);
+    m_quietGapDue = m_quietGapDue && m_quietGapMs > 0;
+}
+
+// Whatever the wait gave, the send that follows goes ahead: noise that
+// never stops must not block the line for good. Called first by every
+// send, before its own operation starts, so that the frames held during
+// the gap (a reader's late answer) are raised before the send's own events.
+int16_t clsComunicazioni::keepQuietGap()
+{
+    if (!m_quietGapDue || m_busy)
+        return Esito::Accepted;
+    OperationSpan operation(*this);
+    BusySpan busySpan(*this);
+    m_quietGapDue = false;
+    try {
+        waitForQuietLine(m_quietGapMs, QuietGapLimitMs);
+        return Esito::Accepted;
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+        return Esito::PortFailed;
+    }
+}
+
+void clsComunicazioni::holdReadersFrames(const std::string& input)
+{
+    for (std::string& frame : Framing::checkedFrames(input))
+        m_heldFrames.push_back(std::move(frame));
+}
+
+// Raises each held frame, oldest first. Meanwhile the calls that its
+// handlers make (an acknowledgement) count as nested, so frames they hold
+// join this loop instead of starting another.
+void clsComunicazioni::raiseHeldFrames()
+{
+    ++m_operationDepth;
+    while (!m_heldFrames.empty()) {
+        const std::string frame = std::move(m_heldFrames.front());
+        m_heldFrames.pop_front();
+        raiseComRX(frame);
+    }
+    --m_operationDepth;
 }
 
 void clsComunicazioni::OnComm_Disattivato()
@@ -575,8 +662,12 @@ void clsComunicazioni::setBusy(bool busy)
 // busy while it is collected; a port failure is reported and notifications
 // are switched back on all the same. A notification that arrives while the
 // link is busy is dropped: the bytes stay waiting for whoever holds the link.
+// A dropped line is told apart (onLineDropped).
 void clsComunicazioni::Seriale_OnComm(CommEvent event)
 {
+    OperationSpan operation(*this);
+    if (event == CommEvent::LineDropped)
+        onLineDropped();
     if (event != CommEvent::ReceivedData || m_busy)
         return;
     BusySpan busySpan(*this);
@@ -594,6 +685,26 @@ void clsComunicazioni::Seriale_OnComm(CommEvent event)
     else if (esito == Esito::Accepted || esito == Esito::Rejected)
         raiseComRX(Risposta);
     setThreshold(1);
+}
+
+// The port closed itself when its line dropped while no call ran. While
+// the link is busy the call under way meets the failure itself.
+void clsComunicazioni::onLineDropped()
+{
+    if (m_busy)
+        return;
+    try {
+        const std::optional<PortError> cause = Seriale->closedByDrop();
+        if (!cause)
+            return;  // back already
+        reportPortFailure(*cause);
+        // Without Attivo nobody asked for the port to stay open: it must
+        // not open itself again.
+        if (!mvarAttivo)
+            Seriale->setOpen(false);
+    } catch (const PortError& error) {
+        reportPortFailure(error);
+    }
 }
 
 // Both loops of a reception, against one start time: first wait for the

@@ -6,6 +6,7 @@
 #include "Port.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -38,6 +39,27 @@ namespace lettore {
 // is in progress". The link is idle again before ComRX or ComTO is raised,
 // so their handlers may send (an acknowledgement, say). A receive
 // notification that arrives while busy is dropped; its bytes stay waiting.
+//
+// Readers' frames are never thrown away with stale input. Before each send
+// the input waiting is read off, so none of it is taken for the answer:
+// whole checked frames among it (Framing::checkedFrames), which readers on
+// a shared line sent on their own, are held; only noise and fragments are
+// dropped. Held frames are raised as ComRX, oldest first and each once,
+// when the outermost call is over (after its own ComTX, ComRX or ComTO),
+// so the link is idle and their handlers may acknowledge them. Frames that
+// such an acknowledgement finds waiting join the same queue: delivery
+// never nests.
+//
+// Quiet gap after a time-out (setQuietGapAfterTimeOut, 0 by default): once
+// an exchange has timed out, the next send first waits, busy, until the
+// line has been quiet for the gap (as discardUntilQuiet does), so a
+// reader's late answer is not taken for the next command's; whole frames
+// that come meanwhile are held as above.
+//
+// A line that drops while no call runs (the port closed itself) raises
+// Errore with the port's number and text. With Attivo on the port is left
+// to reopen itself once the device is back, so frames sent on their own
+// are received again with no command; otherwise it is closed for good.
 //
 // Failures never escape as exceptions:
 // - a failing CommPort, CommSettings or Attivo assignment raises Errore
@@ -115,15 +137,32 @@ public:
     // raises ComTX. Returns Accepted or PortFailed.
     int16_t InviaComando(const std::string& Comando);
 
-    // Reads and drops input until none has come for quietMs, for at most
-    // limitMs, so an answer that comes after its exchange gave up is not
-    // taken for the next exchange's. Waits as an exchange does: blocking
-    // in the port, handing the event loop a turn every YieldStepMs, busy
-    // meanwhile. Raises no event but Errore. Returns Accepted once the line
-    // was quiet (at once when the port is closed: nothing can arrive),
+    // Reads input until none has come for quietMs, for at most limitMs,
+    // so an answer that comes after its exchange gave up is not taken for
+    // the next exchange's; whole frames among it are held (see above), the
+    // rest dropped. Waits as an exchange does: blocking in the port,
+    // handing the event loop a turn every YieldStepMs, busy meanwhile.
+    // Raises Errore, and ComRX for the held frames once idle. Returns
+    // Accepted once the line was quiet (at once when the port is closed: nothing can arrive),
     // TimedOut when input kept coming up to the limit, PortFailed after a
     // port failure, LinkBusy when refused.
     int16_t discardUntilQuiet(uint32_t quietMs, uint32_t limitMs);
+
+    // The quiet gap kept before the first send after an exchange that
+    // timed out; 0 (the default) sends at once. Values above
+    // QuietGapLimitMs count as the limit, which also bounds the whole wait
+    // when noise never stops.
+    void setQuietGapAfterTimeOut(uint32_t quietMs);
+    uint32_t quietGapAfterTimeOut() const { return m_quietGapMs; }
+
+    // Keeps the quiet gap now when one is due (the last exchange timed out
+    // and a gap is set), busy meanwhile; the frames held during it are
+    // raised as soon as it ends, before anything else is sent. Every send
+    // keeps a due gap first; a caller that wants to check for a stop
+    // between the gap and its next send calls this itself. Returns
+    // Accepted (also when no gap was due or the link is busy: the call
+    // that follows then meets the busy link) or PortFailed.
+    int16_t keepQuietGap();
 
     // Ends the reception or quiet wait under way at its next turn of the
     // event loop, as if its time limit had passed; nothing when the link is
@@ -148,9 +187,18 @@ public:
     static constexpr uint32_t CheckCharTimeLimitMs = 5000;
     static constexpr uint32_t YieldStepMs = 100;
 
+    // The longest quiet gap after a time-out, and the gap the console and
+    // the command line keep: 1.5 s covers a reader up to 1.5 s late, is far
+    // longer than any pause inside an answer (about 1 ms a byte at 9600
+    // baud), and adds little to the 5 s the time-out already cost; a line
+    // that answers in time never waits.
+    static constexpr uint32_t QuietGapLimitMs = 5000;
+    static constexpr uint32_t UsualQuietGapMs = 1500;
+
 private:
     class Wait;
     class BusySpan;
+    class OperationSpan;
 
     // How a change of port number or settings ended: made, undone (the
     // port has its old value back), or in doubt (it could not be put back).
@@ -182,6 +230,10 @@ private:
     void singleByteDialect(const std::optional<std::string>& frame, bool sendOnly,
                            bool tolvane, int16_t& esito, std::string& Risposta);
     void reportPortFailure(const PortError& error);
+    int16_t waitForQuietLine(uint32_t quietMs, uint32_t limitMs);
+    void holdReadersFrames(const std::string& input);
+    void raiseHeldFrames();
+    void onLineDropped();
 
     void raiseErrore(int16_t code, const std::string& text);
     void raiseComTX(const std::string& Comando);
@@ -206,6 +258,11 @@ private:
     // may hold another value than the stored one.
     bool m_commPortInDoubt = false;
     bool m_commSettingsInDoubt = false;
+
+    std::deque<std::string> m_heldFrames;  // readers' frames found before a send, to raise
+    int m_operationDepth = 0;              // public calls under way, one inside another's handler
+    uint32_t m_quietGapMs = 0;
+    bool m_quietGapDue = false;  // an exchange timed out; the next send keeps the gap
 };
 
 }  // namespace lettore

@@ -39,6 +39,7 @@ public:
         m_inner.setReceiveHandler(std::move(handler));
     }
     bool waitForInput(int timeoutMs) override { check(); return m_inner.waitForInput(timeoutMs); }
+    std::optional<PortError> closedByDrop() override { return m_inner.closedByDrop(); }
 
 private:
     void check()

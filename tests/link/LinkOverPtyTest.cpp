@@ -152,6 +152,44 @@ TEST_F(QtPortTest, OpenFailuresHaveTheirKinds)
     EXPECT_EQ(again.kind(), PortFailure::AlreadyOpen);
     EXPECT_EQ(again.number(), QSerialPort::OpenError);
     EXPECT_TRUE(port.isOpen());
+
+    // Another program's port on the same device finds it locked, and says so.
+    QtPort other{line.naming()};
+    other.setPortNumber(line.number());
+    const PortError held = failureOf([&] { other.setOpen(true); });
+    EXPECT_EQ(held.kind(), PortFailure::DeviceUnavailable);
+    EXPECT_EQ(held.number(), QSerialPort::PermissionError);
+    EXPECT_STREQ(held.what(), "the device is in use by another program");
+}
+
+// A line that drops between operations closes the port and tells the
+// handler; once the COM link names a new line the port opens it by itself
+// and announces what arrives. A port told to close meanwhile stays closed.
+TEST_F(QtPortTest, LineDroppedBetweenOperationsIsToldAndThePortComesBackWithItsDevice)
+{
+    for (const bool closedMeanwhile : {false, true}) {
+        std::vector<CommEvent> events;
+        port.setReceiveHandler([&](CommEvent event) { events.push_back(event); });
+        port.setReceiveThreshold(1);
+        port.setOpen(true);
+        line.pty().close();
+        ASSERT_TRUE(processEventsUntil([&] { return !events.empty(); }));
+        EXPECT_EQ(events, std::vector<CommEvent>{CommEvent::LineDropped});
+        ASSERT_TRUE(port.closedByDrop());
+        EXPECT_STREQ(port.closedByDrop()->what(), LineDroppedText);
+        if (closedMeanwhile)
+            port.setOpen(false);
+        line.pty().reopen();
+        EXPECT_EQ(processEventsUntil([&] { return port.isOpen(); }, 4 * QtPort::ReopenIntervalMs),
+                  !closedMeanwhile);
+        if (closedMeanwhile)
+            break;
+        peer.send("x");
+        ASSERT_TRUE(processEventsUntil([&] { return events.size() == 2; }));
+        EXPECT_EQ(events.back(), CommEvent::ReceivedData);
+        EXPECT_EQ(port.read(), "x");
+        port.setOpen(false);
+    }
 }
 
 TEST_F(QtPortTest, ModemLinesOfAPseudoTerminalAreNoFailure)

@@ -21,6 +21,9 @@ namespace {
 const std::string Poll = unhex("02 30 21 32 03 22");
 const std::string PollSent = "ComTX 02 30 21 32 03 22";
 const std::string Gone = "Errore 8020 Error reading comm device";
+// Frames readers 1 to 4 send on their own.
+const std::string R1 = "02 30 21 4A 03 5A", R2 = "02 30 22 4A 03 59", R3 = "02 30 23 4A 03 58",
+                  R4 = "02 30 24 4A 03 5F";
 
 // What an exchange of the poll frame on a rig's link gave.
 struct Outcome {
@@ -258,6 +261,28 @@ TEST(AnswerCheck, AcceptsOrRejects)
         const std::string answer = unhex(row.answer);
         EXPECT_EQ(row.stxFamily ? Framing::VerificaRisposta(answer) : Framing::VerificaRisposta_TOLVANE(answer),
                   row.accepted);
+    }
+}
+
+// Readers' frames in input taken off the line in one go: whole frames
+// that pass their check, oldest first.
+TEST(CheckedFrames, KeepsWholeCheckedFramesOnly)
+{
+    const std::pair<std::string, Strings> rows[] = {  // input, frames (hex)
+        {R1 + " " + R2 + " " + R3, {R1, R2, R3}},
+        {"41 FF " + R1 + " 15 06 " + R2 + " 7F", {R1, R2}},  // noise, lone NAK and ACK
+        {R1 + " 02 30 22 4A", {R1}},                        // fragment at the end
+        {"02 30 21 41 03", {}},                             // check character yet to come
+        {"02 30 21 4A " + R2, {R2}},                        // cut-off start before a frame
+        {"02 30 21 41 03 52 " + R2, {R2}},                  // wrong check, then a frame
+        {"02 30 21 06 03 16 " + R3, {R3}},                  // cut short by ACK
+        {"02 31 32 03 02 " + R1, {"02 31 32 03 02", R1}},   // check character equal to STX
+    };
+    for (const auto& [input, expected] : rows) {
+        Strings frames;
+        for (const std::string& frame : Framing::checkedFrames(unhex(input)))
+            frames.push_back(hex(frame));
+        EXPECT_EQ(frames, expected) << input;
     }
 }
 
@@ -735,7 +760,9 @@ TEST(OneExchangeAtATime, CommandDuringAnUnsolicitedReceptionIsRefused)
 
 // A notification can still be delivered while an exchange starts, before
 // notifications are off (an Errore handler that runs the event loop): it is
-// dropped, and its bytes are left to the exchange, which discards them.
+// dropped, and its bytes are left to the exchange, which takes them off the
+// line before its send and raises the reader's frame among them after its
+// own answer.
 TEST(OneExchangeAtATime, NotificationWhileBusyIsDropped)
 {
     LinkRig rig;
@@ -753,13 +780,14 @@ TEST(OneExchangeAtATime, NotificationWhileBusyIsDropped)
     EXPECT_TRUE(delivered);
     EXPECT_EQ(esito, Esito::Accepted);
     EXPECT_EQ(hex(risposta), Answer);
-    EXPECT_EQ(rig.log.events, (Strings{Gone, PollSent, Received}));
+    EXPECT_EQ(rig.log.events, (Strings{Gone, PollSent, Received, "ComRX 02 30 21 42 03 52"}));
     EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
 }
 
-// Dropping what a reader sends after its exchange gave up: input is read
-// and dropped until the line has been quiet for 300 ms, at most 2000 ms,
-// with the same blocking and turns of the event loop as an exchange.
+// Taking off the line what a reader sends after its exchange gave up:
+// input is read until the line has been quiet for 300 ms, at most 2000 ms,
+// with the same blocking and turns of the event loop as an exchange; whole
+// frames among it are raised once the wait is over, the rest dropped.
 TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
 {
     std::vector<std::pair<uint32_t, std::string>> endlessNoise;
@@ -770,13 +798,14 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
         std::vector<std::pair<uint32_t, std::string>> input;  // (ms from the start, hex bytes)
         int16_t esito;
         uint32_t endsAt;
+        Strings raised;
     } rows[] = {
-        {"quiet_line", {}, Esito::Accepted, 300},
-        {"late_answer", {{150, "02 30 21 41 03 51"}}, Esito::Accepted, 450},
+        {"quiet_line", {}, Esito::Accepted, 300, {}},
+        {"late_answer", {{150, "02 30 21 41 03 51"}}, Esito::Accepted, 450, {Received}},
         {"answer_in_pieces_restarts_the_gap", {{100, "02 30"}, {350, "21 41"}, {600, "03 51"}},
-         Esito::Accepted, 900},
-        {"input_waiting_at_the_start", {{0, "02 30 21"}}, Esito::Accepted, 300},
-        {"noise_that_never_stops", endlessNoise, Esito::TimedOut, 2001},
+         Esito::Accepted, 900, {Received}},
+        {"fragment_waiting_at_the_start", {{0, "02 30 21"}}, Esito::Accepted, 300, {}},
+        {"noise_that_never_stops", endlessNoise, Esito::TimedOut, 2001, {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -796,10 +825,10 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
         for (uint32_t t : rig.yieldTimes)
             turns.push_back(t - start);
         EXPECT_EQ(turns, every100(ended - 1));
-        EXPECT_TRUE(rig.log.events.empty());
+        EXPECT_EQ(rig.log.events, row.raised);
         EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
         EXPECT_EQ(rig.port->controlCalls(), (Strings{"inputlen 0", "inputlen 1"}));
-        EXPECT_EQ(rig.port->read(), "") << "everything that came was dropped";
+        EXPECT_EQ(rig.port->read(), "") << "everything that came was taken off the line";
     }
 }
 
@@ -855,6 +884,108 @@ TEST(AbandonWait, EndsTheQuietGapUnderNoise)
     };
     EXPECT_EQ(rig.link.discardUntilQuiet(300, 2000), Esito::TimedOut);
     EXPECT_EQ(rig.clock.nowMs() - start, 400u);
+}
+
+// Readings waiting when a send takes the input off the line are raised
+// after the call's own events, each once, oldest first; the answer is
+// still the command's own. The handler acknowledges each reading, and one
+// that comes meanwhile, found by the next acknowledgement's send, joins
+// the same queue instead of being raised inside another's handler.
+TEST(ReadersFrames, WaitingBeforeASendAreRaisedAfterwardsAndAcknowledged)
+{
+    LinkRig rig;
+    rig.port->feed(unhex(R1 + " " + R2 + " " + R3));
+    rig.port->onWrite = [&](const std::string& bytes) {
+        if (bytes == Poll)
+            rig.port->feedAt(rig.clock.nowMs() + 30, unhex(Answer));
+        if (hex(bytes) == "02 30 21 06 03 16")
+            rig.port->feed(unhex(R4));
+    };
+    int depth = 0, deepest = 0;
+    rig.log.onEvent = [&](const std::string& event) {
+        if (event.rfind("ComRX", 0) != 0 || event == Received)
+            return;
+        deepest = std::max(deepest, ++depth);
+        int16_t esito = -1;
+        std::string risposta;
+        const auto address = static_cast<int16_t>(unhex(event.substr(6))[2] - 0x20);
+        rig.link.Sibrant2(address, "P", "\x06", esito, risposta);
+        --depth;
+    };
+    EXPECT_EQ(hex(poll(rig).risposta), Answer);
+    EXPECT_EQ(rig.log.events, (Strings{PollSent, Received, "ComRX " + R1, "ComTX 02 30 21 06 03 16",
+                                       "ComRX " + R2, "ComTX 02 30 22 06 03 15", "ComRX " + R3,
+                                       "ComTX 02 30 23 06 03 14", "ComRX " + R4, "ComTX 02 30 24 06 03 13"}));
+    EXPECT_EQ(deepest, 1);
+}
+
+// After an exchange that timed out, the next send (an exchange or a send
+// alone) waits, busy, until the line has been quiet for the gap: an answer
+// 4 ms after the time-out is then not taken for the next command's but
+// raised after it. Without a gap it is taken; after an answer none is kept.
+TEST(QuietGapAfterTimeOut, LateAnswerIsNotTakenForTheNextCommand)
+{
+    const std::string Late = "02 30 21 4C 03 5C";
+    const struct {
+        const char* name;
+        uint32_t gapMs;
+        bool firstAnswered;  // else its answer comes 5005 ms after its send
+        bool secondAlone;
+        uint32_t secondSentAfter;
+        Strings events;
+    } rows[] = {
+        {"gap", 1500, false, false, 6505, {PollSent, "ComTO", "ComRX " + Late, PollSent, Received}},
+        {"no_gap", 0, false, false, 5001, {PollSent, "ComTO", PollSent, "ComRX " + Late}},
+        {"gap_before_a_send_alone", 1500, false, true, 6505,
+         {PollSent, "ComTO", "ComRX " + Late, PollSent}},
+        {"no_gap_after_an_answer", 1500, true, false, 20, {PollSent, Received, PollSent, Received}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkRig rig;
+        rig.link.setAttivo(true);
+        rig.link.setQuietGapAfterTimeOut(row.gapMs);
+        std::vector<uint32_t> sentAt;
+        rig.port->onWrite = [&](const std::string&) {
+            sentAt.push_back(rig.clock.nowMs());
+            const bool late = sentAt.size() == 1 && !row.firstAnswered;
+            rig.port->feedAt(sentAt.back() + (late ? 5005 : 20), unhex(late ? Late : Answer));
+        };
+        bool idleTurn = false;
+        rig.onYield = [&] { idleTurn = idleTurn || !rig.link.busy(); };
+        poll(rig);
+        if (row.secondAlone)
+            rig.link.InviaComando(Poll);
+        else
+            EXPECT_EQ(hex(poll(rig).risposta), row.gapMs ? Answer : Late);
+
+        ASSERT_EQ(sentAt.size(), 2u);
+        EXPECT_EQ(sentAt[1] - sentAt[0], row.secondSentAfter);
+        EXPECT_EQ(rig.log.events, row.events);
+        EXPECT_FALSE(idleTurn);
+    }
+}
+
+// A line that drops while no call runs is told once through Errore. A port
+// kept open (Attivo) is left to reopen itself; one only a send opened is
+// closed for good. During a call, the call meets the failure itself.
+TEST(LineDropped, WhileIdleIsToldAndOnlyAPortKeptOpenMayComeBack)
+{
+    const PortError drop(PortFailure::Other, 9, LineDroppedText);
+    for (const bool attivo : {true, false}) {
+        LinkRig rig;
+        attivo ? rig.link.setAttivo(true) : void(rig.link.InviaComando(Poll));
+        rig.port->clearRecord();
+        rig.log.events.clear();
+        rig.port->dropLine(drop);
+        EXPECT_EQ(rig.log.events, Strings{"Errore 9 the line dropped or the device was removed"});
+        EXPECT_EQ(rig.port->controlCalls(), attivo ? Strings{} : Strings{"close"});
+    }
+    LinkRig rig;
+    rig.answerWith({});
+    rig.onYield = [&] { rig.port->dropLine(drop); };
+    EXPECT_EQ(poll(rig).esito, Esito::PortFailed);
+    EXPECT_EQ(rig.log.events, (Strings{PollSent, "Errore 8018 Operation valid only when the port is open"}));
 }
 
 }  // namespace

@@ -53,6 +53,16 @@ bool SimulatedPort::notify(CommEvent event)
     return true;
 }
 
+void SimulatedPort::dropLine(const PortError& cause)
+{
+    m_open = false;
+    m_dropCause = cause;
+    if (m_handler)
+        m_handler(CommEvent::LineDropped);
+}
+
+std::optional<PortError> SimulatedPort::closedByDrop() { return m_open ? std::nullopt : m_dropCause; }
+
 // A call fails before it is recorded.
 void SimulatedPort::record(const std::string& call)
 {
@@ -116,6 +126,7 @@ void SimulatedPort::setOpen(bool open)
     }
     record(open ? "open" : "close");
     m_open = open;
+    m_dropCause.reset();
 }
 
 bool SimulatedPort::isOpen() { return m_open; }

@@ -57,6 +57,9 @@ public:
     // Delivers a receive notification as the platform would: only while
     // the threshold is at least 1. Returns whether it was delivered.
     bool notify(CommEvent event = CommEvent::ReceivedData);
+    // The line drops between operations: the port closes itself for
+    // `cause` and tells the handler, whatever the threshold.
+    void dropLine(const PortError& cause);
 
     // Waits: how many were made, and how late each one returns after its
     // time-out, as on a loaded machine (0: exactly on time).
@@ -87,6 +90,7 @@ public:
     void setReceiveThreshold(int threshold) override;
     void setReceiveHandler(std::function<void(CommEvent)> handler) override;
     bool waitForInput(int timeoutMs) override;
+    std::optional<PortError> closedByDrop() override;
 
 private:
     void record(const std::string& call);
@@ -107,6 +111,7 @@ private:
     std::set<int16_t> m_busy;
     std::set<int16_t> m_missing;
     std::function<void(CommEvent)> m_handler;
+    std::optional<PortError> m_dropCause;
 
     int16_t m_number = 1;
     std::string m_settings = "9600,N,8,1";

@@ -5,7 +5,6 @@
 #include "EndRequests.h"
 #include "ErrorWatcher.h"
 #include "Esito.h"
-#include "Port.h"
 #include "ReadingListener.h"
 #include "ResultText.h"
 #include "ScopedSubscription.h"
@@ -22,19 +21,13 @@ namespace lettore {
 
 namespace {
 
-constexpr int LineCheckMs = 500;
+constexpr int OutputCheckMs = 500;
 
 }  // namespace
 
 CliSession::CliSession(clsLettori& registry, const Invocation& invocation,
-                       const ConnectionSettings& stored, std::ostream& out, std::ostream& err,
-                       std::function<bool()> portOpen)
-    : m_registry(registry),
-      m_invocation(invocation),
-      m_stored(stored),
-      m_out(out),
-      m_err(err),
-      m_portOpen(std::move(portOpen))
+                       const ConnectionSettings& stored, std::ostream& out, std::ostream& err)
+    : m_registry(registry), m_invocation(invocation), m_stored(stored), m_out(out), m_err(err)
 {
 }
 
@@ -65,6 +58,8 @@ int CliSession::run()
         link.setCommPort(portNumber == 0 ? 1 : 0);
     link.setCommPort(portNumber);
     link.setCommSettings(m_invocation.baud.value_or(m_stored.Velocita) + ",N,8,1");
+    link.setQuietGapAfterTimeOut(
+        m_invocation.quietGapMs.value_or(clsComunicazioni::UsualQuietGapMs));
     link.setAttivo(true);
     if (errors.last() || !link.Attivo()) {
         // Say which port, so a wrong number or a stale COM<N> link shows.
@@ -89,7 +84,6 @@ int CliSession::runCommand(const ErrorWatcher& errors)
     request.args = m_invocation.args;
     request.ack = m_invocation.ack;
     request.dialect = m_invocation.dialect;
-    request.quietGapMs = m_invocation.quietGapMs.value_or(RangeInsertion::DefaultQuietGapMs);
 
     // A range insertion stops between two codes at a request to end, and
     // shows each code on a terminal as it goes.
@@ -137,18 +131,14 @@ int CliSession::listen()
     if (!stop.watching())
         return portFailure("cannot watch for signals");
 
-    // A port that closes on its own raises no event while nothing is sent:
-    // look at it from time to time, and at the output the readings go to.
-    QTimer lineCheck;
-    QObject::connect(&lineCheck, &QTimer::timeout, [&] {
-        if (m_portOpen && !m_portOpen()) {
-            failure = LineDroppedText;
-            QCoreApplication::exit(ExitPort);
-        } else if (!m_out) {
+    // A line that drops while nothing is sent comes as the link's Errore
+    // (above); the output the readings go to is looked at from time to time.
+    QTimer outputCheck;
+    QObject::connect(&outputCheck, &QTimer::timeout, [&] {
+        if (!m_out)
             QCoreApplication::exit(ExitOutput);
-        }
     });
-    lineCheck.start(LineCheckMs);
+    outputCheck.start(OutputCheckMs);
 
     link.OnComm_Attivato();
     const int status = QCoreApplication::exec();

@@ -3,7 +3,6 @@
 #include "CommandLine.h"
 #include "ConnectionSettings.h"
 
-#include <functional>
 #include <ostream>
 
 namespace lettore {
@@ -25,10 +24,8 @@ public:
     // A range insertion stopped by a signal exits with 128 + its number.
     static constexpr int ExitSignalBase = 128;
 
-    // portOpen: whether the serial port is still open; listening ends with
-    // a port failure when it closes on its own (line dropped, device gone).
     CliSession(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
-               std::ostream& out, std::ostream& err, std::function<bool()> portOpen = {});
+               std::ostream& out, std::ostream& err);
 
     int run();
 
@@ -42,7 +39,6 @@ private:
     const ConnectionSettings& m_stored;
     std::ostream& m_out;
     std::ostream& m_err;
-    std::function<bool()> m_portOpen;
 };
 
 }  // namespace lettore

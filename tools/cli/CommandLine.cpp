@@ -3,6 +3,7 @@
 #include "ByteText.h"
 #include "FieldCodec.h"
 #include "RangeInsertion.h"
+#include "clsComunicazioni.h"
 
 #include <algorithm>
 #include <charconv>
@@ -143,10 +144,10 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             inv.term = static_cast<int16_t>(*number);
         } else if (name == "--quiet-gap") {
             const std::string gap = value();
-            const auto ms = integer(gap, 0, static_cast<int>(RangeInsertion::QuietGapLimitMs));
+            const auto ms = integer(gap, 0, static_cast<int>(clsComunicazioni::QuietGapLimitMs));
             if (!ms)
                 throw UsageError("--quiet-gap must be an integer from 0 to "
-                                 + std::to_string(RangeInsertion::QuietGapLimitMs) + ", not " + quoted(gap));
+                                 + std::to_string(clsComunicazioni::QuietGapLimitMs) + ", not " + quoted(gap));
             inv.quietGapMs = static_cast<uint32_t>(*ms);
         } else if (name == "--dialect") {
             inv.dialect = value();
@@ -221,8 +222,8 @@ std::string CommandLine::helpText()
         "not an insertion. Ctrl-C stops it after the code being sent: the result so far is\n"
         "printed and the exit status is 130 (143 for SIGTERM).\n"
         "  --quiet-gap MS   after a code times out, wait until the line has been quiet for\n"
-        "                   MS ms (at most 5000 ms in all), dropping what comes meanwhile,\n"
-        "                   so a late answer is not taken for the next code's;\n"
+        "                   MS ms (at most 5000 ms in all), so a late answer is not\n"
+        "                   taken for the next code's;\n"
         "                   default 1500, 0 sends the next code at once\n"
         "\n"
         "Exit status: the result code (0 accepted, 1 time-out, 2 rejected, 4 invalid address,\n"

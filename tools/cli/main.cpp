@@ -64,14 +64,7 @@ int main(int argc, char* argv[])
     naming.pinDevice(invocation.device);
 
     static SteadyClock clock;
-    QtPort* port = nullptr;  // owned by the registry's link
-    installPlatform({[&] {
-                         auto made = std::make_unique<QtPort>(naming);
-                         port = made.get();
-                         return made;
-                     },
-                     &clock, processQtEvents, {}});
+    installPlatform({[&] { return std::make_unique<QtPort>(naming); }, &clock, processQtEvents, {}});
     clsLettori& lettori = Lettori();
-    return outputChecked(
-        CliSession(lettori, invocation, stored, output, std::cerr, [port] { return port->isOpen(); }).run());
+    return outputChecked(CliSession(lettori, invocation, stored, output, std::cerr).run());
 }
