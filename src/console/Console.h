@@ -22,6 +22,7 @@
 #include <memory>
 
 class Dialogs;
+class QLabel;
 
 namespace lettore {
 
@@ -57,7 +58,7 @@ protected:
 private:
     // Closing: the monitor unloaded, then Seriale.cfg written.
     void Form_Unload();
-    void addStopButton();
+    void addStatusLine();
     // What a command panel is built on.
     CommandPanel::Context panelContext();
 
@@ -80,6 +81,7 @@ private:
     LinkRelay m_relay;
     ScopedSubscription m_relaySubscription;
     ScopedSubscription m_gateSubscription;
+    QLabel* m_statusLine = nullptr;
     bool m_closeWaiting = false;
 };
 

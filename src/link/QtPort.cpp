@@ -220,9 +220,11 @@ void QtPort::openDevice()
     // On a port already open Qt itself reports OpenError.
     if (!m_serial.open(QIODevice::ReadWrite))
         throwFailure();
+    m_modemLinesSet = false;
     try {
         applyModemLine(&QSerialPort::setDataTerminalReady, m_dtr);
         applyModemLine(&QSerialPort::setRequestToSend, m_rts);
+        m_modemLinesSet = true;
     } catch (const PortError&) {
         m_serial.close();  // nothing was written: the device gets its old settings back
         throw;
@@ -255,16 +257,25 @@ void QtPort::throwNotDrained()
 
 void QtPort::setDtrEnabled(bool enabled)
 {
-    Call call(*this);
-    applyModemLine(&QSerialPort::setDataTerminalReady, enabled);
-    m_dtr = enabled;
+    setModemLine(&QSerialPort::setDataTerminalReady, m_dtr, enabled);
 }
 
 void QtPort::setRtsEnabled(bool enabled)
 {
+    setModemLine(&QSerialPort::setRequestToSend, m_rts, enabled);
+}
+
+// The link lowers DTR before every exchange: a line the open device holds
+// at that level already costs no call to the driver.
+void QtPort::setModemLine(bool (QSerialPort::*setter)(bool), bool& stored, bool enabled)
+{
+    if (m_serial.isOpen() && m_modemLinesSet && stored == enabled)
+        return;
     Call call(*this);
-    applyModemLine(&QSerialPort::setRequestToSend, enabled);
-    m_rts = enabled;
+    m_modemLinesSet = false;
+    applyModemLine(setter, enabled);
+    stored = enabled;
+    m_modemLinesSet = m_serial.isOpen();
 }
 
 // Sets a modem-control line of an open port. A device that has no such

@@ -83,6 +83,7 @@ private:
     void openDevice();
     void requireOpen();
     void applyModemLine(bool (QSerialPort::*setter)(bool), bool enabled);
+    void setModemLine(bool (QSerialPort::*setter)(bool), bool& stored, bool enabled);
     [[noreturn]] void throwFailure();
     std::string failureText(QSerialPort::SerialPortError error) const;
     [[noreturn]] void throwNotDrained();
@@ -102,6 +103,7 @@ private:
     std::string m_settings = "9600,N,8,1";
     bool m_dtr = false;
     bool m_rts = false;
+    bool m_modemLinesSet = false;  // the open device holds m_dtr and m_rts
     int m_inputLength = 0;
     int m_threshold = 0;
 

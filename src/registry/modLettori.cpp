@@ -1,6 +1,7 @@
 #include "modLettori.h"
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 
 namespace lettore {
@@ -25,6 +26,22 @@ bool& released()
     return gone;
 }
 
+// When the event loop last had a turn through the yield hook.
+std::optional<uint32_t>& lastTurn()
+{
+    static std::optional<uint32_t> when;
+    return when;
+}
+
+void yieldNow()
+{
+    const Platform& platform = installed();
+    if (!platform.yieldToEventLoop)
+        return;
+    lastTurn() = platform.clock->nowMs();
+    platform.yieldToEventLoop();
+}
+
 }  // namespace
 
 bool installPlatform(Platform platform)
@@ -44,8 +61,10 @@ clsLettori& Lettori()
         Platform& platform = installed();
         if (!platform.makePort || !platform.clock)
             throw std::logic_error("Lettori() referenced before installPlatform()");
-        lettori = std::make_unique<clsLettori>(platform.makePort(), *platform.clock,
-                                               platform.yieldToEventLoop);
+        std::function<void()> yield;
+        if (platform.yieldToEventLoop)
+            yield = yieldNow;
+        lettori = std::make_unique<clsLettori>(platform.makePort(), *platform.clock, std::move(yield));
     }
     return *lettori;
 }
@@ -56,10 +75,13 @@ void releaseLettori()
     registry().reset();
 }
 
-void yieldEventLoopTurn()
+void yieldIfStarved()
 {
-    if (const auto& yield = installed().yieldToEventLoop)
-        yield();
+    const Platform& platform = installed();
+    if (!platform.clock || (lastTurn() && elapsedMs(*lastTurn(), platform.clock->nowMs())
+                                              < clsComunicazioni::YieldStepMs))
+        return;
+    yieldNow();
 }
 
 void RiproduciSuono(const std::string& fileName, bool async)
