@@ -922,7 +922,8 @@ TEST(ReadersFrames, WaitingBeforeASendAreRaisedAfterwardsAndAcknowledged)
 // After an exchange that timed out, the next send (an exchange or a send
 // alone) waits, busy, until the line has been quiet for the gap: an answer
 // 4 ms after the time-out is then not taken for the next command's but
-// raised after it. Without a gap it is taken; after an answer none is kept.
+// raised before it goes out. Without a gap it is taken; after an answer
+// none is kept.
 TEST(QuietGapAfterTimeOut, LateAnswerIsNotTakenForTheNextCommand)
 {
     const std::string Late = "02 30 21 4C 03 5C";
