@@ -3,7 +3,7 @@
 # the suite again under AddressSanitizer and UndefinedBehaviorSanitizer, a
 # short run of each fuzz target, and the libraries without Qt cross-built
 # for Windows with their unit tests under Wine. Prints how long each part
-# took.
+# took, and at the end the size of the tests against the product.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,3 +23,4 @@ phase "suite" suite
 phase "sanitizer build and suite" bash scripts/sanitize.sh
 phase "fuzz smoke" bash scripts/fuzz.sh 20
 phase "windows build and unit tests under wine" bash scripts/windows-tests.sh
+bash scripts/test-size.sh

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConnectionSettings.h"
+#include "SerialSettings.h"
 
 #include <QObject>
 
@@ -63,7 +64,7 @@ protected:
 
 private:
     void showSettings();
-    std::string settingsString() const { return m_settings.Velocita + ",N,8,1"; }
+    std::string settingsString() const { return SerialSettings::readersLine(m_settings.Velocita); }
 
     frmSibrant& m_window;
     std::function<clsComunicazioni&()> m_link;

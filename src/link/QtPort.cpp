@@ -1,110 +1,32 @@
 #include "QtPort.h"
 
 #include "SerialDevice.h"
+#include "SerialSettings.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
 #include <algorithm>
-#include <array>
-#include <cctype>
-#include <charconv>
-#include <string_view>
 #include <utility>
-#include <vector>
 
 namespace lettore {
 
 namespace {
 
-// A settings string "baud,parity,data,stop" taken apart, with its text in
-// the one spelling settings() gives back ("9600,n,8,1" reads "9600,N,8,1").
-struct LineSettings {
-    qint32 baudRate = 0;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
-    std::string text;
-};
-
-std::string_view trimmed(std::string_view s)
-{
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-std::vector<std::string_view> fields(std::string_view s)
-{
-    std::vector<std::string_view> out;
-    for (;;) {
-        const auto comma = s.find(',');
-        out.push_back(trimmed(s.substr(0, comma)));
-        if (comma == std::string_view::npos)
-            return out;
-        s.remove_prefix(comma + 1);
-    }
-}
-
-template <typename Value, size_t N>
-std::optional<Value> lookUp(const std::array<std::pair<std::string_view, Value>, N>& table,
-                            std::string_view key)
-{
-    for (const auto& [name, value] : table)
-        if (name == key)
-            return value;
-    return std::nullopt;
-}
-
-constexpr std::array<std::pair<std::string_view, QSerialPort::Parity>, 10> Parities{{
-    {"N", QSerialPort::NoParity}, {"n", QSerialPort::NoParity},
-    {"E", QSerialPort::EvenParity}, {"e", QSerialPort::EvenParity},
-    {"O", QSerialPort::OddParity}, {"o", QSerialPort::OddParity},
-    {"M", QSerialPort::MarkParity}, {"m", QSerialPort::MarkParity},
-    {"S", QSerialPort::SpaceParity}, {"s", QSerialPort::SpaceParity},
-}};
-
-constexpr std::array<std::pair<std::string_view, QSerialPort::DataBits>, 4> DataBits{{
-    {"5", QSerialPort::Data5}, {"6", QSerialPort::Data6},
-    {"7", QSerialPort::Data7}, {"8", QSerialPort::Data8},
-}};
-
-constexpr std::array<std::pair<std::string_view, QSerialPort::StopBits>, 3> StopBits{{
-    {"1", QSerialPort::OneStop}, {"1.5", QSerialPort::OneAndHalfStop}, {"2", QSerialPort::TwoStop},
-}};
-
-std::optional<LineSettings> parseSettings(const std::string& settings)
-{
-    const std::vector<std::string_view> f = fields(settings);
-    if (f.size() != 4)
-        return std::nullopt;
-
-    LineSettings out;
-    const char* baudEnd = f[0].data() + f[0].size();
-    const auto [end, error] = std::from_chars(f[0].data(), baudEnd, out.baudRate);
-    if (f[0].empty() || error != std::errc() || end != baudEnd || out.baudRate <= 0)
-        return std::nullopt;
-
-    const auto parity = lookUp(Parities, f[1]);
-    const auto dataBits = lookUp(DataBits, f[2]);
-    const auto stopBits = lookUp(StopBits, f[3]);
-    if (!parity || !dataBits || !stopBits)
-        return std::nullopt;
-    out.parity = *parity;
-    out.dataBits = *dataBits;
-    out.stopBits = *stopBits;
-    out.text = std::to_string(out.baudRate) + ',' + static_cast<char>(std::toupper(f[1][0])) + ','
-               + std::string(f[2]) + ',' + std::string(f[3]);
-    return out;
-}
+// Qt's values in the order of SerialSettings' enumerators.
+constexpr QSerialPort::Parity QtParities[] = {QSerialPort::NoParity, QSerialPort::EvenParity,
+                                              QSerialPort::OddParity, QSerialPort::MarkParity,
+                                              QSerialPort::SpaceParity};
+constexpr QSerialPort::StopBits QtStopBits[] = {QSerialPort::OneStop, QSerialPort::OneAndHalfStop,
+                                                QSerialPort::TwoStop};
 
 // Stores the settings in a closed port (applied when it opens) or applies
 // them to an open one; false when the open device refused one of them.
-bool applySettings(QSerialPort& serial, const LineSettings& s)
+bool applySettings(QSerialPort& serial, const SerialSettings& s)
 {
-    return serial.setBaudRate(s.baudRate) && serial.setParity(s.parity)
-           && serial.setDataBits(s.dataBits) && serial.setStopBits(s.stopBits)
+    return serial.setBaudRate(s.baudRate) && serial.setParity(QtParities[static_cast<int>(s.parity)])
+           && serial.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits))  // Data5 is 5, ...
+           && serial.setStopBits(QtStopBits[static_cast<int>(s.stopBits)])
            && serial.setFlowControl(QSerialPort::NoFlowControl);
 }
 
@@ -176,7 +98,7 @@ void QtPort::setPortNumber(int16_t number)
 
 void QtPort::setSettings(const std::string& settings)
 {
-    const std::optional<LineSettings> parsed = parseSettings(settings);
+    const std::optional<SerialSettings> parsed = SerialSettings::parse(settings);
     if (!parsed)
         throw PortError(PortFailure::Other, QSerialPort::UnsupportedOperationError,
                         "Invalid settings \"" + settings + "\"");
@@ -187,11 +109,11 @@ void QtPort::setSettings(const std::string& settings)
         const PortError error = m_failure.value_or(
             PortError(PortFailure::Other, m_serial.error(), m_serial.errorString().toStdString()));
         // Put back what the device had, as far as it takes it.
-        if (const auto previous = parseSettings(m_settings))
+        if (const auto previous = SerialSettings::parse(m_settings))
             applySettings(m_serial, *previous);
         throw error;
     }
-    m_settings = parsed->text;
+    m_settings = parsed->text();
 }
 
 void QtPort::setOpen(bool open)

@@ -1,6 +1,7 @@
 #include "clsComunicazioni.h"
 
 #include "Framing.h"
+#include "SerialSettings.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -122,7 +123,7 @@ clsComunicazioni::clsComunicazioni(std::unique_ptr<Port> port, Clock& clock,
     }
     try {
         Seriale->setPortNumber(1);
-        Seriale->setSettings("9600,N,8,1");
+        Seriale->setSettings(SerialSettings{}.text());
         Seriale->setDtrEnabled(false);
         Seriale->setInputLength(1);
         Seriale->setReceiveThreshold(1);

@@ -8,6 +8,7 @@
 #include "ReadingListener.h"
 #include "ResultText.h"
 #include "ScopedSubscription.h"
+#include "SerialSettings.h"
 #include "StandardStreams.h"
 #include "TraceListener.h"
 #include "clsLettori.h"
@@ -57,7 +58,7 @@ int CliSession::run()
     if (link.CommPort() == portNumber)
         link.setCommPort(portNumber == 0 ? 1 : 0);
     link.setCommPort(portNumber);
-    link.setCommSettings(m_invocation.baud.value_or(m_stored.Velocita) + ",N,8,1");
+    link.setCommSettings(SerialSettings::readersLine(m_invocation.baud.value_or(m_stored.Velocita)));
     link.setQuietGapAfterTimeOut(
         m_invocation.quietGapMs.value_or(clsComunicazioni::UsualQuietGapMs));
     link.setAttivo(true);
