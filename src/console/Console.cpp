@@ -7,7 +7,6 @@
 #include "ui_frmSibrant.h"
 
 #include <QCloseEvent>
-#include <QLabel>
 #include <QDir>
 #include <QPushButton>
 #include <QShortcut>
@@ -42,7 +41,7 @@ const QString SettingsFile = QString::fromLatin1(ConnectionSettings::FileName);
 Console::Console(Dialogs* dialogs)
     : m_ownDialogs(dialogs ? nullptr : std::make_unique<QtDialogs>(&m_window)),
       m_dialogs(dialogs ? *dialogs : *m_ownDialogs),
-      m_gate([this](const QString& text) { m_statusLine->setText(text); },
+      m_gate([this](const QString& text) { m_window.statusBar()->showMessage(text); },
              [] { yieldIfStarved(); }),
       m_monitor(std::make_unique<MonitorView>()),
       m_relay([this]() -> TrafficView& { return *m_monitor; },
@@ -64,7 +63,7 @@ Console::Console(Dialogs* dialogs)
     m_firmware = std::make_unique<FirmwarePanel>(panelContext());
     m_setIndirizzo = std::make_unique<SetIndirizzoPanel>(panelContext());
     m_window.installEventFilter(this);
-    addStatusLine();
+    addStopButton();
 }
 
 CommandPanel::Context Console::panelContext()
@@ -73,21 +72,13 @@ CommandPanel::Context Console::panelContext()
             [this] { return m_settings->Terminale(); }};
 }
 
-// The status line: what is going on, in a label rather than the status
-// bar's own message, whose every change repaints at once (a range would
-// pay for a repaint at every code, between an answer and the next
-// command); a label repaints at the event loop's next turn. Beside it the
-// stop button: a command of many exchanges stops between two of them at
-// the user's request, there or by Esc.
-void Console::addStatusLine()
+// A command of many exchanges stops between two of them at the user's
+// request: the stop button beside the status line, or Esc.
+void Console::addStopButton()
 {
     // The status line goes below the form's client area, never over it.
     const QSize client = m_window.size();
     m_window.centralWidget()->setMinimumSize(client);
-    m_statusLine = new QLabel(m_window.statusBar());
-    m_statusLine->setObjectName(QStringLiteral("LblStato"));
-    m_statusLine->setAccessibleDescription(QStringLiteral("LblStato"));
-    m_window.statusBar()->addWidget(m_statusLine, 1);
     auto* stop = new QPushButton(QStringLiteral("Interrompi"), m_window.statusBar());
     stop->setObjectName(QStringLiteral("CmdStop"));
     stop->setAccessibleDescription(QStringLiteral("CmdStop"));

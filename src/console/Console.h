@@ -22,7 +22,6 @@
 #include <memory>
 
 class Dialogs;
-class QLabel;
 
 namespace lettore {
 
@@ -58,7 +57,7 @@ protected:
 private:
     // Closing: the monitor unloaded, then Seriale.cfg written.
     void Form_Unload();
-    void addStatusLine();
+    void addStopButton();
     // What a command panel is built on.
     CommandPanel::Context panelContext();
 
@@ -81,7 +80,6 @@ private:
     LinkRelay m_relay;
     ScopedSubscription m_relaySubscription;
     ScopedSubscription m_gateSubscription;
-    QLabel* m_statusLine = nullptr;
     bool m_closeWaiting = false;
 };
 

@@ -98,7 +98,8 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.app.set_text("TxtDa", "0")
         self.app.set_text("TxtA", "2000")
         self.app.press("Command11")
-        wait_until(lambda: self.app.control("LblStato").name == "Inserisci Badge fermato al codice 0000000000 (1 di 2001): "
+        status = self.app.control("CmdStop").parent  # the status line is its name
+        wait_until(lambda: status.name == "Inserisci Badge fermato al codice 0000000000 (1 di 2001): "
                    "errore della porta seriale", "the range stopped at its first code", timeout=3.0)
         self.assertTrue(self.app.enabled("Command11"))
 

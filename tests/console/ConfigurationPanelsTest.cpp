@@ -6,7 +6,7 @@
 #include "PanelTest.h"
 
 #include <QComboBox>
-#include <QLabel>
+#include <QStatusBar>
 #include <QTest>
 
 using namespace lettore;
@@ -70,7 +70,7 @@ private:
         for (QLineEdit* box : window().TxtEsito)
             box->setText(Untouched);
     }
-    QString status() { return window().findChild<QLabel*>("LblStato")->text(); }
+    QString status() { return window().statusBar()->currentMessage(); }
 
 private slots:
     // Each button's frame, to terminal 1 (address characters 30 31 to set,

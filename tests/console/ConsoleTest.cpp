@@ -6,7 +6,7 @@
 #include "modLettori.h"
 
 #include <QFileInfo>
-#include <QLabel>
+#include <QStatusBar>
 #include <QTest>
 
 #include <fstream>
@@ -289,7 +289,7 @@ private slots:
             QVERIFY(!ui().CmbBaudRate->isEnabled());
             QVERIFY(!ui().CmbTerminale->isEnabled());
             QVERIFY(!m_rig->console().window().optMultiMaster[1]->isEnabled());
-            QCOMPARE(m_rig->console().window().findChild<QLabel*>("LblStato")->text(), QString("Comando in corso: Versione Firmware"));
+            QCOMPARE(m_rig->console().window().statusBar()->currentMessage(), QString("Comando in corso: Versione Firmware"));
             bool second = false;
             QVERIFY(!m_rig->console().gate().run("Output", [&] { second = true; }));
             QVERIFY(!second);
@@ -299,7 +299,7 @@ private slots:
             QCOMPARE(port().writes().size(), size_t(1));
             closeWindow();
             QVERIFY(m_rig->console().window().isVisible());
-            QCOMPARE(m_rig->console().window().findChild<QLabel*>("LblStato")->text(), QString("Chiusura in corso: il comando si ferma dopo lo scambio in corso"));
+            QCOMPARE(m_rig->console().window().statusBar()->currentMessage(), QString("Chiusura in corso: il comando si ferma dopo lo scambio in corso"));
         };
         const uint32_t start = ConsolePlatform::clock().nowMs();
         int16_t term = 1;
@@ -328,7 +328,7 @@ private slots:
                 return;
             checked = true;
             QVERIFY(ui().TxtNumCom->hasFocus());
-            QCOMPARE(m_rig->console().window().findChild<QLabel*>("LblStato")->text(), QString("Ricezione dal lettore in corso"));
+            QCOMPARE(m_rig->console().window().statusBar()->currentMessage(), QString("Ricezione dal lettore in corso"));
             QVERIFY(!m_rig->console().gate().run("Output", [] {}));
             ui().CmdGetFirmwareVersion->click();
         };

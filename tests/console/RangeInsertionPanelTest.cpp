@@ -2,7 +2,7 @@
 // the simulated line.
 #include "PanelTest.h"
 
-#include <QLabel>
+#include <QStatusBar>
 #include <QTest>
 
 using namespace lettore;
@@ -24,7 +24,7 @@ class RangeInsertionPanelTest : public test::PanelTest {
     Q_OBJECT
 
 private:
-    QString statusLine() { return window().findChild<QLabel*>("LblStato")->text(); }
+    QString statusLine() { return window().statusBar()->currentMessage(); }
 
     void setRange(const QString& da, const QString& a)
     {
