@@ -183,9 +183,11 @@ private:
         FUZZ_CHECK(took <= 10000 + 3000 + 2 * m_sim.oversleepMs + 2
                                + clsComunicazioni::QuietGapLimitMs + m_sim.oversleepMs + 1);
 
-        // The exchange's own outcome comes first; the readers' frames held
-        // from the input it took off the line follow, each one whole and
-        // checked, whatever the result (a send alone awaits no outcome).
+        // Frames heard in a quiet gap kept before the send come before it;
+        // after the send the exchange's own outcome comes first, then the
+        // readers' frames held from the input it took off the line. Every
+        // frame raised besides the outcome is whole and checked, whatever
+        // the result (a send alone awaits no outcome).
         const bool awaited = esito == Esito::TimedOut || esito == Esito::Rejected
                              || (esito == Esito::Accepted && !answer.empty());
         int errors = 0, sent = 0;
@@ -196,7 +198,7 @@ private:
             sent += event.kind == 'T';
             if (event.kind != 'R' && event.kind != 'O')
                 continue;
-            if (awaited && !outcome)
+            if (awaited && !outcome && sent > 0)
                 outcome = event;
             else
                 FUZZ_CHECK(event.kind == 'R' && wholeCheckedFrame(event.bytes));
