@@ -34,7 +34,6 @@ public:
 const QString ClosingText =
     QStringLiteral("Chiusura in corso: il comando si ferma dopo lo scambio in corso");
 
-const QString SettingsFile = QString::fromLatin1(ConnectionSettings::FileName);
 
 }  // namespace
 
