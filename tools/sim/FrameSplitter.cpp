@@ -1,6 +1,6 @@
 #include "FrameSplitter.h"
 
-#include "Framing.h"
+#include "Frame.h"
 
 namespace lettore::sim {
 
@@ -14,12 +14,12 @@ std::vector<std::string> FrameSplitter::feed(std::string_view bytes)
             frames.push_back(std::move(m_frame));
             m_frame.clear();
             m_awaitingBcc = false;
-        } else if (c == Framing::STX) {
+        } else if (c == Frame::STX) {
             // A new STX abandons a frame left unfinished.
             m_frame.assign(1, c);
         } else if (!m_frame.empty()) {
             m_frame += c;
-            m_awaitingBcc = c == Framing::ETX;
+            m_awaitingBcc = c == Frame::ETX;
             // No room left for ETX and the check character: the frame is
             // too long to be a request, and what follows is noise until
             // the next STX.
