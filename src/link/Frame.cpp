@@ -107,6 +107,34 @@ std::vector<Frame::Part> parseTolvane(std::string_view input)
     return parts.take();
 }
 
+// A frame runs from STX to ETX and the byte after it, whatever that is; an
+// STX before its end abandons it (noise) and starts the next.
+std::vector<Frame::Part> parseRequests(std::string_view input)
+{
+    constexpr std::string_view Stops("\x02\x03", 2);
+    Parts parts;
+    for (std::size_t pos = 0; pos < input.size();) {
+        const std::size_t start = input.find(Frame::STX, pos);
+        parts.addLoose(input, pos, std::min(start, input.size()));
+        if (start == std::string_view::npos)
+            break;
+        const std::size_t stop = input.find_first_of(Stops, start + 1);
+        if (stop == std::string_view::npos || stop + 1 == input.size()) {
+            parts.add(Kind::Unfinished, start, input.size());
+            break;
+        }
+        if (input[stop] == Frame::STX) {
+            parts.add(Kind::Noise, start, stop);
+            pos = stop;
+            continue;
+        }
+        const bool whole = Frame::checkHolds(input.substr(start, stop + 2 - start));
+        parts.add(whole ? Kind::Whole : Kind::BadCheck, start, stop + 2);
+        pos = stop + 2;
+    }
+    return parts.take();
+}
+
 }  // namespace
 
 Frame Frame::of(int16_t term, std::string_view tipoComando, std::string_view data)
@@ -183,7 +211,12 @@ bool Frame::accepted(std::string_view answer, Rule rule)
 
 std::vector<Frame::Part> Frame::parse(std::string_view input, Rule rule)
 {
-    return rule == Rule::Stx ? parseStx(input) : parseTolvane(input);
+    switch (rule) {
+    case Rule::Stx: return parseStx(input);
+    case Rule::Tolvane: return parseTolvane(input);
+    case Rule::Request: return parseRequests(input);
+    }
+    return {};
 }
 
 }  // namespace lettore

@@ -56,10 +56,12 @@ struct Frame {
     // Whether the last byte of `frame` is the check of all the others.
     static bool checkHolds(std::string_view frame);
 
-    // How a dialect's answers are framed: STX .. ETX and check character,
-    // or Tolvane's '<' .. '>'. Either may be a lone ACK or NAK, and an ACK
-    // may end a frame in place of its end character.
-    enum class Rule { Stx, Tolvane };
+    // How frames are cut from a line. A dialect's answers: STX .. ETX and
+    // check character, or Tolvane's '<' .. '>'; either may be a lone ACK or
+    // NAK, and an ACK may end a frame in place of its end character. The
+    // host's requests as a reader hears them: STX .. ETX and check
+    // character, ACK being data there.
+    enum class Rule { Stx, Tolvane, Request };
 
     // Whether an exchange takes `answer`, as collected, as a whole answer.
     // STX: a lone ACK or NAK, or 3 bytes or more whose check holds.
@@ -84,6 +86,9 @@ struct Frame {
 
     // Cuts `input`, bytes taken off a line, into parts in order, every byte
     // in exactly one part; a run of noise is one part. Never throws.
+    // Request: a frame runs from STX to ETX and the byte after it; an STX
+    // before that abandons it (noise). A frame that fails its check is
+    // BadCheck, for the reader to refuse.
     // STX: a frame runs from STX to the first ETX (and the check character
     // after it) or ACK. A frame that fails with an STX inside it is noise
     // up to that STX, where the search goes on, so a stray STX (the start
