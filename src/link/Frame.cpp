@@ -86,51 +86,33 @@ std::vector<Frame::Part> parseStx(std::string_view input)
     return parts.take();
 }
 
-std::vector<Frame::Part> parseTolvane(std::string_view input)
+// Frames from `start` to the first of `ends` and `after` bytes more, taken
+// whole when `rule` accepts them. Where `start` is among the ends, it
+// abandons the frame begun before it, which is noise.
+std::vector<Frame::Part> parseFrom(std::string_view input, char start, std::string_view ends,
+                                   std::size_t after, Frame::Rule rule)
 {
-    constexpr std::string_view EndChars("\x06>", 2);
+    constexpr auto npos = std::string_view::npos;
     Parts parts;
     for (std::size_t pos = 0; pos < input.size();) {
-        const std::size_t start = input.find(Frame::TolvaneStart, pos);
-        parts.addLoose(input, pos, std::min(start, input.size()));
-        if (start == std::string_view::npos)
+        const std::size_t begin = input.find(start, pos);
+        parts.addLoose(input, pos, std::min(begin, input.size()));
+        if (begin == npos)
             break;
-        const std::size_t end = input.find_first_of(EndChars, start + 1);
-        if (end == std::string_view::npos) {
-            parts.add(Kind::Unfinished, start, input.size());
-            break;
-        }
-        const bool whole = Frame::accepted(input.substr(start, end + 1 - start), Frame::Rule::Tolvane);
-        parts.add(whole ? Kind::Whole : Kind::BadCheck, start, end + 1);
-        pos = end + 1;
-    }
-    return parts.take();
-}
-
-// A frame runs from STX to ETX and the byte after it, whatever that is; an
-// STX before its end abandons it (noise) and starts the next.
-std::vector<Frame::Part> parseRequests(std::string_view input)
-{
-    constexpr std::string_view Stops("\x02\x03", 2);
-    Parts parts;
-    for (std::size_t pos = 0; pos < input.size();) {
-        const std::size_t start = input.find(Frame::STX, pos);
-        parts.addLoose(input, pos, std::min(start, input.size()));
-        if (start == std::string_view::npos)
-            break;
-        const std::size_t stop = input.find_first_of(Stops, start + 1);
-        if (stop == std::string_view::npos || stop + 1 == input.size()) {
-            parts.add(Kind::Unfinished, start, input.size());
-            break;
-        }
-        if (input[stop] == Frame::STX) {
-            parts.add(Kind::Noise, start, stop);
+        const std::size_t stop = input.find_first_of(ends, begin + 1);
+        if (stop != npos && input[stop] == start) {
+            parts.add(Kind::Noise, begin, stop);
             pos = stop;
             continue;
         }
-        const bool whole = Frame::checkHolds(input.substr(start, stop + 2 - start));
-        parts.add(whole ? Kind::Whole : Kind::BadCheck, start, stop + 2);
-        pos = stop + 2;
+        if (stop == npos || stop + after >= input.size()) {
+            parts.add(Kind::Unfinished, begin, input.size());
+            break;
+        }
+        const std::size_t end = stop + 1 + after;
+        const bool whole = Frame::accepted(input.substr(begin, end - begin), rule);
+        parts.add(whole ? Kind::Whole : Kind::BadCheck, begin, end);
+        pos = end;
     }
     return parts.take();
 }
@@ -213,8 +195,9 @@ std::vector<Frame::Part> Frame::parse(std::string_view input, Rule rule)
 {
     switch (rule) {
     case Rule::Stx: return parseStx(input);
-    case Rule::Tolvane: return parseTolvane(input);
-    case Rule::Request: return parseRequests(input);
+    case Rule::Tolvane: return parseFrom(input, TolvaneStart, std::string_view("\x06>", 2), 0, rule);
+    // A request is at least STX, ETX and the check, so its answer rule is its check.
+    case Rule::Request: return parseFrom(input, STX, std::string_view("\x02\x03", 2), 1, Rule::Stx);
     }
     return {};
 }

@@ -155,6 +155,7 @@ TEST(Frame, CutsInputIntoParts)
         {"02 41 02 30 21 4A 03 5A", "N0+2 W2+6"},              // noise inside a frame
         {"02 41 02 03 42", "W0+5"},                            // STX inside a frame whose check holds
         {"3C 49 34 39 3E 41 3C 49 34 38 3E 06 3C 41", "W0+5 N5+1 B6+5 L11+1 U12+2", Frame::Rule::Tolvane},
+        {"02 30 21 06 03 16 41 02 30 02 30 21 32 03 00 02 30", "W0+6 N6+3 B9+6 U15+2", Frame::Rule::Request},
         {"", ""},
     };
     for (const auto& row : rows)
@@ -172,7 +173,7 @@ TEST(Frame, AccountsForEveryByteOnce)
         std::string input(random() % 40, '\0');
         for (char& c : input)
             c = alphabet[random() % sizeof alphabet];
-        for (const Frame::Rule rule : {Frame::Rule::Stx, Frame::Rule::Tolvane}) {
+        for (const Frame::Rule rule : {Frame::Rule::Stx, Frame::Rule::Tolvane, Frame::Rule::Request}) {
             std::size_t next = 0;
             for (const Frame::Part& part : Frame::parse(input, rule)) {
                 ASSERT_EQ(part.begin, next) << hex(input);
@@ -180,7 +181,8 @@ TEST(Frame, AccountsForEveryByteOnce)
                 next += part.size;
                 const std::string bytes = input.substr(part.begin, part.size);
                 if (part.kind == Frame::Part::Kind::Whole)
-                    EXPECT_TRUE(Frame::accepted(bytes, rule)) << hex(input);
+                    EXPECT_TRUE(Frame::accepted(bytes, rule == Frame::Rule::Request ? Frame::Rule::Stx : rule))
+                        << hex(input);
             }
             ASSERT_EQ(next, input.size()) << hex(input);
         }
