@@ -536,17 +536,15 @@ TEST(ReceiveNotification, CollectsUnsolicitedFrameAndSwitchesNotificationsBackOn
     }
 }
 
-
 const std::string Answer = "02 30 21 41 03 51";
 const std::string Received = "ComRX 02 30 21 41 03 51";
 const std::string Busy = "Errore 8100 Link busy: another exchange or reception is in progress";
-// The calls of an exchange on a closed port, and nothing else.
-const Strings ExchangeCalls = {"dtr 0",      "open", "dtr 1", "threshold 0", "inputlen 0", "inputlen 1",
-                               "write 02 30 21 32 03 22", "threshold 1", "dtr 0", "close"};
 
-// A handler run by the event loop during a wait (a button pressed) calls
-// the link: the call is refused, touches nothing, and the exchange under
-// way gets its own answer.
+// A handler run by the event loop (a button pressed) calls the link while
+// a command waits for its answer, while a reader's own frame is received
+// (a stray byte starts a reception, as after start-up), or while a long
+// command (a quiet wait) runs: the call is refused and touches nothing,
+// what runs ends as it would have, and the next command gets its answer.
 TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
 {
     using L = clsComunicazioni;
@@ -569,7 +567,7 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         const char* name;
         std::function<int16_t(L&)> call;
         int16_t returns;  // -1 for a call that returns no esito
-    } rows[] = {
+    } calls[] = {
         {"exchange", exchange(&L::Sibrant2, 1, "P", "2"), 5},
         {"exchange_other_terminal", exchange(&L::Sibrant2, 2, "P", "2"), 5},
         {"tolvane_exchange", exchange(&L::Tolvane, 1, "P", ""), 5},
@@ -592,38 +590,71 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         {"notifications_on", none([](L& l) { l.OnComm_Attivato(); }), -1},
         {"notifications_off", none([](L& l) { l.OnComm_Disattivato(); }), -1},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        LinkRig rig;
-        rig.link.setCommPort(2);
-        rig.link.setCommSettings("9600,N,8,1");
-        rig.port->clearRecord();
-        rig.answerWith({{300, Answer}});
-        std::optional<int16_t> nested;
-        bool called = false;
-        rig.onYield = [&] {
-            if (!called && rig.clock.nowMs() - rig.sentAt >= 100) {
-                called = true;
-                EXPECT_TRUE(rig.link.busy());
-                nested = row.call(rig.link);
-            }
-        };
-        const auto [esito, risposta] = poll(rig);
+    const struct {
+        const char* name;
+        bool attivo;
+        std::function<void(LinkRig&)> prepare;
+        std::function<void(LinkRig&)> run;  // checks its own outcome
+        Strings events;                     // with a call refused during it
+    } waits[] = {
+        {"command", false, [](LinkRig& rig) { rig.answerWith({{300, Answer}}); },
+         [](LinkRig& rig) {
+             const auto [esito, risposta] = poll(rig);
+             EXPECT_EQ(esito, Esito::Accepted);
+             EXPECT_EQ(hex(risposta), Answer);
+         },
+         {PollSent, Busy, Received}},
+        {"reception", true, [](LinkRig& rig) { rig.port->feed(unhex("41")); },
+         [](LinkRig& rig) {
+             ASSERT_TRUE(rig.port->notify());
+             EXPECT_EQ(rig.clock.nowMs(), 5001u);
+         },
+         {Busy, "ComTO"}},
+        {"long_command", true, [](LinkRig&) {},
+         [](LinkRig& rig) { EXPECT_EQ(rig.link.discardUntilQuiet(300, 2000), Esito::Accepted); }, {Busy}},
+    };
+    for (const auto& wait : waits) {
+        // The port calls of the wait alone.
+        LinkRig alone;
+        alone.link.setCommPort(2);
+        alone.link.setAttivo(wait.attivo);
+        wait.prepare(alone);
+        alone.port->clearRecord();
+        wait.run(alone);
+        for (const auto& row : calls) {
+            SCOPED_TRACE(testing::Message() << wait.name << " " << row.name);
+            LinkRig rig;
+            rig.link.setCommPort(2);
+            rig.link.setCommSettings("9600,N,8,1");
+            rig.link.setAttivo(wait.attivo);
+            wait.prepare(rig);
+            rig.port->clearRecord();
+            rig.log.events.clear();
+            std::optional<int16_t> nested;
+            const uint32_t start = rig.clock.nowMs();
+            rig.onYield = [&] {
+                if (!nested && rig.clock.nowMs() - start >= 100) {
+                    EXPECT_TRUE(rig.link.busy());
+                    nested = row.call(rig.link);
+                }
+            };
+            wait.run(rig);
 
-        ASSERT_TRUE(nested);
-        EXPECT_EQ(*nested, row.returns);
-        EXPECT_EQ(esito, Esito::Accepted);
-        EXPECT_EQ(hex(risposta), Answer);
-        EXPECT_EQ(rig.log.events, (Strings{PollSent, Busy, Received}));
-        EXPECT_EQ(rig.port->controlCalls(), ExchangeCalls);
-        EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
-        EXPECT_FALSE(rig.link.busy());
-        EXPECT_EQ(rig.link.CommPort(), 2);
-        EXPECT_EQ(rig.link.CommSettings(), "9600,N,8,1");
-        EXPECT_FALSE(rig.link.Attivo());
+            ASSERT_TRUE(nested);
+            EXPECT_EQ(*nested, row.returns);
+            EXPECT_EQ(rig.log.events, wait.events);
+            EXPECT_EQ(rig.port->controlCalls(), alone.port->controlCalls());
+            EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
+            EXPECT_EQ(rig.link.CommPort(), 2);
+            EXPECT_EQ(rig.link.CommSettings(), "9600,N,8,1");
+            EXPECT_EQ(rig.link.Attivo(), wait.attivo);
+
+            rig.onYield = nullptr;
+            rig.answerWith({{30, Answer}});
+            EXPECT_EQ(hex(poll(rig).risposta), Answer);
+        }
     }
 }
-
 
 // The link is idle again when ComRX or ComTO is raised, so their handlers
 // can send (the relay acknowledges a reading); a ComTX handler runs while
@@ -665,47 +696,6 @@ TEST(OneExchangeAtATime, HandlersOfTheOutcomeMaySendThoseOfTheSendMayNot)
         EXPECT_EQ(std::count(writes.begin(), writes.end(), "\x06"), row.esito == 0 ? 1 : 0);
         EXPECT_EQ(rig.port->threshold(), 1);
     }
-}
-
-// A stray byte starts a reception, as it does after start-up: a command
-// issued during it (a button pressed) sends nothing, the reception ends as
-// it would have, and the next command gets its own answer.
-TEST(OneExchangeAtATime, CommandDuringAnUnsolicitedReceptionIsRefused)
-{
-    LinkRig rig;
-    rig.link.setAttivo(true);
-    rig.port->feed(unhex("41"));
-    rig.port->clearRecord();
-    std::optional<int16_t> nested;
-    bool called = false;
-    rig.onYield = [&] {
-        if (!called && rig.clock.nowMs() >= 1000) {
-            called = true;
-            int16_t esito = -1;
-            std::string risposta;
-            rig.link.Sibrant2(1, "P", "2", esito, risposta);
-            nested = esito;
-        }
-    };
-
-    ASSERT_TRUE(rig.port->notify());
-
-    EXPECT_EQ(nested, Esito::LinkBusy);
-    EXPECT_TRUE(rig.port->writes().empty());
-    EXPECT_EQ(rig.log.events, (Strings{Busy, "ComTO"}));
-    EXPECT_EQ(rig.clock.nowMs(), 5001u);
-    EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
-    EXPECT_EQ(rig.port->threshold(), 1);
-
-    rig.onYield = nullptr;
-    rig.log.events.clear();
-    rig.answerWith({{30, Answer}});
-    int16_t esito = -1;
-    std::string risposta;
-    rig.link.Sibrant2(1, "P", "2", esito, risposta);
-    EXPECT_EQ(esito, Esito::Accepted);
-    EXPECT_EQ(hex(risposta), Answer);
-    EXPECT_EQ(rig.log.events, (Strings{PollSent, Received}));
 }
 
 // A notification can still be delivered while an exchange starts, before
