@@ -91,7 +91,7 @@ TEST_F(CommandTableTest, EachEntryRunsItsOperation)
         port.clearRecord();
         // Broadcasts and acknowledgements get no answer.
         reply = [&](const std::string& frame) -> std::string {
-            if (frame[1] == '\x60' || frame[3] == Framing::ACK)
+            if (Frame::decode(frame)->term == Frame::Broadcast || Frame::decode(frame)->data == ack())
                 return {};
             return row.answerData.empty() ? ack() : answer(row.answerData);
         };
@@ -105,7 +105,7 @@ TEST_F(CommandTableTest, EachEntryRunsItsOperation)
 // The counts per status character tell a full list ("2") from insertions.
 TEST_F(CommandTableTest, RangeInsertionNamesEachStatus)
 {
-    reply = [](const std::string& frame) { return answer(frame[14] < '7' ? "0" : "2"); };
+    reply = [](const std::string& frame) { return answer(lastOfData(frame) < '7' ? "0" : "2"); };
     EXPECT_EQ(valuesOf(invoke("InserisciBadge", {"5", "8"})),
               "accettati=4|TxtRisposta=0000000008 2|inviati=4|stato=0 2|stato=2 2");
     reply = [](const std::string&) { return ack(); };

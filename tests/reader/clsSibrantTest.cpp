@@ -9,7 +9,7 @@ namespace {
 
 using test::hex;
 
-const std::string ACK(1, Framing::ACK);
+const std::string ACK(1, Frame::ACK);
 
 // The registry over a simulated port, with a reader that answers the next
 // frame it receives with the bytes given, then stays silent; no bytes
