@@ -81,19 +81,19 @@ struct Frame {
         Kind kind;
         std::size_t begin;
         std::size_t size;
-        bool operator==(const Part&) const = default;
     };
 
     // Cuts `input`, bytes taken off a line, into parts in order, every byte
-    // in exactly one part; a run of noise is one part. Never throws.
-    // Request: a frame runs from STX to ETX and the byte after it; an STX
-    // before that abandons it (noise). A frame that fails its check is
-    // BadCheck, for the reader to refuse.
+    // in exactly one part; a run of noise is one part. Never throws; the
+    // scan stays linear in the input whatever it holds.
     // STX: a frame runs from STX to the first ETX (and the check character
     // after it) or ACK. A frame that fails with an STX inside it is noise
     // up to that STX, where the search goes on, so a stray STX (the start
-    // of a frame cut off) does not hide a whole frame behind it. The scan
-    // stays linear in the input whatever it holds.
+    // of a frame cut off) does not hide a whole frame behind it.
+    // Tolvane: a frame runs from '<' to the first '>' or ACK.
+    // Request: a frame runs from STX to ETX and the byte after it; an STX
+    // before that abandons it (noise). A frame that fails its check is
+    // BadCheck, for the reader to refuse.
     static std::vector<Part> parse(std::string_view input, Rule rule = Rule::Stx);
 };
 
