@@ -76,7 +76,7 @@ std::vector<Frame::Part> parseStx(std::string_view input)
         if (next < partEnd) {
             if (next < end)
                 sum = static_cast<char>(sum ^ Frame::check(input.substr(start, next - start)));
-            parts.add(Kind::Noise, start, next);
+            parts.add(Kind::Abandoned, start, next);
             pos = next;
             continue;
         }
@@ -88,7 +88,7 @@ std::vector<Frame::Part> parseStx(std::string_view input)
 
 // Frames from `start` to the first of `ends` and `after` bytes more, taken
 // whole when `rule` accepts them. Where `start` is among the ends, it
-// abandons the frame begun before it, which is noise.
+// abandons the frame begun before it.
 std::vector<Frame::Part> parseFrom(std::string_view input, char start, std::string_view ends,
                                    std::size_t after, Frame::Rule rule)
 {
@@ -101,7 +101,7 @@ std::vector<Frame::Part> parseFrom(std::string_view input, char start, std::stri
             break;
         const std::size_t stop = input.find_first_of(ends, begin + 1);
         if (stop != npos && input[stop] == start) {
-            parts.add(Kind::Noise, begin, stop);
+            parts.add(Kind::Abandoned, begin, stop);
             pos = stop;
             continue;
         }

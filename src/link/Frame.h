@@ -74,6 +74,7 @@ struct Frame {
             Whole,       // a frame whose check holds (STX) or an accepted answer (Tolvane)
             BadCheck,    // a frame up to its end character (and check) that fails
             CutShort,    // a frame an ACK ended; the ACK is its last byte
+            Abandoned,   // a frame given up at an STX inside it, where the next one starts
             Lone,        // an ACK or NAK on its own
             Noise,       // bytes outside any frame
             Unfinished,  // a frame begun at the end of the input
@@ -87,13 +88,13 @@ struct Frame {
     // in exactly one part; a run of noise is one part. Never throws; the
     // scan stays linear in the input whatever it holds.
     // STX: a frame runs from STX to the first ETX (and the check character
-    // after it) or ACK. A frame that fails with an STX inside it is noise
-    // up to that STX, where the search goes on, so a stray STX (the start
-    // of a frame cut off) does not hide a whole frame behind it.
+    // after it) or ACK. A frame that fails with an STX inside it is
+    // abandoned at that STX, where the search goes on, so a stray STX (the
+    // start of a frame cut off) does not hide a whole frame behind it.
     // Tolvane: a frame runs from '<' to the first '>' or ACK.
     // Request: a frame runs from STX to ETX and the byte after it; an STX
-    // before that abandons it (noise). A frame that fails its check is
-    // BadCheck, for the reader to refuse.
+    // before that abandons it. A frame that fails its check is BadCheck,
+    // for the reader to refuse.
     static std::vector<Part> parse(std::string_view input, Rule rule = Rule::Stx);
 };
 

@@ -9,10 +9,11 @@ std::vector<std::string> FrameSplitter::feed(std::string_view bytes)
     using Kind = Frame::Part::Kind;
     m_pending += bytes;
     std::vector<std::string> frames;
-    std::string unfinished;
+    std::string tail;
     for (const Frame::Part& part : Frame::parse(m_pending, Frame::Rule::Request)) {
         const bool frame = part.kind == Kind::Whole || part.kind == Kind::BadCheck;
-        if (!frame && part.kind != Kind::Unfinished)
+        const bool unfinished = part.kind == Kind::Unfinished;
+        if (!frame && !unfinished && part.kind != Kind::Abandoned)
             continue;
         // A frame leaves room for ETX and the check character: one whose
         // first MaxFrameBytes - 1 bytes hold no ETX is too long to be a
@@ -20,15 +21,16 @@ std::vector<std::string> FrameSplitter::feed(std::string_view bytes)
         // STX, is noise.
         const bool endInTime = frame ? part.size <= MaxFrameBytes
                                      : part.size < MaxFrameBytes - 1
-                || (part.size == MaxFrameBytes - 1 && m_pending[part.begin + part.size - 1] == Frame::ETX);
+                || (unfinished && part.size == MaxFrameBytes - 1
+                    && m_pending[part.begin + part.size - 1] == Frame::ETX);
         if (!endInTime)
             m_dropped += MaxFrameBytes - 1;
         else if (frame)
             frames.push_back(m_pending.substr(part.begin, part.size));
-        else
-            unfinished = m_pending.substr(part.begin, part.size);
+        else if (unfinished)
+            tail = m_pending.substr(part.begin, part.size);
     }
-    m_pending = std::move(unfinished);
+    m_pending = std::move(tail);
     return frames;
 }
 
