@@ -304,17 +304,11 @@ PortSetup failing(const std::string& operation, PortFailure kind, int16_t number
     return [=](SimulatedPort& p) { p.failAlways(operation, PortError(kind, number, text)); };
 }
 
-// What the link stores at first shows in the setters' tests below.
-TEST(LinkCreation, ConfiguresClosedPort)
-{
-    LinkRig rig;
-    EXPECT_EQ(rig.creationCalls,
-              (Strings{"port 1", "settings 9600,N,8,1", "dtr 0", "inputlen 1", "threshold 1", "rts 1"}));
-    EXPECT_FALSE(rig.port->open());
-}
-
+// A new link configures a closed port; the rows start from what it stores.
 TEST(PropertySetters, MakeExactPortCalls)
 {
+    EXPECT_EQ(LinkRig().creationCalls,
+              (Strings{"port 1", "settings 9600,N,8,1", "dtr 0", "inputlen 1", "threshold 1", "rts 1"}));
     const auto port3 = [](clsComunicazioni& l) { l.setCommPort(3); };
     const auto attivoOn = [](clsComunicazioni& l) { l.setAttivo(true); };
     const auto attivoOff = [](clsComunicazioni& l) { l.setAttivo(false); };
