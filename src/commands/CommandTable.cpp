@@ -1,30 +1,17 @@
 #include "CommandTable.h"
 
+#include "Dialect.h"
 #include "Esito.h"
 #include "clsComunicazioni.h"
 #include "clsLettori.h"
 
-#include <algorithm>
-#include <array>
 #include <functional>
-#include <utility>
 
 namespace lettore {
 
 namespace {
 
 using Kind = CommandEntry::Kind;
-using Dialect = void (clsComunicazioni::*)(int16_t, const std::string&, const std::string&, int16_t&,
-                                           std::string&);
-
-constexpr std::array<std::pair<const char*, Dialect>, 6> DialectRoutines{{
-    {"Sibrant2", &clsComunicazioni::Sibrant2},
-    {"Sibrant", &clsComunicazioni::Sibrant},
-    {"Parlow", &clsComunicazioni::Parlow},
-    {"Quen", &clsComunicazioni::Quen},
-    {"Zem", &clsComunicazioni::Zem},
-    {"Tolvane", &clsComunicazioni::Tolvane},
-}};
 
 CommandResult esitoOnly(int16_t esito)
 {
@@ -74,13 +61,12 @@ CommandResult insertRange(clsLettori& l, const CommandRequest& r)
 
 CommandResult raw(clsLettori& l, const CommandRequest& r)
 {
-    const auto routine = std::find_if(DialectRoutines.begin(), DialectRoutines.end(),
-                                      [&](const auto& entry) { return r.dialect == entry.first; });
-    if (routine == DialectRoutines.end())
+    const Dialect* dialect = Dialect::find(r.dialect);
+    if (!dialect)
         return {Esito::InvalidArgument, {{"Risposta", "", true}}};
     int16_t esito = 0;
     std::string Risposta;
-    (l.Comunicazione().*routine->second)(r.term, r.args[0], r.args[1], esito, Risposta);
+    (l.Comunicazione().*dialect->routine)(r.term, r.args[0], r.args[1], esito, Risposta);
     return {esito, {{"Risposta", Risposta, true}}};
 }
 
@@ -164,8 +150,8 @@ const std::vector<std::string>& CommandTable::dialects()
 {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> out;
-        for (const auto& [name, routine] : DialectRoutines)
-            out.emplace_back(name);
+        for (const Dialect& dialect : Dialect::all())
+            out.emplace_back(dialect.name);
         return out;
     }();
     return names;

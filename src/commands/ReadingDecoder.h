@@ -15,7 +15,7 @@ struct Reading {
     std::string code;
 };
 
-// Decodes readings and the two address characters of a Sibrant2 frame.
+// Decodes the readings readers send on their own.
 class ReadingDecoder {
 public:
     // A reading is exactly this long: STX, two address characters, one
@@ -23,19 +23,10 @@ public:
     static constexpr size_t Length = 16;
     static constexpr size_t CodeLength = 10;
 
-    // How the second address character carries the low four bits: + 32 in
-    // the poll form (readings, and frames of type "P"), + 48 in the set form
-    // (frames of type "S", and addresses inside data fields).
-    enum class Form { Poll, Set };
-
     // `text` as a reading: nothing when it is not 16 characters long (not a
-    // reading); otherwise its code, and its address when that decodes.
+    // reading); otherwise its code, and its address when its two address
+    // characters decode in the poll form (Frame::address).
     static std::optional<Reading> decode(const std::string& text);
-
-    // (code of `high` - 48) * 16 + (code of `low` - 32, or - 48 in the set
-    // form); nothing when `high` is outside '0'..'?' or the sum is outside
-    // 0..255.
-    static std::optional<uint8_t> address(char high, char low, Form form = Form::Poll);
 };
 
 }  // namespace lettore

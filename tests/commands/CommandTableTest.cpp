@@ -7,7 +7,7 @@
 namespace lettore::test {
 namespace {
 
-const std::string AckFrame = "02 30 21 06 03 16";
+const std::string AckFrame = "02 30 29 06 03 1E";
 
 // The values of a result as "name=value" joined by "|".
 std::string valuesOf(const CommandResult& result)
@@ -29,7 +29,7 @@ protected:
             return {};
         }
         CommandRequest request;
-        request.term = 1;
+        request.term = 9;
         request.args = args;
         request.ack = ack;
         request.dialect = dialect;
@@ -60,38 +60,38 @@ TEST_F(CommandTableTest, EachEntryRunsItsOperation)
         std::string values;
     } rows[] = {
         {"SetupBase", {"0001", "1", "002", "005", "1", "010"}, false, "",
-         {"02 30 31 31 30 30 30 31 30 30 35 30 31 30 30 30 32 31 31 03 06"}, ""},
-        {"SetupSeriale", {"19200", "7"}, false, "", {"02 30 31 32 30 37 34 03 01"}, ""},
-        {"SetOUTPUT", {"10", "5", "0"}, false, "", {"02 30 31 33 30 31 30 30 30 35 30 30 30 03 07"}, ""},
+         {"02 30 39 31 30 30 30 31 30 30 35 30 31 30 30 30 32 31 31 03 0E"}, ""},
+        {"SetupSeriale", {"19200", "7"}, false, "", {"02 30 39 32 30 37 34 03 09"}, ""},
+        {"SetOUTPUT", {"10", "5", "0"}, false, "", {"02 30 39 33 30 31 30 30 30 35 30 30 30 03 0F"}, ""},
         {"CreaBadge", {"0000000042"}, false, "0",
-         {"02 30 31 34 31 30 30 30 30 30 30 30 30 34 32 03 03"}, "outst=0"},
-        {"EliminaBadge", {"0000000042"}, false, "", {"02 30 31 34 32 30 30 30 30 30 30 30 30 34 32 03 00"}, ""},
+         {"02 30 39 34 31 30 30 30 30 30 30 30 30 34 32 03 0B"}, "outst=0"},
+        {"EliminaBadge", {"0000000042"}, false, "", {"02 30 39 34 32 30 30 30 30 30 30 30 30 34 32 03 08"}, ""},
         {"VerificaBadge", {"0000000042"}, false, "1",
-         {"02 30 21 37 30 30 30 30 30 30 30 30 34 32 03 21"}, "outESISTE=1"},
-        {"CancellaWL", {}, false, "", {"02 30 31 34 33 30 30 30 30 30 30 30 30 30 30 03 07"}, ""},
+         {"02 30 29 37 30 30 30 30 30 30 30 30 34 32 03 29"}, "outESISTE=1"},
+        {"CancellaWL", {}, false, "", {"02 30 39 34 33 30 30 30 30 30 30 30 30 30 30 03 0F"}, ""},
         {"SetIndirizzo", {"12", "0000012345"}, false, "",
          {"02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39"}, ""},
-        {"GetSetupBase", {}, false, "ABCDefgHIJklmXY", {"02 30 21 31 03 21"},
+        {"GetSetupBase", {}, false, "ABCDefgHIJklmXY", {"02 30 29 31 03 29"},
          "outTPROTO=ABCD|outTMAC=X|outRELE=efg|outLED_V=Y|outTMCODE=HIJ|outTBUZZ=klm"},
-        {"GetVersioneFirmware", {}, false, "SIM LETTORE 1.00", {"02 30 21 32 03 22"},
+        {"GetVersioneFirmware", {}, false, "SIM LETTORE 1.00", {"02 30 29 32 03 2A"},
          "outVERSION=SIM LETTORE 1.00"},
-        {"GetTransazione", {}, false, "T0000001234", {"02 30 21 33 03 23"}, "outCODICE=0000001234"},
-        {"GetTransazione", {}, true, "T0000001234", {"02 30 21 33 03 23", AckFrame}, "outCODICE=0000001234"},
-        {"GetMatricolaPrima", {}, false, "0000000077", {"02 30 21 34 03 24", AckFrame}, "outCODICE=0000000077"},
-        {"GetMatricolaCorrente", {}, false, "0000000078", {"02 30 21 35 03 25", AckFrame},
+        {"GetTransazione", {}, false, "T0000001234", {"02 30 29 33 03 2B"}, "outCODICE=0000001234"},
+        {"GetTransazione", {}, true, "T0000001234", {"02 30 29 33 03 2B", AckFrame}, "outCODICE=0000001234"},
+        {"GetMatricolaPrima", {}, false, "0000000077", {"02 30 29 34 03 2C", AckFrame}, "outCODICE=0000000077"},
+        {"GetMatricolaCorrente", {}, false, "0000000078", {"02 30 29 35 03 2D", AckFrame},
          "outCODICE=0000000078"},
-        {"GetMatricolaNext", {}, false, "0000000079", {"02 30 21 36 03 26", AckFrame}, "outCODICE=0000000079"},
+        {"GetMatricolaNext", {}, false, "0000000079", {"02 30 29 36 03 2E", AckFrame}, "outCODICE=0000000079"},
         {"SendACK", {}, false, "", {AckFrame}, ""},
-        {"InserisciBadge", {"5", "5"}, false, "0", {"02 30 31 34 31 30 30 30 30 30 30 30 30 30 35 03 00"},
+        {"InserisciBadge", {"5", "5"}, false, "0", {"02 30 39 34 31 30 30 30 30 30 30 30 30 30 35 03 08"},
          "accettati=1|TxtRisposta=0000000005 0|inviati=1|stato=0 1"},
-        {"raw", {"P", "2"}, false, "V", {"02 30 21 32 03 22"}, "Risposta=\x02\x30\x21V\x03\x46"},
+        {"raw", {"P", "2"}, false, "V", {"02 30 29 32 03 2A"}, "Risposta=\x02\x30\x21V\x03\x46"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.name) + (row.ack ? " --ack" : ""));
         port.clearRecord();
         // Broadcasts and acknowledgements get no answer.
         reply = [&](const std::string& frame) -> std::string {
-            if (frame[1] == '\x60' || frame[3] == Framing::ACK)
+            if (Frame::decode(frame)->term == Frame::Broadcast || Frame::decode(frame)->data == ack())
                 return {};
             return row.answerData.empty() ? ack() : answer(row.answerData);
         };
@@ -105,20 +105,26 @@ TEST_F(CommandTableTest, EachEntryRunsItsOperation)
 // The counts per status character tell a full list ("2") from insertions.
 TEST_F(CommandTableTest, RangeInsertionNamesEachStatus)
 {
-    reply = [](const std::string& frame) { return answer(frame[14] < '7' ? "0" : "2"); };
+    reply = [](const std::string& frame) { return answer(lastOfData(frame) < '7' ? "0" : "2"); };
     EXPECT_EQ(valuesOf(invoke("InserisciBadge", {"5", "8"})),
               "accettati=4|TxtRisposta=0000000008 2|inviati=4|stato=0 2|stato=2 2");
     reply = [](const std::string&) { return ack(); };
     EXPECT_EQ(valuesOf(invoke("InserisciBadge", {"5", "5"})), "accettati=1|TxtRisposta=0000000005 |inviati=1|stato=none 1");
 }
 
-// Any dialect's framing; an address its byte cannot hold, or a dialect the
-// link does not have, sends nothing.
+// Each dialect's own routine; an address its byte cannot hold, or a
+// dialect the link does not have, sends nothing.
 TEST_F(CommandTableTest, RawUsesTheChosenDialect)
 {
-    invoke("raw", {"P", "2"}, false, "Tolvane");
-    EXPECT_EQ(writtenHex(), std::vector<std::string>{"04 04 31 05"});
-
+    const std::pair<const char*, const char*> rows[] = {
+        {"Sibrant2", "02 30 29 32 03 2A"}, {"Sibrant", "02 68 29 32 03 72"}, {"Parlow", "02 61 29 32 03 7B"},
+        {"Quen", "02 67 29 32 03 7D"},     {"Zem", "02 29 29 32 03 33"},     {"Tolvane", "04 04 39 05"},
+    };
+    for (const auto& [dialect, frame] : rows) {
+        port.clearRecord();
+        invoke("raw", {"P", "2"}, false, dialect);
+        EXPECT_EQ(writtenHex(), std::vector<std::string>{frame}) << dialect;
+    }
     port.clearRecord();
     CommandRequest request;
     request.term = 300;

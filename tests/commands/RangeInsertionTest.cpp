@@ -36,7 +36,7 @@ protected:
 TEST_F(RangeInsertionTest, SendsEveryCodeAndCountsAnswersByStatus)
 {
     reply = [](const std::string& frame) -> std::string {
-        switch (frame[14]) {  // the code's last digit
+        switch (lastOfData(frame)) {
         case '5': return answer("0");
         case '6': return {};  // silence
         case '7': return answer("2");  // list full
@@ -73,9 +73,9 @@ TEST_F(RangeInsertionTest, SendsEveryCodeAndCountsAnswersByStatus)
 TEST_F(RangeInsertionTest, PortFailureOrStopInTheQuietGapEndsTheRun)
 {
     reply = [this](const std::string& frame) {
-        if (frame[14] == '6')  // the device goes away once code 6 is out
+        if (lastOfData(frame) == '6')  // the device goes away once code 6 is out
             port.failNext("write", PortError(PortFailure::Other, 5, LineDroppedText));
-        return frame[14] == '5' ? std::string() : answer("0");
+        return lastOfData(frame) == '5' ? std::string() : answer("0");
     };
     const RangeInsertion::Result broken = run(5, 9);
     EXPECT_EQ(stepTexts(), (std::vector<std::string>{"1/5 0000000005 1 ", "2/5 0000000006 0 0", "3/5 0000000007 3 "}));
@@ -126,7 +126,7 @@ TEST_F(RangeInsertionTest, StopsBetweenTwoExchanges)
 {
     bool stop = false;
     reply = [&](const std::string& frame) {
-        stop = stop || frame[14] == '2';
+        stop = stop || lastOfData(frame) == '2';
         return answer("0");
     };
     stopWhen = [&] { return stop; };

@@ -7,7 +7,7 @@
 #include "CommandTable.h"
 #include "Esito.h"
 #include "FieldCodec.h"
-#include "Framing.h"
+#include "Frame.h"
 #include "ManualClock.h"
 #include "SimulatedPort.h"
 #include "clsLettori.h"
@@ -58,12 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         switch (in.pick(4)) {
         case 0: return;  // silence
         case 1: answer = in.bytes(30); break;
-        case 2: answer = std::string(1, in.flag() ? Framing::ACK : Framing::NAK); break;
+        case 2: answer = std::string(1, in.flag() ? Frame::ACK : Frame::NAK); break;
         default: {
             // A well-formed answer from the addressed reader, or another.
             const auto term = frame.size() > 2 && !in.flag() ? static_cast<int16_t>((frame[1] & 0x0F) << 4 | (frame[2] & 0x0F))
                                                              : static_cast<int16_t>(in.inRange(0, 255));
-            answer = Framing::sibrant2Frame(term, "P", in.bytes(30));
+            answer = Frame{term, false, in.bytes(30)}.encode();
         }
         }
         answers += answer;

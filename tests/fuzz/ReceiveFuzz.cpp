@@ -7,7 +7,7 @@
 #include "FuzzInput.h"
 
 #include "Esito.h"
-#include "Framing.h"
+#include "Frame.h"
 #include "LinkEvents.h"
 #include "ManualClock.h"
 #include "SimulatedPort.h"
@@ -40,15 +40,15 @@ struct Recorder : LinkEvents {
 // answer frame, so that both the checks and what lies past them are reached.
 std::string piece(FuzzInput& in)
 {
-    static const char controls[] = {Framing::STX, Framing::ETX, Framing::ACK, Framing::NAK,
-                                    Framing::TolvaneStart, Framing::TolvaneEnd};
+    static const char controls[] = {Frame::STX, Frame::ETX, Frame::ACK, Frame::NAK,
+                                    Frame::TolvaneStart, Frame::TolvaneEnd};
     switch (in.pick(3)) {
     case 0: return in.bytes(24);
     case 1: return std::string(1, controls[in.pick(sizeof controls)]);
     default: {
         const auto term = static_cast<int16_t>(in.inRange(0, 255));
         const char* type = in.flag() ? "S" : "P";
-        return Framing::sibrant2Frame(term, type, in.bytes(20));
+        return Frame::of(term, type, in.bytes(20)).encode();
     }
     }
 }
@@ -66,11 +66,11 @@ bool checkCharacterHolds(const std::string& frame)
 // its check character.
 bool wholeCheckedFrame(const std::string& frame)
 {
-    return frame.size() >= 3 && frame.front() == Framing::STX && frame[frame.size() - 2] == Framing::ETX
+    return frame.size() >= 3 && frame.front() == Frame::STX && frame[frame.size() - 2] == Frame::ETX
            && checkCharacterHolds(frame);
 }
 
-bool loneAckOrNak(const std::string& s) { return s.size() == 1 && (s[0] == Framing::ACK || s[0] == Framing::NAK); }
+bool loneAckOrNak(const std::string& s) { return s.size() == 1 && (s[0] == Frame::ACK || s[0] == Frame::NAK); }
 
 class Run {
 public:
@@ -172,10 +172,10 @@ private:
         FUZZ_CHECK(esito == Esito::Accepted || answer.empty());
         if (esito == Esito::Accepted && !answer.empty() && !loneAckOrNak(answer)) {
             if (tolvane)
-                FUZZ_CHECK(answer.front() == Framing::TolvaneStart
-                           && (answer.back() == Framing::TolvaneEnd || answer.back() == Framing::ACK));
+                FUZZ_CHECK(answer.front() == Frame::TolvaneStart
+                           && (answer.back() == Frame::TolvaneEnd || answer.back() == Frame::ACK));
             else
-                FUZZ_CHECK(answer.front() == Framing::STX && checkCharacterHolds(answer));
+                FUZZ_CHECK(answer.front() == Frame::STX && checkCharacterHolds(answer));
         }
         // Two waits of 5000 ms, one of them stretched by a turn of the
         // event loop and each by a late wake.
@@ -233,7 +233,7 @@ private:
             FUZZ_CHECK(event.kind != 'T');
             outcomes += event.kind == 'R' || event.kind == 'O';
             if (event.kind == 'R' && !event.bytes.empty() && !loneAckOrNak(event.bytes))
-                FUZZ_CHECK(event.bytes.front() == Framing::STX && checkCharacterHolds(event.bytes));
+                FUZZ_CHECK(event.bytes.front() == Frame::STX && checkCharacterHolds(event.bytes));
         }
         FUZZ_CHECK(outcomes <= 1);
         if (!m_port.failed())

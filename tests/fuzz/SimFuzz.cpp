@@ -5,7 +5,7 @@
 // transmitter's queue stays within its cap.
 #include "FuzzInput.h"
 
-#include "Framing.h"
+#include "Frame.h"
 #include "FrameSplitter.h"
 #include "LineCommand.h"
 #include "ReaderSettings.h"
@@ -34,7 +34,7 @@ bool checkCharacterHolds(const std::string& frame)
 // characters, data, ETX, check character.
 void checkAnswerFrame(const std::string& frame, int address)
 {
-    FUZZ_CHECK(frame.size() >= 5 && frame.front() == Framing::STX && frame[frame.size() - 2] == Framing::ETX);
+    FUZZ_CHECK(frame.size() >= 5 && frame.front() == Frame::STX && frame[frame.size() - 2] == Frame::ETX);
     FUZZ_CHECK(checkCharacterHolds(frame));
     FUZZ_CHECK((frame[1] & 0xF0) == 0x30 && (frame[2] & 0xF0) == 0x20);
     FUZZ_CHECK(((frame[1] & 0x0F) << 4 | (frame[2] & 0x0F)) == address);
@@ -42,7 +42,7 @@ void checkAnswerFrame(const std::string& frame, int address)
 
 void checkAnswer(const std::string& answer, int address)
 {
-    if (answer.empty() || answer == std::string(1, Framing::ACK) || answer == std::string(1, Framing::NAK))
+    if (answer.empty() || answer == std::string(1, Frame::ACK) || answer == std::string(1, Frame::NAK))
         return;
     checkAnswerFrame(answer, address);
 }
@@ -55,7 +55,7 @@ public:
     {
         switch (m_in.pick(6)) {
         case 0: lineBytes(m_in.bytes(64)); break;
-        case 1: lineBytes(std::string(1, Framing::STX) + std::string(m_in.inRange(0, 3000), 'A')); break;
+        case 1: lineBytes(std::string(1, Frame::STX) + std::string(m_in.inRange(0, 3000), 'A')); break;
         case 2: command(); break;
         case 3: addReader(); break;
         case 4: readings(); break;
@@ -76,7 +76,7 @@ private:
         m_heard += bytes;
         for (const std::string& frame : m_splitter.feed(bytes)) {
             FUZZ_CHECK(frame.size() >= 3 && frame.size() <= FrameSplitter::MaxFrameBytes);
-            FUZZ_CHECK(frame.front() == Framing::STX && frame[frame.size() - 2] == Framing::ETX);
+            FUZZ_CHECK(frame.front() == Frame::STX && frame[frame.size() - 2] == Frame::ETX);
             m_frames.push_back(frame);
             request(frame);
         }
@@ -99,7 +99,7 @@ private:
             if (!request->bccOk && broadcast)
                 continue;
             const int address = reader.address();
-            const std::string answer = request->bccOk ? reader.handle(*request) : std::string(1, Framing::NAK);
+            const std::string answer = request->bccOk ? reader.handle(*request) : std::string(1, Frame::NAK);
             if (broadcast)
                 FUZZ_CHECK(answer.empty());
             checkAnswer(answer, address);

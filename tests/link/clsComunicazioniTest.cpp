@@ -83,8 +83,9 @@ TEST(Receive, CollectsAndChecksAnswer)
     }
 }
 
-// The terminal always answers NAK at once: a dialect that waits hands it
-// back, one that sends without waiting returns "" and never reads it.
+// Each routine's wiring (its frame's bytes are the frame type's): the
+// terminal always answers NAK at once; a routine that waits hands it back,
+// one that sends without waiting returns "" and never reads it.
 TEST(Dialects, SendFrameAndWaitOnlyWhenAnswerIsDue)
 {
     using L = clsComunicazioni;
@@ -99,28 +100,22 @@ TEST(Dialects, SendFrameAndWaitOnlyWhenAnswerIsDue)
         int16_t esito;
     } rows[] = {
         {"sibrant2_poll", &L::Sibrant2, 1, "P", "2", "02 30 21 32 03 22", true, 0},
-        {"sibrant2_set_165", &L::Sibrant2, 165, "S", "2", "02 3A 35 32 03 3C", true, 0},
         {"sibrant2_broadcast", &L::Sibrant2, 256, "S", "5", "02 60 60 35 03 34", false, 0},
         {"sibrant2_ack_data", &L::Sibrant2, 1, "P", "\x06", "02 30 21 06 03 16", false, 0},
-        {"sibrant2_31_set", &L::Sibrant2, 31, "S", "", "02 31 3F 03 0F", true, 0},
-        {"sibrant2_31_poll", &L::Sibrant2, 31, "P", "", "02 31 2F 03 1F", true, 0},
-        {"sibrant2_32_is_ordinary", &L::Sibrant2, 32, "P", "", "02 32 20 03 13", true, 0},
-        {"sibrant2_300_is_44", &L::Sibrant2, 300, "S", "", "02 32 3C 03 0F", true, 0},
-        {"sibrant2_lower_case_s_is_poll", &L::Sibrant2, 1, "s", "", "02 30 21 03 10", true, 0},
-        {"sibrant2_minus_1_is_255", &L::Sibrant2, -1, "S", "", "02 3F 3F 03 01", true, 0},
         {"sibrant_poll", &L::Sibrant, 1, "P", "X", "02 68 21 58 03 10", true, 0},
-        {"sibrant_191_is_255", &L::Sibrant, 191, "S", "X", "02 68 FF 58 03 CE", true, 0},
         {"sibrant_broadcast", &L::Sibrant, 32, "S", "X", "02 68 60 58 03 51", false, 0},
         {"sibrant_ack_data", &L::Sibrant, 1, "S", "\x06", "02 68 41 06 03 2E", false, 0},
         {"parlow_ack_data_waits", &L::Parlow, 2, "P", "\x06", "02 61 22 06 03 44", true, 0},
         {"parlow_broadcast", &L::Parlow, 32, "P", "X", "02 61 40 58 03 78", false, 0},
         {"quen_set", &L::Quen, 2, "S", "X", "02 67 42 58 03 7C", true, 0},
-        {"zem_repeats_address", &L::Zem, 1, "S", "\x06", "02 41 41 06 03 07", true, 0},
+        {"quen_broadcast", &L::Quen, 32, "P", "X", "02 67 40 58 03 7E", false, 0},
+        {"zem_ack_data_waits", &L::Zem, 1, "S", "\x06", "02 41 41 06 03 07", true, 0},
         {"zem_broadcast", &L::Zem, 32, "P", "X", "02 40 40 58 03 59", false, 0},
-        {"tolvane_set_no_bcc", &L::Tolvane, 1, "S", "X", "04 04 02 31 58 03", true, 0},
         {"tolvane_poll_ack_data_waits", &L::Tolvane, 1, "P", "\x06", "04 04 31 05", true, 0},
         {"tolvane_broadcast", &L::Tolvane, 32, "S", "X", "04 04 02 50 58 03", false, 0},
         {"sibrant_192_refused", &L::Sibrant, 192, "S", "X", "", false, 4},
+        {"parlow_minus_33_refused", &L::Parlow, -33, "P", "X", "", false, 4},
+        {"quen_224_refused", &L::Quen, 224, "S", "X", "", false, 4},
         {"zem_minus_33_refused", &L::Zem, -33, "P", "X", "", false, 4},
         {"tolvane_226_refused", &L::Tolvane, 226, "S", "X", "", false, 4},
     };
@@ -241,51 +236,6 @@ TEST(SendWithoutAnswer, ReportsPortFailure)
     EXPECT_EQ(rig.log.events, (Strings{Gone}));
 }
 
-// The answer checks, for the cases the exchanges here do not reach.
-TEST(AnswerCheck, AcceptsOrRejects)
-{
-    const struct {
-        const char* name;
-        const char* answer;  // hex
-        bool stxFamily;
-        bool accepted;
-    } rows[] = {
-        {"lone_other", "41", true, false},
-        {"empty", "", true, false},
-        {"length_two", "02 02", true, false},
-        {"bcc_equal_to_stx", "02 31 32 03 02", true, true},
-        {"tolvane_ack", "06", false, true},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string answer = unhex(row.answer);
-        EXPECT_EQ(row.stxFamily ? Framing::VerificaRisposta(answer) : Framing::VerificaRisposta_TOLVANE(answer),
-                  row.accepted);
-    }
-}
-
-// Readers' frames in input taken off the line in one go: whole frames
-// that pass their check, oldest first.
-TEST(CheckedFrames, KeepsWholeCheckedFramesOnly)
-{
-    const std::pair<std::string, Strings> rows[] = {  // input, frames (hex)
-        {R1 + " " + R2 + " " + R3, {R1, R2, R3}},
-        {"41 FF " + R1 + " 15 06 " + R2 + " 7F", {R1, R2}},  // noise, lone NAK and ACK
-        {R1 + " 02 30 22 4A", {R1}},                        // fragment at the end
-        {"02 30 21 41 03", {}},                             // check character yet to come
-        {"02 30 21 4A " + R2, {R2}},                        // cut-off start before a frame
-        {"02 30 21 41 03 52 " + R2, {R2}},                  // wrong check, then a frame
-        {"02 30 21 06 03 16 " + R3, {R3}},                  // cut short by ACK
-        {"02 31 32 03 02 " + R1, {"02 31 32 03 02", R1}},   // check character equal to STX
-    };
-    for (const auto& [input, expected] : rows) {
-        Strings frames;
-        for (const std::string& frame : Framing::checkedFrames(unhex(input)))
-            frames.push_back(hex(frame));
-        EXPECT_EQ(frames, expected) << input;
-    }
-}
-
 // A full time-out blocks in the port between turns of the event loop: about
 // one read and one wait per 100 ms, and never more than 100 ms without a
 // turn, even when every wait returns late and steps over the multiples.
@@ -354,17 +304,11 @@ PortSetup failing(const std::string& operation, PortFailure kind, int16_t number
     return [=](SimulatedPort& p) { p.failAlways(operation, PortError(kind, number, text)); };
 }
 
-// What the link stores at first shows in the setters' tests below.
-TEST(LinkCreation, ConfiguresClosedPort)
-{
-    LinkRig rig;
-    EXPECT_EQ(rig.creationCalls,
-              (Strings{"port 1", "settings 9600,N,8,1", "dtr 0", "inputlen 1", "threshold 1", "rts 1"}));
-    EXPECT_FALSE(rig.port->open());
-}
-
+// A new link configures a closed port; the rows start from what it stores.
 TEST(PropertySetters, MakeExactPortCalls)
 {
+    EXPECT_EQ(LinkRig().creationCalls,
+              (Strings{"port 1", "settings 9600,N,8,1", "dtr 0", "inputlen 1", "threshold 1", "rts 1"}));
     const auto port3 = [](clsComunicazioni& l) { l.setCommPort(3); };
     const auto attivoOn = [](clsComunicazioni& l) { l.setAttivo(true); };
     const auto attivoOff = [](clsComunicazioni& l) { l.setAttivo(false); };
@@ -586,17 +530,15 @@ TEST(ReceiveNotification, CollectsUnsolicitedFrameAndSwitchesNotificationsBackOn
     }
 }
 
-
 const std::string Answer = "02 30 21 41 03 51";
 const std::string Received = "ComRX 02 30 21 41 03 51";
 const std::string Busy = "Errore 8100 Link busy: another exchange or reception is in progress";
-// The calls of an exchange on a closed port, and nothing else.
-const Strings ExchangeCalls = {"dtr 0",      "open", "dtr 1", "threshold 0", "inputlen 0", "inputlen 1",
-                               "write 02 30 21 32 03 22", "threshold 1", "dtr 0", "close"};
 
-// A handler run by the event loop during a wait (a button pressed) calls
-// the link: the call is refused, touches nothing, and the exchange under
-// way gets its own answer.
+// A handler run by the event loop (a button pressed) calls the link while
+// a command waits for its answer, while a reader's own frame is received
+// (a stray byte starts a reception, as after start-up), or while a long
+// command (a quiet wait) runs: the call is refused and touches nothing,
+// what runs ends as it would have, and the next command gets its answer.
 TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
 {
     using L = clsComunicazioni;
@@ -619,7 +561,7 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         const char* name;
         std::function<int16_t(L&)> call;
         int16_t returns;  // -1 for a call that returns no esito
-    } rows[] = {
+    } calls[] = {
         {"exchange", exchange(&L::Sibrant2, 1, "P", "2"), 5},
         {"exchange_other_terminal", exchange(&L::Sibrant2, 2, "P", "2"), 5},
         {"tolvane_exchange", exchange(&L::Tolvane, 1, "P", ""), 5},
@@ -642,38 +584,71 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         {"notifications_on", none([](L& l) { l.OnComm_Attivato(); }), -1},
         {"notifications_off", none([](L& l) { l.OnComm_Disattivato(); }), -1},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        LinkRig rig;
-        rig.link.setCommPort(2);
-        rig.link.setCommSettings("9600,N,8,1");
-        rig.port->clearRecord();
-        rig.answerWith({{300, Answer}});
-        std::optional<int16_t> nested;
-        bool called = false;
-        rig.onYield = [&] {
-            if (!called && rig.clock.nowMs() - rig.sentAt >= 100) {
-                called = true;
-                EXPECT_TRUE(rig.link.busy());
-                nested = row.call(rig.link);
-            }
-        };
-        const auto [esito, risposta] = poll(rig);
+    const struct {
+        const char* name;
+        bool attivo;
+        std::function<void(LinkRig&)> prepare;
+        std::function<void(LinkRig&)> run;  // checks its own outcome
+        Strings events;                     // with a call refused during it
+    } waits[] = {
+        {"command", false, [](LinkRig& rig) { rig.answerWith({{300, Answer}}); },
+         [](LinkRig& rig) {
+             const auto [esito, risposta] = poll(rig);
+             EXPECT_EQ(esito, Esito::Accepted);
+             EXPECT_EQ(hex(risposta), Answer);
+         },
+         {PollSent, Busy, Received}},
+        {"reception", true, [](LinkRig& rig) { rig.port->feed(unhex("41")); },
+         [](LinkRig& rig) {
+             ASSERT_TRUE(rig.port->notify());
+             EXPECT_EQ(rig.clock.nowMs(), 5001u);
+         },
+         {Busy, "ComTO"}},
+        {"long_command", true, [](LinkRig&) {},
+         [](LinkRig& rig) { EXPECT_EQ(rig.link.discardUntilQuiet(300, 2000), Esito::Accepted); }, {Busy}},
+    };
+    for (const auto& wait : waits) {
+        // The port calls of the wait alone.
+        LinkRig alone;
+        alone.link.setCommPort(2);
+        alone.link.setAttivo(wait.attivo);
+        wait.prepare(alone);
+        alone.port->clearRecord();
+        wait.run(alone);
+        for (const auto& row : calls) {
+            SCOPED_TRACE(testing::Message() << wait.name << " " << row.name);
+            LinkRig rig;
+            rig.link.setCommPort(2);
+            rig.link.setCommSettings("9600,N,8,1");
+            rig.link.setAttivo(wait.attivo);
+            wait.prepare(rig);
+            rig.port->clearRecord();
+            rig.log.events.clear();
+            std::optional<int16_t> nested;
+            const uint32_t start = rig.clock.nowMs();
+            rig.onYield = [&] {
+                if (!nested && rig.clock.nowMs() - start >= 100) {
+                    EXPECT_TRUE(rig.link.busy());
+                    nested = row.call(rig.link);
+                }
+            };
+            wait.run(rig);
 
-        ASSERT_TRUE(nested);
-        EXPECT_EQ(*nested, row.returns);
-        EXPECT_EQ(esito, Esito::Accepted);
-        EXPECT_EQ(hex(risposta), Answer);
-        EXPECT_EQ(rig.log.events, (Strings{PollSent, Busy, Received}));
-        EXPECT_EQ(rig.port->controlCalls(), ExchangeCalls);
-        EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
-        EXPECT_FALSE(rig.link.busy());
-        EXPECT_EQ(rig.link.CommPort(), 2);
-        EXPECT_EQ(rig.link.CommSettings(), "9600,N,8,1");
-        EXPECT_FALSE(rig.link.Attivo());
+            ASSERT_TRUE(nested);
+            EXPECT_EQ(*nested, row.returns);
+            EXPECT_EQ(rig.log.events, wait.events);
+            EXPECT_EQ(rig.port->controlCalls(), alone.port->controlCalls());
+            EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
+            EXPECT_EQ(rig.link.CommPort(), 2);
+            EXPECT_EQ(rig.link.CommSettings(), "9600,N,8,1");
+            EXPECT_EQ(rig.link.Attivo(), wait.attivo);
+
+            rig.onYield = nullptr;
+            rig.answerWith({{30, Answer}});
+            EXPECT_EQ(hex(poll(rig).risposta), Answer);
+        }
     }
 }
-
 
 // The link is idle again when ComRX or ComTO is raised, so their handlers
 // can send (the relay acknowledges a reading); a ComTX handler runs while
@@ -715,47 +690,6 @@ TEST(OneExchangeAtATime, HandlersOfTheOutcomeMaySendThoseOfTheSendMayNot)
         EXPECT_EQ(std::count(writes.begin(), writes.end(), "\x06"), row.esito == 0 ? 1 : 0);
         EXPECT_EQ(rig.port->threshold(), 1);
     }
-}
-
-// A stray byte starts a reception, as it does after start-up: a command
-// issued during it (a button pressed) sends nothing, the reception ends as
-// it would have, and the next command gets its own answer.
-TEST(OneExchangeAtATime, CommandDuringAnUnsolicitedReceptionIsRefused)
-{
-    LinkRig rig;
-    rig.link.setAttivo(true);
-    rig.port->feed(unhex("41"));
-    rig.port->clearRecord();
-    std::optional<int16_t> nested;
-    bool called = false;
-    rig.onYield = [&] {
-        if (!called && rig.clock.nowMs() >= 1000) {
-            called = true;
-            int16_t esito = -1;
-            std::string risposta;
-            rig.link.Sibrant2(1, "P", "2", esito, risposta);
-            nested = esito;
-        }
-    };
-
-    ASSERT_TRUE(rig.port->notify());
-
-    EXPECT_EQ(nested, Esito::LinkBusy);
-    EXPECT_TRUE(rig.port->writes().empty());
-    EXPECT_EQ(rig.log.events, (Strings{Busy, "ComTO"}));
-    EXPECT_EQ(rig.clock.nowMs(), 5001u);
-    EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
-    EXPECT_EQ(rig.port->threshold(), 1);
-
-    rig.onYield = nullptr;
-    rig.log.events.clear();
-    rig.answerWith({{30, Answer}});
-    int16_t esito = -1;
-    std::string risposta;
-    rig.link.Sibrant2(1, "P", "2", esito, risposta);
-    EXPECT_EQ(esito, Esito::Accepted);
-    EXPECT_EQ(hex(risposta), Answer);
-    EXPECT_EQ(rig.log.events, (Strings{PollSent, Received}));
 }
 
 // A notification can still be delivered while an exchange starts, before
@@ -894,7 +828,7 @@ TEST(AbandonWait, EndsTheQuietGapUnderNoise)
 TEST(ReadersFrames, WaitingBeforeASendAreRaisedAfterwardsAndAcknowledged)
 {
     LinkRig rig;
-    rig.port->feed(unhex(R1 + " " + R2 + " " + R3));
+    rig.port->feed(unhex(R1 + " 41 02 30 21 41 03 52 " + R2 + " " + R3));  // noise and a bad check between
     rig.port->onWrite = [&](const std::string& bytes) {
         if (bytes == Poll)
             rig.port->feedAt(rig.clock.nowMs() + 30, unhex(Answer));

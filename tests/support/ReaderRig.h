@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ByteText.h"
-#include "Framing.h"
+#include "Frame.h"
 #include "ManualClock.h"
 #include "SimulatedPort.h"
 #include "clsLettori.h"
@@ -30,9 +30,15 @@ protected:
     }
 
     // A lone acknowledgement.
-    static std::string ack() { return std::string(1, Framing::ACK); }
+    static std::string ack() { return std::string(1, Frame::ACK); }
     // The answer frame of reader 1 carrying `data`.
-    static std::string answer(const std::string& data) { return Framing::sibrant2Frame(1, "P", data); }
+    static std::string answer(const std::string& data) { return Frame{1, false, data}.encode(); }
+    // The last character of the data of a frame written: a code's last digit.
+    static char lastOfData(const std::string& frame)
+    {
+        const std::optional<Frame> decoded = Frame::decode(frame);
+        return decoded && !decoded->data.empty() ? decoded->data.back() : '\0';
+    }
 
     // Every frame written since the last clearRecord(), in hex.
     std::vector<std::string> writtenHex() const

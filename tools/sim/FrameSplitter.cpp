@@ -1,34 +1,36 @@
 #include "FrameSplitter.h"
 
-#include "Framing.h"
+#include "Frame.h"
 
 namespace lettore::sim {
 
 std::vector<std::string> FrameSplitter::feed(std::string_view bytes)
 {
+    using Kind = Frame::Part::Kind;
+    m_pending += bytes;
     std::vector<std::string> frames;
-    for (const char c : bytes) {
-        if (m_awaitingBcc) {
-            // The check character may take any value, STX and ETX included.
-            m_frame += c;
-            frames.push_back(std::move(m_frame));
-            m_frame.clear();
-            m_awaitingBcc = false;
-        } else if (c == Framing::STX) {
-            // A new STX abandons a frame left unfinished.
-            m_frame.assign(1, c);
-        } else if (!m_frame.empty()) {
-            m_frame += c;
-            m_awaitingBcc = c == Framing::ETX;
-            // No room left for ETX and the check character: the frame is
-            // too long to be a request, and what follows is noise until
-            // the next STX.
-            if (!m_awaitingBcc && m_frame.size() >= MaxFrameBytes - 1) {
-                m_dropped += m_frame.size();
-                m_frame.clear();
-            }
-        }
+    std::string tail;
+    for (const Frame::Part& part : Frame::parse(m_pending, Frame::Rule::Request)) {
+        const bool frame = part.kind == Kind::Whole || part.kind == Kind::BadCheck;
+        const bool unfinished = part.kind == Kind::Unfinished;
+        if (!frame && !unfinished && part.kind != Kind::Abandoned)
+            continue;
+        // A frame leaves room for ETX and the check character: one whose
+        // first MaxFrameBytes - 1 bytes hold no ETX is too long to be a
+        // request. Those bytes are dropped, and the rest, up to the next
+        // STX, is noise.
+        const bool endInTime = frame ? part.size <= MaxFrameBytes
+                                     : part.size < MaxFrameBytes - 1
+                || (unfinished && part.size == MaxFrameBytes - 1
+                    && m_pending[part.begin + part.size - 1] == Frame::ETX);
+        if (!endInTime)
+            m_dropped += MaxFrameBytes - 1;
+        else if (frame)
+            frames.push_back(m_pending.substr(part.begin, part.size));
+        else if (unfinished)
+            tail = m_pending.substr(part.begin, part.size);
     }
+    m_pending = std::move(tail);
     return frames;
 }
 

@@ -8,11 +8,11 @@
 
 namespace lettore::sim {
 
-// Cuts the byte stream a reader hears into request frames: STX, address
-// field and data up to ETX, then one check character. Bytes outside a
-// frame are noise and are dropped. An STX inside a frame starts the frame
-// afresh, so a request the host abandoned halfway does not swallow the next
-// one. Frames may arrive in any number of pieces.
+// Cuts the byte stream a reader hears into request frames (Frame::parse,
+// the request rule): STX, address field and data up to ETX, then one check
+// character. Bytes outside a frame are noise and are dropped. An STX inside
+// a frame starts the frame afresh, so a request the host abandoned halfway
+// does not swallow the next one. Frames may arrive in any number of pieces.
 //
 // A frame is at most MaxFrameBytes long: an unfinished frame that reaches
 // that length without its end is dropped whole, so a start character
@@ -26,14 +26,13 @@ public:
     std::vector<std::string> feed(std::string_view bytes);
 
     // Bytes of the frame still being collected.
-    std::size_t pendingBytes() const { return m_frame.size(); }
+    std::size_t pendingBytes() const { return m_pending.size(); }
 
     // Bytes of overlong frames dropped since the last call; resets the count.
     std::size_t takeDropped() { return std::exchange(m_dropped, 0); }
 
 private:
-    std::string m_frame;
-    bool m_awaitingBcc = false;
+    std::string m_pending;  // an unfinished frame, from its STX
     std::size_t m_dropped = 0;
 };
 

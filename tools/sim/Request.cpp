@@ -1,13 +1,10 @@
 #include "Request.h"
 
-#include "Framing.h"
-#include "ReadingDecoder.h"
+#include "Frame.h"
 
 namespace lettore::sim {
 
 namespace {
-
-constexpr char BroadcastByte = 0x60;
 
 bool inRange(char c, int low) { return c >= low && c <= low + 0x0F; }
 
@@ -16,7 +13,7 @@ std::string commandName(Request::Kind kind, const std::string& data)
 {
     if (data.empty())
         return "empty data";
-    if (data == std::string(1, Framing::ACK))
+    if (data == std::string(1, Frame::ACK))
         return "acknowledgement";
     const bool set = kind != Request::Kind::Poll;
     const std::string rest = data.substr(1);
@@ -48,30 +45,21 @@ std::optional<int> Request::decodeAddress(char high, char low)
 {
     if (!inRange(high, 0x30) || !inRange(low, 0x30))
         return std::nullopt;
-    return ReadingDecoder::address(high, low, ReadingDecoder::Form::Set);
+    return Frame::address(high, low, true);
 }
 
 std::optional<Request> Request::parse(std::string_view frame)
 {
-    // STX, two address bytes, ETX, BCC at the least.
-    if (frame.size() < 5 || frame.front() != Framing::STX || frame[frame.size() - 2] != Framing::ETX)
+    const std::optional<Frame> decoded = Frame::decode(frame);
+    if (!decoded)
         return std::nullopt;
     Request request;
-    const char high = frame[1];
-    const char low = frame[2];
-    if (high == BroadcastByte && low == BroadcastByte) {
-        request.kind = Kind::Broadcast;
-    } else if (const auto set = decodeAddress(high, low)) {
-        request.kind = Kind::Set;
-        request.address = *set;
-    } else if (inRange(high, 0x30) && inRange(low, 0x20)) {
-        request.kind = Kind::Poll;
-        request.address = *ReadingDecoder::address(high, low, ReadingDecoder::Form::Poll);
-    } else {
-        return std::nullopt;
-    }
-    request.data = std::string(frame.substr(3, frame.size() - 5));
-    request.bccOk = Framing::CalcolaBCC(frame.substr(0, frame.size() - 1)) == frame.back();
+    request.kind = decoded->term == Frame::Broadcast ? Kind::Broadcast
+                 : decoded->set                      ? Kind::Set
+                                                     : Kind::Poll;
+    request.address = decoded->term == Frame::Broadcast ? 0 : decoded->term;
+    request.data = decoded->data;
+    request.bccOk = Frame::checkHolds(frame);
     return request;
 }
 

@@ -72,14 +72,18 @@ TEST(FrameSplitterTest, UnfinishedFrameStaysBounded)
     EXPECT_EQ(splitter.feed(next), std::vector<std::string>{next});
 }
 
-// The longest frame passes; one byte more is dropped whole.
+// The longest frame passes; one byte more is dropped whole, and so is a
+// frame as long that the next STX cuts off.
 TEST(FrameSplitterTest, LongestFrameIsOneKilobyte)
 {
     const std::string longest = frame(1, "S", std::string(1024 - 5, '9'));
     const std::string tooLong = frame(1, "S", std::string(1024 - 4, '9'));
+    const std::string oneShorter = frame(1, "S", std::string(1024 - 6, '9'));
+    const std::string cutOff = "\x02" + std::string(1100, '9');
     FrameSplitter splitter;
-    EXPECT_EQ(splitter.feed(longest + tooLong + longest), (std::vector<std::string>{longest, longest}));
-    EXPECT_EQ(splitter.takeDropped(), 1023u);
+    EXPECT_EQ(splitter.feed(longest + tooLong + oneShorter + cutOff + longest),
+              (std::vector<std::string>{longest, oneShorter, longest}));
+    EXPECT_EQ(splitter.takeDropped(), 2 * 1023u);
 }
 
 // "S 165 [2]", "broadcast [5] bad check", or "invalid".

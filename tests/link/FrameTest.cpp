@@ -1,0 +1,195 @@
+// Frames as values: each dialect's bytes, the readers' frames back as
+// values, the answer checks, and the cutting of line input into parts.
+#include "Dialect.h"
+#include "SimulatedPort.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace lettore;
+using lettore::test::hex;
+using lettore::test::unhex;
+
+namespace {
+
+TEST(Frame, EachDialectEncodesBothTypes)
+{
+    const struct {
+        const char* dialect;
+        int16_t term;
+        const char* tipo;
+        std::string data;
+        const char* bytes;  // "-" when nothing may be sent
+    } rows[] = {
+        {"Sibrant2", 1, "P", "2", "02 30 21 32 03 22"},
+        {"Sibrant2", 165, "S", "2", "02 3A 35 32 03 3C"},
+        {"Sibrant2", 256, "P", "5", "02 60 60 35 03 34"},
+        {"Sibrant2", 31, "S", "", "02 31 3F 03 0F"},
+        {"Sibrant2", 31, "P", "", "02 31 2F 03 1F"},
+        {"Sibrant2", 300, "S", "", "02 32 3C 03 0F"},
+        {"Sibrant2", 1, "s", "", "02 30 21 03 10"},
+        {"Sibrant2", -1, "S", "", "02 3F 3F 03 01"},
+        {"Sibrant", 1, "P", "X", "02 68 21 58 03 10"},
+        {"Sibrant", 191, "S", "X", "02 68 FF 58 03 CE"},
+        {"Sibrant", 192, "S", "X", "-"},
+        {"Parlow", 2, "P", "\x06", "02 61 22 06 03 44"},
+        {"Parlow", 32, "S", "X", "02 61 60 58 03 58"},
+        {"Quen", 2, "S", "X", "02 67 42 58 03 7C"},
+        {"Quen", 2, "P", "X", "02 67 22 58 03 1C"},
+        {"Zem", 1, "S", "\x06", "02 41 41 06 03 07"},
+        {"Zem", 32, "P", "X", "02 40 40 58 03 59"},
+        {"Zem", -33, "P", "X", "-"},
+        {"Tolvane", 1, "S", "X", "04 04 02 31 58 03"},
+        {"Tolvane", 1, "P", "\x06", "04 04 31 05"},
+        {"Tolvane", 226, "S", "X", "-"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.dialect << " " << row.term << " " << row.tipo);
+        const std::optional<std::string> bytes = Dialect::find(row.dialect)->encode(Frame::of(row.term, row.tipo, row.data));
+        EXPECT_EQ(bytes ? hex(*bytes) : "-", row.bytes);
+    }
+    EXPECT_EQ(Dialect::find("sibrant2"), nullptr);
+}
+
+// A reader hears a Sibrant2 frame: set, poll or broadcast form, or none.
+TEST(Frame, DecodesTheReadersFrames)
+{
+    const struct {
+        const char* bytes;
+        const char* decoded;  // term, S or P, data; "-" for none
+    } rows[] = {
+        {"02 3A 35 32 03 3C", "165 S 2"},
+        {"02 30 21 32 03 00", "1 P 2"},  // the check is not decode's
+        {"02 3F 2F 03 00", "255 P "},
+        {"02 60 60 35 03 34", "256 S 5"},
+        {"02 30 40 32 03 22", "-"},  // low character in neither form
+        {"02 2F 21 32 03 22", "-"},  // high character below '0'
+        {"02 60 21 32 03 22", "-"},
+        {"02 30 21 03", "-"},        // too short
+        {"02 30 21 32 22 03", "-"},  // ETX not before the check
+        {"30 30 21 32 03 22", "-"},
+    };
+    for (const auto& row : rows) {
+        const auto frame = Frame::decode(unhex(row.bytes));
+        const std::string decoded =
+            frame ? std::to_string(frame->term) + (frame->set ? " S " : " P ") + frame->data : "-";
+        EXPECT_EQ(decoded, row.decoded) << row.bytes;
+    }
+}
+
+// Address characters: (high - 0x30) * 16 + (low - 0x20 poll, - 0x30 set).
+TEST(Frame, AddressCharacters)
+{
+    const struct {
+        char high, low;
+        bool set;
+        std::optional<uint8_t> address;
+    } rows[] = {
+        {'0', ' ', false, 0},   {'?', '/', false, 255}, {'1', '?', false, 47},
+        {'1', '\x1F', false, 15}, {'/', '%', false, {}},  {'@', '%', false, {}},
+        {'0', '\x1F', false, {}}, {'?', '0', false, {}},  {'1', '?', true, 31},
+        {'?', '?', true, 255},  {'0', '/', true, {}},   {'?', '@', true, {}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(Frame::address(row.high, row.low, row.set), row.address) << row.high << row.low << row.set;
+}
+
+TEST(Frame, AnswerChecks)
+{
+    const struct {
+        const char* answer;
+        Frame::Rule rule;
+        bool accepted;
+    } rows[] = {
+        {"06", Frame::Rule::Stx, true},
+        {"15", Frame::Rule::Stx, true},
+        {"41", Frame::Rule::Stx, false},
+        {"", Frame::Rule::Stx, false},
+        {"02 02", Frame::Rule::Stx, false},
+        {"02 30 21 41 03 51", Frame::Rule::Stx, true},
+        {"02 30 21 41 03 52", Frame::Rule::Stx, false},
+        {"02 31 32 03 02", Frame::Rule::Stx, true},
+        {"02 30 21 41 54 06", Frame::Rule::Stx, true},  // an ACK that is the check stands in for ETX
+        {"06", Frame::Rule::Tolvane, true},
+        {"3C 49 34 39 3E", Frame::Rule::Tolvane, true},
+        {"3C 49 34 38 3E", Frame::Rule::Tolvane, false},
+        {"3C 00 00 00 00 3E", Frame::Rule::Tolvane, true},
+        {"41", Frame::Rule::Tolvane, false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(Frame::accepted(unhex(row.answer), row.rule), row.accepted) << row.answer;
+}
+
+// Parts as "W0+6": kind, first byte, length.
+std::string parts(const std::string& input, Frame::Rule rule = Frame::Rule::Stx)
+{
+    std::string text;
+    for (const Frame::Part& part : Frame::parse(input, rule)) {
+        text += text.empty() ? "" : " ";
+        text += "WBCALNU"[static_cast<int>(part.kind)];
+        text += std::to_string(part.begin) + "+" + std::to_string(part.size);
+    }
+    return text;
+}
+
+TEST(Frame, CutsInputIntoParts)
+{
+    const char* R1 = "02 30 21 4A 03 5A ";
+    const char* R2 = "02 30 22 4A 03 59 ";
+    const struct {
+        std::string input;
+        const char* parts;
+        Frame::Rule rule = Frame::Rule::Stx;
+    } rows[] = {
+        {std::string(R1) + R2, "W0+6 W6+6"},
+        {std::string("41 FF ") + R1 + "15 06 " + R2 + "7F", "N0+2 W2+6 L8+1 L9+1 W10+6 N16+1"},
+        {std::string(R1) + "02 30 22 4A", "W0+6 U6+4"},
+        {"02 30 21 41 03", "U0+5"},                            // its check character yet to come
+        {std::string("02 30 21 4A ") + R2, "A0+4 W4+6"},      // a start cut off before a frame
+        {std::string("02 30 21 41 03 52 ") + R2, "B0+6 W6+6"},
+        {std::string("02 30 21 06 03 16 ") + R1, "C0+4 N4+2 W6+6"},
+        {std::string("02 31 32 03 02 ") + R1, "W0+5 W5+6"},   // check character equal to STX
+        {std::string("02 30 32 03 03 ") + R1, "W0+5 W5+6"},   // and to ETX
+        {std::string("02 30 21 41 03 02 ") + R1, "A0+5 A5+1 W6+6"}, // a wrong one equal to STX starts a frame
+        {"02 41 02 30 21 4A 03 5A", "A0+2 W2+6"},              // noise inside a frame
+        {"02 41 02 03 42", "W0+5"},                            // STX inside a frame whose check holds
+        {"3C 49 34 39 3E 41 3C 49 34 38 3E 06 3C 41", "W0+5 N5+1 B6+5 L11+1 U12+2", Frame::Rule::Tolvane},
+        {"02 30 21 06 03 16 41 02 30 02 30 21 32 03 00 02 30", "W0+6 N6+1 A7+2 B9+6 U15+2", Frame::Rule::Request},
+        {"", ""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(parts(unhex(row.input), row.rule), row.parts) << row.input;
+}
+
+// Whatever the bytes, every one lands in exactly one part, in order, and
+// what is whole is a frame whose check holds; a frame cut anywhere is
+// unfinished until its last byte has come.
+TEST(Frame, AccountsForEveryByteOnce)
+{
+    std::mt19937 random(15);
+    const char alphabet[] = {0x02, 0x03, 0x06, 0x15, 0x30, 0x21, 0x3C, 0x3E, 0x41, 0x00};
+    for (int round = 0; round < 2000; ++round) {
+        std::string input(random() % 40, '\0');
+        for (char& c : input)
+            c = alphabet[random() % sizeof alphabet];
+        for (const Frame::Rule rule : {Frame::Rule::Stx, Frame::Rule::Tolvane, Frame::Rule::Request}) {
+            std::size_t next = 0;
+            for (const Frame::Part& part : Frame::parse(input, rule)) {
+                ASSERT_EQ(part.begin, next) << hex(input);
+                ASSERT_GT(part.size, 0u) << hex(input);
+                next += part.size;
+                const std::string bytes = input.substr(part.begin, part.size);
+                if (part.kind == Frame::Part::Kind::Whole)
+                    EXPECT_TRUE(Frame::accepted(bytes, rule == Frame::Rule::Request ? Frame::Rule::Stx : rule))
+                        << hex(input);
+            }
+            ASSERT_EQ(next, input.size()) << hex(input);
+        }
+    }
+    const std::string frame = unhex("02 30 21 41 03 51");
+    for (std::size_t cut = 1; cut < frame.size(); ++cut)
+        EXPECT_EQ(Frame::parse(frame.substr(0, cut)).back().kind, Frame::Part::Kind::Unfinished) << cut;
+}
+
+}  // namespace
