@@ -1,6 +1,5 @@
 #include "LettoreProcess.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -93,10 +92,3 @@ TEST(FieldToolsEndToEndTest, HelpAndUsage)
 
 }  // namespace
 }  // namespace lettore::test
-
-int main(int argc, char* argv[])
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
