@@ -140,9 +140,7 @@ int CliSession::runCommand(const ErrorWatcher& errors)
     const CommandResult result = m_invocation.command->invoke(m_registry, request);
     if (showProgress)
         m_err << '\n';
-    // raw shows its whole answer, a lone byte included.
-    const bool dataExpected = !result.values.empty() && std::string(m_invocation.command->name) != "raw";
-    const std::string loneAnswer = lone.shown(dataExpected);
+    const std::string loneAnswer = lone.shown(m_invocation.command->name, result);
     if (m_invocation.json)
         m_out << ResultJson::format(m_invocation.command->name, result, loneAnswer);
     else

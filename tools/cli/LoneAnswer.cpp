@@ -17,10 +17,11 @@ void LoneAnswer::ComRX(const std::string& stringa)
     m_nak = m_nak || stringa[0] == Nak;
 }
 
-std::string LoneAnswer::shown(bool dataExpected) const
+std::string LoneAnswer::shown(const std::string& command, const CommandResult& result) const
 {
     if (m_nak)
         return "NAK";
+    const bool dataExpected = !result.values.empty() && command != "raw";
     return m_ack && dataExpected ? "ACK" : "";
 }
 

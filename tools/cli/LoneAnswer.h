@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommandResult.h"
 #include "LinkEvents.h"
 
 #include <string>
@@ -14,8 +15,9 @@ public:
     void ComRX(const std::string& stringa) override;
 
     // "NAK" when the reader refused, else "ACK" when it acknowledged a
-    // command that expects data, else "".
-    std::string shown(bool dataExpected) const;
+    // command that expects data (one that returns values; raw shows its
+    // whole answer, a lone byte included), else "".
+    std::string shown(const std::string& command, const CommandResult& result) const;
 
 private:
     bool m_ack = false;

@@ -25,7 +25,7 @@ TEST(CommandNamesTest, SuggestionsAndUsageLines)
     } rows[] = {
         {{"GetVersioneFirmwar"}, "unknown command \"GetVersioneFirmwar\" (did you mean GetVersioneFirmware?)", ""},
         {{"scna"}, "unknown command \"scna\" (did you mean scan?)", ""},
-        {{"ack"}, "unknown command \"ack\" (try --help)", ""},
+        {{"Frobnicate"}, "unknown command \"Frobnicate\" (try --help)", ""},
         {{"help", "crea-badge"}, "unknown command \"crea-badge\" (did you mean CreaBadge?)", ""},
         {{"CreaBadge"}, "", "Usage: lettore [OPTIONS] CreaBadge CODE"},
         {{"GetSetupBase", "--from", "3"}, "--from applies only to scan", "Usage: lettore [OPTIONS] GetSetupBase"},
@@ -81,22 +81,26 @@ TEST(CommandNamesTest, ScanOptions)
 // A lone NAK is always told; a lone ACK only where data was asked for.
 TEST(LoneAnswerTest, TellsRefusalsAndBareAcknowledgements)
 {
+    const CommandResult none{0, {}};
+    const CommandResult version{0, {{"outVERSION", "N"}}};
     const struct {
         std::vector<std::string> received;
-        bool dataExpected;
+        const char* command;
+        const CommandResult& result;
         const char* shown;
     } rows[] = {
-        {{"\x15"}, false, "NAK"},
-        {{"\x06"}, true, "ACK"},
-        {{"\x06"}, false, ""},
-        {{"\x06", "\x15", "\x02\x30\x20\x31\x03\x20"}, true, "NAK"},
-        {{"\x02\x15\x03\x16", ""}, true, ""},
+        {{"\x15"}, "SetupBase", none, "NAK"},
+        {{"\x06"}, "GetVersioneFirmware", version, "ACK"},
+        {{"\x06"}, "SetupBase", none, ""},
+        {{"\x06"}, "raw", version, ""},
+        {{"\x06", "\x15", "\x02\x30\x20\x31\x03\x20"}, "GetVersioneFirmware", version, "NAK"},
+        {{"\x02\x15\x03\x16", ""}, "GetVersioneFirmware", version, ""},
     };
     for (const auto& row : rows) {
         LoneAnswer lone;
         for (const std::string& text : row.received)
             lone.ComRX(text);
-        EXPECT_EQ(lone.shown(row.dataExpected), row.shown) << row.received.front().size();
+        EXPECT_EQ(lone.shown(row.command, row.result), row.shown) << row.command;
     }
 }
 
