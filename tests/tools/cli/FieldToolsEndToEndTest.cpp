@@ -27,16 +27,16 @@ TEST(FieldToolsEndToEndTest, ScanFindsEachReaderOnce)
 {
     QTemporaryDir folder;
     const QString link = folder.filePath("COM9");
-    SimProcess sim(link, {"--reader", "1", "--reader", "4:baud=19200", "--reader", "9:baud=1200", "--reader",
-                          "2:baud=1200,fault=late", "--late-ms", "150"});
-    ProgramRun run = runProgram(LETTORE_BIN, {"--port", link, "scan", "--to", "9", "--timeout", "60"});
-    EXPECT_EQ(run.out, "trovato 9 1200 SIM LETTORE 1.00\n"
+    SimProcess sim(link, {"--reader", "1", "--reader", "4:baud=19200", "--reader", "3:baud=1200", "--reader",
+                          "2:baud=1200,fault=late", "--late-ms", "250"});
+    ProgramRun run = runProgram(LETTORE_BIN, {"--port", link, "scan", "--to", "5", "--timeout", "100"});
+    EXPECT_EQ(run.out, "trovato 3 1200 SIM LETTORE 1.00\n"
                        "trovato 1 9600 SIM LETTORE 1.00\n"
                        "trovato 4 19200 SIM LETTORE 1.00\n"
                        "trovati 3\n");
     EXPECT_EQ(run.status, 0) << run.err;
 
-    run = runProgram(LETTORE_BIN, {"--port", link, "--json", "scan", "--from", "3", "--to", "5", "--baud", "19200"});
+    run = runProgram(LETTORE_BIN, {"--port", link, "--json", "scan", "--from", "4", "--to", "5", "--baud", "19200"});
     const QJsonObject scan = parsed(run.out);
     EXPECT_EQ(scan["readers"].toArray(),
               (QJsonArray{QJsonObject{{"address", 4}, {"baud", 19200}, {"firmware", "SIM LETTORE 1.00"}}}));
