@@ -716,7 +716,7 @@ void clsComunicazioni::onLineDropped()
 clsComunicazioni::Collected clsComunicazioni::collectFrame(char startChar, char endChar,
                                                            std::string& buffer)
 {
-    Wait wait(*Seriale, m_clock, m_yield, AnswerTimeLimitMs, true);
+    Wait wait(*Seriale, m_clock, m_yield, m_answerTimeLimitMs, true);
     for (;;) {
         const std::string c = Seriale->read();
         const uint32_t elapsed = wait.elapsed();
@@ -754,7 +754,7 @@ clsComunicazioni::Collected clsComunicazioni::collectFrame(char startChar, char 
 // ETX, and its wait does not hand the event loop a turn.
 bool clsComunicazioni::collectCheckChar(std::string& buffer)
 {
-    Wait wait(*Seriale, m_clock, m_yield, CheckCharTimeLimitMs, false);
+    Wait wait(*Seriale, m_clock, m_yield, m_answerTimeLimitMs, false);
     for (;;) {
         const std::string c = Seriale->read();
         if (wait.expired(wait.elapsed()))

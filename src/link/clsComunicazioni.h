@@ -155,6 +155,11 @@ public:
     void setQuietGapAfterTimeOut(uint32_t quietMs);
     uint32_t quietGapAfterTimeOut() const { return m_quietGapMs; }
 
+    // Time limit of a reception and of the check character after ETX
+    // (AnswerTimeLimitMs by default); a scan of the line polls with less.
+    void setAnswerTimeLimit(uint32_t ms) { m_answerTimeLimitMs = ms; }
+    uint32_t answerTimeLimit() const { return m_answerTimeLimitMs; }
+
     // Keeps the quiet gap now when one is due (the last exchange timed out
     // and a gap is set), busy meanwhile; the frames held during it are
     // raised as soon as it ends, before anything else is sent. Every send
@@ -184,7 +189,6 @@ public:
     // Time limits of a reception, and the longest stretch between two
     // turns of the event loop.
     static constexpr uint32_t AnswerTimeLimitMs = 5000;
-    static constexpr uint32_t CheckCharTimeLimitMs = 5000;
     static constexpr uint32_t YieldStepMs = 100;
 
     // The longest quiet gap after a time-out, and the gap the console and
@@ -262,6 +266,7 @@ private:
     std::deque<std::string> m_heldFrames;  // readers' frames found before a send, to raise
     int m_operationDepth = 0;              // public calls under way, one inside another's handler
     uint32_t m_quietGapMs = 0;
+    uint32_t m_answerTimeLimitMs = AnswerTimeLimitMs;
     bool m_quietGapDue = false;  // an exchange timed out; the next send keeps the gap
 };
 

@@ -1,12 +1,18 @@
 #include "CliSession.h"
 
 #include "ByteText.h"
+#include "CommandNames.h"
 #include "CommandTable.h"
 #include "EndRequests.h"
 #include "ErrorWatcher.h"
 #include "Esito.h"
+#include "JsonReadingListener.h"
+#include "LoneAnswer.h"
+#include "PortNaming.h"
 #include "ReadingListener.h"
+#include "ResultJson.h"
 #include "ResultText.h"
+#include "ScanReport.h"
 #include "ScopedSubscription.h"
 #include "SerialSettings.h"
 #include "StandardStreams.h"
@@ -16,6 +22,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
 namespace lettore {
@@ -27,8 +34,10 @@ constexpr int OutputCheckMs = 500;
 }  // namespace
 
 CliSession::CliSession(clsLettori& registry, const Invocation& invocation,
-                       const ConnectionSettings& stored, std::ostream& out, std::ostream& err)
-    : m_registry(registry), m_invocation(invocation), m_stored(stored), m_out(out), m_err(err)
+                       const ConnectionSettings& stored, const PortNaming& naming, std::ostream& out,
+                       std::ostream& err)
+    : m_registry(registry), m_invocation(invocation), m_stored(stored), m_naming(naming), m_out(out),
+      m_err(err)
 {
 }
 
@@ -36,6 +45,21 @@ int CliSession::portFailure(const std::string& text)
 {
     m_err << "lettore: " << text << std::endl;
     return ExitPort;
+}
+
+std::string CliSession::portName(int16_t number) const
+{
+    const std::string device = m_naming.devicePath(number);
+    return "port " + std::to_string(number) + (device.empty() ? "" : " (" + device + ")");
+}
+
+void CliSession::hintPortChoice(const std::string& lead)
+{
+    if (!m_invocation.portNumber && m_invocation.device.empty())
+        m_err << "lettore: " << lead << portName(m_stored.NSeriale)
+              << " is the port Seriale.cfg or the default gives; choose the reader's port with"
+                 " --port N|DEVICE (lettore ports lists them)"
+              << std::endl;
 }
 
 int CliSession::run()
@@ -61,17 +85,28 @@ int CliSession::run()
     link.setCommSettings(SerialSettings::readersLine(m_invocation.baud.value_or(m_stored.Velocita)));
     link.setQuietGapAfterTimeOut(
         m_invocation.quietGapMs.value_or(clsComunicazioni::UsualQuietGapMs));
+    if (m_invocation.timeoutMs)
+        link.setAnswerTimeLimit(*m_invocation.timeoutMs);
     link.setAttivo(true);
     if (errors.last() || !link.Attivo()) {
         // Say which port, so a wrong number or a stale COM<N> link shows.
-        const std::string port = m_invocation.device.empty()
-                                     ? "port " + std::to_string(portNumber)
-                                     : m_invocation.device;
-        return portFailure("cannot open " + port + ": "
-                           + errors.last().value_or("the port could not be opened"));
+        const std::string port = m_invocation.device.empty() ? portName(portNumber) : m_invocation.device;
+        const int status = portFailure("cannot open " + port + ": "
+                                       + errors.last().value_or("the port could not be opened"));
+        hintPortChoice("");
+        return status;
     }
 
-    const int status = m_invocation.listen ? listen() : runCommand(errors);
+    int status = 0;
+    if (m_invocation.listen) {
+        status = listen();
+    } else if (m_invocation.command == &CommandNames::scan()) {
+        status = ScanReport(m_registry, m_invocation, m_out, m_err).run();
+        if (status == ExitPort)
+            status = portFailure(errors.last().value_or("the port failed"));
+    } else {
+        status = runCommand(errors);
+    }
     // The port is closed while the event loop still exists; the link itself
     // lives on until the process ends.
     link.setAttivo(false);
@@ -100,14 +135,25 @@ int CliSession::runCommand(const ErrorWatcher& errors)
             m_err << '\r' << ByteText::escape(step.line()) << std::flush;
         };
 
+    LoneAnswer lone;
+    ScopedSubscription watchingAnswers(m_registry.Comunicazione(), lone);
     const CommandResult result = m_invocation.command->invoke(m_registry, request);
     if (showProgress)
         m_err << '\n';
-    m_out << ResultText::format(result) << std::flush;
+    const std::string loneAnswer = lone.shown(m_invocation.command->name, result);
+    if (m_invocation.json)
+        m_out << ResultJson::format(m_invocation.command->name, result, loneAnswer);
+    else
+        m_out << ResultText::format(result) << (loneAnswer.empty() ? "" : "risposta " + loneAnswer + "\n");
+    m_out << std::flush;
     if (result.esito == Esito::PortFailed)
         return portFailure(errors.last().value_or("the port failed"));
     if (result.stopped)
         return ExitSignalBase + stoppable->signal();
+    if (result.esito == Esito::TimedOut)
+        hintPortChoice("no answer: ");
+    if (m_invocation.strict && result.esito == Esito::Accepted && !loneAnswer.empty())
+        return Esito::Rejected;
     return result.esito;
 }
 
@@ -120,8 +166,10 @@ int CliSession::listen()
         QCoreApplication::exit(ExitPort);
     });
     ScopedSubscription watching(link, errors);
-    ReadingListener readings(m_registry, m_out, m_invocation.ack);
-    ScopedSubscription reading(link, readings);
+    const std::unique_ptr<ReadingListener> readings =
+        m_invocation.json ? std::make_unique<JsonReadingListener>(m_registry, m_out, m_invocation.ack)
+                          : std::make_unique<ReadingListener>(m_registry, m_out, m_invocation.ack);
+    ScopedSubscription reading(link, *readings);
 
     // A request to end may come while a reception waits (noise started
     // it): that wait ends too, or the program would linger up to 5 s.

@@ -8,6 +8,7 @@
 namespace lettore {
 
 class ErrorWatcher;
+class PortNaming;
 class clsLettori;
 
 // One run of the command line on the process-wide registry: applies port,
@@ -24,8 +25,9 @@ public:
     // A range insertion stopped by a signal exits with 128 + its number.
     static constexpr int ExitSignalBase = 128;
 
+    // naming: the device each port number reaches, for the messages.
     CliSession(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
-               std::ostream& out, std::ostream& err);
+               const PortNaming& naming, std::ostream& out, std::ostream& err);
 
     int run();
 
@@ -33,10 +35,16 @@ private:
     int runCommand(const ErrorWatcher& errors);
     int listen();
     int portFailure(const std::string& text);
+    // "port N (DEVICE)", the device that number reaches.
+    std::string portName(int16_t number) const;
+    // When no --port was given: which port the stored settings or the
+    // default chose, and how to choose another; `lead` opens the line.
+    void hintPortChoice(const std::string& lead);
 
     clsLettori& m_registry;
     const Invocation& m_invocation;
     const ConnectionSettings& m_stored;
+    const PortNaming& m_naming;
     std::ostream& m_out;
     std::ostream& m_err;
 };

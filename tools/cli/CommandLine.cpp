@@ -1,6 +1,8 @@
 #include "CommandLine.h"
 
 #include "ByteText.h"
+#include "CommandHelp.h"
+#include "CommandNames.h"
 #include "FieldCodec.h"
 #include "RangeInsertion.h"
 #include "clsComunicazioni.h"
@@ -80,9 +82,14 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
 {
     Invocation inv;
     std::vector<std::string> positional;
+    std::string scanOption;  // the last option only `scan` takes
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (!optionsEnded && arg == "-h") {
+            inv.help = true;
+            continue;
+        }
         if (optionsEnded || arg.rfind("--", 0) != 0) {
             positional.push_back(arg);
             continue;
@@ -108,12 +115,35 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             if (inlineValue)
                 throw UsageError(ByteText::escape(name) + " takes no value");
         };
+        // The option's value as a whole integer within [low, high].
+        const auto bounded = [&](int low, int high) {
+            const std::string text = value();
+            const auto number = integer(text, low, high);
+            if (!number)
+                throw UsageError(name + " must be an integer from " + std::to_string(low) + " to "
+                                 + std::to_string(high) + ", not " + quoted(text));
+            return *number;
+        };
         if (name == "--help") {
             flag();
             inv.help = true;
+        } else if (name == "--version") {
+            flag();
+            inv.version = true;
         } else if (name == "--trace") {
             flag();
             inv.trace = true;
+        } else if (name == "--json") {
+            flag();
+            inv.json = true;
+        } else if (name == "--strict") {
+            flag();
+            inv.strict = true;
+        } else if (name == "--timeout") {
+            inv.timeoutMs = static_cast<uint32_t>(bounded(1, MaxTimeoutMs));
+        } else if (name == "--from" || name == "--to") {
+            (name == "--from" ? inv.scanFrom : inv.scanTo) = bounded(0, 255);
+            scanOption = name;
         } else if (name == "--ack") {
             flag();
             inv.ack = true;
@@ -131,24 +161,19 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             }
         } else if (name == "--baud") {
             const std::string baud = value();
+            if (baud == "all") {
+                scanOption = "--baud all";
+                continue;
+            }
             if (!integer(baud, 1, std::numeric_limits<int>::max()))
                 throw UsageError("--baud must be a positive integer, not " + quoted(baud));
             inv.baud = baud;
         } else if (name == "--term") {
             // Only these reach one reader, or all of them: the address byte
             // keeps the low bits of anything else (257 reaches reader 1).
-            const std::string term = value();
-            const auto number = integer(term, 0, 256);
-            if (!number)
-                throw UsageError("--term must be an integer from 0 to 256, not " + quoted(term));
-            inv.term = static_cast<int16_t>(*number);
+            inv.term = static_cast<int16_t>(bounded(0, 256));
         } else if (name == "--quiet-gap") {
-            const std::string gap = value();
-            const auto ms = integer(gap, 0, static_cast<int>(clsComunicazioni::QuietGapLimitMs));
-            if (!ms)
-                throw UsageError("--quiet-gap must be an integer from 0 to "
-                                 + std::to_string(clsComunicazioni::QuietGapLimitMs) + ", not " + quoted(gap));
-            inv.quietGapMs = static_cast<uint32_t>(*ms);
+            inv.quietGapMs = static_cast<uint32_t>(bounded(0, static_cast<int>(clsComunicazioni::QuietGapLimitMs)));
         } else if (name == "--dialect") {
             inv.dialect = value();
             const auto& known = CommandTable::dialects();
@@ -158,16 +183,53 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             throw UsageError("unknown option " + ByteText::escape(name));
         }
     }
-    if (inv.help)
+    if (inv.help || inv.version)
         return inv;
 
     if (positional.empty())
         throw UsageError("no command given (try --help)");
-    inv.listen = positional.front() == listenEntry().name;
-    inv.command = inv.listen ? &listenEntry() : CommandTable::find(positional.front());
-    if (!inv.command)
-        throw UsageError("unknown command " + quoted(positional.front()) + " (try --help)");
+    const auto known = [](const std::string& typed) {
+        const CommandEntry* entry = CommandNames::find(typed);
+        if (entry)
+            return entry;
+        const std::string nearest = CommandNames::suggestion(typed);
+        throw UsageError("unknown command " + quoted(typed)
+                         + (nearest.empty() ? " (try --help)" : " (did you mean " + nearest + "?)"));
+    };
+    inv.command = known(positional.front());
+    inv.listen = inv.command == &listenEntry();
     const CommandEntry& entry = *inv.command;
+    if (&entry == &CommandNames::help()) {
+        if (positional.size() > 2)
+            throw UsageError("help takes at most one command", CommandHelp::usageLine(entry));
+        inv.help = true;
+        if (positional.size() == 2)
+            inv.helpTopic = known(positional[1]);
+        return inv;
+    }
+    try {
+        checkCommand(inv, positional, scanOption);
+    } catch (const UsageError& error) {
+        throw UsageError(error.what(), CommandHelp::usageLine(entry));
+    }
+    return inv;
+}
+
+void CommandLine::checkCommand(Invocation& inv, const std::vector<std::string>& positional,
+                               const std::string& scanOption)
+{
+    const CommandEntry& entry = *inv.command;
+    const bool scanning = &entry == &CommandNames::scan();
+    if (!scanOption.empty() && !scanning)
+        throw UsageError(scanOption + " applies only to scan");
+    if (scanning) {
+        if (inv.scanFrom > inv.scanTo)
+            throw UsageError("--from must not be above --to");
+        inv.scanRates = inv.baud ? std::vector<std::string>{*inv.baud} : FieldCodec::baudRates();
+        inv.baud.reset();
+    }
+    if (inv.strict && (inv.listen || scanning || &entry == &CommandNames::ports()))
+        throw UsageError(std::string("--strict does not apply to ") + entry.name);
     if (inv.ack && !entry.takesAck)
         throw UsageError(std::string("--ack does not apply to ") + entry.name);
     if (inv.quietGapMs && std::string(entry.name) != "InserisciBadge")
@@ -179,43 +241,40 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
                          + " argument(s), not " + std::to_string(positional.size() - 1));
     for (size_t n = 0; n < entry.inputs.size(); ++n)
         inv.args.push_back(checkedArgument(entry.inputs[n], positional[n + 1]));
-    return inv;
 }
 
 std::string CommandLine::helpText()
 {
     std::string text =
-        "Usage: lettore [--port N|DEVICE] [--baud RATE] [--term ADDR] [--trace] COMMAND [ARGS...]\n"
+        "Usage: lettore [--port N|DEVICE] [--baud RATE] [--term ADDR] [--trace] [--json] [--strict]\n"
+        "               [--timeout MS] COMMAND [ARGS...]\n"
+        "       lettore help COMMAND | -h | --help | --version\n"
         "\n"
         "Runs one reader command and prints \"esito N\", then one \"NAME VALUE\" line per\n"
         "returned value (bytes outside printable ASCII as \\xHH).\n"
         "Port, rate and terminal default to Seriale.cfg in the settings folder, else 1, 9600, 0.\n"
         "The settings folder is the program's folder in a build, ~/.config/lettore once installed.\n"
         "  --port N|DEVICE  port number (COM<N> link in the settings folder, else /dev/ttyS<N-1>)\n"
-        "                   or a device path\n"
+        "                   or a device path; `lettore ports` lists them\n"
         "  --baud RATE      baud rate\n"
         "  --term ADDR      reader address, 0..255, 256 for all readers (no answer)\n"
         "  --trace          every frame sent and received, time-out and port error on stderr\n"
+        "  --json           one JSON object per command (per reading for listen) instead of lines:\n"
+        "                   {\"command\", \"esito\", \"values\": {NAME: VALUE}, \"risposta\": \"ACK\"|\"NAK\"};\n"
+        "                   each byte of a value is the character of that code\n"
+        "  --strict         exit 2 when the reader answered with a lone NAK, or with a lone ACK\n"
+        "                   where data was asked for\n"
+        "  --timeout MS     wait at most MS ms for an answer (default 5000)\n"
         "\n"
-        "Commands:\n";
-    std::string dialectNames;
-    for (const std::string& dialect : CommandTable::dialects())
-        dialectNames += (dialectNames.empty() ? "" : "|") + dialect;
-    std::vector<const CommandEntry*> entries;
-    for (const CommandEntry& entry : CommandTable::all())
-        entries.push_back(&entry);
-    entries.push_back(&listenEntry());
-    for (const CommandEntry* entry : entries) {
-        std::string line = std::string("  ") + entry->name;
-        for (const auto& input : entry->inputs)
-            line += std::string(" ") + input.name;
-        if (entry->takesAck)
-            line += " [--ack]";
-        if (entry->takesDialect)
-            line += " [--dialect " + dialectNames + "]";
-        text += line + "\n      " + entry->summary + "\n";
-    }
+        "Commands (lettore help COMMAND shows the arguments and an example):\n";
+    for (const CommandEntry* entry : CommandNames::all())
+        text += "  " + CommandHelp::synopsis(*entry) + "\n      " + entry->summary + "\n";
     text +=
+        "\n"
+        "A value the answer did not carry is \"N\" (\"E\" for outESISTE when the exchange failed).\n"
+        "outst of CreaBadge: 0 added, 1 already listed, 2 list full. outESISTE: 1 listed, 0 not.\n"
+        "A reader that answers with the refusal byte NAK alone gives esito 0 and the line\n"
+        "\"risposta NAK\"; one that answers a query with ACK alone, \"risposta ACK\".\n"
         "\n"
         "InserisciBadge also prints \"inviati N\" (codes sent) and one \"stato S N\" line per\n"
         "status character S of the accepted answers (\"none\" for none); 2 is a full list,\n"

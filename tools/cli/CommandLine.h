@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace lettore {
@@ -13,18 +14,36 @@ namespace lettore {
 // A command line that cannot be run; the text is a one-line message.
 class UsageError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit UsageError(const std::string& message, std::string usage = {})
+        : std::runtime_error(message), m_usage(std::move(usage))
+    {
+    }
+    // The usage line of the command the error is about, "" when none is.
+    const std::string& usage() const { return m_usage; }
+
+private:
+    std::string m_usage;
 };
 
 // One parsed command line. Settings not given stay empty and are taken from
 // Seriale.cfg or the defaults.
 struct Invocation {
     bool help = false;
+    bool version = false;
+    // `help COMMAND`: the command asked about.
+    const CommandEntry* helpTopic = nullptr;
     std::optional<int16_t> portNumber;
     std::string device;  // a device path given instead of a port number
     std::optional<std::string> baud;
     std::optional<int16_t> term;
     bool trace = false;
+    bool json = false;    // one JSON object per command, per reading in listen
+    bool strict = false;  // a lone NAK, or a lone ACK where data was asked for, exits 2
+    std::optional<uint32_t> timeoutMs;  // the link's answer time limit
+    // scan: the addresses polled and the rates tried, in order.
+    int scanFrom = 0;
+    int scanTo = 255;
+    std::vector<std::string> scanRates;
 
     const CommandEntry* command = nullptr;
     bool listen = false;  // the command is `listen`, which has no invoker
@@ -52,6 +71,14 @@ public:
 
     // A whole decimal integer within [low, high], nothing otherwise.
     static std::optional<int> integer(const std::string& text, int low, int high);
+
+    // The longest answer time limit --timeout takes: a minute.
+    static constexpr int MaxTimeoutMs = 60000;
+
+private:
+    // The checks that depend on the command: its options and arguments.
+    static void checkCommand(Invocation& inv, const std::vector<std::string>& positional,
+                             const std::string& scanOption);
 };
 
 }  // namespace lettore

@@ -17,15 +17,24 @@ void ReadingListener::ComRX(const std::string& stringa)
     // acknowledged: there is no address to send the ACK to.
     const std::optional<Reading> reading = ReadingDecoder::decode(stringa);
     if (!reading || !reading->address) {
-        m_out << "ComRX " << ByteText::hex(stringa) << '\n' << std::flush;
+        m_out << otherLine(stringa) << '\n' << std::flush;
         return;
     }
-    m_out << "lettura " << int(*reading->address) << ' ' << ByteText::escape(reading->code) << '\n'
-          << std::flush;
+    m_out << readingLine(*reading->address, reading->code) << '\n' << std::flush;
     // A reading that could not be shown stays unconfirmed, so the reader
     // keeps it and sends it again.
     if (m_acknowledge && m_out)
         m_registry.Sibrant().SendACK(*reading->address);
+}
+
+std::string ReadingListener::readingLine(int address, const std::string& code) const
+{
+    return "lettura " + std::to_string(address) + ' ' + ByteText::escape(code);
+}
+
+std::string ReadingListener::otherLine(const std::string& stringa) const
+{
+    return "ComRX " + ByteText::hex(stringa);
 }
 
 }  // namespace lettore

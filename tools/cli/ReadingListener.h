@@ -19,6 +19,11 @@ public:
 
     void ComRX(const std::string& stringa) override;
 
+protected:
+    // The line printed for a reading, and for any other text.
+    virtual std::string readingLine(int address, const std::string& code) const;
+    virtual std::string otherLine(const std::string& stringa) const;
+
 private:
     clsLettori& m_registry;
     std::ostream& m_out;

@@ -1,7 +1,10 @@
 #include "CliSession.h"
+#include "CommandHelp.h"
 #include "CommandLine.h"
+#include "CommandNames.h"
 #include "ConnectionSettings.h"
 #include "DescriptorOutput.h"
+#include "PortList.h"
 #include "QtPort.h"
 #include "StandardStreams.h"
 #include "ThisProgramsFolders.h"
@@ -49,10 +52,16 @@ int main(int argc, char* argv[])
         invocation = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& error) {
         std::cerr << "lettore: " << error.what() << std::endl;
+        if (!error.usage().empty())
+            std::cerr << error.usage() << std::endl;
         return CliSession::ExitUsage;
     }
     if (invocation.help) {
-        output << CommandLine::helpText();
+        output << (invocation.helpTopic ? CommandHelp::text(*invocation.helpTopic) : CommandLine::helpText());
+        return outputChecked(0);
+    }
+    if (invocation.version) {
+        output << "lettore " LETTORE_VERSION "\n";
         return outputChecked(0);
     }
 
@@ -61,10 +70,18 @@ int main(int argc, char* argv[])
     const std::filesystem::path folder = thisProgramsFolders().settings;
     const ConnectionSettings stored = ConnectionSettings::load(folder / ConnectionSettings::FileName);
     PortNaming naming(folder.string());
+    if (invocation.command == &CommandNames::ports()) {
+        const auto devices = PortList::devices();
+        const auto links = PortList::links(folder);
+        const std::string device = naming.devicePath(stored.NSeriale);
+        output << (invocation.json ? PortList::json(devices, links, stored.NSeriale, device)
+                                   : PortList::text(devices, links, stored.NSeriale, device));
+        return outputChecked(0);
+    }
     naming.pinDevice(invocation.device);
 
     static SteadyClock clock;
     installPlatform({[&] { return std::make_unique<QtPort>(naming); }, &clock, processQtEvents, {}});
     clsLettori& lettori = Lettori();
-    return outputChecked(CliSession(lettori, invocation, stored, output, std::cerr).run());
+    return outputChecked(CliSession(lettori, invocation, stored, naming, output, std::cerr).run());
 }

@@ -1,0 +1,91 @@
+#include "JsonReadingListener.h"
+#include "PortList.h"
+#include "ReaderRig.h"
+#include "ResultJson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <sstream>
+
+namespace lettore::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+QJsonObject parsed(const std::string& line)
+{
+    EXPECT_EQ(line.find('\n'), line.size() - 1) << "one object, one line: " << line;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << line;
+    return document.object();
+}
+
+// Any byte of a value comes back from a JSON parser as the character of
+// its code; a frame stays hex; the range's statuses are a list; a lone
+// answer is named.
+TEST(ResultJsonTest, ParsesBackToTheBytes)
+{
+    const std::string odd("V\x01\"\\\xff\x00z", 7);
+    const CommandResult result{
+        1, {{"outVERSION", odd}, {"Risposta", "\x02\x30\x21", true}, {"stato", "0 3"}, {"stato", "none 1"}}};
+    const QJsonObject object = parsed(ResultJson::format("raw", result, "NAK"));
+    EXPECT_EQ(object["command"].toString(), "raw");
+    EXPECT_EQ(object["esito"].toInt(), 1);
+    EXPECT_EQ(object["risposta"].toString(), "NAK");
+    const QJsonObject values = object["values"].toObject();
+    EXPECT_EQ(values["outVERSION"].toString().toLatin1().toStdString(), odd);
+    EXPECT_EQ(values["Risposta"].toString(), "02 30 21");
+    EXPECT_EQ(values["stato"].toArray(), (QJsonArray{"0 3", "none 1"}));
+    EXPECT_FALSE(parsed(ResultJson::format("raw", result, "")).contains("risposta"));
+}
+
+using JsonReadingListenerTest = ReaderRig;
+
+// listen --json: one object a line, a reading by address and code.
+TEST_F(JsonReadingListenerTest, OneObjectPerText)
+{
+    std::ostringstream out;
+    JsonReadingListener listener(lettori, out, false);
+    listener.ComRX("\x02\x30\x25" "10000000042\x03\x23");
+    const QJsonObject reading = parsed(out.str())["lettura"].toObject();
+    EXPECT_EQ(reading, (QJsonObject{{"address", 5}, {"code", "0000000042"}}));
+    out.str("");
+    listener.ComRX(ack());
+    EXPECT_EQ(parsed(out.str())["ComRX"].toString(), "06");
+}
+
+// Only links named COM<N> count, by number; one whose device is gone
+// says so.
+TEST(PortListTest, LinksAndTheirDevices)
+{
+    QTemporaryDir dir;
+    const fs::path folder = dir.path().toStdString();
+    const fs::path device = folder / "device";
+    std::ofstream(device.string()).put('x');
+    fs::create_symlink(device, folder / "COM12");
+    fs::create_symlink(folder / "gone", folder / "COM3");
+    fs::create_symlink(device, folder / "COM007");
+    std::ofstream((folder / "COM9").string()).put('x');
+
+    const std::vector<PortList::Link> links = PortList::links(folder);
+    ASSERT_EQ(links.size(), 2u);
+    const std::vector<PortList::Device> devices{{"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A1\"", "0403:6001"},
+                                                {"/dev/ttyS0", "", "", "", ""}};
+    EXPECT_EQ(PortList::text(devices, links, 1, "/dev/ttyS0"),
+              "device /dev/ttyUSB0 description \"FT232R USB UART\" maker \"FTDI\" serial \"A1\"\" usb 0403:6001\n"
+              "device /dev/ttyS0\n"
+              "port 3 COM3 -> " + (folder / "gone").string() + " (missing)\n"
+              "port 12 COM12 -> " + device.string() + "\n"
+              "default port 1 /dev/ttyS0\n");
+    const QJsonObject object = parsed(PortList::json(devices, links, 0, ""));
+    EXPECT_EQ(object["devices"].toArray()[0].toObject()["usb"].toString(), "0403:6001");
+    EXPECT_FALSE(object["links"].toArray()[0].toObject()["present"].toBool(true));
+}
+
+}  // namespace
+}  // namespace lettore::test

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace lettore {
+
+// What `lettore ports` shows: the serial devices the system knows, the
+// COM<N> links of the settings folder with the number each gives, and the
+// port a command uses when --port is not given.
+class PortList {
+public:
+    // Texts in UTF-8, as the system gives them.
+    struct Device {
+        std::string path;
+        std::string description;
+        std::string maker;
+        std::string serialNumber;
+        std::string usb;  // "vvvv:pppp" in hex, "" for a device not on USB
+    };
+    struct Link {
+        std::string name;  // "COM9"
+        int16_t number = 0;
+        std::string device;  // where it leads
+        bool present = false;
+    };
+
+    // The devices from the system's port enumeration (pseudo-terminals are
+    // not among them; a COM<N> link reaches those).
+    static std::vector<Device> devices();
+    // The COM<N> links in `folder`, by port number.
+    static std::vector<Link> links(const std::filesystem::path& folder);
+
+    // One line per device, per link, then the port used by default.
+    static std::string text(const std::vector<Device>& devices, const std::vector<Link>& links,
+                            int16_t defaultPort, const std::string& defaultDevice);
+    // The same as one JSON object {"devices": [...], "links": [...],
+    // "default": {"port": N, "device": PATH}}.
+    static std::string json(const std::vector<Device>& devices, const std::vector<Link>& links,
+                            int16_t defaultPort, const std::string& defaultDevice);
+};
+
+}  // namespace lettore
