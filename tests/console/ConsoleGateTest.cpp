@@ -1,3 +1,4 @@
+#include "TestClasses.h"
 #include "ConsoleGate.h"
 
 #include <QPushButton>
@@ -87,5 +88,5 @@ private:
     std::unique_ptr<QPushButton> m_button;
 };
 
-QTEST_MAIN(ConsoleGateTest)
+const lettore::test::AddTestClass<ConsoleGateTest> added;
 #include "ConsoleGateTest.moc"

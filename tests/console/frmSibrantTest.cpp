@@ -1,10 +1,12 @@
 // The console's main window as it opens, before the console's handlers
 // are attached: frames, controls, captions, texts, lists, colours,
 // arrangement and what assistive technology sees.
+#include "TestClasses.h"
 #include "AccessibleControls.h"
 #include "frmSibrant.h"
 
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 
 #include <memory>
@@ -103,7 +105,7 @@ class frmSibrantTest : public QObject {
     QList<QWidget*> controls() const
     {
         QList<QWidget*> all;
-        for (QWidget* widget : m_window->findChildren<QWidget*>())
+        for (QWidget* widget : m_window->centralWidget()->findChildren<QWidget*>())
             if (isControl(widget))
                 all << widget;
         return all;
@@ -117,6 +119,13 @@ private slots:
     {
         QCOMPARE(m_window->windowTitle(), QString("Test lettore Sibrant"));
         QVERIFY(!m_window->windowIcon().pixmap(32).isNull());
+        // The stop button below the form, off until a command runs, never
+        // taking the focus from the control that started the command.
+        QPushButton* stop = m_window->stopButton();
+        QCOMPARE(stop->text(), QString("Interrompi"));
+        QVERIFY(!stop->isEnabled());
+        QCOMPARE(stop->focusPolicy(), Qt::NoFocus);
+        QVERIFY(m_window->statusBar()->isAncestorOf(stop));
     }
 
     void panels_data()
@@ -387,5 +396,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(frmSibrantTest)
+const lettore::test::AddTestClass<frmSibrantTest> added;
 #include "frmSibrantTest.moc"
