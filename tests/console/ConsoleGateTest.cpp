@@ -1,5 +1,5 @@
-#include "TestClasses.h"
 #include "ConsoleGate.h"
+#include "TestClasses.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -51,7 +51,6 @@ public:
     RecordingDialogs dialogs;
 
     SimulatedPort& port() { return *m_port; }
-    clsLettori& registry() { return m_registry; }
     Console& console() { return *m_console; }
     frmSibrant& window() { return m_console->window(); }
     const Ui::frmSibrant& ui() { return m_console->window().ui(); }

@@ -1,8 +1,8 @@
 // The console's main window as it opens, before the console's handlers
 // are attached: frames, controls, captions, texts, lists, colours,
-// arrangement and what assistive technology sees.
-#include "TestClasses.h"
+// arrangement, the stop button and what assistive technology sees.
 #include "AccessibleControls.h"
+#include "TestClasses.h"
 #include "frmSibrant.h"
 
 #include <QSignalSpy>
