@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 
 namespace {
 
@@ -77,13 +78,22 @@ const LampSpec Lamps[] = {{"Led_TX", &MonCom::AttivaLed_TX, TxOff, QColor(0, 255
                           {"Led_RX", &MonCom::AttivaLed_RX, QColor(128, 0, 0), QColor(255, 0, 0)},
                           {"Led_TO", &MonCom::AttivaLed_TO, ToOff, ToLit}};
 
+// The six rows: caption, box, its colour and tool tip.
 struct Row {
     const char* label;
+    const char* caption;
     const char* box;
+    QColor colour;
+    const char* toolTip;
 };
-const Row Rows[] = {{"Label1", "TextComando"},        {"Label2", "TextComandoHex"},
-                    {"Label3", "Risposta"},           {"Label4", "RispostaHex"},
-                    {"Label5", "Txt_UltimaRisposta"}, {"Label6", "Txt_UltimaRispostaHex"}};
+const QColor Green(192, 255, 192), Red(255, 192, 192);
+const char* const AnswerTip = "Stringa risposta ricevuta (escluso BCC)";
+const Row Rows[] = {{"Label1", "Comando", "TextComando", Green, "Stringa Comando Inviato"},
+                    {"Label2", "Comando Hex", "TextComandoHex", Green, ""},
+                    {"Label3", "Risposta", "Risposta", Red, AnswerTip},
+                    {"Label4", "Risposta Hex", "RispostaHex", Red, ""},
+                    {"Label5", "Ultima Risp.", "Txt_UltimaRisposta", Red, AnswerTip},
+                    {"Label6", "Ult. Risp. Hex", "Txt_UltimaRispostaHex", Red, ""}};
 
 }  // namespace
 
@@ -93,37 +103,8 @@ class MonComTest : public QObject {
 private slots:
     void cleanup() { MonCom::unload(); }
 
-    void rows_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QColor>("colour");
-        QTest::addColumn<QString>("toolTip");
-        const QColor green(192, 255, 192), red(255, 192, 192);
-        const QString answerTip = "Stringa risposta ricevuta (escluso BCC)";
-        QTest::newRow("TextComando") << 0 << "Comando" << green << "Stringa Comando Inviato";
-        QTest::newRow("TextComandoHex") << 1 << "Comando Hex" << green << "";
-        QTest::newRow("Risposta") << 2 << "Risposta" << red << answerTip;
-        QTest::newRow("RispostaHex") << 3 << "Risposta Hex" << red << "";
-        QTest::newRow("Txt_UltimaRisposta") << 4 << "Ultima Risp." << red << answerTip;
-        QTest::newRow("Txt_UltimaRispostaHex") << 5 << "Ult. Risp. Hex" << red << "";
-    }
-    void rows()
-    {
-        QFETCH(int, row);
-        QFETCH(QString, caption);
-        QFETCH(QColor, colour);
-        QFETCH(QString, toolTip);
-        auto* label = control<QLabel>(Rows[row].label);
-        QLineEdit* box = control(Rows[row].box);
-        QCOMPARE(label->text(), caption);
-        QCOMPARE(label->buddy(), box);
-        QVERIFY(label->fontMetrics().horizontalAdvance(caption) <= label->width());
-        QCOMPARE(background(box), colour);
-        QCOMPARE(box->toolTip(), toolTip);
-    }
-
-    void fixedToolWindow()
+    // A fixed tool window, in either layout; every control described.
+    void window()
     {
         MonCom& monitor = MonCom::instance();
         QCOMPARE(monitor.windowTitle(), QString("Monitor Comunicazioni"));
@@ -134,6 +115,16 @@ private slots:
             QCOMPARE(monitor.minimumSize(), monitor.maximumSize());
             doubleClickBackground();
         }
+        for (const Row& row : Rows) {
+            auto* label = control<QLabel>(row.label);
+            QLineEdit* box = control(row.box);
+            QCOMPARE(label->text(), QString(row.caption));
+            QCOMPARE(label->buddy(), box);
+            QVERIFY(label->fontMetrics().horizontalAdvance(row.caption) <= label->width());
+            QCOMPARE(background(box), row.colour);
+            QCOMPARE(box->toolTip(), QString(row.toolTip));
+        }
+        QCOMPARE(accessibilityProblems(monitor), QStringList());
     }
 
     // Each box shows what the line carried, each byte a character or a
@@ -298,40 +289,28 @@ private slots:
     // A failure shows beside the lamps, drawn before the call returns (a
     // failing command gives the event loop no turn), and stays until the
     // next command or answer, an empty one included.
-    void failureShowsUntilTheNextTraffic_data()
-    {
-        QTest::addColumn<QString>("traffic");
-        QTest::newRow("command") << "command";
-        QTest::newRow("empty answer") << "empty answer";
-    }
-
     void failureShowsUntilTheNextTraffic()
     {
-        QFETCH(QString, traffic);
         MonCom& monitor = MonCom::instance();
         monitor.show();
         QVERIFY(QTest::qWaitForWindowExposed(&monitor));
         auto* line = control<QLabel>("LblErrore");
         PaintCounter painted;
         line->installEventFilter(&painted);
-        monitor.MostraErrore(5, "the line dropped or the device was removed");
-        QCOMPARE(line->text(), QString("Errore 5: the line dropped or the device was removed"));
-        QCOMPARE(painted.count.value("LblErrore"), 1);
-        monitor.AttivaLed_TO();
-        monitor.AttivaLed_TX();
-        QCOMPARE(line->text(), QString("Errore 5: the line dropped or the device was removed"));
-
-        if (traffic == "command")
-            monitor.setTextComando("\x02P2");
-        else
-            monitor.setRisposta("");
-        QCOMPARE(line->text(), QString());
-        QCOMPARE(line->toolTip(), QString());
-    }
-
-    void everyControlDescribed()
-    {
-        QCOMPARE(accessibilityProblems(MonCom::instance()), QStringList());
+        const QString failure = "Errore 5: the line dropped or the device was removed";
+        for (const auto& traffic : {std::function<void()>([&] { monitor.setTextComando("\x02P2"); }),
+                                    std::function<void()>([&] { monitor.setRisposta(""); })}) {
+            painted.count.clear();
+            monitor.MostraErrore(5, "the line dropped or the device was removed");
+            QCOMPARE(line->text(), failure);
+            QCOMPARE(painted.count.value("LblErrore"), 1);
+            monitor.AttivaLed_TO();
+            monitor.AttivaLed_TX();
+            QCOMPARE(line->text(), failure);
+            traffic();
+            QCOMPARE(line->text(), QString());
+            QCOMPARE(line->toolTip(), QString());
+        }
     }
 };
 
