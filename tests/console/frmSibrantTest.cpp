@@ -128,44 +128,48 @@ private slots:
         QVERIFY(m_window->statusBar()->isAncestorOf(stop));
     }
 
-    void panels_data()
-    {
-        QTest::addColumn<int>("panel");
-        for (int i = 0; i < int(std::size(Panels)); ++i)
-            QTest::newRow(*Panels[i].frame ? Panels[i].frame : "loose") << i;
-    }
+    // Each panel's frame and title, its controls in it with their captions,
+    // and no control outside the panels.
     void panels()
     {
-        QFETCH(int, panel);
-        const Panel& expected = Panels[panel];
-        QWidget* parent = m_window->centralWidget();
-        if (*expected.frame) {
-            auto* frame = control<QGroupBox>(expected.frame);
-            QCOMPARE(frame->title(), QString(expected.title));
-            parent = frame;
-        }
-        int previousX = -1;
-        for (const QString& entry : expected.controls) {
-            const QString name = entry.section(':', 0, 0);
-            const QString caption = entry.section(':', 1);
-            QWidget* widget = control(name);
-            QCOMPARE(widget->parentWidget(), parent);
-            if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-                QCOMPARE(button->text(), caption);
-            } else if (!caption.isEmpty()) {
-                QLabel* label = captionOf(widget);
-                QVERIFY2(label, qPrintable(name));
-                QCOMPARE(label->text(), caption);
-                QCOMPARE(label->x(), widget->x());
-                QVERIFY(label->geometry().bottom() < widget->y());
-            } else {
-                QVERIFY2(!captionOf(widget), qPrintable(name));
+        QStringList listed;
+        for (const Panel& expected : Panels) {
+            QWidget* parent = m_window->centralWidget();
+            if (*expected.frame) {
+                auto* frame = control<QGroupBox>(expected.frame);
+                QCOMPARE(frame->title(), QString(expected.title));
+                parent = frame;
             }
-            if (expected.leftToRight) {
-                QVERIFY2(widget->x() > previousX, qPrintable(name));
-                previousX = widget->x();
+            int previousX = -1;
+            for (const QString& entry : expected.controls) {
+                const QString name = entry.section(':', 0, 0);
+                const QString caption = entry.section(':', 1);
+                listed << name;
+                QWidget* widget = control(name);
+                QCOMPARE(widget->parentWidget(), parent);
+                if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+                    QCOMPARE(button->text(), caption);
+                } else if (!caption.isEmpty()) {
+                    QLabel* label = captionOf(widget);
+                    QVERIFY2(label, qPrintable(name));
+                    QCOMPARE(label->text(), caption);
+                    QCOMPARE(label->x(), widget->x());
+                    QVERIFY(label->geometry().bottom() < widget->y());
+                } else {
+                    QVERIFY2(!captionOf(widget), qPrintable(name));
+                }
+                if (expected.leftToRight) {
+                    QVERIFY2(widget->x() > previousX, qPrintable(name));
+                    previousX = widget->x();
+                }
             }
         }
+        QStringList present;
+        for (const QWidget* widget : controls())
+            present << widget->objectName();
+        listed.sort();
+        present.sort();
+        QCOMPARE(present, listed);
     }
 
     // Two columns, each stacking its frames in order.
@@ -187,20 +191,6 @@ private slots:
                 previousBottom = area.bottom();
             }
         }
-    }
-
-    void everyControlIsInItsPanel()
-    {
-        QStringList listed;
-        for (const Panel& panel : Panels)
-            for (const QString& entry : panel.controls)
-                listed << entry.section(':', 0, 0);
-        QStringList present;
-        for (const QWidget* widget : controls())
-            present << widget->objectName();
-        listed.sort();
-        present.sort();
-        QCOMPARE(present, listed);
     }
 
     void startStates()

@@ -27,7 +27,6 @@ TEST(clsLettoriTest, LinkReadyCommandsMadeOnceAndTheEventLoopNotStarved)
     clsLettori lettori(std::move(owned), clock, [&] { ++turns, clock.advance(1); });
     EXPECT_FALSE(port.open());
     EXPECT_EQ(&lettori.Sibrant(), &lettori.Sibrant());
-
     std::string version;
     lettori.Sibrant().GetVersioneFirmware(2, version);  // unanswered: its wait gives turns
     turns = 0;
