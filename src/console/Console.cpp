@@ -3,7 +3,6 @@
 #include "Dialogs.h"
 #include "MonCom.h"
 #include "clsLettori.h"
-#include "modLettori.h"
 #include "ui_frmSibrant.h"
 
 #include <QCloseEvent>
@@ -19,7 +18,6 @@ namespace {
 
 const QString ClosingText =
     QStringLiteral("Chiusura in corso: il comando si ferma dopo lo scambio in corso");
-
 
 }  // namespace
 
