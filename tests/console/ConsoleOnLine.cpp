@@ -31,8 +31,6 @@ ConsoleOnLine::ConsoleOnLine(const QStringList& simArguments, int baud)
 
 ConsoleOnLine::~ConsoleOnLine() { m_console.reset(); }
 
-bool ConsoleOnLine::lineUp() const { return QFile::exists(m_folder.filePath("COM9")); }
-
 QString ConsoleOnLine::log() const
 {
     QFile file(m_folder.filePath("sim.log"));

@@ -36,8 +36,6 @@ public:
     // A line on the simulator's standard input, e.g. "fault 1 garble".
     void simCommand(const std::string& line) { m_sim->command(line); }
     bool simRunning() const { return m_sim->running(); }
-    // Whether the simulator offers its line: COM9 is there.
-    bool lineUp() const;
 
     // The simulator's log as written so far, one entry a line.
     QString log() const;
