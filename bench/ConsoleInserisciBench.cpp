@@ -170,7 +170,7 @@ Run consoleRange(const QString& folder, int codes, int baud)
     PrintedDialogs dialogs;
     Run run;
     {
-        Console console(&dialogs);
+        Console console(Lettori(), &dialogs);
         link.subscribe(&clock.after());
         console.Form_Load(folder.toStdString());
         console.window().show();

@@ -37,7 +37,7 @@ int main(int argc, char* argv[])
 
     int status = 0;
     {
-        Console console;
+        Console console(Lettori());
         closeOnEndRequest(console.window());
         console.Form_Load(folders.settings);
         console.window().show();

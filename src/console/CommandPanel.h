@@ -20,13 +20,16 @@ class frmSibrant;
 namespace lettore {
 
 class ConsoleGate;
+class clsComunicazioni;
 class clsLettori;
 class clsSibrant;
+struct ConnectionSettings;
 
-// What the console's command panels share: the window whose controls they
-// read and write, the gate every command goes through, the dialogs, the
-// reader command set and the terminal address selected on the console.
-// A panel's handlers keep no state between clicks.
+// What every panel of the console shares: the window whose controls it
+// reads and writes, the gate every command goes through, the dialogs, the
+// registry (the link and the reader command set) and the console's
+// connection settings (port, baud rate and terminal address as selected
+// now). A panel's handlers keep no state between clicks.
 class CommandPanel : public QObject {
     Q_OBJECT
 
@@ -35,8 +38,8 @@ public:
         frmSibrant& window;
         ConsoleGate& gate;
         Dialogs& dialogs;
-        std::function<clsLettori&()> registry;  // fetched afresh at each use
-        std::function<int16_t()> terminale;     // the address selected now
+        clsLettori& registry;
+        ConnectionSettings& settings;
     };
 
     explicit CommandPanel(Context context, QObject* parent = nullptr);
@@ -50,9 +53,17 @@ protected:
     const Ui::frmSibrant& ui() const;
     ConsoleGate& gate() const { return m_context.gate; }
     Dialogs& dialogs() const { return m_context.dialogs; }
-    clsLettori& registry() const { return m_context.registry(); }
+    clsLettori& registry() const { return m_context.registry; }
+    clsComunicazioni& link() const;
     clsSibrant& Sibrant() const;
-    int16_t Terminale() const { return m_context.terminale(); }
+    ConnectionSettings& settings() const { return m_context.settings; }
+    int16_t Terminale() const;
+
+    // Selects entry `index` of the baud-rate list, with the effect a user's
+    // selection has: a rate other than the link's goes to the link.
+    void selectBaudRate(int index);
+    // The rate the baud-rate list shows, to the link unless it has it.
+    void applyBaudRate();
 
     // A result code as a result box shows it: plain decimal text.
     static QString esitoText(int16_t esito) { return QString::number(esito); }

@@ -3,12 +3,12 @@
 #include "Dialogs.h"
 #include "MonCom.h"
 #include "clsLettori.h"
-#include "modLettori.h"
 #include "ui_frmSibrant.h"
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QShortcut>
 #include <QStatusBar>
 
@@ -16,82 +16,52 @@ namespace lettore {
 
 namespace {
 
-// The monitor as the relay sees it: the process-wide window, loaded again
-// if it was closed since the last event.
-class MonitorView : public TrafficView {
-public:
-    void setTextComando(const std::string& bytes) override { MonCom::instance().setTextComando(bytes); }
-    void setRisposta(const std::string& bytes) override { MonCom::instance().setRisposta(bytes); }
-    void AttivaLed_TX() override { MonCom::instance().AttivaLed_TX(); }
-    void AttivaLed_RX() override { MonCom::instance().AttivaLed_RX(); }
-    void AttivaLed_TO() override { MonCom::instance().AttivaLed_TO(); }
-    void MostraErrore(int16_t codice, const std::string& descrizione) override
-    {
-        MonCom::instance().MostraErrore(codice, descrizione);
-    }
-};
-
 const QString ClosingText =
     QStringLiteral("Chiusura in corso: il comando si ferma dopo lo scambio in corso");
 
-
 }  // namespace
 
-Console::Console(Dialogs* dialogs)
-    : m_ownDialogs(dialogs ? nullptr : std::make_unique<QtDialogs>(&m_window)),
+Console::Console(clsLettori& registry, Dialogs* dialogs)
+    : m_registry(registry),
+      m_ownDialogs(dialogs ? nullptr : std::make_unique<QtDialogs>(&m_window)),
       m_dialogs(dialogs ? *dialogs : *m_ownDialogs),
       m_gate([this](const QString& text) { m_window.statusBar()->showMessage(text); },
-             [] { yieldIfStarved(); }),
-      m_monitor(std::make_unique<MonitorView>()),
-      m_relay([this]() -> TrafficView& { return *m_monitor; },
+             [this] { m_registry.yieldIfStarved(); }),
+      m_relay([]() -> TrafficView& { return MonCom::instance(); },
               [this](const std::string& dati) { m_multimaster->Lettura(dati); }),
-      m_relaySubscription(Lettori().Comunicazione(), m_relay),
-      m_gateSubscription(Lettori().Comunicazione(), m_gate)
+      m_relaySubscription(registry.Comunicazione(), m_relay),
+      m_gateSubscription(registry.Comunicazione(), m_gate)
 {
-    m_settings = std::make_unique<SettingsPanel>(
-        m_window, []() -> clsComunicazioni& { return Lettori().Comunicazione(); }, m_dialogs, m_gate);
-    m_multimaster = std::make_unique<MultimasterPanel>(
-        m_window, []() -> clsLettori& { return Lettori(); }, m_gate);
+    m_settingsRow = std::make_unique<SettingsPanel>(panelContext());
+    m_monitorButton = std::make_unique<MonitorButtonPanel>(panelContext());
+    m_multimaster = std::make_unique<MultimasterPanel>(panelContext());
     m_whiteList = std::make_unique<WhiteListPanel>(panelContext());
     m_rangeInsertion = std::make_unique<RangeInsertionPanel>(panelContext());
     m_transactions = std::make_unique<TransactionPanel>(panelContext());
     m_serialNumbers = std::make_unique<SerialNumberPanel>(panelContext());
-    m_serialSetup = std::make_unique<SerialSetupPanel>(panelContext(), *m_settings);
+    m_serialSetup = std::make_unique<SerialSetupPanel>(panelContext());
     m_setupBase = std::make_unique<SetupBasePanel>(panelContext());
     m_output = std::make_unique<OutputPanel>(panelContext());
     m_firmware = std::make_unique<FirmwarePanel>(panelContext());
     m_setIndirizzo = std::make_unique<SetIndirizzoPanel>(panelContext());
     m_window.installEventFilter(this);
-    addStopButton();
+    connectStop();
 }
 
 CommandPanel::Context Console::panelContext()
 {
-    return {m_window, m_gate, m_dialogs, []() -> clsLettori& { return Lettori(); },
-            [this] { return m_settings->Terminale(); }};
+    return {m_window, m_gate, m_dialogs, m_registry, m_settings};
 }
 
 // A command of many exchanges stops between two of them at the user's
 // request: the stop button beside the status line, or Esc.
-void Console::addStopButton()
+void Console::connectStop()
 {
-    // The status line goes below the form's client area, never over it.
-    const QSize client = m_window.size();
-    m_window.centralWidget()->setMinimumSize(client);
-    auto* stop = new QPushButton(QStringLiteral("Interrompi"), m_window.statusBar());
-    stop->setObjectName(QStringLiteral("CmdStop"));
-    stop->setAccessibleDescription(QStringLiteral("CmdStop"));
-    stop->setToolTip(QStringLiteral("Interrompe il comando in corso (Esc)"));
-    stop->setEnabled(false);
-    // A click leaves the focus where the command left it, so that the
-    // gate gives it back to the control that started the command.
-    stop->setFocusPolicy(Qt::NoFocus);
-    m_window.statusBar()->addPermanentWidget(stop);
+    QPushButton* stop = m_window.stopButton();
     connect(stop, &QPushButton::clicked, &m_gate, [this] { m_gate.requestStop(); });
     connect(&m_gate, &ConsoleGate::runningChanged, stop, &QPushButton::setEnabled);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &m_window);
     connect(escape, &QShortcut::activated, &m_gate, [this] { m_gate.requestStop(); });
-    m_window.resize(client.width(), client.height() + m_window.statusBar()->sizeHint().height());
 }
 
 Console::~Console()
@@ -104,7 +74,38 @@ void Console::Form_Load(const std::filesystem::path& programFolder)
 {
     m_window.RiempiIndirizzi();
     QDir::setCurrent(QString::fromStdString(programFolder.string()));
-    m_settings->load(ConnectionSettings::FileName);
+    loadSettings(ConnectionSettings::FileName);
+    m_settingsRow->start();
+}
+
+void Console::loadSettings(const std::filesystem::path& file)
+{
+    ConnectionSettings::FileState state = ConnectionSettings::FileState::Read;
+    m_settings = ConnectionSettings::load(file, &state);
+    m_saveAtClose = state != ConnectionSettings::FileState::Unreadable;
+    if (!m_saveAtClose)
+        m_dialogs.message(QStringLiteral("Impossibile leggere %1: le impostazioni non saranno salvate alla chiusura.")
+                              .arg(QString::fromStdString(file.string())),
+                          Dialogs::Icon::Exclamation);
+}
+
+// QSaveFile writes beside the file under a fresh name of its own and
+// renames it over the file at commit, so a failure never leaves a truncated
+// file, and a link planted under a guessable temporary name cannot redirect
+// the write. A file that is itself a link is written at its target.
+void Console::saveSettings(const std::filesystem::path& file)
+{
+    if (!m_saveAtClose)
+        return;
+    QSaveFile out(QString::fromStdString(file.string()));
+    const std::string text = m_settings.text();
+    const bool saved = out.open(QIODevice::WriteOnly)
+                       && out.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size())
+                       && out.commit();
+    if (!saved)
+        m_dialogs.message(QStringLiteral("Impossibile scrivere %1: le impostazioni non sono state salvate.")
+                              .arg(QString::fromStdString(file.string())),
+                          Dialogs::Icon::Exclamation);
 }
 
 // A close asked for while a command runs stops it after the exchange in
@@ -118,7 +119,7 @@ bool Console::eventFilter(QObject* watched, QEvent* event)
     if (!m_gate.idle()) {
         event->ignore();
         m_gate.requestStop(ClosingText);
-        Lettori().Comunicazione().abandonWait();
+        m_registry.Comunicazione().abandonWait();
         if (!m_closeWaiting) {
             m_closeWaiting = true;
             connect(&m_gate, &ConsoleGate::becameIdle, this, [this] { m_window.close(); },
@@ -133,7 +134,7 @@ bool Console::eventFilter(QObject* watched, QEvent* event)
 void Console::Form_Unload()
 {
     MonCom::unload();
-    m_settings->save(ConnectionSettings::FileName);
+    saveSettings(ConnectionSettings::FileName);
 }
 
 }  // namespace lettore

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ConnectionSettings.h"
 #include "ConsoleGate.h"
 #include "FirmwarePanel.h"
 #include "LinkRelay.h"
+#include "MonitorButtonPanel.h"
 #include "MultimasterPanel.h"
 #include "OutputPanel.h"
 #include "RangeInsertionPanel.h"
@@ -29,15 +31,16 @@ class clsLettori;
 
 // The console as a whole: the main window, its panels, the one-command
 // gate, and the relay that feeds the monitor and the reading handler from
-// the link. It only wires them together; each panel holds its own
-// handlers. Needs the process-wide registry's platform installed.
+// the link; it reads Seriale.cfg at start-up and writes it at close. It
+// only wires them together; each panel holds its own handlers.
 class Console : public QObject {
     Q_OBJECT
 
 public:
+    // registry: the link and the reader command set the console drives.
     // dialogs: where message and input boxes go (the user's own Qt
     // dialogs unless a test answers them).
-    explicit Console(Dialogs* dialogs = nullptr);
+    explicit Console(clsLettori& registry, Dialogs* dialogs = nullptr);
     ~Console() override;
 
     // Start-up: the address lists, the program's folder made current,
@@ -46,8 +49,6 @@ public:
 
     frmSibrant& window() { return m_window; }
     ConsoleGate& gate() { return m_gate; }
-    SettingsPanel& settings() { return *m_settings; }
-    MultimasterPanel& multimaster() { return *m_multimaster; }
     // The link's events reach the monitor and the reading handler here.
     LinkRelay& relay() { return m_relay; }
 
@@ -57,15 +58,28 @@ protected:
 private:
     // Closing: the monitor unloaded, then Seriale.cfg written.
     void Form_Unload();
-    void addStopButton();
-    // What a command panel is built on.
+    // Reads `file` (defaults for what cannot be read). A file that is
+    // there but cannot be read is told to the user, and saveSettings()
+    // will leave it alone.
+    void loadSettings(const std::filesystem::path& file);
+    // Writes the settings to `file` (to its target when it is a link), as a
+    // whole or not at all; a failure is told to the user.
+    void saveSettings(const std::filesystem::path& file);
+    void connectStop();
+    // What a panel is built on.
     CommandPanel::Context panelContext();
 
+    clsLettori& m_registry;
     frmSibrant m_window;
     std::unique_ptr<Dialogs> m_ownDialogs;
     Dialogs& m_dialogs;
     ConsoleGate m_gate;
-    std::unique_ptr<SettingsPanel> m_settings;
+    ConnectionSettings m_settings;
+    // False once the file found at start-up could not be read: writing
+    // over it would lose what the user stored there.
+    bool m_saveAtClose = true;
+    std::unique_ptr<SettingsPanel> m_settingsRow;
+    std::unique_ptr<MonitorButtonPanel> m_monitorButton;
     std::unique_ptr<MultimasterPanel> m_multimaster;
     std::unique_ptr<WhiteListPanel> m_whiteList;
     std::unique_ptr<RangeInsertionPanel> m_rangeInsertion;
@@ -76,7 +90,6 @@ private:
     std::unique_ptr<OutputPanel> m_output;
     std::unique_ptr<FirmwarePanel> m_firmware;
     std::unique_ptr<SetIndirizzoPanel> m_setIndirizzo;
-    std::unique_ptr<TrafficView> m_monitor;
     LinkRelay m_relay;
     ScopedSubscription m_relaySubscription;
     ScopedSubscription m_gateSubscription;

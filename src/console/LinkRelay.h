@@ -1,24 +1,12 @@
 #pragma once
 
 #include "LinkEvents.h"
+#include "TrafficView.h"
 
 #include <functional>
 #include <string>
 
 namespace lettore {
-
-// What the relay shows in the communications monitor: the last command
-// and answer, and the three lamps.
-class TrafficView {
-public:
-    virtual ~TrafficView() = default;
-    virtual void setTextComando(const std::string& bytes) = 0;
-    virtual void setRisposta(const std::string& bytes) = 0;
-    virtual void AttivaLed_TX() = 0;
-    virtual void AttivaLed_RX() = 0;
-    virtual void AttivaLed_TO() = 0;
-    virtual void MostraErrore(int16_t codice, const std::string& descrizione) = 0;
-};
 
 // Passes the link's events on to the monitor and to the console's reading
 // handler, in a fixed order: a transmission fills the command box before

@@ -1,28 +1,20 @@
 #pragma once
 
-#include <QObject>
+#include "CommandPanel.h"
 
-#include <functional>
 #include <string>
 
-class frmSibrant;
-
 namespace lettore {
-
-class ConsoleGate;
-class clsLettori;
 
 // The right-hand "Setup seriale" panel: "Standard" (the link reads the line
 // only for its own exchanges) or "Multimaster" (readers send readings on
 // their own), and the reading handler that shows, sounds and acknowledges
 // those readings.
-class MultimasterPanel : public QObject {
+class MultimasterPanel : public CommandPanel {
     Q_OBJECT
 
 public:
-    // registry: fetched afresh at each use.
-    MultimasterPanel(frmSibrant& window, std::function<clsLettori&()> registry, ConsoleGate& gate,
-                     QObject* parent = nullptr);
+    explicit MultimasterPanel(Context context, QObject* parent = nullptr);
 
     // A text the link received. In "Multimaster" mode a 16-character
     // reading is shown in txtAddrMM and TxtBadgeMM, LetturaOk.wav plays,
@@ -32,10 +24,6 @@ public:
 
     // 0 "Standard": receive notifications off; 1 "Multimaster": on.
     void optMultiMaster_Click(int Index);
-
-private:
-    frmSibrant& m_window;
-    std::function<clsLettori&()> m_registry;
 };
 
 }  // namespace lettore

@@ -2,8 +2,8 @@
 
 #include "ConsoleGate.h"
 #include "Dialogs.h"
-#include "LeadingNumber.h"
-#include "SettingsPanel.h"
+#include "ConnectionSettings.h"
+#include "FieldCodec.h"
 #include "clsSibrant.h"
 #include "frmSibrant.h"
 
@@ -16,8 +16,8 @@ const QString Password = QStringLiteral("7391");
 
 }  // namespace
 
-SerialSetupPanel::SerialSetupPanel(Context context, SettingsPanel& settings, QObject* parent)
-    : CommandPanel(std::move(context), parent), m_settings(settings)
+SerialSetupPanel::SerialSetupPanel(Context context, QObject* parent)
+    : CommandPanel(context, parent)
 {
     onClick(ui().CmdSetSetupSeriale, QStringLiteral("Setup seriale"), [this] { CmdSetSetupSeriale_Click(); });
     onClick(ui().Command10, QStringLiteral("Loop BaudRate"), [this] { Command10_Click(); });
@@ -35,7 +35,7 @@ bool SerialSetupPanel::passwordGiven()
 
 bool SerialSetupPanel::newAddressChosen()
 {
-    if (ui().CmbNewAddr->currentIndex() >= 0)
+    if (frmSibrant::address(*ui().CmbNewAddr))
         return true;
     dialogs().message(QString::fromLatin1(ChooseNewAddress));
     return false;
@@ -44,8 +44,7 @@ bool SerialSetupPanel::newAddressChosen()
 void SerialSetupPanel::sendSetup()
 {
     const std::string BaudRate = bytes(ui().CobNewBaudRate->currentText());
-    // The list's entries "000" to "255".
-    const int16_t NewAddress = LeadingNumber::toInt16(ui().CmbNewAddr->currentText().toStdString()).value_or(0);
+    const int16_t NewAddress = frmSibrant::address(*ui().CmbNewAddr).value_or(0);
     const int16_t esito = Sibrant().SetupSeriale(Terminale(), BaudRate, NewAddress);
     window().TxtEsito[0]->setText(esitoText(esito));
 }
@@ -60,14 +59,14 @@ void SerialSetupPanel::Command10_Click()
 {
     if (!newAddressChosen() || !passwordGiven())
         return;
-    const QString kept = QString::fromStdString(m_settings.Velocita());
-    const auto passes = static_cast<int>(SettingsPanel::BaudRates.size());
+    const QString kept = QString::fromStdString(settings().Velocita);
+    const auto passes = static_cast<int>(FieldCodec::baudRates().size());
     for (int i = 0; i < passes && !gate().betweenExchanges(); ++i) {
         gate().setProgress(QStringLiteral("velocità %1 di %2").arg(i + 1).arg(passes));
-        m_settings.selectBaudRate(i);
+        selectBaudRate(i);
         sendSetup();
     }
-    m_settings.selectBaudRate(kept);
+    selectBaudRate(ui().CmbBaudRate->findText(kept));
 }
 
 }  // namespace lettore

@@ -4,8 +4,6 @@
 
 namespace lettore {
 
-class SettingsPanel;
-
 // The left-hand "Setup seriale" panel: gives the selected reader the new
 // address of CmbNewAddr and the baud rate of CobNewBaudRate, once ("Set")
 // or once at each of the six rates the console offers ("Loop BaudRate"),
@@ -18,8 +16,7 @@ class SerialSetupPanel : public CommandPanel {
     Q_OBJECT
 
 public:
-    // settings: the console's baud rate, which the loop moves and puts back.
-    SerialSetupPanel(Context context, SettingsPanel& settings, QObject* parent = nullptr);
+    explicit SerialSetupPanel(Context context, QObject* parent = nullptr);
 
     void CmdSetSetupSeriale_Click();
     // Six passes, 1200 to 38400 baud, whatever each one gives; TxtEsito(0)
@@ -42,8 +39,6 @@ private:
     bool passwordGiven();
     // Sends the serial setup as the panel's lists read now.
     void sendSetup();
-
-    SettingsPanel& m_settings;
 };
 
 }  // namespace lettore

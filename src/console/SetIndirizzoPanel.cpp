@@ -14,12 +14,12 @@ SetIndirizzoPanel::SetIndirizzoPanel(Context context, QObject* parent)
 
 void SetIndirizzoPanel::cmdSetIndirizzo_Click()
 {
-    if (ui().cmbSetIndirizzo->currentIndex() < 0) {
+    const std::optional<int16_t> address = frmSibrant::address(*ui().cmbSetIndirizzo);
+    if (!address) {
         dialogs().message(QString::fromLatin1(ChooseAddress));
         return;
     }
-    // The entries "000" to "255".
-    const auto nIndirizzo = static_cast<uint8_t>(ui().cmbSetIndirizzo->currentText().toInt());
+    const auto nIndirizzo = static_cast<uint8_t>(*address);
     const int16_t esito = Sibrant().SetIndirizzo(nIndirizzo, bytes(ui().txtCodeAddr->text()));
     window().TxtEsito[9]->setText(esitoText(esito));
 }

@@ -1,9 +1,11 @@
 #include "frmSibrant.h"
 
+#include "FieldCodec.h"
 #include "SingleByteValidator.h"
 #include "Twips.h"
 
 #include <QSignalBlocker>
+#include <QStatusBar>
 
 namespace {
 
@@ -42,9 +44,37 @@ frmSibrant::frmSibrant(QWidget* parent)
     // pixel: its empty top is then given up, not the descenders ("Led_v").
     for (QLabel* caption : findChildren<QLabel*>())
         caption->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+
+    // The rates a reader can be given, in both lists, none selected.
+    for (QComboBox* list : {m_ui->CmbBaudRate, m_ui->CobNewBaudRate}) {
+        for (const std::string& rate : lettore::FieldCodec::baudRates())
+            list->addItem(QString::fromStdString(rate));
+        list->setCurrentIndex(-1);
+    }
+
+    // The status line goes below the form's client area, never over it.
+    const QSize client = size();
+    centralWidget()->setMinimumSize(client);
+    m_stop = new QPushButton(QStringLiteral("Interrompi"), statusBar());
+    m_stop->setObjectName(QStringLiteral("CmdStop"));
+    m_stop->setAccessibleDescription(QStringLiteral("CmdStop"));
+    m_stop->setToolTip(QStringLiteral("Interrompe il comando in corso (Esc)"));
+    m_stop->setEnabled(false);
+    // A click leaves the focus where the command left it, so that the
+    // command's end gives it back to the control that started it.
+    m_stop->setFocusPolicy(Qt::NoFocus);
+    statusBar()->addPermanentWidget(m_stop);
+    resize(client.width(), client.height() + statusBar()->sizeHint().height());
 }
 
 frmSibrant::~frmSibrant() = default;
+
+std::optional<int16_t> frmSibrant::address(const QComboBox& list)
+{
+    if (list.currentIndex() < 0)
+        return std::nullopt;
+    return static_cast<int16_t>(list.currentIndex());
+}
 
 void frmSibrant::RiempiIndirizzi()
 {

@@ -5,10 +5,13 @@
 #include <QMainWindow>
 
 #include <array>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 // The console's main window as the technician sees it: the settings row,
-// one panel per reader command, and the range insertion at the bottom right.
+// one panel per reader command, the range insertion at the bottom right, and
+// below them the status line with the button that stops a long command.
 // The form places every control at the design's fixed position, put at the
 // screen's logical DPI by Twips, with a 9-point font, so the captions fit
 // with larger text too; resizing the window moves nothing. Beyond filling
@@ -30,9 +33,17 @@ public:
     // and emit no signal while being filled.
     void RiempiIndirizzi();
 
+    // The address selected in one of the address lists (an entry's index
+    // is its address); nothing while the list has no selection.
+    static std::optional<int16_t> address(const QComboBox& list);
+
+    // "Interrompi", beside the status line: off until a command runs.
+    QPushButton* stopButton() const { return m_stop; }
+
 private:
     // Declared before the arrays, which are filled from it.
     std::unique_ptr<Ui::frmSibrant> m_ui;
+    QPushButton* m_stop = nullptr;
 
 public:
     // The control arrays, indexed as the window numbers them: TxtEsito[3] is

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TrafficView.h"
+
 #include <QTimer>
 #include <QWidget>
 
@@ -23,7 +25,7 @@ class MonCom;
 //
 // The form places its controls at the design's fixed positions, put at the
 // screen's logical DPI by Twips, so the captions fit with larger text too.
-class MonCom : public QWidget {
+class MonCom : public QWidget, public lettore::TrafficView {
     Q_OBJECT
 
 public:
@@ -37,19 +39,19 @@ public:
     // Light a lamp and draw it before returning. The transmit and receive
     // lamps go out 150 ms after the latest call; a reception also puts out
     // the time-out lamp, which otherwise stays lit.
-    void AttivaLed_TX();
-    void AttivaLed_RX();
-    void AttivaLed_TO();
+    void AttivaLed_TX() override;
+    void AttivaLed_RX() override;
+    void AttivaLed_TO() override;
 
     // The command sent and the answer received, as the line carried them:
     // each byte becomes one character of the text box.
-    void setTextComando(const std::string& bytes);
-    void setRisposta(const std::string& bytes);
+    void setTextComando(const std::string& bytes) override;
+    void setRisposta(const std::string& bytes) override;
 
     // A failure the link reported (a port operation or a refused call),
     // shown beside the lamps until the next command or answer shows that
     // the line carries traffic again.
-    void MostraErrore(int16_t codice, const std::string& descrizione);
+    void MostraErrore(int16_t codice, const std::string& descrizione) override;
 
 protected:
     // A double click anywhere but in a text box switches between the

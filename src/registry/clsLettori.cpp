@@ -4,9 +4,12 @@ namespace lettore {
 
 clsLettori::clsLettori(std::unique_ptr<Port> port, Clock& clock,
                        std::function<void()> yieldToEventLoop)
-    : m_comunicazione(std::make_unique<clsComunicazioni>(std::move(port), clock,
-                                                         std::move(yieldToEventLoop)))
+    : m_clock(clock), m_yield(std::move(yieldToEventLoop))
 {
+    std::function<void()> linkYield;
+    if (m_yield)
+        linkYield = [this] { yieldNow(); };
+    m_comunicazione = std::make_unique<clsComunicazioni>(std::move(port), clock, std::move(linkYield));
 }
 
 clsSibrant& clsLettori::Sibrant()
@@ -14,6 +17,19 @@ clsSibrant& clsLettori::Sibrant()
     if (!m_sibrant)
         m_sibrant = std::make_unique<clsSibrant>(*this);
     return *m_sibrant;
+}
+
+void clsLettori::yieldIfStarved()
+{
+    if (!m_yield || (m_lastTurn && elapsedMs(*m_lastTurn, m_clock.nowMs()) < clsComunicazioni::YieldStepMs))
+        return;
+    yieldNow();
+}
+
+void clsLettori::yieldNow()
+{
+    m_lastTurn = m_clock.nowMs();
+    m_yield();
 }
 
 }  // namespace lettore

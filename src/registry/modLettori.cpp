@@ -26,22 +26,6 @@ bool& released()
     return gone;
 }
 
-// When the event loop last had a turn through the yield hook.
-std::optional<uint32_t>& lastTurn()
-{
-    static std::optional<uint32_t> when;
-    return when;
-}
-
-void yieldNow()
-{
-    const Platform& platform = installed();
-    if (!platform.yieldToEventLoop)
-        return;
-    lastTurn() = platform.clock->nowMs();
-    platform.yieldToEventLoop();
-}
-
 }  // namespace
 
 bool installPlatform(Platform platform)
@@ -61,10 +45,7 @@ clsLettori& Lettori()
         Platform& platform = installed();
         if (!platform.makePort || !platform.clock)
             throw std::logic_error("Lettori() referenced before installPlatform()");
-        std::function<void()> yield;
-        if (platform.yieldToEventLoop)
-            yield = yieldNow;
-        lettori = std::make_unique<clsLettori>(platform.makePort(), *platform.clock, std::move(yield));
+        lettori = std::make_unique<clsLettori>(platform.makePort(), *platform.clock, platform.yieldToEventLoop);
     }
     return *lettori;
 }
@@ -73,15 +54,6 @@ void releaseLettori()
 {
     released() = true;
     registry().reset();
-}
-
-void yieldIfStarved()
-{
-    const Platform& platform = installed();
-    if (!platform.clock || (lastTurn() && elapsedMs(*lastTurn(), platform.clock->nowMs())
-                                              < clsComunicazioni::YieldStepMs))
-        return;
-    yieldNow();
 }
 
 void RiproduciSuono(const std::string& fileName, bool async)

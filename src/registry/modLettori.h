@@ -35,14 +35,6 @@ clsLettori& Lettori();
 // goes away. A reference to Lettori() afterwards throws std::logic_error.
 void releaseLettori();
 
-// Hands the installed platform's event loop a turn through its yield hook
-// (the hook's own rate limit applies) unless it had one in the last
-// clsComunicazioni::YieldStepMs, as a waiting link gives it; nothing when
-// there is no hook. For the console's long commands between two exchanges:
-// on a live line their waits give the turns already, off the critical
-// path, while exchanges that fail at once (a dead port) give none.
-void yieldIfStarved();
-
 // Plays a sound file named relative to the current directory: silently
 // nothing when no such file exists or no player is installed.
 void RiproduciSuono(const std::string& fileName, bool async);

@@ -1,4 +1,5 @@
 #include "ConsoleGate.h"
+#include "TestClasses.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -87,5 +88,5 @@ private:
     std::unique_ptr<QPushButton> m_button;
 };
 
-QTEST_MAIN(ConsoleGateTest)
+const lettore::test::AddTestClass<ConsoleGateTest> added;
 #include "ConsoleGateTest.moc"

@@ -1,7 +1,6 @@
 #include "ConsoleOnLine.h"
 
 #include "QtPort.h"
-#include "modLettori.h"
 
 #include <QFile>
 
@@ -10,15 +9,12 @@
 namespace lettore::test {
 
 ConsoleOnLine::ConsoleOnLine(const QStringList& simArguments, int baud)
-    : m_turns(m_clock, processQtEvents)
+    : m_turns(m_clock, processQtEvents),
+      m_registry(std::make_unique<QtPort>(PortNaming(m_folder.path().toStdString())), m_clock, [this] { m_turns(); })
 {
     if (!m_folder.isValid())
         throw std::runtime_error("no temporary folder");
     const std::string folder = m_folder.path().toStdString();
-    const bool installed = installPlatform({[folder] { return std::make_unique<QtPort>(PortNaming(folder)); },
-                                            &m_clock, [this] { m_turns(); }, {}});
-    if (!installed)
-        throw std::logic_error("the console's platform is installed once per test program");
 
     QFile settings(m_folder.filePath("Seriale.cfg"));
     if (!settings.open(QIODevice::WriteOnly))
@@ -28,18 +24,12 @@ ConsoleOnLine::ConsoleOnLine(const QStringList& simArguments, int baud)
 
     m_sim = std::make_unique<SimProcess>(m_folder.filePath("COM9"),
                                          QStringList{"--log", m_folder.filePath("sim.log")} + simArguments);
-    m_console = std::make_unique<Console>(&dialogs);
+    m_console = std::make_unique<Console>(m_registry, &dialogs);
     m_console->Form_Load(folder);
     m_console->window().show();
 }
 
-ConsoleOnLine::~ConsoleOnLine()
-{
-    m_console.reset();
-    releaseLettori();
-}
-
-bool ConsoleOnLine::lineUp() const { return QFile::exists(m_folder.filePath("COM9")); }
+ConsoleOnLine::~ConsoleOnLine() { m_console.reset(); }
 
 QString ConsoleOnLine::log() const
 {

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "Console.h"
-#include "ConsoleRig.h"
+#include "ConsoleOnPort.h"
 #include "EventLoopTurns.h"
 #include "LettoreProcess.h"
+#include "clsLettori.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,8 +18,7 @@ namespace lettore::test {
 // The console as its program runs it (the real serial port, a steady clock,
 // the program's own yield hook) on a pseudo-terminal that lettore-sim
 // serves as COM9 of the console's folder, its traffic logged to a file
-// there. The platform is process-wide: one per test program, made in
-// initTestCase and destroyed in cleanupTestCase.
+// there.
 class ConsoleOnLine {
 public:
     // simArguments: the virtual reader's options (--link and --log are
@@ -26,7 +26,7 @@ public:
     // port 9 and terminal 1. The console is started, shown, and its port
     // open; the monitor is not shown yet.
     explicit ConsoleOnLine(const QStringList& simArguments, int baud = 9600);
-    // Closes the console and the port, and releases the registry.
+    // Closes the console, then the port.
     ~ConsoleOnLine();
 
     Console& console() { return *m_console; }
@@ -36,8 +36,6 @@ public:
     // A line on the simulator's standard input, e.g. "fault 1 garble".
     void simCommand(const std::string& line) { m_sim->command(line); }
     bool simRunning() const { return m_sim->running(); }
-    // Whether the simulator offers its line: COM9 is there.
-    bool lineUp() const;
 
     // The simulator's log as written so far, one entry a line.
     QString log() const;
@@ -49,6 +47,7 @@ private:
     SteadyClock m_clock;
     EventLoopTurns m_turns;
     std::unique_ptr<SimProcess> m_sim;
+    clsLettori m_registry;
     std::unique_ptr<Console> m_console;
 };
 

