@@ -10,7 +10,6 @@
 #include "ScopedSubscription.h"
 #include "SerialSettings.h"
 #include "StandardStreams.h"
-#include "TraceListener.h"
 #include "clsLettori.h"
 
 #include <QCoreApplication>
@@ -27,8 +26,10 @@ constexpr int OutputCheckMs = 500;
 }  // namespace
 
 CliSession::CliSession(clsLettori& registry, const Invocation& invocation,
-                       const ConnectionSettings& stored, std::ostream& out, std::ostream& err)
-    : m_registry(registry), m_invocation(invocation), m_stored(stored), m_out(out), m_err(err)
+                       const ConnectionSettings& stored, std::ostream& out, std::ostream& err,
+                       LinkEvents* trace)
+    : m_registry(registry), m_invocation(invocation), m_stored(stored), m_out(out), m_err(err),
+      m_trace(trace)
 {
 }
 
@@ -43,12 +44,9 @@ int CliSession::run()
     clsComunicazioni& link = m_registry.Comunicazione();
     ErrorWatcher errors;
     ScopedSubscription watching(link, errors);
-    std::optional<TraceListener> trace;
     std::optional<ScopedSubscription> tracing;
-    if (m_invocation.trace) {
-        trace.emplace(m_err);
-        tracing.emplace(link, *trace);
-    }
+    if (m_trace)
+        tracing.emplace(link, *m_trace);
 
     const int16_t portNumber = m_invocation.portNumber.value_or(m_stored.NSeriale);
     // The link passes a number on to the port only when it differs from the

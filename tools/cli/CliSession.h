@@ -8,6 +8,7 @@
 namespace lettore {
 
 class ErrorWatcher;
+class LinkEvents;
 class clsLettori;
 
 // One run of the command line on the process-wide registry: applies port,
@@ -24,8 +25,9 @@ public:
     // A range insertion stopped by a signal exits with 128 + its number.
     static constexpr int ExitSignalBase = 128;
 
+    // trace: subscribed to the link for the run, when given.
     CliSession(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
-               std::ostream& out, std::ostream& err);
+               std::ostream& out, std::ostream& err, LinkEvents* trace = nullptr);
 
     int run();
 
@@ -39,6 +41,7 @@ private:
     const ConnectionSettings& m_stored;
     std::ostream& m_out;
     std::ostream& m_err;
+    LinkEvents* m_trace;
 };
 
 }  // namespace lettore

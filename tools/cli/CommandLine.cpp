@@ -114,6 +114,10 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
         } else if (name == "--trace") {
             flag();
             inv.trace = true;
+        } else if (name == "--trace-file") {
+            inv.traceFile = value();
+            if (inv.traceFile.empty())
+                throw UsageError("--trace-file needs a file name");
         } else if (name == "--ack") {
             flag();
             inv.ack = true;
@@ -185,7 +189,7 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
 std::string CommandLine::helpText()
 {
     std::string text =
-        "Usage: lettore [--port N|DEVICE] [--baud RATE] [--term ADDR] [--trace] COMMAND [ARGS...]\n"
+        "Usage: lettore [--port N|DEVICE] [--baud RATE] [--term ADDR] [--trace] [--trace-file FILE] COMMAND [ARGS...]\n"
         "\n"
         "Runs one reader command and prints \"esito N\", then one \"NAME VALUE\" line per\n"
         "returned value (bytes outside printable ASCII as \\xHH).\n"
@@ -195,7 +199,9 @@ std::string CommandLine::helpText()
         "                   or a device path\n"
         "  --baud RATE      baud rate\n"
         "  --term ADDR      reader address, 0..255, 256 for all readers (no answer)\n"
-        "  --trace          every frame sent and received, time-out and port error on stderr\n"
+        "  --trace          every byte sent, received and discarded, decoded into frames and\n"
+        "                   noise with its UTC time, and every time-out and port error, on stderr\n"
+        "  --trace-file FILE  the same trace written to FILE\n"
         "\n"
         "Commands:\n";
     std::string dialectNames;

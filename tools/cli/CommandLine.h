@@ -25,6 +25,7 @@ struct Invocation {
     std::optional<std::string> baud;
     std::optional<int16_t> term;
     bool trace = false;
+    std::string traceFile;  // --trace-file: the trace written there too
 
     const CommandEntry* command = nullptr;
     bool listen = false;  // the command is `listen`, which has no invoker
