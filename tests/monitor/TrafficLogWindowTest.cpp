@@ -1,0 +1,147 @@
+// The traffic log window offscreen: the rows of an exchange, a rejected
+// answer, a time-out and a port failure; filters, pause, the CSV read back,
+// and the row cap.
+#include "TrafficFeed.h"
+#include "TrafficLogOpener.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace lettore;
+
+namespace {
+
+QString cell(const TrafficLogFilter& rows, int row, int column)
+{
+    return rows.data(rows.index(row, column)).toString();
+}
+
+// The shown rows as "direction kind fields [hex]".
+QStringList shownRows(const TrafficLogWindow& window)
+{
+    QStringList rows;
+    for (int i = 0; i < window.shown().rowCount(); ++i)
+        rows << cell(window.shown(), i, TrafficLogModel::Direction) + " " + cell(window.shown(), i, TrafficLogModel::Kind) + " "
+                    + cell(window.shown(), i, TrafficLogModel::Fields) + " [" + cell(window.shown(), i, TrafficLogModel::Hex) + "]";
+    return rows;
+}
+
+std::string bytes(std::initializer_list<int> values)
+{
+    std::string text;
+    for (const int v : values)
+        text += static_cast<char>(v);
+    return text;
+}
+
+}  // namespace
+
+class TrafficLogWindowTest : public QObject {
+    Q_OBJECT
+
+    TrafficLogModel m_model;
+    TrafficFeed m_feed{[this](std::vector<TrafficRow>&& rows) { m_model.append(std::move(rows)); }};
+    QWidget m_main;
+    TrafficLogOpener m_opener{m_model, m_main};
+
+private slots:
+    void init()
+    {
+        m_model.clear();
+        m_opener.open();
+        using D = TrafficRow::Direction;
+        m_feed.traffic(D::Discarded, "t0", bytes({0x55}));
+        m_feed.traffic(D::Sent, "t1", bytes({0x02, 0x30, 0x21, 0x32, 0x03, 0x22}));
+        m_feed.traffic(D::Received, "t2", bytes({0xFF, 0x02, 0x30, 0x21, 0x4F, 0x2C, 0x22, 0x03, 0x00}));
+        m_feed.traffic(D::Sent, "t3", bytes({0x02, 0x30, 0x25, 0x32, 0x03, 0x26}));
+        m_feed.ComTO();
+        m_feed.portFailed("t5", "write: Device gone");
+        m_model.showWaiting();
+    }
+
+    void showsEveryRowWithItsBytes()
+    {
+        QCOMPARE(shownRows(*m_opener.window()),
+                 QStringList({"discarded noise  [55]",
+                              "TX command Sibrant2 address 1 P data \"2\" check character good [02 30 21 32 03 22]",
+                              "RX noise  [FF]",
+                              "RX answer Sibrant2 address 1 P data \"O,\"\" check character wrong [02 30 21 4F 2C 22 03 00]",
+                              "TX command Sibrant2 address 5 P data \"2\" check character good [02 30 25 32 03 26]",
+                              "-- time-out  []", "-- port error write: Device gone []"}));
+        QCOMPARE(m_model.data(m_model.index(1, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 128, 0));
+        QCOMPARE(m_model.data(m_model.index(3, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(128, 0, 0));
+    }
+
+    void filtersByDirectionAddressAndKind()
+    {
+        TrafficLogWindow& window = *m_opener.window();
+        window.findChild<QComboBox*>("direzione")->setCurrentText("TX");
+        QCOMPARE(window.shown().rowCount(), 2);
+        window.findChild<QLineEdit*>("indirizzo")->setText("5");
+        QCOMPARE(shownRows(window).join(""), "TX command Sibrant2 address 5 P data \"2\" check character good [02 30 25 32 03 26]");
+        window.findChild<QComboBox*>("direzione")->setCurrentIndex(0);
+        window.findChild<QLineEdit*>("indirizzo")->setText("x");
+        QCOMPARE(window.shown().rowCount(), 0);
+        window.findChild<QLineEdit*>("indirizzo")->clear();
+        window.findChild<QComboBox*>("tipo")->setCurrentText("noise");
+        QCOMPARE(window.shown().rowCount(), 2);
+        window.findChild<QComboBox*>("tipo")->setCurrentIndex(0);
+    }
+
+    void pauseHoldsNewRowsUntilResumed()
+    {
+        QPushButton* pause = nullptr;
+        for (QPushButton* b : m_opener.window()->findChildren<QPushButton*>())
+            if (b->text() == "Pausa")
+                pause = b;
+        pause->click();
+        m_feed.traffic(TrafficRow::Direction::Received, "t6", bytes({0x06}));
+        m_model.showWaiting();
+        QCOMPARE(m_model.rowCount(), 7);
+        pause->click();
+        QCOMPARE(m_model.rowCount(), 8);
+    }
+
+    void savesTheShownRowsAsCsv()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("registro.csv");
+        m_opener.window()->findChild<QComboBox*>("direzione")->setCurrentText("RX");
+        QVERIFY(m_opener.window()->saveCsv(path));
+        m_opener.window()->findChild<QComboBox*>("direzione")->setCurrentIndex(0);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLatin1(file.readAll()),
+                 "time,direction,kind,dialect,address,type,data,check,hex,text,note\r\n"
+                 "t2,RX,noise,,,,,,FF,\\xFF,\r\n"
+                 "t2,RX,answer,Sibrant2,1,P,\"O,\"\"\",check character wrong,02 30 21 4F 2C 22 03 00,"
+                 "\"\\x020!O,\"\"\\x03\\x00\",\r\n");
+        QVERIFY(!m_opener.window()->saveCsv(dir.filePath("missing/registro.csv")));
+    }
+
+    void keepsTheNewestRowsUpToItsCapacity()
+    {
+        TrafficLogModel model(3);
+        TrafficLogWindow window(model);
+        for (int i = 0; i < 5; ++i) {
+            TrafficRow row;
+            row.time = "t" + std::to_string(i);
+            model.append({row});
+            if (i % 2)
+                model.showWaiting();
+        }
+        model.showWaiting();
+        QCOMPARE(model.rowCount(), 3);
+        QCOMPARE(model.row(0).time, "t2");
+        QCOMPARE(model.dropped(), 2);
+        QVERIFY(window.findChildren<QLabel*>().last()->text().startsWith("3 righe, 2 "));
+    }
+};
+
+QTEST_MAIN(TrafficLogWindowTest)
+#include "TrafficLogWindowTest.moc"
