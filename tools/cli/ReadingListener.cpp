@@ -1,13 +1,19 @@
 #include "ReadingListener.h"
 
 #include "ByteText.h"
+#include "Esito.h"
 #include "ReadingDecoder.h"
+#include "WallTime.h"
 #include "clsLettori.h"
 
 namespace lettore {
 
-ReadingListener::ReadingListener(clsLettori& registry, std::ostream& out, bool acknowledge)
-    : m_registry(registry), m_out(out), m_acknowledge(acknowledge)
+ReadingListener::ReadingListener(clsLettori& registry, std::ostream& out, bool acknowledge,
+                                 std::function<std::string()> now)
+    : m_registry(registry),
+      m_out(out),
+      m_acknowledge(acknowledge),
+      m_now(now ? std::move(now) : [] { return isoTime(std::chrono::system_clock::now()); })
 {
 }
 
@@ -17,15 +23,25 @@ void ReadingListener::ComRX(const std::string& stringa)
     // acknowledged: there is no address to send the ACK to.
     const std::optional<Reading> reading = ReadingDecoder::decode(stringa);
     if (!reading || !reading->address) {
-        m_out << "ComRX " << ByteText::hex(stringa) << '\n' << std::flush;
+        m_out << "ComRX " << ByteText::hex(stringa) << ' ' << m_now() << '\n' << std::flush;
         return;
     }
-    m_out << "lettura " << int(*reading->address) << ' ' << ByteText::escape(reading->code) << '\n'
+    const int address = *reading->address;
+    // The character after the address, which the readers fill with the
+    // reading's status.
+    const std::string status(1, stringa[3]);
+    const auto last = m_unacknowledged.find(address);
+    const bool repeated = last != m_unacknowledged.end() && last->second == stringa;
+    m_out << "lettura " << address << ' ' << ByteText::escape(reading->code) << " status "
+          << ByteText::escape(status) << ' ' << m_now()
+          << (repeated ? " repeated" : "") << '\n'
           << std::flush;
     // A reading that could not be shown stays unconfirmed, so the reader
     // keeps it and sends it again.
-    if (m_acknowledge && m_out)
-        m_registry.Sibrant().SendACK(*reading->address);
+    if (m_acknowledge && m_out && m_registry.Sibrant().SendACK(reading->address.value()) == Esito::Accepted)
+        m_unacknowledged.erase(address);
+    else
+        m_unacknowledged[address] = stringa;
 }
 
 }  // namespace lettore
