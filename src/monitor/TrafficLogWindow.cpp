@@ -73,9 +73,18 @@ bool writeRows(const QString& path, const TrafficLogFilter& rows, const std::str
     return file.commit();
 }
 
-QPushButton* button(const QString& caption, QHBoxLayout* row)
+// Controls are found by their name, also as their accessible description,
+// as in the console's windows.
+void name(QWidget* control, const char* objectName)
+{
+    control->setObjectName(QLatin1String(objectName));
+    control->setAccessibleDescription(QLatin1String(objectName));
+}
+
+QPushButton* button(const QString& caption, const char* objectName, QHBoxLayout* row)
 {
     auto* b = new QPushButton(caption);
+    name(b, objectName);
     row->addWidget(b);
     return b;
 }
@@ -108,25 +117,27 @@ TrafficLogWindow::TrafficLogWindow(TrafficLogModel& model, QWidget* parent)
     m_pause->setCheckable(true);
 
     auto* controls = new QHBoxLayout;
-    const auto labelled = [&](const QString& caption, QWidget* box, const char* name) {
+    const auto labelled = [&](const QString& caption, QWidget* box, const char* objectName) {
         auto* label = new QLabel(caption);
         label->setBuddy(box);
-        box->setObjectName(QLatin1String(name));
+        lettore::name(box, objectName);
         box->setAccessibleName(QString(caption).remove('&'));
         controls->addWidget(label);
         controls->addWidget(box);
     };
-    labelled(tr("&Direzione"), m_direction, "direzione");
-    labelled(tr("&Indirizzo"), m_address, "indirizzo");
-    labelled(tr("&Tipo"), m_kind, "tipo");
+    labelled(tr("&Direzione"), m_direction, "cmbDirezione");
+    labelled(tr("&Indirizzo"), m_address, "txtIndirizzo");
+    labelled(tr("&Tipo"), m_kind, "cmbTipo");
+    name(m_pause, "cmdPausa");
     controls->addWidget(m_pause);
-    QPushButton* clear = button(tr("Cancella"), controls);
-    QPushButton* csv = button(tr("Salva CSV..."), controls);
-    QPushButton* text = button(tr("Salva testo..."), controls);
+    QPushButton* clear = button(tr("Cancella"), "cmdCancella", controls);
+    QPushButton* csv = button(tr("Salva CSV..."), "cmdSalvaCsv", controls);
+    QPushButton* text = button(tr("Salva testo..."), "cmdSalvaTesto", controls);
     controls->addStretch();
 
     m_table->setModel(&m_filter);
     m_table->setAccessibleName(tr("Righe"));
+    name(m_table, "grdRighe");
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setWordWrap(false);
     // Fixed row heights and column widths: 100,000 rows stay cheap to lay out.

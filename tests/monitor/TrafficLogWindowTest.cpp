@@ -80,25 +80,22 @@ private slots:
     void filtersByDirectionAddressAndKind()
     {
         TrafficLogWindow& window = *m_opener.window();
-        window.findChild<QComboBox*>("direzione")->setCurrentText("TX");
+        window.findChild<QComboBox*>("cmbDirezione")->setCurrentText("TX");
         QCOMPARE(window.shown().rowCount(), 2);
-        window.findChild<QLineEdit*>("indirizzo")->setText("5");
+        window.findChild<QLineEdit*>("txtIndirizzo")->setText("5");
         QCOMPARE(shownRows(window).join(""), "TX command Sibrant2 address 5 P data \"2\" check character good [02 30 25 32 03 26]");
-        window.findChild<QComboBox*>("direzione")->setCurrentIndex(0);
-        window.findChild<QLineEdit*>("indirizzo")->setText("x");
+        window.findChild<QComboBox*>("cmbDirezione")->setCurrentIndex(0);
+        window.findChild<QLineEdit*>("txtIndirizzo")->setText("x");
         QCOMPARE(window.shown().rowCount(), 0);
-        window.findChild<QLineEdit*>("indirizzo")->clear();
-        window.findChild<QComboBox*>("tipo")->setCurrentText("noise");
+        window.findChild<QLineEdit*>("txtIndirizzo")->clear();
+        window.findChild<QComboBox*>("cmbTipo")->setCurrentText("noise");
         QCOMPARE(window.shown().rowCount(), 2);
-        window.findChild<QComboBox*>("tipo")->setCurrentIndex(0);
+        window.findChild<QComboBox*>("cmbTipo")->setCurrentIndex(0);
     }
 
     void pauseHoldsNewRowsUntilResumed()
     {
-        QPushButton* pause = nullptr;
-        for (QPushButton* b : m_opener.window()->findChildren<QPushButton*>())
-            if (b->text() == "Pausa")
-                pause = b;
+        auto* pause = m_opener.window()->findChild<QPushButton*>("cmdPausa");
         pause->click();
         m_feed.traffic(TrafficRow::Direction::Received, "t6", bytes({0x06}));
         m_model.showWaiting();
@@ -111,9 +108,9 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("registro.csv");
-        m_opener.window()->findChild<QComboBox*>("direzione")->setCurrentText("RX");
+        m_opener.window()->findChild<QComboBox*>("cmbDirezione")->setCurrentText("RX");
         QVERIFY(m_opener.window()->saveCsv(path));
-        m_opener.window()->findChild<QComboBox*>("direzione")->setCurrentIndex(0);
+        m_opener.window()->findChild<QComboBox*>("cmbDirezione")->setCurrentIndex(0);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromLatin1(file.readAll()),
