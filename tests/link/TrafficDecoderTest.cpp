@@ -117,6 +117,10 @@ TEST(TrafficDecoder, EventsComeAfterTheBytesHeldAndATimeOutEndsTheWait)
     EXPECT_EQ(summary(rows[1]), "-- time-out []");
     EXPECT_EQ(summary(decoder.feed(RX, "t3", unhex("02 30 21 4F 4B 03 14"))[0]),
               "RX reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]");
+    // A frame that never ends is given as unfinished rather than held for good.
+    for (int i = 0; i < 200; ++i)
+        decoder.feed(RX, "t4", "\x02" + std::string(9, 'A'));
+    EXPECT_LE(decoder.held(), TrafficDecoder::HeldLimit);
 }
 
 // Whatever comes, in whatever pieces, each byte is in one row, in order,
