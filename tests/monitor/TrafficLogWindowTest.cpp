@@ -16,28 +16,21 @@ using namespace lettore;
 
 namespace {
 
-QString cell(const TrafficLogFilter& rows, int row, int column)
-{
-    return rows.data(rows.index(row, column)).toString();
-}
-
 // The shown rows as "direction kind fields [hex]".
 QStringList shownRows(const TrafficLogWindow& window)
 {
-    QStringList rows;
-    for (int i = 0; i < window.shown().rowCount(); ++i)
-        rows << cell(window.shown(), i, TrafficLogModel::Direction) + " " + cell(window.shown(), i, TrafficLogModel::Kind) + " "
-                    + cell(window.shown(), i, TrafficLogModel::Fields) + " [" + cell(window.shown(), i, TrafficLogModel::Hex) + "]";
-    return rows;
+    const TrafficLogFilter& rows = window.shown();
+    QStringList shown;
+    for (int i = 0; i < rows.rowCount(); ++i) {
+        QStringList cells;
+        for (const int column : {TrafficLogModel::Direction, TrafficLogModel::Kind, TrafficLogModel::Fields})
+            cells << rows.data(rows.index(i, column)).toString();
+        shown << cells.join(' ') + " [" + rows.data(rows.index(i, TrafficLogModel::Hex)).toString() + "]";
+    }
+    return shown;
 }
 
-std::string bytes(std::initializer_list<int> values)
-{
-    std::string text;
-    for (const int v : values)
-        text += static_cast<char>(v);
-    return text;
-}
+std::string bytes(const char* hex) { return QByteArray::fromHex(hex).toStdString(); }
 
 }  // namespace
 
@@ -55,10 +48,10 @@ private slots:
         m_model.clear();
         m_opener.open();
         using D = TrafficRow::Direction;
-        m_feed.traffic(D::Discarded, "t0", bytes({0x55}));
-        m_feed.traffic(D::Sent, "t1", bytes({0x02, 0x30, 0x21, 0x32, 0x03, 0x22}));
-        m_feed.traffic(D::Received, "t2", bytes({0xFF, 0x02, 0x30, 0x21, 0x4F, 0x2C, 0x22, 0x03, 0x00}));
-        m_feed.traffic(D::Sent, "t3", bytes({0x02, 0x30, 0x25, 0x32, 0x03, 0x26}));
+        m_feed.traffic(D::Discarded, "t0", bytes("55"));
+        m_feed.traffic(D::Sent, "t1", bytes("023021320322"));
+        m_feed.traffic(D::Received, "t2", bytes("FF0230214F2C220300"));
+        m_feed.traffic(D::Sent, "t3", bytes("023025320326"));
         m_feed.ComTO();
         m_feed.portFailed("t5", "write: Device gone");
         m_model.showWaiting();
@@ -80,24 +73,27 @@ private slots:
     void filtersByDirectionAddressAndKind()
     {
         TrafficLogWindow& window = *m_opener.window();
-        window.findChild<QComboBox*>("cmbDirezione")->setCurrentText("TX");
+        auto* direction = window.findChild<QComboBox*>("cmbDirezione");
+        auto* address = window.findChild<QLineEdit*>("txtIndirizzo");
+        auto* kind = window.findChild<QComboBox*>("cmbTipo");
+        direction->setCurrentText("TX");
         QCOMPARE(window.shown().rowCount(), 2);
-        window.findChild<QLineEdit*>("txtIndirizzo")->setText("5");
+        address->setText("5");
         QCOMPARE(shownRows(window).join(""), "TX command Sibrant2 address 5 P data \"2\" check character good [02 30 25 32 03 26]");
-        window.findChild<QComboBox*>("cmbDirezione")->setCurrentIndex(0);
-        window.findChild<QLineEdit*>("txtIndirizzo")->setText("x");
+        direction->setCurrentIndex(0);
+        address->setText("x");
         QCOMPARE(window.shown().rowCount(), 0);
-        window.findChild<QLineEdit*>("txtIndirizzo")->clear();
-        window.findChild<QComboBox*>("cmbTipo")->setCurrentText("noise");
+        address->clear();
+        kind->setCurrentText("noise");
         QCOMPARE(window.shown().rowCount(), 2);
-        window.findChild<QComboBox*>("cmbTipo")->setCurrentIndex(0);
+        kind->setCurrentIndex(0);
     }
 
     void pauseHoldsNewRowsUntilResumed()
     {
         auto* pause = m_opener.window()->findChild<QPushButton*>("cmdPausa");
         pause->click();
-        m_feed.traffic(TrafficRow::Direction::Received, "t6", bytes({0x06}));
+        m_feed.traffic(TrafficRow::Direction::Received, "t6", bytes("06"));
         m_model.showWaiting();
         QCOMPARE(m_model.rowCount(), 7);
         pause->click();
