@@ -1,16 +1,20 @@
 // The traffic log window offscreen: the rows of an exchange, a rejected
 // answer, a time-out and a port failure; filters, pause, the CSV read back,
-// and the row cap.
+// opening from the monitor, and the row cap.
+#include "MonCom.h"
 #include "TrafficFeed.h"
 #include "TrafficLogOpener.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace lettore;
 
@@ -115,6 +119,20 @@ private slots:
                  "t2,RX,answer,Sibrant2,1,P,\"O,\"\"\",check character wrong,02 30 21 4F 2C 22 03 00,"
                  "\"\\x020!O,\"\"\\x03\\x00\",\r\n");
         QVERIFY(!m_opener.window()->saveCsv(dir.filePath("missing/registro.csv")));
+    }
+
+    // The monitor's context menu opens the log; the monitor stays as it is.
+    void monitorsContextMenuOpensTheLog()
+    {
+        m_opener.window()->hide();
+        QTimer::singleShot(0, [] {
+            if (QWidget* menu = QApplication::activePopupWidget())
+                menu->actions().first()->trigger();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5}, MonCom::instance().mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&MonCom::instance(), &event);
+        QVERIFY(m_opener.window()->isVisible());
+        MonCom::unload();
     }
 
     void keepsTheNewestRowsUpToItsCapacity()
