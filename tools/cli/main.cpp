@@ -11,10 +11,12 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <ostream>
 
 using namespace lettore;
