@@ -38,12 +38,12 @@ public:
     std::vector<TrafficRow> flush();
     std::size_t held() const { return m_held.size(); }
 
+private:
     // The dialect, address, type and data of a whole frame `bytes` (its
     // check character, if its layout has one, last); nothing set when no
     // dialect's layout fits.
     static void describe(TrafficRow& row, std::string_view bytes);
 
-private:
     struct Chunk {
         std::size_t begin;
         std::string time;
