@@ -6,6 +6,10 @@
 #include "ThisProgramsFolders.h"
 #include "QtPort.h"
 #include "QtSound.h"
+#include "ScopedSubscription.h"
+#include "TrafficFeed.h"
+#include "TrafficLogModel.h"
+#include "TrafficLogOpener.h"
 #include "modLettori.h"
 
 #include <QApplication>
@@ -28,7 +32,15 @@ int main(int argc, char* argv[])
     SteadyClock clock;
     QtSound sound;
     EventLoopTurns turns(clock, processQtEvents);
-    installPlatform({[&] { return std::make_unique<QtPort>(PortNaming(settingsFolder)); }, &clock,
+    // Every byte on the port goes to the traffic log, open or not.
+    TrafficLogModel trafficLog;
+    TrafficFeed traffic([&](std::vector<TrafficRow>&& rows) { trafficLog.append(std::move(rows)); });
+    const auto openPort = [&] {
+        auto tap = std::make_unique<PortTap>(std::make_unique<QtPort>(PortNaming(settingsFolder)));
+        tap->setListener(&traffic);
+        return tap;
+    };
+    installPlatform({openPort, &clock,
                      [&] { turns(); },
                      [&](const std::string& file, bool async) { sound.play((folders.data / file).string(), async); }});
     // After a command times out, the next one waits for a quiet line, so a
@@ -37,7 +49,9 @@ int main(int argc, char* argv[])
 
     int status = 0;
     {
+        ScopedSubscription timeOuts(Lettori().Comunicazione(), traffic);
         Console console(Lettori());
+        TrafficLogOpener trafficLogOpener(trafficLog, console.window());
         closeOnEndRequest(console.window());
         console.Form_Load(folders.settings);
         console.window().show();

@@ -16,7 +16,6 @@
 #include "ScopedSubscription.h"
 #include "SerialSettings.h"
 #include "StandardStreams.h"
-#include "TraceListener.h"
 #include "clsLettori.h"
 
 #include <QCoreApplication>
@@ -35,9 +34,9 @@ constexpr int OutputCheckMs = 500;
 
 CliSession::CliSession(clsLettori& registry, const Invocation& invocation,
                        const ConnectionSettings& stored, const PortNaming& naming, std::ostream& out,
-                       std::ostream& err)
+                       std::ostream& err, LinkEvents* trace)
     : m_registry(registry), m_invocation(invocation), m_stored(stored), m_naming(naming), m_out(out),
-      m_err(err)
+      m_err(err), m_trace(trace)
 {
 }
 
@@ -67,12 +66,9 @@ int CliSession::run()
     clsComunicazioni& link = m_registry.Comunicazione();
     ErrorWatcher errors;
     ScopedSubscription watching(link, errors);
-    std::optional<TraceListener> trace;
     std::optional<ScopedSubscription> tracing;
-    if (m_invocation.trace) {
-        trace.emplace(m_err);
-        tracing.emplace(link, *trace);
-    }
+    if (m_trace)
+        tracing.emplace(link, *m_trace);
 
     const int16_t portNumber = m_invocation.portNumber.value_or(m_stored.NSeriale);
     // The link passes a number on to the port only when it differs from the

@@ -8,6 +8,7 @@
 namespace lettore {
 
 class ErrorWatcher;
+class LinkEvents;
 class PortNaming;
 class clsLettori;
 
@@ -26,8 +27,9 @@ public:
     static constexpr int ExitSignalBase = 128;
 
     // naming: the device each port number reaches, for the messages.
+    // trace: subscribed to the link for the run, when given.
     CliSession(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
-               const PortNaming& naming, std::ostream& out, std::ostream& err);
+               const PortNaming& naming, std::ostream& out, std::ostream& err, LinkEvents* trace = nullptr);
 
     int run();
 
@@ -47,6 +49,7 @@ private:
     const PortNaming& m_naming;
     std::ostream& m_out;
     std::ostream& m_err;
+    LinkEvents* m_trace;
 };
 
 }  // namespace lettore

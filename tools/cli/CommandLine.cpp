@@ -144,6 +144,10 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
         } else if (name == "--from" || name == "--to") {
             (name == "--from" ? inv.scanFrom : inv.scanTo) = bounded(0, 255);
             scanOption = name;
+        } else if (name == "--trace-file") {
+            inv.traceFile = value();
+            if (inv.traceFile.empty())
+                throw UsageError("--trace-file needs a file name");
         } else if (name == "--ack") {
             flag();
             inv.ack = true;
@@ -246,8 +250,8 @@ void CommandLine::checkCommand(Invocation& inv, const std::vector<std::string>& 
 std::string CommandLine::helpText()
 {
     std::string text =
-        "Usage: lettore [--port N|DEVICE] [--baud RATE] [--term ADDR] [--trace] [--json] [--strict]\n"
-        "               [--timeout MS] COMMAND [ARGS...]\n"
+        "Usage: lettore [--port N|DEVICE] [--baud RATE] [--term ADDR] [--trace] [--trace-file FILE]\n"
+        "               [--json] [--strict] [--timeout MS] COMMAND [ARGS...]\n"
         "       lettore help COMMAND | -h | --help | --version\n"
         "\n"
         "Runs one reader command and prints \"esito N\", then one \"NAME VALUE\" line per\n"
@@ -258,7 +262,9 @@ std::string CommandLine::helpText()
         "                   or a device path; `lettore ports` lists them\n"
         "  --baud RATE      baud rate\n"
         "  --term ADDR      reader address, 0..255, 256 for all readers (no answer)\n"
-        "  --trace          every frame sent and received, time-out and port error on stderr\n"
+        "  --trace          every byte sent, received and discarded, decoded into frames and\n"
+        "                   noise with its UTC time, and every time-out and port error, on stderr\n"
+        "  --trace-file FILE  the same trace written to FILE\n"
         "  --json           one JSON object per command (per reading for listen) instead of lines:\n"
         "                   {\"command\", \"esito\", \"values\": {NAME: VALUE}, \"risposta\": \"ACK\"|\"NAK\"};\n"
         "                   each byte of a value is the character of that code\n"

@@ -44,6 +44,7 @@ struct Invocation {
     int scanFrom = 0;
     int scanTo = 255;
     std::vector<std::string> scanRates;
+    std::string traceFile;  // --trace-file: the trace written there too
 
     const CommandEntry* command = nullptr;
     bool listen = false;  // the command is `listen`, which has no invoker

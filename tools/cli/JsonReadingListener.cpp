@@ -5,15 +5,19 @@
 
 namespace lettore {
 
-std::string JsonReadingListener::readingLine(int address, const std::string& code) const
+std::string JsonReadingListener::readingLine(const Heard& reading) const
 {
-    const QJsonObject reading{{"address", address}, {"code", ResultJson::text(code)}};
-    return ResultJson::line({{"lettura", reading}});
+    const QJsonObject object{{"address", reading.address},
+                             {"code", ResultJson::text(reading.code)},
+                             {"status", ResultJson::text(reading.status)},
+                             {"time", ResultJson::text(reading.time)},
+                             {"repeated", reading.repeated}};
+    return ResultJson::line({{"lettura", object}});
 }
 
-std::string JsonReadingListener::otherLine(const std::string& stringa) const
+std::string JsonReadingListener::otherLine(const std::string& stringa, const std::string& time) const
 {
-    return ResultJson::line({{"ComRX", ResultJson::text(ByteText::hex(stringa))}});
+    return ResultJson::line({{"ComRX", ResultJson::text(ByteText::hex(stringa))}, {"time", ResultJson::text(time)}});
 }
 
 }  // namespace lettore

@@ -8,13 +8,18 @@
 #include "QtPort.h"
 #include "StandardStreams.h"
 #include "ThisProgramsFolders.h"
+#include "TrafficFeed.h"
+#include "TrafficText.h"
 #include "modLettori.h"
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <optional>
 #include <ostream>
 
 using namespace lettore;
@@ -80,8 +85,45 @@ int main(int argc, char* argv[])
     }
     naming.pinDevice(invocation.device);
 
+    // The trace: the port tapped, its bytes decoded into rows as they come.
+    std::ofstream traceFile;
+    if (!invocation.traceFile.empty()) {
+        traceFile.open(invocation.traceFile, std::ios::out | std::ios::trunc);
+        if (!traceFile) {
+            std::cerr << "lettore: cannot write the trace to " << invocation.traceFile << ": "
+                      << std::strerror(errno) << std::endl;
+            return CliSession::ExitOutput;
+        }
+    }
+    std::optional<TrafficFeed> trace;
+    if (invocation.trace || traceFile.is_open())
+        trace.emplace([&](std::vector<TrafficRow>&& rows) {
+            for (const TrafficRow& row : rows) {
+                const std::string line = TrafficText::line(row);
+                if (invocation.trace)
+                    std::cerr << line << '\n';
+                if (traceFile.is_open())
+                    traceFile << line << '\n';
+            }
+            std::cerr.flush();
+            traceFile.flush();
+        });
+    const auto openPort = [&]() -> std::unique_ptr<Port> {
+        auto port = std::make_unique<QtPort>(naming);
+        if (!trace)
+            return port;
+        auto tap = std::make_unique<PortTap>(std::move(port));
+        tap->setListener(&*trace);
+        return tap;
+    };
+
     static SteadyClock clock;
-    installPlatform({[&] { return std::make_unique<QtPort>(naming); }, &clock, processQtEvents, {}});
+    installPlatform({openPort, &clock, processQtEvents, {}});
     clsLettori& lettori = Lettori();
-    return outputChecked(CliSession(lettori, invocation, stored, naming, output, std::cerr).run());
+    const int status = CliSession(lettori, invocation, stored, naming, output, std::cerr, trace ? &*trace : nullptr).run();
+    // The port's last bytes are told while the trace still lives.
+    releaseLettori();
+    if (trace)
+        trace->flush();
+    return outputChecked(status);
 }

@@ -1,10 +1,7 @@
 #include "TrafficLog.h"
 
 #include "ByteText.h"
-
-#include <chrono>
-#include <cstdio>
-#include <ctime>
+#include "WallTime.h"
 
 namespace lettore::sim {
 
@@ -24,16 +21,8 @@ void TrafficLog::event(std::string_view text)
 
 void TrafficLog::line(std::string_view text)
 {
-    using namespace std::chrono;
-    const auto now = system_clock::now();
-    const std::time_t seconds = system_clock::to_time_t(now);
-    const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char stamp[32];
-    const auto length = std::strftime(stamp, sizeof stamp, "%FT%T", &utc);
-    std::snprintf(stamp + length, sizeof stamp - length, ".%03dZ ", static_cast<int>(millis));
-    *m_out << stamp << text << std::endl;
+    // The same time form as the host's trace, so the two logs line up.
+    *m_out << isoTime(std::chrono::system_clock::now()) << ' ' << text << std::endl;
 }
 
 }  // namespace lettore::sim

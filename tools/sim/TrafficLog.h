@@ -7,7 +7,7 @@
 namespace lettore::sim {
 
 // The line's readable log: one line per frame heard or sent, and one per
-// event, each with a UTC timestamp to the millisecond. Without a stream it
+// event, each with its UTC time to the millisecond (isoTime). Without a stream it
 // writes nothing.
 class TrafficLog {
 public:

@@ -12,6 +12,7 @@
 #include <cctype>
 #include <csignal>
 #include <cstring>
+#include <fstream>
 #include <poll.h>
 #include <regex>
 #include <sstream>
@@ -175,7 +176,7 @@ TEST_F(LettoreEndToEndTest, CtrlCStopsARangeAndPrintsWhatItDid)
 TEST_F(LettoreEndToEndTest, ListenAcknowledgesAMultimasterReadingOnce)
 {
     startSim({"--reader", "5", "--multimaster"});
-    ASSERT_EQ(listenForFirstReading({"--ack"}), "lettura 5 0000004242\n");
+    ASSERT_EQ(listenForFirstReading({"--ack"}).substr(0, 30), "lettura 5 0000004242 status 0 ");
     // Unacknowledged, the reader would send the reading again after 2 s.
     listener.waitForReadyRead(2500);
     EXPECT_EQ(listener.readAllStandardOutput().toStdString(), "");
@@ -199,7 +200,7 @@ TEST_F(LettoreEndToEndTest, CtrlCEndsListeningDuringAReception)
     };
     send("\x06");
     ASSERT_TRUE(listener.waitForReadyRead(5000));
-    ASSERT_EQ(listener.readLine().toStdString(), "ComRX 06\n");
+    ASSERT_EQ(listener.readLine().left(9).toStdString(), "ComRX 06 ");
     for (int i = 0; i < 4; ++i) {
         send("Z");
         listener.waitForFinished(50);
@@ -216,7 +217,7 @@ TEST_F(LettoreEndToEndTest, CtrlCEndsListeningDuringAReception)
 TEST_F(LettoreEndToEndTest, ListenEndsWhenTheLineDrops)
 {
     startSim({"--reader", "5", "--multimaster"});
-    ASSERT_EQ(listenForFirstReading({}), "lettura 5 0000004242\n");
+    ASSERT_EQ(listenForFirstReading({}).substr(0, 30), "lettura 5 0000004242 status 0 ");
     sim->command("drop");
     ASSERT_TRUE(listener.waitForFinished(5000));
     EXPECT_EQ(listener.exitCode(), 74);
@@ -231,7 +232,7 @@ TEST_F(LettoreEndToEndTest, TraceAndFailures)
     ProgramRun run = lettore({"GetVersioneFirmware"}, {"--term", "9", "--trace"});
     EXPECT_EQ(run.out, "esito 1\noutVERSION N\n");
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find(" ComTO\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(" -- time-out\n"), std::string::npos) << run.err;
 
     run = runProgram(LETTORE_BIN, {"--port", folder.filePath("missing"), "GetVersioneFirmware"});
     EXPECT_EQ(run.status, 74);
@@ -265,7 +266,7 @@ TEST_F(LettoreEndToEndTest, ResultThatCannotBeWrittenFailsTheRun)
     expectAll({{{"VerificaBadge", "0000000042"}, "esito 0\noutESISTE 0\n"}}, {"--term", "1"});
 }
 
-// The trace of a run, without its timestamps: one event a line.
+// The trace of a run, without its timestamps: one row a line.
 std::vector<std::string> traced(const std::string& err)
 {
     std::vector<std::string> events;
@@ -276,14 +277,22 @@ std::vector<std::string> traced(const std::string& err)
     return events;
 }
 
+// Milliseconds of the day of an ISO 8601 UTC time at the start of `line`.
+long long timeOfDayMs(const std::string& line)
+{
+    return ((std::stoll(line.substr(11, 2)) * 60 + std::stoll(line.substr(14, 2))) * 60
+            + std::stoll(line.substr(17, 2))) * 1000 + std::stoll(line.substr(20, 3));
+}
+
 // Readers that make the line's usual mistakes. Each result is what the
-// answer deserves, the trace shows one send and one answer, and the line
-// is sound for the next exchange, from a clean reader; nobody dies.
+// answer deserves, the trace shows every byte (noise and a rejected answer
+// too) at the time the simulator's log gives it, and the line is sound for
+// the next exchange, from a clean reader; nobody dies.
 TEST_F(LettoreEndToEndTest, FaultsOnTheLineGiveTheirResultsAndTheNextExchangeIsRight)
 {
     // Paced at 1200 baud the split answer comes byte by byte (about 8 ms a
     // byte), with 150 ms pauses between its three pieces.
-    startSim({"--pace", "--split-pause-ms", "150", "--reader", "1:baud=1200",
+    startSim({"--log", folder.filePath("sim.log"), "--pace", "--split-pause-ms", "150", "--reader", "1:baud=1200",
               "--reader", "2:baud=1200,fault=noise", "--reader", "3:baud=1200,fault=split",
               "--reader", "4:baud=1200,fault=badbcc", "--reader", "5:baud=1200,fault=garble"});
     const std::string version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
@@ -293,11 +302,14 @@ TEST_F(LettoreEndToEndTest, FaultsOnTheLineGiveTheirResultsAndTheNextExchangeIsR
         std::string out;
         int status;
         int atLeastMs;
+        std::vector<std::string> rows;  // each row's start, after its time
     } rows[] = {
-        {"noise before the answer", "2", version, 0, 0},
-        {"answer in pieces", "3", version, 0, 300},
-        {"wrong check character", "4", "esito 2\noutVERSION N\n", 2, 0},
-        {"noise inside the answer", "5", "esito 2\noutVERSION N\n", 2, 0},
+        {"noise before the answer", "2", version, 0, 0,
+         {"TX command Sibrant2 address 2 P", "RX noise [FF 7E 00 55]", "RX answer Sibrant2 address 2 P"}},
+        {"answer in pieces", "3", version, 0, 300, {"TX command", "RX answer Sibrant2 address 3 P"}},
+        {"wrong check character", "4", "esito 2\noutVERSION N\n", 2, 0,
+         {"TX command", "RX answer Sibrant2 address 4 P data \"SIM LETTORE 1.00\" check character wrong"}},
+        {"noise inside the answer", "5", "esito 2\noutVERSION N\n", 2, 0, {"TX command", "RX answer"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -308,12 +320,18 @@ TEST_F(LettoreEndToEndTest, FaultsOnTheLineGiveTheirResultsAndTheNextExchangeIsR
         EXPECT_EQ(run.out, row.out);
         EXPECT_EQ(run.status, row.status) << run.err;
         const std::vector<std::string> events = traced(run.err);
-        ASSERT_EQ(events.size(), 2u) << run.err;
-        EXPECT_EQ(events[0].rfind("ComTX 02 ", 0), 0u) << events[0];
-        if (row.status == 0)
-            EXPECT_EQ(events[1].rfind("ComRX 02 ", 0), 0u) << "noise dropped: " << events[1];
-        else
-            EXPECT_EQ(events[1], "ComRX ");
+        ASSERT_EQ(events.size(), row.rows.size()) << run.err;
+        for (std::size_t i = 0; i < events.size(); ++i)
+            EXPECT_EQ(events[i].substr(0, row.rows[i].size()), row.rows[i]) << run.err;
+        // The simulator heard the command when the trace says it went.
+        std::ifstream simLog(folder.filePath("sim.log").toStdString());
+        const std::string command = run.err.substr(run.err.find('['), run.err.find(']') - run.err.find('[') + 1);
+        std::string heard;
+        for (std::string line; std::getline(simLog, line);)
+            if (line.find(" RX 1200 " + command) != std::string::npos)
+                heard = line;
+        ASSERT_FALSE(heard.empty()) << command;
+        EXPECT_LT(std::abs(timeOfDayMs(heard) - timeOfDayMs(run.err)), 200) << heard << "\n" << run.err;
 
         const ProgramRun next = lettore({"GetVersioneFirmware"}, {"--baud", "1200", "--term", "1"});
         EXPECT_EQ(next.out, version);
@@ -346,15 +364,16 @@ TEST_F(LettoreEndToEndTest, LineDroppingDuringAnExchangeAndComingBack)
     waiting.start(LETTORE_BIN, {"--port", linkPath(), "--term", "1", "--trace", "GetVersioneFirmware"});
     ASSERT_TRUE(waiting.waitForStarted());
     QByteArray err;
-    while (!err.contains("ComTX") && waiting.waitForReadyRead(5000))
+    while (!err.contains("TX command") && waiting.waitForReadyRead(5000))
         err += waiting.readAllStandardError();
-    ASSERT_TRUE(err.contains("ComTX")) << err.toStdString();
+    ASSERT_TRUE(err.contains("TX command")) << err.toStdString();
     sim->command("drop 300");
     ASSERT_TRUE(waiting.waitForFinished(3000)) << "a hang-up, not a time-out";
     err += waiting.readAllStandardError();
     EXPECT_EQ(waiting.readAllStandardOutput().toStdString(), "esito 3\noutVERSION N\n");
     EXPECT_EQ(waiting.exitCode(), 74);
-    EXPECT_EQ(traced(err.toStdString()).back(), "Errore 5 the line dropped or the device was removed");
+    EXPECT_EQ(traced(err.toStdString()).back().rfind("-- port error", 0), 0u) << err.toStdString();
+    EXPECT_NE(traced(err.toStdString()).back().find("the line dropped or the device was removed"), std::string::npos);
     EXPECT_TRUE(err.endsWith("lettore: the line dropped or the device was removed\n")) << err.toStdString();
 
     QElapsedTimer back;

@@ -8,8 +8,9 @@ namespace {
 
 using ReadingListenerTest = ReaderRig;
 
-// A reading prints as "lettura ADDR CODE" and, when asked, is acknowledged
-// to its sender; anything else, a reading whose address does not decode
+// A reading prints as "lettura ADDR CODE status S TIME" and, when asked, is
+// acknowledged to its sender; sent again unacknowledged, it is marked
+// repeated. Anything else, a reading whose address does not decode
 // included, prints as it came in hex and is never acknowledged.
 TEST_F(ReadingListenerTest, PrintsEachTextAndAcknowledgesReadingsWhenAsked)
 {
@@ -21,18 +22,21 @@ TEST_F(ReadingListenerTest, PrintsEachTextAndAcknowledgesReadingsWhenAsked)
     for (bool acknowledge : {false, true}) {
         SCOPED_TRACE(acknowledge);
         std::ostringstream out;
-        ReadingListener listener(lettori, out, acknowledge);
+        ReadingListener listener(lettori, out, acknowledge, [] { return std::string("T"); });
         port.clearRecord();
 
         listener.ComRX(reading);
         listener.ComRX(ack());
         listener.ComRX("");
         listener.ComRX(odd);
+        listener.ComRX(reading);
 
-        EXPECT_EQ(out.str(), "lettura 5 0000000042\nComRX 06\nComRX \n"
-                             "ComRX 02 40 25 31 30 30 30 30 30 30 30 30 34 32 03 23\n");
-        EXPECT_EQ(writtenHex(), acknowledge ? std::vector<std::string>{"02 30 25 06 03 12"}
-                                            : std::vector<std::string>{});
+        EXPECT_EQ(out.str(), "lettura 5 0000000042 status 1 T\nComRX 06 T\nComRX  T\n"
+                             "ComRX 02 40 25 31 30 30 30 30 30 30 30 30 34 32 03 23 T\n"
+                             + std::string(acknowledge ? "lettura 5 0000000042 status 1 T\n"
+                                                       : "lettura 5 0000000042 status 1 T repeated\n"));
+        const std::vector<std::string> acks(acknowledge ? 2 : 0, "02 30 25 06 03 12");
+        EXPECT_EQ(writtenHex(), acks);
     }
 }
 

@@ -46,17 +46,20 @@ TEST(ResultJsonTest, ParsesBackToTheBytes)
 
 using JsonReadingListenerTest = ReaderRig;
 
-// listen --json: one object a line, a reading by address and code.
+// listen --json: one object a line, a reading by address, code, status,
+// time and repetition.
 TEST_F(JsonReadingListenerTest, OneObjectPerText)
 {
     std::ostringstream out;
-    JsonReadingListener listener(lettori, out, false);
+    JsonReadingListener listener(lettori, out, false, [] { return std::string("T"); });
     listener.ComRX("\x02\x30\x25" "10000000042\x03\x23");
-    const QJsonObject reading = parsed(out.str())["lettura"].toObject();
-    EXPECT_EQ(reading, (QJsonObject{{"address", 5}, {"code", "0000000042"}}));
+    listener.ComRX("\x02\x30\x25" "10000000042\x03\x23");
+    const QJsonObject reading = parsed(out.str().substr(out.str().find('\n') + 1))["lettura"].toObject();
+    EXPECT_EQ(reading, (QJsonObject{{"address", 5}, {"code", "0000000042"}, {"status", "1"}, {"time", "T"},
+                                    {"repeated", true}}));
     out.str("");
     listener.ComRX(ack());
-    EXPECT_EQ(parsed(out.str())["ComRX"].toString(), "06");
+    EXPECT_EQ(parsed(out.str()), (QJsonObject{{"ComRX", "06"}, {"time", "T"}}));
 }
 
 // Only links named COM<N> count, by number; one whose device is gone

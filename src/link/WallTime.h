@@ -1,0 +1,13 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+namespace lettore {
+
+// The wall time every traffic record carries: ISO 8601 in UTC with the
+// date, milliseconds and the offset, "2026-12-06T23:16:45.670Z", so logs of
+// different programs line up however their machines' time zones are set.
+std::string isoTime(std::chrono::system_clock::time_point when);
+
+}  // namespace lettore

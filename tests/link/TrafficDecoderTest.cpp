@@ -1,0 +1,124 @@
+// The traffic decoder on spelled-out byte streams: each dialect both ways,
+// frames split across reads, noise around and inside frames. That every
+// byte lands in exactly one row whatever the input is fuzz_traffic's.
+#include "TrafficDecoder.h"
+#include "SimulatedPort.h"
+
+#include <gtest/gtest.h>
+
+using namespace lettore;
+using lettore::test::hex;
+using lettore::test::unhex;
+using Direction = TrafficRow::Direction;
+
+namespace {
+
+// A row as one line: direction, kind, dialect, address, type, data, check, [bytes].
+std::string summary(const TrafficRow& row)
+{
+    std::string text = std::string(TrafficRow::name(row.direction)) + " " + TrafficRow::name(row.kind);
+    for (const std::string& field : {row.dialect, row.address ? std::to_string(*row.address) : "",
+                                     row.type, row.data, std::string(TrafficRow::name(row.check))})
+        if (!field.empty())
+            text += " " + field;
+    return text + " [" + hex(row.bytes) + "]";
+}
+
+struct Feed {
+    Direction direction;
+    const char* bytes;
+};
+
+std::vector<std::string> decode(const std::vector<Feed>& feeds)
+{
+    TrafficDecoder decoder;
+    std::vector<std::string> lines;
+    int n = 0;
+    for (const Feed& feed : feeds)
+        for (const TrafficRow& row : decoder.feed(feed.direction, "t" + std::to_string(n++), unhex(feed.bytes)))
+            lines.push_back(row.time + " " + summary(row));
+    for (const TrafficRow& row : decoder.flush())
+        lines.push_back(row.time + " " + summary(row));
+    return lines;
+}
+
+constexpr Direction TX = Direction::Sent;
+constexpr Direction RX = Direction::Received;
+constexpr Direction Drop = Direction::Discarded;
+
+TEST(TrafficDecoder, NamesTheFramesOfEveryDialectBothWays)
+{
+    const struct {
+        const char* name;
+        std::vector<Feed> feeds;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {"Sibrant2 command and answer",
+         {{TX, "02 3A 35 32 03 3C"}, {RX, "02 30 21 4F 4B 03 14"}},
+         {"t0 TX command Sibrant2 165 S 2 check character good [02 3A 35 32 03 3C]",
+          "t1 RX answer Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]"}},
+        {"answer split across three reads keeps its first read's time",
+         {{TX, "02 30 21 32 03 22"}, {RX, "02 30"}, {RX, "21 4F 4B"}, {RX, "03 14"}},
+         {"t0 TX command Sibrant2 1 P 2 check character good [02 30 21 32 03 22]",
+          "t1 RX answer Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]"}},
+        {"noise before, a bad check character, then a reading",
+         {{TX, "02 30 21 32 03 22"}, {RX, "FF 7E 00 55 02 30 21 4F 4B 03 00"}, {RX, "02 30 21 4F 4B 03 14"}},
+         {"t0 TX command Sibrant2 1 P 2 check character good [02 30 21 32 03 22]",
+          "t1 RX noise [FF 7E 00 55]",
+          "t1 RX answer Sibrant2 1 P OK check character wrong [02 30 21 4F 4B 03 00]",
+          "t2 RX reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]"}},
+        {"noise inside a frame: the frame begun is noise up to the next STX",
+         {{RX, "02 30 21 FF 02 30 21 4F 4B 03 14 7E"}},
+         {"t0 RX noise [02 30 21 FF]", "t0 RX reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]",
+          "t0 RX noise [7E]"}},
+        {"ACK standing in for ETX, then a lone NAK",
+         {{TX, "02 30 21 32 03 22"}, {RX, "02 30 21 4F 06"}, {RX, "15"}},
+         {"t0 TX command Sibrant2 1 P 2 check character good [02 30 21 32 03 22]",
+          "t1 RX answer Sibrant2 1 P O cut short by ACK [02 30 21 4F 06]", "t2 RX NAK [15]"}},
+        {"broadcast waits for no answer",
+         {{TX, "02 60 60 35 03 34"}, {RX, "02 30 21 4F 4B 03 14"}},
+         {"t0 TX command Sibrant2 256 S 5 check character good [02 60 60 35 03 34]",
+          "t1 RX reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]"}},
+        {"the single-byte dialects",
+         {{TX, "02 68 21 58 03 10"}, {TX, "02 67 42 58 03 7C"}, {TX, "02 41 41 58 03 59"}, {TX, "02 61 22 06 03 44"}},
+         {"t0 TX command Sibrant 1 P X check character good [02 68 21 58 03 10]",
+          "t1 TX command Quen 2 S X check character good [02 67 42 58 03 7C]",
+          "t2 TX command Zem 1 S X check character good [02 41 41 58 03 59]",
+          "t3 TX command Parlow 2 P \x06 check character good [02 61 22 06 03 44]"}},
+        {"Tolvane: set, poll, an accepted and a rejected answer",
+         {{TX, "04 04 02 31 58 03"}, {RX, "3C 49 34 39 3E"}, {TX, "04 04 31 05"}, {RX, "3C 4F 4B 3E"}},
+         {"t0 TX command Tolvane 1 S X [04 04 02 31 58 03]", "t1 RX answer Tolvane I49 [3C 49 34 39 3E]",
+          "t2 TX command Tolvane 1 poll [04 04 31 05]", "t3 RX answer Tolvane OK answer rejected [3C 4F 4B 3E]"}},
+        {"input discarded before a send, after a frame left unfinished",
+         {{RX, "02 30 21 4F"}, {Drop, "55 02 30 21 4F 4B 03 14"}, {TX, "02 30 21 32 03 22"}},
+         {"t0 RX unfinished [02 30 21 4F]", "t1 discarded noise [55]",
+          "t1 discarded reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]",
+          "t2 TX command Sibrant2 1 P 2 check character good [02 30 21 32 03 22]"}},
+        {"noise split across reads is one row, given when a frame follows",
+         {{RX, "FF"}, {RX, "7E"}, {RX, "06"}},
+         {"t0 RX noise [FF 7E]", "t2 RX ACK [06]"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(decode(c.feeds), c.rows);
+    }
+}
+
+TEST(TrafficDecoder, EventsComeAfterTheBytesHeldAndATimeOutEndsTheWait)
+{
+    TrafficDecoder decoder;
+    decoder.feed(TX, "t0", unhex("02 30 21 32 03 22"));
+    EXPECT_TRUE(decoder.feed(RX, "t1", unhex("02 30")).empty());
+    const std::vector<TrafficRow> rows = decoder.event(TrafficRow::Kind::TimedOut, "t2");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(summary(rows[0]), "RX unfinished [02 30]");
+    EXPECT_EQ(summary(rows[1]), "-- time-out []");
+    EXPECT_EQ(summary(decoder.feed(RX, "t3", unhex("02 30 21 4F 4B 03 14"))[0]),
+              "RX reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]");
+    // A frame that never ends is given as unfinished rather than held for good.
+    for (int i = 0; i < 200; ++i)
+        decoder.feed(RX, "t4", "\x02" + std::string(9, 'A'));
+    EXPECT_LE(decoder.held(), TrafficDecoder::HeldLimit);
+}
+
+}  // namespace

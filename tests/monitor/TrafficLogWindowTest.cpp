@@ -1,0 +1,158 @@
+// The traffic log window offscreen: the rows of an exchange, a rejected
+// answer, a time-out and a port failure; filters, pause, the CSV read back,
+// opening from the monitor, and the row cap.
+#include "MonCom.h"
+#include "TrafficFeed.h"
+#include "TrafficLogOpener.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace lettore;
+
+namespace {
+
+// The shown rows as "direction kind fields [hex]".
+QStringList shownRows(const TrafficLogWindow& window)
+{
+    const TrafficLogFilter& rows = window.shown();
+    QStringList shown;
+    for (int i = 0; i < rows.rowCount(); ++i) {
+        QStringList cells;
+        for (const int column : {TrafficLogModel::Direction, TrafficLogModel::Kind, TrafficLogModel::Fields})
+            cells << rows.data(rows.index(i, column)).toString();
+        shown << cells.join(' ') + " [" + rows.data(rows.index(i, TrafficLogModel::Hex)).toString() + "]";
+    }
+    return shown;
+}
+
+std::string bytes(const char* hex) { return QByteArray::fromHex(hex).toStdString(); }
+
+}  // namespace
+
+class TrafficLogWindowTest : public QObject {
+    Q_OBJECT
+
+    TrafficLogModel m_model;
+    TrafficFeed m_feed{[this](std::vector<TrafficRow>&& rows) { m_model.append(std::move(rows)); }};
+    QWidget m_main;
+    TrafficLogOpener m_opener{m_model, m_main};
+
+private slots:
+    void init()
+    {
+        m_model.clear();
+        m_opener.open();
+        using D = TrafficRow::Direction;
+        m_feed.traffic(D::Discarded, "t0", bytes("55"));
+        m_feed.traffic(D::Sent, "t1", bytes("023021320322"));
+        m_feed.traffic(D::Received, "t2", bytes("FF0230214F2C220300"));
+        m_feed.traffic(D::Sent, "t3", bytes("023025320326"));
+        m_feed.ComTO();
+        m_feed.portFailed("t5", "write: Device gone");
+        m_model.showWaiting();
+    }
+
+    void showsEveryRowWithItsBytes()
+    {
+        QCOMPARE(shownRows(*m_opener.window()),
+                 QStringList({"discarded noise  [55]",
+                              "TX command Sibrant2 address 1 P data \"2\" check character good [02 30 21 32 03 22]",
+                              "RX noise  [FF]",
+                              "RX answer Sibrant2 address 1 P data \"O,\"\" check character wrong [02 30 21 4F 2C 22 03 00]",
+                              "TX command Sibrant2 address 5 P data \"2\" check character good [02 30 25 32 03 26]",
+                              "-- time-out  []", "-- port error write: Device gone []"}));
+        QCOMPARE(m_model.data(m_model.index(1, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 128, 0));
+        QCOMPARE(m_model.data(m_model.index(3, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(128, 0, 0));
+    }
+
+    void filtersByDirectionAddressAndKind()
+    {
+        TrafficLogWindow& window = *m_opener.window();
+        auto* direction = window.findChild<QComboBox*>("cmbDirezione");
+        auto* address = window.findChild<QLineEdit*>("txtIndirizzo");
+        auto* kind = window.findChild<QComboBox*>("cmbTipo");
+        direction->setCurrentText("TX");
+        QCOMPARE(window.shown().rowCount(), 2);
+        address->setText("5");
+        QCOMPARE(shownRows(window).join(""), "TX command Sibrant2 address 5 P data \"2\" check character good [02 30 25 32 03 26]");
+        direction->setCurrentIndex(0);
+        address->setText("x");
+        QCOMPARE(window.shown().rowCount(), 0);
+        address->clear();
+        kind->setCurrentText("noise");
+        QCOMPARE(window.shown().rowCount(), 2);
+        kind->setCurrentIndex(0);
+    }
+
+    void pauseHoldsNewRowsUntilResumed()
+    {
+        auto* pause = m_opener.window()->findChild<QPushButton*>("cmdPausa");
+        pause->click();
+        m_feed.traffic(TrafficRow::Direction::Received, "t6", bytes("06"));
+        m_model.showWaiting();
+        QCOMPARE(m_model.rowCount(), 7);
+        pause->click();
+        QCOMPARE(m_model.rowCount(), 8);
+    }
+
+    void savesTheShownRowsAsCsv()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("registro.csv");
+        m_opener.window()->findChild<QComboBox*>("cmbDirezione")->setCurrentText("RX");
+        QVERIFY(m_opener.window()->saveCsv(path));
+        m_opener.window()->findChild<QComboBox*>("cmbDirezione")->setCurrentIndex(0);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLatin1(file.readAll()),
+                 "time,direction,kind,dialect,address,type,data,check,hex,text,note\r\n"
+                 "t2,RX,noise,,,,,,FF,\\xFF,\r\n"
+                 "t2,RX,answer,Sibrant2,1,P,\"O,\"\"\",check character wrong,02 30 21 4F 2C 22 03 00,"
+                 "\"\\x020!O,\"\"\\x03\\x00\",\r\n");
+        QVERIFY(!m_opener.window()->saveCsv(dir.filePath("missing/registro.csv")));
+    }
+
+    // The monitor's context menu opens the log; the monitor stays as it is.
+    void monitorsContextMenuOpensTheLog()
+    {
+        m_opener.window()->hide();
+        QTimer::singleShot(0, [] {
+            if (QWidget* menu = QApplication::activePopupWidget())
+                menu->actions().first()->trigger();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5}, MonCom::instance().mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&MonCom::instance(), &event);
+        QVERIFY(m_opener.window()->isVisible());
+        MonCom::unload();
+    }
+
+    void keepsTheNewestRowsUpToItsCapacity()
+    {
+        TrafficLogModel model(3);
+        TrafficLogWindow window(model);
+        for (int i = 0; i < 5; ++i) {
+            TrafficRow row;
+            row.time = "t" + std::to_string(i);
+            model.append({row});
+            if (i % 2)
+                model.showWaiting();
+        }
+        model.showWaiting();
+        QCOMPARE(model.rowCount(), 3);
+        QCOMPARE(model.row(0).time, "t2");
+        QCOMPARE(model.dropped(), 2);
+        QVERIFY(window.findChildren<QLabel*>().last()->text().startsWith("3 righe, 2 "));
+    }
+};
+
+QTEST_MAIN(TrafficLogWindowTest)
+#include "TrafficLogWindowTest.moc"
