@@ -55,6 +55,7 @@ TEST(PortNamingTest, ComLinkNamesItsTargetOtherNumbersAreTtySNMinusOne)
     PortNaming pinned;
     for (const auto& [device, path] : std::vector<std::pair<std::string, std::string>>{
              {"odd/../other/line", (fs::current_path() / "other/line").string()},
+             {"./line", (fs::current_path() / "line").string()},
              {"/dev/ttyUSB0", "/dev/ttyUSB0"},
              {"ttyUSB0", "ttyUSB0"},
          }) {
