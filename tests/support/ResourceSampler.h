@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,8 +16,7 @@ struct ResourceSample {
     long descriptors = 0;
 };
 
-// A sample of process `pid` ("self": this one); nothing once it has gone
-// or is a zombie, which has no resident memory.
+// A sample of process `pid` ("self": this one); nothing once it is gone or a zombie.
 inline std::optional<ResourceSample> sampleResources(const std::string& pid = "self")
 {
     const std::string proc = "/proc/" + pid;
@@ -28,13 +28,10 @@ inline std::optional<ResourceSample> sampleResources(const std::string& pid = "s
     std::error_code error;
     for (std::filesystem::directory_iterator it(proc + "/fd", error), end; !error && it != end; it.increment(error))
         ++sample.descriptors;
-    if (sample.residentKb == 0)
-        return std::nullopt;
-    return sample;
+    return sample.residentKb == 0 ? std::nullopt : std::optional(sample);
 }
 
-// How far resident memory grew over a run: the largest sample of its first
-// tenth against the largest of its last tenth, in kB.
+// Resident memory over a run: the largest of its first tenth and of its last tenth.
 struct ResidentGrowth {
     long earlyKb = 0;
     long lateKb = 0;
@@ -45,10 +42,7 @@ inline ResidentGrowth residentGrowth(const std::vector<ResourceSample>& samples)
 {
     const auto tenth = static_cast<std::ptrdiff_t>(samples.size() / 10);
     const auto largest = [](auto begin, auto end) {
-        long most = 0;
-        for (auto it = begin; it != end; ++it)
-            most = std::max(most, it->residentKb);
-        return most;
+        return std::accumulate(begin, end, 0L, [](long most, const ResourceSample& s) { return std::max(most, s.residentKb); });
     };
     return {largest(samples.begin(), samples.begin() + tenth), largest(samples.end() - tenth, samples.end())};
 }
