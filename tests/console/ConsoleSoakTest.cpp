@@ -4,9 +4,8 @@
 // resident memory and open descriptors stay flat across the run.
 #include "ConsoleOnLine.h"
 #include "MonCom.h"
+#include "ResourceSampler.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSet>
@@ -29,27 +28,6 @@ constexpr int SampleEvery = 500;  // codes
 // bytes a code over the 26000 codes between the first and the last tenth
 // of the run already exceeds it.
 constexpr long ResidentSlackKb = 256;
-
-long residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').front().toLong();
-    return 0;
-}
-
-qsizetype openDescriptors()
-{
-    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::System).size();
-}
-
-long largest(std::vector<long>::const_iterator begin, std::vector<long>::const_iterator end)
-{
-    return *std::max_element(begin, end);
-}
 
 // The codes the reader answered "0", added to its list, according to its
 // log: a white-list add heard, and the answer sent right after it.
@@ -82,30 +60,27 @@ private slots:
         ui.TxtA->setText("32767");
 
         // TxtRisposta shows each code's line as the range goes.
-        std::vector<long> resident;
+        std::vector<test::ResourceSample> resident;
         int shown = 0;
         connect(ui.TxtRisposta, &QLineEdit::textChanged, this, [&] {
             if (++shown % SampleEvery == 0)
-                resident.push_back(residentKb());
+                resident.push_back(*test::sampleResources());
         });
-        const qsizetype descriptors = openDescriptors();
+        const long descriptors = test::sampleResources()->descriptors;
         ui.Command11->click();  // Inserisci Badge
         QCOMPARE(shown, Codes);
         QCOMPARE(ui.TxtRisposta->text(), QString("0000032767 0"));
-        QCOMPARE(openDescriptors(), descriptors);
+        QCOMPARE(test::sampleResources()->descriptors, descriptors);
 
         const QSet<int> added = codesAdded(line.log());
         QCOMPARE(added.size(), Codes);
         QVERIFY(std::all_of(added.begin(), added.end(), [](int code) { return code >= 0 && code < Codes; }));
 
-        // The first tenth of the run against the last tenth.
-        const auto tenth = static_cast<std::ptrdiff_t>(resident.size() / 10);
-        const long early = largest(resident.cbegin(), resident.cbegin() + tenth);
-        const long late = largest(resident.cend() - tenth, resident.cend());
-        std::printf("console soak: %zu samples, resident %ld kB early, %ld kB late, %lld descriptors\n",
-                    resident.size(), early, late, static_cast<long long>(descriptors));
-        QVERIFY2(late - early <= ResidentSlackKb,
-                 qPrintable(QStringLiteral("resident memory grew from %1 kB to %2 kB").arg(early).arg(late)));
+        const test::ResidentGrowth growth = test::residentGrowth(resident);
+        std::printf("console soak: %zu samples, resident %ld kB early, %ld kB late, %ld descriptors\n",
+                    resident.size(), growth.earlyKb, growth.lateKb, descriptors);
+        QVERIFY2(growth.grownKb() <= ResidentSlackKb,
+                 qPrintable(QStringLiteral("resident memory grew from %1 kB to %2 kB").arg(growth.earlyKb).arg(growth.lateKb)));
         QVERIFY(line.simRunning());
     }
 };

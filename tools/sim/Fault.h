@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lettore::sim {
 
@@ -22,5 +24,30 @@ enum class Fault {
 // Throws std::invalid_argument for any other text.
 Fault parseFault(std::string_view name);
 std::string faultName(Fault fault);
+
+// How long the timed faults wait.
+struct FaultTiming {
+    std::chrono::milliseconds lateBy{6000};     // "late": past the host's 5 s
+    std::chrono::milliseconds splitPause{200};  // "split": pause between pieces
+};
+
+// An answer as a faulty reader sends it: pieces, each due some time after
+// the answer would have started, and a note for the log ("" when the fault
+// left the answer as it was). No pieces: nothing goes out.
+struct FaultyAnswer {
+    struct Piece {
+        std::string bytes;
+        std::chrono::milliseconds after{0};
+    };
+    std::vector<Piece> pieces;
+    std::string note;
+
+    // Every piece's bytes in order: what goes out on the line.
+    std::string bytes() const;
+};
+
+// What `fault` makes of `answer` (a frame, or a lone ACK or NAK). "drop"
+// is the line's to carry out: the answer passes unchanged.
+FaultyAnswer applyFault(Fault fault, const std::string& answer, const FaultTiming& timing);
 
 }  // namespace lettore::sim

@@ -64,9 +64,9 @@ SimOptions SimOptions::parse(const std::vector<std::string>& arguments)
         else if (option == "--codes")
             options.line.presentCodes = splitCodes(value());
         else if (option == "--late-ms")
-            options.line.lateBy = std::chrono::milliseconds(parseCount(option, value(), 0));
+            options.line.faultTiming.lateBy = std::chrono::milliseconds(parseCount(option, value(), 0));
         else if (option == "--split-pause-ms")
-            options.line.splitPause = std::chrono::milliseconds(parseCount(option, value(), 0));
+            options.line.faultTiming.splitPause = std::chrono::milliseconds(parseCount(option, value(), 0));
         else
             throw std::invalid_argument("unknown option " + option + " (see --help)");
     }

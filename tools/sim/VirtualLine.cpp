@@ -15,11 +15,6 @@ namespace lettore::sim {
 
 namespace {
 
-// Bytes that a host must drop while it waits for STX: none of them is STX,
-// ACK or NAK.
-const std::string NoiseBytes{'\xFF', '\x7E', '\x00', '\x55'};
-constexpr int SplitPieces = 3;
-
 // The loop polls the line; a read or write must never block it.
 void setNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
 
@@ -46,7 +41,7 @@ VirtualLine::VirtualLine(const std::vector<ReaderSettings>& readers, const LineS
     if (m_wakeFd < 0)
         throw std::system_error(errno, std::generic_category(), "eventfd");
     for (const auto& reader : readers) {
-        m_slots.emplace_back(reader);
+        m_slots.emplace_back(reader, settings);
         m_slots.back().reader.setMultimaster(settings.multimaster);
     }
     if (settings.presentEverySeconds > 0 && !settings.presentCodes.empty())
@@ -108,8 +103,8 @@ void VirtualLine::waitForWork(Clock::time_point now)
     if (m_comeBack)
         earliest(*m_comeBack);
     for (const auto& slot : m_slots)
-        if (slot.readingId)
-            earliest(readingTime(slot));
+        if (const auto due = slot.readings.due(m_lastHeard))
+            earliest(*due);
 
     timespec timeout{};
     timespec* timeoutPtr = nullptr;
@@ -199,56 +194,20 @@ void VirtualLine::handleFrame(const std::string& frame)
 
 void VirtualLine::answer(Slot& slot, const std::string& bytes, int baudRate, std::size_t heardBytes)
 {
-    const int address = slot.reader.address();
+    const FaultyAnswer out = applyFault(slot.fault, bytes, m_settings.faultTiming);
+    if (out.pieces.empty()) {
+        m_log.event("fault: reader " + std::to_string(slot.reader.address()) + " does not answer");
+        return;
+    }
+    const std::string whole = out.bytes();
+    if (!roomFor(whole))
+        return;
     const auto bt = byteTime(baudRate);
     // With pacing the request itself took its time to arrive.
-    auto start = Clock::now() + bt * static_cast<long>(heardBytes);
-    std::string out = bytes;
-    std::string note;
-    switch (slot.fault) {
-    case Fault::None:
-    case Fault::Drop:
-        break;
-    case Fault::Silent:
-        m_log.event("fault: reader " + std::to_string(address) + " does not answer");
-        return;
-    case Fault::BadBcc:
-        // A lone ACK or NAK has no check character to spoil.
-        if (out.size() >= 3)
-            out.back() = static_cast<char>(out.back() ^ 0x5A);
-        note = " (fault: wrong check character)";
-        break;
-    case Fault::Noise:
-        out = NoiseBytes + out;
-        note = " (fault: noise first)";
-        break;
-    case Fault::Garble:
-        // After STX and the address, so the frame still starts and ends
-        // as one; a lone ACK or NAK has no inside.
-        if (out.size() >= 3) {
-            out.insert(3, NoiseBytes);
-            note = " (fault: noise inside)";
-        }
-        break;
-    case Fault::Split: {
-        if (!roomFor(out))
-            return;
-        const std::size_t piece = (out.size() + SplitPieces - 1) / SplitPieces;
-        for (std::size_t i = 0; i * piece < out.size(); ++i)
-            m_transmitter.schedule(out.substr(i * piece, piece),
-                                   start + m_settings.splitPause * static_cast<long>(i), bt);
-        m_log.frame("TX", baudRate, out, meaningOfAnswer(bytes) + " (fault: in pieces)");
-        return;
-    }
-    case Fault::Late:
-        start += m_settings.lateBy;
-        note = " (fault: late by " + std::to_string(m_settings.lateBy.count()) + " ms)";
-        break;
-    }
-    if (!roomFor(out))
-        return;
-    m_transmitter.schedule(out, start, bt);
-    m_log.frame("TX", baudRate, out, meaningOfAnswer(bytes) + note);
+    const auto start = Clock::now() + bt * static_cast<long>(heardBytes);
+    for (const auto& piece : out.pieces)
+        m_transmitter.schedule(piece.bytes, start + piece.after, bt);
+    m_log.frame("TX", baudRate, whole, meaningOfAnswer(bytes) + out.note);
 }
 
 bool VirtualLine::roomFor(const std::string& bytes)
@@ -265,17 +224,9 @@ void VirtualLine::sendReadings(Clock::time_point now)
     const int lineBaud = m_pty.baudRate();
     for (auto& slot : m_slots) {
         const auto reading = slot.reader.pendingReading();
-        if (!reading) {
-            slot.readingId.reset();
+        slot.readings.track(reading ? std::optional(reading->id) : std::nullopt, now);
+        if (!reading || !slot.readings.takeDue(now, m_lastHeard))
             continue;
-        }
-        if (slot.readingId != reading->id) {
-            slot.readingId = reading->id;
-            slot.readingDue = now;
-        }
-        if (now < readingTime(slot))
-            continue;
-        slot.readingDue = now + m_settings.readingRepeat;
         if (slot.reader.baudRate() != lineBaud) {
             m_log.event("reader " + std::to_string(slot.reader.address()) + " sends at "
                         + std::to_string(slot.reader.baudRate()) + ", line at "
@@ -291,11 +242,6 @@ void VirtualLine::sendReadings(Clock::time_point now)
                     "reading, status " + reading->frame.substr(3, 1) + ", badge "
                         + reading->frame.substr(4, 10));
     }
-}
-
-VirtualLine::Clock::time_point VirtualLine::readingTime(const Slot& slot) const
-{
-    return std::max(slot.readingDue, m_lastHeard + m_settings.readingQuiet);
 }
 
 void VirtualLine::presentOnSchedule(Clock::time_point now)

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "Fault.h"
 #include "FrameSplitter.h"
 #include "LineCommand.h"
 #include "PseudoTerminal.h"
+#include "ReadingSchedule.h"
 #include "ReaderSettings.h"
 #include "TrafficLog.h"
 #include "Transmitter.h"
@@ -28,8 +30,7 @@ struct LineSettings {
     // reader in turn; 0: never.
     int presentEverySeconds = 0;
     std::vector<std::string> presentCodes{"0000000001", "0000000002", "0000000003"};
-    std::chrono::milliseconds lateBy{6000};       // fault "late": past the host's 5 s
-    std::chrono::milliseconds splitPause{200};    // fault "split": pause between pieces
+    FaultTiming faultTiming;
     std::chrono::milliseconds readingRepeat{2000};  // unconfirmed readings are sent again
     // A reading waits this long after the last frame heard, so that it does
     // not land between a request and its answer.
@@ -75,12 +76,14 @@ public:
 
 private:
     struct Slot {
-        Slot(const ReaderSettings& settings) : reader(settings), fault(settings.fault) {}
+        Slot(const ReaderSettings& settings, const LineSettings& line)
+            : reader(settings), fault(settings.fault), readings(line.readingRepeat, line.readingQuiet)
+        {
+        }
 
         VirtualReader reader;
         Fault fault = Fault::None;
-        std::optional<std::uint64_t> readingId;
-        Clock::time_point readingDue{};
+        ReadingSchedule readings;
     };
 
     void waitForWork(Clock::time_point now);
@@ -91,7 +94,6 @@ private:
     // says they are dropped.
     bool roomFor(const std::string& bytes);
     void sendReadings(Clock::time_point now);
-    Clock::time_point readingTime(const Slot& slot) const;
     void presentOnSchedule(Clock::time_point now);
     void writeDue(Clock::time_point now);
     void runCommands();

@@ -71,55 +71,19 @@ protected:
     QProcess listener;
 };
 
-TEST_F(LettoreEndToEndTest, EveryCommand)
-{
-    startSim({"--reader", "1:serials=0000000011+0000000012+0000000013,transactions=00000000021+100000000220000000023"});
-    expectAll(
-        {
-            {{"SetupBase", "0001", "1", "002", "005", "1", "010"}, "esito 0\n"},
-            {{"GetSetupBase"},
-             "esito 0\noutTPROTO 0001\noutTMAC 1\noutRELE 005\noutLED_V 1\noutTMCODE 010\noutTBUZZ 002\n"},
-            {{"SetOUTPUT", "10", "5", "0"}, "esito 0\n"},
-            {{"GetVersioneFirmware"}, "esito 0\noutVERSION SIM LETTORE 1.00\n"},
-            {{"CreaBadge", "0000000042"}, "esito 0\noutst 0\n"},
-            {{"VerificaBadge", "0000000042"}, "esito 0\noutESISTE 1\n"},
-            {{"EliminaBadge", "0000000042"}, "esito 0\n"},
-            {{"CancellaWL"}, "esito 0\n"},
-            // Unacknowledged, the transaction stays; acknowledged, the next one comes.
-            {{"GetTransazione"}, "esito 0\noutCODICE 0000000021\n"},
-            {{"GetTransazione", "--ack"}, "esito 0\noutCODICE 0000000021\n"},
-            {{"GetTransazione"}, "esito 0\noutCODICE 00000000220000000023\n"},
-            {{"SendACK"}, "esito 0\n"},
-            {{"GetTransazione"}, "esito 0\noutCODICE N\n"},
-            // Serial numbers are acknowledged by the command itself.
-            {{"GetMatricolaPrima"}, "esito 0\noutCODICE 0000000011\n"},
-            {{"GetMatricolaNext"}, "esito 0\noutCODICE 0000000012\n"},
-            {{"GetMatricolaCorrente"}, "esito 0\noutCODICE 0000000012\n"},
-            {{"raw", "P", "2"},
-             "esito 0\nRisposta 02 30 21 53 49 4D 20 4C 45 54 54 4F 52 45 20 31 2E 30 30 03 09\n"},
-        },
-        {"--term", "1"});
-}
-
-TEST_F(LettoreEndToEndTest, SetupSerialeMovesTheReader)
+// One path end to end: the command's result as printed, its options
+// reaching the line (a reader moved to another address and rate answers
+// there), and a rate the reader has no code for refused before anything is
+// sent. Every command's frames and results are the command table's.
+TEST_F(LettoreEndToEndTest, CommandsReachTheReaderWithTheirOptions)
 {
     startSim({"--reader", "1"});
+    const std::string version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
     expectAll({
+        {{"--term", "1", "GetVersioneFirmware"}, version},
         {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n"},
-        {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, "esito 0\noutVERSION SIM LETTORE 1.00\n"},
-        // A rate the reader has no code for is refused before anything is sent.
         {{"--term", "7", "--baud", "19200", "SetupSeriale", "57600", "1"}, "", 64},
-        {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, "esito 0\noutVERSION SIM LETTORE 1.00\n"},
-    });
-}
-
-TEST_F(LettoreEndToEndTest, BroadcastAddressReachesTheReaderWithThatCard)
-{
-    startSim({"--reader", "1:card=0000012345", "--reader", "2"});
-    expectAll({
-        {{"SetIndirizzo", "12", "0000012345"}, "esito 0\n"},
-        {{"--term", "12", "GetVersioneFirmware"}, "esito 0\noutVERSION SIM LETTORE 1.00\n"},
-        {{"--term", "2", "GetVersioneFirmware"}, "esito 0\noutVERSION SIM LETTORE 1.00\n"},
+        {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, version},
     });
 }
 
@@ -140,9 +104,8 @@ bool readUntil(int fd, const std::string& text, int limitMs)
     return true;
 }
 
-// Ctrl-C stops a range insertion between two codes, and the result so far
-// is printed and true: the last code reported is on the reader's list, the
-// next one is not.
+// Ctrl-C stops a range insertion between two codes, the result so far is
+// printed, and the status is 128 + SIGINT.
 TEST_F(LettoreEndToEndTest, CtrlCStopsARangeAndPrintsWhatItDid)
 {
     startSim({"--reader", "1", "--pace"});  // 1001 codes would take about 25 s
@@ -168,11 +131,10 @@ TEST_F(LettoreEndToEndTest, CtrlCStopsARangeAndPrintsWhatItDid)
     EXPECT_EQ(out, "esito 0\naccettati " + std::to_string(count) + "\nTxtRisposta "
                        + code(count - 1).toStdString() + " 0\ninviati " + std::to_string(count)
                        + "\nstato 0 " + std::to_string(count) + "\n");
-    expectAll({{{"VerificaBadge", code(count - 1)}, "esito 0\noutESISTE 1\n"},
-               {{"VerificaBadge", code(count)}, "esito 0\noutESISTE 0\n"}},
-              {"--term", "1"});
 }
 
+// A reading is acknowledged once: unacknowledged, the reader would send it
+// again after 2 s. SIGTERM ends listening with status 0.
 TEST_F(LettoreEndToEndTest, ListenAcknowledgesAMultimasterReadingOnce)
 {
     startSim({"--reader", "5", "--multimaster"});
@@ -180,7 +142,6 @@ TEST_F(LettoreEndToEndTest, ListenAcknowledgesAMultimasterReadingOnce)
     // Unacknowledged, the reader would send the reading again after 2 s.
     listener.waitForReadyRead(2500);
     EXPECT_EQ(listener.readAllStandardOutput().toStdString(), "");
-
     ::kill(static_cast<pid_t>(listener.processId()), SIGTERM);
     ASSERT_TRUE(listener.waitForFinished(5000));
     EXPECT_EQ(listener.exitStatus(), QProcess::NormalExit);
@@ -284,39 +245,28 @@ long long timeOfDayMs(const std::string& line)
             + std::stoll(line.substr(17, 2))) * 1000 + std::stoll(line.substr(20, 3));
 }
 
-// Readers that make the line's usual mistakes. Each result is what the
-// answer deserves, the trace shows every byte (noise and a rejected answer
-// too) at the time the simulator's log gives it, and the line is sound for
-// the next exchange, from a clean reader; nobody dies.
-TEST_F(LettoreEndToEndTest, FaultsOnTheLineGiveTheirResultsAndTheNextExchangeIsRight)
+// The trace shows every byte of a faulty answer, noise and a rejected
+// answer too, at the time the simulator's log gives it.
+TEST_F(LettoreEndToEndTest, TraceShowsNoiseAndRejectedAnswersInStepWithTheSimulator)
 {
-    // Paced at 1200 baud the split answer comes byte by byte (about 8 ms a
-    // byte), with 150 ms pauses between its three pieces.
-    startSim({"--log", folder.filePath("sim.log"), "--pace", "--split-pause-ms", "150", "--reader", "1:baud=1200",
-              "--reader", "2:baud=1200,fault=noise", "--reader", "3:baud=1200,fault=split",
-              "--reader", "4:baud=1200,fault=badbcc", "--reader", "5:baud=1200,fault=garble"});
+    startSim({"--log", folder.filePath("sim.log"), "--pace", "--reader", "2:baud=1200,fault=noise",
+              "--reader", "4:baud=1200,fault=badbcc"});
     const std::string version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
     const struct {
         const char* name;
         const char* term;
         std::string out;
         int status;
-        int atLeastMs;
         std::vector<std::string> rows;  // each row's start, after its time
     } rows[] = {
-        {"noise before the answer", "2", version, 0, 0,
+        {"noise before the answer", "2", version, 0,
          {"TX command Sibrant2 address 2 P", "RX noise [FF 7E 00 55]", "RX answer Sibrant2 address 2 P"}},
-        {"answer in pieces", "3", version, 0, 300, {"TX command", "RX answer Sibrant2 address 3 P"}},
-        {"wrong check character", "4", "esito 2\noutVERSION N\n", 2, 0,
+        {"wrong check character", "4", "esito 2\noutVERSION N\n", 2,
          {"TX command", "RX answer Sibrant2 address 4 P data \"SIM LETTORE 1.00\" check character wrong"}},
-        {"noise inside the answer", "5", "esito 2\noutVERSION N\n", 2, 0, {"TX command", "RX answer"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        QElapsedTimer timer;
-        timer.start();
         const ProgramRun run = lettore({"GetVersioneFirmware"}, {"--baud", "1200", "--trace", "--term", row.term});
-        EXPECT_GE(timer.elapsed(), row.atLeastMs);
         EXPECT_EQ(run.out, row.out);
         EXPECT_EQ(run.status, row.status) << run.err;
         const std::vector<std::string> events = traced(run.err);
@@ -332,12 +282,7 @@ TEST_F(LettoreEndToEndTest, FaultsOnTheLineGiveTheirResultsAndTheNextExchangeIsR
                 heard = line;
         ASSERT_FALSE(heard.empty()) << command;
         EXPECT_LT(std::abs(timeOfDayMs(heard) - timeOfDayMs(run.err)), 200) << heard << "\n" << run.err;
-
-        const ProgramRun next = lettore({"GetVersioneFirmware"}, {"--baud", "1200", "--term", "1"});
-        EXPECT_EQ(next.out, version);
-        EXPECT_EQ(next.status, 0) << next.err;
     }
-    EXPECT_TRUE(sim->running());
 }
 
 // Every answer of reader 1 comes 300 ms after the 5 s time-out. The quiet
@@ -402,17 +347,6 @@ TEST_F(LettoreEndToEndTest, StoredSettingsAndPortNumber)
     EXPECT_EQ(run.status, 0) << run.err;
     run = runProgram(program, {"--port", "8", "GetVersioneFirmware"});
     EXPECT_EQ(run.status, 74);
-
-    // Port 0 is its own port: with the reader on port 1 only, it fails
-    // rather than reach port 1; given a COM0 link, it reaches that.
-    ASSERT_TRUE(QFile::link(linkPath(), folder.filePath("COM1")));
-    run = runProgram(program, {"--port", "0", "GetVersioneFirmware"});
-    EXPECT_EQ(run.status, 74);
-    EXPECT_EQ(run.err, "lettore: cannot open port 0: No device has port number 0\n");
-    ASSERT_TRUE(QFile::link(linkPath(), folder.filePath("COM0")));
-    run = runProgram(program, {"--port", "0", "GetVersioneFirmware"});
-    EXPECT_EQ(run.out, "esito 0\noutVERSION SIM LETTORE 1.00\n");
-    EXPECT_EQ(run.status, 0) << run.err;
 }
 
 }  // namespace

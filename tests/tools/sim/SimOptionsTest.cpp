@@ -9,12 +9,6 @@ namespace {
 using namespace lettore::sim;
 using namespace std::chrono_literals;
 
-// A key that no other test uses.
-TEST(ReaderSettingsTest, ParsesSetup)
-{
-    EXPECT_EQ(ReaderSettings::parse("5:setup=123401202300451").setup, "123401202300451");
-}
-
 TEST(SimOptionsTest, BadTextIsRefused)
 {
     for (const char* text : {"", "256", "-1", "1x", "1:baud=57600", "1:baud", "1:firmware=SHORT",
@@ -28,6 +22,21 @@ TEST(SimOptionsTest, BadTextIsRefused)
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--link"}, {"--present-every", "0"}, {"--codes", "1,2"}, {"--late-ms", "x"}, {"--loud"}})
         EXPECT_THROW(SimOptions::parse(args), std::invalid_argument) << args[0];
+}
+
+// Every option is in the help text and accepted as written there.
+TEST(SimOptionsTest, HelpDocumentsEveryOption)
+{
+    EXPECT_EQ(ReaderSettings::parse("5:setup=123401202300451").setup, "123401202300451");
+    const std::string help = SimOptions::helpText();
+    const std::vector<std::string> options[] = {{"--pace"},         {"--multimaster"},         {"--help"},
+                                                {"--link", "COM9"}, {"--log", "-"},            {"--reader", "3"},
+                                                {"--late-ms", "1"}, {"--split-pause-ms", "1"}, {"--present-every", "2"},
+                                                {"--codes", "0000000001"}};
+    for (const auto& arguments : options) {
+        EXPECT_NE(help.find(arguments[0] + " "), std::string::npos) << arguments[0];
+        EXPECT_NO_THROW(SimOptions::parse(arguments)) << arguments[0];
+    }
 }
 
 TEST(TransmitterTest, PacedBytesFollowEachOtherAndTheLineStaysBusy)
