@@ -314,7 +314,6 @@ PortSetup failOpen(PortFailure kind)
     return [=](SimulatedPort& p) { p.failAlways("open", PortError(kind, 1, "open failed")); };
 }
 const auto port3 = [](L& l) { l.setCommPort(3); };
-const auto moveTo5 = [](L& l) { l.setCommPort(5); };
 const auto to19200 = [](L& l) { l.setCommSettings("19200,N,8,1"); };
 const auto attivoOn = [](L& l) { l.setAttivo(true); };
 const auto attivoOff = [](L& l) { l.setAttivo(false); };
@@ -361,45 +360,69 @@ TEST(PropertySetters, MakeExactPortCalls)
     }
 }
 
-// A change that fails at any step is reported, the port gets its old value
-// back and is reopened as it was, and the stored values and Attivo tell the
-// truth; the link then works on its old port. Where even the old value
-// could not be put back, choosing it again reaches the port.
+// A change that fails at any step, and the port probe, leave the port as it
+// was: the failure reported, the old value back and reopened as it was, the
+// stored values and Attivo telling the truth, and the link working on the
+// old port. Where even the old value could not be put back, choosing it
+// again reaches the port.
 TEST(FailedChange, PutsThePortBackAsItWas)
 {
-    const std::string busy5 = "Errore 68 Device unavailable";
+    const std::string busy = "Errore 68 Device unavailable";
     const auto twice = [](PortSetup a, PortSetup b) { return [=](SimulatedPort& p) { a(p), b(p); }; };
-    const PortSetup port5Busy = [](SimulatedPort& p) { p.markBusy(5); };
+    const auto markBusy = [](int16_t number) { return [=](SimulatedPort& p) { p.markBusy(number); }; };
+    const auto change = [](void (*assign)(L&)) {
+        return [=](L& l) { return assign(l), int16_t(-1); };
+    };
+    const auto probe = [](L& l) {
+        int16_t sStato = 7;  // kept where the probe cannot tell
+        std::string sSetting = "unchanged";
+        l.AnalizzaSeriale(4, sStato, sSetting);
+        EXPECT_EQ(sSetting, "9600,N,8,1");
+        return sStato;
+    };
+    const auto moveTo5 = change([](L& l) { l.setCommPort(5); });
+    const auto change19200 = change([](L& l) { l.setCommSettings("19200,N,8,1"); });
+    const auto on = change([](L& l) { l.setAttivo(true); });
     const struct {
         const char* name;
         bool startOpen;
         PortSetup fault;
-        std::function<void(L&)> assign;
+        std::function<int16_t(L&)> act;  // returns the probe's sStato, else -1
         const char* calls;
         Strings events;
         bool openAfter;        // and Attivo with it
-        const char* recovery;  // port calls made by setting port 2 and 9600 again
+        const char* recovery;  // port calls made by choosing port 2 and 9600 again; nullptr: port 2 unusable
+        int16_t sStato = -1;
     } rows[] = {
         {"port_lowering_dtr", true, failNext("dtr 0"), moveTo5, "", {Gone}, true, ""},
         {"port_close", true, failNext("close"), moveTo5, "dtr 0|dtr 1", {Gone}, true, ""},
         {"port_apply", true, failNext("port 5"), moveTo5, "dtr 0|close|open|dtr 1", {Gone}, true, ""},
-        {"port_reopen", true, port5Busy, moveTo5, "dtr 0|close|port 5|port 2|open|dtr 1", {busy5}, true, ""},
+        {"port_reopen", true, markBusy(5), moveTo5, "dtr 0|close|port 5|port 2|open|dtr 1", {busy}, true, ""},
         {"port_raising_dtr", true, failNext("dtr 1"), moveTo5, "dtr 0|close|port 5|open|close|port 2|open|dtr 1",
          {Gone}, true, ""},
-        {"port_put_back", true, twice(port5Busy, failNext("port 2")), moveTo5, "dtr 0|close|port 5", {busy5, Gone},
+        {"port_put_back", true, twice(markBusy(5), failNext("port 2")), moveTo5, "dtr 0|close|port 5", {busy, Gone},
          false, "port 2"},
-        {"settings_close", true, failNext("close"), to19200, "dtr 0|dtr 1", {Gone}, true, ""},
-        {"settings_apply", true, failNext("settings"), to19200, "dtr 0|close|open|dtr 1", {Gone}, true, ""},
-        {"settings_reopen", true, failNext("open"), to19200,
+        {"settings_close", true, failNext("close"), change19200, "dtr 0|dtr 1", {Gone}, true, ""},
+        {"settings_apply", true, failNext("settings"), change19200, "dtr 0|close|open|dtr 1", {Gone}, true, ""},
+        {"settings_reopen", true, failNext("open"), change19200,
          "dtr 0|close|settings 19200,N,8,1|settings 9600,N,8,1|open|dtr 1", {Gone}, true, ""},
-        {"settings_raising_dtr", true, failNext("dtr 1"), to19200,
+        {"settings_raising_dtr", true, failNext("dtr 1"), change19200,
          "dtr 0|close|settings 19200,N,8,1|open|close|settings 9600,N,8,1|open|dtr 1", {Gone}, true, ""},
-        {"settings_put_back", true, twice(failNext("open"), failNext("settings 9600,N,8,1")), to19200,
+        {"settings_put_back", true, twice(failNext("open"), failNext("settings 9600,N,8,1")), change19200,
          "dtr 0|close|settings 19200,N,8,1", {Gone, Gone}, false, "settings 9600,N,8,1"},
-        {"attivo_lowering_dtr", false, failNext("dtr 0"), attivoOn, "", {Gone}, false, ""},
-        {"attivo_open", false, failNext("open"), attivoOn, "dtr 0", {Gone}, false, ""},
-        {"attivo_raising_dtr", false, failNext("dtr 1"), attivoOn, "dtr 0|open|close", {Gone}, false, ""},
-        {"attivo_close", true, failNext("close"), attivoOff, "dtr 0", {Gone}, true, ""},
+        {"attivo_lowering_dtr", false, failNext("dtr 0"), on, "", {Gone}, false, ""},
+        {"attivo_open", false, failNext("open"), on, "dtr 0", {Gone}, false, ""},
+        {"attivo_raising_dtr", false, failNext("dtr 1"), on, "dtr 0|open|close", {Gone}, false, ""},
+        {"attivo_close", true, failNext("close"), change([](L& l) { l.setAttivo(false); }), "dtr 0", {Gone}, true, ""},
+        {"probe_usable", false, {}, probe, "port 4|open|close|port 2", {}, false, "", 1},
+        {"probe_usable_while_open", true, {}, probe, "close|port 4|open|close|port 2|open", {}, true, "", 1},
+        {"probe_in_use", false, failOpen(PortFailure::DeviceUnavailable), probe, "port 4|port 2", {}, false, nullptr, 2},
+        {"probe_missing", false, failOpen(PortFailure::InvalidPortNumber), probe, "port 4|port 2", {}, false, nullptr, 3},
+        {"probe_already_open", false, failOpen(PortFailure::AlreadyOpen), probe, "port 4|port 2", {}, false, nullptr, 3},
+        {"probe_other_failure", false, failOpen(PortFailure::Other), probe, "port 4|port 2", {}, false, nullptr, 7},
+        {"probe_reopen_fails", true, markBusy(2), probe, "close|port 4|open|close|port 2", {busy}, false, nullptr, 1},
+        {"probe_number_not_put_back", false, failNext("port 2"), probe, "port 4|open|close", {Gone}, false, "port 2",
+         1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -407,10 +430,11 @@ TEST(FailedChange, PutsThePortBackAsItWas)
         rig.link.setCommPort(2);
         rig.link.setCommSettings("9600,N,8,1");
         rig.link.setAttivo(row.startOpen);
-        row.fault(*rig.port);
+        if (row.fault)
+            row.fault(*rig.port);
         rig.port->clearRecord();
 
-        row.assign(rig.link);
+        EXPECT_EQ(row.act(rig.link), row.sStato);
 
         EXPECT_EQ(rig.port->calls(), calls(row.calls));
         EXPECT_EQ(rig.log.events, row.events);
@@ -422,60 +446,14 @@ TEST(FailedChange, PutsThePortBackAsItWas)
         rig.port->clearRecord();
         rig.link.setCommPort(2);
         rig.link.setCommSettings("9600,N,8,1");
-        EXPECT_EQ(rig.port->calls(), calls(row.recovery));
         EXPECT_EQ(rig.port->number(), 2);
         EXPECT_EQ(rig.port->settings(), "9600,N,8,1");
+        if (!row.recovery)
+            continue;
+        EXPECT_EQ(rig.port->calls(), calls(row.recovery));
         rig.answerWith({{20, Answer}});
         EXPECT_EQ(poll(rig).esito, Esito::Accepted);
         EXPECT_EQ(rig.port->writes(), Strings{Poll});
-    }
-}
-
-TEST(AnalizzaSeriale, ProbesAndPutsPortBack)
-{
-    const struct {
-        const char* name;
-        bool startOpen;
-        PortSetup setup;
-        int16_t sStato;  // the caller passes 7
-        const char* calls;
-        Strings events;
-        bool openAfter;  // and Attivo with it
-    } rows[] = {
-        {"usable", false, {}, 1, "port 4|open|close|port 2", {}, false},
-        {"usable_while_open", true, {}, 1, "close|port 4|open|close|port 2|open", {}, true},
-        {"in_use", false, failOpen(PortFailure::DeviceUnavailable), 2, "port 4|port 2", {}, false},
-        {"missing", false, failOpen(PortFailure::InvalidPortNumber), 3, "port 4|port 2", {}, false},
-        {"already_open", false, failOpen(PortFailure::AlreadyOpen), 3, "port 4|port 2", {}, false},
-        {"other_failure_keeps_caller_value", false, failOpen(PortFailure::Other), 7, "port 4|port 2", {}, false},
-        {"reopen_fails_reported", true, [](SimulatedPort& p) { p.markBusy(2); }, 1, "close|port 4|open|close|port 2",
-         {"Errore 68 Device unavailable"}, false},
-        {"number_not_put_back", false, failNext("port 2"), 1, "port 4|open|close", {Gone}, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        LinkRig rig;
-        rig.link.setCommPort(2);
-        rig.link.setCommSettings("19200,N,8,1");
-        rig.link.setAttivo(row.startOpen);
-        if (row.setup)
-            row.setup(*rig.port);
-        rig.port->clearRecord();
-
-        int16_t sStato = 7;
-        std::string sSetting = "unchanged";
-        rig.link.AnalizzaSeriale(4, sStato, sSetting);
-
-        EXPECT_EQ(sStato, row.sStato);
-        EXPECT_EQ(sSetting, "19200,N,8,1");
-        EXPECT_EQ(rig.port->calls(), calls(row.calls));
-        EXPECT_EQ(rig.log.events, row.events);
-        EXPECT_EQ(rig.link.CommPort(), 2);
-        EXPECT_EQ(rig.link.CommSettings(), "19200,N,8,1");
-        EXPECT_EQ(rig.port->open(), row.openAfter);
-        EXPECT_EQ(rig.link.Attivo(), row.openAfter);
-        rig.link.setCommPort(2);  // choosing the stored number again puts the port on it
-        EXPECT_EQ(rig.port->number(), 2);
     }
 }
 
