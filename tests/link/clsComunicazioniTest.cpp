@@ -107,9 +107,7 @@ TEST(Dialects, SendFrameAndWaitOnlyWhenAnswerIsDue)
         const char* name;
         void (L::*dialect)(int16_t, const std::string&, const std::string&, int16_t&, std::string&);
         int16_t term;
-        const char* tipo;
-        std::string data;
-        const char* written;  // "" when nothing may be sent
+        const char *tipo, *data, *written;  // "" when nothing may be sent
         bool waits;
         int16_t esito;
     } rows[] = {
@@ -201,16 +199,15 @@ TEST(PortFailure, EndsExchangeWithPortFailedAndRestores)
 {
     const struct {
         const char* name;
-        Strings operations;  // fail from the moment the command is written
-        bool beforeWrite;    // fail from the start instead
+        Strings operations;  // fail from the moment the command is written, or from the start
+        bool beforeWrite, openAfter;
         Strings events;
-        bool openAfter;
     } rows[] = {
-        {"read_fails_mid_wait", {"read"}, false, {PollSent, Gone}, false},
-        {"wait_fails", {"wait"}, false, {PollSent, Gone}, false},
-        {"write_fails", {"write"}, true, {Gone}, false},
-        {"device_gone_cannot_close", {"read", "close"}, false, {PollSent, Gone, Gone}, true},
-        {"open_fails", {"open"}, true, {Gone, Gone}, false},
+        {"read_fails_mid_wait", {"read"}, false, false, {PollSent, Gone}},
+        {"wait_fails", {"wait"}, false, false, {PollSent, Gone}},
+        {"write_fails", {"write"}, true, false, {Gone}},
+        {"device_gone_cannot_close", {"read", "close"}, false, true, {PollSent, Gone, Gone}},
+        {"open_fails", {"open"}, true, false, {Gone, Gone}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -261,8 +258,8 @@ TEST(Waiting, TimeOutBlocksInPortAndYieldsEvery100Ms)
         ASSERT_EQ(poll(rig).esito, Esito::TimedOut);
 
         const auto& calls = rig.port->calls();
-        EXPECT_LE(std::count_if(calls.begin(), calls.end(), [](const std::string& s) { return s.rfind("read", 0) == 0; }),
-                  55);
+        const auto isRead = [](const std::string& call) { return call.rfind("read", 0) == 0; };
+        EXPECT_LE(std::count_if(calls.begin(), calls.end(), isRead), 55);
         EXPECT_LE(rig.port->waitCount(), 52u);
         ASSERT_FALSE(rig.yieldTimes.empty());
         EXPECT_EQ(rig.yieldTimes.front(), rig.sentAt);
@@ -309,7 +306,7 @@ Strings calls(const std::string& text)
 }
 
 PortSetup failNext(const std::string& call) { return [call](SimulatedPort& p) { p.failNext(call, deviceGone()); }; }
-PortSetup failOpen(PortFailure kind)
+PortSetup openFails(PortFailure kind)
 {
     return [=](SimulatedPort& p) { p.failAlways("open", PortError(kind, 1, "open failed")); };
 }
@@ -367,6 +364,7 @@ TEST(PropertySetters, MakeExactPortCalls)
 // again reaches the port.
 TEST(FailedChange, PutsThePortBackAsItWas)
 {
+    using F = PortFailure;
     const std::string busy = "Errore 68 Device unavailable";
     const auto twice = [](PortSetup a, PortSetup b) { return [=](SimulatedPort& p) { a(p), b(p); }; };
     const auto markBusy = [](int16_t number) { return [=](SimulatedPort& p) { p.markBusy(number); }; };
@@ -416,10 +414,10 @@ TEST(FailedChange, PutsThePortBackAsItWas)
         {"attivo_close", true, failNext("close"), change([](L& l) { l.setAttivo(false); }), "dtr 0", {Gone}, true, ""},
         {"probe_usable", false, {}, probe, "port 4|open|close|port 2", {}, false, "", 1},
         {"probe_usable_while_open", true, {}, probe, "close|port 4|open|close|port 2|open", {}, true, "", 1},
-        {"probe_in_use", false, failOpen(PortFailure::DeviceUnavailable), probe, "port 4|port 2", {}, false, nullptr, 2},
-        {"probe_missing", false, failOpen(PortFailure::InvalidPortNumber), probe, "port 4|port 2", {}, false, nullptr, 3},
-        {"probe_already_open", false, failOpen(PortFailure::AlreadyOpen), probe, "port 4|port 2", {}, false, nullptr, 3},
-        {"probe_other_failure", false, failOpen(PortFailure::Other), probe, "port 4|port 2", {}, false, nullptr, 7},
+        {"probe_in_use", false, openFails(F::DeviceUnavailable), probe, "port 4|port 2", {}, false, nullptr, 2},
+        {"probe_missing", false, openFails(F::InvalidPortNumber), probe, "port 4|port 2", {}, false, nullptr, 3},
+        {"probe_already_open", false, openFails(F::AlreadyOpen), probe, "port 4|port 2", {}, false, nullptr, 3},
+        {"probe_other_failure", false, openFails(F::Other), probe, "port 4|port 2", {}, false, nullptr, 7},
         {"probe_reopen_fails", true, markBusy(2), probe, "close|port 4|open|close|port 2", {busy}, false, nullptr, 1},
         {"probe_number_not_put_back", false, failNext("port 2"), probe, "port 4|open|close", {Gone}, false, "port 2",
          1},
@@ -607,9 +605,8 @@ TEST(OneExchangeAtATime, HandlersOfTheOutcomeMaySendThoseOfTheSendMayNot)
 {
     const struct {
         const char* name;
-        bool unsolicited;   // a reception started by the notification, not an exchange
-        const char* input;  // due 20 ms after the send, or waiting for the notification
-        const char* on;     // the event whose handler sends an ACK
+        bool unsolicited;           // a reception started by the notification, not an exchange
+        const char *input, *on;     // input due 20 ms after the send; the event whose handler sends an ACK
         int16_t esito;
     } rows[] = {
         {"exchange_answered", false, "02 30 21 41 03 51", "ComRX", 0},
@@ -798,8 +795,7 @@ TEST(QuietGapAfterTimeOut, LateAnswerIsNotTakenForTheNextCommand)
     const struct {
         const char* name;
         uint32_t gapMs;
-        bool firstAnswered;  // else its answer comes 5005 ms after its send
-        bool secondAlone;
+        bool firstAnswered, secondAlone;  // else its answer comes 5005 ms after its send
         uint32_t secondSentAfter;
         Strings events;
     } rows[] = {
