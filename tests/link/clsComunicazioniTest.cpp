@@ -56,7 +56,9 @@ std::vector<uint32_t> turnsFrom(const LinkRig& rig, uint32_t start)
     return turns;
 }
 
-// Each case also runs with the millisecond counter wrapping shortly after the send.
+// Each case also runs with the millisecond counter wrapping shortly after the
+// send. Turns of the event loop fall exactly on the multiples of 100 ms of the
+// wait for the answer, and none during the wait for the check character.
 TEST(Receive, CollectsAndChecksAnswer)
 {
     const struct {
@@ -64,7 +66,8 @@ TEST(Receive, CollectsAndChecksAnswer)
         Pieces answer;
         int16_t esito;
         const char *risposta, *event;
-        uint32_t endsAt;  // ms after the send
+        uint32_t endsAt;                                 // ms after the send
+        std::optional<std::vector<uint32_t>> turns = {};  // ms after the send, where checked
     } rows[] = {
         {"frame", "", {{40, Answer}}, 0, "02 30 21 41 03 51", Received.c_str(), 40},
         {"frame_in_pieces", "", {{10, "02"}, {250, "30 21"}, {4000, "41 03"}, {4100, "51"}}, 0, Answer.c_str(),
@@ -74,11 +77,13 @@ TEST(Receive, CollectsAndChecksAnswer)
         {"lone_ack", "", {{0, "06"}}, 0, "06", "ComRX 06", 0},
         {"lone_nak", "", {{120, "15"}}, 0, "15", "ComRX 15", 120},
         {"bcc_equal_to_etx", "", {{0, "02 30 32 03 03"}}, 0, "02 30 32 03 03", "ComRX 02 30 32 03 03", 0},
-        {"no_answer", "", {}, 1, "", "ComTO", 5001},
+        {"no_answer", "", {}, 1, "", "ComTO", 5001, every100(5000)},
         {"limit_runs_from_send_not_stx", "", {{4000, "02 30 21 41"}, {5001, "03 51"}}, 1, "", "ComTO", 5001},
         {"check_char_own_limit", "", {{4900, "02 30 21 41 03"}, {9900, "51"}}, 0, Answer.c_str(), Received.c_str(),
          9900},
-        {"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901},
+        {"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901, every100(4900)},
+        {"check_char_after_5000_ms", "", {{250, "02 30 21 41 03"}, {5250, "51"}}, 0, Answer.c_str(), Received.c_str(),
+         5250, {{0, 100, 200}}},
         {"wrong_bcc", "", {{0, "02 30 21 41 03 52"}}, 2, "", "ComRX \"\"", 0},
         {"ack_in_place_of_etx", "", {{0, "02 30 21 41 06"}, {10, "51"}}, 2, "", "ComRX \"\"", 0},
     };
@@ -94,6 +99,8 @@ TEST(Receive, CollectsAndChecksAnswer)
             EXPECT_EQ(hex(risposta), row.risposta);
             EXPECT_EQ(rig.log.events, (Strings{PollSent, row.event}));
             EXPECT_EQ(elapsedMs(rig.sentAt, rig.clock.nowMs()), row.endsAt);
+            if (row.turns)
+                EXPECT_EQ(turnsFrom(rig, rig.sentAt), *row.turns);
         }
     }
 }
@@ -269,29 +276,6 @@ TEST(Waiting, TimeOutBlocksInPortAndYieldsEvery100Ms)
     }
 }
 
-// Turns fall exactly on the multiples of 100 ms of the wait for the
-// answer, and none during the wait for the check character.
-TEST(Waiting, TurnsAtEveryMultipleOf100MsAndNoneForTheCheckCharacter)
-{
-    const struct {
-        const char* name;
-        Pieces answer;
-        std::vector<uint32_t> turns;  // ms after the send
-        uint32_t endsAt;
-    } rows[] = {
-        {"no_answer", {}, every100(5000), 5001},
-        {"check_char_never_comes", {{4900, "02 30 21 41 03"}}, every100(4900), 9901},
-        {"check_char_after_5000_ms", {{250, "02 30 21 41 03"}, {5250, "51"}}, {0, 100, 200}, 5250},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        LinkRig rig;
-        rig.answerWith(row.answer);
-        poll(rig);
-        EXPECT_EQ(turnsFrom(rig, rig.sentAt), row.turns);
-        EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, row.endsAt);
-    }
-}
 
 // Port calls written as "dtr 0|close|port 5".
 Strings calls(const std::string& text)
