@@ -21,7 +21,7 @@ std::string valuesOf(const CommandResult& result)
 class CommandTableTest : public ReaderRig {
 protected:
     CommandResult invoke(const std::string& name, const std::vector<std::string>& args, bool ack = false,
-                         const std::string& dialect = "Sibrant2")
+                         const std::string& dialect = "Sibrant2", int16_t term = 9)
     {
         const CommandEntry* entry = CommandTable::find(name);
         if (!entry) {
@@ -29,7 +29,7 @@ protected:
             return {};
         }
         CommandRequest request;
-        request.term = 9;
+        request.term = term;
         request.args = args;
         request.ack = ack;
         request.dialect = dialect;
@@ -126,14 +126,8 @@ TEST_F(CommandTableTest, RawUsesTheChosenDialect)
         EXPECT_EQ(writtenHex(), std::vector<std::string>{frame}) << dialect;
     }
     port.clearRecord();
-    CommandRequest request;
-    request.term = 300;
-    request.args = {"P", "2"};
-    request.dialect = "Sibrant";
-    EXPECT_EQ(CommandTable::find("raw")->invoke(lettori, request).esito, Esito::InvalidArgument);
-    request.term = 1;
-    request.dialect = "Modbus";
-    EXPECT_EQ(CommandTable::find("raw")->invoke(lettori, request).esito, Esito::InvalidArgument);
+    EXPECT_EQ(invoke("raw", {"P", "2"}, false, "Sibrant", 300).esito, Esito::InvalidArgument);
+    EXPECT_EQ(invoke("raw", {"P", "2"}, false, "Modbus", 1).esito, Esito::InvalidArgument);
     EXPECT_TRUE(port.writes().empty());
 }
 

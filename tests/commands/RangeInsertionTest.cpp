@@ -96,8 +96,7 @@ TEST_F(RangeInsertionTest, Bounds)
     reply = [](const std::string&) { return answer("0"); };
     const struct {
         const char* name;
-        int first, last;
-        int sent;
+        int first, last, sent;
         const char* lastLine;
     } rows[] = {
         {"first above last", 5, 3, 0, ""},

@@ -62,6 +62,18 @@ private:
     size_t m_used = 0;
 };
 
+// XOR of every byte but the last equals the last: the harnesses' own check
+// of a frame's check character.
+inline bool checkCharacterHolds(const std::string& frame)
+{
+    char x = 0;
+    for (size_t i = 0; i + 1 < frame.size(); ++i)
+        x = static_cast<char>(x ^ frame[i]);
+    return frame.size() >= 3 && x == frame.back();
+}
+
+inline bool loneAckOrNak(const std::string& s) { return s == "\x06" || s == "\x15"; }
+
 }  // namespace lettore::fuzz
 
 // A property every input must keep; a breach ends the run as a crash, so the

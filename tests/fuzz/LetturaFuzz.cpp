@@ -1,11 +1,7 @@
 // The console's reading handler and the monitor's views under arbitrary
-// received texts. Each input chooses "Standard" or "Multimaster", the state
-// of "Ack automatico" (ticked, clear or grey) and whether LetturaOk.wav is
-// in the current folder, then hands the real console (window, panels,
-// relay, monitor, on the simulated port) one text after another as the
-// link hands over a received frame. After each text the boxes, the sound
-// asked for and the bytes written must be what the text calls for, worked
-// out here from the text alone.
+// received texts, in either mode, each state of "Ack automatico", with or
+// without LetturaOk.wav: boxes, sound and bytes written are worked out here
+// from the text alone.
 #include "ConsoleOnPort.h"
 #include "FuzzInput.h"
 #include "modLettori.h"
@@ -35,9 +31,7 @@ namespace {
 // The sounds the console asked for, in order: file and whether asynchronous.
 std::vector<std::pair<std::string, bool>> played;
 
-// A reading is 16 characters; characters 2 and 3 carry the sender's
-// address, (code - 48) * 16 + (code - 32). It is an address only when
-// character 2 lies between '0' and '?' and the sum from 0 to 255.
+// A reading is 16 characters; characters 2 and 3 carry the sender's address.
 std::optional<int> readingAddress(const std::string& text)
 {
     if (text.size() != 16)
@@ -49,9 +43,7 @@ std::optional<int> readingAddress(const std::string& text)
     return address;
 }
 
-// The acknowledgement to `address`: STX, the address in its poll form
-// (high four bits + 0x30, low four bits + 0x20), ACK, ETX, and the XOR of
-// those five bytes.
+// The acknowledgement to `address`: STX, the poll-form address, ACK, ETX, XOR.
 std::string ackFrame(int address)
 {
     std::string frame{'\x02', static_cast<char>(0x30 + (address >> 4)),
@@ -62,8 +54,7 @@ std::string ackFrame(int address)
     return frame + check;
 }
 
-// The monitor's hexadecimal view: each byte as a blank and its value in
-// upper-case hex without leading zeros.
+// The monitor's hex view: a blank and each byte in upper-case hex, no leading zero.
 QString monitorHex(const std::string& bytes)
 {
     std::string view;
@@ -80,10 +71,8 @@ QString latin1(const std::string& bytes)
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-// A text as the link might hand it over: up to 255 arbitrary bytes, or
-// (one time in 32: long texts are slow to lay out) a piece of up to 16
-// bytes repeated up to 1024 times, for answers longer than any input and
-// hexadecimal views longer than a line edit holds by default.
+// Up to 255 arbitrary bytes, or (rarely: long texts are slow to lay out) a
+// piece repeated up to 1024 times, longer than a line edit holds by default.
 std::string receivedText(FuzzInput& in)
 {
     if (in.pick(32) != 0)
@@ -96,8 +85,7 @@ std::string receivedText(FuzzInput& in)
     return text;
 }
 
-// The console, made once: the application, the registry on the simulated
-// port, and the window started in a folder of its own.
+// The console, made once, started in a folder of its own.
 class Harness {
 public:
     Harness() : m_app(m_argc, m_argv)
@@ -105,9 +93,8 @@ public:
         installPlatform({{}, nullptr, {}, [](const std::string& file, bool async) {
                              played.emplace_back(file, async);
                          }});
-        // The console makes its program folder current at start-up. The
-        // fuzzer's own folder is put back at once: the inputs, the corpus
-        // and the inputs that break a property may be named relative to it.
+        // The console makes its program folder current; the fuzzer's is put
+        // back, as its inputs may be named relative to it.
         const QString fuzzerFolder = QDir::currentPath();
         m_rig = std::make_unique<ConsoleOnPort>(nullptr);
         m_programFolder = QDir::currentPath();
@@ -172,8 +159,7 @@ public:
     }
 
 private:
-    // The text as the link hands it over, with the console's program
-    // folder current, where the reading handler looks for its sound.
+    // The handler looks for its sound in the console's program folder.
     void receive(const std::string& text)
     {
         const QString fuzzerFolder = QDir::currentPath();
@@ -218,12 +204,7 @@ private:
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
-// When a box shows a character its font lacks, Debian's Qt 6.4 looks for
-// a fallback font through fontconfig
-// (QFontEngineMultiFontConfig::getMatchPatternForFallback) and loses the
-// patterns fontconfig hands back: the leak checker reports them at the
-// first input that shows such a character, and at exit. Fontconfig is
-// built without frame pointers, so the report's stack ends inside it, and
+// Qt 6.4's fallback-font lookup loses the patterns fontconfig hands back;
 // no code of ours calls fontconfig.
 extern "C" const char* __lsan_default_suppressions()
 {
@@ -234,7 +215,6 @@ extern "C" const char* __lsan_default_suppressions()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // No display: the windows are drawn off screen.
     static const bool offscreen = setenv("QT_QPA_PLATFORM", "offscreen", 1) == 0;
     FUZZ_CHECK(offscreen);
     static Harness harness;

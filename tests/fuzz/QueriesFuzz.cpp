@@ -1,7 +1,5 @@
-// Every reader command, the range insertion and the raw exchange, run
-// through the command table against a reader that answers with arbitrary
-// bytes or with well-formed frames of arbitrary content and length, late or
-// not at all. What a query cuts out of an answer must come from that answer.
+// Every entry of the command table against a reader that answers arbitrary
+// bytes or frames, late or never: what a query cuts out must come from an answer.
 #include "FuzzInput.h"
 
 #include "CommandTable.h"
@@ -49,9 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     test::SimulatedPort& port = *owned;
     clsLettori lettori(std::move(owned), clock);
 
-    // Each frame written gets the next scripted answer. A late answer may
-    // still be taken by a later command, so any value may be cut from any
-    // answer given so far.
+    // Each frame written gets the next scripted answer; a late one may be
+    // taken by a later command, so values may come from any answer so far.
     std::string answers;
     port.onWrite = [&](const std::string& frame) {
         std::string answer;

@@ -1,8 +1,6 @@
-// The link's receive path under arbitrary input: exchanges of every dialect
-// and the receive notification, with answers arriving in arbitrary pieces
-// at arbitrary times, a clock that jumps during the event loop's turns, and
-// port calls failing at arbitrary points. Each result must agree with the
-// events raised and with the bytes handed back.
+// The link's exchanges and notification under answers in arbitrary pieces
+// and times, clock jumps and port failures: each result must agree with the
+// events raised and the bytes handed back.
 #include "FaultyPort.h"
 #include "FuzzInput.h"
 
@@ -20,6 +18,8 @@
 using namespace lettore;
 using lettore::fuzz::FaultyPort;
 using lettore::fuzz::FuzzInput;
+using lettore::fuzz::checkCharacterHolds;
+using lettore::fuzz::loneAckOrNak;
 
 namespace {
 
@@ -36,8 +36,7 @@ struct Recorder : LinkEvents {
     void ComTO() override { events.push_back({'O', {}}); }
 };
 
-// A piece of line input: raw bytes, one control byte, or a well-formed
-// answer frame, so that both the checks and what lies past them are reached.
+// Raw bytes, a control byte, or a well-formed frame, to get past the checks.
 std::string piece(FuzzInput& in)
 {
     static const char controls[] = {Frame::STX, Frame::ETX, Frame::ACK, Frame::NAK,
@@ -53,24 +52,12 @@ std::string piece(FuzzInput& in)
     }
 }
 
-// XOR of every byte but the last equals the last.
-bool checkCharacterHolds(const std::string& frame)
-{
-    char x = 0;
-    for (size_t i = 0; i + 1 < frame.size(); ++i)
-        x = static_cast<char>(x ^ frame[i]);
-    return frame.size() >= 3 && x == frame.back();
-}
-
-// A reader's frame held from input waiting before a send: STX to ETX and
-// its check character.
+// A reader's frame held from input waiting before a send.
 bool wholeCheckedFrame(const std::string& frame)
 {
     return frame.size() >= 3 && frame.front() == Frame::STX && frame[frame.size() - 2] == Frame::ETX
            && checkCharacterHolds(frame);
 }
-
-bool loneAckOrNak(const std::string& s) { return s.size() == 1 && (s[0] == Frame::ACK || s[0] == Frame::NAK); }
 
 class Run {
 public:
@@ -106,17 +93,15 @@ private:
         return kinds[m_in.pick(4)];
     }
 
-    // One of the next `within` port calls fails. (Each input is taken in
-    // its own statement: the order of a call's arguments differs between
-    // compilers, and a stored input must replay the same everywhere.)
+    // One of the next `within` port calls fails. (Inputs are taken in
+    // separate statements so that stored inputs replay alike everywhere.)
     void failSoon(int within)
     {
         const auto calls = static_cast<size_t>(m_in.inRange(0, within));
         m_port.failCall(calls, failureKind());
     }
 
-    // The event loop's turn: time may jump, input may arrive, a call may be
-    // chosen to fail.
+    // The event loop's turn: time jumps, input arrives, or a call will fail.
     void yieldTurn()
     {
         switch (m_in.pick(4)) {
@@ -177,17 +162,13 @@ private:
             else
                 FUZZ_CHECK(answer.front() == Frame::STX && checkCharacterHolds(answer));
         }
-        // Two waits of 5000 ms, one of them stretched by a turn of the
-        // event loop and each by a late wake.
-        // A quiet gap after an earlier time-out may come first.
+        // Two waits of 5000 ms, one stretched by a turn, each by a late
+        // wake, after a quiet gap an earlier time-out may call for.
         FUZZ_CHECK(took <= 10000 + 3000 + 2 * m_sim.oversleepMs + 2
                                + clsComunicazioni::QuietGapLimitMs + m_sim.oversleepMs + 1);
 
-        // Frames heard in a quiet gap kept before the send come before it;
-        // after the send the exchange's own outcome comes first, then the
-        // readers' frames held from the input it took off the line. Every
-        // frame raised besides the outcome is whole and checked, whatever
-        // the result (a send alone awaits no outcome).
+        // After the send the exchange's own outcome comes first; every other
+        // frame raised (before or after) is whole and checked.
         const bool awaited = esito == Esito::TimedOut || esito == Esito::Rejected
                              || (esito == Esito::Accepted && !answer.empty());
         int errors = 0, sent = 0;
@@ -212,8 +193,7 @@ private:
         case Esito::InvalidArgument: FUZZ_CHECK(errors >= 1 && sent == 0); break;
         default: break;
         }
-        // Only an exchange that waited, and so ended in ComRX or ComTO, puts
-        // the port's open state back (a send alone may leave it open) and
+        // Only an exchange that waited puts the port's open state back and
         // touches the threshold, which Tolvane's leaves off.
         const bool waited = outcome.has_value();
         if (!m_port.failed() && waited)

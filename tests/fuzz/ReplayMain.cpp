@@ -1,6 +1,5 @@
-// Runs a fuzz target over stored inputs, without the fuzzing engine: each
-// argument is a file or a folder of files. The committed seed inputs and
-// every input that once broke a target run this way as ordinary tests.
+// Runs a fuzz target over stored inputs (files or folders of files) without
+// the fuzzing engine, so the seeds and past crash inputs run as tests.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -11,17 +10,6 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
-
-namespace {
-
-void runFile(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    const std::string bytes(std::istreambuf_iterator<char>(in), {});
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-}
-
-}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -40,8 +28,11 @@ int main(int argc, char* argv[])
             std::cerr << "no inputs in " << path << "\n";
             return 1;
         }
-        for (const auto& file : files)
-            runFile(file);
+        for (const auto& file : files) {
+            std::ifstream in(file, std::ios::binary);
+            const std::string bytes(std::istreambuf_iterator<char>(in), {});
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        }
         count += files.size();
     }
     std::cout << count << " inputs replayed\n";

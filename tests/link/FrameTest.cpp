@@ -18,30 +18,18 @@ TEST(Frame, EachDialectEncodesBothTypes)
     const struct {
         const char* dialect;
         int16_t term;
-        const char* tipo;
-        std::string data;
-        const char* bytes;  // "-" when nothing may be sent
+        const char *tipo, *data, *bytes;  // "-" when nothing may be sent
     } rows[] = {
-        {"Sibrant2", 1, "P", "2", "02 30 21 32 03 22"},
-        {"Sibrant2", 165, "S", "2", "02 3A 35 32 03 3C"},
-        {"Sibrant2", 256, "P", "5", "02 60 60 35 03 34"},
-        {"Sibrant2", 31, "S", "", "02 31 3F 03 0F"},
-        {"Sibrant2", 31, "P", "", "02 31 2F 03 1F"},
-        {"Sibrant2", 300, "S", "", "02 32 3C 03 0F"},
-        {"Sibrant2", 1, "s", "", "02 30 21 03 10"},
-        {"Sibrant2", -1, "S", "", "02 3F 3F 03 01"},
-        {"Sibrant", 1, "P", "X", "02 68 21 58 03 10"},
-        {"Sibrant", 191, "S", "X", "02 68 FF 58 03 CE"},
-        {"Sibrant", 192, "S", "X", "-"},
-        {"Parlow", 2, "P", "\x06", "02 61 22 06 03 44"},
-        {"Parlow", 32, "S", "X", "02 61 60 58 03 58"},
-        {"Quen", 2, "S", "X", "02 67 42 58 03 7C"},
-        {"Quen", 2, "P", "X", "02 67 22 58 03 1C"},
-        {"Zem", 1, "S", "\x06", "02 41 41 06 03 07"},
-        {"Zem", 32, "P", "X", "02 40 40 58 03 59"},
-        {"Zem", -33, "P", "X", "-"},
-        {"Tolvane", 1, "S", "X", "04 04 02 31 58 03"},
-        {"Tolvane", 1, "P", "\x06", "04 04 31 05"},
+        {"Sibrant2", 1, "P", "2", "02 30 21 32 03 22"}, {"Sibrant2", 165, "S", "2", "02 3A 35 32 03 3C"},
+        {"Sibrant2", 256, "P", "5", "02 60 60 35 03 34"}, {"Sibrant2", 31, "S", "", "02 31 3F 03 0F"},
+        {"Sibrant2", 31, "P", "", "02 31 2F 03 1F"}, {"Sibrant2", 300, "S", "", "02 32 3C 03 0F"},
+        {"Sibrant2", 1, "s", "", "02 30 21 03 10"}, {"Sibrant2", -1, "S", "", "02 3F 3F 03 01"},
+        {"Sibrant", 1, "P", "X", "02 68 21 58 03 10"}, {"Sibrant", 191, "S", "X", "02 68 FF 58 03 CE"},
+        {"Sibrant", 192, "S", "X", "-"}, {"Parlow", 2, "P", "\x06", "02 61 22 06 03 44"},
+        {"Parlow", 32, "S", "X", "02 61 60 58 03 58"}, {"Quen", 2, "S", "X", "02 67 42 58 03 7C"},
+        {"Quen", 2, "P", "X", "02 67 22 58 03 1C"}, {"Zem", 1, "S", "\x06", "02 41 41 06 03 07"},
+        {"Zem", 32, "P", "X", "02 40 40 58 03 59"}, {"Zem", -33, "P", "X", "-"},
+        {"Tolvane", 1, "S", "X", "04 04 02 31 58 03"}, {"Tolvane", 1, "P", "\x06", "04 04 31 05"},
         {"Tolvane", 226, "S", "X", "-"},
     };
     for (const auto& row : rows) {
@@ -61,8 +49,7 @@ TEST(Frame, DecodesTheReadersFrames)
     } rows[] = {
         {"02 3A 35 32 03 3C", "165 S 2"},
         {"02 30 21 32 03 00", "1 P 2"},  // the check is not decode's
-        {"02 3F 2F 03 00", "255 P "},
-        {"02 60 60 35 03 34", "256 S 5"},
+        {"02 3F 2F 03 00", "255 P "}, {"02 60 60 35 03 34", "256 S 5"},
         {"02 30 40 32 03 22", "-"},  // low character in neither form
         {"02 2F 21 32 03 22", "-"},  // high character below '0'
         {"02 60 21 32 03 22", "-"},
@@ -102,19 +89,13 @@ TEST(Frame, AnswerChecks)
         Frame::Rule rule;
         bool accepted;
     } rows[] = {
-        {"06", Frame::Rule::Stx, true},
-        {"15", Frame::Rule::Stx, true},
-        {"41", Frame::Rule::Stx, false},
-        {"", Frame::Rule::Stx, false},
-        {"02 02", Frame::Rule::Stx, false},
-        {"02 30 21 41 03 51", Frame::Rule::Stx, true},
-        {"02 30 21 41 03 52", Frame::Rule::Stx, false},
+        {"06", Frame::Rule::Stx, true}, {"15", Frame::Rule::Stx, true}, {"41", Frame::Rule::Stx, false},
+        {"", Frame::Rule::Stx, false}, {"02 02", Frame::Rule::Stx, false},
+        {"02 30 21 41 03 51", Frame::Rule::Stx, true}, {"02 30 21 41 03 52", Frame::Rule::Stx, false},
         {"02 31 32 03 02", Frame::Rule::Stx, true},
         {"02 30 21 41 54 06", Frame::Rule::Stx, true},  // an ACK that is the check stands in for ETX
-        {"06", Frame::Rule::Tolvane, true},
-        {"3C 49 34 39 3E", Frame::Rule::Tolvane, true},
-        {"3C 49 34 38 3E", Frame::Rule::Tolvane, false},
-        {"3C 00 00 00 00 3E", Frame::Rule::Tolvane, true},
+        {"06", Frame::Rule::Tolvane, true}, {"3C 49 34 39 3E", Frame::Rule::Tolvane, true},
+        {"3C 49 34 38 3E", Frame::Rule::Tolvane, false}, {"3C 00 00 00 00 3E", Frame::Rule::Tolvane, true},
         {"41", Frame::Rule::Tolvane, false},
     };
     for (const auto& row : rows)

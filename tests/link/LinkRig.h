@@ -10,9 +10,8 @@
 
 namespace lettore::test {
 
-// Records the link's events as short strings: "Errore 68 Device unavailable",
-// "ComTX 02 30 21", "ComRX 06", "ComRX \"\"", "ComTO"; then hands each one
-// to onEvent, as a handler of the event that acts on the link would run.
+// Records the link's events as "Errore 68 Device unavailable", "ComTX 02 30",
+// "ComRX 06", "ComRX \"\"", "ComTO", and hands each to onEvent, as a handler would.
 class EventLog : public LinkEvents {
 public:
     std::vector<std::string> events;
@@ -26,7 +25,7 @@ public:
     void ComRX(const std::string& s) override { record(s.empty() ? "ComRX \"\"" : "ComRX " + hex(s)); }
     void ComTO() override { record("ComTO"); }
 
-    // Kept apart, so the event lists above read as the link's four events.
+    // Kept apart from the link's four events.
     std::vector<bool> busyChanges;
     void busyChanged(bool busy) override { busyChanges.push_back(busy); }
 
@@ -39,9 +38,8 @@ private:
     }
 };
 
-// A link on a simulated port and clock, with its events logged and the
-// clock time of every turn it hands the event loop; onYield runs on each
-// turn, as the event loop's handlers would.
+// A link on a simulated port and clock, its events logged, with the time of
+// every turn it hands the event loop; onYield runs on each, as handlers would.
 struct LinkRig {
     explicit LinkRig(uint32_t startMs = 0)
         : clock(startMs),
@@ -58,8 +56,7 @@ struct LinkRig {
         port->clearRecord();
     }
 
-    // The answer, in pieces due at offsets (ms, hex bytes) from the moment
-    // the first command is written.
+    // The answer, in pieces due at (ms, hex bytes) after the next write.
     void answerWith(std::vector<std::pair<uint32_t, std::string>> pieces)
     {
         port->onWrite = [this, pieces](const std::string&) {

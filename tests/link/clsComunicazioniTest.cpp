@@ -1,8 +1,5 @@
-// The link on a simulated port and clock: sending commands and collecting
-// answers (the receive loops and their time limits, the answer checks, the
-// dialects' send rules, restoring the port, port failures, the cost of
-// waiting), and the port's configuration, the port probe and the receive
-// notification path.
+// The link on a simulated port and clock: exchanges and their waits, the
+// dialects' send rules, port configuration and failures, notifications.
 #include "Framing.h"
 #include "LinkRig.h"
 
@@ -15,17 +12,21 @@ using namespace lettore;
 using namespace lettore::test;
 using Strings = std::vector<std::string>;
 using PortSetup = std::function<void(SimulatedPort&)>;
+using Pieces = std::vector<std::pair<uint32_t, std::string>>;  // as LinkRig::answerWith takes them
+using L = clsComunicazioni;
 
 namespace {
 
 const std::string Poll = unhex("02 30 21 32 03 22");
 const std::string PollSent = "ComTX 02 30 21 32 03 22";
 const std::string Gone = "Errore 8020 Error reading comm device";
+const std::string Answer = "02 30 21 41 03 51";
+const std::string Received = "ComRX 02 30 21 41 03 51";
+const std::string Busy = "Errore 8100 Link busy: another exchange or reception is in progress";
 // Frames readers 1 to 4 send on their own.
 const std::string R1 = "02 30 21 4A 03 5A", R2 = "02 30 22 4A 03 59", R3 = "02 30 23 4A 03 58",
                   R4 = "02 30 24 4A 03 5F";
 
-// What an exchange of the poll frame on a rig's link gave.
 struct Outcome {
     int16_t esito = -1;
     std::string risposta = "stale";
@@ -37,33 +38,52 @@ Outcome poll(LinkRig& rig)
     return outcome;
 }
 
-// Each case runs twice: once with the millisecond counter far from its
-// wrap, and once with it wrapping shortly after the send.
+// The multiples of 100 ms from 0 up to `last`.
+std::vector<uint32_t> every100(uint32_t last)
+{
+    std::vector<uint32_t> times;
+    for (uint32_t t = 0; t <= last; t += 100)
+        times.push_back(t);
+    return times;
+}
+
+// The rig's turns of the event loop, in ms from `start`.
+std::vector<uint32_t> turnsFrom(const LinkRig& rig, uint32_t start)
+{
+    std::vector<uint32_t> turns;
+    for (uint32_t t : rig.yieldTimes)
+        turns.push_back(t - start);
+    return turns;
+}
+
+// Each case also runs with the millisecond counter wrapping shortly after the
+// send. Turns of the event loop fall exactly on the multiples of 100 ms of the
+// wait for the answer, and none during the wait for the check character.
 TEST(Receive, CollectsAndChecksAnswer)
 {
     const struct {
-        const char* name;
-        const char* waiting;  // input already waiting before the send
-        std::vector<std::pair<uint32_t, std::string>> answer;  // as LinkRig::answerWith takes it
+        const char *name, *waiting;  // input already waiting before the send
+        Pieces answer;
         int16_t esito;
-        const char* risposta;
-        const char* event;
-        uint32_t endsAt;  // ms after the send
+        const char *risposta, *event;
+        uint32_t endsAt;                                 // ms after the send
+        std::optional<std::vector<uint32_t>> turns = {};  // ms after the send, where checked
     } rows[] = {
-        {"frame", "", {{40, "02 30 21 41 03 51"}}, 0, "02 30 21 41 03 51", "ComRX 02 30 21 41 03 51", 40},
-        {"frame_in_pieces", "", {{10, "02"}, {250, "30 21"}, {4000, "41 03"}, {4100, "51"}}, 0,
-         "02 30 21 41 03 51", "ComRX 02 30 21 41 03 51", 4100},
-        {"noise_before_stx_dropped", "", {{0, "41 FF 03 02 30 21 41 03 51"}}, 0, "02 30 21 41 03 51",
-         "ComRX 02 30 21 41 03 51", 0},
+        {"frame", "", {{40, Answer}}, 0, "02 30 21 41 03 51", Received.c_str(), 40},
+        {"frame_in_pieces", "", {{10, "02"}, {250, "30 21"}, {4000, "41 03"}, {4100, "51"}}, 0, Answer.c_str(),
+         Received.c_str(), 4100},
+        {"noise_before_stx_dropped", "", {{0, "41 FF 03 " + Answer}}, 0, Answer.c_str(), Received.c_str(), 0},
         {"waiting_input_discarded", "06 02 30", {{300, "15"}}, 0, "15", "ComRX 15", 300},
         {"lone_ack", "", {{0, "06"}}, 0, "06", "ComRX 06", 0},
         {"lone_nak", "", {{120, "15"}}, 0, "15", "ComRX 15", 120},
         {"bcc_equal_to_etx", "", {{0, "02 30 32 03 03"}}, 0, "02 30 32 03 03", "ComRX 02 30 32 03 03", 0},
-        {"no_answer", "", {}, 1, "", "ComTO", 5001},
+        {"no_answer", "", {}, 1, "", "ComTO", 5001, every100(5000)},
         {"limit_runs_from_send_not_stx", "", {{4000, "02 30 21 41"}, {5001, "03 51"}}, 1, "", "ComTO", 5001},
-        {"check_char_own_limit", "", {{4900, "02 30 21 41 03"}, {9900, "51"}}, 0, "02 30 21 41 03 51",
-         "ComRX 02 30 21 41 03 51", 9900},
-        {"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901},
+        {"check_char_own_limit", "", {{4900, "02 30 21 41 03"}, {9900, "51"}}, 0, Answer.c_str(), Received.c_str(),
+         9900},
+        {"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901, every100(4900)},
+        {"check_char_after_5000_ms", "", {{250, "02 30 21 41 03"}, {5250, "51"}}, 0, Answer.c_str(), Received.c_str(),
+         5250, {{0, 100, 200}}},
         {"wrong_bcc", "", {{0, "02 30 21 41 03 52"}}, 2, "", "ComRX \"\"", 0},
         {"ack_in_place_of_etx", "", {{0, "02 30 21 41 06"}, {10, "51"}}, 2, "", "ComRX \"\"", 0},
     };
@@ -79,23 +99,22 @@ TEST(Receive, CollectsAndChecksAnswer)
             EXPECT_EQ(hex(risposta), row.risposta);
             EXPECT_EQ(rig.log.events, (Strings{PollSent, row.event}));
             EXPECT_EQ(elapsedMs(rig.sentAt, rig.clock.nowMs()), row.endsAt);
+            if (row.turns)
+                EXPECT_EQ(turnsFrom(rig, rig.sentAt), *row.turns);
         }
     }
 }
 
-// Each routine's wiring (its frame's bytes are the frame type's): the
-// terminal always answers NAK at once; a routine that waits hands it back,
-// one that sends without waiting returns "" and never reads it.
+// Each routine's wiring (its bytes are the frame type's): the terminal
+// answers NAK at once; a routine that waits hands it back, one that only
+// sends returns "" and never reads it.
 TEST(Dialects, SendFrameAndWaitOnlyWhenAnswerIsDue)
 {
-    using L = clsComunicazioni;
     const struct {
         const char* name;
         void (L::*dialect)(int16_t, const std::string&, const std::string&, int16_t&, std::string&);
         int16_t term;
-        const char* tipo;
-        std::string data;
-        const char* written;  // "" when nothing may be sent
+        const char *tipo, *data, *written;  // "" when nothing may be sent
         bool waits;
         int16_t esito;
     } rows[] = {
@@ -144,9 +163,9 @@ TEST(Dialects, SendFrameAndWaitOnlyWhenAnswerIsDue)
 
 TEST(TolvaneExchange, AcknowledgesAcceptedAnswerBeforeReturningAndLeavesNotificationsOff)
 {
-    for (const char* answer : {"3C 49 34 39 3E", "3C 00 00 00 00 3E", "3C 49 34 38 3E"}) {
+    for (const std::string answer : {"3C 49 34 39 3E", "3C 00 00 00 00 3E", "3C 49 34 38 3E"}) {
         SCOPED_TRACE(answer);
-        const bool accepted = std::string(answer) != "3C 49 34 38 3E";
+        const bool accepted = answer != "3C 49 34 38 3E";
         LinkRig rig;
         rig.answerWith({{200, answer}});
         int16_t esito = -1;
@@ -156,10 +175,8 @@ TEST(TolvaneExchange, AcknowledgesAcceptedAnswerBeforeReturningAndLeavesNotifica
 
         EXPECT_EQ(esito, accepted ? 0 : 2);
         EXPECT_EQ(hex(risposta), accepted ? answer : "");
-        const Strings events = accepted
-            ? Strings{"ComTX 04 04 31 05", "ComTX 06", std::string("ComRX ") + answer}
-            : Strings{"ComTX 04 04 31 05", "ComRX \"\""};
-        EXPECT_EQ(rig.log.events, events);
+        EXPECT_EQ(rig.log.events, (accepted ? Strings{"ComTX 04 04 31 05", "ComTX 06", "ComRX " + answer}
+                                            : Strings{"ComTX 04 04 31 05", "ComRX \"\""}));
         EXPECT_EQ(rig.port->threshold(), 0);
         EXPECT_FALSE(rig.port->open());
     }
@@ -189,16 +206,15 @@ TEST(PortFailure, EndsExchangeWithPortFailedAndRestores)
 {
     const struct {
         const char* name;
-        Strings operations;  // fail from the moment the command is written
-        bool beforeWrite;    // fail from the start instead
+        Strings operations;  // fail from the moment the command is written, or from the start
+        bool beforeWrite, openAfter;
         Strings events;
-        bool openAfter;
     } rows[] = {
-        {"read_fails_mid_wait", {"read"}, false, {PollSent, Gone}, false},
-        {"wait_fails", {"wait"}, false, {PollSent, Gone}, false},
-        {"write_fails", {"write"}, true, {Gone}, false},
-        {"device_gone_cannot_close", {"read", "close"}, false, {PollSent, Gone, Gone}, true},
-        {"open_fails", {"open"}, true, {Gone, Gone}, false},
+        {"read_fails_mid_wait", {"read"}, false, false, {PollSent, Gone}},
+        {"wait_fails", {"wait"}, false, false, {PollSent, Gone}},
+        {"write_fails", {"write"}, true, false, {Gone}},
+        {"device_gone_cannot_close", {"read", "close"}, false, true, {PollSent, Gone, Gone}},
+        {"open_fails", {"open"}, true, false, {Gone, Gone}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -225,7 +241,7 @@ TEST(PortFailure, EndsExchangeWithPortFailedAndRestores)
     }
 }
 
-TEST(SendWithoutAnswer, ReportsPortFailure)
+TEST(PortFailure, SendWithoutAnswerReportsIt)
 {
     LinkRig rig;
     rig.port->failAlways("write", deviceGone());
@@ -236,9 +252,8 @@ TEST(SendWithoutAnswer, ReportsPortFailure)
     EXPECT_EQ(rig.log.events, (Strings{Gone}));
 }
 
-// A full time-out blocks in the port between turns of the event loop: about
-// one read and one wait per 100 ms, and never more than 100 ms without a
-// turn, even when every wait returns late and steps over the multiples.
+// A full time-out blocks in the port: about one read and one wait per
+// 100 ms, never more than 100 ms without a turn, even when waits run late.
 TEST(Waiting, TimeOutBlocksInPortAndYieldsEvery100Ms)
 {
     for (uint32_t oversleep : {0u, 7u, 130u}) {
@@ -247,12 +262,11 @@ TEST(Waiting, TimeOutBlocksInPortAndYieldsEvery100Ms)
         rig.port->oversleepMs = oversleep;
         rig.port->maxReads = 1000;
         rig.answerWith({});
-        const auto [esito, risposta] = poll(rig);
+        ASSERT_EQ(poll(rig).esito, Esito::TimedOut);
 
-        ASSERT_EQ(esito, Esito::TimedOut);
-        const auto reads = std::count_if(rig.port->calls().begin(), rig.port->calls().end(),
-                                         [](const std::string& s) { return s.rfind("read", 0) == 0; });
-        EXPECT_LE(reads, 55);
+        const auto& calls = rig.port->calls();
+        const auto isRead = [](const std::string& call) { return call.rfind("read", 0) == 0; };
+        EXPECT_LE(std::count_if(calls.begin(), calls.end(), isRead), 55);
         EXPECT_LE(rig.port->waitCount(), 52u);
         ASSERT_FALSE(rig.yieldTimes.empty());
         EXPECT_EQ(rig.yieldTimes.front(), rig.sentAt);
@@ -262,92 +276,64 @@ TEST(Waiting, TimeOutBlocksInPortAndYieldsEvery100Ms)
     }
 }
 
-// The multiples of 100 ms from 0 up to `last`.
-std::vector<uint32_t> every100(uint32_t last)
-{
-    std::vector<uint32_t> times;
-    for (uint32_t t = 0; t <= last; t += 100)
-        times.push_back(t);
-    return times;
-}
 
-// The turns fall exactly on the multiples of 100 ms of a wait for the
-// answer, and none during the wait for the check character after ETX.
-TEST(Waiting, TurnsAtEveryMultipleOf100MsAndNoneForTheCheckCharacter)
+// Port calls written as "dtr 0|close|port 5".
+Strings calls(const std::string& text)
 {
-    const struct {
-        const char* name;
-        std::vector<std::pair<uint32_t, std::string>> answer;
-        std::vector<uint32_t> turns;  // ms after the send
-        uint32_t endsAt;
-    } rows[] = {
-        {"no_answer", {}, every100(5000), 5001},
-        {"check_char_never_comes", {{4900, "02 30 21 41 03"}}, every100(4900), 9901},
-        {"check_char_after_5000_ms", {{250, "02 30 21 41 03"}, {5250, "51"}}, {0, 100, 200}, 5250},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        LinkRig rig;
-        rig.answerWith(row.answer);
-        poll(rig);
-
-        std::vector<uint32_t> turns;
-        for (uint32_t t : rig.yieldTimes)
-            turns.push_back(t - rig.sentAt);
-        EXPECT_EQ(turns, row.turns);
-        EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, row.endsAt);
+    Strings out;
+    for (size_t from = 0; from < text.size();) {
+        const size_t bar = std::min(text.find('|', from), text.size());
+        out.push_back(text.substr(from, bar - from));
+        from = bar + 1;
     }
+    return out;
 }
 
-PortSetup failing(const std::string& operation, PortFailure kind, int16_t number, const std::string& text)
+PortSetup failNext(const std::string& call) { return [call](SimulatedPort& p) { p.failNext(call, deviceGone()); }; }
+PortSetup openFails(PortFailure kind)
 {
-    return [=](SimulatedPort& p) { p.failAlways(operation, PortError(kind, number, text)); };
+    return [=](SimulatedPort& p) { p.failAlways("open", PortError(kind, 1, "open failed")); };
 }
+const auto port3 = [](L& l) { l.setCommPort(3); };
+const auto to19200 = [](L& l) { l.setCommSettings("19200,N,8,1"); };
+const auto attivoOn = [](L& l) { l.setAttivo(true); };
+const auto attivoOff = [](L& l) { l.setAttivo(false); };
 
 // A new link configures a closed port; the rows start from what it stores.
 TEST(PropertySetters, MakeExactPortCalls)
 {
-    EXPECT_EQ(LinkRig().creationCalls,
-              (Strings{"port 1", "settings 9600,N,8,1", "dtr 0", "inputlen 1", "threshold 1", "rts 1"}));
-    const auto port3 = [](clsComunicazioni& l) { l.setCommPort(3); };
-    const auto attivoOn = [](clsComunicazioni& l) { l.setAttivo(true); };
-    const auto attivoOff = [](clsComunicazioni& l) { l.setAttivo(false); };
+    EXPECT_EQ(LinkRig().creationCalls, calls("port 1|settings 9600,N,8,1|dtr 0|inputlen 1|threshold 1|rts 1"));
     const struct {
         const char* name;
         bool startOpen;
-        PortSetup setup;
-        std::function<void(clsComunicazioni&)> assign;
-        Strings calls;
-        Strings events;
+        std::function<void(L&)> assign;
+        const char* calls;
         int16_t commPort;
         const char* commSettings;
-        bool attivo;
-        bool openAfter;
+        bool attivo, openAfter;
     } rows[] = {
-        {"port_same_value_untouched", true, {}, [](auto& l) { l.setCommPort(0); }, {}, {}, 0, "", false, true},
-        {"port_closed", false, {}, port3, {"port 3"}, {}, 3, "", false, false},
-        {"port_open_reopened", true, {}, port3, {"dtr 0", "close", "port 3", "open", "dtr 1"}, {}, 3, "", false, true},
-        {"settings_same_value_untouched", true, {}, [](auto& l) { l.setCommSettings(""); }, {}, {}, 0, "", false, true},
-        {"settings_open_reopened", true, {}, [](auto& l) { l.setCommSettings("19200,N,8,1"); },
-         {"dtr 0", "close", "settings 19200,N,8,1", "open", "dtr 1"}, {}, 0, "19200,N,8,1", false, true},
-        {"attivo_on_closed_opens_dtr_on", false, {}, attivoOn, {"dtr 0", "open", "dtr 1"}, {}, 0, "", true, true},
-        {"attivo_on_open_leaves_dtr_off", true, {}, attivoOn, {"dtr 0"}, {}, 0, "", true, true},
-        {"attivo_off_open_closes", true, {}, attivoOff, {"dtr 0", "close"}, {}, 0, "", false, false},
-        {"attivo_off_closed_only_dtr", false, {}, attivoOff, {"dtr 0"}, {}, 0, "", false, false},
+        {"port_same_value_untouched", true, [](L& l) { l.setCommPort(0); }, "", 0, "", false, true},
+        {"port_closed", false, port3, "port 3", 3, "", false, false},
+        {"port_open_reopened", true, port3, "dtr 0|close|port 3|open|dtr 1", 3, "", false, true},
+        {"settings_same_value_untouched", true, [](L& l) { l.setCommSettings(""); }, "", 0, "", false, true},
+        {"settings_open_reopened", true, to19200, "dtr 0|close|settings 19200,N,8,1|open|dtr 1", 0, "19200,N,8,1",
+         false, true},
+        {"attivo_on_closed_opens_dtr_on", false, attivoOn, "dtr 0|open|dtr 1", 0, "", true, true},
+        {"attivo_on_open_leaves_dtr_off", true, attivoOn, "dtr 0", 0, "", true, true},
+        {"attivo_off_open_closes", true, attivoOff, "dtr 0|close", 0, "", false, false},
+        {"attivo_off_closed_only_dtr", false, attivoOff, "dtr 0", 0, "", false, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         LinkRig rig;
         if (row.startOpen)
             rig.port->setOpen(true);
-        if (row.setup)
-            row.setup(*rig.port);
         rig.port->clearRecord();
 
         row.assign(rig.link);
 
-        EXPECT_EQ(rig.port->calls(), row.calls);
-        EXPECT_EQ(rig.log.events, row.events);
+        EXPECT_EQ(rig.port->calls(), calls(row.calls));
+        EXPECT_TRUE(rig.log.events.empty());
         EXPECT_EQ(rig.link.CommPort(), row.commPort);
         EXPECT_EQ(rig.link.CommSettings(), row.commSettings);
         EXPECT_EQ(rig.link.Attivo(), row.attivo);
@@ -355,61 +341,70 @@ TEST(PropertySetters, MakeExactPortCalls)
     }
 }
 
-// A change that fails at any step is reported, the port gets its old value
-// back and is reopened as it was, and the stored values and Attivo tell the
-// truth; the link then works on its old port. Where even the old value
-// could not be put back, choosing it again reaches the port.
+// A change that fails at any step, and the port probe, leave the port as it
+// was: the failure reported, the old value back and reopened as it was, the
+// stored values and Attivo telling the truth, and the link working on the
+// old port. Where even the old value could not be put back, choosing it
+// again reaches the port.
 TEST(FailedChange, PutsThePortBackAsItWas)
 {
-    const auto failNext = [](const std::string& call) {
-        return [call](SimulatedPort& p) { p.failNext(call, deviceGone()); };
+    using F = PortFailure;
+    const std::string busy = "Errore 68 Device unavailable";
+    const auto twice = [](PortSetup a, PortSetup b) { return [=](SimulatedPort& p) { a(p), b(p); }; };
+    const auto markBusy = [](int16_t number) { return [=](SimulatedPort& p) { p.markBusy(number); }; };
+    const auto change = [](void (*assign)(L&)) {
+        return [=](L& l) { return assign(l), int16_t(-1); };
     };
-    const auto moveTo5 = [](clsComunicazioni& l) { l.setCommPort(5); };
-    const auto to19200 = [](clsComunicazioni& l) { l.setCommSettings("19200,N,8,1"); };
-    const auto attivoOn = [](clsComunicazioni& l) { l.setAttivo(true); };
-    const std::string busy5 = "Errore 68 Device unavailable";
+    const auto probe = [](L& l) {
+        int16_t sStato = 7;  // kept where the probe cannot tell
+        std::string sSetting = "unchanged";
+        l.AnalizzaSeriale(4, sStato, sSetting);
+        EXPECT_EQ(sSetting, "9600,N,8,1");
+        return sStato;
+    };
+    const auto moveTo5 = change([](L& l) { l.setCommPort(5); });
+    const auto change19200 = change([](L& l) { l.setCommSettings("19200,N,8,1"); });
+    const auto on = change([](L& l) { l.setAttivo(true); });
     const struct {
         const char* name;
         bool startOpen;
         PortSetup fault;
-        std::function<void(clsComunicazioni&)> assign;
-        Strings calls;
+        std::function<int16_t(L&)> act;  // returns the probe's sStato, else -1
+        const char* calls;
         Strings events;
-        bool openAfter;    // and Attivo with it
-        Strings recovery;  // port calls made by setting port 2 and 9600 again
+        bool openAfter;        // and Attivo with it
+        const char* recovery;  // port calls made by choosing port 2 and 9600 again; nullptr: port 2 unusable
+        int16_t sStato = -1;
     } rows[] = {
-        {"port_lowering_dtr", true, failNext("dtr 0"), moveTo5, {}, {Gone}, true, {}},
-        {"port_close", true, failNext("close"), moveTo5, {"dtr 0", "dtr 1"}, {Gone}, true, {}},
-        {"port_apply", true, failNext("port 5"), moveTo5, {"dtr 0", "close", "open", "dtr 1"}, {Gone}, true, {}},
-        {"port_reopen", true, [](auto& p) { p.markBusy(5); }, moveTo5,
-         {"dtr 0", "close", "port 5", "port 2", "open", "dtr 1"}, {busy5}, true, {}},
-        {"port_raising_dtr", true, failNext("dtr 1"), moveTo5,
-         {"dtr 0", "close", "port 5", "open", "close", "port 2", "open", "dtr 1"}, {Gone}, true, {}},
-        {"port_put_back", true,
-         [](auto& p) {
-             p.markBusy(5);
-             p.failNext("port 2", deviceGone());
-         },
-         moveTo5, {"dtr 0", "close", "port 5"}, {busy5, Gone}, false, {"port 2"}},
-        {"settings_close", true, failNext("close"), to19200, {"dtr 0", "dtr 1"}, {Gone}, true, {}},
-        {"settings_apply", true, failNext("settings"), to19200, {"dtr 0", "close", "open", "dtr 1"}, {Gone},
-         true, {}},
-        {"settings_reopen", true, failNext("open"), to19200,
-         {"dtr 0", "close", "settings 19200,N,8,1", "settings 9600,N,8,1", "open", "dtr 1"}, {Gone}, true, {}},
-        {"settings_raising_dtr", true, failNext("dtr 1"), to19200,
-         {"dtr 0", "close", "settings 19200,N,8,1", "open", "close", "settings 9600,N,8,1", "open", "dtr 1"},
-         {Gone}, true, {}},
-        {"settings_put_back", true,
-         [](auto& p) {
-             p.failNext("open", deviceGone());
-             p.failNext("settings 9600,N,8,1", deviceGone());
-         },
-         to19200, {"dtr 0", "close", "settings 19200,N,8,1"}, {Gone, Gone}, false, {"settings 9600,N,8,1"}},
-        {"attivo_lowering_dtr", false, failNext("dtr 0"), attivoOn, {}, {Gone}, false, {}},
-        {"attivo_open", false, failNext("open"), attivoOn, {"dtr 0"}, {Gone}, false, {}},
-        {"attivo_raising_dtr", false, failNext("dtr 1"), attivoOn, {"dtr 0", "open", "close"}, {Gone}, false, {}},
-        {"attivo_close", true, failNext("close"), [](auto& l) { l.setAttivo(false); }, {"dtr 0"}, {Gone}, true,
-         {}},
+        {"port_lowering_dtr", true, failNext("dtr 0"), moveTo5, "", {Gone}, true, ""},
+        {"port_close", true, failNext("close"), moveTo5, "dtr 0|dtr 1", {Gone}, true, ""},
+        {"port_apply", true, failNext("port 5"), moveTo5, "dtr 0|close|open|dtr 1", {Gone}, true, ""},
+        {"port_reopen", true, markBusy(5), moveTo5, "dtr 0|close|port 5|port 2|open|dtr 1", {busy}, true, ""},
+        {"port_raising_dtr", true, failNext("dtr 1"), moveTo5, "dtr 0|close|port 5|open|close|port 2|open|dtr 1",
+         {Gone}, true, ""},
+        {"port_put_back", true, twice(markBusy(5), failNext("port 2")), moveTo5, "dtr 0|close|port 5", {busy, Gone},
+         false, "port 2"},
+        {"settings_close", true, failNext("close"), change19200, "dtr 0|dtr 1", {Gone}, true, ""},
+        {"settings_apply", true, failNext("settings"), change19200, "dtr 0|close|open|dtr 1", {Gone}, true, ""},
+        {"settings_reopen", true, failNext("open"), change19200,
+         "dtr 0|close|settings 19200,N,8,1|settings 9600,N,8,1|open|dtr 1", {Gone}, true, ""},
+        {"settings_raising_dtr", true, failNext("dtr 1"), change19200,
+         "dtr 0|close|settings 19200,N,8,1|open|close|settings 9600,N,8,1|open|dtr 1", {Gone}, true, ""},
+        {"settings_put_back", true, twice(failNext("open"), failNext("settings 9600,N,8,1")), change19200,
+         "dtr 0|close|settings 19200,N,8,1", {Gone, Gone}, false, "settings 9600,N,8,1"},
+        {"attivo_lowering_dtr", false, failNext("dtr 0"), on, "", {Gone}, false, ""},
+        {"attivo_open", false, failNext("open"), on, "dtr 0", {Gone}, false, ""},
+        {"attivo_raising_dtr", false, failNext("dtr 1"), on, "dtr 0|open|close", {Gone}, false, ""},
+        {"attivo_close", true, failNext("close"), change([](L& l) { l.setAttivo(false); }), "dtr 0", {Gone}, true, ""},
+        {"probe_usable", false, {}, probe, "port 4|open|close|port 2", {}, false, "", 1},
+        {"probe_usable_while_open", true, {}, probe, "close|port 4|open|close|port 2|open", {}, true, "", 1},
+        {"probe_in_use", false, openFails(F::DeviceUnavailable), probe, "port 4|port 2", {}, false, nullptr, 2},
+        {"probe_missing", false, openFails(F::InvalidPortNumber), probe, "port 4|port 2", {}, false, nullptr, 3},
+        {"probe_already_open", false, openFails(F::AlreadyOpen), probe, "port 4|port 2", {}, false, nullptr, 3},
+        {"probe_other_failure", false, openFails(F::Other), probe, "port 4|port 2", {}, false, nullptr, 7},
+        {"probe_reopen_fails", true, markBusy(2), probe, "close|port 4|open|close|port 2", {busy}, false, nullptr, 1},
+        {"probe_number_not_put_back", false, failNext("port 2"), probe, "port 4|open|close", {Gone}, false, "port 2",
+         1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -417,12 +412,13 @@ TEST(FailedChange, PutsThePortBackAsItWas)
         rig.link.setCommPort(2);
         rig.link.setCommSettings("9600,N,8,1");
         rig.link.setAttivo(row.startOpen);
-        row.fault(*rig.port);
+        if (row.fault)
+            row.fault(*rig.port);
         rig.port->clearRecord();
 
-        row.assign(rig.link);
+        EXPECT_EQ(row.act(rig.link), row.sStato);
 
-        EXPECT_EQ(rig.port->calls(), row.calls);
+        EXPECT_EQ(rig.port->calls(), calls(row.calls));
         EXPECT_EQ(rig.log.events, row.events);
         EXPECT_EQ(rig.link.CommPort(), 2);
         EXPECT_EQ(rig.link.CommSettings(), "9600,N,8,1");
@@ -432,65 +428,14 @@ TEST(FailedChange, PutsThePortBackAsItWas)
         rig.port->clearRecord();
         rig.link.setCommPort(2);
         rig.link.setCommSettings("9600,N,8,1");
-        EXPECT_EQ(rig.port->calls(), row.recovery);
         EXPECT_EQ(rig.port->number(), 2);
         EXPECT_EQ(rig.port->settings(), "9600,N,8,1");
-
-        rig.answerWith({{20, "02 30 21 41 03 51"}});
+        if (!row.recovery)
+            continue;
+        EXPECT_EQ(rig.port->calls(), calls(row.recovery));
+        rig.answerWith({{20, Answer}});
         EXPECT_EQ(poll(rig).esito, Esito::Accepted);
         EXPECT_EQ(rig.port->writes(), Strings{Poll});
-    }
-}
-
-TEST(AnalizzaSeriale, ProbesAndPutsPortBack)
-{
-    const auto openFails = [](PortFailure kind) { return failing("open", kind, 1, "open failed"); };
-    const struct {
-        const char* name;
-        bool startOpen;
-        PortSetup setup;
-        int16_t sStato;  // the caller passes 7
-        Strings calls;
-        Strings events;
-        bool openAfter;  // and Attivo with it
-    } rows[] = {
-        {"usable", false, {}, 1, {"port 4", "open", "close", "port 2"}, {}, false},
-        {"usable_while_open", true, {}, 1, {"close", "port 4", "open", "close", "port 2", "open"}, {}, true},
-        {"in_use", false, openFails(PortFailure::DeviceUnavailable), 2, {"port 4", "port 2"}, {}, false},
-        {"missing", false, openFails(PortFailure::InvalidPortNumber), 3, {"port 4", "port 2"}, {}, false},
-        {"already_open", false, openFails(PortFailure::AlreadyOpen), 3, {"port 4", "port 2"}, {}, false},
-        {"other_failure_keeps_caller_value", false, openFails(PortFailure::Other), 7, {"port 4", "port 2"}, {},
-         false},
-        {"reopen_fails_reported", true, [](auto& p) { p.markBusy(2); }, 1,
-         {"close", "port 4", "open", "close", "port 2"}, {"Errore 68 Device unavailable"}, false},
-        {"number_not_put_back", false, [](auto& p) { p.failNext("port 2", deviceGone()); }, 1,
-         {"port 4", "open", "close"}, {Gone}, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        LinkRig rig;
-        rig.link.setCommPort(2);
-        rig.link.setCommSettings("19200,N,8,1");
-        rig.link.setAttivo(row.startOpen);
-        if (row.setup)
-            row.setup(*rig.port);
-        rig.port->clearRecord();
-
-        int16_t sStato = 7;
-        std::string sSetting = "unchanged";
-        rig.link.AnalizzaSeriale(4, sStato, sSetting);
-
-        EXPECT_EQ(sStato, row.sStato);
-        EXPECT_EQ(sSetting, "19200,N,8,1");
-        EXPECT_EQ(rig.port->calls(), row.calls);
-        EXPECT_EQ(rig.log.events, row.events);
-        EXPECT_EQ(rig.link.CommPort(), 2);
-        EXPECT_EQ(rig.link.CommSettings(), "19200,N,8,1");
-        EXPECT_EQ(rig.port->open(), row.openAfter);
-        EXPECT_EQ(rig.link.Attivo(), row.openAfter);
-        // Choosing the stored number again puts the port on it.
-        rig.link.setCommPort(2);
-        EXPECT_EQ(rig.port->number(), 2);
     }
 }
 
@@ -504,11 +449,11 @@ TEST(ReceiveNotification, CollectsUnsolicitedFrameAndSwitchesNotificationsBackOn
         Strings events;
         uint32_t elapsed;
     } rows[] = {
-        {"reading", CommEvent::ReceivedData, "02 30 21 41 03 51", false, {"ComRX 02 30 21 41 03 51"}, 0},
+        {"reading", CommEvent::ReceivedData, "02 30 21 41 03 51", false, {Received}, 0},
         {"wrong_bcc", CommEvent::ReceivedData, "02 30 21 41 03 52", false, {"ComRX \"\""}, 0},
         {"stray_byte_times_out", CommEvent::ReceivedData, "41", false, {"ComTO"}, 5001},
         {"other_kind_ignored", CommEvent::Other, "02", false, {}, 0},
-        {"port_fails", CommEvent::ReceivedData, "02", true, {"Errore 8020 Error reading comm device"}, 0},
+        {"port_fails", CommEvent::ReceivedData, "02", true, {Gone}, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -530,18 +475,12 @@ TEST(ReceiveNotification, CollectsUnsolicitedFrameAndSwitchesNotificationsBackOn
     }
 }
 
-const std::string Answer = "02 30 21 41 03 51";
-const std::string Received = "ComRX 02 30 21 41 03 51";
-const std::string Busy = "Errore 8100 Link busy: another exchange or reception is in progress";
-
-// A handler run by the event loop (a button pressed) calls the link while
-// a command waits for its answer, while a reader's own frame is received
-// (a stray byte starts a reception, as after start-up), or while a long
-// command (a quiet wait) runs: the call is refused and touches nothing,
-// what runs ends as it would have, and the next command gets its answer.
+// A handler run by the event loop calls the link while a command waits for
+// its answer, while a reader's own frame is received, or while a long
+// command runs: the call is refused and touches nothing, what runs ends as
+// it would have, and the next command gets its answer.
 TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
 {
-    using L = clsComunicazioni;
     const auto exchange = [](auto dialect, int16_t term, const char* tipo, const char* data) {
         return [=](L& l) {
             int16_t esito = -1;
@@ -551,12 +490,7 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
             return esito;
         };
     };
-    const auto none = [](auto call) {
-        return [=](L& l) {
-            call(l);
-            return int16_t(-1);
-        };
-    };
+    const auto none = [](auto call) { return [=](L& l) { return call(l), int16_t(-1); }; };
     const struct {
         const char* name;
         std::function<int16_t(L&)> call;
@@ -571,9 +505,9 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         {"discard_until_quiet", [](L& l) { return l.discardUntilQuiet(100, 1000); }, 5},
         {"port_number", none([](L& l) { l.setCommPort(7); }), -1},
         {"same_port_number", none([](L& l) { l.setCommPort(2); }), -1},
-        {"settings", none([](L& l) { l.setCommSettings("19200,N,8,1"); }), -1},
-        {"attivo_on", none([](L& l) { l.setAttivo(true); }), -1},
-        {"attivo_off", none([](L& l) { l.setAttivo(false); }), -1},
+        {"settings", none(to19200), -1},
+        {"attivo_on", none(attivoOn), -1},
+        {"attivo_off", none(attivoOff), -1},
         {"probe", none([](L& l) {
              int16_t sStato = 7;
              std::string sSetting = "unchanged";
@@ -608,8 +542,7 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
          [](LinkRig& rig) { EXPECT_EQ(rig.link.discardUntilQuiet(300, 2000), Esito::Accepted); }, {Busy}},
     };
     for (const auto& wait : waits) {
-        // The port calls of the wait alone.
-        LinkRig alone;
+        LinkRig alone;  // the port calls of the wait alone
         alone.link.setCommPort(2);
         alone.link.setAttivo(wait.attivo);
         wait.prepare(alone);
@@ -651,15 +584,13 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
 }
 
 // The link is idle again when ComRX or ComTO is raised, so their handlers
-// can send (the relay acknowledges a reading); a ComTX handler runs while
-// the exchange still waits and cannot.
+// can send; a ComTX handler runs while the exchange still waits and cannot.
 TEST(OneExchangeAtATime, HandlersOfTheOutcomeMaySendThoseOfTheSendMayNot)
 {
     const struct {
         const char* name;
-        bool unsolicited;   // a reception started by the notification, not an exchange
-        const char* input;  // due 20 ms after the send, or waiting for the notification
-        const char* on;     // the event whose handler sends an ACK
+        bool unsolicited;           // a reception started by the notification, not an exchange
+        const char *input, *on;     // input due 20 ms after the send; the event whose handler sends an ACK
         int16_t esito;
     } rows[] = {
         {"exchange_answered", false, "02 30 21 41 03 51", "ComRX", 0},
@@ -692,11 +623,9 @@ TEST(OneExchangeAtATime, HandlersOfTheOutcomeMaySendThoseOfTheSendMayNot)
     }
 }
 
-// A notification can still be delivered while an exchange starts, before
-// notifications are off (an Errore handler that runs the event loop): it is
-// dropped, and its bytes are left to the exchange, which takes them off the
-// line before its send and raises the reader's frame among them after its
-// own answer.
+// A notification delivered while an exchange starts (an Errore handler that
+// runs the event loop) is dropped; the exchange takes its bytes off the line
+// and raises the reader's frame after its own answer.
 TEST(OneExchangeAtATime, NotificationWhileBusyIsDropped)
 {
     LinkRig rig;
@@ -718,26 +647,24 @@ TEST(OneExchangeAtATime, NotificationWhileBusyIsDropped)
     EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
 }
 
-// Taking off the line what a reader sends after its exchange gave up:
-// input is read until the line has been quiet for 300 ms, at most 2000 ms,
-// with the same blocking and turns of the event loop as an exchange; whole
-// frames among it are raised once the wait is over, the rest dropped.
+// Input is read until the line has been quiet for 300 ms, at most 2000 ms,
+// with the turns of an exchange; whole frames are raised once it is over.
 TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
 {
-    std::vector<std::pair<uint32_t, std::string>> endlessNoise;
+    Pieces endlessNoise;
     for (uint32_t t = 0; t < 3000; t += 250)
         endlessNoise.push_back({t, "FF"});
     const struct {
         const char* name;
-        std::vector<std::pair<uint32_t, std::string>> input;  // (ms from the start, hex bytes)
+        Pieces input;  // (ms from the start, hex bytes)
         int16_t esito;
         uint32_t endsAt;
         Strings raised;
     } rows[] = {
         {"quiet_line", {}, Esito::Accepted, 300, {}},
-        {"late_answer", {{150, "02 30 21 41 03 51"}}, Esito::Accepted, 450, {Received}},
-        {"answer_in_pieces_restarts_the_gap", {{100, "02 30"}, {350, "21 41"}, {600, "03 51"}},
-         Esito::Accepted, 900, {Received}},
+        {"late_answer", {{150, Answer}}, Esito::Accepted, 450, {Received}},
+        {"answer_in_pieces_restarts_the_gap", {{100, "02 30"}, {350, "21 41"}, {600, "03 51"}}, Esito::Accepted, 900,
+         {Received}},
         {"fragment_waiting_at_the_start", {{0, "02 30 21"}}, Esito::Accepted, 300, {}},
         {"noise_that_never_stops", endlessNoise, Esito::TimedOut, 2001, {}},
     };
@@ -755,10 +682,7 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
 
         const uint32_t ended = rig.clock.nowMs() - start;
         EXPECT_EQ(ended, row.endsAt);
-        std::vector<uint32_t> turns;
-        for (uint32_t t : rig.yieldTimes)
-            turns.push_back(t - start);
-        EXPECT_EQ(turns, every100(ended - 1));
+        EXPECT_EQ(turnsFrom(rig, start), every100(ended - 1));
         EXPECT_EQ(rig.log.events, row.raised);
         EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
         EXPECT_EQ(rig.port->controlCalls(), (Strings{"inputlen 0", "inputlen 1"}));
@@ -781,9 +705,9 @@ TEST(DiscardUntilQuiet, ClosedPortHasNothingToDropAndAFailureIsReported)
     EXPECT_FALSE(failing.link.busy());
 }
 
-// A program told to stop ends the wait at its next step of 100 ms; the
-// next exchange waits its full time again, and a request made while idle
-// changes nothing.
+// A stop ends the wait under way (an exchange's, or the quiet gap's under
+// noise) at its next step of 100 ms; the next exchange waits its full time
+// again, and a stop asked for while idle changes nothing.
 TEST(AbandonWait, EndsTheWaitUnderWayOnly)
 {
     LinkRig rig;
@@ -792,39 +716,33 @@ TEST(AbandonWait, EndsTheWaitUnderWayOnly)
         if (rig.clock.nowMs() - rig.sentAt == 300)
             rig.link.abandonWait();
     };
-    const auto [esito, risposta] = poll(rig);
-    EXPECT_EQ(esito, Esito::TimedOut);
+    EXPECT_EQ(poll(rig).esito, Esito::TimedOut);
     EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, 400u);
     EXPECT_EQ(rig.log.events, (Strings{PollSent, "ComTO"}));
 
     rig.onYield = nullptr;
     rig.link.abandonWait();
-    rig.answerWith({{4500, "02 30 21 41 03 51"}});
+    rig.answerWith({{4500, Answer}});
     EXPECT_EQ(poll(rig).esito, Esito::Accepted);
     EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, 4500u);
-}
 
-// The quiet gap after a time-out is a wait too: a stop ends it, noise or not.
-TEST(AbandonWait, EndsTheQuietGapUnderNoise)
-{
-    LinkRig rig;
-    rig.link.setAttivo(true);
-    const uint32_t start = rig.clock.nowMs();
+    LinkRig noisy;
+    noisy.link.setAttivo(true);
+    const uint32_t start = noisy.clock.nowMs();
     for (uint32_t t = 0; t < 3000; t += 250)
-        rig.port->feedAt(start + t, unhex("FF"));
-    rig.onYield = [&] {
-        if (rig.clock.nowMs() - start == 300)
-            rig.link.abandonWait();
+        noisy.port->feedAt(start + t, unhex("FF"));
+    noisy.onYield = [&] {
+        if (noisy.clock.nowMs() - start == 300)
+            noisy.link.abandonWait();
     };
-    EXPECT_EQ(rig.link.discardUntilQuiet(300, 2000), Esito::TimedOut);
-    EXPECT_EQ(rig.clock.nowMs() - start, 400u);
+    EXPECT_EQ(noisy.link.discardUntilQuiet(300, 2000), Esito::TimedOut);
+    EXPECT_EQ(noisy.clock.nowMs() - start, 400u);
 }
 
 // Readings waiting when a send takes the input off the line are raised
-// after the call's own events, each once, oldest first; the answer is
-// still the command's own. The handler acknowledges each reading, and one
-// that comes meanwhile, found by the next acknowledgement's send, joins
-// the same queue instead of being raised inside another's handler.
+// after the call's own events, each once, oldest first. The handler
+// acknowledges each; one that comes meanwhile joins the same queue instead
+// of being raised inside another's handler.
 TEST(ReadersFrames, WaitingBeforeASendAreRaisedAfterwardsAndAcknowledged)
 {
     LinkRig rig;
@@ -842,8 +760,7 @@ TEST(ReadersFrames, WaitingBeforeASendAreRaisedAfterwardsAndAcknowledged)
         deepest = std::max(deepest, ++depth);
         int16_t esito = -1;
         std::string risposta;
-        const auto address = static_cast<int16_t>(unhex(event.substr(6))[2] - 0x20);
-        rig.link.Sibrant2(address, "P", "\x06", esito, risposta);
+        rig.link.Sibrant2(static_cast<int16_t>(unhex(event.substr(6))[2] - 0x20), "P", "\x06", esito, risposta);
         --depth;
     };
     EXPECT_EQ(hex(poll(rig).risposta), Answer);
@@ -853,26 +770,22 @@ TEST(ReadersFrames, WaitingBeforeASendAreRaisedAfterwardsAndAcknowledged)
     EXPECT_EQ(deepest, 1);
 }
 
-// After an exchange that timed out, the next send (an exchange or a send
-// alone) waits, busy, until the line has been quiet for the gap: an answer
-// 4 ms after the time-out is then not taken for the next command's but
-// raised before it goes out. Without a gap it is taken; after an answer
-// none is kept.
+// After a time-out, the next send waits, busy, until the line has been quiet
+// for the gap: a late answer is raised before it goes out, not taken for its
+// answer. Without a gap it is taken; after an answer none is kept.
 TEST(QuietGapAfterTimeOut, LateAnswerIsNotTakenForTheNextCommand)
 {
     const std::string Late = "02 30 21 4C 03 5C";
     const struct {
         const char* name;
         uint32_t gapMs;
-        bool firstAnswered;  // else its answer comes 5005 ms after its send
-        bool secondAlone;
+        bool firstAnswered, secondAlone;  // else its answer comes 5005 ms after its send
         uint32_t secondSentAfter;
         Strings events;
     } rows[] = {
         {"gap", 1500, false, false, 6505, {PollSent, "ComTO", "ComRX " + Late, PollSent, Received}},
         {"no_gap", 0, false, false, 5001, {PollSent, "ComTO", PollSent, "ComRX " + Late}},
-        {"gap_before_a_send_alone", 1500, false, true, 6505,
-         {PollSent, "ComTO", "ComRX " + Late, PollSent}},
+        {"gap_before_a_send_alone", 1500, false, true, 6505, {PollSent, "ComTO", "ComRX " + Late, PollSent}},
         {"no_gap_after_an_answer", 1500, true, false, 20, {PollSent, Received, PollSent, Received}},
     };
     for (const auto& row : rows) {

@@ -12,13 +12,9 @@
 
 namespace lettore::test {
 
-// The far end of a pseudo-terminal line, on its own thread: it reads what
-// the host writes and answers per a script, like a reader on the line.
-//
-// Steps are taken in order. A step fires once its whole request has
-// arrived; the input up to the end of the request is then dropped, the
-// reply written, and the line closed if the step says so. A repeating step
-// stays at the head of the script and answers every such request.
+// The far end of a pseudo-terminal line, on its own thread, answering the
+// host per a script. Steps fire in order once their whole request has come
+// (input up to it is dropped); a repeating step answers every such request.
 class ScriptedPeer {
 public:
     struct Step {

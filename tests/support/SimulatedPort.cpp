@@ -29,8 +29,6 @@ std::string unhex(const std::string& text)
     return out;
 }
 
-SimulatedPort::SimulatedPort(ManualClock& clock) : m_clock(clock) {}
-
 std::vector<std::string> SimulatedPort::controlCalls() const
 {
     std::vector<std::string> out;
@@ -60,8 +58,6 @@ void SimulatedPort::dropLine(const PortError& cause)
     if (m_handler)
         m_handler(CommEvent::LineDropped);
 }
-
-std::optional<PortError> SimulatedPort::closedByDrop() { return m_open ? std::nullopt : m_dropCause; }
 
 // A call fails before it is recorded.
 void SimulatedPort::record(const std::string& call)
@@ -104,16 +100,6 @@ void SimulatedPort::setPortNumber(int16_t number)
     m_number = number;
 }
 
-int16_t SimulatedPort::portNumber() { return m_number; }
-
-void SimulatedPort::setSettings(const std::string& settings)
-{
-    record("settings " + settings);
-    m_settings = settings;
-}
-
-std::string SimulatedPort::settings() { return m_settings; }
-
 void SimulatedPort::setOpen(bool open)
 {
     if (open) {
@@ -127,24 +113,6 @@ void SimulatedPort::setOpen(bool open)
     record(open ? "open" : "close");
     m_open = open;
     m_dropCause.reset();
-}
-
-bool SimulatedPort::isOpen() { return m_open; }
-
-void SimulatedPort::setDtrEnabled(bool enabled)
-{
-    record(enabled ? "dtr 1" : "dtr 0");
-}
-
-void SimulatedPort::setRtsEnabled(bool enabled)
-{
-    record(enabled ? "rts 1" : "rts 0");
-}
-
-void SimulatedPort::setInputLength(int length)
-{
-    record("inputlen " + std::to_string(length));
-    m_inputLength = length;
 }
 
 std::string SimulatedPort::read()
@@ -170,19 +138,6 @@ void SimulatedPort::write(const std::string& bytes)
     m_writes.push_back(bytes);
     if (onWrite)
         onWrite(bytes);
-}
-
-int SimulatedPort::receiveThreshold() { return m_threshold; }
-
-void SimulatedPort::setReceiveThreshold(int threshold)
-{
-    record("threshold " + std::to_string(threshold));
-    m_threshold = threshold;
-}
-
-void SimulatedPort::setReceiveHandler(std::function<void(CommEvent)> handler)
-{
-    m_handler = std::move(handler);
 }
 
 bool SimulatedPort::waitForInput(int timeoutMs)

@@ -13,84 +13,73 @@
 namespace lettore::test {
 
 // A port for tests: input scripted against a ManualClock, a record of every
-// port call, and failures injected into any operation.
-//
-// Calls are recorded as short strings: "port 3", "settings 9600,N,8,1",
-// "open", "close", "dtr 1", "rts 1", "inputlen 0", "read 02 30" (hex of
-// what was returned, "read" alone when nothing), "write 02 30 21",
-// "threshold 0". Getters and waits are not recorded.
+// port call ("port 3", "settings 9600,N,8,1", "open", "dtr 1", "rts 1",
+// "inputlen 0", "read 02 30" or "read", "write 02 30 21", "threshold 0";
+// getters and waits are not recorded), and failures injected into any.
 class SimulatedPort : public Port {
 public:
-    explicit SimulatedPort(ManualClock& clock);
+    explicit SimulatedPort(ManualClock& clock) : m_clock(clock) {}
 
-    // Input: bytes that become readable at a clock time (compared across
-    // the counter's wrap, so a time just past 2^32 works).
+    // Bytes that become readable at a clock time (across the counter's wrap).
     void feedAt(uint32_t timeMs, const std::string& bytes) { m_scheduled.push_back({timeMs, bytes}); }
     // Bytes readable from now on.
     void feed(const std::string& bytes) { feedAt(m_clock.nowMs(), bytes); }
-    // Called after every write with the bytes written; a test's peer can
-    // feed its answer from here.
+    // Called after every write: a test's peer can feed its answer from here.
     std::function<void(const std::string&)> onWrite;
 
-    // Record.
     const std::vector<std::string>& calls() const { return m_calls; }
     // The calls that change the port or the line: every call but reads.
     std::vector<std::string> controlCalls() const;
     const std::vector<std::string>& writes() const { return m_writes; }
     void clearRecord();
 
-    // Failures: from now on, `operation` throws `error`. It is the first
-    // word of a recorded call ("open", "read", "write", ...) or "wait".
+    // From now on `operation` (a recorded call's first word, or "wait") throws `error`.
     void failAlways(const std::string& operation, const PortError& error)
     {
         m_failAlways.insert_or_assign(operation, error);
     }
-    // The next call that is `call` as recorded ("dtr 1", "port 2") or has
-    // it as its first word ("close") throws `error`, once.
+    // The next call recorded as `call` ("dtr 1") or with it as first word throws, once.
     void failNext(const std::string& call, const PortError& error) { m_failNext.insert_or_assign(call, error); }
 
-    // Devices: a number marked busy fails to open as unavailable, one
-    // marked missing as an invalid port number.
+    // A busy number fails to open as unavailable, a missing one as invalid.
     void markBusy(int16_t number) { m_busy.insert(number); }
     void markMissing(int16_t number) { m_missing.insert(number); }
 
-    // Delivers a receive notification as the platform would: only while
-    // the threshold is at least 1. Returns whether it was delivered.
+    // A receive notification, delivered (true) only while the threshold is at least 1.
     bool notify(CommEvent event = CommEvent::ReceivedData);
-    // The line drops between operations: the port closes itself for
-    // `cause` and tells the handler, whatever the threshold.
+    // The line drops: the port closes itself and tells the handler, whatever the threshold.
     void dropLine(const PortError& cause);
 
-    // Waits: how many were made, and how late each one returns after its
-    // time-out, as on a loaded machine (0: exactly on time).
+    // Waits made, and how late each returns after its time-out (a loaded machine).
     size_t waitCount() const { return m_waitCount; }
     uint32_t oversleepMs = 0;
-    // Reads allowed before every further read fails (0: no limit), so a
-    // loop that spins without waiting ends in a port failure, not a hang.
+    // Reads allowed before every further read fails (0: no limit): a spin ends, not hangs.
     size_t maxReads = 0;
 
-    // State, for assertions (not recorded).
     int threshold() const { return m_threshold; }
     bool open() const { return m_open; }
     int16_t number() const { return m_number; }
 
-    // Port
     void setPortNumber(int16_t number) override;
-    int16_t portNumber() override;
-    void setSettings(const std::string& settings) override;
-    std::string settings() override;
+    int16_t portNumber() override { return m_number; }
+    void setSettings(const std::string& settings) override { record("settings " + settings); m_settings = settings; }
+    std::string settings() override { return m_settings; }
     void setOpen(bool open) override;
-    bool isOpen() override;
-    void setDtrEnabled(bool enabled) override;
-    void setRtsEnabled(bool enabled) override;
-    void setInputLength(int length) override;
+    bool isOpen() override { return m_open; }
+    void setDtrEnabled(bool enabled) override { record(enabled ? "dtr 1" : "dtr 0"); }
+    void setRtsEnabled(bool enabled) override { record(enabled ? "rts 1" : "rts 0"); }
+    void setInputLength(int length) override { record("inputlen " + std::to_string(length)); m_inputLength = length; }
     std::string read() override;
     void write(const std::string& bytes) override;
-    int receiveThreshold() override;
-    void setReceiveThreshold(int threshold) override;
-    void setReceiveHandler(std::function<void(CommEvent)> handler) override;
+    int receiveThreshold() override { return m_threshold; }
+    void setReceiveThreshold(int threshold) override
+    {
+        record("threshold " + std::to_string(threshold));
+        m_threshold = threshold;
+    }
+    void setReceiveHandler(std::function<void(CommEvent)> handler) override { m_handler = std::move(handler); }
     bool waitForInput(int timeoutMs) override;
-    std::optional<PortError> closedByDrop() override;
+    std::optional<PortError> closedByDrop() override { return m_open ? std::nullopt : m_dropCause; }
 
 private:
     void record(const std::string& call);
