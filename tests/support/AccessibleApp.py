@@ -62,9 +62,6 @@ class AccessibleApp:
         return wait_until(lambda: next((w for w in self._windows() if w.name == title), None),
                           "window " + title, timeout)
 
-    def has_window(self, title):
-        return any(w is not None and w.name == title for w in self.app)
-
     def dialog_saying(self, text):
         """The shown window that holds a label reading `text`: a message box."""
         return wait_until(lambda: next((w for w in self._windows() if any(
@@ -92,8 +89,7 @@ class AccessibleApp:
         self._with_x_window(title, close)
 
     def title_bar(self, title):
-        """The title the window manager shows for the window titled `title`
-        (its _NET_WM_NAME), which the toolkit may have added to."""
+        """The window manager's title (_NET_WM_NAME) for `title`, which the toolkit may add to."""
         return self._with_x_window(title, lambda x, target: target.get_full_property(
             x.intern_atom("_NET_WM_NAME"), x.intern_atom("UTF8_STRING")).value.decode("utf-8"))
 
@@ -103,8 +99,7 @@ class AccessibleApp:
                                         and name in (None, acc.name)), None), "%s %s" % (role, name or ""))
 
     def press_accessible(self, acc):
-        """Presses a button, an option button or a check box, however found,
-        once it is enabled (a command may still be ending)."""
+        """Presses a button, option button or check box once enabled (a command may still be ending)."""
         wait_until(lambda: acc.getState().contains(pyatspi.STATE_ENABLED), (acc.description or acc.name) + " enabled")
         action = acc.queryAction()
         names = [action.getName(i).lower() for i in range(action.nActions)]

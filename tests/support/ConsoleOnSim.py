@@ -11,9 +11,8 @@ MAIN = "Test lettore Sibrant"
 
 
 class ConsoleOnSim:
-    """lettore-sim on port `port` of a fresh folder with `sim_arguments`,
-    logging to sim.log, and lettore-console from that folder with
-    Seriale.cfg holding `settings`; stop() ends both."""
+    """lettore-sim on port `port` of a fresh folder with `sim_arguments`, logging to sim.log, and
+    lettore-console from that folder with Seriale.cfg holding `settings`; stop() ends both."""
 
     def __init__(self, bin_folder, port, settings, sim_arguments=()):
         self.folder = tempfile.mkdtemp(prefix="lettore-console-")
