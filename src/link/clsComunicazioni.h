@@ -2,23 +2,27 @@
 
 #include "Clock.h"
 #include "Esito.h"
+#include "EventFanOut.h"
 #include "LinkEvents.h"
 #include "Port.h"
+#include "PortConfiguration.h"
+#include "Reception.h"
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace lettore {
 
 // The serial link: owns the port, applies port number and settings, opens
 // and closes it, probes port numbers, frames commands for six terminal
 // dialects, sends them, collects and checks answers within the time limit,
-// and raises Errore, ComTX, ComRX and ComTO.
+// and raises Errore, ComTX, ComRX and ComTO. It holds the busy gate and
+// runs each call; the port's setup with put-back (PortConfiguration), the waits
+// and collection of what comes in (Reception) and the delivery of events
+// (EventFanOut) are done by its parts.
 //
 // Waiting never spins: between turns of the event loop the link blocks in
 // Port::waitForInput. While it waits for an answer (for its start, and for
@@ -157,8 +161,8 @@ public:
 
     // Time limit of a reception and of the check character after ETX
     // (AnswerTimeLimitMs by default); a scan of the line polls with less.
-    void setAnswerTimeLimit(uint32_t ms) { m_answerTimeLimitMs = ms; }
-    uint32_t answerTimeLimit() const { return m_answerTimeLimitMs; }
+    void setAnswerTimeLimit(uint32_t ms) { m_reception.setAnswerTimeLimit(ms); }
+    uint32_t answerTimeLimit() const { return m_reception.answerTimeLimit(); }
 
     // Keeps the quiet gap now when one is due (the last exchange timed out
     // and a gap is set), busy meanwhile; the frames held during it are
@@ -183,13 +187,13 @@ public:
     bool busy() const { return m_busy; }
 
     // Event subscribers, called in subscription order.
-    void subscribe(LinkEvents* listener);
-    void unsubscribe(LinkEvents* listener);
+    void subscribe(LinkEvents* listener) { m_events.subscribe(listener); }
+    void unsubscribe(LinkEvents* listener) { m_events.unsubscribe(listener); }
 
     // Time limits of a reception, and the longest stretch between two
     // turns of the event loop.
-    static constexpr uint32_t AnswerTimeLimitMs = 5000;
-    static constexpr uint32_t YieldStepMs = 100;
+    static constexpr uint32_t AnswerTimeLimitMs = Reception::AnswerTimeLimitMs;
+    static constexpr uint32_t YieldStepMs = Reception::YieldStepMs;
 
     // The longest quiet gap after a time-out, and the gap the console and
     // the command line keep: 1.5 s covers a reader up to 1.5 s late, is far
@@ -200,31 +204,12 @@ public:
     static constexpr uint32_t UsualQuietGapMs = 1500;
 
 private:
-    class Wait;
     class BusySpan;
-    class OperationSpan;
-
-    // How a change of port number or settings ended: made, undone (the
-    // port has its old value back), or in doubt (it could not be put back).
-    enum class Change { Made, Undone, InDoubt };
-
-    // How the first loop of a reception ended.
-    enum class Collected { TimedOut, Lone, Frame };
 
     void Seriale_OnComm(CommEvent event);
-    int16_t RiceviRisposta(std::string& Risposta);
-    int16_t RiceviRisposta_TOLVANE(std::string& Risposta);
-    Collected collectFrame(char startChar, char endChar, std::string& buffer);
-    bool collectCheckChar(std::string& buffer);
-
     bool refusedWhileBusy();
     void setBusy(bool busy);
-    template <typename Value, typename Read, typename Write>
-    void assign(Value& stored, bool& inDoubt, const Value& vData, Read read, Write write);
-    Change reconfigure(const std::function<void()>& apply, const std::function<void()>& putBack);
-    void applyAttivo(bool vData);
     void setThreshold(int threshold);
-    void clearAttivoIfClosed();
     int16_t send(const std::string& Comando);
     void sendFrame(const std::string& Comando);
     void exchange(const std::string& Comando, bool tolvane, int16_t& esito,
@@ -234,39 +219,15 @@ private:
     void singleByteDialect(const std::optional<std::string>& frame, bool sendOnly,
                            bool tolvane, int16_t& esito, std::string& Risposta);
     void reportPortFailure(const PortError& error);
-    int16_t waitForQuietLine(uint32_t quietMs, uint32_t limitMs);
-    void holdReadersFrames(const std::string& input);
-    void raiseHeldFrames();
     void onLineDropped();
 
-    void raiseErrore(int16_t code, const std::string& text);
-    void raiseComTX(const std::string& Comando);
-    void raiseComRX(const std::string& stringa);
-    void raiseComTO();
-    void raiseBusyChanged(bool busy);
-    template <typename Event>
-    void raise(Event&& event);
-
     std::unique_ptr<Port> Seriale;
-    Clock& m_clock;
-    std::function<void()> m_yield;
-    std::vector<LinkEvents*> m_listeners;
-
-    int16_t mvarCommPort = 0;
-    std::string mvarCommSettings;
-    bool mvarAttivo = false;
+    EventFanOut m_events;
+    PortConfiguration m_setup;
+    Reception m_reception;
 
     bool m_busy = false;
-    bool m_waitAbandoned = false;  // abandonWait() during the current busy span
-    // A failed change could not put the port's old value back: the port
-    // may hold another value than the stored one.
-    bool m_commPortInDoubt = false;
-    bool m_commSettingsInDoubt = false;
-
-    std::deque<std::string> m_heldFrames;  // readers' frames found before a send, to raise
-    int m_operationDepth = 0;              // public calls under way, one inside another's handler
     uint32_t m_quietGapMs = 0;
-    uint32_t m_answerTimeLimitMs = AnswerTimeLimitMs;
     bool m_quietGapDue = false;  // an exchange timed out; the next send keeps the gap
 };
 

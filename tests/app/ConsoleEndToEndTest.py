@@ -1,8 +1,12 @@
 """The real console driven through its accessibility tree, as a
-screen-reader user would, against the virtual reader on a pseudo-terminal.
+screen-reader user would, against the virtual reader on a pseudo-terminal:
+the program as started from a folder of its own (Seriale.cfg and the COM<N>
+link there, its own dialogs), the console window, the monitor window and
+the multimaster flow.
 Run under tests/support/with-desktop.sh; argument: the build's bin folder."""
 
 import os
+import subprocess
 import sys
 import time
 import unittest
@@ -16,6 +20,8 @@ from ConsoleOnSim import MAIN, ConsoleOnSim  # noqa: E402
 BIN = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else None
 MONITOR = "Monitor Comunicazioni"
 BADGE = "0000012345"
+# Written back at close in its own form: a changed file shows the write.
+SETTINGS, WRITTEN = b"7\r\n9600\r\n1\r\n", b" 7 \r\n9600\r\n 1 \r\n"
 
 
 class ConsoleEndToEndTest(unittest.TestCase):
@@ -23,10 +29,8 @@ class ConsoleEndToEndTest(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.session = ConsoleOnSim(BIN, 7, b" 7 \r\n9600\r\n 1 \r\n", ["--reader", "1"])
+        cls.session = ConsoleOnSim(BIN, 7, SETTINGS, ["--reader", "1"])
         cls.app = cls.session.app
-        cls.console = cls.session.console
-        cls.folder = cls.session.folder
 
     @classmethod
     def tearDownClass(cls):
@@ -37,18 +41,12 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.assertEqual(app.text("TxtNumCom"), "7")
         self.assertEqual(app.name("CmbBaudRate"), "9600")
         self.assertEqual(app.name("CmbTerminale"), "001")
-        self.assertEqual(app.name("CobNewBaudRate"), "9600")
-        self.assertEqual(app.name("CmbNewAddr"), "001")
-        self.assertEqual(len(app.entries("CmbTerminale")), 257)
         self.assertEqual(app.name("Command8"), "Visualizza Monitor")
         self.assertTrue(app.checked("optMultiMaster(0)"))
-        self.assertFalse(app.checked("optMultiMaster(1)"))
         self.assertTrue(app.checked("ChkAutoAck"))
-        for control, text in (("Text11(0)", "0010"), ("Text11(11)", "0010"), ("Text11(1)", "005"),
-                              ("Text11(4)", "2"), ("Text11(6)", "1"), ("Text3", "010"),
-                              ("TxtDa", "000"), ("TxtA", "100"), ("TxtEsito(0)", "")):
+        for control, text in (("Text11(0)", "0010"), ("Text3", "010"), ("TxtDa", "000"), ("TxtEsito(0)", "")):
             self.assertEqual(app.text(control), text, control)
-        self.assertFalse(app.has_window(MONITOR))
+        self.assertFalse(any(w.name == MONITOR for w in app.app))
 
     def test_2_monitor_button_shows_the_monitor(self):
         self.app.press("Command8")
@@ -92,9 +90,32 @@ class ConsoleEndToEndTest(unittest.TestCase):
         wait_until(lambda: self.session.sim_log().count("reader 1 P: acknowledgement") == 7, "7 acknowledgements")
         app.set_text("TxtNumCom", "7")
 
-    def test_5_range_on_a_dead_line_stops_at_its_first_code(self):
-        self.session.sim.kill()
-        self.session.sim.wait()
+    def answer_dialog(self, window, password=None):
+        """Types `password` into the dialog's box, if given, and presses OK."""
+        if password is not None:
+            self.app.child(window, "password text").queryEditableText().setTextContents(password)
+        self.app.press_accessible(self.app.child(window, "push button", "OK"))
+        wait_until(lambda: not window.getState().contains(pyatspi.STATE_SHOWING), window.name + " closed")
+
+    def test_5_command_answered_and_serial_setup_behind_the_password(self):
+        app = self.app
+        app.press("CmdGetFirmwareVersion")
+        wait_until(lambda: app.text("TxtFirmwareVersion") == "SIM LETTORE 1.00", "the firmware version")
+        self.assertEqual(app.text("TxtEsito(7)"), "0")
+        setup = "RX 9600 [02 30 31 32 30 31 33 03 00]"  # terminal 1 stays 1 at 9600
+        app.press("CmdSetSetupSeriale")
+        self.answer_dialog(app.window("Password richiesta"), "1234")
+        message = app.dialog_saying("Password errata!")
+        self.assertEqual(message.name, MAIN)
+        self.answer_dialog(message)
+        app.press("CmdSetSetupSeriale")
+        self.answer_dialog(app.window("Password richiesta"), "7391")
+        wait_until(lambda: app.text("TxtEsito(0)") == "0", "the serial setup answered")
+        self.assertEqual(self.session.sim_log().count(setup), 1)
+
+    def test_6_range_on_a_dropped_line_stops_at_its_first_code(self):
+        self.session.sim_command("drop 3000")
+        wait_until(lambda: "line dropped" in self.session.sim_log(), "the line dropped")
         self.app.set_text("TxtDa", "0")
         self.app.set_text("TxtA", "2000")
         self.app.press("Command11")
@@ -102,13 +123,20 @@ class ConsoleEndToEndTest(unittest.TestCase):
         wait_until(lambda: status.name == "Inserisci Badge fermato al codice 0000000000 (1 di 2001): "
                    "errore della porta seriale", "the range stopped at its first code", timeout=3.0)
         self.assertTrue(self.app.enabled("Command11"))
+        wait_until(lambda: "line back" in self.session.sim_log(), "the line back")
 
-    def test_6_closing_writes_the_settings(self):
-        self.app.choose("CmbBaudRate", "19200")
-        self.app.close_window(MAIN)
-        self.assertEqual(self.console.wait(timeout=10), 0)
-        with open(os.path.join(self.folder, "Seriale.cfg"), "rb") as f:
-            self.assertEqual(f.read(), b" 7 \r\n19200\r\n 1 \r\n")
+    def test_7_closing_writes_the_settings(self):
+        # On a loaded machine the console at times lets a close request pass
+        # unheeded for seconds; a user would click the close box again.
+        for attempt in range(3):
+            self.app.close_window(MAIN)
+            try:
+                self.assertEqual(self.session.console.wait(timeout=5), 0)
+                break
+            except subprocess.TimeoutExpired:
+                self.assertLess(attempt, 2, "the console did not close")
+        with open(os.path.join(self.session.folder, "Seriale.cfg"), "rb") as f:
+            self.assertEqual(f.read(), WRITTEN)
 
 
 if __name__ == "__main__":

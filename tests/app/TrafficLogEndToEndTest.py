@@ -46,8 +46,8 @@ class TrafficLogEndToEndTest(unittest.TestCase):
         csv = os.path.join(session.folder, "registro.csv")
         app.press("cmdSalvaCsv")
         dialog = app.window("Salva CSV")
-        app.child(dialog, ["text"]).queryEditableText().setTextContents(csv)
-        app.press_accessible(app.child(dialog, ["push button"], "Save"))
+        app.child(dialog, "text").queryEditableText().setTextContents(csv)
+        app.press_accessible(app.child(dialog, "push button", "Save"))
         wait_until(lambda: os.path.exists(csv), "the CSV file")
         with open(csv, encoding="latin-1") as f:
             lines = f.read().splitlines()

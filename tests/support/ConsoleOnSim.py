@@ -1,5 +1,4 @@
-"""The real console started in a folder of its own, on a virtual reader
-line made by lettore-sim, for the end-to-end tests."""
+"""The real console started in a folder of its own, on a virtual reader line made by lettore-sim."""
 
 import os
 import shutil
@@ -12,9 +11,8 @@ MAIN = "Test lettore Sibrant"
 
 
 class ConsoleOnSim:
-    """lettore-sim on port `port` of a fresh folder with `sim_arguments`,
-    logging to sim.log, and lettore-console from that folder with
-    Seriale.cfg holding `settings`; stop() ends both."""
+    """lettore-sim on port `port` of a fresh folder with `sim_arguments`, logging to sim.log, and
+    lettore-console from that folder with Seriale.cfg holding `settings`; stop() ends both."""
 
     def __init__(self, bin_folder, port, settings, sim_arguments=()):
         self.folder = tempfile.mkdtemp(prefix="lettore-console-")
@@ -41,20 +39,15 @@ class ConsoleOnSim:
             raise
 
     def stop(self):
-        for process in (self.console, self.sim):
-            if process is None:
-                continue
+        for process in (p for p in (self.console, self.sim) if p is not None):
             if process.poll() is None:
                 process.kill()
             process.wait()
         shutil.rmtree(self.folder, ignore_errors=True)
 
     def sim_log(self):
-        try:
-            with open(self.log, encoding="latin-1") as f:
-                return f.read()
-        except FileNotFoundError:
-            return ""
+        with open(self.log, encoding="latin-1") as f:
+            return f.read()
 
     def sim_command(self, line):
         self.sim.stdin.write(line + "\n")

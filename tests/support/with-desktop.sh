@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Runs a command on a desktop of its own, as a screen-reader user's session
-# has it: a virtual X display, a window manager, a D-Bus session and the
-# accessibility bus. Used by the end-to-end tests that drive the console
-# through its accessibility tree. Usage: with-desktop.sh COMMAND [ARGS...]
+# Runs a command on a desktop of its own, as a screen-reader user's session has it: a virtual X
+# display, a window manager, a D-Bus session and the accessibility bus. Usage: with-desktop.sh COMMAND [ARGS...]
 set -euo pipefail
 if [ -z "${LETTORE_DESKTOP_INNER:-}" ]; then
     # The server picks a free display itself and says which, so desktops
