@@ -66,7 +66,7 @@ CommandResult raw(clsLettori& l, const CommandRequest& r)
         return {Esito::InvalidArgument, {{"Risposta", "", true}}};
     int16_t esito = 0;
     std::string Risposta;
-    (l.Comunicazione().*dialect->routine)(r.term, r.args[0], r.args[1], esito, Risposta);
+    l.Comunicazione().speak(*dialect, r.term, r.args[0], r.args[1], esito, Risposta);
     return {esito, {{"Risposta", Risposta, true}}};
 }
 

@@ -1,6 +1,8 @@
 #include "Dialect.h"
 
-#include "clsComunicazioni.h"
+#include "Framing.h"
+
+#include <cassert>
 
 namespace lettore {
 
@@ -60,12 +62,12 @@ const std::array<Dialect, 6>& Dialect::all()
 {
     using Rule = Frame::Rule;
     static const std::array<Dialect, 6> dialects{{
-        {"Sibrant2", sibrant2Layout, Rule::Stx, &clsComunicazioni::Sibrant2},
-        {"Sibrant", singleByte<'h'>, Rule::Stx, &clsComunicazioni::Sibrant},
-        {"Parlow", singleByte<'a'>, Rule::Stx, &clsComunicazioni::Parlow},
-        {"Quen", singleByte<'g'>, Rule::Stx, &clsComunicazioni::Quen},
-        {"Zem", singleByte<0>, Rule::Stx, &clsComunicazioni::Zem},
-        {"Tolvane", tolvane, Rule::Tolvane, &clsComunicazioni::Tolvane},
+        {"Sibrant2", sibrant2Layout, Rule::Stx, Frame::Broadcast, true},
+        {"Sibrant", singleByte<'h'>, Rule::Stx, Framing::SingleByteBroadcast, true},
+        {"Parlow", singleByte<'a'>, Rule::Stx, Framing::SingleByteBroadcast, false},
+        {"Quen", singleByte<'g'>, Rule::Stx, Framing::SingleByteBroadcast, false},
+        {"Zem", singleByte<0>, Rule::Stx, Framing::SingleByteBroadcast, false},
+        {"Tolvane", tolvane, Rule::Tolvane, Framing::SingleByteBroadcast, false},
     }};
     return dialects;
 }
@@ -76,6 +78,13 @@ const Dialect* Dialect::find(std::string_view name)
         if (name == dialect.name)
             return &dialect;
     return nullptr;
+}
+
+const Dialect& Dialect::named(std::string_view name)
+{
+    const Dialect* dialect = find(name);
+    assert(dialect);
+    return *dialect;
 }
 
 }  // namespace lettore

@@ -48,24 +48,12 @@ public:
         return Frame::accepted(answer, Frame::Rule::Tolvane);
     }
 
-    // The frame of each dialect (see Dialect). The single-byte ones and
-    // Tolvane return nothing when the address byte falls outside 0..255;
-    // nothing must then be sent.
+    // The readers' frame (the other dialects' are in Dialect).
     static std::string sibrant2Frame(int16_t term, std::string_view tipoComando,
                                      std::string_view strComando)
     {
         return Frame::of(term, tipoComando, strComando).encode();
     }
-    static std::optional<std::string> sibrantFrame(int16_t term, std::string_view tipoComando,
-                                                   std::string_view strComando);
-    static std::optional<std::string> parlowFrame(int16_t term, std::string_view tipoComando,
-                                                  std::string_view strComando);
-    static std::optional<std::string> quenFrame(int16_t term, std::string_view tipoComando,
-                                                std::string_view strComando);
-    static std::optional<std::string> zemFrame(int16_t term, std::string_view tipoComando,
-                                               std::string_view strComando);
-    static std::optional<std::string> tolvaneFrame(int16_t term, std::string_view tipoComando,
-                                                   std::string_view strComando);
 };
 
 }  // namespace lettore

@@ -1,5 +1,7 @@
 #include "clsComunicazioni.h"
 
+#include "Dialect.h"
+
 #include "Framing.h"
 #include "SerialSettings.h"
 
@@ -107,57 +109,18 @@ void clsComunicazioni::AnalizzaSeriale(int16_t NumComm, int16_t& S_Stato, std::s
         m_setup.probe(NumComm, S_Stato, S_Setting);
 }
 
-void clsComunicazioni::Zem(int16_t term, const std::string& TipoComando,
-                           const std::string& StrComando, int16_t& esito, std::string& Risposta)
-{
-    singleByteDialect(Framing::zemFrame(term, TipoComando, StrComando),
-                      term == Framing::SingleByteBroadcast, false, esito, Risposta);
-}
+// The dialect routines differ only in their dialect.
+void clsComunicazioni::Zem(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta) { speak(Dialect::named("Zem"), term, TipoComando, StrComando, esito, Risposta); }
+void clsComunicazioni::Parlow(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta) { speak(Dialect::named("Parlow"), term, TipoComando, StrComando, esito, Risposta); }
+void clsComunicazioni::Quen(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta) { speak(Dialect::named("Quen"), term, TipoComando, StrComando, esito, Risposta); }
+void clsComunicazioni::Sibrant(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta) { speak(Dialect::named("Sibrant"), term, TipoComando, StrComando, esito, Risposta); }
+void clsComunicazioni::Sibrant2(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta) { speak(Dialect::sibrant2(), term, TipoComando, StrComando, esito, Risposta); }
+void clsComunicazioni::Tolvane(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta) { speak(Dialect::named("Tolvane"), term, TipoComando, StrComando, esito, Risposta); }
 
-void clsComunicazioni::Parlow(int16_t term, const std::string& TipoComando,
-                              const std::string& StrComando, int16_t& esito,
-                              std::string& Risposta)
+void clsComunicazioni::speak(const Dialect& dialect, int16_t term, const std::string& TipoComando,
+                             const std::string& StrComando, int16_t& esito, std::string& Risposta)
 {
-    singleByteDialect(Framing::parlowFrame(term, TipoComando, StrComando),
-                      term == Framing::SingleByteBroadcast, false, esito, Risposta);
-}
-
-void clsComunicazioni::Quen(int16_t term, const std::string& TipoComando,
-                            const std::string& StrComando, int16_t& esito, std::string& Risposta)
-{
-    singleByteDialect(Framing::quenFrame(term, TipoComando, StrComando),
-                      term == Framing::SingleByteBroadcast, false, esito, Risposta);
-}
-
-void clsComunicazioni::Sibrant(int16_t term, const std::string& TipoComando,
-                               const std::string& StrComando, int16_t& esito,
-                               std::string& Risposta)
-{
-    const bool sendOnly = term == Framing::SingleByteBroadcast || isChar(StrComando, Framing::ACK);
-    singleByteDialect(Framing::sibrantFrame(term, TipoComando, StrComando), sendOnly, false, esito,
-                      Risposta);
-}
-
-void clsComunicazioni::Sibrant2(int16_t term, const std::string& TipoComando,
-                                const std::string& StrComando, int16_t& esito,
-                                std::string& Risposta)
-{
-    const bool sendOnly = term == Framing::Sibrant2Broadcast || isChar(StrComando, Framing::ACK);
-    dispatch(Framing::sibrant2Frame(term, TipoComando, StrComando), sendOnly, false, esito,
-             Risposta);
-}
-
-void clsComunicazioni::Tolvane(int16_t term, const std::string& TipoComando,
-                               const std::string& StrComando, int16_t& esito,
-                               std::string& Risposta)
-{
-    singleByteDialect(Framing::tolvaneFrame(term, TipoComando, StrComando),
-                      term == Framing::SingleByteBroadcast, true, esito, Risposta);
-}
-
-void clsComunicazioni::singleByteDialect(const std::optional<std::string>& frame, bool sendOnly,
-                                         bool tolvane, int16_t& esito, std::string& Risposta)
-{
+    const std::optional<std::string> frame = dialect.encode(Frame::of(term, TipoComando, StrComando));
     if (!frame) {
         // The address does not fit in one byte: nothing goes on the line.
         Risposta.clear();
@@ -165,17 +128,12 @@ void clsComunicazioni::singleByteDialect(const std::optional<std::string>& frame
         m_events.Errore(InvalidArgumentNumber, InvalidArgumentText);
         return;
     }
-    dispatch(*frame, sendOnly, tolvane, esito, Risposta);
-}
-
-void clsComunicazioni::dispatch(const std::string& frame, bool sendOnly, bool tolvane,
-                                int16_t& esito, std::string& Risposta)
-{
-    if (sendOnly) {
-        esito = InviaComando(frame);
+    // A broadcast is never answered, nor is a reading's confirmation.
+    if (term == dialect.broadcast || (dialect.ackSendsAlone && isChar(StrComando, Framing::ACK))) {
+        esito = InviaComando(*frame);
         Risposta.clear();
     } else {
-        exchange(frame, tolvane, esito, Risposta);
+        exchange(*frame, dialect.answers == Frame::Rule::Tolvane, esito, Risposta);
     }
 }
 

@@ -16,6 +16,8 @@
 
 namespace lettore {
 
+struct Dialect;
+
 // The serial link: owns the port, applies port number and settings, opens
 // and closes it, probes port numbers, frames commands for six terminal
 // dialects, sends them, collects and checks answers within the time limit,
@@ -113,18 +115,15 @@ public:
 
     // Dialect routines: frame StrComando for terminal term and either send
     // it without waiting (esito 0, Risposta "") or run an exchange.
-    void Zem(int16_t term, const std::string& TipoComando, const std::string& StrComando,
-             int16_t& esito, std::string& Risposta);
-    void Parlow(int16_t term, const std::string& TipoComando, const std::string& StrComando,
-                int16_t& esito, std::string& Risposta);
-    void Quen(int16_t term, const std::string& TipoComando, const std::string& StrComando,
-              int16_t& esito, std::string& Risposta);
-    void Sibrant(int16_t term, const std::string& TipoComando, const std::string& StrComando,
-                 int16_t& esito, std::string& Risposta);
-    void Sibrant2(int16_t term, const std::string& TipoComando, const std::string& StrComando,
-                  int16_t& esito, std::string& Risposta);
-    void Tolvane(int16_t term, const std::string& TipoComando, const std::string& StrComando,
-                 int16_t& esito, std::string& Risposta);
+    void Zem(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta);
+    void Parlow(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta);
+    void Quen(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta);
+    void Sibrant(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta);
+    void Sibrant2(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta);
+    void Tolvane(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta);
+    // The routine of any dialect of the table.
+    void speak(const Dialect& dialect, int16_t term, const std::string& TipoComando,
+               const std::string& StrComando, int16_t& esito, std::string& Risposta);
 
     // Sends Comando and collects one STX-family answer (Tolvane family for
     // the _TOLVANE variant). esito: see Esito.h.
@@ -214,10 +213,6 @@ private:
     void sendFrame(const std::string& Comando);
     void exchange(const std::string& Comando, bool tolvane, int16_t& esito,
                   std::string& Risposta);
-    void dispatch(const std::string& frame, bool sendOnly, bool tolvane, int16_t& esito,
-                  std::string& Risposta);
-    void singleByteDialect(const std::optional<std::string>& frame, bool sendOnly,
-                           bool tolvane, int16_t& esito, std::string& Risposta);
     void reportPortFailure(const PortError& error);
     void onLineDropped();
 

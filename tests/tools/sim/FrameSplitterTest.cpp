@@ -1,4 +1,5 @@
 #include "FrameSplitter.h"
+#include "Dialect.h"
 #include "Framing.h"
 #include "Request.h"
 
@@ -6,6 +7,8 @@
 
 namespace {
 
+using lettore::Dialect;
+using lettore::Frame;
 using lettore::Framing;
 using lettore::sim::FrameSplitter;
 using lettore::sim::Request;
@@ -112,7 +115,7 @@ TEST(RequestTest, DecodesAddressFieldAndData)
         {"broadcast", frame(256, "S", "5"), "broadcast [5]"},
         {"ack as data", frame(1, "P", "\x06"), "P 1 [\x06]"},
         {"bad check character", badBcc, "P 1 [2] bad check"},
-        {"single-byte dialect", *Framing::sibrantFrame(1, "P", "2"), "invalid"},
+        {"single-byte dialect", *Dialect::named("Sibrant").encode(Frame::of(1, "P", "2")), "invalid"},
         {"half broadcast", std::string("\x02`0\x03") + char(0x02 ^ '`' ^ '0' ^ 0x03), "invalid"},
         {"too short", std::string("\x02\x03\x01"), "invalid"},
     };
