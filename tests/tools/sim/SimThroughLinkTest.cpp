@@ -27,14 +27,9 @@ using namespace lettore::sim;
 using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 
-constexpr int16_t PortNumber = 9;  // the link's name below
 const std::string Firmware = "SIM LETTORE 1.00";
 
-std::string frame(int16_t term, const char* type, const std::string& data)
-{
-    return Framing::sibrant2Frame(term, type, data);
-}
-
+std::string frame(int16_t term, const char* type, const std::string& data) { return Framing::sibrant2Frame(term, type, data); }
 std::string failed(int16_t esito) { return "esito " + std::to_string(esito); }
 
 class Recorder : public LinkEvents {
@@ -45,6 +40,7 @@ public:
 
 class SimThroughLinkTest : public testing::Test {
 protected:
+    // The line with `readers`, and the link on it through the link COM9 at 9600 baud.
     void open(const Strings& readers, LineSettings settings = {})
     {
         std::vector<ReaderSettings> parsed;
@@ -55,22 +51,18 @@ protected:
         m_line->start();
         connectLink();
     }
-
     void connectLink()
     {
-        m_lettori = std::make_unique<clsLettori>(
-            std::make_unique<QtPort>(PortNaming(m_folder.path().toStdString())), m_clock, processQtEvents);
+        m_lettori = std::make_unique<clsLettori>(std::make_unique<QtPort>(PortNaming(m_folder.path().toStdString())), m_clock,
+                                                 processQtEvents);
         link().subscribe(&m_heard);
-        link().setCommPort(PortNumber);
+        link().setCommPort(9);
         link().setCommSettings("9600,N,8,1");
         link().setAttivo(true);
     }
-
     std::string linkPath() const { return m_folder.path().toStdString() + "/COM9"; }
     clsComunicazioni& link() { return m_lettori->Comunicazione(); }
     clsSibrant& reader() { return m_lettori->Sibrant(); }
-    void submit(const std::string& text) { m_line->submit(LineCommand::parse(text)); }
-
     // The firmware text reader `term` answers, or how the exchange ended.
     std::string firmware(int16_t term)
     {
@@ -78,18 +70,14 @@ protected:
         const int16_t esito = reader().GetVersioneFirmware(term, version);
         return esito == Esito::Accepted ? version : failed(esito);
     }
-
-    // Whether reader `term` has `code` on its white list, or how the
-    // exchange ended.
+    // Whether reader `term` holds `code` on its white list, or how the exchange ended.
     std::string exists(int16_t term, const std::string& code)
     {
         std::string out;
         const int16_t esito = reader().VerificaBadge(term, code, out);
         return esito == Esito::Accepted ? out : failed(esito);
     }
-
-    // Writes `bytes` as they stand, with receive notifications on, and
-    // returns what the link passes on within 300 ms.
+    // Writes `bytes` as they stand and returns what the link passes on within 300 ms.
     Strings heardAfter(const std::string& bytes)
     {
         m_heard.received.clear();
@@ -99,7 +87,6 @@ protected:
         link().OnComm_Disattivato();
         return m_heard.received;
     }
-
     bool heardWithin(std::size_t count, int ms)
     {
         return test::processEventsUntil([&] { return m_heard.received.size() >= count; }, ms);
@@ -117,13 +104,13 @@ TEST_F(SimThroughLinkTest, OnlyFramesAtTheReadersAddressAndRateAreAnswered)
 {
     open({"1", "2:firmware=SECOND READER 20", "5:baud=19200"});
     EXPECT_EQ(firmware(2), "SECOND READER 20");
-    EXPECT_EQ(heardAfter(frame(3, "P", "2")), Strings{});
-    EXPECT_EQ(heardAfter(frame(5, "P", "2")), Strings{});
-    // Readers at the line's rate carry out a broadcast without answering.
-    EXPECT_EQ(heardAfter(frame(256, "S", "410000000042")), Strings{});
     std::string bad = frame(1, "S", "420000000042");
     bad.back() = static_cast<char>(bad.back() ^ 0x01);
-    EXPECT_EQ(heardAfter(bad), Strings{std::string(1, Framing::NAK)});
+    // Readers at the line's rate carry out a broadcast without answering.
+    for (const auto& [bytes, heard] : std::vector<std::pair<std::string, Strings>>{
+             {frame(3, "P", "2"), {}}, {frame(5, "P", "2"), {}}, {frame(256, "S", "410000000042"), {}},
+             {bad, {std::string(1, Framing::NAK)}}})
+        EXPECT_EQ(heardAfter(bytes), heard);
     EXPECT_EQ(exists(1, "0000000042"), "1");
     EXPECT_EQ(exists(2, "0000000042"), "1");
     link().setCommSettings("19200,N,8,1");
@@ -132,21 +119,20 @@ TEST_F(SimThroughLinkTest, OnlyFramesAtTheReadersAddressAndRateAreAnswered)
 }
 
 // Each fault of the readers' answers once through the real port and link:
-// the result it deserves, and the next exchange, with a sound reader, right.
+// its result, and the next exchange with a sound reader right; a drop last.
 TEST_F(SimThroughLinkTest, EachAnswerFaultGivesItsResultAndTheLineStaysSound)
 {
-    open({"1", "2:fault=noise", "3:fault=split", "4:fault=badbcc", "5:fault=garble", "6:fault=silent"});
-    const std::pair<int16_t, std::string> rows[] = {
-        {2, Firmware},
-        {3, Firmware},
-        {4, failed(Esito::Rejected)},
-        {5, failed(Esito::Rejected)},
-        {6, failed(Esito::TimedOut)},
-    };
+    open({"1", "2:fault=noise", "3:fault=split", "4:fault=badbcc", "5:fault=garble", "6:fault=silent", "7:fault=drop"});
+    const std::pair<int16_t, std::string> rows[] = {{2, Firmware},
+                                                    {3, Firmware},
+                                                    {4, failed(Esito::Rejected)},
+                                                    {5, failed(Esito::Rejected)},
+                                                    {6, failed(Esito::TimedOut)}};
     for (const auto& [term, result] : rows) {
         EXPECT_EQ(firmware(term), result) << "reader " << term;
         EXPECT_EQ(firmware(1), Firmware) << "after reader " << term;
     }
+    EXPECT_EQ(firmware(7), failed(Esito::PortFailed));
 }
 
 // The late answer comes after the time-out, on its own.
@@ -161,44 +147,36 @@ TEST_F(SimThroughLinkTest, LateAnswerArrivesAfterTheTimeOut)
     EXPECT_EQ(m_heard.received, Strings{frame(1, "P", "0")});
 }
 
-TEST_F(SimThroughLinkTest, LineDropIsAPortFailure)
-{
-    open({"1:fault=drop", "2"});
-    EXPECT_EQ(firmware(1), failed(Esito::PortFailed));
-}
-
-TEST_F(SimThroughLinkTest, MultimasterReadingsRepeatUntilTheirReaderAcknowledges)
+// Readings repeat until their reader is acknowledged; badges presented on
+// schedule go to each reader in turn.
+TEST_F(SimThroughLinkTest, MultimasterReadingsRepeatAndGoOutOnSchedule)
 {
     LineSettings settings;
     settings.multimaster = true;
     settings.readingRepeat = 300ms;
     open({"5"}, settings);
-    const std::string first = frame(5, "P", "00000000042");
     link().OnComm_Attivato();
-    submit("present 5 0000000042");
-    submit("present 5 0000000043");
+    m_line->submit(LineCommand::parse("present 5 0000000042"));
+    m_line->submit(LineCommand::parse("present 5 0000000043"));
     ASSERT_TRUE(heardWithin(2, 1000));
-    EXPECT_EQ(m_heard.received, (Strings{first, first}));
+    EXPECT_EQ(m_heard.received, Strings(2, frame(5, "P", "00000000042")));
     EXPECT_EQ(reader().SendACK(5), Esito::Accepted);
-    const std::string next = frame(5, "P", "00000000043");
-    EXPECT_TRUE(test::processEventsUntil([&] { return m_heard.received.back() == next; }, 1000));
-}
+    EXPECT_TRUE(test::processEventsUntil([&] { return m_heard.received.back() == frame(5, "P", "00000000043"); }, 1000));
 
-TEST_F(SimThroughLinkTest, BadgesPresentedOnScheduleGoToEachReaderInTurn)
-{
-    LineSettings settings;
-    settings.multimaster = true;
-    settings.presentEverySeconds = 1;
-    settings.presentCodes = {"0000000007"};
-    open({"5", "6"}, settings);
+    m_lettori.reset();
+    LineSettings scheduled;
+    scheduled.multimaster = true;
+    scheduled.presentEverySeconds = 1;
+    scheduled.presentCodes = {"0000000007"};
+    open({"5", "6"}, scheduled);
+    m_heard.received.clear();
     link().OnComm_Attivato();
     ASSERT_TRUE(heardWithin(2, 2500));
     EXPECT_EQ(m_heard.received, (Strings{frame(5, "P", "00000000007"), frame(6, "P", "00000000007")}));
 }
 
-// Paced at 1200 baud: an answer takes the line's byte time; requests
-// faster than the answers can leave fill the 4 KB queue, and the answers
-// beyond it are dropped and logged; so is an endless frame.
+// Paced at 1200 baud an answer takes the line's byte time; answers beyond
+// the 4 KB queue are dropped and logged, and so is an endless frame.
 TEST_F(SimThroughLinkTest, PacedLineTakesItsTimeAndDropsWhatItCannotHold)
 {
     LineSettings settings;
@@ -211,7 +189,6 @@ TEST_F(SimThroughLinkTest, PacedLineTakesItsTimeAndDropsWhatItCannotHold)
     // 6 request and 21 answer bytes of 10 bits at 1200 baud: 225 ms.
     EXPECT_GE(timer.elapsed(), 215);
     EXPECT_LE(timer.elapsed(), 450);
-
     EXPECT_EQ(link().InviaComando(std::string(1, Framing::STX) + std::string(100'000, 'A')), Esito::Accepted);
     EXPECT_EQ(firmware(1), Firmware);
     std::string burst;
@@ -219,41 +196,34 @@ TEST_F(SimThroughLinkTest, PacedLineTakesItsTimeAndDropsWhatItCannotHold)
         burst += frame(1, "P", "2");
     link().OnComm_Attivato();
     EXPECT_EQ(link().InviaComando(burst), Esito::Accepted);
-    // The line reads the whole burst before the first answer has left.
-    ASSERT_TRUE(heardWithin(1, 3000));
+    ASSERT_TRUE(heardWithin(1, 3000));  // the whole burst is read before the first answer has left
     m_line.reset();
-    for (const char* logged : {"21 bytes dropped: 4095 bytes already wait to go out",
-                               "1023 bytes dropped: no frame end within 1024 bytes"})
+    for (const char* logged :
+         {"21 bytes dropped: 4095 bytes already wait to go out", "1023 bytes dropped: no frame end within 1024 bytes"})
         EXPECT_NE(m_log.str().find(logged), std::string::npos) << logged;
 }
 
+// A broadcast and the close right after it, on a device its previous user
+// left at 9600: the reader at 19200 must hear it, and so hold the code.
 TEST_F(SimThroughLinkTest, LastFrameBeforeACloseIsHeardAtItsOwnRate)
 {
-    // The reader listens at 19200 on a device left at 9600 by its previous
-    // user. A broadcast and the close right after it: the reader must hear
-    // the broadcast at 19200, which it shows by having the code afterwards.
     open({"1:baud=19200"});
     link().setAttivo(false);
     link().setCommSettings("19200,N,8,1");
-    const auto leaveDeviceAt9600 = [&] {
+    int heard = 0;
+    for (int i = 0; i < 50; ++i) {
         const int fd = ::open(m_line->slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        ASSERT_GE(fd, 0);
         termios t{};
         ::tcgetattr(fd, &t);
         ::cfsetspeed(&t, B9600);
         ::tcsetattr(fd, TCSANOW, &t);
         ::close(fd);
-    };
-    int heard = 0;
-    constexpr int Runs = 50;
-    for (int i = 0; i < Runs; ++i) {
-        leaveDeviceAt9600();
         const std::string code = std::to_string(1000000000 + i);
         ASSERT_EQ(reader().CreaBadge(256, code), Esito::Accepted);
         link().setAttivo(false);
         heard += exists(1, code) == "1" ? 1 : 0;
     }
-    EXPECT_EQ(heard, Runs);
+    EXPECT_EQ(heard, 50);
 }
 
 TEST_F(SimThroughLinkTest, NewerLineKeepsTheLinkAndNoFileIsReplaced)
@@ -264,7 +234,6 @@ TEST_F(SimThroughLinkTest, NewerLineKeepsTheLinkAndNoFileIsReplaced)
     newer.linkAs(linkPath());
     older.reset();
     EXPECT_EQ(std::filesystem::read_symlink(linkPath()).string(), newer.slavePath());
-
     std::filesystem::remove(linkPath());
     std::ofstream(linkPath()) << "keep me";
     EXPECT_THROW(newer.linkAs(linkPath()), std::system_error);
@@ -276,15 +245,12 @@ TEST_F(SimThroughLinkTest, ProgramPrintsItsDeviceAndLeavesCleanlyOnSigterm)
     QProcess program;
     program.start(LETTORE_SIM_PROGRAM, {"--link", QString::fromStdString(linkPath()), "--reader", "3"});
     ASSERT_TRUE(program.waitForReadyRead());
-    const std::string device = program.readLine().trimmed().toStdString();
-    EXPECT_EQ(std::filesystem::read_symlink(linkPath()).string(), device);
+    EXPECT_EQ(std::filesystem::read_symlink(linkPath()).string(), program.readLine().trimmed().toStdString());
     connectLink();
     EXPECT_EQ(firmware(3), Firmware);
-
     program.terminate();
     ASSERT_TRUE(program.waitForFinished());
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(std::make_pair(program.exitStatus(), program.exitCode()), std::make_pair(QProcess::NormalExit, 0));
     EXPECT_FALSE(std::filesystem::is_symlink(linkPath()));
 }
 
