@@ -3,6 +3,10 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -23,8 +27,17 @@ const std::string Version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
 // `lettore` against the virtual reader, reached through a COM9 link in a temporary folder.
 class LettoreEndToEndTest : public ::testing::Test {
 protected:
-    void startSim(const QStringList& arguments) { sim = std::make_unique<SimProcess>(link(), arguments); }
+    void startSim(const QStringList& arguments, const QString& name = "COM9")
+    {
+        sim = std::make_unique<SimProcess>(folder.filePath(name), arguments);
+    }
     QString link() const { return folder.filePath("COM9"); }
+    // A copy of lettore in the folder, where it looks for Seriale.cfg and COM<N> links.
+    QString program()
+    {
+        QFile::copy(LETTORE_BIN, folder.filePath("lettore"));
+        return folder.filePath("lettore");
+    }
     ProgramRun lettore(const QStringList& arguments) { return runProgram(LETTORE_BIN, QStringList{"--port", link()} + arguments); }
     // Each row: a command line, its whole output and its status.
     void expectAll(const std::vector<std::tuple<QStringList, std::string, int>>& rows)
@@ -245,15 +258,65 @@ TEST_F(LettoreEndToEndTest, LineDroppingDuringAnExchangeAndComingBack)
 TEST_F(LettoreEndToEndTest, StoredSettingsAndPortNumber)
 {
     startSim({"--reader", "4:baud=19200"});
-    const QString program = folder.filePath("lettore");
-    ASSERT_TRUE(QFile::copy(LETTORE_BIN, program));
     QFile cfg(folder.filePath("Seriale.cfg"));
     ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
     cfg.write(" 9 \r\n19200\r\n 4 \r\n");
     cfg.close();
-    const ProgramRun run = runProgram(program, {"GetVersioneFirmware"});
+    const ProgramRun run = runProgram(program(), {"GetVersioneFirmware"});
     EXPECT_EQ(std::tie(run.out, run.status), std::make_tuple(Version, 0)) << run.err;
-    EXPECT_EQ(runProgram(program, {"--port", "8", "GetVersioneFirmware"}).status, 74);
+    EXPECT_EQ(runProgram(program(), {"--port", "8", "GetVersioneFirmware"}).status, 74);
+}
+
+QJsonObject parsed(const std::string& out) { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object(); }
+
+// Three readers at three rates are found, each once, and nothing else: a reader
+// answering after the time limit is neither found nor taken for the next address.
+TEST_F(LettoreEndToEndTest, ScanFindsEachReaderOnce)
+{
+    startSim({"--reader", "1", "--reader", "4:baud=19200", "--reader", "3:baud=1200", "--reader",
+              "2:baud=1200,fault=late", "--late-ms", "250"});
+    expectAll({{{"scan", "--to", "5", "--timeout", "100"},
+                "trovato 3 1200 SIM LETTORE 1.00\ntrovato 1 9600 SIM LETTORE 1.00\ntrovato 4 19200 SIM LETTORE 1.00\ntrovati 3\n", 0}});
+    const QJsonObject scan = parsed(lettore({"--json", "scan", "--from", "4", "--to", "5", "--baud", "19200"}).out);
+    EXPECT_EQ(scan["readers"].toArray(),
+              (QJsonArray{QJsonObject{{"address", 4}, {"baud", 19200}, {"firmware", "SIM LETTORE 1.00"}}}));
+    EXPECT_FALSE(scan["stopped"].toBool(true));
+}
+
+// With a COM1 link beside the program: ports shows it and its device; a
+// command without --port that meets silence says which port it used; JSON
+// output; --strict fails a refusal.
+TEST_F(LettoreEndToEndTest, PortsJsonAndStrict)
+{
+    startSim({"--reader", "1"}, "COM1");
+    const QString lettore = program();
+    const QString device = QFileInfo(folder.filePath("COM1")).canonicalFilePath();
+    const QJsonObject ports = parsed(runProgram(lettore, {"--json", "ports"}).out);
+    EXPECT_EQ(ports["links"].toArray(),
+              (QJsonArray{QJsonObject{{"link", "COM1"}, {"port", 1}, {"device", device}, {"present", true}}}));
+    EXPECT_EQ(ports["default"].toObject(), (QJsonObject{{"port", 1}, {"device", device}}));
+    ProgramRun run = runProgram(lettore, {"--term", "7", "--timeout", "100", "GetVersioneFirmware"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "lettore: no answer: port 1 (" + device.toStdString()
+                           + ") is the port Seriale.cfg or the default gives; choose the reader's port"
+                             " with --port N|DEVICE (lettore ports lists them)\n");
+    EXPECT_EQ(parsed(runProgram(lettore, {"--json", "--term", "1", "getversionefirmware"}).out),
+              (QJsonObject{{"command", "GetVersioneFirmware"}, {"esito", 0}, {"values", QJsonObject{{"outVERSION", "SIM LETTORE 1.00"}}}}));
+    for (const int strict : {0, 2}) {  // the reader refuses to delete a code it does not hold
+        const QStringList option = strict ? QStringList{"--strict"} : QStringList{};
+        run = runProgram(lettore, option + QStringList{"--term", "1", "EliminaBadge", "0000000001"});
+        EXPECT_EQ(std::tie(run.out, run.status), std::make_tuple(std::string("esito 0\nrisposta NAK\n"), strict));
+    }
+}
+
+// help COMMAND, --version and a usage error as the user sees them.
+TEST_F(LettoreEndToEndTest, HelpAndUsage)
+{
+    EXPECT_EQ(runProgram(LETTORE_BIN, {"help", "scan"}).out.rfind("Usage: lettore [OPTIONS] scan [", 0), 0u);
+    EXPECT_EQ(runProgram(LETTORE_BIN, {"--version"}).out.rfind("lettore 0.", 0), 0u);
+    const ProgramRun run = runProgram(LETTORE_BIN, {"CreaBadge"});
+    EXPECT_EQ(run.err, "lettore: CreaBadge takes 1 argument(s), not 0\nUsage: lettore [OPTIONS] CreaBadge CODE\n");
+    EXPECT_EQ(run.status, 64);
 }
 
 }  // namespace
