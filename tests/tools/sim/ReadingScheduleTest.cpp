@@ -7,9 +7,8 @@ namespace {
 using lettore::sim::ReadingSchedule;
 using namespace std::chrono_literals;
 
-// One reader's readings with a 2 s repeat and a 50 ms quiet gap. Each step
-// gives the time, the pending reading and the last frame heard (ms), and
-// whether the reading goes out then and when it is due next (-1: never).
+// A 2 s repeat and a 50 ms quiet gap. Each step: the time, the pending reading and
+// the last frame heard (ms); whether the reading goes out and when it is next due (-1: never).
 TEST(ReadingScheduleTest, SentAtOnceRepeatedUntilConfirmedAndKeptOutOfExchanges)
 {
     const auto at = [](long ms) { return ReadingSchedule::Clock::time_point{} + std::chrono::milliseconds(ms); };
@@ -34,12 +33,11 @@ TEST(ReadingScheduleTest, SentAtOnceRepeatedUntilConfirmedAndKeptOutOfExchanges)
         {"the line had gone quiet long before", 9000, 4, 5990, true, 11000},
     };
     for (const auto& step : steps) {
-        SCOPED_TRACE(step.name);
         schedule.track(step.reading, at(step.now));
-        EXPECT_EQ(schedule.takeDue(at(step.now), at(step.lastHeard)), step.sent);
+        EXPECT_EQ(schedule.takeDue(at(step.now), at(step.lastHeard)), step.sent) << step.name;
         const auto due = schedule.due(at(step.lastHeard));
-        EXPECT_EQ(due ? std::chrono::duration_cast<std::chrono::milliseconds>(due->time_since_epoch()).count() : -1,
-                  step.nextDue);
+        EXPECT_EQ(due ? std::chrono::duration_cast<std::chrono::milliseconds>(due->time_since_epoch()).count() : -1, step.nextDue)
+            << step.name;
     }
 }
 

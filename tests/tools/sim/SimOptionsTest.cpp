@@ -9,37 +9,32 @@ namespace {
 using namespace lettore::sim;
 using namespace std::chrono_literals;
 
-TEST(SimOptionsTest, BadTextIsRefused)
+TEST(SimOptionsTest, BadTextIsRefusedAndEveryOptionIsDocumented)
 {
-    for (const char* text : {"", "256", "-1", "1x", "1:baud=57600", "1:baud", "1:firmware=SHORT",
-                             "1:serials=123", "1:transactions=1000", "1:fault=crash", "1:colour=red"})
+    for (const char* text : {"", "256", "-1", "1x", "1:baud=57600", "1:baud", "1:firmware=SHORT", "1:serials=123",
+                             "1:transactions=1000", "1:fault=crash", "1:colour=red"})
         EXPECT_THROW(ReaderSettings::parse(text), std::invalid_argument) << text;
-    for (const char* text : {"present 1", "present 1 123", "present 300 0000000042", "fault 1 boom",
-                             "transaction 1 1000", "multimaster maybe", "drop now", "drop -1", "drop 1 2", "dance"})
+    for (const char* text : {"present 1", "present 1 123", "present 300 0000000042", "fault 1 boom", "transaction 1 1000",
+                             "multimaster maybe", "drop now", "drop -1", "drop 1 2", "dance"})
         EXPECT_THROW(LineCommand::parse(text), std::invalid_argument) << text;
     EXPECT_EQ(LineCommand::parse("drop").backAfterMs, -1);
     EXPECT_EQ(LineCommand::parse("drop 250").backAfterMs, 250);
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--link"}, {"--present-every", "0"}, {"--codes", "1,2"}, {"--late-ms", "x"}, {"--loud"}})
-        EXPECT_THROW(SimOptions::parse(args), std::invalid_argument) << args[0];
-}
-
-// Every option is in the help text and accepted as written there.
-TEST(SimOptionsTest, HelpDocumentsEveryOption)
-{
     EXPECT_EQ(ReaderSettings::parse("5:setup=123401202300451").setup, "123401202300451");
-    const std::string help = SimOptions::helpText();
-    const std::vector<std::string> options[] = {{"--pace"},         {"--multimaster"},         {"--help"},
-                                                {"--link", "COM9"}, {"--log", "-"},            {"--reader", "3"},
-                                                {"--late-ms", "1"}, {"--split-pause-ms", "1"}, {"--present-every", "2"},
-                                                {"--codes", "0000000001"}};
-    for (const auto& arguments : options) {
-        EXPECT_NE(help.find(arguments[0] + " "), std::string::npos) << arguments[0];
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--link"}, {"--present-every", "0"}, {"--codes", "1,2"},
+                                                                  {"--late-ms", "x"}, {"--loud"}})
+        EXPECT_THROW(SimOptions::parse(args), std::invalid_argument) << args[0];
+    // Every option is in the help text and accepted as written there.
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"--pace"}, {"--multimaster"}, {"--help"}, {"--link", "COM9"}, {"--log", "-"}, {"--reader", "3"}, {"--late-ms", "1"},
+             {"--split-pause-ms", "1"}, {"--present-every", "2"}, {"--codes", "0000000001"}}) {
+        EXPECT_NE(SimOptions::helpText().find(arguments[0] + " "), std::string::npos) << arguments[0];
         EXPECT_NO_THROW(SimOptions::parse(arguments)) << arguments[0];
     }
 }
 
-TEST(TransmitterTest, PacedBytesFollowEachOtherAndTheLineStaysBusy)
+// Paced bytes follow each other and the line stays busy; the queue holds at
+// most 4 KB, refuses whole what does not fit, and takes more once bytes left.
+TEST(TransmitterTest, PacedBytesFollowEachOtherAndTheQueueIsBounded)
 {
     Transmitter t;
     const auto t0 = Transmitter::Clock::time_point{} + 1s;
@@ -51,27 +46,19 @@ TEST(TransmitterTest, PacedBytesFollowEachOtherAndTheLineStaysBusy)
     EXPECT_EQ(t.takeDue(t0 + 29ms), "B");
     EXPECT_EQ(t.takeDue(t0 + 30ms), "C");
     EXPECT_FALSE(t.nextDue());
-}
-
-// Answers queued faster than they can leave: the queue holds at most 4 KB,
-// refuses whole what does not fit, and takes more once bytes have left.
-TEST(TransmitterTest, QueueIsBounded)
-{
-    Transmitter t;
-    const auto t0 = Transmitter::Clock::time_point{} + 1s;
+    Transmitter q;
     const std::string answer(21, 'x');
     int queued = 0;
-    while (queued < 1000 && t.schedule(answer, t0, 1ms))
+    while (queued < 1000 && q.schedule(answer, t0, 1ms))
         ++queued;
     EXPECT_EQ(queued, 4096 / 21);
-    EXPECT_EQ(t.queuedBytes(), 4096u / 21 * 21);
-    EXPECT_TRUE(t.schedule(std::string(4096 % 21, 'y'), t0, 1ms));
-    EXPECT_FALSE(t.schedule("z", t0));
-
-    EXPECT_EQ(t.takeDue(t0 + 21ms), answer);
-    EXPECT_EQ(t.queuedBytes(), 4096u - 21);
-    EXPECT_TRUE(t.schedule(answer, t0));
-    EXPECT_FALSE(t.schedule("z", t0));
+    EXPECT_EQ(q.queuedBytes(), 4096u / 21 * 21);
+    EXPECT_TRUE(q.schedule(std::string(4096 % 21, 'y'), t0, 1ms));
+    EXPECT_FALSE(q.schedule("z", t0));
+    EXPECT_EQ(q.takeDue(t0 + 21ms), answer);
+    EXPECT_EQ(q.queuedBytes(), 4096u - 21);
+    EXPECT_TRUE(q.schedule(answer, t0));
+    EXPECT_FALSE(q.schedule("z", t0));
 }
 
 }  // namespace
