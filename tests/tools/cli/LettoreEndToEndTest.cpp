@@ -65,6 +65,10 @@ TEST_F(LettoreEndToEndTest, CommandsReachTheReaderWithTheirOptions)
     const ProgramRun run = runProgram(LETTORE_BIN, {"CreaBadge"});
     EXPECT_EQ(run.err, "lettore: CreaBadge takes 1 argument(s), not 0\nUsage: lettore [OPTIONS] CreaBadge CODE\n");
     EXPECT_EQ(run.status, 64);
+    // The simulator printed its device, which the link names; SIGTERM ends it cleanly, the link removed.
+    EXPECT_EQ(QFileInfo(link()).symLinkTarget(), sim->device());
+    EXPECT_EQ(sim->stop(), 0);
+    EXPECT_FALSE(QFileInfo(link()).isSymLink());
 }
 
 // Reads `fd` until what it gave holds `text`, at most `limitMs` a read.

@@ -32,13 +32,15 @@ SimProcess::SimProcess(const QString& linkPath, const QStringList& arguments)
     while (!m_process.canReadLine())
         if (!m_process.waitForReadyRead(10000))
             throw std::runtime_error("the virtual reader did not open its line");
-    m_process.readLine();
+    m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
 }
 
-SimProcess::~SimProcess()
+SimProcess::~SimProcess() { stop(); }
+
+int SimProcess::stop()
 {
     m_process.terminate();
-    exitOf(m_process);
+    return exitOf(m_process);
 }
 
 void SimProcess::command(const std::string& line)

@@ -21,7 +21,7 @@ ProgramRun runProgram(const QString& program, const QStringList& arguments, int 
 int exitOf(QProcess& process, int limitMs = 5000);
 
 // The virtual reader as a child process on its own pseudo-terminal line,
-// reachable through the link `linkPath`; stopped by SIGTERM when destroyed.
+// reachable through the link `linkPath`; stopped by SIGTERM at the latest when destroyed.
 class SimProcess {
 public:
     SimProcess(const QString& linkPath, const QStringList& arguments);
@@ -29,9 +29,14 @@ public:
     // A command on the simulator's standard input, e.g. "present 1 0000000042".
     void command(const std::string& line);
     bool running() const { return m_process.state() == QProcess::Running; }
+    // The pseudo-terminal's device, as the program printed it.
+    const QString& device() const { return m_device; }
+    // Sends SIGTERM; the exit status.
+    int stop();
 
 private:
     QProcess m_process;
+    QString m_device;
 };
 
 }  // namespace lettore::test
