@@ -32,12 +32,6 @@ protected:
         sim = std::make_unique<SimProcess>(folder.filePath(name), arguments);
     }
     QString link() const { return folder.filePath("COM9"); }
-    // A copy of lettore in the folder, where it looks for Seriale.cfg and COM<N> links.
-    QString program()
-    {
-        QFile::copy(LETTORE_BIN, folder.filePath("lettore"));
-        return folder.filePath("lettore");
-    }
     ProgramRun lettore(const QStringList& arguments) { return runProgram(LETTORE_BIN, QStringList{"--port", link()} + arguments); }
     // Each row: a command line, its whole output and its status.
     void expectAll(const std::vector<std::tuple<QStringList, std::string, int>>& rows)
@@ -51,25 +45,6 @@ protected:
     QTemporaryDir folder;
     std::unique_ptr<SimProcess> sim;
 };
-
-// Options reach the line: a reader moved to another address and rate answers
-// there. Help, version and a usage error as the user sees them.
-TEST_F(LettoreEndToEndTest, CommandsReachTheReaderWithTheirOptions)
-{
-    startSim({"--reader", "1"});
-    expectAll({{{"--term", "1", "GetVersioneFirmware"}, Version, 0},
-               {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n", 0},
-               {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, Version, 0}});
-    EXPECT_EQ(runProgram(LETTORE_BIN, {"help", "scan"}).out.rfind("Usage: lettore [OPTIONS] scan [", 0), 0u);
-    EXPECT_EQ(runProgram(LETTORE_BIN, {"--version"}).out.rfind("lettore 0.", 0), 0u);
-    const ProgramRun run = runProgram(LETTORE_BIN, {"CreaBadge"});
-    EXPECT_EQ(run.err, "lettore: CreaBadge takes 1 argument(s), not 0\nUsage: lettore [OPTIONS] CreaBadge CODE\n");
-    EXPECT_EQ(run.status, 64);
-    // The simulator printed its device, which the link names; SIGTERM ends it cleanly, the link removed.
-    EXPECT_EQ(QFileInfo(link()).symLinkTarget(), sim->device());
-    EXPECT_EQ(sim->stop(), 0);
-    EXPECT_FALSE(QFileInfo(link()).isSymLink());
-}
 
 // Reads `fd` until what it gave holds `text`, at most `limitMs` a read.
 bool readUntil(int fd, const std::string& text, int limitMs)
@@ -98,13 +73,10 @@ TEST_F(LettoreEndToEndTest, CtrlCStopsARangeAndPrintsWhatItDid)
     ::kill(static_cast<pid_t>(range.processId()), SIGINT);
     EXPECT_EQ(exitOf(range), 130);
     const std::string out = range.readAllStandardOutput().toStdString();
-    std::smatch sent;
-    ASSERT_TRUE(std::regex_search(out, sent, std::regex("inviati ([0-9]+)"))) << out;
-    const int count = std::stoi(sent[1]);
-    ASSERT_TRUE(count >= 1 && count < 1001) << count;
-    const std::string n = std::to_string(count);
-    EXPECT_EQ(out, "esito 0\naccettati " + n + "\nTxtRisposta " + QString::number(count - 1).rightJustified(10, '0').toStdString()
-                       + " 0\ninviati " + n + "\nstato 0 " + n + "\n");
+    std::smatch sent;  // N codes sent and accepted, the last one N - 1
+    ASSERT_TRUE(std::regex_match(out, sent, std::regex("esito 0\naccettati ([0-9]+)\nTxtRisposta ([0-9]{10}) 0\ninviati \\1\nstato 0 \\1\n"))) << out;
+    EXPECT_EQ(std::stoi(sent[2]) + 1, std::stoi(sent[1]));
+    EXPECT_LT(std::stoi(sent[1]), 1001);
 }
 
 // A reading is acknowledged once: unacknowledged, reader 5 would repeat it
@@ -246,8 +218,8 @@ TEST_F(LettoreEndToEndTest, LineDroppingDuringAnExchangeAndComingBack)
     EXPECT_EQ(exitOf(waiting, 3000), 74) << "a hang-up, not a time-out";
     err += waiting.readAllStandardError();
     EXPECT_EQ(waiting.readAllStandardOutput().toStdString(), "esito 3\noutVERSION N\n");
-    EXPECT_EQ(traced(err.toStdString()).back().rfind("-- port error", 0), 0u) << err.toStdString();
-    EXPECT_NE(traced(err.toStdString()).back().find("the line dropped or the device was removed"), std::string::npos);
+    const std::string last = traced(err.toStdString()).back();
+    EXPECT_TRUE(last.rfind("-- port error", 0) == 0 && last.find("the line dropped or the device was removed") != std::string::npos) << last;
     EXPECT_TRUE(err.endsWith("lettore: the line dropped or the device was removed\n")) << err.toStdString();
     QElapsedTimer back;
     back.start();
@@ -258,42 +230,42 @@ TEST_F(LettoreEndToEndTest, LineDroppingDuringAnExchangeAndComingBack)
     EXPECT_TRUE(sim->running());
 }
 
-// Port, rate and terminal come from Seriale.cfg beside the program; a port number names the COM<N> link there.
-TEST_F(LettoreEndToEndTest, StoredSettingsAndPortNumber)
-{
-    startSim({"--reader", "4:baud=19200"});
-    QFile cfg(folder.filePath("Seriale.cfg"));
-    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
-    cfg.write(" 9 \r\n19200\r\n 4 \r\n");
-    cfg.close();
-    const ProgramRun run = runProgram(program(), {"GetVersioneFirmware"});
-    EXPECT_EQ(std::tie(run.out, run.status), std::make_tuple(Version, 0)) << run.err;
-    EXPECT_EQ(runProgram(program(), {"--port", "8", "GetVersioneFirmware"}).status, 74);
-}
-
 QJsonObject parsed(const std::string& out) { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object(); }
 
 // Three readers at three rates are found, each once, and nothing else: a reader
 // answering after the time limit is neither found nor taken for the next address.
-TEST_F(LettoreEndToEndTest, ScanFindsEachReaderOnce)
+// Options reach the line: a reader moved to another address and rate answers there.
+TEST_F(LettoreEndToEndTest, ScanAndOptionsReachTheReaders)
 {
-    startSim({"--reader", "1", "--reader", "4:baud=19200", "--reader", "3:baud=1200", "--reader",
-              "2:baud=1200,fault=late", "--late-ms", "250"});
+    startSim({"--reader", "1", "--reader", "4:baud=19200", "--reader", "3:baud=1200", "--reader", "2:baud=1200,fault=late",
+              "--late-ms", "250"});
     expectAll({{{"scan", "--to", "5", "--timeout", "100"},
-                "trovato 3 1200 SIM LETTORE 1.00\ntrovato 1 9600 SIM LETTORE 1.00\ntrovato 4 19200 SIM LETTORE 1.00\ntrovati 3\n", 0}});
+                "trovato 3 1200 SIM LETTORE 1.00\ntrovato 1 9600 SIM LETTORE 1.00\ntrovato 4 19200 SIM LETTORE 1.00\ntrovati 3\n", 0},
+               {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n", 0},
+               {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, Version, 0}});
     const QJsonObject scan = parsed(lettore({"--json", "scan", "--from", "4", "--to", "5", "--baud", "19200"}).out);
-    EXPECT_EQ(scan["readers"].toArray(),
-              (QJsonArray{QJsonObject{{"address", 4}, {"baud", 19200}, {"firmware", "SIM LETTORE 1.00"}}}));
+    EXPECT_EQ(scan["readers"].toArray(), (QJsonArray{QJsonObject{{"address", 4}, {"baud", 19200}, {"firmware", "SIM LETTORE 1.00"}}}));
     EXPECT_FALSE(scan["stopped"].toBool(true));
+    EXPECT_EQ(runProgram(LETTORE_BIN, {"help", "scan"}).out.rfind("Usage: lettore [OPTIONS] scan [", 0), 0u);
+    EXPECT_EQ(runProgram(LETTORE_BIN, {"--version"}).out.rfind("lettore 0.", 0), 0u);
+    const ProgramRun run = runProgram(LETTORE_BIN, {"CreaBadge"});
+    EXPECT_EQ(std::tie(run.err, run.status),
+              std::make_tuple(std::string("lettore: CreaBadge takes 1 argument(s), not 0\nUsage: lettore [OPTIONS] CreaBadge CODE\n"), 64));
+    // The simulator printed its device, which the link names; SIGTERM ends it cleanly, the link removed.
+    EXPECT_EQ(QFileInfo(link()).symLinkTarget(), sim->device());
+    EXPECT_EQ(sim->stop(), 0);
+    EXPECT_FALSE(QFileInfo(link()).isSymLink());
 }
 
 // With a COM1 link beside the program: ports shows it and its device; a
 // command without --port that meets silence says which port it used; JSON
-// output; --strict fails a refusal.
-TEST_F(LettoreEndToEndTest, PortsJsonAndStrict)
+// output; --strict fails a refusal. Port, rate and terminal come from
+// Seriale.cfg beside the program; a port number names the COM<N> link there.
+TEST_F(LettoreEndToEndTest, PortsStoredSettingsJsonAndStrict)
 {
-    startSim({"--reader", "1"}, "COM1");
-    const QString lettore = program();
+    startSim({"--reader", "1", "--reader", "4:baud=19200"}, "COM1");
+    const QString lettore = folder.filePath("lettore");  // a copy finds Seriale.cfg and COM<N> links beside it
+    ASSERT_TRUE(QFile::copy(LETTORE_BIN, lettore));
     const QString device = QFileInfo(folder.filePath("COM1")).canonicalFilePath();
     const QJsonObject ports = parsed(runProgram(lettore, {"--json", "ports"}).out);
     EXPECT_EQ(ports["links"].toArray(),
@@ -311,6 +283,13 @@ TEST_F(LettoreEndToEndTest, PortsJsonAndStrict)
         run = runProgram(lettore, option + QStringList{"--term", "1", "EliminaBadge", "0000000001"});
         EXPECT_EQ(std::tie(run.out, run.status), std::make_tuple(std::string("esito 0\nrisposta NAK\n"), strict));
     }
+    QFile cfg(folder.filePath("Seriale.cfg"));
+    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
+    cfg.write(" 1 \r\n19200\r\n 4 \r\n");
+    cfg.close();
+    run = runProgram(lettore, {"GetVersioneFirmware"});
+    EXPECT_EQ(std::tie(run.out, run.status), std::make_tuple(Version, 0)) << run.err;
+    EXPECT_EQ(runProgram(lettore, {"--port", "8", "GetVersioneFirmware"}).status, 74);
 }
 
 }  // namespace

@@ -1,13 +1,11 @@
 #include "LineCommand.h"
 #include "SimOptions.h"
-#include "Transmitter.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace lettore::sim;
-using namespace std::chrono_literals;
 
 TEST(SimOptionsTest, BadTextIsRefusedAndEveryOptionIsDocumented)
 {
@@ -30,35 +28,6 @@ TEST(SimOptionsTest, BadTextIsRefusedAndEveryOptionIsDocumented)
         EXPECT_NE(SimOptions::helpText().find(arguments[0] + " "), std::string::npos) << arguments[0];
         EXPECT_NO_THROW(SimOptions::parse(arguments)) << arguments[0];
     }
-}
-
-// Paced bytes follow each other and the line stays busy; the queue holds at
-// most 4 KB, refuses whole what does not fit, and takes more once bytes left.
-TEST(TransmitterTest, PacedBytesFollowEachOtherAndTheQueueIsBounded)
-{
-    Transmitter t;
-    const auto t0 = Transmitter::Clock::time_point{} + 1s;
-    t.schedule("AB", t0, 10ms);
-    t.schedule("C", t0, 10ms);  // waits for the line
-    EXPECT_EQ(t.takeDue(t0 + 9ms), "");
-    EXPECT_EQ(t.takeDue(t0 + 10ms), "A");
-    EXPECT_EQ(t.nextDue(), t0 + 20ms);
-    EXPECT_EQ(t.takeDue(t0 + 29ms), "B");
-    EXPECT_EQ(t.takeDue(t0 + 30ms), "C");
-    EXPECT_FALSE(t.nextDue());
-    Transmitter q;
-    const std::string answer(21, 'x');
-    int queued = 0;
-    while (queued < 1000 && q.schedule(answer, t0, 1ms))
-        ++queued;
-    EXPECT_EQ(queued, 4096 / 21);
-    EXPECT_EQ(q.queuedBytes(), 4096u / 21 * 21);
-    EXPECT_TRUE(q.schedule(std::string(4096 % 21, 'y'), t0, 1ms));
-    EXPECT_FALSE(q.schedule("z", t0));
-    EXPECT_EQ(q.takeDue(t0 + 21ms), answer);
-    EXPECT_EQ(q.queuedBytes(), 4096u - 21);
-    EXPECT_TRUE(q.schedule(answer, t0));
-    EXPECT_FALSE(q.schedule("z", t0));
 }
 
 }  // namespace
