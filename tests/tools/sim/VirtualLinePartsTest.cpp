@@ -23,12 +23,7 @@ using Frames = std::vector<std::string>;
 TEST(FaultTest, WhatEachFaultMakesOfAnAnswer)
 {
     const char* F = "02 30 21 32 03 22";
-    const struct {
-        Fault fault;
-        const char* answer;
-        const char* pieces;
-        const char* note;
-    } rows[] = {
+    const std::tuple<Fault, const char*, const char*, const char*> rows[] = {  // fault, answer, pieces, note
         {Fault::None, F, "0: 02 30 21 32 03 22", ""},
         {Fault::Drop, F, "0: 02 30 21 32 03 22", ""},
         {Fault::Silent, F, "", ""},
@@ -43,13 +38,12 @@ TEST(FaultTest, WhatEachFaultMakesOfAnAnswer)
         {Fault::Split, "06", "0: 06", " (fault: in pieces)"},
         {Fault::Late, F, "6000: 02 30 21 32 03 22", " (fault: late by 6000 ms)"},
     };
-    for (const auto& row : rows) {
-        const FaultyAnswer out = applyFault(row.fault, lettore::test::unhex(row.answer), FaultTiming{6000ms, 200ms});
+    for (const auto& [fault, answer, expected, note] : rows) {
+        const FaultyAnswer out = applyFault(fault, lettore::test::unhex(answer), FaultTiming{6000ms, 200ms});
         std::string pieces;
         for (const auto& piece : out.pieces)
             pieces += (pieces.empty() ? "" : " | ") + std::to_string(piece.after.count()) + ": " + lettore::ByteText::hex(piece.bytes);
-        EXPECT_EQ(pieces, row.pieces) << faultName(row.fault) << " of " << row.answer;
-        EXPECT_EQ(out.note, row.note) << faultName(row.fault) << " of " << row.answer;
+        EXPECT_EQ(std::tie(pieces, out.note), std::make_tuple(std::string(expected), std::string(note))) << faultName(fault) << " of " << answer;
     }
 }
 
@@ -59,14 +53,7 @@ TEST(ReadingScheduleTest, SentAtOnceRepeatedUntilConfirmedAndKeptOutOfExchanges)
 {
     const auto at = [](long ms) { return ReadingSchedule::Clock::time_point{} + std::chrono::milliseconds(ms); };
     ReadingSchedule schedule(2000ms, 50ms);
-    const struct {
-        const char* name;
-        long now;
-        std::optional<std::uint64_t> reading;
-        long lastHeard;
-        bool sent;
-        long nextDue;
-    } steps[] = {
+    const std::tuple<const char*, long, std::optional<std::uint64_t>, long, bool, long> steps[] = {
         {"nothing pending", 1000, std::nullopt, 0, false, -1},
         {"a new reading goes out at once", 1000, 1, 0, true, 3000},
         {"not again before the repeat", 2999, 1, 0, false, 3000},
@@ -78,12 +65,11 @@ TEST(ReadingScheduleTest, SentAtOnceRepeatedUntilConfirmedAndKeptOutOfExchanges)
         {"confirmed: nothing due", 6100, std::nullopt, 5990, false, -1},
         {"the line had gone quiet long before", 9000, 4, 5990, true, 11000},
     };
-    for (const auto& step : steps) {
-        schedule.track(step.reading, at(step.now));
-        EXPECT_EQ(schedule.takeDue(at(step.now), at(step.lastHeard)), step.sent) << step.name;
-        const auto due = schedule.due(at(step.lastHeard));
-        EXPECT_EQ(due ? std::chrono::duration_cast<std::chrono::milliseconds>(due->time_since_epoch()).count() : -1, step.nextDue)
-            << step.name;
+    for (const auto& [name, now, reading, lastHeard, sent, nextDue] : steps) {
+        schedule.track(reading, at(now));
+        EXPECT_EQ(schedule.takeDue(at(now), at(lastHeard)), sent) << name;
+        const auto due = schedule.due(at(lastHeard));
+        EXPECT_EQ(due ? std::chrono::duration_cast<std::chrono::milliseconds>(due->time_since_epoch()).count() : -1, nextDue) << name;
     }
 }
 
