@@ -51,7 +51,6 @@ TEST(CommandLineTest, UsageErrors)
         const char* message = "";  // "" where only the refusal matters
         const char* usage = nullptr;  // not checked when null
     } rows[] = {
-        {{}},
         {{"Get\nVersione"}, "unknown command \"Get\\x0AVersione\" (try --help)"},
         {{"GetVersioneFirmwar"}, "unknown command \"GetVersioneFirmwar\" (did you mean GetVersioneFirmware?)", ""},
         {{"scna"}, "unknown command \"scna\" (did you mean scan?)"},
@@ -67,28 +66,24 @@ TEST(CommandLineTest, UsageErrors)
         {{"--timeout", "0", "CancellaWL"}, "--timeout must be an integer from 1 to 60000, not \"0\"", ""},
         {{"--to", "256", "scan"}, "", ""},
         {{"CreaBadge"}, "", "Usage: lettore [OPTIONS] CreaBadge CODE"},
-        {{"SetupBase", "0001", "1", "050", "100", "0"}}, {{"CancellaWL", "x"}},
+        {{"SetupBase", "0001", "1", "050", "100", "0"}}, {{"CancellaWL", "x"}}, {{}},
         {{"GetSetupBase", "--from", "3"}, "--from applies only to scan", "Usage: lettore [OPTIONS] GetSetupBase"},
         {{"listen", "--strict"}, "", "Usage: lettore [OPTIONS] listen [--ack]"},
         {{"scan", "--from", "9", "--to", "3"}, "", "Usage: lettore [OPTIONS] scan [--from A] [--to B] [--baud RATE|all] [--timeout MS]"},
         {{"SetupSeriale", "9600", "256"}, "NEWADDR must be an integer from 0 to 255, not \"256\""},
         {{"SetupSeriale", "9600", "-1"}, "NEWADDR must be an integer from 0 to 255, not \"-1\""},
         {{"SetupSeriale", "57600", "1"}, "BAUD must be one of 1200 2400 4800 9600 19200 38400, not \"57600\""},
-        {{"SetupSeriale", "9600 ", "1"}},
+        {{"SetupSeriale", "9600 ", "1"}}, {{"SetIndirizzo", "-1", "0000000001"}},
         {{"SetIndirizzo", "256", "0000000001"}, "ADDR must be an integer from 0 to 255, not \"256\""},
-        {{"SetIndirizzo", "-1", "0000000001"}},
         {{"InserisciBadge", "-1", "5"}, "FIRST must be an integer from 0 to 32767, not \"-1\""},
         {{"InserisciBadge", "0", "32768"}, "LAST must be an integer from 0 to 32767, not \"32768\""},
-        {{"GetMatricolaNext", "--ack"}}, {{"GetSetupBase", "--dialect", "Zem"}}, {{"raw", "P", "2", "--dialect", "Modbus"}},
-        {{"raw", "P", "\\x6"}},
+        {{"GetMatricolaNext", "--ack"}}, {{"GetSetupBase", "--dialect", "Zem"}}, {{"raw", "P", "2", "--dialect", "Modbus"}}, {{"raw", "P", "\\x6"}},
         {{"CancellaWL", "--quiet-gap", "100"}, "--quiet-gap does not apply to CancellaWL"},
         {{"InserisciBadge", "0", "1", "--quiet-gap", "5001"}, "--quiet-gap must be an integer from 0 to 5000, not \"5001\""},
         {{"InserisciBadge", "0", "1", "--quiet-gap", "1\n"}, "--quiet-gap must be an integer from 0 to 5000, not \"1\\x0A\""},
     };
     for (const auto& row : rows) {
-        std::string line;
-        for (const std::string& arg : row.args)
-            line += arg + " ";
+        const std::string line = testing::PrintToString(row.args);
         try {
             CommandLine::parse(row.args);
             ADD_FAILURE() << "accepted: " << line;
@@ -127,24 +122,15 @@ TEST(LoneAnswerTest, TellsRefusalsAndBareAcknowledgements)
 {
     const CommandResult none{0, {}};
     const CommandResult version{0, {{"outVERSION", "N"}}};
-    const struct {
-        std::vector<std::string> received;
-        const char* command;
-        const CommandResult& result;
-        const char* shown;
-    } rows[] = {
-        {{"\x15"}, "SetupBase", none, "NAK"},
-        {{"\x06"}, "GetVersioneFirmware", version, "ACK"},
-        {{"\x06"}, "SetupBase", none, ""},
-        {{"\x06"}, "raw", version, ""},
-        {{"\x06", "\x15", "\x02\x30\x20\x31\x03\x20"}, "GetVersioneFirmware", version, "NAK"},
-        {{"\x02\x15\x03\x16", ""}, "GetVersioneFirmware", version, ""},
-    };
-    for (const auto& row : rows) {
+    const std::tuple<std::vector<std::string>, const char*, const CommandResult&, const char*> rows[] = {  // received, command, result, shown
+        {{"\x15"}, "SetupBase", none, "NAK"}, {{"\x06"}, "GetVersioneFirmware", version, "ACK"}, {{"\x06"}, "SetupBase", none, ""},
+        {{"\x06"}, "raw", version, ""}, {{"\x06", "\x15", "\x02\x30\x20\x31\x03\x20"}, "GetVersioneFirmware", version, "NAK"},
+        {{"\x02\x15\x03\x16", ""}, "GetVersioneFirmware", version, ""}};
+    for (const auto& [received, command, result, shown] : rows) {
         LoneAnswer lone;
-        for (const std::string& text : row.received)
+        for (const std::string& text : received)
             lone.ComRX(text);
-        EXPECT_EQ(lone.shown(row.command, row.result), row.shown) << row.command;
+        EXPECT_EQ(lone.shown(command, result), shown) << command;
     }
 }
 

@@ -23,14 +23,11 @@ Request poll(const std::string& data, int address = 7) { return {Kind::Poll, add
 Request broadcast(const std::string& data) { return {Kind::Broadcast, 0, data, true}; }
 std::string from(int address, const std::string& data) { return Framing::sibrant2Frame(static_cast<int16_t>(address), "P", data); }
 
+// A reader at `address` with three serial numbers, two transactions and a card.
 ReaderSettings settings(int address = 7)
 {
-    ReaderSettings s;
-    s.address = address;
-    s.serials = {"0000000011", "0000000012", "0000000013"};
-    s.transactions = {"10000000001", "000000000020000000003"};
-    s.card = "CARD000001";
-    return s;
+    return ReaderSettings::parse(std::to_string(address)
+                                 + ":serials=0000000011+0000000012+0000000013,transactions=10000000001+000000000020000000003,card=CARD000001");
 }
 
 // Hands `reader` each request in turn and checks the answer where one is given.
