@@ -1,4 +1,5 @@
 // The real port, its naming of devices, and the link over pseudo-terminals against a scripted peer.
+#include "CpuTime.h"
 #include "DriverStack.h"
 #include "Esito.h"
 #include "LinkRig.h"
@@ -8,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <termios.h>
@@ -191,7 +191,7 @@ TEST_F(QtPortTest, WaitsAndNotifiesOnLaterTurnsOfWaitingBytesWhileThresholdIsOne
     EXPECT_EQ(events.front(), CommEvent::ReceivedData);
     EXPECT_EQ(port.read(), "x");
     // The wait wakes when bytes arrive; that it blocks until then shows in the link's time-out below.
-    std::thread late([&] { std::this_thread::sleep_for(30ms), peer.send("y"); });
+    std::thread late([&] { std::this_thread::sleep_for(30ms); peer.send("y"); });
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(port.waitForInput(3000));  // Qt emits readyRead in here
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
@@ -239,12 +239,12 @@ TEST_F(LinkPtyTest, SilentReaderTimesOutWithoutSpinning)
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] { ++eventLoopTurns; });
     ticker.start(100);
-    const std::clock_t cpuBefore = std::clock();  // the whole process, all threads
+    const double cpuBefore = test::processCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     std::string Risposta = "old";
     EXPECT_EQ(exchange(Risposta), Esito::TimedOut);
     const auto waited = std::chrono::steady_clock::now() - start;
-    const double cpu = static_cast<double>(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
+    const double cpu = test::processCpuSeconds() - cpuBefore;
     EXPECT_EQ(Risposta, "");
     EXPECT_EQ(log.events, (Strings{"ComTX 02 30 21 32 03 22", "ComTO"}));
     EXPECT_TRUE(waited > 5000ms && waited < 6000ms) << std::chrono::duration_cast<std::chrono::milliseconds>(waited).count();
