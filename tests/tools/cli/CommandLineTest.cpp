@@ -1,7 +1,13 @@
+#include "CommandHelp.h"
 #include "CommandLine.h"
+#include "CommandNames.h"
+#include "LoneAnswer.h"
 #include "ResultText.h"
 
 #include <gtest/gtest.h>
+
+#include <iterator>
+#include <sstream>
 
 namespace lettore {
 namespace {
@@ -9,97 +15,123 @@ namespace {
 TEST(CommandLineTest, OptionsAndArguments)
 {
     Invocation inv = CommandLine::parse({"--port", "3", "--baud", "19200", "--term", "256", "--trace", "CreaBadge", "0000000042"});
-    EXPECT_EQ(inv.portNumber, 3);
-    EXPECT_EQ(inv.device, "");
-    EXPECT_EQ(inv.term, 256);
+    EXPECT_EQ(std::tie(inv.portNumber, inv.device, inv.term), std::make_tuple(std::optional<int16_t>(3), std::string(), 256));
     EXPECT_EQ(inv.args, std::vector<std::string>{"0000000042"});
-
-    inv = CommandLine::parse({"GetVersioneFirmware", "--port=/tmp/line", "--term=0"});
-    EXPECT_FALSE(inv.portNumber);
-    EXPECT_EQ(inv.device, "/tmp/line");
-    EXPECT_EQ(inv.term, 0);
-
-    // Arguments that follow "--" are arguments.
-    inv = CommandLine::parse({"CreaBadge", "--", "--trace"});
+    inv = CommandLine::parse({"getversionefirmware", "--port=/tmp/line", "--term=0"});
+    EXPECT_EQ(std::tie(inv.portNumber, inv.device, inv.term), std::make_tuple(std::optional<int16_t>(), std::string("/tmp/line"), 0));
+    EXPECT_EQ(inv.command->name, std::string("GetVersioneFirmware"));
+    inv = CommandLine::parse({"CreaBadge", "--", "--trace"});  // what follows "--" is arguments
     EXPECT_FALSE(inv.trace);
     EXPECT_EQ(inv.args, std::vector<std::string>{"--trace"});
     EXPECT_TRUE(CommandLine::parse({"--help"}).help);
+    EXPECT_EQ(CommandLine::parse({"help", "SCAN"}).helpTopic, &CommandNames::scan());
     EXPECT_TRUE(CommandLine::parse({"listen", "--ack"}).listen);
     EXPECT_EQ(CommandLine::parse({"InserisciBadge", "0", "1", "--quiet-gap=0"}).quietGapMs, 0u);
+    EXPECT_EQ(CommandLine::parse({"SetupSeriale", "38400", "255"}).args, (std::vector<std::string>{"38400", "255"}));
+    EXPECT_EQ(CommandLine::parse({"InserisciBadge", "0", "32767"}).args, (std::vector<std::string>{"0", "32767"}));
+    // scan polls 0..255 at every rate unless told otherwise.
+    const Invocation all = CommandLine::parse({"scan", "--baud", "all"});
+    EXPECT_EQ(std::tie(all.scanFrom, all.scanTo), std::make_tuple(0, 255));
+    EXPECT_EQ(all.scanRates, (std::vector<std::string>{"1200", "2400", "4800", "9600", "19200", "38400"}));
+    const Invocation one = CommandLine::parse({"--from=7", "--to", "7", "--baud", "19200", "scan", "--timeout", "80"});
+    EXPECT_EQ(std::tie(one.scanFrom, one.scanTo, one.timeoutMs), std::make_tuple(7, 7, std::optional<uint32_t>(80)));
+    EXPECT_EQ(one.scanRates, std::vector<std::string>{"19200"});
+    EXPECT_FALSE(one.baud);
 }
 
-// Each refusal names what is allowed, so the user sees the range; a value
-// that would reach another reader (the address byte keeps only the low
-// bits) is refused rather than sent.
+// Each refusal names what is allowed; a value that would reach another
+// reader (the address byte keeps only the low bits) is refused, not sent;
+// what the user typed is echoed on one line, control bytes escaped; a
+// misspelt name gets the nearest one. A refusal about a command carries its
+// usage line, one about an option before the command does not.
 TEST(CommandLineTest, UsageErrors)
 {
     const struct {
-        const char* name;
         std::vector<std::string> args;
-        const char* message;  // "" where only the refusal matters
+        const char* message = "";  // "" where only the refusal matters
+        const char* usage = nullptr;  // not checked when null
     } rows[] = {
-        {"no command", {}, ""},
-        {"unknown command", {"Frobnicate"}, ""},
-        // What the user typed is echoed on one line, control bytes escaped.
-        {"unknown command with a line break", {"Get\nVersione"}, "unknown command \"Get\\x0AVersione\" (try --help)"},
-        {"option with a line break", {"--a\rb", "CancellaWL"}, "unknown option --a\\x0Db"},
-        {"term with an escape byte", {"--term", "\x1b[2J", "CancellaWL"},
-         "--term must be an integer from 0 to 256, not \"\\x1B[2J\""},
-        {"term 257", {"--term", "257", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"257\""},
-        {"term -1", {"--term", "-1", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"-1\""},
-        {"term not numeric", {"--term", "abc", "GetSetupBase"}, ""},
-        {"term with trailing text", {"--term", "12x", "GetSetupBase"}, ""},
-        {"term empty", {"--term=", "GetSetupBase"}, ""},
-        {"term without value", {"GetSetupBase", "--term"}, ""},
-        {"port number beyond 16 bits", {"--port", "99999", "GetSetupBase"}, ""},
-        {"port empty", {"--port", "", "GetSetupBase"}, ""},
-        {"baud zero", {"--baud", "0", "GetSetupBase"}, ""},
-        {"unknown option", {"--verbose", "GetSetupBase"}, ""},
-        {"flag with value", {"--trace=1", "GetSetupBase"}, ""},
-        {"too few arguments", {"SetupBase", "0001", "1", "050", "100", "0"}, ""},
-        {"too many arguments", {"CancellaWL", "x"}, ""},
-        {"new address 256", {"SetupSeriale", "9600", "256"}, "NEWADDR must be an integer from 0 to 255, not \"256\""},
-        {"new address 300", {"SetupSeriale", "9600", "300"}, "NEWADDR must be an integer from 0 to 255, not \"300\""},
-        {"new address -1", {"SetupSeriale", "9600", "-1"}, "NEWADDR must be an integer from 0 to 255, not \"-1\""},
-        {"unknown baud rate", {"SetupSeriale", "57600", "1"},
-         "BAUD must be one of 1200 2400 4800 9600 19200 38400, not \"57600\""},
-        {"baud rate with a blank", {"SetupSeriale", "9600 ", "1"}, ""},
-        {"SetIndirizzo address 256", {"SetIndirizzo", "256", "0000000001"},
-         "ADDR must be an integer from 0 to 255, not \"256\""},
-        {"SetIndirizzo address negative", {"SetIndirizzo", "-1", "0000000001"}, ""},
-        {"range bound negative", {"InserisciBadge", "-1", "5"}, "FIRST must be an integer from 0 to 32767, not \"-1\""},
-        {"range bound above 32767", {"InserisciBadge", "0", "32768"}, "LAST must be an integer from 0 to 32767, not \"32768\""},
-        {"ack on a command without it", {"GetMatricolaNext", "--ack"}, ""},
-        {"dialect on a command without it", {"GetSetupBase", "--dialect", "Zem"}, ""},
-        {"unknown dialect", {"raw", "P", "2", "--dialect", "Modbus"}, ""},
-        {"bad escape", {"raw", "P", "\\x6"}, ""},
-        {"quiet gap on another command", {"CancellaWL", "--quiet-gap", "100"}, "--quiet-gap does not apply to CancellaWL"},
-        {"quiet gap above the limit", {"InserisciBadge", "0", "1", "--quiet-gap", "5001"},
-         "--quiet-gap must be an integer from 0 to 5000, not \"5001\""},
-        {"quiet gap with a line break", {"InserisciBadge", "0", "1", "--quiet-gap", "1\n"},
-         "--quiet-gap must be an integer from 0 to 5000, not \"1\\x0A\""},
+        {{"Get\nVersione"}, "unknown command \"Get\\x0AVersione\" (try --help)"},
+        {{"GetVersioneFirmwar"}, "unknown command \"GetVersioneFirmwar\" (did you mean GetVersioneFirmware?)", ""},
+        {{"scna"}, "unknown command \"scna\" (did you mean scan?)"},
+        {{"Frobnicate"}, "unknown command \"Frobnicate\" (try --help)"},
+        {{"help", "crea-badge"}, "unknown command \"crea-badge\" (did you mean CreaBadge?)"},
+        {{"--a\rb", "CancellaWL"}, "unknown option --a\\x0Db"},
+        {{"--term", "\x1b[2J", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"\\x1B[2J\""},
+        {{"--term", "257", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"257\""},
+        {{"--term", "-1", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"-1\""},
+        {{"--term", "12x", "GetSetupBase"}}, {{"--term=", "GetSetupBase"}}, {{"GetSetupBase", "--term"}},
+        {{"--port", "99999", "GetSetupBase"}}, {{"--port", "", "GetSetupBase"}}, {{"--baud", "0", "GetSetupBase"}},
+        {{"--verbose", "GetSetupBase"}}, {{"--trace=1", "GetSetupBase"}},
+        {{"--timeout", "0", "CancellaWL"}, "--timeout must be an integer from 1 to 60000, not \"0\"", ""},
+        {{"--to", "256", "scan"}, "", ""},
+        {{"CreaBadge"}, "", "Usage: lettore [OPTIONS] CreaBadge CODE"},
+        {{"SetupBase", "0001", "1", "050", "100", "0"}}, {{"CancellaWL", "x"}}, {{}},
+        {{"GetSetupBase", "--from", "3"}, "--from applies only to scan", "Usage: lettore [OPTIONS] GetSetupBase"},
+        {{"listen", "--strict"}, "", "Usage: lettore [OPTIONS] listen [--ack]"},
+        {{"scan", "--from", "9", "--to", "3"}, "", "Usage: lettore [OPTIONS] scan [--from A] [--to B] [--baud RATE|all] [--timeout MS]"},
+        {{"SetupSeriale", "9600", "256"}, "NEWADDR must be an integer from 0 to 255, not \"256\""},
+        {{"SetupSeriale", "9600", "-1"}, "NEWADDR must be an integer from 0 to 255, not \"-1\""},
+        {{"SetupSeriale", "57600", "1"}, "BAUD must be one of 1200 2400 4800 9600 19200 38400, not \"57600\""},
+        {{"SetupSeriale", "9600 ", "1"}}, {{"SetIndirizzo", "-1", "0000000001"}},
+        {{"SetIndirizzo", "256", "0000000001"}, "ADDR must be an integer from 0 to 255, not \"256\""},
+        {{"InserisciBadge", "-1", "5"}, "FIRST must be an integer from 0 to 32767, not \"-1\""},
+        {{"InserisciBadge", "0", "32768"}, "LAST must be an integer from 0 to 32767, not \"32768\""},
+        {{"GetMatricolaNext", "--ack"}}, {{"GetSetupBase", "--dialect", "Zem"}}, {{"raw", "P", "2", "--dialect", "Modbus"}}, {{"raw", "P", "\\x6"}},
+        {{"CancellaWL", "--quiet-gap", "100"}, "--quiet-gap does not apply to CancellaWL"},
+        {{"InserisciBadge", "0", "1", "--quiet-gap", "5001"}, "--quiet-gap must be an integer from 0 to 5000, not \"5001\""},
+        {{"InserisciBadge", "0", "1", "--quiet-gap", "1\n"}, "--quiet-gap must be an integer from 0 to 5000, not \"1\\x0A\""},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        const std::string line = testing::PrintToString(row.args);
         try {
             CommandLine::parse(row.args);
-            ADD_FAILURE() << "accepted";
+            ADD_FAILURE() << "accepted: " << line;
         } catch (const UsageError& error) {
             if (*row.message)
-                EXPECT_EQ(std::string(error.what()), row.message);
+                EXPECT_EQ(std::string(error.what()), row.message) << line;
+            if (row.usage)
+                EXPECT_EQ(error.usage(), row.usage) << line;
         }
     }
-    // The edges themselves are accepted.
-    EXPECT_EQ(CommandLine::parse({"SetupSeriale", "38400", "255"}).args, (std::vector<std::string>{"38400", "255"}));
-    EXPECT_EQ(CommandLine::parse({"InserisciBadge", "0", "32767"}).args, (std::vector<std::string>{"0", "32767"}));
 }
 
-// Values are printed as "NAME VALUE", bytes outside printable ASCII
-// escaped; a whole frame in hex.
+// Values print as "NAME VALUE", bytes outside printable ASCII escaped; a whole frame in hex.
 TEST(ResultTextTest, EscapesValuesAndHexFrames)
 {
     const CommandResult result{2, {{"outVERSION", "V1\x01\\ x"}, {"Risposta", "\x02\x30\x21", true}}};
     EXPECT_EQ(ResultText::format(result), "esito 2\noutVERSION V1\\x01\\x5C x\nRisposta 02 30 21\n");
+}
+
+// Every command's help names its arguments and has an example that parses as that command.
+TEST(CommandNamesTest, EveryHelpHasAWorkingExample)
+{
+    for (const CommandEntry* entry : CommandNames::all()) {
+        const std::string text = CommandHelp::text(*entry);
+        for (const auto& input : entry->inputs)
+            EXPECT_NE(text.find(std::string("  ") + input.name + ": "), std::string::npos) << entry->name;
+        const size_t start = text.find("Example:\n  lettore ");
+        ASSERT_NE(start, std::string::npos) << entry->name;
+        std::istringstream example(text.substr(start + 19, text.find('\n', start + 19) - start - 19));
+        EXPECT_EQ(CommandLine::parse({std::istream_iterator<std::string>(example), {}}).command, entry);
+    }
+}
+
+// A lone NAK is always told; a lone ACK only where data was asked for.
+TEST(LoneAnswerTest, TellsRefusalsAndBareAcknowledgements)
+{
+    const CommandResult none{0, {}};
+    const CommandResult version{0, {{"outVERSION", "N"}}};
+    const std::tuple<std::vector<std::string>, const char*, const CommandResult&, const char*> rows[] = {  // received, command, result, shown
+        {{"\x15"}, "SetupBase", none, "NAK"}, {{"\x06"}, "GetVersioneFirmware", version, "ACK"}, {{"\x06"}, "SetupBase", none, ""},
+        {{"\x06"}, "raw", version, ""}, {{"\x06", "\x15", "\x02\x30\x20\x31\x03\x20"}, "GetVersioneFirmware", version, "NAK"},
+        {{"\x02\x15\x03\x16", ""}, "GetVersioneFirmware", version, ""}};
+    for (const auto& [received, command, result, shown] : rows) {
+        LoneAnswer lone;
+        for (const std::string& text : received)
+            lone.ComRX(text);
+        EXPECT_EQ(lone.shown(command, result), shown) << command;
+    }
 }
 
 }  // namespace

@@ -1,17 +1,18 @@
 #include "LettoreProcess.h"
 #include "PseudoTerminal.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QThread>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <csignal>
-#include <cstring>
 #include <fstream>
 #include <poll.h>
 #include <regex>
@@ -21,82 +22,38 @@
 namespace lettore::test {
 namespace {
 
-// `lettore` against the virtual reader over a real pseudo-terminal; the
-// line is reached through a COM9 link in a temporary folder.
+const std::string Version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
+
+// `lettore` against the virtual reader, reached through a COM9 link in a temporary folder.
 class LettoreEndToEndTest : public ::testing::Test {
 protected:
-    void startSim(const QStringList& arguments) { sim = std::make_unique<SimProcess>(linkPath(), arguments); }
-
-    QString linkPath() const { return folder.filePath("COM9"); }
-
-    // lettore on the line, with `options` before the command.
-    ProgramRun lettore(const QStringList& command, const QStringList& options = {})
+    void startSim(const QStringList& arguments, const QString& name = "COM9")
     {
-        return runProgram(LETTORE_BIN, QStringList{"--port", linkPath()} + options + command);
+        sim = std::make_unique<SimProcess>(folder.filePath(name), arguments);
     }
-
-    // Runs each command and expects its whole output and status.
-    struct Expected {
-        QStringList command;
-        std::string out;
-        int status = 0;
-    };
-    void expectAll(const std::vector<Expected>& rows, const QStringList& options = {})
+    QString link() const { return folder.filePath("COM9"); }
+    ProgramRun lettore(const QStringList& arguments) { return runProgram(LETTORE_BIN, QStringList{"--port", link()} + arguments); }
+    // Each row: a command line, its whole output and its status.
+    void expectAll(const std::vector<std::tuple<QStringList, std::string, int>>& rows)
     {
-        for (const auto& row : rows) {
-            SCOPED_TRACE(row.command.join(' ').toStdString());
-            const ProgramRun run = lettore(row.command, options);
-            EXPECT_EQ(run.out, row.out);
-            EXPECT_EQ(run.status, row.status) << run.err;
+        for (const auto& [arguments, out, status] : rows) {
+            const ProgramRun run = lettore(arguments);
+            EXPECT_EQ(run.out, out) << arguments.join(' ').toStdString();
+            EXPECT_EQ(run.status, status) << arguments.join(' ').toStdString() << run.err;
         }
     }
-
-    // `lettore listen` with `options` on a multimaster line; returns its
-    // first line of output, which shows it listens: a badge is held to
-    // reader 5, and the reader repeats the reading every 2 s until it is
-    // acknowledged, so one reaches the listener once it has the line open.
-    std::string listenForFirstReading(const QStringList& options)
-    {
-        listener.start(LETTORE_BIN, QStringList{"--port", linkPath(), "listen"} + options);
-        if (!listener.waitForStarted())
-            return "did not start";
-        sim->command("present 5 0000004242");
-        while (!listener.canReadLine() && listener.waitForReadyRead(5000)) {
-        }
-        return listener.readLine().toStdString();
-    }
-
     QTemporaryDir folder;
     std::unique_ptr<SimProcess> sim;
-    QProcess listener;
 };
 
-// One path end to end: the command's result as printed, its options
-// reaching the line (a reader moved to another address and rate answers
-// there), and a rate the reader has no code for refused before anything is
-// sent. Every command's frames and results are the command table's.
-TEST_F(LettoreEndToEndTest, CommandsReachTheReaderWithTheirOptions)
-{
-    startSim({"--reader", "1"});
-    const std::string version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
-    expectAll({
-        {{"--term", "1", "GetVersioneFirmware"}, version},
-        {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n"},
-        {{"--term", "7", "--baud", "19200", "SetupSeriale", "57600", "1"}, "", 64},
-        {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, version},
-    });
-}
-
-// Reads `fd` until what it gave holds `text`, at most `limitMs`.
+// Reads `fd` until what it gave holds `text`, at most `limitMs` a read.
 bool readUntil(int fd, const std::string& text, int limitMs)
 {
     std::string seen;
     pollfd watched{fd, POLLIN, 0};
+    char buffer[256];
     while (seen.find(text) == std::string::npos) {
-        if (::poll(&watched, 1, limitMs) != 1)
-            return false;
-        char buffer[256];
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = ::poll(&watched, 1, limitMs) == 1 ? ::read(fd, buffer, sizeof buffer) : 0;
         if (n <= 0)
             return false;
         seen.append(buffer, static_cast<size_t>(n));
@@ -104,130 +61,86 @@ bool readUntil(int fd, const std::string& text, int limitMs)
     return true;
 }
 
-// Ctrl-C stops a range insertion between two codes, the result so far is
-// printed, and the status is 128 + SIGINT.
+// Ctrl-C stops a range between two codes: the result so far, status 128 + SIGINT.
 TEST_F(LettoreEndToEndTest, CtrlCStopsARangeAndPrintsWhatItDid)
 {
     startSim({"--reader", "1", "--pace"});  // 1001 codes would take about 25 s
-    // Progress goes to a terminal only: standard error is a pseudo-terminal.
-    PseudoTerminal terminal;
+    PseudoTerminal terminal;  // progress goes to a terminal only
     QProcess range;
     range.setChildProcessModifier([fd = terminal.slaveFd()] { ::dup2(fd, STDERR_FILENO); });
-    range.start(LETTORE_BIN, {"--port", linkPath(), "--term", "1", "InserisciBadge", "0", "1000"});
-    ASSERT_TRUE(range.waitForStarted());
+    range.start(LETTORE_BIN, {"--port", link(), "--term", "1", "InserisciBadge", "0", "1000"});
     ASSERT_TRUE(readUntil(terminal.masterFd(), "\r0000000000 0", 5000));
     ::kill(static_cast<pid_t>(range.processId()), SIGINT);
-    ASSERT_TRUE(range.waitForFinished(5000));
-    EXPECT_EQ(range.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(range.exitCode(), 130);
-
+    EXPECT_EQ(exitOf(range), 130);
     const std::string out = range.readAllStandardOutput().toStdString();
-    std::smatch sent;
-    ASSERT_TRUE(std::regex_search(out, sent, std::regex("inviati ([0-9]+)"))) << out;
-    const int count = std::stoi(sent[1]);
-    ASSERT_GE(count, 1);
-    ASSERT_LT(count, 1001);
-    const auto code = [](int n) { return QString("%1").arg(n, 10, 10, QChar('0')); };
-    EXPECT_EQ(out, "esito 0\naccettati " + std::to_string(count) + "\nTxtRisposta "
-                       + code(count - 1).toStdString() + " 0\ninviati " + std::to_string(count)
-                       + "\nstato 0 " + std::to_string(count) + "\n");
+    std::smatch sent;  // N codes sent and accepted, the last one N - 1
+    ASSERT_TRUE(std::regex_match(out, sent, std::regex("esito 0\naccettati ([0-9]+)\nTxtRisposta ([0-9]{10}) 0\ninviati \\1\nstato 0 \\1\n"))) << out;
+    EXPECT_EQ(std::stoi(sent[2]) + 1, std::stoi(sent[1]));
+    EXPECT_LT(std::stoi(sent[1]), 1001);
 }
 
-// A reading is acknowledged once: unacknowledged, the reader would send it
-// again after 2 s. SIGTERM ends listening with status 0.
-TEST_F(LettoreEndToEndTest, ListenAcknowledgesAMultimasterReadingOnce)
+// A reading is acknowledged once: unacknowledged, reader 5 would repeat it
+// after 2 s. A line drop then ends listening with a port failure.
+TEST_F(LettoreEndToEndTest, ListenAcknowledgesAReadingOnceAndEndsWhenTheLineDrops)
 {
     startSim({"--reader", "5", "--multimaster"});
-    ASSERT_EQ(listenForFirstReading({"--ack"}).substr(0, 30), "lettura 5 0000004242 status 0 ");
-    // Unacknowledged, the reader would send the reading again after 2 s.
+    QProcess listener;
+    listener.start(LETTORE_BIN, {"--port", link(), "listen", "--ack"});
+    ASSERT_TRUE(listener.waitForStarted());
+    sim->command("present 5 0000004242");  // repeated until acknowledged, so one reaches the listener
+    while (!listener.canReadLine() && listener.waitForReadyRead(5000)) {
+    }
+    ASSERT_EQ(listener.readLine().left(30).toStdString(), "lettura 5 0000004242 status 0 ");
     listener.waitForReadyRead(2500);
     EXPECT_EQ(listener.readAllStandardOutput().toStdString(), "");
-    ::kill(static_cast<pid_t>(listener.processId()), SIGTERM);
-    ASSERT_TRUE(listener.waitForFinished(5000));
-    EXPECT_EQ(listener.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(listener.exitCode(), 0);
+    sim->command("drop");
+    EXPECT_EQ(exitOf(listener), 74);
+    EXPECT_EQ(listener.readAllStandardError().toStdString(), "lettore: the line dropped or the device was removed\n");
 }
 
-// A stray byte starts a reception that would wait 5 s for a frame; noise
-// keeps coming. Ctrl-C still ends listening at once, with status 0.
-TEST_F(LettoreEndToEndTest, CtrlCEndsListeningDuringAReception)
+// A stray byte starts a reception that would wait 5 s, and noise keeps coming:
+// SIGTERM still ends listening at once, with status 0.
+TEST_F(LettoreEndToEndTest, SignalEndsListeningDuringAReception)
 {
     PseudoTerminal line;
+    QProcess listener;
     listener.start(LETTORE_BIN, {"--port", QString::fromStdString(line.slavePath()), "listen"});
     ASSERT_TRUE(listener.waitForStarted());
-    // A lone ACK is a whole frame: its line shows the listener is ready.
-    const auto send = [&](const char* bytes) {
-        ASSERT_EQ(::write(line.masterFd(), bytes, std::strlen(bytes)), static_cast<ssize_t>(std::strlen(bytes)));
-    };
-    send("\x06");
+    ASSERT_EQ(::write(line.masterFd(), "\x06", 1), 1);  // a lone ACK is a whole frame: the listener is ready
     ASSERT_TRUE(listener.waitForReadyRead(5000));
     ASSERT_EQ(listener.readLine().left(9).toStdString(), "ComRX 06 ");
     for (int i = 0; i < 4; ++i) {
-        send("Z");
+        ASSERT_EQ(::write(line.masterFd(), "Z", 1), 1);
         listener.waitForFinished(50);
     }
     QElapsedTimer stopping;
     stopping.start();
-    ::kill(static_cast<pid_t>(listener.processId()), SIGINT);
-    ASSERT_TRUE(listener.waitForFinished(6000));
+    ::kill(static_cast<pid_t>(listener.processId()), SIGTERM);
+    EXPECT_EQ(exitOf(listener, 6000), 0);
     EXPECT_LT(stopping.elapsed(), 500);
-    EXPECT_EQ(listener.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(listener.exitCode(), 0);
 }
 
-TEST_F(LettoreEndToEndTest, ListenEndsWhenTheLineDrops)
-{
-    startSim({"--reader", "5", "--multimaster"});
-    ASSERT_EQ(listenForFirstReading({}).substr(0, 30), "lettura 5 0000004242 status 0 ");
-    sim->command("drop");
-    ASSERT_TRUE(listener.waitForFinished(5000));
-    EXPECT_EQ(listener.exitCode(), 74);
-    EXPECT_EQ(listener.readAllStandardError().toStdString(),
-              "lettore: the line dropped or the device was removed\n");
-}
-
-TEST_F(LettoreEndToEndTest, TraceAndFailures)
+TEST_F(LettoreEndToEndTest, MissingPortAndOutputThatCannotBeWritten)
 {
     startSim({"--reader", "1"});
-    // Nobody at address 9: the time-out is the result and the exit status.
-    ProgramRun run = lettore({"GetVersioneFirmware"}, {"--term", "9", "--trace"});
-    EXPECT_EQ(run.out, "esito 1\noutVERSION N\n");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find(" -- time-out\n"), std::string::npos) << run.err;
-
-    run = runProgram(LETTORE_BIN, {"--port", folder.filePath("missing"), "GetVersioneFirmware"});
-    EXPECT_EQ(run.status, 74);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "lettore: cannot open " + folder.filePath("missing").toStdString()
-                           + ": No such file or directory\n");
+    const QString missing = folder.filePath("missing");
+    const ProgramRun run = runProgram(LETTORE_BIN, {"--port", missing, "GetVersioneFirmware"});
+    EXPECT_EQ(std::tie(run.status, run.out), std::make_tuple(74, std::string()));
+    EXPECT_EQ(run.err, "lettore: cannot open " + missing.toStdString() + ": No such file or directory\n");
+    // With standard output closed nothing is even sent; a full disk fails the run.
+    QProcess closed, full;
+    closed.setChildProcessModifier([] { ::close(STDOUT_FILENO); });
+    closed.start(LETTORE_BIN, {"--port", link(), "--term", "1", "CreaBadge", "0000000042"});
+    full.setStandardOutputFile("/dev/full");
+    full.start(LETTORE_BIN, {"--port", link(), "--term", "1", "GetVersioneFirmware"});
+    EXPECT_EQ(exitOf(closed, 30000), 74);
+    EXPECT_EQ(closed.readAllStandardError().toStdString(), "lettore: standard output is closed; nothing was sent\n");
+    EXPECT_EQ(exitOf(full, 30000), 74);
+    EXPECT_EQ(full.readAllStandardError().toStdString(), "lettore: cannot write to standard output: No space left on device\n");
+    expectAll({{{"--term", "1", "VerificaBadge", "0000000042"}, "esito 0\noutESISTE 0\n", 0}});
 }
 
-// A result that cannot reach standard output fails the run, with the reason
-// on standard error; with standard output closed nothing is even sent.
-TEST_F(LettoreEndToEndTest, ResultThatCannotBeWrittenFailsTheRun)
-{
-    startSim({"--reader", "1"});
-    const QStringList createBadge{"--port", linkPath(), "--term", "1", "CreaBadge", "0000000042"};
-    QProcess closedOutput;
-    closedOutput.setChildProcessModifier([] { ::close(STDOUT_FILENO); });
-    closedOutput.start(LETTORE_BIN, createBadge);
-    ASSERT_TRUE(closedOutput.waitForFinished(30000));
-    EXPECT_EQ(closedOutput.exitCode(), 74);
-    EXPECT_EQ(closedOutput.readAllStandardError().toStdString(),
-              "lettore: standard output is closed; nothing was sent\n");
-
-    QProcess fullDisk;
-    fullDisk.setStandardOutputFile("/dev/full");
-    fullDisk.start(LETTORE_BIN, {"--port", linkPath(), "--term", "1", "GetVersioneFirmware"});
-    ASSERT_TRUE(fullDisk.waitForFinished(30000));
-    EXPECT_EQ(fullDisk.exitCode(), 74);
-    EXPECT_EQ(fullDisk.readAllStandardError().toStdString(),
-              "lettore: cannot write to standard output: No space left on device\n");
-
-    expectAll({{{"VerificaBadge", "0000000042"}, "esito 0\noutESISTE 0\n"}}, {"--term", "1"});
-}
-
-// The trace of a run, without its timestamps: one row a line.
+// The trace's rows without their timestamps.
 std::vector<std::string> traced(const std::string& err)
 {
     std::vector<std::string> events;
@@ -238,44 +151,39 @@ std::vector<std::string> traced(const std::string& err)
     return events;
 }
 
-// Milliseconds of the day of an ISO 8601 UTC time at the start of `line`.
+// Milliseconds of the day of the ISO 8601 time that starts `line`.
 long long timeOfDayMs(const std::string& line)
 {
-    return ((std::stoll(line.substr(11, 2)) * 60 + std::stoll(line.substr(14, 2))) * 60
-            + std::stoll(line.substr(17, 2))) * 1000 + std::stoll(line.substr(20, 3));
+    return ((std::stoll(line.substr(11, 2)) * 60 + std::stoll(line.substr(14, 2))) * 60 + std::stoll(line.substr(17, 2)))
+               * 1000 + std::stoll(line.substr(20, 3));
 }
 
-// The trace shows every byte of a faulty answer, noise and a rejected
-// answer too, at the time the simulator's log gives it.
+// The trace shows every byte of a faulty answer, noise and a rejected answer
+// too, at the time the simulator's log gives it.
 TEST_F(LettoreEndToEndTest, TraceShowsNoiseAndRejectedAnswersInStepWithTheSimulator)
 {
-    startSim({"--log", folder.filePath("sim.log"), "--pace", "--reader", "2:baud=1200,fault=noise",
-              "--reader", "4:baud=1200,fault=badbcc"});
-    const std::string version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
+    startSim({"--log", folder.filePath("sim.log"), "--pace", "--reader", "2:baud=1200,fault=noise", "--reader",
+              "4:baud=1200,fault=badbcc"});
     const struct {
-        const char* name;
         const char* term;
         std::string out;
         int status;
         std::vector<std::string> rows;  // each row's start, after its time
     } rows[] = {
-        {"noise before the answer", "2", version, 0,
-         {"TX command Sibrant2 address 2 P", "RX noise [FF 7E 00 55]", "RX answer Sibrant2 address 2 P"}},
-        {"wrong check character", "4", "esito 2\noutVERSION N\n", 2,
+        {"2", Version, 0, {"TX command Sibrant2 address 2 P", "RX noise [FF 7E 00 55]", "RX answer Sibrant2 address 2 P"}},
+        {"4", "esito 2\noutVERSION N\n", 2,
          {"TX command", "RX answer Sibrant2 address 4 P data \"SIM LETTORE 1.00\" check character wrong"}},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const ProgramRun run = lettore({"GetVersioneFirmware"}, {"--baud", "1200", "--trace", "--term", row.term});
-        EXPECT_EQ(run.out, row.out);
-        EXPECT_EQ(run.status, row.status) << run.err;
+        const ProgramRun run = lettore({"--baud", "1200", "--trace", "--term", row.term, "GetVersioneFirmware"});
+        EXPECT_EQ(std::tie(run.out, run.status), std::tie(row.out, row.status)) << run.err;
         const std::vector<std::string> events = traced(run.err);
         ASSERT_EQ(events.size(), row.rows.size()) << run.err;
         for (std::size_t i = 0; i < events.size(); ++i)
             EXPECT_EQ(events[i].substr(0, row.rows[i].size()), row.rows[i]) << run.err;
         // The simulator heard the command when the trace says it went.
-        std::ifstream simLog(folder.filePath("sim.log").toStdString());
         const std::string command = run.err.substr(run.err.find('['), run.err.find(']') - run.err.find('[') + 1);
+        std::ifstream simLog(folder.filePath("sim.log").toStdString());
         std::string heard;
         for (std::string line; std::getline(simLog, line);)
             if (line.find(" RX 1200 " + command) != std::string::npos)
@@ -285,76 +193,104 @@ TEST_F(LettoreEndToEndTest, TraceShowsNoiseAndRejectedAnswersInStepWithTheSimula
     }
 }
 
-// Every answer of reader 1 comes 300 ms after the 5 s time-out. The quiet
-// gap drops code 0's answer, which would otherwise be taken for code 1's;
-// both codes reached the reader all the same.
+// Answers 300 ms after the time-out: the quiet gap drops code 0's answer,
+// which would otherwise be taken for code 1's; both codes reached the reader.
 TEST_F(LettoreEndToEndTest, LateAnswerIsNotTakenForTheNextCodes)
 {
     startSim({"--late-ms", "5300", "--reader", "1:fault=late"});
-    const ProgramRun run = lettore({"InserisciBadge", "0", "1"}, {"--term", "1"});
-    EXPECT_EQ(run.out, "esito 1\naccettati 0\nTxtRisposta 0000000001 \ninviati 2\n");
-    EXPECT_EQ(run.status, 1) << run.err;
+    expectAll({{{"--term", "1", "InserisciBadge", "0", "1"}, "esito 1\naccettati 0\nTxtRisposta 0000000001 \ninviati 2\n", 1}});
     sim->command("fault 1 none");
-    expectAll({{{"VerificaBadge", "0000000001"}, "esito 0\noutESISTE 1\n"}}, {"--term", "1"});
+    expectAll({{{"--term", "1", "VerificaBadge", "0000000001"}, "esito 0\noutESISTE 1\n", 0}});
 }
 
-// The line hangs up while lettore waits for an answer: a port failure,
-// said as such; once the line is back behind the same link the next
-// exchange works.
+// A hang-up while lettore waits for an answer is a port failure, said as
+// such; once the line is back behind the same link the next exchange works.
 TEST_F(LettoreEndToEndTest, LineDroppingDuringAnExchangeAndComingBack)
 {
     startSim({"--reader", "1:fault=silent"});
     QProcess waiting;
     waiting.setReadChannel(QProcess::StandardError);
-    waiting.start(LETTORE_BIN, {"--port", linkPath(), "--term", "1", "--trace", "GetVersioneFirmware"});
-    ASSERT_TRUE(waiting.waitForStarted());
+    waiting.start(LETTORE_BIN, {"--port", link(), "--term", "1", "--trace", "GetVersioneFirmware"});
     QByteArray err;
     while (!err.contains("TX command") && waiting.waitForReadyRead(5000))
         err += waiting.readAllStandardError();
-    ASSERT_TRUE(err.contains("TX command")) << err.toStdString();
     sim->command("drop 300");
-    ASSERT_TRUE(waiting.waitForFinished(3000)) << "a hang-up, not a time-out";
+    EXPECT_EQ(exitOf(waiting, 3000), 74) << "a hang-up, not a time-out";
     err += waiting.readAllStandardError();
     EXPECT_EQ(waiting.readAllStandardOutput().toStdString(), "esito 3\noutVERSION N\n");
-    EXPECT_EQ(waiting.exitCode(), 74);
-    EXPECT_EQ(traced(err.toStdString()).back().rfind("-- port error", 0), 0u) << err.toStdString();
-    EXPECT_NE(traced(err.toStdString()).back().find("the line dropped or the device was removed"), std::string::npos);
+    const std::string last = traced(err.toStdString()).back();
+    EXPECT_TRUE(last.rfind("-- port error", 0) == 0 && last.find("the line dropped or the device was removed") != std::string::npos) << last;
     EXPECT_TRUE(err.endsWith("lettore: the line dropped or the device was removed\n")) << err.toStdString();
-
     QElapsedTimer back;
     back.start();
-    while (!QFile::exists(linkPath()) && back.elapsed() < 3000)
+    while (!QFile::exists(link()) && back.elapsed() < 3000)
         QThread::msleep(20);
     sim->command("fault 1 none");
-    expectAll({{{"GetVersioneFirmware"}, "esito 0\noutVERSION SIM LETTORE 1.00\n"}}, {"--term", "1"});
+    expectAll({{{"--term", "1", "GetVersioneFirmware"}, Version, 0}});
     EXPECT_TRUE(sim->running());
 }
 
-// Port, rate and terminal come from Seriale.cfg in the program's folder,
-// and the port number reaches the COM<N> link there.
-TEST_F(LettoreEndToEndTest, StoredSettingsAndPortNumber)
+QJsonObject parsed(const std::string& out) { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object(); }
+
+// Three readers at three rates are found, each once, and nothing else: a reader
+// answering after the time limit is neither found nor taken for the next address.
+// Options reach the line: a reader moved to another address and rate answers there.
+TEST_F(LettoreEndToEndTest, ScanAndOptionsReachTheReaders)
 {
-    startSim({"--reader", "4:baud=19200"});
-    const QString program = folder.filePath("lettore");
-    ASSERT_TRUE(QFile::copy(LETTORE_BIN, program));
+    startSim({"--reader", "1", "--reader", "4:baud=19200", "--reader", "3:baud=1200", "--reader", "2:baud=1200,fault=late",
+              "--late-ms", "250"});
+    expectAll({{{"scan", "--to", "5", "--timeout", "100"},
+                "trovato 3 1200 SIM LETTORE 1.00\ntrovato 1 9600 SIM LETTORE 1.00\ntrovato 4 19200 SIM LETTORE 1.00\ntrovati 3\n", 0},
+               {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n", 0},
+               {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, Version, 0}});
+    const QJsonObject scan = parsed(lettore({"--json", "scan", "--from", "4", "--to", "5", "--baud", "19200"}).out);
+    EXPECT_EQ(scan["readers"].toArray(), (QJsonArray{QJsonObject{{"address", 4}, {"baud", 19200}, {"firmware", "SIM LETTORE 1.00"}}}));
+    EXPECT_FALSE(scan["stopped"].toBool(true));
+    EXPECT_EQ(runProgram(LETTORE_BIN, {"help", "scan"}).out.rfind("Usage: lettore [OPTIONS] scan [", 0), 0u);
+    EXPECT_EQ(runProgram(LETTORE_BIN, {"--version"}).out.rfind("lettore 0.", 0), 0u);
+    const ProgramRun run = runProgram(LETTORE_BIN, {"CreaBadge"});
+    EXPECT_EQ(std::tie(run.err, run.status),
+              std::make_tuple(std::string("lettore: CreaBadge takes 1 argument(s), not 0\nUsage: lettore [OPTIONS] CreaBadge CODE\n"), 64));
+    // The simulator printed its device, which the link names; SIGTERM ends it cleanly, the link removed.
+    EXPECT_EQ(QFileInfo(link()).symLinkTarget(), sim->device());
+    EXPECT_EQ(sim->stop(), 0);
+    EXPECT_FALSE(QFileInfo(link()).isSymLink());
+}
+
+// With a COM1 link beside the program: ports shows it and its device; a
+// command without --port that meets silence says which port it used; JSON
+// output; --strict fails a refusal. Port, rate and terminal come from
+// Seriale.cfg beside the program; a port number names the COM<N> link there.
+TEST_F(LettoreEndToEndTest, PortsStoredSettingsJsonAndStrict)
+{
+    startSim({"--reader", "1", "--reader", "4:baud=19200"}, "COM1");
+    const QString lettore = folder.filePath("lettore");  // a copy finds Seriale.cfg and COM<N> links beside it
+    ASSERT_TRUE(QFile::copy(LETTORE_BIN, lettore));
+    const QString device = QFileInfo(folder.filePath("COM1")).canonicalFilePath();
+    const QJsonObject ports = parsed(runProgram(lettore, {"--json", "ports"}).out);
+    EXPECT_EQ(ports["links"].toArray(),
+              (QJsonArray{QJsonObject{{"link", "COM1"}, {"port", 1}, {"device", device}, {"present", true}}}));
+    EXPECT_EQ(ports["default"].toObject(), (QJsonObject{{"port", 1}, {"device", device}}));
+    ProgramRun run = runProgram(lettore, {"--term", "7", "--timeout", "100", "GetVersioneFirmware"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "lettore: no answer: port 1 (" + device.toStdString()
+                           + ") is the port Seriale.cfg or the default gives; choose the reader's port"
+                             " with --port N|DEVICE (lettore ports lists them)\n");
+    EXPECT_EQ(parsed(runProgram(lettore, {"--json", "--term", "1", "getversionefirmware"}).out),
+              (QJsonObject{{"command", "GetVersioneFirmware"}, {"esito", 0}, {"values", QJsonObject{{"outVERSION", "SIM LETTORE 1.00"}}}}));
+    for (const int strict : {0, 2}) {  // the reader refuses to delete a code it does not hold
+        const QStringList option = strict ? QStringList{"--strict"} : QStringList{};
+        run = runProgram(lettore, option + QStringList{"--term", "1", "EliminaBadge", "0000000001"});
+        EXPECT_EQ(std::tie(run.out, run.status), std::make_tuple(std::string("esito 0\nrisposta NAK\n"), strict));
+    }
     QFile cfg(folder.filePath("Seriale.cfg"));
     ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
-    cfg.write(" 9 \r\n19200\r\n 4 \r\n");
+    cfg.write(" 1 \r\n19200\r\n 4 \r\n");
     cfg.close();
-
-    ProgramRun run = runProgram(program, {"GetVersioneFirmware"});
-    EXPECT_EQ(run.out, "esito 0\noutVERSION SIM LETTORE 1.00\n");
-    EXPECT_EQ(run.status, 0) << run.err;
-    run = runProgram(program, {"--port", "8", "GetVersioneFirmware"});
-    EXPECT_EQ(run.status, 74);
+    run = runProgram(lettore, {"GetVersioneFirmware"});
+    EXPECT_EQ(std::tie(run.out, run.status), std::make_tuple(Version, 0)) << run.err;
+    EXPECT_EQ(runProgram(lettore, {"--port", "8", "GetVersioneFirmware"}).status, 74);
 }
 
 }  // namespace
 }  // namespace lettore::test
-
-int main(int argc, char* argv[])
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
