@@ -36,88 +36,64 @@ private slots:
         QVERIFY(!MonCom::isLoaded());
     }
 
-    // Seriale.cfg shown and applied to the link, what the lists cannot show at its default; written back at close.
-    void startUp_data()
+    // Seriale.cfg shown and applied to the link, what the lists cannot show at its default. Leaving the port
+    // box probes the number leading its text, a port in use or missing told and the port in use shown again;
+    // a rate chosen is applied at once, the rate in use touches nothing. What the link keeps is written at close.
+    void settingsRow_data()
     {
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("baud");
-        QTest::addColumn<QString>("terminal");
-        QTest::addColumn<QString>("newAddress");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("call");  // made on the port by the change; "" none at all
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");  // port, both rates, terminal, new address
         QTest::addColumn<QByteArray>("written");
-        QTest::newRow("no file") << QByteArray() << "1" << "9600" << "000" << "000" << QByteArray(" 1 \r\n9600\r\n 0 \r\n");
-        QTest::newRow("all three") << QByteArray(" 5 \r\n19200\r\n 7 \r\n") << "5" << "19200" << "007" << "007" << QByteArray(" 5 \r\n19200\r\n 7 \r\n");
-        QTest::newRow("terminal 256") << QByteArray(" 1 \r\n9600\r\n 256 \r\n") << "1" << "9600" << "256" << "" << QByteArray(" 1 \r\n9600\r\n 256 \r\n");
-        QTest::newRow("unknown rate") << QByteArray(" 2 \r\n57600\r\n 4 \r\n") << "2" << "9600" << "004" << "004" << QByteArray(" 2 \r\n9600\r\n 4 \r\n");
-        QTest::newRow("terminal 300") << QByteArray(" 2 \r\n2400\r\n 300 \r\n") << "2" << "2400" << "000" << "000" << QByteArray(" 2 \r\n2400\r\n 0 \r\n");
-        QTest::newRow("terminal -1") << QByteArray(" 2 \r\n2400\r\n-1 \r\n") << "2" << "2400" << "000" << "000" << QByteArray(" 2 \r\n2400\r\n 0 \r\n");
+        const QByteArray at2400(" 1 \r\n2400\r\n 0 \r\n");
+        QTest::newRow("no file") << QByteArray() << "" << "" << "" << "1 9600 9600 000 000" << QByteArray(" 1 \r\n9600\r\n 0 \r\n");
+        QTest::newRow("all three") << QByteArray(" 5 \r\n19200\r\n 7 \r\n") << "" << "" << "" << "5 19200 19200 007 007" << QByteArray(" 5 \r\n19200\r\n 7 \r\n");
+        QTest::newRow("terminal 256") << QByteArray(" 1 \r\n9600\r\n 256 \r\n") << "" << "" << "" << "1 9600 9600 256 " << QByteArray(" 1 \r\n9600\r\n 256 \r\n");
+        QTest::newRow("unknown rate") << QByteArray(" 2 \r\n57600\r\n 4 \r\n") << "" << "" << "" << "2 9600 9600 004 004" << QByteArray(" 2 \r\n9600\r\n 4 \r\n");
+        QTest::newRow("terminal 300") << QByteArray(" 2 \r\n2400\r\n 300 \r\n") << "" << "" << "" << "2 2400 2400 000 000" << QByteArray(" 2 \r\n2400\r\n 0 \r\n");
+        QTest::newRow("terminal -1") << QByteArray(" 2 \r\n2400\r\n-1 \r\n") << "" << "" << "" << "2 2400 2400 000 000" << QByteArray(" 2 \r\n2400\r\n 0 \r\n");
+        QTest::newRow("port 3abc") << at2400 << "TxtNumCom=3abc" << "port 3" << "" << "3abc 2400 2400 000 000" << QByteArray(" 3 \r\n2400\r\n 0 \r\n");
+        QTest::newRow("same port") << at2400 << "TxtNumCom=1" << "" << "" << "1 2400 2400 000 000" << at2400;
+        QTest::newRow("port in use") << at2400 << "TxtNumCom=7" << "port 7" << "Seriale già utilizzata" << "1 2400 2400 000 000" << at2400;
+        QTest::newRow("port missing") << at2400 << "TxtNumCom=8" << "port 8" << "Seriale inesistente" << "1 2400 2400 000 000" << at2400;
+        QTest::newRow("port 40000") << at2400 << "TxtNumCom=40000" << "" << "Seriale inesistente" << "1 2400 2400 000 000" << at2400;
+        QTest::newRow("rate chosen") << at2400 << "CmbBaudRate=19200" << "settings 19200,N,8,1" << "" << "1 19200 2400 000 000"
+                                     << QByteArray(" 1 \r\n19200\r\n 0 \r\n");
+        QTest::newRow("rate in use chosen") << at2400 << "CmbBaudRate=2400" << "" << "" << "1 2400 2400 000 000" << at2400;
     }
-    void startUp()
+    void settingsRow()
     {
         QFETCH(QByteArray, file);
-        QFETCH(QString, port);
-        QFETCH(QString, baud);
-        start(file.isNull() ? nullptr : file.constData());
-        QCOMPARE(QStringList({ui().TxtNumCom->text(), ui().CmbBaudRate->currentText(), ui().CobNewBaudRate->currentText()}),
-                 QStringList({port, baud, baud}));
-        QTEST(ui().CmbTerminale->currentText(), "terminal");
-        QTEST(ui().CmbNewAddr->currentText(), "newAddress");
-        QCOMPARE(ui().cmbSetIndirizzo->currentIndex(), -1);
-        QCOMPARE(QString::number(this->port().number()), port);
-        QCOMPARE(QString::fromStdString(this->port().settings()), baud + ",N,8,1");
-        QVERIFY(this->port().open());
-        QTEST(closedFile(), "written");
-        QVERIFY(m_console->dialogs.messages.empty());
-    }
-
-    // Leaving the port box probes the number leading its text; a port in use or missing is told and the
-    // box shows the port in use again; the port kept is written at close.
-    void portChange_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("probed");  // "port N" call, "" when none
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("boxAfter");
-        QTest::addColumn<int>("portAfter");
-        QTest::newRow("3abc") << "3abc" << "port 3" << "" << "3abc" << 3;
-        QTest::newRow("same port") << "1" << "" << "" << "1" << 1;
-        QTest::newRow("in use") << "7" << "port 7" << "Seriale già utilizzata" << "1" << 1;
-        QTest::newRow("missing") << "8" << "port 8" << "Seriale inesistente" << "1" << 1;
-        QTest::newRow("40000") << "40000" << "" << "Seriale inesistente" << "1" << 1;
-    }
-    void portChange()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QString, probed);
+        QFETCH(QString, change);
+        QFETCH(QString, call);
         QFETCH(QString, message);
-        QFETCH(int, portAfter);
-        start(" 1 \r\n2400\r\n 0 \r\n");
+        QFETCH(QByteArray, written);
+        start(file.isNull() ? nullptr : file.constData());
         port().markBusy(7);
         port().markMissing(8);
-        QApplication::setActiveWindow(&m_console->window());
-        QVERIFY(QTest::qWaitForWindowActive(&m_console->window()));
-        ui().TxtNumCom->setFocus();
-        ui().TxtNumCom->setText(typed);
-        ui().Text3->setFocus();
+        if (change.startsWith("TxtNumCom=")) {
+            QApplication::setActiveWindow(&m_console->window());
+            QVERIFY(QTest::qWaitForWindowActive(&m_console->window()));
+            ui().TxtNumCom->setFocus();
+            ui().TxtNumCom->setText(change.section('=', 1));
+            ui().Text3->setFocus();
+        } else {
+            m_console->fill(change);
+        }
         const auto calls = port().controlCalls();
-        QVERIFY(probed.isEmpty() ? calls.empty() : std::find(calls.begin(), calls.end(), probed.toStdString()) != calls.end());
+        QVERIFY(call.isEmpty() ? calls.empty() : std::find(calls.begin(), calls.end(), call.toStdString()) != calls.end());
         QCOMPARE(m_console->dialogs.messages, message.isEmpty() ? std::vector<QString>() : std::vector<QString>{message});
-        QTEST(ui().TxtNumCom->text(), "boxAfter");
-        QCOMPARE(int(port().number()), portAfter);
-        QCOMPARE(port().settings(), std::string("2400,N,8,1"));
+        QTEST(QStringList({ui().TxtNumCom->text(), ui().CmbBaudRate->currentText(), ui().CobNewBaudRate->currentText(),
+                           ui().CmbTerminale->currentText(), ui().CmbNewAddr->currentText()}).join(' '), "shown");
+        QCOMPARE(ui().cmbSetIndirizzo->currentIndex(), -1);
+        const QList<QByteArray> lines = written.split('\r');  // the link holds what is written
+        QCOMPARE(QByteArray::number(port().number()), lines[0].trimmed());
+        QCOMPARE(QByteArray::fromStdString(port().settings()), lines[1].trimmed() + ",N,8,1");
         QVERIFY(port().open());
-        QCOMPARE(closedFile(), QByteArray(" ") + QByteArray::number(portAfter) + " \r\n2400\r\n 0 \r\n");
-    }
-
-    // A rate chosen is applied at once and written at close; the rate in use chosen again touches nothing.
-    void baudRateChange()
-    {
-        start(nullptr);
-        m_console->fill("CmbBaudRate=9600");
-        QVERIFY(port().controlCalls().empty());
-        m_console->fill("CmbBaudRate=19200");
-        QCOMPARE(port().settings(), std::string("19200,N,8,1"));
-        QCOMPARE(closedFile(), QByteArray(" 1 \r\n19200\r\n 0 \r\n"));
+        QCOMPARE(closedFile(), written);
+        QVERIFY(m_console->dialogs.messages.size() == size_t(!message.isEmpty()));
     }
 
     // The monitor button shows and hides the monitor, says what it does next, leaves the focus in Output's

@@ -26,11 +26,13 @@ class PanelsTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ConsoleOnPort> m_console;
+    bool m_passwordGiven = false;
 
     // Presses a button as the user does; the serial-setup buttons get the right password.
     void press(const QString& button)
     {
-        if (button == "CmdSetSetupSeriale" || button == "Command10")
+        m_passwordGiven = button == "CmdSetSetupSeriale" || button == "Command10";
+        if (m_passwordGiven)
             m_console->dialogs.passwords.push_back(QStringLiteral("7391"));
         m_console->control<QPushButton>(button)->click();
     }
@@ -38,6 +40,7 @@ class PanelsTest : public QObject {
     {
         for (QLineEdit* box : m_console->window().TxtEsito)
             box->setText(Untouched);
+        m_console->ui().TxtRisposta->setText(Untouched);
     }
     std::map<QString, QString> boxTexts()
     {
@@ -51,8 +54,9 @@ private slots:
     void init() { m_console = std::make_unique<ConsoleOnPort>(); }
     void cleanup() { m_console.reset(); }
 
-    // Each button to terminal 1: frames written, result box and boxes filled, answered and failed
-    // (silent: 1, spoilt check character: 2); boxes not named keep their text.
+    // Each button to terminal 1: frames written, result box and boxes filled, answered and failed (silent: 1,
+    // spoilt check character: 2), boxes not named untouched; or refused before sending, told with no icon:
+    // the base setup's first bad field in the boxes' order, an address chosen before any password.
     void wiring_data()
     {
         QTest::addColumn<QString>("button");
@@ -60,123 +64,104 @@ private slots:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<QStringList>("frames");
         QTest::addColumn<QString>("outputs");  // "Box=text;..."
+        QTest::addColumn<QString>("message");
         const QStringList setupBase{"02 30 31 31 30 30 31 30 30 30 35 30 35 30 30 31 30 32 31 03 02"};
-        QTest::newRow("Setup base") << "Command4" << "" << Ack << setupBase << "TxtEsito_1=0";
-        QTest::newRow("Setup base, silent") << "Command4" << "" << Silence << setupBase << "TxtEsito_1=1";
+        QTest::newRow("Setup base") << "Command4" << "" << Ack << setupBase << "TxtEsito_1=0" << "";
+        QTest::newRow("Setup base, silent") << "Command4" << "" << Silence << setupBase << "TxtEsito_1=1" << "";
+        QTest::newRow("Tproto 10") << "Command4" << "Text11_0=10" << Ack << QStringList() << "" << "errore dati TProto";
+        QTest::newRow("Tproto 6000, Led_v 3") << "Command4" << "Text11_0=6000;Text11_5=3" << Ack << QStringList() << "" << "errore dati TProto";
+        QTest::newRow("Rele +12") << "Command4" << "Text11_1=+12" << Ack << QStringList() << "" << "errore dati Rele";
+        QTest::newRow("TMcode 1.5") << "Command4" << "Text11_2=1.5" << Ack << QStringList() << "" << "errore dati TMCode";
+        QTest::newRow("Tbuzz ' 10'") << "Command4" << "Text11_3= 10" << Ack << QStringList() << "" << "errore dati TBuzz";
+        QTest::newRow("Tmac 8") << "Command4" << "Text11_4=8" << Ack << QStringList() << "" << "errore dati TMac";
+        QTest::newRow("Led_v 12") << "Command4" << "Text11_5=12" << Ack << QStringList() << "" << "errore dati LedV";
         const QStringList getSetup{"02 30 21 31 03 21"};  // answered Tproto 1234, Rele 005, TMcode 010, Tbuzz 020, Tmac 3, Led_v 0
         QTest::newRow("GetSetupBase") << "Command6" << "" << bytes("02 30 21 31 32 33 34 30 30 35 30 31 30 30 32 30 33 30 03 21") << getSetup
-                                      << "TxtEsito_4=0;Text11_6=0;Text11_7=3;Text11_8=020;Text11_9=010;Text11_10=005;Text11_11=1234";
+                                      << "TxtEsito_4=0;Text11_6=0;Text11_7=3;Text11_8=020;Text11_9=010;Text11_10=005;Text11_11=1234" << "";
         QTest::newRow("GetSetupBase, silent") << "Command6" << "" << Silence << getSetup
-                                              << "TxtEsito_4=1;Text11_6=N;Text11_7=N;Text11_8=N;Text11_9=N;Text11_10=N;Text11_11=N";
+                                              << "TxtEsito_4=1;Text11_6=N;Text11_7=N;Text11_8=N;Text11_9=N;Text11_10=N;Text11_11=N" << "";
         const QStringList serialSetup{"02 30 31 32 31 3A 34 03 0D"};  // address 26 at 19200
-        QTest::newRow("Set") << "CmdSetSetupSeriale" << "CmbNewAddr=026;CobNewBaudRate=19200" << Ack << serialSetup << "TxtEsito_0=0";
-        QTest::newRow("Set, silent") << "CmdSetSetupSeriale" << "CmbNewAddr=026;CobNewBaudRate=19200" << Silence << serialSetup << "TxtEsito_0=1";
+        QTest::newRow("Set") << "CmdSetSetupSeriale" << "CmbNewAddr=026;CobNewBaudRate=19200" << Ack << serialSetup << "TxtEsito_0=0" << "";
+        QTest::newRow("Set, silent") << "CmdSetSetupSeriale" << "CmbNewAddr=026;CobNewBaudRate=19200" << Silence << serialSetup << "TxtEsito_0=1" << "";
+        QTest::newRow("Set, terminal 256") << "CmdSetSetupSeriale" << "CmbTerminale=256;CmbNewAddr=" << Ack << QStringList() << ""
+                                           << "Selezionare il nuovo indirizzo";
+        QTest::newRow("Loop BaudRate, terminal 256") << "Command10" << "CmbTerminale=256;CmbNewAddr=" << Ack << QStringList() << ""
+                                                     << "Selezionare il nuovo indirizzo";
         QTest::newRow("Set Indirizzo 12, to every reader") << "cmdSetIndirizzo" << "cmbSetIndirizzo=012;txtCodeAddr=0000012345" << Silence
-                                          << QStringList{"02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39"} << "TxtEsito_9=0";
+                                          << QStringList{"02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39"} << "TxtEsito_9=0" << "";
+        QTest::newRow("Set Indirizzo, no address") << "cmdSetIndirizzo" << "txtCodeAddr=0000012345" << Ack << QStringList() << ""
+                                                   << "Selezionare l'indirizzo da assegnare";
         const QStringList output{"02 30 31 33 30 31 30 30 30 35 30 30 30 03 07"};
-        QTest::newRow("Output") << "Command1" << "Text3=10;Text4=5;Text5=0" << Ack << output << "TxtEsito_2=0";
-        QTest::newRow("Output, silent") << "Command1" << "Text3=10;Text4=5;Text5=0" << Silence << output << "TxtEsito_2=1";
+        QTest::newRow("Output") << "Command1" << "Text3=10;Text4=5;Text5=0" << Ack << output << "TxtEsito_2=0" << "";
+        QTest::newRow("Output, silent") << "Command1" << "Text3=10;Text4=5;Text5=0" << Silence << output << "TxtEsito_2=1" << "";
         const QStringList version{"02 30 21 32 03 22"};
         QTest::newRow("Versione") << "CmdGetFirmwareVersion" << "" << from1("SIM LETTORE 1.00") << version
-                                  << "TxtEsito_7=0;TxtFirmwareVersion=SIM LETTORE 1.00";
+                                  << "TxtEsito_7=0;TxtFirmwareVersion=SIM LETTORE 1.00" << "";
         QTest::newRow("Versione, spoilt") << "CmdGetFirmwareVersion" << "" << bytes("02 30 21 53 49 4D 20 4C 45 54 54 4F 52 45 20 31 2E 30 30 03 08")
-                                          << version << "TxtEsito_7=2;TxtFirmwareVersion=N";
+                                          << version << "TxtEsito_7=2;TxtFirmwareVersion=N" << "";
         const QByteArray spoiltStatus = bytes("02 30 21 31 03 20");
         const QStringList clear{"02 30 31 34 33 30 30 30 30 30 30 30 30 30 30 03 07"};
-        QTest::newRow("Clear Globale") << "Command3_0" << "Text8=0000000042" << from1("1") << clear << "TxtEsito_5=0";
-        QTest::newRow("Clear Globale, silent") << "Command3_0" << "Text8=0000000042" << Silence << clear << "TxtEsito_5=1";
+        QTest::newRow("Clear Globale") << "Command3_0" << "Text8=0000000042" << from1("1") << clear << "TxtEsito_5=0" << "";
+        QTest::newRow("Clear Globale, silent") << "Command3_0" << "Text8=0000000042" << Silence << clear << "TxtEsito_5=1" << "";
         const QStringList add{"02 30 31 34 31 30 30 30 30 30 30 30 30 34 32 03 03"};  // shows the status character
-        QTest::newRow("Aggiungi") << "Command3_1" << "Text8=0000000042" << from1("2") << add << "TxtEsito_5=2";
-        QTest::newRow("Aggiungi, spoilt") << "Command3_1" << "Text8=0000000042" << spoiltStatus << add << "TxtEsito_5=2";
-        QTest::newRow("Aggiungi, refused") << "Command3_1" << "Text8=0000000042" << Nak << add << "TxtEsito_5=";
+        QTest::newRow("Aggiungi") << "Command3_1" << "Text8=0000000042" << from1("2") << add << "TxtEsito_5=2" << "";
+        QTest::newRow("Aggiungi, spoilt") << "Command3_1" << "Text8=0000000042" << spoiltStatus << add << "TxtEsito_5=2" << "";
+        QTest::newRow("Aggiungi, refused") << "Command3_1" << "Text8=0000000042" << Nak << add << "TxtEsito_5=" << "";
         const QStringList remove{"02 30 31 34 32 30 30 30 30 30 30 30 30 34 32 03 00"};
-        QTest::newRow("Elimina") << "Command3_2" << "Text8=0000000042" << Nak << remove << "TxtEsito_5=0";
-        QTest::newRow("Elimina, spoilt") << "Command3_2" << "Text8=0000000042" << spoiltStatus << remove << "TxtEsito_5=2";
+        QTest::newRow("Elimina") << "Command3_2" << "Text8=0000000042" << Nak << remove << "TxtEsito_5=0" << "";
+        QTest::newRow("Elimina, spoilt") << "Command3_2" << "Text8=0000000042" << spoiltStatus << remove << "TxtEsito_5=2" << "";
         const QStringList exists{"02 30 21 37 30 30 30 30 30 30 30 30 34 32 03 21"};
-        QTest::newRow("Esistenza") << "Command5" << "Text14=0000000042" << from1("1") << exists << "TxtEsito_3=0;Text15=1";
-        QTest::newRow("Esistenza, silent") << "Command5" << "Text14=0000000042" << Silence << exists << "TxtEsito_3=1;Text15=E";
+        QTest::newRow("Esistenza") << "Command5" << "Text14=0000000042" << from1("1") << exists << "TxtEsito_3=0;Text15=1" << "";
+        QTest::newRow("Esistenza, silent") << "Command5" << "Text14=0000000042" << Silence << exists << "TxtEsito_3=1;Text15=E" << "";
+        QTest::newRow("Esistenza, empty") << "Command5" << "Text14=" << Ack << QStringList() << "" << "Inserire Badge";
         const QString ack = "02 30 21 06 03 16";  // a serial number or transaction read is acknowledged
         const QByteArray serial = from1("SN00000001");
         const QString serialRead = "TxtEsitoGetMatricola=0;TxtRispGetMatricola=SN00000001";
-        QTest::newRow("Prima") << "CmdGetPrima" << "" << serial << QStringList{"02 30 21 34 03 24", ack} << serialRead;
+        QTest::newRow("Prima") << "CmdGetPrima" << "" << serial << QStringList{"02 30 21 34 03 24", ack} << serialRead << "";
         QTest::newRow("Prima, silent") << "CmdGetPrima" << "" << Silence << QStringList{"02 30 21 34 03 24"}
-                                       << "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N";
-        QTest::newRow("Corrente") << "CmdGetCorrente" << "" << serial << QStringList{"02 30 21 35 03 25", ack} << serialRead;
+                                       << "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N" << "";
+        QTest::newRow("Corrente") << "CmdGetCorrente" << "" << serial << QStringList{"02 30 21 35 03 25", ack} << serialRead << "";
         QTest::newRow("Corrente, spoilt") << "CmdGetCorrente" << "" << bytes("02 30 21 53 4E 03 4E") << QStringList{"02 30 21 35 03 25"}
-                                          << "TxtEsitoGetMatricola=2;TxtRispGetMatricola=N";
-        QTest::newRow("Prossima") << "CmdGetProssima" << "" << serial << QStringList{"02 30 21 36 03 26", ack} << serialRead;
+                                          << "TxtEsitoGetMatricola=2;TxtRispGetMatricola=N" << "";
+        QTest::newRow("Prossima") << "CmdGetProssima" << "" << serial << QStringList{"02 30 21 36 03 26", ack} << serialRead << "";
         QTest::newRow("Prossima, silent") << "CmdGetProssima" << "" << Silence << QStringList{"02 30 21 36 03 26"}
-                                          << "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N";
+                                          << "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N" << "";
         const QString query = "02 30 21 33 03 23";
         QTest::newRow("GetTransazione") << "Command7" << "TxtBadge_1=old" << from1("10000000042") << QStringList{query, ack}
-                                        << "TxtEsito_8=0;TxtBadge_0=0000000042;TxtBadge_1=";
+                                        << "TxtEsito_8=0;TxtBadge_0=0000000042;TxtBadge_1=" << "";
         QTest::newRow("GetTransazione, unticked") << "Command7" << "ChkAutoAck=0" << from1("10000000042") << QStringList{query}
-                                                  << "TxtEsito_8=0;TxtBadge_0=0000000042";
-        QTest::newRow("GetTransazione, silent") << "Command7" << "TxtBadge_0=old" << Silence << QStringList{query} << "TxtEsito_8=1;TxtBadge_0=";
-        QTest::newRow("Ack") << "CmdAck" << "" << Silence << QStringList{ack} << "";
+                                                  << "TxtEsito_8=0;TxtBadge_0=0000000042" << "";
+        QTest::newRow("GetTransazione, silent") << "Command7" << "TxtBadge_0=old" << Silence << QStringList{query} << "TxtEsito_8=1;TxtBadge_0=" << "";
+        QTest::newRow("Ack") << "CmdAck" << "" << Silence << QStringList{ack} << "" << "";
         const QStringList range{"02 30 31 34 31 30 30 30 30 30 30 30 30 30 37 03 02", "02 30 31 34 31 30 30 30 30 30 30 30 30 30 38 03 0D"};
-        QTest::newRow("Inserisci") << "Command11" << "TxtDa=7;TxtA=8" << from1("1") << range << "TxtRisposta=0000000008 1";
-        QTest::newRow("Inserisci, silent") << "Command11" << "TxtDa=7;TxtA=8" << Silence << range << "TxtRisposta=0000000008 ";
+        QTest::newRow("Inserisci") << "Command11" << "TxtDa=7;TxtA=8" << from1("1") << range << "TxtRisposta=0000000008 1" << "";
+        QTest::newRow("Inserisci, silent") << "Command11" << "TxtDa=7;TxtA=8" << Silence << range << "TxtRisposta=0000000008 " << "";
+        const QString bounds = "Da e A devono essere numeri da 0 a 32767";
+        QTest::newRow("Inserisci -1 to 3") << "Command11" << "TxtDa=-1;TxtA=3" << Ack << QStringList() << "" << bounds;
+        QTest::newRow("Inserisci 0 to 32768") << "Command11" << "TxtDa=0;TxtA=32768" << Ack << QStringList() << "" << bounds;
     }
     void wiring()
     {
         QFETCH(QString, button);
         QFETCH(QString, inputs);
         QFETCH(QByteArray, answer);
+        QFETCH(QStringList, frames);
         QFETCH(QString, outputs);
+        QFETCH(QString, message);
         m_console->answerAll(answer.toStdString());
         presetResultBoxes();
         m_console->fill(inputs);
         auto expected = boxTexts();
         press(button);
-        QTEST(m_console->writtenHex(), "frames");
+        QCOMPARE(m_console->writtenHex(), frames);
         for (const QString& output : outputs.split(';', Qt::SkipEmptyParts))
             expected[output.section('=', 0, 0)] = output.section('=', 1);
         QCOMPARE(boxTexts(), expected);
-        QVERIFY(m_console->dialogs.messages.empty());
+        const test::RecordingDialogs& dialogs = m_console->dialogs;
+        QCOMPARE(dialogs.messages, message.isEmpty() ? std::vector<QString>() : std::vector<QString>{message});
+        QCOMPARE(dialogs.icons, std::vector<Dialogs::Icon>(dialogs.messages.size(), Dialogs::Icon::None));
+        QCOMPARE(dialogs.passwordPrompts.size(), size_t(dialogs.passwords.empty() && !frames.isEmpty() && m_passwordGiven));
         QCOMPARE(m_console->status(), QString());
-    }
-
-    // Refused before sending, told with no icon, result box untouched: the base setup's first bad
-    // field in the boxes' order; an address chosen before any password.
-    void refusedBeforeSending_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("inputs");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("resultBox");
-        QTest::newRow("Tproto 10") << "Command4" << "Text11_0=10" << "errore dati TProto" << "TxtEsito_1";
-        QTest::newRow("Tproto 6000, Led_v 3") << "Command4" << "Text11_0=6000;Text11_5=3" << "errore dati TProto" << "TxtEsito_1";
-        QTest::newRow("Rele +12") << "Command4" << "Text11_1=+12" << "errore dati Rele" << "TxtEsito_1";
-        QTest::newRow("TMcode 1.5") << "Command4" << "Text11_2=1.5" << "errore dati TMCode" << "TxtEsito_1";
-        QTest::newRow("Tbuzz ' 10'") << "Command4" << "Text11_3= 10" << "errore dati TBuzz" << "TxtEsito_1";
-        QTest::newRow("Tmac 8") << "Command4" << "Text11_4=8" << "errore dati TMac" << "TxtEsito_1";
-        QTest::newRow("Led_v 12") << "Command4" << "Text11_5=12" << "errore dati LedV" << "TxtEsito_1";
-        QTest::newRow("Esistenza, empty") << "Command5" << "Text14=" << "Inserire Badge" << "TxtEsito_3";
-        QTest::newRow("Set Indirizzo, no address") << "cmdSetIndirizzo" << "txtCodeAddr=0000012345"
-                                                   << "Selezionare l'indirizzo da assegnare" << "TxtEsito_9";
-        QTest::newRow("Set, terminal 256") << "CmdSetSetupSeriale" << "CmbTerminale=256;CmbNewAddr="
-                                           << "Selezionare il nuovo indirizzo" << "TxtEsito_0";
-        QTest::newRow("Loop BaudRate, terminal 256") << "Command10" << "CmbTerminale=256;CmbNewAddr="
-                                                     << "Selezionare il nuovo indirizzo" << "TxtEsito_0";
-        QTest::newRow("Inserisci -1 to 3") << "Command11" << "TxtDa=-1;TxtA=3" << "Da e A devono essere numeri da 0 a 32767" << "TxtRisposta";
-        QTest::newRow("Inserisci 0 to 32768") << "Command11" << "TxtDa=0;TxtA=32768" << "Da e A devono essere numeri da 0 a 32767" << "TxtRisposta";
-    }
-    void refusedBeforeSending()
-    {
-        QFETCH(QString, inputs);
-        QFETCH(QString, message);
-        QFETCH(QString, resultBox);
-        m_console->answerAll("\x06");
-        m_console->fill(inputs);
-        m_console->control<QLineEdit>(resultBox)->setText(Untouched);
-        QFETCH(QString, button);
-        m_console->control<QPushButton>(button)->click();
-        QCOMPARE(m_console->dialogs.messages, std::vector<QString>{message});
-        QCOMPARE(m_console->dialogs.icons, std::vector<Dialogs::Icon>{Dialogs::Icon::None});
-        QVERIFY(m_console->dialogs.passwordPrompts.empty());
-        QVERIFY(m_console->port().writes().empty());
-        QCOMPARE(m_console->control<QLineEdit>(resultBox)->text(), QString(Untouched));
     }
 
     // The password, asked at every click of both buttons: only "7391" goes on; anything else,
