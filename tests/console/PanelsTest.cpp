@@ -20,6 +20,31 @@ QByteArray from1(const std::string& data) { return QByteArray::fromStdString(tes
 QByteArray bytes(const char* hex) { return QByteArray::fromStdString(test::unhex(hex)); }
 const char* const Untouched = "x";
 
+struct Wiring {
+    QString button, inputs;
+    QByteArray answer;
+    QStringList frames;
+    QString outputs, message;  // outputs: "Box=text;...", the others keep their text
+};
+struct Password {
+    QString button, answer;  // null: Cancel
+    bool accepted;
+};
+struct Loop {
+    int stopAtWrite;  // 0: never
+    QStringList lineCalls;
+    QString result;
+};
+struct Failure {
+    QString button, inputs, failing, resultBox;
+    std::string sent;  // the monitor's command box, hex
+};
+struct Busy {
+    QString busyWith, status;
+    bool controlsOn;
+    QStringList frames;  // a reader's reception: then Output as the form starts
+};
+
 }  // namespace
 
 class PanelsTest : public QObject {
@@ -59,108 +84,99 @@ private slots:
     // the base setup's first bad field in the boxes' order, an address chosen before any password.
     void wiring_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("inputs");
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<QStringList>("frames");
-        QTest::addColumn<QString>("outputs");  // "Box=text;..."
-        QTest::addColumn<QString>("message");
         const QStringList setupBase{"02 30 31 31 30 30 31 30 30 30 35 30 35 30 30 31 30 32 31 03 02"};
-        QTest::newRow("Setup base") << "Command4" << "" << Ack << setupBase << "TxtEsito_1=0" << "";
-        QTest::newRow("Setup base, silent") << "Command4" << "" << Silence << setupBase << "TxtEsito_1=1" << "";
-        QTest::newRow("Tproto 10") << "Command4" << "Text11_0=10" << Ack << QStringList() << "" << "errore dati TProto";
-        QTest::newRow("Tproto 6000, Led_v 3") << "Command4" << "Text11_0=6000;Text11_5=3" << Ack << QStringList() << "" << "errore dati TProto";
-        QTest::newRow("Rele +12") << "Command4" << "Text11_1=+12" << Ack << QStringList() << "" << "errore dati Rele";
-        QTest::newRow("TMcode 1.5") << "Command4" << "Text11_2=1.5" << Ack << QStringList() << "" << "errore dati TMCode";
-        QTest::newRow("Tbuzz ' 10'") << "Command4" << "Text11_3= 10" << Ack << QStringList() << "" << "errore dati TBuzz";
-        QTest::newRow("Tmac 8") << "Command4" << "Text11_4=8" << Ack << QStringList() << "" << "errore dati TMac";
-        QTest::newRow("Led_v 12") << "Command4" << "Text11_5=12" << Ack << QStringList() << "" << "errore dati LedV";
         const QStringList getSetup{"02 30 21 31 03 21"};  // answered Tproto 1234, Rele 005, TMcode 010, Tbuzz 020, Tmac 3, Led_v 0
-        QTest::newRow("GetSetupBase") << "Command6" << "" << bytes("02 30 21 31 32 33 34 30 30 35 30 31 30 30 32 30 33 30 03 21") << getSetup
-                                      << "TxtEsito_4=0;Text11_6=0;Text11_7=3;Text11_8=020;Text11_9=010;Text11_10=005;Text11_11=1234" << "";
-        QTest::newRow("GetSetupBase, silent") << "Command6" << "" << Silence << getSetup
-                                              << "TxtEsito_4=1;Text11_6=N;Text11_7=N;Text11_8=N;Text11_9=N;Text11_10=N;Text11_11=N" << "";
         const QStringList serialSetup{"02 30 31 32 31 3A 34 03 0D"};  // address 26 at 19200
-        QTest::newRow("Set") << "CmdSetSetupSeriale" << "CmbNewAddr=026;CobNewBaudRate=19200" << Ack << serialSetup << "TxtEsito_0=0" << "";
-        QTest::newRow("Set, silent") << "CmdSetSetupSeriale" << "CmbNewAddr=026;CobNewBaudRate=19200" << Silence << serialSetup << "TxtEsito_0=1" << "";
-        QTest::newRow("Set, terminal 256") << "CmdSetSetupSeriale" << "CmbTerminale=256;CmbNewAddr=" << Ack << QStringList() << ""
-                                           << "Selezionare il nuovo indirizzo";
-        QTest::newRow("Loop BaudRate, terminal 256") << "Command10" << "CmbTerminale=256;CmbNewAddr=" << Ack << QStringList() << ""
-                                                     << "Selezionare il nuovo indirizzo";
-        QTest::newRow("Set Indirizzo 12, to every reader") << "cmdSetIndirizzo" << "cmbSetIndirizzo=012;txtCodeAddr=0000012345" << Silence
-                                          << QStringList{"02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39"} << "TxtEsito_9=0" << "";
-        QTest::newRow("Set Indirizzo, no address") << "cmdSetIndirizzo" << "txtCodeAddr=0000012345" << Ack << QStringList() << ""
-                                                   << "Selezionare l'indirizzo da assegnare";
         const QStringList output{"02 30 31 33 30 31 30 30 30 35 30 30 30 03 07"};
-        QTest::newRow("Output") << "Command1" << "Text3=10;Text4=5;Text5=0" << Ack << output << "TxtEsito_2=0" << "";
-        QTest::newRow("Output, silent") << "Command1" << "Text3=10;Text4=5;Text5=0" << Silence << output << "TxtEsito_2=1" << "";
         const QStringList version{"02 30 21 32 03 22"};
-        QTest::newRow("Versione") << "CmdGetFirmwareVersion" << "" << from1("SIM LETTORE 1.00") << version
-                                  << "TxtEsito_7=0;TxtFirmwareVersion=SIM LETTORE 1.00" << "";
-        QTest::newRow("Versione, spoilt") << "CmdGetFirmwareVersion" << "" << bytes("02 30 21 53 49 4D 20 4C 45 54 54 4F 52 45 20 31 2E 30 30 03 08")
-                                          << version << "TxtEsito_7=2;TxtFirmwareVersion=N" << "";
         const QByteArray spoiltStatus = bytes("02 30 21 31 03 20");
         const QStringList clear{"02 30 31 34 33 30 30 30 30 30 30 30 30 30 30 03 07"};
-        QTest::newRow("Clear Globale") << "Command3_0" << "Text8=0000000042" << from1("1") << clear << "TxtEsito_5=0" << "";
-        QTest::newRow("Clear Globale, silent") << "Command3_0" << "Text8=0000000042" << Silence << clear << "TxtEsito_5=1" << "";
         const QStringList add{"02 30 31 34 31 30 30 30 30 30 30 30 30 34 32 03 03"};  // shows the status character
-        QTest::newRow("Aggiungi") << "Command3_1" << "Text8=0000000042" << from1("2") << add << "TxtEsito_5=2" << "";
-        QTest::newRow("Aggiungi, spoilt") << "Command3_1" << "Text8=0000000042" << spoiltStatus << add << "TxtEsito_5=2" << "";
-        QTest::newRow("Aggiungi, refused") << "Command3_1" << "Text8=0000000042" << Nak << add << "TxtEsito_5=" << "";
         const QStringList remove{"02 30 31 34 32 30 30 30 30 30 30 30 30 34 32 03 00"};
-        QTest::newRow("Elimina") << "Command3_2" << "Text8=0000000042" << Nak << remove << "TxtEsito_5=0" << "";
-        QTest::newRow("Elimina, spoilt") << "Command3_2" << "Text8=0000000042" << spoiltStatus << remove << "TxtEsito_5=2" << "";
         const QStringList exists{"02 30 21 37 30 30 30 30 30 30 30 30 34 32 03 21"};
-        QTest::newRow("Esistenza") << "Command5" << "Text14=0000000042" << from1("1") << exists << "TxtEsito_3=0;Text15=1" << "";
-        QTest::newRow("Esistenza, silent") << "Command5" << "Text14=0000000042" << Silence << exists << "TxtEsito_3=1;Text15=E" << "";
-        QTest::newRow("Esistenza, empty") << "Command5" << "Text14=" << Ack << QStringList() << "" << "Inserire Badge";
         const QString ack = "02 30 21 06 03 16";  // a serial number or transaction read is acknowledged
         const QByteArray serial = from1("SN00000001");
         const QString serialRead = "TxtEsitoGetMatricola=0;TxtRispGetMatricola=SN00000001";
-        QTest::newRow("Prima") << "CmdGetPrima" << "" << serial << QStringList{"02 30 21 34 03 24", ack} << serialRead << "";
-        QTest::newRow("Prima, silent") << "CmdGetPrima" << "" << Silence << QStringList{"02 30 21 34 03 24"}
-                                       << "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N" << "";
-        QTest::newRow("Corrente") << "CmdGetCorrente" << "" << serial << QStringList{"02 30 21 35 03 25", ack} << serialRead << "";
-        QTest::newRow("Corrente, spoilt") << "CmdGetCorrente" << "" << bytes("02 30 21 53 4E 03 4E") << QStringList{"02 30 21 35 03 25"}
-                                          << "TxtEsitoGetMatricola=2;TxtRispGetMatricola=N" << "";
-        QTest::newRow("Prossima") << "CmdGetProssima" << "" << serial << QStringList{"02 30 21 36 03 26", ack} << serialRead << "";
-        QTest::newRow("Prossima, silent") << "CmdGetProssima" << "" << Silence << QStringList{"02 30 21 36 03 26"}
-                                          << "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N" << "";
         const QString query = "02 30 21 33 03 23";
-        QTest::newRow("GetTransazione") << "Command7" << "TxtBadge_1=old" << from1("10000000042") << QStringList{query, ack}
-                                        << "TxtEsito_8=0;TxtBadge_0=0000000042;TxtBadge_1=" << "";
-        QTest::newRow("GetTransazione, unticked") << "Command7" << "ChkAutoAck=0" << from1("10000000042") << QStringList{query}
-                                                  << "TxtEsito_8=0;TxtBadge_0=0000000042" << "";
-        QTest::newRow("GetTransazione, silent") << "Command7" << "TxtBadge_0=old" << Silence << QStringList{query} << "TxtEsito_8=1;TxtBadge_0=" << "";
-        QTest::newRow("Ack") << "CmdAck" << "" << Silence << QStringList{ack} << "" << "";
         const QStringList range{"02 30 31 34 31 30 30 30 30 30 30 30 30 30 37 03 02", "02 30 31 34 31 30 30 30 30 30 30 30 30 30 38 03 0D"};
-        QTest::newRow("Inserisci") << "Command11" << "TxtDa=7;TxtA=8" << from1("1") << range << "TxtRisposta=0000000008 1" << "";
-        QTest::newRow("Inserisci, silent") << "Command11" << "TxtDa=7;TxtA=8" << Silence << range << "TxtRisposta=0000000008 " << "";
         const QString bounds = "Da e A devono essere numeri da 0 a 32767";
-        QTest::newRow("Inserisci -1 to 3") << "Command11" << "TxtDa=-1;TxtA=3" << Ack << QStringList() << "" << bounds;
-        QTest::newRow("Inserisci 0 to 32768") << "Command11" << "TxtDa=0;TxtA=32768" << Ack << QStringList() << "" << bounds;
+        test::addRows<Wiring>({
+            {"Setup base", {"Command4", "", Ack, setupBase, "TxtEsito_1=0"}},
+            {"Setup base, silent", {"Command4", "", Silence, setupBase, "TxtEsito_1=1"}},
+            {"Tproto 10", {"Command4", "Text11_0=10", Ack, {}, "", "errore dati TProto"}},
+            {"Tproto 6000, Led_v 3", {"Command4", "Text11_0=6000;Text11_5=3", Ack, {}, "", "errore dati TProto"}},
+            {"Rele +12", {"Command4", "Text11_1=+12", Ack, {}, "", "errore dati Rele"}},
+            {"TMcode 1.5", {"Command4", "Text11_2=1.5", Ack, {}, "", "errore dati TMCode"}},
+            {"Tbuzz ' 10'", {"Command4", "Text11_3= 10", Ack, {}, "", "errore dati TBuzz"}},
+            {"Tmac 8", {"Command4", "Text11_4=8", Ack, {}, "", "errore dati TMac"}},
+            {"Led_v 12", {"Command4", "Text11_5=12", Ack, {}, "", "errore dati LedV"}},
+            {"GetSetupBase", {"Command6", "", bytes("02 30 21 31 32 33 34 30 30 35 30 31 30 30 32 30 33 30 03 21"), getSetup,
+             "TxtEsito_4=0;Text11_6=0;Text11_7=3;Text11_8=020;Text11_9=010;Text11_10=005;Text11_11=1234"}},
+            {"GetSetupBase, silent", {"Command6", "", Silence, getSetup,
+             "TxtEsito_4=1;Text11_6=N;Text11_7=N;Text11_8=N;Text11_9=N;Text11_10=N;Text11_11=N"}},
+            {"Set", {"CmdSetSetupSeriale", "CmbNewAddr=026;CobNewBaudRate=19200", Ack, serialSetup, "TxtEsito_0=0"}},
+            {"Set, silent", {"CmdSetSetupSeriale", "CmbNewAddr=026;CobNewBaudRate=19200", Silence, serialSetup, "TxtEsito_0=1"}},
+            {"Set, terminal 256", {"CmdSetSetupSeriale", "CmbTerminale=256;CmbNewAddr=", Ack, {}, "",
+             "Selezionare il nuovo indirizzo"}},
+            {"Loop BaudRate, terminal 256", {"Command10", "CmbTerminale=256;CmbNewAddr=", Ack, {}, "",
+             "Selezionare il nuovo indirizzo"}},
+            {"Set Indirizzo 12, to every reader", {"cmdSetIndirizzo", "cmbSetIndirizzo=012;txtCodeAddr=0000012345", Silence,
+             QStringList{"02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39"}, "TxtEsito_9=0"}},
+            {"Set Indirizzo, no address", {"cmdSetIndirizzo", "txtCodeAddr=0000012345", Ack, {}, "",
+             "Selezionare l'indirizzo da assegnare"}},
+            {"Output", {"Command1", "Text3=10;Text4=5;Text5=0", Ack, output, "TxtEsito_2=0"}},
+            {"Output, silent", {"Command1", "Text3=10;Text4=5;Text5=0", Silence, output, "TxtEsito_2=1"}},
+            {"Versione", {"CmdGetFirmwareVersion", "", from1("SIM LETTORE 1.00"), version,
+             "TxtEsito_7=0;TxtFirmwareVersion=SIM LETTORE 1.00"}},
+            {"Versione, spoilt", {"CmdGetFirmwareVersion", "",
+             bytes("02 30 21 53 49 4D 20 4C 45 54 54 4F 52 45 20 31 2E 30 30 03 08"), version, "TxtEsito_7=2;TxtFirmwareVersion=N"}},
+            {"Clear Globale", {"Command3_0", "Text8=0000000042", from1("1"), clear, "TxtEsito_5=0"}},
+            {"Clear Globale, silent", {"Command3_0", "Text8=0000000042", Silence, clear, "TxtEsito_5=1"}},
+            {"Aggiungi", {"Command3_1", "Text8=0000000042", from1("2"), add, "TxtEsito_5=2"}},
+            {"Aggiungi, spoilt", {"Command3_1", "Text8=0000000042", spoiltStatus, add, "TxtEsito_5=2"}},
+            {"Aggiungi, refused", {"Command3_1", "Text8=0000000042", Nak, add, "TxtEsito_5="}},
+            {"Elimina", {"Command3_2", "Text8=0000000042", Nak, remove, "TxtEsito_5=0"}},
+            {"Elimina, spoilt", {"Command3_2", "Text8=0000000042", spoiltStatus, remove, "TxtEsito_5=2"}},
+            {"Esistenza", {"Command5", "Text14=0000000042", from1("1"), exists, "TxtEsito_3=0;Text15=1"}},
+            {"Esistenza, silent", {"Command5", "Text14=0000000042", Silence, exists, "TxtEsito_3=1;Text15=E"}},
+            {"Esistenza, empty", {"Command5", "Text14=", Ack, {}, "", "Inserire Badge"}},
+            {"Prima", {"CmdGetPrima", "", serial, QStringList{"02 30 21 34 03 24", ack}, serialRead}},
+            {"Prima, silent", {"CmdGetPrima", "", Silence, QStringList{"02 30 21 34 03 24"},
+             "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N"}},
+            {"Corrente", {"CmdGetCorrente", "", serial, QStringList{"02 30 21 35 03 25", ack}, serialRead}},
+            {"Corrente, spoilt", {"CmdGetCorrente", "", bytes("02 30 21 53 4E 03 4E"), QStringList{"02 30 21 35 03 25"},
+             "TxtEsitoGetMatricola=2;TxtRispGetMatricola=N"}},
+            {"Prossima", {"CmdGetProssima", "", serial, QStringList{"02 30 21 36 03 26", ack}, serialRead}},
+            {"Prossima, silent", {"CmdGetProssima", "", Silence, QStringList{"02 30 21 36 03 26"},
+             "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N"}},
+            {"GetTransazione", {"Command7", "TxtBadge_1=old", from1("10000000042"), QStringList{query, ack},
+             "TxtEsito_8=0;TxtBadge_0=0000000042;TxtBadge_1="}},
+            {"GetTransazione, unticked", {"Command7", "ChkAutoAck=0", from1("10000000042"), QStringList{query},
+             "TxtEsito_8=0;TxtBadge_0=0000000042"}},
+            {"GetTransazione, silent", {"Command7", "TxtBadge_0=old", Silence, QStringList{query}, "TxtEsito_8=1;TxtBadge_0="}},
+            {"Ack", {"CmdAck", "", Silence, QStringList{ack}, ""}},
+            {"Inserisci", {"Command11", "TxtDa=7;TxtA=8", from1("1"), range, "TxtRisposta=0000000008 1"}},
+            {"Inserisci, silent", {"Command11", "TxtDa=7;TxtA=8", Silence, range, "TxtRisposta=0000000008 "}},
+            {"Inserisci -1 to 3", {"Command11", "TxtDa=-1;TxtA=3", Ack, {}, "", bounds}},
+            {"Inserisci 0 to 32768", {"Command11", "TxtDa=0;TxtA=32768", Ack, {}, "", bounds}},
+        });
     }
     void wiring()
     {
-        QFETCH(QString, button);
-        QFETCH(QString, inputs);
-        QFETCH(QByteArray, answer);
-        QFETCH(QStringList, frames);
-        QFETCH(QString, outputs);
-        QFETCH(QString, message);
-        m_console->answerAll(answer.toStdString());
+        QFETCH(Wiring, row);
+        m_console->answerAll(row.answer.toStdString());
         presetResultBoxes();
-        m_console->fill(inputs);
+        m_console->fill(row.inputs);
         auto expected = boxTexts();
-        press(button);
-        QCOMPARE(m_console->writtenHex(), frames);
-        for (const QString& output : outputs.split(';', Qt::SkipEmptyParts))
+        press(row.button);
+        QCOMPARE(m_console->writtenHex(), row.frames);
+        for (const QString& output : row.outputs.split(';', Qt::SkipEmptyParts))
             expected[output.section('=', 0, 0)] = output.section('=', 1);
         QCOMPARE(boxTexts(), expected);
         const test::RecordingDialogs& dialogs = m_console->dialogs;
-        QCOMPARE(dialogs.messages, message.isEmpty() ? std::vector<QString>() : std::vector<QString>{message});
+        QCOMPARE(dialogs.messages, row.message.isEmpty() ? std::vector<QString>() : std::vector<QString>{row.message});
         QCOMPARE(dialogs.icons, std::vector<Dialogs::Icon>(dialogs.messages.size(), Dialogs::Icon::None));
-        QCOMPARE(dialogs.passwordPrompts.size(), size_t(dialogs.passwords.empty() && !frames.isEmpty() && m_passwordGiven));
+        QCOMPARE(dialogs.passwordPrompts.size(), size_t(dialogs.passwords.empty() && !row.frames.isEmpty() && m_passwordGiven));
         QCOMPARE(m_console->status(), QString());
     }
 
@@ -168,32 +184,29 @@ private slots:
     // Cancel included, is told with the exclamation icon and nothing is sent or changed.
     void password_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("answer");  // null: Cancel
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("Set, right") << "CmdSetSetupSeriale" << "7391" << true;
-        QTest::newRow("Set, trailing blank") << "CmdSetSetupSeriale" << "7391 " << false;
-        QTest::newRow("Set, cancelled") << "CmdSetSetupSeriale" << QString() << false;
-        QTest::newRow("Loop BaudRate, wrong") << "Command10" << "7390" << false;
+        test::addRows<Password>({
+            {"Set, right", {"CmdSetSetupSeriale", "7391", true}},
+            {"Set, trailing blank", {"CmdSetSetupSeriale", "7391 ", false}},
+            {"Set, cancelled", {"CmdSetSetupSeriale", QString(), false}},
+            {"Loop BaudRate, wrong", {"Command10", "7390", false}},
+        });
     }
     void password()
     {
-        QFETCH(QString, button);
-        QFETCH(QString, answer);
-        QFETCH(bool, accepted);
+        QFETCH(Password, row);
         m_console->answerAll("\x06");
         presetResultBoxes();
         test::RecordingDialogs& dialogs = m_console->dialogs;
-        dialogs.passwords.push_back(answer.isNull() ? std::nullopt : std::optional<QString>(answer));
-        m_console->control<QPushButton>(button)->click();
+        dialogs.passwords.push_back(row.answer.isNull() ? std::nullopt : std::optional<QString>(row.answer));
+        m_console->control<QPushButton>(row.button)->click();
         using Prompt = std::pair<QString, QString>;
         QCOMPARE(dialogs.passwordPrompts, std::vector<Prompt>{Prompt(QString::fromUtf8("Per modificare queste impostazioni è necessario "
                                                                                       "inserire la password."), "Password richiesta")});
-        QCOMPARE(dialogs.messages, accepted ? std::vector<QString>() : std::vector<QString>{"Password errata!"});
-        QCOMPARE(dialogs.icons, accepted ? std::vector<Dialogs::Icon>() : std::vector<Dialogs::Icon>{Dialogs::Icon::Exclamation});
-        QCOMPARE(m_console->port().controlCalls().empty(), !accepted);
-        QCOMPARE(m_console->window().TxtEsito[0]->text(), QString(accepted ? "0" : Untouched));
-        m_console->control<QPushButton>(button)->click();  // never remembered
+        QCOMPARE(dialogs.messages, row.accepted ? std::vector<QString>() : std::vector<QString>{"Password errata!"});
+        QCOMPARE(dialogs.icons, row.accepted ? std::vector<Dialogs::Icon>() : std::vector<Dialogs::Icon>{Dialogs::Icon::Exclamation});
+        QCOMPARE(m_console->port().controlCalls().empty(), !row.accepted);
+        QCOMPARE(m_console->window().TxtEsito[0]->text(), QString(row.accepted ? "0" : Untouched));
+        m_console->control<QPushButton>(row.button)->click();  // never remembered
         QCOMPARE(dialogs.passwordPrompts.size(), size_t(2));
     }
 
@@ -201,25 +214,23 @@ private slots:
     // status line, then the console's rate back; stopped during a pass, nothing more is sent.
     void loopBaudRate_data()
     {
-        QTest::addColumn<int>("stopAtWrite");  // 0: never
-        QTest::addColumn<QStringList>("lineCalls");
-        QTest::addColumn<QString>("result");
         const QString f = "write 02 30 31 32 30 35 34 03 03";  // address 5 at 19200
-        QTest::newRow("all six") << 0 << QStringList{"settings 1200,N,8,1", f, "settings 2400,N,8,1", f, "settings 4800,N,8,1", f,
-                                                     "settings 9600,N,8,1", f, "settings 19200,N,8,1", f, "settings 38400,N,8,1", f,
-                                                     "settings 9600,N,8,1"} << "1";
-        QTest::newRow("stopped in the second") << 2 << QStringList{"settings 1200,N,8,1", f, "settings 2400,N,8,1", f, "settings 9600,N,8,1"}
-                                               << "0";
+        test::addRows<Loop>({
+            {"all six", {0, QStringList{"settings 1200,N,8,1", f, "settings 2400,N,8,1", f, "settings 4800,N,8,1", f,
+             "settings 9600,N,8,1", f, "settings 19200,N,8,1", f, "settings 38400,N,8,1", f, "settings 9600,N,8,1"}, "1"}},
+            {"stopped in the second", {2, QStringList{"settings 1200,N,8,1", f, "settings 2400,N,8,1", f,
+             "settings 9600,N,8,1"}, "0"}},
+        });
     }
     void loopBaudRate()
     {
-        QFETCH(int, stopAtWrite);
+        QFETCH(Loop, row);
         test::SimulatedPort& port = m_console->port();
         m_console->fill("CmbNewAddr=005;CobNewBaudRate=19200");
         QStringList progress;
         port.onWrite = [&](const std::string&) {
             progress << m_console->status();
-            if (int(port.writes().size()) == stopAtWrite)
+            if (int(port.writes().size()) == row.stopAtWrite)
                 m_console->window().stopButton()->click();
             if (port.settings() == "2400,N,8,1")
                 port.feed("\x06");
@@ -229,10 +240,10 @@ private slots:
         for (const std::string& call : port.controlCalls())
             if (call.starts_with("settings") || call.starts_with("write"))
                 calls << QString::fromStdString(call);
-        QTEST(calls, "lineCalls");
+        QCOMPARE(calls, row.lineCalls);
         for (int i = 0; i < progress.size(); ++i)
             QCOMPARE(progress[i], QString::fromUtf8("Comando in corso: Loop BaudRate — velocità %1 di 6").arg(i + 1));
-        QTEST(m_console->window().TxtEsito[0]->text(), "result");
+        QCOMPARE(m_console->window().TxtEsito[0]->text(), row.result);
         QCOMPARE(m_console->ui().CmbBaudRate->currentText() + m_console->status(), QString("9600"));
         QCOMPARE(port.settings(), std::string("9600,N,8,1"));
     }
@@ -241,32 +252,25 @@ private slots:
     // the frame when it left), the console stays up; the command works once the port is back.
     void portFailure_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("inputs");
-        QTest::addColumn<QString>("failing");
-        QTest::addColumn<QString>("resultBox");
-        QTest::addColumn<std::string>("sent");  // the monitor's command box, hex
-        QTest::newRow("Set Indirizzo, write") << "cmdSetIndirizzo" << "cmbSetIndirizzo=012" << "write" << "TxtEsito_9" << std::string();
-        QTest::newRow("Versione, waiting") << "CmdGetFirmwareVersion" << "" << "wait" << "TxtEsito_7" << std::string("02 30 21 32 03 22");
+        test::addRows<Failure>({
+            {"Set Indirizzo, write", {"cmdSetIndirizzo", "cmbSetIndirizzo=012", "write", "TxtEsito_9", std::string()}},
+            {"Versione, waiting", {"CmdGetFirmwareVersion", "", "wait", "TxtEsito_7", std::string("02 30 21 32 03 22")}},
+        });
     }
     void portFailure()
     {
-        QFETCH(QString, button);
-        QFETCH(QString, failing);
-        QFETCH(QString, resultBox);
-        QFETCH(std::string, sent);
-        QFETCH(QString, inputs);
-        m_console->fill(inputs);
-        QLineEdit* result = m_console->control<QLineEdit>(resultBox);
-        m_console->port().failNext(failing.toStdString(), PortError(PortFailure::Other, 5, "Input/output error"));
-        press(button);
+        QFETCH(Failure, row);
+        m_console->fill(row.inputs);
+        QLineEdit* result = m_console->control<QLineEdit>(row.resultBox);
+        m_console->port().failNext(row.failing.toStdString(), PortError(PortFailure::Other, 5, "Input/output error"));
+        press(row.button);
         QCOMPARE(result->text(), QString("3"));
         const MonCom& monitor = MonCom::instance();
-        QCOMPARE(test::hex(monitor.findChild<QLineEdit*>("TextComando")->text().toLatin1().toStdString()), sent);
+        QCOMPARE(test::hex(monitor.findChild<QLineEdit*>("TextComando")->text().toLatin1().toStdString()), row.sent);
         QCOMPARE(monitor.findChild<QLabel*>("LblErrore")->text(), QString("Errore 5: Input/output error"));
         QVERIFY(m_console->window().isVisible() && m_console->console().gate().idle());
         m_console->answerAll("\x06");
-        press(button);
+        press(row.button);
         QCOMPARE(result->text() + monitor.findChild<QLabel*>("LblErrore")->text(), QString("0"));
     }
 
@@ -274,21 +278,18 @@ private slots:
     // command control and the settings row off; a reader's reception leaves them on and a click runs after it.
     void oneCommandAtATime_data()
     {
-        QTest::addColumn<QString>("busyWith");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<bool>("controlsOn");
-        QTest::addColumn<QStringList>("frames");
-        QTest::newRow("a command") << "CmdGetFirmwareVersion" << "Comando in corso: Versione Firmware" << false << QStringList{"02 30 21 32 03 22"};
-        QTest::newRow("a long command") << "Command11" << "Comando in corso: Inserisci Badge" << false
-                                        << QStringList{"02 30 31 34 31 30 30 30 30 30 30 30 30 30 30 03 05",
-                                                       "02 30 31 34 31 30 30 30 30 30 30 30 30 30 31 03 04"};
-        QTest::newRow("a reader's reception") << "" << "Ricezione dal lettore in corso" << true  // then Output as the form starts
-                                              << QStringList{"02 30 31 33 30 31 30 30 31 30 30 31 30 03 02"};
+        test::addRows<Busy>({
+            {"a command", {"CmdGetFirmwareVersion", "Comando in corso: Versione Firmware", false,
+             QStringList{"02 30 21 32 03 22"}}},
+            {"a long command", {"Command11", "Comando in corso: Inserisci Badge", false,
+             QStringList{"02 30 31 34 31 30 30 30 30 30 30 30 30 30 30 03 05", "02 30 31 34 31 30 30 30 30 30 30 30 30 30 31 03 04"}}},
+            {"a reader's reception", {"", "Ricezione dal lettore in corso", true,
+             QStringList{"02 30 31 33 30 31 30 30 31 30 30 31 30 03 02"}}},
+        });
     }
     void oneCommandAtATime()
     {
-        QFETCH(QString, busyWith);
-        QFETCH(bool, controlsOn);
+        QFETCH(Busy, row);
         m_console->fill("TxtDa=0;TxtA=1");
         m_console->answerAll(test::fromReader1("1"));
         const QStringList controls{"Command4", "Command6", "CmdSetSetupSeriale", "Command10", "cmdSetIndirizzo", "Command1",
@@ -298,20 +299,20 @@ private slots:
         m_console->duringWait = [&] {
             if (turns++ > 0)
                 return;
-            QTEST(m_console->status(), "status");
+            QCOMPARE(m_console->status(), row.status);
             for (const QString& name : controls)
-                QVERIFY2(m_console->control<QWidget>(name)->isEnabled() == controlsOn, qPrintable(name));
+                QVERIFY2(m_console->control<QWidget>(name)->isEnabled() == row.controlsOn, qPrintable(name));
             press("Command1");
         };
-        if (busyWith.isEmpty()) {
+        if (row.busyWith.isEmpty()) {
             m_console->port().feed("x");  // noise starts a reception that runs out of time
             QVERIFY(m_console->port().notify());
             QCoreApplication::processEvents();  // what queued up behind it runs
         } else {
-            press(busyWith);
+            press(row.busyWith);
         }
         QVERIFY(turns > 0);
-        QTEST(m_console->writtenHex(), "frames");
+        QCOMPARE(m_console->writtenHex(), row.frames);
         for (const QString& name : controls)
             QVERIFY2(m_console->control<QWidget>(name)->isEnabled(), qPrintable(name));
     }

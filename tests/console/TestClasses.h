@@ -3,6 +3,7 @@
 // The console's window tests are QtTest classes in one program: each source file adds its classes
 // here, and the program's main runs them all.
 #include <QObject>
+#include <QTest>
 
 #include <functional>
 #include <memory>
@@ -19,6 +20,15 @@ template <typename TestClass>
 struct AddTestClass {
     AddTestClass() { testClasses().push_back([] { return std::make_unique<TestClass>(); }); }
 };
+
+// A QtTest table of one column, "row", from named rows.
+template <typename Row>
+void addRows(std::initializer_list<std::pair<const char*, Row>> rows)
+{
+    QTest::addColumn<Row>("row");
+    for (const auto& [name, row] : rows)
+        QTest::newRow(name) << row;
+}
 
 extern std::vector<std::pair<std::string, bool>> played;  // the sounds asked for: file, asynchronous
 

@@ -39,8 +39,7 @@ void doubleClickBackground()
 }
 
 // Counts the paint events each watched widget receives.
-class PaintCounter : public QObject {
-public:
+struct PaintCounter : QObject {
     QHash<QString, int> count;
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -81,9 +80,8 @@ private slots:
             QCOMPARE(monitor.minimumSize(), monitor.maximumSize());
             doubleClickBackground();
         }
-        for (const char* name : Labels)
-            QVERIFY(control<QLabel>(name)->fontMetrics().horizontalAdvance(control<QLabel>(name)->text())
-                    <= control<QLabel>(name)->width());
+        for (const char* name : Labels)  // in the narrowed font
+            QVERIFY(control<QLabel>(name)->fontMetrics().horizontalAdvance(control<QLabel>(name)->text()) <= control<QLabel>(name)->width());
         QCOMPARE(accessibilityProblems(monitor), QStringList());
     }
 
@@ -144,30 +142,26 @@ private slots:
 
     // Lighting draws the lamp before returning (no event is handled while the
     // line is waited on); TX and RX go out 150 ms later, the time-out lamp stays.
-    void lamps_data()
-    {
-        QTest::addColumn<int>("lit");
-        for (int lamp = 0; lamp < 3; ++lamp)
-            QTest::newRow(Lamps[lamp].name) << lamp;
-    }
     void lamps()
     {
-        QFETCH(int, lit);
-        MonCom& monitor = shown();
-        PaintCounter painted;
-        for (const auto& lamp : Lamps)
-            control<Lamp>(lamp.name)->installEventFilter(&painted);
-        (monitor.*Lamps[lit].light)();
-        QCOMPARE(painted.count.keys(), QStringList{Lamps[lit].name});
-        for (int lamp = 0; lamp < 3; ++lamp)
-            QCOMPARE(lampColour(Lamps[lamp].name), lamp == lit ? Lamps[lamp].lit : Lamps[lamp].off);
-        for (const char* timer : {"Timer_tx", "Timer_rx"}) {
-            QCOMPARE(control<QTimer>(timer)->interval(), 150);
-            if (control<QTimer>(timer)->isActive())
-                fire(timer);
+        for (int lit = 0; lit < 3; ++lit) {
+            MonCom::unload();
+            MonCom& monitor = shown();
+            PaintCounter painted;
+            for (const auto& lamp : Lamps)
+                control<Lamp>(lamp.name)->installEventFilter(&painted);
+            (monitor.*Lamps[lit].light)();
+            QCOMPARE(painted.count.keys(), QStringList{Lamps[lit].name});
+            for (int lamp = 0; lamp < 3; ++lamp)
+                QCOMPARE(lampColour(Lamps[lamp].name), lamp == lit ? Lamps[lamp].lit : Lamps[lamp].off);
+            for (const char* timer : {"Timer_tx", "Timer_rx"}) {
+                QCOMPARE(control<QTimer>(timer)->interval(), 150);
+                if (control<QTimer>(timer)->isActive())
+                    fire(timer);
+            }
+            for (int lamp = 0; lamp < 3; ++lamp)
+                QCOMPARE(lampColour(Lamps[lamp].name), lamp == lit && lamp == 2 ? ToLit : Lamps[lamp].off);
         }
-        for (int lamp = 0; lamp < 3; ++lamp)
-            QCOMPARE(lampColour(Lamps[lamp].name), lamp == lit && lamp == 2 ? ToLit : Lamps[lamp].off);
     }
 
     // Lit again while lit: nothing drawn, out 150 ms after the latest event; a reception puts out the time-out lamp.
