@@ -41,8 +41,7 @@ TEST(ConnectionSettingsTest, ReadsEachLineOnItsOwn)
         EXPECT_EQ(ConnectionSettings::parse(contents).text(), read) << contents;
 }
 
-// Only whole lines of the first 4 KB are read. Anything but a regular file reads as the defaults without
-// being read (a device never ends, a pipe may block for ever) and is told apart from a missing file.
+// Whole lines of the first 4 KB only; anything but a regular file is not read, and told apart from a missing one.
 TEST(ConnectionSettingsTest, ReadsOnlyFourKilobytesOfARegularFile)
 {
     namespace fs = std::filesystem;

@@ -10,9 +10,7 @@
 
 namespace lettore::test {
 
-// The console as its program runs it (the real serial port, a steady clock, the program's yield hook)
-// on COM9 of its folder, a pseudo-terminal lettore-sim serves with `simArguments` (its log in the
-// folder); Seriale.cfg gives port 9, `baud`, terminal 1. Started and shown, the monitor not yet.
+// The console as its program runs it (real port, steady clock, yield hook) on COM9, served by lettore-sim.
 class ConsoleOnLine {
 public:
     explicit ConsoleOnLine(const QStringList& simArguments, int baud = 9600);

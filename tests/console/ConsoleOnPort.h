@@ -27,8 +27,7 @@ public:
     std::optional<QString> askPassword(const QString& prompt, const QString& title) override;
 };
 
-// A console on a simulated port and manual clock of its own, started and shown in a program folder of
-// its own with the given Seriale.cfg (none when null) and what `prepare` puts there, the port's record cleared.
+// A console on a simulated port and manual clock in a folder of its own with the given Seriale.cfg (null: none).
 class ConsoleOnPort {
 public:
     static constexpr const char* Reader1 = " 1 \r\n9600\r\n 1 \r\n";  // port 1, 9600 baud, terminal 1
@@ -52,8 +51,7 @@ public:
             qFatal("no control %s", qPrintable(name));
         return widget;
     }
-    // "Text3=10;CmbNewAddr=026;ChkAutoAck=0": a box gets the text, a list selects the entry as a user
-    // would (none for ""), a tick box is ticked unless "0".
+    // "Text3=10;CmbNewAddr=026;ChkAutoAck=0": box text, list entry chosen as a user would, tick unless "0".
     void fill(const QString& inputs);
     QString status();
     void answerAll(const std::string& answer);  // 10 ms after each write; "" is silence

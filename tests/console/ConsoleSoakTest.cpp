@@ -1,6 +1,4 @@
-// "Inserisci Badge  Da - A" over the longest range, 0 to 32767, with the monitor shown, on the real port
-// against the virtual reader, unpaced: every code ends on the reader's list, and the console's resident
-// memory and open descriptors stay flat.
+// The longest range from the console on the real line: every code on the reader's list, memory and descriptors flat.
 #include "ConsoleOnLine.h"
 #include "MonCom.h"
 #include "ResourceSampler.h"
@@ -18,8 +16,7 @@ namespace {
 
 constexpr int Codes = 32768;
 constexpr int SampleEvery = 500;  // codes
-// Sound runs grow by a few pages (8 kB measured); a leak of 10 bytes a code over the 26000 codes
-// between the first and last tenth of the run already exceeds this.
+// Sound runs grow a few pages (8 kB measured); 10 bytes leaked a code over 26000 codes exceed this.
 constexpr long ResidentSlackKb = 256;
 
 // The codes the reader's log shows added: a white-list add heard, answered "0" right after.

@@ -1,5 +1,4 @@
-// The console as a whole on the real window over the simulated port: start-up from Seriale.cfg and
-// the file written at close, the settings row, the monitor button, readings, a close mid-command.
+// The console as a whole on the simulated port: Seriale.cfg, the settings row, monitor button, readings, closing.
 #include "ConsoleOnPort.h"
 #include "MonCom.h"
 #include "TestClasses.h"
@@ -11,6 +10,26 @@
 
 using namespace lettore;
 using test::ConsoleOnPort;
+
+namespace {
+
+struct Setting {
+    const char* file;  // null: none
+    QString change, call, message;  // call: made on the port by the change ("" none at all)
+    QString shown;  // port, both rates, terminal, new address
+    QByteArray written;
+};
+struct Reading {
+    bool multimaster;
+    QByteArray text;
+    Qt::CheckState autoAck;
+    bool wav;
+    QString shown;  // address and badge
+    QStringList ack;  // frames written
+    bool sound;
+};
+
+}  // namespace
 
 class ConsoleTest : public QObject {
     Q_OBJECT
@@ -36,68 +55,56 @@ private slots:
         QVERIFY(!MonCom::isLoaded());
     }
 
-    // Seriale.cfg shown and applied to the link, what the lists cannot show at its default. Leaving the port
-    // box probes the number leading its text, a port in use or missing told and the port in use shown again;
-    // a rate chosen is applied at once, the rate in use touches nothing. What the link keeps is written at close.
+    // Seriale.cfg shown and applied; a port left probed, refused ones told; a rate applied at once; written at close.
     void settingsRow_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<QString>("call");  // made on the port by the change; "" none at all
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("shown");  // port, both rates, terminal, new address
-        QTest::addColumn<QByteArray>("written");
         const QByteArray at2400(" 1 \r\n2400\r\n 0 \r\n");
-        QTest::newRow("no file") << QByteArray() << "" << "" << "" << "1 9600 9600 000 000" << QByteArray(" 1 \r\n9600\r\n 0 \r\n");
-        QTest::newRow("all three") << QByteArray(" 5 \r\n19200\r\n 7 \r\n") << "" << "" << "" << "5 19200 19200 007 007" << QByteArray(" 5 \r\n19200\r\n 7 \r\n");
-        QTest::newRow("terminal 256") << QByteArray(" 1 \r\n9600\r\n 256 \r\n") << "" << "" << "" << "1 9600 9600 256 " << QByteArray(" 1 \r\n9600\r\n 256 \r\n");
-        QTest::newRow("unknown rate") << QByteArray(" 2 \r\n57600\r\n 4 \r\n") << "" << "" << "" << "2 9600 9600 004 004" << QByteArray(" 2 \r\n9600\r\n 4 \r\n");
-        QTest::newRow("terminal 300") << QByteArray(" 2 \r\n2400\r\n 300 \r\n") << "" << "" << "" << "2 2400 2400 000 000" << QByteArray(" 2 \r\n2400\r\n 0 \r\n");
-        QTest::newRow("terminal -1") << QByteArray(" 2 \r\n2400\r\n-1 \r\n") << "" << "" << "" << "2 2400 2400 000 000" << QByteArray(" 2 \r\n2400\r\n 0 \r\n");
-        QTest::newRow("port 3abc") << at2400 << "TxtNumCom=3abc" << "port 3" << "" << "3abc 2400 2400 000 000" << QByteArray(" 3 \r\n2400\r\n 0 \r\n");
-        QTest::newRow("same port") << at2400 << "TxtNumCom=1" << "" << "" << "1 2400 2400 000 000" << at2400;
-        QTest::newRow("port in use") << at2400 << "TxtNumCom=7" << "port 7" << "Seriale già utilizzata" << "1 2400 2400 000 000" << at2400;
-        QTest::newRow("port missing") << at2400 << "TxtNumCom=8" << "port 8" << "Seriale inesistente" << "1 2400 2400 000 000" << at2400;
-        QTest::newRow("port 40000") << at2400 << "TxtNumCom=40000" << "" << "Seriale inesistente" << "1 2400 2400 000 000" << at2400;
-        QTest::newRow("rate chosen") << at2400 << "CmbBaudRate=19200" << "settings 19200,N,8,1" << "" << "1 19200 2400 000 000"
-                                     << QByteArray(" 1 \r\n19200\r\n 0 \r\n");
-        QTest::newRow("rate in use chosen") << at2400 << "CmbBaudRate=2400" << "" << "" << "1 2400 2400 000 000" << at2400;
+        test::addRows<Setting>({
+            {"no file", {nullptr, "", "", "", "1 9600 9600 000 000", " 1 \r\n9600\r\n 0 \r\n"}},
+            {"all three", {" 5 \r\n19200\r\n 7 \r\n", "", "", "", "5 19200 19200 007 007", " 5 \r\n19200\r\n 7 \r\n"}},
+            {"terminal 256", {" 1 \r\n9600\r\n 256 \r\n", "", "", "", "1 9600 9600 256 ", " 1 \r\n9600\r\n 256 \r\n"}},
+            {"unknown rate", {" 2 \r\n57600\r\n 4 \r\n", "", "", "", "2 9600 9600 004 004", " 2 \r\n9600\r\n 4 \r\n"}},
+            {"terminal 300", {" 2 \r\n2400\r\n 300 \r\n", "", "", "", "2 2400 2400 000 000", " 2 \r\n2400\r\n 0 \r\n"}},
+            {"terminal -1", {" 2 \r\n2400\r\n-1 \r\n", "", "", "", "2 2400 2400 000 000", " 2 \r\n2400\r\n 0 \r\n"}},
+            {"port 3abc", {at2400, "TxtNumCom=3abc", "port 3", "", "3abc 2400 2400 000 000", " 3 \r\n2400\r\n 0 \r\n"}},
+            {"same port", {at2400, "TxtNumCom=1", "", "", "1 2400 2400 000 000", at2400}},
+            {"port in use", {at2400, "TxtNumCom=7", "port 7", "Seriale già utilizzata", "1 2400 2400 000 000", at2400}},
+            {"port missing", {at2400, "TxtNumCom=8", "port 8", "Seriale inesistente", "1 2400 2400 000 000", at2400}},
+            {"port 40000", {at2400, "TxtNumCom=40000", "", "Seriale inesistente", "1 2400 2400 000 000", at2400}},
+            {"rate chosen", {at2400, "CmbBaudRate=19200", "settings 19200,N,8,1", "", "1 19200 2400 000 000", " 1 \r\n19200\r\n 0 \r\n"}},
+            {"rate in use chosen", {at2400, "CmbBaudRate=2400", "", "", "1 2400 2400 000 000", at2400}},
+        });
     }
     void settingsRow()
     {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, change);
-        QFETCH(QString, call);
-        QFETCH(QString, message);
-        QFETCH(QByteArray, written);
-        start(file.isNull() ? nullptr : file.constData());
+        QFETCH(Setting, row);
+        start(row.file);
         port().markBusy(7);
         port().markMissing(8);
-        if (change.startsWith("TxtNumCom=")) {
+        if (row.change.startsWith("TxtNumCom=")) {
             QApplication::setActiveWindow(&m_console->window());
             QVERIFY(QTest::qWaitForWindowActive(&m_console->window()));
             ui().TxtNumCom->setFocus();
-            ui().TxtNumCom->setText(change.section('=', 1));
+            ui().TxtNumCom->setText(row.change.section('=', 1));
             ui().Text3->setFocus();
         } else {
-            m_console->fill(change);
+            m_console->fill(row.change);
         }
         const auto calls = port().controlCalls();
-        QVERIFY(call.isEmpty() ? calls.empty() : std::find(calls.begin(), calls.end(), call.toStdString()) != calls.end());
-        QCOMPARE(m_console->dialogs.messages, message.isEmpty() ? std::vector<QString>() : std::vector<QString>{message});
-        QTEST(QStringList({ui().TxtNumCom->text(), ui().CmbBaudRate->currentText(), ui().CobNewBaudRate->currentText(),
-                           ui().CmbTerminale->currentText(), ui().CmbNewAddr->currentText()}).join(' '), "shown");
+        QVERIFY(row.call.isEmpty() ? calls.empty() : std::find(calls.begin(), calls.end(), row.call.toStdString()) != calls.end());
+        QCOMPARE(m_console->dialogs.messages, row.message.isEmpty() ? std::vector<QString>() : std::vector<QString>{row.message});
+        QCOMPARE(QStringList({ui().TxtNumCom->text(), ui().CmbBaudRate->currentText(), ui().CobNewBaudRate->currentText(),
+                           ui().CmbTerminale->currentText(), ui().CmbNewAddr->currentText()}).join(' '), row.shown);
         QCOMPARE(ui().cmbSetIndirizzo->currentIndex(), -1);
-        const QList<QByteArray> lines = written.split('\r');  // the link holds what is written
+        const QList<QByteArray> lines = row.written.split('\r');  // the link holds what is row.written
         QCOMPARE(QByteArray::number(port().number()), lines[0].trimmed());
         QCOMPARE(QByteArray::fromStdString(port().settings()), lines[1].trimmed() + ",N,8,1");
         QVERIFY(port().open());
-        QCOMPARE(closedFile(), written);
-        QVERIFY(m_console->dialogs.messages.size() == size_t(!message.isEmpty()));
+        QCOMPARE(closedFile(), row.written);
+        QVERIFY(m_console->dialogs.messages.size() == size_t(!row.message.isEmpty()));
     }
 
-    // The monitor button shows and hides the monitor, says what it does next, leaves the focus in Output's
-    // first box; the monitor goes with the console.
+    // The monitor button shows and hides the monitor, its caption saying which, the focus left in Output's first box.
     void monitorButton()
     {
         start(nullptr);
@@ -115,8 +122,7 @@ private slots:
         QVERIFY(!MonCom::isLoaded());
     }
 
-    // Seriale.cfg that cannot be written is told at close; one that cannot be read is told at start and
-    // left alone; a link is written at its target, and a link planted as the temporary file redirects nothing.
+    // Seriale.cfg unwritable or unreadable is told; a link is written at its target; a planted temporary redirects nothing.
     void settingsFileTrouble()
     {
         start(" 2 \r\n9600\r\n 0 \r\n");
@@ -137,47 +143,37 @@ private slots:
         });
         m_console->closeWindow();
         QVERIFY(m_console->dialogs.messages.empty() && QFileInfo(m_console->path("Seriale.cfg")).isSymLink());
-        QCOMPARE(m_console->fileContents("stored.cfg") + m_console->fileContents("victim"), QByteArray(" 4 \r\n2400\r\n 0 \r\nuntouched"));
+        QCOMPARE(m_console->fileContents("stored.cfg") + m_console->fileContents("victim"), (" 4 \r\n2400\r\n 0 \r\nuntouched"));
     }
 
     // Readings only in Multimaster and with an address; the chime when its file is there; acknowledged when ticked.
     void lettura_data()
     {
-        QTest::addColumn<bool>("multimaster");
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<int>("autoAck");
-        QTest::addColumn<bool>("wav");
-        QTest::addColumn<QString>("shown");  // address and badge
-        QTest::addColumn<QStringList>("ack");  // frames written, hex
-        QTest::addColumn<bool>("sound");
         const QByteArray reader5("\x02" "0%" "0" "0000012345" "\x03" "X", 16);
         const QStringList ack5{"02 30 25 06 03 12"};
-        QTest::newRow("reader 5") << true << reader5 << int(Qt::Checked) << true << "5 0000012345" << ack5 << true;
-        QTest::newRow("no sound file") << true << reader5 << int(Qt::Checked) << false << "5 0000012345" << ack5 << false;
-        QTest::newRow("ack grey") << true << reader5 << int(Qt::PartiallyChecked) << true << "5 0000012345" << QStringList() << true;
-        QTest::newRow("standard") << false << reader5 << int(Qt::Checked) << true << " " << QStringList() << false;
-        QTest::newRow("bad address") << true << QByteArray("\x02" "A0" "0" "0000012345" "\x03" "X", 16) << int(Qt::Checked) << true << " "
-                                     << QStringList() << false;
+        test::addRows<Reading>({
+            {"reader 5", {true, reader5, Qt::Checked, true, "5 0000012345", ack5, true}},
+            {"no sound file", {true, reader5, Qt::Checked, false, "5 0000012345", ack5, false}},
+            {"ack grey", {true, reader5, Qt::PartiallyChecked, true, "5 0000012345", {}, true}},
+            {"standard", {false, reader5, Qt::Checked, true, " ", {}, false}},
+            {"bad address", {true, QByteArray("\x02" "A0" "0" "0000012345" "\x03" "X", 16), Qt::Checked, true, " ", {}, false}},
+        });
     }
     void lettura()
     {
-        QFETCH(bool, multimaster);
-        QFETCH(QByteArray, text);
-        QFETCH(int, autoAck);
-        QFETCH(bool, wav);
-        QFETCH(bool, sound);
+        QFETCH(Reading, row);
         start(nullptr);
-        if (wav)
+        if (row.wav)
             std::ofstream(m_console->path("LetturaOk.wav").toStdString()) << "RIFF";
         test::played.clear();
-        m_console->window().optMultiMaster[multimaster ? 1 : 0]->click();
-        QCOMPARE(port().threshold(), multimaster ? 1 : 0);  // the link hears readers only in Multimaster
-        ui().ChkAutoAck->setCheckState(Qt::CheckState(autoAck));
-        m_console->console().relay().ComRX(text.toStdString());
-        QTEST(ui().txtAddrMM->text() + ' ' + ui().TxtBadgeMM->text(), "shown");
-        QTEST(m_console->writtenHex(), "ack");
+        m_console->window().optMultiMaster[row.multimaster ? 1 : 0]->click();
+        QCOMPARE(port().threshold(), row.multimaster ? 1 : 0);  // the link hears readers only in Multimaster
+        ui().ChkAutoAck->setCheckState(row.autoAck);
+        m_console->console().relay().ComRX(row.text.toStdString());
+        QCOMPARE(ui().txtAddrMM->text() + ' ' + ui().TxtBadgeMM->text(), row.shown);
+        QCOMPARE(m_console->writtenHex(), row.ack);
         using Sounds = std::vector<std::pair<std::string, bool>>;
-        QCOMPARE(test::played, sound ? Sounds({{"LetturaOk.wav", true}}) : Sounds());
+        QCOMPARE(test::played, row.sound ? Sounds({{"LetturaOk.wav", true}}) : Sounds());
     }
 
     // A close during a command's wait ends the wait at once, says so, and closes once the command is over.
@@ -196,7 +192,7 @@ private slots:
         ui().CmdGetFirmwareVersion->click();
         QVERIFY(asked && m_console->clock.nowMs() - started < 1000);
         QTRY_VERIFY(!m_console->window().isVisible());
-        QCOMPARE(m_console->fileContents("Seriale.cfg"), QByteArray(" 1 \r\n9600\r\n 0 \r\n"));
+        QCOMPARE(m_console->fileContents("Seriale.cfg"), (" 1 \r\n9600\r\n 0 \r\n"));
     }
 };
 

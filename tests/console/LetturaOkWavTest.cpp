@@ -1,5 +1,4 @@
-// The reading chime the build makes: a well-formed 16-bit mono PCM wave, short, audible, unclipped,
-// silent at both ends so it does not click.
+// The chime the build makes: 16-bit mono PCM, short, audible, unclipped, silent at both ends.
 #include <gtest/gtest.h>
 
 #include <fstream>

@@ -1,6 +1,4 @@
-// The console on the real serial port against the virtual reader, the line hanging up while a command
-// waits: result 3 at once (not after the 5 s time-out), the link's error in the monitor, the console
-// usable, and the next press answered once the line is back behind the same port number.
+// The line hanging up under a command on the real port: result 3 at once, the error shown, the next press answered.
 #include "ConsoleOnLine.h"
 #include "MonCom.h"
 #include "TestClasses.h"

@@ -16,8 +16,7 @@ struct RecordingView : TrafficView {
     void MostraErrore(int16_t codice, const std::string& text) override { log.push_back("Errore " + std::to_string(codice) + " " + text); }
 };
 
-// The command box before the transmit lamp; the receive lamp, then the answer box, the reading handler last;
-// a time-out lights only its lamp; a failure is shown.
+// Command box before TX lamp; RX lamp, answer box, then the reading handler; a time-out its lamp; a failure shown.
 TEST(LinkRelayTest, EventsReachMonitorAndReadingHandlerInOrder)
 {
     RecordingView view;

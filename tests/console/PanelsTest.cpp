@@ -1,6 +1,4 @@
-// The command panels on the real window over the simulated port: what each
-// button sends and shows, the checks before sending, the settings password,
-// the baud-rate loop, a failing port, and one command at a time.
+// The command panels on the real window over the simulated port.
 #include "ConsoleOnPort.h"
 #include "MonCom.h"
 #include "TestClasses.h"
@@ -79,9 +77,7 @@ private slots:
     void init() { m_console = std::make_unique<ConsoleOnPort>(); }
     void cleanup() { m_console.reset(); }
 
-    // Each button to terminal 1: frames written, result box and boxes filled, answered and failed (silent: 1,
-    // spoilt check character: 2), boxes not named untouched; or refused before sending, told with no icon:
-    // the base setup's first bad field in the boxes' order, an address chosen before any password.
+    // Each button: frames, result and boxes filled, answered (0) or not (silent 1, spoilt 2); or refused, told, nothing sent.
     void wiring_data()
     {
         const QStringList setupBase{"02 30 31 31 30 30 31 30 30 30 35 30 35 30 30 31 30 32 31 03 02"};
@@ -180,8 +176,7 @@ private slots:
         QCOMPARE(m_console->status(), QString());
     }
 
-    // The password, asked at every click of both buttons: only "7391" goes on; anything else,
-    // Cancel included, is told with the exclamation icon and nothing is sent or changed.
+    // The password asked at every click: only "7391" goes on; else told with the exclamation icon, nothing sent.
     void password_data()
     {
         test::addRows<Password>({
@@ -210,8 +205,7 @@ private slots:
         QCOMPARE(dialogs.passwordPrompts.size(), size_t(2));
     }
 
-    // The setup sent once at each rate in order (only a reader at 2400 answers), the progress in the
-    // status line, then the console's rate back; stopped during a pass, nothing more is sent.
+    // The setup sent at each rate in order, progress shown, the console's rate put back; a stop ends the loop.
     void loopBaudRate_data()
     {
         const QString f = "write 02 30 31 32 30 35 34 03 03";  // address 5 at 19200
@@ -248,8 +242,7 @@ private slots:
         QCOMPARE(port.settings(), std::string("9600,N,8,1"));
     }
 
-    // A port failing on the write or during the wait: result 3, the monitor shows the failure (and
-    // the frame when it left), the console stays up; the command works once the port is back.
+    // A port failing on the write or the wait: result 3 and the failure in the monitor; the command works again after.
     void portFailure_data()
     {
         test::addRows<Failure>({
@@ -274,8 +267,7 @@ private slots:
         QCOMPARE(result->text() + monitor.findChild<QLabel*>("LblErrore")->text(), QString("0"));
     }
 
-    // While the link is busy the status line says with what. A command (one exchange or long) turns every
-    // command control and the settings row off; a reader's reception leaves them on and a click runs after it.
+    // A command turns every command control off, a reader's reception does not (clicks run after it, once); the status says which.
     void oneCommandAtATime_data()
     {
         test::addRows<Busy>({
@@ -297,17 +289,19 @@ private slots:
                                    "Command7", "CmdAck", "Command11", "TxtNumCom", "CmbBaudRate", "CmbTerminale", "optMultiMaster_1"};
         int turns = 0;
         m_console->duringWait = [&] {
+            for (const QString& name : controls)  // at every exchange of a command
+                QVERIFY2(turns > 0 && row.controlsOn || m_console->control<QWidget>(name)->isEnabled() == row.controlsOn, qPrintable(name));
             if (turns++ > 0)
                 return;
             QCOMPARE(m_console->status(), row.status);
-            for (const QString& name : controls)
-                QVERIFY2(m_console->control<QWidget>(name)->isEnabled() == row.controlsOn, qPrintable(name));
             press("Command1");
+            press("Command1");  // asked twice, runs once
         };
         if (row.busyWith.isEmpty()) {
             m_console->port().feed("x");  // noise starts a reception that runs out of time
             QVERIFY(m_console->port().notify());
-            QCoreApplication::processEvents();  // what queued up behind it runs
+            for (int i = 0; i < 3; ++i)  // what queued up behind it runs, and nothing after
+                QCoreApplication::processEvents();
         } else {
             press(row.busyWith);
         }
@@ -317,9 +311,7 @@ private slots:
             QVERIFY2(m_console->control<QWidget>(name)->isEnabled(), qPrintable(name));
     }
 
-    // A stop while a code of a range waits, or between two codes, ends the run after that code, by the
-    // button or Esc. Codes to every reader wait for no answer: the run gives the event loop a turn once
-    // none came for 100 ms (here each code takes 40 ms). The focus goes back to the run's button.
+    // Stop button or Esc ends a range after the code in hand, also between codes to every reader; the focus comes back.
     void stopRange_data()
     {
         QTest::addColumn<bool>("escape");
@@ -358,8 +350,7 @@ private slots:
         QVERIFY(!window.stopButton()->isEnabled() && run->isEnabled() && run->hasFocus());
     }
 
-    // The transaction cut into ten-character codes over the ten boxes: round(length / 10 - 1),
-    // half to even, plus one boxes, at most ten; the others emptied.
+    // A transaction over the ten boxes, ten characters each: round(length / 10 - 1) half to even, plus one boxes.
     void transactionSpread_data()
     {
         QTest::addColumn<int>("length");

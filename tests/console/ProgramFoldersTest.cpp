@@ -6,8 +6,7 @@
 
 namespace lettore {
 
-// A build keeps everything beside the program and makes no folder of the user's; with the installed data
-// folder beside bin, settings go to the user's folder (made with its parents) and the chime is found in the data.
+// A build keeps all beside the program; installed, settings go to the user's folder (made) and the chime to the data.
 TEST(ProgramFoldersTest, BuildKeepsAllBesideTheProgramInstalledUsesTheUsersFolder)
 {
     namespace fs = std::filesystem;

@@ -1,7 +1,6 @@
 #pragma once
 
-// The console's window tests are QtTest classes in one program: each source file adds its classes
-// here, and the program's main runs them all.
+// The console's window tests: QtTest classes in one program, each source file adding its classes here.
 #include <QObject>
 #include <QTest>
 

@@ -1,5 +1,4 @@
-// The console's window tests offscreen: every test class in turn, each test function on a fixture of
-// its own; the reading chime recorded, not played.
+// Runs every window test class offscreen, the reading chime recorded instead of played.
 #include "TestClasses.h"
 #include "modLettori.h"
 

@@ -1,6 +1,4 @@
-// The main window as its code sets it up, before the console's handlers are
-// attached: the stop button, the lists, what the boxes take, placement, and
-// what assistive technology sees.
+// The main window as its code sets it up: the stop button, the lists, what boxes take, captions, accessibility.
 #include "AccessibleControls.h"
 #include "TestClasses.h"
 #include "frmSibrant.h"
@@ -60,8 +58,7 @@ private slots:
         }
     }
 
-    // The six rates in both lists; the address lists, filled twice as a reload
-    // would, "000" to "255" (and "256" for the terminal), none selected, silently.
+    // Six rates in both lists; address lists "000"-"255" (terminal also "256"), refilled silently, none selected.
     void lists()
     {
         for (const char* name : {"CmbBaudRate", "CobNewBaudRate"}) {
@@ -85,8 +82,7 @@ private slots:
         }
     }
 
-    // The form's positions scaled to pixels: nothing overlaps or sticks out of its
-    // frame, every caption and button text fits.
+    // Nothing overlaps or sticks out of its frame once placed; every caption and button text fits.
     void everythingFits()
     {
         m_window->show();

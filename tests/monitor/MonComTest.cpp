@@ -140,8 +140,7 @@ private slots:
         }
     }
 
-    // Lighting draws the lamp before returning (no event is handled while the
-    // line is waited on); TX and RX go out 150 ms later, the time-out lamp stays.
+    // A lamp is drawn before its call returns; TX and RX go out after 150 ms, the time-out lamp stays lit.
     void lamps()
     {
         for (int lit = 0; lit < 3; ++lit) {

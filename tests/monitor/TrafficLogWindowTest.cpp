@@ -1,5 +1,4 @@
-// The traffic log window offscreen: the rows of an exchange, a rejected answer, a time-out and a port
-// failure; filters, pause, the CSV, opening from the monitor, and the row cap.
+// The traffic log window: rows, filters, pause, CSV, opening from the monitor, the row cap.
 #include "MonCom.h"
 #include "TrafficFeed.h"
 #include "TrafficLogOpener.h"
