@@ -65,7 +65,6 @@ private slots:
             {"terminal 256", {" 1 \r\n9600\r\n 256 \r\n", "", "", "", "1 9600 9600 256 ", " 1 \r\n9600\r\n 256 \r\n"}},
             {"unknown rate", {" 2 \r\n57600\r\n 4 \r\n", "", "", "", "2 9600 9600 004 004", " 2 \r\n9600\r\n 4 \r\n"}},
             {"terminal 300", {" 2 \r\n2400\r\n 300 \r\n", "", "", "", "2 2400 2400 000 000", " 2 \r\n2400\r\n 0 \r\n"}},
-            {"terminal -1", {" 2 \r\n2400\r\n-1 \r\n", "", "", "", "2 2400 2400 000 000", " 2 \r\n2400\r\n 0 \r\n"}},
             {"port 3abc", {at2400, "TxtNumCom=3abc", "port 3", "", "3abc 2400 2400 000 000", " 3 \r\n2400\r\n 0 \r\n"}},
             {"same port", {at2400, "TxtNumCom=1", "", "", "1 2400 2400 000 000", at2400}},
             {"port in use", {at2400, "TxtNumCom=7", "port 7", "Seriale già utilizzata", "1 2400 2400 000 000", at2400}},
