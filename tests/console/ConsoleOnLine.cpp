@@ -3,8 +3,7 @@
 #include "QtPort.h"
 
 #include <QFile>
-
-#include <stdexcept>
+#include <QTest>
 
 namespace lettore::test {
 
@@ -12,24 +11,15 @@ ConsoleOnLine::ConsoleOnLine(const QStringList& simArguments, int baud)
     : m_turns(m_clock, processQtEvents),
       m_registry(std::make_unique<QtPort>(PortNaming(m_folder.path().toStdString())), m_clock, [this] { m_turns(); })
 {
-    if (!m_folder.isValid())
-        throw std::runtime_error("no temporary folder");
-    const std::string folder = m_folder.path().toStdString();
-
     QFile settings(m_folder.filePath("Seriale.cfg"));
-    if (!settings.open(QIODevice::WriteOnly))
-        throw std::runtime_error("cannot write Seriale.cfg");
-    settings.write(QStringLiteral(" 9 \r\n%1\r\n 1 \r\n").arg(baud).toLatin1());
+    if (!settings.open(QIODevice::WriteOnly) || settings.write(QStringLiteral(" 9 \r\n%1\r\n 1 \r\n").arg(baud).toLatin1()) <= 0)
+        qFatal("cannot write Seriale.cfg");
     settings.close();
-
-    m_sim = std::make_unique<SimProcess>(m_folder.filePath("COM9"),
-                                         QStringList{"--log", m_folder.filePath("sim.log")} + simArguments);
+    m_sim = std::make_unique<SimProcess>(m_folder.filePath("COM9"), QStringList{"--log", m_folder.filePath("sim.log")} + simArguments);
     m_console = std::make_unique<Console>(m_registry, &dialogs);
-    m_console->Form_Load(folder);
+    m_console->Form_Load(m_folder.path().toStdString());
     m_console->window().show();
 }
-
-ConsoleOnLine::~ConsoleOnLine() { m_console.reset(); }
 
 QString ConsoleOnLine::log() const
 {
@@ -37,9 +27,9 @@ QString ConsoleOnLine::log() const
     return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
 }
 
-bool ConsoleOnLine::logHas(const QString& text, qsizetype from) const
+bool ConsoleOnLine::waitForLog(const QString& text, qsizetype from) const
 {
-    return log().indexOf(text, from) >= 0;
+    return QTest::qWaitFor([&] { return log().indexOf(text, from) >= 0; }, 5000);
 }
 
 }  // namespace lettore::test

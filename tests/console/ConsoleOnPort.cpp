@@ -9,8 +9,6 @@
 #include <QLineEdit>
 #include <QStatusBar>
 
-#include <stdexcept>
-
 namespace lettore::test {
 
 void RecordingDialogs::message(const QString& text, Icon icon)
@@ -30,19 +28,20 @@ std::optional<QString> RecordingDialogs::askPassword(const QString& prompt, cons
 }
 
 ConsoleOnPort::ConsoleOnPort(const char* settings, const std::function<void(const QDir&)>& prepare)
-    : m_registry(adopt(std::make_unique<SimulatedPort>(clock)), clock,
-                 [this] {
-                     clock.advance(1);
-                     if (duringWait)
-                         duringWait();
-                 })
+    : m_registry([this] {
+          auto port = std::make_unique<SimulatedPort>(clock);
+          m_port = port.get();
+          return port;
+      }(), clock, [this] {
+          clock.advance(1);
+          if (duringWait)
+              duringWait();
+      })
 {
-    if (settings) {
-        QFile file(path("Seriale.cfg"));
-        if (!file.open(QIODevice::WriteOnly))
-            throw std::runtime_error("cannot write Seriale.cfg");
-        file.write(settings);
-    }
+    QFile file(path("Seriale.cfg"));
+    if (settings && !(file.open(QIODevice::WriteOnly) && file.write(settings) > 0))
+        qFatal("cannot write Seriale.cfg");
+    file.close();
     if (prepare)
         prepare(QDir(m_dir.path()));
     m_console = std::make_unique<Console>(m_registry, &dialogs);
@@ -58,17 +57,10 @@ ConsoleOnPort::~ConsoleOnPort()
     MonCom::unload();
 }
 
-std::unique_ptr<Port> ConsoleOnPort::adopt(std::unique_ptr<SimulatedPort> port)
-{
-    m_port = port.get();
-    return port;
-}
-
 void ConsoleOnPort::fill(const QString& inputs)
 {
     for (const QString& input : inputs.split(';', Qt::SkipEmptyParts)) {
-        const QString name = input.section('=', 0, 0);
-        const QString text = input.section('=', 1);
+        const QString name = input.section('=', 0, 0), text = input.section('=', 1);
         if (auto* option = window().findChild<QCheckBox*>(name)) {
             option->setCheckState(text == "0" ? Qt::Unchecked : Qt::Checked);
         } else if (auto* list = window().findChild<QComboBox*>(name)) {
@@ -83,18 +75,12 @@ void ConsoleOnPort::fill(const QString& inputs)
 
 QString ConsoleOnPort::status() { return window().statusBar()->currentMessage(); }
 
-void ConsoleOnPort::answerWith(std::function<std::string(const std::string& frame)> script)
+void ConsoleOnPort::answerAll(const std::string& answer)
 {
-    m_port->onWrite = [this, script = std::move(script)](const std::string& frame) {
-        const std::string answer = script(frame);
+    m_port->onWrite = [this, answer](const std::string&) {
         if (!answer.empty())
             m_port->feedAt(clock.nowMs() + 10, answer);
     };
-}
-
-void ConsoleOnPort::answerAll(const std::string& answer)
-{
-    answerWith([answer](const std::string&) { return answer; });
 }
 
 QStringList ConsoleOnPort::writtenHex()
@@ -105,15 +91,11 @@ QStringList ConsoleOnPort::writtenHex()
     return out;
 }
 
-QString ConsoleOnPort::path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-
 QByteArray ConsoleOnPort::fileContents(const char* name) const
 {
     QFile file(path(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
 }
-
-void ConsoleOnPort::closeWindow() { m_console->window().close(); }
 
 std::string fromReader1(const std::string& data)
 {

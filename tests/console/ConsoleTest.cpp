@@ -1,7 +1,4 @@
-// The console as a whole on the real window over the simulated port:
-// start-up from Seriale.cfg and the file written at close, the settings
-// row, the monitor button, the reading handler, and a close while a command
-// runs.
+// The console as a whole on the simulated port: Seriale.cfg, the settings row, monitor button, readings, closing.
 #include "ConsoleOnPort.h"
 #include "MonCom.h"
 #include "TestClasses.h"
@@ -14,10 +11,29 @@
 using namespace lettore;
 using test::ConsoleOnPort;
 
+namespace {
+
+struct Setting {
+    const char* file;  // null: none
+    QString change, call, message;  // call: made on the port by the change ("" none at all)
+    QString shown;  // port, both rates, terminal, new address
+    QByteArray written;
+};
+struct Reading {
+    bool multimaster;
+    QByteArray text;
+    Qt::CheckState autoAck;
+    bool wav;
+    QString shown;  // address and badge
+    QStringList ack;  // frames written
+    bool sound;
+};
+
+}  // namespace
+
 class ConsoleTest : public QObject {
     Q_OBJECT
 
-private:
     std::unique_ptr<ConsoleOnPort> m_console;
 
     const Ui::frmSibrant& ui() { return m_console->ui(); }
@@ -26,10 +42,10 @@ private:
     {
         m_console = std::make_unique<ConsoleOnPort>(settings, prepare);
     }
-    void activate()
+    QByteArray closedFile()
     {
-        QApplication::setActiveWindow(&m_console->window());
-        QVERIFY(QTest::qWaitForWindowActive(&m_console->window()));
+        m_console->closeWindow();
+        return m_console->fileContents("Seriale.cfg");
     }
 
 private slots:
@@ -39,121 +55,60 @@ private slots:
         QVERIFY(!MonCom::isLoaded());
     }
 
-    // Start-up: what Seriale.cfg holds is shown and applied to the link;
-    // what the lists cannot show falls back to its default. Closing
-    // writes the settings back.
-    void startUp_data()
+    // Seriale.cfg shown and applied; a port left probed, refused ones told; a rate applied at once; written at close.
+    void settingsRow_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("baud");
-        QTest::addColumn<QString>("terminal");
-        QTest::addColumn<QString>("newAddress");
-        QTest::addColumn<QByteArray>("written");
-
-        QTest::newRow("no file") << QByteArray() << "1" << "9600" << "000" << "000" << QByteArray(" 1 \r\n9600\r\n 0 \r\n");
-        QTest::newRow("all three") << QByteArray(" 5 \r\n19200\r\n 7 \r\n") << "5" << "19200" << "007" << "007"
-                                   << QByteArray(" 5 \r\n19200\r\n 7 \r\n");
-        QTest::newRow("terminal 256") << QByteArray(" 1 \r\n9600\r\n 256 \r\n") << "1" << "9600" << "256" << ""
-                                      << QByteArray(" 1 \r\n9600\r\n 256 \r\n");
-        QTest::newRow("unknown rate") << QByteArray(" 2 \r\n57600\r\n 4 \r\n") << "2" << "9600" << "004" << "004"
-                                      << QByteArray(" 2 \r\n9600\r\n 4 \r\n");
-        QTest::newRow("terminal 300") << QByteArray(" 2 \r\n2400\r\n 300 \r\n") << "2" << "2400" << "000" << "000"
-                                      << QByteArray(" 2 \r\n2400\r\n 0 \r\n");
-        QTest::newRow("terminal -1") << QByteArray(" 2 \r\n2400\r\n-1 \r\n") << "2" << "2400" << "000" << "000"
-                                     << QByteArray(" 2 \r\n2400\r\n 0 \r\n");
+        const QByteArray at2400(" 1 \r\n2400\r\n 0 \r\n");
+        test::addRows<Setting>({
+            {"no file", {nullptr, "", "", "", "1 9600 9600 000 000", " 1 \r\n9600\r\n 0 \r\n"}},
+            {"all three", {" 5 \r\n19200\r\n 7 \r\n", "", "", "", "5 19200 19200 007 007", " 5 \r\n19200\r\n 7 \r\n"}},
+            {"terminal 256", {" 1 \r\n9600\r\n 256 \r\n", "", "", "", "1 9600 9600 256 ", " 1 \r\n9600\r\n 256 \r\n"}},
+            {"unknown rate", {" 2 \r\n57600\r\n 4 \r\n", "", "", "", "2 9600 9600 004 004", " 2 \r\n9600\r\n 4 \r\n"}},
+            {"terminal 300", {" 2 \r\n2400\r\n 300 \r\n", "", "", "", "2 2400 2400 000 000", " 2 \r\n2400\r\n 0 \r\n"}},
+            {"port 3abc", {at2400, "TxtNumCom=3abc", "port 3", "", "3abc 2400 2400 000 000", " 3 \r\n2400\r\n 0 \r\n"}},
+            {"same port", {at2400, "TxtNumCom=1", "", "", "1 2400 2400 000 000", at2400}},
+            {"port in use", {at2400, "TxtNumCom=7", "port 7", "Seriale già utilizzata", "1 2400 2400 000 000", at2400}},
+            {"port missing", {at2400, "TxtNumCom=8", "port 8", "Seriale inesistente", "1 2400 2400 000 000", at2400}},
+            {"port 40000", {at2400, "TxtNumCom=40000", "", "Seriale inesistente", "1 2400 2400 000 000", at2400}},
+            {"rate chosen", {at2400, "CmbBaudRate=19200", "settings 19200,N,8,1", "", "1 19200 2400 000 000", " 1 \r\n19200\r\n 0 \r\n"}},
+            {"rate in use chosen", {at2400, "CmbBaudRate=2400", "", "", "1 2400 2400 000 000", at2400}},
+        });
     }
-
-    void startUp()
+    void settingsRow()
     {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, port);
-        QFETCH(QString, baud);
-        start(file.isNull() ? nullptr : file.constData());
-
-        QCOMPARE(ui().TxtNumCom->text(), port);
-        QCOMPARE(ui().CmbBaudRate->currentText(), baud);
-        QCOMPARE(ui().CobNewBaudRate->currentText(), baud);
-        QTEST(ui().CmbTerminale->currentText(), "terminal");
-        QTEST(ui().CmbNewAddr->currentText(), "newAddress");
-        QCOMPARE(ui().cmbSetIndirizzo->currentIndex(), -1);
-        QCOMPARE(QString::number(this->port().number()), port);
-        QCOMPARE(QString::fromStdString(this->port().settings()), baud + ",N,8,1");
-        QVERIFY(this->port().open());
-
-        m_console->closeWindow();
-        QTEST(m_console->fileContents("Seriale.cfg"), "written");
-        QVERIFY(m_console->dialogs.messages.empty());
-    }
-
-    // Leaving the port box: the number that leads the text is probed; a
-    // port in use or missing is told and the box shows the port in use
-    // again. The port kept is the one written at close.
-    void portChange_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("probed");  // "port N" call, "" when none
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("boxAfter");
-        QTest::addColumn<int>("portAfter");
-
-        QTest::newRow("3abc") << "3abc" << "port 3" << "" << "3abc" << 3;
-        QTest::newRow("same port") << "1" << "" << "" << "1" << 1;
-        QTest::newRow("in use") << "7" << "port 7" << "Seriale già utilizzata" << "1" << 1;
-        QTest::newRow("missing") << "8" << "port 8" << "Seriale inesistente" << "1" << 1;
-        QTest::newRow("40000") << "40000" << "" << "Seriale inesistente" << "1" << 1;
-    }
-
-    void portChange()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QString, probed);
-        QFETCH(QString, message);
-        QFETCH(int, portAfter);
-        start(" 1 \r\n2400\r\n 0 \r\n");
+        QFETCH(Setting, row);
+        start(row.file);
         port().markBusy(7);
         port().markMissing(8);
-        activate();
-        ui().TxtNumCom->setFocus();
-
-        ui().TxtNumCom->setText(typed);
-        ui().Text3->setFocus();
-
+        if (row.change.startsWith("TxtNumCom=")) {
+            QApplication::setActiveWindow(&m_console->window());
+            QVERIFY(QTest::qWaitForWindowActive(&m_console->window()));
+            ui().TxtNumCom->setFocus();
+            ui().TxtNumCom->setText(row.change.section('=', 1));
+            ui().Text3->setFocus();
+        } else {
+            m_console->fill(row.change);
+        }
         const auto calls = port().controlCalls();
-        const bool probedIt = std::find(calls.begin(), calls.end(), probed.toStdString()) != calls.end();
-        QVERIFY(probed.isEmpty() ? calls.empty() : probedIt);
-        QCOMPARE(m_console->dialogs.messages, message.isEmpty() ? std::vector<QString>() : std::vector<QString>{message});
-        QTEST(ui().TxtNumCom->text(), "boxAfter");
-        QCOMPARE(int(port().number()), portAfter);
-        QCOMPARE(port().settings(), std::string("2400,N,8,1"));
+        QVERIFY(row.call.isEmpty() ? calls.empty() : std::find(calls.begin(), calls.end(), row.call.toStdString()) != calls.end());
+        QCOMPARE(m_console->dialogs.messages, row.message.isEmpty() ? std::vector<QString>() : std::vector<QString>{row.message});
+        QCOMPARE(QStringList({ui().TxtNumCom->text(), ui().CmbBaudRate->currentText(), ui().CobNewBaudRate->currentText(),
+                           ui().CmbTerminale->currentText(), ui().CmbNewAddr->currentText()}).join(' '), row.shown);
+        QCOMPARE(ui().cmbSetIndirizzo->currentIndex(), -1);
+        const QList<QByteArray> lines = row.written.split('\r');  // the link holds what is row.written
+        QCOMPARE(QByteArray::number(port().number()), lines[0].trimmed());
+        QCOMPARE(QByteArray::fromStdString(port().settings()), lines[1].trimmed() + ",N,8,1");
         QVERIFY(port().open());
-
-        m_console->closeWindow();
-        QCOMPARE(m_console->fileContents("Seriale.cfg"),
-                 QByteArray(" ") + QByteArray::number(portAfter) + " \r\n2400\r\n 0 \r\n");
+        QCOMPARE(closedFile(), row.written);
+        QVERIFY(m_console->dialogs.messages.size() == size_t(!row.message.isEmpty()));
     }
 
-    // A rate chosen in the list is applied at once and written at close;
-    // the rate in use chosen again touches nothing.
-    void baudRateChange()
-    {
-        start(nullptr);
-        m_console->fill("CmbBaudRate=9600");
-        QVERIFY(port().controlCalls().empty());
-        m_console->fill("CmbBaudRate=19200");
-        QCOMPARE(port().settings(), std::string("19200,N,8,1"));
-        m_console->closeWindow();
-        QCOMPARE(m_console->fileContents("Seriale.cfg"), QByteArray(" 1 \r\n19200\r\n 0 \r\n"));
-    }
-
-    // The monitor button shows and hides the monitor, says which it will
-    // do next, and leaves the focus in the Output panel's first box. The
-    // monitor goes with the console.
+    // The monitor button shows and hides the monitor, its caption saying which, the focus left in Output's first box.
     void monitorButton()
     {
         start(nullptr);
-        activate();
-        QCOMPARE(ui().Command8->text(), QString("Visualizza Monitor"));
+        QApplication::setActiveWindow(&m_console->window());
+        QVERIFY(QTest::qWaitForWindowActive(&m_console->window()));
         ui().Command8->click();
         QVERIFY(MonCom::isLoaded() && MonCom::instance().isVisible());
         QCOMPARE(ui().Command8->text(), QString("Nascondi Monitor"));
@@ -162,31 +117,23 @@ private slots:
         ui().Command8->click();
         QVERIFY(!MonCom::instance().isVisible());
         QCOMPARE(ui().Command8->text(), QString("Visualizza Monitor"));
-
         m_console->closeWindow();
         QVERIFY(!MonCom::isLoaded());
     }
 
-    // The settings file when something is wrong with it: one that cannot
-    // be written at close is told; something at its place that cannot be
-    // read is told at start and left as it is at close; a file that is a
-    // link is written at its target and stays a link, and one planted
-    // where a temporary file might be made redirects nothing.
+    // Seriale.cfg unwritable or unreadable is told; a link is written at its target; a planted temporary redirects nothing.
     void settingsFileTrouble()
     {
         start(" 2 \r\n9600\r\n 0 \r\n");
         QVERIFY(QDir(m_console->path(".")).removeRecursively());
         m_console->closeWindow();
-        QCOMPARE(m_console->dialogs.messages,
-                 std::vector<QString>{"Impossibile scrivere Seriale.cfg: le impostazioni non sono state salvate."});
-
+        QCOMPARE(m_console->dialogs.messages, std::vector<QString>{"Impossibile scrivere Seriale.cfg: le impostazioni non sono state salvate."});
         start(nullptr, [](const QDir& folder) { folder.mkpath("Seriale.cfg/x"); });
         m_console->closeWindow();
         QCOMPARE(m_console->dialogs.messages,
                  std::vector<QString>{"Impossibile leggere Seriale.cfg: le impostazioni non saranno salvate alla chiusura."});
         QCOMPARE(m_console->dialogs.icons, std::vector<Dialogs::Icon>{Dialogs::Icon::Exclamation});
         QVERIFY(QFileInfo(m_console->path("Seriale.cfg/x")).isDir());
-
         start(nullptr, [](const QDir& folder) {
             std::ofstream(folder.filePath("stored.cfg").toStdString()) << " 4 \r\n2400";
             std::ofstream(folder.filePath("victim").toStdString()) << "untouched";
@@ -194,88 +141,59 @@ private slots:
             QFile::link("victim", folder.filePath("Seriale.cfg.tmp"));
         });
         m_console->closeWindow();
-        QVERIFY(m_console->dialogs.messages.empty());
-        QVERIFY(QFileInfo(m_console->path("Seriale.cfg")).isSymLink());
-        QCOMPARE(m_console->fileContents("stored.cfg"), QByteArray(" 4 \r\n2400\r\n 0 \r\n"));
-        QCOMPARE(m_console->fileContents("victim"), QByteArray("untouched"));
+        QVERIFY(m_console->dialogs.messages.empty() && QFileInfo(m_console->path("Seriale.cfg")).isSymLink());
+        QCOMPARE(m_console->fileContents("stored.cfg") + m_console->fileContents("victim"), (" 4 \r\n2400\r\n 0 \r\nuntouched"));
     }
 
-    // The reading handler: only in Multimaster mode, only readings with an
-    // address; the chime when its file is there; acknowledged when
-    // "Ack automatico" is ticked.
+    // Readings only in Multimaster and with an address; the chime when its file is there; acknowledged when ticked.
     void lettura_data()
     {
-        QTest::addColumn<bool>("multimaster");
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<int>("autoAck");
-        QTest::addColumn<bool>("wav");
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("badge");
-        QTest::addColumn<QStringList>("ack");  // frames written, hex
-        QTest::addColumn<bool>("sound");
-
         const QByteArray reader5("\x02" "0%" "0" "0000012345" "\x03" "X", 16);
-        const QByteArray badAddress("\x02" "A0" "0" "0000012345" "\x03" "X", 16);
         const QStringList ack5{"02 30 25 06 03 12"};
-        QTest::newRow("reader 5") << true << reader5 << int(Qt::Checked) << true << "5" << "0000012345" << ack5 << true;
-        QTest::newRow("no sound file") << true << reader5 << int(Qt::Checked) << false << "5" << "0000012345" << ack5 << false;
-        QTest::newRow("ack grey") << true << reader5 << int(Qt::PartiallyChecked) << true << "5" << "0000012345"
-                                  << QStringList() << true;
-        QTest::newRow("standard") << false << reader5 << int(Qt::Checked) << true << "" << "" << QStringList() << false;
-        QTest::newRow("bad address") << true << badAddress << int(Qt::Checked) << true << "" << "" << QStringList() << false;
+        test::addRows<Reading>({
+            {"reader 5", {true, reader5, Qt::Checked, true, "5 0000012345", ack5, true}},
+            {"no sound file", {true, reader5, Qt::Checked, false, "5 0000012345", ack5, false}},
+            {"ack grey", {true, reader5, Qt::PartiallyChecked, true, "5 0000012345", {}, true}},
+            {"standard", {false, reader5, Qt::Checked, true, " ", {}, false}},
+            {"bad address", {true, QByteArray("\x02" "A0" "0" "0000012345" "\x03" "X", 16), Qt::Checked, true, " ", {}, false}},
+        });
     }
-
     void lettura()
     {
-        QFETCH(bool, multimaster);
-        QFETCH(QByteArray, text);
-        QFETCH(int, autoAck);
-        QFETCH(bool, wav);
-        QFETCH(bool, sound);
+        QFETCH(Reading, row);
         start(nullptr);
-        if (wav)
+        if (row.wav)
             std::ofstream(m_console->path("LetturaOk.wav").toStdString()) << "RIFF";
         test::played.clear();
-        m_console->window().optMultiMaster[multimaster ? 1 : 0]->click();
-        QCOMPARE(port().threshold(), multimaster ? 1 : 0);  // the link hears readers only in Multimaster
-        ui().ChkAutoAck->setCheckState(Qt::CheckState(autoAck));
-
-        m_console->console().relay().ComRX(text.toStdString());
-
-        QTEST(ui().txtAddrMM->text(), "address");
-        QTEST(ui().TxtBadgeMM->text(), "badge");
-        QTEST(m_console->writtenHex(), "ack");
+        m_console->window().optMultiMaster[row.multimaster ? 1 : 0]->click();
+        QCOMPARE(port().threshold(), row.multimaster ? 1 : 0);  // the link hears readers only in Multimaster
+        ui().ChkAutoAck->setCheckState(row.autoAck);
+        m_console->console().relay().ComRX(row.text.toStdString());
+        QCOMPARE(ui().txtAddrMM->text() + ' ' + ui().TxtBadgeMM->text(), row.shown);
+        QCOMPARE(m_console->writtenHex(), row.ack);
         using Sounds = std::vector<std::pair<std::string, bool>>;
-        const Sounds expected = sound ? Sounds{{"LetturaOk.wav", true}} : Sounds();
-        QCOMPARE(test::played, expected);
+        QCOMPARE(test::played, row.sound ? Sounds({{"LetturaOk.wav", true}}) : Sounds());
     }
 
-    // A close asked for while a command waits for its answer ends the wait
-    // at once, not after the 5 s limit, says so meanwhile, and closes the
-    // window once the command is over, the settings written.
+    // A close during a command's wait ends the wait at once, says so, and closes once the command is over.
     void closeWhileACommandRuns()
     {
         start(nullptr);
         bool asked = false;
         m_console->duringWait = [&] {
-            if (asked)
+            if (std::exchange(asked, true))
                 return;
-            asked = true;
             m_console->closeWindow();
             QVERIFY(m_console->window().isVisible());
             QCOMPARE(m_console->status(), QString("Chiusura in corso: il comando si ferma dopo lo scambio in corso"));
         };
         const uint32_t started = m_console->clock.nowMs();
-
         ui().CmdGetFirmwareVersion->click();
-
-        QVERIFY(asked);
-        QVERIFY(m_console->clock.nowMs() - started < 1000);
+        QVERIFY(asked && m_console->clock.nowMs() - started < 1000);
         QTRY_VERIFY(!m_console->window().isVisible());
-        QCOMPARE(m_console->fileContents("Seriale.cfg"), QByteArray(" 1 \r\n9600\r\n 0 \r\n"));
+        QCOMPARE(m_console->fileContents("Seriale.cfg"), (" 1 \r\n9600\r\n 0 \r\n"));
     }
 };
 
 const test::AddTestClass<ConsoleTest> added;
-
 #include "ConsoleTest.moc"

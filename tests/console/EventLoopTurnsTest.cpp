@@ -3,40 +3,30 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace lettore {
-namespace {
 
-// Turns asked for at the given times (ms after `start`): which were given.
-std::vector<bool> turnsGiven(uint32_t start, const std::vector<uint32_t>& asked)
-{
-    test::ManualClock clock(start);
-    int turns = 0;
-    EventLoopTurns hook(clock, [&] { ++turns; });
-    std::vector<bool> given;
-    uint32_t now = 0;
-    for (uint32_t at : asked) {
-        clock.advance(at - now);
-        now = at;
-        const int before = turns;
-        hook();
-        given.push_back(turns > before);
-    }
-    return given;
-}
-
+// A turn is given at the first ask, then 20 ms after the last turn given (not the last asked), the clock wrapping too.
 TEST(EventLoopTurnsTest, TurnsCloserThanTheGapPass)
 {
-    // The first always; 20 ms after the last one given, not after the last one asked.
-    EXPECT_EQ(turnsGiven(0, {0, 1, 19, 20, 30, 39, 40, 140}),
-              (std::vector<bool>{true, false, false, true, false, false, true, true}));
+    const struct {
+        uint32_t start;
+        std::vector<uint32_t> asked;  // ms after start
+        std::vector<bool> given;
+    } rows[] = {{0, {0, 1, 19, 20, 30, 39, 40, 140}, {true, false, false, true, false, false, true, true}},
+                {0xFFFFFFF0u, {0, 10, 19, 20}, {true, false, false, true}}};
+    for (const auto& row : rows) {
+        test::ManualClock clock(row.start);
+        int turns = 0;
+        EventLoopTurns hook(clock, [&] { ++turns; });
+        std::vector<bool> given;
+        for (uint32_t now = 0; uint32_t at : row.asked) {
+            clock.advance(at - std::exchange(now, at));
+            const int before = turns;
+            hook();
+            given.push_back(turns > before);
+        }
+        EXPECT_EQ(given, row.given) << row.start;
+    }
 }
 
-TEST(EventLoopTurnsTest, TheClockWrapping)
-{
-    EXPECT_EQ(turnsGiven(0xFFFFFFF0u, {0, 10, 19, 20}), (std::vector<bool>{true, false, false, true}));
-}
-
-}  // namespace
 }  // namespace lettore

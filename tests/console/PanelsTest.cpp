@@ -1,7 +1,4 @@
-// The command panels on the real window over the simulated port: what each
-// button puts on the line and shows of the answer, the checks made before
-// anything is sent, the settings password, the loop over the baud rates,
-// a port that fails, and one command at a time.
+// The command panels on the real window over the simulated port.
 #include "ConsoleOnPort.h"
 #include "MonCom.h"
 #include "TestClasses.h"
@@ -13,31 +10,52 @@
 
 using namespace lettore;
 using test::ConsoleOnPort;
-using test::unhex;
 
 namespace {
 
-const QByteArray Silence;
-const QByteArray Ack("\x06");
-const QByteArray Nak("\x15");
+const QByteArray Silence, Ack("\x06"), Nak("\x15");
 QByteArray from1(const std::string& data) { return QByteArray::fromStdString(test::fromReader1(data)); }
-QByteArray bytes(const char* hex) { return QByteArray::fromStdString(unhex(hex)); }
-
+QByteArray bytes(const char* hex) { return QByteArray::fromStdString(test::unhex(hex)); }
 const char* const Untouched = "x";
+
+struct Wiring {
+    QString button, inputs;
+    QByteArray answer;
+    QStringList frames;
+    QString outputs, message;  // outputs: "Box=text;...", the others keep their text
+};
+struct Password {
+    QString button, answer;  // null: Cancel
+    bool accepted;
+};
+struct Loop {
+    int stopAtWrite;  // 0: never
+    QStringList lineCalls;
+    QString result;
+};
+struct Failure {
+    QString button, inputs, failing, resultBox;
+    std::string sent;  // the monitor's command box, hex
+};
+struct Busy {
+    QString busyWith, status;
+    bool controlsOn;
+    QStringList frames;  // a reader's reception: then Output as the form starts
+};
 
 }  // namespace
 
 class PanelsTest : public QObject {
     Q_OBJECT
 
-private:
     std::unique_ptr<ConsoleOnPort> m_console;
+    bool m_passwordGiven = false;
 
-    // Presses a button as the user does; the serial-setup buttons get the
-    // right password.
+    // Presses a button as the user does; the serial-setup buttons get the right password.
     void press(const QString& button)
     {
-        if (button == "CmdSetSetupSeriale" || button == "Command10")
+        m_passwordGiven = button == "CmdSetSetupSeriale" || button == "Command10";
+        if (m_passwordGiven)
             m_console->dialogs.passwords.push_back(QStringLiteral("7391"));
         m_console->control<QPushButton>(button)->click();
     }
@@ -45,9 +63,8 @@ private:
     {
         for (QLineEdit* box : m_console->window().TxtEsito)
             box->setText(Untouched);
+        m_console->ui().TxtRisposta->setText(Untouched);
     }
-
-    // The text of every box of the window, by name.
     std::map<QString, QString> boxTexts()
     {
         std::map<QString, QString> texts;
@@ -60,377 +77,241 @@ private slots:
     void init() { m_console = std::make_unique<ConsoleOnPort>(); }
     void cleanup() { m_console.reset(); }
 
-    // Each button, to terminal 1: the frames it writes, the result box and the
-    // boxes it fills, once answered and once failed (silent: 1; a spoilt check
-    // character: 2). Boxes not named keep their text.
+    // Each button: frames, result and boxes filled, answered (0) or not (silent 1, spoilt 2); or refused, told, nothing sent.
     void wiring_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("inputs");
-        QTest::addColumn<QByteArray>("answer");
-        QTest::addColumn<QStringList>("frames");
-        QTest::addColumn<QString>("outputs");  // "Box=text;..."
-
-        const QString setupBase = "02 30 31 31 30 30 31 30 30 30 35 30 35 30 30 31 30 32 31 03 02";
-        QTest::newRow("Setup base") << "Command4" << "" << Ack << QStringList{setupBase} << "TxtEsito_1=0";
-        QTest::newRow("Setup base, silent") << "Command4" << "" << Silence << QStringList{setupBase} << "TxtEsito_1=1";
-
-        // Tproto 1234, Rele 005, TMcode 010, Tbuzz 020, Tmac 3, Led_v 0.
-        const QStringList getSetup{"02 30 21 31 03 21"};
-        QTest::newRow("GetSetupBase") << "Command6" << "" << bytes("02 30 21 31 32 33 34 30 30 35 30 31 30 30 32 30 33 30 03 21")
-                                      << getSetup
-                                      << "TxtEsito_4=0;Text11_6=0;Text11_7=3;Text11_8=020;Text11_9=010;Text11_10=005;Text11_11=1234";
-        QTest::newRow("GetSetupBase, silent") << "Command6" << "" << Silence << getSetup
-                                              << "TxtEsito_4=1;Text11_6=N;Text11_7=N;Text11_8=N;Text11_9=N;Text11_10=N;Text11_11=N";
-
-        const QString serialSetup = "02 30 31 32 31 3A 34 03 0D";  // address 26 at 19200
-        QTest::newRow("Set") << "CmdSetSetupSeriale" << "CmbNewAddr=026;CobNewBaudRate=19200" << Ack
-                             << QStringList{serialSetup} << "TxtEsito_0=0";
-        QTest::newRow("Set, silent") << "CmdSetSetupSeriale" << "CmbNewAddr=026;CobNewBaudRate=19200" << Silence
-                                     << QStringList{serialSetup} << "TxtEsito_0=1";
-
-        // To every reader, answered by none.
-        QTest::newRow("Set Indirizzo 12") << "cmdSetIndirizzo" << "cmbSetIndirizzo=012;txtCodeAddr=0000012345" << Silence
-                                          << QStringList{"02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39"}
-                                          << "TxtEsito_9=0";
-
-        const QString output = "02 30 31 33 30 31 30 30 30 35 30 30 30 03 07";
-        QTest::newRow("Output") << "Command1" << "Text3=10;Text4=5;Text5=0" << Ack << QStringList{output} << "TxtEsito_2=0";
-        QTest::newRow("Output, silent") << "Command1" << "Text3=10;Text4=5;Text5=0" << Silence << QStringList{output}
-                                        << "TxtEsito_2=1";
-
+        const QStringList setupBase{"02 30 31 31 30 30 31 30 30 30 35 30 35 30 30 31 30 32 31 03 02"};
+        const QStringList getSetup{"02 30 21 31 03 21"};  // answered Tproto 1234, Rele 005, TMcode 010, Tbuzz 020, Tmac 3, Led_v 0
+        const QStringList serialSetup{"02 30 31 32 31 3A 34 03 0D"};  // address 26 at 19200
+        const QStringList output{"02 30 31 33 30 31 30 30 30 35 30 30 30 03 07"};
         const QStringList version{"02 30 21 32 03 22"};
-        QTest::newRow("Versione") << "CmdGetFirmwareVersion" << "" << from1("SIM LETTORE 1.00") << version
-                                  << "TxtEsito_7=0;TxtFirmwareVersion=SIM LETTORE 1.00";
-        QTest::newRow("Versione, spoilt") << "CmdGetFirmwareVersion" << ""
-                                          << bytes("02 30 21 53 49 4D 20 4C 45 54 54 4F 52 45 20 31 2E 30 30 03 08") << version
-                                          << "TxtEsito_7=2;TxtFirmwareVersion=N";
-
         const QByteArray spoiltStatus = bytes("02 30 21 31 03 20");
         const QStringList clear{"02 30 31 34 33 30 30 30 30 30 30 30 30 30 30 03 07"};
-        QTest::newRow("Clear Globale") << "Command3_0" << "Text8=0000000042" << from1("1") << clear << "TxtEsito_5=0";
-        QTest::newRow("Clear Globale, silent") << "Command3_0" << "Text8=0000000042" << Silence << clear << "TxtEsito_5=1";
-        // Aggiungi shows the reader's status character when answered.
-        const QStringList add{"02 30 31 34 31 30 30 30 30 30 30 30 30 34 32 03 03"};
-        QTest::newRow("Aggiungi") << "Command3_1" << "Text8=0000000042" << from1("2") << add << "TxtEsito_5=2";
-        QTest::newRow("Aggiungi, spoilt") << "Command3_1" << "Text8=0000000042" << spoiltStatus << add << "TxtEsito_5=2";
-        QTest::newRow("Aggiungi, refused") << "Command3_1" << "Text8=0000000042" << Nak << add << "TxtEsito_5=";
+        const QStringList add{"02 30 31 34 31 30 30 30 30 30 30 30 30 34 32 03 03"};  // shows the status character
         const QStringList remove{"02 30 31 34 32 30 30 30 30 30 30 30 30 34 32 03 00"};
-        QTest::newRow("Elimina") << "Command3_2" << "Text8=0000000042" << Nak << remove << "TxtEsito_5=0";
-        QTest::newRow("Elimina, spoilt") << "Command3_2" << "Text8=0000000042" << spoiltStatus << remove << "TxtEsito_5=2";
         const QStringList exists{"02 30 21 37 30 30 30 30 30 30 30 30 34 32 03 21"};
-        QTest::newRow("Esistenza") << "Command5" << "Text14=0000000042" << from1("1") << exists << "TxtEsito_3=0;Text15=1";
-        QTest::newRow("Esistenza, silent") << "Command5" << "Text14=0000000042" << Silence << exists << "TxtEsito_3=1;Text15=E";
-
-        // A serial number read is acknowledged.
-        const QString ack = "02 30 21 06 03 16";
+        const QString ack = "02 30 21 06 03 16";  // a serial number or transaction read is acknowledged
         const QByteArray serial = from1("SN00000001");
-        QTest::newRow("Prima") << "CmdGetPrima" << "" << serial << QStringList{"02 30 21 34 03 24", ack}
-                               << "TxtEsitoGetMatricola=0;TxtRispGetMatricola=SN00000001";
-        QTest::newRow("Prima, silent") << "CmdGetPrima" << "" << Silence << QStringList{"02 30 21 34 03 24"}
-                                       << "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N";
-        QTest::newRow("Corrente") << "CmdGetCorrente" << "" << serial << QStringList{"02 30 21 35 03 25", ack}
-                                  << "TxtEsitoGetMatricola=0;TxtRispGetMatricola=SN00000001";
-        QTest::newRow("Corrente, spoilt") << "CmdGetCorrente" << "" << bytes("02 30 21 53 4E 03 4E")
-                                          << QStringList{"02 30 21 35 03 25"} << "TxtEsitoGetMatricola=2;TxtRispGetMatricola=N";
-        QTest::newRow("Prossima") << "CmdGetProssima" << "" << serial << QStringList{"02 30 21 36 03 26", ack}
-                                  << "TxtEsitoGetMatricola=0;TxtRispGetMatricola=SN00000001";
-        QTest::newRow("Prossima, silent") << "CmdGetProssima" << "" << Silence << QStringList{"02 30 21 36 03 26"}
-                                          << "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N";
-
-        // "Ack automatico" is ticked at start: a transaction is acknowledged.
+        const QString serialRead = "TxtEsitoGetMatricola=0;TxtRispGetMatricola=SN00000001";
         const QString query = "02 30 21 33 03 23";
-        QTest::newRow("GetTransazione") << "Command7" << "TxtBadge_1=old" << from1("10000000042")
-                                        << QStringList{query, ack} << "TxtEsito_8=0;TxtBadge_0=0000000042;TxtBadge_1=";
-        QTest::newRow("GetTransazione, unticked") << "Command7" << "ChkAutoAck=0" << from1("10000000042")
-                                                  << QStringList{query} << "TxtEsito_8=0;TxtBadge_0=0000000042";
-        QTest::newRow("GetTransazione, silent") << "Command7" << "TxtBadge_0=old" << Silence << QStringList{query}
-                                                << "TxtEsito_8=1;TxtBadge_0=";
-        QTest::newRow("Ack") << "CmdAck" << "" << Silence << QStringList{ack} << "";
-
-        // Every code of the range once, in order, as ten digits; the last
-        // code and the reader's status character (none when silent) shown.
-        const QStringList range{"02 30 31 34 31 30 30 30 30 30 30 30 30 30 37 03 02",
-                                "02 30 31 34 31 30 30 30 30 30 30 30 30 30 38 03 0D"};
-        QTest::newRow("Inserisci") << "Command11" << "TxtDa=7;TxtA=8" << from1("1") << range << "TxtRisposta=0000000008 1";
-        QTest::newRow("Inserisci, silent") << "Command11" << "TxtDa=7;TxtA=8" << Silence << range << "TxtRisposta=0000000008 ";
+        const QStringList range{"02 30 31 34 31 30 30 30 30 30 30 30 30 30 37 03 02", "02 30 31 34 31 30 30 30 30 30 30 30 30 30 38 03 0D"};
+        const QString bounds = "Da e A devono essere numeri da 0 a 32767";
+        test::addRows<Wiring>({
+            {"Setup base", {"Command4", "", Ack, setupBase, "TxtEsito_1=0"}},
+            {"Setup base, silent", {"Command4", "", Silence, setupBase, "TxtEsito_1=1"}},
+            {"Tproto 10", {"Command4", "Text11_0=10", Ack, {}, "", "errore dati TProto"}},
+            {"Tproto 6000, Led_v 3", {"Command4", "Text11_0=6000;Text11_5=3", Ack, {}, "", "errore dati TProto"}},
+            {"Rele +12", {"Command4", "Text11_1=+12", Ack, {}, "", "errore dati Rele"}},
+            {"TMcode 1.5", {"Command4", "Text11_2=1.5", Ack, {}, "", "errore dati TMCode"}},
+            {"Tbuzz ' 10'", {"Command4", "Text11_3= 10", Ack, {}, "", "errore dati TBuzz"}},
+            {"Tmac 8", {"Command4", "Text11_4=8", Ack, {}, "", "errore dati TMac"}},
+            {"Led_v 12", {"Command4", "Text11_5=12", Ack, {}, "", "errore dati LedV"}},
+            {"GetSetupBase", {"Command6", "", bytes("02 30 21 31 32 33 34 30 30 35 30 31 30 30 32 30 33 30 03 21"), getSetup,
+             "TxtEsito_4=0;Text11_6=0;Text11_7=3;Text11_8=020;Text11_9=010;Text11_10=005;Text11_11=1234"}},
+            {"GetSetupBase, silent", {"Command6", "", Silence, getSetup,
+             "TxtEsito_4=1;Text11_6=N;Text11_7=N;Text11_8=N;Text11_9=N;Text11_10=N;Text11_11=N"}},
+            {"Set", {"CmdSetSetupSeriale", "CmbNewAddr=026;CobNewBaudRate=19200", Ack, serialSetup, "TxtEsito_0=0"}},
+            {"Set, silent", {"CmdSetSetupSeriale", "CmbNewAddr=026;CobNewBaudRate=19200", Silence, serialSetup, "TxtEsito_0=1"}},
+            {"Set, terminal 256", {"CmdSetSetupSeriale", "CmbTerminale=256;CmbNewAddr=", Ack, {}, "",
+             "Selezionare il nuovo indirizzo"}},
+            {"Loop BaudRate, terminal 256", {"Command10", "CmbTerminale=256;CmbNewAddr=", Ack, {}, "",
+             "Selezionare il nuovo indirizzo"}},
+            {"Set Indirizzo 12, to every reader", {"cmdSetIndirizzo", "cmbSetIndirizzo=012;txtCodeAddr=0000012345", Silence,
+             QStringList{"02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39"}, "TxtEsito_9=0"}},
+            {"Set Indirizzo, no address", {"cmdSetIndirizzo", "txtCodeAddr=0000012345", Ack, {}, "",
+             "Selezionare l'indirizzo da assegnare"}},
+            {"Output", {"Command1", "Text3=10;Text4=5;Text5=0", Ack, output, "TxtEsito_2=0"}},
+            {"Output, silent", {"Command1", "Text3=10;Text4=5;Text5=0", Silence, output, "TxtEsito_2=1"}},
+            {"Versione", {"CmdGetFirmwareVersion", "", from1("SIM LETTORE 1.00"), version,
+             "TxtEsito_7=0;TxtFirmwareVersion=SIM LETTORE 1.00"}},
+            {"Versione, spoilt", {"CmdGetFirmwareVersion", "",
+             bytes("02 30 21 53 49 4D 20 4C 45 54 54 4F 52 45 20 31 2E 30 30 03 08"), version, "TxtEsito_7=2;TxtFirmwareVersion=N"}},
+            {"Clear Globale", {"Command3_0", "Text8=0000000042", from1("1"), clear, "TxtEsito_5=0"}},
+            {"Clear Globale, silent", {"Command3_0", "Text8=0000000042", Silence, clear, "TxtEsito_5=1"}},
+            {"Aggiungi", {"Command3_1", "Text8=0000000042", from1("2"), add, "TxtEsito_5=2"}},
+            {"Aggiungi, spoilt", {"Command3_1", "Text8=0000000042", spoiltStatus, add, "TxtEsito_5=2"}},
+            {"Aggiungi, refused", {"Command3_1", "Text8=0000000042", Nak, add, "TxtEsito_5="}},
+            {"Elimina", {"Command3_2", "Text8=0000000042", Nak, remove, "TxtEsito_5=0"}},
+            {"Elimina, spoilt", {"Command3_2", "Text8=0000000042", spoiltStatus, remove, "TxtEsito_5=2"}},
+            {"Esistenza", {"Command5", "Text14=0000000042", from1("1"), exists, "TxtEsito_3=0;Text15=1"}},
+            {"Esistenza, silent", {"Command5", "Text14=0000000042", Silence, exists, "TxtEsito_3=1;Text15=E"}},
+            {"Esistenza, empty", {"Command5", "Text14=", Ack, {}, "", "Inserire Badge"}},
+            {"Prima", {"CmdGetPrima", "", serial, QStringList{"02 30 21 34 03 24", ack}, serialRead}},
+            {"Prima, silent", {"CmdGetPrima", "", Silence, QStringList{"02 30 21 34 03 24"},
+             "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N"}},
+            {"Corrente", {"CmdGetCorrente", "", serial, QStringList{"02 30 21 35 03 25", ack}, serialRead}},
+            {"Corrente, spoilt", {"CmdGetCorrente", "", bytes("02 30 21 53 4E 03 4E"), QStringList{"02 30 21 35 03 25"},
+             "TxtEsitoGetMatricola=2;TxtRispGetMatricola=N"}},
+            {"Prossima", {"CmdGetProssima", "", serial, QStringList{"02 30 21 36 03 26", ack}, serialRead}},
+            {"Prossima, silent", {"CmdGetProssima", "", Silence, QStringList{"02 30 21 36 03 26"},
+             "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N"}},
+            {"GetTransazione", {"Command7", "TxtBadge_1=old", from1("10000000042"), QStringList{query, ack},
+             "TxtEsito_8=0;TxtBadge_0=0000000042;TxtBadge_1="}},
+            {"GetTransazione, unticked", {"Command7", "ChkAutoAck=0", from1("10000000042"), QStringList{query},
+             "TxtEsito_8=0;TxtBadge_0=0000000042"}},
+            {"GetTransazione, silent", {"Command7", "TxtBadge_0=old", Silence, QStringList{query}, "TxtEsito_8=1;TxtBadge_0="}},
+            {"Ack", {"CmdAck", "", Silence, QStringList{ack}, ""}},
+            {"Inserisci", {"Command11", "TxtDa=7;TxtA=8", from1("1"), range, "TxtRisposta=0000000008 1"}},
+            {"Inserisci, silent", {"Command11", "TxtDa=7;TxtA=8", Silence, range, "TxtRisposta=0000000008 "}},
+            {"Inserisci -1 to 3", {"Command11", "TxtDa=-1;TxtA=3", Ack, {}, "", bounds}},
+            {"Inserisci 0 to 32768", {"Command11", "TxtDa=0;TxtA=32768", Ack, {}, "", bounds}},
+        });
     }
-
     void wiring()
     {
-        QFETCH(QString, button);
-        QFETCH(QString, inputs);
-        QFETCH(QByteArray, answer);
-        QFETCH(QString, outputs);
-        m_console->answerAll(answer.toStdString());
+        QFETCH(Wiring, row);
+        m_console->answerAll(row.answer.toStdString());
         presetResultBoxes();
-        m_console->fill(inputs);
-        const auto before = boxTexts();
-
-        press(button);
-
-        QTEST(m_console->writtenHex(), "frames");
-        auto expected = before;
-        for (const QString& output : outputs.split(';', Qt::SkipEmptyParts))
+        m_console->fill(row.inputs);
+        auto expected = boxTexts();
+        press(row.button);
+        QCOMPARE(m_console->writtenHex(), row.frames);
+        for (const QString& output : row.outputs.split(';', Qt::SkipEmptyParts))
             expected[output.section('=', 0, 0)] = output.section('=', 1);
         QCOMPARE(boxTexts(), expected);
-        QVERIFY(m_console->dialogs.messages.empty());
+        const test::RecordingDialogs& dialogs = m_console->dialogs;
+        QCOMPARE(dialogs.messages, row.message.isEmpty() ? std::vector<QString>() : std::vector<QString>{row.message});
+        QCOMPARE(dialogs.icons, std::vector<Dialogs::Icon>(dialogs.messages.size(), Dialogs::Icon::None));
+        QCOMPARE(dialogs.passwordPrompts.size(), size_t(dialogs.passwords.empty() && !row.frames.isEmpty() && m_passwordGiven));
         QCOMPARE(m_console->status(), QString());
     }
 
-    // What is checked before anything is sent: a refusal is told (with no
-    // icon), nothing goes on the line and the result box keeps its text. The
-    // base setup's fields are examined in the boxes' order, the first bad one
-    // told; the address commands need an address chosen, before any password.
-    void refusedBeforeSending_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("inputs");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("resultBox");
-
-        QTest::newRow("Tproto 10") << "Command4" << "Text11_0=10" << "errore dati TProto" << "TxtEsito_1";
-        QTest::newRow("Tproto 6000, Led_v 3") << "Command4" << "Text11_0=6000;Text11_5=3" << "errore dati TProto" << "TxtEsito_1";
-        QTest::newRow("Rele +12") << "Command4" << "Text11_1=+12" << "errore dati Rele" << "TxtEsito_1";
-        QTest::newRow("TMcode 1.5") << "Command4" << "Text11_2=1.5" << "errore dati TMCode" << "TxtEsito_1";
-        QTest::newRow("Tbuzz ' 10'") << "Command4" << "Text11_3= 10" << "errore dati TBuzz" << "TxtEsito_1";
-        QTest::newRow("Tmac 8") << "Command4" << "Text11_4=8" << "errore dati TMac" << "TxtEsito_1";
-        QTest::newRow("Led_v 12") << "Command4" << "Text11_5=12" << "errore dati LedV" << "TxtEsito_1";
-        QTest::newRow("Esistenza, empty") << "Command5" << "Text14=" << "Inserire Badge" << "TxtEsito_3";
-        QTest::newRow("Set Indirizzo, no address") << "cmdSetIndirizzo" << "txtCodeAddr=0000012345"
-                                                   << "Selezionare l'indirizzo da assegnare" << "TxtEsito_9";
-        QTest::newRow("Set, terminal 256") << "CmdSetSetupSeriale" << "CmbTerminale=256;CmbNewAddr="
-                                           << "Selezionare il nuovo indirizzo" << "TxtEsito_0";
-        QTest::newRow("Loop BaudRate, terminal 256") << "Command10" << "CmbTerminale=256;CmbNewAddr="
-                                                     << "Selezionare il nuovo indirizzo" << "TxtEsito_0";
-        QTest::newRow("Inserisci -1 to 3") << "Command11" << "TxtDa=-1;TxtA=3" << "Da e A devono essere numeri da 0 a 32767"
-                                           << "TxtRisposta";
-        QTest::newRow("Inserisci 0 to 32768") << "Command11" << "TxtDa=0;TxtA=32768"
-                                              << "Da e A devono essere numeri da 0 a 32767" << "TxtRisposta";
-    }
-
-    void refusedBeforeSending()
-    {
-        QFETCH(QString, button);
-        QFETCH(QString, inputs);
-        QFETCH(QString, message);
-        QFETCH(QString, resultBox);
-        m_console->answerAll("\x06");
-        m_console->fill(inputs);
-        m_console->control<QLineEdit>(resultBox)->setText(Untouched);
-
-        m_console->control<QPushButton>(button)->click();
-
-        QCOMPARE(m_console->dialogs.messages, std::vector<QString>{message});
-        QCOMPARE(m_console->dialogs.icons, std::vector<Dialogs::Icon>{Dialogs::Icon::None});
-        QVERIFY(m_console->dialogs.passwordPrompts.empty());
-        QVERIFY(m_console->port().writes().empty());
-        QCOMPARE(m_console->control<QLineEdit>(resultBox)->text(), QString(Untouched));
-    }
-
-    // The settings password, asked at every click of both buttons: only
-    // "7391" goes on; anything else, Cancel included, is told with the
-    // exclamation icon, and nothing is sent or changed.
+    // The password asked at every click: only "7391" goes on; else told with the exclamation icon, nothing sent.
     void password_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("answer");  // null: Cancel
-        QTest::addColumn<bool>("accepted");
-
-        QTest::newRow("Set, right") << "CmdSetSetupSeriale" << "7391" << true;
-        QTest::newRow("Set, trailing blank") << "CmdSetSetupSeriale" << "7391 " << false;
-        QTest::newRow("Set, cancelled") << "CmdSetSetupSeriale" << QString() << false;
-        QTest::newRow("Loop BaudRate, wrong") << "Command10" << "7390" << false;
+        test::addRows<Password>({
+            {"Set, right", {"CmdSetSetupSeriale", "7391", true}},
+            {"Set, trailing blank", {"CmdSetSetupSeriale", "7391 ", false}},
+            {"Set, cancelled", {"CmdSetSetupSeriale", QString(), false}},
+            {"Loop BaudRate, wrong", {"Command10", "7390", false}},
+        });
     }
-
     void password()
     {
-        QFETCH(QString, button);
-        QFETCH(QString, answer);
-        QFETCH(bool, accepted);
+        QFETCH(Password, row);
         m_console->answerAll("\x06");
         presetResultBoxes();
         test::RecordingDialogs& dialogs = m_console->dialogs;
-        dialogs.passwords.push_back(answer.isNull() ? std::nullopt : std::optional<QString>(answer));
-
-        m_console->control<QPushButton>(button)->click();
-
+        dialogs.passwords.push_back(row.answer.isNull() ? std::nullopt : std::optional<QString>(row.answer));
+        m_console->control<QPushButton>(row.button)->click();
         using Prompt = std::pair<QString, QString>;
-        QCOMPARE(dialogs.passwordPrompts,
-                 std::vector<Prompt>{Prompt(QString::fromUtf8("Per modificare queste impostazioni è necessario inserire la password."),
-                                            QString("Password richiesta"))});
-        if (accepted) {
-            QVERIFY(dialogs.messages.empty());
-            QCOMPARE(m_console->window().TxtEsito[0]->text(), QString("0"));
-        } else {
-            QCOMPARE(dialogs.messages, std::vector<QString>{"Password errata!"});
-            QCOMPARE(dialogs.icons, std::vector<Dialogs::Icon>{Dialogs::Icon::Exclamation});
-            QVERIFY(m_console->port().controlCalls().empty());
-            QCOMPARE(m_console->window().TxtEsito[0]->text(), QString(Untouched));
-        }
-        // Asked again at the next click: the right answer is never remembered.
-        m_console->control<QPushButton>(button)->click();
+        QCOMPARE(dialogs.passwordPrompts, std::vector<Prompt>{Prompt(QString::fromUtf8("Per modificare queste impostazioni è necessario "
+                                                                                      "inserire la password."), "Password richiesta")});
+        QCOMPARE(dialogs.messages, row.accepted ? std::vector<QString>() : std::vector<QString>{"Password errata!"});
+        QCOMPARE(dialogs.icons, row.accepted ? std::vector<Dialogs::Icon>() : std::vector<Dialogs::Icon>{Dialogs::Icon::Exclamation});
+        QCOMPARE(m_console->port().controlCalls().empty(), !row.accepted);
+        QCOMPARE(m_console->window().TxtEsito[0]->text(), QString(row.accepted ? "0" : Untouched));
+        m_console->control<QPushButton>(row.button)->click();  // never remembered
         QCOMPARE(dialogs.passwordPrompts.size(), size_t(2));
     }
 
-    // "Loop BaudRate": the setup sent once at each rate, in order, whatever
-    // each pass gives (here only a reader at 2400 answers), the progress in
-    // the status line, then the console's rate back. Stopped during a pass,
-    // the loop sends nothing more and still puts the rate back.
+    // The setup sent at each rate in order, progress shown, the console's rate put back; a stop ends the loop.
     void loopBaudRate_data()
     {
-        QTest::addColumn<int>("stopAtWrite");  // 0: never
-        QTest::addColumn<QStringList>("lineCalls");
-        QTest::addColumn<QString>("result");
-
         const QString f = "write 02 30 31 32 30 35 34 03 03";  // address 5 at 19200
-        QTest::newRow("all six") << 0
-                                 << QStringList{"settings 1200,N,8,1", f, "settings 2400,N,8,1", f,
-                                                "settings 4800,N,8,1", f, "settings 9600,N,8,1", f,
-                                                "settings 19200,N,8,1", f, "settings 38400,N,8,1", f,
-                                                "settings 9600,N,8,1"}
-                                 << "1";
-        QTest::newRow("stopped in the second") << 2
-                                               << QStringList{"settings 1200,N,8,1", f, "settings 2400,N,8,1", f,
-                                                              "settings 9600,N,8,1"}
-                                               << "0";
+        test::addRows<Loop>({
+            {"all six", {0, QStringList{"settings 1200,N,8,1", f, "settings 2400,N,8,1", f, "settings 4800,N,8,1", f,
+             "settings 9600,N,8,1", f, "settings 19200,N,8,1", f, "settings 38400,N,8,1", f, "settings 9600,N,8,1"}, "1"}},
+            {"stopped in the second", {2, QStringList{"settings 1200,N,8,1", f, "settings 2400,N,8,1", f,
+             "settings 9600,N,8,1"}, "0"}},
+        });
     }
-
     void loopBaudRate()
     {
-        QFETCH(int, stopAtWrite);
-        QFETCH(QStringList, lineCalls);
-        QFETCH(QString, result);
+        QFETCH(Loop, row);
         test::SimulatedPort& port = m_console->port();
         m_console->fill("CmbNewAddr=005;CobNewBaudRate=19200");
         QStringList progress;
         port.onWrite = [&](const std::string&) {
             progress << m_console->status();
-            if (int(port.writes().size()) == stopAtWrite)
+            if (int(port.writes().size()) == row.stopAtWrite)
                 m_console->window().stopButton()->click();
             if (port.settings() == "2400,N,8,1")
                 port.feed("\x06");
         };
-
         press("Command10");
-
         QStringList calls;
         for (const std::string& call : port.controlCalls())
             if (call.starts_with("settings") || call.starts_with("write"))
                 calls << QString::fromStdString(call);
-        QCOMPARE(calls, lineCalls);
+        QCOMPARE(calls, row.lineCalls);
         for (int i = 0; i < progress.size(); ++i)
             QCOMPARE(progress[i], QString::fromUtf8("Comando in corso: Loop BaudRate — velocità %1 di 6").arg(i + 1));
-        QTEST(m_console->window().TxtEsito[0]->text(), "result");
-        QCOMPARE(m_console->ui().CmbBaudRate->currentText(), QString("9600"));
+        QCOMPARE(m_console->window().TxtEsito[0]->text(), row.result);
+        QCOMPARE(m_console->ui().CmbBaudRate->currentText() + m_console->status(), QString("9600"));
         QCOMPARE(port.settings(), std::string("9600,N,8,1"));
-        QCOMPARE(m_console->status(), QString());
     }
 
-    // A port that fails under a command, on the write or while the answer is
-    // awaited: the result box says 3, the monitor shows the failure (and the
-    // frame when it left), the console stays up, and the same command works
-    // once the port is back, the failure gone from the monitor.
+    // A port failing on the write or the wait: result 3 and the failure in the monitor; the command works again after.
     void portFailure_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("inputs");
-        QTest::addColumn<QString>("failing");
-        QTest::addColumn<QString>("resultBox");
-        QTest::addColumn<QString>("sent");  // the monitor's command box, hex
-
-        QTest::newRow("Set Indirizzo, write") << "cmdSetIndirizzo" << "cmbSetIndirizzo=012" << "write" << "TxtEsito_9" << "";
-        QTest::newRow("Versione, waiting") << "CmdGetFirmwareVersion" << "" << "wait" << "TxtEsito_7" << "02 30 21 32 03 22";
+        test::addRows<Failure>({
+            {"Set Indirizzo, write", {"cmdSetIndirizzo", "cmbSetIndirizzo=012", "write", "TxtEsito_9", std::string()}},
+            {"Versione, waiting", {"CmdGetFirmwareVersion", "", "wait", "TxtEsito_7", std::string("02 30 21 32 03 22")}},
+        });
     }
-
     void portFailure()
     {
-        QFETCH(QString, button);
-        QFETCH(QString, inputs);
-        QFETCH(QString, failing);
-        QFETCH(QString, resultBox);
-        QFETCH(QString, sent);
-        m_console->fill(inputs);
-        QLineEdit* result = m_console->control<QLineEdit>(resultBox);
-
-        m_console->port().failNext(failing.toStdString(), PortError(PortFailure::Other, 5, "Input/output error"));
-        press(button);
-
+        QFETCH(Failure, row);
+        m_console->fill(row.inputs);
+        QLineEdit* result = m_console->control<QLineEdit>(row.resultBox);
+        m_console->port().failNext(row.failing.toStdString(), PortError(PortFailure::Other, 5, "Input/output error"));
+        press(row.button);
         QCOMPARE(result->text(), QString("3"));
         const MonCom& monitor = MonCom::instance();
-        QCOMPARE(test::hex(monitor.findChild<QLineEdit*>("TextComando")->text().toLatin1().toStdString()),
-                 sent.toStdString());
+        QCOMPARE(test::hex(monitor.findChild<QLineEdit*>("TextComando")->text().toLatin1().toStdString()), row.sent);
         QCOMPARE(monitor.findChild<QLabel*>("LblErrore")->text(), QString("Errore 5: Input/output error"));
-        QVERIFY(m_console->window().isVisible());
-        QVERIFY(m_console->console().gate().idle());
-
+        QVERIFY(m_console->window().isVisible() && m_console->console().gate().idle());
         m_console->answerAll("\x06");
-        press(button);
-        QCOMPARE(result->text(), QString("0"));
-        QCOMPARE(monitor.findChild<QLabel*>("LblErrore")->text(), QString());
+        press(row.button);
+        QCOMPARE(result->text() + monitor.findChild<QLabel*>("LblErrore")->text(), QString("0"));
     }
 
-    // While the link is busy the status line says with what. A command (of
-    // one exchange or a long one) turns every command control and the settings
-    // row off, so a click starts nothing; a reception a reader started leaves
-    // them on, and a click then runs once the reception is over.
+    // A command turns every command control off, a reader's reception does not (clicks run after it, once); the status says which.
     void oneCommandAtATime_data()
     {
-        QTest::addColumn<QString>("busyWith");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<bool>("controlsOn");
-        QTest::addColumn<QStringList>("frames");
-
-        const QString version = "02 30 21 32 03 22";
-        const QString output = "02 30 31 33 30 31 30 30 31 30 30 31 30 03 02";  // the boxes as the form starts
-        QTest::newRow("a command") << "CmdGetFirmwareVersion" << "Comando in corso: Versione Firmware" << false
-                                   << QStringList{version};
-        QTest::newRow("a long command") << "Command11" << "Comando in corso: Inserisci Badge" << false
-                                        << QStringList{"02 30 31 34 31 30 30 30 30 30 30 30 30 30 30 03 05",
-                                                       "02 30 31 34 31 30 30 30 30 30 30 30 30 30 31 03 04"};
-        QTest::newRow("a reader's reception") << "" << "Ricezione dal lettore in corso" << true << QStringList{output};
+        test::addRows<Busy>({
+            {"a command", {"CmdGetFirmwareVersion", "Comando in corso: Versione Firmware", false,
+             QStringList{"02 30 21 32 03 22"}}},
+            {"a long command", {"Command11", "Comando in corso: Inserisci Badge", false,
+             QStringList{"02 30 31 34 31 30 30 30 30 30 30 30 30 30 30 03 05", "02 30 31 34 31 30 30 30 30 30 30 30 30 30 31 03 04"}}},
+            {"a reader's reception", {"", "Ricezione dal lettore in corso", true,
+             QStringList{"02 30 31 33 30 31 30 30 31 30 30 31 30 03 02"}}},
+        });
     }
-
     void oneCommandAtATime()
     {
-        QFETCH(QString, busyWith);
-        QFETCH(bool, controlsOn);
+        QFETCH(Busy, row);
         m_console->fill("TxtDa=0;TxtA=1");
         m_console->answerAll(test::fromReader1("1"));
-        const QStringList controls{"Command4", "Command6", "CmdSetSetupSeriale", "Command10", "cmdSetIndirizzo",
-                                   "Command1", "CmdGetFirmwareVersion", "Command3_0", "Command3_1", "Command3_2",
-                                   "Command5", "CmdGetPrima", "Command7", "CmdAck", "Command11",
-                                   "TxtNumCom", "CmbBaudRate", "CmbTerminale", "optMultiMaster_1"};
+        const QStringList controls{"Command4", "Command6", "CmdSetSetupSeriale", "Command10", "cmdSetIndirizzo", "Command1",
+                                   "CmdGetFirmwareVersion", "Command3_0", "Command3_1", "Command3_2", "Command5", "CmdGetPrima",
+                                   "Command7", "CmdAck", "Command11", "TxtNumCom", "CmbBaudRate", "CmbTerminale", "optMultiMaster_1"};
         int turns = 0;
         m_console->duringWait = [&] {
+            for (const QString& name : controls)  // at every exchange of a command
+                QVERIFY2(turns > 0 && row.controlsOn || m_console->control<QWidget>(name)->isEnabled() == row.controlsOn, qPrintable(name));
             if (turns++ > 0)
                 return;
-            QTEST(m_console->status(), "status");
-            for (const QString& name : controls)
-                QVERIFY2(m_console->control<QWidget>(name)->isEnabled() == controlsOn, qPrintable(name));
+            QCOMPARE(m_console->status(), row.status);
             press("Command1");
+            press("Command1");  // asked twice, runs once
         };
-
-        if (busyWith.isEmpty()) {
+        if (row.busyWith.isEmpty()) {
             m_console->port().feed("x");  // noise starts a reception that runs out of time
             QVERIFY(m_console->port().notify());
-            QCoreApplication::processEvents();  // what queued up behind it runs
+            for (int i = 0; i < 3; ++i)  // what queued up behind it runs, and nothing after
+                QCoreApplication::processEvents();
         } else {
-            press(busyWith);
+            press(row.busyWith);
         }
-
         QVERIFY(turns > 0);
-        QTEST(m_console->writtenHex(), "frames");
+        QCOMPARE(m_console->writtenHex(), row.frames);
         for (const QString& name : controls)
             QVERIFY2(m_console->control<QWidget>(name)->isEnabled(), qPrintable(name));
     }
 
-    // A stop asked for while a code of a range waits for its answer, or between
-    // two codes, ends the run after that code: by the stop button or by Esc.
-    // Codes to every reader (terminal 256) wait for no answer, so no wait
-    // hands the event loop a turn: the run gives one between two codes once
-    // none came for 100 ms (here each code takes 40 ms). The focus is back on
-    // the run's button.
+    // Stop button or Esc ends a range after the code in hand, also between codes to every reader; the focus comes back.
     void stopRange_data()
     {
         QTest::addColumn<bool>("escape");
@@ -439,7 +320,6 @@ private slots:
         QTest::newRow("Esc") << true << false;
         QTest::newRow("stop button between two codes") << false << true;
     }
-
     void stopRange()
     {
         QFETCH(bool, escape);
@@ -464,31 +344,23 @@ private slots:
             else
                 QTest::mouseClick(window.stopButton(), Qt::LeftButton);
         };
-
         run->click();
-
         QCOMPARE(m_console->port().writes().size(), size_t(3));
-        QCOMPARE(m_console->ui().TxtRisposta->text(), QString(betweenCodes ? "0000000002 " : "0000000002 1"));
-        QCOMPARE(m_console->status(), QString());
-        QVERIFY(!window.stopButton()->isEnabled());
-        QVERIFY(run->isEnabled());
-        QVERIFY(run->hasFocus());
+        QCOMPARE(m_console->ui().TxtRisposta->text() + m_console->status(), QString(betweenCodes ? "0000000002 " : "0000000002 1"));
+        QVERIFY(!window.stopButton()->isEnabled() && run->isEnabled() && run->hasFocus());
     }
 
-    // The transaction's text cut into ten-character codes over the ten boxes:
-    // as many boxes as the length over ten, less one, rounded half to even,
-    // plus one; every other box emptied; at most ten boxes.
+    // A transaction over the ten boxes, ten characters each: round(length / 10 - 1) half to even, plus one boxes.
     void transactionSpread_data()
     {
         QTest::addColumn<int>("length");
         QTest::addColumn<int>("boxes");
-        QTest::newRow("15 characters: a tie, one box") << 15 << 1;
-        QTest::newRow("16 characters: two boxes") << 16 << 2;
-        QTest::newRow("25 characters: a tie, three boxes") << 25 << 3;
-        QTest::newRow("105 characters: ten boxes") << 105 << 10;
-        QTest::newRow("150 characters: ten boxes") << 150 << 10;
+        QTest::newRow("15: a tie, one box") << 15 << 1;
+        QTest::newRow("16: two boxes") << 16 << 2;
+        QTest::newRow("25: a tie, three boxes") << 25 << 3;
+        QTest::newRow("105: ten boxes") << 105 << 10;
+        QTest::newRow("150: ten boxes") << 150 << 10;
     }
-
     void transactionSpread()
     {
         QFETCH(int, length);
@@ -498,14 +370,11 @@ private slots:
             codes += QStringLiteral("C%1").arg(i, 9, 10, QChar('0'));
         codes.truncate(length);
         m_console->answerAll(test::fromReader1("1" + codes.toStdString()));
-
         m_console->ui().Command7->click();
-
         for (int i = 0; i < 10; ++i)
             QCOMPARE(m_console->window().TxtBadge[i]->text(), i < boxes ? codes.mid(i * 10, 10) : QString());
     }
 };
 
 const test::AddTestClass<PanelsTest> added;
-
 #include "PanelsTest.moc"

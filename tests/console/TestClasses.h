@@ -1,22 +1,17 @@
 #pragma once
 
-// The console's window tests are QtTest classes in one program; each
-// source file adds its classes here, and the program's main runs them all.
+// The console's window tests: QtTest classes in one program, each source file adding its classes here.
 #include <QObject>
+#include <QTest>
 
 #include <functional>
 #include <memory>
-#include <string>
-#include <utility>
-#include <vector>
 
 namespace lettore::test {
 
-using TestClassFactory = std::function<std::unique_ptr<QObject>()>;
-
-inline std::vector<TestClassFactory>& testClasses()
+inline std::vector<std::function<std::unique_ptr<QObject>()>>& testClasses()
 {
-    static std::vector<TestClassFactory> classes;
+    static std::vector<std::function<std::unique_ptr<QObject>()>> classes;
     return classes;
 }
 
@@ -25,7 +20,15 @@ struct AddTestClass {
     AddTestClass() { testClasses().push_back([] { return std::make_unique<TestClass>(); }); }
 };
 
-// The sounds the console asked for, in order: file and whether asynchronous.
-extern std::vector<std::pair<std::string, bool>> played;
+// A QtTest table of one column, "row", from named rows.
+template <typename Row>
+void addRows(std::initializer_list<std::pair<const char*, Row>> rows)
+{
+    QTest::addColumn<Row>("row");
+    for (const auto& [name, row] : rows)
+        QTest::newRow(name) << row;
+}
+
+extern std::vector<std::pair<std::string, bool>> played;  // the sounds asked for: file, asynchronous
 
 }  // namespace lettore::test
