@@ -40,9 +40,10 @@ public:
     void setMultimaster(bool enabled);
     bool multimaster() const { return m_multimaster; }
 
-    // The oldest reading not yet confirmed: a 16-character frame (STX,
-    // address in the poll form, status, code, ETX, BCC) and a number that
-    // changes whenever another reading takes its place.
+    // The oldest reading not yet confirmed: the status and code in the
+    // model's answer layout (Sibrant2: STX, address in the poll form,
+    // status, code, ETX, BCC), and a number that changes whenever another
+    // reading takes its place.
     struct Reading {
         std::uint64_t id = 0;
         std::string frame;
