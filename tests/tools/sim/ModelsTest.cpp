@@ -23,10 +23,7 @@ using namespace lettore::sim;
 
 const std::string Code = "0000000042";
 
-struct Exchange {
-    const char* type;
-    std::string data, answer;  // answer in hex, or "esito N"
-};
+struct Exchange { const char* type; std::string data, answer; };  // answer in hex, or "esito N"
 
 TEST(Models, EachModelAnswersItsOwnDialectOnly)
 {
@@ -44,7 +41,6 @@ TEST(Models, EachModelAnswersItsOwnDialectOnly)
     clsComunicazioni& link = lettori.Comunicazione();
     link.setCommPort(9);
     link.setCommSettings("9600,N,8,1");
-
     const struct { const char* dialect; int16_t term; std::vector<Exchange> exchanges; } rows[] = {
         {"Sibrant2", 1, {{"P", "3", "02 30 21 30 03 20"}}},
         {"Sibrant", 2, {{"S", "41" + Code, "02 68 22 30 03 7B"}}},
@@ -52,8 +48,7 @@ TEST(Models, EachModelAnswersItsOwnDialectOnly)
         // Quen sends an ACK as data and waits: it is no command of the reader.
         {"Quen", 4, {{"S", "\x06", "15"}}},
         {"Zem", 5, {{"P", "7" + Code, "02 25 25 30 03 31"}}},
-        // A poll asks for the oldest transaction; the link's ACK after the
-        // answer confirms it, so the next poll finds none.
+        // A poll asks for the oldest transaction, confirmed by the link's ACK after the answer.
         {"Tolvane", 7, {{"P", "", "3C 37 31 30 30 30 30 30 30 30 30 34 32 30 30 3E"},
                         {"P", "", "3C 37 30 30 37 3E"},
                         {"S", "41" + Code, "3C 37 30 30 37 3E"}}},
