@@ -117,6 +117,37 @@ std::vector<Frame::Part> parseFrom(std::string_view input, char start, std::stri
     return parts.take();
 }
 
+// Requests as a reader hears them: STX .. ETX and the check character, or
+// a Tolvane request, EOT EOT up to its ETX (set) or ENQ (poll), which has
+// no check character.
+std::vector<Frame::Part> parseRequests(std::string_view input)
+{
+    constexpr auto npos = std::string_view::npos;
+    constexpr std::string_view TolvaneOpen("\x04\x04", 2);
+    Parts parts;
+    for (std::size_t pos = 0; pos < input.size();) {
+        const std::size_t open = input.find(TolvaneOpen, pos);
+        const std::string_view before = input.substr(pos, open == npos ? npos : open - pos);
+        // A request is at least STX, ETX and the check, so its answer rule
+        // is its check. One still open where a Tolvane request starts is
+        // given up there.
+        for (const Frame::Part& part : parseFrom(before, Frame::STX, std::string_view("\x02\x03", 2), 1, Frame::Rule::Stx)) {
+            const bool givenUp = part.kind == Kind::Unfinished && open != npos;
+            parts.add(givenUp ? Kind::Abandoned : part.kind, pos + part.begin, pos + part.begin + part.size);
+        }
+        if (open == npos)
+            break;
+        const std::size_t end = input.find_first_of(std::string_view("\x03\x05", 2), open + 2);
+        if (end == npos) {
+            parts.add(Kind::Unfinished, open, input.size());
+            break;
+        }
+        parts.add(Kind::Whole, open, end + 1);
+        pos = end + 1;
+    }
+    return parts.take();
+}
+
 }  // namespace
 
 Frame Frame::of(int16_t term, std::string_view tipoComando, std::string_view data)
@@ -196,8 +227,7 @@ std::vector<Frame::Part> Frame::parse(std::string_view input, Rule rule)
     switch (rule) {
     case Rule::Stx: return parseStx(input);
     case Rule::Tolvane: return parseFrom(input, TolvaneStart, std::string_view("\x06>", 2), 0, rule);
-    // A request is at least STX, ETX and the check, so its answer rule is its check.
-    case Rule::Request: return parseFrom(input, STX, std::string_view("\x02\x03", 2), 1, Rule::Stx);
+    case Rule::Request: return parseRequests(input);
     }
     return {};
 }

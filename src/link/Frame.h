@@ -94,7 +94,8 @@ struct Frame {
     // Tolvane: a frame runs from '<' to the first '>' or ACK.
     // Request: a frame runs from STX to ETX and the byte after it; an STX
     // before that abandons it. A frame that fails its check is BadCheck,
-    // for the reader to refuse.
+    // for the reader to refuse. A Tolvane request runs from EOT EOT to the
+    // first ETX or ENQ and is Whole: it has no check character.
     static std::vector<Part> parse(std::string_view input, Rule rule = Rule::Stx);
 };
 

@@ -22,12 +22,12 @@ constexpr long ResidentSlackKb = 256;
 // The codes the reader's log shows added: a white-list add heard, answered "0" right after.
 QSet<int> codesAdded(const QString& log)
 {
-    static const QRegularExpression heard(QStringLiteral(" RX \\d+ \\[[^]]*\\] reader 1 S: white list add (\\d{10})$"));
+    static const QRegularExpression heard(QStringLiteral(" RX \\d+ \\[[^]]*\\] .*; reader 1 S: white list add (\\d{10})$"));
     QSet<int> added;
     const QStringList lines = log.split('\n');
     for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
         const QRegularExpressionMatch match = heard.match(lines[i]);
-        if (match.hasMatch() && lines[i + 1].endsWith(QLatin1String("] answer \"0\"")))
+        if (match.hasMatch() && lines[i + 1].endsWith(QLatin1String("; answer \"0\"")))
             added.insert(match.captured(1).toInt());
     }
     return added;

@@ -13,6 +13,8 @@ std::vector<std::string> FrameSplitter::feed(std::string_view bytes)
     for (const Frame::Part& part : Frame::parse(m_pending, Frame::Rule::Request)) {
         const bool frame = part.kind == Kind::Whole || part.kind == Kind::BadCheck;
         const bool unfinished = part.kind == Kind::Unfinished;
+        if (part.kind == Kind::Lone)
+            frames.push_back(m_pending.substr(part.begin, part.size));
         if (!frame && !unfinished && part.kind != Kind::Abandoned)
             continue;
         // A frame leaves room for ETX and the check character: one whose
@@ -30,6 +32,9 @@ std::vector<std::string> FrameSplitter::feed(std::string_view bytes)
         else if (unfinished)
             tail = m_pending.substr(part.begin, part.size);
     }
+    // An EOT at the very end may open a Tolvane request with the next read.
+    if (tail.empty() && !m_pending.empty() && m_pending.back() == Frame::EOT)
+        tail = std::string(1, Frame::EOT);
     m_pending = std::move(tail);
     return frames;
 }

@@ -10,9 +10,11 @@ namespace lettore::sim {
 
 // Cuts the byte stream a reader hears into request frames (Frame::parse,
 // the request rule): STX, address field and data up to ETX, then one check
-// character. Bytes outside a frame are noise and are dropped. An STX inside
-// a frame starts the frame afresh, so a request the host abandoned halfway
-// does not swallow the next one. Frames may arrive in any number of pieces.
+// character, or a Tolvane request from EOT EOT to its ETX or ENQ; and the
+// lone ACKs that acknowledge Tolvane answers. Other bytes outside a frame
+// are noise and are dropped. An STX inside a frame starts the frame
+// afresh, so a request the host abandoned halfway does not swallow the
+// next one. Frames may arrive in any number of pieces.
 //
 // A frame is at most MaxFrameBytes long: an unfinished frame that reaches
 // that length without its end is dropped whole, so a start character
@@ -22,7 +24,7 @@ public:
     static constexpr std::size_t MaxFrameBytes = 1024;
 
     // Takes the next bytes from the line and returns the frames they
-    // complete, in order, each from STX to its check character.
+    // complete, in order, each whole (a lone ACK or NAK as one byte).
     std::vector<std::string> feed(std::string_view bytes);
 
     // Bytes of the frame still being collected.

@@ -69,6 +69,10 @@ LineCommand LineCommand::parse(std::string_view line)
         command.kind = Kind::SetFault;
         command.address = parseAddress(words[1]);
         command.fault = parseFault(words[2]);
+    } else if (verb == "state") {
+        requireWords(words, 2, "state ADDR");
+        command.kind = Kind::State;
+        command.address = parseAddress(words[1]);
     } else if (verb == "multimaster") {
         requireWords(words, 2, "multimaster on|off");
         if (words[1] != "on" && words[1] != "off")

@@ -11,12 +11,13 @@ namespace lettore::sim {
 //   present ADDR CODE          a badge held to reader ADDR
 //   transaction ADDR DATA      store a transaction (status + 10-char codes)
 //   fault ADDR MODE            reader ADDR's fault from now on
+//   state ADDR                 print reader ADDR's settings and stored data
 //   multimaster on|off         readers send badge readings on their own
 //   drop [MS]                  close the line now; with MS, offer it again
 //                              (same link, a new device) MS ms later
 //   quit                       stop the program
 struct LineCommand {
-    enum class Kind { Present, Transaction, SetFault, Multimaster, Drop, Quit };
+    enum class Kind { Present, Transaction, SetFault, State, Multimaster, Drop, Quit };
 
     Kind kind = Kind::Quit;
     int address = 0;

@@ -92,6 +92,16 @@ void PseudoTerminal::linkAs(const std::string& linkPath)
     m_linkPath = linkPath;
 }
 
+std::string PseudoTerminal::liveDeviceBehind(const std::string& linkPath)
+{
+    struct stat device{};
+    std::error_code error;
+    if (!std::filesystem::is_symlink(linkPath, error) || ::stat(linkPath.c_str(), &device) != 0
+        || !S_ISCHR(device.st_mode))
+        return {};
+    return std::filesystem::read_symlink(linkPath, error).string();
+}
+
 // The link's path is kept for reopen().
 void PseudoTerminal::close()
 {

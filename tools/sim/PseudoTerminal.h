@@ -30,6 +30,11 @@ public:
     // close() removes the link while it still points to this slave.
     void linkAs(const std::string& linkPath);
 
+    // The device `linkPath` leads to when it is a symbolic link to a
+    // character device that exists, as another line's live slave does;
+    // empty otherwise.
+    static std::string liveDeviceBehind(const std::string& linkPath);
+
     // Closes both sides: the host sees the line drop.
     void close();
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <stdexcept>
 
@@ -42,6 +43,19 @@ void requireLength(const std::string& value, std::size_t length, const char* wha
                                     + std::to_string(length) + " characters");
 }
 
+// The terminal model of a dialect's name, in any case.
+const Dialect* modelNamed(std::string_view name)
+{
+    const auto sameLetters = [](char a, char b) { return std::tolower(a) == std::tolower(b); };
+    std::string names;
+    for (const Dialect& dialect : Dialect::all()) {
+        if (std::ranges::equal(name, std::string_view(dialect.name), sameLetters))
+            return &dialect;
+        names += (names.empty() ? "" : ", ") + std::string(dialect.name);
+    }
+    throw std::invalid_argument("model \"" + std::string(name) + "\" is none of " + names);
+}
+
 void applyOption(ReaderSettings& settings, std::string_view key, std::string_view value)
 {
     const std::string text(value);
@@ -69,6 +83,8 @@ void applyOption(ReaderSettings& settings, std::string_view key, std::string_vie
             if (!ReaderSettings::isTransaction(transaction))
                 throw std::invalid_argument("transaction \"" + transaction
                                             + "\" must be a status character and 10-character codes");
+    } else if (key == "model") {
+        settings.model = modelNamed(value);
     } else if (key == "fault") {
         settings.fault = parseFault(value);
     } else {
@@ -97,6 +113,9 @@ ReaderSettings ReaderSettings::parse(std::string_view text)
             break;
         options.remove_prefix(comma + 1);
     }
+    if (!addressFits(*settings.model, settings.address))
+        throw std::invalid_argument("a " + std::string(settings.model->name) + " reader cannot have address "
+                                    + std::to_string(settings.address) + ": its address byte has no room for it");
     return settings;
 }
 
@@ -118,6 +137,11 @@ int ReaderSettings::baudOfCode(char code)
 bool ReaderSettings::isReaderBaudRate(int baud)
 {
     return std::find(baudCodes.begin(), baudCodes.end(), baud) != baudCodes.end();
+}
+
+bool ReaderSettings::addressFits(const Dialect& model, int address)
+{
+    return model.encode(Frame{static_cast<int16_t>(address), true, {}}).has_value();
 }
 
 bool ReaderSettings::isTransaction(std::string_view data)

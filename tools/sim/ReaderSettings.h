@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Dialect.h"
 #include "Fault.h"
 
 #include <cstddef>
@@ -22,9 +23,12 @@ struct ReaderSettings {
     // character followed by 10-character badge codes.
     std::vector<std::string> transactions;
     Fault fault = Fault::None;
+    // The terminal model: the dialect whose frames it hears and answers.
+    const Dialect* model = &Dialect::sibrant2();
 
-    // Parses "ADDR[:key=value,...]", keys baud, card, firmware, setup,
-    // capacity, serials and transactions (lists joined by "+"), fault.
+    // Parses "ADDR[:key=value,...]", keys model (a dialect's name in any
+    // case), baud, card, firmware, setup, capacity, serials and
+    // transactions (lists joined by "+"), fault.
     // Throws std::invalid_argument with a readable message.
     static ReaderSettings parse(std::string_view text);
 
@@ -35,6 +39,9 @@ struct ReaderSettings {
     static int baudOfCode(char code);
     // True for the rates a reader can be set to (1200..38400).
     static bool isReaderBaudRate(int baud);
+    // Whether `model` can address a reader at `address` in both forms (the
+    // set form's address byte is the larger).
+    static bool addressFits(const Dialect& model, int address);
     // True for one status character followed by whole 10-character codes.
     static bool isTransaction(std::string_view data);
 };

@@ -63,6 +63,49 @@ std::optional<Request> Request::parse(std::string_view frame)
     return request;
 }
 
+std::optional<Request> Request::heardBy(std::string_view frame, const Dialect& model, int address)
+{
+    if (&model == &Dialect::sibrant2()) {
+        auto request = parse(frame);
+        if (request && request->kind != Kind::Broadcast && request->address != address)
+            return std::nullopt;
+        return request;
+    }
+    // The data lies after STX, the two address bytes, and before ETX and
+    // the check character; in a Tolvane set request after EOT EOT STX and
+    // the address, before ETX. A Tolvane poll carries none.
+    const bool tolvane = model.answers == Frame::Rule::Tolvane;
+    const bool tolvanePoll = tolvane && !frame.empty() && frame.back() == Frame::ENQ;
+    const std::size_t head = tolvane ? 4 : 3;
+    const std::size_t tail = tolvane ? 1 : 2;
+    if (!tolvanePoll && frame.size() < head + tail)
+        return std::nullopt;
+    const std::string data(tolvanePoll ? std::string_view() : frame.substr(head, frame.size() - head - tail));
+    // A Tolvane poll carries no data: the reader takes it as the
+    // transaction query.
+    const std::string asked = tolvanePoll ? "3" : data;
+    const std::size_t compared = tolvane ? frame.size() : frame.size() - 1;
+    // The model's broadcast address. Its bytes may equal another reader's
+    // own (0x40: broadcast poll, reader 0 set): a reader takes its own
+    // address first, and one at the broadcast address hears only
+    // broadcasts, as the host sends them.
+    constexpr int everyReader = 32;
+    for (const int term : {address, everyReader}) {
+        for (const bool set : {true, false}) {
+            const auto bytes = model.encode(Frame{static_cast<int16_t>(term), set, data});
+            if (!bytes || bytes->size() != frame.size() || bytes->compare(0, compared, frame, 0, compared) != 0)
+                continue;
+            Request request;
+            request.kind = term == everyReader ? Kind::Broadcast : set ? Kind::Set : Kind::Poll;
+            request.address = term == everyReader ? 0 : address;
+            request.data = asked;
+            request.bccOk = tolvane || Frame::checkHolds(frame);
+            return request;
+        }
+    }
+    return std::nullopt;
+}
+
 std::string Request::describe() const
 {
     std::string text;

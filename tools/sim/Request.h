@@ -1,13 +1,15 @@
 #pragma once
 
+#include "Dialect.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace lettore::sim {
 
-// One request frame as a reader hears it: STX, two address bytes, data,
-// ETX, check character.
+// One request frame as a reader hears it: its form, address and data, and
+// whether its check character holds.
 struct Request {
     enum class Kind {
         Set,        // address field in the set form (type "S")
@@ -24,6 +26,14 @@ struct Request {
     // the frame is too short or its address field is none of the three
     // forms, so that no reader can take it as its own.
     static std::optional<Request> parse(std::string_view frame);
+
+    // The request a reader of `model` at `address` takes `frame` (as cut
+    // by FrameSplitter) to be: its own in the set or poll form, or the
+    // model's broadcast; nothing for any other frame. A frame is the
+    // model's when the model's own encoding of the address, type and data
+    // gives it back, the check character aside. A Tolvane poll carries no
+    // data and reads as the transaction query ("3").
+    static std::optional<Request> heardBy(std::string_view frame, const Dialect& model, int address);
 
     // Decodes two address characters of the set form ("0".."?" each, the
     // high then the low nibble), as carried inside a data field. Returns

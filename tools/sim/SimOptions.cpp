@@ -35,6 +35,16 @@ std::vector<std::string> splitCodes(const std::string& text)
     return codes;
 }
 
+// Two readers at one address would both answer the same frame.
+void addReader(std::vector<ReaderSettings>& readers, const ReaderSettings& reader)
+{
+    for (const auto& other : readers)
+        if (other.address == reader.address)
+            throw std::invalid_argument("two readers at address " + std::to_string(reader.address)
+                                        + ": each --reader needs an address of its own");
+    readers.push_back(reader);
+}
+
 }  // namespace
 
 SimOptions SimOptions::parse(const std::vector<std::string>& arguments)
@@ -54,7 +64,7 @@ SimOptions SimOptions::parse(const std::vector<std::string>& arguments)
         else if (option == "--log")
             options.logPath = value();
         else if (option == "--reader")
-            options.readers.push_back(ReaderSettings::parse(value()));
+            addReader(options.readers, ReaderSettings::parse(value()));
         else if (option == "--pace")
             options.line.pace = true;
         else if (option == "--multimaster")
@@ -88,6 +98,11 @@ Options:
   --reader ADDR[:OPTS]   a reader at address ADDR (0-255); repeatable;
                          default one reader at address 1. OPTS, comma
                          separated:
+                           model=NAME       the terminal model whose frames
+                                            it hears and answers: Sibrant2
+                                            (default), Sibrant, Parlow, Quen,
+                                            Zem or Tolvane (the names of
+                                            lettore raw --dialect, any case)
                            baud=RATE        1200, 2400, 4800, 9600 (default),
                                             19200 or 38400
                            card=CODE        its own card code (default the
@@ -123,6 +138,8 @@ Standard input, one command a line:
   transaction ADDR DATA  store a transaction: a status character followed by
                          10-character codes
   fault ADDR MODE        reader ADDR's fault from now on
+  state ADDR             print reader ADDR's model, settings, white list,
+                         transactions and serial numbers
   multimaster on|off     switch multimaster mode for every reader
   drop [MS]              close the line now (the host sees it hang up); with
                          MS, offer it again MS milliseconds later behind the
@@ -140,9 +157,16 @@ Faults (per reader, on every answer):
   late     answer after the host's 5 s time-out
   drop     close the line instead of answering
 
-A reader hears only frames at its own rate and its own address; nobody
-answers the broadcast address. SIGINT and SIGTERM stop the program and
-remove the link.
+A reader hears only frames of its own model, at its own rate and its own
+address; nobody answers the broadcast address (256 for Sibrant2, 32 for the
+other models). A Tolvane reader answers "<", its address byte, the data, two
+check digits and ">", and takes the host's ACK after it as the confirmation
+that an ACK frame gives; a Tolvane poll asks for the oldest transaction.
+SIGINT and SIGTERM stop the program and remove the link.
+
+Exit status: 0 when stopped, 64 for a wrong command line, 74 when the line,
+the link or the log cannot be opened (a --link that leads to another live
+line is not taken over).
 )";
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TrafficDecoder.h"
+
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -7,13 +9,18 @@
 namespace lettore::sim {
 
 // The line's readable log: one line per frame heard or sent, and one per
-// event, each with its UTC time to the millisecond (isoTime). Without a stream it
-// writes nothing.
+// event, each with its UTC time to the millisecond (isoTime). A frame's
+// line names its parts with the host's traffic decoder, in the words of
+// the host's trace, then says what the reader made of it. Without a
+// stream it writes nothing.
 class TrafficLog {
 public:
     explicit TrafficLog(std::ostream* out = nullptr) : m_out(out) {}
 
-    // direction "RX" or "TX"; bytes in hexadecimal, then what they mean.
+    // direction "RX" (heard from the host) or "TX" (sent to it); the rate,
+    // the bytes in hexadecimal, the decoder's words, then `meaning`:
+    // "RX 9600 [02 30 21 32 03 22] command Sibrant2 address 1 P data "2"
+    // check character good; reader 1 P: firmware version query"
     void frame(std::string_view direction, int baudRate, std::string_view bytes,
                std::string_view meaning);
     void event(std::string_view text);
@@ -22,6 +29,9 @@ private:
     void line(std::string_view text);
 
     std::ostream* m_out;
+    // Fed what the host sends as sent and what the readers send as
+    // received, so that answers and readings are told apart as on the host.
+    TrafficDecoder m_decoder;
 };
 
 }  // namespace lettore::sim

@@ -1,6 +1,6 @@
 #include "VirtualLine.h"
 
-#include "Framing.h"
+#include "Frame.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,12 +20,17 @@ void setNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONB
 
 std::string meaningOfAnswer(const std::string& bytes)
 {
-    if (bytes == std::string(1, Framing::ACK))
+    if (bytes == std::string(1, Frame::ACK))
         return "ACK";
-    if (bytes == std::string(1, Framing::NAK))
+    if (bytes == std::string(1, Frame::NAK))
         return "NAK";
-    if (bytes.size() >= 5)
-        return "answer \"" + bytes.substr(3, bytes.size() - 5) + "\"";
+    // Tolvane: '<', address, data, two check digits, '>'; the others: STX,
+    // two address bytes, data, ETX, check character.
+    const bool tolvane = bytes[0] == Frame::TolvaneStart;
+    const std::size_t head = tolvane ? 2 : 3;
+    const std::size_t tail = tolvane ? 3 : 2;
+    if (bytes.size() >= head + tail)
+        return "answer \"" + bytes.substr(head, bytes.size() - head - tail) + "\"";
     return "answer";
 }
 
@@ -151,45 +156,62 @@ void VirtualLine::handleFrame(const std::string& frame)
 {
     m_lastHeard = Clock::now();
     const int lineBaud = m_pty.baudRate();
-    const auto request = Request::parse(frame);
-    if (!request) {
-        m_log.frame("RX", lineBaud, frame, "not for any reader");
+    if (frame.size() == 1) {
+        acknowledge(frame, lineBaud);
         return;
     }
-    m_log.frame("RX", lineBaud, frame, request->describe());
-
-    // Pick the readers before any of them acts: a command may move one to
-    // another address.
-    std::vector<Slot*> hearers;
+    // Each reader takes the frame by its own model's layout. Pick the
+    // readers before any of them acts: a command may move one to another
+    // address.
+    std::vector<std::pair<Slot*, Request>> hearers;
     for (auto& slot : m_slots) {
-        if (request->kind != Request::Kind::Broadcast && slot.reader.address() != request->address)
-            continue;
-        if (slot.reader.baudRate() != lineBaud) {
-            m_log.event("reader " + std::to_string(slot.reader.address()) + " listens at "
-                        + std::to_string(slot.reader.baudRate()) + ": frame not understood");
-            continue;
-        }
-        hearers.push_back(&slot);
+        slot.awaitsAck = false;
+        auto request = Request::heardBy(frame, slot.reader.model(), slot.reader.address());
+        if (request)
+            hearers.emplace_back(&slot, std::move(*request));
     }
-    for (Slot* slot : hearers) {
-        VirtualReader& reader = slot->reader;
-        if (!request->bccOk) {
-            if (request->kind != Request::Kind::Broadcast)
-                answer(*slot, std::string(1, Framing::NAK), lineBaud, frame.size());
+    // Nobody's: the Sibrant2 layout still names what it asks for.
+    const auto named = hearers.empty() ? Request::parse(frame) : std::optional(hearers.front().second);
+    m_log.frame("RX", lineBaud, frame, named ? named->describe() : "not for any reader");
+
+    for (auto& [slot, request] : hearers) {
+        if (slot->reader.baudRate() != lineBaud) {
+            m_log.event("reader " + std::to_string(slot->reader.address()) + " listens at "
+                        + std::to_string(slot->reader.baudRate()) + ": frame not understood");
             continue;
         }
-        if (slot->fault == Fault::Drop && request->kind != Request::Kind::Broadcast) {
+        VirtualReader& reader = slot->reader;
+        if (!request.bccOk) {
+            if (request.kind != Request::Kind::Broadcast)
+                answer(*slot, std::string(1, Frame::NAK), lineBaud, frame.size());
+            continue;
+        }
+        if (slot->fault == Fault::Drop && request.kind != Request::Kind::Broadcast) {
             dropLine("fault: line dropped by reader " + std::to_string(reader.address()));
             return;
         }
         const int oldAddress = reader.address();
         const int oldBaud = reader.baudRate();
         const std::string oldOutputs = reader.outputs();
-        const std::string bytes = reader.handle(*request);
+        const std::string bytes = reader.handle(request);
         if (!bytes.empty())
             answer(*slot, bytes, oldBaud, frame.size());
+        // The host acknowledges a Tolvane answer frame with a lone ACK.
+        slot->awaitsAck = bytes.size() > 1 && reader.model().answers == Frame::Rule::Tolvane;
         logChanges(reader, oldAddress, oldBaud, oldOutputs);
     }
+}
+
+void VirtualLine::acknowledge(const std::string& byte, int lineBaud)
+{
+    const auto waiting = std::find_if(m_slots.begin(), m_slots.end(), [](const Slot& s) { return s.awaitsAck; });
+    if (byte[0] != Frame::ACK || waiting == m_slots.end()) {
+        m_log.frame("RX", lineBaud, byte, "no answer waits for it");
+        return;
+    }
+    waiting->awaitsAck = false;
+    waiting->reader.acknowledge();
+    m_log.frame("RX", lineBaud, byte, "reader " + std::to_string(waiting->reader.address()) + ": answer acknowledged");
 }
 
 void VirtualLine::answer(Slot& slot, const std::string& bytes, int baudRate, std::size_t heardBytes)
@@ -239,8 +261,7 @@ void VirtualLine::sendReadings(Clock::time_point now)
         m_transmitter.schedule(reading->frame, now, byteTime(lineBaud));
         slot.reader.readingSent();
         m_log.frame("TX", lineBaud, reading->frame,
-                    "reading, status " + reading->frame.substr(3, 1) + ", badge "
-                        + reading->frame.substr(4, 10));
+                    "reading, status " + reading->data.substr(0, 1) + ", badge " + reading->data.substr(1));
     }
 }
 
@@ -313,6 +334,8 @@ void VirtualLine::execute(const LineCommand& command)
     const std::string who = "reader " + std::to_string(command.address);
     if (!slot) {
         m_log.event("no " + who);
+        if (command.kind == Kind::State && m_report)
+            *m_report << "no " << who << std::endl;
         return;
     }
     if (command.kind == Kind::Present) {
@@ -325,6 +348,8 @@ void VirtualLine::execute(const LineCommand& command)
     } else if (command.kind == Kind::SetFault) {
         slot->fault = command.fault;
         m_log.event(who + ": fault " + faultName(command.fault));
+    } else if (command.kind == Kind::State && m_report) {
+        *m_report << slot->reader.state() << std::flush;
     }
 }
 

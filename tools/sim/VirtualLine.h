@@ -74,6 +74,10 @@ public:
     // Queues a command for the loop.
     void submit(const LineCommand& command);
 
+    // Where the "state" command writes; null: nowhere. Set it before the
+    // loop runs.
+    void reportTo(std::ostream* out) { m_report = out; }
+
 private:
     struct Slot {
         Slot(const ReaderSettings& settings, const LineSettings& line)
@@ -84,11 +88,15 @@ private:
         VirtualReader reader;
         Fault fault = Fault::None;
         ReadingSchedule readings;
+        bool awaitsAck = false;  // its last answer was a Tolvane frame
     };
 
     void waitForWork(Clock::time_point now);
     void readLine();
     void handleFrame(const std::string& frame);
+    // A lone byte from the host: an ACK confirms the Tolvane answer that
+    // waits for it.
+    void acknowledge(const std::string& byte, int lineBaud);
     void answer(Slot& slot, const std::string& bytes, int baudRate, std::size_t heardBytes);
     // Whether `bytes` fit in the transmitter's queue; when not, the log
     // says they are dropped.
@@ -108,6 +116,7 @@ private:
     PseudoTerminal m_pty;
     LineSettings m_settings;
     TrafficLog m_log;
+    std::ostream* m_report = nullptr;
     std::vector<Slot> m_slots;
     FrameSplitter m_splitter;
     Transmitter m_transmitter;

@@ -21,7 +21,8 @@ bool allDigits(std::string_view text)
 }  // namespace
 
 VirtualReader::VirtualReader(const ReaderSettings& settings)
-    : m_address(settings.address)
+    : m_model(settings.model)
+    , m_address(settings.address)
     , m_baudRate(settings.baudRate)
     , m_card(settings.cardCode())
     , m_firmware(settings.firmware)
@@ -58,7 +59,7 @@ std::optional<std::string> VirtualReader::set(const std::string& data, bool broa
     if (data.size() == 4 && data[0] == '2') {
         const auto address = Request::decodeAddress(data[1], data[2]);
         const int baud = ReaderSettings::baudOfCode(data[3]);
-        if (!address || baud == 0)
+        if (!address || baud == 0 || !ReaderSettings::addressFits(*m_model, *address))
             return std::nullopt;
         m_address = *address;
         m_baudRate = baud;
@@ -88,7 +89,7 @@ std::optional<std::string> VirtualReader::set(const std::string& data, bool broa
     // Assigning an address by card code reaches the bus as a broadcast only.
     if (broadcast && data.size() >= 3 && data[0] == '5') {
         const auto address = Request::decodeAddress(data[1], data[2]);
-        if (!address)
+        if (!address || !ReaderSettings::addressFits(*m_model, *address))
             return std::nullopt;
         if (data.substr(3) == m_card)
             m_address = *address;
@@ -177,7 +178,7 @@ std::optional<VirtualReader::Reading> VirtualReader::pendingReading() const
 {
     if (m_readings.empty())
         return std::nullopt;
-    return Reading{m_readings.front().id, answer(m_readings.front().data)};
+    return Reading{m_readings.front().id, answer(m_readings.front().data), m_readings.front().data};
 }
 
 void VirtualReader::readingSent()
@@ -186,9 +187,36 @@ void VirtualReader::readingSent()
         m_lastSent = Sent::Reading;
 }
 
+// The STX family answers with its own layout, the address in the poll
+// form. A Tolvane reader answers '<', its address byte, the data, the XOR
+// of those two as two upper-case hexadecimal digits, and '>'.
 std::string VirtualReader::answer(const std::string& data) const
 {
-    return Framing::sibrant2Frame(static_cast<int16_t>(m_address), "P", data);
+    if (m_model->answers != Frame::Rule::Tolvane)
+        return *m_model->encode(Frame{static_cast<int16_t>(m_address), false, data});
+    const std::string body = static_cast<char>(m_address + 0x30) + data;
+    const auto sum = static_cast<unsigned char>(Frame::check(body));
+    const char* digits = "0123456789ABCDEF";
+    return Frame::TolvaneStart + body + digits[sum >> 4] + digits[sum & 0x0F] + Frame::TolvaneEnd;
+}
+
+std::string VirtualReader::state() const
+{
+    const auto list = [](const auto& items) {
+        std::string text;
+        for (const auto& item : items)
+            text += " " + item;
+        return text;
+    };
+    std::string text = "reader " + std::to_string(m_address) + ": model " + m_model->name + ", "
+        + std::to_string(m_baudRate) + " baud, card " + m_card + "\n";
+    text += "  firmware \"" + m_firmware + "\", setup " + m_setup + ", outputs " + m_outputs + "\n";
+    text += "  white list " + std::to_string(m_whiteList.size()) + " of " + std::to_string(m_capacity) + ":"
+        + list(m_whiteList) + "\n";
+    text += "  transactions " + std::to_string(m_transactions.size()) + ":" + list(m_transactions) + "\n";
+    text += "  serial numbers " + std::to_string(m_serials.size()) + ", current " + std::to_string(m_currentSerial + 1)
+        + ":" + list(m_serials) + "\n";
+    return text;
 }
 
 std::string VirtualReader::statusOf(const std::string& code) const

@@ -20,6 +20,7 @@ public:
 
     int address() const { return m_address; }
     int baudRate() const { return m_baudRate; }
+    const Dialect& model() const { return *m_model; }
 
     // Carries out a request addressed to this reader, or a broadcast, and
     // returns the bytes to send back: an answer frame, a lone ACK or NAK, or
@@ -39,12 +40,14 @@ public:
     void setMultimaster(bool enabled);
     bool multimaster() const { return m_multimaster; }
 
-    // The oldest reading not yet confirmed: a 16-character frame (STX,
-    // address in the poll form, status, code, ETX, BCC) and a number that
-    // changes whenever another reading takes its place.
+    // The oldest reading not yet confirmed: the status and code in the
+    // model's answer layout (Sibrant2: STX, address in the poll form,
+    // status, code, ETX, BCC), and a number that changes whenever another
+    // reading takes its place.
     struct Reading {
         std::uint64_t id = 0;
         std::string frame;
+        std::string data;  // status character and badge code
     };
     std::optional<Reading> pendingReading() const;
     // The pending reading went out: an ACK frame now confirms it.
@@ -52,6 +55,14 @@ public:
 
     // Stores a transaction (status character and 10-character codes).
     void addTransaction(const std::string& data) { m_transactions.push_back(data); }
+
+    // The host acknowledged the last answer with a lone ACK (Tolvane): it
+    // confirms that answer as an ACK frame does.
+    void acknowledge() { confirm(); }
+
+    // Its model, settings, white list, transactions and serial numbers, a
+    // few lines of text for the "state" command.
+    std::string state() const;
 
     // State shown in the log and checked by tests.
     const std::string& setup() const { return m_setup; }
@@ -75,6 +86,7 @@ private:
     std::string answer(const std::string& data) const;
     std::string statusOf(const std::string& code) const;
 
+    const Dialect* m_model;
     int m_address;
     int m_baudRate;
     std::string m_card;

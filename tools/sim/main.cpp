@@ -1,4 +1,5 @@
 #include "LineCommand.h"
+#include "PseudoTerminal.h"
 #include "SimOptions.h"
 #include "VirtualLine.h"
 
@@ -14,6 +15,10 @@
 using namespace lettore::sim;
 
 namespace {
+
+// The exit statuses of lettore: a wrong command line, a failed line or file.
+constexpr int ExitUsage = 64;
+constexpr int ExitIo = 74;
 
 // The line being served. Signal handlers only read it; the command reader
 // takes the mutex, so the line cannot go away under a submit.
@@ -86,7 +91,7 @@ int main(int argc, char* argv[])
         options = SimOptions::parse(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::invalid_argument& error) {
         std::cerr << "lettore-sim: " << error.what() << std::endl;
-        return 2;
+        return ExitUsage;
     }
     if (options.help) {
         std::cout << SimOptions::helpText();
@@ -101,13 +106,22 @@ int main(int argc, char* argv[])
         logFile = std::make_unique<std::ofstream>(options.logPath, std::ios::app);
         if (!*logFile) {
             std::cerr << "lettore-sim: cannot write " << options.logPath << std::endl;
-            return 1;
+            return ExitIo;
         }
         log = logFile.get();
     }
 
+    // A link that leads to a line still served is another simulator's: the
+    // host would lose that line without a word.
+    if (const std::string device = lettore::PseudoTerminal::liveDeviceBehind(options.linkPath); !device.empty()) {
+        std::cerr << "lettore-sim: " << options.linkPath << " leads to " << device
+                  << ", a line still in use: stop the program that serves it or choose another --link"
+                  << std::endl;
+        return ExitIo;
+    }
     try {
         VirtualLine line(options.readers, options.line, log);
+        line.reportTo(&std::cout);
         // From here a signal stops the line and the link is removed.
         const ServedLine served(line);
         if (!options.linkPath.empty())
@@ -118,7 +132,7 @@ int main(int argc, char* argv[])
         line.run();
     } catch (const std::exception& error) {
         std::cerr << "lettore-sim: " << error.what() << std::endl;
-        return 1;
+        return ExitIo;
     }
     return 0;
 }
