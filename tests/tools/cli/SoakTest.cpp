@@ -32,7 +32,8 @@ TEST(SoakTest, LongestRangeLeavesEveryCodeOnTheListWithFlatMemory)
     samples.erase(samples.begin());
     const ResidentGrowth growth = residentGrowth(samples);
     EXPECT_LE(growth.grownKb(), 512) << "resident memory grew from " << growth.earlyKb << " kB to " << growth.lateKb << " kB";
-    EXPECT_EQ(samples.front().descriptors, samples.back().descriptors) << "descriptors opened and not closed";
+    // A loaded machine may sample before the port opened: descriptors from a tenth in.
+    EXPECT_EQ(samples[samples.size() / 10].descriptors, samples.back().descriptors) << "descriptors opened and not closed";
     std::printf("soak: %zu samples, resident %ld kB early, %ld kB late, %ld descriptors\n", samples.size(), growth.earlyKb,
                 growth.lateKb, samples.back().descriptors);
 }
