@@ -17,8 +17,9 @@ namespace lettore::sim {
 // next one. Frames may arrive in any number of pieces.
 //
 // A frame is at most MaxFrameBytes long: an unfinished frame that reaches
-// that length without its end is dropped whole, so a start character
-// followed by endless bytes cannot grow the buffer without bound.
+// that length without its end is dropped whole, and the rest of it too
+// until it ends, so a start character followed by endless bytes cannot
+// grow the buffer without bound.
 class FrameSplitter {
 public:
     static constexpr std::size_t MaxFrameBytes = 1024;
@@ -36,6 +37,9 @@ public:
 private:
     std::string m_pending;  // an unfinished frame, from its STX
     std::size_t m_dropped = 0;
+    // m_pending holds only the opening of a frame already too long, which
+    // goes on being dropped until it ends as it would in one read.
+    bool m_overlong = false;
 };
 
 }  // namespace lettore::sim
