@@ -125,13 +125,24 @@ std::vector<Frame::Part> parseRequests(std::string_view input)
     constexpr auto npos = std::string_view::npos;
     constexpr std::string_view TolvaneOpen("\x04\x04", 2);
     Parts parts;
+    const auto stxParts = [](std::string_view bytes) {
+        return parseFrom(bytes, Frame::STX, std::string_view("\x02\x03", 2), 1, Frame::Rule::Stx);
+    };
     for (std::size_t pos = 0; pos < input.size();) {
-        const std::size_t open = input.find(TolvaneOpen, pos);
-        const std::string_view before = input.substr(pos, open == npos ? npos : open - pos);
+        std::size_t open = input.find(TolvaneOpen, pos);
+        std::string_view before = input.substr(pos, open == npos ? npos : open - pos);
+        std::vector<Frame::Part> stx = stxParts(before);
+        // A frame that has its ETX takes the next byte as its check, even
+        // an EOT that another follows: it was whole when that byte came.
+        while (open != npos && !stx.empty() && stx.back().kind == Kind::Unfinished && before.back() == Frame::ETX) {
+            open = input.find(TolvaneOpen, open + 1);
+            before = input.substr(pos, open == npos ? npos : open - pos);
+            stx = stxParts(before);
+        }
         // A request is at least STX, ETX and the check, so its answer rule
         // is its check. One still open where a Tolvane request starts is
         // given up there.
-        for (const Frame::Part& part : parseFrom(before, Frame::STX, std::string_view("\x02\x03", 2), 1, Frame::Rule::Stx)) {
+        for (const Frame::Part& part : stx) {
             const bool givenUp = part.kind == Kind::Unfinished && open != npos;
             parts.add(givenUp ? Kind::Abandoned : part.kind, pos + part.begin, pos + part.begin + part.size);
         }

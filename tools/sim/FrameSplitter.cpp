@@ -11,7 +11,9 @@ std::vector<std::string> FrameSplitter::feed(std::string_view bytes)
     std::vector<std::string> frames;
     std::string tail;
     bool overlongTail = false;
+    bool endsInNoise = false;
     for (const Frame::Part& part : Frame::parse(m_pending, Frame::Rule::Request)) {
+        endsInNoise = part.kind == Kind::Noise;
         const bool frame = part.kind == Kind::Whole || part.kind == Kind::BadCheck;
         const bool unfinished = part.kind == Kind::Unfinished;
         // The rest of a frame found too long in an earlier read.
@@ -47,8 +49,9 @@ std::vector<std::string> FrameSplitter::feed(std::string_view bytes)
         else if (unfinished)
             tail = m_pending.substr(part.begin, part.size);
     }
-    // An EOT at the very end may open a Tolvane request with the next read.
-    if (tail.empty() && !m_pending.empty() && m_pending.back() == Frame::EOT)
+    // An EOT at the very end, outside any frame, may open a Tolvane request
+    // with the next read.
+    if (tail.empty() && endsInNoise && m_pending.back() == Frame::EOT)
         tail = std::string(1, Frame::EOT);
     m_pending = std::move(tail);
     m_overlong = overlongTail;
