@@ -1,7 +1,6 @@
 // The link's exchanges and notification under answers in arbitrary pieces
 // and times, clock jumps and port failures: each result must agree with the
 // events raised and the bytes handed back.
-#include "FaultyPort.h"
 #include "FuzzInput.h"
 
 #include "Esito.h"
@@ -16,7 +15,6 @@
 #include <vector>
 
 using namespace lettore;
-using lettore::fuzz::FaultyPort;
 using lettore::fuzz::FuzzInput;
 using lettore::fuzz::checkCharacterHolds;
 using lettore::fuzz::loneAckOrNak;
@@ -98,7 +96,7 @@ private:
     void failSoon(int within)
     {
         const auto calls = static_cast<size_t>(m_in.inRange(0, within));
-        m_port.failCall(calls, failureKind());
+        m_sim.failCall(calls, failureKind());
     }
 
     // The event loop's turn: time jumps, input arrives, or a call will fail.
@@ -196,9 +194,9 @@ private:
         // Only an exchange that waited puts the port's open state back and
         // touches the threshold, which Tolvane's leaves off.
         const bool waited = outcome.has_value();
-        if (!m_port.failed() && waited)
+        if (!m_sim.callFailed() && waited)
             FUZZ_CHECK(m_sim.open() == m_link.Attivo());
-        if (!m_port.failed())
+        if (!m_sim.callFailed())
             FUZZ_CHECK(m_sim.threshold() == (tolvane && waited ? 0 : thresholdBefore));
     }
 
@@ -216,7 +214,7 @@ private:
                 FUZZ_CHECK(event.bytes.front() == Frame::STX && checkCharacterHolds(event.bytes));
         }
         FUZZ_CHECK(outcomes <= 1);
-        if (!m_port.failed())
+        if (!m_sim.callFailed())
             FUZZ_CHECK(m_sim.threshold() == 1);
     }
 
@@ -248,10 +246,9 @@ private:
 
     FuzzInput& m_in;
     test::ManualClock m_clock;
-    test::SimulatedPort m_sim{m_clock};
+    std::unique_ptr<test::SimulatedPort> m_ownedPort = std::make_unique<test::SimulatedPort>(m_clock);
+    test::SimulatedPort& m_sim = *m_ownedPort;
     Recorder m_recorder;
-    std::unique_ptr<FaultyPort> m_ownedPort = std::make_unique<FaultyPort>(m_sim);
-    FaultyPort& m_port = *m_ownedPort;
     clsComunicazioni m_link{std::move(m_ownedPort), m_clock, [this] { yieldTurn(); }};
 };
 

@@ -1,16 +1,32 @@
 #pragma once
 
+#include "ByteText.h"
 #include "ManualClock.h"
 #include "Port.h"
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace lettore::test {
+
+// Hex of bytes, "02 30 21".
+inline std::string hex(const std::string& bytes) { return ByteText::hex(bytes); }
+
+// Bytes from space-separated hex, "02 30 21" -> "\x02\x30\x21".
+inline std::string unhex(const std::string& text)
+{
+    std::istringstream in(text);
+    std::string out;
+    for (unsigned value = 0; in >> std::hex >> value;)
+        out += static_cast<char>(value);
+    return out;
+}
 
 // A port for tests: input scripted against a ManualClock, a record of every
 // port call ("port 3", "settings 9600,N,8,1", "open", "dtr 1", "rts 1",
@@ -21,7 +37,10 @@ public:
     explicit SimulatedPort(ManualClock& clock) : m_clock(clock) {}
 
     // Bytes that become readable at a clock time (across the counter's wrap).
-    void feedAt(uint32_t timeMs, const std::string& bytes) { m_scheduled.push_back({timeMs, bytes}); }
+    void feedAt(uint32_t timeMs, const std::string& bytes)
+    {
+        m_scheduled.push_back({timeMs, bytes});
+    }
     // Bytes readable from now on.
     void feed(const std::string& bytes) { feedAt(m_clock.nowMs(), bytes); }
     // Called after every write: a test's peer can feed its answer from here.
@@ -29,9 +48,19 @@ public:
 
     const std::vector<std::string>& calls() const { return m_calls; }
     // The calls that change the port or the line: every call but reads.
-    std::vector<std::string> controlCalls() const;
+    std::vector<std::string> controlCalls() const
+    {
+        std::vector<std::string> out;
+        std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(out),
+                     [](const std::string& call) { return !call.starts_with("read"); });
+        return out;
+    }
     const std::vector<std::string>& writes() const { return m_writes; }
-    void clearRecord();
+    void clearRecord()
+    {
+        m_calls.clear();
+        m_writes.clear();
+    }
 
     // From now on `operation` (a recorded call's first word, or "wait") throws `error`.
     void failAlways(const std::string& operation, const PortError& error)
@@ -39,16 +68,41 @@ public:
         m_failAlways.insert_or_assign(operation, error);
     }
     // The next call recorded as `call` ("dtr 1") or with it as first word throws, once.
-    void failNext(const std::string& call, const PortError& error) { m_failNext.insert_or_assign(call, error); }
+    void failNext(const std::string& call, const PortError& error)
+    {
+        m_failNext.insert_or_assign(call, error);
+    }
+    // The port call `callsFromNow` calls on (0: the next; getters and waits
+    // count too) throws a failure of `kind` before it does anything, once. The
+    // kind is that of the latest choice.
+    void failCall(size_t callsFromNow, PortFailure kind)
+    {
+        m_failingCalls.insert(m_portCalls + callsFromNow);
+        m_failingKind = kind;
+    }
+    // Whether a call chosen with failCall has failed.
+    bool callFailed() const { return m_callFailed; }
 
     // A busy number fails to open as unavailable, a missing one as invalid.
     void markBusy(int16_t number) { m_busy.insert(number); }
     void markMissing(int16_t number) { m_missing.insert(number); }
 
     // A receive notification, delivered (true) only while the threshold is at least 1.
-    bool notify(CommEvent event = CommEvent::ReceivedData);
+    bool notify(CommEvent event = CommEvent::ReceivedData)
+    {
+        if (m_threshold < 1 || !m_handler)
+            return false;
+        m_handler(event);
+        return true;
+    }
     // The line drops: the port closes itself and tells the handler, whatever the threshold.
-    void dropLine(const PortError& cause);
+    void dropLine(const PortError& cause)
+    {
+        m_open = false;
+        m_dropCause = cause;
+        if (m_handler)
+            m_handler(CommEvent::LineDropped);
+    }
 
     // Waits made, and how late each returns after its time-out (a loaded machine).
     size_t waitCount() const { return m_waitCount; }
@@ -60,31 +114,159 @@ public:
     bool open() const { return m_open; }
     int16_t number() const { return m_number; }
 
-    void setPortNumber(int16_t number) override;
-    int16_t portNumber() override { return m_number; }
-    void setSettings(const std::string& settings) override { record("settings " + settings); m_settings = settings; }
-    std::string settings() override { return m_settings; }
-    void setOpen(bool open) override;
-    bool isOpen() override { return m_open; }
-    void setDtrEnabled(bool enabled) override { record(enabled ? "dtr 1" : "dtr 0"); }
-    void setRtsEnabled(bool enabled) override { record(enabled ? "rts 1" : "rts 0"); }
-    void setInputLength(int length) override { record("inputlen " + std::to_string(length)); m_inputLength = length; }
-    std::string read() override;
-    void write(const std::string& bytes) override;
-    int receiveThreshold() override { return m_threshold; }
+    void setPortNumber(int16_t number) override
+    {
+        countCall();
+        if (m_open)
+            throw PortError(PortFailure::Other, 8000,
+                            "Operation not valid while the port is opened");
+        record("port " + std::to_string(number));
+        m_number = number;
+    }
+    int16_t portNumber() override { return counted(m_number); }
+    void setSettings(const std::string& settings) override
+    {
+        countedRecord("settings " + settings);
+        m_settings = settings;
+    }
+    std::string settings() override { return counted(m_settings); }
+    void setOpen(bool open) override
+    {
+        countCall();
+        if (open && m_open)
+            throw PortError(PortFailure::AlreadyOpen, 8005, "Port already open");
+        if (open && m_busy.count(m_number))
+            throw PortError(PortFailure::DeviceUnavailable, 68, "Device unavailable");
+        if (open && m_missing.count(m_number))
+            throw PortError(PortFailure::InvalidPortNumber, 8002, "Invalid port number");
+        record(open ? "open" : "close");
+        m_open = open;
+        m_dropCause.reset();
+    }
+    bool isOpen() override { return counted(m_open); }
+    void setDtrEnabled(bool enabled) override { countedRecord(enabled ? "dtr 1" : "dtr 0"); }
+    void setRtsEnabled(bool enabled) override { countedRecord(enabled ? "rts 1" : "rts 0"); }
+    void setInputLength(int length) override
+    {
+        countedRecord("inputlen " + std::to_string(length));
+        m_inputLength = length;
+    }
+    std::string read() override
+    {
+        countCall();
+        maybeFail("read");
+        if (maxReads != 0 && ++m_readCount > maxReads)
+            throw PortError(PortFailure::Other, 8020, "Read limit of the simulated port reached");
+        requireOpen();
+        releaseDueInput();
+        const size_t n = m_inputLength == 0 ? m_input.size()
+                                            : std::min<size_t>(m_inputLength, m_input.size());
+        std::string out(m_input.begin(), m_input.begin() + static_cast<long>(n));
+        m_input.erase(m_input.begin(), m_input.begin() + static_cast<long>(n));
+        record(out.empty() ? "read" : "read " + hex(out));
+        return out;
+    }
+    void write(const std::string& bytes) override
+    {
+        countCall();
+        requireOpen();
+        record("write " + hex(bytes));
+        m_writes.push_back(bytes);
+        if (onWrite)
+            onWrite(bytes);
+    }
+    int receiveThreshold() override { return counted(m_threshold); }
     void setReceiveThreshold(int threshold) override
     {
-        record("threshold " + std::to_string(threshold));
+        countedRecord("threshold " + std::to_string(threshold));
         m_threshold = threshold;
     }
-    void setReceiveHandler(std::function<void(CommEvent)> handler) override { m_handler = std::move(handler); }
-    bool waitForInput(int timeoutMs) override;
+    void setReceiveHandler(std::function<void(CommEvent)> handler) override
+    {
+        m_handler = std::move(handler);
+    }
+    bool waitForInput(int timeoutMs) override
+    {
+        countCall();
+        maybeFail("wait");
+        ++m_waitCount;
+        releaseDueInput();
+        if (!m_input.empty())
+            return true;
+        // What is still scheduled is sorted, the soonest first, and not yet due.
+        const uint32_t limit = timeoutMs > 0 ? static_cast<uint32_t>(timeoutMs) : 0;
+        if (!m_scheduled.empty() && m_scheduled.front().due - m_clock.nowMs() <= limit) {
+            m_clock.advance(m_scheduled.front().due - m_clock.nowMs());
+            return true;
+        }
+        m_clock.advance(limit + oversleepMs);
+        return false;
+    }
     std::optional<PortError> closedByDrop() override { return m_open ? std::nullopt : m_dropCause; }
 
 private:
-    void record(const std::string& call);
-    void maybeFail(const std::string& call);
-    void releaseDueInput();
+    void requireOpen() const
+    {
+        if (!m_open)
+            throw PortError(PortFailure::Other, 8018, "Operation valid only when the port is open");
+    }
+
+    // Every call through the port interface counts towards failCall.
+    void countCall()
+    {
+        if (m_failingCalls.erase(m_portCalls++) == 0)
+            return;
+        m_callFailed = true;
+        throw PortError(m_failingKind, 8015, "injected port failure");
+    }
+
+    template <typename T>
+    T counted(const T& value)
+    {
+        countCall();
+        return value;
+    }
+
+    void countedRecord(const std::string& call)
+    {
+        countCall();
+        record(call);
+    }
+
+    // A call fails before it is recorded.
+    void record(const std::string& call)
+    {
+        maybeFail(call);
+        m_calls.push_back(call);
+    }
+
+    void maybeFail(const std::string& call)
+    {
+        const std::string operation = call.substr(0, call.find(' '));
+        if (auto it = m_failAlways.find(operation); it != m_failAlways.end())
+            throw it->second;
+        for (const std::string& key : {call, operation}) {
+            if (auto it = m_failNext.find(key); it != m_failNext.end()) {
+                const PortError error = it->second;
+                m_failNext.erase(it);
+                throw error;
+            }
+        }
+    }
+
+    void releaseDueInput()
+    {
+        // Stable: bytes due at the same time keep their feeding order.
+        const uint32_t now = m_clock.nowMs();
+        std::stable_sort(m_scheduled.begin(), m_scheduled.end(), [now](const auto& a, const auto& b) {
+            return static_cast<int32_t>(a.due - now) < static_cast<int32_t>(b.due - now);
+        });
+        auto it = m_scheduled.begin();
+        // Due at or before now, across the counter's wrap.
+        for (; it != m_scheduled.end() && static_cast<int32_t>(now - it->due) >= 0; ++it)
+            m_input.insert(m_input.end(), it->bytes.begin(), it->bytes.end());
+        m_scheduled.erase(m_scheduled.begin(), it);
+    }
 
     ManualClock& m_clock;
     struct Scheduled {
@@ -93,27 +275,22 @@ private:
     };
     std::vector<Scheduled> m_scheduled;  // in feeding order
     std::deque<char> m_input;
-    std::vector<std::string> m_calls;
-    std::vector<std::string> m_writes;
-    std::map<std::string, PortError> m_failAlways;
-    std::map<std::string, PortError> m_failNext;
-    std::set<int16_t> m_busy;
-    std::set<int16_t> m_missing;
+    std::vector<std::string> m_calls, m_writes;
+    std::map<std::string, PortError> m_failAlways, m_failNext;
+    std::set<int16_t> m_busy, m_missing;
     std::function<void(CommEvent)> m_handler;
     std::optional<PortError> m_dropCause;
+    std::set<size_t> m_failingCalls;
+    size_t m_portCalls = 0;
+    PortFailure m_failingKind = PortFailure::Other;
+    bool m_callFailed = false;
 
     int16_t m_number = 1;
     std::string m_settings = "9600,N,8,1";
     bool m_open = false;
     int m_inputLength = 0;
     int m_threshold = 0;
-    size_t m_waitCount = 0;
-    size_t m_readCount = 0;
+    size_t m_waitCount = 0, m_readCount = 0;
 };
-
-// Hex of bytes, "02 30 21".
-std::string hex(const std::string& bytes);
-// Bytes from space-separated hex, "02 30 21" -> "\x02\x30\x21".
-std::string unhex(const std::string& text);
 
 }  // namespace lettore::test
