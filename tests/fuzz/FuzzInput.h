@@ -15,23 +15,16 @@ public:
     FuzzInput(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
 
     bool empty() const { return m_used >= m_size; }
-
     uint8_t byte() { return empty() ? 0 : m_data[m_used++]; }
     bool flag() { return (byte() & 1) != 0; }
+    uint32_t u32() { return static_cast<uint32_t>(bigEndian(4)); }
 
-    uint32_t u32()
-    {
-        uint32_t value = 0;
-        for (int i = 0; i < 4; ++i)
-            value = value << 8 | byte();
-        return value;
-    }
-
-    // A value from low to high, both included (low <= high).
+    // A value from low to high, both included (low <= high), from as few
+    // bytes as the span needs: one, two or four.
     int64_t inRange(int64_t low, int64_t high)
     {
         const uint64_t span = static_cast<uint64_t>(high - low) + 1;
-        const uint64_t raw = span <= 0x100 ? byte() : span <= 0x10000 ? (uint64_t{byte()} << 8 | byte()) : u32();
+        const uint64_t raw = bigEndian(span <= 0x100 ? 1 : span <= 0x10000 ? 2 : 4);
         return low + static_cast<int64_t>(raw % span);
     }
 
@@ -48,29 +41,48 @@ public:
         return out;
     }
 
-    std::string rest()
+private:
+    // `count` bytes, the first the most significant: one read per statement,
+    // so a stored input means the same whatever the compiler.
+    uint64_t bigEndian(int count)
     {
-        std::string out;
-        while (!empty())
-            out += static_cast<char>(byte());
-        return out;
+        uint64_t value = 0;
+        for (int i = 0; i < count; ++i) {
+            const uint8_t next = byte();
+            value = value << 8 | next;
+        }
+        return value;
     }
 
-private:
     const uint8_t* m_data;
     size_t m_size;
     size_t m_used = 0;
 };
 
+// XOR of every byte: what a frame's check character is worked out from.
+inline char xorOf(const std::string& bytes)
+{
+    char x = 0;
+    for (char c : bytes)
+        x = static_cast<char>(x ^ c);
+    return x;
+}
+
 // XOR of every byte but the last equals the last: the harnesses' own check
 // of a frame's check character.
 inline bool checkCharacterHolds(const std::string& frame)
 {
-    char x = 0;
-    for (size_t i = 0; i + 1 < frame.size(); ++i)
-        x = static_cast<char>(x ^ frame[i]);
-    return frame.size() >= 3 && x == frame.back();
+    return frame.size() >= 3 && xorOf(frame.substr(0, frame.size() - 1)) == frame.back();
 }
+
+// STX, ..., ETX and a check character that holds.
+inline bool wholeFrame(const std::string& frame)
+{
+    return checkCharacterHolds(frame) && frame.front() == '\x02' && frame[frame.size() - 2] == '\x03';
+}
+
+// The address in a frame's two address characters, high and low nibble.
+inline int frameAddress(const std::string& frame) { return (frame[1] & 0x0F) << 4 | (frame[2] & 0x0F); }
 
 inline bool loneAckOrNak(const std::string& s) { return s == "\x06" || s == "\x15"; }
 
@@ -78,10 +90,11 @@ inline bool loneAckOrNak(const std::string& s) { return s == "\x06" || s == "\x1
 
 // A property every input must keep; a breach ends the run as a crash, so the
 // fuzzer keeps the input that caused it.
-#define FUZZ_CHECK(condition)                                                              \
-    do {                                                                                   \
-        if (!(condition)) {                                                                \
-            std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                  \
-        }                                                                                  \
+#define FUZZ_CHECK(condition)                                                         \
+    do {                                                                              \
+        if (!(condition)) {                                                           \
+            std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, \
+                         #condition);                                                 \
+            std::abort();                                                             \
+        }                                                                             \
     } while (false)

@@ -6,7 +6,6 @@
 #include "Esito.h"
 #include "Frame.h"
 #include "LinkEvents.h"
-#include "ManualClock.h"
 #include "SimulatedPort.h"
 #include "clsComunicazioni.h"
 
@@ -15,9 +14,7 @@
 #include <vector>
 
 using namespace lettore;
-using lettore::fuzz::FuzzInput;
-using lettore::fuzz::checkCharacterHolds;
-using lettore::fuzz::loneAckOrNak;
+using namespace lettore::fuzz;
 
 namespace {
 
@@ -50,13 +47,6 @@ std::string piece(FuzzInput& in)
     }
 }
 
-// A reader's frame held from input waiting before a send.
-bool wholeCheckedFrame(const std::string& frame)
-{
-    return frame.size() >= 3 && frame.front() == Frame::STX && frame[frame.size() - 2] == Frame::ETX
-           && checkCharacterHolds(frame);
-}
-
 class Run {
 public:
     explicit Run(FuzzInput& in) : m_in(in), m_clock(in.u32())
@@ -84,19 +74,14 @@ public:
     }
 
 private:
-    PortFailure failureKind()
-    {
-        static const PortFailure kinds[] = {PortFailure::DeviceUnavailable, PortFailure::AlreadyOpen,
-                                            PortFailure::InvalidPortNumber, PortFailure::Other};
-        return kinds[m_in.pick(4)];
-    }
-
     // One of the next `within` port calls fails. (Inputs are taken in
     // separate statements so that stored inputs replay alike everywhere.)
     void failSoon(int within)
     {
+        static const PortFailure kinds[] = {PortFailure::DeviceUnavailable, PortFailure::AlreadyOpen,
+                                            PortFailure::InvalidPortNumber, PortFailure::Other};
         const auto calls = static_cast<size_t>(m_in.inRange(0, within));
-        m_sim.failCall(calls, failureKind());
+        m_sim.failCall(calls, kinds[m_in.pick(4)]);
     }
 
     // The event loop's turn: time jumps, input arrives, or a call will fail.
@@ -180,7 +165,7 @@ private:
             if (awaited && !outcome && sent > 0)
                 outcome = event;
             else
-                FUZZ_CHECK(event.kind == 'R' && wholeCheckedFrame(event.bytes));
+                FUZZ_CHECK(event.kind == 'R' && wholeFrame(event.bytes));
         }
         FUZZ_CHECK(outcome.has_value() == awaited);
         switch (esito) {

@@ -16,18 +16,16 @@
 
 using namespace lettore;
 using namespace lettore::sim;
-using lettore::fuzz::FuzzInput;
-using lettore::fuzz::checkCharacterHolds;
+using namespace lettore::fuzz;
 
 namespace {
 
 // An answer frame in the poll form from `address`.
 void checkAnswerFrame(const std::string& frame, int address)
 {
-    FUZZ_CHECK(frame.size() >= 5 && frame.front() == Frame::STX && frame[frame.size() - 2] == Frame::ETX);
-    FUZZ_CHECK(checkCharacterHolds(frame));
+    FUZZ_CHECK(frame.size() >= 5 && wholeFrame(frame));
     FUZZ_CHECK((frame[1] & 0xF0) == 0x30 && (frame[2] & 0xF0) == 0x20);
-    FUZZ_CHECK(((frame[1] & 0x0F) << 4 | (frame[2] & 0x0F)) == address);
+    FUZZ_CHECK(frameAddress(frame) == address);
 }
 
 class Run {
@@ -38,7 +36,7 @@ public:
     {
         switch (m_in.pick(6)) {
         case 0: lineBytes(m_in.bytes(64)); break;
-        case 1: lineBytes(std::string(1, Frame::STX) + std::string(m_in.inRange(0, 3000), 'A')); break;
+        case 1: lineBytes('\x02' + std::string(m_in.inRange(0, 3000), 'A')); break;
         case 2: command(); break;
         case 3: addReader(); break;
         case 4: readings(); break;
@@ -59,7 +57,8 @@ private:
         m_heard += bytes;
         for (const std::string& frame : m_splitter.feed(bytes)) {
             FUZZ_CHECK(!frame.empty() && frame.size() <= FrameSplitter::MaxFrameBytes);
-            FUZZ_CHECK(frame.size() == 1 || frame.starts_with("\x04\x04") || (frame.front() == Frame::STX && frame[frame.size() - 2] == Frame::ETX));
+            FUZZ_CHECK(frame.size() == 1 || frame.starts_with("\x04\x04")
+                       || (frame.front() == Frame::STX && frame[frame.size() - 2] == Frame::ETX));
             m_frames.push_back(frame);
             request(frame);
         }
@@ -73,18 +72,15 @@ private:
             return;
         FUZZ_CHECK(request->address >= 0 && request->address <= 255);
         FUZZ_CHECK(!request->describe().empty());
+        const bool broadcast = request->kind == Request::Kind::Broadcast;
         for (auto& reader : m_readers) {
-            if (request->kind != Request::Kind::Broadcast && reader.address() != request->address)
-                continue;
             // A bad check character gets a NAK, except on a broadcast.
-            const bool broadcast = request->kind == Request::Kind::Broadcast;
-            if (!request->bccOk && broadcast)
+            if (broadcast ? !request->bccOk : reader.address() != request->address)
                 continue;
             const int address = reader.address();
-            const std::string answer = request->bccOk ? reader.handle(*request) : std::string(1, Frame::NAK);
-            if (broadcast)
-                FUZZ_CHECK(answer.empty());
-            if (!answer.empty() && !lettore::fuzz::loneAckOrNak(answer))
+            const std::string answer = request->bccOk ? reader.handle(*request) : "\x15";
+            FUZZ_CHECK(!broadcast || answer.empty());
+            if (!answer.empty() && !loneAckOrNak(answer))
                 checkAnswerFrame(answer, address);
             FUZZ_CHECK(reader.address() >= 0 && reader.address() <= 255);
             schedule(answer);
