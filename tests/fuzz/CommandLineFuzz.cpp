@@ -6,7 +6,6 @@
 #include "ByteText.h"
 #include "CommandLine.h"
 
-#include <string>
 #include <vector>
 
 using namespace lettore;
@@ -37,7 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             return 0;
         FUZZ_CHECK(invocation.command != nullptr);
         FUZZ_CHECK(!invocation.term || (*invocation.term >= 0 && *invocation.term <= 256));
-        FUZZ_CHECK(invocation.portNumber || invocation.device.empty() || invocation.device.find_first_not_of("+-0123456789") != std::string::npos);
+        // A device named by digits alone is taken as a port number.
+        const std::string& device = invocation.device;
+        FUZZ_CHECK(invocation.portNumber || device.find_first_not_of("+-0123456789") != std::string::npos
+                   || device.empty());
         FUZZ_CHECK(invocation.listen || invocation.args.size() == invocation.command->inputs.size());
     } catch (const UsageError& error) {
         FUZZ_CHECK(std::string(error.what()).find('\n') == std::string::npos);

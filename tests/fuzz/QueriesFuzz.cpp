@@ -6,16 +6,14 @@
 #include "Esito.h"
 #include "FieldCodec.h"
 #include "Frame.h"
-#include "ManualClock.h"
 #include "SimulatedPort.h"
 #include "clsLettori.h"
 
 #include <map>
 #include <memory>
-#include <string>
 
 using namespace lettore;
-using lettore::fuzz::FuzzInput;
+using namespace lettore::fuzz;
 
 namespace {
 
@@ -34,8 +32,6 @@ std::string argument(FuzzInput& in, const CommandEntry::Input& input)
     }
     return {};
 }
-
-bool isPlaceholder(const std::string& value) { return value == "N" || value == "E" || value.empty(); }
 
 }  // namespace
 
@@ -58,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 2: answer = std::string(1, in.flag() ? Frame::ACK : Frame::NAK); break;
         default: {
             // A well-formed answer from the addressed reader, or another.
-            const auto term = frame.size() > 2 && !in.flag() ? static_cast<int16_t>((frame[1] & 0x0F) << 4 | (frame[2] & 0x0F))
-                                                             : static_cast<int16_t>(in.inRange(0, 255));
+            const bool addressed = frame.size() > 2 && !in.flag();
+            const auto term = static_cast<int16_t>(addressed ? frameAddress(frame) : in.inRange(0, 255));
             answer = Frame{term, false, in.bytes(30)}.encode();
         }
         }
@@ -67,20 +63,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         port.feedAt(clock.nowMs() + static_cast<uint32_t>(in.inRange(0, 6000)), answer);
     };
 
+    static std::map<std::string, size_t> valueCounts;
     const auto& entries = CommandTable::all();
     for (int commands = 0; commands < 4 && !in.empty(); ++commands) {
         const CommandEntry& entry = entries[in.pick(entries.size())];
         CommandRequest request;
         request.term = static_cast<int16_t>(in.inRange(-2, 258));
         request.ack = entry.takesAck && in.flag();
+        const auto& dialects = CommandTable::dialects();
         if (entry.takesDialect)
-            request.dialect = in.pick(8) == 0 ? "Nessuno" : CommandTable::dialects()[in.pick(CommandTable::dialects().size())];
+            request.dialect = in.pick(8) == 0 ? "Nessuno" : dialects[in.pick(dialects.size())];
         for (const auto& input : entry.inputs)
             request.args.push_back(argument(in, input));
-        if (entry.inputs.size() == 2 && entry.inputs[1].kind == CommandEntry::Kind::RangeBound)
-            // A short range: the bounds are what is fuzzed, not the length.
-            request.args[1] = std::to_string(std::min<long>(std::stol(request.args[0]) + in.inRange(-2, 6),
-                                                            RangeInsertion::MaxBound));
+        // A short range: the bounds are what is fuzzed, not the length.
+        if (entry.inputs.size() == 2 && entry.inputs[1].kind == CommandEntry::Kind::RangeBound) {
+            const long last = std::stol(request.args[0]) + in.inRange(-2, 6);
+            request.args[1] = std::to_string(std::min<long>(last, RangeInsertion::MaxBound));
+        }
         int steps = 0;
         request.stopRequested = [&] { return in.pick(16) == 0; };
         request.progress = [&](const RangeInsertion::Step& step) {
@@ -91,23 +90,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const CommandResult result = entry.invoke(lettori, request);
 
         FUZZ_CHECK(result.esito >= Esito::Accepted && result.esito <= 5);
-        static std::map<std::string, size_t> valueCounts;
         const auto [known, added] = valueCounts.emplace(entry.name, result.values.size());
-        const bool range = !entry.inputs.empty() && entry.inputs[0].kind == CommandEntry::Kind::RangeBound;
-        if (!range)
-            FUZZ_CHECK(known->second == result.values.size());
-        for (const auto& value : result.values) {
-            if (range || value.asHex)
-                continue;
-            // A value is a placeholder or a piece of what the reader sent.
-            FUZZ_CHECK(isPlaceholder(value.bytes) || answers.find(value.bytes) != std::string::npos);
-            if (result.esito != Esito::Accepted)
-                FUZZ_CHECK(isPlaceholder(value.bytes));
-        }
-        if (range) {
+        if (!entry.inputs.empty() && entry.inputs[0].kind == CommandEntry::Kind::RangeBound) {
             const int accepted = std::stoi(result.values.at(0).bytes);
             const int sent = std::stoi(result.values.at(2).bytes);
             FUZZ_CHECK(accepted <= sent && sent == steps);
+            continue;
+        }
+        FUZZ_CHECK(known->second == result.values.size());
+        // A value is a placeholder or a piece of what the reader sent.
+        for (const auto& value : result.values) {
+            const bool placeholder = value.bytes == "N" || value.bytes == "E" || value.bytes.empty();
+            if (!value.asHex)
+                FUZZ_CHECK(placeholder || (result.esito == Esito::Accepted
+                                           && answers.find(value.bytes) != std::string::npos));
         }
     }
     return 0;

@@ -13,28 +13,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 int main(int argc, char* argv[])
 {
-    size_t count = 0;
+    std::vector<std::filesystem::path> files;
     for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path path(argv[i]);
-        std::vector<std::filesystem::path> files;
-        if (std::filesystem::is_directory(path)) {
-            for (const auto& entry : std::filesystem::directory_iterator(path))
+        const size_t before = files.size();
+        if (std::filesystem::is_directory(argv[i])) {
+            for (const auto& entry : std::filesystem::directory_iterator(argv[i]))
                 if (entry.is_regular_file())
                     files.push_back(entry.path());
         } else {
-            files.push_back(path);
+            files.push_back(argv[i]);
         }
-        if (files.empty()) {
-            std::cerr << "no inputs in " << path << "\n";
+        if (files.size() == before) {
+            std::cerr << "no inputs in " << argv[i] << "\n";
             return 1;
         }
-        for (const auto& file : files) {
-            std::ifstream in(file, std::ios::binary);
-            const std::string bytes(std::istreambuf_iterator<char>(in), {});
-            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-        }
-        count += files.size();
     }
-    std::cout << count << " inputs replayed\n";
+    for (const auto& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        const std::string bytes(std::istreambuf_iterator<char>(in), {});
+        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    }
+    std::cout << files.size() << " inputs replayed\n";
     return 0;
 }

@@ -13,8 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzInput input(data, size);
     TrafficDecoder decoder;
-    std::string fed[3];
-    std::string given[3];
+    std::string fed[3], given[3];
     const auto take = [&](const std::vector<TrafficRow>& rows) {
         for (const TrafficRow& row : rows) {
             if (row.direction == TrafficRow::Direction::Line) {
@@ -28,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     while (!input.empty()) {
         const size_t what = input.pick(4);
         if (what == 3) {
-            take(decoder.event(input.flag() ? TrafficRow::Kind::TimedOut : TrafficRow::Kind::PortFailed, "t"));
+            const auto kind = input.flag() ? TrafficRow::Kind::TimedOut : TrafficRow::Kind::PortFailed;
+            take(decoder.event(kind, "t"));
             continue;
         }
         const std::string bytes = input.bytes(64);
