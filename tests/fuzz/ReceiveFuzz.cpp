@@ -18,19 +18,6 @@ using namespace lettore::fuzz;
 
 namespace {
 
-struct Recorder : LinkEvents {
-    struct Event {
-        char kind;  // E(rrore), T(X), R(X), O (time-out)
-        std::string bytes;
-    };
-    std::vector<Event> events;
-
-    void Errore(int16_t, const std::string& text) override { events.push_back({'E', text}); }
-    void ComTX(const std::string& bytes) override { events.push_back({'T', bytes}); }
-    void ComRX(const std::string& bytes) override { events.push_back({'R', bytes}); }
-    void ComTO() override { events.push_back({'O', {}}); }
-};
-
 // Raw bytes, a control byte, or a well-formed frame, to get past the checks.
 std::string piece(FuzzInput& in)
 {
@@ -47,13 +34,19 @@ std::string piece(FuzzInput& in)
     }
 }
 
-class Run {
+// The link on a simulated port, its events kept as they come.
+class Run : public LinkEvents {
 public:
     explicit Run(FuzzInput& in) : m_in(in), m_clock(in.u32())
     {
         m_sim.oversleepMs = static_cast<uint32_t>(in.inRange(0, 200));
-        m_link.subscribe(&m_recorder);
+        m_link.subscribe(this);
     }
+
+    void Errore(int16_t, const std::string& text) override { m_events.push_back({'E', text}); }
+    void ComTX(const std::string& bytes) override { m_events.push_back({'T', bytes}); }
+    void ComRX(const std::string& bytes) override { m_events.push_back({'R', bytes}); }
+    void ComTO() override { m_events.push_back({'O', {}}); }
 
     void step()
     {
@@ -78,8 +71,8 @@ private:
     // separate statements so that stored inputs replay alike everywhere.)
     void failSoon(int within)
     {
-        static const PortFailure kinds[] = {PortFailure::DeviceUnavailable, PortFailure::AlreadyOpen,
-                                            PortFailure::InvalidPortNumber, PortFailure::Other};
+        using enum PortFailure;
+        static const PortFailure kinds[] = {DeviceUnavailable, AlreadyOpen, InvalidPortNumber, Other};
         const auto calls = static_cast<size_t>(m_in.inRange(0, within));
         m_sim.failCall(calls, kinds[m_in.pick(4)]);
     }
@@ -97,8 +90,8 @@ private:
 
     void dialectExchange()
     {
-        using Routine = void (clsComunicazioni::*)(int16_t, const std::string&, const std::string&, int16_t&,
-                                                   std::string&);
+        using Routine = void (clsComunicazioni::*)(int16_t, const std::string&, const std::string&,
+                                                   int16_t&, std::string&);
         static const Routine routines[] = {&clsComunicazioni::Zem,     &clsComunicazioni::Parlow,
                                            &clsComunicazioni::Quen,    &clsComunicazioni::Sibrant,
                                            &clsComunicazioni::Sibrant2, &clsComunicazioni::Tolvane};
@@ -128,7 +121,7 @@ private:
     template <typename Exchange>
     void checked(bool tolvane, Exchange exchange)
     {
-        const size_t first = m_recorder.events.size();
+        const size_t first = m_events.size();
         const int thresholdBefore = m_sim.threshold();
         const uint32_t start = m_clock.nowMs();
         int16_t esito = -1;
@@ -155,9 +148,9 @@ private:
         const bool awaited = esito == Esito::TimedOut || esito == Esito::Rejected
                              || (esito == Esito::Accepted && !answer.empty());
         int errors = 0, sent = 0;
-        std::optional<Recorder::Event> outcome;
-        for (size_t i = first; i < m_recorder.events.size(); ++i) {
-            const auto& event = m_recorder.events[i];
+        std::optional<Event> outcome;
+        for (size_t i = first; i < m_events.size(); ++i) {
+            const Event& event = m_events[i];
             errors += event.kind == 'E';
             sent += event.kind == 'T';
             if (event.kind != 'R' && event.kind != 'O')
@@ -167,40 +160,36 @@ private:
             else
                 FUZZ_CHECK(event.kind == 'R' && wholeFrame(event.bytes));
         }
+        // The outcome is the answer handed back (empty when rejected), or the time-out.
         FUZZ_CHECK(outcome.has_value() == awaited);
-        switch (esito) {
-        case Esito::Accepted: FUZZ_CHECK(!outcome || (outcome->kind == 'R' && outcome->bytes == answer)); break;
-        case Esito::TimedOut: FUZZ_CHECK(outcome && outcome->kind == 'O'); break;
-        case Esito::Rejected: FUZZ_CHECK(outcome && outcome->kind == 'R' && outcome->bytes.empty()); break;
-        case Esito::PortFailed: FUZZ_CHECK(errors >= 1); break;
-        case Esito::InvalidArgument: FUZZ_CHECK(errors >= 1 && sent == 0); break;
-        default: break;
-        }
+        if (outcome)
+            FUZZ_CHECK(outcome->kind == (esito == Esito::TimedOut ? 'O' : 'R')
+                       && outcome->bytes == answer);
+        if (esito == Esito::PortFailed || esito == Esito::InvalidArgument)
+            FUZZ_CHECK(errors >= 1 && (esito == Esito::PortFailed || sent == 0));
         // Only an exchange that waited puts the port's open state back and
         // touches the threshold, which Tolvane's leaves off.
-        const bool waited = outcome.has_value();
-        if (!m_sim.callFailed() && waited)
-            FUZZ_CHECK(m_sim.open() == m_link.Attivo());
-        if (!m_sim.callFailed())
-            FUZZ_CHECK(m_sim.threshold() == (tolvane && waited ? 0 : thresholdBefore));
+        if (!m_sim.callFailed()) {
+            FUZZ_CHECK(!awaited || m_sim.open() == m_link.Attivo());
+            FUZZ_CHECK(m_sim.threshold() == (tolvane && awaited ? 0 : thresholdBefore));
+        }
     }
 
     void notification()
     {
-        const size_t first = m_recorder.events.size();
+        const size_t first = m_events.size();
         if (!m_sim.notify())
             return;
         int outcomes = 0;
-        for (size_t i = first; i < m_recorder.events.size(); ++i) {
-            const auto& event = m_recorder.events[i];
+        for (size_t i = first; i < m_events.size(); ++i) {
+            const Event& event = m_events[i];
             FUZZ_CHECK(event.kind != 'T');
             outcomes += event.kind == 'R' || event.kind == 'O';
             if (event.kind == 'R' && !event.bytes.empty() && !loneAckOrNak(event.bytes))
                 FUZZ_CHECK(event.bytes.front() == Frame::STX && checkCharacterHolds(event.bytes));
         }
         FUZZ_CHECK(outcomes <= 1);
-        if (!m_sim.callFailed())
-            FUZZ_CHECK(m_sim.threshold() == 1);
+        FUZZ_CHECK(m_sim.callFailed() || m_sim.threshold() == 1);
     }
 
     void settings()
@@ -225,15 +214,20 @@ private:
     void send()
     {
         const std::string frame = m_in.bytes(24);
-        const int16_t esito = m_in.flag() ? m_link.InviaComando(frame) : m_link.InviaComandoSenzaRisposta(frame);
+        const int16_t esito =
+            m_in.flag() ? m_link.InviaComando(frame) : m_link.InviaComandoSenzaRisposta(frame);
         FUZZ_CHECK(esito == Esito::Accepted || esito == Esito::PortFailed || esito == 5);
     }
 
+    struct Event {
+        char kind;  // E(rrore), T(X), R(X), O (time-out)
+        std::string bytes;
+    };
+    std::vector<Event> m_events;
     FuzzInput& m_in;
     test::ManualClock m_clock;
-    std::unique_ptr<test::SimulatedPort> m_ownedPort = std::make_unique<test::SimulatedPort>(m_clock);
+    std::unique_ptr<test::SimulatedPort> m_ownedPort{new test::SimulatedPort(m_clock)};
     test::SimulatedPort& m_sim = *m_ownedPort;
-    Recorder m_recorder;
     clsComunicazioni m_link{std::move(m_ownedPort), m_clock, [this] { yieldTurn(); }};
 };
 
