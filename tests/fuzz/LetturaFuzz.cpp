@@ -57,10 +57,7 @@ QString monitorHex(const std::string& bytes)
     return view;
 }
 
-QString latin1(const std::string& bytes)
-{
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
+QString latin1(const std::string& bytes) { return QString::fromLatin1(QByteArrayView(bytes)); }
 
 // Up to 255 arbitrary bytes, or (rarely: long texts are slow to lay out) a
 // piece repeated up to 1024 times, longer than a line edit holds by default.

@@ -77,13 +77,16 @@ private:
             // A bad check character gets a NAK, except on a broadcast.
             if (broadcast ? !request->bccOk : reader.address() != request->address)
                 continue;
-            const int address = reader.address();
+            const int address = reader.address();  // before a request that changes it
             const std::string answer = request->bccOk ? reader.handle(*request) : "\x15";
             FUZZ_CHECK(!broadcast || answer.empty());
             if (!answer.empty() && !loneAckOrNak(answer))
                 checkAnswerFrame(answer, address);
             FUZZ_CHECK(reader.address() >= 0 && reader.address() <= 255);
-            schedule(answer);
+            const auto start = m_now + std::chrono::milliseconds(m_in.inRange(0, 100));
+            const auto byteTime = std::chrono::microseconds(m_in.pick(3) * 520);
+            m_transmitter.schedule(answer, start, byteTime);
+            FUZZ_CHECK(m_transmitter.queuedBytes() <= Transmitter::MaxQueuedBytes);
         }
     }
 
@@ -132,14 +135,6 @@ private:
             if (m_in.flag())
                 reader.readingSent();
         }
-    }
-
-    void schedule(const std::string& bytes)
-    {
-        const auto start = m_now + std::chrono::milliseconds(m_in.inRange(0, 100));
-        const auto byteTime = std::chrono::microseconds(m_in.pick(3) * 520);
-        m_transmitter.schedule(bytes, start, byteTime);
-        FUZZ_CHECK(m_transmitter.queuedBytes() <= Transmitter::MaxQueuedBytes);
     }
 
     // Time passes and what is due leaves, in the order it was queued.

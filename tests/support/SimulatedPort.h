@@ -37,10 +37,7 @@ public:
     explicit SimulatedPort(ManualClock& clock) : m_clock(clock) {}
 
     // Bytes that become readable at a clock time (across the counter's wrap).
-    void feedAt(uint32_t timeMs, const std::string& bytes)
-    {
-        m_scheduled.push_back({timeMs, bytes});
-    }
+    void feedAt(uint32_t ms, const std::string& bytes) { m_scheduled.push_back({ms, bytes}); }
     // Bytes readable from now on.
     void feed(const std::string& bytes) { feedAt(m_clock.nowMs(), bytes); }
     // Called after every write: a test's peer can feed its answer from here.
@@ -181,10 +178,7 @@ public:
         countedRecord("threshold " + std::to_string(threshold));
         m_threshold = threshold;
     }
-    void setReceiveHandler(std::function<void(CommEvent)> handler) override
-    {
-        m_handler = std::move(handler);
-    }
+    void setReceiveHandler(std::function<void(CommEvent)> h) override { m_handler = std::move(h); }
     bool waitForInput(int timeoutMs) override
     {
         countCall();
@@ -258,7 +252,7 @@ private:
     {
         // Stable: bytes due at the same time keep their feeding order.
         const uint32_t now = m_clock.nowMs();
-        std::stable_sort(m_scheduled.begin(), m_scheduled.end(), [now](const auto& a, const auto& b) {
+        std::stable_sort(m_scheduled.begin(), m_scheduled.end(), [now](auto& a, auto& b) {
             return static_cast<int32_t>(a.due - now) < static_cast<int32_t>(b.due - now);
         });
         auto it = m_scheduled.begin();
