@@ -38,9 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(!invocation.term || (*invocation.term >= 0 && *invocation.term <= 256));
         // A device named by digits alone is taken as a port number.
         const std::string& device = invocation.device;
-        FUZZ_CHECK(invocation.portNumber || device.find_first_not_of("+-0123456789") != std::string::npos
-                   || device.empty());
-        FUZZ_CHECK(invocation.listen || invocation.args.size() == invocation.command->inputs.size());
+        FUZZ_CHECK(invocation.portNumber || device.empty()
+                   || device.find_first_not_of("+-0123456789") != std::string::npos);
+        const size_t inputs = invocation.command->inputs.size();
+        FUZZ_CHECK(invocation.listen || invocation.args.size() == inputs);
     } catch (const UsageError& error) {
         FUZZ_CHECK(std::string(error.what()).find('\n') == std::string::npos);
     }

@@ -29,7 +29,10 @@ public:
     }
 
     // One of `count` choices, 0..count-1.
-    size_t pick(size_t count) { return static_cast<size_t>(inRange(0, static_cast<int64_t>(count) - 1)); }
+    size_t pick(size_t count)
+    {
+        return static_cast<size_t>(inRange(0, static_cast<int64_t>(count) - 1));
+    }
 
     // A length byte (at most maxLength), then that many bytes.
     std::string bytes(size_t maxLength)
@@ -78,11 +81,11 @@ inline bool checkCharacterHolds(const std::string& frame)
 // STX, ..., ETX and a check character that holds.
 inline bool wholeFrame(const std::string& frame)
 {
-    return checkCharacterHolds(frame) && frame.front() == '\x02' && frame[frame.size() - 2] == '\x03';
+    return checkCharacterHolds(frame) && frame[0] == '\x02' && frame[frame.size() - 2] == '\x03';
 }
 
 // The address in a frame's two address characters, high and low nibble.
-inline int frameAddress(const std::string& frame) { return (frame[1] & 0x0F) << 4 | (frame[2] & 0x0F); }
+inline int frameAddress(const std::string& f) { return (f[1] & 0x0F) << 4 | (f[2] & 0x0F); }
 
 inline bool loneAckOrNak(const std::string& s) { return s == "\x06" || s == "\x15"; }
 

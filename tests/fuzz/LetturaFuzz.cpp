@@ -94,7 +94,7 @@ public:
         const Ui::frmSibrant& ui = m_rig->ui();
         const bool multimaster = in.flag();
         m_rig->window().optMultiMaster[multimaster ? 1 : 0]->click();
-        static const Qt::CheckState ackStates[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
+        constexpr Qt::CheckState ackStates[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
         const Qt::CheckState autoAck = ackStates[in.pick(3)];
         ui.ChkAutoAck->setCheckState(autoAck);
         const bool wav = in.flag();

@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         default: {
             // A well-formed answer from the addressed reader, or another.
             const bool addressed = frame.size() > 2 && !in.flag();
-            const auto term = static_cast<int16_t>(addressed ? frameAddress(frame) : in.inRange(0, 255));
+            const auto term = static_cast<int16_t>(addressed ? frameAddress(frame)
+                                                             : in.inRange(0, 255));
             answer = Frame{term, false, in.bytes(30)}.encode();
         }
         }
@@ -100,10 +101,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(known->second == result.values.size());
         // A value is a placeholder or a piece of what the reader sent.
         for (const auto& value : result.values) {
-            const bool placeholder = value.bytes == "N" || value.bytes == "E" || value.bytes.empty();
+            const std::string& bytes = value.bytes;
+            const bool placeholder = bytes == "N" || bytes == "E" || bytes.empty();
             if (!value.asHex)
                 FUZZ_CHECK(placeholder || (result.esito == Esito::Accepted
-                                           && answers.find(value.bytes) != std::string::npos));
+                                           && answers.find(bytes) != std::string::npos));
         }
     }
     return 0;

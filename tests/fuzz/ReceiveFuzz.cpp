@@ -72,7 +72,7 @@ private:
     void failSoon(int within)
     {
         using enum PortFailure;
-        static const PortFailure kinds[] = {DeviceUnavailable, AlreadyOpen, InvalidPortNumber, Other};
+        constexpr PortFailure kinds[] = {DeviceUnavailable, AlreadyOpen, InvalidPortNumber, Other};
         const auto calls = static_cast<size_t>(m_in.inRange(0, within));
         m_sim.failCall(calls, kinds[m_in.pick(4)]);
     }
@@ -90,11 +90,10 @@ private:
 
     void dialectExchange()
     {
-        using Routine = void (clsComunicazioni::*)(int16_t, const std::string&, const std::string&,
-                                                   int16_t&, std::string&);
-        static const Routine routines[] = {&clsComunicazioni::Zem,     &clsComunicazioni::Parlow,
-                                           &clsComunicazioni::Quen,    &clsComunicazioni::Sibrant,
-                                           &clsComunicazioni::Sibrant2, &clsComunicazioni::Tolvane};
+        using Link = clsComunicazioni;
+        static const decltype(&Link::Zem) routines[] = {&Link::Zem,      &Link::Parlow,
+                                                        &Link::Quen,     &Link::Sibrant,
+                                                        &Link::Sibrant2, &Link::Tolvane};
         static const char* const types[] = {"S", "P", "", "SP"};
         const size_t dialect = m_in.pick(6);
         const auto term = static_cast<int16_t>(m_in.inRange(-40, 300));
@@ -109,11 +108,10 @@ private:
     {
         const bool tolvane = m_in.flag();
         const std::string frame = m_in.bytes(24);
+        const auto routine = tolvane ? &clsComunicazioni::InviaComando_RiceviRisposta_TOLVANE
+                                     : &clsComunicazioni::InviaComando_RiceviRisposta;
         checked(tolvane, [&](int16_t& esito, std::string& answer) {
-            if (tolvane)
-                m_link.InviaComando_RiceviRisposta_TOLVANE(frame, esito, answer);
-            else
-                m_link.InviaComando_RiceviRisposta(frame, esito, answer);
+            (m_link.*routine)(frame, esito, answer);
         });
     }
 

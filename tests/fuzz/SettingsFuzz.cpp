@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const ConnectionSettings again = ConnectionSettings::parse(read.text());
     FUZZ_CHECK(fields(again) == fields(read) && again.text() == read.text());
 
-    static const std::filesystem::path file = std::filesystem::temp_directory_path()
-                                              / ("settings-fuzz-" + std::to_string(::getpid()) + ".cfg");
+    static const std::string name = "settings-fuzz-" + std::to_string(::getpid()) + ".cfg";
+    static const std::filesystem::path file = std::filesystem::temp_directory_path() / name;
     std::ofstream(file, std::ios::binary | std::ios::trunc) << contents;
     const ConnectionSettings loaded = ConnectionSettings::load(file);
     FUZZ_CHECK(size > ConnectionSettings::MaxFileBytes || fields(loaded) == fields(read));

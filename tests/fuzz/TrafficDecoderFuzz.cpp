@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     while (!input.empty()) {
         const size_t what = input.pick(4);
         if (what == 3) {
-            const auto kind = input.flag() ? TrafficRow::Kind::TimedOut : TrafficRow::Kind::PortFailed;
+            using enum TrafficRow::Kind;
+            const auto kind = input.flag() ? TimedOut : PortFailed;
             take(decoder.event(kind, "t"));
             continue;
         }
