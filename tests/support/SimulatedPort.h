@@ -120,13 +120,13 @@ public:
         record("port " + std::to_string(number));
         m_number = number;
     }
-    int16_t portNumber() override { return counted(m_number); }
+    int16_t portNumber() override { return countCall().m_number; }
     void setSettings(const std::string& settings) override
     {
-        countedRecord("settings " + settings);
+        countCall().record("settings " + settings);
         m_settings = settings;
     }
-    std::string settings() override { return counted(m_settings); }
+    std::string settings() override { return countCall().m_settings; }
     void setOpen(bool open) override
     {
         countCall();
@@ -140,12 +140,12 @@ public:
         m_open = open;
         m_dropCause.reset();
     }
-    bool isOpen() override { return counted(m_open); }
-    void setDtrEnabled(bool enabled) override { countedRecord(enabled ? "dtr 1" : "dtr 0"); }
-    void setRtsEnabled(bool enabled) override { countedRecord(enabled ? "rts 1" : "rts 0"); }
+    bool isOpen() override { return countCall().m_open; }
+    void setDtrEnabled(bool enabled) override { countCall().record(enabled ? "dtr 1" : "dtr 0"); }
+    void setRtsEnabled(bool enabled) override { countCall().record(enabled ? "rts 1" : "rts 0"); }
     void setInputLength(int length) override
     {
-        countedRecord("inputlen " + std::to_string(length));
+        countCall().record("inputlen " + std::to_string(length));
         m_inputLength = length;
     }
     std::string read() override
@@ -172,10 +172,10 @@ public:
         if (onWrite)
             onWrite(bytes);
     }
-    int receiveThreshold() override { return counted(m_threshold); }
+    int receiveThreshold() override { return countCall().m_threshold; }
     void setReceiveThreshold(int threshold) override
     {
-        countedRecord("threshold " + std::to_string(threshold));
+        countCall().record("threshold " + std::to_string(threshold));
         m_threshold = threshold;
     }
     void setReceiveHandler(std::function<void(CommEvent)> h) override { m_handler = std::move(h); }
@@ -206,25 +206,12 @@ private:
     }
 
     // Every call through the port interface counts towards failCall.
-    void countCall()
+    SimulatedPort& countCall()
     {
         if (m_failingCalls.erase(m_portCalls++) == 0)
-            return;
+            return *this;
         m_callFailed = true;
         throw PortError(m_failingKind, 8015, "injected port failure");
-    }
-
-    template <typename T>
-    T counted(const T& value)
-    {
-        countCall();
-        return value;
-    }
-
-    void countedRecord(const std::string& call)
-    {
-        countCall();
-        record(call);
     }
 
     // A call fails before it is recorded.
