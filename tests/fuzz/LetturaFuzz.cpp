@@ -150,17 +150,11 @@ private:
 
     void setWav(bool present)
     {
-        if (present == m_wav)
-            return;
-        const QString path = m_rig->path("LetturaOk.wav");
-        if (present) {
-            QFile file(path);
-            FUZZ_CHECK(file.open(QIODevice::WriteOnly));
-            file.write("RIFF");
-        } else {
-            FUZZ_CHECK(QFile::remove(path));
-        }
-        m_wav = present;
+        QFile file(m_rig->path("LetturaOk.wav"));
+        if (present)
+            FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write("RIFF") == 4);
+        else if (file.exists())
+            FUZZ_CHECK(file.remove());
     }
 
     // The texts of the boxes a received text may change: the console's
@@ -184,7 +178,6 @@ private:
     QApplication m_app;
     std::unique_ptr<ConsoleOnPort> m_rig;
     QString m_programFolder;
-    bool m_wav = false;
 };
 
 }  // namespace

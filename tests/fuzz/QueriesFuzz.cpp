@@ -24,10 +24,7 @@ std::string argument(FuzzInput& in, const CommandEntry::Input& input)
     case Kind::Text:
     case Kind::Bytes: return in.bytes(14);
     case Kind::Address: return std::to_string(in.inRange(0, 255));
-    case Kind::BaudRate: {
-        const auto rates = FieldCodec::baudRates();
-        return rates[in.pick(rates.size())];
-    }
+    case Kind::BaudRate: return FieldCodec::baudRates()[in.pick(FieldCodec::baudRates().size())];
     case Kind::RangeBound: return std::to_string(in.inRange(0, RangeInsertion::MaxBound));
     }
     return {};
