@@ -68,8 +68,6 @@ TEST_F(CommandTableTest, EachEntryRunsItsOperation)
          "outCODICE=0000000078"},
         {"GetMatricolaNext", {}, false, "0000000079", {"02 30 29 36 03 2E", AckFrame}, "outCODICE=0000000079"},
         {"SendACK", {}, false, "", {AckFrame}, ""},
-        {"InserisciBadge", {"5", "5"}, false, "", {"02 30 39 34 31 30 30 30 30 30 30 30 30 30 35 03 08"},
-         "accettati=1|TxtRisposta=0000000005 |inviati=1|stato=none 1"},
         {"raw", {"P", "2"}, false, "V", {"02 30 29 32 03 2A"}, "Risposta=\x02\x30\x21V\x03\x46"},
     };
     for (const auto& row : rows) {
@@ -89,12 +87,15 @@ TEST_F(CommandTableTest, EachEntryRunsItsOperation)
 }
 
 // One value per status character, so that a full list ("2") is not taken
-// for insertions.
+// for insertions; "none" for answers without one.
 TEST_F(CommandTableTest, RangeInsertionNamesEachStatus)
 {
-    reply = [](const std::string& frame) { return answer(lastOfData(frame) < '7' ? "0" : "2"); };
+    reply = [](const std::string& frame) {
+        return lastOfData(frame) == '8' ? ack() : answer(lastOfData(frame) < '7' ? "0" : "2");
+    };
     EXPECT_EQ(valuesOf(invoke("InserisciBadge", {"5", "8"})),
-              "accettati=4|TxtRisposta=0000000008 2|inviati=4|stato=0 2|stato=2 2");
+              "accettati=4|TxtRisposta=0000000008 |inviati=4|stato=none 1|stato=0 2|stato=2 1");
+    EXPECT_EQ(writtenHex()[0], "02 30 39 34 31 30 30 30 30 30 30 30 30 30 35 03 08");
 }
 
 // The dialect chosen is the one spoken; one the link does not have sends
