@@ -81,48 +81,36 @@ TEST_F(RangeInsertionTest, PortFailureOrStopInTheQuietGapEndsTheRun)
     EXPECT_EQ(port.writes().size(), 1u);
 }
 
-TEST_F(RangeInsertionTest, Bounds)
+// The bounds, and a stop asked for while a code's exchange waits (a click
+// handled during the wait): that exchange finishes, the run ends before the
+// next.
+TEST_F(RangeInsertionTest, BoundsAndAStopBetweenTwoExchanges)
 {
     reply = [](const std::string&) { return answer("0"); };
     const struct {
         const char* name;
         int first, last, sent;
         const char* lastLine;
+        bool stopped;
     } rows[] = {
-        {"first above last", 5, 3, 0, ""},
-        {"one code", 7, 7, 1, "0000000007 0"},
-        {"negative first refused", -1, 2, 0, ""},
-        {"last past 32767 refused", 0, 32768, 0, ""},
-        {"up to 32767", 32760, 32767, 8, "0000032767 0"},
+        {"first above last", 5, 3, 0, "", false},
+        {"one code", 7, 7, 1, "0000000007 0", false},
+        {"negative first refused", -1, 2, 0, "", false},
+        {"last past 32767 refused", 0, 32768, 0, "", false},
+        {"up to 32767", 32760, 32767, 8, "0000032767 0", false},
+        {"stop asked once the third code is out", 0, 100, 3, "0000000002 0", true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         port.clearRecord();
-        steps.clear();
-        // A count that wrapped past 32767 would never end: stop it there.
-        stopWhen = [&] { return steps.size() > 8; };
+        // A count that wrapped past 32767 would never end: stop it at 9 codes.
+        stopWhen = [&] { return port.writes().size() >= (row.stopped ? size_t(row.sent) : 9u); };
         const RangeInsertion::Result result = run(row.first, row.last);
         EXPECT_EQ(result.sent, row.sent);
         EXPECT_EQ(port.writes().size(), size_t(row.sent));
         EXPECT_EQ(result.lastLine, row.lastLine);
-        EXPECT_FALSE(result.stopped);
+        EXPECT_EQ(result.stopped, row.stopped);
     }
-}
-
-// A stop asked for while a code's exchange waits (a click handled during
-// the wait) lets that exchange finish, then ends the run before the next.
-TEST_F(RangeInsertionTest, StopsBetweenTwoExchanges)
-{
-    bool stop = false;
-    reply = [&](const std::string& frame) {
-        stop = stop || lastOfData(frame) == '2';
-        return answer("0");
-    };
-    stopWhen = [&] { return stop; };
-    const RangeInsertion::Result result = run(0, 100);
-    EXPECT_EQ(port.writes().size(), 3u);
-    EXPECT_EQ(result.lastLine, "0000000002 0");
-    EXPECT_TRUE(result.stopped);
 }
 
 }  // namespace

@@ -61,7 +61,6 @@ TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
         {"verifica longer answer", verifica, answer("0xyz"), 0, "0"},
         {"verifica lone ACK", verifica, ack(), 0, ""},
         {"verifica silence", verifica, "", 1, "E"},
-        {"verifica rejected answer", verifica, test::unhex("02 30 21 31 03 20"), 2, "E"},
         {"version of 20", version, answer("V1.23 2026-01-3"), 0, "N"},
         {"version of 22", version, answer("V1.23 2026-01-31x"), 0, "N"},
         {"transaction of 20", transazione, answer("T00000012345678"), 0, "00000012345678"},
