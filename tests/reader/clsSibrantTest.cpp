@@ -10,10 +10,11 @@ protected:
     clsSibrant& sibrant = lettori.Sibrant();
 };
 
-// A rate without a code is refused before the line is touched. (The frames
-// of the operations are pinned with the command table, except CreaBadge's
-// without outst, which has no entry there.)
-TEST_F(SibrantTest, UnknownRateRefusedAndCreaBadgeWithoutOutst)
+// What operations decide themselves (their frames are pinned with the
+// command table): a rate without a code is refused before the line is
+// touched, CreaBadge without outst sends what CreaBadge does, and the
+// broadcast SetIndirizzo, never answered, reports a port failure only.
+TEST_F(SibrantTest, RefusedRateCreaBadgeWithoutOutstAndBroadcastFailure)
 {
     port.clearRecord();
     for (const char* rate : {"57600", "115200", "9600 ", " 9600", "09600", ""})
@@ -22,6 +23,8 @@ TEST_F(SibrantTest, UnknownRateRefusedAndCreaBadgeWithoutOutst)
     reply = [](const std::string&) { return ack(); };
     EXPECT_EQ(sibrant.CreaBadge(4, "0000000042"), Esito::Accepted);
     EXPECT_EQ(writtenHex(), std::vector<std::string>{"02 30 34 34 31 30 30 30 30 30 30 30 30 34 32 03 06"});
+    port.failAlways("write", PortError(PortFailure::Other, 8020, "Error reading comm device"));
+    EXPECT_EQ(sibrant.SetIndirizzo(1, "0000000042"), Esito::PortFailed);
 }
 
 // What each query makes of an answer other than the one it expects (the
@@ -44,7 +47,6 @@ TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
     const Query transazione = [](clsSibrant& s, std::string& o) { return s.GetTransazione(1, o); };
     const Query autoAck = [](clsSibrant& s, std::string& o) { return s.GetTransazione(1, o, true); };
     const Query next = [](clsSibrant& s, std::string& o) { return s.GetMatricolaNext(1, o); };
-    const std::string noSetup = "N|N|N|N|N|N";
     const struct {
         const char* name;
         Query query;
@@ -52,15 +54,16 @@ TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
         int16_t esito;
         std::string expected;
     } rows[] = {
-        {"setup of 19", setup, answer("ABCDefgHIJklmX"), 0, noSetup},
-        {"setup of 21", setup, answer("ABCDefgHIJklmXYZ"), 0, noSetup},
-        {"setup silence", setup, "", 1, noSetup},
+        {"setup of 19", setup, answer("ABCDefgHIJklmX"), 0, "N|N|N|N|N|N"},
+        {"setup of 21", setup, answer("ABCDefgHIJklmXYZ"), 0, "N|N|N|N|N|N"},
+        {"setup silence", setup, "", 1, "N|N|N|N|N|N"},
         {"crea longer answer", crea, answer("0xyz"), 0, "0"},
         {"crea lone ACK", crea, ack(), 0, ""},
         {"crea silence", crea, "", 1, ""},
         {"verifica longer answer", verifica, answer("0xyz"), 0, "0"},
         {"verifica lone ACK", verifica, ack(), 0, ""},
         {"verifica silence", verifica, "", 1, "E"},
+        {"verifica rejected answer", verifica, test::unhex("02 30 21 31 03 20"), 2, "E"},
         {"version of 20", version, answer("V1.23 2026-01-3"), 0, "N"},
         {"version of 22", version, answer("V1.23 2026-01-31x"), 0, "N"},
         {"transaction of 20", transazione, answer("T00000012345678"), 0, "00000012345678"},
@@ -77,17 +80,6 @@ TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
         EXPECT_EQ(out, row.expected);
         EXPECT_EQ(port.writes().size(), 1u);  // no acknowledgement
     }
-}
-
-// A port failure is not hidden behind 0, not even for the frames that are
-// never answered.
-TEST_F(SibrantTest, PortFailurePassesThrough)
-{
-    port.failAlways("write", PortError(PortFailure::Other, 8020, "Error reading comm device"));
-    std::string out;
-    EXPECT_EQ(sibrant.VerificaBadge(1, "0000000042", out), Esito::PortFailed);
-    EXPECT_EQ(out, "E");
-    EXPECT_EQ(sibrant.SetIndirizzo(1, "0000000042"), Esito::PortFailed);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ByteText.h"
 #include "Frame.h"
 #include "ManualClock.h"
 #include "SimulatedPort.h"
@@ -30,7 +29,6 @@ protected:
         };
     }
 
-    // A lone acknowledgement.
     static std::string ack() { return std::string(1, Frame::ACK); }
     // The answer frame of reader 1 carrying `data`.
     static std::string answer(const std::string& data) { return Frame{1, false, data}.encode(); }
@@ -44,7 +42,7 @@ protected:
     std::vector<std::string> writtenHex() const
     {
         std::vector<std::string> out(port.writes().size());
-        std::ranges::transform(port.writes(), out.begin(), &ByteText::hex);
+        std::ranges::transform(port.writes(), out.begin(), &hex);
         return out;
     }
 
