@@ -1,5 +1,4 @@
-// The command set run on a registry over a simulated port, the range
-// insertion, bytes as text, readings out of text, and the link's listeners.
+// The command table, the range insertion, bytes as text, readings and the link's listeners.
 #include "ByteText.h"
 #include "CommandTable.h"
 #include "ErrorWatcher.h"
@@ -26,18 +25,18 @@ std::string valuesOf(const CommandResult& result)
 class CommandTableTest : public ReaderRig {
 protected:
     // The entry named, run for reader 9; a name not in the table gives -1.
-    CommandResult invoke(const std::string& name, const std::vector<std::string>& args, bool ack = false,
-                         const std::string& dialect = "Sibrant2")
+    CommandResult invoke(const std::string& name, const std::vector<std::string>& args,
+                         bool ack = false, const std::string& dialect = "Sibrant2")
     {
         const CommandEntry* entry = CommandTable::find(name);
         return entry ? entry->invoke(lettori, {9, args, ack, dialect}) : CommandResult{-1};
     }
 };
 
-// Each entry reaches its own operation with its arguments in order, laid
-// out as the operation does (fields as given, three-digit fields cut or
-// padded, the new address in the set form whatever its range): the frames
-// on the line. It names what the operation returned.
+// Each entry runs its own operation with its arguments in order and names
+// what it returned; the frames show the operations' layout (fields as given,
+// three-digit fields cut or padded, the new address in the set form whatever
+// its range).
 TEST_F(CommandTableTest, EachEntryRunsItsOperation)
 {
     const struct {
@@ -55,7 +54,8 @@ TEST_F(CommandTableTest, EachEntryRunsItsOperation)
         {"SetupSeriale", {"1200", "256"}, false, "", {"02 30 39 32 30 30 30 03 0A"}, ""},
         {"SetupSeriale", {"2400", "-1"}, false, "", {"02 30 39 32 3F 3F 31 03 0B"}, ""},
         {"SetupSeriale", {"4800", "300"}, false, "", {"02 30 39 32 32 3C 32 03 06"}, ""},
-        {"SetOUTPUT", {"1234", "", "7"}, false, "", {"02 30 39 33 32 33 34 30 30 30 30 30 37 03 09"}, ""},
+        {"SetOUTPUT", {"1234", "", "7"}, false, "",
+         {"02 30 39 33 32 33 34 30 30 30 30 30 37 03 09"}, ""},
         {"CreaBadge", {"0000000042"}, false, "0",
          {"02 30 39 34 31 30 30 30 30 30 30 30 30 34 32 03 0B"}, "outst=0"},
         {"EliminaBadge", {"0000000042"}, false, "", {"02 30 39 34 32 30 30 30 30 30 30 30 30 34 32 03 08"}, ""},
@@ -93,9 +93,11 @@ TEST_F(CommandTableTest, EachEntryRunsItsOperation)
     }
 }
 
-// One value per status character, so that a full list ("2") is not taken
-// for insertions; "none" for answers without one.
-TEST_F(CommandTableTest, RangeInsertionNamesEachStatus)
+// What two entries add to their operation. The range insertion gives one
+// value per status character, so that a full list ("2") is not taken for
+// insertions, "none" for answers without one; raw speaks the dialect chosen,
+// and one the link does not have sends nothing.
+TEST_F(CommandTableTest, RangeInsertionNamesEachStatusAndRawSpeaksTheChosenDialect)
 {
     reply = [](const std::string& frame) {
         return lastOfData(frame) == '8' ? ack() : answer(lastOfData(frame) < '7' ? "0" : "2");
@@ -103,12 +105,8 @@ TEST_F(CommandTableTest, RangeInsertionNamesEachStatus)
     EXPECT_EQ(valuesOf(invoke("InserisciBadge", {"5", "8"})),
               "accettati=4|TxtRisposta=0000000008 |inviati=4|stato=none 1|stato=0 2|stato=2 1");
     EXPECT_EQ(writtenHex()[0], "02 30 39 34 31 30 30 30 30 30 30 30 30 30 35 03 08");
-}
 
-// The dialect chosen is the one spoken; one the link does not have sends
-// nothing.
-TEST_F(CommandTableTest, RawUsesTheChosenDialect)
-{
+    port.clearRecord();
     invoke("raw", {"P", "2"}, false, "Tolvane");
     EXPECT_EQ(invoke("raw", {"P", "2"}, false, "Modbus").esito, Esito::InvalidArgument);
     EXPECT_EQ(writtenHex(), std::vector<std::string>{"04 04 39 05"});
@@ -118,10 +116,8 @@ class RangeInsertionTest : public ReaderRig {
 protected:
     RangeInsertion::Result run(int first, int last)
     {
-        const RangeInsertion insertion(
-            lettori, 1, [this](const RangeInsertion::Step& step) { steps.push_back(step); },
-            [this] { return stopWhen && stopWhen(); });
-        return insertion.run(first, last);
+        return RangeInsertion(lettori, 1, [this](const auto& s) { steps.push_back(s); }, stopWhen)
+            .run(first, last);
     }
 
     // Each step as "index/count code esito outst".
@@ -135,7 +131,7 @@ protected:
     }
 
     std::vector<RangeInsertion::Step> steps;
-    std::function<bool()> stopWhen;
+    std::function<bool()> stopWhen = [] { return false; };
 };
 
 // Every code goes out in order whatever the one before gave (each answer

@@ -5,10 +5,7 @@
 namespace lettore {
 namespace {
 
-class SibrantTest : public test::ReaderRig {
-protected:
-    clsSibrant& sibrant = lettori.Sibrant();
-};
+using SibrantTest = test::ReaderRig;
 
 // What operations decide themselves (their frames are pinned with the
 // command table): a rate without a code is refused before the line is
@@ -18,18 +15,18 @@ TEST_F(SibrantTest, RefusedRateCreaBadgeWithoutOutstAndBroadcastFailure)
 {
     port.clearRecord();
     for (const char* rate : {"57600", "115200", "9600 ", " 9600", "09600", ""})
-        EXPECT_EQ(sibrant.SetupSeriale(1, rate, 5), Esito::Rejected) << rate;
+        EXPECT_EQ(lettori.Sibrant().SetupSeriale(1, rate, 5), Esito::Rejected) << rate;
     EXPECT_TRUE(port.calls().empty());
     reply = [](const std::string&) { return ack(); };
-    EXPECT_EQ(sibrant.CreaBadge(4, "0000000042"), Esito::Accepted);
-    EXPECT_EQ(writtenHex(), std::vector<std::string>{"02 30 34 34 31 30 30 30 30 30 30 30 30 34 32 03 06"});
+    EXPECT_EQ(lettori.Sibrant().CreaBadge(4, "0000000042"), Esito::Accepted);
+    EXPECT_EQ(writtenHex(),
+              std::vector<std::string>{"02 30 34 34 31 30 30 30 30 30 30 30 30 34 32 03 06"});
     port.failAlways("write", PortError(PortFailure::Other, 8020, "Error reading comm device"));
-    EXPECT_EQ(sibrant.SetIndirizzo(1, "0000000042"), Esito::PortFailed);
+    EXPECT_EQ(lettori.Sibrant().SetIndirizzo(1, "0000000042"), Esito::PortFailed);
 }
 
-// What each query makes of an answer other than the one it expects (the
-// expected ones are read with the command table): the answer's length
-// decides whether values are cut out of it or replaced by a placeholder, and
+// What each query makes of an answer other than the expected one (read with the command
+// table): the answer's length decides between values cut out of it and placeholders, and
 // only a well-formed record is acknowledged.
 TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
 {
@@ -76,7 +73,7 @@ TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
         port.clearRecord();
         reply = [&](const std::string&) { return row.reply; };
         std::string out = "stale";
-        EXPECT_EQ(row.query(sibrant, out), row.esito);
+        EXPECT_EQ(row.query(lettori.Sibrant(), out), row.esito);
         EXPECT_EQ(out, row.expected);
         EXPECT_EQ(port.writes().size(), 1u);  // no acknowledgement
     }

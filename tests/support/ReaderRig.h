@@ -33,10 +33,7 @@ protected:
     // The answer frame of reader 1 carrying `data`.
     static std::string answer(const std::string& data) { return Frame{1, false, data}.encode(); }
     // The last character of the data of a frame written: a code's last digit.
-    static char lastOfData(const std::string& frame)
-    {
-        return frame.size() > 5 ? frame[frame.size() - 3] : '\0';
-    }
+    static char lastOfData(const std::string& f) { return f.size() > 5 ? f[f.size() - 3] : '\0'; }
 
     // Every frame written since the last clearRecord(), in hex.
     std::vector<std::string> writtenHex() const
