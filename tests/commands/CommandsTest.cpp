@@ -1,4 +1,3 @@
-// The command table, the range insertion, bytes as text, readings and the link's listeners.
 #include "ByteText.h"
 #include "CommandTable.h"
 #include "ErrorWatcher.h"
@@ -91,6 +90,7 @@ TEST_F(CommandTableTest, EachEntryRunsItsOperation)
         EXPECT_EQ(writtenHex(), row.frames);
         EXPECT_EQ(valuesOf(result), row.values);
     }
+    EXPECT_EQ(CommandTable::find("Frobnicate"), nullptr);
 }
 
 // What two entries add to their operation. The range insertion gives one

@@ -9,8 +9,8 @@ using SibrantTest = test::ReaderRig;
 
 // What operations decide themselves (their frames are pinned with the
 // command table): a rate without a code is refused before the line is
-// touched, CreaBadge without outst sends what CreaBadge does, and the
-// broadcast SetIndirizzo, never answered, reports a port failure only.
+// touched, CreaBadge without outst sends what CreaBadge does, and a port
+// failure is told, by the broadcast SetIndirizzo too, with VerificaBadge's "E".
 TEST_F(SibrantTest, RefusedRateCreaBadgeWithoutOutstAndBroadcastFailure)
 {
     port.clearRecord();
@@ -23,6 +23,9 @@ TEST_F(SibrantTest, RefusedRateCreaBadgeWithoutOutstAndBroadcastFailure)
               std::vector<std::string>{"02 30 34 34 31 30 30 30 30 30 30 30 30 34 32 03 06"});
     port.failAlways("write", PortError(PortFailure::Other, 8020, "Error reading comm device"));
     EXPECT_EQ(lettori.Sibrant().SetIndirizzo(1, "0000000042"), Esito::PortFailed);
+    std::string out;
+    EXPECT_EQ(lettori.Sibrant().VerificaBadge(1, "0000000042", out), Esito::PortFailed);
+    EXPECT_EQ(out, "E");
 }
 
 // What each query makes of an answer other than the expected one (read with the command
@@ -31,7 +34,6 @@ TEST_F(SibrantTest, RefusedRateCreaBadgeWithoutOutstAndBroadcastFailure)
 TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
 {
     using Query = std::function<int16_t(clsSibrant&, std::string&)>;
-    // GetSetupBase gives its six values joined by '|'.
     const Query setup = [](clsSibrant& s, std::string& o) {
         std::string v[6];
         const int16_t esito = s.GetSetupBase(1, v[0], v[1], v[2], v[3], v[4], v[5]);
@@ -60,7 +62,6 @@ TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
         {"verifica longer answer", verifica, answer("0xyz"), 0, "0"},
         {"verifica lone ACK", verifica, ack(), 0, ""},
         {"verifica silence", verifica, "", 1, "E"},
-        {"verifica rejected answer", verifica, test::unhex("02 30 21 31 03 20"), 2, "E"},
         {"version of 20", version, answer("V1.23 2026-01-3"), 0, "N"},
         {"version of 22", version, answer("V1.23 2026-01-31x"), 0, "N"},
         {"transaction of 20", transazione, answer("T00000012345678"), 0, "00000012345678"},
