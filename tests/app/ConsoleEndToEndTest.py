@@ -1,27 +1,37 @@
 """The real console driven through its accessibility tree, as a
 screen-reader user would, against the virtual reader on a pseudo-terminal:
 the program as started from a folder of its own (Seriale.cfg and the COM<N>
-link there, its own dialogs), the console window, the monitor window and
-the multimaster flow.
+link there, its own dialogs), the console window, the monitor window, the
+multimaster flow, the traffic log, a dropped line and the end on SIGTERM.
 Run under tests/support/with-desktop.sh; argument: the build's bin folder."""
 
 import os
-import subprocess
 import sys
 import time
 import unittest
 
 import pyatspi
+from Xlib import X, XK, display
+from Xlib.ext import xtest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from AccessibleApp import wait_until  # noqa: E402
-from ConsoleOnSim import MAIN, ConsoleOnSim  # noqa: E402
+from AccessibleApp import MAIN, ConsoleOnSim, _walk, wait_until  # noqa: E402
 
 BIN = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else None
 MONITOR = "Monitor Comunicazioni"
 BADGE = "0000012345"
 # Written back at close in its own form: a changed file shows the write.
 SETTINGS, WRITTEN = b"7\r\n9600\r\n1\r\n", b" 7 \r\n9600\r\n 1 \r\n"
+
+
+def press_chord(*names):
+    x = display.Display()
+    codes = [x.keysym_to_keycode(XK.string_to_keysym(name)) for name in names]
+    for event, order in ((X.KeyPress, codes), (X.KeyRelease, reversed(codes))):
+        for code in order:
+            xtest.fake_input(x, event, code)
+    x.sync()
+    x.close()
 
 
 class ConsoleEndToEndTest(unittest.TestCase):
@@ -113,7 +123,52 @@ class ConsoleEndToEndTest(unittest.TestCase):
         wait_until(lambda: app.text("TxtEsito(0)") == "0", "the serial setup answered")
         self.assertEqual(self.session.sim_log().count(setup), 1)
 
-    def test_6_range_on_a_dropped_line_stops_at_its_first_code(self):
+    def test_6_traffic_log_shows_and_saves_a_command_and_a_reading(self):
+        app = self.app
+        wait_until(lambda: app.window(MAIN).getState().contains(pyatspi.STATE_ACTIVE), "the main window active")
+        press_chord("Control_L", "Shift_L", "r")
+        log = app.window("Registro comunicazioni")
+        app.press("CmdGetFirmwareVersion")
+        self.session.sim_command("present 1 " + BADGE)
+        cells = wait_until(lambda: [acc.name for acc in _walk(log) if acc.getRoleName() == "table cell"]
+                           if "reading" in [acc.name for acc in _walk(log)] else None, "a reading row")
+        self.assertIn("02 30 21 32 03 22", cells)
+        csv = os.path.join(self.session.folder, "registro.csv")
+        app.press("cmdSalvaCsv")
+        dialog = app.window("Salva CSV")
+        app.child(dialog, "text").queryEditableText().setTextContents(csv)
+        app.press_accessible(app.child(dialog, "push button", "Save"))
+        wait_until(lambda: os.path.exists(csv), "the CSV file")
+        with open(csv, encoding="latin-1") as f:
+            lines = f.read().splitlines()
+        self.assertEqual(lines[0], "time,direction,kind,dialect,address,type,data,check,hex,text,note")
+        self.assertTrue(any(",TX,command,Sibrant2,1,P,2,check character good,02 30 21 32 03 22," in line
+                            for line in lines), lines)
+        self.assertTrue(any(",RX,reading,Sibrant2,1,P," in line for line in lines), lines)
+
+    def test_7_line_dropped_under_a_command_fails_it_at_once(self):
+        """Result 3 and the failure in the monitor well before a time-out; the next press is answered."""
+        app, session = self.app, self.session
+        session.sim_command("fault 1 silent")
+        wait_until(lambda: "reader 1: fault silent" in session.sim_log(), "the reader silent")
+        mark = len(session.sim_log())
+        app.press("CmdGetFirmwareVersion")
+        wait_until(lambda: "fault: reader 1 does not answer" in session.sim_log()[mark:], "the request heard")
+        session.sim_command("drop 300")
+        started = time.monotonic()
+        wait_until(lambda: app.text("TxtEsito(7)") == "3", "result 3", timeout=5.0)
+        self.assertLess(time.monotonic() - started, 2.0, "a hang-up, not a time-out")
+        self.assertEqual(app.text("TxtFirmwareVersion"), "N")
+        self.assertEqual(app.name("LblErrore"), "Errore 5: the line dropped or the device was removed")
+        wait_until(lambda: "line back on" in session.sim_log()[mark:], "the line back")
+        session.sim_command("fault 1 none")
+        wait_until(lambda: "reader 1: fault none" in session.sim_log()[mark:], "the reader answering")
+        app.press("CmdGetFirmwareVersion")
+        wait_until(lambda: app.text("TxtEsito(7)") == "0", "the version answered")
+        self.assertEqual(app.text("TxtFirmwareVersion"), "SIM LETTORE 1.00")
+        self.assertEqual(app.name("LblErrore"), "")
+
+    def test_8_range_on_a_dropped_line_stops_at_its_first_code(self):
         self.session.sim_command("drop 3000")
         wait_until(lambda: "line dropped" in self.session.sim_log(), "the line dropped")
         self.app.set_text("TxtDa", "0")
@@ -125,19 +180,11 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.assertTrue(self.app.enabled("Command11"))
         wait_until(lambda: "line back" in self.session.sim_log(), "the line back")
 
-    def test_7_closing_writes_the_settings(self):
-        # On a loaded machine the console at times lets a close request pass
-        # unheeded for seconds; a user would click the close box again.
-        for attempt in range(3):
-            self.app.close_window(MAIN)
-            try:
-                self.assertEqual(self.session.console.wait(timeout=5), 0)
-                break
-            except subprocess.TimeoutExpired:
-                self.assertLess(attempt, 2, "the console did not close")
+    def test_9_sigterm_ends_it_writing_the_settings(self):
+        self.session.console.terminate()
+        self.assertEqual(self.session.console.wait(timeout=20), 0)
         with open(os.path.join(self.session.folder, "Seriale.cfg"), "rb") as f:
             self.assertEqual(f.read(), WRITTEN)
-
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -1,12 +1,8 @@
-"""The console and lettore as a user starts them.
-
-build BIN: the console copied into a folder of its own keeps Seriale.cfg
-and its COM<N> link beside itself, and writes the file when SIGTERM asks
-it to end.
-package BUILD: the package built from BUILD and installed with apt-get;
-the programs run from PATH, the installed console and lettore use the
-user's folder, and apt-get remove takes it away. Skips without root, or
-when a lettore package is already installed.
+"""The package built from the build folder given and installed with
+apt-get: the programs run from PATH, the installed console and lettore use
+the user's folder, the console writes Seriale.cfg there when SIGTERM asks it
+to end, and apt-get remove takes it away. Skips without root, or when a
+lettore package is already installed.
 """
 
 import glob
@@ -45,7 +41,7 @@ def holds(pid, device):
         return False
 
 
-def console_saves_on_sigterm(console, sim, folder, env):
+def console_saves_on_sigterm(console, folder, env):
     """The console, with Seriale.cfg for port 9 in `folder` and lettore-sim
     behind the COM9 link there, opens that line and rewrites the file on
     SIGTERM. Returns the running lettore-sim."""
@@ -53,7 +49,7 @@ def console_saves_on_sigterm(console, sim, folder, env):
     with open(os.path.join(folder, "Seriale.cfg"), "wb") as f:
         f.write(SETTINGS)
     link = os.path.join(folder, "COM9")
-    line = subprocess.Popen([sim, "--link", link, "--reader", "1:baud=19200"], env=env,
+    line = subprocess.Popen(["lettore-sim", "--link", link, "--reader", "1:baud=19200"], env=env,
                             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
     app = None
     try:
@@ -85,11 +81,6 @@ def apt(*arguments):
     check(result.returncode == 0, "apt-get %s: %s" % (arguments[0], result.stdout + result.stderr))
 
 
-def build_layout(bin_folder, work):
-    console = shutil.copy(os.path.join(bin_folder, "lettore-console"), work)
-    console_saves_on_sigterm(console, os.path.join(bin_folder, "lettore-sim"), work, dict(os.environ)).kill()
-
-
 def package(build_folder, work):
     made = run(["cpack", "-G", "DEB", "-B", work, "--config", os.path.join(build_folder, "CPackConfig.cmake")])
     check(made.returncode == 0, "cpack: " + made.stdout + made.stderr)
@@ -104,8 +95,8 @@ def package(build_folder, work):
             result = run([program, "--help"], env=env)
             check(shutil.which(program) == "/usr/bin/" + program and result.stdout.startswith("Usage"),
                   program + " from PATH: " + result.stderr)
-        line = console_saves_on_sigterm("/usr/bin/lettore-console", "lettore-sim",
-                                        os.path.join(env["HOME"], ".config", "lettore"), env)
+        settings = os.path.join(env["HOME"], ".config", "lettore")
+        line = console_saves_on_sigterm("/usr/bin/lettore-console", settings, env)
         # lettore, from anywhere, takes port, rate and terminal from there too.
         answer = run(["lettore", "GetVersioneFirmware"], env=env, cwd=work)
         line.kill()
@@ -119,15 +110,14 @@ def package(build_folder, work):
 
 
 if __name__ == "__main__":
-    mode, folder = sys.argv[1:3]
-    if mode == "package" and os.geteuid() != 0:
+    if os.geteuid() != 0:
         print("skipped: installing the package needs root")
         sys.exit(SKIP)
-    if mode == "package" and installed():
+    if installed():
         print("skipped: a lettore package is already installed here, and this test does not replace it")
         sys.exit(SKIP)
-    work = tempfile.mkdtemp(prefix="lettore-%s-" % mode)
+    work = tempfile.mkdtemp(prefix="lettore-package-")
     try:
-        (build_layout if mode == "build" else package)(folder, work)
+        package(sys.argv[1], work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
