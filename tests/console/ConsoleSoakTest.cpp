@@ -1,8 +1,13 @@
 // The longest range from the console on the real line: every code on the reader's list, memory and descriptors flat.
-#include "ConsoleOnLine.h"
+#include "Console.h"
+#include "ConsoleOnPort.h"
+#include "EventLoopTurns.h"
+#include "LettoreProcess.h"
 #include "MonCom.h"
+#include "QtPort.h"
 #include "ResourceSampler.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSet>
@@ -33,6 +38,43 @@ QSet<int> codesAdded(const QString& log)
     return added;
 }
 
+// The console as its program runs it (real port, steady clock, yield hook) on COM9, served by lettore-sim.
+class ConsoleOnLine {
+public:
+    explicit ConsoleOnLine(const QStringList& simArguments)
+        : m_turns(m_clock, processQtEvents),
+          m_registry(std::make_unique<QtPort>(PortNaming(m_folder.path().toStdString())), m_clock, [this] { m_turns(); })
+    {
+        QFile settings(m_folder.filePath("Seriale.cfg"));
+        if (!settings.open(QIODevice::WriteOnly) || settings.write(" 9 \r\n9600\r\n 1 \r\n") <= 0)
+            qFatal("cannot write Seriale.cfg");
+        settings.close();
+        m_sim = std::make_unique<test::SimProcess>(m_folder.filePath("COM9"),
+                                                   QStringList{"--log", m_folder.filePath("sim.log")} + simArguments);
+        m_console = std::make_unique<Console>(m_registry, &m_dialogs);
+        m_console->Form_Load(m_folder.path().toStdString());
+        m_console->window().show();
+    }
+    ~ConsoleOnLine() { m_console.reset(); }  // the console before the port
+
+    const Ui::frmSibrant& ui() { return m_console->window().ui(); }
+    bool simRunning() const { return m_sim->running(); }
+    QString log() const  // the simulator's log so far
+    {
+        QFile file(m_folder.filePath("sim.log"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+    }
+
+private:
+    QTemporaryDir m_folder;
+    SteadyClock m_clock;
+    EventLoopTurns m_turns;
+    std::unique_ptr<test::SimProcess> m_sim;
+    clsLettori m_registry;
+    test::RecordingDialogs m_dialogs;
+    std::unique_ptr<Console> m_console;
+};
+
 }  // namespace
 
 class ConsoleSoakTest : public QObject {
@@ -41,7 +83,7 @@ class ConsoleSoakTest : public QObject {
 private slots:
     void longestRangeLeavesEveryCodeOnTheListWithFlatMemory()
     {
-        test::ConsoleOnLine line({"--reader", "1:capacity=32768"});
+        ConsoleOnLine line({"--reader", "1:capacity=32768"});
         const auto& ui = line.ui();
         ui.Command8->click();  // Visualizza Monitor
         QVERIFY(QTest::qWaitForWindowExposed(&MonCom::instance()));
