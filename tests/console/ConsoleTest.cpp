@@ -118,8 +118,8 @@ private slots:
         QVERIFY(!MonCom::isLoaded());
     }
 
-    // A fresh window: the stop button below the form, off, never taking the focus; six rates in both lists;
-    // address lists "000"-"255" (terminal also "256"), refilled silently, none selected; every control described.
+    // A fresh window: its boxes' defaults; the stop button below the form, off, never taking the focus; six rates
+    // in both lists; address lists "000"-"255" (terminal also "256"), refilled silently, none selected; every control described.
     void freshWindow()
     {
         frmSibrant window;
@@ -129,6 +129,10 @@ private slots:
         QCOMPARE(stop->focusPolicy(), Qt::NoFocus);
         QVERIFY(window.statusBar()->isAncestorOf(stop));
         QCOMPARE(accessibilityProblems(window), QStringList());
+        const Ui::frmSibrant& ui = window.ui();
+        QCOMPARE(QStringList({ui.Text11_0->text(), ui.Text3->text(), ui.TxtDa->text(), ui.Command8->text()}),
+                 QStringList({"0010", "010", "000", "Visualizza Monitor"}));
+        QVERIFY(ui.optMultiMaster_0->isChecked() && ui.ChkAutoAck->checkState() == Qt::Checked);
         for (const char* name : {"CmbBaudRate", "CobNewBaudRate"}) {
             auto* list = window.findChild<QComboBox*>(name);
             QStringList entries;
@@ -569,7 +573,7 @@ private slots:
     {
         start(nullptr);
         QApplication::setActiveWindow(&m_console->window());
-        QVERIFY(QTest::qWaitForWindowActive(&m_console->window()));
+        QVERIFY(QTest::qWaitForWindowActive(&m_console->window()) && !MonCom::isLoaded());
         ui().Command8->click();
         QVERIFY(MonCom::isLoaded() && MonCom::instance().isVisible());
         QCOMPARE(ui().Command8->text(), QString("Nascondi Monitor"));
