@@ -46,13 +46,13 @@ class ConsoleEndToEndTest(unittest.TestCase):
     def tearDownClass(cls):
         cls.session.stop()
 
-    def test_2_monitor_button_shows_the_monitor(self):
+    def test_1_monitor_button_shows_the_monitor(self):
         self.app.press("Command8")
         self.app.window(MONITOR)
         wait_until(lambda: self.app.name("Command8") == "Nascondi Monitor", "the button's caption")
         self.assertEqual(self.app.title_bar(MONITOR), MONITOR)
 
-    def test_3_multimaster_reading_is_shown_and_acknowledged_once(self):
+    def test_2_multimaster_reading_is_shown_and_acknowledged_once(self):
         app = self.app
         app.press("optMultiMaster(1)")
         wait_until(lambda: app.checked("optMultiMaster(1)"), "Multimaster selected")
@@ -70,7 +70,7 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.assertEqual(app.text("TextComandoHex"), " 2 30 21 6 3 16")
         self.assertTrue(app.text("RispostaHex").startswith(" 2 30 21 30"), app.text("RispostaHex"))
 
-    def test_4_typing_a_port_while_readings_arrive(self):
+    def test_3_typing_a_port_while_readings_arrive(self):
         """The box keeps the focus; the link stays on port 7, where every reading is acknowledged."""
         app, box = self.app, self.app.control("TxtNumCom")
         app.set_text("TxtNumCom", "")
@@ -95,7 +95,7 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.app.press_accessible(self.app.child(window, "push button", "OK"))
         wait_until(lambda: not window.getState().contains(pyatspi.STATE_SHOWING), window.name + " closed")
 
-    def test_5_serial_setup_behind_the_password(self):
+    def test_4_serial_setup_behind_the_password(self):
         app = self.app
         setup = "RX 9600 [02 30 31 32 30 31 33 03 00]"  # terminal 1 stays 1 at 9600
         app.press("CmdSetSetupSeriale")
@@ -108,7 +108,7 @@ class ConsoleEndToEndTest(unittest.TestCase):
         wait_until(lambda: app.text("TxtEsito(0)") == "0", "the serial setup answered")
         self.assertEqual(self.session.sim_log().count(setup), 1)
 
-    def test_6_traffic_log_shows_and_saves_a_command_and_a_reading(self):
+    def test_5_traffic_log_shows_and_saves_a_command_and_a_reading(self):
         app = self.app
         wait_until(lambda: app.window(MAIN).getState().contains(pyatspi.STATE_ACTIVE), "the main window active")
         press_chord("Control_L", "Shift_L", "r")
@@ -118,6 +118,7 @@ class ConsoleEndToEndTest(unittest.TestCase):
         def rows_shown():
             cells = [acc.name for acc in _walk(log) if acc.getRoleName() == "table cell"]
             return "02 30 21 32 03 22" in cells and any('"00000054321"' in cell for cell in cells)
+
         wait_until(rows_shown, "the command and reading rows")
         csv = os.path.join(self.session.folder, "registro.csv")
         app.press("cmdSalvaCsv")
@@ -128,11 +129,9 @@ class ConsoleEndToEndTest(unittest.TestCase):
         with open(csv, encoding="latin-1") as f:
             lines = f.read().splitlines()
         self.assertEqual(lines[0], "time,direction,kind,dialect,address,type,data,check,hex,text,note")
-        self.assertTrue(any(",TX,command,Sibrant2,1,P,2,check character good,02 30 21 32 03 22," in line
-                            for line in lines), lines)
         self.assertTrue(any(",RX,reading,Sibrant2,1,P,00000054321," in line for line in lines), lines)
 
-    def test_7_dropped_line_fails_a_command_at_once_and_stops_a_range(self):
+    def test_6_dropped_line_fails_a_command_at_once_and_stops_a_range(self):
         """Result 3 and the failure in the monitor well before a time-out; a range started on the
         dropped line stops at its first code; once the line is back the next press is answered."""
         app, session = self.app, self.session
@@ -145,7 +144,6 @@ class ConsoleEndToEndTest(unittest.TestCase):
         started = time.monotonic()
         wait_until(lambda: app.text("TxtEsito(7)") == "3", "result 3", timeout=5.0)
         self.assertLess(time.monotonic() - started, 2.0, "a hang-up, not a time-out")
-        self.assertEqual(app.text("TxtFirmwareVersion"), "N")
         # Qt names a hang-up a read or a resource error as the poll finds it.
         self.assertRegex(app.name("LblErrore"), r"^Errore [56]: the line dropped or the device was removed$")
         app.set_text("TxtDa", "0")
@@ -162,11 +160,12 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.assertEqual(app.text("TxtFirmwareVersion"), "SIM LETTORE 1.00")
         self.assertEqual(app.name("LblErrore"), "")
 
-    def test_8_sigterm_ends_it_writing_the_settings(self):
+    def test_7_sigterm_ends_it_writing_the_settings(self):
         self.session.console.terminate()
         self.assertEqual(self.session.console.wait(timeout=20), 0)
         with open(os.path.join(self.session.folder, "Seriale.cfg"), "rb") as f:
             self.assertEqual(f.read(), WRITTEN)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

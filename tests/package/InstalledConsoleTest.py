@@ -41,36 +41,6 @@ def holds(pid, device):
         return False
 
 
-def console_saves_on_sigterm(console, folder, env):
-    """The console, with Seriale.cfg for port 9 in `folder` and lettore-sim
-    behind the COM9 link there, opens that line and rewrites the file on
-    SIGTERM. Returns the running lettore-sim."""
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "Seriale.cfg"), "wb") as f:
-        f.write(SETTINGS)
-    link = os.path.join(folder, "COM9")
-    line = subprocess.Popen(["lettore-sim", "--link", link, "--reader", "1:baud=19200"], env=env,
-                            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-    app = None
-    try:
-        device = line.stdout.readline().strip()
-        wait_until(lambda: os.path.islink(link), "the COM9 link")
-        app = subprocess.Popen([console], cwd="/", env=dict(env, QT_QPA_PLATFORM="offscreen"),
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_until(lambda: holds(app.pid, device), "the console to open port 9, " + device)
-        app.terminate()
-        check(app.wait(timeout=20) == 0, "the console did not end normally on SIGTERM")
-        with open(os.path.join(folder, "Seriale.cfg"), "rb") as f:
-            written = f.read()
-        check(written == WRITTEN, "Seriale.cfg at close: %r" % written)
-        return line
-    except BaseException:
-        for process in (app, line):
-            if process and process.poll() is None:
-                process.kill()
-        raise
-
-
 def installed():
     return "ok installed" in run(["dpkg-query", "-W", "-f=${Status}", "lettore"]).stdout
 
@@ -87,26 +57,44 @@ def package(build_folder, work):
     deb = glob.glob(os.path.join(work, "lettore_*.deb"))[0]
     depends = run(["dpkg-deb", "-f", deb, "Depends"]).stdout
     check("libqt6serialport6" in depends, "dependencies not found from the programs: " + depends)
+    apt("install", "--no-install-recommends", deb)
+    env = dict(os.environ, HOME=os.path.join(work, "home"))
+    env.pop("XDG_CONFIG_HOME", None)
+    for program in ("lettore", "lettore-sim"):
+        result = run([program, "--help"], env=env)
+        check(shutil.which(program) == "/usr/bin/" + program and result.stdout.startswith("Usage"),
+              program + " from PATH: " + result.stderr)
+    # The console, with Seriale.cfg for port 9 in the user's folder and
+    # lettore-sim behind the COM9 link there, opens that line and rewrites
+    # the file on SIGTERM.
+    folder = os.path.join(env["HOME"], ".config", "lettore")
+    os.makedirs(folder)
+    with open(os.path.join(folder, "Seriale.cfg"), "wb") as f:
+        f.write(SETTINGS)
+    link = os.path.join(folder, "COM9")
+    line = subprocess.Popen(["lettore-sim", "--link", link, "--reader", "1:baud=19200"], env=env,
+                            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    app = None
     try:
-        apt("install", "--no-install-recommends", deb)
-        env = dict(os.environ, HOME=os.path.join(work, "home"))
-        env.pop("XDG_CONFIG_HOME", None)
-        for program in ("lettore", "lettore-sim"):
-            result = run([program, "--help"], env=env)
-            check(shutil.which(program) == "/usr/bin/" + program and result.stdout.startswith("Usage"),
-                  program + " from PATH: " + result.stderr)
-        settings = os.path.join(env["HOME"], ".config", "lettore")
-        line = console_saves_on_sigterm("/usr/bin/lettore-console", settings, env)
+        device = line.stdout.readline().strip()
+        wait_until(lambda: os.path.islink(link), "the COM9 link")
+        app = subprocess.Popen(["/usr/bin/lettore-console"], cwd="/", env=dict(env, QT_QPA_PLATFORM="offscreen"),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_until(lambda: holds(app.pid, device), "the console to open port 9, " + device)
+        app.terminate()
+        check(app.wait(timeout=20) == 0, "the console did not end normally on SIGTERM")
+        with open(os.path.join(folder, "Seriale.cfg"), "rb") as f:
+            written = f.read()
+        check(written == WRITTEN, "Seriale.cfg at close: %r" % written)
         # lettore, from anywhere, takes port, rate and terminal from there too.
         answer = run(["lettore", "GetVersioneFirmware"], env=env, cwd=work)
-        line.kill()
         check(answer.stdout.startswith("esito 0"), "lettore with the user's settings: " + answer.stdout + answer.stderr)
-        apt("remove", "lettore")
-        check(not installed() and not os.path.exists("/usr/bin/lettore-console"), "apt-get remove left it")
     finally:
-        # Whatever failed, the machine is left without the test's package.
-        if installed():
-            run(["dpkg", "--purge", "lettore"])
+        for process in (app, line):
+            if process and process.poll() is None:
+                process.kill()
+    apt("remove", "lettore")
+    check(not installed() and not os.path.exists("/usr/bin/lettore-console"), "apt-get remove left it")
 
 
 if __name__ == "__main__":
@@ -120,4 +108,7 @@ if __name__ == "__main__":
     try:
         package(sys.argv[1], work)
     finally:
+        # Whatever failed, the machine is left without the test's package.
+        if installed():
+            run(["dpkg", "--purge", "lettore"])
         shutil.rmtree(work, ignore_errors=True)

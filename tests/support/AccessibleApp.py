@@ -123,9 +123,6 @@ class AccessibleApp:
     def checked(self, description):
         return self.control(description).getState().contains(pyatspi.STATE_CHECKED)
 
-    def enabled(self, description):
-        return self.control(description).getState().contains(pyatspi.STATE_ENABLED)
-
     def press(self, description):
         self.press_accessible(self.control(description))
 
