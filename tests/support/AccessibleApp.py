@@ -1,18 +1,11 @@
 """Drives a running program through its accessibility tree, as a screen reader does: controls
 are found by their accessible description (the control's name, e.g. "TxtEsito(3)"), read by
-their text, name and states, and operated by their actions. ConsoleOnSim starts the real
-console on a virtual reader line."""
+their text, name and states, and operated by their actions."""
 
-import os
-import shutil
-import subprocess
-import tempfile
 import time
 
 import pyatspi
 from Xlib import display
-
-MAIN = "Test lettore Sibrant"
 
 
 def wait_until(predicate, what, timeout=10.0):
@@ -126,46 +119,3 @@ class AccessibleApp:
     def press(self, description):
         self.press_accessible(self.control(description))
 
-
-class ConsoleOnSim:
-    """lettore-sim on port `port` of a fresh folder with `sim_arguments`, logging to sim.log, and
-    lettore-console from that folder with Seriale.cfg holding `settings`; stop() ends both."""
-
-    def __init__(self, bin_folder, port, settings, sim_arguments=()):
-        self.folder = tempfile.mkdtemp(prefix="lettore-console-")
-        for name in ("lettore-console", "LetturaOk.wav"):
-            shutil.copy(os.path.join(bin_folder, name), self.folder)
-        with open(os.path.join(self.folder, "Seriale.cfg"), "wb") as f:
-            f.write(settings)
-        self.log = os.path.join(self.folder, "sim.log")
-        self.sim = self.console = None
-        try:
-            self.sim = subprocess.Popen(
-                [os.path.join(bin_folder, "lettore-sim"), "--link",
-                 os.path.join(self.folder, "COM%d" % port), "--log", self.log, *sim_arguments],
-                stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True)
-            wait_until(lambda: "line open" in self.sim_log(), "the virtual line")
-            # Started from another folder: the console makes its own folder current.
-            self.console = subprocess.Popen([os.path.join(self.folder, "lettore-console")], cwd="/")
-            self.app = AccessibleApp("lettore-console", timeout=30.0)
-            self.app.window(MAIN)
-        except BaseException:
-            # Nothing may outlive a failed start: a process left running
-            # holds the test runner's output open.
-            self.stop()
-            raise
-
-    def stop(self):
-        for process in (p for p in (self.console, self.sim) if p is not None):
-            if process.poll() is None:
-                process.kill()
-            process.wait()
-        shutil.rmtree(self.folder, ignore_errors=True)
-
-    def sim_log(self):
-        with open(self.log, encoding="latin-1") as f:
-            return f.read()
-
-    def sim_command(self, line):
-        self.sim.stdin.write(line + "\n")
-        self.sim.stdin.flush()
