@@ -118,8 +118,8 @@ private slots:
         QVERIFY(!MonCom::isLoaded());
     }
 
-    // A fresh window: its boxes' defaults; the stop button below the form, off, never taking the focus; six rates
-    // in both lists; address lists "000"-"255" (terminal also "256"), refilled silently, none selected; every control described.
+    // A fresh window: its boxes' defaults; the stop button below the form, off, never taking the focus; six
+    // rates in both lists; address lists "000"-"255" (terminal also "256"), refilled silently, none selected.
     void freshWindow()
     {
         frmSibrant window;

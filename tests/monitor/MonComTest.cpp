@@ -330,7 +330,6 @@ private slots:
         QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5}, MonCom::instance().mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(&MonCom::instance(), &event);
         QVERIFY(m_opener.window()->isVisible());
-        MonCom::unload();
     }
 
     void keepsTheNewestRowsUpToItsCapacity()
