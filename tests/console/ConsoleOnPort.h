@@ -51,11 +51,12 @@ public:
     static constexpr const char* Reader1 = " 1 \r\n9600\r\n 1 \r\n";  // port 1, 9600 baud, terminal 1
 
     explicit ConsoleOnPort(const char* settings = Reader1, const std::function<void(const QDir&)>& prepare = {})
-        : m_registry(std::unique_ptr<SimulatedPort>(m_port = new SimulatedPort(clock)), clock, [this] {
-              clock.advance(1);
-              if (duringWait)
-                  duringWait();
-          })
+        : m_registry(std::unique_ptr<SimulatedPort>(m_port = new SimulatedPort(clock)), clock,
+                     [this] {
+                         clock.advance(1);
+                         if (duringWait)
+                             duringWait();
+                     })
     {
         QFile file(path("Seriale.cfg"));
         if (settings && !(file.open(QIODevice::WriteOnly) && file.write(settings) > 0))

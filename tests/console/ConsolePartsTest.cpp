@@ -1,4 +1,5 @@
-// The console's small parts: the chime the build makes, the link relay, typed numbers, event-loop turns.
+// The console's small parts: the chime the build makes, the link relay, typed numbers, event-loop
+// turns.
 #include "EventLoopTurns.h"
 #include "LeadingNumber.h"
 #include "LinkRelay.h"

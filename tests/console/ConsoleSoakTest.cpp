@@ -1,4 +1,5 @@
-// The longest range from the console, the monitor shown: every code sent in order, memory and descriptors flat.
+// The longest range from the console, the monitor shown: every code sent in order, memory and
+// descriptors flat.
 #include "ConsoleOnPort.h"
 #include "ResourceSampler.h"
 
@@ -37,7 +38,8 @@ private slots:
             port.feedAt(console.clock.nowMs() + 10, added);
         };
         std::vector<test::ResourceSample> resident;
-        connect(ui.TxtRisposta, &QLineEdit::textChanged, this, [&] {  // each code's line as the range goes
+        // TxtRisposta shows each code's line as the range goes.
+        connect(ui.TxtRisposta, &QLineEdit::textChanged, this, [&] {
             if (sent % SampleEvery == 0)
                 resident.push_back(*test::sampleResources());
         });

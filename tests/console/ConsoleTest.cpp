@@ -1,4 +1,4 @@
-// The console on the simulated port: its window, the command panels, Seriale.cfg, readings, closing.
+// The console on the simulated port: its window, the command panels, Seriale.cfg, closing.
 #include "AccessibleControls.h"
 #include "ConsoleGate.h"
 #include "ConsoleOnPort.h"
