@@ -1,5 +1,8 @@
+// `lettore` as a process against the virtual reader: what only a real line,
+// signals, exit statuses and the standard streams show.
 #include "LettoreProcess.h"
 #include "PseudoTerminal.h"
+#include "ResourceSampler.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,16 +16,17 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <poll.h>
 #include <regex>
-#include <sstream>
 #include <unistd.h>
 
 namespace lettore::test {
 namespace {
 
 const std::string Version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
+const std::string Dropped = "lettore: the line dropped or the device was removed\n";
 
 // `lettore` against the virtual reader, reached through a COM9 link in a temporary folder.
 class LettoreEndToEndTest : public ::testing::Test {
@@ -32,7 +36,8 @@ protected:
         sim = std::make_unique<SimProcess>(folder.filePath(name), arguments);
     }
     QString link() const { return folder.filePath("COM9"); }
-    ProgramRun lettore(const QStringList& arguments) { return runProgram(LETTORE_BIN, QStringList{"--port", link()} + arguments); }
+    QStringList on(const QStringList& arguments) const { return QStringList{"--port", link()} + arguments; }
+    ProgramRun lettore(const QStringList& arguments) { return runProgram(LETTORE_BIN, on(arguments)); }
     // Each row: a command line, its whole output and its status.
     void expectAll(const std::vector<std::tuple<QStringList, std::string, int>>& rows)
     {
@@ -41,6 +46,14 @@ protected:
             EXPECT_EQ(run.out, out) << arguments.join(' ').toStdString();
             EXPECT_EQ(run.status, status) << arguments.join(' ').toStdString() << run.err;
         }
+    }
+    // A dropped line comes back behind the same link.
+    void waitForLink() const
+    {
+        QElapsedTimer back;
+        back.start();
+        while (!QFile::exists(link()) && back.elapsed() < 3000)
+            QThread::msleep(20);
     }
     QTemporaryDir folder;
     std::unique_ptr<SimProcess> sim;
@@ -68,7 +81,7 @@ TEST_F(LettoreEndToEndTest, CtrlCStopsARangeAndPrintsWhatItDid)
     PseudoTerminal terminal;  // progress goes to a terminal only
     QProcess range;
     range.setChildProcessModifier([fd = terminal.slaveFd()] { ::dup2(fd, STDERR_FILENO); });
-    range.start(LETTORE_BIN, {"--port", link(), "--term", "1", "InserisciBadge", "0", "1000"});
+    range.start(LETTORE_BIN, on({"--term", "1", "InserisciBadge", "0", "1000"}));
     ASSERT_TRUE(readUntil(terminal.masterFd(), "\r0000000000 0", 5000));
     ::kill(static_cast<pid_t>(range.processId()), SIGINT);
     EXPECT_EQ(exitOf(range), 130);
@@ -79,23 +92,57 @@ TEST_F(LettoreEndToEndTest, CtrlCStopsARangeAndPrintsWhatItDid)
     EXPECT_LT(std::stoi(sent[1]), 1001);
 }
 
-// A reading is acknowledged once: unacknowledged, reader 5 would repeat it
-// after 2 s. A line drop then ends listening with a port failure.
-TEST_F(LettoreEndToEndTest, ListenAcknowledgesAReadingOnceAndEndsWhenTheLineDrops)
+// Milliseconds of the day of the ISO 8601 time that starts `line`.
+long long timeOfDayMs(const std::string& line)
 {
-    startSim({"--reader", "5", "--multimaster"});
+    const auto at = [&line](std::size_t pos, std::size_t n) { return std::stoll(line.substr(pos, n)); };
+    return ((at(11, 2) * 60 + at(14, 2)) * 60 + at(17, 2)) * 1000 + at(20, 3);
+}
+
+// A line drop while listening, and one while an answer is awaited, are port
+// failures said as such, not time-outs; the trace shows the command at the
+// time the simulator heard it, and the failure. Once the line is back behind
+// the same link the next exchange works.
+TEST_F(LettoreEndToEndTest, LineDropEndsListeningAndAnExchangeAndTheLineComesBack)
+{
+    startSim({"--log", folder.filePath("sim.log"), "--reader", "5", "--multimaster", "--reader",
+              "1:fault=silent"});
     QProcess listener;
-    listener.start(LETTORE_BIN, {"--port", link(), "listen", "--ack"});
+    listener.start(LETTORE_BIN, on({"listen", "--ack"}));
     ASSERT_TRUE(listener.waitForStarted());
     sim->command("present 5 0000004242");  // repeated until acknowledged, so one reaches the listener
     while (!listener.canReadLine() && listener.waitForReadyRead(5000)) {
     }
-    ASSERT_EQ(listener.readLine().left(30).toStdString(), "lettura 5 0000004242 status 0 ");
-    listener.waitForReadyRead(2500);
-    EXPECT_EQ(listener.readAllStandardOutput().toStdString(), "");
-    sim->command("drop");
+    EXPECT_EQ(listener.readLine().left(30).toStdString(), "lettura 5 0000004242 status 0 ");
+    sim->command("drop 300");
     EXPECT_EQ(exitOf(listener), 74);
-    EXPECT_EQ(listener.readAllStandardError().toStdString(), "lettore: the line dropped or the device was removed\n");
+    EXPECT_EQ(listener.readAllStandardError().toStdString(), Dropped);
+    waitForLink();
+
+    QProcess waiting;
+    waiting.setReadChannel(QProcess::StandardError);
+    waiting.start(LETTORE_BIN, on({"--term", "1", "--trace", "GetVersioneFirmware"}));
+    QByteArray err;
+    while (!err.contains("TX command") && waiting.waitForReadyRead(5000))
+        err += waiting.readAllStandardError();
+    sim->command("drop 300");
+    EXPECT_EQ(exitOf(waiting, 3000), 74) << "a hang-up, not a time-out";
+    err += waiting.readAllStandardError();
+    EXPECT_EQ(waiting.readAllStandardOutput().toStdString(), "esito 3\noutVERSION N\n");
+    const std::string trace = err.toStdString();
+    EXPECT_NE(trace.find(" -- port error"), std::string::npos) << trace;
+    EXPECT_TRUE(err.endsWith(Dropped.c_str())) << trace;
+    const std::string command = trace.substr(trace.find('['), trace.find(']') - trace.find('[') + 1);
+    std::ifstream simLog(folder.filePath("sim.log").toStdString());
+    std::string heard;
+    for (std::string line; heard.empty() && std::getline(simLog, line);)
+        heard = line.find(" RX 9600 " + command) != std::string::npos ? line : "";
+    ASSERT_FALSE(heard.empty()) << command;
+    EXPECT_LT(std::abs(timeOfDayMs(heard) - timeOfDayMs(trace)), 200) << heard << "\n" << trace;
+
+    waitForLink();
+    sim->command("fault 1 none");
+    expectAll({{{"--term", "1", "GetVersioneFirmware"}, Version, 0}});
 }
 
 // A stray byte starts a reception that would wait 5 s, and noise keeps coming:
@@ -130,67 +177,14 @@ TEST_F(LettoreEndToEndTest, MissingPortAndOutputThatCannotBeWritten)
     // With standard output closed nothing is even sent; a full disk fails the run.
     QProcess closed, full;
     closed.setChildProcessModifier([] { ::close(STDOUT_FILENO); });
-    closed.start(LETTORE_BIN, {"--port", link(), "--term", "1", "CreaBadge", "0000000042"});
+    closed.start(LETTORE_BIN, on({"--term", "1", "CreaBadge", "0000000042"}));
     full.setStandardOutputFile("/dev/full");
-    full.start(LETTORE_BIN, {"--port", link(), "--term", "1", "GetVersioneFirmware"});
+    full.start(LETTORE_BIN, on({"--term", "1", "GetVersioneFirmware"}));
     EXPECT_EQ(exitOf(closed, 30000), 74);
     EXPECT_EQ(closed.readAllStandardError().toStdString(), "lettore: standard output is closed; nothing was sent\n");
     EXPECT_EQ(exitOf(full, 30000), 74);
     EXPECT_EQ(full.readAllStandardError().toStdString(), "lettore: cannot write to standard output: No space left on device\n");
     expectAll({{{"--term", "1", "VerificaBadge", "0000000042"}, "esito 0\noutESISTE 0\n", 0}});
-}
-
-// The trace's rows without their timestamps.
-std::vector<std::string> traced(const std::string& err)
-{
-    std::vector<std::string> events;
-    std::istringstream lines(err);
-    for (std::string line; std::getline(lines, line);)
-        if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0])))
-            events.push_back(line.substr(line.find(' ') + 1));
-    return events;
-}
-
-// Milliseconds of the day of the ISO 8601 time that starts `line`.
-long long timeOfDayMs(const std::string& line)
-{
-    return ((std::stoll(line.substr(11, 2)) * 60 + std::stoll(line.substr(14, 2))) * 60 + std::stoll(line.substr(17, 2)))
-               * 1000 + std::stoll(line.substr(20, 3));
-}
-
-// The trace shows every byte of a faulty answer, noise and a rejected answer
-// too, at the time the simulator's log gives it.
-TEST_F(LettoreEndToEndTest, TraceShowsNoiseAndRejectedAnswersInStepWithTheSimulator)
-{
-    startSim({"--log", folder.filePath("sim.log"), "--pace", "--reader", "2:baud=1200,fault=noise", "--reader",
-              "4:baud=1200,fault=badbcc"});
-    const struct {
-        const char* term;
-        std::string out;
-        int status;
-        std::vector<std::string> rows;  // each row's start, after its time
-    } rows[] = {
-        {"2", Version, 0, {"TX command Sibrant2 address 2 P", "RX noise [FF 7E 00 55]", "RX answer Sibrant2 address 2 P"}},
-        {"4", "esito 2\noutVERSION N\n", 2,
-         {"TX command", "RX answer Sibrant2 address 4 P data \"SIM LETTORE 1.00\" check character wrong"}},
-    };
-    for (const auto& row : rows) {
-        const ProgramRun run = lettore({"--baud", "1200", "--trace", "--term", row.term, "GetVersioneFirmware"});
-        EXPECT_EQ(std::tie(run.out, run.status), std::tie(row.out, row.status)) << run.err;
-        const std::vector<std::string> events = traced(run.err);
-        ASSERT_EQ(events.size(), row.rows.size()) << run.err;
-        for (std::size_t i = 0; i < events.size(); ++i)
-            EXPECT_EQ(events[i].substr(0, row.rows[i].size()), row.rows[i]) << run.err;
-        // The simulator heard the command when the trace says it went.
-        const std::string command = run.err.substr(run.err.find('['), run.err.find(']') - run.err.find('[') + 1);
-        std::ifstream simLog(folder.filePath("sim.log").toStdString());
-        std::string heard;
-        for (std::string line; std::getline(simLog, line);)
-            if (line.find(" RX 1200 " + command) != std::string::npos)
-                heard = line;
-        ASSERT_FALSE(heard.empty()) << command;
-        EXPECT_LT(std::abs(timeOfDayMs(heard) - timeOfDayMs(run.err)), 200) << heard << "\n" << run.err;
-    }
 }
 
 // Answers 300 ms after the time-out: the quiet gap drops code 0's answer,
@@ -203,44 +197,19 @@ TEST_F(LettoreEndToEndTest, LateAnswerIsNotTakenForTheNextCodes)
     expectAll({{{"--term", "1", "VerificaBadge", "0000000001"}, "esito 0\noutESISTE 1\n", 0}});
 }
 
-// A hang-up while lettore waits for an answer is a port failure, said as
-// such; once the line is back behind the same link the next exchange works.
-TEST_F(LettoreEndToEndTest, LineDroppingDuringAnExchangeAndComingBack)
-{
-    startSim({"--reader", "1:fault=silent"});
-    QProcess waiting;
-    waiting.setReadChannel(QProcess::StandardError);
-    waiting.start(LETTORE_BIN, {"--port", link(), "--term", "1", "--trace", "GetVersioneFirmware"});
-    QByteArray err;
-    while (!err.contains("TX command") && waiting.waitForReadyRead(5000))
-        err += waiting.readAllStandardError();
-    sim->command("drop 300");
-    EXPECT_EQ(exitOf(waiting, 3000), 74) << "a hang-up, not a time-out";
-    err += waiting.readAllStandardError();
-    EXPECT_EQ(waiting.readAllStandardOutput().toStdString(), "esito 3\noutVERSION N\n");
-    const std::string last = traced(err.toStdString()).back();
-    EXPECT_TRUE(last.rfind("-- port error", 0) == 0 && last.find("the line dropped or the device was removed") != std::string::npos) << last;
-    EXPECT_TRUE(err.endsWith("lettore: the line dropped or the device was removed\n")) << err.toStdString();
-    QElapsedTimer back;
-    back.start();
-    while (!QFile::exists(link()) && back.elapsed() < 3000)
-        QThread::msleep(20);
-    sim->command("fault 1 none");
-    expectAll({{{"--term", "1", "GetVersioneFirmware"}, Version, 0}});
-    EXPECT_TRUE(sim->running());
-}
-
 QJsonObject parsed(const std::string& out) { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object(); }
 
 // Three readers at three rates are found, each once, and nothing else: a reader
 // answering after the time limit is neither found nor taken for the next address.
 // Options reach the line: a reader moved to another address and rate answers there.
+// A rejected answer's result is the status.
 TEST_F(LettoreEndToEndTest, ScanAndOptionsReachTheReaders)
 {
     startSim({"--reader", "1", "--reader", "4:baud=19200", "--reader", "3:baud=1200", "--reader", "2:baud=1200,fault=late",
-              "--late-ms", "250"});
+              "--reader", "6:fault=badbcc", "--late-ms", "250"});
     expectAll({{{"scan", "--to", "5", "--timeout", "100"},
                 "trovato 3 1200 SIM LETTORE 1.00\ntrovato 1 9600 SIM LETTORE 1.00\ntrovato 4 19200 SIM LETTORE 1.00\ntrovati 3\n", 0},
+               {{"--term", "6", "GetVersioneFirmware"}, "esito 2\noutVERSION N\n", 2},
                {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n", 0},
                {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, Version, 0}});
     const QJsonObject scan = parsed(lettore({"--json", "scan", "--from", "4", "--to", "5", "--baud", "19200"}).out);
@@ -290,6 +259,34 @@ TEST_F(LettoreEndToEndTest, PortsStoredSettingsJsonAndStrict)
     run = runProgram(lettore, {"GetVersioneFirmware"});
     EXPECT_EQ(std::tie(run.out, run.status), std::make_tuple(Version, 0)) << run.err;
     EXPECT_EQ(runProgram(lettore, {"--port", "8", "GetVersioneFirmware"}).status, 74);
+}
+
+// The longest range, unpaced, twice: every code ends on the reader's list,
+// and lettore's resident memory and open descriptors stay flat.
+TEST(SoakTest, LongestRangeLeavesEveryCodeOnTheListWithFlatMemory)
+{
+    QTemporaryDir folder;
+    SimProcess sim(folder.filePath("COM9"), {"--reader", "1:capacity=32768"});
+    std::vector<ResourceSample> samples;
+    for (const char status : {'0', '1'}) {  // each code added, then each one already there
+        QProcess lettore;
+        lettore.start(LETTORE_BIN, {"--port", folder.filePath("COM9"), "--term", "1", "InserisciBadge", "0", "32767"});
+        while (lettore.waitForStarted() && !lettore.waitForFinished(50))
+            if (const auto s = sampleResources(std::to_string(lettore.processId())); s && status == '0')
+                samples.push_back(*s);
+        EXPECT_EQ(lettore.readAllStandardOutput().toStdString(),
+                  std::string("esito 0\naccettati 32768\nTxtRisposta 0000032767 ") + status + "\ninviati 32768\nstato " + status + " 32768\n");
+        EXPECT_EQ(exitOf(lettore), 0);
+    }
+    // From the second sample on: the first may come before the port opened.
+    ASSERT_GE(samples.size(), 20u) << "too few samples to see a trend";
+    samples.erase(samples.begin());
+    const ResidentGrowth growth = residentGrowth(samples);
+    EXPECT_LE(growth.grownKb(), 512) << "resident memory grew from " << growth.earlyKb << " kB to " << growth.lateKb << " kB";
+    // A loaded machine may sample before the port opened: descriptors from a tenth in.
+    EXPECT_EQ(samples[samples.size() / 10].descriptors, samples.back().descriptors) << "descriptors opened and not closed";
+    std::printf("soak: %zu samples, resident %ld kB early, %ld kB late, %ld descriptors\n", samples.size(), growth.earlyKb,
+                growth.lateKb, samples.back().descriptors);
 }
 
 }  // namespace
