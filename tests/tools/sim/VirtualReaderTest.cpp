@@ -128,6 +128,18 @@ TEST(VirtualReaderTest, MultimasterReadingsAndTransactions)
     play(plain, {{poll("3", 5), from(5, "00000000042")}, {poll(Ack, 5), {}}, {poll("3", 5), from(5, "00000000043")}});
 }
 
+TEST(Models, StateShowsModelSettingsListTransactionsAndSerials)
+{
+    VirtualReader reader(ReaderSettings::parse(
+        "7:model=tolvane,baud=19200,transactions=10000000042,serials=0000000001+0000000002"));
+    reader.handle(set("410000000042"));
+    EXPECT_EQ(reader.state(), "reader 7: model Tolvane, 19200 baud, card 0000000007\n"
+                              "  firmware \"SIM LETTORE 1.00\", setup 000100501000211, outputs 000000000\n"
+                              "  white list 1 of 10000: 0000000042\n"
+                              "  transactions 1: 10000000042\n"
+                              "  serial numbers 2, current 1: 0000000001 0000000002\n");
+}
+
 TEST(SimOptionsTest, BadTextIsRefusedAndEveryOptionIsDocumented)
 {
     for (const char* text : {"", "256", "-1", "1x", "1:baud=57600", "1:baud", "1:firmware=SHORT", "1:serials=123",
