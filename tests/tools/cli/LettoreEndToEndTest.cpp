@@ -8,18 +8,17 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
-#include <poll.h>
+#include <functional>
 #include <regex>
 #include <unistd.h>
 
@@ -38,37 +37,25 @@ protected:
     }
     QString link() const { return folder.filePath("COM9"); }
     QStringList on(const QStringList& arguments) const { return QStringList{"--port", link()} + arguments; }
-    // What a run on COM9 printed, then its status.
-    std::string outcome(const QStringList& arguments)
+    // A run's standard output and standard error, "| " between them, then " => STATUS".
+    static std::string outcome(const QString& program, const QStringList& arguments)
     {
-        const ProgramRun run = runProgram(LETTORE_BIN, on(arguments));
-        return run.out + "status " + std::to_string(run.status);
+        const ProgramRun run = runProgram(program, arguments);
+        return run.out + "| " + run.err + " => " + std::to_string(run.status);
     }
-    // A dropped line comes back behind the same link.
-    void waitForLink() const
-    {
-        QElapsedTimer back;
-        back.start();
-        while (!QFile::exists(link()) && back.elapsed() < 3000)
-            QThread::msleep(20);
-    }
+    std::string outcome(const QStringList& arguments) { return outcome(LETTORE_BIN, on(arguments)); }
     QTemporaryDir folder;
     std::unique_ptr<SimProcess> sim;
 };
 
-// Reads `fd` until what it gave holds `text`, at most `limitMs` a read.
-bool readUntil(int fd, const std::string& text, int limitMs)
+// Polls `done` every 20 ms for at most 5 s; whether it held.
+bool waitFor(const std::function<bool()>& done)
 {
-    std::string seen;
-    pollfd watched{fd, POLLIN, 0};
-    char buffer[256];
-    while (seen.find(text) == std::string::npos) {
-        const ssize_t n = ::poll(&watched, 1, limitMs) == 1 ? ::read(fd, buffer, sizeof buffer) : 0;
-        if (n <= 0)
-            return false;
-        seen.append(buffer, static_cast<size_t>(n));
-    }
-    return true;
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < 5000)
+        QThread::msleep(20);
+    return done();
 }
 
 // Ctrl-C stops a range between two codes: the result so far, status 128 + SIGINT.
@@ -79,7 +66,13 @@ TEST_F(LettoreEndToEndTest, CtrlCStopsARangeAndPrintsWhatItDid)
     QProcess range;
     range.setChildProcessModifier([fd = terminal.slaveFd()] { ::dup2(fd, STDERR_FILENO); });
     range.start(LETTORE_BIN, on({"--term", "1", "InserisciBadge", "0", "1000"}));
-    ASSERT_TRUE(readUntil(terminal.masterFd(), "\r0000000000 0", 5000));
+    std::string shown;  // what the terminal shows, read without blocking
+    ::fcntl(terminal.masterFd(), F_SETFL, O_NONBLOCK);
+    ASSERT_TRUE(waitFor([&] {
+        char buffer[256];
+        shown.append(buffer, std::max<ssize_t>(::read(terminal.masterFd(), buffer, sizeof buffer), 0));
+        return shown.find("\r0000000000 0") != std::string::npos;
+    })) << shown;
     ::kill(static_cast<pid_t>(range.processId()), SIGINT);
     EXPECT_EQ(exitOf(range), 130);
     const std::string out = range.readAllStandardOutput().toStdString();
@@ -107,7 +100,7 @@ TEST_F(LettoreEndToEndTest, LineDropEndsListeningAndAnExchangeAndTheLineComesBac
     sim->command("drop 300");
     EXPECT_EQ(exitOf(listener), 74);
     EXPECT_EQ(listener.readAllStandardError().toStdString(), Dropped);
-    waitForLink();
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(link()); })) << "the line came back";
 
     QProcess waiting;
     waiting.setReadChannel(QProcess::StandardError);
@@ -118,14 +111,12 @@ TEST_F(LettoreEndToEndTest, LineDropEndsListeningAndAnExchangeAndTheLineComesBac
     std::string trace = err.toStdString();
     const std::string command = trace.substr(trace.find('['), trace.find(']') - trace.find('[') + 1);
     std::string heard;  // the simulator's log line of the command: the reader is silent now
-    QElapsedTimer waited;
-    waited.start();
-    while (heard.empty() && waited.elapsed() < 3000) {
+    ASSERT_TRUE(waitFor([&] {
         std::ifstream simLog(folder.filePath("sim.log").toStdString());
         for (std::string line; heard.empty() && std::getline(simLog, line);)
             heard = line.find(" RX 9600 " + command) != std::string::npos ? line : "";
-    }
-    ASSERT_FALSE(heard.empty()) << command;
+        return !heard.empty();
+    })) << command;
     const auto at = [](const std::string& line) {
         return QDateTime::fromString(QString::fromStdString(line.substr(0, 24)), Qt::ISODateWithMs);
     };
@@ -136,9 +127,9 @@ TEST_F(LettoreEndToEndTest, LineDropEndsListeningAndAnExchangeAndTheLineComesBac
     EXPECT_EQ(waiting.readAllStandardOutput().toStdString(), "esito 3\noutVERSION N\n");
     EXPECT_NE(trace.find(" -- port error"), std::string::npos) << trace;
     EXPECT_TRUE(trace.ends_with(Dropped)) << trace;
-    waitForLink();
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(link()); })) << "the line came back";
     sim->command("fault 1 none");
-    EXPECT_EQ(outcome({"--term", "1", "GetVersioneFirmware"}), Version + "status 0");
+    EXPECT_EQ(outcome({"--term", "1", "GetVersioneFirmware"}), Version + "|  => 0");
 }
 
 // A stray byte starts a reception that would wait 5 s, and noise keeps coming:
@@ -169,37 +160,33 @@ TEST_F(LettoreEndToEndTest, LateAnswerIsNotTakenForTheNextCodes)
 {
     startSim({"--late-ms", "5300", "--reader", "1:fault=late"});
     EXPECT_EQ(outcome({"--term", "1", "InserisciBadge", "0", "1"}),
-              "esito 1\naccettati 0\nTxtRisposta 0000000001 \ninviati 2\nstatus 1");
+              "esito 1\naccettati 0\nTxtRisposta 0000000001 \ninviati 2\n|  => 1");
     sim->command("fault 1 none");
-    EXPECT_EQ(outcome({"--term", "1", "VerificaBadge", "0000000001"}), "esito 0\noutESISTE 1\nstatus 0");
+    EXPECT_EQ(outcome({"--term", "1", "VerificaBadge", "0000000001"}), "esito 0\noutESISTE 1\n|  => 0");
 }
-
-QJsonObject parsed(const std::string& out) { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object(); }
 
 // Three readers at three rates are found, each once, and nothing else: a reader
 // answering after the time limit is neither found nor taken for the next address.
 // Options reach the line: a reader moved to another address and rate answers there.
-// A rejected answer's result is the status.
+// A rejected answer's result is the status; a refused command line's is 64.
 TEST_F(LettoreEndToEndTest, ScanAndOptionsReachTheReaders)
 {
     startSim({"--reader", "1", "--reader", "4:baud=19200", "--reader", "3:baud=1200", "--reader", "2:baud=1200,fault=late",
               "--reader", "6:fault=badbcc", "--late-ms", "250"});
     const std::pair<QStringList, std::string> rows[] = {
         {{"scan", "--to", "5", "--timeout", "100"},
-         "trovato 3 1200 SIM LETTORE 1.00\ntrovato 1 9600 SIM LETTORE 1.00\ntrovato 4 19200 SIM LETTORE 1.00\ntrovati 3\nstatus 0"},
-        {{"--term", "6", "GetVersioneFirmware"}, "esito 2\noutVERSION N\nstatus 2"},
-        {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\nstatus 0"},
-        {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, Version + "status 0"}};
+         "trovato 3 1200 SIM LETTORE 1.00\ntrovato 1 9600 SIM LETTORE 1.00\ntrovato 4 19200 SIM LETTORE 1.00\ntrovati 3\n|  => 0"},
+        {{"--json", "scan", "--from", "4", "--to", "5", "--baud", "19200"},
+         R"({"command":"scan","readers":[{"address":4,"baud":19200,"firmware":"SIM LETTORE 1.00"}],"stopped":false})"
+         "\n|  => 0"},
+        {{"--term", "6", "GetVersioneFirmware"}, "esito 2\noutVERSION N\n|  => 2"},
+        {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n|  => 0"},
+        {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, Version + "|  => 0"},
+        {{"CreaBadge"}, "| lettore: CreaBadge takes 1 argument(s), not 0\nUsage: lettore [OPTIONS] CreaBadge CODE\n => 64"}};
     for (const auto& [arguments, expected] : rows)
         EXPECT_EQ(outcome(arguments), expected);
-    const QJsonObject scan = parsed(runProgram(LETTORE_BIN, on({"--json", "scan", "--from", "4", "--to", "5", "--baud", "19200"})).out);
-    EXPECT_EQ(scan["readers"].toArray(), (QJsonArray{QJsonObject{{"address", 4}, {"baud", 19200}, {"firmware", "SIM LETTORE 1.00"}}}));
-    EXPECT_FALSE(scan["stopped"].toBool(true));
     EXPECT_EQ(runProgram(LETTORE_BIN, {"help", "scan"}).out.rfind("Usage: lettore [OPTIONS] scan [", 0), 0u);
     EXPECT_EQ(runProgram(LETTORE_BIN, {"--version"}).out.rfind("lettore 0.", 0), 0u);
-    const ProgramRun run = runProgram(LETTORE_BIN, {"CreaBadge"});
-    EXPECT_EQ(std::tie(run.err, run.status),
-              std::make_tuple(std::string("lettore: CreaBadge takes 1 argument(s), not 0\nUsage: lettore [OPTIONS] CreaBadge CODE\n"), 64));
     // The simulator printed its device, which the link names; SIGTERM ends it cleanly, the link removed.
     EXPECT_EQ(QFileInfo(link()).symLinkTarget(), sim->device());
     EXPECT_EQ(sim->stop(), 0);
@@ -208,36 +195,32 @@ TEST_F(LettoreEndToEndTest, ScanAndOptionsReachTheReaders)
 
 // With a COM1 link beside the program: ports shows it and its device; a
 // command without --port that meets silence says which port it used; JSON
-// output; --strict fails a refusal. Port, rate and terminal come from
-// Seriale.cfg beside the program; a port number names the COM<N> link there.
-// A missing port, a closed standard output (nothing is even sent) and a full
-// disk fail the run.
+// output; --strict fails a refusal; a missing port, a closed standard output
+// (nothing is even sent) and a full disk fail the run. Port, rate and
+// terminal come from Seriale.cfg beside the program; a port number names the
+// COM<N> link there.
 TEST_F(LettoreEndToEndTest, PortsStoredSettingsJsonStrictAndOutputThatCannotBeWritten)
 {
     startSim({"--reader", "1", "--reader", "4:baud=19200"}, "COM1");
     const QString lettore = folder.filePath("lettore");  // a copy finds Seriale.cfg and COM<N> links beside it
     ASSERT_TRUE(QFile::copy(LETTORE_BIN, lettore));
-    const QString device = QFileInfo(folder.filePath("COM1")).canonicalFilePath();
-    const QJsonObject ports = parsed(runProgram(lettore, {"--json", "ports"}).out);
-    EXPECT_EQ(ports["links"].toArray(),
-              (QJsonArray{QJsonObject{{"link", "COM1"}, {"port", 1}, {"device", device}, {"present", true}}}));
-    EXPECT_EQ(ports["default"].toObject(), (QJsonObject{{"port", 1}, {"device", device}}));
-    ProgramRun run = runProgram(lettore, {"--term", "7", "--timeout", "100", "GetVersioneFirmware"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "lettore: no answer: port 1 (" + device.toStdString()
-                           + ") is the port Seriale.cfg or the default gives; choose the reader's port"
-                             " with --port N|DEVICE (lettore ports lists them)\n");
-    EXPECT_EQ(parsed(runProgram(lettore, {"--json", "--term", "1", "getversionefirmware"}).out),
-              (QJsonObject{{"command", "GetVersioneFirmware"}, {"esito", 0}, {"values", QJsonObject{{"outVERSION", "SIM LETTORE 1.00"}}}}));
-    for (const int strict : {0, 2}) {  // the reader refuses to delete a code it does not hold
-        const QStringList option = strict ? QStringList{"--strict"} : QStringList{};
-        run = runProgram(lettore, option + QStringList{"--term", "1", "EliminaBadge", "0000000001"});
-        EXPECT_EQ(std::tie(run.out, run.status), std::make_tuple(std::string("esito 0\nrisposta NAK\n"), strict));
-    }
-    const QString missing = folder.filePath("missing");
-    run = runProgram(lettore, {"--port", missing, "GetVersioneFirmware"});
-    EXPECT_EQ(std::tie(run.status, run.out), std::make_tuple(74, std::string()));
-    EXPECT_EQ(run.err, "lettore: cannot open " + missing.toStdString() + ": No such file or directory\n");
+    const std::string device = QFileInfo(folder.filePath("COM1")).canonicalFilePath().toStdString();
+    const std::string missing = folder.filePath("missing").toStdString();
+    const std::pair<QStringList, std::string> rows[] = {
+        {{"--term", "7", "--timeout", "100", "GetVersioneFirmware"},
+         "esito 1\noutVERSION N\n| lettore: no answer: port 1 (" + device + ") is the port Seriale.cfg or the default"
+         " gives; choose the reader's port with --port N|DEVICE (lettore ports lists them)\n => 1"},
+        {{"--json", "--term", "1", "getversionefirmware"},
+         R"({"command":"GetVersioneFirmware","esito":0,"values":{"outVERSION":"SIM LETTORE 1.00"}})" "\n|  => 0"},
+        // The reader refuses to delete a code it does not hold.
+        {{"--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 0"},
+        {{"--strict", "--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 2"},
+        {{"--port", QString::fromStdString(missing), "GetVersioneFirmware"},
+         "| lettore: cannot open " + missing + ": No such file or directory\n => 74"}};
+    for (const auto& [arguments, expected] : rows)
+        EXPECT_EQ(outcome(lettore, arguments), expected);
+    const std::string ports = outcome(lettore, {"ports"});  // the machine's own devices come first
+    EXPECT_TRUE(ports.ends_with("port 1 COM1 -> " + device + "\ndefault port 1 " + device + "\n|  => 0")) << ports;
     QProcess closed, full;
     closed.setChildProcessModifier([] { ::close(STDOUT_FILENO); });
     closed.start(lettore, {"--term", "1", "CreaBadge", "0000000042"});
@@ -247,13 +230,12 @@ TEST_F(LettoreEndToEndTest, PortsStoredSettingsJsonStrictAndOutputThatCannotBeWr
     EXPECT_EQ(closed.readAllStandardError().toStdString(), "lettore: standard output is closed; nothing was sent\n");
     EXPECT_EQ(exitOf(full, 30000), 74);
     EXPECT_EQ(full.readAllStandardError().toStdString(), "lettore: cannot write to standard output: No space left on device\n");
-    EXPECT_EQ(runProgram(lettore, {"--term", "1", "VerificaBadge", "0000000042"}).out, "esito 0\noutESISTE 0\n");
+    EXPECT_EQ(outcome(lettore, {"--term", "1", "VerificaBadge", "0000000042"}), "esito 0\noutESISTE 0\n|  => 0");
     QFile cfg(folder.filePath("Seriale.cfg"));
     ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
     cfg.write(" 1 \r\n19200\r\n 4 \r\n");
     cfg.close();
-    run = runProgram(lettore, {"GetVersioneFirmware"});
-    EXPECT_EQ(std::tie(run.out, run.status), std::make_tuple(Version, 0)) << run.err;
+    EXPECT_EQ(outcome(lettore, {"GetVersioneFirmware"}), Version + "|  => 0");
     EXPECT_EQ(runProgram(lettore, {"--port", "8", "GetVersioneFirmware"}).status, 74);
 }
 
