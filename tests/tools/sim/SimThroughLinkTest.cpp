@@ -1,6 +1,5 @@
 // The virtual reader on a pseudo-terminal driven by the real link, port and
-// command set: readers of every terminal model, faults, pacing; and what the
-// program refuses.
+// command set: readers of every terminal model, faults, pacing.
 #include "ByteText.h"
 #include "Dialect.h"
 #include "Esito.h"
@@ -11,7 +10,6 @@
 #include "clsLettori.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -230,27 +228,6 @@ TEST_F(Models, EachModelAnswersItsOwnDialectOnly)
     EXPECT_NE(log.find("RX 9600 [04 04 37 05] command Tolvane address 7 poll; reader 7 P: transaction query\n"),
               std::string::npos);
     EXPECT_NE(log.find("RX 9600 [06] ACK; reader 7: answer acknowledged\n"), std::string::npos);
-}
-
-TEST_F(Models, ProgramRefusesClashesWithTheirStatus)
-{
-    VirtualLine live({ReaderSettings{}}, {});
-    live.linkAs(linkPath());
-    const struct { QStringList arguments; int status; const char* message; } rows[] = {
-        {{"--reader", "1", "--reader", "1:model=zem"}, 64, "two readers at address 1"},
-        {{"--reader", "1:model=tolvan"}, 64, "model \"tolvan\" is none of Sibrant2, Sibrant"},
-        {{"--reader", "200:model=parlow"}, 64, "a Parlow reader cannot have address 200"},
-        {{"--link", QString::fromStdString(linkPath())}, 74, "a line still in use"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.arguments.join(' ').toStdString());
-        QProcess program;
-        program.start(LETTORE_SIM_PROGRAM, row.arguments);
-        ASSERT_TRUE(program.waitForFinished());
-        EXPECT_EQ(program.exitCode(), row.status);
-        EXPECT_NE(program.readAllStandardError().toStdString().find(row.message), std::string::npos);
-    }
-    EXPECT_EQ(std::filesystem::read_symlink(linkPath()).string(), live.slavePath());
 }
 
 }  // namespace
