@@ -168,17 +168,18 @@ TEST_F(LettoreEndToEndTest, LateAnswerIsNotTakenForTheNextCodes)
 // Three readers at three rates are found, each once, and nothing else: a reader
 // answering after the time limit is neither found nor taken for the next address.
 // Options reach the line: a reader moved to another address and rate answers there.
-// A refused command line's status is 64.
+// A rejected answer's result is the status; a refused command line's is 64.
 TEST_F(LettoreEndToEndTest, ScanAndOptionsReachTheReaders)
 {
     startSim({"--reader", "1", "--reader", "4:baud=19200", "--reader", "3:baud=1200", "--reader", "2:baud=1200,fault=late",
-              "--late-ms", "250"});
+              "--reader", "6:fault=badbcc", "--late-ms", "250"});
     const std::pair<QStringList, std::string> rows[] = {
         {{"scan", "--to", "5", "--timeout", "100"},
          "trovato 3 1200 SIM LETTORE 1.00\ntrovato 1 9600 SIM LETTORE 1.00\ntrovato 4 19200 SIM LETTORE 1.00\ntrovati 3\n|  => 0"},
         {{"--json", "scan", "--from", "4", "--to", "5", "--baud", "19200"},
          R"({"command":"scan","readers":[{"address":4,"baud":19200,"firmware":"SIM LETTORE 1.00"}],"stopped":false})"
          "\n|  => 0"},
+        {{"--term", "6", "GetVersioneFirmware"}, "esito 2\noutVERSION N\n|  => 2"},
         {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n|  => 0"},
         {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, Version + "|  => 0"},
         {{"CreaBadge"}, "| lettore: CreaBadge takes 1 argument(s), not 0\nUsage: lettore [OPTIONS] CreaBadge CODE\n => 64"}};
