@@ -250,14 +250,14 @@ TEST_F(LettoreEndToEndTest, PortsStoredSettingsJsonStrictAndOutputThatCannotBeWr
 
 // The longest range, unpaced, twice: every code ends on the reader's list,
 // and lettore's resident memory and open descriptors stay flat.
-TEST(SoakTest, LongestRangeLeavesEveryCodeOnTheListWithFlatMemory)
+using SoakTest = LettoreEndToEndTest;
+TEST_F(SoakTest, LongestRangeLeavesEveryCodeOnTheListWithFlatMemory)
 {
-    QTemporaryDir folder;
-    SimProcess sim(folder.filePath("COM9"), {"--reader", "1:capacity=32768"});
+    startSim({"--reader", "1:capacity=32768"});
     std::vector<ResourceSample> samples;
     for (const char status : {'0', '1'}) {  // each code added, then each one already there
         QProcess lettore;
-        lettore.start(LETTORE_BIN, {"--port", folder.filePath("COM9"), "--term", "1", "InserisciBadge", "0", "32767"});
+        lettore.start(LETTORE_BIN, on({"--term", "1", "InserisciBadge", "0", "32767"}));
         while (lettore.waitForStarted() && !lettore.waitForFinished(50))
             if (const auto s = sampleResources(std::to_string(lettore.processId())); s && status == '0')
                 samples.push_back(*s);
