@@ -36,14 +36,14 @@ protected:
         sim = std::make_unique<SimProcess>(folder.filePath(name), arguments);
     }
     QString link() const { return folder.filePath("COM9"); }
-    QStringList on(const QStringList& arguments) const { return QStringList{"--port", link()} + arguments; }
+    QStringList on(const QStringList& args) const { return QStringList{"--port", link()} + args; }
     // A run's standard output and standard error, "| " between them, then " => STATUS".
     static std::string outcome(const QString& program, const QStringList& arguments)
     {
         const ProgramRun run = runProgram(program, arguments);
         return run.out + "| " + run.err + " => " + std::to_string(run.status);
     }
-    std::string outcome(const QStringList& arguments) { return outcome(LETTORE_BIN, on(arguments)); }
+    std::string outcome(const QStringList& args) { return outcome(LETTORE_BIN, on(args)); }
     QTemporaryDir folder;
     std::unique_ptr<SimProcess> sim;
 };
@@ -70,7 +70,8 @@ TEST_F(LettoreEndToEndTest, CtrlCStopsARangeAndPrintsWhatItDid)
     ::fcntl(terminal.masterFd(), F_SETFL, O_NONBLOCK);
     ASSERT_TRUE(waitFor([&] {
         char buffer[256];
-        shown.append(buffer, std::max<ssize_t>(::read(terminal.masterFd(), buffer, sizeof buffer), 0));
+        const ssize_t got = ::read(terminal.masterFd(), buffer, sizeof buffer);
+        shown.append(buffer, std::max<ssize_t>(got, 0));
         return shown.find("\r0000000000 0") != std::string::npos;
     })) << shown;
     ::kill(static_cast<pid_t>(range.processId()), SIGINT);
@@ -162,7 +163,8 @@ TEST_F(LettoreEndToEndTest, LateAnswerIsNotTakenForTheNextCodes)
     EXPECT_EQ(outcome({"--term", "1", "InserisciBadge", "0", "1"}),
               "esito 1\naccettati 0\nTxtRisposta 0000000001 \ninviati 2\n|  => 1");
     sim->command("fault 1 none");
-    EXPECT_EQ(outcome({"--term", "1", "VerificaBadge", "0000000001"}), "esito 0\noutESISTE 1\n|  => 0");
+    EXPECT_EQ(outcome({"--term", "1", "VerificaBadge", "0000000001"}),
+              "esito 0\noutESISTE 1\n|  => 0");
 }
 
 // Three readers at three rates are found, each once, and nothing else: a reader
@@ -175,25 +177,33 @@ TEST_F(LettoreEndToEndTest, ScanAndOptionsReachTheReaders)
               "--reader", "6:fault=badbcc", "--late-ms", "250"});
     const std::pair<QStringList, std::string> rows[] = {
         {{"scan", "--to", "5", "--timeout", "100"},
-         "trovato 3 1200 SIM LETTORE 1.00\ntrovato 1 9600 SIM LETTORE 1.00\ntrovato 4 19200 SIM LETTORE 1.00\ntrovati 3\n|  => 0"},
+         "trovato 3 1200 SIM LETTORE 1.00\ntrovato 1 9600 SIM LETTORE 1.00\n"
+         "trovato 4 19200 SIM LETTORE 1.00\ntrovati 3\n|  => 0"},
         {{"--json", "scan", "--from", "4", "--to", "5", "--baud", "19200"},
-         R"({"command":"scan","readers":[{"address":4,"baud":19200,"firmware":"SIM LETTORE 1.00"}],"stopped":false})"
-         "\n|  => 0"},
+         R"({"command":"scan","readers":[{"address":4,"baud":19200,"firmware":"SIM LETTORE 1.00"}],)"
+         R"("stopped":false})" "\n|  => 0"},
         {{"--term", "6", "GetVersioneFirmware"}, "esito 2\noutVERSION N\n|  => 2"},
         {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n|  => 0"},
         {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, Version + "|  => 0"},
-        {{"CreaBadge"}, "| lettore: CreaBadge takes 1 argument(s), not 0\nUsage: lettore [OPTIONS] CreaBadge CODE\n => 64"}};
+        {{"CreaBadge"},
+         "| lettore: CreaBadge takes 1 argument(s), not 0\n"
+         "Usage: lettore [OPTIONS] CreaBadge CODE\n => 64"}};
     for (const auto& [arguments, expected] : rows)
         EXPECT_EQ(outcome(arguments), expected);
     EXPECT_EQ(runProgram(LETTORE_BIN, {"help", "scan"}).out.rfind("Usage: lettore [OPTIONS] scan [", 0), 0u);
     EXPECT_EQ(runProgram(LETTORE_BIN, {"--version"}).out.rfind("lettore 0.", 0), 0u);
-    // The simulator refuses a wrong reader list, and a link to a line still served, which it leaves.
+    // The simulator refuses a wrong reader list, and a link to a line still served (left as it is).
     const std::pair<QStringList, std::string> refused[] = {
-        {{"--reader", "1", "--reader", "1:model=zem"}, "two readers at address 1: each --reader needs an address of its own\n => 64"},
-        {{"--reader", "1:model=tolvan"}, "model \"tolvan\" is none of Sibrant2, Sibrant, Parlow, Quen, Zem, Tolvane\n => 64"},
-        {{"--reader", "200:model=parlow"}, "a Parlow reader cannot have address 200: its address byte has no room for it\n => 64"},
-        {{"--link", link()}, link().toStdString() + " leads to " + sim->device().toStdString()
-                                 + ", a line still in use: stop the program that serves it or choose another --link\n => 74"}};
+        {{"--reader", "1", "--reader", "1:model=zem"},
+         "two readers at address 1: each --reader needs an address of its own\n => 64"},
+        {{"--reader", "1:model=tolvan"},
+         "model \"tolvan\" is none of Sibrant2, Sibrant, Parlow, Quen, Zem, Tolvane\n => 64"},
+        {{"--reader", "200:model=parlow"},
+         "a Parlow reader cannot have address 200: its address byte has no room for it\n => 64"},
+        {{"--link", link()},
+         link().toStdString() + " leads to " + sim->device().toStdString()
+             + ", a line still in use: stop the program that serves it or choose another --link\n"
+               " => 74"}};
     for (const auto& [arguments, expected] : refused)
         EXPECT_EQ(outcome(LETTORE_SIM_BIN, arguments), "| lettore-sim: " + expected);
     // The simulator printed its device, which the link names; SIGTERM ends it cleanly, the link removed.
@@ -217,19 +227,23 @@ TEST_F(LettoreEndToEndTest, PortsStoredSettingsJsonStrictAndOutputThatCannotBeWr
     const std::string missing = folder.filePath("missing").toStdString();
     const std::pair<QStringList, std::string> rows[] = {
         {{"--term", "7", "--timeout", "100", "GetVersioneFirmware"},
-         "esito 1\noutVERSION N\n| lettore: no answer: port 1 (" + device + ") is the port Seriale.cfg or the default"
-         " gives; choose the reader's port with --port N|DEVICE (lettore ports lists them)\n => 1"},
+         "esito 1\noutVERSION N\n| lettore: no answer: port 1 (" + device
+             + ") is the port Seriale.cfg or the default gives; choose the reader's port with --port"
+               " N|DEVICE (lettore ports lists them)\n => 1"},
         {{"--json", "--term", "1", "getversionefirmware"},
-         R"({"command":"GetVersioneFirmware","esito":0,"values":{"outVERSION":"SIM LETTORE 1.00"}})" "\n|  => 0"},
+         R"({"command":"GetVersioneFirmware","esito":0,"values":{"outVERSION":"SIM LETTORE 1.00"}})"
+         "\n|  => 0"},
         // The reader refuses to delete a code it does not hold.
         {{"--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 0"},
-        {{"--strict", "--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 2"},
+        {{"--strict", "--term", "1", "EliminaBadge", "0000000001"},
+         "esito 0\nrisposta NAK\n|  => 2"},
         {{"--port", QString::fromStdString(missing), "GetVersioneFirmware"},
          "| lettore: cannot open " + missing + ": No such file or directory\n => 74"}};
     for (const auto& [arguments, expected] : rows)
         EXPECT_EQ(outcome(lettore, arguments), expected);
     const std::string ports = outcome(lettore, {"ports"});  // the machine's own devices come first
-    EXPECT_TRUE(ports.ends_with("port 1 COM1 -> " + device + "\ndefault port 1 " + device + "\n|  => 0")) << ports;
+    EXPECT_TRUE(ports.ends_with("port 1 COM1 -> " + device + "\ndefault port 1 " + device + "\n|  => 0"))
+        << ports;
     QProcess closed, full;
     closed.setChildProcessModifier([] { ::close(STDOUT_FILENO); });
     closed.start(lettore, {"--term", "1", "CreaBadge", "0000000042"});
@@ -239,7 +253,8 @@ TEST_F(LettoreEndToEndTest, PortsStoredSettingsJsonStrictAndOutputThatCannotBeWr
     EXPECT_EQ(closed.readAllStandardError().toStdString(), "lettore: standard output is closed; nothing was sent\n");
     EXPECT_EQ(exitOf(full, 30000), 74);
     EXPECT_EQ(full.readAllStandardError().toStdString(), "lettore: cannot write to standard output: No space left on device\n");
-    EXPECT_EQ(outcome(lettore, {"--term", "1", "VerificaBadge", "0000000042"}), "esito 0\noutESISTE 0\n|  => 0");
+    EXPECT_EQ(outcome(lettore, {"--term", "1", "VerificaBadge", "0000000042"}),
+              "esito 0\noutESISTE 0\n|  => 0");
     QFile cfg(folder.filePath("Seriale.cfg"));
     ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
     cfg.write(" 1 \r\n19200\r\n 4 \r\n");

@@ -130,7 +130,8 @@ TEST_F(SimThroughLinkTest, AddressRateAndEachAnswerFault)
 // Badges presented on schedule go to each multimaster reader in turn.
 TEST_F(SimThroughLinkTest, BadgesPresentedOnScheduleGoToEachReaderInTurn)
 {
-    open({"5", "6"}, {.multimaster = true, .presentEverySeconds = 1, .presentCodes = {"0000000007"}});
+    open({"5", "6"},
+         {.multimaster = true, .presentEverySeconds = 1, .presentCodes = {"0000000007"}});
     link().OnComm_Attivato();
     ASSERT_TRUE(heardWithin(2, 2500));
     EXPECT_EQ(m_heard, (Strings{frame(5, "P", "00000000007"), frame(6, "P", "00000000007")}));
@@ -202,7 +203,12 @@ TEST_F(Models, EachModelAnswersItsOwnDialectOnly)
 {
     open({"1", "2:model=sibrant", "3:model=PARLOW,transactions=10000000042", "4:model=quen", "5:model=zem",
           "7:model=tolvane,transactions=10000000042"});
-    const struct { const char* dialect; int16_t term; const char* type; std::string data, answer; } rows[] = {
+    const struct {
+        const char* dialect;
+        int16_t term;
+        const char* type;
+        std::string data, answer;  // answer in hex, or how the exchange ended
+    } rows[] = {
         {"Sibrant2", 1, "P", "3", "02 30 21 30 03 20"},
         {"Sibrant", 2, "S", "410000000042", "02 68 22 30 03 7B"},
         {"Parlow", 3, "P", "3", "02 61 23 31 30 30 30 30 30 30 30 30 34 32 03 74"},
