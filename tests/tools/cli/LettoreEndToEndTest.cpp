@@ -244,15 +244,10 @@ TEST_F(LettoreEndToEndTest, PortsStoredSettingsJsonStrictAndOutputThatCannotBeWr
     const std::string ports = outcome(lettore, {"ports"});  // the machine's own devices come first
     EXPECT_TRUE(ports.ends_with("port 1 COM1 -> " + device + "\ndefault port 1 " + device + "\n|  => 0"))
         << ports;
-    QProcess closed, full;
-    closed.setChildProcessModifier([] { ::close(STDOUT_FILENO); });
-    closed.start(lettore, {"--term", "1", "CreaBadge", "0000000042"});
-    full.setStandardOutputFile("/dev/full");
-    full.start(lettore, {"--term", "1", "GetVersioneFirmware"});
-    EXPECT_EQ(exitOf(closed, 30000), 74);
-    EXPECT_EQ(closed.readAllStandardError().toStdString(), "lettore: standard output is closed; nothing was sent\n");
-    EXPECT_EQ(exitOf(full, 30000), 74);
-    EXPECT_EQ(full.readAllStandardError().toStdString(), "lettore: cannot write to standard output: No space left on device\n");
+    EXPECT_EQ(outcome("/bin/sh", {"-c", "exec \"$0\" --term 1 CreaBadge 0000000042 >&-", lettore}),
+              "| lettore: standard output is closed; nothing was sent\n => 74");
+    EXPECT_EQ(outcome("/bin/sh", {"-c", "exec \"$0\" --term 1 GetVersioneFirmware >/dev/full", lettore}),
+              "| lettore: cannot write to standard output: No space left on device\n => 74");
     EXPECT_EQ(outcome(lettore, {"--term", "1", "VerificaBadge", "0000000042"}),
               "esito 0\noutESISTE 0\n|  => 0");
     QFile cfg(folder.filePath("Seriale.cfg"));
