@@ -2,11 +2,17 @@
 
 #include "Console.h"
 #include "Dialogs.h"
+#include "Framing.h"
 #include "ManualClock.h"
+#include "MonCom.h"
 #include "SimulatedPort.h"
 #include "clsLettori.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 #include <deque>
@@ -23,8 +29,20 @@ public:
     std::vector<std::pair<QString, QString>> passwordPrompts;  // prompt, title
     std::deque<std::optional<QString>> passwords;  // the answers in order; Cancel once they run out
 
-    void message(const QString& text, Icon icon) override;
-    std::optional<QString> askPassword(const QString& prompt, const QString& title) override;
+    void message(const QString& text, Icon icon) override
+    {
+        messages.push_back(text);
+        icons.push_back(icon);
+    }
+    std::optional<QString> askPassword(const QString& prompt, const QString& title) override
+    {
+        passwordPrompts.emplace_back(prompt, title);
+        if (passwords.empty())
+            return std::nullopt;
+        const std::optional<QString> answer = std::move(passwords.front());
+        passwords.pop_front();
+        return answer;
+    }
 };
 
 // A console on a simulated port and manual clock in a folder of its own with the given Seriale.cfg (null: none).
@@ -32,8 +50,31 @@ class ConsoleOnPort {
 public:
     static constexpr const char* Reader1 = " 1 \r\n9600\r\n 1 \r\n";  // port 1, 9600 baud, terminal 1
 
-    explicit ConsoleOnPort(const char* settings = Reader1, const std::function<void(const QDir&)>& prepare = {});
-    ~ConsoleOnPort();
+    explicit ConsoleOnPort(const char* settings = Reader1, const std::function<void(const QDir&)>& prepare = {})
+        : m_registry(std::unique_ptr<SimulatedPort>(m_port = new SimulatedPort(clock)), clock,
+                     [this] {
+                         clock.advance(1);
+                         if (duringWait)
+                             duringWait();
+                     })
+    {
+        QFile file(path("Seriale.cfg"));
+        if (settings && !(file.open(QIODevice::WriteOnly) && file.write(settings) > 0))
+            qFatal("cannot write Seriale.cfg");
+        file.close();
+        if (prepare)
+            prepare(QDir(m_dir.path()));
+        m_console = std::make_unique<Console>(m_registry, &dialogs);
+        m_console->Form_Load(m_dir.path().toStdString());
+        m_console->window().show();
+        m_port->clearRecord();
+    }
+    ~ConsoleOnPort()
+    {
+        duringWait = {};
+        m_console.reset();
+        MonCom::unload();
+    }
 
     ManualClock clock;
     std::function<void()> duringWait;  // run at each turn of the event loop in a wait, the clock 1 ms on
@@ -52,12 +93,42 @@ public:
         return widget;
     }
     // "Text3=10;CmbNewAddr=026;ChkAutoAck=0": box text, list entry chosen as a user would, tick unless "0".
-    void fill(const QString& inputs);
-    QString status();
-    void answerAll(const std::string& answer);  // 10 ms after each write; "" is silence
-    QStringList writtenHex();  // one frame per entry since start-up
+    void fill(const QString& inputs)
+    {
+        for (const QString& input : inputs.split(';', Qt::SkipEmptyParts)) {
+            const QString name = input.section('=', 0, 0), text = input.section('=', 1);
+            if (auto* option = window().findChild<QCheckBox*>(name)) {
+                option->setCheckState(text == "0" ? Qt::Unchecked : Qt::Checked);
+            } else if (auto* list = window().findChild<QComboBox*>(name)) {
+                list->setCurrentIndex(list->findText(text));
+                if (list->currentIndex() >= 0)
+                    emit list->activated(list->currentIndex());
+            } else {
+                control<QLineEdit>(name)->setText(text);
+            }
+        }
+    }
+    QString status() { return window().statusBar()->currentMessage(); }
+    void answerAll(const std::string& answer)  // 10 ms after each write; "" is silence
+    {
+        m_port->onWrite = [this, answer](const std::string&) {
+            if (!answer.empty())
+                m_port->feedAt(clock.nowMs() + 10, answer);
+        };
+    }
+    QStringList writtenHex()  // one frame per entry since start-up
+    {
+        QStringList out;
+        for (const std::string& bytes : m_port->writes())
+            out << QString::fromStdString(hex(bytes));
+        return out;
+    }
     QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    QByteArray fileContents(const char* name) const;  // "<none>" when unreadable
+    QByteArray fileContents(const char* name) const  // "<none>" when unreadable
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+    }
     void closeWindow() { m_console->window().close(); }
 
 private:
@@ -68,6 +139,10 @@ private:
 };
 
 // A frame from reader 1 carrying `data`, with its check character.
-std::string fromReader1(const std::string& data);
+inline std::string fromReader1(const std::string& data)
+{
+    const std::string frame = "\x02" "0!" + data + "\x03";
+    return frame + Framing::CalcolaBCC(frame);
+}
 
 }  // namespace lettore::test

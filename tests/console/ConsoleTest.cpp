@@ -1,17 +1,46 @@
-// The console as a whole on the simulated port: Seriale.cfg, the settings row, monitor button, readings, closing.
+// The console on the simulated port: its window, the command panels, Seriale.cfg, closing.
+#include "AccessibleControls.h"
+#include "ConsoleGate.h"
 #include "ConsoleOnPort.h"
 #include "MonCom.h"
-#include "TestClasses.h"
 
 #include <QFileInfo>
+#include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 
 #include <fstream>
+#include <map>
 
 using namespace lettore;
 using test::ConsoleOnPort;
 
 namespace {
+
+const QByteArray Silence, Ack("\x06"), Nak("\x15");
+QByteArray from1(const std::string& data) { return QByteArray::fromStdString(test::fromReader1(data)); }
+QByteArray bytes(const char* hex) { return QByteArray::fromStdString(test::unhex(hex)); }
+const char* const Untouched = "x";
+
+// A QtTest table of one column, "row", from named rows.
+template <typename Row>
+void addRows(std::initializer_list<std::pair<const char*, Row>> rows)
+{
+    QTest::addColumn<Row>("row");
+    for (const auto& [name, row] : rows)
+        QTest::newRow(name) << row;
+}
+
+// The extent of what a label draws darker than its background: its text.
+QSize inked(QLabel& label)
+{
+    const QImage image = label.grab().toImage();
+    QRect ink;
+    for (int i = 0; i < image.width() * image.height(); ++i)
+        if (qGray(image.pixel(i % image.width(), i / image.width())) < 128)
+            ink |= QRect(i % image.width(), i / image.width(), 1, 1);
+    return ink.size();
+}
 
 struct Setting {
     const char* file;  // null: none
@@ -19,14 +48,29 @@ struct Setting {
     QString shown;  // port, both rates, terminal, new address
     QByteArray written;
 };
-struct Reading {
-    bool multimaster;
-    QByteArray text;
-    Qt::CheckState autoAck;
-    bool wav;
-    QString shown;  // address and badge
-    QStringList ack;  // frames written
-    bool sound;
+struct Wiring {
+    QString button, inputs;
+    QByteArray answer;
+    QStringList frames;
+    QString outputs, message;  // outputs: "Box=text;...", the others keep their text
+};
+struct Password {
+    QString button, answer;  // null: Cancel
+    bool accepted;
+};
+struct Loop {
+    int stopAtWrite;  // 0: never
+    QStringList lineCalls;
+    QString result;
+};
+struct Failure {
+    QString button, inputs, failing, resultBox;
+    std::string sent;  // the monitor's command box, hex
+};
+struct Busy {
+    QString busyWith, status;
+    bool controlsOn;
+    QStringList frames;  // a reader's reception: then Output as the form starts
 };
 
 }  // namespace
@@ -35,31 +79,431 @@ class ConsoleTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ConsoleOnPort> m_console;
+    bool m_passwordGiven = false;
 
     const Ui::frmSibrant& ui() { return m_console->ui(); }
     test::SimulatedPort& port() { return m_console->port(); }
     void start(const char* settings, const std::function<void(const QDir&)>& prepare = {})
     {
+        m_console.reset();
         m_console = std::make_unique<ConsoleOnPort>(settings, prepare);
     }
-    QByteArray closedFile()
+    // Presses a button as the user does; the serial-setup buttons get the right password.
+    void press(const QString& button)
     {
-        m_console->closeWindow();
-        return m_console->fileContents("Seriale.cfg");
+        m_passwordGiven = button == "CmdSetSetupSeriale" || button == "Command10";
+        if (m_passwordGiven)
+            m_console->dialogs.passwords.push_back(QStringLiteral("7391"));
+        m_console->control<QPushButton>(button)->click();
+    }
+    void presetResultBoxes()
+    {
+        for (QLineEdit* box : m_console->window().TxtEsito)
+            box->setText(Untouched);
+        m_console->ui().TxtRisposta->setText(Untouched);
+    }
+    std::map<QString, QString> boxTexts()
+    {
+        std::map<QString, QString> texts;
+        for (const QLineEdit* box : m_console->window().findChildren<QLineEdit*>())
+            texts[box->objectName()] = box->text();
+        return texts;
     }
 
 private slots:
+    void init() { m_console = std::make_unique<ConsoleOnPort>(); }
     void cleanup()
     {
         m_console.reset();
         QVERIFY(!MonCom::isLoaded());
     }
 
+    // A fresh window: its boxes' defaults; the stop button below the form, off, never taking the focus; six
+    // rates in both lists; address lists "000"-"255" (terminal also "256"), refilled silently, none selected.
+    void freshWindow()
+    {
+        frmSibrant window;
+        QPushButton* stop = window.stopButton();
+        QCOMPARE(stop->text(), QString("Interrompi"));
+        QVERIFY(!stop->isEnabled());
+        QCOMPARE(stop->focusPolicy(), Qt::NoFocus);
+        QVERIFY(window.statusBar()->isAncestorOf(stop));
+        QCOMPARE(accessibilityProblems(window), QStringList());
+        const Ui::frmSibrant& ui = window.ui();
+        QCOMPARE(QStringList({ui.Text11_0->text(), ui.Text3->text(), ui.TxtDa->text(), ui.Command8->text()}),
+                 QStringList({"0010", "010", "000", "Visualizza Monitor"}));
+        QVERIFY(ui.optMultiMaster_0->isChecked() && ui.ChkAutoAck->checkState() == Qt::Checked);
+        for (const char* name : {"CmbBaudRate", "CobNewBaudRate"}) {
+            auto* list = window.findChild<QComboBox*>(name);
+            QStringList entries;
+            for (int i = 0; i < list->count(); ++i)
+                entries << list->itemText(i);
+            QCOMPARE(entries, (QStringList{"1200", "2400", "4800", "9600", "19200", "38400"}));
+            QCOMPARE(list->currentIndex(), -1);
+        }
+        for (const auto& [name, count] : {std::pair{"CmbTerminale", 257}, {"CmbNewAddr", 256}, {"cmbSetIndirizzo", 256}}) {
+            auto* addresses = window.findChild<QComboBox*>(name);
+            QSignalSpy selections(addresses, &QComboBox::currentIndexChanged);
+            window.RiempiIndirizzi();
+            window.RiempiIndirizzi();
+            QCOMPARE(addresses->count(), count);
+            QCOMPARE(addresses->itemText(7), QString("007"));
+            QCOMPARE(addresses->itemText(count - 1), QString::number(count - 1));
+            QCOMPARE(addresses->currentIndex(), -1);
+            QCOMPARE(selections.count(), 0);
+        }
+    }
+
+    // Boxes sent as typed take Latin-1 only, typed or pasted (a paste holding more is refused whole).
+    void typing()
+    {
+        frmSibrant& window = m_console->window();
+        const QStringList sent = QString("Text11_0 Text11_1 Text11_2 Text11_3 Text11_4 Text11_5 Text3 Text4 Text5 "
+                                         "Text14 Text8 txtCodeAddr").split(' ');
+        for (QLineEdit* box : window.findChildren<QLineEdit*>()) {
+            box->clear();
+            for (const char* typed : {"1", "\u00E9", "\U0001F600", "\u20AC"})
+                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString::fromUtf8(typed), Qt::NoModifier);
+            for (const char* pasted : {"\u00B0", "a\U0001F600"})
+                box->insert(QString::fromUtf8(pasted));
+            const char* kept = sent.contains(box->objectName()) ? "1\u00E9\u00B0" : "1\u00E9\U0001F600\u20AC\u00B0a\U0001F600";
+            QCOMPARE(box->objectName() + '=' + box->text(), box->objectName() + '=' + QString::fromUtf8(kept));
+        }
+    }
+
+    // Nothing overlaps or sticks out of its frame once placed; every caption and button text fits.
+    void everythingFits()
+    {
+        frmSibrant window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QList<QWidget*> parents = window.centralWidget()->findChildren<QWidget*>();
+        parents.prepend(window.centralWidget());
+        for (QWidget* parent : parents) {
+            const QList<QWidget*> siblings = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            for (int i = 0; i < siblings.size(); ++i) {
+                QVERIFY2(parent->rect().contains(siblings[i]->geometry()), qPrintable(siblings[i]->objectName()));
+                for (int j = i + 1; j < siblings.size(); ++j)
+                    QVERIFY2(!siblings[i]->geometry().intersects(siblings[j]->geometry()),
+                             qPrintable(siblings[i]->objectName() + " / " + siblings[j]->objectName()));
+            }
+        }
+        for (QLabel* label : window.findChildren<QLabel*>()) {  // inks as much as with room to spare
+            QLabel roomy(label->text());
+            roomy.setFont(label->font());
+            roomy.resize(label->width() + 40, label->height() + 20);
+            QVERIFY2(inked(*label) == inked(roomy), qPrintable(label->objectName()));
+        }
+        for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
+            QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 8 <= button->width(),
+                     qPrintable(button->objectName()));
+    }
+
+    // A reader's reception leaves the controls on; what is asked meanwhile runs after it, from the event loop
+    // (never inside the code that ended the reception), in order; when idle, at once.
+    void deferredWorkRunsWhenIdleFromTheEventLoop()
+    {
+        ConsoleGate gate([](const QString&) {});
+        QPushButton button;
+        std::vector<QString> ran;
+        gate.connectButton(&button, "Output", [&] { ran.push_back("Output"); });
+        gate.setLinkBusy(true);
+        QVERIFY(button.isEnabled());
+        gate.runWhenIdle("Seriale", [&] { ran.push_back("3"); });
+        button.click();
+        gate.runWhenIdle("Seriale", [&] { ran.push_back("4"); });
+        QCoreApplication::processEvents();
+        QVERIFY(ran.empty());
+        gate.setLinkBusy(false);
+        QVERIFY(ran.empty());
+        QTRY_COMPARE(ran, (std::vector<QString>{"4", "Output"}));
+        gate.runWhenIdle("Seriale 5", [&] { ran.push_back("5"); });
+        QCOMPARE(ran.back(), QString("5"));
+    }
+
+    // Each button: frames, result and boxes filled, answered (0) or not (silent 1, spoilt 2); or refused, told, nothing sent.
+    void wiring_data()
+    {
+        const QStringList setupBase{"02 30 31 31 30 30 31 30 30 30 35 30 35 30 30 31 30 32 31 03 02"};
+        const QStringList getSetup{"02 30 21 31 03 21"};  // answered Tproto 1234, Rele 005, TMcode 010, Tbuzz 020, Tmac 3, Led_v 0
+        const QStringList serialSetup{"02 30 31 32 31 3A 34 03 0D"};  // address 26 at 19200
+        const QStringList output{"02 30 31 33 30 31 30 30 30 35 30 30 30 03 07"};
+        const QStringList version{"02 30 21 32 03 22"};
+        const QByteArray spoiltStatus = bytes("02 30 21 31 03 20");
+        const QStringList clear{"02 30 31 34 33 30 30 30 30 30 30 30 30 30 30 03 07"};
+        const QStringList add{"02 30 31 34 31 30 30 30 30 30 30 30 30 34 32 03 03"};  // shows the status character
+        const QStringList remove{"02 30 31 34 32 30 30 30 30 30 30 30 30 34 32 03 00"};
+        const QStringList exists{"02 30 21 37 30 30 30 30 30 30 30 30 34 32 03 21"};
+        const QString ack = "02 30 21 06 03 16";  // a serial number or transaction read is acknowledged
+        const QByteArray serial = from1("SN00000001");
+        const QString serialRead = "TxtEsitoGetMatricola=0;TxtRispGetMatricola=SN00000001";
+        const QString query = "02 30 21 33 03 23";
+        const QStringList range{"02 30 31 34 31 30 30 30 30 30 30 30 30 30 37 03 02", "02 30 31 34 31 30 30 30 30 30 30 30 30 30 38 03 0D"};
+        const QString bounds = "Da e A devono essere numeri da 0 a 32767";
+        addRows<Wiring>({
+            {"Setup base", {"Command4", "", Ack, setupBase, "TxtEsito_1=0"}},
+            {"Setup base, silent", {"Command4", "", Silence, setupBase, "TxtEsito_1=1"}},
+            {"Tproto 10", {"Command4", "Text11_0=10", Ack, {}, "", "errore dati TProto"}},
+            {"Tproto 6000, Led_v 3", {"Command4", "Text11_0=6000;Text11_5=3", Ack, {}, "", "errore dati TProto"}},
+            {"Rele +12", {"Command4", "Text11_1=+12", Ack, {}, "", "errore dati Rele"}},
+            {"TMcode 1.5", {"Command4", "Text11_2=1.5", Ack, {}, "", "errore dati TMCode"}},
+            {"Tbuzz ' 10'", {"Command4", "Text11_3= 10", Ack, {}, "", "errore dati TBuzz"}},
+            {"Tmac 8", {"Command4", "Text11_4=8", Ack, {}, "", "errore dati TMac"}},
+            {"Led_v 12", {"Command4", "Text11_5=12", Ack, {}, "", "errore dati LedV"}},
+            {"GetSetupBase", {"Command6", "", bytes("02 30 21 31 32 33 34 30 30 35 30 31 30 30 32 30 33 30 03 21"), getSetup,
+             "TxtEsito_4=0;Text11_6=0;Text11_7=3;Text11_8=020;Text11_9=010;Text11_10=005;Text11_11=1234"}},
+            {"GetSetupBase, silent", {"Command6", "", Silence, getSetup,
+             "TxtEsito_4=1;Text11_6=N;Text11_7=N;Text11_8=N;Text11_9=N;Text11_10=N;Text11_11=N"}},
+            {"Set", {"CmdSetSetupSeriale", "CmbNewAddr=026;CobNewBaudRate=19200", Ack, serialSetup, "TxtEsito_0=0"}},
+            {"Set, silent", {"CmdSetSetupSeriale", "CmbNewAddr=026;CobNewBaudRate=19200", Silence, serialSetup, "TxtEsito_0=1"}},
+            {"Set, terminal 256", {"CmdSetSetupSeriale", "CmbTerminale=256;CmbNewAddr=", Ack, {}, "",
+             "Selezionare il nuovo indirizzo"}},
+            {"Loop BaudRate, terminal 256", {"Command10", "CmbTerminale=256;CmbNewAddr=", Ack, {}, "",
+             "Selezionare il nuovo indirizzo"}},
+            {"Set Indirizzo 12, to every reader", {"cmdSetIndirizzo", "cmbSetIndirizzo=012;txtCodeAddr=0000012345", Silence,
+             QStringList{"02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39"}, "TxtEsito_9=0"}},
+            {"Set Indirizzo, no address", {"cmdSetIndirizzo", "txtCodeAddr=0000012345", Ack, {}, "",
+             "Selezionare l'indirizzo da assegnare"}},
+            {"Output", {"Command1", "Text3=10;Text4=5;Text5=0", Ack, output, "TxtEsito_2=0"}},
+            {"Output, silent", {"Command1", "Text3=10;Text4=5;Text5=0", Silence, output, "TxtEsito_2=1"}},
+            {"Versione", {"CmdGetFirmwareVersion", "", from1("SIM LETTORE 1.00"), version,
+             "TxtEsito_7=0;TxtFirmwareVersion=SIM LETTORE 1.00"}},
+            {"Versione, spoilt", {"CmdGetFirmwareVersion", "",
+             bytes("02 30 21 53 49 4D 20 4C 45 54 54 4F 52 45 20 31 2E 30 30 03 08"), version, "TxtEsito_7=2;TxtFirmwareVersion=N"}},
+            {"Clear Globale", {"Command3_0", "Text8=0000000042", from1("1"), clear, "TxtEsito_5=0"}},
+            {"Clear Globale, silent", {"Command3_0", "Text8=0000000042", Silence, clear, "TxtEsito_5=1"}},
+            {"Aggiungi", {"Command3_1", "Text8=0000000042", from1("2"), add, "TxtEsito_5=2"}},
+            {"Aggiungi, spoilt", {"Command3_1", "Text8=0000000042", spoiltStatus, add, "TxtEsito_5=2"}},
+            {"Aggiungi, refused", {"Command3_1", "Text8=0000000042", Nak, add, "TxtEsito_5="}},
+            {"Elimina", {"Command3_2", "Text8=0000000042", Nak, remove, "TxtEsito_5=0"}},
+            {"Elimina, spoilt", {"Command3_2", "Text8=0000000042", spoiltStatus, remove, "TxtEsito_5=2"}},
+            {"Esistenza", {"Command5", "Text14=0000000042", from1("1"), exists, "TxtEsito_3=0;Text15=1"}},
+            {"Esistenza, silent", {"Command5", "Text14=0000000042", Silence, exists, "TxtEsito_3=1;Text15=E"}},
+            {"Esistenza, empty", {"Command5", "Text14=", Ack, {}, "", "Inserire Badge"}},
+            {"Prima", {"CmdGetPrima", "", serial, QStringList{"02 30 21 34 03 24", ack}, serialRead}},
+            {"Prima, silent", {"CmdGetPrima", "", Silence, QStringList{"02 30 21 34 03 24"},
+             "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N"}},
+            {"Corrente", {"CmdGetCorrente", "", serial, QStringList{"02 30 21 35 03 25", ack}, serialRead}},
+            {"Corrente, spoilt", {"CmdGetCorrente", "", bytes("02 30 21 53 4E 03 4E"), QStringList{"02 30 21 35 03 25"},
+             "TxtEsitoGetMatricola=2;TxtRispGetMatricola=N"}},
+            {"Prossima", {"CmdGetProssima", "", serial, QStringList{"02 30 21 36 03 26", ack}, serialRead}},
+            {"Prossima, silent", {"CmdGetProssima", "", Silence, QStringList{"02 30 21 36 03 26"},
+             "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N"}},
+            {"GetTransazione", {"Command7", "TxtBadge_1=old", from1("10000000042"), QStringList{query, ack},
+             "TxtEsito_8=0;TxtBadge_0=0000000042;TxtBadge_1="}},
+            {"GetTransazione, unticked", {"Command7", "ChkAutoAck=0", from1("10000000042"), QStringList{query},
+             "TxtEsito_8=0;TxtBadge_0=0000000042"}},
+            {"GetTransazione, silent", {"Command7", "TxtBadge_0=old", Silence, QStringList{query}, "TxtEsito_8=1;TxtBadge_0="}},
+            {"Ack", {"CmdAck", "", Silence, QStringList{ack}, ""}},
+            {"Inserisci", {"Command11", "TxtDa=7;TxtA=8", from1("1"), range, "TxtRisposta=0000000008 1"}},
+            {"Inserisci, silent", {"Command11", "TxtDa=7;TxtA=8", Silence, range, "TxtRisposta=0000000008 "}},
+            {"Inserisci -1 to 3", {"Command11", "TxtDa=-1;TxtA=3", Ack, {}, "", bounds}},
+            {"Inserisci 0 to 32768", {"Command11", "TxtDa=0;TxtA=32768", Ack, {}, "", bounds}},
+        });
+    }
+    void wiring()
+    {
+        QFETCH(Wiring, row);
+        m_console->answerAll(row.answer.toStdString());
+        presetResultBoxes();
+        m_console->fill(row.inputs);
+        auto expected = boxTexts();
+        press(row.button);
+        QCOMPARE(m_console->writtenHex(), row.frames);
+        for (const QString& output : row.outputs.split(';', Qt::SkipEmptyParts))
+            expected[output.section('=', 0, 0)] = output.section('=', 1);
+        QCOMPARE(boxTexts(), expected);
+        const test::RecordingDialogs& dialogs = m_console->dialogs;
+        QCOMPARE(dialogs.messages, row.message.isEmpty() ? std::vector<QString>() : std::vector<QString>{row.message});
+        QCOMPARE(dialogs.icons, std::vector<Dialogs::Icon>(dialogs.messages.size(), Dialogs::Icon::None));
+        QCOMPARE(dialogs.passwordPrompts.size(), size_t(dialogs.passwords.empty() && !row.frames.isEmpty() && m_passwordGiven));
+        QCOMPARE(m_console->status(), QString());
+    }
+
+    // The password asked at every click: only "7391" goes on; else told with the exclamation icon, nothing sent.
+    void password_data()
+    {
+        addRows<Password>({
+            {"Set, right", {"CmdSetSetupSeriale", "7391", true}},
+            {"Set, trailing blank", {"CmdSetSetupSeriale", "7391 ", false}},
+            {"Set, cancelled", {"CmdSetSetupSeriale", QString(), false}},
+            {"Loop BaudRate, wrong", {"Command10", "7390", false}},
+        });
+    }
+    void password()
+    {
+        QFETCH(Password, row);
+        m_console->answerAll("\x06");
+        presetResultBoxes();
+        test::RecordingDialogs& dialogs = m_console->dialogs;
+        dialogs.passwords.push_back(row.answer.isNull() ? std::nullopt : std::optional<QString>(row.answer));
+        m_console->control<QPushButton>(row.button)->click();
+        using Prompt = std::pair<QString, QString>;
+        QCOMPARE(dialogs.passwordPrompts, std::vector<Prompt>{Prompt(QString::fromUtf8("Per modificare queste impostazioni è necessario "
+                                                                                      "inserire la password."), "Password richiesta")});
+        QCOMPARE(dialogs.messages, row.accepted ? std::vector<QString>() : std::vector<QString>{"Password errata!"});
+        QCOMPARE(dialogs.icons, row.accepted ? std::vector<Dialogs::Icon>() : std::vector<Dialogs::Icon>{Dialogs::Icon::Exclamation});
+        QCOMPARE(m_console->port().controlCalls().empty(), !row.accepted);
+        QCOMPARE(m_console->window().TxtEsito[0]->text(), QString(row.accepted ? "0" : Untouched));
+        m_console->control<QPushButton>(row.button)->click();  // never remembered
+        QCOMPARE(dialogs.passwordPrompts.size(), size_t(2));
+    }
+
+    // The setup sent at each rate in order, progress shown, the console's rate put back; a stop ends the loop.
+    void loopBaudRate_data()
+    {
+        const QString f = "write 02 30 31 32 30 35 34 03 03";  // address 5 at 19200
+        addRows<Loop>({
+            {"all six", {0, QStringList{"settings 1200,N,8,1", f, "settings 2400,N,8,1", f, "settings 4800,N,8,1", f,
+             "settings 9600,N,8,1", f, "settings 19200,N,8,1", f, "settings 38400,N,8,1", f, "settings 9600,N,8,1"}, "1"}},
+            {"stopped in the second", {2, QStringList{"settings 1200,N,8,1", f, "settings 2400,N,8,1", f,
+             "settings 9600,N,8,1"}, "0"}},
+        });
+    }
+    void loopBaudRate()
+    {
+        QFETCH(Loop, row);
+        test::SimulatedPort& port = m_console->port();
+        m_console->fill("CmbNewAddr=005;CobNewBaudRate=19200");
+        QStringList progress;
+        port.onWrite = [&](const std::string&) {
+            progress << m_console->status();
+            if (int(port.writes().size()) == row.stopAtWrite)
+                m_console->window().stopButton()->click();
+            if (port.settings() == "2400,N,8,1")
+                port.feed("\x06");
+        };
+        press("Command10");
+        QStringList calls;
+        for (const std::string& call : port.controlCalls())
+            if (call.starts_with("settings") || call.starts_with("write"))
+                calls << QString::fromStdString(call);
+        QCOMPARE(calls, row.lineCalls);
+        for (int i = 0; i < progress.size(); ++i)
+            QCOMPARE(progress[i], QString::fromUtf8("Comando in corso: Loop BaudRate — velocità %1 di 6").arg(i + 1));
+        QCOMPARE(m_console->window().TxtEsito[0]->text(), row.result);
+        QCOMPARE(m_console->ui().CmbBaudRate->currentText() + m_console->status(), QString("9600"));
+        QCOMPARE(port.settings(), std::string("9600,N,8,1"));
+    }
+
+    // A port failing on the write or the wait: result 3 and the failure in the monitor; the command works again after.
+    void portFailure_data()
+    {
+        addRows<Failure>({
+            {"Set Indirizzo, write", {"cmdSetIndirizzo", "cmbSetIndirizzo=012", "write", "TxtEsito_9", std::string()}},
+            {"Versione, waiting", {"CmdGetFirmwareVersion", "", "wait", "TxtEsito_7", std::string("02 30 21 32 03 22")}},
+        });
+    }
+    void portFailure()
+    {
+        QFETCH(Failure, row);
+        m_console->fill(row.inputs);
+        QLineEdit* result = m_console->control<QLineEdit>(row.resultBox);
+        m_console->port().failNext(row.failing.toStdString(), PortError(PortFailure::Other, 5, "Input/output error"));
+        press(row.button);
+        QCOMPARE(result->text(), QString("3"));
+        const MonCom& monitor = MonCom::instance();
+        QCOMPARE(test::hex(monitor.findChild<QLineEdit*>("TextComando")->text().toLatin1().toStdString()), row.sent);
+        QCOMPARE(monitor.findChild<QLabel*>("LblErrore")->text(), QString("Errore 5: Input/output error"));
+        QVERIFY(m_console->window().isVisible() && m_console->console().gate().idle());
+        m_console->answerAll("\x06");
+        press(row.button);
+        QCOMPARE(result->text() + monitor.findChild<QLabel*>("LblErrore")->text(), QString("0"));
+    }
+
+    // A command turns every command control off, a reader's reception does not (clicks run after it, once); the status says which.
+    void oneCommandAtATime_data()
+    {
+        addRows<Busy>({
+            {"a command", {"CmdGetFirmwareVersion", "Comando in corso: Versione Firmware", false,
+             QStringList{"02 30 21 32 03 22"}}},
+            {"a long command", {"Command11", "Comando in corso: Inserisci Badge", false,
+             QStringList{"02 30 31 34 31 30 30 30 30 30 30 30 30 30 30 03 05", "02 30 31 34 31 30 30 30 30 30 30 30 30 30 31 03 04"}}},
+            {"a reader's reception", {"", "Ricezione dal lettore in corso", true,
+             QStringList{"02 30 31 33 30 31 30 30 31 30 30 31 30 03 02"}}},
+        });
+    }
+    void oneCommandAtATime()
+    {
+        QFETCH(Busy, row);
+        m_console->fill("TxtDa=0;TxtA=1");
+        m_console->answerAll(test::fromReader1("1"));
+        const QStringList controls{"Command4", "Command6", "CmdSetSetupSeriale", "Command10", "cmdSetIndirizzo", "Command1",
+                                   "CmdGetFirmwareVersion", "Command3_0", "Command3_1", "Command3_2", "Command5", "CmdGetPrima",
+                                   "Command7", "CmdAck", "Command11", "TxtNumCom", "CmbBaudRate", "CmbTerminale", "optMultiMaster_1"};
+        int turns = 0;
+        m_console->duringWait = [&] {
+            for (const QString& name : controls)  // at every exchange of a command
+                QVERIFY2(turns > 0 && row.controlsOn || m_console->control<QWidget>(name)->isEnabled() == row.controlsOn, qPrintable(name));
+            if (turns++ > 0)
+                return;
+            QCOMPARE(m_console->status(), row.status);
+            press("Command1");
+            press("Command1");  // asked twice, runs once
+        };
+        if (row.busyWith.isEmpty()) {
+            m_console->port().feed("x");  // noise starts a reception that runs out of time
+            QVERIFY(m_console->port().notify());
+            for (int i = 0; i < 3; ++i)  // what queued up behind it runs, and nothing after
+                QCoreApplication::processEvents();
+        } else {
+            press(row.busyWith);
+        }
+        QVERIFY(turns > 0);
+        QCOMPARE(m_console->writtenHex(), row.frames);
+        for (const QString& name : controls)
+            QVERIFY2(m_console->control<QWidget>(name)->isEnabled(), qPrintable(name));
+    }
+
+    // Stop button or Esc ends a range after the code in hand; the focus comes back.
+    void stopRange()
+    {
+        for (const bool escape : {false, true}) {
+            start(ConsoleOnPort::Reader1);
+            m_console->answerAll(test::fromReader1("1"));
+            frmSibrant& window = m_console->window();
+            m_console->fill("TxtDa=000;TxtA=100");
+            QApplication::setActiveWindow(&window);
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            QPushButton* run = m_console->ui().Command11;
+            run->setFocus();
+            m_console->duringWait = [&] {
+                if (m_console->port().writes().size() != 3)
+                    return;
+                if (escape)
+                    QTest::keyClick(&window, Qt::Key_Escape);
+                else
+                    QTest::mouseClick(window.stopButton(), Qt::LeftButton);
+            };
+            run->click();
+            QCOMPARE(m_console->port().writes().size(), size_t(3));
+            QCOMPARE(m_console->ui().TxtRisposta->text() + m_console->status(), QString("0000000002 1"));
+            QVERIFY(!window.stopButton()->isEnabled() && run->isEnabled() && run->hasFocus());
+        }
+    }
+
+    // A transaction over the ten boxes, ten characters each: round(length / 10 - 1) half to even, plus one boxes.
+    void transactionSpread()
+    {
+        m_console->fill("ChkAutoAck=0");  // an acknowledgement would be answered too
+        // length, boxes filled: 15 and 25 are ties
+        for (const auto& [length, boxes] : {std::pair{150, 10}, {15, 1}, {16, 2}, {25, 3}, {105, 10}}) {
+            QString codes;
+            for (int i = 0; codes.size() < length; ++i)
+                codes += QStringLiteral("C%1").arg(i, 9, 10, QChar('0'));
+            codes.truncate(length);
+            m_console->answerAll(test::fromReader1("1" + codes.toStdString()));
+            m_console->ui().Command7->click();
+            for (int i = 0; i < 10; ++i)
+                QCOMPARE(m_console->window().TxtBadge[i]->text(), i < boxes ? codes.mid(i * 10, 10) : QString());
+        }
+    }
+
     // Seriale.cfg shown and applied; a port left probed, refused ones told; a rate applied at once; written at close.
     void settingsRow_data()
     {
         const QByteArray at2400(" 1 \r\n2400\r\n 0 \r\n");
-        test::addRows<Setting>({
+        addRows<Setting>({
             {"no file", {nullptr, "", "", "", "1 9600 9600 000 000", " 1 \r\n9600\r\n 0 \r\n"}},
             {"all three", {" 5 \r\n19200\r\n 7 \r\n", "", "", "", "5 19200 19200 007 007", " 5 \r\n19200\r\n 7 \r\n"}},
             {"terminal 256", {" 1 \r\n9600\r\n 256 \r\n", "", "", "", "1 9600 9600 256 ", " 1 \r\n9600\r\n 256 \r\n"}},
@@ -99,7 +543,8 @@ private slots:
         QCOMPARE(QByteArray::number(port().number()), lines[0].trimmed());
         QCOMPARE(QByteArray::fromStdString(port().settings()), lines[1].trimmed() + ",N,8,1");
         QVERIFY(port().open());
-        QCOMPARE(closedFile(), row.written);
+        m_console->closeWindow();
+        QCOMPARE(m_console->fileContents("Seriale.cfg"), row.written);
         QVERIFY(m_console->dialogs.messages.size() == size_t(!row.message.isEmpty()));
     }
 
@@ -108,7 +553,7 @@ private slots:
     {
         start(nullptr);
         QApplication::setActiveWindow(&m_console->window());
-        QVERIFY(QTest::qWaitForWindowActive(&m_console->window()));
+        QVERIFY(QTest::qWaitForWindowActive(&m_console->window()) && !MonCom::isLoaded());
         ui().Command8->click();
         QVERIFY(MonCom::isLoaded() && MonCom::instance().isVisible());
         QCOMPARE(ui().Command8->text(), QString("Nascondi Monitor"));
@@ -145,34 +590,13 @@ private slots:
         QCOMPARE(m_console->fileContents("stored.cfg") + m_console->fileContents("victim"), (" 4 \r\n2400\r\n 0 \r\nuntouched"));
     }
 
-    // Readings only in Multimaster and with an address; the chime when its file is there; acknowledged when ticked.
-    void lettura_data()
+    // The link hears readers only in Multimaster.
+    void multimasterOption()
     {
-        const QByteArray reader5("\x02" "0%" "0" "0000012345" "\x03" "X", 16);
-        const QStringList ack5{"02 30 25 06 03 12"};
-        test::addRows<Reading>({
-            {"reader 5", {true, reader5, Qt::Checked, true, "5 0000012345", ack5, true}},
-            {"no sound file", {true, reader5, Qt::Checked, false, "5 0000012345", ack5, false}},
-            {"ack grey", {true, reader5, Qt::PartiallyChecked, true, "5 0000012345", {}, true}},
-            {"standard", {false, reader5, Qt::Checked, true, " ", {}, false}},
-            {"bad address", {true, QByteArray("\x02" "A0" "0" "0000012345" "\x03" "X", 16), Qt::Checked, true, " ", {}, false}},
-        });
-    }
-    void lettura()
-    {
-        QFETCH(Reading, row);
-        start(nullptr);
-        if (row.wav)
-            std::ofstream(m_console->path("LetturaOk.wav").toStdString()) << "RIFF";
-        test::played.clear();
-        m_console->window().optMultiMaster[row.multimaster ? 1 : 0]->click();
-        QCOMPARE(port().threshold(), row.multimaster ? 1 : 0);  // the link hears readers only in Multimaster
-        ui().ChkAutoAck->setCheckState(row.autoAck);
-        m_console->console().relay().ComRX(row.text.toStdString());
-        QCOMPARE(ui().txtAddrMM->text() + ' ' + ui().TxtBadgeMM->text(), row.shown);
-        QCOMPARE(m_console->writtenHex(), row.ack);
-        using Sounds = std::vector<std::pair<std::string, bool>>;
-        QCOMPARE(test::played, row.sound ? Sounds({{"LetturaOk.wav", true}}) : Sounds());
+        for (int option : {1, 0, 1}) {
+            m_console->window().optMultiMaster[option]->click();
+            QCOMPARE(port().threshold(), option);
+        }
     }
 
     // A close during a command's wait ends the wait at once, says so, and closes once the command is over.
@@ -195,5 +619,5 @@ private slots:
     }
 };
 
-const test::AddTestClass<ConsoleTest> added;
+QTEST_MAIN(ConsoleTest)
 #include "ConsoleTest.moc"

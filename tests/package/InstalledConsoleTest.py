@@ -1,12 +1,8 @@
-"""The console and lettore as a user starts them.
-
-build BIN: the console copied into a folder of its own keeps Seriale.cfg
-and its COM<N> link beside itself, and writes the file when SIGTERM asks
-it to end.
-package BUILD: the package built from BUILD and installed with apt-get;
-the programs run from PATH, the installed console and lettore use the
-user's folder, and apt-get remove takes it away. Skips without root, or
-when a lettore package is already installed.
+"""The package built from the build folder given and installed with
+apt-get: the programs run from PATH, the installed console and lettore use
+the user's folder, the console writes Seriale.cfg there when SIGTERM asks it
+to end, and apt-get remove takes it away. Skips without root, or when a
+lettore package is already installed.
 """
 
 import glob
@@ -45,36 +41,6 @@ def holds(pid, device):
         return False
 
 
-def console_saves_on_sigterm(console, sim, folder, env):
-    """The console, with Seriale.cfg for port 9 in `folder` and lettore-sim
-    behind the COM9 link there, opens that line and rewrites the file on
-    SIGTERM. Returns the running lettore-sim."""
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "Seriale.cfg"), "wb") as f:
-        f.write(SETTINGS)
-    link = os.path.join(folder, "COM9")
-    line = subprocess.Popen([sim, "--link", link, "--reader", "1:baud=19200"], env=env,
-                            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-    app = None
-    try:
-        device = line.stdout.readline().strip()
-        wait_until(lambda: os.path.islink(link), "the COM9 link")
-        app = subprocess.Popen([console], cwd="/", env=dict(env, QT_QPA_PLATFORM="offscreen"),
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_until(lambda: holds(app.pid, device), "the console to open port 9, " + device)
-        app.terminate()
-        check(app.wait(timeout=20) == 0, "the console did not end normally on SIGTERM")
-        with open(os.path.join(folder, "Seriale.cfg"), "rb") as f:
-            written = f.read()
-        check(written == WRITTEN, "Seriale.cfg at close: %r" % written)
-        return line
-    except BaseException:
-        for process in (app, line):
-            if process and process.poll() is None:
-                process.kill()
-        raise
-
-
 def installed():
     return "ok installed" in run(["dpkg-query", "-W", "-f=${Status}", "lettore"]).stdout
 
@@ -85,49 +51,64 @@ def apt(*arguments):
     check(result.returncode == 0, "apt-get %s: %s" % (arguments[0], result.stdout + result.stderr))
 
 
-def build_layout(bin_folder, work):
-    console = shutil.copy(os.path.join(bin_folder, "lettore-console"), work)
-    console_saves_on_sigterm(console, os.path.join(bin_folder, "lettore-sim"), work, dict(os.environ)).kill()
-
-
 def package(build_folder, work):
     made = run(["cpack", "-G", "DEB", "-B", work, "--config", os.path.join(build_folder, "CPackConfig.cmake")])
     check(made.returncode == 0, "cpack: " + made.stdout + made.stderr)
     deb = glob.glob(os.path.join(work, "lettore_*.deb"))[0]
     depends = run(["dpkg-deb", "-f", deb, "Depends"]).stdout
     check("libqt6serialport6" in depends, "dependencies not found from the programs: " + depends)
+    apt("install", "--no-install-recommends", deb)
+    env = dict(os.environ, HOME=os.path.join(work, "home"))
+    env.pop("XDG_CONFIG_HOME", None)
+    for program in ("lettore", "lettore-sim"):
+        result = run([program, "--help"], env=env)
+        check(shutil.which(program) == "/usr/bin/" + program and result.stdout.startswith("Usage"),
+              program + " from PATH: " + result.stderr)
+    # The console, with Seriale.cfg for port 9 in the user's folder and
+    # lettore-sim behind the COM9 link there, opens that line and rewrites
+    # the file on SIGTERM.
+    folder = os.path.join(env["HOME"], ".config", "lettore")
+    os.makedirs(folder)
+    with open(os.path.join(folder, "Seriale.cfg"), "wb") as f:
+        f.write(SETTINGS)
+    link = os.path.join(folder, "COM9")
+    line = subprocess.Popen(["lettore-sim", "--link", link, "--reader", "1:baud=19200"], env=env,
+                            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    app = None
     try:
-        apt("install", "--no-install-recommends", deb)
-        env = dict(os.environ, HOME=os.path.join(work, "home"))
-        env.pop("XDG_CONFIG_HOME", None)
-        for program in ("lettore", "lettore-sim"):
-            result = run([program, "--help"], env=env)
-            check(shutil.which(program) == "/usr/bin/" + program and result.stdout.startswith("Usage"),
-                  program + " from PATH: " + result.stderr)
-        line = console_saves_on_sigterm("/usr/bin/lettore-console", "lettore-sim",
-                                        os.path.join(env["HOME"], ".config", "lettore"), env)
+        device = line.stdout.readline().strip()
+        wait_until(lambda: os.path.islink(link), "the COM9 link")
+        app = subprocess.Popen(["/usr/bin/lettore-console"], cwd="/", env=dict(env, QT_QPA_PLATFORM="offscreen"),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_until(lambda: holds(app.pid, device), "the console to open port 9, " + device)
+        app.terminate()
+        check(app.wait(timeout=20) == 0, "the console did not end normally on SIGTERM")
+        with open(os.path.join(folder, "Seriale.cfg"), "rb") as f:
+            written = f.read()
+        check(written == WRITTEN, "Seriale.cfg at close: %r" % written)
         # lettore, from anywhere, takes port, rate and terminal from there too.
         answer = run(["lettore", "GetVersioneFirmware"], env=env, cwd=work)
-        line.kill()
         check(answer.stdout.startswith("esito 0"), "lettore with the user's settings: " + answer.stdout + answer.stderr)
-        apt("remove", "lettore")
-        check(not installed() and not os.path.exists("/usr/bin/lettore-console"), "apt-get remove left it")
+    finally:
+        for process in (app, line):
+            if process and process.poll() is None:
+                process.kill()
+    apt("remove", "lettore")
+    check(not installed() and not os.path.exists("/usr/bin/lettore-console"), "apt-get remove left it")
+
+
+if __name__ == "__main__":
+    if os.geteuid() != 0:
+        print("skipped: installing the package needs root")
+        sys.exit(SKIP)
+    if installed():
+        print("skipped: a lettore package is already installed here, and this test does not replace it")
+        sys.exit(SKIP)
+    work = tempfile.mkdtemp(prefix="lettore-package-")
+    try:
+        package(sys.argv[1], work)
     finally:
         # Whatever failed, the machine is left without the test's package.
         if installed():
             run(["dpkg", "--purge", "lettore"])
-
-
-if __name__ == "__main__":
-    mode, folder = sys.argv[1:3]
-    if mode == "package" and os.geteuid() != 0:
-        print("skipped: installing the package needs root")
-        sys.exit(SKIP)
-    if mode == "package" and installed():
-        print("skipped: a lettore package is already installed here, and this test does not replace it")
-        sys.exit(SKIP)
-    work = tempfile.mkdtemp(prefix="lettore-%s-" % mode)
-    try:
-        (build_layout if mode == "build" else package)(folder, work)
-    finally:
         shutil.rmtree(work, ignore_errors=True)

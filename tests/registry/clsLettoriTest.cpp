@@ -13,16 +13,14 @@
 namespace lettore {
 namespace {
 
-using namespace test;
-
 // The link exists as soon as the registry does, its port closed; the
 // command object is made once. Between exchanges the event loop gets a
 // turn only when it had none for 100 ms, the link's own turns counted.
 TEST(clsLettoriTest, LinkReadyCommandsMadeOnceAndTheEventLoopNotStarved)
 {
-    ManualClock clock;
-    auto owned = std::make_unique<SimulatedPort>(clock);
-    const SimulatedPort& port = *owned;
+    test::ManualClock clock;
+    auto owned = std::make_unique<test::SimulatedPort>(clock);
+    const test::SimulatedPort& port = *owned;
     int turns = 0;
     clsLettori lettori(std::move(owned), clock, [&] { ++turns, clock.advance(1); });
     EXPECT_FALSE(port.open());
@@ -36,8 +34,9 @@ TEST(clsLettoriTest, LinkReadyCommandsMadeOnceAndTheEventLoopNotStarved)
 }
 
 // A simulated port that tells, as it goes, whether it was still open.
-struct WatchedPort : SimulatedPort {
-    WatchedPort(ManualClock& clock, bool& openAtDestruction) : SimulatedPort(clock), wasOpen(openAtDestruction) {}
+struct WatchedPort : test::SimulatedPort {
+    WatchedPort(test::ManualClock& clock, bool& openAtDestruction)
+        : SimulatedPort(clock), wasOpen(openAtDestruction) {}
     ~WatchedPort() override { wasOpen = open(); }
     bool& wasOpen;
 };
@@ -48,7 +47,7 @@ struct WatchedPort : SimulatedPort {
 TEST(modLettoriTest, RegistryLivesFromFirstReferenceUntilReleased)
 {
     EXPECT_THROW(Lettori(), std::logic_error);
-    static ManualClock clock;
+    static test::ManualClock clock;
     int made = 0;
     bool openAtDestruction = true;
     std::vector<std::pair<std::string, bool>> played;

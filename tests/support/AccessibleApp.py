@@ -1,12 +1,11 @@
 """Drives a running program through its accessibility tree, as a screen reader does: controls
 are found by their accessible description (the control's name, e.g. "TxtEsito(3)"), read by
-their text, name and states, and operated by their actions. Top-level windows are closed by
-their close box, i.e. the window manager's delete request."""
+their text, name and states, and operated by their actions."""
 
 import time
 
 import pyatspi
-from Xlib import X, display, protocol
+from Xlib import display
 
 
 def wait_until(predicate, what, timeout=10.0):
@@ -67,31 +66,17 @@ class AccessibleApp:
         return wait_until(lambda: next((w for w in self._windows() if any(
             acc.getRoleName() == "label" and acc.name == text for acc in _walk(w))), None), "a window saying " + text)
 
-    def _with_x_window(self, title, use):
+    def title_bar(self, title):
+        """The window manager's title (_NET_WM_NAME) for `title`, which the toolkit may add to."""
         x = display.Display()
         try:
             target = _x_window(x.screen().root, title)
             if target is None:
                 raise AssertionError("no X window titled " + title)
-            return use(x, target)
+            return target.get_full_property(x.intern_atom("_NET_WM_NAME"),
+                                            x.intern_atom("UTF8_STRING")).value.decode("utf-8")
         finally:
             x.close()
-
-    def close_window(self, title):
-        """Sends the close request the window manager sends for a click on
-        the window's close box."""
-        def close(x, target):
-            event = protocol.event.ClientMessage(
-                window=target, client_type=x.intern_atom("WM_PROTOCOLS"),
-                data=(32, [x.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0]))
-            target.send_event(event, event_mask=X.NoEventMask)
-            x.flush()
-        self._with_x_window(title, close)
-
-    def title_bar(self, title):
-        """The window manager's title (_NET_WM_NAME) for `title`, which the toolkit may add to."""
-        return self._with_x_window(title, lambda x, target: target.get_full_property(
-            x.intern_atom("_NET_WM_NAME"), x.intern_atom("UTF8_STRING")).value.decode("utf-8"))
 
     def child(self, root, role, name=None):
         """The first control under `root` of role `role` (named `name`): a dialog's, which have no description."""
@@ -131,8 +116,6 @@ class AccessibleApp:
     def checked(self, description):
         return self.control(description).getState().contains(pyatspi.STATE_CHECKED)
 
-    def enabled(self, description):
-        return self.control(description).getState().contains(pyatspi.STATE_ENABLED)
-
     def press(self, description):
         self.press_accessible(self.control(description))
+

@@ -1,17 +1,14 @@
 #pragma once
 
-// What a screen reader, or a test driving a window through the
-// accessibility tree, needs of every control: an accessible name, and the
-// control's own name as its description, array members written with their
-// index in brackets ("TxtEsito_3" is described as "TxtEsito(3)").
+// What a screen reader, or a test driving a window through the accessibility tree, needs of every
+// control: an accessible name, and the control's own name as its description ("TxtEsito_3": "TxtEsito(3)").
 #include <QAccessible>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QWidget>
 
-// The problems found among the named widgets of `window`, one line each;
-// empty when every control is described. Caption labels with the "lbl"
-// prefix are the window's own additions and need no description.
+// The problems found among the named widgets of `window`, one line each. Caption labels with the
+// "lbl" prefix are the window's own additions and need no description.
 inline QStringList accessibilityProblems(const QWidget& window)
 {
     static const QRegularExpression arrayMember(QStringLiteral("^(.+)_(\\d+)$"));

@@ -73,9 +73,13 @@ TEST(PortListTest, LinksAndTheirDevices)
               "port 3 COM3 -> " + (folder / "gone").string() + " (missing)\n"
               "port 12 COM12 -> " + device.string() + "\n"
               "default port 1 /dev/ttyS0\n");
-    const QJsonObject object = parsed(PortList::json(devices, links, 0, ""));
+    const QJsonObject object = parsed(PortList::json(devices, links, 1, "/dev/ttyS0"));
     EXPECT_EQ(object["devices"].toArray()[0].toObject()["usb"].toString(), "0403:6001");
+    EXPECT_EQ(object["links"].toArray()[1].toObject(),
+              (QJsonObject{{"link", "COM12"}, {"port", 12}, {"device", QString::fromStdString(device.string())},
+                           {"present", true}}));
     EXPECT_FALSE(object["links"].toArray()[0].toObject()["present"].toBool(true));
+    EXPECT_EQ(object["default"].toObject(), (QJsonObject{{"port", 1}, {"device", "/dev/ttyS0"}}));
 }
 
 }  // namespace

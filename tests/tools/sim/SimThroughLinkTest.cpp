@@ -1,6 +1,8 @@
-// The virtual reader on a pseudo-terminal driven by the real link, port and command set.
+// The virtual reader on a pseudo-terminal driven by the real link, port and
+// command set: readers of every terminal model, faults, pacing.
+#include "ByteText.h"
+#include "Dialect.h"
 #include "Esito.h"
-#include "FastClock.h"
 #include "Framing.h"
 #include "PtyLine.h"
 #include "QtPort.h"
@@ -22,13 +24,18 @@ namespace {
 
 using namespace lettore;
 using namespace lettore::sim;
-using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 
 const std::string Firmware = "SIM LETTORE 1.00";
 
 std::string frame(int16_t term, const char* type, const std::string& data) { return Framing::sibrant2Frame(term, type, data); }
 std::string failed(int16_t esito) { return "esito " + std::to_string(esito); }
+
+// Four times as fast as the system's clock: the link's 5 s time-out passes in 1.25 s.
+struct FastClock : Clock {
+    uint32_t nowMs() override { return steady.nowMs() * 4; }
+    SteadyClock steady;
+};
 
 class SimThroughLinkTest : public testing::Test, public LinkEvents {
 protected:
@@ -38,7 +45,6 @@ protected:
         std::vector<ReaderSettings> parsed;
         for (const auto& text : readers)
             parsed.push_back(ReaderSettings::parse(text));
-        m_lettori.reset();
         m_line = std::make_unique<VirtualLine>(parsed, settings, &m_log);
         m_line->linkAs(linkPath());
         m_line->start();
@@ -77,14 +83,21 @@ protected:
         return m_heard;
     }
     bool heardWithin(std::size_t count, int ms) { return test::processEventsUntil([&] { return m_heard.size() >= count; }, ms); }
+    // What the line logged; it stops first, as its thread writes the log.
+    std::string logged()
+    {
+        m_line.reset();
+        return m_log.str();
+    }
 
     QTemporaryDir m_folder;
-    test::FastClock m_clock;
-    std::ostringstream m_log;  // written by the line's thread; read after it stops
+    FastClock m_clock;
+    std::ostringstream m_log;
     Strings m_heard;
     std::unique_ptr<VirtualLine> m_line;
     std::unique_ptr<clsLettori> m_lettori;
 };
+using Models = SimThroughLinkTest;
 
 // Only frames at a reader's address and rate are answered; readers at the
 // line's rate carry out a broadcast silently; a bad check character gets a NAK.
@@ -117,11 +130,8 @@ TEST_F(SimThroughLinkTest, AddressRateAndEachAnswerFault)
 // Badges presented on schedule go to each multimaster reader in turn.
 TEST_F(SimThroughLinkTest, BadgesPresentedOnScheduleGoToEachReaderInTurn)
 {
-    LineSettings settings;
-    settings.multimaster = true;
-    settings.presentEverySeconds = 1;
-    settings.presentCodes = {"0000000007"};
-    open({"5", "6"}, settings);
+    open({"5", "6"},
+         {.multimaster = true, .presentEverySeconds = 1, .presentCodes = {"0000000007"}});
     link().OnComm_Attivato();
     ASSERT_TRUE(heardWithin(2, 2500));
     EXPECT_EQ(m_heard, (Strings{frame(5, "P", "00000000007"), frame(6, "P", "00000000007")}));
@@ -131,9 +141,7 @@ TEST_F(SimThroughLinkTest, BadgesPresentedOnScheduleGoToEachReaderInTurn)
 // the 4 KB queue are dropped and logged, and so is an endless frame.
 TEST_F(SimThroughLinkTest, PacedLineTakesItsTimeAndDropsWhatItCannotHold)
 {
-    LineSettings settings;
-    settings.pace = true;
-    open({"1:baud=1200"}, settings);
+    open({"1:baud=1200"}, {.pace = true});
     link().setCommSettings("1200,N,8,1");
     QElapsedTimer timer;
     timer.start();
@@ -148,9 +156,9 @@ TEST_F(SimThroughLinkTest, PacedLineTakesItsTimeAndDropsWhatItCannotHold)
     link().OnComm_Attivato();
     EXPECT_EQ(link().InviaComando(burst), Esito::Accepted);
     ASSERT_TRUE(heardWithin(1, 3000));  // the whole burst is read before the first answer has left
-    m_line.reset();
-    for (const char* logged : {"21 bytes dropped: 4095 bytes already wait to go out", "1023 bytes dropped: no frame end within 1024 bytes"})
-        EXPECT_NE(m_log.str().find(logged), std::string::npos) << logged;
+    const std::string log = logged();
+    for (const char* line : {"21 bytes dropped: 4095 bytes already wait to go out", "1023 bytes dropped: no frame end within 1024 bytes"})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
 }
 
 // A broadcast and the close right after it, on a device its previous user
@@ -188,6 +196,44 @@ TEST_F(SimThroughLinkTest, NewerLineKeepsTheLinkAndNoFileIsReplaced)
     std::ofstream(linkPath()) << "keep me";
     EXPECT_THROW(newer.linkAs(linkPath()), std::system_error);
     EXPECT_TRUE(std::filesystem::is_regular_file(linkPath()));
+}
+
+// Readers of every terminal model on one line, driven by the link's dialect routines.
+TEST_F(Models, EachModelAnswersItsOwnDialectOnly)
+{
+    open({"1", "2:model=sibrant", "3:model=PARLOW,transactions=10000000042", "4:model=quen", "5:model=zem",
+          "7:model=tolvane,transactions=10000000042"});
+    const struct {
+        const char* dialect;
+        int16_t term;
+        const char* type;
+        std::string data, answer;  // answer in hex, or how the exchange ended
+    } rows[] = {
+        {"Sibrant2", 1, "P", "3", "02 30 21 30 03 20"},
+        {"Sibrant", 2, "S", "410000000042", "02 68 22 30 03 7B"},
+        {"Parlow", 3, "P", "3", "02 61 23 31 30 30 30 30 30 30 30 30 34 32 03 74"},
+        // Quen sends an ACK as data and waits: it is no command of the reader.
+        {"Quen", 4, "S", "\x06", "15"},
+        {"Zem", 5, "P", "70000000042", "02 25 25 30 03 31"},
+        // A poll asks for the oldest transaction, confirmed by the link's ACK after the answer.
+        {"Tolvane", 7, "P", "", "3C 37 31 30 30 30 30 30 30 30 30 34 32 30 30 3E"},
+        {"Tolvane", 7, "P", "", "3C 37 30 30 37 3E"},
+        {"Tolvane", 7, "S", "410000000042", "3C 37 30 30 37 3E"},
+        // The Sibrant2 reader at 1 does not take a Parlow frame for its own.
+        {"Parlow", 1, "P", "2", failed(Esito::TimedOut)},
+    };
+    for (const auto& row : rows) {
+        int16_t esito = -1;
+        std::string answer;
+        link().speak(Dialect::named(row.dialect), row.term, row.type, row.data, esito, answer);
+        EXPECT_EQ(esito == Esito::Accepted ? ByteText::hex(answer) : failed(esito), row.answer)
+            << row.dialect << " " << row.type << " " << row.data;
+    }
+    // The log names each frame as the host's trace does, then the reader's reading of it.
+    const std::string log = logged();
+    EXPECT_NE(log.find("RX 9600 [04 04 37 05] command Tolvane address 7 poll; reader 7 P: transaction query\n"),
+              std::string::npos);
+    EXPECT_NE(log.find("RX 9600 [06] ACK; reader 7: answer acknowledged\n"), std::string::npos);
 }
 
 }  // namespace
