@@ -50,10 +50,8 @@ private:
     uint64_t bigEndian(int count)
     {
         uint64_t value = 0;
-        for (int i = 0; i < count; ++i) {
-            const uint8_t next = byte();
-            value = value << 8 | next;
-        }
+        for (int i = 0; i < count; ++i)
+            value = value << 8 | byte();
         return value;
     }
 
