@@ -74,14 +74,24 @@ PortSetup openFails(PortFailure kind)
 {
     return [=](SimulatedPort& p) { p.failAlways("open", PortError(kind, 1, "open failed")); };
 }
-const auto port3 = [](L& l) { l.setCommPort(3); };
-const auto to19200 = [](L& l) { l.setCommSettings("19200,N,8,1"); };
-const auto attivoOn = [](L& l) { l.setAttivo(true); };
-const auto attivoOff = [](L& l) { l.setAttivo(false); };
+// Assignments as calls that return no esito (-1).
+std::function<int16_t(L&)> toPort(int16_t number)
+{
+    return [=](L& l) { return l.setCommPort(number), int16_t(-1); };
+}
+std::function<int16_t(L&)> toSettings(std::string text)
+{
+    return [=](L& l) { return l.setCommSettings(text), int16_t(-1); };
+}
+std::function<int16_t(L&)> toAttivo(bool on)
+{
+    return [=](L& l) { return l.setAttivo(on), int16_t(-1); };
+}
 
 // Each case also runs with the millisecond counter wrapping shortly after the
 // send. Turns of the event loop fall exactly on the multiples of 100 ms of the
-// wait for the answer, and none during the wait for the check character.
+// wait for the answer, and none during the wait for the check character. A
+// stop ends the wait at its next step of 100 ms.
 TEST(Receive, CollectsAndChecksAnswer)
 {
     const struct {
@@ -92,6 +102,7 @@ TEST(Receive, CollectsAndChecksAnswer)
         std::string risposta, event;
         uint32_t endsAt;                                  // ms after the send
         std::optional<std::vector<uint32_t>> turns = {};  // ms after the send, where checked
+        uint32_t stopAt = 0;  // ms after the send when the wait is abandoned
     } rows[] = {
         {"frame", "", {{40, Answer}}, 0, Answer, Received, 40},
         {"frame_in_pieces", "", {{10, "02"}, {250, "30 21"}, {4000, "41 03"}, {4100, "51"}}, 0,
@@ -113,6 +124,7 @@ TEST(Receive, CollectsAndChecksAnswer)
          Received, 5250, {{0, 100, 200}}},
         {"wrong_bcc", "", {{0, "02 30 21 41 03 52"}}, 2, "", Rejected, 0},
         {"ack_in_place_of_etx", "", {{0, "02 30 21 41 06"}, {10, "51"}}, 2, "", Rejected, 0},
+        {"stopped", "", {}, 1, "", "ComTO", 400, every100(300), 300},
     };
     for (const auto& row : rows) {
         for (uint32_t start : {1000u, 0xFFFFFFFFu - 1500u}) {
@@ -120,6 +132,10 @@ TEST(Receive, CollectsAndChecksAnswer)
             LinkRig rig(start);
             rig.port->feed(unhex(row.waiting));
             rig.answerWith(row.answer);
+            rig.onYield = [&] {
+                if (row.stopAt && rig.clock.nowMs() - rig.sentAt == row.stopAt)
+                    rig.link.abandonWait();
+            };
             const auto [esito, risposta] = poll(rig);
 
             EXPECT_EQ(esito, row.esito);
@@ -128,6 +144,13 @@ TEST(Receive, CollectsAndChecksAnswer)
             EXPECT_EQ(elapsedMs(rig.sentAt, rig.clock.nowMs()), row.endsAt);
             if (row.turns)
                 EXPECT_EQ(turnsFrom(rig, rig.sentAt), *row.turns);
+
+            // The next exchange waits its full time; a stop while idle changes nothing.
+            rig.onYield = nullptr;
+            rig.link.abandonWait();
+            rig.answerWith({{4500, Answer}});
+            EXPECT_EQ(poll(rig).esito, Esito::Accepted);
+            EXPECT_EQ(elapsedMs(rig.sentAt, rig.clock.nowMs()), 4500u);
         }
     }
 }
@@ -294,62 +317,20 @@ TEST(Waiting, TimeOutBlocksInPortAndYieldsEvery100Ms)
     }
 }
 
-// A new link configures a closed port; the rows start from what it stores.
-TEST(PropertySetters, MakeExactPortCalls)
+// A new link configures a closed port. Each row starts from port 2 at 9600
+// baud, open (Attivo) or closed. A change reaches the port; one that fails at
+// any step, and the port probe, leave the port as it was: the failure
+// reported, the old value back and reopened as it was, the stored values and
+// Attivo telling the truth, and the link working on the old port. Where even
+// the old value could not be put back, choosing it again reaches the port.
+TEST(PortSetup, ChangesReachThePortAndFailuresPutItBack)
 {
-    EXPECT_EQ(LinkRig().creationCalls, calls("port 1|settings 9600,N,8,1|dtr 0|inputlen 1|threshold 1|rts 1"));
-    const struct {
-        const char* name;
-        bool startOpen;
-        std::function<void(L&)> assign;
-        const char* calls;
-        int16_t commPort;
-        const char* commSettings;
-        bool attivo, openAfter;
-    } rows[] = {
-        {"port_same_value_untouched", true, [](L& l) { l.setCommPort(0); }, "", 0, "", false, true},
-        {"port_closed", false, port3, "port 3", 3, "", false, false},
-        {"port_open_reopened", true, port3, "dtr 0|close|port 3|open|dtr 1", 3, "", false, true},
-        {"settings_same_value_untouched", true, [](L& l) { l.setCommSettings(""); }, "", 0, "", false, true},
-        {"settings_open_reopened", true, to19200, "dtr 0|close|settings 19200,N,8,1|open|dtr 1", 0, "19200,N,8,1",
-         false, true},
-        {"attivo_on_closed_opens_dtr_on", false, attivoOn, "dtr 0|open|dtr 1", 0, "", true, true},
-        {"attivo_on_open_leaves_dtr_off", true, attivoOn, "dtr 0", 0, "", true, true},
-        {"attivo_off_open_closes", true, attivoOff, "dtr 0|close", 0, "", false, false},
-        {"attivo_off_closed_only_dtr", false, attivoOff, "dtr 0", 0, "", false, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        LinkRig rig;
-        if (row.startOpen)
-            rig.port->setOpen(true);
-        rig.port->clearRecord();
-
-        row.assign(rig.link);
-
-        EXPECT_EQ(rig.port->calls(), calls(row.calls));
-        EXPECT_TRUE(rig.log.events.empty());
-        EXPECT_EQ(rig.link.CommPort(), row.commPort);
-        EXPECT_EQ(rig.link.CommSettings(), row.commSettings);
-        EXPECT_EQ(rig.link.Attivo(), row.attivo);
-        EXPECT_EQ(rig.port->open(), row.openAfter);
-    }
-}
-
-// A change that fails at any step, and the port probe, leave the port as it
-// was: the failure reported, the old value back and reopened as it was, the
-// stored values and Attivo telling the truth, and the link working on the
-// old port. Where even the old value could not be put back, choosing it
-// again reaches the port.
-TEST(FailedChange, PutsThePortBackAsItWas)
-{
+    EXPECT_EQ(LinkRig().creationCalls,
+              calls("port 1|settings 9600,N,8,1|dtr 0|inputlen 1|threshold 1|rts 1"));
     using F = PortFailure;
     const std::string busy = "Errore 68 Device unavailable";
     const auto twice = [](PortSetup a, PortSetup b) { return [=](SimulatedPort& p) { a(p), b(p); }; };
     const auto markBusy = [](int16_t number) { return [=](SimulatedPort& p) { p.markBusy(number); }; };
-    const auto change = [](void (*assign)(L&)) {
-        return [=](L& l) { return assign(l), int16_t(-1); };
-    };
     const auto probe = [](L& l) {
         int16_t sStato = 7;  // kept where the probe cannot tell
         std::string sSetting = "unchanged";
@@ -357,9 +338,8 @@ TEST(FailedChange, PutsThePortBackAsItWas)
         EXPECT_EQ(sSetting, "9600,N,8,1");
         return sStato;
     };
-    const auto moveTo5 = change([](L& l) { l.setCommPort(5); });
-    const auto change19200 = change([](L& l) { l.setCommSettings("19200,N,8,1"); });
-    const auto on = change([](L& l) { l.setAttivo(true); });
+    const auto moveTo5 = toPort(5), to19200 = toSettings("19200,N,8,1");
+    const char* reopen = "dtr 0|close|port 3|open|dtr 1";
     const struct {
         const char* name;
         bool startOpen;
@@ -370,7 +350,20 @@ TEST(FailedChange, PutsThePortBackAsItWas)
         bool openAfter;        // and Attivo with it
         const char* recovery;  // port calls made by choosing port 2 and 9600 again; nullptr: port 2 unusable
         int16_t sStato = -1;
+        int16_t commPort = 2;  // stored afterwards
+        const char* commSettings = "9600,N,8,1";
     } rows[] = {
+        {"port_same_value_untouched", true, {}, toPort(2), "", {}, true, ""},
+        {"port_closed", false, {}, toPort(3), "port 3", {}, false, "port 2", -1, 3},
+        {"port_open_reopened", true, {}, toPort(3), reopen, {}, true, "dtr 0|close|port 2|open|dtr 1",
+         -1, 3},
+        {"settings_same_value_untouched", true, {}, toSettings("9600,N,8,1"), "", {}, true, ""},
+        {"settings_open_reopened", true, {}, to19200, "dtr 0|close|settings 19200,N,8,1|open|dtr 1",
+         {}, true, "dtr 0|close|settings 9600,N,8,1|open|dtr 1", -1, 2, "19200,N,8,1"},
+        {"attivo_on_closed_opens_dtr_on", false, {}, toAttivo(true), "dtr 0|open|dtr 1", {}, true, ""},
+        {"attivo_on_open_leaves_dtr_off", true, {}, toAttivo(true), "dtr 0", {}, true, ""},
+        {"attivo_off_open_closes", true, {}, toAttivo(false), "dtr 0|close", {}, false, ""},
+        {"attivo_off_closed_only_dtr", false, {}, toAttivo(false), "dtr 0", {}, false, ""},
         {"port_lowering_dtr", true, failNext("dtr 0"), moveTo5, "", {Gone}, true, ""},
         {"port_close", true, failNext("close"), moveTo5, "dtr 0|dtr 1", {Gone}, true, ""},
         {"port_apply", true, failNext("port 5"), moveTo5, "dtr 0|close|open|dtr 1", {Gone}, true, ""},
@@ -379,14 +372,14 @@ TEST(FailedChange, PutsThePortBackAsItWas)
          {Gone}, true, ""},
         {"port_put_back", true, twice(markBusy(5), failNext("port 2")), moveTo5, "dtr 0|close|port 5", {busy, Gone},
          false, "port 2"},
-        {"settings_reopen", true, failNext("open"), change19200,
+        {"settings_reopen", true, failNext("open"), to19200,
          "dtr 0|close|settings 19200,N,8,1|settings 9600,N,8,1|open|dtr 1", {Gone}, true, ""},
-        {"settings_put_back", true, twice(failNext("open"), failNext("settings 9600,N,8,1")), change19200,
+        {"settings_put_back", true, twice(failNext("open"), failNext("settings 9600,N,8,1")), to19200,
          "dtr 0|close|settings 19200,N,8,1", {Gone, Gone}, false, "settings 9600,N,8,1"},
-        {"attivo_lowering_dtr", false, failNext("dtr 0"), on, "", {Gone}, false, ""},
-        {"attivo_open", false, failNext("open"), on, "dtr 0", {Gone}, false, ""},
-        {"attivo_raising_dtr", false, failNext("dtr 1"), on, "dtr 0|open|close", {Gone}, false, ""},
-        {"attivo_close", true, failNext("close"), change([](L& l) { l.setAttivo(false); }), "dtr 0", {Gone}, true, ""},
+        {"attivo_lowering_dtr", false, failNext("dtr 0"), toAttivo(true), "", {Gone}, false, ""},
+        {"attivo_open", false, failNext("open"), toAttivo(true), "dtr 0", {Gone}, false, ""},
+        {"attivo_raising_dtr", false, failNext("dtr 1"), toAttivo(true), "dtr 0|open|close", {Gone}, false, ""},
+        {"attivo_close", true, failNext("close"), toAttivo(false), "dtr 0", {Gone}, true, ""},
         {"probe_usable", false, {}, probe, "port 4|open|close|port 2", {}, false, "", 1},
         {"probe_usable_while_open", true, {}, probe, "close|port 4|open|close|port 2|open", {}, true, "", 1},
         {"probe_in_use", false, openFails(F::DeviceUnavailable), probe, "port 4|port 2", {}, false, nullptr, 2},
@@ -411,8 +404,8 @@ TEST(FailedChange, PutsThePortBackAsItWas)
 
         EXPECT_EQ(rig.port->calls(), calls(row.calls));
         EXPECT_EQ(rig.log.events, row.events);
-        EXPECT_EQ(rig.link.CommPort(), 2);
-        EXPECT_EQ(rig.link.CommSettings(), "9600,N,8,1");
+        EXPECT_EQ(rig.link.CommPort(), row.commPort);
+        EXPECT_EQ(rig.link.CommSettings(), row.commSettings);
         EXPECT_EQ(rig.port->open(), row.openAfter);
         EXPECT_EQ(rig.link.Attivo(), row.openAfter);
 
@@ -491,11 +484,11 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         {"broadcast", exchange(&L::Sibrant2, 256, "S", "5"), 5},
         {"send_without_answer", [](L& l) { return l.InviaComandoSenzaRisposta(Poll); }, 5},
         {"discard_until_quiet", [](L& l) { return l.discardUntilQuiet(100, 1000); }, 5},
-        {"port_number", none([](L& l) { l.setCommPort(7); }), -1},
-        {"same_port_number", none([](L& l) { l.setCommPort(2); }), -1},
-        {"settings", none(to19200), -1},
-        {"attivo_on", none(attivoOn), -1},
-        {"attivo_off", none(attivoOff), -1},
+        {"port_number", toPort(7), -1},
+        {"same_port_number", toPort(2), -1},
+        {"settings", toSettings("19200,N,8,1"), -1},
+        {"attivo_on", toAttivo(true), -1},
+        {"attivo_off", toAttivo(false), -1},
         {"probe", none([](L& l) {
              int16_t sStato = 7;
              std::string sSetting = "unchanged";
@@ -648,6 +641,7 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
         int16_t esito;
         uint32_t endsAt;
         Strings raised;
+        uint32_t stopAt = 0;  // ms from the start when the wait is abandoned
     } rows[] = {
         {"quiet_line", {}, Esito::Accepted, 300, {}},
         {"late_answer", {{150, Answer}}, Esito::Accepted, 450, {Received}},
@@ -655,6 +649,7 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
          {Received}},
         {"fragment_waiting_at_the_start", {{0, "02 30 21"}}, Esito::Accepted, 300, {}},
         {"noise_that_never_stops", endlessNoise, Esito::TimedOut, 2001, {}},
+        {"stopped_under_noise", endlessNoise, Esito::TimedOut, 400, {}, 300},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -665,6 +660,10 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
         const uint32_t start = rig.clock.nowMs();
         for (const auto& [offset, bytes] : row.input)
             rig.port->feedAt(start + offset, unhex(bytes));
+        rig.onYield = [&] {
+            if (row.stopAt && rig.clock.nowMs() - start == row.stopAt)
+                rig.link.abandonWait();
+        };
 
         EXPECT_EQ(rig.link.discardUntilQuiet(300, 2000), row.esito);
 
@@ -691,40 +690,6 @@ TEST(DiscardUntilQuiet, ClosedPortHasNothingToDropAndAFailureIsReported)
     EXPECT_EQ(failing.link.discardUntilQuiet(300, 2000), Esito::PortFailed);
     EXPECT_EQ(failing.log.events, (Strings{Gone}));
     EXPECT_FALSE(failing.link.busy());
-}
-
-// A stop ends the wait under way (an exchange's, or the quiet gap's under
-// noise) at its next step of 100 ms; the next exchange waits its full time
-// again, and a stop asked for while idle changes nothing.
-TEST(AbandonWait, EndsTheWaitUnderWayOnly)
-{
-    LinkRig rig;
-    rig.answerWith({});
-    rig.onYield = [&] {
-        if (rig.clock.nowMs() - rig.sentAt == 300)
-            rig.link.abandonWait();
-    };
-    EXPECT_EQ(poll(rig).esito, Esito::TimedOut);
-    EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, 400u);
-    EXPECT_EQ(rig.log.events, (Strings{PollSent, "ComTO"}));
-
-    rig.onYield = nullptr;
-    rig.link.abandonWait();
-    rig.answerWith({{4500, Answer}});
-    EXPECT_EQ(poll(rig).esito, Esito::Accepted);
-    EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, 4500u);
-
-    LinkRig noisy;
-    noisy.link.setAttivo(true);
-    const uint32_t start = noisy.clock.nowMs();
-    for (uint32_t t = 0; t < 3000; t += 250)
-        noisy.port->feedAt(start + t, unhex("FF"));
-    noisy.onYield = [&] {
-        if (noisy.clock.nowMs() - start == 300)
-            noisy.link.abandonWait();
-    };
-    EXPECT_EQ(noisy.link.discardUntilQuiet(300, 2000), Esito::TimedOut);
-    EXPECT_EQ(noisy.clock.nowMs() - start, 400u);
 }
 
 // Readings waiting when a send takes the input off the line are raised
