@@ -136,6 +136,7 @@ TEST(Frame, CutsInputIntoParts)
         {"02 30 21 06 03 16 41 02 30 02 30 21 32 03 00 02 30", "W0+6 N6+1 A7+2 B9+6 U15+2", Frame::Rule::Request},
         {"04 04 31 05 02 30 21 32 03 22 04 04 02 31 58 03 04 04", "W0+4 W4+6 W10+6 U16+2",
          Frame::Rule::Request},
+        {"02 30 21 32 03", "U0+5", Frame::Rule::Request},  // its check character yet to come
         {"", ""},
     };
     for (const auto& row : rows)
