@@ -24,9 +24,7 @@ public:
     void ComTX(const std::string& s) override { record("ComTX " + hex(s)); }
     void ComRX(const std::string& s) override { record(s.empty() ? "ComRX \"\"" : "ComRX " + hex(s)); }
     void ComTO() override { record("ComTO"); }
-
-    // Kept apart from the link's four events.
-    std::vector<bool> busyChanges;
+    std::vector<bool> busyChanges;  // kept apart from the link's four events
     void busyChanged(bool busy) override { busyChanges.push_back(busy); }
 
 private:

@@ -1,6 +1,6 @@
 // The link on a simulated port and clock: exchanges and their waits, the
-// dialects' send rules, port configuration and failures, notifications.
-#include "Framing.h"
+// dialects' send rules, port configuration and failures, notifications, and
+// the delivery of its events.
 #include "LinkRig.h"
 
 #include <gtest/gtest.h>
@@ -22,10 +22,8 @@ const std::string PollSent = "ComTX 02 30 21 32 03 22";
 const std::string Gone = "Errore 8020 Error reading comm device";
 const std::string Answer = "02 30 21 41 03 51";
 const std::string Received = "ComRX 02 30 21 41 03 51";
+const std::string Rejected = "ComRX \"\"";
 const std::string Busy = "Errore 8100 Link busy: another exchange or reception is in progress";
-// Frames readers 1 to 4 send on their own.
-const std::string R1 = "02 30 21 4A 03 5A", R2 = "02 30 22 4A 03 59", R3 = "02 30 23 4A 03 58",
-                  R4 = "02 30 24 4A 03 5F";
 
 struct Outcome {
     int16_t esito = -1;
@@ -56,36 +54,77 @@ std::vector<uint32_t> turnsFrom(const LinkRig& rig, uint32_t start)
     return turns;
 }
 
+// Port calls written as "dtr 0|close|port 5".
+Strings calls(const std::string& text)
+{
+    Strings out;
+    for (size_t from = 0; from < text.size();) {
+        const size_t bar = std::min(text.find('|', from), text.size());
+        out.push_back(text.substr(from, bar - from));
+        from = bar + 1;
+    }
+    return out;
+}
+
+PortSetup failNext(const std::string& call)
+{
+    return [call](SimulatedPort& p) { p.failNext(call, deviceGone()); };
+}
+PortSetup openFails(PortFailure kind)
+{
+    return [=](SimulatedPort& p) { p.failAlways("open", PortError(kind, 1, "open failed")); };
+}
+// Assignments as calls that return no esito (-1).
+std::function<int16_t(L&)> toPort(int16_t number)
+{
+    return [=](L& l) { return l.setCommPort(number), int16_t(-1); };
+}
+std::function<int16_t(L&)> toSettings(std::string text)
+{
+    return [=](L& l) { return l.setCommSettings(text), int16_t(-1); };
+}
+std::function<int16_t(L&)> toAttivo(bool on)
+{
+    return [=](L& l) { return l.setAttivo(on), int16_t(-1); };
+}
+
 // Each case also runs with the millisecond counter wrapping shortly after the
 // send. Turns of the event loop fall exactly on the multiples of 100 ms of the
-// wait for the answer, and none during the wait for the check character.
+// wait for the answer, and none during the wait for the check character. A
+// stop ends the wait at its next step of 100 ms.
 TEST(Receive, CollectsAndChecksAnswer)
 {
     const struct {
-        const char *name, *waiting;  // input already waiting before the send
+        const char* name;
+        std::string waiting;  // input already waiting before the send
         Pieces answer;
         int16_t esito;
-        const char *risposta, *event;
-        uint32_t endsAt;                                 // ms after the send
+        std::string risposta, event;
+        uint32_t endsAt;                                  // ms after the send
         std::optional<std::vector<uint32_t>> turns = {};  // ms after the send, where checked
+        uint32_t stopAt = 0;  // ms after the send when the wait is abandoned
     } rows[] = {
-        {"frame", "", {{40, Answer}}, 0, "02 30 21 41 03 51", Received.c_str(), 40},
-        {"frame_in_pieces", "", {{10, "02"}, {250, "30 21"}, {4000, "41 03"}, {4100, "51"}}, 0, Answer.c_str(),
-         Received.c_str(), 4100},
-        {"noise_before_stx_dropped", "", {{0, "41 FF 03 " + Answer}}, 0, Answer.c_str(), Received.c_str(), 0},
+        {"frame", "", {{40, Answer}}, 0, Answer, Received, 40},
+        {"frame_in_pieces", "", {{10, "02"}, {250, "30 21"}, {4000, "41 03"}, {4100, "51"}}, 0,
+         Answer, Received, 4100},
+        {"noise_before_stx_dropped", "", {{0, "41 FF 03 " + Answer}}, 0, Answer, Received, 0},
         {"waiting_input_discarded", "06 02 30", {{300, "15"}}, 0, "15", "ComRX 15", 300},
         {"lone_ack", "", {{0, "06"}}, 0, "06", "ComRX 06", 0},
         {"lone_nak", "", {{120, "15"}}, 0, "15", "ComRX 15", 120},
-        {"bcc_equal_to_etx", "", {{0, "02 30 32 03 03"}}, 0, "02 30 32 03 03", "ComRX 02 30 32 03 03", 0},
+        {"bcc_equal_to_etx", "", {{0, "02 30 32 03 03"}}, 0, "02 30 32 03 03",
+         "ComRX 02 30 32 03 03", 0},
         {"no_answer", "", {}, 1, "", "ComTO", 5001, every100(5000)},
-        {"limit_runs_from_send_not_stx", "", {{4000, "02 30 21 41"}, {5001, "03 51"}}, 1, "", "ComTO", 5001},
-        {"check_char_own_limit", "", {{4900, "02 30 21 41 03"}, {9900, "51"}}, 0, Answer.c_str(), Received.c_str(),
-         9900},
-        {"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901, every100(4900)},
-        {"check_char_after_5000_ms", "", {{250, "02 30 21 41 03"}, {5250, "51"}}, 0, Answer.c_str(), Received.c_str(),
-         5250, {{0, 100, 200}}},
-        {"wrong_bcc", "", {{0, "02 30 21 41 03 52"}}, 2, "", "ComRX \"\"", 0},
-        {"ack_in_place_of_etx", "", {{0, "02 30 21 41 06"}, {10, "51"}}, 2, "", "ComRX \"\"", 0},
+        {"limit_runs_from_send_not_stx", "", {{4000, "02 30 21 41"}, {5001, "03 51"}}, 1, "",
+         "ComTO", 5001},
+        {"check_char_own_limit", "", {{4900, "02 30 21 41 03"}, {9900, "51"}}, 0, Answer,
+         Received, 9900},
+        {"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901,
+         every100(4900)},
+        {"check_char_after_5000_ms", "", {{250, "02 30 21 41 03"}, {5250, "51"}}, 0, Answer,
+         Received, 5250, {{0, 100, 200}}},
+        {"wrong_bcc", "", {{0, "02 30 21 41 03 52"}}, 2, "", Rejected, 0},
+        {"ack_in_place_of_etx", "", {{0, "02 30 21 41 06"}, {10, "51"}}, 2, "", Rejected, 0},
+        {"stopped", "", {}, 1, "", "ComTO", 400, every100(300), 300},
     };
     for (const auto& row : rows) {
         for (uint32_t start : {1000u, 0xFFFFFFFFu - 1500u}) {
@@ -93,6 +132,10 @@ TEST(Receive, CollectsAndChecksAnswer)
             LinkRig rig(start);
             rig.port->feed(unhex(row.waiting));
             rig.answerWith(row.answer);
+            rig.onYield = [&] {
+                if (row.stopAt && rig.clock.nowMs() - rig.sentAt == row.stopAt)
+                    rig.link.abandonWait();
+            };
             const auto [esito, risposta] = poll(rig);
 
             EXPECT_EQ(esito, row.esito);
@@ -101,6 +144,13 @@ TEST(Receive, CollectsAndChecksAnswer)
             EXPECT_EQ(elapsedMs(rig.sentAt, rig.clock.nowMs()), row.endsAt);
             if (row.turns)
                 EXPECT_EQ(turnsFrom(rig, rig.sentAt), *row.turns);
+
+            // The next exchange waits its full time; a stop while idle changes nothing.
+            rig.onYield = nullptr;
+            rig.link.abandonWait();
+            rig.answerWith({{4500, Answer}});
+            EXPECT_EQ(poll(rig).esito, Esito::Accepted);
+            EXPECT_EQ(elapsedMs(rig.sentAt, rig.clock.nowMs()), 4500u);
         }
     }
 }
@@ -112,31 +162,27 @@ TEST(Dialects, SendFrameAndWaitOnlyWhenAnswerIsDue)
 {
     const struct {
         const char* name;
-        void (L::*dialect)(int16_t, const std::string&, const std::string&, int16_t&, std::string&);
+        void (L::*dialect)(int16_t, const std::string&, const std::string&, int16_t&,
+                           std::string&);
         int16_t term;
         const char *tipo, *data, *written;  // "" when nothing may be sent
         bool waits;
-        int16_t esito;
     } rows[] = {
-        {"sibrant2_poll", &L::Sibrant2, 1, "P", "2", "02 30 21 32 03 22", true, 0},
-        {"sibrant2_broadcast", &L::Sibrant2, 256, "S", "5", "02 60 60 35 03 34", false, 0},
-        {"sibrant2_ack_data", &L::Sibrant2, 1, "P", "\x06", "02 30 21 06 03 16", false, 0},
-        {"sibrant_poll", &L::Sibrant, 1, "P", "X", "02 68 21 58 03 10", true, 0},
-        {"sibrant_broadcast", &L::Sibrant, 32, "S", "X", "02 68 60 58 03 51", false, 0},
-        {"sibrant_ack_data", &L::Sibrant, 1, "S", "\x06", "02 68 41 06 03 2E", false, 0},
-        {"parlow_ack_data_waits", &L::Parlow, 2, "P", "\x06", "02 61 22 06 03 44", true, 0},
-        {"parlow_broadcast", &L::Parlow, 32, "P", "X", "02 61 40 58 03 78", false, 0},
-        {"quen_set", &L::Quen, 2, "S", "X", "02 67 42 58 03 7C", true, 0},
-        {"quen_broadcast", &L::Quen, 32, "P", "X", "02 67 40 58 03 7E", false, 0},
-        {"zem_ack_data_waits", &L::Zem, 1, "S", "\x06", "02 41 41 06 03 07", true, 0},
-        {"zem_broadcast", &L::Zem, 32, "P", "X", "02 40 40 58 03 59", false, 0},
-        {"tolvane_poll_ack_data_waits", &L::Tolvane, 1, "P", "\x06", "04 04 31 05", true, 0},
-        {"tolvane_broadcast", &L::Tolvane, 32, "S", "X", "04 04 02 50 58 03", false, 0},
-        {"sibrant_192_refused", &L::Sibrant, 192, "S", "X", "", false, 4},
-        {"parlow_minus_33_refused", &L::Parlow, -33, "P", "X", "", false, 4},
-        {"quen_224_refused", &L::Quen, 224, "S", "X", "", false, 4},
-        {"zem_minus_33_refused", &L::Zem, -33, "P", "X", "", false, 4},
-        {"tolvane_226_refused", &L::Tolvane, 226, "S", "X", "", false, 4},
+        {"sibrant2_poll", &L::Sibrant2, 1, "P", "2", "02 30 21 32 03 22", true},
+        {"sibrant2_broadcast", &L::Sibrant2, 256, "S", "5", "02 60 60 35 03 34", false},
+        {"sibrant2_ack_data", &L::Sibrant2, 1, "P", "\x06", "02 30 21 06 03 16", false},
+        {"sibrant_poll", &L::Sibrant, 1, "P", "X", "02 68 21 58 03 10", true},
+        {"sibrant_broadcast", &L::Sibrant, 32, "S", "X", "02 68 60 58 03 51", false},
+        {"sibrant_ack_data", &L::Sibrant, 1, "S", "\x06", "02 68 41 06 03 2E", false},
+        {"parlow_ack_data_waits", &L::Parlow, 2, "P", "\x06", "02 61 22 06 03 44", true},
+        {"parlow_broadcast", &L::Parlow, 32, "P", "X", "02 61 40 58 03 78", false},
+        {"quen_set", &L::Quen, 2, "S", "X", "02 67 42 58 03 7C", true},
+        {"quen_broadcast", &L::Quen, 32, "P", "X", "02 67 40 58 03 7E", false},
+        {"zem_ack_data_waits", &L::Zem, 1, "S", "\x06", "02 41 41 06 03 07", true},
+        {"zem_broadcast", &L::Zem, 32, "P", "X", "02 40 40 58 03 59", false},
+        {"tolvane_poll_ack_data_waits", &L::Tolvane, 1, "P", "\x06", "04 04 31 05", true},
+        {"tolvane_broadcast", &L::Tolvane, 32, "S", "X", "04 04 02 50 58 03", false},
+        {"address_out_of_range_refused", &L::Sibrant, 192, "S", "X", "", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -147,14 +193,15 @@ TEST(Dialects, SendFrameAndWaitOnlyWhenAnswerIsDue)
 
         (rig.link.*row.dialect)(row.term, row.tipo, row.data, esito, risposta);
 
-        EXPECT_EQ(esito, row.esito);
         EXPECT_EQ(risposta, row.waits ? "\x15" : "");
         if (*row.written) {
+            EXPECT_EQ(esito, Esito::Accepted);
             ASSERT_EQ(rig.port->writes().size(), 1u);
             EXPECT_EQ(hex(rig.port->writes()[0]), row.written);
             const auto& calls = rig.port->calls();
             EXPECT_EQ(std::count(calls.begin(), calls.end(), "read 15"), row.waits ? 1 : 0);
         } else {
+            EXPECT_EQ(esito, Esito::InvalidArgument);
             EXPECT_TRUE(rig.port->calls().empty());
             EXPECT_EQ(rig.log.events, (Strings{"Errore 5 Invalid procedure call or argument"}));
         }
@@ -175,24 +222,26 @@ TEST(TolvaneExchange, AcknowledgesAcceptedAnswerBeforeReturningAndLeavesNotifica
 
         EXPECT_EQ(esito, accepted ? 0 : 2);
         EXPECT_EQ(hex(risposta), accepted ? answer : "");
-        EXPECT_EQ(rig.log.events, (accepted ? Strings{"ComTX 04 04 31 05", "ComTX 06", "ComRX " + answer}
-                                            : Strings{"ComTX 04 04 31 05", "ComRX \"\""}));
+        const std::string sent = "ComTX 04 04 31 05";
+        EXPECT_EQ(rig.log.events, (accepted ? Strings{sent, "ComTX 06", "ComRX " + answer}
+                                            : Strings{sent, Rejected}));
         EXPECT_EQ(rig.port->threshold(), 0);
         EXPECT_FALSE(rig.port->open());
     }
 }
 
+// An exchange on a closed port turns notifications off before it writes and
+// puts the port back; an open port stays open, and notifications that were
+// off stay off.
 TEST(ExchangeRestore, ClosedPortAndNotificationsPutBackAfterExchange)
 {
     LinkRig rig;
     rig.answerWith({{0, "06"}});
     poll(rig);
-    EXPECT_EQ(rig.port->controlCalls(),
-              (Strings{"dtr 0", "open", "dtr 1", "threshold 0", "inputlen 0", "inputlen 1",
-                       "write 02 30 21 32 03 22", "threshold 1", "dtr 0", "close"}));
+    EXPECT_EQ(rig.port->controlCalls(), calls("dtr 0|open|dtr 1|threshold 0|inputlen 0|inputlen 1|"
+                                              "write 02 30 21 32 03 22|threshold 1|dtr 0|close"));
     EXPECT_FALSE(rig.link.Attivo());
 
-    // An open port stays open, and notifications that were off stay off.
     rig.link.setAttivo(true);
     rig.link.OnComm_Disattivato();
     rig.answerWith({{0, "06"}});
@@ -202,6 +251,8 @@ TEST(ExchangeRestore, ClosedPortAndNotificationsPutBackAfterExchange)
     EXPECT_EQ(rig.port->threshold(), 0);
 }
 
+// A failure ends an exchange, or the send of a broadcast, with PortFailed; the
+// threshold is put back, and a port only the exchange opened is closed again.
 TEST(PortFailure, EndsExchangeWithPortFailedAndRestores)
 {
     const struct {
@@ -209,12 +260,14 @@ TEST(PortFailure, EndsExchangeWithPortFailedAndRestores)
         Strings operations;  // fail from the moment the command is written, or from the start
         bool beforeWrite, openAfter;
         Strings events;
+        int16_t term = 1;
     } rows[] = {
         {"read_fails_mid_wait", {"read"}, false, false, {PollSent, Gone}},
         {"wait_fails", {"wait"}, false, false, {PollSent, Gone}},
         {"write_fails", {"write"}, true, false, {Gone}},
         {"device_gone_cannot_close", {"read", "close"}, false, true, {PollSent, Gone, Gone}},
         {"open_fails", {"open"}, true, false, {Gone, Gone}},
+        {"broadcast_write_fails", {"write"}, true, true, {Gone}, 256},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -230,26 +283,16 @@ TEST(PortFailure, EndsExchangeWithPortFailedAndRestores)
         int16_t esito = -1;
         std::string risposta = "stale";
 
-        rig.link.Sibrant2(1, "P", "2", esito, risposta);
+        rig.link.Sibrant2(row.term, "P", "2", esito, risposta);
 
         EXPECT_EQ(esito, Esito::PortFailed);
         EXPECT_EQ(risposta, "");
         EXPECT_EQ(rig.log.events, row.events);
         EXPECT_EQ(rig.port->threshold(), 1);
         EXPECT_EQ(rig.port->open(), row.openAfter);
-        EXPECT_EQ(rig.link.Attivo(), row.openAfter);
+        // A send opens the port for itself, leaving Attivo as it was.
+        EXPECT_EQ(rig.link.Attivo(), row.openAfter && row.term != 256);
     }
-}
-
-TEST(PortFailure, SendWithoutAnswerReportsIt)
-{
-    LinkRig rig;
-    rig.port->failAlways("write", deviceGone());
-    int16_t esito = -1;
-    std::string risposta;
-    rig.link.Zem(32, "S", "X", esito, risposta);
-    EXPECT_EQ(esito, Esito::PortFailed);
-    EXPECT_EQ(rig.log.events, (Strings{Gone}));
 }
 
 // A full time-out blocks in the port: about one read and one wait per
@@ -276,85 +319,20 @@ TEST(Waiting, TimeOutBlocksInPortAndYieldsEvery100Ms)
     }
 }
 
-
-// Port calls written as "dtr 0|close|port 5".
-Strings calls(const std::string& text)
+// A new link configures a closed port. Each row starts from port 2 at 9600
+// baud, open (Attivo) or closed. A change reaches the port; one that fails at
+// any step, and the port probe, leave the port as it was: the failure
+// reported, the old value back and reopened as it was, the stored values and
+// Attivo telling the truth, and the link working on the old port. Where even
+// the old value could not be put back, choosing it again reaches the port.
+TEST(PortSetup, ChangesReachThePortAndFailuresPutItBack)
 {
-    Strings out;
-    for (size_t from = 0; from < text.size();) {
-        const size_t bar = std::min(text.find('|', from), text.size());
-        out.push_back(text.substr(from, bar - from));
-        from = bar + 1;
-    }
-    return out;
-}
-
-PortSetup failNext(const std::string& call) { return [call](SimulatedPort& p) { p.failNext(call, deviceGone()); }; }
-PortSetup openFails(PortFailure kind)
-{
-    return [=](SimulatedPort& p) { p.failAlways("open", PortError(kind, 1, "open failed")); };
-}
-const auto port3 = [](L& l) { l.setCommPort(3); };
-const auto to19200 = [](L& l) { l.setCommSettings("19200,N,8,1"); };
-const auto attivoOn = [](L& l) { l.setAttivo(true); };
-const auto attivoOff = [](L& l) { l.setAttivo(false); };
-
-// A new link configures a closed port; the rows start from what it stores.
-TEST(PropertySetters, MakeExactPortCalls)
-{
-    EXPECT_EQ(LinkRig().creationCalls, calls("port 1|settings 9600,N,8,1|dtr 0|inputlen 1|threshold 1|rts 1"));
-    const struct {
-        const char* name;
-        bool startOpen;
-        std::function<void(L&)> assign;
-        const char* calls;
-        int16_t commPort;
-        const char* commSettings;
-        bool attivo, openAfter;
-    } rows[] = {
-        {"port_same_value_untouched", true, [](L& l) { l.setCommPort(0); }, "", 0, "", false, true},
-        {"port_closed", false, port3, "port 3", 3, "", false, false},
-        {"port_open_reopened", true, port3, "dtr 0|close|port 3|open|dtr 1", 3, "", false, true},
-        {"settings_same_value_untouched", true, [](L& l) { l.setCommSettings(""); }, "", 0, "", false, true},
-        {"settings_open_reopened", true, to19200, "dtr 0|close|settings 19200,N,8,1|open|dtr 1", 0, "19200,N,8,1",
-         false, true},
-        {"attivo_on_closed_opens_dtr_on", false, attivoOn, "dtr 0|open|dtr 1", 0, "", true, true},
-        {"attivo_on_open_leaves_dtr_off", true, attivoOn, "dtr 0", 0, "", true, true},
-        {"attivo_off_open_closes", true, attivoOff, "dtr 0|close", 0, "", false, false},
-        {"attivo_off_closed_only_dtr", false, attivoOff, "dtr 0", 0, "", false, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        LinkRig rig;
-        if (row.startOpen)
-            rig.port->setOpen(true);
-        rig.port->clearRecord();
-
-        row.assign(rig.link);
-
-        EXPECT_EQ(rig.port->calls(), calls(row.calls));
-        EXPECT_TRUE(rig.log.events.empty());
-        EXPECT_EQ(rig.link.CommPort(), row.commPort);
-        EXPECT_EQ(rig.link.CommSettings(), row.commSettings);
-        EXPECT_EQ(rig.link.Attivo(), row.attivo);
-        EXPECT_EQ(rig.port->open(), row.openAfter);
-    }
-}
-
-// A change that fails at any step, and the port probe, leave the port as it
-// was: the failure reported, the old value back and reopened as it was, the
-// stored values and Attivo telling the truth, and the link working on the
-// old port. Where even the old value could not be put back, choosing it
-// again reaches the port.
-TEST(FailedChange, PutsThePortBackAsItWas)
-{
+    EXPECT_EQ(LinkRig().creationCalls,
+              calls("port 1|settings 9600,N,8,1|dtr 0|inputlen 1|threshold 1|rts 1"));
     using F = PortFailure;
     const std::string busy = "Errore 68 Device unavailable";
     const auto twice = [](PortSetup a, PortSetup b) { return [=](SimulatedPort& p) { a(p), b(p); }; };
     const auto markBusy = [](int16_t number) { return [=](SimulatedPort& p) { p.markBusy(number); }; };
-    const auto change = [](void (*assign)(L&)) {
-        return [=](L& l) { return assign(l), int16_t(-1); };
-    };
     const auto probe = [](L& l) {
         int16_t sStato = 7;  // kept where the probe cannot tell
         std::string sSetting = "unchanged";
@@ -362,9 +340,8 @@ TEST(FailedChange, PutsThePortBackAsItWas)
         EXPECT_EQ(sSetting, "9600,N,8,1");
         return sStato;
     };
-    const auto moveTo5 = change([](L& l) { l.setCommPort(5); });
-    const auto change19200 = change([](L& l) { l.setCommSettings("19200,N,8,1"); });
-    const auto on = change([](L& l) { l.setAttivo(true); });
+    const auto moveTo5 = toPort(5), to19200 = toSettings("19200,N,8,1");
+    const char* reopen = "dtr 0|close|port 3|open|dtr 1";
     const struct {
         const char* name;
         bool startOpen;
@@ -375,7 +352,21 @@ TEST(FailedChange, PutsThePortBackAsItWas)
         bool openAfter;        // and Attivo with it
         const char* recovery;  // port calls made by choosing port 2 and 9600 again; nullptr: port 2 unusable
         int16_t sStato = -1;
+        int16_t commPort = 2;  // stored afterwards
+        const char* commSettings = "9600,N,8,1";
     } rows[] = {
+        {"port_same_value_untouched", true, {}, toPort(2), "", {}, true, ""},
+        {"port_closed", false, {}, toPort(3), "port 3", {}, false, "port 2", -1, 3},
+        {"port_open_reopened", true, {}, toPort(3), reopen, {}, true,
+         "dtr 0|close|port 2|open|dtr 1", -1, 3},
+        {"settings_same_value_untouched", true, {}, toSettings("9600,N,8,1"), "", {}, true, ""},
+        {"settings_open_reopened", true, {}, to19200, "dtr 0|close|settings 19200,N,8,1|open|dtr 1",
+         {}, true, "dtr 0|close|settings 9600,N,8,1|open|dtr 1", -1, 2, "19200,N,8,1"},
+        {"attivo_on_closed_opens_dtr_on", false, {}, toAttivo(true), "dtr 0|open|dtr 1", {}, true,
+         ""},
+        {"attivo_on_open_leaves_dtr_off", true, {}, toAttivo(true), "dtr 0", {}, true, ""},
+        {"attivo_off_open_closes", true, {}, toAttivo(false), "dtr 0|close", {}, false, ""},
+        {"attivo_off_closed_only_dtr", false, {}, toAttivo(false), "dtr 0", {}, false, ""},
         {"port_lowering_dtr", true, failNext("dtr 0"), moveTo5, "", {Gone}, true, ""},
         {"port_close", true, failNext("close"), moveTo5, "dtr 0|dtr 1", {Gone}, true, ""},
         {"port_apply", true, failNext("port 5"), moveTo5, "dtr 0|close|open|dtr 1", {Gone}, true, ""},
@@ -384,18 +375,15 @@ TEST(FailedChange, PutsThePortBackAsItWas)
          {Gone}, true, ""},
         {"port_put_back", true, twice(markBusy(5), failNext("port 2")), moveTo5, "dtr 0|close|port 5", {busy, Gone},
          false, "port 2"},
-        {"settings_close", true, failNext("close"), change19200, "dtr 0|dtr 1", {Gone}, true, ""},
-        {"settings_apply", true, failNext("settings"), change19200, "dtr 0|close|open|dtr 1", {Gone}, true, ""},
-        {"settings_reopen", true, failNext("open"), change19200,
+        {"settings_reopen", true, failNext("open"), to19200,
          "dtr 0|close|settings 19200,N,8,1|settings 9600,N,8,1|open|dtr 1", {Gone}, true, ""},
-        {"settings_raising_dtr", true, failNext("dtr 1"), change19200,
-         "dtr 0|close|settings 19200,N,8,1|open|close|settings 9600,N,8,1|open|dtr 1", {Gone}, true, ""},
-        {"settings_put_back", true, twice(failNext("open"), failNext("settings 9600,N,8,1")), change19200,
-         "dtr 0|close|settings 19200,N,8,1", {Gone, Gone}, false, "settings 9600,N,8,1"},
-        {"attivo_lowering_dtr", false, failNext("dtr 0"), on, "", {Gone}, false, ""},
-        {"attivo_open", false, failNext("open"), on, "dtr 0", {Gone}, false, ""},
-        {"attivo_raising_dtr", false, failNext("dtr 1"), on, "dtr 0|open|close", {Gone}, false, ""},
-        {"attivo_close", true, failNext("close"), change([](L& l) { l.setAttivo(false); }), "dtr 0", {Gone}, true, ""},
+        {"settings_put_back", true, twice(failNext("open"), failNext("settings 9600,N,8,1")),
+         to19200, "dtr 0|close|settings 19200,N,8,1", {Gone, Gone}, false, "settings 9600,N,8,1"},
+        {"attivo_lowering_dtr", false, failNext("dtr 0"), toAttivo(true), "", {Gone}, false, ""},
+        {"attivo_open", false, failNext("open"), toAttivo(true), "dtr 0", {Gone}, false, ""},
+        {"attivo_raising_dtr", false, failNext("dtr 1"), toAttivo(true), "dtr 0|open|close", {Gone},
+         false, ""},
+        {"attivo_close", true, failNext("close"), toAttivo(false), "dtr 0", {Gone}, true, ""},
         {"probe_usable", false, {}, probe, "port 4|open|close|port 2", {}, false, "", 1},
         {"probe_usable_while_open", true, {}, probe, "close|port 4|open|close|port 2|open", {}, true, "", 1},
         {"probe_in_use", false, openFails(F::DeviceUnavailable), probe, "port 4|port 2", {}, false, nullptr, 2},
@@ -420,8 +408,8 @@ TEST(FailedChange, PutsThePortBackAsItWas)
 
         EXPECT_EQ(rig.port->calls(), calls(row.calls));
         EXPECT_EQ(rig.log.events, row.events);
-        EXPECT_EQ(rig.link.CommPort(), 2);
-        EXPECT_EQ(rig.link.CommSettings(), "9600,N,8,1");
+        EXPECT_EQ(rig.link.CommPort(), row.commPort);
+        EXPECT_EQ(rig.link.CommSettings(), row.commSettings);
         EXPECT_EQ(rig.port->open(), row.openAfter);
         EXPECT_EQ(rig.link.Attivo(), row.openAfter);
 
@@ -497,23 +485,18 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         int16_t returns;  // -1 for a call that returns no esito
     } calls[] = {
         {"exchange", exchange(&L::Sibrant2, 1, "P", "2"), 5},
-        {"exchange_other_terminal", exchange(&L::Sibrant2, 2, "P", "2"), 5},
-        {"tolvane_exchange", exchange(&L::Tolvane, 1, "P", ""), 5},
         {"broadcast", exchange(&L::Sibrant2, 256, "S", "5"), 5},
-        {"send", [](L& l) { return l.InviaComando(Poll); }, 5},
         {"send_without_answer", [](L& l) { return l.InviaComandoSenzaRisposta(Poll); }, 5},
         {"discard_until_quiet", [](L& l) { return l.discardUntilQuiet(100, 1000); }, 5},
-        {"port_number", none([](L& l) { l.setCommPort(7); }), -1},
-        {"same_port_number", none([](L& l) { l.setCommPort(2); }), -1},
-        {"settings", none(to19200), -1},
-        {"attivo_on", none(attivoOn), -1},
-        {"attivo_off", none(attivoOff), -1},
+        {"port_number", toPort(7), -1},
+        {"same_port_number", toPort(2), -1},
+        {"settings", toSettings("19200,N,8,1"), -1},
+        {"attivo_on", toAttivo(true), -1},
+        {"attivo_off", toAttivo(false), -1},
         {"probe", none([](L& l) {
              int16_t sStato = 7;
-             std::string sSetting = "unchanged";
+             std::string sSetting;
              l.AnalizzaSeriale(4, sStato, sSetting);
-             EXPECT_EQ(sStato, 7);
-             EXPECT_EQ(sSetting, "unchanged");
          }), -1},
         {"notifications_on", none([](L& l) { l.OnComm_Attivato(); }), -1},
         {"notifications_off", none([](L& l) { l.OnComm_Disattivato(); }), -1},
@@ -572,9 +555,6 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
             EXPECT_EQ(rig.log.events, wait.events);
             EXPECT_EQ(rig.port->controlCalls(), alone.port->controlCalls());
             EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
-            EXPECT_EQ(rig.link.CommPort(), 2);
-            EXPECT_EQ(rig.link.CommSettings(), "9600,N,8,1");
-            EXPECT_EQ(rig.link.Attivo(), wait.attivo);
 
             rig.onYield = nullptr;
             rig.answerWith({{30, Answer}});
@@ -660,6 +640,7 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
         int16_t esito;
         uint32_t endsAt;
         Strings raised;
+        uint32_t stopAt = 0;  // ms from the start when the wait is abandoned
     } rows[] = {
         {"quiet_line", {}, Esito::Accepted, 300, {}},
         {"late_answer", {{150, Answer}}, Esito::Accepted, 450, {Received}},
@@ -667,6 +648,7 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
          {Received}},
         {"fragment_waiting_at_the_start", {{0, "02 30 21"}}, Esito::Accepted, 300, {}},
         {"noise_that_never_stops", endlessNoise, Esito::TimedOut, 2001, {}},
+        {"stopped_under_noise", endlessNoise, Esito::TimedOut, 400, {}, 300},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -677,6 +659,10 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
         const uint32_t start = rig.clock.nowMs();
         for (const auto& [offset, bytes] : row.input)
             rig.port->feedAt(start + offset, unhex(bytes));
+        rig.onYield = [&] {
+            if (row.stopAt && rig.clock.nowMs() - start == row.stopAt)
+                rig.link.abandonWait();
+        };
 
         EXPECT_EQ(rig.link.discardUntilQuiet(300, 2000), row.esito);
 
@@ -705,48 +691,18 @@ TEST(DiscardUntilQuiet, ClosedPortHasNothingToDropAndAFailureIsReported)
     EXPECT_FALSE(failing.link.busy());
 }
 
-// A stop ends the wait under way (an exchange's, or the quiet gap's under
-// noise) at its next step of 100 ms; the next exchange waits its full time
-// again, and a stop asked for while idle changes nothing.
-TEST(AbandonWait, EndsTheWaitUnderWayOnly)
-{
-    LinkRig rig;
-    rig.answerWith({});
-    rig.onYield = [&] {
-        if (rig.clock.nowMs() - rig.sentAt == 300)
-            rig.link.abandonWait();
-    };
-    EXPECT_EQ(poll(rig).esito, Esito::TimedOut);
-    EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, 400u);
-    EXPECT_EQ(rig.log.events, (Strings{PollSent, "ComTO"}));
-
-    rig.onYield = nullptr;
-    rig.link.abandonWait();
-    rig.answerWith({{4500, Answer}});
-    EXPECT_EQ(poll(rig).esito, Esito::Accepted);
-    EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, 4500u);
-
-    LinkRig noisy;
-    noisy.link.setAttivo(true);
-    const uint32_t start = noisy.clock.nowMs();
-    for (uint32_t t = 0; t < 3000; t += 250)
-        noisy.port->feedAt(start + t, unhex("FF"));
-    noisy.onYield = [&] {
-        if (noisy.clock.nowMs() - start == 300)
-            noisy.link.abandonWait();
-    };
-    EXPECT_EQ(noisy.link.discardUntilQuiet(300, 2000), Esito::TimedOut);
-    EXPECT_EQ(noisy.clock.nowMs() - start, 400u);
-}
-
 // Readings waiting when a send takes the input off the line are raised
 // after the call's own events, each once, oldest first. The handler
 // acknowledges each; one that comes meanwhile joins the same queue instead
 // of being raised inside another's handler.
 TEST(ReadersFrames, WaitingBeforeASendAreRaisedAfterwardsAndAcknowledged)
 {
+    // Frames readers 1 to 4 send on their own.
+    const std::string R1 = "02 30 21 4A 03 5A", R2 = "02 30 22 4A 03 59",
+                      R3 = "02 30 23 4A 03 58", R4 = "02 30 24 4A 03 5F";
     LinkRig rig;
-    rig.port->feed(unhex(R1 + " 41 02 30 21 41 03 52 " + R2 + " " + R3));  // noise and a bad check between
+    // Noise and a frame with a bad check between them.
+    rig.port->feed(unhex(R1 + " 41 02 30 21 41 03 52 " + R2 + " " + R3));
     rig.port->onWrite = [&](const std::string& bytes) {
         if (bytes == Poll)
             rig.port->feedAt(rig.clock.nowMs() + 30, unhex(Answer));
@@ -760,13 +716,15 @@ TEST(ReadersFrames, WaitingBeforeASendAreRaisedAfterwardsAndAcknowledged)
         deepest = std::max(deepest, ++depth);
         int16_t esito = -1;
         std::string risposta;
-        rig.link.Sibrant2(static_cast<int16_t>(unhex(event.substr(6))[2] - 0x20), "P", "\x06", esito, risposta);
+        const auto term = static_cast<int16_t>(unhex(event.substr(6))[2] - 0x20);
+        rig.link.Sibrant2(term, "P", "\x06", esito, risposta);
         --depth;
     };
     EXPECT_EQ(hex(poll(rig).risposta), Answer);
-    EXPECT_EQ(rig.log.events, (Strings{PollSent, Received, "ComRX " + R1, "ComTX 02 30 21 06 03 16",
-                                       "ComRX " + R2, "ComTX 02 30 22 06 03 15", "ComRX " + R3,
-                                       "ComTX 02 30 23 06 03 14", "ComRX " + R4, "ComTX 02 30 24 06 03 13"}));
+    EXPECT_EQ(rig.log.events,
+              (Strings{PollSent, Received, "ComRX " + R1, "ComTX 02 30 21 06 03 16", "ComRX " + R2,
+                       "ComTX 02 30 22 06 03 15", "ComRX " + R3, "ComTX 02 30 23 06 03 14",
+                       "ComRX " + R4, "ComTX 02 30 24 06 03 13"}));
     EXPECT_EQ(deepest, 1);
 }
 
@@ -834,6 +792,28 @@ TEST(LineDropped, WhileIdleIsToldAndOnlyAPortKeptOpenMayComeBack)
     rig.onYield = [&] { rig.port->dropLine(drop); };
     EXPECT_EQ(poll(rig).esito, Esito::PortFailed);
     EXPECT_EQ(rig.log.events, (Strings{PollSent, "Errore 8018 Operation valid only when the port is open"}));
+}
+
+// A handler that changes the subscribers changes who hears the next event,
+// not the one being delivered; a listener subscribed twice hears it once.
+TEST(EventFanOut, SubscribersChangedByAHandlerCountFromTheNextEvent)
+{
+    EventFanOut events;
+    Strings heard;
+    EventLog first, second, added;
+    second.onEvent = [&](const std::string&) { heard.push_back("second"); };
+    added.onEvent = [&](const std::string&) { heard.push_back("added"); };
+    first.onEvent = [&](const std::string&) {
+        heard.push_back("first");
+        events.unsubscribe(&second);
+        events.subscribe(&added);
+    };
+    events.subscribe(&first);
+    events.subscribe(&second);
+    events.subscribe(&first);
+    events.ComTO();
+    events.ComTO();
+    EXPECT_EQ(heard, (Strings{"first", "first", "added"}));
 }
 
 }  // namespace

@@ -39,8 +39,7 @@ void ScriptedPeer::expect(Step step)
 void ScriptedPeer::send(const std::string& bytes)
 {
     std::lock_guard lock(m_mutex);
-    if (!m_hungUp)
-        writeAll(m_line.masterFd(), bytes);
+    writeAll(m_line.masterFd(), bytes);
 }
 
 bool ScriptedPeer::waitForReceived(const std::string& bytes, std::chrono::milliseconds limit)
@@ -70,24 +69,18 @@ void ScriptedPeer::run()
         m_pending.append(buffer, static_cast<size_t>(n));
         m_receivedChanged.notify_all();
         takeSteps();
-        if (m_hungUp)
-            return;
     }
 }
 
 void ScriptedPeer::takeSteps()
 {
-    while (!m_hungUp && !m_script.empty()) {
+    while (!m_script.empty()) {
         const Step& step = m_script.front();
         const size_t at = m_pending.find(step.request);
         if (at == std::string::npos)
             return;
         m_pending.erase(0, at + step.request.size());
         writeAll(m_line.masterFd(), step.reply);
-        if (step.hangUp) {
-            m_line.close();
-            m_hungUp = true;
-        }
         if (!step.repeat)
             m_script.pop_front();
     }

@@ -20,7 +20,6 @@ public:
     struct Step {
         std::string request;
         std::string reply;
-        bool hangUp = false;  // close the line after the reply: the peer vanishes
         bool repeat = false;
     };
 
@@ -30,7 +29,6 @@ public:
 
     ScriptedPeer(const ScriptedPeer&) = delete;
     ScriptedPeer& operator=(const ScriptedPeer&) = delete;
-
     void expect(Step step);
 
     // Writes `bytes` to the host now, as a reader does on its own.
@@ -50,7 +48,6 @@ private:
     std::deque<Step> m_script;
     std::string m_received;
     std::string m_pending;  // received but not yet matched by a step
-    bool m_hungUp = false;
     std::thread m_thread;
 };
 
