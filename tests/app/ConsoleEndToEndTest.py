@@ -1,8 +1,5 @@
-"""The real console driven through its accessibility tree, as a
-screen-reader user would, against the virtual reader on a pseudo-terminal:
-the program as started from a folder of its own (Seriale.cfg and the COM<N>
-link there, its own dialogs), the console window, the monitor window, the
-multimaster flow, the traffic log, a dropped line and the end on SIGTERM.
+"""The real console, copied with Seriale.cfg into a folder of its own beside the virtual reader's
+COM7 link, driven through its accessibility tree as a screen-reader user would, in numbered steps.
 Run under tests/support/with-desktop.sh; argument: the build's bin folder."""
 
 import os
@@ -37,9 +34,6 @@ def press_chord(*names):
 
 
 class ConsoleEndToEndTest(unittest.TestCase):
-    """lettore-sim on COM7 of a fresh folder, logging to sim.log, and lettore-console copied there
-    with Seriale.cfg, started from another folder; the steps run in their numbered order."""
-
     @classmethod
     def setUpClass(cls):
         cls.folder = tempfile.mkdtemp(prefix="lettore-console-")
@@ -50,16 +44,16 @@ class ConsoleEndToEndTest(unittest.TestCase):
         cls.log = os.path.join(cls.folder, "sim.log")
         cls.sim = cls.console = None
         try:
-            cls.sim = subprocess.Popen([os.path.join(BIN, "lettore-sim"), "--reader", "1", "--log", cls.log,
-                                        "--link", os.path.join(cls.folder, "COM7")],
-                                       stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True)
+            cls.sim = subprocess.Popen(
+                [os.path.join(BIN, "lettore-sim"), "--reader", "1", "--log", cls.log,
+                 "--link", os.path.join(cls.folder, "COM7")],
+                stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True)
             wait_until(lambda: "line open" in cls.sim_log(), "the virtual line")
             cls.console = subprocess.Popen([os.path.join(cls.folder, "lettore-console")], cwd="/")
             cls.app = AccessibleApp("lettore-console", timeout=30.0)
             cls.app.window(MAIN)
         except BaseException:
-            # Nothing may outlive a failed start: a process left running
-            # holds the test runner's output open.
+            # A process left running would hold the test runner's output open.
             cls.tearDownClass()
             raise
 
