@@ -1,14 +1,15 @@
-// The console on the simulated port: its window, the command panels, Seriale.cfg, closing.
+// The console on the simulated port: its window, the command panels, Seriale.cfg, closing; and,
+// with LETTORE_SOAK set, the longest range.
 #include "AccessibleControls.h"
 #include "ConsoleGate.h"
 #include "ConsoleOnPort.h"
-#include "MonCom.h"
+#include "ResourceSampler.h"
 
 #include <QFileInfo>
 #include <QSignalSpy>
-#include <QStatusBar>
 #include <QTest>
 
+#include <cstdio>
 #include <fstream>
 #include <map>
 
@@ -616,6 +617,40 @@ private slots:
         QVERIFY(asked && m_console->clock.nowMs() - started < 1000);
         QTRY_VERIFY(!m_console->window().isVisible());
         QCOMPARE(m_console->fileContents("Seriale.cfg"), (" 1 \r\n9600\r\n 0 \r\n"));
+    }
+    // The longest range, the monitor shown: every code sent in order, memory and descriptors
+    // flat. A soak run of its own, with LETTORE_SOAK set.
+    void longestRangeSendsEveryCodeWithFlatMemory()
+    {
+        if (!qEnvironmentVariableIsSet("LETTORE_SOAK"))
+            QSKIP("a soak run: LETTORE_SOAK is not set");
+        ui().Command8->click();  // Visualizza Monitor
+        QVERIFY(QTest::qWaitForWindowExposed(&MonCom::instance()));
+        m_console->fill("TxtDa=0;TxtA=32767");
+        const std::string added = test::fromReader1("0");
+        int sent = 0, outOfOrder = 0;
+        port().onWrite = [&](const std::string& frame) {  // an add of the next code, answered "0"
+            outOfOrder += frame.substr(5, 10) != QString::asprintf("%010d", sent++).toStdString();
+            port().clearRecord();  // a record of the whole run would grow with it
+            port().feedAt(m_console->clock.nowMs() + 10, added);
+        };
+        std::vector<test::ResourceSample> resident;
+        // TxtRisposta shows each code's line as the range goes.
+        connect(ui().TxtRisposta, &QLineEdit::textChanged, this, [&] {
+            if (sent % 500 == 0)
+                resident.push_back(*test::sampleResources());
+        });
+        const long descriptors = test::sampleResources()->descriptors;
+        ui().Command11->click();  // Inserisci Badge
+        QCOMPARE(sent, 32768);
+        QCOMPARE(outOfOrder, 0);
+        QCOMPARE(ui().TxtRisposta->text(), QString("0000032767 0"));
+        QCOMPARE(test::sampleResources()->descriptors, descriptors);
+        const auto [earlyKb, lateKb] = test::residentGrowth(resident);
+        std::printf("console soak: %zu samples, resident %ld kB early, %ld kB late\n",
+                    resident.size(), earlyKb, lateKb);
+        // Sound runs grow a few pages (8 kB measured); 10 bytes leaked a code exceed 256 kB.
+        QVERIFY2(lateKb - earlyKb <= 256, "resident memory grew");
     }
 };
 
