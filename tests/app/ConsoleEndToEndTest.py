@@ -78,21 +78,14 @@ class ConsoleEndToEndTest(unittest.TestCase):
     def test_1_monitor_button_shows_the_monitor(self):
         self.app.press("Command8")
         self.app.window(MONITOR)
-        wait_until(lambda: self.app.name("Command8") == "Nascondi Monitor", "the button's caption")
         self.assertEqual(self.app.title_bar(MONITOR), MONITOR)
 
-    def test_2_multimaster_reading_is_shown(self):
-        app = self.app
+    def test_2_multimaster_readings_while_typing_a_port(self):
+        """Each reading shown; the box keeps the focus; the link stays on port 7."""
+        app, box = self.app, self.app.control("TxtNumCom")
         app.press("optMultiMaster(1)")
         wait_until(lambda: app.checked("optMultiMaster(1)"), "Multimaster selected")
         self.sim_command("multimaster on")
-        self.sim_command("present 1 0000012345")
-        wait_until(lambda: app.text("TxtBadgeMM") == "0000012345", "the reading")
-        self.assertEqual(app.text("txtAddrMM"), "1")
-
-    def test_3_typing_a_port_while_readings_arrive(self):
-        """The box keeps the focus; the link stays on port 7, where every reading is acknowledged."""
-        app, box = self.app, self.app.control("TxtNumCom")
         app.set_text("TxtNumCom", "")
         box.queryComponent().grabFocus()
         wait_until(lambda: box.getState().contains(pyatspi.STATE_FOCUSED), "Seriale n. focused")
@@ -105,8 +98,8 @@ class ConsoleEndToEndTest(unittest.TestCase):
                 time.sleep(0.5)
             self.assertTrue(box.getState().contains(pyatspi.STATE_FOCUSED), "the focus left the box")
             self.assertEqual(app.text("TxtNumCom"), typed)
-        # Each reading acknowledged once, this step's and the last one's.
-        wait_until(lambda: self.sim_log().count("reader 1 P: acknowledgement") == 7, "7 acknowledgements")
+        # Each reading acknowledged once, on port 7.
+        wait_until(lambda: self.sim_log().count("reader 1 P: acknowledgement") == 6, "6 acknowledgements")
         app.set_text("TxtNumCom", "7")
 
     def answer_dialog(self, window, password=None):
@@ -116,7 +109,7 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.app.press_accessible(self.app.child(window, "push button", "OK"))
         wait_until(lambda: not window.getState().contains(pyatspi.STATE_SHOWING), window.name + " closed")
 
-    def test_4_serial_setup_behind_the_password(self):
+    def test_3_serial_setup_behind_the_password(self):
         app = self.app
         setup = "RX 9600 [02 30 31 32 30 31 33 03 00]"  # terminal 1 stays 1 at 9600
         app.press("CmdSetSetupSeriale")
@@ -129,7 +122,7 @@ class ConsoleEndToEndTest(unittest.TestCase):
         wait_until(lambda: app.text("TxtEsito(0)") == "0", "the serial setup answered")
         self.assertEqual(self.sim_log().count(setup), 1)
 
-    def test_5_traffic_log_shows_and_saves_a_command_and_a_reading(self):
+    def test_4_traffic_log_shows_and_saves_a_command_and_a_reading(self):
         app = self.app
         wait_until(lambda: app.window(MAIN).getState().contains(pyatspi.STATE_ACTIVE), "the main window active")
         press_chord("Control_L", "Shift_L", "r")
@@ -149,10 +142,9 @@ class ConsoleEndToEndTest(unittest.TestCase):
         wait_until(lambda: os.path.exists(csv), "the CSV file")
         with open(csv, encoding="latin-1") as f:
             lines = f.read().splitlines()
-        self.assertEqual(lines[0], "time,direction,kind,dialect,address,type,data,check,hex,text,note")
         self.assertTrue(any(",RX,reading,Sibrant2,1,P,00000054321," in line for line in lines), lines)
 
-    def test_6_dropped_line_fails_a_command_at_once_and_stops_a_range(self):
+    def test_5_dropped_line_fails_a_command_at_once_and_stops_a_range(self):
         """Result 3 and the failure in the monitor well before a time-out; a range started on the
         dropped line stops at its first code; once the line is back the next press is answered."""
         app = self.app
@@ -181,7 +173,7 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.assertEqual(app.text("TxtFirmwareVersion"), "SIM LETTORE 1.00")
         self.assertEqual(app.name("LblErrore"), "")
 
-    def test_7_sigterm_ends_it_writing_the_settings(self):
+    def test_6_sigterm_ends_it_writing_the_settings(self):
         self.console.terminate()
         self.assertEqual(self.console.wait(timeout=20), 0)
         with open(os.path.join(self.folder, "Seriale.cfg"), "rb") as f:
