@@ -130,27 +130,22 @@ private slots:
         QCOMPARE(accessibilityProblems(monitor), QStringList());
     }
 
-    // Each byte a character and its hex value; an empty answer (a rejected frame) keeps the last one shown.
-    void views_data()
-    {
-        QTest::addColumn<std::string>("bytes");
-        QTest::addColumn<QString>("hex");
-        QTest::newRow("00 FF 0D 80") << std::string("\x00\xFF\x0D\x80", 4) << " 0 FF D 80";
-        QTest::newRow("5 s at 38400 baud") << std::string(19200, '\x41') << QString(" 41").repeated(19200);
-    }
+    // Each byte a character and its hex value, 5 s of answer at 38400 baud whole; an empty answer
+    // (a rejected frame) keeps the last one shown.
     void views()
     {
-        QFETCH(std::string, bytes);
-        QFETCH(QString, hex);
         MonCom& monitor = MonCom::instance();
-        monitor.setTextComando(bytes);
-        monitor.setRisposta(bytes);
-        monitor.setRisposta({});
-        const QString latin1 = QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
-        QStringList texts;
-        for (const char* box : Boxes)
-            texts << text(box);
-        QCOMPARE(texts, (QStringList{latin1, hex, "", "", latin1, hex}));
+        for (const auto& [bytes, hex] : {std::pair{std::string("\x00\xFF\x0D\x80", 4), QString(" 0 FF D 80")},
+                                        {std::string(19200, '\x41'), QString(" 41").repeated(19200)}}) {
+            monitor.setTextComando(bytes);
+            monitor.setRisposta(bytes);
+            monitor.setRisposta({});
+            const QString latin1 = QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+            QStringList texts;
+            for (const char* box : Boxes)
+                texts << text(box);
+            QCOMPARE(texts, (QStringList{latin1, hex, "", "", latin1, hex}));
+        }
     }
 
     void typedAnswerIsShownAsAnAnswer()
