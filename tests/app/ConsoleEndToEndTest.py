@@ -26,9 +26,8 @@ SETTINGS, WRITTEN = b"7\r\n9600\r\n1\r\n", b" 7 \r\n9600\r\n 1 \r\n"
 def press_chord(*names):
     x = display.Display()
     codes = [x.keysym_to_keycode(XK.string_to_keysym(name)) for name in names]
-    for event, order in ((X.KeyPress, codes), (X.KeyRelease, reversed(codes))):
-        for code in order:
-            xtest.fake_input(x, event, code)
+    for event, code in [(X.KeyPress, c) for c in codes] + [(X.KeyRelease, c) for c in codes[::-1]]:
+        xtest.fake_input(x, event, code)
     x.sync()
     x.close()
 
@@ -84,7 +83,8 @@ class ConsoleEndToEndTest(unittest.TestCase):
         """Each reading shown; the box keeps the focus; the link stays on port 7."""
         app, box = self.app, self.app.control("TxtNumCom")
         app.press("optMultiMaster(1)")
-        wait_until(lambda: app.checked("optMultiMaster(1)"), "Multimaster selected")
+        option = app.control("optMultiMaster(1)")
+        wait_until(lambda: option.getState().contains(pyatspi.STATE_CHECKED), "Multimaster")
         self.sim_command("multimaster on")
         app.set_text("TxtNumCom", "")
         box.queryComponent().grabFocus()
@@ -98,12 +98,11 @@ class ConsoleEndToEndTest(unittest.TestCase):
                 time.sleep(0.5)
             self.assertTrue(box.getState().contains(pyatspi.STATE_FOCUSED), "the focus left the box")
             self.assertEqual(app.text("TxtNumCom"), typed)
-        # Each reading acknowledged once, on port 7.
-        wait_until(lambda: self.sim_log().count("reader 1 P: acknowledgement") == 6, "6 acknowledgements")
+        wait_until(lambda: self.sim_log().count("reader 1 P: acknowledgement") == 6,
+                   "each reading acknowledged once, on port 7")
         app.set_text("TxtNumCom", "7")
 
-    def answer_dialog(self, window, password=None):
-        """Types `password` into the dialog's box, if given, and presses OK."""
+    def answer_dialog(self, window, password=None):  # typing the password first, if given
         if password is not None:
             self.app.child(window, "password text").queryEditableText().setTextContents(password)
         self.app.press_accessible(self.app.child(window, "push button", "OK"))
@@ -158,7 +157,8 @@ class ConsoleEndToEndTest(unittest.TestCase):
         wait_until(lambda: app.text("TxtEsito(7)") == "3", "result 3", timeout=5.0)
         self.assertLess(time.monotonic() - started, 2.0, "a hang-up, not a time-out")
         # Qt names a hang-up a read or a resource error as the poll finds it.
-        self.assertRegex(app.name("LblErrore"), "^Errore [56]: the line dropped or the device was removed$")
+        self.assertRegex(app.control("LblErrore").name,
+                         "^Errore [56]: the line dropped or the device was removed$")
         app.set_text("TxtDa", "0")
         app.set_text("TxtA", "2000")
         app.press("Command11")

@@ -28,7 +28,8 @@ TEST(LetturaOkWav, IsAShortCleanMonoChime)
     const uint32_t rate = le(24, 4), size = wav.size();
     EXPECT_EQ(wav.substr(0, 4) + wav.substr(8, 8) + wav.substr(36, 4), "RIFFWAVEfmt data");
     // RIFF size, format size, PCM, mono, bytes a second, bytes a sample, bits, data size
-    EXPECT_EQ((std::vector{le(4, 4), le(16, 4), le(20, 2), le(22, 2), le(28, 4), le(32, 2), le(34, 2), le(40, 4)}),
+    EXPECT_EQ((std::vector{le(4, 4), le(16, 4), le(20, 2), le(22, 2), le(28, 4), le(32, 2),
+                           le(34, 2), le(40, 4)}),
               (std::vector<uint32_t>{size - 8, 16, 1, 1, rate * 2, 2, 16, size - 44}));
     std::vector<int> samples;
     for (size_t at = 44; at + 1 < wav.size(); at += 2)

@@ -135,8 +135,10 @@ private slots:
     void views()
     {
         MonCom& monitor = MonCom::instance();
-        for (const auto& [bytes, hex] : {std::pair{std::string("\x00\xFF\x0D\x80", 4), QString(" 0 FF D 80")},
-                                        {std::string(19200, '\x41'), QString(" 41").repeated(19200)}}) {
+        const std::pair<std::string, QString> rows[] = {
+            {std::string("\x00\xFF\x0D\x80", 4), " 0 FF D 80"},
+            {std::string(19200, '\x41'), QString(" 41").repeated(19200)}};
+        for (const auto& [bytes, hex] : rows) {
             monitor.setTextComando(bytes);
             monitor.setRisposta(bytes);
             monitor.setRisposta({});
@@ -267,8 +269,8 @@ private slots:
         direction->setCurrentText("TX");
         QCOMPARE(shownRows().size(), 2);
         address->setText("5");
-        QCOMPARE(shownRows().join(""),
-                 "TX command Sibrant2 address 5 P data \"2\" check character good [02 30 25 32 03 26]");
+        QCOMPARE(shownRows().join(""), "TX command Sibrant2 address 5 P data \"2\" check character "
+                                       "good [02 30 25 32 03 26]");
         direction->setCurrentIndex(0);
         address->setText("x");
         QCOMPARE(shownRows().size(), 0);

@@ -56,9 +56,8 @@ def package(build_folder, work):
         result = run([program, "--help"], env=env)
         assert shutil.which(program) == "/usr/bin/" + program \
             and result.stdout.startswith("Usage"), program + " from PATH: " + result.stderr
-    # The console, with Seriale.cfg for port 9 in the user's folder and
-    # lettore-sim behind the COM9 link there, opens that line and rewrites
-    # the file on SIGTERM.
+    # The console, with Seriale.cfg for port 9 in the user's folder and lettore-sim behind the
+    # COM9 link there, opens that line and rewrites the file on SIGTERM.
     folder = os.path.join(env["HOME"], ".config", "lettore")
     os.makedirs(folder)
     with open(os.path.join(folder, "Seriale.cfg"), "wb") as f:
@@ -87,7 +86,7 @@ def package(build_folder, work):
             if process and process.poll() is None:
                 process.kill()
     apt("remove", "lettore")
-    assert not installed() and not os.path.exists("/usr/bin/lettore-console"), "apt-get remove left it"
+    assert not installed() and not os.path.exists("/usr/bin/lettore-console"), "not removed"
 
 
 if __name__ == "__main__":

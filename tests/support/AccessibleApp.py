@@ -104,14 +104,8 @@ class AccessibleApp:
     def text(self, description):
         return self.control(description).queryText().getText(0, -1)
 
-    def name(self, description):  # a button's caption, a drop-down list's shown entry
-        return self.control(description).name
-
     def set_text(self, description, text):
         self.control(description).queryEditableText().setTextContents(text)
-
-    def checked(self, description):
-        return self.control(description).getState().contains(pyatspi.STATE_CHECKED)
 
     def press(self, description):
         self.press_accessible(self.control(description))

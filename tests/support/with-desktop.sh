@@ -18,9 +18,8 @@ if [ -z "${LETTORE_DESKTOP_INNER:-}" ]; then
     exit
 fi
 
-# A window manager gives windows the keyboard focus and close boxes, as on a technician's
-# desktop. Ready once it has claimed the screen: a window mapped before that is neither placed
-# nor decorated, and may lie over another one.
+# A window manager gives windows the focus and close boxes. Ready once it has claimed the screen:
+# a window mapped before that is neither placed nor decorated, and may lie over another one.
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 poll /usr/bin/python3 -c 'from Xlib import display
