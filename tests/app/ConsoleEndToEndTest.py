@@ -144,8 +144,8 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.assertTrue(any(",RX,reading,Sibrant2,1,P,00000054321," in line for line in lines), lines)
 
     def test_5_dropped_line_fails_a_command_at_once_and_stops_a_range(self):
-        """Result 3 and the failure in the monitor well before a time-out; a range started on the
-        dropped line stops at its first code; once the line is back the next press is answered."""
+        """Result 3 and the failure shown before a time-out; a range on the dropped line stops at its
+        first code; once the line is back the next press is answered."""
         app = self.app
         self.sim_command("fault 1 silent")
         wait_until(lambda: "reader 1: fault silent" in self.sim_log(), "the reader silent")

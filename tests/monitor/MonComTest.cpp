@@ -114,20 +114,32 @@ private slots:
     }
     void cleanup() { MonCom::unload(); }
 
-    // A fixed tool window in either layout, its narrowed captions fitting, every control described.
-    void window()
+    // A fixed tool window, its narrowed captions fitting, every control described; compact at
+    // first, switched by a double click, at the design's tops at 96 DPI.
+    void windowAndLayouts()
     {
         MonCom& monitor = MonCom::instance();
         QCOMPARE(monitor.windowType(), Qt::Tool);
         QVERIFY(!(monitor.windowFlags()
                   & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-        for (int layout = 0; layout < 2; ++layout) {
-            QCOMPARE(monitor.minimumSize(), monitor.maximumSize());
-            doubleClickBackground();
-        }
         for (const char* name : Labels)  // in the narrowed font
             QVERIFY(control<QLabel>(name)->fontMetrics().horizontalAdvance(control<QLabel>(name)->text()) <= control<QLabel>(name)->width());
         QCOMPARE(accessibilityProblems(monitor), QStringList());
+        const QList<int> compact{79, 5, 1, -1, -1, 25, 21, -1, -1, 45, 41, -1, -1, 63};
+        const QList<int> extended{143, 5, 1, 23, 21, 47, 43, 65, 63, 89, 85, 107, 105, 127};
+        for (const QList<int>& layout : {compact, extended, compact}) {
+            QCOMPARE(monitor.minimumSize(), monitor.maximumSize());
+            QList<int> tops{monitor.height()};  // then label and box of each row (-1: hidden), the lamps
+            for (int row = 0; row < 6; ++row) {
+                const QWidget *label = control<QLabel>(Labels[row]), *box = control(Boxes[row]);
+                QCOMPARE(label->isHidden(), box->isHidden());
+                tops << (label->isHidden() ? -1 : label->y()) << (box->isHidden() ? -1 : box->y());
+            }
+            QCOMPARE(control<QWidget>("LblErrore")->y(), control<QWidget>("Frm_Parametri")->y());
+            if (monitor.logicalDpiX() == 96)  // the design's figures
+                QCOMPARE(tops << control<QWidget>("Frm_Parametri")->y(), layout);
+            doubleClickBackground();
+        }
     }
 
     // Each byte a character and its hex value, 5 s of answer at 38400 baud whole; an empty answer
@@ -159,27 +171,6 @@ private slots:
         QTest::sendKeyEvent(QTest::Click, control("Risposta"), Qt::Key_Eacute, QString::fromUtf8("\u00E9"), Qt::NoModifier);
         QCOMPARE(QStringList({text("RispostaHex"), text("Txt_UltimaRisposta"), text("Txt_UltimaRispostaHex")}),
                  QStringList({" 41 E9", QString::fromUtf8("A\u00E9"), " 41 E9"}));
-    }
-
-    // The design's tops at 96 DPI, compact at first, switched by a double click.
-    void layoutsSwitchOnDoubleClick()
-    {
-        MonCom& monitor = MonCom::instance();
-        if (monitor.logicalDpiX() != 96)
-            QSKIP("the design's figures are pinned at 96 DPI");
-        const QList<int> compact{79, 5, 1, -1, -1, 25, 21, -1, -1, 45, 41, -1, -1, 63};
-        const QList<int> extended{143, 5, 1, 23, 21, 47, 43, 65, 63, 89, 85, 107, 105, 127};
-        for (const QList<int>& layout : {compact, extended, compact}) {
-            QList<int> tops{monitor.height()};  // then label and box of each row (-1: hidden), the lamps
-            for (int row = 0; row < 6; ++row) {
-                const QWidget *label = control<QLabel>(Labels[row]), *box = control(Boxes[row]);
-                QCOMPARE(label->isHidden(), box->isHidden());
-                tops << (label->isHidden() ? -1 : label->y()) << (box->isHidden() ? -1 : box->y());
-            }
-            QCOMPARE(control<QWidget>("LblErrore")->y(), control<QWidget>("Frm_Parametri")->y());
-            QCOMPARE(tops << control<QWidget>("Frm_Parametri")->y(), layout);
-            doubleClickBackground();
-        }
     }
 
     // A lamp is drawn before its call returns; TX and RX go out after 150 ms, the time-out lamp

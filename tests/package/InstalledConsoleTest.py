@@ -26,13 +26,6 @@ def run(command, **kwargs):
     return subprocess.run(command, capture_output=True, text=True, timeout=120, **kwargs)
 
 
-def holds(pid, device):
-    try:
-        return any(os.path.realpath("/proc/%d/fd/%s" % (pid, fd)) == device for fd in os.listdir("/proc/%d/fd" % pid))
-    except OSError:
-        return False
-
-
 def installed():
     return "ok installed" in run(["dpkg-query", "-W", "-f=${Status}", "lettore"]).stdout
 
@@ -71,7 +64,9 @@ def package(build_folder, work):
         wait_until(lambda: os.path.islink(link), "the COM9 link")
         app = subprocess.Popen(["/usr/bin/lettore-console"], cwd="/", env=dict(env, QT_QPA_PLATFORM="offscreen"),
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_until(lambda: holds(app.pid, device), "the console to open port 9, " + device)
+        fds = "/proc/%d/fd/" % app.pid
+        wait_until(lambda: device in [os.path.realpath(fds + fd) for fd in os.listdir(fds)],
+                   "the console to open port 9, " + device)
         app.terminate()
         assert app.wait(timeout=20) == 0, "the console did not end normally on SIGTERM"
         with open(os.path.join(folder, "Seriale.cfg"), "rb") as f:
