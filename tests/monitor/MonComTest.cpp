@@ -42,12 +42,6 @@ MonCom& shown()
     return monitor;
 }
 
-void doubleClickBackground()
-{
-    MonCom& monitor = MonCom::instance();
-    QTest::mouseDClick(&monitor, Qt::LeftButton, {}, QPoint(40, monitor.height() - 8));
-}
-
 // Counts the paint events each watched widget receives.
 struct PaintCounter : QObject {
     QHash<QString, int> count;
@@ -138,7 +132,7 @@ private slots:
             QCOMPARE(control<QWidget>("LblErrore")->y(), control<QWidget>("Frm_Parametri")->y());
             if (monitor.logicalDpiX() == 96)  // the design's figures
                 QCOMPARE(tops << control<QWidget>("Frm_Parametri")->y(), layout);
-            doubleClickBackground();
+            QTest::mouseDClick(&monitor, Qt::LeftButton, {}, QPoint(40, monitor.height() - 8));
         }
     }
 
