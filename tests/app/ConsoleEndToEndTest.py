@@ -1,8 +1,5 @@
-"""The real console driven through its accessibility tree, as a
-screen-reader user would, against the virtual reader on a pseudo-terminal:
-the program as started from a folder of its own (Seriale.cfg and the COM<N>
-link there, its own dialogs), the console window, the monitor window, the
-multimaster flow, the traffic log, a dropped line and the end on SIGTERM.
+"""The real console, copied with Seriale.cfg into a folder of its own beside the virtual reader's
+COM7 link, driven through its accessibility tree as a screen-reader user would, in numbered steps.
 Run under tests/support/with-desktop.sh; argument: the build's bin folder."""
 
 import os
@@ -29,17 +26,13 @@ SETTINGS, WRITTEN = b"7\r\n9600\r\n1\r\n", b" 7 \r\n9600\r\n 1 \r\n"
 def press_chord(*names):
     x = display.Display()
     codes = [x.keysym_to_keycode(XK.string_to_keysym(name)) for name in names]
-    for event, order in ((X.KeyPress, codes), (X.KeyRelease, reversed(codes))):
-        for code in order:
-            xtest.fake_input(x, event, code)
+    for event, code in [(X.KeyPress, c) for c in codes] + [(X.KeyRelease, c) for c in codes[::-1]]:
+        xtest.fake_input(x, event, code)
     x.sync()
     x.close()
 
 
 class ConsoleEndToEndTest(unittest.TestCase):
-    """lettore-sim on COM7 of a fresh folder, logging to sim.log, and lettore-console copied there
-    with Seriale.cfg, started from another folder; the steps run in their numbered order."""
-
     @classmethod
     def setUpClass(cls):
         cls.folder = tempfile.mkdtemp(prefix="lettore-console-")
@@ -50,16 +43,16 @@ class ConsoleEndToEndTest(unittest.TestCase):
         cls.log = os.path.join(cls.folder, "sim.log")
         cls.sim = cls.console = None
         try:
-            cls.sim = subprocess.Popen([os.path.join(BIN, "lettore-sim"), "--reader", "1", "--log", cls.log,
-                                        "--link", os.path.join(cls.folder, "COM7")],
-                                       stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True)
+            cls.sim = subprocess.Popen(
+                [os.path.join(BIN, "lettore-sim"), "--reader", "1", "--log", cls.log,
+                 "--link", os.path.join(cls.folder, "COM7")],
+                stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True)
             wait_until(lambda: "line open" in cls.sim_log(), "the virtual line")
             cls.console = subprocess.Popen([os.path.join(cls.folder, "lettore-console")], cwd="/")
             cls.app = AccessibleApp("lettore-console", timeout=30.0)
             cls.app.window(MAIN)
         except BaseException:
-            # Nothing may outlive a failed start: a process left running
-            # holds the test runner's output open.
+            # A process left running would hold the test runner's output open.
             cls.tearDownClass()
             raise
 
@@ -84,21 +77,15 @@ class ConsoleEndToEndTest(unittest.TestCase):
     def test_1_monitor_button_shows_the_monitor(self):
         self.app.press("Command8")
         self.app.window(MONITOR)
-        wait_until(lambda: self.app.name("Command8") == "Nascondi Monitor", "the button's caption")
         self.assertEqual(self.app.title_bar(MONITOR), MONITOR)
 
-    def test_2_multimaster_reading_is_shown(self):
-        app = self.app
-        app.press("optMultiMaster(1)")
-        wait_until(lambda: app.checked("optMultiMaster(1)"), "Multimaster selected")
-        self.sim_command("multimaster on")
-        self.sim_command("present 1 0000012345")
-        wait_until(lambda: app.text("TxtBadgeMM") == "0000012345", "the reading")
-        self.assertEqual(app.text("txtAddrMM"), "1")
-
-    def test_3_typing_a_port_while_readings_arrive(self):
-        """The box keeps the focus; the link stays on port 7, where every reading is acknowledged."""
+    def test_2_multimaster_readings_while_typing_a_port(self):
+        """Each reading shown; the box keeps the focus; the link stays on port 7."""
         app, box = self.app, self.app.control("TxtNumCom")
+        app.press("optMultiMaster(1)")
+        option = app.control("optMultiMaster(1)")
+        wait_until(lambda: option.getState().contains(pyatspi.STATE_CHECKED), "Multimaster")
+        self.sim_command("multimaster on")
         app.set_text("TxtNumCom", "")
         box.queryComponent().grabFocus()
         wait_until(lambda: box.getState().contains(pyatspi.STATE_FOCUSED), "Seriale n. focused")
@@ -111,18 +98,17 @@ class ConsoleEndToEndTest(unittest.TestCase):
                 time.sleep(0.5)
             self.assertTrue(box.getState().contains(pyatspi.STATE_FOCUSED), "the focus left the box")
             self.assertEqual(app.text("TxtNumCom"), typed)
-        # Each reading acknowledged once, this step's and the last one's.
-        wait_until(lambda: self.sim_log().count("reader 1 P: acknowledgement") == 7, "7 acknowledgements")
+        wait_until(lambda: self.sim_log().count("reader 1 P: acknowledgement") == 6,
+                   "each reading acknowledged once, on port 7")
         app.set_text("TxtNumCom", "7")
 
-    def answer_dialog(self, window, password=None):
-        """Types `password` into the dialog's box, if given, and presses OK."""
+    def answer_dialog(self, window, password=None):  # typing the password first, if given
         if password is not None:
             self.app.child(window, "password text").queryEditableText().setTextContents(password)
         self.app.press_accessible(self.app.child(window, "push button", "OK"))
         wait_until(lambda: not window.getState().contains(pyatspi.STATE_SHOWING), window.name + " closed")
 
-    def test_4_serial_setup_behind_the_password(self):
+    def test_3_serial_setup_behind_the_password(self):
         app = self.app
         setup = "RX 9600 [02 30 31 32 30 31 33 03 00]"  # terminal 1 stays 1 at 9600
         app.press("CmdSetSetupSeriale")
@@ -135,7 +121,7 @@ class ConsoleEndToEndTest(unittest.TestCase):
         wait_until(lambda: app.text("TxtEsito(0)") == "0", "the serial setup answered")
         self.assertEqual(self.sim_log().count(setup), 1)
 
-    def test_5_traffic_log_shows_and_saves_a_command_and_a_reading(self):
+    def test_4_traffic_log_shows_and_saves_a_command_and_a_reading(self):
         app = self.app
         wait_until(lambda: app.window(MAIN).getState().contains(pyatspi.STATE_ACTIVE), "the main window active")
         press_chord("Control_L", "Shift_L", "r")
@@ -154,13 +140,11 @@ class ConsoleEndToEndTest(unittest.TestCase):
         app.press_accessible(app.child(dialog, "push button", "Save"))
         wait_until(lambda: os.path.exists(csv), "the CSV file")
         with open(csv, encoding="latin-1") as f:
-            lines = f.read().splitlines()
-        self.assertEqual(lines[0], "time,direction,kind,dialect,address,type,data,check,hex,text,note")
-        self.assertTrue(any(",RX,reading,Sibrant2,1,P,00000054321," in line for line in lines), lines)
+            self.assertIn(",RX,reading,Sibrant2,1,P,00000054321,", f.read())
 
-    def test_6_dropped_line_fails_a_command_at_once_and_stops_a_range(self):
-        """Result 3 and the failure in the monitor well before a time-out; a range started on the
-        dropped line stops at its first code; once the line is back the next press is answered."""
+    def test_5_dropped_line_fails_a_command_at_once_and_stops_a_range(self):
+        """Result 3 and the failure shown before a time-out; a range on the dropped line stops at its
+        first code; once the line is back the next press is answered."""
         app = self.app
         self.sim_command("fault 1 silent")
         wait_until(lambda: "reader 1: fault silent" in self.sim_log(), "the reader silent")
@@ -172,7 +156,8 @@ class ConsoleEndToEndTest(unittest.TestCase):
         wait_until(lambda: app.text("TxtEsito(7)") == "3", "result 3", timeout=5.0)
         self.assertLess(time.monotonic() - started, 2.0, "a hang-up, not a time-out")
         # Qt names a hang-up a read or a resource error as the poll finds it.
-        self.assertRegex(app.name("LblErrore"), "^Errore [56]: the line dropped or the device was removed$")
+        self.assertRegex(app.control("LblErrore").name,
+                         "^Errore [56]: the line dropped or the device was removed$")
         app.set_text("TxtDa", "0")
         app.set_text("TxtA", "2000")
         app.press("Command11")
@@ -184,10 +169,8 @@ class ConsoleEndToEndTest(unittest.TestCase):
         wait_until(lambda: "reader 1: fault none" in self.sim_log()[mark:], "the reader answering")
         app.press("CmdGetFirmwareVersion")
         wait_until(lambda: app.text("TxtEsito(7)") == "0", "the version answered")
-        self.assertEqual(app.text("TxtFirmwareVersion"), "SIM LETTORE 1.00")
-        self.assertEqual(app.name("LblErrore"), "")
 
-    def test_7_sigterm_ends_it_writing_the_settings(self):
+    def test_6_sigterm_ends_it_writing_the_settings(self):
         self.console.terminate()
         self.assertEqual(self.console.wait(timeout=20), 0)
         with open(os.path.join(self.folder, "Seriale.cfg"), "rb") as f:

@@ -35,7 +35,6 @@ TEST(ConnectionSettingsTest, ReadsEachLineOnItsOwn)
         {"2.5\r\n9600\r\n3.5\r\n", " 2 \r\n9600\r\n 4 \r\n"},
         {" 1 \r\n  9600  \r\n 0 \r\n", " 1 \r\n9600\r\n 0 \r\n"},
         {"1e400\r\n9600\r\n 5 \r\n", " 1 \r\n9600\r\n 5 \r\n"},
-        {"-1e400\r\n9600\r\n 5 \r\n", " 1 \r\n9600\r\n 5 \r\n"},
         {"1e-400\r\n9600\r\n 5 \r\n", " 0 \r\n9600\r\n 5 \r\n"},
     };
     for (const auto& [contents, read] : rows)

@@ -42,12 +42,6 @@ MonCom& shown()
     return monitor;
 }
 
-void doubleClickBackground()
-{
-    MonCom& monitor = MonCom::instance();
-    QTest::mouseDClick(&monitor, Qt::LeftButton, {}, QPoint(40, monitor.height() - 8));
-}
-
 // Counts the paint events each watched widget receives.
 struct PaintCounter : QObject {
     QHash<QString, int> count;
@@ -114,43 +108,52 @@ private slots:
     }
     void cleanup() { MonCom::unload(); }
 
-    // A fixed tool window in either layout, its narrowed captions fitting, every control described.
-    void window()
+    // A fixed tool window, its narrowed captions fitting, every control described; compact at
+    // first, switched by a double click, at the design's tops at 96 DPI.
+    void windowAndLayouts()
     {
         MonCom& monitor = MonCom::instance();
-        QVERIFY(monitor.windowFlags().testFlag(Qt::Tool));
-        QVERIFY(!monitor.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-        QVERIFY(!monitor.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-        for (int layout = 0; layout < 2; ++layout) {
-            QCOMPARE(monitor.minimumSize(), monitor.maximumSize());
-            doubleClickBackground();
-        }
+        QCOMPARE(monitor.windowType(), Qt::Tool);
+        QVERIFY(!(monitor.windowFlags()
+                  & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         for (const char* name : Labels)  // in the narrowed font
             QVERIFY(control<QLabel>(name)->fontMetrics().horizontalAdvance(control<QLabel>(name)->text()) <= control<QLabel>(name)->width());
         QCOMPARE(accessibilityProblems(monitor), QStringList());
+        const QList<int> compact{79, 5, 1, -1, -1, 25, 21, -1, -1, 45, 41, -1, -1, 63};
+        const QList<int> extended{143, 5, 1, 23, 21, 47, 43, 65, 63, 89, 85, 107, 105, 127};
+        for (const QList<int>& layout : {compact, extended, compact}) {
+            QCOMPARE(monitor.minimumSize(), monitor.maximumSize());
+            QList<int> tops{monitor.height()};  // then label and box of each row (-1: hidden), the lamps
+            for (int row = 0; row < 6; ++row) {
+                const QWidget *label = control<QLabel>(Labels[row]), *box = control(Boxes[row]);
+                QCOMPARE(label->isHidden(), box->isHidden());
+                tops << (label->isHidden() ? -1 : label->y()) << (box->isHidden() ? -1 : box->y());
+            }
+            QCOMPARE(control<QWidget>("LblErrore")->y(), control<QWidget>("Frm_Parametri")->y());
+            if (monitor.logicalDpiX() == 96)  // the design's figures
+                QCOMPARE(tops << control<QWidget>("Frm_Parametri")->y(), layout);
+            QTest::mouseDClick(&monitor, Qt::LeftButton, {}, QPoint(40, monitor.height() - 8));
+        }
     }
 
-    // Each byte a character and its hex value; an empty answer (a rejected frame) keeps the last one shown.
-    void views_data()
-    {
-        QTest::addColumn<std::string>("bytes");
-        QTest::addColumn<QString>("hex");
-        QTest::newRow("00 FF 0D 80") << std::string("\x00\xFF\x0D\x80", 4) << " 0 FF D 80";
-        QTest::newRow("5 s at 38400 baud") << std::string(19200, '\x41') << QString(" 41").repeated(19200);
-    }
+    // Each byte a character and its hex value, 5 s of answer at 38400 baud whole; an empty answer
+    // (a rejected frame) keeps the last one shown.
     void views()
     {
-        QFETCH(std::string, bytes);
-        QFETCH(QString, hex);
         MonCom& monitor = MonCom::instance();
-        monitor.setTextComando(bytes);
-        monitor.setRisposta(bytes);
-        monitor.setRisposta({});
-        const QString latin1 = QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
-        QStringList texts;
-        for (const char* box : Boxes)
-            texts << text(box);
-        QCOMPARE(texts, (QStringList{latin1, hex, "", "", latin1, hex}));
+        const std::pair<std::string, QString> rows[] = {
+            {std::string("\x00\xFF\x0D\x80", 4), " 0 FF D 80"},
+            {std::string(19200, '\x41'), QString(" 41").repeated(19200)}};
+        for (const auto& [bytes, hex] : rows) {
+            monitor.setTextComando(bytes);
+            monitor.setRisposta(bytes);
+            monitor.setRisposta({});
+            const QString latin1 = QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+            QStringList texts;
+            for (const char* box : Boxes)
+                texts << text(box);
+            QCOMPARE(texts, (QStringList{latin1, hex, "", "", latin1, hex}));
+        }
     }
 
     void typedAnswerIsShownAsAnAnswer()
@@ -164,28 +167,8 @@ private slots:
                  QStringList({" 41 E9", QString::fromUtf8("A\u00E9"), " 41 E9"}));
     }
 
-    // The design's tops at 96 DPI, compact at first, switched by a double click.
-    void layoutsSwitchOnDoubleClick()
-    {
-        MonCom& monitor = MonCom::instance();
-        if (monitor.logicalDpiX() != 96)
-            QSKIP("the design's figures are pinned at 96 DPI");
-        const QList<int> compact{79, 5, 1, -1, -1, 25, 21, -1, -1, 45, 41, -1, -1, 63};
-        const QList<int> extended{143, 5, 1, 23, 21, 47, 43, 65, 63, 89, 85, 107, 105, 127};
-        for (const QList<int>& layout : {compact, extended, compact}) {
-            QList<int> tops{monitor.height()};  // then label and box of each row (-1: hidden), the lamps
-            for (int row = 0; row < 6; ++row) {
-                const QWidget *label = control<QLabel>(Labels[row]), *box = control(Boxes[row]);
-                QCOMPARE(label->isHidden(), box->isHidden());
-                tops << (label->isHidden() ? -1 : label->y()) << (box->isHidden() ? -1 : box->y());
-            }
-            QCOMPARE(control<QWidget>("LblErrore")->y(), control<QWidget>("Frm_Parametri")->y());
-            QCOMPARE(tops << control<QWidget>("Frm_Parametri")->y(), layout);
-            doubleClickBackground();
-        }
-    }
-
-    // A lamp is drawn before its call returns; TX and RX go out after 150 ms, the time-out lamp stays lit.
+    // A lamp is drawn before its call returns; TX and RX go out after 150 ms, the time-out lamp
+    // stays lit until a reception. Lit again while lit: nothing drawn, out 150 ms after the latest.
     void lamps()
     {
         for (int lit = 0; lit < 3; ++lit) {
@@ -206,13 +189,7 @@ private slots:
             for (int lamp = 0; lamp < 3; ++lamp)
                 QCOMPARE(lampColour(Lamps[lamp].name), lamp == lit && lamp == 2 ? ToLit : Lamps[lamp].off);
         }
-    }
-
-    // Lit again while lit: nothing drawn, out 150 ms after the latest event; a reception puts out the time-out lamp.
-    void lampsLitAgain()
-    {
-        MonCom& monitor = shown();
-        monitor.AttivaLed_TO();
+        MonCom& monitor = MonCom::instance();  // the time-out lamp lit
         monitor.AttivaLed_TX();
         PaintCounter painted;
         control<Lamp>("Led_TX")->installEventFilter(&painted);
@@ -223,28 +200,18 @@ private slots:
         fire("Timer_tx");
         QCOMPARE(painted.count.value("Led_TX"), 1);
         QCOMPARE(lampColour("Led_TX"), TxOff);
-        QCOMPARE(lampColour("Led_TO"), ToLit);
         monitor.AttivaLed_RX();
         QCOMPARE(lampColour("Led_TO"), ToOff);
     }
 
-    void closeBoxUnloadsAndTheNextUseLoadsAfresh()
+    // Closed by its close box, the monitor is unloaded: the next use makes a new one.
+    void closeBoxUnloads()
     {
-        MonCom& first = MonCom::instance();
-        first.setTextComando("\x02P2");
-        first.setRisposta("\x06");
-        first.AttivaLed_TO();
-        doubleClickBackground();
-        shown();
-        QPointer<MonCom> closed(&first);
-        first.close();
+        QPointer<MonCom> closed(&shown());
+        closed->close();
         QVERIFY(!MonCom::isLoaded());
         QTRY_VERIFY(closed.isNull());
         QVERIFY(!MonCom::instance().isVisible());
-        QVERIFY(control<QLabel>("Label2")->isHidden());  // compact
-        for (const char* box : Boxes)
-            QCOMPARE(text(box), QString());
-        QCOMPARE(lampColour("Led_TO"), ToOff);
     }
 
     // A failure is drawn before the call returns and stays until the next command or answer, an empty one included.
@@ -279,44 +246,40 @@ private slots:
         QCOMPARE(m_model.data(m_model.index(3, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(128, 0, 0));
     }
 
-    void filtersByDirectionAddressAndKind()
+    // Filters by direction, address and kind; the rows shown saved as CSV; a pause holding rows.
+    void filtersSavingAndPause()
     {
-        logControl<QComboBox>("cmbDirezione")->setCurrentText("TX");
+        auto* direction = logControl<QComboBox>("cmbDirezione");
+        auto* address = logControl<QLineEdit>("txtIndirizzo");
+        direction->setCurrentText("TX");
         QCOMPARE(shownRows().size(), 2);
-        logControl<QLineEdit>("txtIndirizzo")->setText("5");
-        QCOMPARE(shownRows().join(""), "TX command Sibrant2 address 5 P data \"2\" check character good [02 30 25 32 03 26]");
-        logControl<QComboBox>("cmbDirezione")->setCurrentIndex(0);
-        logControl<QLineEdit>("txtIndirizzo")->setText("x");
+        address->setText("5");
+        QCOMPARE(shownRows().join(""), "TX command Sibrant2 address 5 P data \"2\" check character "
+                                       "good [02 30 25 32 03 26]");
+        direction->setCurrentIndex(0);
+        address->setText("x");
         QCOMPARE(shownRows().size(), 0);
-        logControl<QLineEdit>("txtIndirizzo")->clear();
+        address->clear();
         logControl<QComboBox>("cmbTipo")->setCurrentText("noise");
         QCOMPARE(shownRows().size(), 2);
         logControl<QComboBox>("cmbTipo")->setCurrentIndex(0);
-    }
-
-    void pauseHoldsNewRowsUntilResumed()
-    {
         logControl<QPushButton>("cmdPausa")->click();
         m_feed.traffic(TrafficRow::Direction::Received, "t6", "\x06");
         m_model.showWaiting();
         QCOMPARE(m_model.rowCount(), 7);
         logControl<QPushButton>("cmdPausa")->click();
         QCOMPARE(m_model.rowCount(), 8);
-    }
-
-    void savesTheShownRowsAsCsv()
-    {
         QTemporaryDir dir;
-        logControl<QComboBox>("cmbDirezione")->setCurrentText("RX");
+        direction->setCurrentText("RX");
         QVERIFY(m_opener.window()->saveCsv(dir.filePath("registro.csv")));
         QVERIFY(!m_opener.window()->saveCsv(dir.filePath("missing/registro.csv")));
-        logControl<QComboBox>("cmbDirezione")->setCurrentIndex(0);
         QFile file(dir.filePath("registro.csv"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromLatin1(file.readAll()), "time,direction,kind,dialect,address,type,data,check,hex,text,note\r\n"
                                                       "t2,RX,noise,,,,,,FF,\\xFF,\r\n"
                                                       "t2,RX,answer,Sibrant2,1,P,\"O,\"\"\",check character wrong,02 30 21 4F 2C 22 03 00,"
-                                                      "\"\\x020!O,\"\"\\x03\\x00\",\r\n");
+                                                      "\"\\x020!O,\"\"\\x03\\x00\",\r\n"
+                                                      "t6,RX,ACK,,,,,,06,\\x06,\r\n");
     }
 
     // The monitor's context menu opens the log; the monitor stays as it is.

@@ -1,9 +1,6 @@
-"""The package built from the build folder given and installed with
-apt-get: the programs run from PATH, the installed console and lettore use
-the user's folder, the console writes Seriale.cfg there when SIGTERM asks it
-to end, and apt-get remove takes it away. Skips without root, or when a
-lettore package is already installed.
-"""
+"""The package built from the build folder given, installed with apt-get: the programs run from
+PATH and use the user's folder, the console writes Seriale.cfg there on SIGTERM, and apt-get remove
+takes it away. Skips without root, or when a lettore package is already installed."""
 
 import glob
 import os
@@ -18,27 +15,15 @@ SKIP = 77
 SETTINGS, WRITTEN = b"9\r\n19200\r\n1\r\n", b" 9 \r\n19200\r\n 1 \r\n"
 
 
-def check(condition, message):
-    if not condition:
-        raise AssertionError(message)
-
-
 def wait_until(condition, what, timeout=20.0):
     deadline = time.monotonic() + timeout
     while not condition():
-        check(time.monotonic() < deadline, "timed out waiting for " + what)
+        assert time.monotonic() < deadline, "timed out waiting for " + what
         time.sleep(0.05)
 
 
 def run(command, **kwargs):
     return subprocess.run(command, capture_output=True, text=True, timeout=120, **kwargs)
-
-
-def holds(pid, device):
-    try:
-        return any(os.path.realpath("/proc/%d/fd/%s" % (pid, fd)) == device for fd in os.listdir("/proc/%d/fd" % pid))
-    except OSError:
-        return False
 
 
 def installed():
@@ -48,25 +33,24 @@ def installed():
 def apt(*arguments):
     result = run(["apt-get", "-y", "-qq", "-o", "DPkg::Lock::Timeout=120", *arguments],
                  env=dict(os.environ, DEBIAN_FRONTEND="noninteractive"))
-    check(result.returncode == 0, "apt-get %s: %s" % (arguments[0], result.stdout + result.stderr))
+    assert result.returncode == 0, "apt-get %s: %s" % (arguments[0], result.stdout + result.stderr)
 
 
 def package(build_folder, work):
     made = run(["cpack", "-G", "DEB", "-B", work, "--config", os.path.join(build_folder, "CPackConfig.cmake")])
-    check(made.returncode == 0, "cpack: " + made.stdout + made.stderr)
+    assert made.returncode == 0, "cpack: " + made.stdout + made.stderr
     deb = glob.glob(os.path.join(work, "lettore_*.deb"))[0]
     depends = run(["dpkg-deb", "-f", deb, "Depends"]).stdout
-    check("libqt6serialport6" in depends, "dependencies not found from the programs: " + depends)
+    assert "libqt6serialport6" in depends, "dependencies not found from the programs: " + depends
     apt("install", "--no-install-recommends", deb)
     env = dict(os.environ, HOME=os.path.join(work, "home"))
     env.pop("XDG_CONFIG_HOME", None)
     for program in ("lettore", "lettore-sim"):
         result = run([program, "--help"], env=env)
-        check(shutil.which(program) == "/usr/bin/" + program and result.stdout.startswith("Usage"),
-              program + " from PATH: " + result.stderr)
-    # The console, with Seriale.cfg for port 9 in the user's folder and
-    # lettore-sim behind the COM9 link there, opens that line and rewrites
-    # the file on SIGTERM.
+        assert shutil.which(program) == "/usr/bin/" + program \
+            and result.stdout.startswith("Usage"), program + " from PATH: " + result.stderr
+    # The console, with Seriale.cfg for port 9 in the user's folder and lettore-sim behind the
+    # COM9 link there, opens that line and rewrites the file on SIGTERM.
     folder = os.path.join(env["HOME"], ".config", "lettore")
     os.makedirs(folder)
     with open(os.path.join(folder, "Seriale.cfg"), "wb") as f:
@@ -80,29 +64,29 @@ def package(build_folder, work):
         wait_until(lambda: os.path.islink(link), "the COM9 link")
         app = subprocess.Popen(["/usr/bin/lettore-console"], cwd="/", env=dict(env, QT_QPA_PLATFORM="offscreen"),
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_until(lambda: holds(app.pid, device), "the console to open port 9, " + device)
+        fds = "/proc/%d/fd/" % app.pid
+        wait_until(lambda: device in [os.path.realpath(fds + fd) for fd in os.listdir(fds)],
+                   "the console to open port 9, " + device)
         app.terminate()
-        check(app.wait(timeout=20) == 0, "the console did not end normally on SIGTERM")
+        assert app.wait(timeout=20) == 0, "the console did not end normally on SIGTERM"
         with open(os.path.join(folder, "Seriale.cfg"), "rb") as f:
             written = f.read()
-        check(written == WRITTEN, "Seriale.cfg at close: %r" % written)
+        assert written == WRITTEN, "Seriale.cfg at close: %r" % written
         # lettore, from anywhere, takes port, rate and terminal from there too.
         answer = run(["lettore", "GetVersioneFirmware"], env=env, cwd=work)
-        check(answer.stdout.startswith("esito 0"), "lettore with the user's settings: " + answer.stdout + answer.stderr)
+        assert answer.stdout.startswith("esito 0"), \
+            "lettore with the user's settings: " + answer.stdout + answer.stderr
     finally:
         for process in (app, line):
             if process and process.poll() is None:
                 process.kill()
     apt("remove", "lettore")
-    check(not installed() and not os.path.exists("/usr/bin/lettore-console"), "apt-get remove left it")
+    assert not installed() and not os.path.exists("/usr/bin/lettore-console"), "not removed"
 
 
 if __name__ == "__main__":
-    if os.geteuid() != 0:
-        print("skipped: installing the package needs root")
-        sys.exit(SKIP)
-    if installed():
-        print("skipped: a lettore package is already installed here, and this test does not replace it")
+    if os.geteuid() != 0 or installed():
+        print("skipped: this test installs the package: it needs root, and no lettore package yet")
         sys.exit(SKIP)
     work = tempfile.mkdtemp(prefix="lettore-package-")
     try:

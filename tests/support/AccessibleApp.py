@@ -7,85 +7,83 @@ import time
 import pyatspi
 from Xlib import display
 
+SHOWING = pyatspi.STATE_SHOWING
+
 
 def wait_until(predicate, what, timeout=10.0):
     """Returns predicate()'s first true value; fails after timeout seconds."""
     end = time.monotonic() + timeout
-    while True:
+    while time.monotonic() <= end:
         try:
             value = predicate()
         except Exception:  # the tree changes under us while windows come and go
             value = None
         if value:
             return value
-        if time.monotonic() > end:
-            raise AssertionError("timed out waiting for " + what)
         time.sleep(0.05)
+    raise AssertionError("timed out waiting for " + what)
 
 
 def _walk(accessible):
     """`accessible` and everything under it but a drop-down list's entries."""
     yield accessible
-    if accessible.getRoleName() == "combo box":
-        return
-    for i in range(accessible.childCount):
-        child = accessible.getChildAtIndex(i)
-        if child is not None:
+    if accessible.getRoleName() != "combo box":
+        for child in filter(None, map(accessible.getChildAtIndex, range(accessible.childCount))):
             yield from _walk(child)
 
 
 def _x_window(window, title):
+    """The X window at or under `window` called `title`, or None."""
     try:
         if window.get_wm_name() == title:
             return window
         children = window.query_tree().children
-    except Exception:
+    except Exception:  # gone since it was listed
         return None
-    return next((w for w in (_x_window(child, title) for child in children) if w is not None), None)
+    return next(filter(None, (_x_window(child, title) for child in children)), None)
 
 
 class AccessibleApp:
     def __init__(self, name, timeout=15.0):
         """Waits until the application called `name` is on the desktop."""
-        desktop = pyatspi.Registry.getDesktop(0)
-        self.app = wait_until(lambda: next((a for a in desktop if a is not None and a.name == name), None),
+        self.app = wait_until(lambda: next(a for a in pyatspi.Registry.getDesktop(0)
+                                           if a is not None and a.name == name),
                               "application " + name, timeout)
-        # Controls already found, by description: each search is hundreds
-        # of calls over the accessibility bus.
-        self._found = {}
+        self._found = {}  # controls by description: each search is hundreds of calls on the bus
 
     def _windows(self):
-        return [w for w in self.app if w is not None and w.getState().contains(pyatspi.STATE_SHOWING)]
+        return (w for w in self.app if w and w.getState().contains(SHOWING))
 
     def window(self, title, timeout=10.0):
-        return wait_until(lambda: next((w for w in self._windows() if w.name == title), None),
+        return wait_until(lambda: next(w for w in self._windows() if w.name == title),
                           "window " + title, timeout)
 
     def dialog_saying(self, text):
         """The shown window that holds a label reading `text`: a message box."""
-        return wait_until(lambda: next((w for w in self._windows() if any(
-            acc.getRoleName() == "label" and acc.name == text for acc in _walk(w))), None), "a window saying " + text)
+        return wait_until(lambda: next(w for w in self._windows() if any(
+            acc.getRoleName() == "label" and acc.name == text for acc in _walk(w))),
+            "a window saying " + text)
 
     def title_bar(self, title):
         """The window manager's title (_NET_WM_NAME) for `title`, which the toolkit may add to."""
         x = display.Display()
         try:
-            target = _x_window(x.screen().root, title)
-            if target is None:
-                raise AssertionError("no X window titled " + title)
-            return target.get_full_property(x.intern_atom("_NET_WM_NAME"),
+            window = _x_window(x.screen().root, title)
+            assert window, "no X window titled " + title
+            return window.get_full_property(x.intern_atom("_NET_WM_NAME"),
                                             x.intern_atom("UTF8_STRING")).value.decode("utf-8")
         finally:
             x.close()
 
     def child(self, root, role, name=None):
-        """The first control under `root` of role `role` (named `name`): a dialog's, which have no description."""
-        return wait_until(lambda: next((acc for acc in _walk(root) if acc.getRoleName() == role
-                                        and name in (None, acc.name)), None), "%s %s" % (role, name or ""))
+        """The first control of `role` (named `name`) under `root`: dialogs' lack descriptions."""
+        return wait_until(lambda: next(acc for acc in _walk(root) if acc.getRoleName() == role
+                                       and name in (None, acc.name)), "%s %s" % (role, name or ""))
 
     def press_accessible(self, acc):
-        """Presses a button, option button or check box once enabled (a command may still be ending)."""
-        wait_until(lambda: acc.getState().contains(pyatspi.STATE_ENABLED), (acc.description or acc.name) + " enabled")
+        """Presses a button, option button or check box once enabled (a command may be ending)."""
+        wait_until(lambda: acc.getState().contains(pyatspi.STATE_ENABLED),
+                   (acc.description or acc.name) + " enabled")
         action = acc.queryAction()
         names = [action.getName(i).lower() for i in range(action.nActions)]
         action.doAction(next(names.index(n) for n in ("press", "toggle") if n in names))
@@ -94,28 +92,20 @@ class AccessibleApp:
         """The control whose accessible description is `description`."""
         known = self._found.get(description)
         try:
-            if known is not None and known.description == description \
-                    and known.getState().contains(pyatspi.STATE_SHOWING):
+            if known.description == description and known.getState().contains(SHOWING):
                 return known
-        except Exception:  # its window has gone since
+        except Exception:  # not found yet, or its window has gone since
             pass
         self._found[description] = wait_until(lambda: next(
-            (acc for w in self._windows() for acc in _walk(w) if acc.description == description), None),
+            acc for w in self._windows() for acc in _walk(w) if acc.description == description),
             "control " + description)
         return self._found[description]
 
     def text(self, description):
         return self.control(description).queryText().getText(0, -1)
 
-    def name(self, description):  # a button's caption, a drop-down list's shown entry
-        return self.control(description).name
-
     def set_text(self, description, text):
         self.control(description).queryEditableText().setTextContents(text)
 
-    def checked(self, description):
-        return self.control(description).getState().contains(pyatspi.STATE_CHECKED)
-
     def press(self, description):
         self.press_accessible(self.control(description))
-

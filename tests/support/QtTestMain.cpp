@@ -1,5 +1,4 @@
-// Entry of the test programs that need Qt's event loop: the application
-// object gives the main thread an event dispatcher.
+// Entry of the test programs that need Qt's event loop, which the application object provides.
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
