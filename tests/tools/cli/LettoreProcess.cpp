@@ -21,7 +21,8 @@ ProgramRun runProgram(const QString& program, const QStringList& arguments, int 
         exitOf(process, 0);
         return {-1, process.readAllStandardOutput().toStdString(), "did not finish"};
     }
-    return {exitOf(process, 0), process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+    return {exitOf(process, 0), process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
 }
 
 SimProcess::SimProcess(const QString& linkPath, const QStringList& arguments)
@@ -34,8 +35,6 @@ SimProcess::SimProcess(const QString& linkPath, const QStringList& arguments)
             throw std::runtime_error("the virtual reader did not open its line");
     m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
 }
-
-SimProcess::~SimProcess() { stop(); }
 
 int SimProcess::stop()
 {

@@ -42,14 +42,13 @@ protected:
     // The line with `readers`, and the link on it through the link COM9 at 9600 baud.
     void open(const Strings& readers, const LineSettings& settings = {})
     {
-        std::vector<ReaderSettings> parsed;
-        for (const auto& text : readers)
-            parsed.push_back(ReaderSettings::parse(text));
+        std::vector<ReaderSettings> parsed(readers.size());
+        std::transform(readers.begin(), readers.end(), parsed.begin(), ReaderSettings::parse);
         m_line = std::make_unique<VirtualLine>(parsed, settings, &m_log);
         m_line->linkAs(linkPath());
         m_line->start();
-        m_lettori = std::make_unique<clsLettori>(std::make_unique<QtPort>(PortNaming(m_folder.path().toStdString())), m_clock,
-                                                 processQtEvents);
+        auto port = std::make_unique<QtPort>(PortNaming(m_folder.path().toStdString()));
+        m_lettori = std::make_unique<clsLettori>(std::move(port), m_clock, processQtEvents);
         link().subscribe(this);
         link().setCommPort(9);
         link().setCommSettings("9600,N,8,1");
@@ -58,18 +57,20 @@ protected:
     void ComRX(const std::string& stringa) override { m_heard.push_back(stringa); }
     std::string linkPath() const { return m_folder.path().toStdString() + "/COM9"; }
     clsComunicazioni& link() { return m_lettori->Comunicazione(); }
-    // The firmware text reader `term` answers, or how the exchange ended.
+    // What reader `term` answers: its firmware text, whether it holds `code`;
+    // or how the exchange ended.
     std::string firmware(int16_t term)
     {
-        std::string version;
-        const int16_t esito = m_lettori->Sibrant().GetVersioneFirmware(term, version);
-        return esito == Esito::Accepted ? version : failed(esito);
+        std::string out;
+        return shown(m_lettori->Sibrant().GetVersioneFirmware(term, out), out);
     }
-    // Whether reader `term` holds `code` on its white list, or how the exchange ended.
     std::string exists(int16_t term, const std::string& code)
     {
         std::string out;
-        const int16_t esito = m_lettori->Sibrant().VerificaBadge(term, code, out);
+        return shown(m_lettori->Sibrant().VerificaBadge(term, code, out), out);
+    }
+    static std::string shown(int16_t esito, const std::string& out)
+    {
         return esito == Esito::Accepted ? out : failed(esito);
     }
     // Writes `bytes` as they stand and returns what the link passes on within 300 ms.
@@ -82,7 +83,10 @@ protected:
         link().OnComm_Disattivato();
         return m_heard;
     }
-    bool heardWithin(std::size_t count, int ms) { return test::processEventsUntil([&] { return m_heard.size() >= count; }, ms); }
+    bool heardWithin(std::size_t count, int ms)
+    {
+        return test::processEventsUntil([&] { return m_heard.size() >= count; }, ms);
+    }
     // What the line logged; it stops first, as its thread writes the log.
     std::string logged()
     {

@@ -265,7 +265,7 @@ TEST(VirtualReaderTest, MultimasterReadingsAndTransactions)
     play(plain, {{poll("3", 5), from(5, "00000000042")}, {poll(Ack, 5), {}}, {poll("3", 5), from(5, "00000000043")}});
 }
 
-TEST(Models, StateShowsModelSettingsListTransactionsAndSerials)
+TEST(VirtualReaderTest, StateShowsModelSettingsListTransactionsAndSerials)
 {
     VirtualReader reader(ReaderSettings::parse(
         "7:model=tolvane,baud=19200,transactions=10000000042,serials=0000000001+0000000002"));
@@ -280,7 +280,8 @@ TEST(Models, StateShowsModelSettingsListTransactionsAndSerials)
 TEST(SimOptionsTest, BadTextIsRefusedAndEveryOptionIsDocumented)
 {
     for (const char* text : {"", "256", "-1", "1x", "1:baud=57600", "1:baud", "1:firmware=SHORT", "1:serials=123",
-                             "1:transactions=1000", "1:fault=crash", "1:colour=red"})
+                             "1:transactions=1000", "1:fault=crash", "1:colour=red", "1:model=tolvan",
+                             "200:model=parlow"})
         EXPECT_THROW(ReaderSettings::parse(text), std::invalid_argument) << text;
     for (const char* text : {"present 1", "present 1 123", "present 300 0000000042", "fault 1 boom", "transaction 1 1000",
                              "multimaster maybe", "drop now", "drop -1", "drop 1 2", "dance"})
