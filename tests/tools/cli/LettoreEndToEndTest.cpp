@@ -27,10 +27,7 @@ const std::string Dropped = "lettore: the line dropped or the device was removed
 // `lettore` against the virtual reader, reached through a COM1 link in a temporary folder.
 class LettoreEndToEndTest : public ::testing::Test {
 protected:
-    void startSim(const QStringList& arguments)
-    {
-        sim = std::make_unique<SimProcess>(link(), arguments);
-    }
+    void startSim(const QStringList& args) { sim = std::make_unique<SimProcess>(link(), args); }
     QString link() const { return folder.filePath("COM1"); }
     QStringList on(const QStringList& args) const { return QStringList{"--port", link()} + args; }
     // A run's standard output and standard error, "| " between them, then " => STATUS".
@@ -71,12 +68,9 @@ TEST_F(LettoreEndToEndTest, CtrlCStopsARangeAndPrintsWhatItDid)
     EXPECT_LT(std::stoi(sent[1]), 1001);
 }
 
-// A line drop while listening, and one while an answer is awaited, are port
-// failures said as such, not time-outs; the trace shows the command at the
-// time the simulator heard it, and the failure. Once the line is back behind
-// the same link the next exchange works. Reader 2 answers 300 ms after the
-// time-out: the quiet gap drops code 0's answer, which would otherwise be
-// taken for code 1's; both codes reached the reader.
+// Reader 2 answers 300 ms after the time-out: the quiet gap drops code 0's answer, not taken
+// for code 1's. A line drop while listening or awaiting an answer is a port failure, not a
+// time-out; the trace times the command as the simulator heard it. The line comes back.
 TEST_F(LettoreEndToEndTest, LineDropAndLateAnswers)
 {
     startSim({"--log", folder.filePath("sim.log"), "--reader", "5", "--multimaster", "--reader",
@@ -150,16 +144,10 @@ TEST_F(LettoreEndToEndTest, SignalEndsListeningDuringAReception)
     EXPECT_LT(stopping.elapsed(), 500);
 }
 
-// A copy of lettore finds Seriale.cfg and COM<N> links beside it; the
-// default port 1 is the simulator's COM1. Rows in order, as readers move:
-// - a command that meets silence says which port it used; JSON; --strict
-//   fails a refusal; a port that is missing fails the run;
-// - three readers at three rates are found, each once, and nothing else: a
-//   reader answering after the time limit is neither found nor taken for the
-//   next address; a rejected answer's result is the status; a reader moved to
-//   another address and rate answers there; a refused command line is 64.
-// Then ports lists the link; a closed standard output (nothing is even sent)
-// and a full disk fail the run; port, rate and terminal come from Seriale.cfg.
+// A copy of lettore finds Seriale.cfg and COM<N> links beside it (default port 1: COM1).
+// Silence names the port used; a scan finds each reader once and takes no late answer
+// for the next address; a moved reader answers at its new address and rate. A closed
+// standard output (nothing is even sent) and a full disk fail the run.
 TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
 {
     startSim({"--reader", "1", "--reader", "4:baud=19200", "--reader", "3:baud=1200", "--reader",
@@ -178,7 +166,8 @@ TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
          "\n|  => 0"},
         // The reader refuses to delete a code it does not hold.
         {{"--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 0"},
-        {{"--strict", "--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 2"},
+        {{"--strict", "--term", "1", "EliminaBadge", "0000000001"},
+         "esito 0\nrisposta NAK\n|  => 2"},
         {{"--port", QString::fromStdString(missing), "GetVersioneFirmware"},
          "| lettore: cannot open " + missing + ": No such file or directory\n => 74"},
         {{"scan", "--to", "5", "--timeout", "100"},
@@ -198,8 +187,8 @@ TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
     EXPECT_EQ(runProgram(LETTORE_BIN, {"help", "scan"}).out.rfind("Usage: lettore [OPTIONS] scan [", 0), 0u);
     EXPECT_EQ(runProgram(LETTORE_BIN, {"--version"}).out.rfind("lettore 0.", 0), 0u);
     const std::string ports = outcome(lettore, {"ports"});  // the machine's own devices come first
-    EXPECT_TRUE(ports.ends_with("port 1 COM1 -> " + device + "\ndefault port 1 " + device + "\n|  => 0"))
-        << ports;
+    const std::string listed = "port 1 COM1 -> " + device + "\ndefault port 1 " + device + "\n|  => 0";
+    EXPECT_TRUE(ports.ends_with(listed)) << ports;
     const QString shell = "exec \"$0\" --term 4 --baud 19200 ";
     EXPECT_EQ(outcome("/bin/sh", {"-c", shell + "CreaBadge 0000000042 >&-", lettore}),
               "| lettore: standard output is closed; nothing was sent\n => 74");

@@ -1,5 +1,4 @@
-// The virtual reader on a pseudo-terminal driven by the real link, port and
-// command set: readers of every terminal model, faults, pacing.
+// The virtual reader on a pseudo-terminal driven by the real link, port and command set.
 #include "ByteText.h"
 #include "Dialect.h"
 #include "Esito.h"
@@ -13,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -57,8 +57,7 @@ protected:
     void ComRX(const std::string& stringa) override { m_heard.push_back(stringa); }
     std::string linkPath() const { return m_folder.path().toStdString() + "/COM9"; }
     clsComunicazioni& link() { return m_lettori->Comunicazione(); }
-    // What reader `term` answers: its firmware text, whether it holds `code`;
-    // or how the exchange ended.
+    // Reader `term`'s firmware text, whether it holds `code`; or how the exchange ended.
     std::string firmware(int16_t term)
     {
         std::string out;
@@ -83,14 +82,9 @@ protected:
         link().OnComm_Disattivato();
         return m_heard;
     }
-    bool heardWithin(std::size_t count, int ms)
-    {
-        return test::processEventsUntil([&] { return m_heard.size() >= count; }, ms);
-    }
-    // What the line logged; it stops first, as its thread writes the log.
     std::string logged()
     {
-        m_line.reset();
+        m_line.reset();  // its thread writes the log
         return m_log.str();
     }
 
@@ -101,7 +95,6 @@ protected:
     std::unique_ptr<VirtualLine> m_line;
     std::unique_ptr<clsLettori> m_lettori;
 };
-using Models = SimThroughLinkTest;
 
 // Only frames at a reader's address and rate are answered; readers at the
 // line's rate carry out a broadcast silently; a bad check character gets a NAK.
@@ -137,7 +130,7 @@ TEST_F(SimThroughLinkTest, BadgesPresentedOnScheduleGoToEachReaderInTurn)
     open({"5", "6"},
          {.multimaster = true, .presentEverySeconds = 1, .presentCodes = {"0000000007"}});
     link().OnComm_Attivato();
-    ASSERT_TRUE(heardWithin(2, 2500));
+    ASSERT_TRUE(test::processEventsUntil([&] { return m_heard.size() == 2; }, 2500));
     EXPECT_EQ(m_heard, (Strings{frame(5, "P", "00000000007"), frame(6, "P", "00000000007")}));
 }
 
@@ -159,7 +152,8 @@ TEST_F(SimThroughLinkTest, PacedLineTakesItsTimeAndDropsWhatItCannotHold)
         burst += frame(1, "P", "2");
     link().OnComm_Attivato();
     EXPECT_EQ(link().InviaComando(burst), Esito::Accepted);
-    ASSERT_TRUE(heardWithin(1, 3000));  // the whole burst is read before the first answer has left
+    // The whole burst is read before the first answer has left.
+    ASSERT_TRUE(test::processEventsUntil([&] { return !m_heard.empty(); }, 3000));
     const std::string log = logged();
     for (const char* line : {"21 bytes dropped: 4095 bytes already wait to go out", "1023 bytes dropped: no frame end within 1024 bytes"})
         EXPECT_NE(log.find(line), std::string::npos) << line;
@@ -203,7 +197,7 @@ TEST_F(SimThroughLinkTest, NewerLineKeepsTheLinkAndNoFileIsReplaced)
 }
 
 // Readers of every terminal model on one line, driven by the link's dialect routines.
-TEST_F(Models, EachModelAnswersItsOwnDialectOnly)
+TEST_F(SimThroughLinkTest, EachModelAnswersItsOwnDialectOnly)
 {
     open({"1", "2:model=sibrant", "3:model=PARLOW,transactions=10000000042", "4:model=quen", "5:model=zem",
           "7:model=tolvane,transactions=10000000042"});
