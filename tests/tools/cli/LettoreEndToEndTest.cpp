@@ -44,7 +44,9 @@ protected:
 bool waitFor(const std::function<bool()>& done) { return processEventsUntil(done, 5000); }
 
 // Ctrl-C stops a range between two codes: the result so far, status 128 + SIGINT.
-TEST_F(LettoreEndToEndTest, CtrlCStopsARangeAndPrintsWhatItDid)
+// A stray byte starts a reception that would wait 5 s, and noise keeps coming:
+// SIGTERM still ends listening at once, with status 0.
+TEST_F(LettoreEndToEndTest, SignalsStopARangeAndListening)
 {
     startSim({"--reader", "1", "--pace"});  // 1001 codes would take about 25 s
     PseudoTerminal terminal;  // progress goes to a terminal only
@@ -66,6 +68,23 @@ TEST_F(LettoreEndToEndTest, CtrlCStopsARangeAndPrintsWhatItDid)
     ASSERT_TRUE(std::regex_match(out, sent, std::regex("esito 0\naccettati ([0-9]+)\nTxtRisposta ([0-9]{10}) 0\ninviati \\1\nstato 0 \\1\n"))) << out;
     EXPECT_EQ(std::stoi(sent[2]) + 1, std::stoi(sent[1]));
     EXPECT_LT(std::stoi(sent[1]), 1001);
+
+    PseudoTerminal line;
+    QProcess listener;
+    listener.start(LETTORE_BIN, {"--port", QString::fromStdString(line.slavePath()), "listen"});
+    ASSERT_TRUE(listener.waitForStarted());
+    ASSERT_EQ(::write(line.masterFd(), "\x06", 1), 1);  // a lone ACK is a whole frame: the listener is ready
+    ASSERT_TRUE(listener.waitForReadyRead(5000));
+    ASSERT_EQ(listener.readLine().left(9).toStdString(), "ComRX 06 ");
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_EQ(::write(line.masterFd(), "Z", 1), 1);
+        listener.waitForFinished(50);
+    }
+    QElapsedTimer stopping;
+    stopping.start();
+    ::kill(static_cast<pid_t>(listener.processId()), SIGTERM);
+    EXPECT_EQ(exitOf(listener, 6000), 0);
+    EXPECT_LT(stopping.elapsed(), 500);
 }
 
 // Reader 2 answers 300 ms after the time-out: the quiet gap drops code 0's answer, not taken
@@ -120,28 +139,6 @@ TEST_F(LettoreEndToEndTest, LineDropAndLateAnswers)
     ASSERT_TRUE(waitFor([&] { return QFile::exists(link()); })) << "the line came back";
     sim->command("fault 1 none");
     EXPECT_EQ(outcome({"--term", "1", "GetVersioneFirmware"}), Version + "|  => 0");
-}
-
-// A stray byte starts a reception that would wait 5 s, and noise keeps coming:
-// SIGTERM still ends listening at once, with status 0.
-TEST_F(LettoreEndToEndTest, SignalEndsListeningDuringAReception)
-{
-    PseudoTerminal line;
-    QProcess listener;
-    listener.start(LETTORE_BIN, {"--port", QString::fromStdString(line.slavePath()), "listen"});
-    ASSERT_TRUE(listener.waitForStarted());
-    ASSERT_EQ(::write(line.masterFd(), "\x06", 1), 1);  // a lone ACK is a whole frame: the listener is ready
-    ASSERT_TRUE(listener.waitForReadyRead(5000));
-    ASSERT_EQ(listener.readLine().left(9).toStdString(), "ComRX 06 ");
-    for (int i = 0; i < 4; ++i) {
-        ASSERT_EQ(::write(line.masterFd(), "Z", 1), 1);
-        listener.waitForFinished(50);
-    }
-    QElapsedTimer stopping;
-    stopping.start();
-    ::kill(static_cast<pid_t>(listener.processId()), SIGTERM);
-    EXPECT_EQ(exitOf(listener, 6000), 0);
-    EXPECT_LT(stopping.elapsed(), 500);
 }
 
 // A copy of lettore finds Seriale.cfg and COM<N> links beside it (default port 1: COM1).
