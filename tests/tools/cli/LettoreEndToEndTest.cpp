@@ -103,8 +103,7 @@ TEST_F(LettoreEndToEndTest, LineDropAndLateAnswers)
     listener.start(LETTORE_BIN, on({"listen", "--ack"}));
     ASSERT_TRUE(listener.waitForStarted());
     sim->command("present 5 0000004242");  // repeated until acknowledged, so one reaches the listener
-    while (!listener.canReadLine() && listener.waitForReadyRead(5000)) {
-    }
+    ASSERT_TRUE(waitFor([&] { return listener.canReadLine(); }));
     EXPECT_EQ(listener.readLine().left(30).toStdString(), "lettura 5 0000004242 status 0 ");
     sim->command("drop 300");
     EXPECT_EQ(exitOf(listener), 74);
@@ -214,8 +213,7 @@ TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
     EXPECT_FALSE(QFileInfo(link()).isSymLink());
 }
 
-// The longest range, unpaced, twice: every code ends on the reader's list,
-// and lettore's resident memory and open descriptors stay flat.
+// The longest range, twice: every code ends on the list; memory and descriptors stay flat.
 using SoakTest = LettoreEndToEndTest;
 TEST_F(SoakTest, LongestRangeLeavesEveryCodeOnTheListWithFlatMemory)
 {

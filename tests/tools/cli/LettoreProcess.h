@@ -17,8 +17,7 @@ struct ProgramRun {
 // Runs `program` with `arguments` to its end, at most timeoutMs.
 ProgramRun runProgram(const QString& program, const QStringList& arguments, int timeoutMs = 30000);
 
-// The exit status of `process` once it ends within `limitMs`; -1 if it does
-// not (it is killed) or crashes.
+// The exit status of `process` once it ends within `limitMs`; -1 if killed then, or crashed.
 int exitOf(QProcess& process, int limitMs = 5000);
 
 // The virtual reader as a child process on its own pseudo-terminal line,

@@ -134,8 +134,7 @@ TEST_F(SimThroughLinkTest, BadgesPresentedOnScheduleGoToEachReaderInTurn)
     EXPECT_EQ(m_heard, (Strings{frame(5, "P", "00000000007"), frame(6, "P", "00000000007")}));
 }
 
-// Paced at 1200 baud an answer takes the line's byte time; answers beyond
-// the 4 KB queue are dropped and logged, and so is an endless frame.
+// Paced, an answer takes the line's byte time; what overflows 4 KB is dropped and logged.
 TEST_F(SimThroughLinkTest, PacedLineTakesItsTimeAndDropsWhatItCannotHold)
 {
     open({"1:baud=1200"}, {.pace = true});
@@ -159,8 +158,7 @@ TEST_F(SimThroughLinkTest, PacedLineTakesItsTimeAndDropsWhatItCannotHold)
         EXPECT_NE(log.find(line), std::string::npos) << line;
 }
 
-// A broadcast and the close right after it, on a device its previous user
-// left at 9600: the reader at 19200 must hear it, and so hold the code.
+// A broadcast just before the close, on a device left at 9600, is heard at 19200.
 TEST_F(SimThroughLinkTest, LastFrameBeforeACloseIsHeardAtItsOwnRate)
 {
     open({"1:baud=19200"});

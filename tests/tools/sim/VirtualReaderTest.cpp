@@ -76,8 +76,7 @@ TEST(ReadingScheduleTest, SentAtOnceRepeatedUntilConfirmedAndKeptOutOfExchanges)
     }
 }
 
-// Paced bytes follow each other and the line stays busy; the queue holds at
-// most 4 KB, refuses whole what does not fit, and takes more once bytes left.
+// Paced bytes wait for the line; the queue refuses whole what would pass 4 KB.
 TEST(TransmitterTest, PacedBytesFollowEachOtherAndTheQueueIsBounded)
 {
     Transmitter t;
@@ -106,8 +105,7 @@ TEST(TransmitterTest, PacedBytesFollowEachOtherAndTheQueueIsBounded)
 
 std::string frame(int16_t term, const char* type, const std::string& data) { return Framing::sibrant2Frame(term, type, data); }
 
-// The longest frame is 1 KB: one byte more is dropped whole, and so is a
-// frame as long that the next STX cuts off; each is counted once.
+// One byte over 1 KB, or cut off by an STX, a frame is dropped whole and counted once.
 TEST(FrameSplitterTest, LongestFrameIsOneKilobyte)
 {
     const std::string longest = frame(1, "S", std::string(1024 - 5, '9'));
@@ -181,24 +179,20 @@ TEST(VirtualReaderTest, WhiteListStatusCharactersAndCapacity)
 }
 
 // A transaction leaves only on an ACK that follows it; a second ACK removes nothing more.
-TEST(VirtualReaderTest, TransactionLeavesOnlyWhenAcknowledged)
+// The current serial number advances only on an ACK after "next"; none after the last.
+TEST(VirtualReaderTest, TransactionsAndSerialNumbersMoveOnOnlyWhenAcknowledged)
 {
     VirtualReader reader(settings());
     play(reader, {{poll("3"), from(7, "10000000001")}, {poll("2"), {}}, {poll(Ack), {}}, {poll("3"), from(7, "10000000001")},
                   {poll(Ack), {}}, {poll(Ack), {}}, {poll("3"), from(7, "000000000020000000003")}, {poll(Ack), {}},
-                  {poll("3"), from(7, "0")}});
-}
-
-// The current serial number advances only on an ACK after "next"; none after the last.
-TEST(VirtualReaderTest, SerialNumbersAdvanceOnlyAfterAcknowledgedNext)
-{
-    VirtualReader reader(settings());
-    play(reader, {{poll("6"), {}}, {poll("4"), {}}, {poll(Ack), {}}, {poll("5"), from(7, "0000000011")},
+                  {poll("3"), from(7, "0")}, {poll("6"), {}}, {poll("4"), {}}, {poll(Ack), {}}, {poll("5"), from(7, "0000000011")},
                   {poll("6"), {}}, {poll(Ack), {}}, {poll("5"), from(7, "0000000012")},
                   {poll("6"), {}}, {poll(Ack), {}}, {poll("5"), from(7, "0000000013")},
                   {poll("6"), Nak}, {poll(Ack), {}}, {poll("5"), from(7, "0000000013")}});
 }
 
+// Set commands come silently by broadcast; setting the address by card moves only the card's
+// holder, and a shorter code is not the card's.
 TEST(VirtualReaderTest, BroadcastCarriesOutSetCommandsSilently)
 {
     VirtualReader reader(settings());
@@ -207,11 +201,7 @@ TEST(VirtualReaderTest, BroadcastCarriesOutSetCommandsSilently)
     EXPECT_EQ(std::make_pair(reader.address(), reader.baudRate()), std::make_pair(31, 38400));
     play(reader, {{poll("1", 31), from(31, "999988877766655")}, {poll("70000000042", 31), from(31, "1")}});
     EXPECT_EQ(reader.outputs(), "001002003");
-}
 
-// Only the holder of the card moves, and a shorter code is not the card's.
-TEST(VirtualReaderTest, SetAddressByCardMovesOnlyTheCardHolder)
-{
     VirtualReader holder(settings(7));
     ReaderSettings other;  // its card is its address in ten digits
     other.address = 42;
@@ -223,8 +213,7 @@ TEST(VirtualReaderTest, SetAddressByCardMovesOnlyTheCardHolder)
     EXPECT_EQ(bystander.address(), 1);
 }
 
-// A multimaster reading is confirmed by an ACK only once sent; outside
-// multimaster badges become transactions, an unsent reading among them.
+// An ACK confirms a multimaster reading once sent; otherwise badges become transactions.
 TEST(VirtualReaderTest, MultimasterReadingsAndTransactions)
 {
     VirtualReader reader(settings(5));
