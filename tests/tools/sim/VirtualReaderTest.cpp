@@ -185,7 +185,8 @@ TEST(VirtualReaderTest, TransactionsAndSerialNumbersMoveOnOnlyWhenAcknowledged)
     VirtualReader reader(settings());
     play(reader, {{poll("3"), from(7, "10000000001")}, {poll("2"), {}}, {poll(Ack), {}}, {poll("3"), from(7, "10000000001")},
                   {poll(Ack), {}}, {poll(Ack), {}}, {poll("3"), from(7, "000000000020000000003")}, {poll(Ack), {}},
-                  {poll("3"), from(7, "0")}, {poll("6"), {}}, {poll("4"), {}}, {poll(Ack), {}}, {poll("5"), from(7, "0000000011")},
+                  {poll("3"), from(7, "0")}, {poll("6"), {}}, {poll("4"), {}}, {poll(Ack), {}},
+                  {poll("5"), from(7, "0000000011")},
                   {poll("6"), {}}, {poll(Ack), {}}, {poll("5"), from(7, "0000000012")},
                   {poll("6"), {}}, {poll(Ack), {}}, {poll("5"), from(7, "0000000013")},
                   {poll("6"), Nak}, {poll(Ack), {}}, {poll("5"), from(7, "0000000013")}});
@@ -252,8 +253,8 @@ TEST(VirtualReaderTest, StateShowsModelSettingsListTransactionsAndSerials)
 TEST(SimOptionsTest, BadTextIsRefusedAndEveryOptionIsDocumented)
 {
     for (const char* text : {"", "256", "-1", "1x", "1:baud=57600", "1:baud", "1:firmware=SHORT", "1:serials=123",
-                             "1:transactions=1000", "1:fault=crash", "1:colour=red", "1:model=tolvan",
-                             "200:model=parlow"})
+                             "1:transactions=1000", "1:fault=crash", "1:colour=red",
+                             "1:model=tolvan", "200:model=parlow"})
         EXPECT_THROW(ReaderSettings::parse(text), std::invalid_argument) << text;
     for (const char* text : {"present 1", "present 1 123", "present 300 0000000042", "fault 1 boom", "transaction 1 1000",
                              "multimaster maybe", "drop now", "drop -1", "drop 1 2", "dance"})
