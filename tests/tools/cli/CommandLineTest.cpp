@@ -98,13 +98,6 @@ TEST(CommandLineTest, UsageErrors)
     }
 }
 
-// Values print as "NAME VALUE", bytes outside printable ASCII escaped; a whole frame in hex.
-TEST(ResultTextTest, EscapesValuesAndHexFrames)
-{
-    const CommandResult result{2, {{"outVERSION", "V1\x01\\ x"}, {"Risposta", "\x02\x30\x21", true}}};
-    EXPECT_EQ(ResultText::format(result), "esito 2\noutVERSION V1\\x01\\x5C x\nRisposta 02 30 21\n");
-}
-
 // Every command's help names its arguments and has an example that parses as that command.
 TEST(CommandNamesTest, EveryHelpHasAWorkingExample)
 {
@@ -119,9 +112,12 @@ TEST(CommandNamesTest, EveryHelpHasAWorkingExample)
     }
 }
 
+// Values print as "NAME VALUE", bytes outside printable ASCII escaped; a whole frame in hex.
 // A lone NAK is always told; a lone ACK only where data was asked for.
-TEST(LoneAnswerTest, TellsRefusalsAndBareAcknowledgements)
+TEST(ResultTextTest, EscapesValuesAndTellsLoneAnswers)
 {
+    const CommandResult text{2, {{"outVERSION", "V1\x01\\ x"}, {"Risposta", "\x02\x30\x21", true}}};
+    EXPECT_EQ(ResultText::format(text), "esito 2\noutVERSION V1\\x01\\x5C x\nRisposta 02 30 21\n");
     const CommandResult none{0, {}};
     const CommandResult version{0, {{"outVERSION", "N"}}};
     const std::tuple<std::vector<std::string>, const char*, const CommandResult&, const char*> rows[] = {  // received, command, result, shown

@@ -106,7 +106,8 @@ TEST(TransmitterTest, PacedBytesFollowEachOtherAndTheQueueIsBounded)
 std::string frame(int16_t term, const char* type, const std::string& data) { return Framing::sibrant2Frame(term, type, data); }
 
 // One byte over 1 KB, or cut off by an STX, a frame is dropped whole and counted once.
-TEST(FrameSplitterTest, LongestFrameIsOneKilobyte)
+// A request's kind, address and data, and whether its check character holds.
+TEST(FrameSplitterTest, LongestFrameIsOneKilobyteAndRequestsDecode)
 {
     const std::string longest = frame(1, "S", std::string(1024 - 5, '9'));
     const std::string oneShorter = frame(1, "S", std::string(1024 - 6, '9'));
@@ -116,10 +117,7 @@ TEST(FrameSplitterTest, LongestFrameIsOneKilobyte)
               (Frames{longest, oneShorter, longest}));
     EXPECT_EQ(splitter.takeDropped(), 2 * 1023u);
     EXPECT_EQ(splitter.takeDropped(), 0u);
-}
 
-TEST(RequestTest, DecodesKindAddressAndData)
-{
     std::string badBcc = frame(1, "P", "2");
     badBcc.back() = static_cast<char>(badBcc.back() ^ 1);
     const std::pair<std::string, const char*> rows[] = {
@@ -159,19 +157,15 @@ void play(VirtualReader& reader, const std::vector<std::pair<Request, std::optio
     }
 }
 
-// Setup of 14 characters, baud code 6, a bad address character, an output test with a letter,
-// a code of 9 characters, a clear with a code, a set address sent to one reader, unknown commands.
-TEST(VirtualReaderTest, RefusesMalformedCommandsAndLeavesAckUnanswered)
+// Refused: a 14-character setup, baud code 6, a bad address character, an output test with a
+// letter, a 9-character code, a clear with a code, a set address to one reader, unknown commands.
+// Adding to a full list answers 2, a present code 1 even then; a deleted code makes room.
+TEST(VirtualReaderTest, RefusesMalformedCommandsAndKeepsAWhiteList)
 {
     for (const Request& request : {set("100010050100021"), set("2056"), set("2@54"), set("301000500A"), set("41000000042"),
                                    set("430000000001"), set("50<CARD000001"), poll("9"), set("8")})
         EXPECT_EQ(VirtualReader(settings()).handle(request), Nak) << request.data;
     EXPECT_EQ(VirtualReader(settings()).handle(poll(Ack)), "");
-}
-
-// Adding to a full list answers 2, a present code 1 even then; a deleted code makes room.
-TEST(VirtualReaderTest, WhiteListStatusCharactersAndCapacity)
-{
     VirtualReader reader(ReaderSettings::parse("7:capacity=2"));
     play(reader, {{set("41AAAAAAAAAA"), from(7, "0")}, {set("41BBBBBBBBBB"), from(7, "0")}, {set("41CCCCCCCCCC"), from(7, "2")},
                   {set("41BBBBBBBBBB"), from(7, "1")}, {poll("7CCCCCCCCCC"), from(7, "0")}, {set("42AAAAAAAAAA"), Ack},
