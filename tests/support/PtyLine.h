@@ -13,8 +13,7 @@
 
 namespace lettore::test {
 
-// A pseudo-terminal that a program folder of its own names COM<number>,
-// the way a user gives a device a port number.
+// A pseudo-terminal named COM<number> in a program folder of its own, as a user numbers a port.
 class PtyLine {
 public:
     explicit PtyLine(int16_t number = 3) : m_number(number)
@@ -34,8 +33,7 @@ private:
     int16_t m_number;
 };
 
-// Runs the Qt event loop until `done` holds or `limitMs` have passed;
-// returns whether `done` held. The loop sleeps between events.
+// Runs the Qt event loop (asleep between events) until `done` holds or `limitMs` passed.
 inline bool processEventsUntil(const std::function<bool()>& done, int limitMs = 2000)
 {
     if (done())

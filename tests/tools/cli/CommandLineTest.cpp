@@ -98,13 +98,6 @@ TEST(CommandLineTest, UsageErrors)
     }
 }
 
-// Values print as "NAME VALUE", bytes outside printable ASCII escaped; a whole frame in hex.
-TEST(ResultTextTest, EscapesValuesAndHexFrames)
-{
-    const CommandResult result{2, {{"outVERSION", "V1\x01\\ x"}, {"Risposta", "\x02\x30\x21", true}}};
-    EXPECT_EQ(ResultText::format(result), "esito 2\noutVERSION V1\\x01\\x5C x\nRisposta 02 30 21\n");
-}
-
 // Every command's help names its arguments and has an example that parses as that command.
 TEST(CommandNamesTest, EveryHelpHasAWorkingExample)
 {
@@ -119,9 +112,12 @@ TEST(CommandNamesTest, EveryHelpHasAWorkingExample)
     }
 }
 
+// Values print as "NAME VALUE", bytes outside printable ASCII escaped; a whole frame in hex.
 // A lone NAK is always told; a lone ACK only where data was asked for.
-TEST(LoneAnswerTest, TellsRefusalsAndBareAcknowledgements)
+TEST(ResultTextTest, EscapesValuesAndTellsLoneAnswers)
 {
+    const CommandResult text{2, {{"outVERSION", "V1\x01\\ x"}, {"Risposta", "\x02\x30\x21", true}}};
+    EXPECT_EQ(ResultText::format(text), "esito 2\noutVERSION V1\\x01\\x5C x\nRisposta 02 30 21\n");
     const CommandResult none{0, {}};
     const CommandResult version{0, {{"outVERSION", "N"}}};
     const std::tuple<std::vector<std::string>, const char*, const CommandResult&, const char*> rows[] = {  // received, command, result, shown
@@ -143,6 +139,7 @@ const std::string Reading = "\x02\x30\x25" "10000000042\x03\x23";  // reader 5's
 // A reading prints as "lettura ADDR CODE status S TIME", acknowledged when
 // asked, else marked repeated when it comes again. Anything else, a reading
 // whose address does not decode included, prints in hex, never acknowledged.
+// A reading that cannot reach standard output is not confirmed: the reader keeps it.
 TEST_F(ReadingListenerTest, PrintsEachTextAndAcknowledgesReadingsWhenAsked)
 {
     std::string odd = Reading;
@@ -159,16 +156,10 @@ TEST_F(ReadingListenerTest, PrintsEachTextAndAcknowledgesReadingsWhenAsked)
                                                        : "lettura 5 0000000042 status 1 T repeated\n"));
         EXPECT_EQ(writtenHex(), std::vector<std::string>(acknowledge ? 2 : 0, "02 30 25 06 03 12")) << acknowledge;
     }
-}
-
-// A reading that cannot reach standard output is not confirmed: the reader keeps it.
-TEST_F(ReadingListenerTest, ReadingThatCannotBeShownIsNotAcknowledged)
-{
-    std::ostringstream out;
-    out.setstate(std::ios::badbit);
-    ReadingListener listener(lettori, out, true);
+    std::ostringstream closed;
+    closed.setstate(std::ios::badbit);
     port.clearRecord();
-    listener.ComRX(Reading);
+    ReadingListener(lettori, closed, true).ComRX(Reading);
     EXPECT_EQ(writtenHex(), std::vector<std::string>{});
 }
 

@@ -17,11 +17,10 @@ ProgramRun runProgram(const QString& program, const QStringList& arguments, int 
 {
     QProcess process;
     process.start(program, arguments);
-    if (!process.waitForStarted() || !process.waitForFinished(timeoutMs)) {
-        exitOf(process, 0);
-        return {-1, process.readAllStandardOutput().toStdString(), "did not finish"};
-    }
-    return {exitOf(process, 0), process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+    const bool finished = process.waitForStarted() && process.waitForFinished(timeoutMs);
+    const int status = exitOf(process, 0);  // -1 when it had to be killed
+    return {status, process.readAllStandardOutput().toStdString(),
+            finished ? process.readAllStandardError().toStdString() : "did not finish"};
 }
 
 SimProcess::SimProcess(const QString& linkPath, const QStringList& arguments)
@@ -34,8 +33,6 @@ SimProcess::SimProcess(const QString& linkPath, const QStringList& arguments)
             throw std::runtime_error("the virtual reader did not open its line");
     m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
 }
-
-SimProcess::~SimProcess() { stop(); }
 
 int SimProcess::stop()
 {

@@ -17,7 +17,7 @@ struct ProgramRun {
 // Runs `program` with `arguments` to its end, at most timeoutMs.
 ProgramRun runProgram(const QString& program, const QStringList& arguments, int timeoutMs = 30000);
 
-// The exit status of `process` once it ends within `limitMs`; -1 if it does not (it is killed) or crashes.
+// The exit status of `process` once it ends within `limitMs`; -1 if killed then, or crashed.
 int exitOf(QProcess& process, int limitMs = 5000);
 
 // The virtual reader as a child process on its own pseudo-terminal line,
@@ -25,10 +25,9 @@ int exitOf(QProcess& process, int limitMs = 5000);
 class SimProcess {
 public:
     SimProcess(const QString& linkPath, const QStringList& arguments);
-    ~SimProcess();
-    // A command on the simulator's standard input, e.g. "present 1 0000000042".
+    ~SimProcess() { stop(); }
+    // A line on the simulator's standard input, e.g. "present 1 0000000042".
     void command(const std::string& line);
-    bool running() const { return m_process.state() == QProcess::Running; }
     // The pseudo-terminal's device, as the program printed it.
     const QString& device() const { return m_device; }
     // Sends SIGTERM; the exit status.

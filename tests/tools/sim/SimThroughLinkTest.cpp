@@ -1,5 +1,4 @@
-// The virtual reader on a pseudo-terminal driven by the real link, port and
-// command set: readers of every terminal model, faults, pacing.
+// The virtual reader on a pseudo-terminal driven by the real link, port and command set.
 #include "ByteText.h"
 #include "Dialect.h"
 #include "Esito.h"
@@ -13,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -42,14 +42,13 @@ protected:
     // The line with `readers`, and the link on it through the link COM9 at 9600 baud.
     void open(const Strings& readers, const LineSettings& settings = {})
     {
-        std::vector<ReaderSettings> parsed;
-        for (const auto& text : readers)
-            parsed.push_back(ReaderSettings::parse(text));
+        std::vector<ReaderSettings> parsed(readers.size());
+        std::transform(readers.begin(), readers.end(), parsed.begin(), ReaderSettings::parse);
         m_line = std::make_unique<VirtualLine>(parsed, settings, &m_log);
         m_line->linkAs(linkPath());
         m_line->start();
-        m_lettori = std::make_unique<clsLettori>(std::make_unique<QtPort>(PortNaming(m_folder.path().toStdString())), m_clock,
-                                                 processQtEvents);
+        auto port = std::make_unique<QtPort>(PortNaming(m_folder.path().toStdString()));
+        m_lettori = std::make_unique<clsLettori>(std::move(port), m_clock, processQtEvents);
         link().subscribe(this);
         link().setCommPort(9);
         link().setCommSettings("9600,N,8,1");
@@ -58,18 +57,19 @@ protected:
     void ComRX(const std::string& stringa) override { m_heard.push_back(stringa); }
     std::string linkPath() const { return m_folder.path().toStdString() + "/COM9"; }
     clsComunicazioni& link() { return m_lettori->Comunicazione(); }
-    // The firmware text reader `term` answers, or how the exchange ended.
+    // Reader `term`'s firmware text, whether it holds `code`; or how the exchange ended.
     std::string firmware(int16_t term)
     {
-        std::string version;
-        const int16_t esito = m_lettori->Sibrant().GetVersioneFirmware(term, version);
-        return esito == Esito::Accepted ? version : failed(esito);
+        std::string out;
+        return shown(m_lettori->Sibrant().GetVersioneFirmware(term, out), out);
     }
-    // Whether reader `term` holds `code` on its white list, or how the exchange ended.
     std::string exists(int16_t term, const std::string& code)
     {
         std::string out;
-        const int16_t esito = m_lettori->Sibrant().VerificaBadge(term, code, out);
+        return shown(m_lettori->Sibrant().VerificaBadge(term, code, out), out);
+    }
+    static std::string shown(int16_t esito, const std::string& out)
+    {
         return esito == Esito::Accepted ? out : failed(esito);
     }
     // Writes `bytes` as they stand and returns what the link passes on within 300 ms.
@@ -82,11 +82,9 @@ protected:
         link().OnComm_Disattivato();
         return m_heard;
     }
-    bool heardWithin(std::size_t count, int ms) { return test::processEventsUntil([&] { return m_heard.size() >= count; }, ms); }
-    // What the line logged; it stops first, as its thread writes the log.
     std::string logged()
     {
-        m_line.reset();
+        m_line.reset();  // its thread writes the log
         return m_log.str();
     }
 
@@ -97,7 +95,6 @@ protected:
     std::unique_ptr<VirtualLine> m_line;
     std::unique_ptr<clsLettori> m_lettori;
 };
-using Models = SimThroughLinkTest;
 
 // Only frames at a reader's address and rate are answered; readers at the
 // line's rate carry out a broadcast silently; a bad check character gets a NAK.
@@ -133,12 +130,11 @@ TEST_F(SimThroughLinkTest, BadgesPresentedOnScheduleGoToEachReaderInTurn)
     open({"5", "6"},
          {.multimaster = true, .presentEverySeconds = 1, .presentCodes = {"0000000007"}});
     link().OnComm_Attivato();
-    ASSERT_TRUE(heardWithin(2, 2500));
+    ASSERT_TRUE(test::processEventsUntil([&] { return m_heard.size() == 2; }, 2500));
     EXPECT_EQ(m_heard, (Strings{frame(5, "P", "00000000007"), frame(6, "P", "00000000007")}));
 }
 
-// Paced at 1200 baud an answer takes the line's byte time; answers beyond
-// the 4 KB queue are dropped and logged, and so is an endless frame.
+// Paced, an answer takes the line's byte time; what overflows 4 KB is dropped and logged.
 TEST_F(SimThroughLinkTest, PacedLineTakesItsTimeAndDropsWhatItCannotHold)
 {
     open({"1:baud=1200"}, {.pace = true});
@@ -155,14 +151,14 @@ TEST_F(SimThroughLinkTest, PacedLineTakesItsTimeAndDropsWhatItCannotHold)
         burst += frame(1, "P", "2");
     link().OnComm_Attivato();
     EXPECT_EQ(link().InviaComando(burst), Esito::Accepted);
-    ASSERT_TRUE(heardWithin(1, 3000));  // the whole burst is read before the first answer has left
+    // The whole burst is read before the first answer has left.
+    ASSERT_TRUE(test::processEventsUntil([&] { return !m_heard.empty(); }, 3000));
     const std::string log = logged();
     for (const char* line : {"21 bytes dropped: 4095 bytes already wait to go out", "1023 bytes dropped: no frame end within 1024 bytes"})
         EXPECT_NE(log.find(line), std::string::npos) << line;
 }
 
-// A broadcast and the close right after it, on a device its previous user
-// left at 9600: the reader at 19200 must hear it, and so hold the code.
+// A broadcast just before the close, on a device left at 9600, is heard at 19200.
 TEST_F(SimThroughLinkTest, LastFrameBeforeACloseIsHeardAtItsOwnRate)
 {
     open({"1:baud=19200"});
@@ -199,7 +195,7 @@ TEST_F(SimThroughLinkTest, NewerLineKeepsTheLinkAndNoFileIsReplaced)
 }
 
 // Readers of every terminal model on one line, driven by the link's dialect routines.
-TEST_F(Models, EachModelAnswersItsOwnDialectOnly)
+TEST_F(SimThroughLinkTest, EachModelAnswersItsOwnDialectOnly)
 {
     open({"1", "2:model=sibrant", "3:model=PARLOW,transactions=10000000042", "4:model=quen", "5:model=zem",
           "7:model=tolvane,transactions=10000000042"});
