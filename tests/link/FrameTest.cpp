@@ -1,6 +1,7 @@
-// Frames as values: each dialect's bytes, the readers' frames back as
-// values, the answer checks, and the cutting of line input into parts.
+// Frames as values: each dialect's bytes, the readers' frames back as values, the answer checks, and the cutting of
+// line input into parts; and the text of the port's settings.
 #include "Dialect.h"
+#include "SerialSettings.h"
 #include "SimulatedPort.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ TEST(Frame, EachDialectEncodesBothTypes)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.dialect << " " << row.term << " " << row.tipo);
-        const std::optional<std::string> bytes = Dialect::find(row.dialect)->encode(Frame::of(row.term, row.tipo, row.data));
+        const auto bytes = Dialect::find(row.dialect)->encode(Frame::of(row.term, row.tipo, row.data));
         EXPECT_EQ(bytes ? hex(*bytes) : "-", row.bytes);
     }
     EXPECT_EQ(Dialect::find("sibrant2"), nullptr);
@@ -134,8 +135,7 @@ TEST(Frame, CutsInputIntoParts)
         {"02 41 02 03 42", "W0+5"},                            // STX inside a frame whose check holds
         {"3C 49 34 39 3E 41 3C 49 34 38 3E 06 3C 41", "W0+5 N5+1 B6+5 L11+1 U12+2", Frame::Rule::Tolvane},
         {"02 30 21 06 03 16 41 02 30 02 30 21 32 03 00 02 30", "W0+6 N6+1 A7+2 B9+6 U15+2", Frame::Rule::Request},
-        {"04 04 31 05 02 30 21 32 03 22 04 04 02 31 58 03 04 04", "W0+4 W4+6 W10+6 U16+2",
-         Frame::Rule::Request},
+        {"04 04 31 05 02 30 21 32 03 22 04 04 02 31 58 03 04 04", "W0+4 W4+6 W10+6 U16+2", Frame::Rule::Request},
         {"02 30 21 32 03", "U0+5", Frame::Rule::Request},  // its check character yet to come
         {"", ""},
     };
@@ -145,6 +145,28 @@ TEST(Frame, CutsInputIntoParts)
     const std::string frame = unhex("02 30 21 41 03 51");
     for (std::size_t cut = 1; cut < frame.size(); ++cut)
         EXPECT_EQ(parts(frame.substr(0, cut)), "U0+" + std::to_string(cut));
+}
+
+// Each text with the settings it names and their one spelling; then texts that name none, each wrong in one way.
+TEST(SerialSettingsTest, ParsesValidatesAndSpellsSettings)
+{
+    using P = SerialSettings::Parity;
+    using S = SerialSettings::StopBits;
+    const std::tuple<const char*, SerialSettings, const char*> rows[] = {
+        {"9600,N,8,1", {9600, P::None, 8, S::One}, "9600,N,8,1"},
+        {"19200,e,7,2", {19200, P::Even, 7, S::Two}, "19200,E,7,2"},
+        {" 1200 , O , 5 , 1 ", {1200, P::Odd, 5, S::One}, "1200,O,5,1"},
+        {"1,m,6,1.5", {1, P::Mark, 6, S::OneAndHalf}, "1,M,6,1.5"},
+        {"2147483647,s,8,2", {2147483647, P::Space, 8, S::Two}, "2147483647,S,8,2"},
+    };
+    for (const auto& [text, settings, spelled] : rows) {
+        EXPECT_EQ(SerialSettings::parse(text), settings) << text;
+        EXPECT_EQ(settings.text(), spelled);
+    }
+    for (const char* text : {"", "9600,N,8", "9600,N,8,1,1", "abc,N,8,1", "9600x,N,8,1", "-9600,N,8,1", "+9600,N,8,1",
+                             "0,N,8,1", "2147483648,N,8,1", "9600,X,8,1", "9600,NN,8,1", "9600,,8,1", "9600,N,9,1",
+                             "9600,N,4,1", "9600,N,8,3", "9600,N,8,1.0", "9600,N,8,0"})
+        EXPECT_EQ(SerialSettings::parse(text), std::nullopt) << text;
 }
 
 }  // namespace
