@@ -236,13 +236,6 @@ protected:
         link.setCommPort(line.number());
         link.setCommSettings("9600,N,8,1");
     }
-    int16_t exchange(std::string& Risposta)
-    {
-        int16_t esito = -1;
-        link.Sibrant2(1, "P", "2", esito, Risposta);
-        return esito;
-    }
-
     test::EventLog log;
     SteadyClock clock;
     clsComunicazioni link{std::make_unique<QtPort>(line.naming()), clock, processQtEvents};
@@ -258,8 +251,10 @@ TEST_F(LinkPtyTest, SilentReaderTimesOutWithoutSpinning)
     ticker.start(100);
     const double cpuBefore = test::processCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
+    int16_t esito = -1;
     std::string Risposta = "old";
-    EXPECT_EQ(exchange(Risposta), Esito::TimedOut);
+    link.Sibrant2(1, "P", "2", esito, Risposta);
+    EXPECT_EQ(esito, Esito::TimedOut);
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     const double cpu = test::processCpuSeconds() - cpuBefore;
     EXPECT_EQ(Risposta, "");
@@ -286,8 +281,10 @@ TEST_F(LinkPtyTest, HandlersRunOffTheDriversStackAndMayAcknowledge)
     peer.expect({.request = Request, .reply = Answer});
     QObject clicks;  // a click on a turn of the event loop, never once the test is over
     QTimer::singleShot(0, &clicks, look);
+    int16_t esito = -1;
     std::string Risposta;
-    EXPECT_EQ(exchange(Risposta), Esito::Accepted);
+    link.Sibrant2(1, "P", "2", esito, Risposta);
+    EXPECT_EQ(esito, Esito::Accepted);
     EXPECT_EQ(Risposta, Answer);
     EXPECT_TRUE(peer.waitForReceived(Request + "\x06", 1s));
     peer.send(test::unhex("02 30 31 42 30 30 30 30 31 32 33 34 35 36 03 45"));

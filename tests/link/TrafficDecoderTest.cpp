@@ -25,18 +25,15 @@ std::string summary(const TrafficRow& row)
     return text + " [" + hex(row.bytes) + "]";
 }
 
-struct Feed {
-    Direction direction;
-    const char* bytes;
-};
+using Feed = std::pair<Direction, const char*>;  // hex bytes
 
 std::vector<std::string> decode(const std::vector<Feed>& feeds)
 {
     TrafficDecoder decoder;
     std::vector<std::string> lines;
     int n = 0;
-    for (const Feed& feed : feeds)
-        for (const TrafficRow& row : decoder.feed(feed.direction, "t" + std::to_string(n++), unhex(feed.bytes)))
+    for (const auto& [direction, bytes] : feeds)
+        for (const TrafficRow& row : decoder.feed(direction, "t" + std::to_string(n++), unhex(bytes)))
             lines.push_back(row.time + " " + summary(row));
     for (const TrafficRow& row : decoder.flush())
         lines.push_back(row.time + " " + summary(row));
@@ -156,10 +153,8 @@ TEST(PortTap, TellsEveryByteOnceInOrderWithItsDirection)
     std::string answer;
     link.Sibrant2(1, "P", "2", esito, answer);
     EXPECT_EQ(hex(answer), "02 30 21 4F 4B 03 14");
-
     port->failNext("write", PortError(PortFailure::Other, 31, "Device gone"));
     link.Sibrant2(1, "P", "2", esito, answer);
-
     std::vector<std::string> expected{
         "1970-01-01T00:00:00.005Z discarded 55 02 30 21 4F 4B 03 14",
         "1970-01-01T00:00:00.005Z TX 02 30 21 32 03 22",

@@ -24,12 +24,9 @@ public:
     // Starts reading the master side of `line`, which must outlive the peer.
     explicit ScriptedPeer(PseudoTerminal& line);
     ~ScriptedPeer();
-
     void expect(Step step);
-
     // Writes `bytes` to the host now, as a reader does on its own.
     void send(const std::string& bytes);
-
     // Waits until everything read from the host contains `bytes`.
     bool waitForReceived(const std::string& bytes, std::chrono::milliseconds limit);
 
