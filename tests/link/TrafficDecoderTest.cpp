@@ -40,9 +40,7 @@ std::vector<std::string> decode(const std::vector<Feed>& feeds)
     return lines;
 }
 
-constexpr Direction TX = Direction::Sent;
-constexpr Direction RX = Direction::Received;
-constexpr Direction Drop = Direction::Discarded;
+constexpr Direction TX = Direction::Sent, RX = Direction::Received, Drop = Direction::Discarded;
 
 TEST(TrafficDecoder, NamesTheFramesOfEveryDialectBothWays)
 {
