@@ -1,6 +1,7 @@
-// Frames as values: each dialect's bytes, the readers' frames back as
-// values, the answer checks, and the cutting of line input into parts.
+// Frames as values: each dialect's bytes, the readers' frames back as values, the answer checks, and the cutting of
+// line input into parts; and the text of the port's settings.
 #include "Dialect.h"
+#include "SerialSettings.h"
 #include "SimulatedPort.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ TEST(Frame, EachDialectEncodesBothTypes)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.dialect << " " << row.term << " " << row.tipo);
-        const std::optional<std::string> bytes = Dialect::find(row.dialect)->encode(Frame::of(row.term, row.tipo, row.data));
+        const auto bytes = Dialect::find(row.dialect)->encode(Frame::of(row.term, row.tipo, row.data));
         EXPECT_EQ(bytes ? hex(*bytes) : "-", row.bytes);
     }
     EXPECT_EQ(Dialect::find("sibrant2"), nullptr);
@@ -50,16 +51,14 @@ TEST(Frame, DecodesTheReadersFrames)
         {"02 3F 2F 03 00", "255 P "}, {"02 60 60 35 03 34", "256 S 5"},
         {"02 30 40 32 03 22", "-"},  // low character in neither form
         {"02 2F 21 32 03 22", "-"},  // high character below '0'
-        {"02 60 21 32 03 22", "-"},
+        {"02 60 21 32 03 22", "-"}, {"30 30 21 32 03 22", "-"},
         {"02 30 21 03", "-"},        // too short
         {"02 30 21 32 22 03", "-"},  // ETX not before the check
-        {"30 30 21 32 03 22", "-"},
     };
     for (const auto& row : rows) {
         const auto frame = Frame::decode(unhex(row.bytes));
-        const std::string decoded =
-            frame ? std::to_string(frame->term) + (frame->set ? " S " : " P ") + frame->data : "-";
-        EXPECT_EQ(decoded, row.decoded) << row.bytes;
+        const std::string text = frame ? std::to_string(frame->term) + (frame->set ? " S " : " P ") + frame->data : "-";
+        EXPECT_EQ(text, row.decoded) << row.bytes;
     }
 }
 
@@ -82,19 +81,17 @@ TEST(Frame, AddressCharacters)
 
 TEST(Frame, AnswerChecks)
 {
+    constexpr auto Stx = Frame::Rule::Stx, Tolvane = Frame::Rule::Tolvane;
     const struct {
         const char* answer;
         Frame::Rule rule;
         bool accepted;
     } rows[] = {
-        {"06", Frame::Rule::Stx, true}, {"15", Frame::Rule::Stx, true}, {"41", Frame::Rule::Stx, false},
-        {"", Frame::Rule::Stx, false}, {"02 02", Frame::Rule::Stx, false},
-        {"02 30 21 41 03 51", Frame::Rule::Stx, true}, {"02 30 21 41 03 52", Frame::Rule::Stx, false},
-        {"02 31 32 03 02", Frame::Rule::Stx, true},
-        {"02 30 21 41 54 06", Frame::Rule::Stx, true},  // an ACK that is the check stands in for ETX
-        {"06", Frame::Rule::Tolvane, true}, {"3C 49 34 39 3E", Frame::Rule::Tolvane, true},
-        {"3C 49 34 38 3E", Frame::Rule::Tolvane, false}, {"3C 00 00 00 00 3E", Frame::Rule::Tolvane, true},
-        {"41", Frame::Rule::Tolvane, false},
+        {"06", Stx, true}, {"15", Stx, true}, {"41", Stx, false}, {"", Stx, false}, {"02 02", Stx, false},
+        {"02 30 21 41 03 51", Stx, true}, {"02 30 21 41 03 52", Stx, false}, {"02 31 32 03 02", Stx, true},
+        {"02 30 21 41 54 06", Stx, true},  // an ACK that is the check stands in for ETX
+        {"06", Tolvane, true}, {"3C 49 34 39 3E", Tolvane, true}, {"3C 49 34 38 3E", Tolvane, false},
+        {"3C 00 00 00 00 3E", Tolvane, true}, {"41", Tolvane, false},
     };
     for (const auto& row : rows)
         EXPECT_EQ(Frame::accepted(unhex(row.answer), row.rule), row.accepted) << row.answer;
@@ -114,28 +111,26 @@ std::string parts(const std::string& input, Frame::Rule rule = Frame::Rule::Stx)
 
 TEST(Frame, CutsInputIntoParts)
 {
-    const char* R1 = "02 30 21 4A 03 5A ";
-    const char* R2 = "02 30 22 4A 03 59 ";
+    const std::string R1 = "02 30 21 4A 03 5A ", R2 = "02 30 22 4A 03 59 ";
     const struct {
         std::string input;
         const char* parts;
         Frame::Rule rule = Frame::Rule::Stx;
     } rows[] = {
-        {std::string(R1) + R2, "W0+6 W6+6"},
-        {std::string("41 FF ") + R1 + "15 06 " + R2 + "7F", "N0+2 W2+6 L8+1 L9+1 W10+6 N16+1"},
-        {std::string(R1) + "02 30 22 4A", "W0+6 U6+4"},
-        {std::string("02 30 21 4A ") + R2, "A0+4 W4+6"},      // a start cut off before a frame
-        {std::string("02 30 21 41 03 52 ") + R2, "B0+6 W6+6"},
-        {std::string("02 30 21 06 03 16 ") + R1, "C0+4 N4+2 W6+6"},
-        {std::string("02 31 32 03 02 ") + R1, "W0+5 W5+6"},   // check character equal to STX
-        {std::string("02 30 32 03 03 ") + R1, "W0+5 W5+6"},   // and to ETX
-        {std::string("02 30 21 41 03 02 ") + R1, "A0+5 A5+1 W6+6"}, // a wrong one equal to STX starts a frame
-        {"02 41 02 30 21 4A 03 5A", "A0+2 W2+6"},              // noise inside a frame
-        {"02 41 02 03 42", "W0+5"},                            // STX inside a frame whose check holds
+        {R1 + R2, "W0+6 W6+6"},
+        {"41 FF " + R1 + "15 06 " + R2 + "7F", "N0+2 W2+6 L8+1 L9+1 W10+6 N16+1"},
+        {R1 + "02 30 22 4A", "W0+6 U6+4"},
+        {"02 30 21 4A " + R2, "A0+4 W4+6"},  // a start cut off before a frame
+        {"02 30 21 41 03 52 " + R2, "B0+6 W6+6"},
+        {"02 30 21 06 03 16 " + R1, "C0+4 N4+2 W6+6"},
+        {"02 31 32 03 02 " + R1, "W0+5 W5+6"},           // check character equal to STX
+        {"02 30 32 03 03 " + R1, "W0+5 W5+6"},           // and to ETX
+        {"02 30 21 41 03 02 " + R1, "A0+5 A5+1 W6+6"},  // a wrong one equal to STX starts a frame
+        {"02 41 02 30 21 4A 03 5A", "A0+2 W2+6"},        // noise inside a frame
+        {"02 41 02 03 42", "W0+5"},                      // STX inside a frame whose check holds
         {"3C 49 34 39 3E 41 3C 49 34 38 3E 06 3C 41", "W0+5 N5+1 B6+5 L11+1 U12+2", Frame::Rule::Tolvane},
         {"02 30 21 06 03 16 41 02 30 02 30 21 32 03 00 02 30", "W0+6 N6+1 A7+2 B9+6 U15+2", Frame::Rule::Request},
-        {"04 04 31 05 02 30 21 32 03 22 04 04 02 31 58 03 04 04", "W0+4 W4+6 W10+6 U16+2",
-         Frame::Rule::Request},
+        {"04 04 31 05 02 30 21 32 03 22 04 04 02 31 58 03 04 04", "W0+4 W4+6 W10+6 U16+2", Frame::Rule::Request},
         {"02 30 21 32 03", "U0+5", Frame::Rule::Request},  // its check character yet to come
         {"", ""},
     };
@@ -145,6 +140,28 @@ TEST(Frame, CutsInputIntoParts)
     const std::string frame = unhex("02 30 21 41 03 51");
     for (std::size_t cut = 1; cut < frame.size(); ++cut)
         EXPECT_EQ(parts(frame.substr(0, cut)), "U0+" + std::to_string(cut));
+}
+
+// Each text with the settings it names and their one spelling; then texts that name none, each wrong in one way.
+TEST(SerialSettingsTest, ParsesValidatesAndSpellsSettings)
+{
+    using P = SerialSettings::Parity;
+    using S = SerialSettings::StopBits;
+    const std::tuple<const char*, SerialSettings, const char*> rows[] = {
+        {"9600,N,8,1", {9600, P::None, 8, S::One}, "9600,N,8,1"},
+        {"19200,e,7,2", {19200, P::Even, 7, S::Two}, "19200,E,7,2"},
+        {" 1200 , O , 5 , 1 ", {1200, P::Odd, 5, S::One}, "1200,O,5,1"},
+        {"1,m,6,1.5", {1, P::Mark, 6, S::OneAndHalf}, "1,M,6,1.5"},
+        {"2147483647,s,8,2", {2147483647, P::Space, 8, S::Two}, "2147483647,S,8,2"},
+    };
+    for (const auto& [text, settings, spelled] : rows) {
+        EXPECT_EQ(SerialSettings::parse(text), settings) << text;
+        EXPECT_EQ(settings.text(), spelled);
+    }
+    for (const char* text : {"", "9600,N,8", "9600,N,8,1,1", "abc,N,8,1", "9600x,N,8,1", "-9600,N,8,1", "+9600,N,8,1",
+                             "0,N,8,1", "2147483648,N,8,1", "9600,X,8,1", "9600,NN,8,1", "9600,,8,1", "9600,N,9,1",
+                             "9600,N,4,1", "9600,N,8,3", "9600,N,8,1.0", "9600,N,8,0"})
+        EXPECT_EQ(SerialSettings::parse(text), std::nullopt) << text;
 }
 
 }  // namespace

@@ -10,17 +10,14 @@
 
 namespace lettore::test {
 
-// Records the link's events as "Errore 68 Device unavailable", "ComTX 02 30",
-// "ComRX 06", "ComRX \"\"", "ComTO", and hands each to onEvent, as a handler would.
+// Records the link's events as "Errore 68 Device unavailable", "ComTX 02 30", "ComRX 06", "ComRX \"\"", "ComTO",
+// and hands each to onEvent, as a handler would.
 class EventLog : public LinkEvents {
 public:
     std::vector<std::string> events;
     std::function<void(const std::string& event)> onEvent;
 
-    void Errore(int16_t code, const std::string& text) override
-    {
-        record("Errore " + std::to_string(code) + " " + text);
-    }
+    void Errore(int16_t code, const std::string& s) override { record("Errore " + std::to_string(code) + " " + s); }
     void ComTX(const std::string& s) override { record("ComTX " + hex(s)); }
     void ComRX(const std::string& s) override { record(s.empty() ? "ComRX \"\"" : "ComRX " + hex(s)); }
     void ComTO() override { record("ComTO"); }
@@ -36,26 +33,28 @@ private:
     }
 };
 
-// A link on a simulated port and clock, its events logged, with the time of
-// every turn it hands the event loop; onYield runs on each, as handlers would.
+// Pieces of input as (ms, hex bytes).
+using Pieces = std::vector<std::pair<uint32_t, std::string>>;
+
+// A link on a simulated port and clock, its events logged, with the time of every turn it hands the event loop;
+// onYield runs on each, as handlers would.
 struct LinkRig {
     explicit LinkRig(uint32_t startMs = 0)
         : clock(startMs),
           port(new SimulatedPort(clock)),
-          link(std::unique_ptr<Port>(port), clock,
-               [this] {
-                   yieldTimes.push_back(clock.nowMs());
-                   if (onYield)
-                       onYield();
-               })
+          link(std::unique_ptr<Port>(port), clock, [this] {
+              yieldTimes.push_back(clock.nowMs());
+              if (onYield)
+                  onYield();
+          })
     {
         link.subscribe(&log);
         creationCalls = port->calls();
         port->clearRecord();
     }
 
-    // The answer, in pieces due at (ms, hex bytes) after the next write.
-    void answerWith(std::vector<std::pair<uint32_t, std::string>> pieces)
+    // The answer, in pieces due after the next write.
+    void answerWith(Pieces pieces)
     {
         port->onWrite = [this, pieces](const std::string&) {
             sentAt = clock.nowMs();

@@ -1,14 +1,15 @@
-// The traffic decoder on spelled-out byte streams: each dialect both ways,
-// frames split across reads, noise around and inside frames. That every
-// byte lands in exactly one row whatever the input is fuzz_traffic's.
-#include "TrafficDecoder.h"
+// The traffic decoder on spelled-out byte streams: each dialect both ways, frames split across reads, noise around and
+// inside frames. That every byte lands in exactly one row whatever the input is fuzz_traffic's. And the port tap that
+// feeds it, under the link on a simulated port.
+#include "PortTap.h"
 #include "SimulatedPort.h"
+#include "TrafficDecoder.h"
+#include "clsComunicazioni.h"
 
 #include <gtest/gtest.h>
 
 using namespace lettore;
-using lettore::test::hex;
-using lettore::test::unhex;
+using namespace lettore::test;
 using Direction = TrafficRow::Direction;
 
 namespace {
@@ -24,27 +25,22 @@ std::string summary(const TrafficRow& row)
     return text + " [" + hex(row.bytes) + "]";
 }
 
-struct Feed {
-    Direction direction;
-    const char* bytes;
-};
+using Feed = std::pair<Direction, const char*>;  // hex bytes
 
 std::vector<std::string> decode(const std::vector<Feed>& feeds)
 {
     TrafficDecoder decoder;
     std::vector<std::string> lines;
     int n = 0;
-    for (const Feed& feed : feeds)
-        for (const TrafficRow& row : decoder.feed(feed.direction, "t" + std::to_string(n++), unhex(feed.bytes)))
+    for (const auto& [direction, bytes] : feeds)
+        for (const TrafficRow& row : decoder.feed(direction, "t" + std::to_string(n++), unhex(bytes)))
             lines.push_back(row.time + " " + summary(row));
     for (const TrafficRow& row : decoder.flush())
         lines.push_back(row.time + " " + summary(row));
     return lines;
 }
 
-constexpr Direction TX = Direction::Sent;
-constexpr Direction RX = Direction::Received;
-constexpr Direction Drop = Direction::Discarded;
+constexpr Direction TX = Direction::Sent, RX = Direction::Received, Drop = Direction::Discarded;
 
 TEST(TrafficDecoder, NamesTheFramesOfEveryDialectBothWays)
 {
@@ -53,8 +49,7 @@ TEST(TrafficDecoder, NamesTheFramesOfEveryDialectBothWays)
         std::vector<Feed> feeds;
         std::vector<std::string> rows;
     } cases[] = {
-        {"Sibrant2 command and answer",
-         {{TX, "02 3A 35 32 03 3C"}, {RX, "02 30 21 4F 4B 03 14"}},
+        {"Sibrant2 command and answer", {{TX, "02 3A 35 32 03 3C"}, {RX, "02 30 21 4F 4B 03 14"}},
          {"t0 TX command Sibrant2 165 S 2 check character good [02 3A 35 32 03 3C]",
           "t1 RX answer Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]"}},
         {"answer split across three reads keeps its first read's time",
@@ -63,20 +58,17 @@ TEST(TrafficDecoder, NamesTheFramesOfEveryDialectBothWays)
           "t1 RX answer Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]"}},
         {"noise before, a bad check character, then a reading",
          {{TX, "02 30 21 32 03 22"}, {RX, "FF 7E 00 55 02 30 21 4F 4B 03 00"}, {RX, "02 30 21 4F 4B 03 14"}},
-         {"t0 TX command Sibrant2 1 P 2 check character good [02 30 21 32 03 22]",
-          "t1 RX noise [FF 7E 00 55]",
+         {"t0 TX command Sibrant2 1 P 2 check character good [02 30 21 32 03 22]", "t1 RX noise [FF 7E 00 55]",
           "t1 RX answer Sibrant2 1 P OK check character wrong [02 30 21 4F 4B 03 00]",
           "t2 RX reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]"}},
         {"noise inside a frame: the frame begun is noise up to the next STX",
          {{RX, "02 30 21 FF 02 30 21 4F 4B 03 14 7E"}},
          {"t0 RX noise [02 30 21 FF]", "t0 RX reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]",
           "t0 RX noise [7E]"}},
-        {"ACK standing in for ETX, then a lone NAK",
-         {{TX, "02 30 21 32 03 22"}, {RX, "02 30 21 4F 06"}, {RX, "15"}},
+        {"ACK standing in for ETX, then a lone NAK", {{TX, "02 30 21 32 03 22"}, {RX, "02 30 21 4F 06"}, {RX, "15"}},
          {"t0 TX command Sibrant2 1 P 2 check character good [02 30 21 32 03 22]",
           "t1 RX answer Sibrant2 1 P O cut short by ACK [02 30 21 4F 06]", "t2 RX NAK [15]"}},
-        {"broadcast waits for no answer",
-         {{TX, "02 60 60 35 03 34"}, {RX, "02 30 21 4F 4B 03 14"}},
+        {"broadcast waits for no answer", {{TX, "02 60 60 35 03 34"}, {RX, "02 30 21 4F 4B 03 14"}},
          {"t0 TX command Sibrant2 256 S 5 check character good [02 60 60 35 03 34]",
           "t1 RX reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]"}},
         {"the single-byte dialects",
@@ -94,8 +86,7 @@ TEST(TrafficDecoder, NamesTheFramesOfEveryDialectBothWays)
          {"t0 RX unfinished [02 30 21 4F]", "t1 discarded noise [55]",
           "t1 discarded reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]",
           "t2 TX command Sibrant2 1 P 2 check character good [02 30 21 32 03 22]"}},
-        {"noise split across reads is one row, given when a frame follows",
-         {{RX, "FF"}, {RX, "7E"}, {RX, "06"}},
+        {"noise split across reads is one row, given when a frame follows", {{RX, "FF"}, {RX, "7E"}, {RX, "06"}},
          {"t0 RX noise [FF 7E]", "t2 RX ACK [06]"}},
     };
     for (const auto& c : cases) {
@@ -119,6 +110,60 @@ TEST(TrafficDecoder, EventsComeAfterTheBytesHeldAndATimeOutEndsTheWait)
     for (int i = 0; i < 200; ++i)
         decoder.feed(RX, "t4", "\x02" + std::string(9, 'A'));
     EXPECT_LE(decoder.held(), TrafficDecoder::HeldLimit);
+}
+
+class Recorder : public PortTap::Listener {
+public:
+    std::vector<std::string> lines;
+    void traffic(Direction direction, const std::string& time, const std::string& bytes) override
+    {
+        lines.push_back(time + " " + TrafficRow::name(direction) + " " + hex(bytes));
+    }
+    void portFailed(const std::string& time, const std::string& text) override
+    {
+        lines.push_back(time + " failed " + text);
+    }
+};
+
+// Every byte of an exchange told once, in order, with its direction and wall time, and a port failure told before it
+// reaches the link.
+TEST(PortTap, TellsEveryByteOnceInOrderWithItsDirection)
+{
+    ManualClock clock(0);
+    auto* port = new SimulatedPort(clock);
+    auto* tap = new PortTap(std::unique_ptr<Port>(port), [&clock] {
+        return std::chrono::system_clock::time_point(std::chrono::milliseconds(clock.nowMs()));
+    });
+    Recorder recorder;
+    tap->setListener(&recorder);
+    clsComunicazioni link(std::unique_ptr<Port>(tap), clock);
+    link.setAttivo(true);
+
+    // A reading left waiting, then an answer after noise, in two pieces.
+    clock.advance(5);
+    port->feed(unhex("55 02 30 21 4F 4B 03 14"));
+    port->onWrite = [&](const std::string&) {
+        port->feedAt(clock.nowMs() + 20, unhex("FF 7E 00 55 02 30"));
+        port->feedAt(clock.nowMs() + 30, unhex("21 4F 4B 03 14"));
+        port->onWrite = nullptr;
+    };
+    int16_t esito = 0;
+    std::string answer;
+    link.Sibrant2(1, "P", "2", esito, answer);
+    EXPECT_EQ(hex(answer), "02 30 21 4F 4B 03 14");
+    port->failNext("write", PortError(PortFailure::Other, 31, "Device gone"));
+    link.Sibrant2(1, "P", "2", esito, answer);
+    std::vector<std::string> expected{
+        "1970-01-01T00:00:00.005Z discarded 55 02 30 21 4F 4B 03 14",
+        "1970-01-01T00:00:00.005Z TX 02 30 21 32 03 22",
+    };
+    // The answer is read a byte at a time while it is collected.
+    for (const char* byte : {"FF", "7E", "00", "55", "02", "30"})
+        expected.push_back("1970-01-01T00:00:00.025Z RX " + std::string(byte));
+    for (const char* byte : {"21", "4F", "4B", "03", "14"})
+        expected.push_back("1970-01-01T00:00:00.035Z RX " + std::string(byte));
+    expected.push_back("1970-01-01T00:00:00.035Z failed write: Device gone");
+    EXPECT_EQ(recorder.lines, expected);
 }
 
 }  // namespace

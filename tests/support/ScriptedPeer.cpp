@@ -45,9 +45,7 @@ void ScriptedPeer::send(const std::string& bytes)
 bool ScriptedPeer::waitForReceived(const std::string& bytes, std::chrono::milliseconds limit)
 {
     std::unique_lock lock(m_mutex);
-    return m_receivedChanged.wait_for(lock, limit, [&] {
-        return m_received.find(bytes) != std::string::npos;
-    });
+    return m_receivedChanged.wait_for(lock, limit, [&] { return m_received.find(bytes) != std::string::npos; });
 }
 
 void ScriptedPeer::run()

@@ -12,28 +12,21 @@
 
 namespace lettore::test {
 
-// The far end of a pseudo-terminal line, on its own thread, answering the
-// host per a script. Steps fire in order once their whole request has come
-// (input up to it is dropped); a repeating step answers every such request.
+// The far end of a pseudo-terminal line, on its own thread, answering the host per a script. Steps fire in order once
+// their whole request has come (input up to it is dropped); a repeating step answers every such request.
 class ScriptedPeer {
 public:
     struct Step {
-        std::string request;
-        std::string reply;
+        std::string request, reply;
         bool repeat = false;
     };
 
     // Starts reading the master side of `line`, which must outlive the peer.
     explicit ScriptedPeer(PseudoTerminal& line);
     ~ScriptedPeer();
-
-    ScriptedPeer(const ScriptedPeer&) = delete;
-    ScriptedPeer& operator=(const ScriptedPeer&) = delete;
     void expect(Step step);
-
     // Writes `bytes` to the host now, as a reader does on its own.
     void send(const std::string& bytes);
-
     // Waits until everything read from the host contains `bytes`.
     bool waitForReceived(const std::string& bytes, std::chrono::milliseconds limit);
 
