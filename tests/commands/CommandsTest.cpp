@@ -65,13 +65,11 @@ TEST_F(CommandTableTest, EachEntryRunsItsOperation)
          {"02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39"}, ""},
         {"GetSetupBase", {}, false, "ABCDefgHIJklmXY", {"02 30 29 31 03 29"},
          "outTPROTO=ABCD|outTMAC=X|outRELE=efg|outLED_V=Y|outTMCODE=HIJ|outTBUZZ=klm"},
-        {"GetVersioneFirmware", {}, false, "SIM LETTORE 1.00", {"02 30 29 32 03 2A"},
-         "outVERSION=SIM LETTORE 1.00"},
+        {"GetVersioneFirmware", {}, false, "SIM LETTORE 1.00", {"02 30 29 32 03 2A"}, "outVERSION=SIM LETTORE 1.00"},
         {"GetTransazione", {}, false, "T0000001234", {"02 30 29 33 03 2B"}, "outCODICE=0000001234"},
         {"GetTransazione", {}, true, "T0000001234", {"02 30 29 33 03 2B", AckFrame}, "outCODICE=0000001234"},
         {"GetMatricolaPrima", {}, false, "0000000077", {"02 30 29 34 03 2C", AckFrame}, "outCODICE=0000000077"},
-        {"GetMatricolaCorrente", {}, false, "0000000078", {"02 30 29 35 03 2D", AckFrame},
-         "outCODICE=0000000078"},
+        {"GetMatricolaCorrente", {}, false, "0000000078", {"02 30 29 35 03 2D", AckFrame}, "outCODICE=0000000078"},
         {"GetMatricolaNext", {}, false, "0000000079", {"02 30 29 36 03 2E", AckFrame}, "outCODICE=0000000079"},
         {"SendACK", {}, false, "", {AckFrame}, ""},
         {"raw", {"P", "2"}, false, "V", {"02 30 29 32 03 2A"}, "Risposta=\x02\x30\x21V\x03\x46"},
@@ -116,8 +114,7 @@ class RangeInsertionTest : public ReaderRig {
 protected:
     RangeInsertion::Result run(int first, int last)
     {
-        return RangeInsertion(lettori, 1, [this](const auto& s) { steps.push_back(s); }, stopWhen)
-            .run(first, last);
+        return RangeInsertion(lettori, 1, [this](const auto& s) { steps.push_back(s); }, stopWhen).run(first, last);
     }
 
     // Each step as "index/count code esito outst".
@@ -151,8 +148,7 @@ TEST_F(RangeInsertionTest, SendsEveryCodeAndCountsAnswersByStatus)
     const RangeInsertion::Result result = run(5, 9);
 
     EXPECT_EQ(stepTexts(), (std::vector<std::string>{"1/5 0000000005 0 0", "2/5 0000000006 1 ",
-                                                     "3/5 0000000007 0 2", "4/5 0000000008 2 ",
-                                                     "5/5 0000000009 0 "}));
+                                                     "3/5 0000000007 0 2", "4/5 0000000008 2 ", "5/5 0000000009 0 "}));
     EXPECT_EQ(result.esito, 1);
     EXPECT_EQ(result.sent, 5);
     EXPECT_EQ(result.accepted, 3);

@@ -19,8 +19,7 @@ TEST_F(SibrantTest, RefusedRateCreaBadgeWithoutOutstAndBroadcastFailure)
     EXPECT_TRUE(port.calls().empty());
     reply = [](const std::string&) { return ack(); };
     EXPECT_EQ(lettori.Sibrant().CreaBadge(4, "0000000042"), Esito::Accepted);
-    EXPECT_EQ(writtenHex(),
-              std::vector<std::string>{"02 30 34 34 31 30 30 30 30 30 30 30 30 34 32 03 06"});
+    EXPECT_EQ(writtenHex(), std::vector<std::string>{"02 30 34 34 31 30 30 30 30 30 30 30 30 34 32 03 06"});
     port.failAlways("write", PortError(PortFailure::Other, 8020, "Error reading comm device"));
     EXPECT_EQ(lettori.Sibrant().SetIndirizzo(1, "0000000042"), Esito::PortFailed);
     std::string out;

@@ -35,8 +35,7 @@ TEST(clsLettoriTest, LinkReadyCommandsMadeOnceAndTheEventLoopNotStarved)
 
 // A simulated port that tells, as it goes, whether it was still open.
 struct WatchedPort : test::SimulatedPort {
-    WatchedPort(test::ManualClock& clock, bool& openAtDestruction)
-        : SimulatedPort(clock), wasOpen(openAtDestruction) {}
+    WatchedPort(test::ManualClock& clock, bool& openAtDestruction) : SimulatedPort(clock), wasOpen(openAtDestruction) {}
     ~WatchedPort() override { wasOpen = open(); }
     bool& wasOpen;
 };
