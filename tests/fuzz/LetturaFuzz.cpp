@@ -85,8 +85,6 @@ public:
         ui.ChkAutoAck->setCheckState(autoAck);
         const bool wav = in.flag();
         setWav(wav);
-        FUZZ_CHECK(m_rig->window().optMultiMaster[1]->isChecked() == multimaster);
-        FUZZ_CHECK(ui.ChkAutoAck->checkState() == autoAck);
 
         do {
             const std::string text = receivedText(in);

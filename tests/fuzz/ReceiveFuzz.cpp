@@ -51,11 +51,7 @@ public:
     void step()
     {
         switch (m_in.pick(8)) {
-        case 0: {
-            const auto delay = static_cast<uint32_t>(m_in.inRange(0, 12000));
-            m_sim.feedAt(m_clock.nowMs() + delay, piece(m_in));
-            break;
-        }
+        case 0: feedLater(static_cast<uint32_t>(m_in.inRange(0, 12000))); break;
         case 1: dialectExchange(); break;
         case 2: rawExchange(); break;
         case 3: notification(); break;
@@ -67,6 +63,8 @@ public:
     }
 
 private:
+    void feedLater(uint32_t delay) { m_sim.feedAt(m_clock.nowMs() + delay, piece(m_in)); }
+
     // One of the next `within` port calls fails. (Inputs are taken in
     // separate statements so that stored inputs replay alike everywhere.)
     void failSoon(int within)
@@ -204,7 +202,6 @@ private:
             std::string setting;
             m_link.AnalizzaSeriale(static_cast<int16_t>(m_in.inRange(-2, 4)), state, setting);
             FUZZ_CHECK(state >= -1 && state <= 3);
-            break;
         }
         }
     }

@@ -71,7 +71,6 @@ private:
         if (!request)
             return;
         FUZZ_CHECK(request->address >= 0 && request->address <= 255);
-        FUZZ_CHECK(!request->describe().empty());
         const bool broadcast = request->kind == Request::Kind::Broadcast;
         for (auto& reader : m_readers) {
             // A bad check character gets a NAK, except on a broadcast.

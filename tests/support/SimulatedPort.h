@@ -5,7 +5,6 @@
 #include "Port.h"
 
 #include <algorithm>
-#include <deque>
 #include <functional>
 #include <map>
 #include <set>
@@ -47,9 +46,8 @@ public:
     // The calls that change the port or the line: every call but reads.
     std::vector<std::string> controlCalls() const
     {
-        std::vector<std::string> out;
-        std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(out),
-                     [](const std::string& call) { return !call.starts_with("read"); });
+        std::vector<std::string> out = m_calls;
+        std::erase_if(out, [](const std::string& call) { return call.starts_with("read"); });
         return out;
     }
     const std::vector<std::string>& writes() const { return m_writes; }
@@ -158,8 +156,8 @@ public:
         releaseDueInput();
         const size_t n = m_inputLength == 0 ? m_input.size()
                                             : std::min<size_t>(m_inputLength, m_input.size());
-        std::string out(m_input.begin(), m_input.begin() + static_cast<long>(n));
-        m_input.erase(m_input.begin(), m_input.begin() + static_cast<long>(n));
+        const std::string out = m_input.substr(0, n);
+        m_input.erase(0, n);
         record(out.empty() ? "read" : "read " + hex(out));
         return out;
     }
@@ -245,7 +243,7 @@ private:
         auto it = m_scheduled.begin();
         // Due at or before now, across the counter's wrap.
         for (; it != m_scheduled.end() && static_cast<int32_t>(now - it->due) >= 0; ++it)
-            m_input.insert(m_input.end(), it->bytes.begin(), it->bytes.end());
+            m_input += it->bytes;
         m_scheduled.erase(m_scheduled.begin(), it);
     }
 
@@ -255,7 +253,7 @@ private:
         std::string bytes;
     };
     std::vector<Scheduled> m_scheduled;  // in feeding order
-    std::deque<char> m_input;
+    std::string m_input;
     std::vector<std::string> m_calls, m_writes;
     std::map<std::string, PortError> m_failAlways, m_failNext;
     std::set<int16_t> m_busy, m_missing;
