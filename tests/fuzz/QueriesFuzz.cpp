@@ -15,9 +15,7 @@
 using namespace lettore;
 using namespace lettore::fuzz;
 
-namespace {
-
-std::string argument(FuzzInput& in, const CommandEntry::Input& input)
+static std::string argument(FuzzInput& in, const CommandEntry::Input& input)
 {
     using Kind = CommandEntry::Kind;
     switch (input.kind) {
@@ -29,8 +27,6 @@ std::string argument(FuzzInput& in, const CommandEntry::Input& input)
     }
     return {};
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -52,8 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         default: {
             // A well-formed answer from the addressed reader, or another.
             const bool addressed = frame.size() > 2 && !in.flag();
-            const auto term = static_cast<int16_t>(addressed ? frameAddress(frame)
-                                                             : in.inRange(0, 255));
+            const auto term = static_cast<int16_t>(addressed ? frameAddress(frame) : in.inRange(0, 255));
             answer = Frame{term, false, in.bytes(30)}.encode();
         }
         }

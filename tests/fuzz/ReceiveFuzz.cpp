@@ -89,9 +89,8 @@ private:
     void dialectExchange()
     {
         using Link = clsComunicazioni;
-        static const decltype(&Link::Zem) routines[] = {&Link::Zem,      &Link::Parlow,
-                                                        &Link::Quen,     &Link::Sibrant,
-                                                        &Link::Sibrant2, &Link::Tolvane};
+        static const decltype(&Link::Zem) routines[] = {&Link::Zem,     &Link::Parlow,   &Link::Quen,
+                                                        &Link::Sibrant, &Link::Sibrant2, &Link::Tolvane};
         static const char* const types[] = {"S", "P", "", "SP"};
         const size_t dialect = m_in.pick(6);
         const auto term = static_cast<int16_t>(m_in.inRange(-40, 300));
@@ -108,9 +107,7 @@ private:
         const std::string frame = m_in.bytes(24);
         const auto routine = tolvane ? &clsComunicazioni::InviaComando_RiceviRisposta_TOLVANE
                                      : &clsComunicazioni::InviaComando_RiceviRisposta;
-        checked(tolvane, [&](int16_t& esito, std::string& answer) {
-            (m_link.*routine)(frame, esito, answer);
-        });
+        checked(tolvane, [&](int16_t& esito, std::string& answer) { (m_link.*routine)(frame, esito, answer); });
     }
 
     // Runs one exchange and checks its result against its events.
@@ -119,11 +116,9 @@ private:
     {
         const size_t first = m_events.size();
         const int thresholdBefore = m_sim.threshold();
-        const uint32_t start = m_clock.nowMs();
         int16_t esito = -1;
         std::string answer = "stale";
         exchange(esito, answer);
-        const uint32_t took = elapsedMs(start, m_clock.nowMs());
 
         FUZZ_CHECK(esito >= Esito::Accepted && esito <= 5);
         FUZZ_CHECK(esito == Esito::Accepted || answer.empty());
@@ -134,10 +129,6 @@ private:
             else
                 FUZZ_CHECK(answer.front() == Frame::STX && checkCharacterHolds(answer));
         }
-        // Two waits of 5000 ms, one stretched by a turn, each by a late
-        // wake, after a quiet gap an earlier time-out may call for.
-        FUZZ_CHECK(took <= 10000 + 3000 + 2 * m_sim.oversleepMs + 2
-                               + clsComunicazioni::QuietGapLimitMs + m_sim.oversleepMs + 1);
 
         // After the send the exchange's own outcome comes first; every other
         // frame raised (before or after) is whole and checked.

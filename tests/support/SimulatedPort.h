@@ -63,13 +63,9 @@ public:
         m_failAlways.insert_or_assign(operation, error);
     }
     // The next call recorded as `call` ("dtr 1") or with it as first word throws, once.
-    void failNext(const std::string& call, const PortError& error)
-    {
-        m_failNext.insert_or_assign(call, error);
-    }
-    // The port call `callsFromNow` calls on (0: the next; getters and waits
-    // count too) throws a failure of `kind` before it does anything, once. The
-    // kind is that of the latest choice.
+    void failNext(const std::string& call, const PortError& error) { m_failNext.insert_or_assign(call, error); }
+    // The port call `callsFromNow` calls on (0: the next; getters and waits count
+    // too) fails once, before it does anything, as the latest `kind` chosen.
     void failCall(size_t callsFromNow, PortFailure kind)
     {
         m_failingCalls.insert(m_portCalls + callsFromNow);
@@ -113,8 +109,7 @@ public:
     {
         countCall();
         if (m_open)
-            throw PortError(PortFailure::Other, 8000,
-                            "Operation not valid while the port is opened");
+            throw PortError(PortFailure::Other, 8000, "Operation not valid while the port is opened");
         record("port " + std::to_string(number));
         m_number = number;
     }
@@ -154,10 +149,8 @@ public:
             throw PortError(PortFailure::Other, 8020, "Read limit of the simulated port reached");
         requireOpen();
         releaseDueInput();
-        const size_t n = m_inputLength == 0 ? m_input.size()
-                                            : std::min<size_t>(m_inputLength, m_input.size());
-        const std::string out = m_input.substr(0, n);
-        m_input.erase(0, n);
+        const std::string out = m_input.substr(0, m_inputLength == 0 ? std::string::npos : m_inputLength);
+        m_input.erase(0, out.size());
         record(out.empty() ? "read" : "read " + hex(out));
         return out;
     }
@@ -187,12 +180,9 @@ public:
             return true;
         // What is still scheduled is sorted, the soonest first, and not yet due.
         const uint32_t limit = timeoutMs > 0 ? static_cast<uint32_t>(timeoutMs) : 0;
-        if (!m_scheduled.empty() && m_scheduled.front().due - m_clock.nowMs() <= limit) {
-            m_clock.advance(m_scheduled.front().due - m_clock.nowMs());
-            return true;
-        }
-        m_clock.advance(limit + oversleepMs);
-        return false;
+        const uint32_t toNext = m_scheduled.empty() ? UINT32_MAX : m_scheduled.front().due - m_clock.nowMs();
+        m_clock.advance(toNext <= limit ? toNext : limit + oversleepMs);
+        return toNext <= limit;
     }
     std::optional<PortError> closedByDrop() override { return m_open ? std::nullopt : m_dropCause; }
 
@@ -267,7 +257,7 @@ private:
     int16_t m_number = 1;
     std::string m_settings = "9600,N,8,1";
     bool m_open = false;
-    int m_inputLength = 0;
+    size_t m_inputLength = 0;  // 0: all that is waiting
     int m_threshold = 0;
     size_t m_waitCount = 0, m_readCount = 0;
 };
