@@ -39,8 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const std::string& device = invocation.device;
         FUZZ_CHECK(invocation.portNumber || device.empty()
                    || device.find_first_not_of("+-0123456789") != std::string::npos);
-        const size_t inputs = invocation.command->inputs.size();
-        FUZZ_CHECK(invocation.listen || invocation.args.size() == inputs);
+        FUZZ_CHECK(invocation.listen || invocation.args.size() == invocation.command->inputs.size());
     } catch (const UsageError& error) {
         FUZZ_CHECK(std::string(error.what()).find('\n') == std::string::npos);
     }

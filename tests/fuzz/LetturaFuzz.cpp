@@ -69,20 +69,18 @@ public:
                          }});
         // The console makes its program folder current; the fuzzer's is put
         // back, as its inputs may be named relative to it.
-        const QString fuzzerFolder = QDir::currentPath();
         m_rig = std::make_unique<ConsoleOnPort>(nullptr);
         m_programFolder = QDir::currentPath();
-        FUZZ_CHECK(QDir::setCurrent(fuzzerFolder));
+        FUZZ_CHECK(QDir::setCurrent(m_fuzzerFolder));
     }
 
     void run(FuzzInput& in)
     {
-        const Ui::frmSibrant& ui = m_rig->ui();
         const bool multimaster = in.flag();
         m_rig->window().optMultiMaster[multimaster ? 1 : 0]->click();
         constexpr Qt::CheckState ackStates[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
         const Qt::CheckState autoAck = ackStates[in.pick(3)];
-        ui.ChkAutoAck->setCheckState(autoAck);
+        m_rig->ui().ChkAutoAck->setCheckState(autoAck);
         const bool wav = in.flag();
         setWav(wav);
 
@@ -92,7 +90,10 @@ public:
             m_rig->port().clearRecord();
             played.clear();
 
-            receive(text);
+            // The handler looks for its sound in the console's program folder.
+            FUZZ_CHECK(QDir::setCurrent(m_programFolder));
+            m_rig->console().relay().ComRX(text);
+            FUZZ_CHECK(QDir::setCurrent(m_fuzzerFolder));
 
             // A reading in multimaster mode shows its sender and badge and
             // chimes; with "Ack automatico" checked it is acknowledged.
@@ -112,15 +113,6 @@ public:
     }
 
 private:
-    // The handler looks for its sound in the console's program folder.
-    void receive(const std::string& text)
-    {
-        const QString fuzzerFolder = QDir::currentPath();
-        FUZZ_CHECK(QDir::setCurrent(m_programFolder));
-        m_rig->console().relay().ComRX(text);
-        FUZZ_CHECK(QDir::setCurrent(fuzzerFolder));
-    }
-
     void setWav(bool present)
     {
         QFile file(m_rig->path("LetturaOk.wav"));
@@ -141,7 +133,7 @@ private:
     char* m_argv[2] = {m_name, nullptr};
     QApplication m_app;
     std::unique_ptr<ConsoleOnPort> m_rig;
-    QString m_programFolder;
+    QString m_fuzzerFolder = QDir::currentPath(), m_programFolder;
 };
 
 }  // namespace

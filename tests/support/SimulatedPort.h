@@ -37,7 +37,6 @@ public:
 
     // Bytes that become readable at a clock time (across the counter's wrap).
     void feedAt(uint32_t ms, const std::string& bytes) { m_scheduled.push_back({ms, bytes}); }
-    // Bytes readable from now on.
     void feed(const std::string& bytes) { feedAt(m_clock.nowMs(), bytes); }
     // Called after every write: a test's peer can feed its answer from here.
     std::function<void(const std::string&)> onWrite;
