@@ -198,8 +198,7 @@ private:
     void send()
     {
         const std::string frame = m_in.bytes(24);
-        const int16_t esito =
-            m_in.flag() ? m_link.InviaComando(frame) : m_link.InviaComandoSenzaRisposta(frame);
+        const int16_t esito = m_in.flag() ? m_link.InviaComando(frame) : m_link.InviaComandoSenzaRisposta(frame);
         FUZZ_CHECK(esito == Esito::Accepted || esito == Esito::PortFailed || esito == 5);
     }
 
