@@ -82,7 +82,10 @@ public:
         const Qt::CheckState autoAck = ackStates[in.pick(3)];
         m_rig->ui().ChkAutoAck->setCheckState(autoAck);
         const bool wav = in.flag();
-        setWav(wav);
+        QFile chime(m_rig->path("LetturaOk.wav"));
+        FUZZ_CHECK(wav ? chime.open(QIODevice::WriteOnly) && chime.write("RIFF") == 4
+                       : !chime.exists() || chime.remove());
+        chime.close();
 
         do {
             const std::string text = receivedText(in);
@@ -113,15 +116,6 @@ public:
     }
 
 private:
-    void setWav(bool present)
-    {
-        QFile file(m_rig->path("LetturaOk.wav"));
-        if (present)
-            FUZZ_CHECK(file.open(QIODevice::WriteOnly) && file.write("RIFF") == 4);
-        else if (file.exists())
-            FUZZ_CHECK(file.remove());
-    }
-
     // The sender and badge boxes, the only ones a received text may change.
     std::pair<QString, QString> boxes() const
     {

@@ -70,7 +70,6 @@ public:
         m_failingCalls.insert(m_portCalls + callsFromNow);
         m_failingKind = kind;
     }
-    // Whether a call chosen with failCall has failed.
     bool callFailed() const { return m_callFailed; }
 
     // A busy number fails to open as unavailable, a missing one as invalid.
