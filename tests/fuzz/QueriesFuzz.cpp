@@ -76,8 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         int steps = 0;
         request.stopRequested = [&] { return in.pick(16) == 0; };
         request.progress = [&](const RangeInsertion::Step& step) {
-            ++steps;
-            FUZZ_CHECK(step.index == steps && step.index <= step.count);
+            FUZZ_CHECK(step.index == ++steps && step.index <= step.count);
         };
 
         const CommandResult result = entry.invoke(lettori, request);
