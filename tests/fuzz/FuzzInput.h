@@ -29,10 +29,7 @@ public:
     }
 
     // One of `count` choices, 0..count-1.
-    size_t pick(size_t count)
-    {
-        return static_cast<size_t>(inRange(0, static_cast<int64_t>(count) - 1));
-    }
+    size_t pick(size_t count) { return static_cast<size_t>(inRange(0, static_cast<int64_t>(count) - 1)); }
 
     // A length byte (at most maxLength), then that many bytes.
     std::string bytes(size_t maxLength)
@@ -91,11 +88,7 @@ inline bool loneAckOrNak(const std::string& s) { return s == "\x06" || s == "\x1
 
 // A property every input must keep; a breach ends the run as a crash, so the
 // fuzzer keeps the input that caused it.
-#define FUZZ_CHECK(condition)                                                         \
-    do {                                                                              \
-        if (!(condition)) {                                                           \
-            std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, \
-                         #condition);                                                 \
-            std::abort();                                                             \
-        }                                                                             \
-    } while (false)
+#define FUZZ_CHECK(condition)                                                                             \
+    ((condition) ? void()                                                                                 \
+                 : (std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #condition), \
+                    std::abort()))

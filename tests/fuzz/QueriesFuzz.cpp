@@ -15,9 +15,7 @@
 using namespace lettore;
 using namespace lettore::fuzz;
 
-namespace {
-
-std::string argument(FuzzInput& in, const CommandEntry::Input& input)
+static std::string argument(FuzzInput& in, const CommandEntry::Input& input)
 {
     using Kind = CommandEntry::Kind;
     switch (input.kind) {
@@ -29,8 +27,6 @@ std::string argument(FuzzInput& in, const CommandEntry::Input& input)
     }
     return {};
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -52,8 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         default: {
             // A well-formed answer from the addressed reader, or another.
             const bool addressed = frame.size() > 2 && !in.flag();
-            const auto term = static_cast<int16_t>(addressed ? frameAddress(frame)
-                                                             : in.inRange(0, 255));
+            const auto term = static_cast<int16_t>(addressed ? frameAddress(frame) : in.inRange(0, 255));
             answer = Frame{term, false, in.bytes(30)}.encode();
         }
         }
@@ -81,8 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         int steps = 0;
         request.stopRequested = [&] { return in.pick(16) == 0; };
         request.progress = [&](const RangeInsertion::Step& step) {
-            ++steps;
-            FUZZ_CHECK(step.index == steps && step.index <= step.count);
+            FUZZ_CHECK(step.index == ++steps && step.index <= step.count);
         };
 
         const CommandResult result = entry.invoke(lettori, request);
@@ -98,11 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(known->second == result.values.size());
         // A value is a placeholder or a piece of what the reader sent.
         for (const auto& value : result.values) {
-            const std::string& bytes = value.bytes;
-            const bool placeholder = bytes == "N" || bytes == "E" || bytes.empty();
-            if (!value.asHex)
-                FUZZ_CHECK(placeholder || (result.esito == Esito::Accepted
-                                           && answers.find(bytes) != std::string::npos));
+            const bool placeholder = value.bytes == "N" || value.bytes == "E" || value.bytes.empty();
+            FUZZ_CHECK(value.asHex || placeholder
+                       || (result.esito == Esito::Accepted && answers.find(value.bytes) != std::string::npos));
         }
     }
     return 0;

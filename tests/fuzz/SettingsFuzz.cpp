@@ -14,9 +14,7 @@ using namespace lettore;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const auto fields = [](const ConnectionSettings& s) {
-        return std::tie(s.NSeriale, s.Velocita, s.Terminale);
-    };
+    const auto fields = [](const ConnectionSettings& s) { return std::tie(s.NSeriale, s.Velocita, s.Terminale); };
     const std::string contents(reinterpret_cast<const char*>(data), size);
     const ConnectionSettings read = ConnectionSettings::parse(contents);
     const ConnectionSettings again = ConnectionSettings::parse(read.text());

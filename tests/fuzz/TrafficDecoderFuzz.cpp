@@ -16,20 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string fed[3], given[3];
     const auto take = [&](const std::vector<TrafficRow>& rows) {
         for (const TrafficRow& row : rows) {
-            if (row.direction == TrafficRow::Direction::Line) {
-                FUZZ_CHECK(row.bytes.empty());
-                continue;
-            }
-            FUZZ_CHECK(!row.bytes.empty());
-            given[static_cast<int>(row.direction)] += row.bytes;
+            const bool line = row.direction == TrafficRow::Direction::Line;
+            FUZZ_CHECK(row.bytes.empty() == line);
+            if (!line)
+                given[static_cast<int>(row.direction)] += row.bytes;
         }
     };
     while (!input.empty()) {
         const size_t what = input.pick(4);
         if (what == 3) {
-            using enum TrafficRow::Kind;
-            const auto kind = input.flag() ? TimedOut : PortFailed;
-            take(decoder.event(kind, "t"));
+            take(decoder.event(input.flag() ? TrafficRow::Kind::TimedOut : TrafficRow::Kind::PortFailed, "t"));
             continue;
         }
         const std::string bytes = input.bytes(64);

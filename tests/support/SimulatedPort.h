@@ -5,7 +5,6 @@
 #include "Port.h"
 
 #include <algorithm>
-#include <deque>
 #include <functional>
 #include <map>
 #include <set>
@@ -38,7 +37,6 @@ public:
 
     // Bytes that become readable at a clock time (across the counter's wrap).
     void feedAt(uint32_t ms, const std::string& bytes) { m_scheduled.push_back({ms, bytes}); }
-    // Bytes readable from now on.
     void feed(const std::string& bytes) { feedAt(m_clock.nowMs(), bytes); }
     // Called after every write: a test's peer can feed its answer from here.
     std::function<void(const std::string&)> onWrite;
@@ -47,9 +45,8 @@ public:
     // The calls that change the port or the line: every call but reads.
     std::vector<std::string> controlCalls() const
     {
-        std::vector<std::string> out;
-        std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(out),
-                     [](const std::string& call) { return !call.starts_with("read"); });
+        std::vector<std::string> out = m_calls;
+        std::erase_if(out, [](const std::string& call) { return call.starts_with("read"); });
         return out;
     }
     const std::vector<std::string>& writes() const { return m_writes; }
@@ -65,19 +62,14 @@ public:
         m_failAlways.insert_or_assign(operation, error);
     }
     // The next call recorded as `call` ("dtr 1") or with it as first word throws, once.
-    void failNext(const std::string& call, const PortError& error)
-    {
-        m_failNext.insert_or_assign(call, error);
-    }
-    // The port call `callsFromNow` calls on (0: the next; getters and waits
-    // count too) throws a failure of `kind` before it does anything, once. The
-    // kind is that of the latest choice.
+    void failNext(const std::string& call, const PortError& error) { m_failNext.insert_or_assign(call, error); }
+    // The port call `callsFromNow` calls on (0: the next; getters and waits count
+    // too) fails once, before it does anything, as the latest `kind` chosen.
     void failCall(size_t callsFromNow, PortFailure kind)
     {
         m_failingCalls.insert(m_portCalls + callsFromNow);
         m_failingKind = kind;
     }
-    // Whether a call chosen with failCall has failed.
     bool callFailed() const { return m_callFailed; }
 
     // A busy number fails to open as unavailable, a missing one as invalid.
@@ -115,8 +107,7 @@ public:
     {
         countCall();
         if (m_open)
-            throw PortError(PortFailure::Other, 8000,
-                            "Operation not valid while the port is opened");
+            throw PortError(PortFailure::Other, 8000, "Operation not valid while the port is opened");
         record("port " + std::to_string(number));
         m_number = number;
     }
@@ -156,10 +147,8 @@ public:
             throw PortError(PortFailure::Other, 8020, "Read limit of the simulated port reached");
         requireOpen();
         releaseDueInput();
-        const size_t n = m_inputLength == 0 ? m_input.size()
-                                            : std::min<size_t>(m_inputLength, m_input.size());
-        std::string out(m_input.begin(), m_input.begin() + static_cast<long>(n));
-        m_input.erase(m_input.begin(), m_input.begin() + static_cast<long>(n));
+        const std::string out = m_input.substr(0, m_inputLength == 0 ? std::string::npos : m_inputLength);
+        m_input.erase(0, out.size());
         record(out.empty() ? "read" : "read " + hex(out));
         return out;
     }
@@ -189,12 +178,9 @@ public:
             return true;
         // What is still scheduled is sorted, the soonest first, and not yet due.
         const uint32_t limit = timeoutMs > 0 ? static_cast<uint32_t>(timeoutMs) : 0;
-        if (!m_scheduled.empty() && m_scheduled.front().due - m_clock.nowMs() <= limit) {
-            m_clock.advance(m_scheduled.front().due - m_clock.nowMs());
-            return true;
-        }
-        m_clock.advance(limit + oversleepMs);
-        return false;
+        const uint32_t toNext = m_scheduled.empty() ? UINT32_MAX : m_scheduled.front().due - m_clock.nowMs();
+        m_clock.advance(toNext <= limit ? toNext : limit + oversleepMs);
+        return toNext <= limit;
     }
     std::optional<PortError> closedByDrop() override { return m_open ? std::nullopt : m_dropCause; }
 
@@ -245,7 +231,7 @@ private:
         auto it = m_scheduled.begin();
         // Due at or before now, across the counter's wrap.
         for (; it != m_scheduled.end() && static_cast<int32_t>(now - it->due) >= 0; ++it)
-            m_input.insert(m_input.end(), it->bytes.begin(), it->bytes.end());
+            m_input += it->bytes;
         m_scheduled.erase(m_scheduled.begin(), it);
     }
 
@@ -255,7 +241,7 @@ private:
         std::string bytes;
     };
     std::vector<Scheduled> m_scheduled;  // in feeding order
-    std::deque<char> m_input;
+    std::string m_input;
     std::vector<std::string> m_calls, m_writes;
     std::map<std::string, PortError> m_failAlways, m_failNext;
     std::set<int16_t> m_busy, m_missing;
@@ -269,7 +255,7 @@ private:
     int16_t m_number = 1;
     std::string m_settings = "9600,N,8,1";
     bool m_open = false;
-    int m_inputLength = 0;
+    size_t m_inputLength = 0;  // 0: all that is waiting
     int m_threshold = 0;
     size_t m_waitCount = 0, m_readCount = 0;
 };
