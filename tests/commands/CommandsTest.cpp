@@ -91,22 +91,25 @@ TEST_F(CommandTableTest, EachEntryRunsItsOperation)
     EXPECT_EQ(CommandTable::find("Frobnicate"), nullptr);
 }
 
-// What two entries add to their operation. The range insertion gives one
-// value per status character, so that a full list ("2") is not taken for
-// insertions, "none" for answers without one; raw speaks the dialect chosen,
-// and one the link does not have sends nothing.
+// What two entries add to their operation. The range insertion counts the codes sent apart
+// from those accepted, and gives one value per status character, so that a full list ("2") is
+// not taken for insertions, "none" for answers without one; raw speaks the dialect chosen, and
+// one the link does not have sends nothing and still gives its (empty) answer.
 TEST_F(CommandTableTest, RangeInsertionNamesEachStatusAndRawSpeaksTheChosenDialect)
 {
     reply = [](const std::string& frame) {
-        return lastOfData(frame) == '8' ? ack() : answer(lastOfData(frame) < '7' ? "0" : "2");
+        const char last = lastOfData(frame);
+        return last == '9' ? std::string() : last == '8' ? ack() : answer(last < '7' ? "0" : "2");
     };
-    EXPECT_EQ(valuesOf(invoke("InserisciBadge", {"5", "8"})),
-              "accettati=4|TxtRisposta=0000000008 |inviati=4|stato=none 1|stato=0 2|stato=2 1");
+    EXPECT_EQ(valuesOf(invoke("InserisciBadge", {"5", "9"})),
+              "accettati=4|TxtRisposta=0000000009 |inviati=5|stato=none 1|stato=0 2|stato=2 1");
     EXPECT_EQ(writtenHex()[0], "02 30 39 34 31 30 30 30 30 30 30 30 30 30 35 03 08");
 
     port.clearRecord();
     invoke("raw", {"P", "2"}, false, "Tolvane");
-    EXPECT_EQ(invoke("raw", {"P", "2"}, false, "Modbus").esito, Esito::InvalidArgument);
+    const CommandResult unknown = invoke("raw", {"P", "2"}, false, "Modbus");
+    EXPECT_EQ(unknown.esito, Esito::InvalidArgument);
+    EXPECT_EQ(valuesOf(unknown), "Risposta=");
     EXPECT_EQ(writtenHex(), std::vector<std::string>{"04 04 39 05"});
 }
 
