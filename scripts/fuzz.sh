@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(fuzz_receive fuzz_queries fuzz_settings fuzz_sim fuzz_command_line fuzz_lettura fuzz_traffic)
+((${#targets[@]})) || targets=(fuzz_receive fuzz_settings fuzz_sim fuzz_command_line fuzz_lettura fuzz_traffic)
 
 bash scripts/sanitized-build.sh "${targets[@]}"
 

@@ -64,9 +64,7 @@ class Harness {
 public:
     Harness() : m_app(m_argc, m_argv)
     {
-        installPlatform({{}, nullptr, {}, [](const std::string& file, bool async) {
-                             played.emplace_back(file, async);
-                         }});
+        installPlatform({{}, nullptr, {}, [](const std::string& f, bool async) { played.emplace_back(f, async); }});
         // The console makes its program folder current; the fuzzer's is put
         // back, as its inputs may be named relative to it.
         m_rig = std::make_unique<ConsoleOnPort>(nullptr);

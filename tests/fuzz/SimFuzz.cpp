@@ -44,7 +44,6 @@ public:
         }
     }
 
-    // However the bytes were chunked, the same frames come out of them.
     void finish() { FUZZ_CHECK(FrameSplitter().feed(m_heard) == m_frames); }
 
 private:
