@@ -91,10 +91,10 @@ TEST_F(CommandTableTest, EachEntryRunsItsOperation)
     EXPECT_EQ(CommandTable::find("Frobnicate"), nullptr);
 }
 
-// What two entries add to their operation. The range insertion counts the codes sent apart
-// from those accepted, and gives one value per status character, so that a full list ("2") is
-// not taken for insertions, "none" for answers without one; raw speaks the dialect chosen, and
-// one the link does not have sends nothing and still gives its (empty) answer.
+// What entries add to their operation: a query that times out still names its value; the range
+// insertion counts codes sent apart from those accepted, with one value per status character (a
+// full list, "2", is not taken for insertions; "none" for answers without one); raw speaks the
+// dialect chosen, and one the link lacks sends nothing and still gives its (empty) answer.
 TEST_F(CommandTableTest, RangeInsertionNamesEachStatusAndRawSpeaksTheChosenDialect)
 {
     reply = [](const std::string& frame) {
@@ -104,6 +104,7 @@ TEST_F(CommandTableTest, RangeInsertionNamesEachStatusAndRawSpeaksTheChosenDiale
     EXPECT_EQ(valuesOf(invoke("InserisciBadge", {"5", "9"})),
               "accettati=4|TxtRisposta=0000000009 |inviati=5|stato=none 1|stato=0 2|stato=2 1");
     EXPECT_EQ(writtenHex()[0], "02 30 39 34 31 30 30 30 30 30 30 30 30 30 35 03 08");
+    EXPECT_EQ(valuesOf(invoke("VerificaBadge", {"0000000009"})), "outESISTE=E");
 
     port.clearRecord();
     invoke("raw", {"P", "2"}, false, "Tolvane");
