@@ -114,8 +114,7 @@ private slots:
     {
         MonCom& monitor = MonCom::instance();
         QCOMPARE(monitor.windowType(), Qt::Tool);
-        QVERIFY(!(monitor.windowFlags()
-                  & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(!(monitor.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         for (const char* name : Labels)  // in the narrowed font
             QVERIFY(control<QLabel>(name)->fontMetrics().horizontalAdvance(control<QLabel>(name)->text()) <= control<QLabel>(name)->width());
         QCOMPARE(accessibilityProblems(monitor), QStringList());
@@ -234,7 +233,8 @@ private slots:
         }
     }
 
-    void showsEveryRowWithItsBytes()
+    // Every row with its bytes; filtered by direction, address and kind; the rows shown saved as CSV; a pause holds rows.
+    void rowsFiltersSavingAndPause()
     {
         QCOMPARE(shownRows(), QStringList({"discarded noise  [55]",
                                            "TX command Sibrant2 address 1 P data \"2\" check character good [02 30 21 32 03 22]",
@@ -244,11 +244,6 @@ private slots:
                                            "-- time-out  []", "-- port error write: Device gone []"}));
         QCOMPARE(m_model.data(m_model.index(1, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 128, 0));
         QCOMPARE(m_model.data(m_model.index(3, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(128, 0, 0));
-    }
-
-    // Filters by direction, address and kind; the rows shown saved as CSV; a pause holding rows.
-    void filtersSavingAndPause()
-    {
         auto* direction = logControl<QComboBox>("cmbDirezione");
         auto* address = logControl<QLineEdit>("txtIndirizzo");
         direction->setCurrentText("TX");

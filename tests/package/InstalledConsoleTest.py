@@ -1,6 +1,6 @@
-"""The package built from the build folder given, installed with apt-get: the programs run from
-PATH and use the user's folder, the console writes Seriale.cfg there on SIGTERM, and apt-get remove
-takes it away. Skips without root, or when a lettore package is already installed."""
+"""The package built from the build folder given, installed with apt-get: the programs run from PATH and use the
+user's folder, the console writes Seriale.cfg there on SIGTERM, and apt-get remove takes it away. Skips without root,
+or when a lettore package is already installed."""
 
 import glob
 import os
@@ -49,8 +49,8 @@ def package(build_folder, work):
         result = run([program, "--help"], env=env)
         assert shutil.which(program) == "/usr/bin/" + program \
             and result.stdout.startswith("Usage"), program + " from PATH: " + result.stderr
-    # The console, with Seriale.cfg for port 9 in the user's folder and lettore-sim behind the
-    # COM9 link there, opens that line and rewrites the file on SIGTERM.
+    # The console, with Seriale.cfg for port 9 in the user's folder and lettore-sim behind the COM9 link there, opens
+    # that line and rewrites the file on SIGTERM.
     folder = os.path.join(env["HOME"], ".config", "lettore")
     os.makedirs(folder)
     with open(os.path.join(folder, "Seriale.cfg"), "wb") as f:
@@ -74,8 +74,7 @@ def package(build_folder, work):
         assert written == WRITTEN, "Seriale.cfg at close: %r" % written
         # lettore, from anywhere, takes port, rate and terminal from there too.
         answer = run(["lettore", "GetVersioneFirmware"], env=env, cwd=work)
-        assert answer.stdout.startswith("esito 0"), \
-            "lettore with the user's settings: " + answer.stdout + answer.stderr
+        assert answer.stdout.startswith("esito 0"), "lettore with the user's settings: " + answer.stdout + answer.stderr
     finally:
         for process in (app, line):
             if process and process.poll() is None:
