@@ -16,6 +16,7 @@
 using namespace lettore;
 using test::ConsoleOnPort;
 using Icon = Dialogs::Icon;
+using Messages = std::vector<std::pair<QString, Icon>>;
 
 namespace {
 
@@ -284,8 +285,7 @@ private slots:
             expected[output.section('=', 0, 0)] = output.section('=', 1);
         QCOMPARE(boxTexts(), expected);
         const test::RecordingDialogs& dialogs = m_console->dialogs;
-        QCOMPARE(dialogs.messages, row.message.isEmpty() ? std::vector<QString>() : std::vector<QString>{row.message});
-        QCOMPARE(dialogs.icons, std::vector<Icon>(dialogs.messages.size(), Icon::None));
+        QCOMPARE(dialogs.messages, (row.message.isEmpty() ? Messages() : Messages{{row.message, Icon::None}}));
         QCOMPARE(dialogs.passwordPrompts.size(), size_t(dialogs.passwords.empty() && !row.frames.isEmpty() && m_passwordGiven));
         QCOMPARE(m_console->status(), QString());
     }
@@ -305,8 +305,7 @@ private slots:
             dialogs.passwords.push_back(answer);
             m_console->control<QPushButton>(button)->click();
             QCOMPARE(dialogs.passwordPrompts, std::vector<Prompt>{prompt});
-            QCOMPARE(dialogs.messages, std::vector<QString>{"Password errata!"});
-            QCOMPARE(dialogs.icons, std::vector<Icon>{Icon::Exclamation});
+            QCOMPARE(dialogs.messages, (Messages{{"Password errata!", Icon::Exclamation}}));
             QVERIFY(m_console->port().controlCalls().empty());
             m_console->control<QPushButton>(button)->click();  // never remembered
             QCOMPARE(dialogs.passwordPrompts.size(), size_t(2));
@@ -391,9 +390,9 @@ private slots:
             {"", "Ricezione dal lettore in corso", true, {"02 30 31 33 30 31 30 30 31 30 30 31 30 03 02"}},
         };
         const QStringList controls = QString("Command4 Command6 CmdSetSetupSeriale Command10 cmdSetIndirizzo Command1 "
-                                             "CmdGetFirmwareVersion Command3_0 Command3_1 Command3_2 Command5 CmdGetPrima "
-                                             "Command7 CmdAck Command11 TxtNumCom CmbBaudRate CmbTerminale optMultiMaster_1")
-                                         .split(' ');
+                                             "CmdGetFirmwareVersion Command3_0 Command3_1 Command3_2 Command5 "
+                                             "CmdGetPrima Command7 CmdAck Command11 TxtNumCom CmbBaudRate CmbTerminale "
+                                             "optMultiMaster_1").split(' ');
         for (const auto& row : rows) {
             start(ConsoleOnPort::Reader1);
             m_console->fill("TxtDa=0;TxtA=1");
@@ -504,7 +503,7 @@ private slots:
         }
         const auto calls = port().controlCalls();
         QVERIFY(row.call.isEmpty() ? calls.empty() : std::find(calls.begin(), calls.end(), row.call.toStdString()) != calls.end());
-        QCOMPARE(m_console->dialogs.messages, row.message.isEmpty() ? std::vector<QString>() : std::vector<QString>{row.message});
+        QCOMPARE(m_console->dialogs.messages, (row.message.isEmpty() ? Messages() : Messages{{row.message, Icon::None}}));
         QCOMPARE(QStringList({ui().TxtNumCom->text(), ui().CmbBaudRate->currentText(), ui().CobNewBaudRate->currentText(),
                            ui().CmbTerminale->currentText(), ui().CmbNewAddr->currentText()}).join(' '), row.shown);
         QCOMPARE(ui().cmbSetIndirizzo->currentIndex(), -1);
@@ -539,12 +538,12 @@ private slots:
         start(" 2 \r\n9600\r\n 0 \r\n");
         QVERIFY(QDir(m_console->path(".")).removeRecursively());
         m_console->closeWindow();
-        QCOMPARE(m_console->dialogs.messages, std::vector<QString>{"Impossibile scrivere Seriale.cfg: le impostazioni non sono state salvate."});
+        QCOMPARE(m_console->dialogs.messages, (Messages{{"Impossibile scrivere Seriale.cfg: le impostazioni non sono "
+                                                         "state salvate.", Icon::Exclamation}}));
         start(nullptr, [](const QDir& folder) { folder.mkpath("Seriale.cfg/x"); });
         m_console->closeWindow();
-        QCOMPARE(m_console->dialogs.messages,
-                 std::vector<QString>{"Impossibile leggere Seriale.cfg: le impostazioni non saranno salvate alla chiusura."});
-        QCOMPARE(m_console->dialogs.icons, std::vector<Icon>{Icon::Exclamation});
+        QCOMPARE(m_console->dialogs.messages, (Messages{{"Impossibile leggere Seriale.cfg: le impostazioni non saranno "
+                                                         "salvate alla chiusura.", Icon::Exclamation}}));
         QVERIFY(QFileInfo(m_console->path("Seriale.cfg/x")).isDir());
         start(nullptr, [](const QDir& folder) {
             std::ofstream(folder.filePath("stored.cfg").toStdString()) << " 4 \r\n2400";

@@ -135,8 +135,8 @@ private slots:
         }
     }
 
-    // Each byte a character and its hex value, 5 s of answer at 38400 baud whole; an empty answer
-    // (a rejected frame) keeps the last one shown.
+    // Each byte a character and its hex value, 5 s of answer at 38400 baud whole; an empty answer (a rejected frame)
+    // keeps the last one shown; an answer typed in its box is shown as an answer.
     void views()
     {
         MonCom& monitor = MonCom::instance();
@@ -153,11 +153,7 @@ private slots:
                 texts << text(box);
             QCOMPARE(texts, (QStringList{latin1, hex, "", "", latin1, hex}));
         }
-    }
-
-    void typedAnswerIsShownAsAnAnswer()
-    {
-        MonCom::instance().setRisposta("\x15");
+        monitor.setRisposta("\x15");
         shown();
         control("Risposta")->selectAll();
         QTest::keyClicks(control("Risposta"), "A");
@@ -233,7 +229,8 @@ private slots:
         }
     }
 
-    // Every row with its bytes; filtered by direction, address and kind; the rows shown saved as CSV; a pause holds rows.
+    // Every row with its bytes; filters by direction, address and kind; the rows shown saved as CSV; a pause holding rows;
+    // the monitor's context menu opens the log, the monitor staying as it is.
     void rowsFiltersSavingAndPause()
     {
         QCOMPARE(shownRows(), QStringList({"discarded noise  [55]",
@@ -275,11 +272,6 @@ private slots:
                                                       "t2,RX,answer,Sibrant2,1,P,\"O,\"\"\",check character wrong,02 30 21 4F 2C 22 03 00,"
                                                       "\"\\x020!O,\"\"\\x03\\x00\",\r\n"
                                                       "t6,RX,ACK,,,,,,06,\\x06,\r\n");
-    }
-
-    // The monitor's context menu opens the log; the monitor stays as it is.
-    void monitorsContextMenuOpensTheLog()
-    {
         m_opener.window()->hide();
         QTimer::singleShot(0, [] {
             if (QWidget* menu = QApplication::activePopupWidget())
