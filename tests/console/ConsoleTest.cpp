@@ -92,11 +92,14 @@ private slots:
     void init() { m_console = std::make_unique<ConsoleOnPort>(); }
     void cleanup() { m_console.reset(); }
 
-    // A fresh window: its boxes' defaults; the stop button below the form, off, never taking the focus; six
-    // rates in both lists; address lists "000"-"255" (terminal also "256"), refilled silently, none selected.
+    // A fresh window: its boxes' defaults; the stop button below the form, off, never taking the focus; six rates in
+    // both lists; address lists "000"-"255" (terminal also "256"), refilled silently, none selected. Once placed,
+    // nothing overlaps or sticks out of its frame; every caption and button text fits.
     void freshWindow()
     {
         frmSibrant window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QPushButton* stop = window.stopButton();
         QCOMPARE(stop->text(), QString("Interrompi"));
         QVERIFY(!stop->isEnabled() && stop->focusPolicy() == Qt::NoFocus);
@@ -125,31 +128,6 @@ private slots:
             QCOMPARE(addresses->currentIndex(), -1);
             QCOMPARE(selections.count(), 0);
         }
-    }
-
-    // Boxes sent as typed take Latin-1 only, typed or pasted (a paste holding more is refused whole).
-    void typing()
-    {
-        frmSibrant& window = m_console->window();
-        const QStringList sent = QString("Text11_0 Text11_1 Text11_2 Text11_3 Text11_4 Text11_5 Text3 Text4 Text5 "
-                                         "Text14 Text8 txtCodeAddr").split(' ');
-        for (QLineEdit* box : window.findChildren<QLineEdit*>()) {
-            box->clear();
-            for (const char* typed : {"1", "\u00E9", "\U0001F600", "\u20AC"})
-                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString::fromUtf8(typed), Qt::NoModifier);
-            for (const char* pasted : {"\u00B0", "a\U0001F600"})
-                box->insert(QString::fromUtf8(pasted));
-            const char* kept = sent.contains(box->objectName()) ? "1\u00E9\u00B0" : "1\u00E9\U0001F600\u20AC\u00B0a\U0001F600";
-            QCOMPARE(box->objectName() + '=' + box->text(), box->objectName() + '=' + QString::fromUtf8(kept));
-        }
-    }
-
-    // Nothing overlaps or sticks out of its frame once placed; every caption and button text fits.
-    void everythingFits()
-    {
-        frmSibrant window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QList<QWidget*> parents = window.centralWidget()->findChildren<QWidget*>();
         parents.prepend(window.centralWidget());
         for (QWidget* parent : parents) {
@@ -170,6 +148,23 @@ private slots:
         for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 8 <= button->width(),
                      qPrintable(button->objectName()));
+    }
+
+    // Boxes sent as typed take Latin-1 only, typed or pasted (a paste holding more is refused whole).
+    void typing()
+    {
+        frmSibrant& window = m_console->window();
+        const QStringList sent = QString("Text11_0 Text11_1 Text11_2 Text11_3 Text11_4 Text11_5 Text3 Text4 Text5 "
+                                         "Text14 Text8 txtCodeAddr").split(' ');
+        for (QLineEdit* box : window.findChildren<QLineEdit*>()) {
+            box->clear();
+            for (const char* typed : {"1", "\u00E9", "\U0001F600", "\u20AC"})
+                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString::fromUtf8(typed), Qt::NoModifier);
+            for (const char* pasted : {"\u00B0", "a\U0001F600"})
+                box->insert(QString::fromUtf8(pasted));
+            const char* kept = sent.contains(box->objectName()) ? "1\u00E9\u00B0" : "1\u00E9\U0001F600\u20AC\u00B0a\U0001F600";
+            QCOMPARE(box->objectName() + '=' + box->text(), box->objectName() + '=' + QString::fromUtf8(kept));
+        }
     }
 
     // A reader's reception leaves the controls on; what is asked meanwhile runs after it, from the event loop
@@ -594,17 +589,14 @@ private slots:
         m_console->fill("TxtDa=0;TxtA=32767");
         const std::string added = test::fromReader1("0");
         int sent = 0, outOfOrder = 0;
+        std::vector<test::ResourceSample> resident;
         port().onWrite = [&](const std::string& frame) {  // an add of the next code, answered "0"
             outOfOrder += frame.substr(5, 10) != QString::asprintf("%010d", sent++).toStdString();
             port().clearRecord();  // a record of the whole run would grow with it
             port().feedAt(m_console->clock.nowMs() + 10, added);
-        };
-        std::vector<test::ResourceSample> resident;
-        // TxtRisposta shows each code's line as the range goes.
-        connect(ui().TxtRisposta, &QLineEdit::textChanged, this, [&] {
             if (sent % 500 == 0)
                 resident.push_back(*test::sampleResources());
-        });
+        };
         const long descriptors = test::sampleResources()->descriptors;
         ui().Command11->click();  // Inserisci Badge
         QCOMPARE(sent, 32768);

@@ -42,7 +42,6 @@ MonCom& shown()
     return monitor;
 }
 
-// Counts the paint events each watched widget receives.
 struct PaintCounter : QObject {
     QHash<QString, int> count;
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -108,8 +107,8 @@ private slots:
     }
     void cleanup() { MonCom::unload(); }
 
-    // A fixed tool window, its narrowed captions fitting, every control described; compact at
-    // first, switched by a double click, at the design's tops at 96 DPI.
+    // A fixed tool window, its narrowed captions fitting, every control described; compact at first, switched by a
+    // double click, at the design's tops at 96 DPI; closed by its close box, unloaded: the next use makes a new one.
     void windowAndLayouts()
     {
         MonCom& monitor = MonCom::instance();
@@ -133,6 +132,11 @@ private slots:
                 QCOMPARE(tops << control<QWidget>("Frm_Parametri")->y(), layout);
             QTest::mouseDClick(&monitor, Qt::LeftButton, {}, QPoint(40, monitor.height() - 8));
         }
+        QPointer<MonCom> closed(&shown());
+        closed->close();
+        QVERIFY(!MonCom::isLoaded());
+        QTRY_VERIFY(closed.isNull());
+        QVERIFY(!MonCom::instance().isVisible());
     }
 
     // Each byte a character and its hex value, 5 s of answer at 38400 baud whole; an empty answer (a rejected frame)
@@ -197,16 +201,6 @@ private slots:
         QCOMPARE(lampColour("Led_TX"), TxOff);
         monitor.AttivaLed_RX();
         QCOMPARE(lampColour("Led_TO"), ToOff);
-    }
-
-    // Closed by its close box, the monitor is unloaded: the next use makes a new one.
-    void closeBoxUnloads()
-    {
-        QPointer<MonCom> closed(&shown());
-        closed->close();
-        QVERIFY(!MonCom::isLoaded());
-        QTRY_VERIFY(closed.isNull());
-        QVERIFY(!MonCom::instance().isVisible());
     }
 
     // A failure is drawn before the call returns and stays until the next command or answer, an empty one included.

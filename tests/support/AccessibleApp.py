@@ -6,8 +6,6 @@ import time
 import pyatspi
 from Xlib import display
 
-SHOWING = pyatspi.STATE_SHOWING
-
 
 def wait_until(predicate, what, timeout=10.0):
     """Returns predicate()'s first true value; fails after timeout seconds."""
@@ -48,7 +46,7 @@ class AccessibleApp:
         self._found = {}  # controls by description: each search is hundreds of calls on the bus
 
     def _windows(self):
-        return (w for w in self.app if w and w.getState().contains(SHOWING))
+        return (w for w in self.app if w and w.getState().contains(pyatspi.STATE_SHOWING))
 
     def window(self, title, timeout=10.0):
         return wait_until(lambda: next(w for w in self._windows() if w.name == title), "window " + title, timeout)
@@ -84,7 +82,7 @@ class AccessibleApp:
         """The control whose accessible description is `description`."""
         known = self._found.get(description)
         try:
-            if known.description == description and known.getState().contains(SHOWING):
+            if known.description == description and known.getState().contains(pyatspi.STATE_SHOWING):
                 return known
         except Exception:  # not found yet, or its window has gone since
             pass
