@@ -35,11 +35,10 @@ void fire(const char* timer) { QVERIFY(QMetaObject::invokeMethod(control<QTimer>
 
 MonCom& shown()
 {
-    MonCom& monitor = MonCom::instance();
-    monitor.show();
-    if (!QTest::qWaitForWindowExposed(&monitor))
+    MonCom::instance().show();
+    if (!QTest::qWaitForWindowExposed(&MonCom::instance()))
         qFatal("monitor not shown");
-    return monitor;
+    return MonCom::instance();
 }
 
 struct PaintCounter : QObject {
