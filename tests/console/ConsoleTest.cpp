@@ -337,8 +337,7 @@ private slots:
         }
     }
 
-    // A port failing on the write or the wait: result 3 and the failure in the monitor; the
-    // command works again after.
+    // A port failing on the write or the wait: result 3 and the failure in the monitor; the command works again after.
     void portFailure()
     {
         const struct {

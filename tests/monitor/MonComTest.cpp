@@ -223,7 +223,8 @@ private slots:
     }
 
     // Every row with its bytes; filters by direction, address and kind; the rows shown saved as CSV; a pause holding rows;
-    // the monitor's context menu opens the log, the monitor staying as it is.
+    // the monitor's context menu opens the log, the monitor staying as it is. A log keeps its newest rows up to its
+    // capacity.
     void rowsFiltersSavingAndPause()
     {
         QCOMPARE(shownRows(), QStringList({"discarded noise  [55]",
@@ -273,10 +274,6 @@ private slots:
         QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5}, MonCom::instance().mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(&MonCom::instance(), &event);
         QVERIFY(m_opener.window()->isVisible());
-    }
-
-    void keepsTheNewestRowsUpToItsCapacity()
-    {
         TrafficLogModel model(3);
         TrafficLogWindow window(model);
         for (int i = 0; i < 5; ++i) {

@@ -38,12 +38,8 @@ def package(build_folder, work):
     apt("install", "--no-install-recommends", deb)
     env = dict(os.environ, HOME=os.path.join(work, "home"))
     env.pop("XDG_CONFIG_HOME", None)
-    for program in ("lettore", "lettore-sim"):
-        result = run([program, "--help"], env=env)
-        assert shutil.which(program) == "/usr/bin/" + program \
-            and result.stdout.startswith("Usage"), program + " from PATH: " + result.stderr
-    # The console, with Seriale.cfg for port 9 in the user's folder and lettore-sim behind the COM9 link there, opens
-    # that line.
+    # The console, with Seriale.cfg for port 9 in the user's folder and lettore-sim (from PATH) behind the COM9 link
+    # there, opens that line.
     folder = os.path.join(env["HOME"], ".config", "lettore")
     os.makedirs(folder)
     with open(os.path.join(folder, "Seriale.cfg"), "wb") as f:
