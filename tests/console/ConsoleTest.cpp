@@ -522,8 +522,9 @@ private slots:
         QVERIFY(!MonCom::isLoaded());
     }
 
-    // Seriale.cfg unwritable or unreadable is told; a link is written at its target; a planted temporary redirects nothing.
-    void settingsFileTrouble()
+    // At close: Seriale.cfg unwritable or unreadable is told; a link is written at its target; a planted temporary
+    // redirects nothing. A close during a command's wait ends the wait at once, says so, and closes once it is over.
+    void closing()
     {
         start(" 2 \r\n9600\r\n 0 \r\n");
         QVERIFY(QDir(m_console->path(".")).removeRecursively());
@@ -544,20 +545,6 @@ private slots:
         m_console->closeWindow();
         QVERIFY(m_console->dialogs.messages.empty() && QFileInfo(m_console->path("Seriale.cfg")).isSymLink());
         QCOMPARE(m_console->fileContents("stored.cfg") + m_console->fileContents("victim"), (" 4 \r\n2400\r\n 0 \r\nuntouched"));
-    }
-
-    // The link hears readers only in Multimaster.
-    void multimasterOption()
-    {
-        for (int option : {1, 0, 1}) {
-            m_console->window().optMultiMaster[option]->click();
-            QCOMPARE(port().threshold(), option);
-        }
-    }
-
-    // A close during a command's wait ends the wait at once, says so, and closes once the command is over.
-    void closeWhileACommandRuns()
-    {
         start(nullptr);
         bool asked = false;
         m_console->duringWait = [&] {
@@ -572,6 +559,15 @@ private slots:
         QVERIFY(asked && m_console->clock.nowMs() - started < 1000);
         QTRY_VERIFY(!m_console->window().isVisible());
         QCOMPARE(m_console->fileContents("Seriale.cfg"), (" 1 \r\n9600\r\n 0 \r\n"));
+    }
+
+    // The link hears readers only in Multimaster.
+    void multimasterOption()
+    {
+        for (int option : {1, 0, 1}) {
+            m_console->window().optMultiMaster[option]->click();
+            QCOMPARE(port().threshold(), option);
+        }
     }
     // The longest range, the monitor shown: every code sent in order, memory and descriptors
     // flat. A soak run of its own, with LETTORE_SOAK set.

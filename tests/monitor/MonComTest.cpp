@@ -165,9 +165,10 @@ private slots:
                  QStringList({" 41 E9", QString::fromUtf8("A\u00E9"), " 41 E9"}));
     }
 
-    // A lamp is drawn before its call returns; TX and RX go out after 150 ms, the time-out lamp
-    // stays lit until a reception. Lit again while lit: nothing drawn, out 150 ms after the latest.
-    void lamps()
+    // A lamp is drawn before its call returns; TX and RX go out after 150 ms, the time-out lamp stays lit until a
+    // reception. Lit again while lit: nothing drawn, out 150 ms after the latest. A failure is drawn before the call
+    // returns and stays until the next command or answer, an empty one included.
+    void lampsAndFailure()
     {
         for (int lit = 0; lit < 3; ++lit) {
             MonCom::unload();
@@ -200,14 +201,7 @@ private slots:
         QCOMPARE(lampColour("Led_TX"), TxOff);
         monitor.AttivaLed_RX();
         QCOMPARE(lampColour("Led_TO"), ToOff);
-    }
-
-    // A failure is drawn before the call returns and stays until the next command or answer, an empty one included.
-    void failureShowsUntilTheNextTraffic()
-    {
-        MonCom& monitor = shown();
         auto* line = control<QLabel>("LblErrore");
-        PaintCounter painted;
         line->installEventFilter(&painted);
         for (const bool command : {true, false}) {
             painted.count.clear();

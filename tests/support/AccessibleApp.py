@@ -40,7 +40,6 @@ def _x_window(window, title):
 
 class AccessibleApp:
     def __init__(self, name, timeout=15.0):
-        """Waits until the application called `name` is on the desktop."""
         self.app = wait_until(lambda: next(a for a in pyatspi.Registry.getDesktop(0)
                                            if a is not None and a.name == name), "application " + name, timeout)
         self._found = {}  # controls by description: each search is hundreds of calls on the bus
@@ -79,7 +78,6 @@ class AccessibleApp:
         action.doAction(next(names.index(n) for n in ("press", "toggle") if n in names))
 
     def control(self, description):
-        """The control whose accessible description is `description`."""
         known = self._found.get(description)
         try:
             if known.description == description and known.getState().contains(pyatspi.STATE_SHOWING):

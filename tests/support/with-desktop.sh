@@ -27,8 +27,7 @@ assert d.screen().root.get_full_property(d.intern_atom("_NET_SUPPORTING_WM_CHECK
 launcher=$!
 trap 'kill $launcher $wm 2>/dev/null || true' EXIT
 # Ready once the launcher answers on the session bus.
-poll dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
-    org.a11y.Bus.GetAddress >/dev/null || true
+poll dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null || true
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 unset QT_ACCESSIBILITY_DISABLED
 "$@"
