@@ -1,5 +1,4 @@
-// The console on the simulated port: its window, the command panels, Seriale.cfg, closing; and,
-// with LETTORE_SOAK set, the longest range.
+// The console on the simulated port: window, command panels, Seriale.cfg, closing; with LETTORE_SOAK, the longest run.
 #include "AccessibleControls.h"
 #include "ConsoleGate.h"
 #include "ConsoleOnPort.h"
@@ -353,8 +352,7 @@ private slots:
             press(row.button);
             QCOMPARE(result->text(), QString("3"));
             const MonCom& monitor = MonCom::instance();
-            const QString command = monitor.findChild<QLineEdit*>("TextComando")->text();
-            QCOMPARE(test::hex(command.toLatin1().toStdString()), row.sent);
+            QCOMPARE(test::hex(monitor.findChild<QLineEdit*>("TextComando")->text().toStdString()), row.sent);  // ASCII
             QLabel* failure = monitor.findChild<QLabel*>("LblErrore");
             QCOMPARE(failure->text(), QString("Errore 5: Input/output error"));
             QVERIFY(m_console->window().isVisible() && m_console->console().gate().idle());
@@ -505,8 +503,9 @@ private slots:
         QCOMPARE(m_console->fileContents("Seriale.cfg"), row.written);
     }
 
-    // The monitor button shows and hides the monitor, its caption saying which, the focus left in Output's first box.
-    void monitorButton()
+    // The monitor button shows and hides the monitor, its caption saying which, the focus left in Output's first
+    // box. The link hears readers only in Multimaster.
+    void monitorAndMultimasterOptions()
     {
         QApplication::setActiveWindow(&m_console->window());
         QVERIFY(QTest::qWaitForWindowActive(&m_console->window()) && !MonCom::isLoaded());
@@ -518,6 +517,10 @@ private slots:
         ui().Command8->click();
         QVERIFY(!MonCom::instance().isVisible());
         QCOMPARE(ui().Command8->text(), QString("Visualizza Monitor"));
+        for (int option : {1, 0, 1}) {
+            m_console->window().optMultiMaster[option]->click();
+            QCOMPARE(port().threshold(), option);
+        }
         m_console->closeWindow();
         QVERIFY(!MonCom::isLoaded());
     }
@@ -561,14 +564,6 @@ private slots:
         QCOMPARE(m_console->fileContents("Seriale.cfg"), (" 1 \r\n9600\r\n 0 \r\n"));
     }
 
-    // The link hears readers only in Multimaster.
-    void multimasterOption()
-    {
-        for (int option : {1, 0, 1}) {
-            m_console->window().optMultiMaster[option]->click();
-            QCOMPARE(port().threshold(), option);
-        }
-    }
     // The longest range, the monitor shown: every code sent in order, memory and descriptors
     // flat. A soak run of its own, with LETTORE_SOAK set.
     void longestRangeSendsEveryCodeWithFlatMemory()
@@ -578,13 +573,12 @@ private slots:
         ui().Command8->click();  // Visualizza Monitor
         QVERIFY(QTest::qWaitForWindowExposed(&MonCom::instance()));
         m_console->fill("TxtDa=0;TxtA=32767");
-        const std::string added = test::fromReader1("0");
         int sent = 0, outOfOrder = 0;
         std::vector<test::ResourceSample> resident;
         port().onWrite = [&](const std::string& frame) {  // an add of the next code, answered "0"
             outOfOrder += frame.substr(5, 10) != QString::asprintf("%010d", sent++).toStdString();
             port().clearRecord();  // a record of the whole run would grow with it
-            port().feedAt(m_console->clock.nowMs() + 10, added);
+            port().feedAt(m_console->clock.nowMs() + 10, test::fromReader1("0"));
             if (sent % 500 == 0)
                 resident.push_back(*test::sampleResources());
         };

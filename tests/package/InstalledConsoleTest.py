@@ -1,6 +1,5 @@
 """The package built from the build folder given, installed with apt-get: the programs run from PATH and take their
-settings from the user's folder, and apt-get remove takes them away. Skips without root, or when a lettore package is
-already installed."""
+settings from the user's folder; apt-get remove takes them away. Skips without root or with lettore installed."""
 
 import glob
 import os

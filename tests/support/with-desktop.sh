@@ -20,8 +20,7 @@ fi
 # a window mapped before that is neither placed nor decorated, and may lie over another one.
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
-poll /usr/bin/python3 -c 'from Xlib import display
-d = display.Display()
+poll /usr/bin/python3 -c 'from Xlib import display; d = display.Display()
 assert d.screen().root.get_full_property(d.intern_atom("_NET_SUPPORTING_WM_CHECK"), 0)' || true
 /usr/libexec/at-spi-bus-launcher --launch-immediately &
 launcher=$!
