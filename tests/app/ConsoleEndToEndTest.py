@@ -1,6 +1,5 @@
-"""The real console, copied with Seriale.cfg into a folder of its own beside the virtual reader's
-COM7 link, driven through its accessibility tree as a screen-reader user would, in numbered steps.
-Run under tests/support/with-desktop.sh; argument: the build's bin folder."""
+"""The real console in a folder of its own with Seriale.cfg, beside the virtual reader's COM7 link, driven through its
+accessibility tree as a screen-reader user would, in numbered steps; run under with-desktop.sh with the bin folder."""
 
 import os
 import shutil
@@ -43,10 +42,9 @@ class ConsoleEndToEndTest(unittest.TestCase):
         cls.log = os.path.join(cls.folder, "sim.log")
         cls.sim = cls.console = None
         try:
-            cls.sim = subprocess.Popen(
-                [os.path.join(BIN, "lettore-sim"), "--reader", "1", "--log", cls.log,
-                 "--link", os.path.join(cls.folder, "COM7")],
-                stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True)
+            cls.sim = subprocess.Popen([os.path.join(BIN, "lettore-sim"), "--reader", "1", "--log", cls.log,
+                                        "--link", os.path.join(cls.folder, "COM7")], stdin=subprocess.PIPE,
+                                       stdout=subprocess.DEVNULL, text=True)
             wait_until(lambda: "line open" in cls.sim_log(), "the virtual line")
             cls.console = subprocess.Popen([os.path.join(cls.folder, "lettore-console")], cwd="/")
             cls.app = AccessibleApp("lettore-console", timeout=30.0)
@@ -131,7 +129,6 @@ class ConsoleEndToEndTest(unittest.TestCase):
         def rows_shown():
             cells = [acc.name for acc in _walk(log) if acc.getRoleName() == "table cell"]
             return "02 30 21 32 03 22" in cells and any('"00000054321"' in cell for cell in cells)
-
         wait_until(rows_shown, "the command and reading rows")
         csv = os.path.join(self.folder, "registro.csv")
         app.press("cmdSalvaCsv")
@@ -143,8 +140,8 @@ class ConsoleEndToEndTest(unittest.TestCase):
             self.assertIn(",RX,reading,Sibrant2,1,P,00000054321,", f.read())
 
     def test_5_dropped_line_fails_a_command_at_once_and_stops_a_range(self):
-        """Result 3 and the failure shown before a time-out; a range on the dropped line stops at its
-        first code; once the line is back the next press is answered."""
+        """Result 3 and the failure shown before a time-out; a range on the dropped line stops at its first code; once
+        the line is back the next press is answered."""
         app = self.app
         self.sim_command("fault 1 silent")
         wait_until(lambda: "reader 1: fault silent" in self.sim_log(), "the reader silent")

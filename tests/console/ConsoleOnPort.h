@@ -24,16 +24,11 @@ namespace lettore::test {
 // Answers the console's dialogs in place of the user, and keeps what they said.
 class RecordingDialogs : public Dialogs {
 public:
-    std::vector<QString> messages;
-    std::vector<Icon> icons;
+    std::vector<std::pair<QString, Icon>> messages;
     std::vector<std::pair<QString, QString>> passwordPrompts;  // prompt, title
     std::deque<std::optional<QString>> passwords;  // the answers in order; Cancel once they run out
 
-    void message(const QString& text, Icon icon) override
-    {
-        messages.push_back(text);
-        icons.push_back(icon);
-    }
+    void message(const QString& text, Icon icon) override { messages.emplace_back(text, icon); }
     std::optional<QString> askPassword(const QString& prompt, const QString& title) override
     {
         passwordPrompts.emplace_back(prompt, title);

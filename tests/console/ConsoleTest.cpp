@@ -1,5 +1,4 @@
-// The console on the simulated port: its window, the command panels, Seriale.cfg, closing; and,
-// with LETTORE_SOAK set, the longest range.
+// The console on the simulated port: window, command panels, Seriale.cfg, closing; with LETTORE_SOAK, the longest run.
 #include "AccessibleControls.h"
 #include "ConsoleGate.h"
 #include "ConsoleOnPort.h"
@@ -16,6 +15,7 @@
 using namespace lettore;
 using test::ConsoleOnPort;
 using Icon = Dialogs::Icon;
+using Messages = std::vector<std::pair<QString, Icon>>;
 
 namespace {
 
@@ -91,11 +91,14 @@ private slots:
     void init() { m_console = std::make_unique<ConsoleOnPort>(); }
     void cleanup() { m_console.reset(); }
 
-    // A fresh window: its boxes' defaults; the stop button below the form, off, never taking the focus; six
-    // rates in both lists; address lists "000"-"255" (terminal also "256"), refilled silently, none selected.
+    // A fresh window: its boxes' defaults; the stop button below the form, off, never taking the focus; six rates in
+    // both lists; address lists "000"-"255" (terminal also "256"), refilled silently, none selected. Once placed,
+    // nothing overlaps or sticks out of its frame; every caption and button text fits.
     void freshWindow()
     {
         frmSibrant window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QPushButton* stop = window.stopButton();
         QCOMPARE(stop->text(), QString("Interrompi"));
         QVERIFY(!stop->isEnabled() && stop->focusPolicy() == Qt::NoFocus);
@@ -124,31 +127,6 @@ private slots:
             QCOMPARE(addresses->currentIndex(), -1);
             QCOMPARE(selections.count(), 0);
         }
-    }
-
-    // Boxes sent as typed take Latin-1 only, typed or pasted (a paste holding more is refused whole).
-    void typing()
-    {
-        frmSibrant& window = m_console->window();
-        const QStringList sent = QString("Text11_0 Text11_1 Text11_2 Text11_3 Text11_4 Text11_5 Text3 Text4 Text5 "
-                                         "Text14 Text8 txtCodeAddr").split(' ');
-        for (QLineEdit* box : window.findChildren<QLineEdit*>()) {
-            box->clear();
-            for (const char* typed : {"1", "\u00E9", "\U0001F600", "\u20AC"})
-                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString::fromUtf8(typed), Qt::NoModifier);
-            for (const char* pasted : {"\u00B0", "a\U0001F600"})
-                box->insert(QString::fromUtf8(pasted));
-            const char* kept = sent.contains(box->objectName()) ? "1\u00E9\u00B0" : "1\u00E9\U0001F600\u20AC\u00B0a\U0001F600";
-            QCOMPARE(box->objectName() + '=' + box->text(), box->objectName() + '=' + QString::fromUtf8(kept));
-        }
-    }
-
-    // Nothing overlaps or sticks out of its frame once placed; every caption and button text fits.
-    void everythingFits()
-    {
-        frmSibrant window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QList<QWidget*> parents = window.centralWidget()->findChildren<QWidget*>();
         parents.prepend(window.centralWidget());
         for (QWidget* parent : parents) {
@@ -169,6 +147,23 @@ private slots:
         for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 8 <= button->width(),
                      qPrintable(button->objectName()));
+    }
+
+    // Boxes sent as typed take Latin-1 only, typed or pasted (a paste holding more is refused whole).
+    void typing()
+    {
+        frmSibrant& window = m_console->window();
+        const QStringList sent = QString("Text11_0 Text11_1 Text11_2 Text11_3 Text11_4 Text11_5 Text3 Text4 Text5 "
+                                         "Text14 Text8 txtCodeAddr").split(' ');
+        for (QLineEdit* box : window.findChildren<QLineEdit*>()) {
+            box->clear();
+            for (const char* typed : {"1", "\u00E9", "\U0001F600", "\u20AC"})
+                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString::fromUtf8(typed), Qt::NoModifier);
+            for (const char* pasted : {"\u00B0", "a\U0001F600"})
+                box->insert(QString::fromUtf8(pasted));
+            const char* kept = sent.contains(box->objectName()) ? "1\u00E9\u00B0" : "1\u00E9\U0001F600\u20AC\u00B0a\U0001F600";
+            QCOMPARE(box->objectName() + '=' + box->text(), box->objectName() + '=' + QString::fromUtf8(kept));
+        }
     }
 
     // A reader's reception leaves the controls on; what is asked meanwhile runs after it, from the event loop
@@ -212,7 +207,6 @@ private slots:
         const QStringList range{"02 30 31 34 31 30 30 30 30 30 30 30 30 30 37 03 02", "02 30 31 34 31 30 30 30 30 30 30 30 30 30 38 03 0D"};
         const QString bounds = "Da e A devono essere numeri da 0 a 32767";
         addRows<Wiring>({
-            {"Setup base", {"Command4", "", Ack, setupBase, "TxtEsito_1=0"}},
             {"Setup base, silent", {"Command4", "", Silence, setupBase, "TxtEsito_1=1"}},
             {"Tproto 10", {"Command4", "Text11_0=10", Ack, {}, "", "errore dati TProto"}},
             {"Tproto 6000, Led_v 3", {"Command4", "Text11_0=6000;Text11_5=3", Ack, {}, "", "errore dati TProto"}},
@@ -235,13 +229,11 @@ private slots:
              QStringList{"02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39"}, "TxtEsito_9=0"}},
             {"Set Indirizzo, no address", {"cmdSetIndirizzo", "txtCodeAddr=0000012345", Ack, {}, "",
              "Selezionare l'indirizzo da assegnare"}},
-            {"Output", {"Command1", "Text3=10;Text4=5;Text5=0", Ack, output, "TxtEsito_2=0"}},
             {"Output, silent", {"Command1", "Text3=10;Text4=5;Text5=0", Silence, output, "TxtEsito_2=1"}},
             {"Versione", {"CmdGetFirmwareVersion", "", from1("SIM LETTORE 1.00"), version,
              "TxtEsito_7=0;TxtFirmwareVersion=SIM LETTORE 1.00"}},
             {"Versione, spoilt", {"CmdGetFirmwareVersion", "",
              bytes("02 30 21 53 49 4D 20 4C 45 54 54 4F 52 45 20 31 2E 30 30 03 08"), version, "TxtEsito_7=2;TxtFirmwareVersion=N"}},
-            {"Clear Globale", {"Command3_0", "Text8=0000000042", from1("1"), clear, "TxtEsito_5=0"}},
             {"Clear Globale, silent", {"Command3_0", "Text8=0000000042", Silence, clear, "TxtEsito_5=1"}},
             {"Aggiungi", {"Command3_1", "Text8=0000000042", from1("2"), add, "TxtEsito_5=2"}},
             {"Aggiungi, spoilt", {"Command3_1", "Text8=0000000042", spoiltStatus, add, "TxtEsito_5=2"}},
@@ -252,14 +244,10 @@ private slots:
             {"Esistenza, silent", {"Command5", "Text14=0000000042", Silence, exists, "TxtEsito_3=1;Text15=E"}},
             {"Esistenza, empty", {"Command5", "Text14=", Ack, {}, "", "Inserire Badge"}},
             {"Prima", {"CmdGetPrima", "", serial, QStringList{"02 30 21 34 03 24", ack}, serialRead}},
-            {"Prima, silent", {"CmdGetPrima", "", Silence, QStringList{"02 30 21 34 03 24"},
-             "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N"}},
             {"Corrente", {"CmdGetCorrente", "", serial, QStringList{"02 30 21 35 03 25", ack}, serialRead}},
             {"Corrente, spoilt", {"CmdGetCorrente", "", bytes("02 30 21 53 4E 03 4E"), QStringList{"02 30 21 35 03 25"},
              "TxtEsitoGetMatricola=2;TxtRispGetMatricola=N"}},
             {"Prossima", {"CmdGetProssima", "", serial, QStringList{"02 30 21 36 03 26", ack}, serialRead}},
-            {"Prossima, silent", {"CmdGetProssima", "", Silence, QStringList{"02 30 21 36 03 26"},
-             "TxtEsitoGetMatricola=1;TxtRispGetMatricola=N"}},
             {"GetTransazione", {"Command7", "TxtBadge_1=old", from1("10000000042"), QStringList{query, ack},
              "TxtEsito_8=0;TxtBadge_0=0000000042;TxtBadge_1="}},
             {"GetTransazione, unticked", {"Command7", "ChkAutoAck=0", from1("10000000042"), QStringList{query},
@@ -287,38 +275,30 @@ private slots:
             expected[output.section('=', 0, 0)] = output.section('=', 1);
         QCOMPARE(boxTexts(), expected);
         const test::RecordingDialogs& dialogs = m_console->dialogs;
-        QCOMPARE(dialogs.messages, row.message.isEmpty() ? std::vector<QString>() : std::vector<QString>{row.message});
-        QCOMPARE(dialogs.icons, std::vector<Icon>(dialogs.messages.size(), Icon::None));
+        QCOMPARE(dialogs.messages, (row.message.isEmpty() ? Messages() : Messages{{row.message, Icon::None}}));
         QCOMPARE(dialogs.passwordPrompts.size(), size_t(dialogs.passwords.empty() && !row.frames.isEmpty() && m_passwordGiven));
         QCOMPARE(m_console->status(), QString());
     }
 
-    // The password asked at every click: only "7391" goes on; else told with the exclamation icon,
-    // nothing sent.
+    // The password asked at every click, after the right one too: any other answer, or Cancel, is told with the
+    // exclamation icon, nothing sent.
     void password()
     {
-        const struct {
-            QString button;
-            std::optional<QString> answer;  // none: Cancel
-            bool accepted;
-        } rows[] = {{"CmdSetSetupSeriale", "7391", true}, {"CmdSetSetupSeriale", "7391 ", false},
-                    {"CmdSetSetupSeriale", std::nullopt, false}, {"Command10", "7390", false}};
         using Prompt = std::pair<QString, QString>;
-        const Prompt prompt(QString::fromUtf8("Per modificare queste impostazioni è necessario "
-                                              "inserire la password."), "Password richiesta");
-        for (const auto& row : rows) {
+        const Prompt prompt(QString::fromUtf8("Per modificare queste impostazioni è necessario inserire la password."),
+                            "Password richiesta");
+        const std::pair<QString, std::optional<QString>> rows[] = {  // button, answer (none: Cancel)
+            {"CmdSetSetupSeriale", "7391 "}, {"CmdSetSetupSeriale", std::nullopt}, {"Command10", "7390"}};
+        for (const auto& [button, answer] : rows) {
             start(ConsoleOnPort::Reader1);
-            m_console->answerAll("\x06");
             test::RecordingDialogs& dialogs = m_console->dialogs;
-            dialogs.passwords.push_back(row.answer);
-            m_console->control<QPushButton>(row.button)->click();
-            QCOMPARE(dialogs.passwordPrompts, std::vector<Prompt>{prompt});
-            QCOMPARE(dialogs.messages, std::vector<QString>(!row.accepted, "Password errata!"));
-            QCOMPARE(dialogs.icons, std::vector<Icon>(!row.accepted, Icon::Exclamation));
-            QCOMPARE(m_console->port().controlCalls().empty(), !row.accepted);
-            QCOMPARE(ui().TxtEsito_0->text(), QString(row.accepted ? "0" : ""));
-            m_console->control<QPushButton>(row.button)->click();  // never remembered
-            QCOMPARE(dialogs.passwordPrompts.size(), size_t(2));
+            press(button);  // the right password first: never remembered
+            port().clearRecord();
+            dialogs.passwords.push_back(answer);
+            m_console->control<QPushButton>(button)->click();
+            QCOMPARE(dialogs.passwordPrompts, (std::vector<Prompt>{prompt, prompt}));
+            QCOMPARE(dialogs.messages, (Messages{{"Password errata!", Icon::Exclamation}}));
+            QVERIFY(port().controlCalls().empty());
         }
     }
 
@@ -356,8 +336,7 @@ private slots:
         }
     }
 
-    // A port failing on the write or the wait: result 3 and the failure in the monitor; the
-    // command works again after.
+    // A port failing on the write or the wait: result 3 and the failure in the monitor; the command works again after.
     void portFailure()
     {
         const struct {
@@ -373,8 +352,7 @@ private slots:
             press(row.button);
             QCOMPARE(result->text(), QString("3"));
             const MonCom& monitor = MonCom::instance();
-            const QString command = monitor.findChild<QLineEdit*>("TextComando")->text();
-            QCOMPARE(test::hex(command.toLatin1().toStdString()), row.sent);
+            QCOMPARE(test::hex(monitor.findChild<QLineEdit*>("TextComando")->text().toStdString()), row.sent);  // ASCII
             QLabel* failure = monitor.findChild<QLabel*>("LblErrore");
             QCOMPARE(failure->text(), QString("Errore 5: Input/output error"));
             QVERIFY(m_console->window().isVisible() && m_console->console().gate().idle());
@@ -393,19 +371,16 @@ private slots:
             bool controlsOn;
             QStringList frames;  // a reader's reception: then Output as the form starts
         } rows[] = {
-            {"CmdGetFirmwareVersion", "Comando in corso: Versione Firmware", false,
-             {"02 30 21 32 03 22"}},
+            {"CmdGetFirmwareVersion", "Comando in corso: Versione Firmware", false, {"02 30 21 32 03 22"}},
             {"Command11", "Comando in corso: Inserisci Badge", false,
              {"02 30 31 34 31 30 30 30 30 30 30 30 30 30 30 03 05",
               "02 30 31 34 31 30 30 30 30 30 30 30 30 30 31 03 04"}},
-            {"", "Ricezione dal lettore in corso", true,
-             {"02 30 31 33 30 31 30 30 31 30 30 31 30 03 02"}},
+            {"", "Ricezione dal lettore in corso", true, {"02 30 31 33 30 31 30 30 31 30 30 31 30 03 02"}},
         };
-        const QStringList controls =
-            QString("Command4 Command6 CmdSetSetupSeriale Command10 cmdSetIndirizzo Command1 "
-                    "CmdGetFirmwareVersion Command3_0 Command3_1 Command3_2 Command5 CmdGetPrima "
-                    "Command7 CmdAck Command11 TxtNumCom CmbBaudRate CmbTerminale optMultiMaster_1")
-                .split(' ');
+        const QStringList controls = QString("Command4 Command6 CmdSetSetupSeriale Command10 cmdSetIndirizzo Command1 "
+                                             "CmdGetFirmwareVersion Command3_0 Command3_1 Command3_2 Command5 "
+                                             "CmdGetPrima Command7 CmdAck Command11 TxtNumCom CmbBaudRate CmbTerminale "
+                                             "optMultiMaster_1").split(' ');
         for (const auto& row : rows) {
             start(ConsoleOnPort::Reader1);
             m_console->fill("TxtDa=0;TxtA=1");
@@ -516,7 +491,7 @@ private slots:
         }
         const auto calls = port().controlCalls();
         QVERIFY(row.call.isEmpty() ? calls.empty() : std::find(calls.begin(), calls.end(), row.call.toStdString()) != calls.end());
-        QCOMPARE(m_console->dialogs.messages, row.message.isEmpty() ? std::vector<QString>() : std::vector<QString>{row.message});
+        QCOMPARE(m_console->dialogs.messages, (row.message.isEmpty() ? Messages() : Messages{{row.message, Icon::None}}));
         QCOMPARE(QStringList({ui().TxtNumCom->text(), ui().CmbBaudRate->currentText(), ui().CobNewBaudRate->currentText(),
                            ui().CmbTerminale->currentText(), ui().CmbNewAddr->currentText()}).join(' '), row.shown);
         QCOMPARE(ui().cmbSetIndirizzo->currentIndex(), -1);
@@ -528,8 +503,9 @@ private slots:
         QCOMPARE(m_console->fileContents("Seriale.cfg"), row.written);
     }
 
-    // The monitor button shows and hides the monitor, its caption saying which, the focus left in Output's first box.
-    void monitorButton()
+    // The monitor button shows and hides the monitor, its caption saying which, the focus left in Output's first
+    // box. The link hears readers only in Multimaster.
+    void monitorAndMultimasterOptions()
     {
         QApplication::setActiveWindow(&m_console->window());
         QVERIFY(QTest::qWaitForWindowActive(&m_console->window()) && !MonCom::isLoaded());
@@ -541,22 +517,27 @@ private slots:
         ui().Command8->click();
         QVERIFY(!MonCom::instance().isVisible());
         QCOMPARE(ui().Command8->text(), QString("Visualizza Monitor"));
+        for (int option : {1, 0, 1}) {
+            m_console->window().optMultiMaster[option]->click();
+            QCOMPARE(port().threshold(), option);
+        }
         m_console->closeWindow();
         QVERIFY(!MonCom::isLoaded());
     }
 
-    // Seriale.cfg unwritable or unreadable is told; a link is written at its target; a planted temporary redirects nothing.
-    void settingsFileTrouble()
+    // At close: Seriale.cfg unwritable or unreadable is told; a link is written at its target; a planted temporary
+    // redirects nothing. A close during a command's wait ends the wait at once, says so, and closes once it is over.
+    void closing()
     {
         start(" 2 \r\n9600\r\n 0 \r\n");
         QVERIFY(QDir(m_console->path(".")).removeRecursively());
         m_console->closeWindow();
-        QCOMPARE(m_console->dialogs.messages, std::vector<QString>{"Impossibile scrivere Seriale.cfg: le impostazioni non sono state salvate."});
+        QCOMPARE(m_console->dialogs.messages, (Messages{{"Impossibile scrivere Seriale.cfg: le impostazioni non sono "
+                                                         "state salvate.", Icon::Exclamation}}));
         start(nullptr, [](const QDir& folder) { folder.mkpath("Seriale.cfg/x"); });
         m_console->closeWindow();
-        QCOMPARE(m_console->dialogs.messages,
-                 std::vector<QString>{"Impossibile leggere Seriale.cfg: le impostazioni non saranno salvate alla chiusura."});
-        QCOMPARE(m_console->dialogs.icons, std::vector<Icon>{Icon::Exclamation});
+        QCOMPARE(m_console->dialogs.messages, (Messages{{"Impossibile leggere Seriale.cfg: le impostazioni non saranno "
+                                                         "salvate alla chiusura.", Icon::Exclamation}}));
         QVERIFY(QFileInfo(m_console->path("Seriale.cfg/x")).isDir());
         start(nullptr, [](const QDir& folder) {
             std::ofstream(folder.filePath("stored.cfg").toStdString()) << " 4 \r\n2400";
@@ -567,20 +548,6 @@ private slots:
         m_console->closeWindow();
         QVERIFY(m_console->dialogs.messages.empty() && QFileInfo(m_console->path("Seriale.cfg")).isSymLink());
         QCOMPARE(m_console->fileContents("stored.cfg") + m_console->fileContents("victim"), (" 4 \r\n2400\r\n 0 \r\nuntouched"));
-    }
-
-    // The link hears readers only in Multimaster.
-    void multimasterOption()
-    {
-        for (int option : {1, 0, 1}) {
-            m_console->window().optMultiMaster[option]->click();
-            QCOMPARE(port().threshold(), option);
-        }
-    }
-
-    // A close during a command's wait ends the wait at once, says so, and closes once the command is over.
-    void closeWhileACommandRuns()
-    {
         start(nullptr);
         bool asked = false;
         m_console->duringWait = [&] {
@@ -596,6 +563,7 @@ private slots:
         QTRY_VERIFY(!m_console->window().isVisible());
         QCOMPARE(m_console->fileContents("Seriale.cfg"), (" 1 \r\n9600\r\n 0 \r\n"));
     }
+
     // The longest range, the monitor shown: every code sent in order, memory and descriptors
     // flat. A soak run of its own, with LETTORE_SOAK set.
     void longestRangeSendsEveryCodeWithFlatMemory()
@@ -605,19 +573,15 @@ private slots:
         ui().Command8->click();  // Visualizza Monitor
         QVERIFY(QTest::qWaitForWindowExposed(&MonCom::instance()));
         m_console->fill("TxtDa=0;TxtA=32767");
-        const std::string added = test::fromReader1("0");
         int sent = 0, outOfOrder = 0;
+        std::vector<test::ResourceSample> resident;
         port().onWrite = [&](const std::string& frame) {  // an add of the next code, answered "0"
             outOfOrder += frame.substr(5, 10) != QString::asprintf("%010d", sent++).toStdString();
             port().clearRecord();  // a record of the whole run would grow with it
-            port().feedAt(m_console->clock.nowMs() + 10, added);
-        };
-        std::vector<test::ResourceSample> resident;
-        // TxtRisposta shows each code's line as the range goes.
-        connect(ui().TxtRisposta, &QLineEdit::textChanged, this, [&] {
+            port().feedAt(m_console->clock.nowMs() + 10, test::fromReader1("0"));
             if (sent % 500 == 0)
                 resident.push_back(*test::sampleResources());
-        });
+        };
         const long descriptors = test::sampleResources()->descriptors;
         ui().Command11->click();  // Inserisci Badge
         QCOMPARE(sent, 32768);

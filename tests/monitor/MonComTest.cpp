@@ -35,14 +35,12 @@ void fire(const char* timer) { QVERIFY(QMetaObject::invokeMethod(control<QTimer>
 
 MonCom& shown()
 {
-    MonCom& monitor = MonCom::instance();
-    monitor.show();
-    if (!QTest::qWaitForWindowExposed(&monitor))
+    MonCom::instance().show();
+    if (!QTest::qWaitForWindowExposed(&MonCom::instance()))
         qFatal("monitor not shown");
-    return monitor;
+    return MonCom::instance();
 }
 
-// Counts the paint events each watched widget receives.
 struct PaintCounter : QObject {
     QHash<QString, int> count;
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -108,14 +106,13 @@ private slots:
     }
     void cleanup() { MonCom::unload(); }
 
-    // A fixed tool window, its narrowed captions fitting, every control described; compact at
-    // first, switched by a double click, at the design's tops at 96 DPI.
+    // A fixed tool window, its narrowed captions fitting, every control described; compact at first, switched by a
+    // double click, at the design's tops at 96 DPI; closed by its close box, unloaded: the next use makes a new one.
     void windowAndLayouts()
     {
         MonCom& monitor = MonCom::instance();
         QCOMPARE(monitor.windowType(), Qt::Tool);
-        QVERIFY(!(monitor.windowFlags()
-                  & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(!(monitor.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         for (const char* name : Labels)  // in the narrowed font
             QVERIFY(control<QLabel>(name)->fontMetrics().horizontalAdvance(control<QLabel>(name)->text()) <= control<QLabel>(name)->width());
         QCOMPARE(accessibilityProblems(monitor), QStringList());
@@ -134,10 +131,15 @@ private slots:
                 QCOMPARE(tops << control<QWidget>("Frm_Parametri")->y(), layout);
             QTest::mouseDClick(&monitor, Qt::LeftButton, {}, QPoint(40, monitor.height() - 8));
         }
+        QPointer<MonCom> closed(&shown());
+        closed->close();
+        QVERIFY(!MonCom::isLoaded());
+        QTRY_VERIFY(closed.isNull());
+        QVERIFY(!MonCom::instance().isVisible());
     }
 
-    // Each byte a character and its hex value, 5 s of answer at 38400 baud whole; an empty answer
-    // (a rejected frame) keeps the last one shown.
+    // Each byte a character and its hex value, 5 s of answer at 38400 baud whole; an empty answer (a rejected frame)
+    // keeps the last one shown; an answer typed in its box is shown as an answer.
     void views()
     {
         MonCom& monitor = MonCom::instance();
@@ -154,11 +156,7 @@ private slots:
                 texts << text(box);
             QCOMPARE(texts, (QStringList{latin1, hex, "", "", latin1, hex}));
         }
-    }
-
-    void typedAnswerIsShownAsAnAnswer()
-    {
-        MonCom::instance().setRisposta("\x15");
+        monitor.setRisposta("\x15");
         shown();
         control("Risposta")->selectAll();
         QTest::keyClicks(control("Risposta"), "A");
@@ -167,9 +165,10 @@ private slots:
                  QStringList({" 41 E9", QString::fromUtf8("A\u00E9"), " 41 E9"}));
     }
 
-    // A lamp is drawn before its call returns; TX and RX go out after 150 ms, the time-out lamp
-    // stays lit until a reception. Lit again while lit: nothing drawn, out 150 ms after the latest.
-    void lamps()
+    // A lamp is drawn before its call returns; TX and RX go out after 150 ms, the time-out lamp stays lit until a
+    // reception. Lit again while lit: nothing drawn, out 150 ms after the latest. A failure is drawn before the call
+    // returns and stays until the next command or answer, an empty one included.
+    void lampsAndFailure()
     {
         for (int lit = 0; lit < 3; ++lit) {
             MonCom::unload();
@@ -202,24 +201,7 @@ private slots:
         QCOMPARE(lampColour("Led_TX"), TxOff);
         monitor.AttivaLed_RX();
         QCOMPARE(lampColour("Led_TO"), ToOff);
-    }
-
-    // Closed by its close box, the monitor is unloaded: the next use makes a new one.
-    void closeBoxUnloads()
-    {
-        QPointer<MonCom> closed(&shown());
-        closed->close();
-        QVERIFY(!MonCom::isLoaded());
-        QTRY_VERIFY(closed.isNull());
-        QVERIFY(!MonCom::instance().isVisible());
-    }
-
-    // A failure is drawn before the call returns and stays until the next command or answer, an empty one included.
-    void failureShowsUntilTheNextTraffic()
-    {
-        MonCom& monitor = shown();
         auto* line = control<QLabel>("LblErrore");
-        PaintCounter painted;
         line->installEventFilter(&painted);
         for (const bool command : {true, false}) {
             painted.count.clear();
@@ -234,7 +216,10 @@ private slots:
         }
     }
 
-    void showsEveryRowWithItsBytes()
+    // Every row with its bytes; filters by direction, address and kind; the rows shown saved as CSV; a pause holding rows;
+    // the monitor's context menu opens the log, the monitor staying as it is. A log keeps its newest rows up to its
+    // capacity.
+    void rowsFiltersSavingAndPause()
     {
         QCOMPARE(shownRows(), QStringList({"discarded noise  [55]",
                                            "TX command Sibrant2 address 1 P data \"2\" check character good [02 30 21 32 03 22]",
@@ -244,11 +229,6 @@ private slots:
                                            "-- time-out  []", "-- port error write: Device gone []"}));
         QCOMPARE(m_model.data(m_model.index(1, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 128, 0));
         QCOMPARE(m_model.data(m_model.index(3, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(128, 0, 0));
-    }
-
-    // Filters by direction, address and kind; the rows shown saved as CSV; a pause holding rows.
-    void filtersSavingAndPause()
-    {
         auto* direction = logControl<QComboBox>("cmbDirezione");
         auto* address = logControl<QLineEdit>("txtIndirizzo");
         direction->setCurrentText("TX");
@@ -280,11 +260,6 @@ private slots:
                                                       "t2,RX,answer,Sibrant2,1,P,\"O,\"\"\",check character wrong,02 30 21 4F 2C 22 03 00,"
                                                       "\"\\x020!O,\"\"\\x03\\x00\",\r\n"
                                                       "t6,RX,ACK,,,,,,06,\\x06,\r\n");
-    }
-
-    // The monitor's context menu opens the log; the monitor stays as it is.
-    void monitorsContextMenuOpensTheLog()
-    {
         m_opener.window()->hide();
         QTimer::singleShot(0, [] {
             if (QWidget* menu = QApplication::activePopupWidget())
@@ -293,10 +268,6 @@ private slots:
         QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5}, MonCom::instance().mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(&MonCom::instance(), &event);
         QVERIFY(m_opener.window()->isVisible());
-    }
-
-    void keepsTheNewestRowsUpToItsCapacity()
-    {
         TrafficLogModel model(3);
         TrafficLogWindow window(model);
         for (int i = 0; i < 5; ++i) {

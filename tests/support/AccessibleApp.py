@@ -1,13 +1,10 @@
-"""Drives a running program through its accessibility tree, as a screen reader does: controls
-are found by their accessible description (the control's name, e.g. "TxtEsito(3)"), read by
-their text, name and states, and operated by their actions."""
+"""Drives a running program through its accessibility tree, as a screen reader does: controls are found by their
+accessible description (the control's name, e.g. "TxtEsito(3)"), read and operated through their interfaces."""
 
 import time
 
 import pyatspi
 from Xlib import display
-
-SHOWING = pyatspi.STATE_SHOWING
 
 
 def wait_until(predicate, what, timeout=10.0):
@@ -35,34 +32,28 @@ def _walk(accessible):
 def _x_window(window, title):
     """The X window at or under `window` called `title`, or None."""
     try:
-        if window.get_wm_name() == title:
-            return window
-        children = window.query_tree().children
+        return window if window.get_wm_name() == title else next(
+            filter(None, (_x_window(child, title) for child in window.query_tree().children)), None)
     except Exception:  # gone since it was listed
         return None
-    return next(filter(None, (_x_window(child, title) for child in children)), None)
 
 
 class AccessibleApp:
     def __init__(self, name, timeout=15.0):
-        """Waits until the application called `name` is on the desktop."""
         self.app = wait_until(lambda: next(a for a in pyatspi.Registry.getDesktop(0)
-                                           if a is not None and a.name == name),
-                              "application " + name, timeout)
+                                           if a is not None and a.name == name), "application " + name, timeout)
         self._found = {}  # controls by description: each search is hundreds of calls on the bus
 
     def _windows(self):
-        return (w for w in self.app if w and w.getState().contains(SHOWING))
+        return (w for w in self.app if w and w.getState().contains(pyatspi.STATE_SHOWING))
 
     def window(self, title, timeout=10.0):
-        return wait_until(lambda: next(w for w in self._windows() if w.name == title),
-                          "window " + title, timeout)
+        return wait_until(lambda: next(w for w in self._windows() if w.name == title), "window " + title, timeout)
 
     def dialog_saying(self, text):
         """The shown window that holds a label reading `text`: a message box."""
         return wait_until(lambda: next(w for w in self._windows() if any(
-            acc.getRoleName() == "label" and acc.name == text for acc in _walk(w))),
-            "a window saying " + text)
+            acc.getRoleName() == "label" and acc.name == text for acc in _walk(w))), "a window saying " + text)
 
     def title_bar(self, title):
         """The window manager's title (_NET_WM_NAME) for `title`, which the toolkit may add to."""
@@ -70,8 +61,7 @@ class AccessibleApp:
         try:
             window = _x_window(x.screen().root, title)
             assert window, "no X window titled " + title
-            return window.get_full_property(x.intern_atom("_NET_WM_NAME"),
-                                            x.intern_atom("UTF8_STRING")).value.decode("utf-8")
+            return window.get_full_property(x.intern_atom("_NET_WM_NAME"), x.intern_atom("UTF8_STRING")).value.decode()
         finally:
             x.close()
 
@@ -82,23 +72,20 @@ class AccessibleApp:
 
     def press_accessible(self, acc):
         """Presses a button, option button or check box once enabled (a command may be ending)."""
-        wait_until(lambda: acc.getState().contains(pyatspi.STATE_ENABLED),
-                   (acc.description or acc.name) + " enabled")
+        wait_until(lambda: acc.getState().contains(pyatspi.STATE_ENABLED), (acc.description or acc.name) + " enabled")
         action = acc.queryAction()
         names = [action.getName(i).lower() for i in range(action.nActions)]
         action.doAction(next(names.index(n) for n in ("press", "toggle") if n in names))
 
     def control(self, description):
-        """The control whose accessible description is `description`."""
         known = self._found.get(description)
         try:
-            if known.description == description and known.getState().contains(SHOWING):
+            if known.description == description and known.getState().contains(pyatspi.STATE_SHOWING):
                 return known
         except Exception:  # not found yet, or its window has gone since
             pass
         self._found[description] = wait_until(lambda: next(
-            acc for w in self._windows() for acc in _walk(w) if acc.description == description),
-            "control " + description)
+            acc for w in self._windows() for acc in _walk(w) if acc.description == description), description)
         return self._found[description]
 
     def text(self, description):

@@ -16,16 +16,14 @@ inline QStringList accessibilityProblems(const QWidget& window)
     const auto widgets = window.findChildren<QWidget*>();
     for (const QWidget* widget : widgets) {
         const QString name = widget->objectName();
-        if (name.isEmpty() || name.startsWith(QLatin1String("qt_"))
-            || name == QLatin1String("centralwidget")
+        if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) || name == QLatin1String("centralwidget")
             || (qobject_cast<const QLabel*>(widget) && name.startsWith(QLatin1String("lbl"))))
             continue;
         QString described = name;
         described.replace(arrayMember, QStringLiteral("\\1(\\2)"));
         if (widget->accessibleDescription() != described)
             problems << name + ": description \"" + widget->accessibleDescription() + '"';
-        QAccessibleInterface* accessible =
-            QAccessible::queryAccessibleInterface(const_cast<QWidget*>(widget));
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(const_cast<QWidget*>(widget));
         if (widget->focusPolicy() != Qt::NoFocus
             && (!accessible || accessible->text(QAccessible::Name).trimmed().isEmpty()))
             problems << name + ": no accessible name";
