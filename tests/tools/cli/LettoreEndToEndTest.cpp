@@ -93,13 +93,12 @@ TEST_F(LettoreEndToEndTest, SignalsStopARangeAndListening)
 // time-out; the trace times the command as the simulator heard it. The line comes back.
 TEST_F(LettoreEndToEndTest, LineDropAndLateAnswers)
 {
-    startSim({"--log", folder.filePath("sim.log"), "--reader", "5", "--multimaster", "--reader",
-              "1:fault=silent", "--reader", "2:fault=late", "--late-ms", "5300"});
+    startSim({"--log", folder.filePath("sim.log"), "--reader", "5", "--multimaster", "--reader", "1:fault=silent",
+              "--reader", "2:fault=late", "--late-ms", "5300"});
     EXPECT_EQ(outcome({"--term", "2", "InserisciBadge", "0", "1"}),
               "esito 1\naccettati 0\nTxtRisposta 0000000001 \ninviati 2\n|  => 1");
     sim->command("fault 2 none");
-    EXPECT_EQ(outcome({"--term", "2", "VerificaBadge", "0000000001"}),
-              "esito 0\noutESISTE 1\n|  => 0");
+    EXPECT_EQ(outcome({"--term", "2", "VerificaBadge", "0000000001"}), "esito 0\noutESISTE 1\n|  => 0");
     QProcess listener;
     listener.start(LETTORE_BIN, on({"listen", "--ack"}));
     ASSERT_TRUE(listener.waitForStarted());
@@ -155,16 +154,13 @@ TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
     const std::string missing = folder.filePath("missing").toStdString();
     const std::pair<QStringList, std::string> rows[] = {
         {{"--term", "7", "--timeout", "100", "GetVersioneFirmware"},
-         "esito 1\noutVERSION N\n| lettore: no answer: port 1 (" + device
-             + ") is the port Seriale.cfg or the default gives; choose the reader's port"
-               " with --port N|DEVICE (lettore ports lists them)\n => 1"},
+         "esito 1\noutVERSION N\n| lettore: no answer: port 1 (" + device + ") is the port Seriale.cfg or the default"
+             " gives; choose the reader's port with --port N|DEVICE (lettore ports lists them)\n => 1"},
         {{"--json", "--term", "1", "getversionefirmware"},
-         R"({"command":"GetVersioneFirmware","esito":0,"values":{"outVERSION":"SIM LETTORE 1.00"}})"
-         "\n|  => 0"},
+         R"({"command":"GetVersioneFirmware","esito":0,"values":{"outVERSION":"SIM LETTORE 1.00"}})" "\n|  => 0"},
         // The reader refuses to delete a code it does not hold.
         {{"--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 0"},
-        {{"--strict", "--term", "1", "EliminaBadge", "0000000001"},
-         "esito 0\nrisposta NAK\n|  => 2"},
+        {{"--strict", "--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 2"},
         {{"--port", QString::fromStdString(missing), "GetVersioneFirmware"},
          "| lettore: cannot open " + missing + ": No such file or directory\n => 74"},
         {{"scan", "--to", "5", "--timeout", "100"},
@@ -177,8 +173,7 @@ TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
         {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n|  => 0"},
         {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, Version + "|  => 0"},
         {{"CreaBadge"},
-         "| lettore: CreaBadge takes 1 argument(s), not 0\n"
-         "Usage: lettore [OPTIONS] CreaBadge CODE\n => 64"}};
+         "| lettore: CreaBadge takes 1 argument(s), not 0\nUsage: lettore [OPTIONS] CreaBadge CODE\n => 64"}};
     for (const auto& [arguments, expected] : rows)
         EXPECT_EQ(outcome(lettore, arguments), expected);
     EXPECT_EQ(runProgram(LETTORE_BIN, {"help", "scan"}).out.rfind("Usage: lettore [OPTIONS] scan [", 0), 0u);
@@ -204,8 +199,7 @@ TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
          "two readers at address 1: each --reader needs an address of its own\n => 64"},
         {{"--link", link()},
          link().toStdString() + " leads to " + sim->device().toStdString()
-             + ", a line still in use: stop the program that serves it or choose another --link\n"
-               " => 74"}};
+             + ", a line still in use: stop the program that serves it or choose another --link\n => 74"}};
     for (const auto& [arguments, expected] : refused)
         EXPECT_EQ(outcome(LETTORE_SIM_BIN, arguments), "| lettore-sim: " + expected);
     // The simulator printed its device, which the link names; SIGTERM ends it cleanly, the link removed.

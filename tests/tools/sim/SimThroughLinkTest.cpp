@@ -30,6 +30,8 @@ const std::string Firmware = "SIM LETTORE 1.00";
 
 std::string frame(int16_t term, const char* type, const std::string& data) { return Framing::sibrant2Frame(term, type, data); }
 std::string failed(int16_t esito) { return "esito " + std::to_string(esito); }
+// What an exchange gave if accepted, else how it ended.
+std::string shown(int16_t esito, const std::string& out) { return esito == Esito::Accepted ? out : failed(esito); }
 
 // Four times as fast as the system's clock: the link's 5 s time-out passes in 1.25 s.
 struct FastClock : Clock {
@@ -57,7 +59,7 @@ protected:
     void ComRX(const std::string& stringa) override { m_heard.push_back(stringa); }
     std::string linkPath() const { return m_folder.path().toStdString() + "/COM9"; }
     clsComunicazioni& link() { return m_lettori->Comunicazione(); }
-    // Reader `term`'s firmware text, whether it holds `code`; or how the exchange ended.
+    // Reader `term`'s firmware text, whether it holds `code`.
     std::string firmware(int16_t term)
     {
         std::string out;
@@ -67,10 +69,6 @@ protected:
     {
         std::string out;
         return shown(m_lettori->Sibrant().VerificaBadge(term, code, out), out);
-    }
-    static std::string shown(int16_t esito, const std::string& out)
-    {
-        return esito == Esito::Accepted ? out : failed(esito);
     }
     // Writes `bytes` as they stand and returns what the link passes on within 300 ms.
     Strings heardAfter(const std::string& bytes)
@@ -127,8 +125,7 @@ TEST_F(SimThroughLinkTest, AddressRateAndEachAnswerFault)
 // Badges presented on schedule go to each multimaster reader in turn.
 TEST_F(SimThroughLinkTest, BadgesPresentedOnScheduleGoToEachReaderInTurn)
 {
-    open({"5", "6"},
-         {.multimaster = true, .presentEverySeconds = 1, .presentCodes = {"0000000007"}});
+    open({"5", "6"}, {.multimaster = true, .presentEverySeconds = 1, .presentCodes = {"0000000007"}});
     link().OnComm_Attivato();
     ASSERT_TRUE(test::processEventsUntil([&] { return m_heard.size() == 2; }, 2500));
     EXPECT_EQ(m_heard, (Strings{frame(5, "P", "00000000007"), frame(6, "P", "00000000007")}));
@@ -222,8 +219,7 @@ TEST_F(SimThroughLinkTest, EachModelAnswersItsOwnDialectOnly)
         int16_t esito = -1;
         std::string answer;
         link().speak(Dialect::named(row.dialect), row.term, row.type, row.data, esito, answer);
-        EXPECT_EQ(esito == Esito::Accepted ? ByteText::hex(answer) : failed(esito), row.answer)
-            << row.dialect << " " << row.type << " " << row.data;
+        EXPECT_EQ(shown(esito, ByteText::hex(answer)), row.answer) << row.dialect << " " << row.type << " " << row.data;
     }
     // The log names each frame as the host's trace does, then the reader's reading of it.
     const std::string log = logged();
