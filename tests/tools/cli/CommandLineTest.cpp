@@ -41,11 +41,9 @@ TEST(CommandLineTest, OptionsAndArguments)
     EXPECT_FALSE(one.baud);
 }
 
-// Each refusal names what is allowed; a value that would reach another
-// reader (the address byte keeps only the low bits) is refused, not sent;
-// what the user typed is echoed on one line, control bytes escaped; a
-// misspelt name gets the nearest one. A refusal about a command carries its
-// usage line, one about an option before the command does not.
+// Each refusal names what is allowed; a value that would reach another reader (the address byte keeps only the low
+// bits) is refused, not sent; what the user typed is echoed on one line, control bytes escaped; a misspelt name gets
+// the nearest one. A refusal about a command carries its usage line, one about an option before the command does not.
 TEST(CommandLineTest, UsageErrors)
 {
     const struct {
@@ -136,10 +134,9 @@ using ReadingListenerTest = test::ReaderRig;
 
 const std::string Reading = "\x02\x30\x25" "10000000042\x03\x23";  // reader 5's reading of 0000000042
 
-// A reading prints as "lettura ADDR CODE status S TIME", acknowledged when
-// asked, else marked repeated when it comes again. Anything else, a reading
-// whose address does not decode included, prints in hex, never acknowledged.
-// A reading that cannot reach standard output is not confirmed: the reader keeps it.
+// A reading prints as "lettura ADDR CODE status S TIME", acknowledged when asked, else marked repeated when it comes
+// again. Anything else, a reading whose address does not decode included, prints in hex, never acknowledged. A
+// reading that cannot reach standard output is not confirmed: the reader keeps it.
 TEST_F(ReadingListenerTest, PrintsEachTextAndAcknowledgesReadingsWhenAsked)
 {
     std::string odd = Reading;

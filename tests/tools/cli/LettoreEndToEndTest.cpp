@@ -43,9 +43,8 @@ protected:
 
 bool waitFor(const std::function<bool()>& done) { return processEventsUntil(done, 5000); }
 
-// Ctrl-C stops a range between two codes: the result so far, status 128 + SIGINT.
-// A stray byte starts a reception that would wait 5 s, and noise keeps coming:
-// SIGTERM still ends listening at once, with status 0.
+// Ctrl-C stops a range between two codes: the result so far, status 128 + SIGINT. A stray byte starts a reception
+// that would wait 5 s, and noise keeps coming: SIGTERM still ends listening at once, with status 0.
 TEST_F(LettoreEndToEndTest, SignalsStopARangeAndListening)
 {
     startSim({"--reader", "1", "--pace"});  // 1001 codes would take about 25 s
@@ -140,10 +139,9 @@ TEST_F(LettoreEndToEndTest, LineDropAndLateAnswers)
     EXPECT_EQ(outcome({"--term", "1", "GetVersioneFirmware"}), Version + "|  => 0");
 }
 
-// A copy of lettore finds Seriale.cfg and COM<N> links beside it (default port 1: COM1).
-// Silence names the port used; a scan finds each reader once and takes no late answer
-// for the next address; a moved reader answers at its new address and rate. A closed
-// standard output (nothing is even sent) and a full disk fail the run.
+// A copy of lettore finds Seriale.cfg and COM<N> links beside it (default port 1: COM1). Silence names the port
+// used; a scan finds each reader once and takes no late answer for the next address; a moved reader answers at its
+// new address and rate. A closed standard output (nothing is even sent) and a full disk fail the run.
 TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
 {
     startSim({"--reader", "1", "--reader", "4:baud=19200", "--reader", "3:baud=1200", "--reader",
@@ -186,22 +184,16 @@ TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
               "| lettore: standard output is closed; nothing was sent\n => 74");
     EXPECT_EQ(outcome("/bin/sh", {"-c", shell + "GetVersioneFirmware >/dev/full", lettore}),
               "| lettore: cannot write to standard output: No space left on device\n => 74");
-    QFile cfg(folder.filePath("Seriale.cfg"));
-    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
-    cfg.write(" 1 \r\n19200\r\n 4 \r\n");
-    cfg.close();
+    std::ofstream(folder.filePath("Seriale.cfg").toStdString()) << " 1 \r\n19200\r\n 4 \r\n";
     EXPECT_EQ(outcome(lettore, {"VerificaBadge", "0000000042"}), "esito 0\noutESISTE 0\n|  => 0");
     EXPECT_EQ(outcome(lettore, {"GetVersioneFirmware"}), Version + "|  => 0");
     EXPECT_EQ(runProgram(lettore, {"--port", "8", "GetVersioneFirmware"}).status, 74);
     // The simulator refuses a wrong reader list, and a link to a line still served (left as it is).
-    const std::pair<QStringList, std::string> refused[] = {
-        {{"--reader", "1", "--reader", "1:model=zem"},
-         "two readers at address 1: each --reader needs an address of its own\n => 64"},
-        {{"--link", link()},
-         link().toStdString() + " leads to " + sim->device().toStdString()
-             + ", a line still in use: stop the program that serves it or choose another --link\n => 74"}};
-    for (const auto& [arguments, expected] : refused)
-        EXPECT_EQ(outcome(LETTORE_SIM_BIN, arguments), "| lettore-sim: " + expected);
+    EXPECT_EQ(outcome(LETTORE_SIM_BIN, {"--reader", "1", "--reader", "1:model=zem"}),
+              "| lettore-sim: two readers at address 1: each --reader needs an address of its own\n => 64");
+    EXPECT_EQ(outcome(LETTORE_SIM_BIN, {"--link", link()}),
+              "| lettore-sim: " + link().toStdString() + " leads to " + sim->device().toStdString()
+                  + ", a line still in use: stop the program that serves it or choose another --link\n => 74");
     // The simulator printed its device, which the link names; SIGTERM ends it cleanly, the link removed.
     EXPECT_EQ(QFileInfo(link()).symLinkTarget(), sim->device());
     EXPECT_EQ(sim->stop(), 0);

@@ -30,7 +30,6 @@ const std::string Firmware = "SIM LETTORE 1.00";
 
 std::string frame(int16_t term, const char* type, const std::string& data) { return Framing::sibrant2Frame(term, type, data); }
 std::string failed(int16_t esito) { return "esito " + std::to_string(esito); }
-// What an exchange gave if accepted, else how it ended.
 std::string shown(int16_t esito, const std::string& out) { return esito == Esito::Accepted ? out : failed(esito); }
 
 // Four times as fast as the system's clock: the link's 5 s time-out passes in 1.25 s.
@@ -94,10 +93,9 @@ protected:
     std::unique_ptr<clsLettori> m_lettori;
 };
 
-// Only frames at a reader's address and rate are answered; readers at the
-// line's rate carry out a broadcast silently; a bad check character gets a NAK.
-// Each fault of the answers once: its result, and the next exchange with a
-// sound reader right; a drop last.
+// Only frames at a reader's address and rate are answered; readers at the line's rate carry out a broadcast
+// silently; a bad check character gets a NAK. Each fault of the answers once: its result, and the next exchange
+// with a sound reader right; a drop last.
 TEST_F(SimThroughLinkTest, AddressRateAndEachAnswerFault)
 {
     open({"1", "2:firmware=SECOND READER 20", "5:baud=19200", "12:fault=noise", "13:fault=split", "14:fault=badbcc",

@@ -113,8 +113,7 @@ TEST(FrameSplitterTest, LongestFrameIsOneKilobyteAndRequestsDecode)
     const std::string oneShorter = frame(1, "S", std::string(1024 - 6, '9'));
     FrameSplitter splitter;
     EXPECT_EQ(splitter.feed(longest + frame(1, "S", std::string(1024 - 4, '9')) + oneShorter + "\x02"
-                            + std::string(1100, '9') + longest),
-              (Frames{longest, oneShorter, longest}));
+                            + std::string(1100, '9') + longest), (Frames{longest, oneShorter, longest}));
     EXPECT_EQ(splitter.takeDropped(), 2 * 1023u);
     EXPECT_EQ(splitter.takeDropped(), 0u);
 
@@ -150,11 +149,9 @@ ReaderSettings settings(int address = 7)
 // Hands `reader` each request in turn and checks the answer where one is given.
 void play(VirtualReader& reader, const std::vector<std::pair<Request, std::optional<std::string>>>& steps)
 {
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        const std::string answer = reader.handle(steps[i].first);
-        if (steps[i].second)
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        if (const std::string answer = reader.handle(steps[i].first); steps[i].second)
             EXPECT_EQ(answer, *steps[i].second) << "step " << i;
-    }
 }
 
 // Refused: a 14-character setup, baud code 6, a bad address character, an output test with a
@@ -239,8 +236,7 @@ TEST(VirtualReaderTest, StateShowsModelSettingsListTransactionsAndSerials)
     reader.handle(set("410000000042"));
     EXPECT_EQ(reader.state(), "reader 7: model Tolvane, 19200 baud, card 0000000007\n"
                               "  firmware \"SIM LETTORE 1.00\", setup 000100501000211, outputs 000000000\n"
-                              "  white list 1 of 10000: 0000000042\n"
-                              "  transactions 1: 10000000042\n"
+                              "  white list 1 of 10000: 0000000042\n  transactions 1: 10000000042\n"
                               "  serial numbers 2, current 1: 0000000001 0000000002\n");
 }
 
