@@ -1,5 +1,4 @@
-// `lettore` as a process against the virtual reader: what only a real line,
-// signals, exit statuses and the standard streams show.
+// `lettore` as a process against the virtual reader: what only a real line, signals, exit statuses and streams show.
 #include "LettoreProcess.h"
 #include "PtyLine.h"
 #include "ResourceSampler.h"
@@ -56,8 +55,7 @@ TEST_F(LettoreEndToEndTest, SignalsStopARangeAndListening)
     ::fcntl(terminal.masterFd(), F_SETFL, O_NONBLOCK);
     ASSERT_TRUE(waitFor([&] {
         char buffer[256];
-        const ssize_t got = ::read(terminal.masterFd(), buffer, sizeof buffer);
-        shown.append(buffer, std::max<ssize_t>(got, 0));
+        shown.append(buffer, std::max<ssize_t>(::read(terminal.masterFd(), buffer, sizeof buffer), 0));
         return shown.find("\r0000000000 0") != std::string::npos;
     })) << shown;
     ::kill(static_cast<pid_t>(range.processId()), SIGINT);

@@ -23,9 +23,11 @@ QJsonObject parsed(const std::string& line)
     return QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
 }
 
-// Any byte of a value comes back from a JSON parser as the character of its
-// code; a frame stays hex; the range's statuses are a list; a lone answer is named.
-TEST(ResultJsonTest, ParsesBackToTheBytes)
+using JsonOutputTest = ReaderRig;
+
+// Any byte of a value comes back from a JSON parser as the character of its code; a frame stays hex; the range's
+// statuses are a list; a lone answer is named. listen --json: a reading by address, code, status, time and repetition.
+TEST_F(JsonOutputTest, ResultsAndReadingsParseBack)
 {
     const std::string odd("V\x01\"\\\xff\x00z", 7);
     const CommandResult result{1, {{"outVERSION", odd}, {"Risposta", "\x02\x30\x21", true}, {"stato", "0 3"}, {"stato", "none 1"}}};
@@ -34,13 +36,7 @@ TEST(ResultJsonTest, ParsesBackToTheBytes)
                                    {"values", QJsonObject{{"outVERSION", QString::fromLatin1(odd.data(), 7)}, {"Risposta", "02 30 21"},
                                                           {"stato", QJsonArray{"0 3", "none 1"}}}}}));
     EXPECT_FALSE(parsed(ResultJson::format("raw", result, "")).contains("risposta"));
-}
 
-using JsonReadingListenerTest = ReaderRig;
-
-// listen --json: a reading by address, code, status, time and repetition.
-TEST_F(JsonReadingListenerTest, OneObjectPerText)
-{
     std::ostringstream out;
     JsonReadingListener listener(lettori, out, false, [] { return std::string("T"); });
     for (int i = 0; i < 2; ++i)
