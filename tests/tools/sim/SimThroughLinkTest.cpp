@@ -194,12 +194,8 @@ TEST_F(SimThroughLinkTest, EachModelAnswersItsOwnDialectOnly)
 {
     open({"1", "2:model=sibrant", "3:model=PARLOW,transactions=10000000042", "4:model=quen", "5:model=zem",
           "7:model=tolvane,transactions=10000000042"});
-    const struct {
-        const char* dialect;
-        int16_t term;
-        const char* type;
-        std::string data, answer;  // answer in hex, or how the exchange ended
-    } rows[] = {
+    // Dialect, address, frame type, data; the answer in hex, or how the exchange ended.
+    const std::tuple<const char*, int16_t, const char*, std::string, std::string> rows[] = {
         {"Sibrant2", 1, "P", "3", "02 30 21 30 03 20"},
         {"Sibrant", 2, "S", "410000000042", "02 68 22 30 03 7B"},
         {"Parlow", 3, "P", "3", "02 61 23 31 30 30 30 30 30 30 30 30 34 32 03 74"},
@@ -213,11 +209,11 @@ TEST_F(SimThroughLinkTest, EachModelAnswersItsOwnDialectOnly)
         // The Sibrant2 reader at 1 does not take a Parlow frame for its own.
         {"Parlow", 1, "P", "2", failed(Esito::TimedOut)},
     };
-    for (const auto& row : rows) {
+    for (const auto& [dialect, term, type, data, expected] : rows) {
         int16_t esito = -1;
         std::string answer;
-        link().speak(Dialect::named(row.dialect), row.term, row.type, row.data, esito, answer);
-        EXPECT_EQ(shown(esito, ByteText::hex(answer)), row.answer) << row.dialect << " " << row.type << " " << row.data;
+        link().speak(Dialect::named(dialect), term, type, data, esito, answer);
+        EXPECT_EQ(shown(esito, ByteText::hex(answer)), expected) << dialect << " " << type << " " << data;
     }
     // The log names each frame as the host's trace does, then the reader's reading of it.
     const std::string log = logged();

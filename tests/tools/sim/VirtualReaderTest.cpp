@@ -27,15 +27,12 @@ TEST(FaultTest, WhatEachFaultMakesOfAnAnswer)
 {
     const char* F = "02 30 21 32 03 22";
     const std::tuple<Fault, const char*, const char*, const char*> rows[] = {  // fault, answer, pieces, note
-        {Fault::None, F, "0: 02 30 21 32 03 22", ""},
-        {Fault::Drop, F, "0: 02 30 21 32 03 22", ""},
-        {Fault::Silent, F, "", ""},
-        {Fault::BadBcc, F, "0: 02 30 21 32 03 78", " (fault: wrong check character)"},
-        {Fault::BadBcc, "15", "0: 15", " (fault: wrong check character)"},
+        {Fault::None, F, "0: 02 30 21 32 03 22", ""}, {Fault::Drop, F, "0: 02 30 21 32 03 22", ""},
+        {Fault::Silent, F, "", ""}, {Fault::BadBcc, F, "0: 02 30 21 32 03 78", " (fault: wrong check character)"},
+        {Fault::BadBcc, "15", "0: 15", " (fault: wrong check character)"}, {Fault::Garble, "15", "0: 15", ""},
         {Fault::Noise, F, "0: FF 7E 00 55 02 30 21 32 03 22", " (fault: noise first)"},
         {Fault::Noise, "06", "0: FF 7E 00 55 06", " (fault: noise first)"},
         {Fault::Garble, F, "0: 02 30 21 FF 7E 00 55 32 03 22", " (fault: noise inside)"},
-        {Fault::Garble, "15", "0: 15", ""},
         {Fault::Split, F, "0: 02 30 | 200: 21 32 | 400: 03 22", " (fault: in pieces)"},
         {Fault::Split, "02 30 21 31 32 03 21", "0: 02 30 21 | 200: 31 32 03 | 400: 21", " (fault: in pieces)"},
         {Fault::Split, "06", "0: 06", " (fault: in pieces)"},
@@ -195,9 +192,7 @@ TEST(VirtualReaderTest, BroadcastCarriesOutSetCommandsSilently)
     EXPECT_EQ(reader.outputs(), "001002003");
 
     VirtualReader holder(settings(7));
-    ReaderSettings other;  // its card is its address in ten digits
-    other.address = 42;
-    VirtualReader bystander(other);
+    VirtualReader bystander(ReaderSettings::parse("42"));  // its card is its address in ten digits
     play(holder, {{broadcast("50<CARD000001"), ""}, {broadcast("53?CARD00000"), ""}});
     play(bystander, {{broadcast("50<CARD000001"), ""}});
     EXPECT_EQ(std::make_pair(holder.address(), bystander.address()), std::make_pair(12, 42));
@@ -217,9 +212,7 @@ TEST(VirtualReaderTest, MultimasterReadingsAndTransactions)
     reader.handle(poll(Ack, 5));
     EXPECT_FALSE(reader.pendingReading());
 
-    auto s = settings(5);
-    s.transactions.clear();
-    VirtualReader plain(s);
+    VirtualReader plain(ReaderSettings::parse("5"));
     plain.present("0000000042");
     EXPECT_FALSE(plain.pendingReading());
     plain.setMultimaster(true);
