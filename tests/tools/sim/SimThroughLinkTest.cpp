@@ -58,7 +58,6 @@ protected:
     void ComRX(const std::string& stringa) override { m_heard.push_back(stringa); }
     std::string linkPath() const { return m_folder.path().toStdString() + "/COM9"; }
     clsComunicazioni& link() { return m_lettori->Comunicazione(); }
-    // Reader `term`'s firmware text, whether it holds `code`.
     std::string firmware(int16_t term)
     {
         std::string out;

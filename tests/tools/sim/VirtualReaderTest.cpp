@@ -19,7 +19,6 @@ namespace {
 using namespace lettore::sim;
 using namespace std::chrono_literals;
 using lettore::Framing;
-using Frames = std::vector<std::string>;
 using Kind = Request::Kind;
 
 // Each fault's pieces of an answer, as "after ms: hex" joined by " | ", and its log note.
@@ -47,9 +46,10 @@ TEST(FaultTest, WhatEachFaultMakesOfAnAnswer)
     }
 }
 
-// A 2 s repeat, a 50 ms quiet gap. Each step: time, pending reading, last frame heard (ms);
-// whether the reading goes out, when it is next due (-1: never).
-TEST(ReadingScheduleTest, SentAtOnceRepeatedUntilConfirmedAndKeptOutOfExchanges)
+// Readings: a 2 s repeat, a 50 ms quiet gap. Each step: time, pending reading, last frame heard (ms); whether the
+// reading goes out, when it is next due (-1: never). Paced bytes wait for the line; the queue refuses whole what
+// would pass 4 KB.
+TEST(LineScheduleTest, ReadingsRepeatUntilConfirmedOutsideExchangesAndBytesArePacedWithin4KB)
 {
     const auto at = [](long ms) { return ReadingSchedule::Clock::time_point{} + std::chrono::milliseconds(ms); };
     ReadingSchedule schedule(2000ms, 50ms);
@@ -71,11 +71,7 @@ TEST(ReadingScheduleTest, SentAtOnceRepeatedUntilConfirmedAndKeptOutOfExchanges)
         const auto due = schedule.due(at(lastHeard));
         EXPECT_EQ(due ? std::chrono::duration_cast<std::chrono::milliseconds>(due->time_since_epoch()).count() : -1, nextDue) << name;
     }
-}
 
-// Paced bytes wait for the line; the queue refuses whole what would pass 4 KB.
-TEST(TransmitterTest, PacedBytesFollowEachOtherAndTheQueueIsBounded)
-{
     Transmitter t;
     const auto t0 = Transmitter::Clock::time_point{} + 1s;
     t.schedule("AB", t0, 10ms);
@@ -110,7 +106,7 @@ TEST(FrameSplitterTest, LongestFrameIsOneKilobyteAndRequestsDecode)
     const std::string oneShorter = frame(1, "S", std::string(1024 - 6, '9'));
     FrameSplitter splitter;
     EXPECT_EQ(splitter.feed(longest + frame(1, "S", std::string(1024 - 4, '9')) + oneShorter + "\x02"
-                            + std::string(1100, '9') + longest), (Frames{longest, oneShorter, longest}));
+                            + std::string(1100, '9') + longest), (std::vector<std::string>{longest, oneShorter, longest}));
     EXPECT_EQ(splitter.takeDropped(), 2 * 1023u);
     EXPECT_EQ(splitter.takeDropped(), 0u);
 
@@ -222,7 +218,8 @@ TEST(VirtualReaderTest, MultimasterReadingsAndTransactions)
     play(plain, {{poll("3", 5), from(5, "00000000042")}, {poll(Ack, 5), {}}, {poll("3", 5), from(5, "00000000043")}});
 }
 
-TEST(VirtualReaderTest, StateShowsModelSettingsListTransactionsAndSerials)
+// A reader's settings show in its state; bad text is refused; every option is documented.
+TEST(SimOptionsTest, SettingsShowInTheStateBadTextIsRefusedAndEveryOptionIsDocumented)
 {
     VirtualReader reader(ReaderSettings::parse(
         "7:model=tolvane,baud=19200,transactions=10000000042,serials=0000000001+0000000002"));
@@ -231,10 +228,6 @@ TEST(VirtualReaderTest, StateShowsModelSettingsListTransactionsAndSerials)
                               "  firmware \"SIM LETTORE 1.00\", setup 000100501000211, outputs 000000000\n"
                               "  white list 1 of 10000: 0000000042\n  transactions 1: 10000000042\n"
                               "  serial numbers 2, current 1: 0000000001 0000000002\n");
-}
-
-TEST(SimOptionsTest, BadTextIsRefusedAndEveryOptionIsDocumented)
-{
     for (const char* text : {"", "256", "-1", "1x", "1:baud=57600", "1:baud", "1:firmware=SHORT", "1:serials=123",
                              "1:transactions=1000", "1:fault=crash", "1:colour=red",
                              "1:model=tolvan", "200:model=parlow"})
