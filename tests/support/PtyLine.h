@@ -3,7 +3,6 @@
 #include "PseudoTerminal.h"
 #include "PortNaming.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTimer>

@@ -41,11 +41,9 @@ TEST(CommandLineTest, OptionsAndArguments)
     EXPECT_FALSE(one.baud);
 }
 
-// Each refusal names what is allowed; a value that would reach another
-// reader (the address byte keeps only the low bits) is refused, not sent;
-// what the user typed is echoed on one line, control bytes escaped; a
-// misspelt name gets the nearest one. A refusal about a command carries its
-// usage line, one about an option before the command does not.
+// Each refusal names what is allowed; a value that would reach another reader (the address byte keeps only the low
+// bits) is refused, not sent; what the user typed is echoed on one line, control bytes escaped; a misspelt name gets
+// the nearest one. A refusal about a command carries its usage line, one about an option before the command does not.
 TEST(CommandLineTest, UsageErrors)
 {
     const struct {
@@ -56,7 +54,6 @@ TEST(CommandLineTest, UsageErrors)
         {{"Get\nVersione"}, "unknown command \"Get\\x0AVersione\" (try --help)"},
         {{"GetVersioneFirmwar"}, "unknown command \"GetVersioneFirmwar\" (did you mean GetVersioneFirmware?)", ""},
         {{"scna"}, "unknown command \"scna\" (did you mean scan?)"},
-        {{"Frobnicate"}, "unknown command \"Frobnicate\" (try --help)"},
         {{"help", "crea-badge"}, "unknown command \"crea-badge\" (did you mean CreaBadge?)"},
         {{"--a\rb", "CancellaWL"}, "unknown option --a\\x0Db"},
         {{"--term", "\x1b[2J", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"\\x1B[2J\""},
@@ -64,18 +61,16 @@ TEST(CommandLineTest, UsageErrors)
         {{"--term", "-1", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"-1\""},
         {{"--term", "12x", "GetSetupBase"}}, {{"--term=", "GetSetupBase"}}, {{"GetSetupBase", "--term"}},
         {{"--port", "99999", "GetSetupBase"}}, {{"--port", "", "GetSetupBase"}}, {{"--baud", "0", "GetSetupBase"}},
-        {{"--verbose", "GetSetupBase"}}, {{"--trace=1", "GetSetupBase"}},
         {{"--timeout", "0", "CancellaWL"}, "--timeout must be an integer from 1 to 60000, not \"0\"", ""},
-        {{"--to", "256", "scan"}, "", ""},
-        {{"CreaBadge"}, "", "Usage: lettore [OPTIONS] CreaBadge CODE"},
-        {{"SetupBase", "0001", "1", "050", "100", "0"}}, {{"CancellaWL", "x"}}, {{}},
+        {{"CreaBadge"}, "", "Usage: lettore [OPTIONS] CreaBadge CODE"}, {{"--to", "256", "scan"}, "", ""},
+        {{"SetupBase", "0001", "1", "050", "100", "0"}}, {{"CancellaWL", "x"}}, {{}}, {{"--verbose", "GetSetupBase"}},
         {{"GetSetupBase", "--from", "3"}, "--from applies only to scan", "Usage: lettore [OPTIONS] GetSetupBase"},
         {{"listen", "--strict"}, "", "Usage: lettore [OPTIONS] listen [--ack]"},
         {{"scan", "--from", "9", "--to", "3"}, "", "Usage: lettore [OPTIONS] scan [--from A] [--to B] [--baud RATE|all] [--timeout MS]"},
         {{"SetupSeriale", "9600", "256"}, "NEWADDR must be an integer from 0 to 255, not \"256\""},
         {{"SetupSeriale", "9600", "-1"}, "NEWADDR must be an integer from 0 to 255, not \"-1\""},
         {{"SetupSeriale", "57600", "1"}, "BAUD must be one of 1200 2400 4800 9600 19200 38400, not \"57600\""},
-        {{"SetupSeriale", "9600 ", "1"}}, {{"SetIndirizzo", "-1", "0000000001"}},
+        {{"SetupSeriale", "9600 ", "1"}}, {{"SetIndirizzo", "-1", "0000000001"}}, {{"--trace=1", "GetSetupBase"}},
         {{"SetIndirizzo", "256", "0000000001"}, "ADDR must be an integer from 0 to 255, not \"256\""},
         {{"InserisciBadge", "-1", "5"}, "FIRST must be an integer from 0 to 32767, not \"-1\""},
         {{"InserisciBadge", "0", "32768"}, "LAST must be an integer from 0 to 32767, not \"32768\""},
@@ -136,10 +131,9 @@ using ReadingListenerTest = test::ReaderRig;
 
 const std::string Reading = "\x02\x30\x25" "10000000042\x03\x23";  // reader 5's reading of 0000000042
 
-// A reading prints as "lettura ADDR CODE status S TIME", acknowledged when
-// asked, else marked repeated when it comes again. Anything else, a reading
-// whose address does not decode included, prints in hex, never acknowledged.
-// A reading that cannot reach standard output is not confirmed: the reader keeps it.
+// A reading prints as "lettura ADDR CODE status S TIME", acknowledged when asked, else marked repeated when it comes
+// again. Anything else, a reading whose address does not decode included, prints in hex, never acknowledged. A
+// reading that cannot reach standard output is not confirmed: the reader keeps it.
 TEST_F(ReadingListenerTest, PrintsEachTextAndAcknowledgesReadingsWhenAsked)
 {
     std::string odd = Reading;

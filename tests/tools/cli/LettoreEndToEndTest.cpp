@@ -1,5 +1,4 @@
-// `lettore` as a process against the virtual reader: what only a real line,
-// signals, exit statuses and the standard streams show.
+// `lettore` as a process against the virtual reader: what only a real line, signals, exit statuses and streams show.
 #include "LettoreProcess.h"
 #include "PtyLine.h"
 #include "ResourceSampler.h"
@@ -43,9 +42,8 @@ protected:
 
 bool waitFor(const std::function<bool()>& done) { return processEventsUntil(done, 5000); }
 
-// Ctrl-C stops a range between two codes: the result so far, status 128 + SIGINT.
-// A stray byte starts a reception that would wait 5 s, and noise keeps coming:
-// SIGTERM still ends listening at once, with status 0.
+// Ctrl-C stops a range between two codes: the result so far, status 128 + SIGINT. A stray byte starts a reception
+// that would wait 5 s, and noise keeps coming: SIGTERM still ends listening at once, with status 0.
 TEST_F(LettoreEndToEndTest, SignalsStopARangeAndListening)
 {
     startSim({"--reader", "1", "--pace"});  // 1001 codes would take about 25 s
@@ -57,8 +55,7 @@ TEST_F(LettoreEndToEndTest, SignalsStopARangeAndListening)
     ::fcntl(terminal.masterFd(), F_SETFL, O_NONBLOCK);
     ASSERT_TRUE(waitFor([&] {
         char buffer[256];
-        const ssize_t got = ::read(terminal.masterFd(), buffer, sizeof buffer);
-        shown.append(buffer, std::max<ssize_t>(got, 0));
+        shown.append(buffer, std::max<ssize_t>(::read(terminal.masterFd(), buffer, sizeof buffer), 0));
         return shown.find("\r0000000000 0") != std::string::npos;
     })) << shown;
     ::kill(static_cast<pid_t>(range.processId()), SIGINT);
@@ -93,13 +90,12 @@ TEST_F(LettoreEndToEndTest, SignalsStopARangeAndListening)
 // time-out; the trace times the command as the simulator heard it. The line comes back.
 TEST_F(LettoreEndToEndTest, LineDropAndLateAnswers)
 {
-    startSim({"--log", folder.filePath("sim.log"), "--reader", "5", "--multimaster", "--reader",
-              "1:fault=silent", "--reader", "2:fault=late", "--late-ms", "5300"});
+    startSim({"--log", folder.filePath("sim.log"), "--reader", "5", "--multimaster", "--reader", "1:fault=silent",
+              "--reader", "2:fault=late", "--late-ms", "5300"});
     EXPECT_EQ(outcome({"--term", "2", "InserisciBadge", "0", "1"}),
               "esito 1\naccettati 0\nTxtRisposta 0000000001 \ninviati 2\n|  => 1");
     sim->command("fault 2 none");
-    EXPECT_EQ(outcome({"--term", "2", "VerificaBadge", "0000000001"}),
-              "esito 0\noutESISTE 1\n|  => 0");
+    EXPECT_EQ(outcome({"--term", "2", "VerificaBadge", "0000000001"}), "esito 0\noutESISTE 1\n|  => 0");
     QProcess listener;
     listener.start(LETTORE_BIN, on({"listen", "--ack"}));
     ASSERT_TRUE(listener.waitForStarted());
@@ -141,10 +137,9 @@ TEST_F(LettoreEndToEndTest, LineDropAndLateAnswers)
     EXPECT_EQ(outcome({"--term", "1", "GetVersioneFirmware"}), Version + "|  => 0");
 }
 
-// A copy of lettore finds Seriale.cfg and COM<N> links beside it (default port 1: COM1).
-// Silence names the port used; a scan finds each reader once and takes no late answer
-// for the next address; a moved reader answers at its new address and rate. A closed
-// standard output (nothing is even sent) and a full disk fail the run.
+// A copy of lettore finds Seriale.cfg and COM<N> links beside it (default port 1: COM1). Silence names the port
+// used; a scan finds each reader once and takes no late answer for the next address; a moved reader answers at its
+// new address and rate. A closed standard output (nothing is even sent) and a full disk fail the run.
 TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
 {
     startSim({"--reader", "1", "--reader", "4:baud=19200", "--reader", "3:baud=1200", "--reader",
@@ -155,16 +150,13 @@ TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
     const std::string missing = folder.filePath("missing").toStdString();
     const std::pair<QStringList, std::string> rows[] = {
         {{"--term", "7", "--timeout", "100", "GetVersioneFirmware"},
-         "esito 1\noutVERSION N\n| lettore: no answer: port 1 (" + device
-             + ") is the port Seriale.cfg or the default gives; choose the reader's port"
-               " with --port N|DEVICE (lettore ports lists them)\n => 1"},
+         "esito 1\noutVERSION N\n| lettore: no answer: port 1 (" + device + ") is the port Seriale.cfg or the default"
+             " gives; choose the reader's port with --port N|DEVICE (lettore ports lists them)\n => 1"},
         {{"--json", "--term", "1", "getversionefirmware"},
-         R"({"command":"GetVersioneFirmware","esito":0,"values":{"outVERSION":"SIM LETTORE 1.00"}})"
-         "\n|  => 0"},
+         R"({"command":"GetVersioneFirmware","esito":0,"values":{"outVERSION":"SIM LETTORE 1.00"}})" "\n|  => 0"},
         // The reader refuses to delete a code it does not hold.
         {{"--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 0"},
-        {{"--strict", "--term", "1", "EliminaBadge", "0000000001"},
-         "esito 0\nrisposta NAK\n|  => 2"},
+        {{"--strict", "--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 2"},
         {{"--port", QString::fromStdString(missing), "GetVersioneFirmware"},
          "| lettore: cannot open " + missing + ": No such file or directory\n => 74"},
         {{"scan", "--to", "5", "--timeout", "100"},
@@ -177,37 +169,28 @@ TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
         {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n|  => 0"},
         {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, Version + "|  => 0"},
         {{"CreaBadge"},
-         "| lettore: CreaBadge takes 1 argument(s), not 0\n"
-         "Usage: lettore [OPTIONS] CreaBadge CODE\n => 64"}};
+         "| lettore: CreaBadge takes 1 argument(s), not 0\nUsage: lettore [OPTIONS] CreaBadge CODE\n => 64"}};
     for (const auto& [arguments, expected] : rows)
         EXPECT_EQ(outcome(lettore, arguments), expected);
     EXPECT_EQ(runProgram(LETTORE_BIN, {"help", "scan"}).out.rfind("Usage: lettore [OPTIONS] scan [", 0), 0u);
     EXPECT_EQ(runProgram(LETTORE_BIN, {"--version"}).out.rfind("lettore 0.", 0), 0u);
     const std::string ports = outcome(lettore, {"ports"});  // the machine's own devices come first
-    const std::string listed = "port 1 COM1 -> " + device + "\ndefault port 1 " + device;
-    EXPECT_TRUE(ports.ends_with(listed + "\n|  => 0")) << ports;
+    EXPECT_TRUE(ports.ends_with("port 1 COM1 -> " + device + "\ndefault port 1 " + device + "\n|  => 0")) << ports;
     const QString shell = "exec \"$0\" --term 4 --baud 19200 ";
     EXPECT_EQ(outcome("/bin/sh", {"-c", shell + "CreaBadge 0000000042 >&-", lettore}),
               "| lettore: standard output is closed; nothing was sent\n => 74");
     EXPECT_EQ(outcome("/bin/sh", {"-c", shell + "GetVersioneFirmware >/dev/full", lettore}),
               "| lettore: cannot write to standard output: No space left on device\n => 74");
-    QFile cfg(folder.filePath("Seriale.cfg"));
-    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
-    cfg.write(" 1 \r\n19200\r\n 4 \r\n");
-    cfg.close();
+    std::ofstream(folder.filePath("Seriale.cfg").toStdString()) << " 1 \r\n19200\r\n 4 \r\n";
     EXPECT_EQ(outcome(lettore, {"VerificaBadge", "0000000042"}), "esito 0\noutESISTE 0\n|  => 0");
     EXPECT_EQ(outcome(lettore, {"GetVersioneFirmware"}), Version + "|  => 0");
     EXPECT_EQ(runProgram(lettore, {"--port", "8", "GetVersioneFirmware"}).status, 74);
     // The simulator refuses a wrong reader list, and a link to a line still served (left as it is).
-    const std::pair<QStringList, std::string> refused[] = {
-        {{"--reader", "1", "--reader", "1:model=zem"},
-         "two readers at address 1: each --reader needs an address of its own\n => 64"},
-        {{"--link", link()},
-         link().toStdString() + " leads to " + sim->device().toStdString()
-             + ", a line still in use: stop the program that serves it or choose another --link\n"
-               " => 74"}};
-    for (const auto& [arguments, expected] : refused)
-        EXPECT_EQ(outcome(LETTORE_SIM_BIN, arguments), "| lettore-sim: " + expected);
+    EXPECT_EQ(outcome(LETTORE_SIM_BIN, {"--reader", "1", "--reader", "1:model=zem"}),
+              "| lettore-sim: two readers at address 1: each --reader needs an address of its own\n => 64");
+    EXPECT_EQ(outcome(LETTORE_SIM_BIN, {"--link", link()}),
+              "| lettore-sim: " + link().toStdString() + " leads to " + sim->device().toStdString()
+                  + ", a line still in use: stop the program that serves it or choose another --link\n => 74");
     // The simulator printed its device, which the link names; SIGTERM ends it cleanly, the link removed.
     EXPECT_EQ(QFileInfo(link()).symLinkTarget(), sim->device());
     EXPECT_EQ(sim->stop(), 0);

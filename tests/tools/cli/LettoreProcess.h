@@ -7,7 +7,6 @@
 
 namespace lettore::test {
 
-// What one run of a program gave.
 struct ProgramRun {
     int status = -1;
     std::string out;

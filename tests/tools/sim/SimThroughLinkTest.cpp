@@ -30,6 +30,7 @@ const std::string Firmware = "SIM LETTORE 1.00";
 
 std::string frame(int16_t term, const char* type, const std::string& data) { return Framing::sibrant2Frame(term, type, data); }
 std::string failed(int16_t esito) { return "esito " + std::to_string(esito); }
+std::string shown(int16_t esito, const std::string& out) { return esito == Esito::Accepted ? out : failed(esito); }
 
 // Four times as fast as the system's clock: the link's 5 s time-out passes in 1.25 s.
 struct FastClock : Clock {
@@ -57,7 +58,6 @@ protected:
     void ComRX(const std::string& stringa) override { m_heard.push_back(stringa); }
     std::string linkPath() const { return m_folder.path().toStdString() + "/COM9"; }
     clsComunicazioni& link() { return m_lettori->Comunicazione(); }
-    // Reader `term`'s firmware text, whether it holds `code`; or how the exchange ended.
     std::string firmware(int16_t term)
     {
         std::string out;
@@ -67,10 +67,6 @@ protected:
     {
         std::string out;
         return shown(m_lettori->Sibrant().VerificaBadge(term, code, out), out);
-    }
-    static std::string shown(int16_t esito, const std::string& out)
-    {
-        return esito == Esito::Accepted ? out : failed(esito);
     }
     // Writes `bytes` as they stand and returns what the link passes on within 300 ms.
     Strings heardAfter(const std::string& bytes)
@@ -96,10 +92,9 @@ protected:
     std::unique_ptr<clsLettori> m_lettori;
 };
 
-// Only frames at a reader's address and rate are answered; readers at the
-// line's rate carry out a broadcast silently; a bad check character gets a NAK.
-// Each fault of the answers once: its result, and the next exchange with a
-// sound reader right; a drop last.
+// Only frames at a reader's address and rate are answered; readers at the line's rate carry out a broadcast
+// silently; a bad check character gets a NAK. Each fault of the answers once: its result, and the next exchange
+// with a sound reader right; a drop last.
 TEST_F(SimThroughLinkTest, AddressRateAndEachAnswerFault)
 {
     open({"1", "2:firmware=SECOND READER 20", "5:baud=19200", "12:fault=noise", "13:fault=split", "14:fault=badbcc",
@@ -127,8 +122,7 @@ TEST_F(SimThroughLinkTest, AddressRateAndEachAnswerFault)
 // Badges presented on schedule go to each multimaster reader in turn.
 TEST_F(SimThroughLinkTest, BadgesPresentedOnScheduleGoToEachReaderInTurn)
 {
-    open({"5", "6"},
-         {.multimaster = true, .presentEverySeconds = 1, .presentCodes = {"0000000007"}});
+    open({"5", "6"}, {.multimaster = true, .presentEverySeconds = 1, .presentCodes = {"0000000007"}});
     link().OnComm_Attivato();
     ASSERT_TRUE(test::processEventsUntil([&] { return m_heard.size() == 2; }, 2500));
     EXPECT_EQ(m_heard, (Strings{frame(5, "P", "00000000007"), frame(6, "P", "00000000007")}));
@@ -199,12 +193,8 @@ TEST_F(SimThroughLinkTest, EachModelAnswersItsOwnDialectOnly)
 {
     open({"1", "2:model=sibrant", "3:model=PARLOW,transactions=10000000042", "4:model=quen", "5:model=zem",
           "7:model=tolvane,transactions=10000000042"});
-    const struct {
-        const char* dialect;
-        int16_t term;
-        const char* type;
-        std::string data, answer;  // answer in hex, or how the exchange ended
-    } rows[] = {
+    // Dialect, address, frame type, data; the answer in hex, or how the exchange ended.
+    const std::tuple<const char*, int16_t, const char*, std::string, std::string> rows[] = {
         {"Sibrant2", 1, "P", "3", "02 30 21 30 03 20"},
         {"Sibrant", 2, "S", "410000000042", "02 68 22 30 03 7B"},
         {"Parlow", 3, "P", "3", "02 61 23 31 30 30 30 30 30 30 30 30 34 32 03 74"},
@@ -218,12 +208,11 @@ TEST_F(SimThroughLinkTest, EachModelAnswersItsOwnDialectOnly)
         // The Sibrant2 reader at 1 does not take a Parlow frame for its own.
         {"Parlow", 1, "P", "2", failed(Esito::TimedOut)},
     };
-    for (const auto& row : rows) {
+    for (const auto& [dialect, term, type, data, expected] : rows) {
         int16_t esito = -1;
         std::string answer;
-        link().speak(Dialect::named(row.dialect), row.term, row.type, row.data, esito, answer);
-        EXPECT_EQ(esito == Esito::Accepted ? ByteText::hex(answer) : failed(esito), row.answer)
-            << row.dialect << " " << row.type << " " << row.data;
+        link().speak(Dialect::named(dialect), term, type, data, esito, answer);
+        EXPECT_EQ(shown(esito, ByteText::hex(answer)), expected) << dialect << " " << type << " " << data;
     }
     // The log names each frame as the host's trace does, then the reader's reading of it.
     const std::string log = logged();

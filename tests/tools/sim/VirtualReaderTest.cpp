@@ -19,7 +19,6 @@ namespace {
 using namespace lettore::sim;
 using namespace std::chrono_literals;
 using lettore::Framing;
-using Frames = std::vector<std::string>;
 using Kind = Request::Kind;
 
 // Each fault's pieces of an answer, as "after ms: hex" joined by " | ", and its log note.
@@ -27,15 +26,12 @@ TEST(FaultTest, WhatEachFaultMakesOfAnAnswer)
 {
     const char* F = "02 30 21 32 03 22";
     const std::tuple<Fault, const char*, const char*, const char*> rows[] = {  // fault, answer, pieces, note
-        {Fault::None, F, "0: 02 30 21 32 03 22", ""},
-        {Fault::Drop, F, "0: 02 30 21 32 03 22", ""},
-        {Fault::Silent, F, "", ""},
-        {Fault::BadBcc, F, "0: 02 30 21 32 03 78", " (fault: wrong check character)"},
-        {Fault::BadBcc, "15", "0: 15", " (fault: wrong check character)"},
+        {Fault::None, F, "0: 02 30 21 32 03 22", ""}, {Fault::Drop, F, "0: 02 30 21 32 03 22", ""},
+        {Fault::Silent, F, "", ""}, {Fault::BadBcc, F, "0: 02 30 21 32 03 78", " (fault: wrong check character)"},
+        {Fault::BadBcc, "15", "0: 15", " (fault: wrong check character)"}, {Fault::Garble, "15", "0: 15", ""},
         {Fault::Noise, F, "0: FF 7E 00 55 02 30 21 32 03 22", " (fault: noise first)"},
         {Fault::Noise, "06", "0: FF 7E 00 55 06", " (fault: noise first)"},
         {Fault::Garble, F, "0: 02 30 21 FF 7E 00 55 32 03 22", " (fault: noise inside)"},
-        {Fault::Garble, "15", "0: 15", ""},
         {Fault::Split, F, "0: 02 30 | 200: 21 32 | 400: 03 22", " (fault: in pieces)"},
         {Fault::Split, "02 30 21 31 32 03 21", "0: 02 30 21 | 200: 31 32 03 | 400: 21", " (fault: in pieces)"},
         {Fault::Split, "06", "0: 06", " (fault: in pieces)"},
@@ -50,9 +46,10 @@ TEST(FaultTest, WhatEachFaultMakesOfAnAnswer)
     }
 }
 
-// A 2 s repeat, a 50 ms quiet gap. Each step: time, pending reading, last frame heard (ms);
-// whether the reading goes out, when it is next due (-1: never).
-TEST(ReadingScheduleTest, SentAtOnceRepeatedUntilConfirmedAndKeptOutOfExchanges)
+// Readings: a 2 s repeat, a 50 ms quiet gap. Each step: time, pending reading, last frame heard (ms); whether the
+// reading goes out, when it is next due (-1: never). Paced bytes wait for the line; the queue refuses whole what
+// would pass 4 KB.
+TEST(LineScheduleTest, ReadingsRepeatUntilConfirmedOutsideExchangesAndBytesArePacedWithin4KB)
 {
     const auto at = [](long ms) { return ReadingSchedule::Clock::time_point{} + std::chrono::milliseconds(ms); };
     ReadingSchedule schedule(2000ms, 50ms);
@@ -74,11 +71,7 @@ TEST(ReadingScheduleTest, SentAtOnceRepeatedUntilConfirmedAndKeptOutOfExchanges)
         const auto due = schedule.due(at(lastHeard));
         EXPECT_EQ(due ? std::chrono::duration_cast<std::chrono::milliseconds>(due->time_since_epoch()).count() : -1, nextDue) << name;
     }
-}
 
-// Paced bytes wait for the line; the queue refuses whole what would pass 4 KB.
-TEST(TransmitterTest, PacedBytesFollowEachOtherAndTheQueueIsBounded)
-{
     Transmitter t;
     const auto t0 = Transmitter::Clock::time_point{} + 1s;
     t.schedule("AB", t0, 10ms);
@@ -113,8 +106,7 @@ TEST(FrameSplitterTest, LongestFrameIsOneKilobyteAndRequestsDecode)
     const std::string oneShorter = frame(1, "S", std::string(1024 - 6, '9'));
     FrameSplitter splitter;
     EXPECT_EQ(splitter.feed(longest + frame(1, "S", std::string(1024 - 4, '9')) + oneShorter + "\x02"
-                            + std::string(1100, '9') + longest),
-              (Frames{longest, oneShorter, longest}));
+                            + std::string(1100, '9') + longest), (std::vector<std::string>{longest, oneShorter, longest}));
     EXPECT_EQ(splitter.takeDropped(), 2 * 1023u);
     EXPECT_EQ(splitter.takeDropped(), 0u);
 
@@ -150,11 +142,9 @@ ReaderSettings settings(int address = 7)
 // Hands `reader` each request in turn and checks the answer where one is given.
 void play(VirtualReader& reader, const std::vector<std::pair<Request, std::optional<std::string>>>& steps)
 {
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        const std::string answer = reader.handle(steps[i].first);
-        if (steps[i].second)
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        if (const std::string answer = reader.handle(steps[i].first); steps[i].second)
             EXPECT_EQ(answer, *steps[i].second) << "step " << i;
-    }
 }
 
 // Refused: a 14-character setup, baud code 6, a bad address character, an output test with a
@@ -198,9 +188,7 @@ TEST(VirtualReaderTest, BroadcastCarriesOutSetCommandsSilently)
     EXPECT_EQ(reader.outputs(), "001002003");
 
     VirtualReader holder(settings(7));
-    ReaderSettings other;  // its card is its address in ten digits
-    other.address = 42;
-    VirtualReader bystander(other);
+    VirtualReader bystander(ReaderSettings::parse("42"));  // its card is its address in ten digits
     play(holder, {{broadcast("50<CARD000001"), ""}, {broadcast("53?CARD00000"), ""}});
     play(bystander, {{broadcast("50<CARD000001"), ""}});
     EXPECT_EQ(std::make_pair(holder.address(), bystander.address()), std::make_pair(12, 42));
@@ -220,9 +208,7 @@ TEST(VirtualReaderTest, MultimasterReadingsAndTransactions)
     reader.handle(poll(Ack, 5));
     EXPECT_FALSE(reader.pendingReading());
 
-    auto s = settings(5);
-    s.transactions.clear();
-    VirtualReader plain(s);
+    VirtualReader plain(ReaderSettings::parse("5"));
     plain.present("0000000042");
     EXPECT_FALSE(plain.pendingReading());
     plain.setMultimaster(true);
@@ -232,20 +218,16 @@ TEST(VirtualReaderTest, MultimasterReadingsAndTransactions)
     play(plain, {{poll("3", 5), from(5, "00000000042")}, {poll(Ack, 5), {}}, {poll("3", 5), from(5, "00000000043")}});
 }
 
-TEST(VirtualReaderTest, StateShowsModelSettingsListTransactionsAndSerials)
+// A reader's settings show in its state; bad text is refused; every option is documented.
+TEST(SimOptionsTest, SettingsShowInTheStateBadTextIsRefusedAndEveryOptionIsDocumented)
 {
     VirtualReader reader(ReaderSettings::parse(
         "7:model=tolvane,baud=19200,transactions=10000000042,serials=0000000001+0000000002"));
     reader.handle(set("410000000042"));
     EXPECT_EQ(reader.state(), "reader 7: model Tolvane, 19200 baud, card 0000000007\n"
                               "  firmware \"SIM LETTORE 1.00\", setup 000100501000211, outputs 000000000\n"
-                              "  white list 1 of 10000: 0000000042\n"
-                              "  transactions 1: 10000000042\n"
+                              "  white list 1 of 10000: 0000000042\n  transactions 1: 10000000042\n"
                               "  serial numbers 2, current 1: 0000000001 0000000002\n");
-}
-
-TEST(SimOptionsTest, BadTextIsRefusedAndEveryOptionIsDocumented)
-{
     for (const char* text : {"", "256", "-1", "1x", "1:baud=57600", "1:baud", "1:firmware=SHORT", "1:serials=123",
                              "1:transactions=1000", "1:fault=crash", "1:colour=red",
                              "1:model=tolvan", "200:model=parlow"})
