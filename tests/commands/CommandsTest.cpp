@@ -188,12 +188,7 @@ TEST_F(RangeInsertionTest, PortFailureOrStopInTheQuietGapEndsTheRun)
 TEST_F(RangeInsertionTest, BoundsAndAStopBetweenTwoExchanges)
 {
     reply = [](const std::string&) { return answer("0"); };
-    const struct {
-        const char* name;
-        int first, last, sent;
-        const char* lastLine;
-        bool stopped;
-    } rows[] = {
+    const struct { const char* name; int first, last, sent; const char* lastLine; bool stopped; } rows[] = {
         {"first above last", 5, 3, 0, "", false},
         {"one code", 7, 7, 1, "0000000007 0", false},
         {"negative first refused", -1, 2, 0, "", false},
@@ -230,11 +225,7 @@ TEST(ByteTextTest, EscapesRoundTrip)
 // monitor's blank before each byte with no leading zero.
 TEST(ByteTextTest, HexForms)
 {
-    const struct {
-        std::string bytes;
-        const char* hex;
-        const char* monitorHex;
-    } rows[] = {
+    const struct { std::string bytes; const char* hex; const char* monitorHex; } rows[] = {
         {"", "", ""},
         {"\x02\x41\x0D", "02 41 0D", " 2 41 D"},
         {std::string(1, '\0'), "00", " 0"},

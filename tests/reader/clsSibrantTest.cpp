@@ -45,13 +45,7 @@ TEST_F(SibrantTest, QueriesReadTheirAnswerAndAcknowledgeRecords)
     const Query transazione = [](clsSibrant& s, std::string& o) { return s.GetTransazione(1, o); };
     const Query autoAck = [](clsSibrant& s, std::string& o) { return s.GetTransazione(1, o, true); };
     const Query next = [](clsSibrant& s, std::string& o) { return s.GetMatricolaNext(1, o); };
-    const struct {
-        const char* name;
-        Query query;
-        std::string reply;
-        int16_t esito;
-        std::string expected;
-    } rows[] = {
+    const struct { const char* name; Query query; std::string reply; int16_t esito; std::string expected; } rows[] = {
         {"setup of 19", setup, answer("ABCDefgHIJklmX"), 0, "N|N|N|N|N|N"},
         {"setup of 21", setup, answer("ABCDefgHIJklmXYZ"), 0, "N|N|N|N|N|N"},
         {"setup silence", setup, "", 1, "N|N|N|N|N|N"},

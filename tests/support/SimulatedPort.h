@@ -236,10 +236,7 @@ private:
     }
 
     ManualClock& m_clock;
-    struct Scheduled {
-        uint32_t due;
-        std::string bytes;
-    };
+    struct Scheduled { uint32_t due; std::string bytes; };
     std::vector<Scheduled> m_scheduled;  // in feeding order
     std::string m_input;
     std::vector<std::string> m_calls, m_writes;
