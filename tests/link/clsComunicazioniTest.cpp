@@ -386,40 +386,6 @@ TEST(PortSetup, ChangesReachThePortAndFailuresPutItBack)
     }
 }
 
-TEST(ReceiveNotification, CollectsUnsolicitedFrameAndSwitchesNotificationsBackOn)
-{
-    const struct {
-        const char* name;
-        CommEvent kind;
-        const char* input;
-        bool readFails;
-        Strings events;
-        uint32_t elapsed;
-    } rows[] = {
-        {"reading", CommEvent::ReceivedData, "02 30 21 41 03 51", false, {Received}, 0},
-        {"wrong_bcc", CommEvent::ReceivedData, "02 30 21 41 03 52", false, {"ComRX \"\""}, 0},
-        {"stray_byte_times_out", CommEvent::ReceivedData, "41", false, {"ComTO"}, 5001},
-        {"other_kind_ignored", CommEvent::Other, "02", false, {}, 0},
-        {"port_fails", CommEvent::ReceivedData, "02", true, {Gone}, 0},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        LinkRig rig;
-        rig.link.setAttivo(true);
-        rig.port->feed(unhex(row.input));
-        if (row.readFails)
-            rig.port->failAlways("read", deviceGone());
-        rig.port->clearRecord();
-        ASSERT_TRUE(rig.port->notify(row.kind));
-        EXPECT_EQ(rig.log.events, row.events);
-        EXPECT_EQ(rig.clock.nowMs(), row.elapsed);
-        EXPECT_EQ(rig.port->threshold(), 1);
-        EXPECT_TRUE(rig.port->open());
-        if (row.kind != CommEvent::ReceivedData)
-            EXPECT_TRUE(rig.port->calls().empty());
-    }
-}
-
 // A handler run by the event loop calls the link while a command waits for its answer, while a reader's own frame is
 // received, or while a long command runs: the call is refused and touches nothing, what runs ends as it would have,
 // and the next command gets its answer.
@@ -549,28 +515,6 @@ TEST(OneExchangeAtATime, HandlersOfTheOutcomeMaySendThoseOfTheSendMayNot)
     }
 }
 
-// A notification delivered while an exchange starts (an Errore handler that runs the event loop) is dropped; the
-// exchange takes its bytes off the line and raises the reader's frame after its own answer.
-TEST(OneExchangeAtATime, NotificationWhileBusyIsDropped)
-{
-    LinkRig rig;
-    rig.port->failNext("dtr 0", deviceGone());
-    bool delivered = false;
-    rig.log.onEvent = [&](const std::string& event) {
-        if (event == Gone) {
-            rig.port->feed(unhex("02 30 21 42 03 52"));
-            delivered = rig.port->notify();
-        }
-    };
-    rig.answerWith({{30, Answer}});
-    const auto [esito, risposta] = poll(rig);
-    EXPECT_TRUE(delivered);
-    EXPECT_EQ(esito, Esito::Accepted);
-    EXPECT_EQ(hex(risposta), Answer);
-    EXPECT_EQ(rig.log.events, (Strings{Gone, PollSent, Received, "ComRX 02 30 21 42 03 52"}));
-    EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
-}
-
 // Input is read until the line has been quiet for 300 ms, at most 2000 ms, with the turns of an exchange; whole frames
 // are raised once it is over.
 TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
@@ -604,6 +548,7 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
         for (const auto& [offset, bytes] : row.input)
             rig.port->feedAt(start + offset, unhex(bytes));
         rig.onYield = [&] {
+            rig.port->notify();  // finds the link busy: dropped
             if (row.stopAt && rig.clock.nowMs() - start == row.stopAt)
                 rig.link.abandonWait();
         };
@@ -705,8 +650,9 @@ TEST(QuietGapAfterTimeOut, LateAnswerIsNotTakenForTheNextCommand)
     }
 }
 
-// A line that drops while no call runs is told once through Errore. A port kept open (Attivo) is left to reopen
-// itself; one only a send opened is closed for good. During a call, the call meets the failure itself.
+// A line that drops while no call runs is told once through Errore, as is a port failure met collecting a reader's
+// own frame. A port kept open (Attivo) is left to reopen itself; one only a send opened is closed for good. During a
+// call, the call meets the failure itself.
 TEST(LineDropped, WhileIdleIsToldAndOnlyAPortKeptOpenMayComeBack)
 {
     const PortError drop(PortFailure::Other, 9, LineDroppedText);
@@ -715,10 +661,18 @@ TEST(LineDropped, WhileIdleIsToldAndOnlyAPortKeptOpenMayComeBack)
         attivo ? rig.link.setAttivo(true) : void(rig.link.InviaComando(Poll));
         rig.port->clearRecord();
         rig.log.events.clear();
+        rig.port->feed("\x02");
+        rig.port->notify(CommEvent::Other);  // only received data starts a reception
         rig.port->dropLine(drop);
         EXPECT_EQ(rig.log.events, Strings{"Errore 9 the line dropped or the device was removed"});
         EXPECT_EQ(rig.port->controlCalls(), attivo ? Strings{} : Strings{"close"});
     }
+    LinkRig failing;
+    failing.link.setAttivo(true);
+    failing.port->feed("\x02");
+    failing.port->failAlways("read", deviceGone());
+    ASSERT_TRUE(failing.port->notify());
+    EXPECT_EQ(failing.log.events, Strings{Gone});
     LinkRig rig;
     rig.answerWith({});
     rig.onYield = [&] { rig.port->dropLine(drop); };
