@@ -42,11 +42,11 @@ Outcome speak(L& link, Routine routine, int16_t term, const std::string& tipo, c
     return outcome;
 }
 
-// The multiples of 100 ms from 0 up to `last`.
-std::vector<uint32_t> every100(uint32_t last)
+// 0, then every `step` ms from `first` up to `last`.
+std::vector<uint32_t> ticks(uint32_t last, uint32_t first = 100, uint32_t step = 100)
 {
-    std::vector<uint32_t> times;
-    for (uint32_t t = 0; t <= last; t += 100)
+    std::vector<uint32_t> times{0};
+    for (uint32_t t = first; t <= last; t += step)
         times.push_back(t);
     return times;
 }
@@ -90,9 +90,9 @@ Call probeWith(const std::string& setting)
     };
 }
 
-// Each case also runs with the millisecond counter wrapping shortly after the send. Turns of the event loop fall
-// exactly on the multiples of 100 ms of the wait for the answer, and none during the wait for the check character.
-// A stop ends the wait at its next step of 100 ms.
+// Each case also runs with the millisecond counter wrapping shortly after the send. Turns of the event loop fall on
+// the multiples of 100 ms of the wait for the answer, or on the first moment after one where the port's waits return
+// late, and none during the wait for the check character. A stop ends the wait at its next step of 100 ms.
 TEST(Receive, CollectsAndChecksAnswer)
 {
     const struct {
@@ -104,6 +104,7 @@ TEST(Receive, CollectsAndChecksAnswer)
         uint32_t endsAt;                                  // ms after the send
         std::optional<std::vector<uint32_t>> turns = {};  // ms after the send, where checked
         uint32_t stopAt = 0;  // ms after the send when the wait is abandoned
+        uint32_t oversleep = 0;  // how late the port's waits return
     } rows[] = {
         {"frame", "", {{40, Answer}}, 0, Answer, Received, 40},
         {"frame_in_pieces", "", {{10, "02"}, {250, "30 21"}, {4000, "41 03"}, {4100, "51"}}, 0, Answer, Received, 4100},
@@ -112,21 +113,24 @@ TEST(Receive, CollectsAndChecksAnswer)
         {"lone_ack", "", {{0, "06"}}, 0, "06", "ComRX 06", 0},
         {"lone_nak", "", {{120, "15"}}, 0, "15", "ComRX 15", 120},
         {"bcc_equal_to_etx", "", {{0, "02 30 32 03 03"}}, 0, "02 30 32 03 03", "ComRX 02 30 32 03 03", 0},
-        {"no_answer", "", {}, 1, "", "ComTO", 5001, every100(5000)},
+        {"no_answer", "", {}, 1, "", "ComTO", 5001, ticks(5000)},
         {"limit_runs_from_send_not_stx", "", {{4000, "02 30 21 41"}, {5001, "03 51"}}, 1, "", "ComTO", 5001},
         {"check_char_own_limit", "", {{4900, "02 30 21 41 03"}, {9900, "51"}}, 0, Answer, Received, 9900},
-        {"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901, every100(4900)},
+        {"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901, ticks(4900)},
         {"check_char_after_5000_ms", "", {{250, "02 30 21 41 03"}, {5250, "51"}}, 0, Answer, Received, 5250,
          {{0, 100, 200}}},
         {"wrong_bcc", "", {{0, "02 30 21 41 03 52"}}, 2, "", Rejected, 0},
         {"ack_in_place_of_etx", "", {{0, "02 30 21 41 06"}, {10, "51"}}, 2, "", Rejected, 0},
-        {"stopped", "", {}, 1, "", "ComTO", 400, every100(300), 300},
+        {"stopped", "", {}, 1, "", "ComTO", 400, ticks(300), 300},
+        {"waits_run_late", "", {}, 1, "", "ComTO", 5007, ticks(4907, 107), 0, 7},
+        {"waits_run_very_late", "", {}, 1, "", "ComTO", 5030, ticks(4830, 230, 200), 0, 130},
     };
     for (const auto& row : rows) {
         for (uint32_t start : {1000u, 0xFFFFFFFFu - 1500u}) {
             SCOPED_TRACE(testing::Message() << row.name << " from " << start);
             LinkRig rig(start);
             rig.port->feed(unhex(row.waiting));
+            rig.port->oversleepMs = row.oversleep;
             rig.answerWith(row.answer);
             rig.onYield = [&] {
                 if (row.stopAt && rig.clock.nowMs() - rig.sentAt == row.stopAt)
@@ -142,6 +146,7 @@ TEST(Receive, CollectsAndChecksAnswer)
 
             // The next exchange waits its full time; a stop while idle changes nothing.
             rig.onYield = nullptr;
+            rig.port->oversleepMs = 0;
             rig.link.abandonWait();
             rig.answerWith({{4500, Answer}});
             EXPECT_EQ(poll(rig).esito, Esito::Accepted);
@@ -269,27 +274,6 @@ TEST(PortFailure, EndsExchangeWithPortFailedAndRestores)
         EXPECT_EQ(rig.port->open(), row.openAfter);
         // A send opens the port for itself, leaving Attivo as it was.
         EXPECT_EQ(rig.link.Attivo(), row.openAfter && row.term != 256);
-    }
-}
-
-// A full time-out blocks in the port: about one read and one wait per 100 ms, never more than 100 ms without a turn,
-// even when waits run late.
-TEST(Waiting, TimeOutBlocksInPortAndYieldsEvery100Ms)
-{
-    for (uint32_t oversleep : {0u, 7u, 130u}) {
-        SCOPED_TRACE(oversleep);
-        LinkRig rig;
-        rig.port->oversleepMs = oversleep;
-        rig.port->maxReads = 1000;
-        rig.answerWith({});
-        ASSERT_EQ(poll(rig).esito, Esito::TimedOut);
-        EXPECT_LE(rig.port->calls().size() - rig.port->controlCalls().size(), 55u) << "reads";
-        EXPECT_LE(rig.port->waitCount(), 52u);
-        ASSERT_FALSE(rig.yieldTimes.empty());
-        EXPECT_EQ(rig.yieldTimes.front(), rig.sentAt);
-        for (size_t i = 1; i < rig.yieldTimes.size(); ++i)
-            EXPECT_LE(rig.yieldTimes[i] - rig.yieldTimes[i - 1], 100 + oversleep);
-        EXPECT_LE(rig.clock.nowMs() - rig.yieldTimes.back(), 100 + oversleep);
     }
 }
 
@@ -555,7 +539,7 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
         EXPECT_EQ(rig.link.discardUntilQuiet(300, 2000), row.esito);
         const uint32_t ended = rig.clock.nowMs() - start;
         EXPECT_EQ(ended, row.endsAt);
-        EXPECT_EQ(turnsFrom(rig, start), every100(ended - 1));
+        EXPECT_EQ(turnsFrom(rig, start), ticks(ended - 1));
         EXPECT_EQ(rig.log.events, row.raised);
         EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
         EXPECT_EQ(rig.port->controlCalls(), (Strings{"inputlen 0", "inputlen 1"}));
