@@ -46,14 +46,12 @@ TEST(Frame, DecodesTheReadersFrames)
         const char* bytes;
         const char* decoded;  // term, S or P, data; "-" for none
     } rows[] = {
-        {"02 3A 35 32 03 3C", "165 S 2"},
+        {"02 3A 35 32 03 3C", "165 S 2"}, {"02 3F 2F 03 00", "255 P "}, {"02 60 60 35 03 34", "256 S 5"},
         {"02 30 21 32 03 00", "1 P 2"},  // the check is not decode's
-        {"02 3F 2F 03 00", "255 P "}, {"02 60 60 35 03 34", "256 S 5"},
-        {"02 30 40 32 03 22", "-"},  // low character in neither form
-        {"02 2F 21 32 03 22", "-"},  // high character below '0'
-        {"02 60 21 32 03 22", "-"}, {"30 30 21 32 03 22", "-"},
-        {"02 30 21 03", "-"},        // too short
-        {"02 30 21 32 22 03", "-"},  // ETX not before the check
+        // Low character in neither form, high one below '0', broadcast high with a terminal's low, no STX, too short,
+        // ETX not before the check.
+        {"02 30 40 32 03 22", "-"}, {"02 2F 21 32 03 22", "-"}, {"02 60 21 32 03 22", "-"}, {"30 30 21 32 03 22", "-"},
+        {"02 30 21 03", "-"}, {"02 30 21 32 22 03", "-"},
     };
     for (const auto& row : rows) {
         const auto frame = Frame::decode(unhex(row.bytes));
