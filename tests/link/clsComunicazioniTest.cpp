@@ -166,10 +166,8 @@ TEST(Dialects, SendFrameAndWaitOnlyWhenAnswerIsDue)
         const char *tipo, *data, *written;  // "" when nothing may be sent
         bool waits;
     } rows[] = {
-        {"sibrant2_poll", &L::Sibrant2, 1, "P", "2", "02 30 21 32 03 22", true},
         {"sibrant2_broadcast", &L::Sibrant2, 256, "S", "5", "02 60 60 35 03 34", false},
         {"sibrant2_ack_data", &L::Sibrant2, 1, "P", "\x06", "02 30 21 06 03 16", false},
-        {"sibrant_poll", &L::Sibrant, 1, "P", "X", "02 68 21 58 03 10", true},
         {"sibrant_broadcast", &L::Sibrant, 32, "S", "X", "02 68 60 58 03 51", false},
         {"sibrant_ack_data", &L::Sibrant, 1, "S", "\x06", "02 68 41 06 03 2E", false},
         {"parlow_ack_data_waits", &L::Parlow, 2, "P", "\x06", "02 61 22 06 03 44", true},
