@@ -106,12 +106,10 @@ TEST(Receive, CollectsAndChecksAnswer)
         uint32_t stopAt = 0;  // ms after the send when the wait is abandoned
         uint32_t oversleep = 0;  // how late the port's waits return
     } rows[] = {
-        {"frame", "", {{40, Answer}}, 0, Answer, Received, 40},
         {"frame_in_pieces", "", {{10, "02"}, {250, "30 21"}, {4000, "41 03"}, {4100, "51"}}, 0, Answer, Received, 4100},
         {"noise_before_stx_dropped", "", {{0, "41 FF 03 " + Answer}}, 0, Answer, Received, 0},
         {"waiting_input_discarded", "06 02 30", {{300, "15"}}, 0, "15", "ComRX 15", 300},
         {"lone_ack", "", {{0, "06"}}, 0, "06", "ComRX 06", 0},
-        {"lone_nak", "", {{120, "15"}}, 0, "15", "ComRX 15", 120},
         {"bcc_equal_to_etx", "", {{0, "02 30 32 03 03"}}, 0, "02 30 32 03 03", "ComRX 02 30 32 03 03", 0},
         {"no_answer", "", {}, 1, "", "ComTO", 5001, ticks(5000)},
         {"limit_runs_from_send_not_stx", "", {{4000, "02 30 21 41"}, {5001, "03 51"}}, 1, "", "ComTO", 5001},
@@ -247,7 +245,6 @@ TEST(PortFailure, EndsExchangeWithPortFailedAndRestores)
         int16_t term = 1;
     } rows[] = {
         {"read_fails_mid_wait", {"read"}, false, false, {PollSent, Gone}},
-        {"wait_fails", {"wait"}, false, false, {PollSent, Gone}},
         {"write_fails", {"write"}, true, false, {Gone}},
         {"device_gone_cannot_close", {"read", "close"}, false, true, {PollSent, Gone, Gone}},
         {"open_fails", {"open"}, true, false, {Gone, Gone}},
@@ -390,13 +387,11 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         {"send_without_answer", [](L& l) { return l.InviaComandoSenzaRisposta(Poll); }, 5},
         {"discard_until_quiet", [](L& l) { return l.discardUntilQuiet(100, 1000); }, 5},
         {"port_number", toPort(7), -1},
-        {"same_port_number", toPort(2), -1},
         {"settings", toSettings("19200,N,8,1"), -1},
         {"attivo_on", toAttivo(true), -1},
         {"attivo_off", toAttivo(false), -1},
         {"probe", probeWith("unchanged"), 7},
         {"notifications_on", [](L& l) { return l.OnComm_Attivato(), int16_t(-1); }, -1},
-        {"notifications_off", [](L& l) { return l.OnComm_Disattivato(), int16_t(-1); }, -1},
     };
     const struct {
         const char* name;
@@ -515,7 +510,6 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
         {"late_answer", {{150, Answer}}, Esito::Accepted, 450, {Received}},
         {"answer_in_pieces_restarts_the_gap", {{100, "02 30"}, {350, "21 41"}, {600, "03 51"}}, Esito::Accepted, 900,
          {Received}},
-        {"fragment_waiting_at_the_start", {{0, "02 30 21"}}, Esito::Accepted, 300, {}},
         {"noise_that_never_stops", endlessNoise, Esito::TimedOut, 2001, {}},
         {"stopped_under_noise", endlessNoise, Esito::TimedOut, 400, {}, 300},
     };
