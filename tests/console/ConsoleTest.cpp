@@ -314,9 +314,9 @@ private slots:
             test::SimulatedPort& port = m_console->port();
             m_console->fill("CmbNewAddr=005;CobNewBaudRate=19200");
             QStringList progress, calls, expected;
-            port.onWrite = [&](const std::string&) {
+            port.onWrite = [&, stopAt = stopAtWrite](const std::string&) {
                 progress << m_console->status();
-                if (int(port.writes().size()) == stopAtWrite)
+                if (int(port.writes().size()) == stopAt)
                     m_console->window().stopButton()->click();
                 if (port.settings() == "2400,N,8,1")
                     port.feed("\x06");
