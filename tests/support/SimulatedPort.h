@@ -93,8 +93,7 @@ public:
             m_handler(CommEvent::LineDropped);
     }
 
-    // Waits made, and how late each returns after its time-out (a loaded machine).
-    size_t waitCount() const { return m_waitCount; }
+    // How late each wait returns after its time-out (a loaded machine).
     uint32_t oversleepMs = 0;
     // Reads allowed before every further read fails (0: no limit): a spin ends, not hangs.
     size_t maxReads = 0;
@@ -172,7 +171,6 @@ public:
     {
         countCall();
         maybeFail("wait");
-        ++m_waitCount;
         releaseDueInput();
         if (!m_input.empty())
             return true;
@@ -254,7 +252,7 @@ private:
     bool m_open = false;
     size_t m_inputLength = 0;  // 0: all that is waiting
     int m_threshold = 0;
-    size_t m_waitCount = 0, m_readCount = 0;
+    size_t m_readCount = 0;
 };
 
 }  // namespace lettore::test
