@@ -133,7 +133,6 @@ private slots:
         }
         QPointer<MonCom> closed(&shown());
         closed->close();
-        QVERIFY(!MonCom::isLoaded());
         QTRY_VERIFY(closed.isNull());
         QVERIFY(!MonCom::instance().isVisible());
     }
