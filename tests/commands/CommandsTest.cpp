@@ -49,9 +49,7 @@ TEST_F(CommandTableTest, ReaderEntriesRunTheirCommand)
 {
     const struct { const char* name; std::vector<std::string> args; bool ack; std::string sent, values; } rows[] = {
         {"SetupBase", {"A", "B", "C", "D", "E", "F"}, false, "1ADFCBE", ""},
-        {"SetupSeriale", {"19200", "7"}, false, "2074", ""},
         {"SetIndirizzo", {"12", "X"}, false, "50<X", ""},
-        {"CreaBadge", {"0000000042"}, false, "410000000042", "outst=1"},
         {"GetTransazione", {}, true, "3|\\x06", "outCODICE=0000000042"},
     };
     reply = [](const std::string& frame) { return Frame::decode(frame)->data == ack() ? "" : answer("10000000042"); };

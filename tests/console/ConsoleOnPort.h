@@ -112,8 +112,8 @@ public:
                 m_port->feedAt(clock.nowMs() + 10, answer);
         };
     }
-    // Each frame written since start-up as its terminal, its command and what follows the command's code:
-    // "1 CreaBadge 0000000042", "256 SetIndirizzo 0<0000012345"; in hex when it carries no command.
+    // Each frame written since start-up as terminal, command and what follows its code ("1 CreaBadge
+    // 0000000042"); hex when it carries none.
     QStringList sent()
     {
         QStringList out;
