@@ -2,6 +2,7 @@
 
 #include "CommandResult.h"
 #include "RangeInsertion.h"
+#include "ReaderCommand.h"
 
 #include <cstdint>
 #include <string>
@@ -9,7 +10,7 @@
 
 namespace lettore {
 
-class clsLettori;
+class clsComunicazioni;
 
 // The arguments of one run of a command.
 struct CommandRequest {
@@ -25,7 +26,8 @@ struct CommandRequest {
 };
 
 // One command: its inputs in the operation's order, its own options, a
-// one-line summary, and the function that runs it on the registry.
+// one-line summary, and what runs it on the link: the reader command's
+// description, or a function of its own.
 struct CommandEntry {
     // What an input argument must be.
     enum class Kind {
@@ -39,14 +41,23 @@ struct CommandEntry {
         const char* name;
         Kind kind;
     };
-    using Invoker = CommandResult (*)(clsLettori& registry, const CommandRequest& request);
+    using Invoker = CommandResult (*)(clsComunicazioni& link, const CommandRequest& request);
 
     const char* name;
     std::vector<Input> inputs;
     bool takesAck = false;
     bool takesDialect = false;
     const char* summary = "";
+    // Runs the entry; none runs `command` with the inputs as its arguments.
     Invoker invoke = nullptr;
+    // The reader command the entry sends (each code of a range insertion
+    // is a CreaBadge); none for a raw exchange.
+    const ReaderCommand* command = nullptr;
+    // A run of many exchanges that reports its progress and can be stopped
+    // between two of them (CommandRequest::progress, stopRequested).
+    bool longRun = false;
+
+    CommandResult run(clsComunicazioni& link, const CommandRequest& request) const;
 };
 
 // Every reader command, the range insertion and the raw exchange.

@@ -1,13 +1,14 @@
 #include "RangeInsertion.h"
 
 #include "BadgeCode.h"
-#include "clsLettori.h"
+#include "ReaderCommand.h"
+#include "clsComunicazioni.h"
 
 namespace lettore {
 
-RangeInsertion::RangeInsertion(clsLettori& registry, int16_t term, Progress progress,
+RangeInsertion::RangeInsertion(clsComunicazioni& link, int16_t term, Progress progress,
                                StopRequested stopRequested)
-    : m_registry(registry),
+    : m_link(link),
       m_term(term),
       m_progress(std::move(progress)),
       m_stopRequested(std::move(stopRequested))
@@ -22,11 +23,12 @@ RangeInsertion::Result RangeInsertion::run(int first, int last) const
     // Counting in int: a last bound of 32767 ends the loop without overflow.
     const int count = last - first + 1;
     const auto stopNow = [&] { return m_stopRequested && m_stopRequested(); };
+    const ReaderCommand& add = ReaderCommand::named("CreaBadge");
     for (int n = first; n <= last; ++n) {
         bool stop = stopNow();
         // A stop may come during the quiet gap too: the code is not sent then.
         if (!stop) {
-            m_registry.Comunicazione().keepQuietGap();
+            m_link.keepQuietGap();
             stop = stopNow();
         }
         if (stop) {
@@ -34,7 +36,9 @@ RangeInsertion::Result RangeInsertion::run(int first, int last) const
             break;
         }
         Step step{n - first + 1, count, BadgeCode::fromNumber(n), 0, {}};
-        step.esito = m_registry.Sibrant().CreaBadge(m_term, step.code, step.outst);
+        const ReaderCommand::Result added = add.run(m_link, m_term, {{"CODICE", step.code}});
+        step.esito = added.esito;
+        step.outst = added.value("outst");
         ++result.sent;
         if (step.esito == 0) {
             ++result.accepted;

@@ -7,7 +7,7 @@
 
 namespace lettore {
 
-class clsLettori;
+class clsComunicazioni;
 
 // Adds a numbered range of badge codes to a reader's white list, one
 // CreaBadge per code, in order. A code the reader refuses or does not
@@ -52,7 +52,7 @@ public:
     // true ends the run there.
     using StopRequested = std::function<bool()>;
 
-    RangeInsertion(clsLettori& registry, int16_t term, Progress progress = {},
+    RangeInsertion(clsComunicazioni& link, int16_t term, Progress progress = {},
                    StopRequested stopRequested = {});
 
     // Sends the codes of first..last (nothing when first > last). Bounds
@@ -60,7 +60,7 @@ public:
     Result run(int first, int last) const;
 
 private:
-    clsLettori& m_registry;
+    clsComunicazioni& m_link;
     int16_t m_term = 0;
     Progress m_progress;
     StopRequested m_stopRequested;

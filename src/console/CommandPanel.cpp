@@ -26,6 +26,12 @@ clsSibrant& CommandPanel::Sibrant() const { return registry().Sibrant(); }
 
 int16_t CommandPanel::Terminale() const { return m_context.settings.Terminale; }
 
+ReaderCommand::Result CommandPanel::run(std::string_view command, const ReaderCommand::Arguments& arguments,
+                                        bool acknowledge) const
+{
+    return ReaderCommand::named(command).run(link(), Terminale(), arguments, acknowledge);
+}
+
 void CommandPanel::selectBaudRate(int index)
 {
     ui().CmbBaudRate->setCurrentIndex(index);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BoxText.h"
+#include "ReaderCommand.h"
 
 #include <QObject>
 #include <QString>
@@ -29,7 +30,8 @@ struct ConnectionSettings;
 // reads and writes, the gate every command goes through, the dialogs, the
 // registry (the link and the reader command set) and the console's
 // connection settings (port, baud rate and terminal address as selected
-// now). A panel's handlers keep no state between clicks.
+// now). A panel runs a reader command by its description and shows the
+// fields it names. A panel's handlers keep no state between clicks.
 class CommandPanel : public QObject {
     Q_OBJECT
 
@@ -58,6 +60,11 @@ protected:
     clsSibrant& Sibrant() const;
     ConnectionSettings& settings() const { return m_context.settings; }
     int16_t Terminale() const;
+
+    // Runs the reader command named `command` (ReaderCommand) for the
+    // selected terminal.
+    ReaderCommand::Result run(std::string_view command, const ReaderCommand::Arguments& arguments = {},
+                              bool acknowledge = false) const;
 
     // Selects entry `index` of the baud-rate list, with the effect a user's
     // selection has: a rate other than the link's goes to the link.

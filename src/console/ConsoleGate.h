@@ -65,7 +65,6 @@ public:
     // reason, when given, replaces the progress on the status line until
     // the command ends.
     void requestStop(const QString& reason = {});
-    bool stopRequested() const { return m_stopRequested; }
 
     // What the command that runs now left to say once it has ended ("the
     // range stopped at code 5"): shown on the status line until the next

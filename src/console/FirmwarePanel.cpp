@@ -1,6 +1,5 @@
 #include "FirmwarePanel.h"
 
-#include "clsSibrant.h"
 #include "frmSibrant.h"
 
 namespace lettore {
@@ -14,10 +13,9 @@ FirmwarePanel::FirmwarePanel(Context context, QObject* parent)
 
 void FirmwarePanel::CmdGetFirmwareVersion_Click()
 {
-    std::string outVERSION;
-    const int16_t esito = Sibrant().GetVersioneFirmware(Terminale(), outVERSION);
-    window().TxtEsito[7]->setText(esitoText(esito));
-    ui().TxtFirmwareVersion->setText(text(outVERSION));
+    const ReaderCommand::Result result = run("GetVersioneFirmware");
+    window().TxtEsito[7]->setText(esitoText(result.esito));
+    ui().TxtFirmwareVersion->setText(text(result.value("outVERSION")));
 }
 
 }  // namespace lettore

@@ -1,6 +1,5 @@
 #include "OutputPanel.h"
 
-#include "clsSibrant.h"
 #include "frmSibrant.h"
 
 namespace lettore {
@@ -13,9 +12,10 @@ OutputPanel::OutputPanel(Context context, QObject* parent)
 
 void OutputPanel::Command1_Click()
 {
-    const int16_t esito = Sibrant().SetOUTPUT(Terminale(), bytes(ui().Text3->text()), bytes(ui().Text4->text()),
-                                              bytes(ui().Text5->text()));
-    window().TxtEsito[2]->setText(esitoText(esito));
+    const ReaderCommand::Result result = run("SetOUTPUT", {{"RELE", bytes(ui().Text3->text())},
+                                                           {"Buzzer", bytes(ui().Text4->text())},
+                                                           {"LED_V", bytes(ui().Text5->text())}});
+    window().TxtEsito[2]->setText(esitoText(result.esito));
 }
 
 }  // namespace lettore

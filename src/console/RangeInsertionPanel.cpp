@@ -43,7 +43,7 @@ void RangeInsertionPanel::Command11_Click()
     };
     const auto stopRequested = [this] { return gate().betweenExchanges(); };
     const RangeInsertion::Result result =
-        RangeInsertion(registry(), Terminale(), progress, stopRequested).run(*first, *last);
+        RangeInsertion(link(), Terminale(), progress, stopRequested).run(*first, *last);
     if (result.esito == Esito::PortFailed)
         gate().setOutcome(StoppedByPort.arg(text(lastStep.code)).arg(lastStep.index).arg(lastStep.count));
 }

@@ -1,6 +1,5 @@
 #include "SerialNumberPanel.h"
 
-#include "clsSibrant.h"
 #include "frmSibrant.h"
 
 namespace lettore {
@@ -15,17 +14,17 @@ SerialNumberPanel::SerialNumberPanel(Context context, QObject* parent)
             [this] { CmdGetProssima_Click(); });
 }
 
-void SerialNumberPanel::CmdGetPrima_Click() { getMatricola(&clsSibrant::GetMatricolaPrima); }
+void SerialNumberPanel::CmdGetPrima_Click() { getMatricola("GetMatricolaPrima"); }
 
-void SerialNumberPanel::CmdGetCorrente_Click() { getMatricola(&clsSibrant::GetMatricolaCorrente); }
+void SerialNumberPanel::CmdGetCorrente_Click() { getMatricola("GetMatricolaCorrente"); }
 
-void SerialNumberPanel::CmdGetProssima_Click() { getMatricola(&clsSibrant::GetMatricolaNext); }
+void SerialNumberPanel::CmdGetProssima_Click() { getMatricola("GetMatricolaNext"); }
 
-void SerialNumberPanel::getMatricola(Query query)
+void SerialNumberPanel::getMatricola(const char* command)
 {
-    std::string outCODICE;
-    ui().TxtEsitoGetMatricola->setText(esitoText((Sibrant().*query)(Terminale(), outCODICE)));
-    ui().TxtRispGetMatricola->setText(text(outCODICE));
+    const ReaderCommand::Result result = run(command);
+    ui().TxtEsitoGetMatricola->setText(esitoText(result.esito));
+    ui().TxtRispGetMatricola->setText(text(result.value("outCODICE")));
 }
 
 }  // namespace lettore

@@ -4,8 +4,6 @@
 
 namespace lettore {
 
-class clsSibrant;
-
 // "Get matricola": walks the selected reader's stored serial numbers,
 // first, current and next. Each button shows the result code in
 // TxtEsitoGetMatricola and, whatever the code, the returned text in
@@ -21,8 +19,7 @@ public:
     void CmdGetProssima_Click();
 
 private:
-    using Query = int16_t (clsSibrant::*)(int16_t term, std::string& outCODICE);
-    void getMatricola(Query query);
+    void getMatricola(const char* command);
 };
 
 }  // namespace lettore

@@ -4,7 +4,6 @@
 #include "Dialogs.h"
 #include "ConnectionSettings.h"
 #include "FieldCodec.h"
-#include "clsSibrant.h"
 #include "frmSibrant.h"
 
 namespace lettore {
@@ -45,8 +44,9 @@ void SerialSetupPanel::sendSetup()
 {
     const std::string BaudRate = bytes(ui().CobNewBaudRate->currentText());
     const int16_t NewAddress = frmSibrant::address(*ui().CmbNewAddr).value_or(0);
-    const int16_t esito = Sibrant().SetupSeriale(Terminale(), BaudRate, NewAddress);
-    window().TxtEsito[0]->setText(esitoText(esito));
+    const ReaderCommand::Result result =
+        run("SetupSeriale", {{"BaudRate", BaudRate}, {"NewAddress", std::to_string(NewAddress)}});
+    window().TxtEsito[0]->setText(esitoText(result.esito));
 }
 
 void SerialSetupPanel::CmdSetSetupSeriale_Click()

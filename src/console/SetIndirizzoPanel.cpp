@@ -1,7 +1,6 @@
 #include "SetIndirizzoPanel.h"
 
 #include "Dialogs.h"
-#include "clsSibrant.h"
 #include "frmSibrant.h"
 
 namespace lettore {
@@ -19,9 +18,10 @@ void SetIndirizzoPanel::cmdSetIndirizzo_Click()
         dialogs().message(QString::fromLatin1(ChooseAddress));
         return;
     }
-    const auto nIndirizzo = static_cast<uint8_t>(*address);
-    const int16_t esito = Sibrant().SetIndirizzo(nIndirizzo, bytes(ui().txtCodeAddr->text()));
-    window().TxtEsito[9]->setText(esitoText(esito));
+    // Goes to every reader, whatever the terminal.
+    const ReaderCommand::Result result =
+        run("SetIndirizzo", {{"nIndirizzo", std::to_string(*address)}, {"sCodice", bytes(ui().txtCodeAddr->text())}});
+    window().TxtEsito[9]->setText(esitoText(result.esito));
 }
 
 }  // namespace lettore

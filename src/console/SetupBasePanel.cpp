@@ -1,7 +1,6 @@
 #include "SetupBasePanel.h"
 
 #include "Dialogs.h"
-#include "clsSibrant.h"
 #include "frmSibrant.h"
 
 #include <array>
@@ -10,22 +9,26 @@ namespace lettore {
 
 namespace {
 
-// A base-setup field: its width, its largest value (the smallest is 0) and
-// the message that names it when it is bad.
+// A base-setup field: its width, its largest value (the smallest is 0),
+// the message that names it when it is bad, the argument of SetupBase it
+// is and the field of GetSetupBase that gives it back.
 struct Field {
     int width;
     int largest;
     const char* message;
+    const char* input;
+    const char* output;
 };
 
-// Text11(0) to Text11(5), in the order they are examined.
+// Text11(0) to Text11(5), in the order they are examined; their outputs,
+// Text11(6) to Text11(11), are in the mirror order.
 constexpr std::array<Field, 6> Fields{{
-    {4, 5999, "errore dati TProto"},
-    {3, 998, "errore dati Rele"},
-    {3, 999, "errore dati TMCode"},
-    {3, 999, "errore dati TBuzz"},
-    {1, 7, "errore dati TMac"},
-    {1, 2, "errore dati LedV"},
+    {4, 5999, "errore dati TProto", "TProto", "outTPROTO"},
+    {3, 998, "errore dati Rele", "RELE", "outRELE"},
+    {3, 999, "errore dati TMCode", "TMCODE", "outTMCODE"},
+    {3, 999, "errore dati TBuzz", "TBuzz", "outTBUZZ"},
+    {1, 7, "errore dati TMac", "TMAC", "outTMAC"},
+    {1, 2, "errore dati LedV", "LED_V", "outLED_V"},
 }};
 
 // Exactly `width` decimal digits, at most `largest`. Digits alone: a sign,
@@ -51,29 +54,24 @@ SetupBasePanel::SetupBasePanel(Context context, QObject* parent)
 
 void SetupBasePanel::Command4_Click()
 {
-    std::array<std::string, Fields.size()> typed;
+    ReaderCommand::Arguments typed;
     for (size_t i = 0; i < Fields.size(); ++i) {
         const QString box = window().Text11[i]->text();
         if (!isGood(box, Fields[i])) {
             dialogs().message(QString::fromLatin1(Fields[i].message));
             return;
         }
-        typed[i] = bytes(box);
+        typed[Fields[i].input] = bytes(box);
     }
-    const auto& [TProto, RELE, TMCODE, TBuzz, TMAC, LED_V] = typed;
-    const int16_t esito = Sibrant().SetupBase(Terminale(), TProto, TMAC, TBuzz, RELE, LED_V, TMCODE);
-    window().TxtEsito[1]->setText(esitoText(esito));
+    window().TxtEsito[1]->setText(esitoText(run("SetupBase", typed).esito));
 }
 
 void SetupBasePanel::Command6_Click()
 {
-    std::string outTPROTO, outTMAC, outRELE, outLED_V, outTMCODE, outTBUZZ;
-    const int16_t esito =
-        Sibrant().GetSetupBase(Terminale(), outTPROTO, outTMAC, outRELE, outLED_V, outTMCODE, outTBUZZ);
-    window().TxtEsito[4]->setText(esitoText(esito));
-    const std::array<const std::string*, 6> mirror{&outLED_V, &outTMAC, &outTBUZZ, &outTMCODE, &outRELE, &outTPROTO};
-    for (size_t i = 0; i < mirror.size(); ++i)
-        window().Text11[6 + i]->setText(text(*mirror[i]));
+    const ReaderCommand::Result result = run("GetSetupBase");
+    window().TxtEsito[4]->setText(esitoText(result.esito));
+    for (size_t i = 0; i < Fields.size(); ++i)
+        window().Text11[11 - i]->setText(text(result.value(Fields[i].output)));
 }
 
 }  // namespace lettore

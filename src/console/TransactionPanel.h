@@ -21,9 +21,6 @@ public:
     void Command7_Click();
     // "Ack": the acknowledgement alone; nothing in the window changes.
     void CmdAck_Click();
-
-private:
-    void showCodes(const std::string& outCODICE);
 };
 
 }  // namespace lettore

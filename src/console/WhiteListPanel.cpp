@@ -1,7 +1,6 @@
 #include "WhiteListPanel.h"
 
 #include "Dialogs.h"
-#include "clsSibrant.h"
 #include "frmSibrant.h"
 
 namespace lettore {
@@ -20,16 +19,15 @@ void WhiteListPanel::Command3_Click(int Index)
     QLineEdit* esito = window().TxtEsito[5];
     switch (Index) {
     case 0:
-        esito->setText(esitoText(Sibrant().CancellaWL(Terminale())));
+        esito->setText(esitoText(run("CancellaWL").esito));
         break;
     case 1: {
-        std::string outst;
-        const int16_t code = Sibrant().CreaBadge(Terminale(), bytes(ui().Text8->text()), outst);
-        esito->setText(code == 0 ? text(outst) : esitoText(code));
+        const ReaderCommand::Result result = run("CreaBadge", {{"CODICE", bytes(ui().Text8->text())}});
+        esito->setText(result.esito == 0 ? text(result.value("outst")) : esitoText(result.esito));
         break;
     }
     case 2:
-        esito->setText(esitoText(Sibrant().EliminaBadge(Terminale(), bytes(ui().Text8->text()))));
+        esito->setText(esitoText(run("EliminaBadge", {{"CODICE", bytes(ui().Text8->text())}}).esito));
         break;
     default:
         break;
@@ -43,10 +41,9 @@ void WhiteListPanel::Command5_Click()
         dialogs().message(QString::fromLatin1(InserireBadge));
         return;
     }
-    std::string outESISTE;
-    const int16_t code = Sibrant().VerificaBadge(Terminale(), bytes(codice), outESISTE);
-    window().TxtEsito[3]->setText(esitoText(code));
-    ui().Text15->setText(text(outESISTE));
+    const ReaderCommand::Result result = run("VerificaBadge", {{"CODICE", bytes(codice)}});
+    window().TxtEsito[3]->setText(esitoText(result.esito));
+    ui().Text15->setText(text(result.value("outESISTE")));
 }
 
 }  // namespace lettore

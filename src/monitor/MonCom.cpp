@@ -47,11 +47,6 @@ MonCom& MonCom::instance()
     return *s_loaded;
 }
 
-bool MonCom::isLoaded()
-{
-    return s_loaded != nullptr;
-}
-
 void MonCom::unload()
 {
     delete s_loaded;

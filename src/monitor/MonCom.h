@@ -31,7 +31,6 @@ class MonCom : public QWidget, public lettore::TrafficView {
 public:
     // The loaded monitor, loading it (hidden, compact, empty) if there is none.
     static MonCom& instance();
-    static bool isLoaded();
     // Destroys the loaded monitor, if any. Call it before the application
     // object goes.
     static void unload();

@@ -1,6 +1,6 @@
 #include "TrafficLogWindow.h"
 
-#include "ByteText.h"
+#include "Csv.h"
 #include "TrafficText.h"
 
 #include <QComboBox>
@@ -28,30 +28,6 @@ using Kind = TrafficRow::Kind;
 constexpr Direction Directions[] = {Direction::Sent, Direction::Received, Direction::Discarded, Direction::Line};
 constexpr Kind Kinds[] = {Kind::Command, Kind::Answer, Kind::Reading, Kind::Ack, Kind::Nak,
                           Kind::Noise, Kind::Unfinished, Kind::TimedOut, Kind::PortFailed};
-
-// A CSV field: quoted, with its quotes doubled, when it holds a comma, a
-// quote or a line end.
-std::string csvField(const std::string& text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (const char c : text)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
-std::string csvLine(const TrafficRow& row)
-{
-    const std::string fields[] = {
-        row.time, TrafficRow::name(row.direction), TrafficRow::name(row.kind), row.dialect,
-        row.address ? std::to_string(*row.address) : "", row.type, ByteText::escape(row.data),
-        TrafficRow::name(row.check), ByteText::hex(row.bytes), ByteText::escape(row.bytes), row.note};
-    std::string line = csvField(fields[0]);
-    for (std::size_t i = 1; i < std::size(fields); ++i)
-        line += "," + csvField(fields[i]);
-    return line + "\r\n";
-}
 
 // Writes `header` and a line per shown row through QSaveFile, so a failed
 // write leaves the old file.
@@ -192,8 +168,7 @@ void TrafficLogWindow::showCounts()
 
 bool TrafficLogWindow::saveCsv(const QString& path) const
 {
-    return writeRows(path, m_filter, "time,direction,kind,dialect,address,type,data,check,hex,text,note\r\n",
-                     csvLine);
+    return writeRows(path, m_filter, Csv::trafficHeader(), Csv::trafficRecord);
 }
 
 bool TrafficLogWindow::saveText(const QString& path) const

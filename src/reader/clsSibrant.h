@@ -1,25 +1,26 @@
 #pragma once
 
+#include "ReaderCommand.h"
+
 #include <cstdint>
 #include <string>
 
 namespace lettore {
 
-class clsLettori;
+class clsComunicazioni;
 
-// The reader's command set: one function per reader command. Each builds a
-// command type ("S" changes something, "P" asks for something) and a data
-// field, runs it through the link's Sibrant2 routine, cuts the answer into
-// its out-parameters and returns the exchange's result code (Esito.h)
-// unchanged, except where a command says otherwise.
+// The reader's command set as typed functions: each runs its command's
+// description (ReaderCommand) on the link with its parameters as the
+// named arguments, hands back the answer's fields as its out-parameters
+// and returns the exchange's result code (Esito.h) unchanged, except where
+// a command says otherwise.
 //
 // Out-parameters of a query whose answer does not have the expected length
 // receive the placeholder "N" ("E" for VerificaBadge when the exchange
-// failed). The link is fetched from the registry on every call; the class
-// keeps no state of its own.
+// failed). The class keeps no state of its own.
 class clsSibrant {
 public:
-    explicit clsSibrant(clsLettori& registry) : m_registry(registry) {}
+    explicit clsSibrant(clsComunicazioni& link) : m_link(link) {}
 
     // Base setup: "1" + TProto, RELE, TMCODE, TBuzz, TMAC, LED_V, sent as given.
     int16_t SetupBase(int16_t term, const std::string& TProto, const std::string& TMAC,
@@ -48,8 +49,8 @@ public:
     int16_t CancellaWL(int16_t term);
 
     // Gives address nIndirizzo to the reader that holds card sCodice. Sent
-    // to every reader (address 256), unanswered; returns 0, or 3 when the
-    // port failed.
+    // to every reader (address 256), unanswered: 0 once sent, else why it
+    // was not (the port failed, the link was busy).
     int16_t SetIndirizzo(uint8_t nIndirizzo, const std::string& sCodice);
 
     // The six base setup fields of a 20-character answer, else "N" in each.
@@ -75,11 +76,13 @@ public:
     int16_t SendACK(int16_t term);
 
 private:
-    int16_t send(int16_t term, const char* TipoComando, const std::string& StrComando,
-                 std::string& Risposta);
-    int16_t getMatricola(int16_t term, const char* StrComando, std::string& outCODICE);
+    ReaderCommand::Result run(std::string_view command, int16_t term,
+                              const ReaderCommand::Arguments& arguments = {}, bool acknowledge = false);
+    // A command whose one field is `out`.
+    int16_t runForOne(std::string_view command, int16_t term, const ReaderCommand::Arguments& arguments,
+                      std::string& out, bool acknowledge = false);
 
-    clsLettori& m_registry;
+    clsComunicazioni& m_link;
 };
 
 }  // namespace lettore

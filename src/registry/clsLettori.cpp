@@ -15,7 +15,7 @@ clsLettori::clsLettori(std::unique_ptr<Port> port, Clock& clock,
 clsSibrant& clsLettori::Sibrant()
 {
     if (!m_sibrant)
-        m_sibrant = std::make_unique<clsSibrant>(*this);
+        m_sibrant = std::make_unique<clsSibrant>(Comunicazione());
     return *m_sibrant;
 }
 

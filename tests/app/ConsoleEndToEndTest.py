@@ -96,7 +96,7 @@ class ConsoleEndToEndTest(unittest.TestCase):
                 time.sleep(0.5)
             self.assertTrue(box.getState().contains(pyatspi.STATE_FOCUSED), "the focus left the box")
             self.assertEqual(app.text("TxtNumCom"), typed)
-        wait_until(lambda: self.sim_log().count("reader 1 P: acknowledgement") == 6,
+        wait_until(lambda: self.sim_log().count("reader 1 P: SendACK") == 6,
                    "each reading acknowledged once, on port 7")
         app.set_text("TxtNumCom", "7")
 

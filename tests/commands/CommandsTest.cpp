@@ -1,16 +1,18 @@
+#include "BadgeCode.h"
 #include "ByteText.h"
 #include "CommandTable.h"
+#include "Csv.h"
 #include "ErrorWatcher.h"
 #include "Esito.h"
+#include "LoneAnswer.h"
 #include "RangeInsertion.h"
 #include "ReaderRig.h"
 #include "ReadingDecoder.h"
 #include "ScopedSubscription.h"
+#include "TransactionCodes.h"
 
 namespace lettore::test {
 namespace {
-
-const std::string AckFrame = "02 30 29 06 03 1E";
 
 // The values of a result as "name=value" joined by "|".
 std::string valuesOf(const CommandResult& result)
@@ -23,78 +25,51 @@ std::string valuesOf(const CommandResult& result)
 
 class CommandTableTest : public ReaderRig {
 protected:
-    // The entry named, run for reader 9; a name not in the table gives -1.
+    // The entry named, run for reader 1; a name not in the table gives -1.
     CommandResult invoke(const std::string& name, const std::vector<std::string>& args,
                          bool ack = false, const std::string& dialect = "Sibrant2")
     {
         const CommandEntry* entry = CommandTable::find(name);
-        return entry ? entry->invoke(lettori, {9, args, ack, dialect}) : CommandResult{-1};
+        return entry ? entry->run(lettori.Comunicazione(), {1, args, ack, dialect}) : CommandResult{-1};
+    }
+    // The data fields written, "|" between.
+    std::string sentData() const
+    {
+        std::string sent;
+        for (const std::string& frame : port.writes())
+            sent += (sent.empty() ? "" : "|") + Frame::decode(frame)->data;
+        return sent;
     }
 };
 
-// Each entry runs its own operation with its arguments in order and names
-// what it returned; the frames show the operations' layout (fields as given,
-// three-digit fields cut or padded, the new address in the set form whatever
-// its range).
-TEST_F(CommandTableTest, EachEntryRunsItsOperation)
+// A reader command's entry runs its command with the inputs, in the entry's order, as the
+// command's arguments, --ack where the command acknowledges on request, and names its
+// fields; each takes as many inputs as its command.
+TEST_F(CommandTableTest, ReaderEntriesRunTheirCommand)
 {
-    const struct {
-        const char* name;
-        std::vector<std::string> args;
-        bool ack;
-        std::string answerData;  // the data of the reader's answer; "" a lone ACK
-        std::vector<std::string> frames;
-        std::string values;
-    } rows[] = {
-        {"SetupBase", {"001", "1", "050", "100", "0", "200"}, false, "",
-         {"02 30 39 31 30 30 31 31 30 30 32 30 30 30 35 30 31 30 03 3F"}, ""},
-        {"SetupSeriale", {"19200", "7"}, false, "", {"02 30 39 32 30 37 34 03 09"}, ""},
-        {"SetupSeriale", {"38400", "31"}, false, "", {"02 30 39 32 31 3F 35 03 01"}, ""},
-        {"SetupSeriale", {"1200", "256"}, false, "", {"02 30 39 32 30 30 30 03 0A"}, ""},
-        {"SetupSeriale", {"2400", "-1"}, false, "", {"02 30 39 32 3F 3F 31 03 0B"}, ""},
-        {"SetupSeriale", {"4800", "300"}, false, "", {"02 30 39 32 32 3C 32 03 06"}, ""},
-        {"SetOUTPUT", {"1234", "", "7"}, false, "",
-         {"02 30 39 33 32 33 34 30 30 30 30 30 37 03 09"}, ""},
-        {"CreaBadge", {"0000000042"}, false, "0",
-         {"02 30 39 34 31 30 30 30 30 30 30 30 30 34 32 03 0B"}, "outst=0"},
-        {"EliminaBadge", {"0000000042"}, false, "", {"02 30 39 34 32 30 30 30 30 30 30 30 30 34 32 03 08"}, ""},
-        {"VerificaBadge", {"0000000042"}, false, "1",
-         {"02 30 29 37 30 30 30 30 30 30 30 30 34 32 03 29"}, "outESISTE=1"},
-        {"CancellaWL", {}, false, "", {"02 30 39 34 33 30 30 30 30 30 30 30 30 30 30 03 0F"}, ""},
-        {"SetIndirizzo", {"12", "0000012345"}, false, "",
-         {"02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39"}, ""},
-        {"GetSetupBase", {}, false, "ABCDefgHIJklmXY", {"02 30 29 31 03 29"},
-         "outTPROTO=ABCD|outTMAC=X|outRELE=efg|outLED_V=Y|outTMCODE=HIJ|outTBUZZ=klm"},
-        {"GetVersioneFirmware", {}, false, "SIM LETTORE 1.00", {"02 30 29 32 03 2A"}, "outVERSION=SIM LETTORE 1.00"},
-        {"GetTransazione", {}, false, "T0000001234", {"02 30 29 33 03 2B"}, "outCODICE=0000001234"},
-        {"GetTransazione", {}, true, "T0000001234", {"02 30 29 33 03 2B", AckFrame}, "outCODICE=0000001234"},
-        {"GetMatricolaPrima", {}, false, "0000000077", {"02 30 29 34 03 2C", AckFrame}, "outCODICE=0000000077"},
-        {"GetMatricolaCorrente", {}, false, "0000000078", {"02 30 29 35 03 2D", AckFrame}, "outCODICE=0000000078"},
-        {"GetMatricolaNext", {}, false, "0000000079", {"02 30 29 36 03 2E", AckFrame}, "outCODICE=0000000079"},
-        {"SendACK", {}, false, "", {AckFrame}, ""},
-        {"raw", {"P", "2"}, false, "V", {"02 30 29 32 03 2A"}, "Risposta=\x02\x30\x21V\x03\x46"},
+    const struct { const char* name; std::vector<std::string> args; bool ack; std::string sent, values; } rows[] = {
+        {"SetupBase", {"A", "B", "C", "D", "E", "F"}, false, "1ADFCBE", ""},
+        {"SetIndirizzo", {"12", "X"}, false, "50<X", ""},
+        {"GetTransazione", {}, true, "3|\\x06", "outCODICE=0000000042"},
     };
+    reply = [](const std::string& frame) { return Frame::decode(frame)->data == ack() ? "" : answer("10000000042"); };
     for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.name) + (row.ack ? " --ack" : ""));
+        SCOPED_TRACE(row.name);
         port.clearRecord();
-        // Broadcasts and acknowledgements get no answer.
-        reply = [&](const std::string& frame) -> std::string {
-            if (Frame::decode(frame)->term == Frame::Broadcast || Frame::decode(frame)->data == ack())
-                return {};
-            return row.answerData.empty() ? ack() : answer(row.answerData);
-        };
         const CommandResult result = invoke(row.name, row.args, row.ack);
-        EXPECT_EQ(result.esito, 0);
-        EXPECT_EQ(writtenHex(), row.frames);
+        EXPECT_EQ(ByteText::escape(sentData()), row.sent);
         EXPECT_EQ(valuesOf(result), row.values);
     }
+    for (const CommandEntry& entry : CommandTable::all())
+        if (entry.command && !entry.invoke)
+            EXPECT_EQ(entry.inputs.size(), entry.command->inputs.size()) << entry.name;
     EXPECT_EQ(CommandTable::find("Frobnicate"), nullptr);
 }
 
-// What entries add to their operation: a query that times out still names its value; the range
-// insertion counts codes sent apart from those accepted, with one value per status character (a
-// full list, "2", is not taken for insertions; "none" for answers without one); raw speaks the
-// dialect chosen, and one the link lacks sends nothing and still gives its (empty) answer.
+// What entries add to their operation: the range insertion counts codes sent apart from those
+// accepted, with one value per status character (a full list, "2", is not taken for insertions;
+// "none" for answers without one); raw speaks the dialect chosen, and one the link lacks sends
+// nothing and still gives its (empty) answer.
 TEST_F(CommandTableTest, RangeInsertionNamesEachStatusAndRawSpeaksTheChosenDialect)
 {
     reply = [](const std::string& frame) {
@@ -103,22 +78,26 @@ TEST_F(CommandTableTest, RangeInsertionNamesEachStatusAndRawSpeaksTheChosenDiale
     };
     EXPECT_EQ(valuesOf(invoke("InserisciBadge", {"5", "9"})),
               "accettati=4|TxtRisposta=0000000009 |inviati=5|stato=none 1|stato=0 2|stato=2 1");
-    EXPECT_EQ(writtenHex()[0], "02 30 39 34 31 30 30 30 30 30 30 30 30 30 35 03 08");
-    EXPECT_EQ(valuesOf(invoke("VerificaBadge", {"0000000009"})), "outESISTE=E");
+    EXPECT_EQ(sentData().substr(0, 12), "410000000005");
+    EXPECT_EQ(valuesOf(invoke("VerificaBadge", {"0000000009"})), "outESISTE=E");  // a time-out names it too
 
     port.clearRecord();
     invoke("raw", {"P", "2"}, false, "Tolvane");
     const CommandResult unknown = invoke("raw", {"P", "2"}, false, "Modbus");
     EXPECT_EQ(unknown.esito, Esito::InvalidArgument);
     EXPECT_EQ(valuesOf(unknown), "Risposta=");
-    EXPECT_EQ(writtenHex(), std::vector<std::string>{"04 04 39 05"});
+    EXPECT_EQ(writtenHex(), std::vector<std::string>{"04 04 31 05"});
+    port.clearRecord();
+    reply = [](const std::string&) { return answer("V"); };
+    EXPECT_EQ(ByteText::hex(invoke("raw", {"P", "2"}).values[0].bytes), "02 30 21 56 03 46");
 }
 
 class RangeInsertionTest : public ReaderRig {
 protected:
     RangeInsertion::Result run(int first, int last)
     {
-        return RangeInsertion(lettori, 1, [this](const auto& s) { steps.push_back(s); }, stopWhen).run(first, last);
+        return RangeInsertion(lettori.Comunicazione(), 1, [this](const auto& s) { steps.push_back(s); }, stopWhen)
+            .run(first, last);
     }
 
     // Each step as "index/count code esito outst".
@@ -249,6 +228,62 @@ TEST(ReadingDecoderTest, CodeAndAddressOfSixteenCharactersOnly)
     EXPECT_EQ(decoded->code, "0000004242");
     EXPECT_FALSE(ReadingDecoder::decode(reading.substr(0, 15)));
     EXPECT_FALSE(ReadingDecoder::decode(reading + "x"));
+}
+
+// A transaction's text over ten boxes: length / 10 - 1 rounded half to even, plus one,
+// boxes filled (5, 15 and 25 are ties), ten characters each, the rest emptied.
+TEST(TransactionCodesTest, TenCharactersABoxAsTheLengthRoundsHalfToEven)
+{
+    for (const auto& [length, filled] : {std::pair{0, 0}, {1, 0}, {4, 0}, {5, 1}, {9, 1}, {15, 1}, {16, 2}, {25, 3},
+                                         {30, 3}, {105, 10}, {150, 10}}) {
+        std::string text;
+        for (int i = 0; int(text.size()) < length; ++i)
+            text += "C" + BadgeCode::fromNumber(i).substr(1);
+        text.resize(length);
+        std::vector<std::string> expected(10);
+        for (int i = 0; i < filled; ++i)
+            expected[i] = text.substr(i * 10, 10);
+        EXPECT_EQ(TransactionCodes::inBoxes(text, 10), expected) << length;
+    }
+}
+
+// A field is quoted only when it holds a comma, a quote or a line end, its quotes doubled;
+// a traffic row's columns in order.
+TEST(CsvTest, FieldsQuotedWhereTheyMustBeAndTrafficColumns)
+{
+    const std::pair<std::vector<std::string>, const char*> rows[] = {
+        {{}, "\r\n"},
+        {{"", ""}, ",\r\n"},
+        {{"a b", "0000000042"}, "a b,0000000042\r\n"},
+        {{"a,b", "say \"hi\"", "x\ry", "x\ny"}, "\"a,b\",\"say \"\"hi\"\"\",\"x\ry\",\"x\ny\"\r\n"},
+    };
+    for (const auto& [fields, record] : rows)
+        EXPECT_EQ(Csv::record(fields), record);
+    TrafficRow row{"t1", TrafficRow::Direction::Received, TrafficRow::Kind::Answer, "Sibrant2", 1, "P", "O,",
+                   TrafficRow::Check::Wrong, std::string("\x02\x30\x21O,\x03\x00", 7), "late"};
+    EXPECT_EQ(Csv::trafficRecord(row), "t1,RX,answer,Sibrant2,1,P,\"O,\",check character wrong,"
+                                       "02 30 21 4F 2C 03 00,\"\\x020!O,\\x03\\x00\",late\r\n");
+    EXPECT_EQ(Csv::trafficHeader(), "time,direction,kind,dialect,address,type,data,check,hex,text,note\r\n");
+}
+
+// A lone NAK is told after any command; a lone ACK only where the command reads data from
+// its answer (a range's codes are adds, which do; raw shows its whole answer); two bytes or a
+// frame are no lone answer.
+TEST(LoneAnswerTest, ToldWhereTheAnswerWouldHaveCarriedData)
+{
+    const std::tuple<std::vector<std::string>, const char*, const char*> rows[] = {
+        {{"\x15"}, "SetupBase", "NAK"},           {{"\x06", "\x15"}, "raw", "NAK"},
+        {{"\x06"}, "GetVersioneFirmware", "ACK"}, {{"\x06"}, "InserisciBadge", "ACK"},
+        {{"\x06"}, "SetupBase", ""},              {{"\x06"}, "SendACK", ""},
+        {{"\x06"}, "raw", ""},                    {{"\x06\x06"}, "VerificaBadge", ""},
+        {{"\x02\x30\x21\x15\x03\x05"}, "VerificaBadge", ""},
+    };
+    for (const auto& [heard, command, shown] : rows) {
+        LoneAnswer lone;
+        for (const std::string& answer : heard)
+            lone.ComRX(answer);
+        EXPECT_EQ(lone.shown(*CommandTable::find(command)), shown) << command << " " << ByteText::hex(heard[0]);
+    }
 }
 
 using ListenersTest = ReaderRig;

@@ -5,6 +5,7 @@
 #include "Framing.h"
 #include "ManualClock.h"
 #include "MonCom.h"
+#include "ReaderCommand.h"
 #include "SimulatedPort.h"
 #include "clsLettori.h"
 
@@ -111,11 +112,18 @@ public:
                 m_port->feedAt(clock.nowMs() + 10, answer);
         };
     }
-    QStringList writtenHex()  // one frame per entry since start-up
+    // Each frame written since start-up as terminal, command and what follows its code ("1 CreaBadge
+    // 0000000042"); hex when it carries none.
+    QStringList sent()
     {
         QStringList out;
-        for (const std::string& bytes : m_port->writes())
-            out << QString::fromStdString(hex(bytes));
+        for (const std::string& bytes : m_port->writes()) {
+            const std::optional<Frame> frame = Frame::decode(bytes);
+            const ReaderCommand* command = frame ? ReaderCommand::carriedBy(frame->set ? "S" : "P", frame->data) : nullptr;
+            out << (command ? QStringLiteral("%1 %2 %3").arg(frame->term).arg(command->name)
+                                  .arg(QString::fromLatin1(frame->data.substr(strlen(command->code)))).trimmed()
+                            : QString::fromStdString(hex(bytes)));
+        }
         return out;
     }
     QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }

@@ -52,7 +52,7 @@ struct Setting {
 struct Wiring {
     QString button, inputs;
     QByteArray answer;
-    QStringList frames;
+    QStringList sent;  // ConsoleOnPort::sent()
     QString outputs, message;  // outputs: "Box=text;...", the others keep their text
 };
 
@@ -187,24 +187,25 @@ private slots:
         QCOMPARE(ran.back(), QString("5"));
     }
 
-    // Each button: frames, result and boxes filled, answered (0) or not (silent 1, spoilt 2); or refused, told, nothing sent.
+    // Each button: the commands it sends with their fields, result and boxes filled, answered (0) or not (silent 1,
+    // spoilt 2); or refused, told, nothing sent.
     void wiring_data()
     {
-        const QStringList setupBase{"02 30 31 31 30 30 31 30 30 30 35 30 35 30 30 31 30 32 31 03 02"};
-        const QStringList getSetup{"02 30 21 31 03 21"};  // answered Tproto 1234, Rele 005, TMcode 010, Tbuzz 020, Tmac 3, Led_v 0
-        const QStringList serialSetup{"02 30 31 32 31 3A 34 03 0D"};  // address 26 at 19200
-        const QStringList output{"02 30 31 33 30 31 30 30 30 35 30 30 30 03 07"};
-        const QStringList version{"02 30 21 32 03 22"};
+        const QStringList setupBase{"1 SetupBase 001000505001021"};
+        const QStringList getSetup{"1 GetSetupBase"};  // answered Tproto 1234, Rele 005, TMcode 010, Tbuzz 020, Tmac 3, Led_v 0
+        const QStringList serialSetup{"1 SetupSeriale 1:4"};  // address 26 at 19200
+        const QStringList output{"1 SetOUTPUT 010005000"};
+        const QStringList version{"1 GetVersioneFirmware"};
         const QByteArray spoiltStatus = bytes("02 30 21 31 03 20");
-        const QStringList clear{"02 30 31 34 33 30 30 30 30 30 30 30 30 30 30 03 07"};
-        const QStringList add{"02 30 31 34 31 30 30 30 30 30 30 30 30 34 32 03 03"};  // shows the status character
-        const QStringList remove{"02 30 31 34 32 30 30 30 30 30 30 30 30 34 32 03 00"};
-        const QStringList exists{"02 30 21 37 30 30 30 30 30 30 30 30 34 32 03 21"};
-        const QString ack = "02 30 21 06 03 16";  // a serial number or transaction read is acknowledged
+        const QStringList clear{"1 CancellaWL 0000000000"};
+        const QStringList add{"1 CreaBadge 0000000042"};  // shows the status character
+        const QStringList remove{"1 EliminaBadge 0000000042"};
+        const QStringList exists{"1 VerificaBadge 0000000042"};
+        const QString ack = "1 SendACK";  // a serial number or transaction read is acknowledged
         const QByteArray serial = from1("SN00000001");
         const QString serialRead = "TxtEsitoGetMatricola=0;TxtRispGetMatricola=SN00000001";
-        const QString query = "02 30 21 33 03 23";
-        const QStringList range{"02 30 31 34 31 30 30 30 30 30 30 30 30 30 37 03 02", "02 30 31 34 31 30 30 30 30 30 30 30 30 30 38 03 0D"};
+        const QString query = "1 GetTransazione";
+        const QStringList range{"1 CreaBadge 0000000007", "1 CreaBadge 0000000008"};
         const QString bounds = "Da e A devono essere numeri da 0 a 32767";
         addRows<Wiring>({
             {"Setup base, silent", {"Command4", "", Silence, setupBase, "TxtEsito_1=1"}},
@@ -226,7 +227,7 @@ private slots:
             {"Loop BaudRate, terminal 256", {"Command10", "CmbTerminale=256;CmbNewAddr=", Ack, {}, "",
              "Selezionare il nuovo indirizzo"}},
             {"Set Indirizzo 12, to every reader", {"cmdSetIndirizzo", "cmbSetIndirizzo=012;txtCodeAddr=0000012345", Silence,
-             QStringList{"02 60 60 35 30 3C 30 30 30 30 30 31 32 33 34 35 03 39"}, "TxtEsito_9=0"}},
+             QStringList{"256 SetIndirizzo 0<0000012345"}, "TxtEsito_9=0"}},
             {"Set Indirizzo, no address", {"cmdSetIndirizzo", "txtCodeAddr=0000012345", Ack, {}, "",
              "Selezionare l'indirizzo da assegnare"}},
             {"Output, silent", {"Command1", "Text3=10;Text4=5;Text5=0", Silence, output, "TxtEsito_2=1"}},
@@ -243,11 +244,11 @@ private slots:
             {"Esistenza", {"Command5", "Text14=0000000042", from1("1"), exists, "TxtEsito_3=0;Text15=1"}},
             {"Esistenza, silent", {"Command5", "Text14=0000000042", Silence, exists, "TxtEsito_3=1;Text15=E"}},
             {"Esistenza, empty", {"Command5", "Text14=", Ack, {}, "", "Inserire Badge"}},
-            {"Prima", {"CmdGetPrima", "", serial, QStringList{"02 30 21 34 03 24", ack}, serialRead}},
-            {"Corrente", {"CmdGetCorrente", "", serial, QStringList{"02 30 21 35 03 25", ack}, serialRead}},
-            {"Corrente, spoilt", {"CmdGetCorrente", "", bytes("02 30 21 53 4E 03 4E"), QStringList{"02 30 21 35 03 25"},
+            {"Prima", {"CmdGetPrima", "", serial, QStringList{"1 GetMatricolaPrima", ack}, serialRead}},
+            {"Corrente", {"CmdGetCorrente", "", serial, QStringList{"1 GetMatricolaCorrente", ack}, serialRead}},
+            {"Corrente, spoilt", {"CmdGetCorrente", "", bytes("02 30 21 53 4E 03 4E"), QStringList{"1 GetMatricolaCorrente"},
              "TxtEsitoGetMatricola=2;TxtRispGetMatricola=N"}},
-            {"Prossima", {"CmdGetProssima", "", serial, QStringList{"02 30 21 36 03 26", ack}, serialRead}},
+            {"Prossima", {"CmdGetProssima", "", serial, QStringList{"1 GetMatricolaNext", ack}, serialRead}},
             {"GetTransazione", {"Command7", "TxtBadge_1=old", from1("10000000042"), QStringList{query, ack},
              "TxtEsito_8=0;TxtBadge_0=0000000042;TxtBadge_1="}},
             {"GetTransazione, unticked", {"Command7", "ChkAutoAck=0", from1("10000000042"), QStringList{query},
@@ -270,13 +271,13 @@ private slots:
         m_console->fill(row.inputs);
         auto expected = boxTexts();
         press(row.button);
-        QCOMPARE(m_console->writtenHex(), row.frames);
+        QCOMPARE(m_console->sent(), row.sent);
         for (const QString& output : row.outputs.split(';', Qt::SkipEmptyParts))
             expected[output.section('=', 0, 0)] = output.section('=', 1);
         QCOMPARE(boxTexts(), expected);
         const test::RecordingDialogs& dialogs = m_console->dialogs;
         QCOMPARE(dialogs.messages, (row.message.isEmpty() ? Messages() : Messages{{row.message, Icon::None}}));
-        QCOMPARE(dialogs.passwordPrompts.size(), size_t(dialogs.passwords.empty() && !row.frames.isEmpty() && m_passwordGiven));
+        QCOMPARE(dialogs.passwordPrompts.size(), size_t(dialogs.passwords.empty() && !row.sent.isEmpty() && m_passwordGiven));
         QCOMPARE(m_console->status(), QString());
     }
 
@@ -369,13 +370,12 @@ private slots:
         const struct {
             QString busyWith, status;
             bool controlsOn;
-            QStringList frames;  // a reader's reception: then Output as the form starts
+            QStringList sent;  // a reader's reception: then Output as the form starts
         } rows[] = {
-            {"CmdGetFirmwareVersion", "Comando in corso: Versione Firmware", false, {"02 30 21 32 03 22"}},
+            {"CmdGetFirmwareVersion", "Comando in corso: Versione Firmware", false, {"1 GetVersioneFirmware"}},
             {"Command11", "Comando in corso: Inserisci Badge", false,
-             {"02 30 31 34 31 30 30 30 30 30 30 30 30 30 30 03 05",
-              "02 30 31 34 31 30 30 30 30 30 30 30 30 30 31 03 04"}},
-            {"", "Ricezione dal lettore in corso", true, {"02 30 31 33 30 31 30 30 31 30 30 31 30 03 02"}},
+             {"1 CreaBadge 0000000000", "1 CreaBadge 0000000001"}},
+            {"", "Ricezione dal lettore in corso", true, {"1 SetOUTPUT 010010010"}},
         };
         const QStringList controls = QString("Command4 Command6 CmdSetSetupSeriale Command10 cmdSetIndirizzo Command1 "
                                              "CmdGetFirmwareVersion Command3_0 Command3_1 Command3_2 Command5 "
@@ -405,7 +405,7 @@ private slots:
                 press(row.busyWith);
             }
             QVERIFY(turns > 0);
-            QCOMPARE(m_console->writtenHex(), row.frames);
+            QCOMPARE(m_console->sent(), row.sent);
             for (const QString& name : controls)
                 QVERIFY2(m_console->control<QWidget>(name)->isEnabled(), qPrintable(name));
         }
@@ -435,23 +435,6 @@ private slots:
             QCOMPARE(m_console->port().writes().size(), size_t(3));
             QCOMPARE(m_console->ui().TxtRisposta->text() + m_console->status(), QString("0000000002 1"));
             QVERIFY(!window.stopButton()->isEnabled() && run->isEnabled() && run->hasFocus());
-        }
-    }
-
-    // A transaction over the ten boxes, ten characters each: round(length / 10 - 1) half to even, plus one boxes.
-    void transactionSpread()
-    {
-        m_console->fill("ChkAutoAck=0");  // an acknowledgement would be answered too
-        // length, boxes filled: 15 and 25 are ties
-        for (const auto& [length, boxes] : {std::pair{150, 10}, {15, 1}, {16, 2}, {25, 3}, {105, 10}}) {
-            QString codes;
-            for (int i = 0; codes.size() < length; ++i)
-                codes += QStringLiteral("C%1").arg(i, 9, 10, QChar('0'));
-            codes.truncate(length);
-            m_console->answerAll(test::fromReader1("1" + codes.toStdString()));
-            m_console->ui().Command7->click();
-            for (int i = 0; i < 10; ++i)
-                QCOMPARE(m_console->window().TxtBadge[i]->text(), i < boxes ? codes.mid(i * 10, 10) : QString());
         }
     }
 
@@ -507,10 +490,14 @@ private slots:
     // box. The link hears readers only in Multimaster.
     void monitorAndMultimasterOptions()
     {
+        const auto monitors = [] {
+            return std::ranges::count_if(QApplication::topLevelWidgets(), [](QWidget* w) { return qobject_cast<MonCom*>(w); });
+        };
         QApplication::setActiveWindow(&m_console->window());
-        QVERIFY(QTest::qWaitForWindowActive(&m_console->window()) && !MonCom::isLoaded());
+        QVERIFY(QTest::qWaitForWindowActive(&m_console->window()) && monitors() == 0);
         ui().Command8->click();
-        QVERIFY(MonCom::isLoaded() && MonCom::instance().isVisible());
+        const QPointer<MonCom> shown(&MonCom::instance());
+        QVERIFY(shown->isVisible());
         QCOMPARE(ui().Command8->text(), QString("Nascondi Monitor"));
         QApplication::setActiveWindow(&m_console->window());
         QVERIFY(ui().Text3->hasFocus());
@@ -522,7 +509,7 @@ private slots:
             QCOMPARE(port().threshold(), option);
         }
         m_console->closeWindow();
-        QVERIFY(!MonCom::isLoaded());
+        QVERIFY(shown.isNull());
     }
 
     // At close: Seriale.cfg unwritable or unreadable is told; a link is written at its target; a planted temporary

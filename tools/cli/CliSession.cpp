@@ -117,12 +117,12 @@ int CliSession::runCommand(const ErrorWatcher& errors)
     request.ack = m_invocation.ack;
     request.dialect = m_invocation.dialect;
 
-    // A range insertion stops between two codes at a request to end, and
-    // shows each code on a terminal as it goes.
+    // A long run (a range insertion) stops between two exchanges at a
+    // request to end, and shows each step on a terminal as it goes.
     std::optional<EndRequests> stoppable;
-    const bool range = std::string(m_invocation.command->name) == "InserisciBadge";
-    const bool showProgress = range && StandardStreams::errorIsTerminal();
-    if (range) {
+    const bool longRun = m_invocation.command->longRun;
+    const bool showProgress = longRun && StandardStreams::errorIsTerminal();
+    if (longRun) {
         stoppable.emplace();
         request.stopRequested = [&stoppable] { return stoppable->signal() != 0; };
     }
@@ -133,10 +133,10 @@ int CliSession::runCommand(const ErrorWatcher& errors)
 
     LoneAnswer lone;
     ScopedSubscription watchingAnswers(m_registry.Comunicazione(), lone);
-    const CommandResult result = m_invocation.command->invoke(m_registry, request);
+    const CommandResult result = m_invocation.command->run(m_registry.Comunicazione(), request);
     if (showProgress)
         m_err << '\n';
-    const std::string loneAnswer = lone.shown(m_invocation.command->name, result);
+    const std::string loneAnswer = lone.shown(*m_invocation.command);
     if (m_invocation.json)
         m_out << ResultJson::format(m_invocation.command->name, result, loneAnswer);
     else

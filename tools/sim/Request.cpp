@@ -1,6 +1,9 @@
 #include "Request.h"
 
 #include "Frame.h"
+#include "ReaderCommand.h"
+
+#include <cstring>
 
 namespace lettore::sim {
 
@@ -8,38 +11,25 @@ namespace {
 
 bool inRange(char c, int low) { return c >= low && c <= low + 0x0F; }
 
-// Names the command a data field carries, for the log.
+// Names the command a data field carries, for the log: its name in the
+// command set, then what follows its code ("CreaBadge 0000000042").
 std::string commandName(Request::Kind kind, const std::string& data)
 {
     if (data.empty())
         return "empty data";
-    if (data == std::string(1, Frame::ACK))
-        return "acknowledgement";
-    const bool set = kind != Request::Kind::Poll;
-    const std::string rest = data.substr(1);
-    switch (data[0]) {
-    case '1': return set ? "setup base " + rest : "setup base query";
-    case '2': return set ? "serial setup " + rest : "firmware version query";
-    case '3': return set ? "output test " + rest : "transaction query";
-    case '4':
-        if (!set)
-            return "first serial number query";
-        if (data.size() >= 2 && data[1] == '1')
-            return "white list add " + data.substr(2);
-        if (data.size() >= 2 && data[1] == '2')
-            return "white list delete " + data.substr(2);
-        if (data.size() >= 2 && data[1] == '3')
-            return "white list clear " + data.substr(2);
-        break;
-    case '5': return set ? "set address by card " + rest : "current serial number query";
-    case '6': return set ? "unknown command" : "next serial number query";
-    case '7': return set ? "unknown command" : "white list check " + rest;
-    default: break;
-    }
-    return "unknown command";
+    const ReaderCommand* command = Request::command(kind, data);
+    if (!command)
+        return "unknown command";
+    const std::string rest = data.substr(std::strlen(command->code));
+    return command->name + (rest.empty() ? "" : " " + rest);
 }
 
 }  // namespace
+
+const ReaderCommand* Request::command(Kind kind, const std::string& data)
+{
+    return ReaderCommand::carriedBy(kind == Kind::Poll ? "P" : "S", data);
+}
 
 std::optional<int> Request::decodeAddress(char high, char low)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Dialect.h"
+#include "ReaderCommand.h"
 
 #include <optional>
 #include <string>
@@ -35,13 +36,17 @@ struct Request {
     // data and reads as the transaction query ("3").
     static std::optional<Request> heardBy(std::string_view frame, const Dialect& model, int address);
 
+    // The command of the readers' set that `data` in a request of `kind`
+    // carries (a broadcast is in the set form), or nullptr.
+    static const ReaderCommand* command(Kind kind, const std::string& data);
+
     // Decodes two address characters of the set form ("0".."?" each, the
     // high then the low nibble), as carried inside a data field. Returns
     // nothing when either character is outside 0x30..0x3F.
     static std::optional<int> decodeAddress(char high, char low);
 
-    // A short readable account for the log, e.g. "reader 1 P: firmware
-    // version query".
+    // A short readable account for the log, e.g. "reader 1 P:
+    // GetVersioneFirmware".
     std::string describe() const;
 };
 

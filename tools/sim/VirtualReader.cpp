@@ -3,6 +3,7 @@
 #include "Framing.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace lettore::sim {
 
@@ -11,11 +12,21 @@ namespace {
 constexpr std::size_t CodeLength = 10;
 const std::string Ack(1, Framing::ACK);
 const std::string Nak(1, Framing::NAK);
-const std::string ClearCommand = "430000000000";
 
 bool allDigits(std::string_view text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The name of the command a request carries ("" for none) and what follows
+// its code. The reader knows commands by name; what it makes of their
+// arguments, and what it answers, is its own.
+std::pair<std::string_view, std::string> named(const Request& request)
+{
+    const ReaderCommand* command = Request::command(request.kind, request.data);
+    if (!command)
+        return {};
+    return {command->name, request.data.substr(std::strlen(command->code))};
 }
 
 }  // namespace
@@ -37,40 +48,41 @@ std::string VirtualReader::handle(const Request& request)
 {
     switch (request.kind) {
     case Request::Kind::Broadcast:
-        set(request.data, true);
+        set(request, true);
         return {};
     case Request::Kind::Set: {
-        const auto result = set(request.data, false);
+        const auto result = set(request, false);
         m_lastSent = Sent::Nothing;
         return result.value_or(Nak);
     }
     case Request::Kind::Poll:
-        return poll(request.data);
+        return poll(request);
     }
     return Nak;
 }
 
-std::optional<std::string> VirtualReader::set(const std::string& data, bool broadcast)
+std::optional<std::string> VirtualReader::set(const Request& request, bool broadcast)
 {
-    if (data.size() == 16 && data[0] == '1') {
-        m_setup = data.substr(1);
+    const auto [command, data] = named(request);
+    if (command == "SetupBase" && data.size() == 15) {
+        m_setup = data;
         return Ack;
     }
-    if (data.size() == 4 && data[0] == '2') {
-        const auto address = Request::decodeAddress(data[1], data[2]);
-        const int baud = ReaderSettings::baudOfCode(data[3]);
+    if (command == "SetupSeriale" && data.size() == 3) {
+        const auto address = Request::decodeAddress(data[0], data[1]);
+        const int baud = ReaderSettings::baudOfCode(data[2]);
         if (!address || baud == 0 || !ReaderSettings::addressFits(*m_model, *address))
             return std::nullopt;
         m_address = *address;
         m_baudRate = baud;
         return Ack;
     }
-    if (data.size() == 10 && data[0] == '3' && allDigits(data.substr(1))) {
-        m_outputs = data.substr(1);
+    if (command == "SetOUTPUT" && data.size() == 9 && allDigits(data)) {
+        m_outputs = data;
         return Ack;
     }
-    if (data.size() == 2 + CodeLength && data.starts_with("41")) {
-        const std::string code = data.substr(2);
+    if (command == "CreaBadge" && data.size() == CodeLength) {
+        const std::string& code = data;
         std::string status = "0";
         if (m_whiteList.count(code))
             status = "1";
@@ -80,54 +92,57 @@ std::optional<std::string> VirtualReader::set(const std::string& data, bool broa
             m_whiteList.insert(code);
         return answer(status);
     }
-    if (data.size() == 2 + CodeLength && data.starts_with("42"))
-        return m_whiteList.erase(data.substr(2)) ? Ack : Nak;
-    if (data == ClearCommand) {
+    if (command == "EliminaBadge" && data.size() == CodeLength)
+        return m_whiteList.erase(data) ? Ack : Nak;
+    if (command == "CancellaWL" && data == std::string(CodeLength, '0')) {
         m_whiteList.clear();
         return Ack;
     }
     // Assigning an address by card code reaches the bus as a broadcast only.
-    if (broadcast && data.size() >= 3 && data[0] == '5') {
-        const auto address = Request::decodeAddress(data[1], data[2]);
+    if (command == "SetIndirizzo" && broadcast && data.size() >= 2) {
+        const auto address = Request::decodeAddress(data[0], data[1]);
         if (!address || !ReaderSettings::addressFits(*m_model, *address))
             return std::nullopt;
-        if (data.substr(3) == m_card)
+        if (data.substr(2) == m_card)
             m_address = *address;
         return std::string();
     }
     return std::nullopt;
 }
 
-std::string VirtualReader::poll(const std::string& data)
+std::string VirtualReader::poll(const Request& request)
 {
-    if (data == Ack) {
+    // The queries but the white-list check carry nothing after their code.
+    const auto [command, data] = named(request);
+    const bool bare = data.empty();
+    if (command == "SendACK" && bare) {
         confirm();
         return {};
     }
     const Sent before = m_lastSent;
     m_lastSent = Sent::Nothing;
-    if (data == "1")
+    if (command == "GetSetupBase" && bare)
         return answer(m_setup);
-    if (data == "2")
+    if (command == "GetVersioneFirmware" && bare)
         return answer(m_firmware);
-    if (data == "3") {
+    if (command == "GetTransazione" && bare) {
         if (m_transactions.empty())
             return answer("0");
         m_lastSent = Sent::Transaction;
         return answer(m_transactions.front());
     }
-    if (data == "4" || data == "5") {
-        const std::size_t index = data == "4" ? 0 : m_currentSerial;
+    if ((command == "GetMatricolaPrima" || command == "GetMatricolaCorrente") && bare) {
+        const std::size_t index = command == "GetMatricolaPrima" ? 0 : m_currentSerial;
         return index < m_serials.size() ? answer(m_serials[index]) : Nak;
     }
-    if (data == "6") {
+    if (command == "GetMatricolaNext" && bare) {
         if (m_currentSerial + 1 >= m_serials.size())
             return Nak;
         m_lastSent = Sent::NextSerial;
         return answer(m_serials[m_currentSerial + 1]);
     }
-    if (data.size() == 1 + CodeLength && data[0] == '7')
-        return answer(m_whiteList.count(data.substr(1)) ? "1" : "0");
+    if (command == "VerificaBadge" && data.size() == CodeLength)
+        return answer(m_whiteList.count(data) ? "1" : "0");
     m_lastSent = before;
     return Nak;
 }

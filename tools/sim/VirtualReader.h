@@ -80,8 +80,8 @@ private:
     };
 
     // Set commands: the answer, or nothing when the data is not one.
-    std::optional<std::string> set(const std::string& data, bool broadcast);
-    std::string poll(const std::string& data);
+    std::optional<std::string> set(const Request& request, bool broadcast);
+    std::string poll(const Request& request);
     void confirm();
     std::string answer(const std::string& data) const;
     std::string statusOf(const std::string& code) const;

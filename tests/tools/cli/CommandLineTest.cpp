@@ -1,7 +1,6 @@
 #include "CommandHelp.h"
 #include "CommandLine.h"
 #include "CommandNames.h"
-#include "LoneAnswer.h"
 #include "ReaderRig.h"
 #include "ReadingListener.h"
 #include "ResultText.h"
@@ -108,23 +107,10 @@ TEST(CommandNamesTest, EveryHelpHasAWorkingExample)
 }
 
 // Values print as "NAME VALUE", bytes outside printable ASCII escaped; a whole frame in hex.
-// A lone NAK is always told; a lone ACK only where data was asked for.
-TEST(ResultTextTest, EscapesValuesAndTellsLoneAnswers)
+TEST(ResultTextTest, EscapesValues)
 {
     const CommandResult text{2, {{"outVERSION", "V1\x01\\ x"}, {"Risposta", "\x02\x30\x21", true}}};
     EXPECT_EQ(ResultText::format(text), "esito 2\noutVERSION V1\\x01\\x5C x\nRisposta 02 30 21\n");
-    const CommandResult none{0, {}};
-    const CommandResult version{0, {{"outVERSION", "N"}}};
-    const std::tuple<std::vector<std::string>, const char*, const CommandResult&, const char*> rows[] = {  // received, command, result, shown
-        {{"\x15"}, "SetupBase", none, "NAK"}, {{"\x06"}, "GetVersioneFirmware", version, "ACK"}, {{"\x06"}, "SetupBase", none, ""},
-        {{"\x06"}, "raw", version, ""}, {{"\x06", "\x15", "\x02\x30\x20\x31\x03\x20"}, "GetVersioneFirmware", version, "NAK"},
-        {{"\x02\x15\x03\x16", ""}, "GetVersioneFirmware", version, ""}};
-    for (const auto& [received, command, result, shown] : rows) {
-        LoneAnswer lone;
-        for (const std::string& text : received)
-            lone.ComRX(text);
-        EXPECT_EQ(lone.shown(command, result), shown) << command;
-    }
 }
 
 using ReadingListenerTest = test::ReaderRig;

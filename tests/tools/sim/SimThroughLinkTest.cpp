@@ -216,7 +216,7 @@ TEST_F(SimThroughLinkTest, EachModelAnswersItsOwnDialectOnly)
     }
     // The log names each frame as the host's trace does, then the reader's reading of it.
     const std::string log = logged();
-    EXPECT_NE(log.find("RX 9600 [04 04 37 05] command Tolvane address 7 poll; reader 7 P: transaction query\n"),
+    EXPECT_NE(log.find("RX 9600 [04 04 37 05] command Tolvane address 7 poll; reader 7 P: GetTransazione\n"),
               std::string::npos);
     EXPECT_NE(log.find("RX 9600 [06] ACK; reader 7: answer acknowledged\n"), std::string::npos);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandResult.h"
+#include "CommandTable.h"
 #include "LinkEvents.h"
 
 #include <string>
@@ -15,9 +15,10 @@ public:
     void ComRX(const std::string& stringa) override;
 
     // "NAK" when the reader refused, else "ACK" when it acknowledged a
-    // command that expects data (one that returns values; raw shows its
-    // whole answer, a lone byte included), else "".
-    std::string shown(const std::string& command, const CommandResult& result) const;
+    // command whose answer carries data (the entry's reader command reads
+    // fields from it; a raw exchange shows its whole answer, a lone byte
+    // included), else "".
+    std::string shown(const CommandEntry& entry) const;
 
 private:
     bool m_ack = false;
