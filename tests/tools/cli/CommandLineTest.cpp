@@ -31,6 +31,7 @@ TEST(CommandLineTest, OptionsAndArguments)
     EXPECT_EQ(CommandLine::parse({"InserisciBadge", "0", "1", "--quiet-gap=0"}).quietGapMs, 0u);
     EXPECT_EQ(CommandLine::parse({"SetupSeriale", "38400", "255"}).args, (std::vector<std::string>{"38400", "255"}));
     EXPECT_EQ(CommandLine::parse({"InserisciBadge", "0", "32767"}).args, (std::vector<std::string>{"0", "32767"}));
+    EXPECT_NO_THROW(CommandLine::checkTerminal(CommandLine::parse({"--term=256", "CreaBadge", "x"}), 0));
     // scan polls 0..255 at every rate unless told otherwise.
     const Invocation all = CommandLine::parse({"scan", "--baud", "all"});
     EXPECT_EQ(std::tie(all.scanFrom, all.scanTo), std::make_tuple(0, 255));
@@ -50,6 +51,7 @@ TEST(CommandLineTest, UsageErrors)
         std::vector<std::string> args;
         const char* message = "";  // "" where only the refusal matters
         const char* usage = nullptr;  // not checked when null
+        int16_t stored = 0;  // the terminal of Seriale.cfg
     } rows[] = {
         {{"Get\nVersione"}, "unknown command \"Get\\x0AVersione\" (try --help)"},
         {{"GetVersioneFirmwar"}, "unknown command \"GetVersioneFirmwar\" (did you mean GetVersioneFirmware?)", ""},
@@ -78,11 +80,17 @@ TEST(CommandLineTest, UsageErrors)
         {{"CancellaWL", "--quiet-gap", "100"}, "--quiet-gap does not apply to CancellaWL"},
         {{"InserisciBadge", "0", "1", "--quiet-gap", "5001"}, "--quiet-gap must be an integer from 0 to 5000, not \"5001\""},
         {{"InserisciBadge", "0", "1", "--quiet-gap", "1\n"}, "--quiet-gap must be an integer from 0 to 5000, not \"1\\x0A\""},
+        {{"InserisciBadge", "5", "2"}, "LAST (2) must not be below FIRST (5)", "Usage: lettore [OPTIONS] InserisciBadge FIRST LAST"},
+        {{"--term", "1", "CancellaWL", "--term=2"}, "--term is given more than once"}, {{"--trace", "--trace", "CancellaWL"}},
+        {{"-h", "--help"}}, {{"--baud", "115200", "GetSetupBase"}}, {{"scan", "--baud", "12345"}},
+        {{"--term", "256", "GetVersioneFirmware"}, "", "Usage: lettore [OPTIONS] GetVersioneFirmware"},
+        {{"VerificaBadge", "x"}, "terminal 256 reaches every reader at once and none answers: VerificaBadge asks one "
+                                 "reader, 0 to 255 (the terminal of Seriale.cfg; --term chooses another)", nullptr, 256},
     };
     for (const auto& row : rows) {
         const std::string line = testing::PrintToString(row.args);
         try {
-            CommandLine::parse(row.args);
+            CommandLine::checkTerminal(CommandLine::parse(row.args), row.stored);
             ADD_FAILURE() << "accepted: " << line;
         } catch (const UsageError& error) {
             if (*row.message)
