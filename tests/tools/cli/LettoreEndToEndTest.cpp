@@ -186,8 +186,11 @@ TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
               "| lettore: cannot write to standard output: No space left on device\n => 74");
     const QString fifo = folder.filePath("fifo");
     ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    const std::string full = "| lettore: cannot write the trace to /dev/full: No space left on device\n => 74";
     EXPECT_EQ(outcome(lettore, {"--trace-file", "/dev/full", "--term", "4", "--baud", "19200", "GetVersioneFirmware"}),
-              Version + "| lettore: cannot write the trace to /dev/full: No space left on device\n => 74");
+              Version + full);
+    EXPECT_EQ(outcome(lettore, {"--trace-file", "/dev/full", "--term", "4", "--baud", "19200", "InserisciBadge", "0", "2000"}),
+              "esito 0\naccettati 1\nTxtRisposta 0000000000 0\ninviati 1\nstato 0 1\n" + full);
     EXPECT_EQ(outcome(lettore, {"--trace-file", fifo, "GetVersioneFirmware"}),
               "| lettore: cannot write the trace to " + fifo.toStdString() + ": a named pipe that nobody reads\n => 74");
     std::ofstream(folder.filePath("Seriale.cfg").toStdString()) << " 1 \r\n19200\r\n 4 \r\n";
