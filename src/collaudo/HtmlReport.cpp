@@ -89,7 +89,7 @@ std::string rowsTable(const std::vector<TrafficRow>& rows, bool withTime)
     for (const TrafficRow& row : rows)
         out += "<tr>" + (withTime ? "<td class=\"mono\">" + h(row.time) + "</td>" : std::string()) + "<td>"
                + TrafficRow::name(row.direction) + "</td><td>" + TrafficRow::name(row.kind) + "</td><td>"
-               + b(TrafficText::fields(row)) + "</td><td class=\"hex\">" + h(ByteText::hex(row.bytes))
+               + h(TrafficText::fields(row)) + "</td><td class=\"hex\">" + h(ByteText::hex(row.bytes))
                + "</td><td class=\"mono\">" + b(row.bytes) + "</td></tr>\n";
     return out + "</table>\n";
 }
@@ -161,7 +161,7 @@ std::string HtmlReport::page(const RunInfo& run, const ReaderRecord& record)
     } else {
         out += "<table>\n<thead><tr><th>Passo</th><th>Modifica</th><th>Esito</th><th>Note</th></tr></thead>\n";
         for (const UndoResult& undo : record.undos) {
-            const bool back = undo.outcome == UndoResult::Outcome::Done || undo.outcome == UndoResult::Outcome::Discharged;
+            const bool back = undo.putBack();
             out += "<tr><td class=\"mono\">" + w(undo.stepId) + "</td><td>" + w(undo.change) + "</td><td class=\"result "
                    + (back ? "passed" : "failed") + "\">" + outcomeText(undo.outcome) + "</td><td>" + w(undo.note)
                    + "</td></tr>\n";

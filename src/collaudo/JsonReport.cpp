@@ -25,7 +25,7 @@ std::string latency(const std::optional<uint32_t>& ms) { return ms ? std::to_str
 std::string row(const TrafficRow& row)
 {
     return "{\"time\":" + s(row.time) + ",\"direction\":" + s(TrafficRow::name(row.direction)) + ",\"kind\":"
-           + s(TrafficRow::name(row.kind)) + ",\"decoded\":" + bytes(TrafficText::fields(row)) + ",\"hex\":"
+           + s(TrafficRow::name(row.kind)) + ",\"decoded\":" + ReportText::json(TrafficText::fields(row)) + ",\"hex\":"
            + s(ByteText::hex(row.bytes)) + ",\"text\":" + bytes(row.bytes) + "}";
 }
 

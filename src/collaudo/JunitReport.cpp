@@ -67,7 +67,7 @@ std::string JunitReport::document(const RunInfo& run, const ReaderRecord& record
     }
     for (const UndoResult& undo : record.undos) {
         std::string inside;
-        if (undo.outcome != UndoResult::Outcome::Done && undo.outcome != UndoResult::Outcome::Discharged) {
+        if (!undo.putBack()) {
             ++failures;
             inside = "      <failure message=\"" + x(std::string(outcomeText(undo.outcome)) + ": " + undo.note) + "\"/>\n";
         }

@@ -69,6 +69,11 @@ std::string argumentsText(const ReaderCommand::Arguments& arguments)
     return text;
 }
 
+std::string changeText(const PlanStep& step, const PlanAction& action)
+{
+    return step.title + ":" + argumentsText(action.arguments);
+}
+
 std::string expectationText(const PlanStep& step, uint32_t planLatency)
 {
     const uint32_t latency = step.expect.maxLatencyMs.value_or(planLatency);
@@ -248,8 +253,13 @@ void PlanRunner::runCommand(const PlanStep& step, StepResult& result)
         }
     }
     if (step.undo)
-        m_journal.add({step.id, step.title + ":" + argumentsText(action.arguments), resolved(*step.undo, missing), {}});
-    if (!judge(step.expect, result, send(action.command, action.arguments)))
+        m_journal.add({step.id, changeText(step, action), resolved(*step.undo, missing), {}});
+    const bool passed = judge(step.expect, result, send(action.command, action.arguments));
+    // A change the reader refused was not made: there is nothing to put back.
+    if (step.undo && result.exchanges.back().answer == Nak && m_journal.discharge(step.id))
+        m_record.undos.push_back({step.id, changeText(step, action), UndoResult::Outcome::NotMade,
+                                  "il lettore l'ha rifiutata", {}});
+    if (!passed)
         return;
     for (const ReaderCommand::Value& value : result.exchanges.back().values)
         m_values.set(step.id, value.name, value.text);
@@ -576,7 +586,8 @@ void PlanRunner::ComRX(const std::string&)
         m_answeredAt = m_hooks.clock.nowMs();
 }
 
-void PlanRunner::ComTO() { ComRX({}); }
+// A time-out is no answer: no latency.
+void PlanRunner::ComTO() {}
 
 void PlanRunner::heard(const TrafficRow& row)
 {

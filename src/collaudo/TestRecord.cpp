@@ -14,7 +14,7 @@ std::vector<std::string> ReaderRecord::changesLeft() const
 {
     std::vector<std::string> left;
     for (const UndoResult& undo : undos)
-        if (undo.outcome != UndoResult::Outcome::Done && undo.outcome != UndoResult::Outcome::Discharged)
+        if (!undo.putBack())
             left.push_back(undo.change);
     return left;
 }
@@ -47,6 +47,8 @@ const char* outcomeText(UndoResult::Outcome outcome)
         return "rimesso com'era";
     case UndoResult::Outcome::Discharged:
         return "rimesso dal piano";
+    case UndoResult::Outcome::NotMade:
+        return "non fatta: rifiutata";
     case UndoResult::Outcome::Unconfirmed:
         return "inviato, non confermato";
     case UndoResult::Outcome::Refused:

@@ -48,6 +48,7 @@ struct UndoResult {
     enum class Outcome {
         Done,         // sent and accepted
         Discharged,   // the plan put it back itself
+        NotMade,      // the reader refused the change: nothing to put back
         Unconfirmed,  // sent, but no acceptance came back
         Refused,      // the reader refused it
         NotRun,       // it could not be sent: the change is still in place
@@ -57,6 +58,9 @@ struct UndoResult {
     Outcome outcome = Outcome::NotRun;
     std::string note{};
     std::vector<ExchangeRecord> exchanges{};
+
+    // Whether the reader is as it was before the step, as far as is known.
+    bool putBack() const { return outcome == Outcome::Done || outcome == Outcome::Discharged || outcome == Outcome::NotMade; }
 };
 
 // What the run knows of the reader from its answers.

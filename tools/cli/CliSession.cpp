@@ -102,7 +102,7 @@ int CliSession::run()
     } else if (m_invocation.command == &CommandNames::collaudo() && m_traffic) {
         status = CollaudoSession(m_registry, m_invocation, m_stored, *m_traffic, m_out, m_err).run();
         if (status == ExitPort)
-            status = portFailure(errors.last().value_or("the line dropped"));
+            status = portFailure("the line dropped or the device was removed during the run");
     } else if (m_invocation.command == &CommandNames::scan()) {
         status = ScanReport(m_registry, m_invocation, m_out, m_err, m_outputFailed).run();
         if (status == ExitPort)
