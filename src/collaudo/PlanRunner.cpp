@@ -151,7 +151,7 @@ ReaderRecord PlanRunner::run(const TestPlan& plan, const Options& options)
     m_values = {};
     m_journal = {};
     m_passed.clear();
-    m_lineDown = m_ending = false;
+    m_lineDown = m_ending = m_portFailed = false;
     m_record.reader.address = options.term;
     m_record.reader.rate = lineRate();
     m_record.start = m_hooks.now();
@@ -380,6 +380,12 @@ void PlanRunner::runBadge(const PlanStep& step, StepResult& result)
             return;
         }
         m_hooks.pause(PollMs);
+        if (m_portFailed) {
+            lineDropped();
+            result.verdict = Verdict::Failed;
+            result.reasons.push_back(LineDropped);
+            return;
+        }
         for (const TrafficRow& row : m_readings)
             if (auto decoded = ReadingDecoder::decode(row.bytes); decoded && decoded->address == m_options.term)
                 reading = decoded;
@@ -442,14 +448,22 @@ ExchangeRecord PlanRunner::send(const std::string& command, const ReaderCommand:
     record.values = result.values;
     if (m_sentAt && m_answeredAt)
         record.latencyMs = elapsedMs(*m_sentAt, *m_answeredAt);
-    if (record.esito == Esito::PortFailed) {
-        m_lineDown = m_ending = true;
-        m_record.lineDropped = true;
+    if (record.esito == Esito::PortFailed || m_portFailed) {
+        lineDropped();
     } else if (m_hooks.stopRequested() && !m_ending) {
         m_record.stopped = m_ending = true;
     }
     noteIdentity(record);
     return record;
+}
+
+// The port may fail between two exchanges too, and reopen by itself
+// before the next one: the reader may have been changed or restarted
+// meanwhile, so that counts as a drop as well.
+void PlanRunner::lineDropped()
+{
+    m_lineDown = m_ending = true;
+    m_record.lineDropped = true;
 }
 
 void PlanRunner::noteIdentity(const ExchangeRecord& exchange)
@@ -557,8 +571,11 @@ bool PlanRunner::waitForLine()
     const uint32_t start = m_hooks.clock.nowMs();
     while (elapsedMs(start, m_hooks.clock.nowMs()) < m_plan->lineBackWithinMs && !m_hooks.abandonRequested()) {
         m_hooks.pause(PollMs);
-        // Any answer, or a time-out, means the port opened again.
-        if (send("GetVersioneFirmware").esito != Esito::PortFailed) {
+        // The reader answers again, on a port that holds: a time-out could
+        // be another device behind the same name.
+        m_portFailed = false;
+        const int16_t esito = send("GetVersioneFirmware").esito;
+        if ((esito == Esito::Accepted || esito == Esito::Rejected) && !m_portFailed) {
             m_lineDown = false;
             return true;
         }
@@ -596,6 +613,8 @@ void PlanRunner::heard(const TrafficRow& row)
         m_exchange->rows.push_back(row);
     if (row.kind == TrafficRow::Kind::Reading)
         m_readings.push_back(row);
+    if (row.kind == TrafficRow::Kind::PortFailed)
+        m_portFailed = true;
 }
 
 }  // namespace lettore

@@ -88,10 +88,11 @@ private:
     void undoAll();
     UndoResult undo(const UndoJournal::Entry& entry);
     void bringRateBack(const std::string& rate, UndoResult& result);
-    // Waits for a dropped line to come back; false when it did not, or
-    // the wait was abandoned.
+    // Waits for a dropped line to come back, that is for the reader to
+    // answer again; false when it did not, or the wait was abandoned.
     bool waitForLine();
 
+    void lineDropped();
     std::string lineRate() const;
     void setLineRate(const std::string& rate);
 
@@ -111,6 +112,7 @@ private:
     UndoJournal m_journal;
     std::vector<std::string> m_passed;  // steps passed, their changes in place
     bool m_lineDown = false;
+    bool m_portFailed = false;  // a port failure was heard since it was last cleared
     bool m_ending = false;  // the plan stopped: only the journal is left
 
     ExchangeRecord* m_exchange = nullptr;  // the exchange under way

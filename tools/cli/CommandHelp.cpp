@@ -54,7 +54,7 @@ const std::map<std::string, std::string>& examples()
         {"listen", "--port 9 listen --ack --json"},
         {"ports", "ports"},
         {"scan", "--port 9 scan --from 0 --to 31 --baud all --timeout 200"},
-        {"collaudo", "--port 9 --term 1 collaudo --report reports --operator \"M. Rossi\""},
+        {"collaudo", "--port 9 --term 1 collaudo --report reports --operator Rossi"},
         {"help", "help CreaBadge"},
     };
     return runs;
