@@ -30,7 +30,7 @@ td.result { font-weight: bold; white-space: nowrap; }
 .details { break-before: page; }
 tr, .signatures { break-inside: avoid; }
 thead { display: table-header-group; }
-@media print { body { margin: 0; max-width: none; padding: 0; } a { color: inherit; text-decoration: none; } }
+@media print { body { margin: 0; max-width: none; padding: 0; font-size: 9pt; } a { color: inherit; text-decoration: none; } }
 </style>
 )";
 
@@ -141,8 +141,9 @@ std::string HtmlReport::page(const RunInfo& run, const ReaderRecord& record)
            + (record.lineDropped ? fact("Linea", "<b class=\"failed\">caduta durante il collaudo</b>") : "")
            + fact("Stato del lettore", state) + "</table>\n";
 
-    out += "<h2>Passi</h2>\n<table>\n<thead><tr><th>#</th><th>Passo</th><th>Atteso</th><th>Esito</th>"
-           "<th>Latenza</th><th>Note</th></tr></thead>\n";
+    out += "<h2>Passi</h2>\n<table>\n<colgroup><col style=\"width:3%\"><col style=\"width:22%\"><col style=\"width:37%\">"
+           "<col style=\"width:10%\"><col style=\"width:8%\"><col style=\"width:20%\"></colgroup>\n"
+           "<thead><tr><th>#</th><th>Passo</th><th>Atteso</th><th>Esito</th><th>Latenza</th><th>Note</th></tr></thead>\n";
     for (std::size_t i = 0; i < record.steps.size(); ++i) {
         const StepResult& step = record.steps[i];
         std::string notes;

@@ -13,6 +13,7 @@
 #include "clsComunicazioni.h"
 
 #include <algorithm>
+#include <functional>
 #include <regex>
 
 namespace lettore {
@@ -74,7 +75,8 @@ std::string changeText(const PlanStep& step, const PlanAction& action)
     return step.title + ":" + argumentsText(action.arguments);
 }
 
-std::string expectationText(const PlanStep& step, uint32_t planLatency)
+// What `step` expects, in words; `shown` gives a text with the values found so far in place.
+std::string expectationText(const PlanStep& step, uint32_t planLatency, const std::function<std::string(const std::string&)>& shown)
 {
     const uint32_t latency = step.expect.maxLatencyMs.value_or(planLatency);
     const std::string bound = "latenza al più " + std::to_string(latency) + " ms";
@@ -86,7 +88,10 @@ std::string expectationText(const PlanStep& step, uint32_t planLatency)
     case PlanStep::Kind::Command:
         break;
     }
-    std::string text = step.action.command + argumentsText(step.action.arguments) + ":";
+    ReaderCommand::Arguments arguments;
+    for (const auto& [name, value] : step.action.arguments)
+        arguments.emplace(name, shown(value));
+    std::string text = step.action.command + argumentsText(arguments) + ":";
     if (step.expect.esito)
         text += " esito " + std::to_string(*step.expect.esito) + ";";
     switch (step.expect.answer) {
@@ -106,7 +111,7 @@ std::string expectationText(const PlanStep& step, uint32_t planLatency)
         break;
     }
     for (const Expectation::Field& field : step.expect.fields)
-        text += " " + field.name + (field.isPattern ? " corrisponde a /" + field.pattern + "/;" : " = \"" + field.equals + "\";");
+        text += " " + field.name + (field.isPattern ? " corrisponde a /" + field.pattern + "/;" : " = \"" + shown(field.equals) + "\";");
     return text + " " + bound;
 }
 
@@ -158,8 +163,9 @@ ReaderRecord PlanRunner::run(const TestPlan& plan, const Options& options)
     ScopedSubscription watching(m_link, *this);
     m_traffic.setListener([this](const TrafficRow& row) { heard(row); });
 
+    const auto raw = [](const std::string& text) { return text; };
     for (const PlanStep& step : plan.steps)
-        m_record.steps.push_back({step.id, step.title, expectationText(step, plan.maxLatencyMs)});
+        m_record.steps.push_back({step.id, step.title, expectationText(step, plan.maxLatencyMs, raw)});
     for (std::size_t i = 0; i < plan.steps.size(); ++i) {
         StepResult& result = m_record.steps[i];
         if (!m_ending && m_hooks.stopRequested()) {
@@ -177,6 +183,8 @@ ReaderRecord PlanRunner::run(const TestPlan& plan, const Options& options)
             m_hooks.stepChanged(i, result, false);
             continue;
         }
+        result.expectation = expectationText(plan.steps[i], plan.maxLatencyMs,
+                                             [this](const std::string& text) { return m_values.resolve(text).value_or(text); });
         m_hooks.stepChanged(i, result, true);
         runStep(plan.steps[i], result);
         finish(result);
