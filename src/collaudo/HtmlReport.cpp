@@ -94,6 +94,17 @@ std::string rowsTable(const std::vector<TrafficRow>& rows, bool withTime)
     return out + "</table>\n";
 }
 
+// Lines for the operator's and the customer's signatures, and the date.
+std::string signatures(const std::string& operatorName)
+{
+    const auto line = [](const std::string& caption) {
+        return "<div><div class=\"line\"></div><p class=\"caption\">" + caption + "</p></div>\n";
+    };
+    return "<div class=\"signatures\">\n"
+           + line("Firma dell'operatore" + (operatorName.empty() ? std::string() : " (" + w(operatorName) + ")"))
+           + line("Firma del cliente") + line("Data") + "</div>\n";
+}
+
 std::string exchangeDetail(const ExchangeRecord& exchange)
 {
     std::string args;
@@ -170,10 +181,7 @@ std::string HtmlReport::page(const RunInfo& run, const ReaderRecord& record)
         out += "</table>\n";
     }
 
-    out += "<div class=\"signatures\">\n<div><div class=\"line\"></div><p class=\"caption\">Firma dell'operatore"
-           + (run.operatorName.empty() ? std::string() : " (" + w(run.operatorName) + ")")
-           + "</p></div>\n<div><div class=\"line\"></div><p class=\"caption\">Firma del cliente</p></div>\n"
-             "<div><div class=\"line\"></div><p class=\"caption\">Data</p></div>\n</div>\n";
+    out += signatures(run.operatorName);
 
     out += "<section class=\"details\">\n<h2>Scambi di ogni passo</h2>\n";
     for (std::size_t i = 0; i < record.steps.size(); ++i) {
@@ -213,9 +221,7 @@ std::string HtmlReport::summary(const RunInfo& run, const std::string& start, co
                + h(line.reader.model) + "</td><td>" + b(line.reader.firmware) + "</td><td>" + b(line.reader.firstSerial)
                + "</td><td class=\"result " + (line.passed ? "passed" : "failed") + "\">" + h(line.verdict)
                + "</td><td><a href=\"" + h(line.file) + "\">" + h(line.file) + "</a></td></tr>\n";
-    out += "</table>\n<div class=\"signatures\">\n<div><div class=\"line\"></div><p class=\"caption\">Firma dell'operatore"
-           "</p></div>\n<div><div class=\"line\"></div><p class=\"caption\">Firma del cliente</p></div>\n"
-           "<div><div class=\"line\"></div><p class=\"caption\">Data</p></div>\n</div>\n</body>\n</html>\n";
+    out += "</table>\n" + signatures(run.operatorName) + "</body>\n</html>\n";
     return out;
 }
 

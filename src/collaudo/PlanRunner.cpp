@@ -129,14 +129,6 @@ std::string fieldProblem(const Expectation::Field& field, const std::string& wan
     return field.name + " \"" + ByteText::escape(value) + "\", atteso \"" + ByteText::escape(wanted) + "\"";
 }
 
-const CommandEntry* entryOf(const ReaderCommand& command)
-{
-    for (const CommandEntry& entry : CommandTable::all())
-        if (entry.command == &command && !entry.longRun)
-            return &entry;
-    return nullptr;
-}
-
 // A short wait at each rate while a reader that moved is looked for: 100 ms
 // plus the time 30 bytes take, as a scan of the line waits.
 uint32_t searchTimeLimit(const std::string& rate) { return 100 + 300000 / static_cast<uint32_t>(std::stoi(rate)); }
@@ -250,7 +242,7 @@ void PlanRunner::runCommand(const PlanStep& step, StepResult& result)
     const PlanAction action = *resolved(step.action, missing);
     // Values found by the run are checked as the command line checks its own.
     const ReaderCommand& command = ReaderCommand::named(action.command);
-    if (const CommandEntry* entry = entryOf(command)) {
+    if (const CommandEntry* entry = commandLineEntry(command)) {
         std::vector<std::string> positional;
         for (const char* input : command.inputs)
             positional.push_back(action.arguments.at(input));

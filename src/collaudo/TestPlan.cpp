@@ -24,14 +24,6 @@ const std::set<std::string, std::less<>> NotUndoable{
 // The fields a badge step finds.
 const std::vector<std::string> BadgeFields{"indirizzo", "codice"};
 
-const CommandEntry* entryOf(const ReaderCommand& command)
-{
-    for (const CommandEntry& entry : CommandTable::all())
-        if (entry.command == &command && !entry.longRun)
-            return &entry;
-    return nullptr;
-}
-
 class Checker {
 public:
     explicit Checker(const TestPlan& plan) : m_plan(plan) {}
@@ -112,7 +104,7 @@ private:
             return "unknown reader command \"" + action.command + "\"";
         if (NotUndoable.contains(action.command))
             return action.command + " cannot be undone, so a plan does not run it";
-        const CommandEntry* entry = entryOf(*command);
+        const CommandEntry* entry = commandLineEntry(*command);
         for (const auto& [name, text] : action.arguments) {
             const auto input = std::find(command->inputs.begin(), command->inputs.end(), name);
             if (input == command->inputs.end())
@@ -159,6 +151,14 @@ private:
 };
 
 }  // namespace
+
+const CommandEntry* commandLineEntry(const ReaderCommand& command)
+{
+    for (const CommandEntry& entry : CommandTable::all())
+        if (entry.command == &command && !entry.longRun)
+            return &entry;
+    return nullptr;
+}
 
 std::string TestPlan::check() const { return Checker(*this).run(); }
 

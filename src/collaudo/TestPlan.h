@@ -9,6 +9,12 @@
 
 namespace lettore {
 
+struct CommandEntry;
+
+// The command line's entry that sends `command`, whose checks of arguments
+// a plan's arguments meet too; nullptr when none does.
+const CommandEntry* commandLineEntry(const ReaderCommand& command);
+
 // What a step's outcome must be for the step to pass.
 struct Expectation {
     // The kind of answer. Unset: anything but a refusal (a lone NAK).

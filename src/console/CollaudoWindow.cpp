@@ -1,6 +1,7 @@
 #include "CollaudoWindow.h"
 
 #include "ConsoleGate.h"
+#include "EventLoopPause.h"
 #include "HtmlReport.h"
 #include "PlanFile.h"
 #include "PlanRunner.h"
@@ -10,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -22,7 +22,6 @@
 #include <QPushButton>
 #include <QSysInfo>
 #include <QTableWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace lettore {
@@ -45,6 +44,20 @@ Control* labelled(QFormLayout* form, const QString& caption, Control* control)
     return control;
 }
 
+// A labelled box with a button beside it that fills it; the button comes back.
+QPushButton* withButton(QFormLayout* form, const QString& caption, QLineEdit* box, const QString& buttonText)
+{
+    auto* button = new QPushButton(buttonText);
+    auto* row = new QHBoxLayout;
+    row->addWidget(box);
+    row->addWidget(button);
+    auto* label = new QLabel(caption);
+    label->setBuddy(box);
+    box->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    form->addRow(label, row);
+    return button;
+}
+
 }  // namespace
 
 CollaudoWindow::CollaudoWindow(Context context, QWidget* parent)
@@ -57,23 +70,9 @@ CollaudoWindow::CollaudoWindow(Context context, QWidget* parent)
     m_operator = labelled(form, tr("&Operatore"), new QLineEdit(qEnvironmentVariable("USER")));
     m_plan = new QLineEdit;
     m_plan->setPlaceholderText(tr("piano predefinito"));
-    auto* planButton = new QPushButton(tr("&Scegli piano…"));
-    auto* planRow = new QHBoxLayout;
-    planRow->addWidget(m_plan);
-    planRow->addWidget(planButton);
-    auto* planLabel = new QLabel(tr("&Piano"));
-    planLabel->setBuddy(m_plan);
-    m_plan->setAccessibleName(tr("Piano"));
-    form->addRow(planLabel, planRow);
+    auto* planButton = withButton(form, tr("&Piano"), m_plan, tr("&Scegli piano…"));
     m_folder = new QLineEdit(QDir::homePath());
-    auto* folderButton = new QPushButton(tr("S&foglia…"));
-    auto* folderRow = new QHBoxLayout;
-    folderRow->addWidget(m_folder);
-    folderRow->addWidget(folderButton);
-    auto* folderLabel = new QLabel(tr("&Rapporti in"));
-    folderLabel->setBuddy(m_folder);
-    m_folder->setAccessibleName(tr("Rapporti in"));
-    form->addRow(folderLabel, folderRow);
+    auto* folderButton = withButton(form, tr("&Rapporti in"), m_folder, tr("S&foglia…"));
     m_alone = new QCheckBox(tr("&Lettore unico sulla linea: prova anche le velocità"));
     m_badge = new QCheckBox(tr("Prova &badge con l'operatore"));
     form->addRow(m_alone);
@@ -194,11 +193,7 @@ void CollaudoWindow::runPlan(const TestPlan& plan, const std::string& planText)
     static SteadyClock clock;
     PlanRunner::Hooks hooks{
         clock,
-        [](uint32_t ms) {
-            QEventLoop wait;
-            QTimer::singleShot(static_cast<int>(ms), &wait, &QEventLoop::quit);
-            wait.exec();
-        },
+        pauseServingEvents,
         [this] { return m_stopPresses > 0 || m_context.gate.betweenExchanges(); },
         [this] { return m_stopPresses > 1; },
         [this](const std::string& line) { m_status->setText(text(line)); },

@@ -158,6 +158,7 @@ struct FaultRow {
     const char* fault;
     Ids failed;
     UndoResult::Outcome outputsPutBack;
+    friend void PrintTo(const FaultRow& row, std::ostream* out) { *out << row.fault; }
 };
 
 class FaultTest : public PlanRunnerTest, public testing::WithParamInterface<FaultRow> {};

@@ -3,6 +3,7 @@
 #include "ByteText.h"
 #include "CliSession.h"
 #include "Esito.h"
+#include "EventLoopPause.h"
 #include "FieldCodec.h"
 #include "HtmlReport.h"
 #include "PlanFile.h"
@@ -12,7 +13,6 @@
 #include "WallTime.h"
 #include "clsLettori.h"
 
-#include <QEventLoop>
 #include <QSysInfo>
 #include <QTimer>
 
@@ -138,11 +138,7 @@ bool CollaudoSession::test(int16_t term, bool alone, ReaderRecord& record)
     static SteadyClock clock;
     PlanRunner::Hooks hooks{
         clock,
-        [](uint32_t ms) {
-            QEventLoop wait;
-            QTimer::singleShot(static_cast<int>(ms), &wait, &QEventLoop::quit);
-            wait.exec();
-        },
+        pauseServingEvents,
         [this] { return m_stopSignal != 0; },
         [this] { return m_abandon; },
         [this](const std::string& text) { m_err << "lettore: " << text << std::endl; },
