@@ -81,6 +81,9 @@ CollaudoWindow::CollaudoWindow(Context context, QWidget* parent)
     m_steps = new QTableWidget(0, ColumnCount);
     m_steps->setHorizontalHeaderLabels({tr("Passo"), tr("Esito"), tr("Latenza"), tr("Note")});
     m_steps->horizontalHeader()->setStretchLastSection(true);
+    m_steps->setColumnWidth(StepColumn, 280);
+    m_steps->setColumnWidth(VerdictColumn, 100);
+    m_steps->setColumnWidth(LatencyColumn, 70);
     m_steps->verticalHeader()->setVisible(false);
     m_steps->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_steps->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -105,7 +108,7 @@ CollaudoWindow::CollaudoWindow(Context context, QWidget* parent)
     layout->addWidget(m_steps, 1);
     layout->addWidget(m_status);
     layout->addLayout(buttons);
-    resize(760, 560);
+    resize(860, 600);
 
     connect(m_start, &QPushButton::clicked, this, &CollaudoWindow::start);
     connect(m_stop, &QPushButton::clicked, this, &CollaudoWindow::stop);
