@@ -469,6 +469,10 @@ void PlanRunner::lineDropped()
 void PlanRunner::noteIdentity(const ExchangeRecord& exchange)
 {
     ReaderIdentity& reader = m_record.reader;
+    // The framing tells the model even of an answer that failed its check.
+    for (const TrafficRow& row : exchange.rows)
+        if (reader.model.empty() && row.kind == TrafficRow::Kind::Answer && !row.dialect.empty())
+            reader.model = row.dialect;
     const ReaderCommand& command = ReaderCommand::named(exchange.command);
     if (!command.answersWithData() || !command.usable(exchange.answer, exchange.esito))
         return;
@@ -482,9 +486,6 @@ void PlanRunner::noteIdentity(const ExchangeRecord& exchange)
         keep(reader.firstSerial);
     else if (exchange.command == "GetMatricolaCorrente")
         keep(reader.currentSerial);
-    for (const TrafficRow& row : exchange.rows)
-        if (reader.model.empty() && row.kind == TrafficRow::Kind::Answer && !row.dialect.empty())
-            reader.model = row.dialect;
 }
 
 void PlanRunner::undoAll()

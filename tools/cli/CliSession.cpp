@@ -101,8 +101,6 @@ int CliSession::run()
         status = listen();
     } else if (m_invocation.command == &CommandNames::collaudo() && m_traffic) {
         status = CollaudoSession(m_registry, m_invocation, m_stored, *m_traffic, m_out, m_err).run();
-        if (status == ExitPort)
-            status = portFailure("the line dropped or the device was removed during the run");
     } else if (m_invocation.command == &CommandNames::scan()) {
         status = ScanReport(m_registry, m_invocation, m_out, m_err, m_outputFailed).run();
         if (status == ExitPort)

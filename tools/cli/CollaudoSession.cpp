@@ -81,14 +81,14 @@ int CollaudoSession::run()
             return CliSession::ExitOutput;
         if (m_stopSignal)
             return CliSession::ExitSignalBase + m_stopSignal;
-        return record.lineDropped ? CliSession::ExitPort : record.passed() ? 0 : 1;
+        return record.lineDropped ? lineDropped() : record.passed() ? 0 : 1;
     }
 
     const std::string start = isoTime(std::chrono::system_clock::now());
     bool portFailed = false;
     const std::vector<ReaderScan::Found> found = scan(portFailed);
     if (portFailed)
-        return CliSession::ExitPort;
+        return lineDropped();
     // A scan of the whole line that finds one reader shows it alone.
     const auto [from, to] = *m_invocation.collaudoScan;
     const bool alone = found.size() == 1 && (m_invocation.alone || (from == 0 && to == 255));
@@ -116,7 +116,13 @@ int CollaudoSession::run()
     m_out << "riepilogo " << summary.string() << '\n' << std::flush;
     if (m_stopSignal)
         return CliSession::ExitSignalBase + m_stopSignal;
-    return dropped ? CliSession::ExitPort : allPassed ? 0 : 1;
+    return dropped ? lineDropped() : allPassed ? 0 : 1;
+}
+
+int CollaudoSession::lineDropped()
+{
+    m_err << "lettore: the line dropped or the device was removed during the run" << std::endl;
+    return CliSession::ExitPort;
 }
 
 std::vector<ReaderScan::Found> CollaudoSession::scan(bool& portFailed)

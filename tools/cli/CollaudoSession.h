@@ -33,6 +33,8 @@ private:
     bool test(int16_t term, bool alone, ReaderRecord& record);
     std::vector<ReaderScan::Found> scan(bool& portFailed);
     void watchRequests();
+    // Tells that the line dropped; the exit status for it.
+    int lineDropped();
 
     clsLettori& m_registry;
     const Invocation& m_invocation;
