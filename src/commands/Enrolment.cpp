@@ -29,14 +29,6 @@ const char* commandOf(Enrolment::Step step)
     return "VerificaBadge";
 }
 
-std::optional<std::uint64_t> codeNumber(std::string_view digits)
-{
-    if (digits.empty() || digits.size() > BadgeCode::Length
-        || digits.find_first_not_of("0123456789") != std::string_view::npos)
-        return std::nullopt;
-    return std::stoull(std::string(digits));
-}
-
 // Why a check did not find what it should: its result code, or the status
 // it answered.
 std::string answered(const Enrolment::Outcome& check)
@@ -48,16 +40,19 @@ std::string answered(const Enrolment::Outcome& check)
 
 }  // namespace
 
-std::optional<Enrolment::Range> Enrolment::Range::parse(std::string_view text)
+const char* Enrolment::stepName(Step step)
 {
-    const std::size_t dash = text.find('-');
-    if (dash == std::string_view::npos)
-        return std::nullopt;
-    const auto first = codeNumber(text.substr(0, dash));
-    const auto last = codeNumber(text.substr(dash + 1));
-    if (!first || !last || *first > *last || *last - *first >= MaxSize)
-        return std::nullopt;
-    return Range{*first, *last};
+    switch (step) {
+    case Step::Scan:
+        return "controllo";
+    case Step::Remove:
+        return "eliminazione";
+    case Step::Add:
+        return "inserimento";
+    case Step::Verify:
+        break;
+    }
+    return "verifica";
 }
 
 std::vector<std::string> Enrolment::Report::extra() const

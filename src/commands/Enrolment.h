@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CodeRange.h"
 #include "EnrolmentJournal.h"
 
 #include <cstdint>
@@ -30,17 +31,7 @@ class Enrolment {
 public:
     using Step = EnrolmentJournal::Step;
 
-    // Codes first..last, as numbers; each stands for its ten digits.
-    struct Range {
-        std::uint64_t first = 0;
-        std::uint64_t last = 0;
-        std::uint64_t size() const { return last - first + 1; }
-
-        // "FIRST-LAST", each 1 to 10 digits, first not above last, at most
-        // MaxSize codes.
-        static std::optional<Range> parse(std::string_view text);
-        static constexpr std::uint64_t MaxSize = 100000;
-    };
+    using Range = CodeRange;
 
     // One exchange: the code, its result code and the status character
     // the reader answered (outESISTE, outst; "" for EliminaBadge).
@@ -88,6 +79,9 @@ public:
         bool fromJournal = false;
     };
     using ProgressHandler = std::function<void(const Progress&)>;
+    // What a step does, as progress names it: "controllo", "eliminazione",
+    // "inserimento", "verifica".
+    static const char* stepName(Step step);
     // Asked before each exchange (and again after the quiet gap before it).
     using StopRequested = std::function<bool()>;
 

@@ -4,6 +4,7 @@
 #include "Csv.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <system_error>
 
@@ -29,6 +30,15 @@ std::uintmax_t sizeOf(const std::filesystem::path& file)
     return missing ? 0 : size;
 }
 
+// A path as UTF-8 text, and back, whatever the system's own encoding.
+std::string pathText(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::filesystem::path pathOf(const std::string& text) { return std::u8string(text.begin(), text.end()); }
+
 // A record's status and codes as a cell: bytes outside printable ASCII
 // escaped, so no byte a reader sends can break the row.
 std::string cell(const std::string& bytes) { return ByteText::escape(bytes); }
@@ -41,10 +51,14 @@ const std::string& TransactionFile::header()
     return columns;
 }
 
-std::filesystem::path TransactionFile::unconfirmedPath(const std::filesystem::path& file, int reader)
+std::filesystem::path TransactionFile::unconfirmedPath(const std::filesystem::path& file,
+                                                      const std::string& readerName)
 {
-    std::filesystem::path path = file;
-    return path += ".unconfirmed-" + std::to_string(reader);
+    std::string name = "lettore-unconfirmed-" + readerName;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '_')
+            c = '-';
+    return std::filesystem::absolute(file).parent_path() / name;
 }
 
 std::optional<std::size_t> TransactionFile::countRecords(const std::filesystem::path& file)
@@ -59,10 +73,10 @@ std::optional<std::size_t> TransactionFile::countRecords(const std::filesystem::
     return rows;
 }
 
-bool TransactionFile::open(const std::filesystem::path& file, int reader)
+bool TransactionFile::open(const std::filesystem::path& file, const std::string& readerName)
 {
-    m_path = file;
-    m_unconfirmed = unconfirmedPath(file, reader);
+    m_path = std::filesystem::absolute(file);
+    m_unconfirmed = unconfirmedPath(file, readerName);
     const std::uintmax_t size = sizeOf(file);
     if (size > 0 && bytesAt(file, 0, header().size()) != header()) {
         m_error = "its first line is not \"" + header().substr(0, header().size() - 2)
@@ -80,16 +94,18 @@ bool TransactionFile::open(const std::filesystem::path& file, int reader)
         m_error = m_file.error();
         return false;
     }
-    std::ifstream unconfirmed(m_unconfirmed, std::ios::binary);
-    std::string before, data, row;
-    if (std::getline(unconfirmed, before) && std::getline(unconfirmed, data) && std::getline(unconfirmed, row)) {
-        const auto rowText = ByteText::unescape(row);
-        const auto dataText = ByteText::unescape(data);
-        // Only a row that reached the file can come again as a repeat.
-        if (rowText && dataText && before.find_first_not_of("0123456789") == std::string::npos && !before.empty()
-            && bytesAt(file, std::stoull(before), rowText->size()) == *rowText)
-            m_expected = *dataText;
-    }
+    // The note: the file, its size before the row, the record, the row.
+    std::ifstream note(m_unconfirmed, std::ios::binary);
+    std::string lines[4];
+    for (std::string& line : lines)
+        std::getline(note, line);
+    const auto noted = ByteText::unescape(lines[0]);
+    const auto data = ByteText::unescape(lines[2]);
+    const auto row = ByteText::unescape(lines[3]);
+    const bool sized = !lines[1].empty() && lines[1].find_first_not_of("0123456789") == std::string::npos;
+    // Only a row that reached its file can come again as a repeat.
+    if (note && noted && data && row && sized && bytesAt(pathOf(*noted), std::stoull(lines[1]), row->size()) == *row)
+        m_expected = *data;
     return true;
 }
 
@@ -101,8 +117,8 @@ bool TransactionFile::append(TransactionRecord& record)
     m_expected.reset();
     const std::string row = Csv::record({std::to_string(record.reader), record.downloaded, cell(record.status),
                                          cell(record.code), record.repeated ? "yes" : ""});
-    const std::string note =
-        std::to_string(sizeOf(m_path)) + "\n" + ByteText::escape(data) + "\n" + ByteText::escape(row) + "\n";
+    const std::string note = ByteText::escape(pathText(m_path)) + "\n" + std::to_string(sizeOf(m_path)) + "\n"
+                             + ByteText::escape(data) + "\n" + ByteText::escape(row) + "\n";
     if (!DurableFile::replace(m_unconfirmed, note, m_error)) {
         m_error = m_unconfirmed.string() + ": " + m_error;
         return false;

@@ -18,23 +18,26 @@ namespace lettore {
 // Each record's row is appended and put on the disk before the reader is
 // told to drop it. So that a record stored but not confirmed when the run
 // was killed is marked as a repeat when it comes again, and not taken for a
-// new one, a small file beside FILE, FILE.unconfirmed-READER, names it
-// (with the file's size before it and its row) from just before its row is
-// written until the reader has been told; the next run for that reader
-// marks the record it reads first as repeated when it is the one named
-// there and its row did reach FILE.
+// new one, a note in FILE's folder, lettore-unconfirmed-READER (READER the
+// reader's name, "port 9 term 1", its blanks and slashes as dashes),
+// names it, with the file it went to, that file's size before it and its
+// row, from just before the row is written until the reader has been told.
+// The next run for that reader into any file of the folder marks the
+// record it reads first as repeated when it is the one named there and its
+// row did reach that file.
 class TransactionFile : public TransactionSink {
 public:
     static const std::string& header();
-    static std::filesystem::path unconfirmedPath(const std::filesystem::path& file, int reader);
+    static std::filesystem::path unconfirmedPath(const std::filesystem::path& file, const std::string& readerName);
     // The rows below the header of a transactions file; nothing when it
     // cannot be read or is not one.
     static std::optional<std::size_t> countRecords(const std::filesystem::path& file);
 
-    // Opens `file` for reader `reader`'s records: made with the header when
-    // missing or empty, refused when its first line is not the header
-    // (another file, or one a spreadsheet saved over). False, with error().
-    bool open(const std::filesystem::path& file, int reader);
+    // Opens `file` for the records of the reader named `readerName`: made
+    // with the header when missing or empty, refused when its first line is
+    // not the header (another file, or one a spreadsheet saved over).
+    // False, with error().
+    bool open(const std::filesystem::path& file, const std::string& readerName);
 
     bool append(TransactionRecord& record) override;
     bool flush() override;

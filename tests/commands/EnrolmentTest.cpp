@@ -134,7 +134,7 @@ TEST_F(EnrolmentTest, AStoppedRunResumesFromItsJournal)
     EXPECT_EQ(sent(), "add 1|add 2|add 3|chk 1|chk 2|chk 3");
 }
 
-TEST(EnrolmentRangeTest, TwoCodesInOrderAtMostMaxSizeApart)
+TEST(CodeRangeTest, TwoCodesInOrderAtMostMaxSizeApart)
 {
     const std::pair<const char*, bool> rows[] = {
         {"1-3", true}, {"0000000001-0000000003", true}, {"1-100000", true}, {"7-7", true},
@@ -142,8 +142,8 @@ TEST(EnrolmentRangeTest, TwoCodesInOrderAtMostMaxSizeApart)
         {"1-12345678901", false}, {"1 - 3", false},
     };
     for (const auto& [text, valid] : rows)
-        EXPECT_EQ(Enrolment::Range::parse(text).has_value(), valid) << text;
-    EXPECT_EQ(Enrolment::Range::parse("0000000040-42")->size(), 3u);
+        EXPECT_EQ(CodeRange::parse(text).has_value(), valid) << text;
+    EXPECT_EQ(CodeRange::parse("0000000040-42")->size(), 3u);
 }
 
 }  // namespace

@@ -91,11 +91,11 @@ class TransactionFileTest : public ::testing::Test {
 protected:
     void SetUp() override { std::filesystem::create_directories(folder); }
     void TearDown() override { std::filesystem::remove_all(folder); }
-    // A record appended to `file` as a run does, `confirm`ed or cut off by a kill before.
-    bool store(const std::string& code, bool confirm = true)
+    // A record appended to `into` as a run does, `confirm`ed or cut off by a kill before.
+    bool store(const std::string& code, bool confirm = true, const std::filesystem::path& into = {})
     {
         TransactionFile file;
-        EXPECT_TRUE(file.open(path, 1)) << file.error();
+        EXPECT_TRUE(file.open(into.empty() ? path : into, Reader)) << file.error();
         TransactionRecord record{1, "T", "1", code};
         EXPECT_TRUE(file.append(record) && file.flush());
         if (confirm)
@@ -107,12 +107,14 @@ protected:
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
+    static constexpr const char* Reader = "port /dev/ttyS0 term 1";
     const std::filesystem::path folder = testing::TempDir() + "transaction-file";
     const std::filesystem::path path = folder / "t.csv";
 };
 
 // A record stored but not confirmed when the run was killed is a repeat when it comes first in
-// the next run; a record confirmed, or one whose row never reached the file, is not.
+// the next run, also into another file of the folder; a record confirmed, or one whose row never
+// reached the file, is not.
 TEST_F(TransactionFileTest, ARecordNotConfirmedComesBackMarkedAsARepeat)
 {
     EXPECT_FALSE(store("0000000042", false));
@@ -128,10 +130,13 @@ TEST_F(TransactionFileTest, ARecordNotConfirmedComesBackMarkedAsARepeat)
     EXPECT_FALSE(store("0000000043"));
     store("0000000044", false);
     TransactionFile drained;
-    ASSERT_TRUE(drained.open(path, 1));
+    ASSERT_TRUE(drained.open(path, Reader));
     drained.drained();  // the reader had it dropped after all
     EXPECT_FALSE(store("0000000044"));
-    EXPECT_FALSE(std::filesystem::exists(TransactionFile::unconfirmedPath(path, 1)));
+    EXPECT_FALSE(std::filesystem::exists(TransactionFile::unconfirmedPath(path, Reader)));
+    EXPECT_EQ(TransactionFile::unconfirmedPath(path, Reader).filename(), "lettore-unconfirmed-port--dev-ttyS0-term-1");
+    store("0000000045", false);
+    EXPECT_TRUE(store("0000000045", true, folder / "next.csv"));
 }
 
 // Another file is never appended to; a row cut short is ended before the next.
@@ -139,7 +144,7 @@ TEST_F(TransactionFileTest, RefusesAForeignFileAndEndsARowCutShort)
 {
     std::ofstream(path) << "Codice\n0042\n";
     TransactionFile file;
-    EXPECT_FALSE(file.open(path, 1));
+    EXPECT_FALSE(file.open(path, Reader));
     EXPECT_EQ(file.error(), "its first line is not \"reader,downloaded,status,code,repeated\": not a transactions file");
     EXPECT_EQ(TransactionFile::countRecords(path), std::nullopt);
     std::ofstream(path, std::ios::trunc) << TransactionFile::header() << "1,T,1,=\"00";

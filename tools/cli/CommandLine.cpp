@@ -4,6 +4,7 @@
 #include "CommandHelp.h"
 #include "CommandNames.h"
 #include "FieldCodec.h"
+#include "Frame.h"
 #include "RangeInsertion.h"
 #include "clsComunicazioni.h"
 
@@ -178,6 +179,19 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             inv.term = static_cast<int16_t>(bounded(0, 256));
         } else if (name == "--quiet-gap") {
             inv.quietGapMs = static_cast<uint32_t>(bounded(0, static_cast<int>(clsComunicazioni::QuietGapLimitMs)));
+        } else if (name == "--dry-run" || name == "--remove-others") {
+            flag();
+            (name == "--dry-run" ? inv.dryRun : inv.removeOthers) = true;
+        } else if (name == "--range") {
+            const std::string range = value();
+            inv.range = CodeRange::parse(range);
+            if (!inv.range)
+                throw UsageError("--range must be FIRST-LAST, codes of 1 to 10 digits at most "
+                                 + std::to_string(CodeRange::MaxSize) + " apart, not " + quoted(range));
+        } else if (name == "--out") {
+            inv.out = value();
+            if (inv.out.empty())
+                throw UsageError("--out needs a file name");
         } else if (name == "--dialect") {
             inv.dialect = value();
             const auto& known = CommandTable::dialects();
@@ -240,11 +254,35 @@ void CommandLine::checkCommand(Invocation& inv, const std::vector<std::string>& 
         throw UsageError(std::string("--quiet-gap does not apply to ") + entry.name);
     if (inv.dialect != "Sibrant2" && !entry.takesDialect)
         throw UsageError(std::string("--dialect does not apply to ") + entry.name);
+    checkFileCommands(inv);
     if (positional.size() - 1 != entry.inputs.size())
         throw UsageError(std::string(entry.name) + " takes " + std::to_string(entry.inputs.size())
                          + " argument(s), not " + std::to_string(positional.size() - 1));
     for (size_t n = 0; n < entry.inputs.size(); ++n)
         inv.args.push_back(checkedArgument(entry.inputs[n], positional[n + 1]));
+}
+
+void CommandLine::checkFileCommands(const Invocation& inv)
+{
+    const CommandEntry& entry = *inv.command;
+    const bool enrol = &entry == &CommandNames::enrol();
+    const bool transactions = &entry == &CommandNames::transactions();
+    for (const auto& [given, option] : {std::pair(inv.dryRun, "--dry-run"), std::pair(inv.removeOthers, "--remove-others"),
+                                        std::pair(inv.range.has_value(), "--range")})
+        if (given && !enrol)
+            throw UsageError(std::string(option) + " applies only to enrol");
+    if (!inv.out.empty() && !transactions)
+        throw UsageError("--out applies only to transactions");
+    if (transactions && inv.out.empty())
+        throw UsageError("transactions needs --out FILE, the CSV file the records go to");
+    // The reader cannot list its codes: extra ones are found by checking each code of a range.
+    if (inv.removeOthers != inv.range.has_value())
+        throw UsageError(inv.removeOthers ? "--remove-others needs --range FIRST-LAST, the codes to look for extra ones in"
+                                          : "--range applies only with --remove-others");
+    if ((enrol || transactions) && inv.term == Frame::Broadcast)
+        throw UsageError(std::string(entry.name) + " needs one reader's address, 0 to 255: none answers at 256");
+    if (inv.strict && (enrol || transactions))
+        throw UsageError(std::string("--strict does not apply to ") + entry.name);
 }
 
 std::string CommandLine::helpText()

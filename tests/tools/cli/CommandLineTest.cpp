@@ -38,6 +38,10 @@ TEST(CommandLineTest, OptionsAndArguments)
     EXPECT_EQ(std::tie(one.scanFrom, one.scanTo, one.timeoutMs), std::make_tuple(7, 7, std::optional<uint32_t>(80)));
     EXPECT_EQ(one.scanRates, std::vector<std::string>{"19200"});
     EXPECT_FALSE(one.baud);
+    const Invocation enrol = CommandLine::parse({"enrol", "l.csv", "--remove-others", "--range", "40-0000000042"});
+    EXPECT_EQ(std::tie(enrol.args, enrol.removeOthers, enrol.range->first, enrol.range->last),
+              std::make_tuple(std::vector<std::string>{"l.csv"}, true, 40u, 42u));
+    EXPECT_EQ(CommandLine::parse({"transactions", "--out=t.csv"}).out, "t.csv");
 }
 
 // Each refusal names what is allowed; a value that would reach another reader (the address byte keeps only the low
@@ -77,6 +81,15 @@ TEST(CommandLineTest, UsageErrors)
         {{"CancellaWL", "--quiet-gap", "100"}, "--quiet-gap does not apply to CancellaWL"},
         {{"InserisciBadge", "0", "1", "--quiet-gap", "5001"}, "--quiet-gap must be an integer from 0 to 5000, not \"5001\""},
         {{"InserisciBadge", "0", "1", "--quiet-gap", "1\n"}, "--quiet-gap must be an integer from 0 to 5000, not \"1\\x0A\""},
+        {{"enrol"}, "", "Usage: lettore [OPTIONS] enrol FILE [--dry-run] [--remove-others --range FIRST-LAST]"},
+        {{"enrol", "l.csv", "--remove-others"}, "--remove-others needs --range FIRST-LAST, the codes to look for extra ones in"},
+        {{"enrol", "l.csv", "--range", "1-3"}, "--range applies only with --remove-others"},
+        {{"enrol", "l.csv", "--remove-others", "--range", "3-1"},
+         "--range must be FIRST-LAST, codes of 1 to 10 digits at most 100000 apart, not \"3-1\""},
+        {{"--term", "256", "enrol", "l.csv"}, "enrol needs one reader's address, 0 to 255: none answers at 256"},
+        {{"transactions"}, "transactions needs --out FILE, the CSV file the records go to", "Usage: lettore [OPTIONS] transactions --out FILE"},
+        {{"CancellaWL", "--dry-run"}, "--dry-run applies only to enrol"}, {{"GetSetupBase", "--out", "x"}, "--out applies only to transactions"},
+        {{"transactions", "--out", "t.csv", "--strict"}},
     };
     for (const auto& row : rows) {
         const std::string line = testing::PrintToString(row.args);
