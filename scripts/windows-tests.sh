@@ -14,7 +14,8 @@ cmake --build build-win -j"$(nproc)"
 # for MinGW. They are compiled for syntax against this machine's Qt
 # headers, which declare Qt's Windows side too.
 qt=/usr/include/$(gcc -print-multiarch)/qt6
-for file in src/link/SerialDevice_win.cpp tools/cli/EndRequests_win.cpp src/app/CloseOnSignal_win.cpp; do
+for file in src/link/SerialDevice_win.cpp tools/cli/EndRequests_win.cpp tools/cli/TraceFile_win.cpp \
+            tools/cli/TraceFile.cpp src/app/CloseOnSignal_win.cpp; do
     x86_64-w64-mingw32-g++-posix -std=c++20 -fsyntax-only -Wall -Wextra \
         -I"$qt" -I"$qt/QtCore" -I"$qt/QtSerialPort" -I"$qt/QtWidgets" -I"$(dirname "$file")" "$file"
 done

@@ -53,6 +53,7 @@ int main(int argc, char* argv[])
         Console console(Lettori());
         TrafficLogOpener trafficLogOpener(trafficLog, console.window());
         closeOnEndRequest(console.window());
+        console.tellSettingsFolder(folders);
         console.Form_Load(folders.settings);
         console.window().show();
         console.window().activateWindow();

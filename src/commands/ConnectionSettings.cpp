@@ -1,10 +1,9 @@
 #include "ConnectionSettings.h"
 
-#include <cmath>
+#include "NumberText.h"
+
 #include <fstream>
-#include <limits>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 namespace lettore {
@@ -41,24 +40,13 @@ std::string leadingField(const std::string& line)
     return field.substr(first, field.find_last_not_of(' ') - first + 1);
 }
 
-// A numeric field: the number that leads it (a field that starts with no
-// number reads as 0), rounded half to even; nothing when it falls outside
-// the 16-bit range.
+// A numeric field: the number that leads it up to a blank (a field that
+// starts with no number reads as 0), rounded half to even; nothing when it
+// falls outside the 16-bit range, one too large to read at all included.
 std::optional<int16_t> numericField(const std::string& line)
 {
-    std::string field = leadingField(line);
-    field = field.substr(0, field.find(' '));
-    std::istringstream in(field);
-    in.imbue(std::locale::classic());
-    double value = 0;
-    // A failed read stores 0 when the field holds no number, and the
-    // largest double of the number's sign when it is too large to read;
-    // the range check below then keeps the default for the latter.
-    in >> value;
-    const double rounded = std::nearbyint(value);
-    if (rounded < std::numeric_limits<int16_t>::min() || rounded > std::numeric_limits<int16_t>::max())
-        return std::nullopt;
-    return static_cast<int16_t>(rounded);
+    const std::string field = leadingField(line);
+    return NumberText::leadingInt16(std::string_view(field).substr(0, field.find(' ')));
 }
 
 std::string numberLine(int16_t value)

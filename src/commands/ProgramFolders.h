@@ -1,6 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace lettore {
 
@@ -10,16 +13,30 @@ namespace lettore {
 // beside itself: it keeps its settings and links in a folder of the user's
 // and finds the chime among the installed data.
 struct ProgramFolders {
-    std::filesystem::path settings;  // Seriale.cfg and COM<N> links
-    std::filesystem::path data;      // LetturaOk.wav
+    // Seriale.cfg and COM<N> links; empty when no folder could be had, and
+    // then nothing is read or kept (never the current folder's files).
+    std::filesystem::path settings;
+    std::filesystem::path data;  // LetturaOk.wav
+    // The user's usual settings folder when it could not be made or
+    // entered, and why in the system's words; both empty otherwise.
+    std::filesystem::path unusable;
+    std::string unusableReason;
 
-    // programDir: the folder of the running program. userSettingsDir: the
-    // user's folder for this suite's settings, made when it is missing
-    // (a failure to make it shows later, as a settings file that cannot be
-    // written). The program counts as installed when the installed data
-    // folder lies where installing puts it relative to the programs.
+    // The user's folders for this suite's settings, in the order they are
+    // tried: $XDG_CONFIG_HOME/lettore, or ~/.config/lettore when that
+    // variable is unset, empty or relative (the XDG rule ignores a relative
+    // one); then the one fallback, ~/.lettore. A relative or empty home
+    // gives no folder in it.
+    static std::vector<std::filesystem::path> userSettingsFolders(std::string_view xdgConfigHome,
+                                                                   std::string_view home);
+
+    // programDir: the folder of the running program. userSettingsFolders:
+    // the user's folders in the order tried; the first that can be made
+    // (when missing) and entered is the one. The program counts as
+    // installed when the installed data folder lies where installing puts
+    // it relative to the programs.
     static ProgramFolders locate(const std::filesystem::path& programDir,
-                                 const std::filesystem::path& userSettingsDir);
+                                 const std::vector<std::filesystem::path>& userSettingsFolders);
 };
 
 }  // namespace lettore

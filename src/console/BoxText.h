@@ -9,7 +9,8 @@ namespace lettore {
 // A text box's text as the line carries it, and back: one byte a
 // character (Latin-1), so what the user typed goes out character for
 // character. The boxes that are sent refuse a character Latin-1 cannot
-// hold (SingleByteValidator); elsewhere such a character becomes "?".
+// hold, however it comes (SingleByteValidator); elsewhere such a character
+// becomes "?".
 class BoxText {
 public:
     static std::string bytes(const QString& text) { return text.toLatin1().toStdString(); }

@@ -6,11 +6,12 @@
 #include "ui_frmSibrant.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QShortcut>
 #include <QStatusBar>
+
+#include <system_error>
 
 namespace lettore {
 
@@ -71,12 +72,40 @@ Console::~Console()
     MonCom::unload();
 }
 
-void Console::Form_Load(const std::filesystem::path& programFolder)
+void Console::Form_Load(const std::filesystem::path& settingsFolder)
 {
     m_window.RiempiIndirizzi();
-    QDir::setCurrent(QString::fromStdString(programFolder.string()));
-    loadSettings(ConnectionSettings::FileName);
+    // Seriale.cfg is read and written by its bare name in the settings
+    // folder. Without that folder as the current one nothing is read or
+    // kept, rather than the file of the folder the console started from.
+    std::error_code notEntered;
+    if (!settingsFolder.empty())
+        std::filesystem::current_path(settingsFolder, notEntered);
+    if (settingsFolder.empty() || notEntered) {
+        m_saveAtClose = false;
+        if (notEntered)
+            tellUnusableFolder(settingsFolder, notEntered.message(), {});
+    } else {
+        loadSettings(ConnectionSettings::FileName);
+    }
     m_settingsRow->start();
+}
+
+void Console::tellSettingsFolder(const ProgramFolders& folders)
+{
+    if (!folders.unusable.empty())
+        tellUnusableFolder(folders.unusable, folders.unusableReason, folders.settings);
+}
+
+void Console::tellUnusableFolder(const std::filesystem::path& folder, const std::string& reason,
+                                 const std::filesystem::path& instead)
+{
+    const QString unusable = QStringLiteral("Impossibile usare la cartella delle impostazioni %1 (%2): ")
+                                 .arg(QString::fromStdString(folder.string()), QString::fromStdString(reason));
+    m_dialogs.message(unusable
+                          + (instead.empty() ? QStringLiteral("le impostazioni non saranno lette né salvate.")
+                                             : QStringLiteral("si usa %1.").arg(QString::fromStdString(instead.string()))),
+                      Dialogs::Icon::Exclamation);
 }
 
 void Console::loadSettings(const std::filesystem::path& file)
@@ -103,9 +132,10 @@ void Console::saveSettings(const std::filesystem::path& file)
     const bool saved = out.open(QIODevice::WriteOnly)
                        && out.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size())
                        && out.commit();
+    // The system's reason (no permission, a full disk) tells the user what to mend.
     if (!saved)
-        m_dialogs.message(QStringLiteral("Impossibile scrivere %1: le impostazioni non sono state salvate.")
-                              .arg(QString::fromStdString(file.string())),
+        m_dialogs.message(QStringLiteral("Impossibile scrivere %1 (%2): le impostazioni non sono state salvate.")
+                              .arg(QString::fromStdString(file.string()), out.errorString()),
                           Dialogs::Icon::Exclamation);
 }
 

@@ -8,6 +8,7 @@
 #include "MonitorButtonPanel.h"
 #include "MultimasterPanel.h"
 #include "OutputPanel.h"
+#include "ProgramFolders.h"
 #include "RangeInsertionPanel.h"
 #include "ScopedSubscription.h"
 #include "SerialNumberPanel.h"
@@ -44,9 +45,14 @@ public:
     explicit Console(clsLettori& registry, Dialogs* dialogs = nullptr);
     ~Console() override;
 
-    // Start-up: the address lists, the program's folder made current,
+    // Start-up: the address lists, the settings folder made current,
     // Seriale.cfg read there, the settings shown and the link started.
-    void Form_Load(const std::filesystem::path& programFolder);
+    // Without a settings folder (empty) the defaults are used and nothing
+    // is kept.
+    void Form_Load(const std::filesystem::path& settingsFolder);
+    // Tells the user, when the usual settings folder could not be used,
+    // why and which one is used instead, if any.
+    void tellSettingsFolder(const ProgramFolders& folders);
 
     frmSibrant& window() { return m_window; }
     ConsoleGate& gate() { return m_gate; }
@@ -61,6 +67,10 @@ protected:
 private:
     // Closing: the monitor unloaded, then Seriale.cfg written.
     void Form_Unload();
+    // Tells the user that `folder` cannot hold the settings, and why; which
+    // folder holds them `instead`, or none.
+    void tellUnusableFolder(const std::filesystem::path& folder, const std::string& reason,
+                            const std::filesystem::path& instead);
     // Reads `file` (defaults for what cannot be read). A file that is
     // there but cannot be read is told to the user, and saveSettings()
     // will leave it alone.

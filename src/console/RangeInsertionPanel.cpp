@@ -3,7 +3,7 @@
 #include "ConsoleGate.h"
 #include "Dialogs.h"
 #include "Esito.h"
-#include "LeadingNumber.h"
+#include "NumberText.h"
 #include "RangeInsertion.h"
 #include "frmSibrant.h"
 
@@ -28,8 +28,8 @@ RangeInsertionPanel::RangeInsertionPanel(Context context, QObject* parent)
 
 void RangeInsertionPanel::Command11_Click()
 {
-    const std::optional<int16_t> last = LeadingNumber::toInt16(bytes(ui().TxtA->text()));
-    const std::optional<int16_t> first = LeadingNumber::toInt16(bytes(ui().TxtDa->text()));
+    const std::optional<int16_t> last = NumberText::leadingInt16(bytes(ui().TxtA->text()));
+    const std::optional<int16_t> first = NumberText::leadingInt16(bytes(ui().TxtDa->text()));
     if (!first || !last || *first < 0 || *last < 0) {
         dialogs().message(BoundsRefused);
         return;

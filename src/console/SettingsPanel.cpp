@@ -4,7 +4,7 @@
 #include "ConsoleGate.h"
 #include "Dialogs.h"
 #include "FieldCodec.h"
-#include "LeadingNumber.h"
+#include "NumberText.h"
 #include "SerialSettings.h"
 #include "clsComunicazioni.h"
 #include "frmSibrant.h"
@@ -52,8 +52,6 @@ void SettingsPanel::start()
     ui().CmbTerminale->setCurrentIndex(stored.Terminale);
     CmbTerminale_Click();
     ui().CobNewBaudRate->setCurrentIndex(ui().CobNewBaudRate->findText(rate));
-    if (stored.Terminale != Broadcast)
-        ui().CmbNewAddr->setCurrentIndex(stored.Terminale);
 
     link().setCommPort(stored.NSeriale);
     link().setCommSettings(SerialSettings::readersLine(stored.Velocita));
@@ -78,7 +76,7 @@ bool SettingsPanel::eventFilter(QObject* watched, QEvent* event)
 void SettingsPanel::TxtNumCom_LostFocus()
 {
     QLineEdit* box = ui().TxtNumCom;
-    const std::optional<int16_t> n = LeadingNumber::toInt16(box->text().toStdString());
+    const std::optional<int16_t> n = NumberText::leadingInt16(box->text().toStdString());
     if (n && *n == link().CommPort())
         return;
 
@@ -108,9 +106,14 @@ void SettingsPanel::TxtNumCom_LostFocus()
     }
 }
 
+// "New Addr." of the serial setup follows the terminal, at start-up as
+// when one is chosen later: the reader addressed keeps its address unless
+// the user picks another. With every reader addressed (256) none is chosen,
+// so "Set" asks for one rather than giving all of them the same address.
 void SettingsPanel::CmbTerminale_Click()
 {
     settings().Terminale = frmSibrant::address(*ui().CmbTerminale).value_or(0);
+    ui().CmbNewAddr->setCurrentIndex(settings().Terminale == Broadcast ? -1 : settings().Terminale);
 }
 
 }  // namespace lettore

@@ -35,10 +35,9 @@ frmSibrant::frmSibrant(QWidget* parent)
     , optMultiMaster{m_ui->optMultiMaster_0, m_ui->optMultiMaster_1}
 {
     // The boxes whose text the commands send as typed.
-    auto* singleByte = new lettore::SingleByteValidator(this);
     for (QLineEdit* box : {Text11[0], Text11[1], Text11[2], Text11[3], Text11[4], Text11[5], m_ui->Text3,
                            m_ui->Text4, m_ui->Text5, m_ui->Text14, m_ui->Text8, m_ui->txtCodeAddr})
-        box->setValidator(singleByte);
+        new lettore::SingleByteValidator(*box);
     // A caption stands on the box below it, in a label as tall as its line
     // at 96 DPI. At a higher DPI the line can outgrow the placed label by a
     // pixel: its empty top is then given up, not the descenders ("Led_v").

@@ -3,9 +3,10 @@
 #include "Esito.h"
 #include "FieldCodec.h"
 #include "Frame.h"
+#include "NumberText.h"
 #include "clsComunicazioni.h"
 
-#include <charconv>
+#include <climits>
 #include <stdexcept>
 
 namespace lettore {
@@ -37,14 +38,10 @@ std::optional<std::string> encoded(Codec codec, const std::string& text)
         if (const auto code = FieldCodec::baudCode(text))
             return std::string(1, *code);
         return std::nullopt;
-    case Codec::Address: {
-        int value = 0;
-        const char* end = text.data() + text.size();
-        const auto [ptr, error] = std::from_chars(text.data(), end, value);
-        if (text.empty() || error != std::errc() || ptr != end)
-            return std::nullopt;
-        return FieldCodec::addressCharacters(value);
-    }
+    case Codec::Address:
+        if (const auto value = NumberText::whole(text, INT_MIN, INT_MAX))
+            return FieldCodec::addressCharacters(static_cast<int>(*value));
+        return std::nullopt;
     case Codec::Fixed:
         break;
     }

@@ -1,6 +1,5 @@
-// The console's small parts: the chime the build makes, the link relay, typed numbers, event-loop turns.
+// The console's small parts: the chime the build makes, the link relay, event-loop turns.
 #include "EventLoopTurns.h"
-#include "LeadingNumber.h"
 #include "LinkRelay.h"
 #include "ManualClock.h"
 #include "SimulatedPort.h"
@@ -63,21 +62,6 @@ TEST(LinkRelayTest, EventsReachMonitorAndReadingHandlerInOrder)
     relay.Errore(5, "Input/output error");
     EXPECT_EQ(view.log, (std::vector<std::string>{"TextComando 02 30 21 32 03 22", "Led_TX", "Led_RX", "Risposta 06", "Lettura 06",
                                                   "Led_RX", "Risposta ", "Lettura ", "Led_TO", "Errore 5 Input/output error"}));
-}
-
-// A typed port number or range bound reads as its leading number, rounded half to even; none past 16 bits.
-TEST(LeadingNumberTest, TypedTextsReadAsTheirLeadingNumberRoundedHalfToEven)
-{
-    const std::pair<const char*, std::optional<int16_t>> rows[] = {
-        {"3", 3},        {"3abc", 3},      {"2.5", 2},        {"3.5", 4},       {"-2.5", -2},     {"0.5", 0},
-        {"", 0},         {"abc", 0},       {" 1 2 ", 12},     {"\t7", 7},       {"012", 12},      {"12ab", 12},
-        {"1e3", 1000},   {"1E+2x", 100},   {"3e", 3},         {".5", 0},        {"1.5", 2},       {"-", 0},
-        {"+4", 4},       {"-32768", -32768}, {"32767", 32767}, {"32767.4", 32767}, {"32767.5", std::nullopt},
-        {"32768", std::nullopt}, {"40000", std::nullopt}, {"-32769", std::nullopt}, {"1e400", std::nullopt},
-        {"inf", 0},      {"nan", 0},       {"0x10", 0},
-    };
-    for (const auto& [text, expected] : rows)
-        EXPECT_EQ(LeadingNumber::toInt16(text), expected) << '"' << text << '"';
 }
 
 // A turn is given at the first ask, then 20 ms after the last turn given (not the last asked), the clock wrapping too.

@@ -4,7 +4,9 @@
 #include "ConsoleOnPort.h"
 #include "ResourceSampler.h"
 
+#include <QAccessible>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -149,7 +151,8 @@ private slots:
                      qPrintable(button->objectName()));
     }
 
-    // Boxes sent as typed take Latin-1 only, typed or pasted (a paste holding more is refused whole).
+    // Boxes sent as typed take Latin-1 only, typed or pasted (a paste holding more is refused whole), and set through
+    // the accessibility interface, as a screen reader or a test driver does (refused whole too).
     void typing()
     {
         frmSibrant& window = m_console->window();
@@ -163,6 +166,10 @@ private slots:
                 box->insert(QString::fromUtf8(pasted));
             const char* kept = sent.contains(box->objectName()) ? "1\u00E9\u00B0" : "1\u00E9\U0001F600\u20AC\u00B0a\U0001F600";
             QCOMPARE(box->objectName() + '=' + box->text(), box->objectName() + '=' + QString::fromUtf8(kept));
+            QAccessibleEditableTextInterface* editable = QAccessible::queryAccessibleInterface(box)->editableTextInterface();
+            editable->replaceText(0, static_cast<int>(box->text().size()), QString::fromUtf8("9\U0001F600\u20AC"));
+            if (sent.contains(box->objectName()))
+                QCOMPARE(box->objectName() + '=' + box->text(), box->objectName() + '=' + QString::fromUtf8(kept));
         }
     }
 
@@ -455,6 +462,8 @@ private slots:
             {"port 40000", {at2400, "TxtNumCom=40000", "", "Seriale inesistente", "1 2400 2400 000 000", at2400}},
             {"rate chosen", {at2400, "CmbBaudRate=19200", "settings 19200,N,8,1", "", "1 19200 2400 000 000", " 1 \r\n19200\r\n 0 \r\n"}},
             {"rate in use chosen", {at2400, "CmbBaudRate=2400", "", "", "1 2400 2400 000 000", at2400}},
+            {"terminal chosen", {at2400, "CmbTerminale=007", "", "", "1 2400 2400 007 007", " 1 \r\n2400\r\n 7 \r\n"}},
+            {"all chosen", {at2400, "CmbTerminale=256", "", "", "1 2400 2400 256 ", " 1 \r\n2400\r\n 256 \r\n"}},
         });
     }
     void settingsRow()
@@ -512,15 +521,39 @@ private slots:
         QVERIFY(shown.isNull());
     }
 
-    // At close: Seriale.cfg unwritable or unreadable is told; a link is written at its target; a planted temporary
-    // redirects nothing. A close during a command's wait ends the wait at once, says so, and closes once it is over.
+    // At close: Seriale.cfg unwritable (with the system's reason) or unreadable is told; a link is written at its
+    // target; a planted temporary redirects nothing. A settings folder that cannot be entered is told, and the
+    // Seriale.cfg of the folder the console started from is neither read nor written. A close during a command's
+    // wait ends the wait at once, says so, and closes once it is over.
     void closing()
     {
         start(" 2 \r\n9600\r\n 0 \r\n");
         QVERIFY(QDir(m_console->path(".")).removeRecursively());
         m_console->closeWindow();
-        QCOMPARE(m_console->dialogs.messages, (Messages{{"Impossibile scrivere Seriale.cfg: le impostazioni non sono "
-                                                         "state salvate.", Icon::Exclamation}}));
+        QCOMPARE(m_console->dialogs.messages.size(), 1u);
+        QVERIFY(QRegularExpression("^Impossibile scrivere Seriale.cfg \\(.+\\): le impostazioni non sono state salvate\\.$")
+                    .match(m_console->dialogs.messages.front().first).hasMatch());
+        QTemporaryDir startedFrom;
+        std::ofstream(startedFrom.filePath("Seriale.cfg").toStdString()) << " 5 \r\n19200\r\n 7 \r\n";
+        QString gone;
+        start(" 2 \r\n9600\r\n 0 \r\n", [&](QDir folder) {
+            QDir::setCurrent(startedFrom.path());
+            gone = folder.path();
+            folder.removeRecursively();
+        });
+        QCOMPARE(m_console->dialogs.messages, (Messages{{"Impossibile usare la cartella delle impostazioni " + gone
+                                                         + " (No such file or directory): le impostazioni non saranno "
+                                                           "lette né salvate.", Icon::Exclamation}}));
+        QCOMPARE(ui().TxtNumCom->text() + ui().CmbTerminale->currentText(), QString("1000"));
+        m_console->closeWindow();
+        QCOMPARE(m_console->dialogs.messages.size(), 1u);
+        QFile kept(startedFrom.filePath("Seriale.cfg"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray(" 5 \r\n19200\r\n 7 \r\n"));
+        m_console->dialogs.messages.clear();
+        m_console->console().tellSettingsFolder({"/h/.lettore", {}, "/h/.config/lettore", "Not a directory"});
+        QCOMPARE(m_console->dialogs.messages, (Messages{{"Impossibile usare la cartella delle impostazioni /h/.config/lettore "
+                                                         "(Not a directory): si usa /h/.lettore.", Icon::Exclamation}}));
         start(nullptr, [](const QDir& folder) { folder.mkpath("Seriale.cfg/x"); });
         m_console->closeWindow();
         QCOMPARE(m_console->dialogs.messages, (Messages{{"Impossibile leggere Seriale.cfg: le impostazioni non saranno "

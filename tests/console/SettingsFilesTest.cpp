@@ -71,20 +71,41 @@ TEST(ConnectionSettingsTest, ReadsOnlyFourKilobytesOfARegularFile)
     fs::remove_all(dir);
 }
 
-// A build keeps all beside the program; installed, settings go to the user's folder (made) and the chime to the data.
-TEST(ProgramFoldersTest, BuildKeepsAllBesideTheProgramInstalledUsesTheUsersFolder)
+// A build keeps all beside the program. Installed (the only way where there is a home and XDG_CONFIG_HOME):
+// XDG_CONFIG_HOME counts only when absolute, then ~/.lettore, no folder from a home that is missing or relative;
+// settings go to the first of them that can be made and entered (the usual one that cannot is named, with the
+// system's reason), the chime to the data; else to none at all, never to the current folder.
+TEST(ProgramFoldersTest, SettingsGoToTheFirstUsableFolderNeverTheCurrentOne)
 {
     namespace fs = std::filesystem;
+    using Paths = std::vector<fs::path>;
     const fs::path root = fs::temp_directory_path() / ("folders-" + std::to_string(std::random_device{}()));
-    const fs::path bin = root / "bin", data = root / "share" / "lettore", user = root / "home" / "lettore";
+    const fs::path bin = root / "bin", data = root / "share" / "lettore", file = root / "file";
+    const fs::path usual = root / "home" / "lettore", fallback = root / "home" / ".lettore";
     fs::create_directories(bin);
-    const ProgramFolders build = ProgramFolders::locate(bin, user);
-    EXPECT_EQ(std::make_pair(build.settings, build.data), std::make_pair(bin, bin));
-    EXPECT_FALSE(fs::exists(user));
+    const ProgramFolders build = ProgramFolders::locate(bin, {usual});
+    EXPECT_EQ(std::make_tuple(build.settings, build.data, build.unusable), std::make_tuple(bin, bin, fs::path()));
+    EXPECT_FALSE(fs::exists(usual));
+#ifndef _WIN32
+    const std::tuple<const char*, const char*, Paths> homes[] = {  // XDG_CONFIG_HOME, HOME, folders
+        {"", "/h", {"/h/.config/lettore", "/h/.lettore"}}, {"/x", "/h", {"/x/lettore", "/h/.lettore"}},
+        {"x", "/h", {"/h/.config/lettore", "/h/.lettore"}}, {"/x", "", {"/x/lettore"}}, {"", "h", {}}};
+    for (const auto& [xdg, home, folders] : homes)
+        EXPECT_EQ(ProgramFolders::userSettingsFolders(xdg, home), folders) << xdg << " " << home;
     fs::create_directories(data);
-    const ProgramFolders installed = ProgramFolders::locate(bin, user);
-    EXPECT_EQ(std::make_pair(installed.settings, installed.data), std::make_pair(user, data));
-    EXPECT_TRUE(fs::is_directory(user));
+    std::ofstream(file.string()) << "x";
+    const std::string notAFolder = std::make_error_code(std::errc::not_a_directory).message();
+    const std::tuple<Paths, fs::path, fs::path, std::string> rows[] = {  // tried, settings, unusable, reason
+        {{usual, fallback}, usual, {}, ""}, {{file / "lettore", fallback}, fallback, file / "lettore", notAFolder},
+        {{file, fallback}, fallback, file, notAFolder}, {{file / "lettore", file / "x"}, {}, file / "lettore", notAFolder},
+        {{}, {}, {}, ""}};
+    for (const auto& [tried, settings, unusable, reason] : rows) {
+        const ProgramFolders installed = ProgramFolders::locate(bin, tried);
+        EXPECT_EQ(std::tie(installed.settings, installed.data, installed.unusable, installed.unusableReason),
+                  std::tie(settings, data, unusable, reason)) << tried.size();
+        EXPECT_TRUE(settings.empty() || fs::is_directory(settings)) << settings;
+    }
+#endif
     fs::remove_all(root);
 }
 

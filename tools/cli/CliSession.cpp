@@ -36,9 +36,10 @@ constexpr int OutputCheckMs = 500;
 
 CliSession::CliSession(clsLettori& registry, const Invocation& invocation,
                        const ConnectionSettings& stored, const PortNaming& naming, std::ostream& out,
-                       std::ostream& err, LinkEvents* trace)
+                       std::ostream& err, LinkEvents* trace, std::function<bool()> outputFailed)
     : m_registry(registry), m_invocation(invocation), m_stored(stored), m_naming(naming), m_out(out),
-      m_err(err), m_trace(trace)
+      m_err(err), m_trace(trace),
+      m_outputFailed(outputFailed ? std::move(outputFailed) : [] { return false; })
 {
 }
 
@@ -107,7 +108,7 @@ int CliSession::run()
     if (m_invocation.listen) {
         status = listen();
     } else if (m_invocation.command == &CommandNames::scan()) {
-        status = ScanReport(m_registry, m_invocation, m_out, m_err).run();
+        status = ScanReport(m_registry, m_invocation, m_out, m_err, m_outputFailed).run();
         if (status == ExitPort)
             status = portFailure(errors.last().value_or("the port failed"));
     } else if (enrolment) {
@@ -138,7 +139,7 @@ int CliSession::runCommand(const ErrorWatcher& errors)
     const bool showProgress = longRun && StandardStreams::errorIsTerminal();
     if (longRun) {
         stoppable.emplace();
-        request.stopRequested = [&stoppable] { return stoppable->signal() != 0; };
+        request.stopRequested = [this, &stoppable] { return stoppable->signal() != 0 || m_outputFailed(); };
     }
     if (showProgress)
         request.progress = [this](const RangeInsertion::Step& step) {
@@ -182,10 +183,11 @@ int CliSession::listen()
     ScopedSubscription reading(link, *readings);
 
     // A request to end may come while a reception waits (noise started
-    // it): that wait ends too, or the program would linger up to 5 s.
+    // it): that wait ends too, or the program would linger up to 5 s. It
+    // ends as a range does, with 128 plus the signal's number.
     EndRequests stop([&link] {
         link.abandonWait();
-        QCoreApplication::exit(0);
+        QCoreApplication::exit(ExitSignalBase + EndRequests::signal());
     });
     if (!stop.watching())
         return portFailure("cannot watch for signals");
@@ -194,7 +196,7 @@ int CliSession::listen()
     // (above); the output the readings go to is looked at from time to time.
     QTimer outputCheck;
     QObject::connect(&outputCheck, &QTimer::timeout, [&] {
-        if (!m_out)
+        if (!m_out || m_outputFailed())
             QCoreApplication::exit(ExitOutput);
     });
     outputCheck.start(OutputCheckMs);

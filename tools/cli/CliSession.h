@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "ConnectionSettings.h"
 
+#include <functional>
 #include <ostream>
 
 namespace lettore {
@@ -28,8 +29,11 @@ public:
 
     // naming: the device each port number reaches, for the messages.
     // trace: subscribed to the link for the run, when given.
+    // outputFailed: whether a file the run writes (the trace) failed; a
+    // long run then stops as soon as it can, and the caller tells why.
     CliSession(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
-               const PortNaming& naming, std::ostream& out, std::ostream& err, LinkEvents* trace = nullptr);
+               const PortNaming& naming, std::ostream& out, std::ostream& err, LinkEvents* trace = nullptr,
+               std::function<bool()> outputFailed = {});
 
     int run();
 
@@ -50,6 +54,7 @@ private:
     std::ostream& m_out;
     std::ostream& m_err;
     LinkEvents* m_trace;
+    std::function<bool()> m_outputFailed;
 };
 
 }  // namespace lettore

@@ -1,17 +1,17 @@
 #include "CommandLine.h"
 
+#include "ArgumentChecks.h"
 #include "ByteText.h"
 #include "CommandHelp.h"
 #include "CommandNames.h"
 #include "FieldCodec.h"
-#include "Frame.h"
-#include "RangeInsertion.h"
+#include "NumberText.h"
 #include "clsComunicazioni.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <limits>
+#include <set>
 
 namespace lettore {
 
@@ -20,57 +20,14 @@ namespace {
 constexpr int Int16Min = std::numeric_limits<int16_t>::min();
 constexpr int Int16Max = std::numeric_limits<int16_t>::max();
 
-// What the user typed, quoted for a one-line message: control bytes and
-// the like shown as \xHH, as values are.
-std::string quoted(const std::string& text) { return "\"" + ByteText::escape(text) + "\""; }
-
-std::string checkedArgument(const CommandEntry::Input& input, const std::string& text)
+// A refusal of the shared checks as this parser's error.
+void refuse(const std::string& refusal)
 {
-    using Kind = CommandEntry::Kind;
-    const auto bad = [&](const std::string& range) {
-        return UsageError(std::string(input.name) + " must be " + range + ", not " + quoted(text));
-    };
-    switch (input.kind) {
-    case Kind::Text:
-        return text;
-    case Kind::Address:
-        // A reader keeps only the low byte of a larger number: 300 would
-        // reach reader 44.
-        if (!CommandLine::integer(text, 0, 255))
-            throw bad("an integer from 0 to 255");
-        return text;
-    case Kind::BaudRate: {
-        const std::vector<std::string> rates = FieldCodec::baudRates();
-        if (std::find(rates.begin(), rates.end(), text) != rates.end())
-            return text;
-        std::string known;
-        for (const std::string& rate : rates)
-            known += (known.empty() ? "" : " ") + rate;
-        throw bad("one of " + known);
-    }
-    case Kind::RangeBound:
-        if (!CommandLine::integer(text, 0, RangeInsertion::MaxBound))
-            throw bad("an integer from 0 to " + std::to_string(RangeInsertion::MaxBound));
-        return text;
-    case Kind::Bytes:
-        if (auto bytes = ByteText::unescape(text))
-            return *bytes;
-        throw UsageError(std::string(input.name) + ": a backslash must start \\xHH or \\\\");
-    }
-    return text;
+    if (!refusal.empty())
+        throw UsageError(refusal);
 }
 
 }  // namespace
-
-std::optional<int> CommandLine::integer(const std::string& text, int low, int high)
-{
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || ptr != end || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
 
 const CommandEntry& CommandLine::listenEntry()
 {
@@ -84,10 +41,12 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
     Invocation inv;
     std::vector<std::string> positional;
     std::string scanOption;  // the last option only `scan` takes
+    std::set<std::string, std::less<>> given;  // the options seen, each once at most
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (!optionsEnded && arg == "-h") {
+            refuse(ArgumentChecks::repeated("--help", given));
             inv.help = true;
             continue;
         }
@@ -105,6 +64,7 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             name = arg.substr(0, eq);
             inlineValue = arg.substr(eq + 1);
         }
+        refuse(ArgumentChecks::repeated(ByteText::escape(name), given));
         const auto value = [&]() -> std::string {
             if (inlineValue)
                 return *inlineValue;
@@ -119,11 +79,8 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
         // The option's value as a whole integer within [low, high].
         const auto bounded = [&](int low, int high) {
             const std::string text = value();
-            const auto number = integer(text, low, high);
-            if (!number)
-                throw UsageError(name + " must be an integer from " + std::to_string(low) + " to "
-                                 + std::to_string(high) + ", not " + quoted(text));
-            return *number;
+            refuse(ArgumentChecks::integer(name, text, low, high));
+            return static_cast<int>(*NumberText::whole(text, low, high));
         };
         if (name == "--help") {
             flag();
@@ -157,9 +114,10 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             if (port.empty())
                 throw UsageError("--port needs a port number or a device path");
             if (port.find_first_not_of("+-0123456789") == std::string::npos) {
-                const auto number = integer(port, Int16Min, Int16Max);
+                const auto number = NumberText::whole(port, Int16Min, Int16Max);
                 if (!number)
-                    throw UsageError("--port number must be from -32768 to 32767, not " + quoted(port));
+                    throw UsageError("--port number must be from -32768 to 32767, not "
+                                     + ArgumentChecks::quoted(port));
                 inv.portNumber = static_cast<int16_t>(*number);
             } else {
                 inv.device = port;
@@ -170,8 +128,8 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
                 scanOption = "--baud all";
                 continue;
             }
-            if (!integer(baud, 1, std::numeric_limits<int>::max()))
-                throw UsageError("--baud must be a positive integer, not " + quoted(baud));
+            // A reader has six rates; any other would find nobody.
+            refuse(ArgumentChecks::baudRate(name, baud));
             inv.baud = baud;
         } else if (name == "--term") {
             // Only these reach one reader, or all of them: the address byte
@@ -187,7 +145,7 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             inv.range = CodeRange::parse(range);
             if (!inv.range)
                 throw UsageError("--range must be FIRST-LAST, codes of 1 to 10 digits at most "
-                                 + std::to_string(CodeRange::MaxSize) + " apart, not " + quoted(range));
+                                 + std::to_string(CodeRange::MaxSize) + " apart, not " + ArgumentChecks::quoted(range));
         } else if (name == "--out") {
             inv.out = value();
             if (inv.out.empty())
@@ -196,7 +154,7 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             inv.dialect = value();
             const auto& known = CommandTable::dialects();
             if (std::find(known.begin(), known.end(), inv.dialect) == known.end())
-                throw UsageError("unknown dialect " + quoted(inv.dialect));
+                throw UsageError("unknown dialect " + ArgumentChecks::quoted(inv.dialect));
         } else {
             throw UsageError("unknown option " + ByteText::escape(name));
         }
@@ -211,7 +169,7 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
         if (entry)
             return entry;
         const std::string nearest = CommandNames::suggestion(typed);
-        throw UsageError("unknown command " + quoted(typed)
+        throw UsageError("unknown command " + ArgumentChecks::quoted(typed)
                          + (nearest.empty() ? " (try --help)" : " (did you mean " + nearest + "?)"));
     };
     inv.command = known(positional.front());
@@ -255,11 +213,22 @@ void CommandLine::checkCommand(Invocation& inv, const std::vector<std::string>& 
     if (inv.dialect != "Sibrant2" && !entry.takesDialect)
         throw UsageError(std::string("--dialect does not apply to ") + entry.name);
     checkFileCommands(inv);
-    if (positional.size() - 1 != entry.inputs.size())
-        throw UsageError(std::string(entry.name) + " takes " + std::to_string(entry.inputs.size())
-                         + " argument(s), not " + std::to_string(positional.size() - 1));
-    for (size_t n = 0; n < entry.inputs.size(); ++n)
-        inv.args.push_back(checkedArgument(entry.inputs[n], positional[n + 1]));
+    const std::vector<std::string> args(positional.begin() + 1, positional.end());
+    refuse(ArgumentChecks::arguments(entry, args));
+    for (size_t n = 0; n < args.size(); ++n)
+        inv.args.push_back(entry.inputs[n].kind == CommandEntry::Kind::Bytes ? *ByteText::unescape(args[n]) : args[n]);
+}
+
+void CommandLine::checkTerminal(const Invocation& invocation, int16_t storedTerminal)
+{
+    if (!invocation.command)
+        return;
+    std::string refusal = ArgumentChecks::terminal(*invocation.command, invocation.term.value_or(storedTerminal));
+    if (refusal.empty())
+        return;
+    if (!invocation.term)
+        refusal += " (the terminal of Seriale.cfg; --term chooses another)";
+    throw UsageError(refusal, CommandHelp::usageLine(*invocation.command));
 }
 
 void CommandLine::checkFileCommands(const Invocation& inv)
@@ -279,8 +248,6 @@ void CommandLine::checkFileCommands(const Invocation& inv)
     if (inv.removeOthers != inv.range.has_value())
         throw UsageError(inv.removeOthers ? "--remove-others needs --range FIRST-LAST, the codes to look for extra ones in"
                                           : "--range applies only with --remove-others");
-    if ((enrol || transactions) && inv.term == Frame::Broadcast)
-        throw UsageError(std::string(entry.name) + " needs one reader's address, 0 to 255: none answers at 256");
     if (inv.strict && (enrol || transactions))
         throw UsageError(std::string("--strict does not apply to ") + entry.name);
 }
@@ -298,8 +265,9 @@ std::string CommandLine::helpText()
         "The settings folder is the program's folder in a build, ~/.config/lettore once installed.\n"
         "  --port N|DEVICE  port number (COM<N> link in the settings folder, else /dev/ttyS<N-1>)\n"
         "                   or a device path; `lettore ports` lists them\n"
-        "  --baud RATE      baud rate\n"
-        "  --term ADDR      reader address, 0..255, 256 for all readers (no answer)\n"
+        "  --baud RATE      baud rate: 1200, 2400, 4800, 9600, 19200 or 38400\n"
+        "  --term ADDR      reader address, 0..255, 256 for all readers (no answer, so no query\n"
+        "                   goes there)\n"
         "  --trace          every byte sent, received and discarded, decoded into frames and\n"
         "                   noise with its UTC time, and every time-out and port error, on stderr\n"
         "  --trace-file FILE  the same trace written to FILE\n"
@@ -309,6 +277,8 @@ std::string CommandLine::helpText()
         "  --strict         exit 2 when the reader answered with a lone NAK, or with a lone ACK\n"
         "                   where data was asked for\n"
         "  --timeout MS     wait at most MS ms for an answer (default 5000)\n"
+        "\n"
+        "Each option may be given once.\n"
         "\n"
         "Commands (lettore help COMMAND shows the arguments and an example):\n";
     for (const CommandEntry* entry : CommandNames::all())
@@ -323,14 +293,27 @@ std::string CommandLine::helpText()
         "InserisciBadge also prints \"inviati N\" (codes sent) and one \"stato S N\" line per\n"
         "status character S of the accepted answers (\"none\" for none); 2 is a full list,\n"
         "not an insertion. Ctrl-C stops it after the code being sent: the result so far is\n"
-        "printed and the exit status is 130 (143 for SIGTERM).\n"
+        "printed and the exit status is 130 (143 for SIGTERM, 129 for SIGHUP).\n"
         "  --quiet-gap MS   after a code times out, wait until the line has been quiet for\n"
         "                   MS ms (at most 5000 ms in all), so a late answer is not\n"
         "                   taken for the next code's;\n"
         "                   default 1500, 0 sends the next code at once\n"
         "\n"
-        "Exit status: the result code (0 accepted, 1 time-out, 2 rejected, 4 invalid address,\n"
-        "5 link busy), 64 usage error, 74 port cannot be opened or failed.\n";
+        "Exit status:\n"
+        "  reader commands, raw   the result code: 0 accepted, 1 time-out, 2 rejected (with\n"
+        "                         --strict also a lone NAK, or a lone ACK where data was asked\n"
+        "                         for), 4 invalid address, 5 link busy\n"
+        "  InserisciBadge         the same; stopped by Ctrl-C, SIGTERM or SIGHUP: 130, 143, 129\n"
+        "  scan                   0 a reader found, 1 none; stopped: 130, 143, 129\n"
+        "  listen                 runs until stopped: 130, 143, 129\n"
+        "  enrol                  0 nothing differs, or every code read back; 1 otherwise;\n"
+        "                         65 a list with problems, 66 one that cannot be read; stopped:\n"
+        "                         130, 143, 129\n"
+        "  transactions           0 the reader holds none left; the failed query's result code;\n"
+        "                         74 also when the file cannot be written; stopped: 130, 143, 129\n"
+        "  ports, help            0\n"
+        "  every command          64 usage error; 74 the port cannot be opened or failed, or\n"
+        "                         standard output or the trace file cannot be written\n";
     return text;
 }
 

@@ -70,14 +70,16 @@ public:
     // `args` without the program name. Throws UsageError.
     static Invocation parse(const std::vector<std::string>& args);
 
+    // The checks that need the stored settings: a query may not go to the
+    // terminal Seriale.cfg gives, or --term gives, when that is every
+    // reader at once. Throws UsageError.
+    static void checkTerminal(const Invocation& invocation, int16_t storedTerminal);
+
     static std::string helpText();
 
     // Listening for readings: the command line's own command, a session
     // that runs until stopped rather than one exchange.
     static const CommandEntry& listenEntry();
-
-    // A whole decimal integer within [low, high], nothing otherwise.
-    static std::optional<int> integer(const std::string& text, int low, int high);
 
     // The longest answer time limit --timeout takes: a minute.
     static constexpr int MaxTimeoutMs = 60000;

@@ -27,9 +27,13 @@ int DescriptorOutput::sync() { return flushBuffer() ? 0 : -1; }
 // retried for every later byte.
 bool DescriptorOutput::flushBuffer()
 {
-    const char* next = pbase();
+    const char* next = m_givenUp ? pptr() : pbase();
     while (next < pptr()) {
         const ssize_t written = ::write(m_fd, next, static_cast<size_t>(pptr() - next));
+        if (written < 0 && errno == EINTR && m_giveUp && m_giveUp()) {
+            m_givenUp = true;
+            break;
+        }
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
@@ -39,7 +43,7 @@ bool DescriptorOutput::flushBuffer()
         }
         next += written;
     }
-    const bool done = next == pptr();
+    const bool done = next == pptr() || m_givenUp;
     setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
     return done && m_error == 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <streambuf>
 
 namespace lettore {
@@ -18,6 +19,10 @@ public:
 
     // errno of the first write that failed; 0 while none has.
     int error() const { return m_error; }
+    // A write that a signal interrupts is tried again, unless `giveUp`
+    // then says the program is ending: from then on nothing is written,
+    // so a reader that stopped reading cannot hold the program.
+    void giveUpWhen(std::function<bool()> giveUp) { m_giveUp = std::move(giveUp); }
 
 protected:
     int_type overflow(int_type c) override;
@@ -30,6 +35,8 @@ private:
     int m_fd = -1;
     std::array<char, 4096> m_buffer{};
     int m_error = 0;
+    std::function<bool()> m_giveUp;
+    bool m_givenUp = false;
 };
 
 }  // namespace lettore

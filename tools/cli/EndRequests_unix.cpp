@@ -1,68 +1,34 @@
 #include "EndRequests.h"
 
-#include <QSocketNotifier>
+#include "EndSignals.h"
 
-#include <atomic>
-#include <csignal>
-#include <fcntl.h>
-#include <memory>
-#include <unistd.h>
+#include <QSocketNotifier>
 
 namespace lettore {
 
-namespace {
+// The requests noted by the shared self-pipe, the pipe watched by Qt's loop.
+struct EndRequests::Watch {
+    // A request interrupts a write that waits, so that a reader that stopped
+    // reading cannot hold the program (see DescriptorOutput::giveUpWhen).
+    EndSignals requests{EndSignals::Calls::Interrupted};
+    std::unique_ptr<QSocketNotifier> notifier;
+};
 
-// The handler notes the signal and, for a waiting event loop, writes a
-// byte to a pipe that the loop watches.
-std::atomic<int> requestSignal = 0;
-static_assert(std::atomic<int>::is_always_lock_free);
-int requestPipe[2] = {-1, -1};
-std::unique_ptr<QSocketNotifier> pipeWatch;
-
-void onRequestSignal(int signal)
+EndRequests::EndRequests(std::function<void()> onRequest)
+    : m_onRequest(std::move(onRequest)), m_watch(std::make_unique<Watch>())
 {
-    requestSignal = signal;
-    if (requestPipe[1] == -1)
+    m_watching = m_watch->requests.watching();
+    if (!m_watching || !m_onRequest)
         return;
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(requestPipe[1], &byte, 1);
+    m_watch->notifier = std::make_unique<QSocketNotifier>(m_watch->requests.fd(), QSocketNotifier::Read);
+    QObject::connect(m_watch->notifier.get(), &QSocketNotifier::activated, [this] {
+        m_watch->notifier->setEnabled(false);
+        m_onRequest();
+    });
 }
 
-void handleRequestSignals(void (*handler)(int))
-{
-    struct sigaction action {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
+EndRequests::~EndRequests() = default;
 
-}  // namespace
-
-EndRequests::EndRequests(std::function<void()> onRequest) : m_onRequest(std::move(onRequest))
-{
-    requestSignal = 0;
-    m_watching = !m_onRequest || ::pipe2(requestPipe, O_CLOEXEC) == 0;
-    if (!m_watching)
-        return;
-    if (m_onRequest) {
-        pipeWatch = std::make_unique<QSocketNotifier>(requestPipe[0], QSocketNotifier::Read);
-        QObject::connect(pipeWatch.get(), &QSocketNotifier::activated, [this] { m_onRequest(); });
-    }
-    handleRequestSignals(onRequestSignal);
-}
-
-EndRequests::~EndRequests()
-{
-    handleRequestSignals(SIG_DFL);
-    pipeWatch.reset();
-    for (int& fd : requestPipe) {
-        if (fd != -1)
-            ::close(fd);
-        fd = -1;
-    }
-}
-
-int EndRequests::signal() const { return requestSignal; }
+int EndRequests::signal() { return EndSignals::received(); }
 
 }  // namespace lettore

@@ -27,6 +27,8 @@ BOOL WINAPI onControl(DWORD event)
 
 }  // namespace
 
+struct EndRequests::Watch {};
+
 EndRequests::EndRequests(std::function<void()> onRequest) : m_onRequest(std::move(onRequest))
 {
     requestSignal = 0;
@@ -40,6 +42,6 @@ EndRequests::~EndRequests()
     requestHandler = nullptr;
 }
 
-int EndRequests::signal() const { return requestSignal; }
+int EndRequests::signal() { return requestSignal; }
 
 }  // namespace lettore

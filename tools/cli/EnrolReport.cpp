@@ -5,7 +5,6 @@
 #include "EndRequests.h"
 #include "ErrorWatcher.h"
 #include "Esito.h"
-#include "Frame.h"
 #include "ReaderName.h"
 #include "ResultJson.h"
 #include "StandardStreams.h"
@@ -63,11 +62,6 @@ EnrolReport::EnrolReport(clsLettori& registry, const Invocation& invocation, con
 
 int EnrolReport::readList()
 {
-    if (m_term == Frame::Broadcast) {
-        m_err << "lettore: enrol needs one reader's address, 0 to 255: none answers at 256 (choose one with --term)"
-              << std::endl;
-        return CliSession::ExitUsage;
-    }
     std::string error;
     m_list = CodeList::load(m_file, error);
     if (!m_list) {

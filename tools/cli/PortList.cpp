@@ -1,7 +1,7 @@
 #include "PortList.h"
 
 #include "ByteText.h"
-#include "CommandLine.h"
+#include "NumberText.h"
 #include "PortNaming.h"
 #include "ResultJson.h"
 
@@ -37,20 +37,35 @@ std::vector<PortList::Device> PortList::devices()
 std::vector<PortList::Link> PortList::links(const fs::path& folder)
 {
     const PortNaming naming(folder.string());
-    std::vector<Link> out;
+    std::vector<Link> out, odd;
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind("COM", 0) != 0 || !entry.is_symlink(error))
+        const std::string digits = name.substr(std::min<size_t>(name.size(), 3));
+        if (name.rfind("COM", 0) != 0 || digits.empty() || digits.find_first_not_of("-0123456789") != std::string::npos)
             continue;
-        const auto number = CommandLine::integer(name.substr(3), 0, std::numeric_limits<int16_t>::max());
-        // "COM007" would be port 7 too, but port 7 looks for "COM7".
-        if (!number || "COM" + std::to_string(*number) != name)
+        const auto number = NumberText::whole(digits, std::numeric_limits<int16_t>::min(),
+                                              std::numeric_limits<int16_t>::max());
+        if (!number) {
+            odd.push_back({name, 0, {}, false, "no port has that number (-32768 to 32767)"});
             continue;
-        const std::string device = naming.devicePath(static_cast<int16_t>(*number));
-        out.push_back({name, static_cast<int16_t>(*number), device, fs::exists(device, error)});
+        }
+        const auto port = static_cast<int16_t>(*number);
+        const std::string device = naming.devicePath(port);
+        const std::string reaches = "port " + std::to_string(port) + " is " + (device.empty() ? "no device" : device);
+        if ("COM" + std::to_string(port) != name)  // "COM007": port 7 looks for "COM7"
+            odd.push_back({name, port, device, false, "not how port " + std::to_string(port)
+                                                          + " is named (COM" + std::to_string(port) + "); " + reaches});
+        else if (!entry.is_symlink(error))
+            odd.push_back({name, port, device, false,
+                           std::string(entry.is_directory(error) ? "a folder" : "a regular file") + ", not a link; "
+                               + reaches});
+        else
+            out.push_back({name, port, device, fs::exists(device, error), {}});
     }
     std::sort(out.begin(), out.end(), [](const Link& a, const Link& b) { return a.number < b.number; });
+    std::sort(odd.begin(), odd.end(), [](const Link& a, const Link& b) { return a.name < b.name; });
+    out.insert(out.end(), odd.begin(), odd.end());
     return out;
 }
 
@@ -66,8 +81,10 @@ std::string PortList::text(const std::vector<Device>& devices, const std::vector
                + field("maker", device.maker) + field("serial", device.serialNumber)
                + (device.usb.empty() ? "" : " usb " + device.usb) + "\n";
     for (const Link& link : links)
-        out += "port " + std::to_string(link.number) + " " + link.name + " -> " + ByteText::escape(link.device)
-               + (link.present ? "" : " (missing)") + "\n";
+        out += link.problem.empty()
+                   ? "port " + std::to_string(link.number) + " " + link.name + " -> " + ByteText::escape(link.device)
+                         + (link.present ? "" : " (missing)") + "\n"
+                   : "odd " + ByteText::escape(link.name) + ": " + ByteText::escape(link.problem) + "\n";
     out += "default port " + std::to_string(defaultPort) + " "
            + (defaultDevice.empty() ? "(no device)" : ByteText::escape(defaultDevice)) + "\n";
     return out;
@@ -83,14 +100,20 @@ std::string PortList::json(const std::vector<Device>& devices, const std::vector
                                       {"maker", QString::fromStdString(device.maker)},
                                       {"serial", QString::fromStdString(device.serialNumber)},
                                       {"usb", QString::fromStdString(device.usb)}});
-    QJsonArray linkList;
-    for (const Link& link : links)
-        linkList.append(QJsonObject{{"link", QString::fromStdString(link.name)},
-                                    {"port", link.number},
-                                    {"device", QString::fromStdString(link.device)},
-                                    {"present", link.present}});
+    QJsonArray linkList, oddList;
+    for (const Link& link : links) {
+        if (!link.problem.empty())
+            oddList.append(QJsonObject{{"entry", QString::fromStdString(link.name)},
+                                       {"problem", QString::fromStdString(link.problem)}});
+        else
+            linkList.append(QJsonObject{{"link", QString::fromStdString(link.name)},
+                                        {"port", link.number},
+                                        {"device", QString::fromStdString(link.device)},
+                                        {"present", link.present}});
+    }
     const QJsonObject fallback{{"port", defaultPort}, {"device", QString::fromStdString(defaultDevice)}};
-    return ResultJson::line({{"devices", deviceList}, {"links", linkList}, {"default", fallback}}) + "\n";
+    return ResultJson::line({{"devices", deviceList}, {"links", linkList}, {"odd", oddList}, {"default", fallback}})
+           + "\n";
 }
 
 }  // namespace lettore

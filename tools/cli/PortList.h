@@ -23,21 +23,27 @@ public:
     struct Link {
         std::string name;  // "COM9"
         int16_t number = 0;
-        std::string device;  // where it leads
+        std::string device;  // where it leads; for an odd entry, what the port reaches instead
         bool present = false;
+        // What keeps an entry named like a link from giving a port its
+        // device ("a regular file, not a link"); "" for a link.
+        std::string problem;
     };
 
     // The devices from the system's port enumeration (pseudo-terminals are
     // not among them; a COM<N> link reaches those).
     static std::vector<Device> devices();
-    // The COM<N> links in `folder`, by port number.
+    // The COM<N> links in `folder`, by port number, then the odd entries
+    // named COM and a number that give no port a device, by name.
     static std::vector<Link> links(const std::filesystem::path& folder);
 
-    // One line per device, per link, then the port used by default.
+    // One line per device, per link, per odd entry, then the port used by
+    // default.
     static std::string text(const std::vector<Device>& devices, const std::vector<Link>& links,
                             int16_t defaultPort, const std::string& defaultDevice);
     // The same as one JSON object {"devices": [...], "links": [...],
-    // "default": {"port": N, "device": PATH}}.
+    // "odd": [{"entry": NAME, "problem": TEXT}], "default": {"port": N,
+    // "device": PATH}}.
     static std::string json(const std::vector<Device>& devices, const std::vector<Link>& links,
                             int16_t defaultPort, const std::string& defaultDevice);
 };

@@ -14,8 +14,9 @@
 namespace lettore {
 
 ScanReport::ScanReport(clsLettori& registry, const Invocation& invocation, std::ostream& out,
-                       std::ostream& err)
-    : m_registry(registry), m_invocation(invocation), m_out(out), m_err(err)
+                       std::ostream& err, std::function<bool()> outputFailed)
+    : m_registry(registry), m_invocation(invocation), m_out(out), m_err(err),
+      m_outputFailed(std::move(outputFailed))
 {
 }
 
@@ -37,7 +38,7 @@ int ScanReport::run()
             m_out << "trovato " << reader.address << ' ' << reader.baud << ' ' << ByteText::escape(reader.firmware)
                   << '\n' << std::flush;
     };
-    ReaderScan scan(m_registry, progress, found, [&stop] { return stop.signal() != 0; });
+    ReaderScan scan(m_registry, progress, found, [&] { return stop.signal() != 0 || m_outputFailed(); });
     const ReaderScan::Result result =
         scan.run(m_invocation.scanFrom, m_invocation.scanTo, m_invocation.scanRates, m_invocation.timeoutMs);
     if (showProgress)

@@ -5,7 +5,6 @@
 #include "EndRequests.h"
 #include "ErrorWatcher.h"
 #include "Esito.h"
-#include "Frame.h"
 #include "ReaderName.h"
 #include "ResultJson.h"
 #include "TransactionFile.h"
@@ -22,12 +21,6 @@ TransactionReport::TransactionReport(clsLettori& registry, const Invocation& inv
 
 int TransactionReport::run(const ErrorWatcher& errors)
 {
-    if (m_term == Frame::Broadcast) {
-        m_err << "lettore: transactions needs one reader's address, 0 to 255: none answers at 256"
-                 " (choose one with --term)"
-              << std::endl;
-        return CliSession::ExitUsage;
-    }
     TransactionFile file;
     if (!file.open(m_invocation.out, m_reader)) {
         m_err << "lettore: cannot append to " << m_invocation.out << ": " << file.error() << std::endl;

@@ -4,20 +4,20 @@
 #include "CommandNames.h"
 #include "ConnectionSettings.h"
 #include "DescriptorOutput.h"
+#include "EndRequests.h"
 #include "PortList.h"
 #include "QtPort.h"
 #include "StandardStreams.h"
 #include "ThisProgramsFolders.h"
+#include "TraceFile.h"
 #include "TrafficFeed.h"
 #include "TrafficText.h"
 #include "modLettori.h"
 
 #include <QCoreApplication>
 
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <ostream>
@@ -42,6 +42,28 @@ int outputChecked(int status)
     return CliSession::ExitOutput;
 }
 
+int usageFailure(const UsageError& error)
+{
+    std::cerr << "lettore: " << error.what() << std::endl;
+    if (!error.usage().empty())
+        std::cerr << error.usage() << std::endl;
+    return CliSession::ExitUsage;
+}
+
+// The settings folder, told on standard error when the usual one cannot be
+// had: "" when none can, and then nothing is read from any folder.
+std::filesystem::path settingsFolder()
+{
+    const ProgramFolders folders = thisProgramsFolders();
+    if (!folders.unusable.empty())
+        std::cerr << "lettore: cannot use the settings folder " << folders.unusable.string() << " ("
+                  << folders.unusableReason << "); "
+                  << (folders.settings.empty() ? "Seriale.cfg and COM<N> links are not used"
+                                               : "using " + folders.settings.string())
+                  << std::endl;
+    return folders.settings;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -56,10 +78,7 @@ int main(int argc, char* argv[])
     try {
         invocation = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& error) {
-        std::cerr << "lettore: " << error.what() << std::endl;
-        if (!error.usage().empty())
-            std::cerr << error.usage() << std::endl;
-        return CliSession::ExitUsage;
+        return usageFailure(error);
     }
     if (invocation.help) {
         output << (invocation.helpTopic ? CommandHelp::text(*invocation.helpTopic) : CommandLine::helpText());
@@ -72,8 +91,14 @@ int main(int argc, char* argv[])
 
     // Port numbers and the stored settings belong to the console's settings
     // folder.
-    const std::filesystem::path folder = thisProgramsFolders().settings;
-    const ConnectionSettings stored = ConnectionSettings::load(folder / ConnectionSettings::FileName);
+    const std::filesystem::path folder = settingsFolder();
+    const ConnectionSettings stored =
+        folder.empty() ? ConnectionSettings{} : ConnectionSettings::load(folder / ConnectionSettings::FileName);
+    try {
+        CommandLine::checkTerminal(invocation, stored.Terminale);
+    } catch (const UsageError& error) {
+        return usageFailure(error);
+    }
     PortNaming naming(folder.string());
     if (invocation.command == &CommandNames::ports()) {
         const auto devices = PortList::devices();
@@ -86,24 +111,24 @@ int main(int argc, char* argv[])
     naming.pinDevice(invocation.device);
 
     // The trace: the port tapped, its bytes decoded into rows as they come.
-    std::ofstream traceFile;
+    TraceFile traceFile;
     if (!invocation.traceFile.empty()) {
-        traceFile.open(invocation.traceFile, std::ios::out | std::ios::trunc);
-        if (!traceFile) {
-            std::cerr << "lettore: cannot write the trace to " << invocation.traceFile << ": "
-                      << std::strerror(errno) << std::endl;
+        if (const std::string refusal = traceFile.open(invocation.traceFile); !refusal.empty()) {
+            std::cerr << "lettore: cannot write the trace to " << invocation.traceFile << ": " << refusal
+                      << std::endl;
             return CliSession::ExitOutput;
         }
+        // A reader of the file that stops reading holds no request to end.
+        traceFile.giveUpWhen([] { return EndRequests::signal() != 0; });
     }
     std::optional<TrafficFeed> trace;
-    if (invocation.trace || traceFile.is_open())
+    if (invocation.trace || traceFile.isOpen())
         trace.emplace([&](std::vector<TrafficRow>&& rows) {
             for (const TrafficRow& row : rows) {
-                const std::string line = TrafficText::line(row);
+                const std::string line = TrafficText::line(row) + '\n';
                 if (invocation.trace)
-                    std::cerr << line << '\n';
-                if (traceFile.is_open())
-                    traceFile << line << '\n';
+                    std::cerr << line;
+                traceFile.write(line);
             }
             std::cerr.flush();
             traceFile.flush();
@@ -120,10 +145,18 @@ int main(int argc, char* argv[])
     static SteadyClock clock;
     installPlatform({openPort, &clock, processQtEvents, {}});
     clsLettori& lettori = Lettori();
-    const int status = CliSession(lettori, invocation, stored, naming, output, std::cerr, trace ? &*trace : nullptr).run();
+    int status = CliSession(lettori, invocation, stored, naming, output, std::cerr, trace ? &*trace : nullptr,
+                            [&traceFile] { return traceFile.error() != 0; })
+                     .run();
     // The port's last bytes are told while the trace still lives.
     releaseLettori();
     if (trace)
         trace->flush();
+    // A trace that could not be written fails the run, as standard output does.
+    if (traceFile.error() != 0) {
+        std::cerr << "lettore: cannot write the trace to " << invocation.traceFile << ": "
+                  << std::strerror(traceFile.error()) << std::endl;
+        status = CliSession::ExitOutput;
+    }
     return outputChecked(status);
 }

@@ -1,5 +1,7 @@
 #include "Fault.h"
 
+#include "ArgumentChecks.h"
+
 #include <array>
 #include <stdexcept>
 #include <utility>
@@ -33,7 +35,7 @@ Fault parseFault(std::string_view name)
     for (const auto& [fault, text] : names)
         if (text == name)
             return fault;
-    throw std::invalid_argument("unknown fault \"" + std::string(name) + "\"");
+    throw std::invalid_argument("unknown fault " + ArgumentChecks::quoted(name));
 }
 
 std::string faultName(Fault fault)

@@ -1,5 +1,7 @@
 #include "LineCommand.h"
 
+#include "ArgumentChecks.h"
+#include "NumberText.h"
 #include "ReaderSettings.h"
 
 #include <sstream>
@@ -15,17 +17,9 @@ constexpr int MaxBackAfterMs = 3'600'000;
 
 int parseNumber(const std::string& text, int low, int high, const std::string& what)
 {
-    std::size_t used = 0;
-    int value = -1;
-    try {
-        value = std::stoi(text, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used != text.size() || value < low || value > high)
-        throw std::invalid_argument(what + " \"" + text + "\" is not a number from " + std::to_string(low)
-                                    + " to " + std::to_string(high));
-    return value;
+    if (const std::string refusal = ArgumentChecks::integer(what, text, low, high); !refusal.empty())
+        throw std::invalid_argument(refusal);
+    return static_cast<int>(*NumberText::whole(text, low, high));
 }
 
 int parseAddress(const std::string& text) { return parseNumber(text, 0, 255, "address"); }
@@ -55,15 +49,16 @@ LineCommand LineCommand::parse(std::string_view line)
         command.address = parseAddress(words[1]);
         command.text = words[2];
         if (command.text.size() != 10)
-            throw std::invalid_argument("badge code \"" + command.text + "\" must have 10 characters");
+            throw std::invalid_argument("badge code " + ArgumentChecks::quoted(command.text)
+                                        + " must have 10 characters");
     } else if (verb == "transaction") {
         requireWords(words, 3, "transaction ADDR DATA");
         command.kind = Kind::Transaction;
         command.address = parseAddress(words[1]);
         command.text = words[2];
         if (!ReaderSettings::isTransaction(command.text))
-            throw std::invalid_argument("transaction \"" + command.text
-                                        + "\" must be a status character and 10-character codes");
+            throw std::invalid_argument("transaction " + ArgumentChecks::quoted(command.text)
+                                        + " must be a status character and 10-character codes");
     } else if (verb == "fault") {
         requireWords(words, 3, "fault ADDR MODE");
         command.kind = Kind::SetFault;
@@ -89,7 +84,7 @@ LineCommand LineCommand::parse(std::string_view line)
         requireWords(words, 1, "quit");
         command.kind = Kind::Quit;
     } else {
-        throw std::invalid_argument("unknown command \"" + verb + "\"");
+        throw std::invalid_argument("unknown command " + ArgumentChecks::quoted(verb));
     }
     return command;
 }

@@ -1,9 +1,11 @@
 #include "ReaderSettings.h"
 
+#include "ArgumentChecks.h"
+#include "NumberText.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <stdexcept>
 
 namespace lettore::sim {
@@ -13,14 +15,11 @@ namespace {
 constexpr std::array<int, 6> baudCodes{1200, 2400, 4800, 9600, 19200, 38400};
 constexpr std::size_t CodeLength = 10;
 
-long parseNumber(std::string_view text, long low, long high, const char* what)
+long long parseNumber(std::string_view text, long long low, long long high, const char* what)
 {
-    long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        throw std::invalid_argument(std::string(what) + " \"" + std::string(text) + "\" is not a number from "
-                                    + std::to_string(low) + " to " + std::to_string(high));
-    return value;
+    if (const std::string refusal = ArgumentChecks::integer(what, text, low, high); !refusal.empty())
+        throw std::invalid_argument(refusal);
+    return *NumberText::whole(text, low, high);
 }
 
 std::vector<std::string> splitList(std::string_view text)
@@ -39,7 +38,7 @@ std::vector<std::string> splitList(std::string_view text)
 void requireLength(const std::string& value, std::size_t length, const char* what)
 {
     if (value.size() != length)
-        throw std::invalid_argument(std::string(what) + " \"" + value + "\" must have "
+        throw std::invalid_argument(std::string(what) + " " + ArgumentChecks::quoted(value) + " must have "
                                     + std::to_string(length) + " characters");
 }
 
@@ -53,7 +52,7 @@ const Dialect* modelNamed(std::string_view name)
             return &dialect;
         names += (names.empty() ? "" : ", ") + std::string(dialect.name);
     }
-    throw std::invalid_argument("model \"" + std::string(name) + "\" is none of " + names);
+    throw std::invalid_argument("model " + ArgumentChecks::quoted(name) + " is none of " + names);
 }
 
 void applyOption(ReaderSettings& settings, std::string_view key, std::string_view value)
@@ -64,6 +63,8 @@ void applyOption(ReaderSettings& settings, std::string_view key, std::string_vie
         if (!ReaderSettings::isReaderBaudRate(settings.baudRate))
             throw std::invalid_argument("baud rate " + text + " is not 1200, 2400, 4800, 9600, 19200 or 38400");
     } else if (key == "card") {
+        // A badge code is 10 characters: anything else no reading carries.
+        requireLength(text, CodeLength, "card code");
         settings.card = text;
     } else if (key == "firmware") {
         requireLength(text, 16, "firmware version");
@@ -81,14 +82,14 @@ void applyOption(ReaderSettings& settings, std::string_view key, std::string_vie
         settings.transactions = splitList(value);
         for (const auto& transaction : settings.transactions)
             if (!ReaderSettings::isTransaction(transaction))
-                throw std::invalid_argument("transaction \"" + transaction
-                                            + "\" must be a status character and 10-character codes");
+                throw std::invalid_argument("transaction " + ArgumentChecks::quoted(transaction)
+                                            + " must be a status character and 10-character codes");
     } else if (key == "model") {
         settings.model = modelNamed(value);
     } else if (key == "fault") {
         settings.fault = parseFault(value);
     } else {
-        throw std::invalid_argument("unknown reader option \"" + std::string(key) + "\"");
+        throw std::invalid_argument("unknown reader option " + ArgumentChecks::quoted(key));
     }
 }
 
@@ -107,7 +108,7 @@ ReaderSettings ReaderSettings::parse(std::string_view text)
         const std::string_view option = options.substr(0, comma);
         const auto equals = option.find('=');
         if (equals == std::string_view::npos)
-            throw std::invalid_argument("reader option \"" + std::string(option) + "\" needs key=value");
+            throw std::invalid_argument("reader option " + ArgumentChecks::quoted(option) + " needs key=value");
         applyOption(settings, option.substr(0, equals), option.substr(equals + 1));
         if (comma == std::string_view::npos)
             break;

@@ -1,6 +1,11 @@
 #include "SimOptions.h"
 
+#include "ArgumentChecks.h"
+#include "NumberText.h"
+
 #include <algorithm>
+#include <limits>
+#include <set>
 #include <stdexcept>
 
 namespace lettore::sim {
@@ -9,16 +14,10 @@ namespace {
 
 int parseCount(const std::string& option, const std::string& text, int low)
 {
-    std::size_t used = 0;
-    int value = low - 1;
-    try {
-        value = std::stoi(text, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used != text.size() || value < low)
-        throw std::invalid_argument(option + " needs a whole number from " + std::to_string(low));
-    return value;
+    constexpr int Most = std::numeric_limits<int>::max();
+    if (const std::string refusal = ArgumentChecks::integer(option, text, low, Most); !refusal.empty())
+        throw std::invalid_argument(refusal);
+    return static_cast<int>(*NumberText::whole(text, low, Most));
 }
 
 std::vector<std::string> splitCodes(const std::string& text)
@@ -29,7 +28,8 @@ std::vector<std::string> splitCodes(const std::string& text)
         const auto comma = std::min(text.find(',', from), text.size());
         codes.push_back(text.substr(from, comma - from));
         if (codes.back().size() != 10)
-            throw std::invalid_argument("badge code \"" + codes.back() + "\" must have 10 characters");
+            throw std::invalid_argument("badge code " + ArgumentChecks::quoted(codes.back())
+                                        + " must have 10 characters");
         from = comma + 1;
     }
     return codes;
@@ -50,8 +50,14 @@ void addReader(std::vector<ReaderSettings>& readers, const ReaderSettings& reade
 SimOptions SimOptions::parse(const std::vector<std::string>& arguments)
 {
     SimOptions options;
+    std::set<std::string, std::less<>> given;  // each option once, but --reader
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
+        if (option != "--reader") {
+            const std::string refusal = ArgumentChecks::repeated(option == "-h" ? "--help" : option, given);
+            if (!refusal.empty())
+                throw std::invalid_argument(refusal);
+        }
         const auto value = [&]() -> const std::string& {
             if (i + 1 >= arguments.size())
                 throw std::invalid_argument(option + " needs a value");
@@ -78,7 +84,7 @@ SimOptions SimOptions::parse(const std::vector<std::string>& arguments)
         else if (option == "--split-pause-ms")
             options.line.faultTiming.splitPause = std::chrono::milliseconds(parseCount(option, value(), 0));
         else
-            throw std::invalid_argument("unknown option " + option + " (see --help)");
+            throw std::invalid_argument("unknown option " + ArgumentChecks::quoted(option) + " (see --help)");
     }
     if (options.readers.empty())
         options.readers.push_back(ReaderSettings{});
@@ -105,8 +111,9 @@ Options:
                                             lettore raw --dialect, any case)
                            baud=RATE        1200, 2400, 4800, 9600 (default),
                                             19200 or 38400
-                           card=CODE        its own card code (default the
-                                            address as 10 digits)
+                           card=CODE        its own card code, 10 characters
+                                            (default the address as 10
+                                            digits)
                            firmware=TEXT    16 characters (default
                                             "SIM LETTORE 1.00")
                            setup=TEXT       base setup, 15 characters
@@ -162,7 +169,9 @@ address; nobody answers the broadcast address (256 for Sibrant2, 32 for the
 other models). A Tolvane reader answers "<", its address byte, the data, two
 check digits and ">", and takes the host's ACK after it as the confirmation
 that an ACK frame gives; a Tolvane poll asks for the oldest transaction.
-SIGINT and SIGTERM stop the program and remove the link.
+SIGINT, SIGTERM and SIGHUP stop the program and remove the link. A command
+line longer than 4096 bytes is refused; standard input that sends 1 MiB
+without a line end is read no more.
 
 Exit status: 0 when stopped, 64 for a wrong command line, 74 when the line,
 the link or the log cannot be opened (a --link that leads to another live

@@ -4,6 +4,9 @@
 #include "TrafficText.h"
 #include "WallTime.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace lettore::sim {
 
 void TrafficLog::frame(std::string_view direction, int baudRate, std::string_view bytes,
@@ -37,7 +40,15 @@ void TrafficLog::event(std::string_view text)
 void TrafficLog::line(std::string_view text)
 {
     // The same time form as the host's trace, so the two logs line up.
+    errno = 0;
     *m_out << isoTime(std::chrono::system_clock::now()) << ' ' << text << std::endl;
+    if (*m_out)
+        return;
+    // The flush that failed set errno last.
+    const std::string reason = errno != 0 ? std::strerror(errno) : "write error";
+    m_out = nullptr;
+    if (m_failed)
+        m_failed(reason);
 }
 
 }  // namespace lettore::sim

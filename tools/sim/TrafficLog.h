@@ -2,6 +2,7 @@
 
 #include "TrafficDecoder.h"
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -24,11 +25,15 @@ public:
     void frame(std::string_view direction, int baudRate, std::string_view bytes,
                std::string_view meaning);
     void event(std::string_view text);
+    // Called once, with the system's reason, when a line cannot be written;
+    // nothing is written after it.
+    void onFailure(std::function<void(const std::string& reason)> failed) { m_failed = std::move(failed); }
 
 private:
     void line(std::string_view text);
 
     std::ostream* m_out;
+    std::function<void(const std::string&)> m_failed;
     // Fed what the host sends as sent and what the readers send as
     // received, so that answers and readings are told apart as on the host.
     TrafficDecoder m_decoder;

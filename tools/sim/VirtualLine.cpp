@@ -56,6 +56,7 @@ VirtualLine::VirtualLine(const std::vector<ReaderSettings>& readers, const LineS
 VirtualLine::~VirtualLine()
 {
     stop();
+    endCommands();
     if (m_thread.joinable())
         m_thread.join();
     ::close(m_wakeFd);
@@ -74,14 +75,34 @@ void VirtualLine::stop()
     [[maybe_unused]] const auto written = ::write(m_wakeFd, &one, sizeof one);
 }
 
-void VirtualLine::submit(const LineCommand& command)
+bool VirtualLine::submit(const LineCommand& command)
 {
     {
-        std::lock_guard lock(m_commandsMutex);
+        std::unique_lock lock(m_commandsMutex);
+        m_roomForCommands.wait(lock, [this] { return m_commands.size() < MaxWaitingCommands || m_loopEnded; });
+        if (m_loopEnded)
+            return false;
         m_commands.push_back(command);
     }
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto written = ::write(m_wakeFd, &one, sizeof one);
+    return true;
+}
+
+void VirtualLine::endCommands()
+{
+    std::lock_guard lock(m_commandsMutex);
+    m_loopEnded = true;
+    m_roomForCommands.notify_all();
+}
+
+void VirtualLine::tellProblemsTo(std::function<void(const std::string&)> tell)
+{
+    m_tellProblem = tell;
+    m_log.onFailure([tell](const std::string& reason) {
+        if (tell)
+            tell("the log cannot be written (" + reason + "): logging stops");
+    });
 }
 
 void VirtualLine::run()
@@ -97,6 +118,7 @@ void VirtualLine::run()
     }
     if (m_pty.masterFd() >= 0)
         m_log.event("line stopped");
+    endCommands();
 }
 
 void VirtualLine::waitForWork(Clock::time_point now)
@@ -120,9 +142,13 @@ void VirtualLine::waitForWork(Clock::time_point now)
         timeout.tv_nsec = static_cast<long>(wait.count() % 1'000'000'000);
         timeoutPtr = &timeout;
     }
-    pollfd fds[2] = {{m_pty.masterFd(), POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
-    if (::ppoll(fds, 2, timeoutPtr, nullptr) <= 0)
+    pollfd fds[3] = {{m_pty.masterFd(), POLLIN, 0}, {m_wakeFd, POLLIN, 0}, {m_stopFd, POLLIN, 0}};
+    if (::ppoll(fds, 3, timeoutPtr, nullptr) <= 0)
         return;
+    if (fds[2].revents & POLLIN) {
+        m_stopRequested = true;
+        return;
+    }
     if (fds[1].revents & POLLIN) {
         std::uint64_t count = 0;
         [[maybe_unused]] const auto got = ::read(m_wakeFd, &count, sizeof count);
@@ -304,6 +330,7 @@ void VirtualLine::runCommands()
     {
         std::lock_guard lock(m_commandsMutex);
         commands.swap(m_commands);
+        m_roomForCommands.notify_all();
     }
     for (const auto& command : commands) {
         if (m_pty.masterFd() < 0)
@@ -336,6 +363,8 @@ void VirtualLine::execute(const LineCommand& command)
         m_log.event("no " + who);
         if (command.kind == Kind::State && m_report)
             *m_report << "no " << who << std::endl;
+        else if (m_tellProblem)
+            m_tellProblem("no " + who + " on the line: command refused");
         return;
     }
     if (command.kind == Kind::Present) {

@@ -12,7 +12,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <ostream>
@@ -45,6 +47,8 @@ struct LineSettings {
 //
 // The loop runs in the caller's thread (run) or its own (start); stop and
 // submit may be called from any thread, stop also from a signal handler.
+// Whatever the host and the program's input send, what the line holds stays
+// bounded: see FrameSplitter, Transmitter and MaxWaitingCommands.
 class VirtualLine {
 public:
     using Clock = std::chrono::steady_clock;
@@ -71,12 +75,23 @@ public:
     void start();
     void stop();
 
-    // Queues a command for the loop.
-    void submit(const LineCommand& command);
+    // The loop also ends once `fd` is readable (a request to end the
+    // program). Set it before the loop runs.
+    void stopWhenReadable(int fd) { m_stopFd = fd; }
+
+    // At most this many commands wait for the loop; submit() waits for room.
+    static constexpr std::size_t MaxWaitingCommands = 256;
+    // Queues a command for the loop, once there is room; false when the
+    // loop has ended and will take no more.
+    bool submit(const LineCommand& command);
 
     // Where the "state" command writes; null: nowhere. Set it before the
     // loop runs.
     void reportTo(std::ostream* out) { m_report = out; }
+    // Told, in a sentence, what the line refuses or cannot do: a command
+    // for a reader that is not on the line, a log that cannot be written.
+    // Set it before the loop runs.
+    void tellProblemsTo(std::function<void(const std::string&)> tell);
 
 private:
     struct Slot {
@@ -105,6 +120,8 @@ private:
     void presentOnSchedule(Clock::time_point now);
     void writeDue(Clock::time_point now);
     void runCommands();
+    // No more commands are taken; a submit() waiting for room returns.
+    void endCommands();
     void execute(const LineCommand& command);
     void dropLine(const std::string& why, int backAfterMs = -1);
     void comeBackIfDue(Clock::time_point now);
@@ -125,10 +142,15 @@ private:
     std::size_t m_presented = 0;
     std::optional<Clock::time_point> m_comeBack;  // a dropped line is offered again
 
+    std::function<void(const std::string&)> m_tellProblem;
+
     int m_wakeFd = -1;
+    int m_stopFd = -1;
     std::atomic<bool> m_stopRequested = false;
     std::mutex m_commandsMutex;
+    std::condition_variable m_roomForCommands;
     std::vector<LineCommand> m_commands;
+    bool m_loopEnded = false;  // guarded by m_commandsMutex
     std::thread m_thread;
 };
 

@@ -1,16 +1,18 @@
+#include "CommandInput.h"
+#include "EndSignals.h"
 #include "LineCommand.h"
 #include "PseudoTerminal.h"
 #include "SimOptions.h"
 #include "VirtualLine.h"
 
-#include <atomic>
-#include <csignal>
+#include <cerrno>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <unistd.h>
 
 using namespace lettore::sim;
 
@@ -20,64 +22,70 @@ namespace {
 constexpr int ExitUsage = 64;
 constexpr int ExitIo = 74;
 
-// The line being served. Signal handlers only read it; the command reader
-// takes the mutex, so the line cannot go away under a submit.
-std::atomic<VirtualLine*> runningLine = nullptr;
+// The line standard input feeds. The command reader takes the mutex, so the
+// line cannot go away under a submit.
+VirtualLine* runningLine = nullptr;
 std::mutex runningLineMutex;
 
-void onSignal(int)
-{
-    if (VirtualLine* line = runningLine)
-        line->stop();
-}
+void tell(const std::string& text) { std::cerr << "lettore-sim: " << text << std::endl; }
 
-void setRunningLine(VirtualLine* line)
-{
-    std::lock_guard lock(runningLineMutex);
-    runningLine = line;
-}
-
-void handleSignals(void (*handler)(int))
-{
-    struct sigaction action{};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-// While it lives, signals and standard input reach `line`; it goes before
-// the line does, however the program leaves.
+// While it lives, standard input reaches `line`; it goes before the line
+// does, however the program leaves.
 class ServedLine {
 public:
     explicit ServedLine(VirtualLine& line)
     {
-        setRunningLine(&line);
-        handleSignals(onSignal);
+        std::lock_guard lock(runningLineMutex);
+        runningLine = &line;
     }
     ~ServedLine()
     {
-        handleSignals(SIG_DFL);
-        setRunningLine(nullptr);
+        std::lock_guard lock(runningLineMutex);
+        runningLine = nullptr;
     }
     ServedLine(const ServedLine&) = delete;
     ServedLine& operator=(const ServedLine&) = delete;
 };
 
-// Standard input feeds commands to the line. The thread is left detached:
-// it may sit in a blocking read when the line stops.
+void submit(const std::string& text)
+{
+    if (text.find_first_not_of(" \t") == std::string::npos)
+        return;
+    try {
+        const auto command = LineCommand::parse(text);
+        std::lock_guard lock(runningLineMutex);
+        if (runningLine)
+            runningLine->submit(command);
+    } catch (const std::invalid_argument& error) {
+        tell(error.what());
+    }
+}
+
+// Standard input feeds commands to the line, a line at a time and within
+// CommandInput's bounds. The thread is left detached: it may sit in a
+// blocking read when the line stops.
 void readCommands()
 {
-    for (std::string text; std::getline(std::cin, text);) {
-        if (text.find_first_not_of(" \t\r") == std::string::npos)
+    CommandInput input;
+    std::vector<char> buffer(CommandInput::MaxLineBytes);
+    while (!input.givenUp()) {
+        const ssize_t got = ::read(STDIN_FILENO, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
             continue;
-        try {
-            const auto command = LineCommand::parse(text);
-            std::lock_guard lock(runningLineMutex);
-            if (VirtualLine* line = runningLine)
-                line->submit(command);
-        } catch (const std::invalid_argument& error) {
-            std::cerr << "lettore-sim: " << error.what() << std::endl;
+        if (got <= 0) {
+            if (const auto last = input.finish())
+                submit(last->text);
+            return;
+        }
+        for (const CommandInput::Line& line : input.feed(std::string_view(buffer.data(), static_cast<size_t>(got)))) {
+            if (line.kind == CommandInput::Line::Kind::Command)
+                submit(line.text);
+            else if (line.kind == CommandInput::Line::Kind::TooLong)
+                tell("a command line longer than " + std::to_string(CommandInput::MaxLineBytes)
+                     + " bytes is refused");
+            else
+                tell("standard input sent " + std::to_string(CommandInput::MaxDroppedBytes)
+                     + " bytes without a line end: it is read no more");
         }
     }
 }
@@ -90,7 +98,7 @@ int main(int argc, char* argv[])
     try {
         options = SimOptions::parse(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::invalid_argument& error) {
-        std::cerr << "lettore-sim: " << error.what() << std::endl;
+        tell(error.what());
         return ExitUsage;
     }
     if (options.help) {
@@ -122,7 +130,10 @@ int main(int argc, char* argv[])
     try {
         VirtualLine line(options.readers, options.line, log);
         line.reportTo(&std::cout);
-        // From here a signal stops the line and the link is removed.
+        line.tellProblemsTo(tell);
+        // From here a request to end stops the line and the link is removed.
+        const lettore::EndSignals endRequests;
+        line.stopWhenReadable(endRequests.fd());
         const ServedLine served(line);
         if (!options.linkPath.empty())
             line.linkAs(options.linkPath);
@@ -131,7 +142,7 @@ int main(int argc, char* argv[])
         std::thread(readCommands).detach();
         line.run();
     } catch (const std::exception& error) {
-        std::cerr << "lettore-sim: " << error.what() << std::endl;
+        tell(error.what());
         return ExitIo;
     }
     return 0;

@@ -30,6 +30,7 @@ TEST(CommandLineTest, OptionsAndArguments)
     EXPECT_EQ(CommandLine::parse({"InserisciBadge", "0", "1", "--quiet-gap=0"}).quietGapMs, 0u);
     EXPECT_EQ(CommandLine::parse({"SetupSeriale", "38400", "255"}).args, (std::vector<std::string>{"38400", "255"}));
     EXPECT_EQ(CommandLine::parse({"InserisciBadge", "0", "32767"}).args, (std::vector<std::string>{"0", "32767"}));
+    EXPECT_NO_THROW(CommandLine::checkTerminal(CommandLine::parse({"--term=256", "CreaBadge", "x"}), 0));
     // scan polls 0..255 at every rate unless told otherwise.
     const Invocation all = CommandLine::parse({"scan", "--baud", "all"});
     EXPECT_EQ(std::tie(all.scanFrom, all.scanTo), std::make_tuple(0, 255));
@@ -44,15 +45,18 @@ TEST(CommandLineTest, OptionsAndArguments)
     EXPECT_EQ(CommandLine::parse({"transactions", "--out=t.csv"}).out, "t.csv");
 }
 
-// Each refusal names what is allowed; a value that would reach another reader (the address byte keeps only the low
-// bits) is refused, not sent; what the user typed is echoed on one line, control bytes escaped; a misspelt name gets
-// the nearest one. A refusal about a command carries its usage line, one about an option before the command does not.
+// Each refusal names what is allowed (the shared checks' words are pinned in ArgumentChecksTest); a value that would
+// reach another reader (the address byte keeps only the low bits) is refused, not sent; what the user typed is
+// echoed on one line, control bytes escaped; a misspelt name gets the nearest one; so are an option given twice, a
+// rate not among the six, a range ending below its start and a query to every reader, given or stored. A refusal
+// about a command carries its usage line, one about an option before the command does not.
 TEST(CommandLineTest, UsageErrors)
 {
     const struct {
         std::vector<std::string> args;
         const char* message = "";  // "" where only the refusal matters
         const char* usage = nullptr;  // not checked when null
+        int16_t stored = 0;  // the terminal of Seriale.cfg
     } rows[] = {
         {{"Get\nVersione"}, "unknown command \"Get\\x0AVersione\" (try --help)"},
         {{"GetVersioneFirmwar"}, "unknown command \"GetVersioneFirmwar\" (did you mean GetVersioneFirmware?)", ""},
@@ -60,7 +64,7 @@ TEST(CommandLineTest, UsageErrors)
         {{"help", "crea-badge"}, "unknown command \"crea-badge\" (did you mean CreaBadge?)"},
         {{"--a\rb", "CancellaWL"}, "unknown option --a\\x0Db"},
         {{"--term", "\x1b[2J", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"\\x1B[2J\""},
-        {{"--term", "257", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"257\""},
+        {{"--term", "257", "CancellaWL"}},
         {{"--term", "-1", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"-1\""},
         {{"--term", "12x", "GetSetupBase"}}, {{"--term=", "GetSetupBase"}}, {{"GetSetupBase", "--term"}},
         {{"--port", "99999", "GetSetupBase"}}, {{"--port", "", "GetSetupBase"}}, {{"--baud", "0", "GetSetupBase"}},
@@ -70,23 +74,29 @@ TEST(CommandLineTest, UsageErrors)
         {{"GetSetupBase", "--from", "3"}, "--from applies only to scan", "Usage: lettore [OPTIONS] GetSetupBase"},
         {{"listen", "--strict"}, "", "Usage: lettore [OPTIONS] listen [--ack]"},
         {{"scan", "--from", "9", "--to", "3"}, "", "Usage: lettore [OPTIONS] scan [--from A] [--to B] [--baud RATE|all] [--timeout MS]"},
-        {{"SetupSeriale", "9600", "256"}, "NEWADDR must be an integer from 0 to 255, not \"256\""},
+        {{"SetupSeriale", "9600", "256"}},
         {{"SetupSeriale", "9600", "-1"}, "NEWADDR must be an integer from 0 to 255, not \"-1\""},
-        {{"SetupSeriale", "57600", "1"}, "BAUD must be one of 1200 2400 4800 9600 19200 38400, not \"57600\""},
+        {{"SetupSeriale", "57600", "1"}},
         {{"SetupSeriale", "9600 ", "1"}}, {{"SetIndirizzo", "-1", "0000000001"}}, {{"--trace=1", "GetSetupBase"}},
         {{"SetIndirizzo", "256", "0000000001"}, "ADDR must be an integer from 0 to 255, not \"256\""},
         {{"InserisciBadge", "-1", "5"}, "FIRST must be an integer from 0 to 32767, not \"-1\""},
-        {{"InserisciBadge", "0", "32768"}, "LAST must be an integer from 0 to 32767, not \"32768\""},
+        {{"InserisciBadge", "0", "32768"}},
         {{"GetMatricolaNext", "--ack"}}, {{"GetSetupBase", "--dialect", "Zem"}}, {{"raw", "P", "2", "--dialect", "Modbus"}}, {{"raw", "P", "\\x6"}},
         {{"CancellaWL", "--quiet-gap", "100"}, "--quiet-gap does not apply to CancellaWL"},
         {{"InserisciBadge", "0", "1", "--quiet-gap", "5001"}, "--quiet-gap must be an integer from 0 to 5000, not \"5001\""},
         {{"InserisciBadge", "0", "1", "--quiet-gap", "1\n"}, "--quiet-gap must be an integer from 0 to 5000, not \"1\\x0A\""},
+        {{"InserisciBadge", "5", "2"}, "", "Usage: lettore [OPTIONS] InserisciBadge FIRST LAST"},
+        {{"--term", "1", "CancellaWL", "--term=2"}, "--term is given more than once"}, {{"--trace", "--trace", "CancellaWL"}},
+        {{"-h", "--help"}}, {{"--baud", "115200", "GetSetupBase"}}, {{"scan", "--baud", "12345"}},
+        {{"--term", "256", "GetVersioneFirmware"}, "", "Usage: lettore [OPTIONS] GetVersioneFirmware"},
+        {{"VerificaBadge", "x"}, "terminal 256 reaches every reader at once and none answers: VerificaBadge asks one "
+                                 "reader, 0 to 255 (the terminal of Seriale.cfg; --term chooses another)", nullptr, 256},
         {{"enrol"}, "", "Usage: lettore [OPTIONS] enrol FILE [--dry-run] [--remove-others --range FIRST-LAST]"},
         {{"enrol", "l.csv", "--remove-others"}, "--remove-others needs --range FIRST-LAST, the codes to look for extra ones in"},
         {{"enrol", "l.csv", "--range", "1-3"}, "--range applies only with --remove-others"},
         {{"enrol", "l.csv", "--remove-others", "--range", "3-1"},
          "--range must be FIRST-LAST, codes of 1 to 10 digits at most 100000 apart, not \"3-1\""},
-        {{"--term", "256", "enrol", "l.csv"}, "enrol needs one reader's address, 0 to 255: none answers at 256"},
+        {{"--term", "256", "enrol", "l.csv"}, "terminal 256 reaches every reader at once and none answers: enrol asks one reader, 0 to 255"},
         {{"transactions"}, "transactions needs --out FILE, the CSV file the records go to", "Usage: lettore [OPTIONS] transactions --out FILE"},
         {{"CancellaWL", "--dry-run"}, "--dry-run applies only to enrol"}, {{"GetSetupBase", "--out", "x"}, "--out applies only to transactions"},
         {{"transactions", "--out", "t.csv", "--strict"}},
@@ -94,7 +104,7 @@ TEST(CommandLineTest, UsageErrors)
     for (const auto& row : rows) {
         const std::string line = testing::PrintToString(row.args);
         try {
-            CommandLine::parse(row.args);
+            CommandLine::checkTerminal(CommandLine::parse(row.args), row.stored);
             ADD_FAILURE() << "accepted: " << line;
         } catch (const UsageError& error) {
             if (*row.message)

@@ -48,7 +48,8 @@ TEST_F(JsonOutputTest, ResultsAndReadingsParseBack)
     EXPECT_EQ(parsed(out.str()), (QJsonObject{{"ComRX", "06"}, {"time", "T"}}));
 }
 
-// Only links named COM<N> count, by number; one whose device is gone says so.
+// Only links named COM<N> count, by number; one whose device is gone says so. Other entries named like them are
+// odd, each with what is wrong and what its port reaches instead.
 TEST(PortListTest, LinksAndTheirDevices)
 {
     QTemporaryDir dir;
@@ -56,6 +57,8 @@ TEST(PortListTest, LinksAndTheirDevices)
     const fs::path device = folder / "device";
     std::ofstream(device.string()).put('x');
     std::ofstream((folder / "COM9").string()).put('x');
+    fs::create_directory(folder / "COM8");
+    fs::create_directory(folder / "COM1x");
     fs::create_symlink(device, folder / "COM12");
     fs::create_symlink(folder / "gone", folder / "COM3");
     fs::create_symlink(device, folder / "COM007");
@@ -65,13 +68,17 @@ TEST(PortListTest, LinksAndTheirDevices)
     EXPECT_EQ(PortList::text(devices, links, 1, "/dev/ttyS0"),
               "device /dev/ttyUSB0 description \"FT232R USB UART\" maker \"FTDI\" serial \"A1\"\" usb 0403:6001\n"
               "device /dev/ttyS0\nport 3 COM3 -> " + (folder / "gone").string() + " (missing)\n"
-              "port 12 COM12 -> " + device.string() + "\ndefault port 1 /dev/ttyS0\n");
+              "port 12 COM12 -> " + device.string() + "\nodd COM007: not how port 7 is named (COM7); port 7 is /dev/ttyS6\n"
+              "odd COM8: a folder, not a link; port 8 is /dev/ttyS7\nodd COM9: a regular file, not a link; port 9 is "
+              "/dev/ttyS8\ndefault port 1 /dev/ttyS0\n");
     const QJsonObject object = parsed(PortList::json(devices, links, 1, "/dev/ttyS0"));
     EXPECT_EQ(object["devices"].toArray()[0].toObject()["usb"].toString(), "0403:6001");
     EXPECT_EQ(object["links"].toArray()[1].toObject(),
               (QJsonObject{{"link", "COM12"}, {"port", 12}, {"device", QString::fromStdString(device.string())},
                            {"present", true}}));
     EXPECT_FALSE(object["links"].toArray()[0].toObject()["present"].toBool(true));
+    EXPECT_EQ(object["odd"].toArray()[1].toObject(),
+              (QJsonObject{{"entry", "COM8"}, {"problem", "a folder, not a link; port 8 is /dev/ttyS7"}}));
     EXPECT_EQ(object["default"].toObject(), (QJsonObject{{"port", 1}, {"device", "/dev/ttyS0"}}));
 }
 

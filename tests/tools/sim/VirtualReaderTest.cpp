@@ -1,5 +1,6 @@
-// The virtual reader, the parts of its line's poll loop, and the simulator's options.
+// The virtual reader, the parts of its line's poll loop, the simulator's options and standard input.
 #include "ByteText.h"
+#include "CommandInput.h"
 #include "Dialect.h"
 #include "Fault.h"
 #include "FrameSplitter.h"
@@ -10,9 +11,12 @@
 #include "SimOptions.h"
 #include "SimulatedPort.h"
 #include "Transmitter.h"
+#include "VirtualLine.h"
 #include "VirtualReader.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -228,18 +232,18 @@ TEST(SimOptionsTest, SettingsShowInTheStateBadTextIsRefusedAndEveryOptionIsDocum
                               "  firmware \"SIM LETTORE 1.00\", setup 000100501000211, outputs 000000000\n"
                               "  white list 1 of 10000: 0000000042\n  transactions 1: 10000000042\n"
                               "  serial numbers 2, current 1: 0000000001 0000000002\n");
-    for (const char* text : {"", "256", "-1", "1x", "1:baud=57600", "1:baud", "1:firmware=SHORT", "1:serials=123",
-                             "1:transactions=1000", "1:fault=crash", "1:colour=red",
+    for (const char* text : {"", "256", "-1", "1x", "+1", "1:baud=57600", "1:baud", "1:firmware=SHORT", "1:serials=123",
+                             "1:transactions=1000", "1:fault=crash", "1:colour=red", "1:card=", "1:card=12345678901",
                              "1:model=tolvan", "200:model=parlow"})
         EXPECT_THROW(ReaderSettings::parse(text), std::invalid_argument) << text;
     for (const char* text : {"present 1", "present 1 123", "present 300 0000000042", "fault 1 boom", "transaction 1 1000",
-                             "multimaster maybe", "drop now", "drop -1", "drop 1 2", "dance"})
+                             "multimaster maybe", "drop now", "drop -1", "drop 1 2", "dance", "state +1"})
         EXPECT_THROW(LineCommand::parse(text), std::invalid_argument) << text;
     EXPECT_EQ(LineCommand::parse("drop").backAfterMs, -1);
     EXPECT_EQ(LineCommand::parse("drop 250").backAfterMs, 250);
     EXPECT_EQ(ReaderSettings::parse("5:setup=123401202300451").setup, "123401202300451");
     for (const auto& args : std::vector<std::vector<std::string>>{{"--link"}, {"--present-every", "0"}, {"--codes", "1,2"},
-                                                                  {"--late-ms", "x"}, {"--loud"}})
+                                                                  {"--late-ms", "x"}, {"--loud"}, {"--pace", "--pace"}})
         EXPECT_THROW(SimOptions::parse(args), std::invalid_argument) << args[0];
     // Every option is in the help text and accepted as written there.
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
@@ -248,6 +252,54 @@ TEST(SimOptionsTest, SettingsShowInTheStateBadTextIsRefusedAndEveryOptionIsDocum
         EXPECT_NE(SimOptions::helpText().find(arguments[0] + " "), std::string::npos) << arguments[0];
         EXPECT_NO_THROW(SimOptions::parse(arguments)) << arguments[0];
     }
+    EXPECT_EQ(SimOptions::parse({"--reader", "1", "--reader", "2"}).readers.size(), 2u);
+}
+
+// Standard input in lines of at most 4 KB, whatever pieces they come in: a longer one is refused as soon as it
+// passes that and the rest of it dropped; 1 MiB without a line end gives the input up. "C:" a command, "T" a
+// refusal, "G" the input given up; then what the end of the input gives.
+TEST(CommandInputTest, LinesAreBoundedWhateverComes)
+{
+    const std::string longest(CommandInput::MaxLineBytes, 'x');
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{"state 1\n", "quit"}, "C:state 1|C:quit"},
+        {{"sta", "te 1\r\n\nquit\n"}, "C:state 1|C:|C:quit"},
+        {{longest + "\n"}, "C:" + longest},
+        {{longest, "y", "zz\nstate 2\n"}, "T|C:state 2"},
+        {{longest + "y", "zz"}, "T"},
+        {{std::string(CommandInput::MaxDroppedBytes, '\0'), "\nstate 3\n"}, "T|C:state 3"},
+        {{std::string(CommandInput::MaxDroppedBytes, '\0'), std::string(1, '\0') + "\nstate 3\n"}, "T|G"},
+    };
+    for (const auto& [pieces, expected] : rows) {
+        CommandInput input;
+        std::string lines;
+        const auto add = [&lines](const CommandInput::Line& line) {
+            using Kind = CommandInput::Line::Kind;
+            lines += (lines.empty() ? "" : "|")
+                     + (line.kind == Kind::Command ? "C:" + line.text : line.kind == Kind::TooLong ? "T" : "G");
+        };
+        for (const std::string& piece : pieces)
+            std::ranges::for_each(input.feed(piece), add);
+        if (const auto last = input.finish())
+            add(*last);
+        EXPECT_EQ(lines, expected) << pieces.front().substr(0, 20);
+    }
+}
+
+// A command for a reader that is not on the line is refused and told; a log that cannot be written is told once,
+// then left alone.
+TEST(VirtualLineTest, RefusalsAndLogFailuresAreTold)
+{
+    std::ostream failingLog(nullptr);
+    VirtualLine line({ReaderSettings{}}, {}, &failingLog);
+    std::vector<std::string> told;
+    line.tellProblemsTo([&told](const std::string& text) { told.push_back(text); });
+    for (const char* command : {"fault 9 silent", "fault 1 silent", "present 1 0000000042", "quit"})
+        ASSERT_TRUE(line.submit(LineCommand::parse(command)));
+    line.run();
+    EXPECT_EQ(told, (std::vector<std::string>{"the log cannot be written (write error): logging stops",
+                                              "no reader 9 on the line: command refused"}));
+    EXPECT_FALSE(line.submit(LineCommand::parse("quit")));
 }
 
 }  // namespace

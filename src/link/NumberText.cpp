@@ -1,8 +1,10 @@
-#include "LeadingNumber.h"
+#include "NumberText.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace lettore {
@@ -13,7 +15,17 @@ bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; 
 
 }  // namespace
 
-double LeadingNumber::value(std::string_view text)
+std::optional<long long> NumberText::whole(std::string_view text, long long low, long long high)
+{
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+double NumberText::leading(std::string_view text)
 {
     std::string compact;
     for (const char c : text)
@@ -48,10 +60,10 @@ double LeadingNumber::value(std::string_view text)
     return std::strtod(compact.substr(0, end).c_str(), nullptr);
 }
 
-std::optional<int16_t> LeadingNumber::toInt16(std::string_view text)
+std::optional<int16_t> NumberText::leadingInt16(std::string_view text)
 {
-    const double rounded = std::nearbyint(value(text));  // the default mode rounds half to even
-    if (!(rounded >= INT16_MIN && rounded <= INT16_MAX))
+    const double rounded = std::nearbyint(leading(text));  // the default mode rounds half to even
+    if (!(rounded >= std::numeric_limits<int16_t>::min() && rounded <= std::numeric_limits<int16_t>::max()))
         return std::nullopt;
     return static_cast<int16_t>(rounded);
 }
