@@ -33,7 +33,7 @@ TEST(CodeListTest, ReadsEveryFormAndNamesEveryProblem)
     const struct { const char* name; std::string bytes, read; } rows[] = {
         {"one a line, padded", "42\n0000000043\n7", "1:0000000042|2:0000000043|3:0000000007|header 0"},
         {"CR LF, CR alone, blank lines", "1\r\n\r\n2\r3\r\n", "1:0000000001|3:0000000002|4:0000000003|header 0"},
-        {"UTF-8 mark before a header", "\xEF\xBB\xBF" "Codice\n0042\n", "2:0000000042|header 1"},
+        {"UTF-8 mark before a code", "\xEF\xBB\xBF" "0042\n43\n", "1:0000000042|2:0000000043|header 0"},
         {"UTF-16 little-endian", utf16("Codice\r\n42\r\n", true), "2:0000000042|header 1"},
         {"UTF-16 big-endian, accent", utf16("Tessera\xE8\n42\n", false), "2:0000000042|header 1"},
         {"header picks the column", "Nome,Badge\nRossi,42\n,\n", "2:0000000042|header 1"},
