@@ -145,6 +145,8 @@ bool Enrolment::run(Step step, std::size_t index, std::size_t count, Report& rep
             report.stopped = true;
             return false;
         }
+        if (journal && (step == Step::Add || step == Step::Remove))
+            journal->forgetCheck(outcome.code);
         const ReaderCommand::Result result =
             ReaderCommand::named(commandOf(step)).run(m_link, m_term, {{"CODICE", outcome.code}});
         // The port is gone: every further code would fail the same way.
@@ -154,7 +156,9 @@ bool Enrolment::run(Step step, std::size_t index, std::size_t count, Report& rep
         }
         outcome.esito = result.esito;
         outcome.status = result.values.empty() ? "" : result.values.front().text;
-        if (journal)
+        // Only an answered exchange is done: one that timed out (a close cuts
+        // a wait short too) or was rejected is sent again by a resumed run.
+        if (journal && outcome.esito == Esito::Accepted)
             journal->record(step, outcome.code, {outcome.esito, outcome.status});
     }
     if (m_progress)

@@ -25,8 +25,8 @@ class clsComunicazioni;
 // removes the extra codes of a range, adds the codes (CreaBadge on a
 // listed code changes nothing, so its status is the difference), then
 // reads every code back. A run stops between two exchanges when asked to,
-// and at the first port failure; with a journal, the steps it records are
-// not done again by the next run.
+// and at the first port failure; with a journal, the answered exchanges it
+// records are not done again by the next run.
 class Enrolment {
 public:
     using Step = EnrolmentJournal::Step;

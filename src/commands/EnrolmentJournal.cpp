@@ -63,9 +63,14 @@ bool EnrolmentJournal::open(const std::filesystem::path& path, const std::string
         char step = 0;
         std::string code, status;
         int esito = 0;
-        if (fields >> step >> code >> esito >> status && fields.eof())
-            if (const std::optional<std::string> byte = statusOf(status))
-                m_steps[{step, code}] = {static_cast<int16_t>(esito), *byte};
+        const std::optional<std::string> byte = fields >> step >> code >> esito >> status && fields.eof()
+                                                    ? statusOf(status)
+                                                    : std::nullopt;
+        if (!byte)
+            continue;
+        if (step == char(Step::Add) || step == char(Step::Remove))
+            forgetCheck(code);
+        m_steps[{step, code}] = {static_cast<int16_t>(esito), *byte};
     }
     m_resumed = m_steps.size();
     in.close();
@@ -88,6 +93,8 @@ bool EnrolmentJournal::record(Step step, const std::string& code, const Outcome&
     return m_file.append(std::string(1, static_cast<char>(step)) + " " + code + " " + std::to_string(outcome.esito)
                          + " " + status + "\n");
 }
+
+void EnrolmentJournal::forgetCheck(const std::string& code) { m_steps.erase({char(Step::Verify), code}); }
 
 void EnrolmentJournal::remove()
 {

@@ -13,8 +13,8 @@
 namespace lettore {
 
 // What an enrolment has done so far, kept beside its list so that a run
-// stopped or killed resumes where it stopped: one line per exchange, the
-// step, the code, the result code and the status character. Lines reach
+// stopped or killed resumes where it stopped: one line per answered
+// exchange, the step, the code, the result code and the status character. Lines reach
 // the file as they are written (no wait for the disk: a journal lost with
 // the machine only makes the next run start afresh, which is harmless, as
 // adding a listed code is). The first line names what the journal is for;
@@ -46,6 +46,10 @@ public:
     // Adds a step; false when it could not be written (a resumed run then
     // does it again).
     bool record(Step step, const std::string& code, const Outcome& outcome);
+    // `code` is being added or removed again: a check recorded before no
+    // longer holds. On open, a line adding or removing a code does the same
+    // to the checks above it.
+    void forgetCheck(const std::string& code);
     // The run is over: the journal goes.
     void remove();
 

@@ -134,6 +134,29 @@ TEST_F(EnrolmentTest, AStoppedRunResumesFromItsJournal)
     EXPECT_EQ(sent(), "add 1|add 2|add 3|chk 1|chk 2|chk 3");
 }
 
+// A code whose add went unanswered is added again by the next run, and checked again, whatever
+// the check of the run before found; an answered check of a code not sent again holds.
+TEST_F(EnrolmentTest, ACodeAddedAgainIsCheckedAgain)
+{
+    const auto path = std::filesystem::path(testing::TempDir()) / "enrolment-again.journal";
+    std::filesystem::remove(path);
+    const std::vector<std::string> all = codes({1, 2, 3, 4});
+    const auto runWith = [&] {
+        EnrolmentJournal journal;
+        EXPECT_TRUE(journal.open(path, EnrolmentJournal::identity(all, "port 1 term 1")));
+        return enrolment(&journal).write(all);
+    };
+    silent = {BadgeCode::fromNumber(3)};
+    stopAt = 7;  // before the check of 4
+    runWith();
+    silent.clear();
+    stopAt = -1;
+    exchanges.clear();
+    const Enrolment::Report again = runWith();
+    EXPECT_EQ(sent(), "add 3|chk 3|chk 4");
+    EXPECT_TRUE(again.mismatches().empty());
+}
+
 TEST(CodeRangeTest, TwoCodesInOrderAtMostMaxSizeApart)
 {
     const std::pair<const char*, bool> rows[] = {
