@@ -6,6 +6,9 @@
 #include "TransactionFile.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -75,7 +78,8 @@ private slots:
     }
     void cleanup() { m_console.reset(); }
 
-    // Both windows are actions of the main window: a shortcut, and its context menu's entries.
+    // Both windows are actions of the main window: a shortcut, and its context menu's entries,
+    // which the Menu key on a control without a menu of its own opens too.
     void openedByShortcutOrMenu()
     {
         frmSibrant& window = m_console->window();
@@ -87,6 +91,20 @@ private slots:
             entries << action->text() + " " + action->shortcut().toString();
         QCOMPARE(entries, QStringList({QString::fromUtf8("Importa lista… Ctrl+Shift+I"),
                                        QString::fromUtf8("Scarica transazioni… Ctrl+Shift+T")}));
+        // The Menu key on a button: its menu is the window's.
+        QStringList menu;
+        QTimer::singleShot(0, [&] {
+            if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (const QAction* action : popup->actions())
+                    menu << action->text();
+                popup->close();
+            }
+        });
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(2, 2), QPoint(2, 2));
+        QApplication::sendEvent(m_console->ui().Command7, &key);
+        QCOMPARE(menu, QStringList({QString::fromUtf8("Importa lista…"), QString::fromUtf8("Scarica transazioni…")}));
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         QTest::keyClick(&window, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(downloadWindow().isVisible() && !importWindow().isVisible());
         QCOMPARE(downloadWindow().windowTitle(), QString("Scarica transazioni"));
