@@ -184,7 +184,6 @@ class ConsoleEndToEndTest(unittest.TestCase):
         wait_until(summary("Codici 2: presenti 0, mancanti 2, senza risposta 0."), "the difference")
         app.press_accessible(app.child(window, "push button", "Scrivi"))
         wait_until(summary("Tutti i 2 codici sono sul lettore"), "the list written and read back")
-        self.assertEqual(self.sim_log().count("reader 1 S: CreaBadge"), 2)
 
     def test_7_sigterm_ends_it_writing_the_settings(self):
         self.console.terminate()

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace lettore::test {
 namespace {
@@ -27,10 +26,10 @@ protected:
             return confirm ? std::string() : answer(stored.empty() ? "0" : stored.front());
         };
     }
-    TransactionDownload::Result download(TransactionSink& sink)
+    TransactionDownload::Result download()
     {
         const auto at = [] { return std::chrono::sys_days(std::chrono::year(2000) / 1 / 1); };
-        return TransactionDownload(lettori.Comunicazione(), 1, sink, {}, [this] { return --stopIn == 0; }, at).run();
+        return TransactionDownload(lettori.Comunicazione(), 1, *this, {}, [this] { return --stopIn == 0; }, at).run();
     }
 
     bool append(TransactionRecord& r) override
@@ -54,7 +53,7 @@ protected:
 TEST_F(TransactionDownloadTest, StoresAndFlushesEachRecordBeforeItsAcknowledgement)
 {
     stored = {"10000000042", "0" "0000000043" "0000000044"};
-    const TransactionDownload::Result result = download(*this);
+    const TransactionDownload::Result result = download();
     EXPECT_EQ(events, (std::vector<std::string>{
                           Query, "append 1 2000-01-01T00:00:00.000Z 1 0000000042", "flush", Ack, "confirmed",
                           Query, "append 1 2000-01-01T00:00:00.000Z 0 00000000430000000044", "flush", Ack, "confirmed",
@@ -71,19 +70,19 @@ TEST_F(TransactionDownloadTest, NothingUnstoredIsAcknowledged)
     for (const std::string call : {"append", "flush"}) {
         events.clear();
         failing = call;
-        EXPECT_TRUE(download(*this).sinkFailed);
+        EXPECT_TRUE(download().sinkFailed);
         EXPECT_EQ(events.size(), call == "append" ? 2u : 3u) << call;  // the query, append (and flush)
         EXPECT_EQ(std::count(events.begin(), events.end(), Ack), 0) << call;
     }
     failing.clear();
     stopIn = 3;
-    const TransactionDownload::Result stopped = download(*this);
+    const TransactionDownload::Result stopped = download();
     EXPECT_TRUE(stopped.stopped);
     EXPECT_EQ(stopped.records, 1);
     EXPECT_EQ(stored, std::vector<std::string>{"10000000043"});
     events.clear();
     reply = [](const std::string&) { return std::string(); };
-    EXPECT_EQ(download(*this).esito, Esito::TimedOut);
+    EXPECT_EQ(download().esito, Esito::TimedOut);
     EXPECT_TRUE(events.empty());
 }
 
