@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandTable.h"
+#include "CodeRange.h"
 
 #include <cstdint>
 #include <optional>
@@ -55,6 +56,11 @@ struct Invocation {
     std::string dialect = "Sibrant2";
     // InserisciBadge: the quiet gap after a time-out; empty: the default.
     std::optional<uint32_t> quietGapMs;
+    // enrol: compare only; remove the codes of `range` not in the list.
+    bool dryRun = false;
+    bool removeOthers = false;
+    std::optional<CodeRange> range;
+    std::string out;  // transactions: the CSV file the records are appended to
 };
 
 // Parses `lettore [OPTIONS] COMMAND [ARGS...]`. Options may stand anywhere,
@@ -82,6 +88,8 @@ private:
     // The checks that depend on the command: its options and arguments.
     static void checkCommand(Invocation& inv, const std::vector<std::string>& positional,
                              const std::string& scanOption);
+    // The options of enrol and transactions.
+    static void checkFileCommands(const Invocation& inv);
 };
 
 }  // namespace lettore
