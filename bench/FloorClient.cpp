@@ -1,9 +1,12 @@
 // The floor of the line: the least a client can do for a range insertion.
 // Raw termios and poll, nothing else: one CreaBadge frame per code, then
 // the answer read until its check character (or a lone ACK or NAK), at
-// most 5 s. Frames are built here, on purpose apart from the link's code.
-//   lettore-bench-floor DEVICE BAUD TERM FIRST LAST
-// Prints "accettati N" and exits 0 when every answer was accepted.
+// most 5 s; with "verify", all the codes' existence checks (VerificaBadge)
+// after them, as an enrolment reads its list back. Frames are built here,
+// on purpose apart from the link's code.
+//   lettore-bench-floor DEVICE BAUD TERM FIRST LAST [verify]
+// Prints "accettati N" (exchanges accepted) and exits 0 when every answer
+// was accepted.
 
 #include <cerrno>
 #include <cstdio>
@@ -40,17 +43,22 @@ char bcc(const std::string& bytes)
     return static_cast<char>(x);
 }
 
-// STX, the two address characters of a command that changes something,
-// "41" and the 10-digit code, ETX, then the XOR of all of them.
-std::string creaBadge(int term, int number)
+// STX, the two address characters (a command that changes something: 0x30
+// and the nibble; a query: 0x30 and 0x20 plus the low nibble), the data,
+// ETX, then the XOR of all of them.
+std::string frame(int term, bool set, const std::string& data)
 {
-    char code[11];
-    std::snprintf(code, sizeof code, "%010d", number);
-    std::string frame{STX, static_cast<char>(0x30 + (term >> 4)), static_cast<char>(0x30 + (term & 0x0F))};
-    frame += "41";
-    frame += code;
-    frame += ETX;
-    return frame + bcc(frame);
+    std::string bytes{STX, static_cast<char>(0x30 + (term >> 4)), static_cast<char>((set ? 0x30 : 0x20) + (term & 0x0F))};
+    bytes += data;
+    bytes += ETX;
+    return bytes + bcc(bytes);
+}
+
+std::string code(int number)
+{
+    char digits[11];
+    std::snprintf(digits, sizeof digits, "%010d", number);
+    return digits;
 }
 
 // One answer: true when it is a lone ACK, or a frame whose check character
@@ -85,8 +93,9 @@ bool answerAccepted(int fd)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: %s DEVICE BAUD TERM FIRST LAST\n", argv[0]);
+    const bool verify = argc == 7 && std::strcmp(argv[6], "verify") == 0;
+    if (argc != 6 && !verify) {
+        std::fprintf(stderr, "usage: %s DEVICE BAUD TERM FIRST LAST [verify]\n", argv[0]);
         return 64;
     }
     const int fd = ::open(argv[1], O_RDWR | O_NOCTTY);
@@ -106,13 +115,16 @@ int main(int argc, char* argv[])
     const int first = std::atoi(argv[4]);
     const int last = std::atoi(argv[5]);
     int accepted = 0;
-    for (int n = first; n <= last; ++n) {
-        const std::string frame = creaBadge(term, n);
-        if (::write(fd, frame.data(), frame.size()) != static_cast<ssize_t>(frame.size()))
-            return 74;
+    const auto exchange = [&](const std::string& bytes) {
+        if (::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            std::exit(74);
         accepted += answerAccepted(fd);
-    }
+    };
+    for (int n = first; n <= last; ++n)
+        exchange(frame(term, true, "41" + code(n)));
+    for (int n = first; verify && n <= last; ++n)
+        exchange(frame(term, false, "7" + code(n)));
     ::close(fd);
     std::printf("accettati %d\n", accepted);
-    return accepted == last - first + 1 ? 0 : 1;
+    return accepted == (last - first + 1) * (verify ? 2 : 1) ? 0 : 1;
 }

@@ -14,12 +14,14 @@ namespace {
 
 using Kind = CommandEntry::Kind;
 
-// The commands whose result is read out of the reader's answer.
+// The commands whose result is read out of the reader's answer; the
+// command line's enrol and transactions read every code or record back.
 bool isQuery(const CommandEntry& entry)
 {
     static const std::set<std::string, std::less<>> queries{
         "VerificaBadge",     "GetSetupBase",         "GetVersioneFirmware", "GetTransazione",
-        "GetMatricolaPrima", "GetMatricolaCorrente", "GetMatricolaNext"};
+        "GetMatricolaPrima", "GetMatricolaCorrente", "GetMatricolaNext",    "enrol",
+        "transactions"};
     return queries.contains(entry.name);
 }
 

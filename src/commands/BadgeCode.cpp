@@ -2,9 +2,10 @@
 
 namespace lettore {
 
-std::string BadgeCode::fromNumber(int number)
+std::string BadgeCode::fromNumber(int number) { return padded(std::to_string(number)); }
+
+std::string BadgeCode::padded(const std::string& digits)
 {
-    const std::string digits = std::to_string(number);
     return digits.size() >= Length ? digits : std::string(Length - digits.size(), '0') + digits;
 }
 

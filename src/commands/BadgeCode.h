@@ -12,6 +12,9 @@ public:
     // `number` as ten decimal digits with leading zeros: 5 gives
     // "0000000005". `number` must not be negative.
     static std::string fromNumber(int number);
+    // `digits` (at most Length of them) behind as many zeros as make ten:
+    // "42" gives "0000000042".
+    static std::string padded(const std::string& digits);
 };
 
 }  // namespace lettore

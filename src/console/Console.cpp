@@ -45,6 +45,7 @@ Console::Console(clsLettori& registry, Dialogs* dialogs)
     m_output = std::make_unique<OutputPanel>(panelContext());
     m_firmware = std::make_unique<FirmwarePanel>(panelContext());
     m_setIndirizzo = std::make_unique<SetIndirizzoPanel>(panelContext());
+    m_fileWindows = std::make_unique<FileWindowsOpener>(panelContext());
     m_window.installEventFilter(this);
     connectStop();
 }

@@ -2,6 +2,7 @@
 
 #include "ConnectionSettings.h"
 #include "ConsoleGate.h"
+#include "FileWindowsOpener.h"
 #include "FirmwarePanel.h"
 #include "LinkRelay.h"
 #include "MonitorButtonPanel.h"
@@ -59,6 +60,8 @@ public:
     ConsoleGate& gate() { return m_gate; }
     // The link's events reach the monitor and the reading handler here.
     LinkRelay& relay() { return m_relay; }
+    // "Importa lista…" and "Scarica transazioni…".
+    FileWindowsOpener& fileWindows() { return *m_fileWindows; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -102,6 +105,7 @@ private:
     std::unique_ptr<OutputPanel> m_output;
     std::unique_ptr<FirmwarePanel> m_firmware;
     std::unique_ptr<SetIndirizzoPanel> m_setIndirizzo;
+    std::unique_ptr<FileWindowsOpener> m_fileWindows;
     LinkRelay m_relay;
     ScopedSubscription m_relaySubscription;
     ScopedSubscription m_gateSubscription;

@@ -247,15 +247,18 @@ TEST(TransactionCodesTest, TenCharactersABoxAsTheLengthRoundsHalfToEven)
     }
 }
 
-// A field is quoted only when it holds a comma, a quote or a line end, its quotes doubled;
-// a traffic row's columns in order.
-TEST(CsvTest, FieldsQuotedWhereTheyMustBeAndTrafficColumns)
+// A field is quoted only when it holds a comma, a quote or a line end, its quotes doubled; one a
+// spreadsheet would run as a formula is quoted behind an apostrophe, and digits it would turn into
+// a number losing zeros or digits are a formula giving the text; a traffic row's columns in order.
+TEST(CsvTest, FieldsQuotedWhereTheyMustBeAndShownAsTextAndTrafficColumns)
 {
     const std::pair<std::vector<std::string>, const char*> rows[] = {
         {{}, "\r\n"},
         {{"", ""}, ",\r\n"},
-        {{"a b", "0000000042"}, "a b,0000000042\r\n"},
+        {{"a b", "0"}, "a b,0\r\n"},
         {{"a,b", "say \"hi\"", "x\ry", "x\ny"}, "\"a,b\",\"say \"\"hi\"\"\",\"x\ry\",\"x\ny\"\r\n"},
+        {{"=1+1", "+1", "-1", "@A1", "\tx", "\rx", "a=b"}, "\"'=1+1\",\"'+1\",\"'-1\",\"'@A1\",\"'\tx\",\"'\rx\",a=b\r\n"},
+        {{"0000000042", "00", "12345678901", "123456789012"}, "=\"0000000042\",=\"00\",12345678901,=\"123456789012\"\r\n"},
     };
     for (const auto& [fields, record] : rows)
         EXPECT_EQ(Csv::record(fields), record);

@@ -5,6 +5,7 @@
 #include "CommandNames.h"
 #include "CommandTable.h"
 #include "EndRequests.h"
+#include "EnrolReport.h"
 #include "ErrorWatcher.h"
 #include "Esito.h"
 #include "JsonReadingListener.h"
@@ -17,6 +18,7 @@
 #include "ScopedSubscription.h"
 #include "SerialSettings.h"
 #include "StandardStreams.h"
+#include "TransactionReport.h"
 #include "clsLettori.h"
 
 #include <QCoreApplication>
@@ -73,6 +75,14 @@ int CliSession::run()
     if (m_trace)
         tracing.emplace(link, *m_trace);
 
+    // A badge list is read, and its problems told, before the port is touched.
+    std::optional<EnrolReport> enrolment;
+    if (m_invocation.command == &CommandNames::enrol()) {
+        enrolment.emplace(m_registry, m_invocation, m_stored, m_out, m_err);
+        if (const int status = enrolment->readList())
+            return status;
+    }
+
     const int16_t portNumber = m_invocation.portNumber.value_or(m_stored.NSeriale);
     // The link passes a number on to the port only when it differs from the
     // one it stored, and it stores 0 while the port starts on 1: port 0
@@ -105,6 +115,10 @@ int CliSession::run()
         status = ScanReport(m_registry, m_invocation, m_out, m_err, m_outputFailed).run();
         if (status == ExitPort)
             status = portFailure(errors.last().value_or("the port failed"));
+    } else if (enrolment) {
+        status = enrolment->run(errors);
+    } else if (m_invocation.command == &CommandNames::transactions()) {
+        status = TransactionReport(m_registry, m_invocation, m_stored, m_out, m_err).run(errors);
     } else {
         status = runCommand(errors);
     }

@@ -26,6 +26,9 @@ const std::map<std::string, std::string>& textFormats()
         {"BUZZER", "up to 3 digits, zero-padded"},
         {"TYPE", "S for a command that sets something, anything else a query (P)"},
         {"COMMAND", "a command's name"},
+        {"FILE", "the list: CSV (comma or semicolon), TSV or one code a line, with or without a header\n"
+                 "        (a column named Codice, Badge, Card, Tessera or Matricola holds the codes, else the\n"
+                 "        first); each code 1 to 10 digits, padded with zeros to 10"},
     };
     return formats;
 }
@@ -56,6 +59,8 @@ const std::map<std::string, std::string>& examples()
         {"scan", "--port 9 scan --from 0 --to 31 --baud all --timeout 200"},
         {"collaudo", "--port 9 --term 1 collaudo --report reports --operator Rossi"},
         {"help", "help CreaBadge"},
+        {"enrol", "--port 9 --term 1 enrol badges.csv --dry-run"},
+        {"transactions", "--port 9 --term 1 transactions --out transazioni.csv --json"},
     };
     return runs;
 }
@@ -76,6 +81,22 @@ const std::map<std::string, std::string>& outputs()
         {"GetMatricolaNext", "outCODICE: 10 characters, or N; a number read is acknowledged\n"},
         {"InserisciBadge", "accettati, TxtRisposta (last code and status), inviati, stato S N per status\n"},
         {"raw", "Risposta: the whole answer in hex, a lone ACK (06) or NAK (15) included\n"},
+        {"enrol",
+         "with --dry-run a line \"mancante CODE\" per code not on the reader, \"estraneo CODE\" per\n"
+         "  extra code of the range, \"ignoto CODE esito N\" per code without an answer, then codici,\n"
+         "  presenti, mancanti, estranei and ignoti with their counts; exit status 0 when nothing differs,\n"
+         "  1 when something does.\n"
+         "  Otherwise a line \"discordante CODE REASON\" per code not read back as it should be, then\n"
+         "  codici, aggiunti (added), presenti (listed already), eliminati, verificati (read back\n"
+         "  listed), discordanti and ripresi (steps a stopped run had done); exit status 0 when every\n"
+         "  code was read back, 1 when not.\n"
+         "  A list with problems is reported on stderr, one FILE:LINE: line each, and nothing is sent\n"
+         "  (exit status 65; 66 when the file cannot be read).\n"},
+        {"transactions",
+         "a line \"transazione ADDR CODE status S TIME\" per record stored (\" repeated\" at the end of\n"
+         "  one stored before but not confirmed), then esito, transazioni and ripetute; each record is\n"
+         "  appended to the file and on the disk before the reader is told to drop it. Exit status 0\n"
+         "  once the reader has none left, 74 when the file cannot be written.\n"},
     };
     return printed;
 }
@@ -108,6 +129,16 @@ const std::map<std::string, std::string>& ownOptions()
          "--scan collaudo-STAMP-riepilogo.html. Exit status 0 when every step passed and\n"
          "the reader was left as found, 1 when not, 74 when the line dropped or a report\n"
          "could not be written, 130 when stopped.\n"},
+        {"enrol",
+         "  --dry-run         compare the list with the reader; change nothing\n"
+         "  --remove-others   also remove the codes of --range not in the list\n"
+         "  --range FIRST-LAST  the codes checked for extra ones (at most 100000)\n"
+         "Writing adds every code, then reads every code back. A run stopped (Ctrl-C) or killed\n"
+         "resumes where it stopped: FILE.journal beside the list keeps what was done, and goes\n"
+         "when a run ends.\n"},
+        {"transactions",
+         "  --out FILE        the CSV file the records are appended to (made when missing):\n"
+         "                    reader,downloaded,status,code,repeated\n"},
     };
     return options;
 }
@@ -153,6 +184,10 @@ std::string CommandHelp::synopsis(const CommandEntry& entry)
         line += " [--from A] [--to B] [--baud RATE|all] [--timeout MS]";
     if (line == "collaudo")
         line += " [--term N | --scan A..B] [--plan FILE] [--report DIR] [--operator NAME] [--alone] [--badge]";
+    if (line == "enrol FILE")
+        line += " [--dry-run] [--remove-others --range FIRST-LAST]";
+    if (line == "transactions")
+        line += " --out FILE";
     return line;
 }
 

@@ -138,6 +138,19 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             inv.term = static_cast<int16_t>(bounded(0, 256));
         } else if (name == "--quiet-gap") {
             inv.quietGapMs = static_cast<uint32_t>(bounded(0, static_cast<int>(clsComunicazioni::QuietGapLimitMs)));
+        } else if (name == "--dry-run" || name == "--remove-others") {
+            flag();
+            (name == "--dry-run" ? inv.dryRun : inv.removeOthers) = true;
+        } else if (name == "--range") {
+            const std::string range = value();
+            inv.range = CodeRange::parse(range);
+            if (!inv.range)
+                throw UsageError("--range must be FIRST-LAST, codes of 1 to 10 digits at most "
+                                 + std::to_string(CodeRange::MaxSize) + " apart, not " + ArgumentChecks::quoted(range));
+        } else if (name == "--out") {
+            inv.out = value();
+            if (inv.out.empty())
+                throw UsageError("--out needs a file name");
         } else if (name == "--dialect") {
             inv.dialect = value();
             const auto& known = CommandTable::dialects();
@@ -214,6 +227,7 @@ void CommandLine::checkCommand(Invocation& inv, const std::vector<std::string>& 
         throw UsageError(std::string("--quiet-gap does not apply to ") + entry.name);
     if (inv.dialect != "Sibrant2" && !entry.takesDialect)
         throw UsageError(std::string("--dialect does not apply to ") + entry.name);
+    checkFileCommands(inv);
     const std::vector<std::string> args(positional.begin() + 1, positional.end());
     refuse(ArgumentChecks::arguments(entry, args));
     for (size_t n = 0; n < args.size(); ++n)
@@ -258,6 +272,27 @@ void CommandLine::checkTerminal(const Invocation& invocation, int16_t storedTerm
     if (!invocation.term)
         refusal += " (the terminal of Seriale.cfg; --term chooses another)";
     throw UsageError(refusal, CommandHelp::usageLine(*invocation.command));
+}
+
+void CommandLine::checkFileCommands(const Invocation& inv)
+{
+    const CommandEntry& entry = *inv.command;
+    const bool enrol = &entry == &CommandNames::enrol();
+    const bool transactions = &entry == &CommandNames::transactions();
+    for (const auto& [given, option] : {std::pair(inv.dryRun, "--dry-run"), std::pair(inv.removeOthers, "--remove-others"),
+                                        std::pair(inv.range.has_value(), "--range")})
+        if (given && !enrol)
+            throw UsageError(std::string(option) + " applies only to enrol");
+    if (!inv.out.empty() && !transactions)
+        throw UsageError("--out applies only to transactions");
+    if (transactions && inv.out.empty())
+        throw UsageError("transactions needs --out FILE, the CSV file the records go to");
+    // The reader cannot list its codes: extra ones are found by checking each code of a range.
+    if (inv.removeOthers != inv.range.has_value())
+        throw UsageError(inv.removeOthers ? "--remove-others needs --range FIRST-LAST, the codes to look for extra ones in"
+                                          : "--range applies only with --remove-others");
+    if (inv.strict && (enrol || transactions))
+        throw UsageError(std::string("--strict does not apply to ") + entry.name);
 }
 
 std::string CommandLine::helpText()
@@ -316,6 +351,11 @@ std::string CommandLine::helpText()
         "  listen                 runs until stopped: 130, 143, 129\n"
         "  collaudo               0 every step passed and the reader was left as found, 1 not;\n"
         "                         stopped: 130, 143, 129 (the reader put back first)\n"
+        "  enrol                  0 nothing differs, or every code read back; 1 otherwise;\n"
+        "                         65 a list with problems, 66 one that cannot be read; stopped:\n"
+        "                         130, 143, 129\n"
+        "  transactions           0 the reader holds none left; the failed query's result code;\n"
+        "                         74 also when the file cannot be written; stopped: 130, 143, 129\n"
         "  ports, help            0\n"
         "  every command          64 usage error; 74 the port cannot be opened or failed, or\n"
         "                         standard output or the trace file cannot be written\n";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandTable.h"
+#include "CodeRange.h"
 
 #include <cstdint>
 #include <optional>
@@ -66,6 +67,11 @@ struct Invocation {
     std::optional<std::string> operatorName;
     bool alone = false;
     bool badge = false;
+    // enrol: compare only; remove the codes of `range` not in the list.
+    bool dryRun = false;
+    bool removeOthers = false;
+    std::optional<CodeRange> range;
+    std::string out;  // transactions: the CSV file the records are appended to
 };
 
 // Parses `lettore [OPTIONS] COMMAND [ARGS...]`. Options may stand anywhere,
@@ -97,6 +103,8 @@ private:
     // The checks that depend on the command: its options and arguments.
     static void checkCommand(Invocation& inv, const std::vector<std::string>& positional,
                              const std::string& scanOption);
+    // The options of enrol and transactions.
+    static void checkFileCommands(const Invocation& inv);
 };
 
 }  // namespace lettore

@@ -65,13 +65,28 @@ const CommandEntry& CommandNames::help()
     return entry;
 }
 
+const CommandEntry& CommandNames::enrol()
+{
+    static const CommandEntry entry{"enrol", {{"FILE", CommandEntry::Kind::Text}}, false, false,
+                                    "put a list of badge codes on a reader and read every code back"};
+    return entry;
+}
+
+const CommandEntry& CommandNames::transactions()
+{
+    static const CommandEntry entry{
+        "transactions", {}, false, false, "download every stored transaction into a CSV file, none lost"};
+    return entry;
+}
+
 const std::vector<const CommandEntry*>& CommandNames::all()
 {
     static const std::vector<const CommandEntry*> entries = [] {
         std::vector<const CommandEntry*> out;
         for (const CommandEntry& entry : CommandTable::all())
             out.push_back(&entry);
-        for (const CommandEntry* own : {&CommandLine::listenEntry(), &ports(), &scan(), &collaudo(), &help()})
+        for (const CommandEntry* own :
+             {&CommandLine::listenEntry(), &ports(), &scan(), &collaudo(), &help(), &enrol(), &transactions()})
             out.push_back(own);
         return out;
     }();

@@ -39,6 +39,10 @@ TEST(CommandLineTest, OptionsAndArguments)
     EXPECT_EQ(std::tie(one.scanFrom, one.scanTo, one.timeoutMs), std::make_tuple(7, 7, std::optional<uint32_t>(80)));
     EXPECT_EQ(one.scanRates, std::vector<std::string>{"19200"});
     EXPECT_FALSE(one.baud);
+    const Invocation enrol = CommandLine::parse({"enrol", "l.csv", "--remove-others", "--range", "40-0000000042"});
+    EXPECT_EQ(std::tie(enrol.args, enrol.removeOthers, enrol.range->first, enrol.range->last),
+              std::make_tuple(std::vector<std::string>{"l.csv"}, true, 40u, 42u));
+    EXPECT_EQ(CommandLine::parse({"transactions", "--out=t.csv"}).out, "t.csv");
 }
 
 // Each refusal names what is allowed (the shared checks' words are pinned in ArgumentChecksTest); a value that would
@@ -92,6 +96,15 @@ TEST(CommandLineTest, UsageErrors)
         {{"--term", "256", "GetVersioneFirmware"}, "", "Usage: lettore [OPTIONS] GetVersioneFirmware"},
         {{"VerificaBadge", "x"}, "terminal 256 reaches every reader at once and none answers: VerificaBadge asks one "
                                  "reader, 0 to 255 (the terminal of Seriale.cfg; --term chooses another)", nullptr, 256},
+        {{"enrol"}, "", "Usage: lettore [OPTIONS] enrol FILE [--dry-run] [--remove-others --range FIRST-LAST]"},
+        {{"enrol", "l.csv", "--remove-others"}, "--remove-others needs --range FIRST-LAST, the codes to look for extra ones in"},
+        {{"enrol", "l.csv", "--range", "1-3"}, "--range applies only with --remove-others"},
+        {{"enrol", "l.csv", "--remove-others", "--range", "3-1"},
+         "--range must be FIRST-LAST, codes of 1 to 10 digits at most 100000 apart, not \"3-1\""},
+        {{"--term", "256", "enrol", "l.csv"}, "terminal 256 reaches every reader at once and none answers: enrol asks one reader, 0 to 255"},
+        {{"transactions"}, "transactions needs --out FILE, the CSV file the records go to", "Usage: lettore [OPTIONS] transactions --out FILE"},
+        {{"CancellaWL", "--dry-run"}, "--dry-run applies only to enrol"}, {{"GetSetupBase", "--out", "x"}, "--out applies only to transactions"},
+        {{"transactions", "--out", "t.csv", "--strict"}},
     };
     for (const auto& row : rows) {
         const std::string line = testing::PrintToString(row.args);
