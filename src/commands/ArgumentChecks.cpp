@@ -14,15 +14,11 @@ namespace {
 
 using Kind = CommandEntry::Kind;
 
-// The commands whose result is read out of the reader's answer; the
-// command line's enrol and transactions read every code or record back.
+// The commands whose result is read out of the reader's answer; enrol and
+// transactions read every code or record back.
 bool isQuery(const CommandEntry& entry)
 {
-    static const std::set<std::string, std::less<>> queries{
-        "VerificaBadge",     "GetSetupBase",         "GetVersioneFirmware", "GetTransazione",
-        "GetMatricolaPrima", "GetMatricolaCorrente", "GetMatricolaNext",    "enrol",
-        "transactions"};
-    return queries.contains(entry.name);
+    return entry.command && std::string_view(entry.command->type) == "P" && entry.command->answersWithData();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "RangeInsertion.h"
 
 #include "BadgeCode.h"
+#include "BetweenExchanges.h"
 #include "ReaderCommand.h"
 #include "clsComunicazioni.h"
 
@@ -22,16 +23,9 @@ RangeInsertion::Result RangeInsertion::run(int first, int last) const
         return result;
     // Counting in int: a last bound of 32767 ends the loop without overflow.
     const int count = last - first + 1;
-    const auto stopNow = [&] { return m_stopRequested && m_stopRequested(); };
     const ReaderCommand& add = ReaderCommand::named("CreaBadge");
     for (int n = first; n <= last; ++n) {
-        bool stop = stopNow();
-        // A stop may come during the quiet gap too: the code is not sent then.
-        if (!stop) {
-            m_link.keepQuietGap();
-            stop = stopNow();
-        }
-        if (stop) {
+        if (BetweenExchanges::stop(m_link, m_stopRequested)) {
             result.stopped = true;
             break;
         }

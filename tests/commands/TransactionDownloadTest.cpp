@@ -107,7 +107,9 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     static constexpr const char* Reader = "port /dev/ttyS0 term 1";
-    const std::filesystem::path folder = testing::TempDir() + "transaction-file";
+    // One folder a test: CTest runs the tests of this fixture at the same time.
+    const std::filesystem::path folder =
+        testing::TempDir() + "transaction-file-" + testing::UnitTest::GetInstance()->current_test_info()->name();
     const std::filesystem::path path = folder / "t.csv";
 };
 
