@@ -1,18 +1,22 @@
 // The console program: the main window and the communications monitor on
 // the real serial port.
 #include "CloseOnSignal.h"
+#include "CollaudoOpener.h"
 #include "Console.h"
 #include "EventLoopTurns.h"
 #include "ThisProgramsFolders.h"
 #include "QtPort.h"
 #include "QtSound.h"
 #include "ScopedSubscription.h"
+#include "TrafficCapture.h"
 #include "TrafficFeed.h"
 #include "TrafficLogModel.h"
 #include "TrafficLogOpener.h"
 #include "modLettori.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QIcon>
 
 using namespace lettore;
@@ -34,7 +38,11 @@ int main(int argc, char* argv[])
     EventLoopTurns turns(clock, processQtEvents);
     // Every byte on the port goes to the traffic log, open or not.
     TrafficLogModel trafficLog;
-    TrafficFeed traffic([&](std::vector<TrafficRow>&& rows) { trafficLog.append(std::move(rows)); });
+    TrafficCapture collaudoTraffic;
+    TrafficFeed traffic([&](std::vector<TrafficRow>&& rows) {
+        collaudoTraffic.offer(rows);
+        trafficLog.append(std::move(rows));
+    });
     const auto openPort = [&] {
         auto tap = std::make_unique<PortTap>(std::make_unique<QtPort>(PortNaming(settingsFolder)));
         tap->setListener(&traffic);
@@ -52,6 +60,9 @@ int main(int argc, char* argv[])
         ScopedSubscription timeOuts(Lettori().Comunicazione(), traffic);
         Console console(Lettori());
         TrafficLogOpener trafficLogOpener(trafficLog, console.window());
+        CollaudoOpener collaudo({Lettori(), console.gate(), collaudoTraffic, [&console] { return console.settings().Terminale; },
+                                 [](const QString& file) { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); }},
+                                console.window());
         closeOnEndRequest(console.window());
         console.tellSettingsFolder(folders);
         console.Form_Load(folders.settings);

@@ -55,6 +55,8 @@ public:
     void tellSettingsFolder(const ProgramFolders& folders);
 
     frmSibrant& window() { return m_window; }
+    // Port, rate and terminal as selected now.
+    const ConnectionSettings& settings() const { return m_settings; }
     ConsoleGate& gate() { return m_gate; }
     // The link's events reach the monitor and the reading handler here.
     LinkRelay& relay() { return m_relay; }

@@ -1,6 +1,7 @@
 #include "CliSession.h"
 
 #include "ByteText.h"
+#include "CollaudoSession.h"
 #include "CommandNames.h"
 #include "CommandTable.h"
 #include "EndRequests.h"
@@ -36,10 +37,11 @@ constexpr int OutputCheckMs = 500;
 
 CliSession::CliSession(clsLettori& registry, const Invocation& invocation,
                        const ConnectionSettings& stored, const PortNaming& naming, std::ostream& out,
-                       std::ostream& err, LinkEvents* trace, std::function<bool()> outputFailed)
+                       std::ostream& err, LinkEvents* trace, std::function<bool()> outputFailed,
+                       TrafficCapture* traffic)
     : m_registry(registry), m_invocation(invocation), m_stored(stored), m_naming(naming), m_out(out),
       m_err(err), m_trace(trace),
-      m_outputFailed(outputFailed ? std::move(outputFailed) : [] { return false; })
+      m_outputFailed(outputFailed ? std::move(outputFailed) : [] { return false; }), m_traffic(traffic)
 {
 }
 
@@ -107,6 +109,8 @@ int CliSession::run()
     int status = 0;
     if (m_invocation.listen) {
         status = listen();
+    } else if (m_invocation.command == &CommandNames::collaudo() && m_traffic) {
+        status = CollaudoSession(m_registry, m_invocation, m_stored, *m_traffic, m_out, m_err).run();
     } else if (m_invocation.command == &CommandNames::scan()) {
         status = ScanReport(m_registry, m_invocation, m_out, m_err, m_outputFailed).run();
         if (status == ExitPort)

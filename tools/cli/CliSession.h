@@ -11,6 +11,7 @@ namespace lettore {
 class ErrorWatcher;
 class LinkEvents;
 class PortNaming;
+class TrafficCapture;
 class clsLettori;
 
 // One run of the command line on the process-wide registry: applies port,
@@ -31,9 +32,10 @@ public:
     // trace: subscribed to the link for the run, when given.
     // outputFailed: whether a file the run writes (the trace) failed; a
     // long run then stops as soon as it can, and the caller tells why.
+    // traffic: the port's decoded rows, for collaudo's reports.
     CliSession(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
                const PortNaming& naming, std::ostream& out, std::ostream& err, LinkEvents* trace = nullptr,
-               std::function<bool()> outputFailed = {});
+               std::function<bool()> outputFailed = {}, TrafficCapture* traffic = nullptr);
 
     int run();
 
@@ -55,6 +57,7 @@ private:
     std::ostream& m_err;
     LinkEvents* m_trace;
     std::function<bool()> m_outputFailed;
+    TrafficCapture* m_traffic;
 };
 
 }  // namespace lettore

@@ -57,6 +57,7 @@ const std::map<std::string, std::string>& examples()
         {"listen", "--port 9 listen --ack --json"},
         {"ports", "ports"},
         {"scan", "--port 9 scan --from 0 --to 31 --baud all --timeout 200"},
+        {"collaudo", "--port 9 --term 1 collaudo --report reports --operator Rossi"},
         {"help", "help CreaBadge"},
         {"enrol", "--port 9 --term 1 enrol badges.csv --dry-run"},
         {"transactions", "--port 9 --term 1 transactions --out transazioni.csv --json"},
@@ -112,6 +113,22 @@ const std::map<std::string, std::string>& ownOptions()
          "then \"trovati N\"; exit status 0 when one was found, 1 when none.\n"
          "Ctrl-C stops it and prints what was found (exit status 130).\n"},
         {"listen", "  --ack             acknowledge each reading\n"},
+        {"collaudo",
+         "  --term N          the reader tested (default: Seriale.cfg's terminal)\n"
+         "  --scan A..B       every reader a scan of addresses A to B at every rate finds, in turn\n"
+         "  --plan FILE       a plan of steps as JSON (default: the plan built in)\n"
+         "  --report DIR      where the reports go (default: the current folder)\n"
+         "  --operator NAME   who runs it, for the report (default: the login name)\n"
+         "  --alone           the reader is alone on the line: its rate may be changed\n"
+         "                    (also when --scan A..B covers 0..255 and finds one reader)\n"
+         "  --badge           an operator presents a badge when asked\n"
+         "Every change to the reader is put back: after a step fails, at the end, at\n"
+         "Ctrl-C (a second Ctrl-C leaves what is not back yet) and once a dropped line is back.\n"
+         "Prints one line per step and per change put back, then the verdict and the\n"
+         "reports written: collaudo-ADDR-STAMP.html, .xml (JUnit) and .json, and with\n"
+         "--scan collaudo-STAMP-riepilogo.html. Exit status 0 when every step passed and\n"
+         "the reader was left as found, 1 when not, 74 when the line dropped or a report\n"
+         "could not be written, 130 when stopped.\n"},
         {"enrol",
          "  --dry-run         compare the list with the reader; change nothing\n"
          "  --remove-others   also remove the codes of --range not in the list\n"
@@ -165,6 +182,8 @@ std::string CommandHelp::synopsis(const CommandEntry& entry)
     }
     if (line == "scan")
         line += " [--from A] [--to B] [--baud RATE|all] [--timeout MS]";
+    if (line == "collaudo")
+        line += " [--term N | --scan A..B] [--plan FILE] [--report DIR] [--operator NAME] [--alone] [--badge]";
     if (line == "enrol FILE")
         line += " [--dry-run] [--remove-others --range FIRST-LAST]";
     if (line == "transactions")

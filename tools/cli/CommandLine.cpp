@@ -41,6 +41,7 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
     Invocation inv;
     std::vector<std::string> positional;
     std::string scanOption;  // the last option only `scan` takes
+    std::string collaudoOption;  // the last option only `collaudo` takes
     std::set<std::string, std::less<>> given;  // the options seen, each once at most
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -155,6 +156,19 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             const auto& known = CommandTable::dialects();
             if (std::find(known.begin(), known.end(), inv.dialect) == known.end())
                 throw UsageError("unknown dialect " + ArgumentChecks::quoted(inv.dialect));
+        } else if (name == "--scan") {
+            inv.collaudoScan = addressRange(value());
+            collaudoOption = name;
+        } else if (name == "--plan" || name == "--report" || name == "--operator") {
+            const std::string text = value();
+            if (text.empty())
+                throw UsageError(name + " needs a value");
+            (name == "--plan" ? inv.planFile : name == "--report" ? inv.reportFolder : inv.operatorName.emplace()) = text;
+            collaudoOption = name;
+        } else if (name == "--alone" || name == "--badge") {
+            flag();
+            (name == "--alone" ? inv.alone : inv.badge) = true;
+            collaudoOption = name;
         } else {
             throw UsageError("unknown option " + ByteText::escape(name));
         }
@@ -185,6 +199,7 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
     }
     try {
         checkCommand(inv, positional, scanOption);
+        checkCollaudo(inv, collaudoOption);
     } catch (const UsageError& error) {
         throw UsageError(error.what(), CommandHelp::usageLine(entry));
     }
@@ -204,7 +219,7 @@ void CommandLine::checkCommand(Invocation& inv, const std::vector<std::string>& 
         inv.scanRates = inv.baud ? std::vector<std::string>{*inv.baud} : FieldCodec::baudRates();
         inv.baud.reset();
     }
-    if (inv.strict && (inv.listen || scanning || &entry == &CommandNames::ports()))
+    if (inv.strict && (inv.listen || scanning || &entry == &CommandNames::ports() || &entry == &CommandNames::collaudo()))
         throw UsageError(std::string("--strict does not apply to ") + entry.name);
     if (inv.ack && !entry.takesAck)
         throw UsageError(std::string("--ack does not apply to ") + entry.name);
@@ -217,6 +232,34 @@ void CommandLine::checkCommand(Invocation& inv, const std::vector<std::string>& 
     refuse(ArgumentChecks::arguments(entry, args));
     for (size_t n = 0; n < args.size(); ++n)
         inv.args.push_back(entry.inputs[n].kind == CommandEntry::Kind::Bytes ? *ByteText::unescape(args[n]) : args[n]);
+}
+
+std::pair<int, int> CommandLine::addressRange(const std::string& text)
+{
+    const std::size_t dots = text.find("..");
+    const std::string from = text.substr(0, dots);
+    const std::string to = dots == std::string::npos ? "" : text.substr(dots + 2);
+    if (dots == std::string::npos || !NumberText::whole(from, 0, 255) || !NumberText::whole(to, 0, 255))
+        throw UsageError("--scan takes two addresses from 0 to 255 as A..B, not " + ArgumentChecks::quoted(text));
+    const auto range = std::pair{static_cast<int>(*NumberText::whole(from, 0, 255)), static_cast<int>(*NumberText::whole(to, 0, 255))};
+    if (range.first > range.second)
+        throw UsageError("--scan A..B must not end below its start");
+    return range;
+}
+
+void CommandLine::checkCollaudo(const Invocation& inv, const std::string& collaudoOption)
+{
+    if (inv.command != &CommandNames::collaudo()) {
+        if (!collaudoOption.empty())
+            throw UsageError(collaudoOption + " applies only to collaudo");
+        return;
+    }
+    if (inv.collaudoScan && inv.term)
+        throw UsageError("--term and --scan do not go together: one reader, or those a scan finds");
+    if (inv.json)
+        throw UsageError("--json does not apply to collaudo: its report is written as JSON too");
+    if (inv.term == 256)
+        throw UsageError("collaudo tests one reader: --term must be from 0 to 255");
 }
 
 void CommandLine::checkTerminal(const Invocation& invocation, int16_t storedTerminal)
@@ -306,6 +349,8 @@ std::string CommandLine::helpText()
         "  InserisciBadge         the same; stopped by Ctrl-C, SIGTERM or SIGHUP: 130, 143, 129\n"
         "  scan                   0 a reader found, 1 none; stopped: 130, 143, 129\n"
         "  listen                 runs until stopped: 130, 143, 129\n"
+        "  collaudo               0 every step passed and the reader was left as found, 1 not;\n"
+        "                         stopped: 130, 143, 129 (the reader put back first)\n"
         "  enrol                  0 nothing differs, or every code read back; 1 otherwise;\n"
         "                         65 a list with problems, 66 one that cannot be read; stopped:\n"
         "                         130, 143, 129\n"

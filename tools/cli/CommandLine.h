@@ -56,6 +56,17 @@ struct Invocation {
     std::string dialect = "Sibrant2";
     // InserisciBadge: the quiet gap after a time-out; empty: the default.
     std::optional<uint32_t> quietGapMs;
+
+    // collaudo: the readers a scan of these addresses finds instead of
+    // --term, the plan file ("" the one built in), where the reports go,
+    // who runs it, whether the reader is alone on the line (its rate may be
+    // changed) and whether an operator presents a badge.
+    std::optional<std::pair<int, int>> collaudoScan;
+    std::string planFile;
+    std::string reportFolder = ".";
+    std::optional<std::string> operatorName;
+    bool alone = false;
+    bool badge = false;
     // enrol: compare only; remove the codes of `range` not in the list.
     bool dryRun = false;
     bool removeOthers = false;
@@ -85,6 +96,10 @@ public:
     static constexpr int MaxTimeoutMs = 60000;
 
 private:
+    // "A..B", two addresses from 0 to 255, A no higher than B.
+    static std::pair<int, int> addressRange(const std::string& text);
+    // The options of collaudo, and how they stand together.
+    static void checkCollaudo(const Invocation& inv, const std::string& collaudoOption);
     // The checks that depend on the command: its options and arguments.
     static void checkCommand(Invocation& inv, const std::vector<std::string>& positional,
                              const std::string& scanOption);

@@ -52,6 +52,13 @@ const CommandEntry& CommandNames::scan()
     return entry;
 }
 
+const CommandEntry& CommandNames::collaudo()
+{
+    static const CommandEntry entry{
+        "collaudo", {}, false, false, "test a reader end to end, leave it as it was found, write the reports"};
+    return entry;
+}
+
 const CommandEntry& CommandNames::help()
 {
     static const CommandEntry entry{
@@ -83,7 +90,7 @@ const std::vector<const CommandEntry*>& CommandNames::all()
         for (const CommandEntry& entry : CommandTable::all())
             out.push_back(&entry);
         for (const CommandEntry* own :
-             {&CommandLine::listenEntry(), &ports(), &scan(), &help(), &enrol(), &transactions()})
+             {&CommandLine::listenEntry(), &ports(), &scan(), &collaudo(), &help(), &enrol(), &transactions()})
             out.push_back(own);
         return out;
     }();

@@ -9,7 +9,7 @@ namespace lettore {
 
 // Every command the command line knows, looked up as a user types it:
 // the reader commands and the command line's own (listen, ports, scan,
-// help, enrol, transactions), names matched without regard to case.
+// collaudo, help, enrol, transactions), names matched without regard to case.
 class CommandNames {
 public:
     // Reader commands in the table's order, then the command line's own.
@@ -23,6 +23,7 @@ public:
     // The command line's own commands, which have no invoker.
     static const CommandEntry& ports();
     static const CommandEntry& scan();
+    static const CommandEntry& collaudo();
     static const CommandEntry& help();
     static const CommandEntry& enrol();
     static const CommandEntry& transactions();

@@ -10,6 +10,7 @@
 #include "StandardStreams.h"
 #include "ThisProgramsFolders.h"
 #include "TraceFile.h"
+#include "TrafficCapture.h"
 #include "TrafficFeed.h"
 #include "TrafficText.h"
 #include "modLettori.h"
@@ -121,9 +122,15 @@ int main(int argc, char* argv[])
         // A reader of the file that stops reading holds no request to end.
         traceFile.giveUpWhen([] { return EndRequests::signal() != 0; });
     }
+    // collaudo keeps the rows of its exchanges for its reports.
+    TrafficCapture capture;
+    const bool collaudo = invocation.command == &CommandNames::collaudo();
     std::optional<TrafficFeed> trace;
-    if (invocation.trace || traceFile.isOpen())
+    if (invocation.trace || traceFile.isOpen() || collaudo)
         trace.emplace([&](std::vector<TrafficRow>&& rows) {
+            capture.offer(rows);
+            if (!invocation.trace && !traceFile.isOpen())
+                return;
             for (const TrafficRow& row : rows) {
                 const std::string line = TrafficText::line(row) + '\n';
                 if (invocation.trace)
@@ -146,7 +153,7 @@ int main(int argc, char* argv[])
     installPlatform({openPort, &clock, processQtEvents, {}});
     clsLettori& lettori = Lettori();
     int status = CliSession(lettori, invocation, stored, naming, output, std::cerr, trace ? &*trace : nullptr,
-                            [&traceFile] { return traceFile.error() != 0; })
+                            [&traceFile] { return traceFile.error() != 0; }, &capture)
                      .run();
     // The port's last bytes are told while the trace still lives.
     releaseLettori();

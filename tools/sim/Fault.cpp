@@ -10,7 +10,7 @@ namespace lettore::sim {
 
 namespace {
 
-constexpr std::array<std::pair<Fault, std::string_view>, 8> names{{
+constexpr std::array<std::pair<Fault, std::string_view>, 9> names{{
     {Fault::None, "none"},
     {Fault::Silent, "silent"},
     {Fault::BadBcc, "badbcc"},
@@ -19,6 +19,7 @@ constexpr std::array<std::pair<Fault, std::string_view>, 8> names{{
     {Fault::Split, "split"},
     {Fault::Late, "late"},
     {Fault::Drop, "drop"},
+    {Fault::Nak, "nak"},
 }};
 
 // Bytes that a host must drop while it waits for STX: none of them is STX,
@@ -60,6 +61,7 @@ FaultyAnswer applyFault(Fault fault, const std::string& answer, const FaultTimin
     switch (fault) {
     case Fault::None:
     case Fault::Drop:
+    case Fault::Nak:
         return {{{out}}, ""};
     case Fault::Silent:
         return {};

@@ -18,9 +18,11 @@ enum class Fault {
     Split,   // sends the answer in pieces with pauses between them
     Late,    // answers after the host has given up waiting
     Drop,    // the line drops (pseudo-terminal closed) instead of an answer
+    Nak,     // refuses every request with a lone NAK, carrying out none
 };
 
-// "none", "silent", "badbcc", "noise", "garble", "split", "late", "drop".
+// "none", "silent", "badbcc", "noise", "garble", "split", "late", "drop",
+// "nak".
 // Throws std::invalid_argument for any other text.
 Fault parseFault(std::string_view name);
 std::string faultName(Fault fault);
@@ -47,7 +49,7 @@ struct FaultyAnswer {
 };
 
 // What `fault` makes of `answer` (a frame, or a lone ACK or NAK). "drop"
-// is the line's to carry out: the answer passes unchanged.
+// and "nak" are the line's to carry out: the answer passes unchanged.
 FaultyAnswer applyFault(Fault fault, const std::string& answer, const FaultTiming& timing);
 
 }  // namespace lettore::sim

@@ -163,6 +163,7 @@ Faults (per reader, on every answer):
   split    the answer in three pieces with pauses
   late     answer after the host's 5 s time-out
   drop     close the line instead of answering
+  nak      refuse every request with a lone NAK, carrying out none
 
 A reader hears only frames of its own model, at its own rate and its own
 address; nobody answers the broadcast address (256 for Sibrant2, 32 for the

@@ -212,6 +212,12 @@ void VirtualLine::handleFrame(const std::string& frame)
                 answer(*slot, std::string(1, Frame::NAK), lineBaud, frame.size());
             continue;
         }
+        // A refusing reader carries out nothing it is asked.
+        if (slot->fault == Fault::Nak && request.kind != Request::Kind::Broadcast) {
+            m_log.event("fault: reader " + std::to_string(reader.address()) + " refuses");
+            answer(*slot, std::string(1, Frame::NAK), lineBaud, frame.size());
+            continue;
+        }
         if (slot->fault == Fault::Drop && request.kind != Request::Kind::Broadcast) {
             dropLine("fault: line dropped by reader " + std::to_string(reader.address()));
             return;

@@ -40,6 +40,20 @@ int SimProcess::stop()
     return exitOf(m_process);
 }
 
+std::string SimProcess::state(int address)
+{
+    command("state " + std::to_string(address));
+    std::string text;
+    // Five lines: model and settings, firmware and setup, white list, transactions, serial numbers.
+    for (int line = 0; line < 5; ++line) {
+        while (!m_process.canReadLine())
+            if (!m_process.waitForReadyRead(5000))
+                return text + "(no more)";
+        text += m_process.readLine().toStdString();
+    }
+    return text;
+}
+
 void SimProcess::command(const std::string& line)
 {
     m_process.write((line + "\n").c_str());

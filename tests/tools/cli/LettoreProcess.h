@@ -27,6 +27,8 @@ public:
     ~SimProcess() { stop(); }
     // A line on the simulator's standard input, e.g. "present 1 0000000042".
     void command(const std::string& line);
+    // What `state ADDR` prints about reader `address`.
+    std::string state(int address);
     // The pseudo-terminal's device, as the program printed it.
     const QString& device() const { return m_device; }
     // Sends SIGTERM; the exit status.

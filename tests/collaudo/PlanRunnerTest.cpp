@@ -1,0 +1,265 @@
+// A plan run by the real link, port and tap against the virtual reader on a pseudo-terminal, its clock four
+// times as fast as the system's: verdicts, identity, and every change put back however the run ends.
+#include "Esito.h"
+#include "PlanFile.h"
+#include "PlanRunner.h"
+#include "PtyLine.h"
+#include "QtPort.h"
+#include "TrafficCapture.h"
+#include "TrafficFeed.h"
+#include "VirtualLine.h"
+#include "WallTime.h"
+#include "clsLettori.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+using namespace lettore;
+using namespace lettore::sim;
+using Ids = std::set<std::string>;
+
+constexpr uint32_t Factor = 4;
+struct FastClock : Clock {
+    uint32_t nowMs() override { return steady.nowMs() * Factor; }
+    SteadyClock steady;
+};
+
+// The default plan's steps that need no other: those a reader that answers nothing right fails.
+const Ids Unconditional{"versione", "matricola_prima", "matricola_corrente", "setup_letto", "wl_assente", "uscite_prova",
+                        "transazione"};
+
+Ids withVerdict(const ReaderRecord& record, Verdict verdict)
+{
+    Ids ids;
+    for (const StepResult& step : record.steps)
+        if (step.verdict == verdict)
+            ids.insert(step.id);
+    return ids;
+}
+
+const StepResult& step(const ReaderRecord& record, const std::string& id)
+{
+    return *std::find_if(record.steps.begin(), record.steps.end(), [&](const StepResult& s) { return s.id == id; });
+}
+
+PlanStep command(const std::string& id, const std::string& name, ReaderCommand::Arguments args = {})
+{
+    PlanStep step{.id = id, .title = id};
+    step.action = {name, std::move(args)};
+    return step;
+}
+
+class PlanRunnerTest : public testing::Test {
+protected:
+    // One reader on the line, the link at 9600 baud waiting 1 s (250 ms here) for an answer and 1.5 s for quiet.
+    void open(const std::string& reader, LineSettings settings = {})
+    {
+        settings.faultTiming = {std::chrono::milliseconds(450), std::chrono::milliseconds(20)};
+        m_line = std::make_unique<VirtualLine>(std::vector{ReaderSettings::parse(reader)}, settings);
+        m_line->linkAs(m_folder.path().toStdString() + "/COM9");
+        m_line->start();
+        auto tap = std::make_unique<PortTap>(std::make_unique<QtPort>(PortNaming(m_folder.path().toStdString())));
+        tap->setListener(&m_feed);
+        m_lettori = std::make_unique<clsLettori>(std::move(tap), m_clock, processQtEvents);
+        link().subscribe(&m_feed);
+        link().setCommPort(9);
+        link().setCommSettings("9600,N,8,1");
+        link().setAnswerTimeLimit(1000);
+        link().setQuietGapAfterTimeOut(1500);
+        link().setAttivo(true);
+    }
+    clsComunicazioni& link() { return m_lettori->Comunicazione(); }
+    ReaderRecord run(const TestPlan& plan, PlanRunner::Options options = {.term = 1})
+    {
+        PlanRunner::Hooks hooks{
+            m_clock,
+            [](uint32_t ms) { test::processEventsUntil([] { return false; }, static_cast<int>(ms / Factor)); },
+            [this] { return m_stop; },
+            [this] { return m_abandon; },
+            [this](const std::string& text) {
+                m_told.push_back(text);
+                if (m_onTell)
+                    m_onTell();
+            },
+            [](std::size_t, const StepResult&, bool) {},
+            [] { return isoTime(std::chrono::system_clock::now()); },
+        };
+        return PlanRunner(link(), m_capture, hooks).run(plan, options);
+    }
+    // At the badge step's prompt, `command` goes to the line.
+    void atPrompt(const std::string& command)
+    {
+        m_onTell = [this, command] {
+            if (m_told.back().starts_with("presentare"))
+                m_line->submit(LineCommand::parse(command));
+        };
+    }
+    std::string ask(const std::string& name, ReaderCommand::Arguments args = {})
+    {
+        const auto result = ReaderCommand::named(name).run(link(), 1, args);
+        return result.esito == Esito::Accepted ? result.values.front().text : "esito " + std::to_string(result.esito);
+    }
+    static TestPlan defaultPlan() { return PlanFile::parse(PlanFile::defaultText()); }
+    // Setup written, test code added, then a badge step the test acts in.
+    static TestPlan changesThenBadge()
+    {
+        TestPlan plan = defaultPlan();
+        std::erase_if(plan.steps, [](const PlanStep& s) {
+            return s.id != "setup_letto" && s.id != "setup_prova" && s.id != "wl_assente" && s.id != "wl_aggiunto"
+                   && s.id != "badge";
+        });
+        plan.lineBackWithinMs = 4000;
+        return plan;
+    }
+
+    QTemporaryDir m_folder;
+    FastClock m_clock;
+    TrafficCapture m_capture;
+    TrafficFeed m_feed{[this](std::vector<TrafficRow>&& rows) { m_capture.offer(rows); }};
+    std::unique_ptr<VirtualLine> m_line;
+    std::unique_ptr<clsLettori> m_lettori;
+    bool m_stop = false;
+    bool m_abandon = false;
+    std::vector<std::string> m_told;
+    std::function<void()> m_onTell;
+};
+
+// Alone on the line and with an operator: every step passes but the line's own rate, the reader is named from its
+// answers, each exchange keeps its rows, and the badge is read whether it comes as a transaction or a reading.
+TEST_F(PlanRunnerTest, HealthyReaderPassesEveryStep)
+{
+    for (const bool multimaster : {false, true}) {
+        open("1", {.multimaster = multimaster});
+        atPrompt("present 1 0000000042");
+        const ReaderRecord record = run(defaultPlan(), {.term = 1, .alone = true, .badge = true});
+        EXPECT_EQ(withVerdict(record, Verdict::Failed), Ids{}) << multimaster;
+        EXPECT_EQ(withVerdict(record, Verdict::Skipped), Ids{"velocita_9600"}) << multimaster;
+        EXPECT_TRUE(record.passed());
+        EXPECT_EQ(step(record, "badge").exchanges.back().values.back().text, "0000000042");
+        EXPECT_EQ(record.reader.firmware + "|" + record.reader.firstSerial + "|" + record.reader.currentSerial + "|"
+                      + record.reader.model + "|" + record.reader.rate,
+                  "SIM LETTORE 1.00|0000001001|0000001001|Sibrant2|9600");
+        const ExchangeRecord& read = step(record, "setup_letto").exchanges.front();
+        ASSERT_EQ(read.rows.size(), 2u);
+        EXPECT_EQ(read.rows[0].bytes, std::string("\x02" "0!1\x03!", 6));
+        EXPECT_EQ(read.rows[1].kind, TrafficRow::Kind::Answer);
+        // The reading was confirmed: the reader keeps nothing of the test.
+        EXPECT_EQ(ask("GetTransazione"), "N");
+        m_line.reset();
+        m_lettori.reset();
+        m_told.clear();
+    }
+}
+
+struct FaultRow {
+    const char* fault;
+    Ids failed;
+    UndoResult::Outcome outputsPutBack;
+    friend void PrintTo(const FaultRow& row, std::ostream* out) { *out << row.fault; }
+};
+
+class FaultTest : public PlanRunnerTest, public testing::WithParamInterface<FaultRow> {};
+
+// A lone ACK has no check character to spoil, so a reader with a bad one still sets its outputs; a refusing
+// reader made no change to put back; a split answer comes whole within the limit.
+TEST_P(FaultTest, FailsExactlyTheStepsItShould)
+{
+    open(std::string("1:fault=") + GetParam().fault);
+    const ReaderRecord record = run(defaultPlan());
+    EXPECT_EQ(withVerdict(record, Verdict::Failed), GetParam().failed);
+    EXPECT_EQ(withVerdict(record, Verdict::NotRun), Ids{});
+    const auto outputs = std::find_if(record.undos.begin(), record.undos.end(),
+                                      [](const UndoResult& u) { return u.stepId == "uscite_prova"; });
+    ASSERT_NE(outputs, record.undos.end());
+    EXPECT_EQ(outputs->outcome, GetParam().outputsPutBack);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FaultTest,
+    testing::Values(FaultRow{"silent", Unconditional, UndoResult::Outcome::Unconfirmed},
+                    FaultRow{"badbcc",
+                             {"versione", "matricola_prima", "matricola_corrente", "setup_letto", "wl_assente", "transazione"},
+                             UndoResult::Outcome::Discharged},
+                    FaultRow{"nak", Unconditional, UndoResult::Outcome::NotMade},
+                    FaultRow{"late", Unconditional, UndoResult::Outcome::Unconfirmed},
+                    FaultRow{"split", {}, UndoResult::Outcome::Discharged}),
+    [](const testing::TestParamInfo<FaultRow>& info) { return std::string(info.param.fault); });
+
+// A step that fails puts every change back at once, newest first; steps that needed them are skipped.
+TEST_F(PlanRunnerTest, ChangesArePutBackWhenALaterStepFails)
+{
+    open("1");
+    TestPlan plan = changesThenBadge();
+    plan.steps.pop_back();
+    PlanStep wrong = command("wl_sbagliato", "VerificaBadge", {{"CODICE", "0000054321"}});
+    wrong.expect.fields = {{"outESISTE", "0"}};
+    PlanStep after = command("dopo", "GetSetupBase");
+    after.needs = {"setup_prova"};
+    plan.steps.insert(plan.steps.end(), {wrong, after});
+    const ReaderRecord record = run(plan);
+    EXPECT_EQ(withVerdict(record, Verdict::Failed), Ids{"wl_sbagliato"});
+    EXPECT_EQ(step(record, "dopo").reasons, std::vector<std::string>{"richiede il passo setup_prova, non superato o già rimesso"});
+    ASSERT_EQ(record.undos.size(), 2u);
+    EXPECT_EQ(record.undos[0].stepId + " " + record.undos[1].stepId, "wl_aggiunto setup_prova");
+    EXPECT_TRUE(record.changesLeft().empty());
+    EXPECT_EQ(ask("VerificaBadge", {{"CODICE", "0000054321"}}) + " " + ask("GetSetupBase"), "0 0001");
+}
+
+// Stopped at the badge prompt: the changes are put back and the rest does not run; a second request leaves them,
+// and the record names them.
+TEST_F(PlanRunnerTest, StopPutsTheReaderBackUnlessAbandoned)
+{
+    for (const bool abandon : {false, true}) {
+        open("1");
+        m_onTell = [this, abandon] { m_stop = true, m_abandon = abandon; };
+        const ReaderRecord record = run(changesThenBadge(), {.term = 1, .badge = true});
+        EXPECT_TRUE(record.stopped);
+        EXPECT_EQ(withVerdict(record, Verdict::NotRun), Ids{"badge"});
+        EXPECT_EQ(record.changesLeft().size(), abandon ? 2u : 0u);
+        EXPECT_EQ(ask("GetSetupBase"), abandon ? "0020" : "0001");
+        m_line.reset();
+        m_lettori.reset();
+        m_stop = m_abandon = false;
+    }
+}
+
+// A line that drops is waited for and the reader put back once it is there again; one that never comes back
+// leaves the changes named.
+TEST_F(PlanRunnerTest, LineDropIsWaitedForThenTheReaderPutBack)
+{
+    for (const char* drop : {"drop 300", "drop"}) {
+        open("1");
+        atPrompt(drop);
+        const ReaderRecord record = run(changesThenBadge(), {.term = 1, .badge = true});
+        EXPECT_TRUE(record.lineDropped);
+        EXPECT_EQ(step(record, "badge").reasons, std::vector<std::string>{"la linea è caduta"});
+        const bool back = std::string(drop) != "drop";
+        EXPECT_EQ(record.changesLeft().size(), back ? 0u : 2u) << drop;
+        if (back)
+            EXPECT_EQ(ask("GetSetupBase"), "0001");
+        m_line.reset();
+        m_lettori.reset();
+        m_told.clear();
+    }
+}
+
+// A reader too slow at the new rate fails its rate step, and is brought home and heard there again.
+TEST_F(PlanRunnerTest, RateStepThatFailsBringsTheReaderHome)
+{
+    open("1:fault=split");
+    TestPlan plan = defaultPlan();
+    std::erase_if(plan.steps, [](const PlanStep& s) { return s.id != "velocita_19200"; });
+    plan.maxLatencyMs = 100;
+    const ReaderRecord record = run(plan, {.term = 1, .alone = true});
+    const StepResult& rate = record.steps.front();
+    EXPECT_EQ(rate.verdict, Verdict::Failed);
+    ASSERT_EQ(record.undos.size(), 1u);
+    EXPECT_EQ(record.undos.front().outcome, UndoResult::Outcome::Done) << record.undos.front().note;
+    EXPECT_EQ(record.undos.front().exchanges.front().rate, "19200");
+    EXPECT_EQ(ask("GetVersioneFirmware"), "SIM LETTORE 1.00");
+}
+
+}  // namespace
