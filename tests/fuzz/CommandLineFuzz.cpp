@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     args.push_back(text.substr(start));
     try {
         const Invocation invocation = CommandLine::parse(args);
-        if (invocation.help)
+        if (invocation.help || invocation.version)
             return 0;
         FUZZ_CHECK(invocation.command != nullptr);
         FUZZ_CHECK(!invocation.term || (*invocation.term >= 0 && *invocation.term <= 256));
