@@ -151,6 +151,8 @@ bool Console::eventFilter(QObject* watched, QEvent* event)
     if (!m_gate.idle()) {
         event->ignore();
         m_gate.stopNow(ClosingText);
+        // A reader's reception may hold the link with no command running.
+        m_registry.Comunicazione().abandonWait();
         if (!m_closeWaiting) {
             m_closeWaiting = true;
             connect(&m_gate, &ConsoleGate::becameIdle, this, [this] { m_window.close(); },
@@ -162,8 +164,12 @@ bool Console::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
+// The link stops taking readers' frames first: one that comes while the
+// program ends has nowhere to be shown, and a reception it started would
+// hold the end up to its time limit.
 void Console::Form_Unload()
 {
+    m_registry.Comunicazione().OnComm_Disattivato();
     MonCom::unload();
     saveSettings(ConnectionSettings::FileName);
 }
