@@ -100,14 +100,27 @@ void TrafficLogModel::append(std::vector<TrafficRow>&& rows)
         m_statistics.add(row, analysis);
         m_waiting.push(row, analysis);
     }
-    // Waiting rows beyond the capacity would be dropped on showing anyway.
-    if (m_waiting.size() > m_capacity) {
-        const std::size_t excess = m_waiting.size() - m_capacity;
-        m_waiting.popFront(excess);
-        m_dropped += static_cast<long long>(excess);
+    if (!m_paused) {
+        if (!m_batch.isActive())
+            m_batch.start();
+        return;
     }
-    if (!m_paused && !m_batch.isActive())
-        m_batch.start();
+    // While paused, the rows that showing would drop go now, the oldest
+    // first, so the log holds no more than its capacity; a slice at a time,
+    // so a flood costs no more than when the rows are shown.
+    const std::size_t total = m_rows.size() + m_waiting.size();
+    if (total < m_capacity + m_capacity / 64 + 1)
+        return;
+    const std::size_t excess = total - m_capacity;
+    const std::size_t shown = std::min(excess, m_rows.size());
+    if (shown > 0) {
+        beginRemoveRows({}, 0, int(shown) - 1);
+        m_rows.popFront(shown);
+        endRemoveRows();
+    }
+    m_waiting.popFront(excess - shown);
+    m_dropped += static_cast<long long>(excess);
+    emit countsChanged();
 }
 
 void TrafficLogModel::showWaiting()

@@ -18,8 +18,9 @@ namespace lettore {
 // latency and result) and counted in the statistics per reader. Rows
 // handed in are shown in batches, at most every BatchMs, so a fast line
 // costs one insertion per batch rather than one per frame. While paused,
-// rows handed in wait (within the same capacity) and are shown on
-// resuming; waiting costs what showing does.
+// rows handed in wait and are shown on resuming; rows shown and waiting
+// stay within the capacity (give or take a 64th, dropped in slices), and
+// waiting costs what showing does.
 class TrafficLogModel : public QAbstractTableModel {
     Q_OBJECT
 

@@ -241,6 +241,12 @@ TrafficLogWindow::TrafficLogWindow(TrafficLogModel& model, QWidget* parent)
     showCounts();
 }
 
+TrafficLogWindow::~TrafficLogWindow()
+{
+    if (isVisible())
+        saveLayout();
+}
+
 void TrafficLogWindow::sizeColumns()
 {
     // Widths from the font, so the time keeps its milliseconds at any DPI.
@@ -293,8 +299,8 @@ void TrafficLogWindow::showEvent(QShowEvent* event)
         const QRect room = screen->availableGeometry();
         QRect frame = geometry();
         frame.setSize(frame.size().boundedTo(room.size()));
-        frame.moveLeft(std::clamp(frame.left(), room.left(), room.right() - frame.width()));
-        frame.moveTop(std::clamp(frame.top(), room.top(), room.bottom() - frame.height()));
+        frame.moveLeft(std::clamp(frame.left(), room.left(), room.left() + room.width() - frame.width()));
+        frame.moveTop(std::clamp(frame.top(), room.top(), room.top() + room.height() - frame.height()));
         setGeometry(frame);
     }
     m_table->scrollToBottom();

@@ -30,6 +30,8 @@ class TrafficLogWindow : public QWidget {
 
 public:
     explicit TrafficLogWindow(TrafficLogModel& model, QWidget* parent = nullptr);
+    // A window still open when the program ends keeps its layout too.
+    ~TrafficLogWindow() override;
 
     // The rows shown, in order, written to `path`. False when it could not
     // be written; the file is then left as it was.

@@ -138,6 +138,23 @@ private slots:
         QCOMPARE(model.data(model.index(2, TrafficLogModel::Meaning)).toString(), meaning);
     }
 
+    // Paused under a flood, the log drops its oldest rows as it goes rather than holding every row that waits; resumed,
+    // it shows the newest ones.
+    void pausedFloodStaysWithinCapacity()
+    {
+        TrafficLogModel model(64);
+        model.append(line());
+        model.showWaiting();
+        model.setPaused(true);
+        for (int i = 0; i < 25; ++i)
+            model.append(line());
+        QCOMPARE(model.rowCount(), 0);
+        QCOMPARE(model.dropped(), 8 * 26 - 64);
+        model.setPaused(false);
+        QCOMPARE(model.rowCount(), 64);
+        QCOMPARE(model.row(63).time, "2026-12-06T23:16:50.345Z");
+    }
+
     // Find wraps both ways; copy gives the selected rows as text and CSV; Cancella asks, names the count, and a No
     // keeps the rows; a capture saved is opened again with the same rows.
     void findCopyClearAndCaptures()
