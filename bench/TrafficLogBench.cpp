@@ -118,10 +118,14 @@ int millionRows()
         TrafficFeed feed([&](std::vector<TrafficRow>&& rows) { model.append(std::move(rows)); });
         QElapsedTimer timer;
         timer.start();
-        feedExchanges(feed, TrafficLogModel::DefaultCapacity / 2, ms);
-        model.showWaiting();
+        // In batches, as the model's timer shows them.
+        for (int batch = 0; batch < 100; ++batch) {
+            feedExchanges(feed, TrafficLogModel::DefaultCapacity / 200, ms);
+            model.showWaiting();
+        }
         const double decoding = timer.nsecsElapsed() / 1e9;
-        const double perRow = double(residentBytes() - before) / model.rowCount();
+        const double held = double(residentBytes() - before);
+        const double perRow = held / model.rowCount();
         QWidget main;
         TrafficLogOpener opener(model, main);
         timer.start();
@@ -135,10 +139,12 @@ int millionRows()
             address->setText(text);
             slowest = std::max(slowest, timer.nsecsElapsed() / 1e9);
         }
-        std::printf("%d rows: %.1f MB resident, %.0f bytes a row (aim: 100 MB at most); decoded and held in %.2f s, "
-                    "the window shown in %.3f s; slowest filter change %.3f s (aim: 0.2 s at most)\n",
-                    model.rowCount(), (residentBytes() - before) / 1e6, perRow, decoding, shown, slowest);
-        if (perRow * model.rowCount() > 100e6 || slowest > 0.2)
+        const double open = double(residentBytes() - before);
+        std::printf("%d rows: %.1f MB resident, %.0f bytes a row, %.1f MB with the window open (aim: 100 MB at "
+                    "most); decoded and held in %.2f s, the window shown in %.3f s; slowest filter change %.3f s "
+                    "(aim: 0.2 s at most)\n",
+                    model.rowCount(), held / 1e6, perRow, open / 1e6, decoding, shown, slowest);
+        if (open > 100e6 || slowest > 0.2)
             status = 3;
     }
     // A flood into a full log, running and paused, in the same run.

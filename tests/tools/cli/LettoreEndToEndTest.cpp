@@ -162,8 +162,8 @@ TEST_F(LettoreEndToEndTest, CaptureOpensInTsharkAndStatsCountTheRun)
     ASSERT_TRUE(tshark.waitForFinished(30000));
     const QStringList lines = QString::fromLatin1(tshark.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2) << tshark.readAllStandardError().toStdString();
-    EXPECT_EQ(lines[0].section('|', 0, 5), "0x01|Sibrant2|P|GetVersioneFirmware|2|1");
-    EXPECT_EQ(lines[1].section('|', 0, 5), "0x02|Sibrant2|P||SIM LETTORE 1.00|1");
+    EXPECT_EQ(lines[0].section('|', 0, 5).toStdString(), "0x01|Sibrant2|P|GetVersioneFirmware|2|1");
+    EXPECT_EQ(lines[1].section('|', 0, 5).toStdString(), "0x02|Sibrant2|P||SIM LETTORE 1.00|1");
     const double now = QDateTime::currentMSecsSinceEpoch() / 1000.0;
     EXPECT_NEAR(lines[0].section('|', 6).toDouble(), now, 60);
 }
