@@ -4,6 +4,7 @@
 #include "CollaudoOpener.h"
 #include "Console.h"
 #include "EventLoopTurns.h"
+#include "MonCom.h"
 #include "ThisProgramsFolders.h"
 #include "QtPort.h"
 #include "QtSound.h"
@@ -16,10 +17,34 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QUrl>
+#include <QDir>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <QUrl>
 
 using namespace lettore;
+
+namespace {
+
+// Qt's own words (the buttons of message boxes and file dialogs, the
+// editing menus) in Italian, like the rest of the program, whatever the
+// desktop's language. They come from Qt's translations as installed on the
+// system, or from a "translations" folder beside the program; without
+// either, Qt's own words stay English and nothing else changes.
+void loadQtItalian(QApplication& app, QTranslator& translator)
+{
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    for (const QString& folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                  QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations"))}) {
+        if (translator.load(italian, QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
+            app.installTranslator(&translator);
+            return;
+        }
+    }
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -28,6 +53,8 @@ int main(int argc, char* argv[])
     // every window's title ("Monitor Comunicazioni — ..."). The message
     // boxes take the console window's title instead.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/console/lettore.svg")));
+    QTranslator qtItalian;
+    loadQtItalian(app, qtItalian);
 
     // Port numbers and Seriale.cfg belong to the settings folder, the sound
     // file to the data folder; both are the program's folder in a build.
@@ -60,6 +87,7 @@ int main(int argc, char* argv[])
         ScopedSubscription timeOuts(Lettori().Comunicazione(), traffic);
         Console console(Lettori());
         TrafficLogOpener trafficLogOpener(trafficLog, console.window());
+        MonCom::setTrafficLogOpener([&trafficLogOpener] { trafficLogOpener.open(); });
         CollaudoOpener collaudo({Lettori(), console.gate(), collaudoTraffic, [&console] { return console.settings().Terminale; },
                                  [](const QString& file) { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); }},
                                 console.window());
@@ -70,6 +98,7 @@ int main(int argc, char* argv[])
         console.window().activateWindow();
         status = QApplication::exec();
     }
+    MonCom::setTrafficLogOpener({});
     // The port closes with the registry, while Qt is still there.
     releaseLettori();
     return status;
