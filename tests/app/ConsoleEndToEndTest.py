@@ -78,15 +78,10 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.assertEqual(self.app.title_bar(MONITOR), MONITOR)
 
     def test_1b_screen_reader_names_and_a_lamps_state(self):
-        """Lists by their caption, result boxes by their frame, "?" by its action, descriptions in words; the monitor a
-        window; the time-out lamp checked from a time-out to the next answer."""
-        app = self.app
-        self.assertEqual([app.control(name).name for name in ("CmbTerminale", "TxtEsito(1)", "TxtEsito(7)", "Command5")],
-                         ["Terminale", "Esito Setup base", "Esito Versione Firmware", "Verifica esistenza matricola"])
-        self.assertTrue(app.control("TxtEsito(7)").description.startswith("Codice di esito"))
-        self.assertEqual(app.window(MONITOR).getRoleName(), "frame")
-        lamp = app.control("Led_TO")
-        self.assertEqual((lamp.name, lamp.getState().contains(pyatspi.STATE_CHECKED)), ("Spia TO", False))
+        """Names in words, design names still found; the time-out lamp checked from a time-out to the next answer."""
+        app, lamp = self.app, self.app.control("Led_TO")
+        self.assertEqual([app.control(name).name for name in ("CmbTerminale", "TxtEsito(1)", "Command5", "Led_TO")],
+                         ["Terminale", "Esito Setup base", "Verifica esistenza matricola", "Spia TO"])
         self.sim_command("fault 1 silent")
         wait_until(lambda: "reader 1: fault silent" in self.sim_log(), "the reader silent")
         app.press("CmdGetFirmwareVersion")
