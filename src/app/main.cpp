@@ -13,6 +13,7 @@
 #include "TrafficFeed.h"
 #include "TrafficLogModel.h"
 #include "TrafficLogOpener.h"
+#include "WindowAccessible.h"
 #include "modLettori.h"
 
 #include <QApplication>
@@ -55,6 +56,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/console/lettore.svg")));
     QTranslator qtItalian;
     loadQtItalian(app, qtItalian);
+    WindowAccessible::install();
 
     // Port numbers and Seriale.cfg belong to the settings folder, the sound
     // file to the data folder; both are the program's folder in a build.

@@ -3,9 +3,9 @@
 #include "ByteText.h"
 #include "FailureText.h"
 #include "Twips.h"
+#include "WindowAccessible.h"
 #include "ui_MonCom.h"
 
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -41,15 +41,6 @@ void showText(QLineEdit* box, const QString& text)
     box->setCursorPosition(0);
 }
 
-// A top-level plain widget reads as a "filler" to assistive technology; the
-// monitor is a window of its own, and says so.
-QAccessibleInterface* windowAccessible(const QString& className, QObject* object)
-{
-    if (className == QLatin1String("MonCom") && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
-    return nullptr;
-}
-
 }  // namespace
 
 MonCom* MonCom::s_loaded = nullptr;
@@ -75,8 +66,7 @@ void MonCom::unload()
 MonCom::MonCom()
     : m_ui(std::make_unique<Ui::MonCom>())
 {
-    static const bool installed = (QAccessible::installFactory(windowAccessible), true);
-    (void)installed;
+    WindowAccessible::install();
     m_ui->setupUi(this);
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
