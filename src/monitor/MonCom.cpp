@@ -181,7 +181,7 @@ void MonCom::MostraErrore(int16_t codice, const std::string& descrizione)
     m_ui->LblErrore->repaint();
 }
 
-void MonCom::Mostra()
+void MonCom::showInFront()
 {
     // The window manager may have minimised it even without the button:
     // shown again, it comes back as it was, in front. The keyboard stays

@@ -44,7 +44,7 @@ public:
 
     // Shows the monitor in front of the other windows, never minimised,
     // leaving the keyboard focus where it is.
-    void Mostra();
+    void showInFront();
 
     // Light a lamp and draw it before returning. The transmit and receive
     // lamps go out 150 ms after the latest call; a reception also puts out

@@ -22,7 +22,7 @@ QAccessibleInterface* accessible(QObject* object) { return QAccessible::queryAcc
 
 MonCom& activeMonitor()
 {
-    MonCom::instance().Mostra();
+    MonCom::instance().showInFront();
     MonCom::instance().activateWindow();
     if (!QTest::qWaitForWindowActive(&MonCom::instance()))
         qFatal("monitor not active");
