@@ -4,6 +4,7 @@
 #include "CollaudoOpener.h"
 #include "Console.h"
 #include "EventLoopTurns.h"
+#include "MessageBoxTitles.h"
 #include "MonCom.h"
 #include "ThisProgramsFolders.h"
 #include "QtPort.h"
@@ -57,6 +58,7 @@ int main(int argc, char* argv[])
     QTranslator qtItalian;
     loadQtItalian(app, qtItalian);
     WindowAccessible::install();
+    MessageBoxTitles::install();
 
     // Port numbers and Seriale.cfg belong to the settings folder, the sound
     // file to the data folder; both are the program's folder in a build.

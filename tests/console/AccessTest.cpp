@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "FailureText.h"
 #include "Lamp.h"
+#include "MessageBoxTitles.h"
 #include "MonCom.h"
 #include "frmSibrant.h"
 
@@ -149,6 +150,7 @@ private slots:
     // The title bar holds the whole title, however short the message.
     void messageBoxWideEnoughForItsTitle()
     {
+        MessageBoxTitles::install();
         QWidget parent;
         parent.setWindowTitle("Test lettore Sibrant");
         int width = 0;
