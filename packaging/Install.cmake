@@ -34,4 +34,6 @@ on a pseudo-terminal.")
 # the list arrows) do not, and their package is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+# Qt's own buttons and dialogs in Italian; without them they read English.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 include(CPack)

@@ -6,10 +6,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# dpkg-dev: dpkg-shlibdeps, which finds the package's dependencies.
+# dpkg-dev: dpkg-shlibdeps, which finds the package's dependencies;
+# qt6-translations-l10n: Qt's own buttons and dialogs in Italian.
 build=(cmake g++ make
        qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
-       libqt6svg6 qt6-qpa-plugins dpkg-dev)
+       libqt6svg6 qt6-qpa-plugins qt6-translations-l10n dpkg-dev)
 # The tests: GoogleTest, and a desktop of their own to drive the console
 # through its accessibility tree (virtual X display, window manager, D-Bus,
 # the accessibility bus, and Python's AT-SPI and X bindings); clang and
