@@ -30,9 +30,11 @@ namespace lettore {
 // line) never hides the whole frame behind it. The check character is the
 // frame's last byte whatever its value: STX, ETX or ACK there is a check.
 //
-// A frame is at most MaxFrameBytes long: one whose first MaxFrameBytes - 1
-// bytes hold no end character is given as Overlong, and the rest of it, up
-// to its end, is noise; a start character meanwhile starts a new frame. A
+// A frame is at most MaxFrameBytes long. One whose first MaxFrameBytes - 1
+// bytes hold no end character goes on from the first start character
+// inside it, what came before being noise; with none inside it is given as
+// Overlong, and the rest of it, up to its end, is noise, a start character
+// meanwhile starting a new frame. A
 // run of noise is given when it ends or reaches MaxFrameBytes, so what the
 // reader holds stays below MaxFrameBytes.
 class FrameReader {
