@@ -5,6 +5,8 @@
 #include "Console.h"
 #include "EventLoopTurns.h"
 #include "ThisProgramsFolders.h"
+#include "PortOpening.h"
+#include "PortTap.h"
 #include "QtPort.h"
 #include "QtSound.h"
 #include "ScopedSubscription.h"
@@ -43,12 +45,7 @@ int main(int argc, char* argv[])
         collaudoTraffic.offer(rows);
         trafficLog.append(std::move(rows));
     });
-    const auto openPort = [&] {
-        auto tap = std::make_unique<PortTap>(std::make_unique<QtPort>(PortNaming(settingsFolder)));
-        tap->setListener(&traffic);
-        return tap;
-    };
-    installPlatform({openPort, &clock,
+    installPlatform({PortTap::tapping(portOpener(PortNaming(settingsFolder)), &traffic), &clock,
                      [&] { turns(); },
                      [&](const std::string& file, bool async) { sound.play((folders.data / file).string(), async); }});
     // After a command times out, the next one waits for a quiet line, so a

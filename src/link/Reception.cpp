@@ -12,7 +12,7 @@ namespace lettore {
 // time limit, the turns of the event loop and the blocking between reads.
 class Reception::Wait {
 public:
-    Wait(Port& port, Clock& clock, const std::function<void()>& yield, uint32_t limitMs)
+    Wait(ByteChannel& port, Clock& clock, const std::function<void()>& yield, uint32_t limitMs)
         : m_port(port), m_clock(clock), m_yield(yield), m_limit(limitMs), m_start(clock.nowMs())
     {
     }
@@ -46,7 +46,7 @@ public:
     }
 
 private:
-    Port& m_port;
+    ByteChannel& m_port;
     Clock& m_clock;
     const std::function<void()>& m_yield;
     const uint32_t m_limit;
@@ -54,7 +54,7 @@ private:
     uint32_t m_nextYield = 0;
 };
 
-Reception::Reception(Port& port, Clock& clock, std::function<void()> yieldToEventLoop,
+Reception::Reception(ByteChannel& port, Clock& clock, std::function<void()> yieldToEventLoop,
                      FramesHook holdReadersFrames)
     : m_port(port), m_clock(clock), m_yield(std::move(yieldToEventLoop)),
       m_holdReadersFrames(std::move(holdReadersFrames))
@@ -76,7 +76,7 @@ int16_t Reception::receive(Frame::Rule rule, std::string& Risposta, const Others
     std::optional<Wait> checkWait;
     for (;;) {
         Wait& wait = checkWait ? *checkWait : answerWait;
-        const std::string c = m_port.read();
+        const std::string c = m_port.read(1);
         const uint32_t elapsed = wait.elapsed();
         if (wait.expired(elapsed))
             return Esito::TimedOut;
@@ -122,13 +122,19 @@ int16_t Reception::tolvaneAnswer(std::string& Risposta, const std::function<void
     return receive(Frame::Rule::Tolvane, Risposta, {}, acknowledge);
 }
 
+bool Reception::waitTurn()
+{
+    if (!m_abandoned && m_yield)
+        m_yield();
+    return !m_abandoned;
+}
+
 // The input that came before a failure is dropped with the wait.
 int16_t Reception::quietLine(uint32_t quietMs, uint32_t limitMs)
 {
     if (!m_port.isOpen())
         return Esito::Accepted;
     Wait wait(m_port, m_clock, m_yield, limitMs);
-    m_port.setInputLength(0);
     std::string heard;
     uint32_t lastInput = 0;
     int16_t esito = Esito::TimedOut;
@@ -150,16 +156,13 @@ int16_t Reception::quietLine(uint32_t quietMs, uint32_t limitMs)
         if (input.empty())
             wait.block(lastInput + quietMs);
     }
-    m_port.setInputLength(1);
     m_holdReadersFrames(FrameReader::checkedFrames(heard));
     return esito;
 }
 
 void Reception::discardWaitingInput()
 {
-    m_port.setInputLength(0);
-    m_holdReadersFrames(FrameReader::checkedFrames(m_port.read()));
-    m_port.setInputLength(1);
+    m_holdReadersFrames(FrameReader::checkedFrames(m_port.discardInput()));
 }
 
 }  // namespace lettore

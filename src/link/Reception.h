@@ -1,8 +1,8 @@
 #pragma once
 
+#include "ByteChannel.h"
 #include "Clock.h"
 #include "Frame.h"
-#include "Port.h"
 
 #include <cstdint>
 #include <functional>
@@ -15,7 +15,7 @@ namespace lettore {
 // What the link reads off the port: a reader's answer within its time
 // limits, a quiet line, and the readers' whole frames among input that is
 // taken off the line, which go to the holdReadersFrames hook. The line is
-// cut into frames by a FrameReader. Blocks in Port::waitForInput between
+// cut into frames by a FrameReader. Blocks in ByteChannel::waitForInput between
 // reads; every wait (an answer's start and end, the check character after
 // ETX, a quiet line) hands the event loop a turn (the yield hook) each time
 // its elapsed time reaches the next multiple of YieldStepMs, 0 included,
@@ -34,7 +34,7 @@ public:
     // yieldToEventLoop runs the event loop once; empty means nothing to
     // run. holdReadersFrames takes the whole checked frames, oldest first,
     // found among input taken off the line.
-    Reception(Port& port, Clock& clock, std::function<void()> yieldToEventLoop,
+    Reception(ByteChannel& port, Clock& clock, std::function<void()> yieldToEventLoop,
               FramesHook holdReadersFrames);
 
     // Time limit of an answer and of the check character after ETX
@@ -47,6 +47,10 @@ public:
     // one until resetAbandon().
     void abandon() { m_abandoned = true; }
     void resetAbandon() { m_abandoned = false; }
+
+    // A turn of the event loop for a wait of the port's own (a write):
+    // false once the wait is abandoned, and then no turn is handed.
+    bool waitTurn();
 
     // One answer: a lone ACK or NAK, or a whole frame (STX family: up to
     // ETX and its check character, or cut short by an ACK; Tolvane: '<' ..
@@ -73,7 +77,7 @@ private:
     int16_t receive(Frame::Rule rule, std::string& Risposta, const OthersFrame& othersFrame,
                     const std::function<void()>& acknowledge);
 
-    Port& m_port;
+    ByteChannel& m_port;
     Clock& m_clock;
     std::function<void()> m_yield;
     FramesHook m_holdReadersFrames;

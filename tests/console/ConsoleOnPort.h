@@ -9,7 +9,9 @@
 #include "SimulatedPort.h"
 #include "clsLettori.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -47,7 +49,8 @@ public:
     static constexpr const char* Reader1 = " 1 \r\n9600\r\n 1 \r\n";  // port 1, 9600 baud, terminal 1
 
     explicit ConsoleOnPort(const char* settings = Reader1, const std::function<void(const QDir&)>& prepare = {})
-        : m_registry(std::unique_ptr<SimulatedPort>(m_port = new SimulatedPort(clock)), clock,
+        : m_port(std::make_unique<SimulatedPort>(clock)),
+          m_registry(m_port->opener(), clock,
                      [this] {
                          clock.advance(1);
                          if (duringWait)
@@ -133,10 +136,18 @@ public:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
     }
     void closeWindow() { m_console->window().close(); }
+    // Clicks an idle console's button; returns once the command it started (from the event loop) is over.
+    void click(QAbstractButton* button)
+    {
+        button->click();
+        for (QDeadlineTimer end(10000); !m_console->gate().idle() && !end.hasExpired();)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    clsComunicazioni& link() { return m_registry.Comunicazione(); }
 
 private:
     QTemporaryDir m_dir;
-    SimulatedPort* m_port = nullptr;
+    std::unique_ptr<SimulatedPort> m_port;
     clsLettori m_registry;
     std::unique_ptr<Console> m_console;
 };

@@ -6,6 +6,8 @@
 #include "DescriptorOutput.h"
 #include "EndRequests.h"
 #include "PortList.h"
+#include "PortOpening.h"
+#include "PortTap.h"
 #include "QtPort.h"
 #include "StandardStreams.h"
 #include "ThisProgramsFolders.h"
@@ -140,17 +142,12 @@ int main(int argc, char* argv[])
             std::cerr.flush();
             traceFile.flush();
         });
-    const auto openPort = [&]() -> std::unique_ptr<Port> {
-        auto port = std::make_unique<QtPort>(naming);
-        if (!trace)
-            return port;
-        auto tap = std::make_unique<PortTap>(std::move(port));
-        tap->setListener(&*trace);
-        return tap;
-    };
+    PortOpener openPort = portOpener(naming);
+    if (trace)
+        openPort = PortTap::tapping(std::move(openPort), &*trace);
 
     static SteadyClock clock;
-    installPlatform({openPort, &clock, processQtEvents, {}});
+    installPlatform({std::move(openPort), &clock, processQtEvents, {}});
     clsLettori& lettori = Lettori();
     int status = CliSession(lettori, invocation, stored, naming, output, std::cerr, trace ? &*trace : nullptr,
                             [&traceFile] { return traceFile.error() != 0; }, &capture)
