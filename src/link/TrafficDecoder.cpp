@@ -1,6 +1,9 @@
 #include "TrafficDecoder.h"
 
 #include "Dialect.h"
+#include "WallTime.h"
+
+#include <algorithm>
 
 namespace lettore {
 
@@ -83,10 +86,28 @@ const std::string& TrafficDecoder::readTime(std::size_t offset)
     return m_reads.front().second;
 }
 
+// The longest silence between two reads that brought the bytes from the
+// first read held up to `end`; -1 when one read brought them all.
+int TrafficDecoder::longestPause(std::size_t end) const
+{
+    int longest = -1;
+    for (std::size_t i = 1; i < m_reads.size() && m_reads[i].first < end; ++i) {
+        const auto before = isoMilliseconds(m_reads[i - 1].second);
+        const auto after = isoMilliseconds(m_reads[i].second);
+        if (before && after)
+            longest = std::max(longest, static_cast<int>(std::min(*after - *before, 1LL << 30)));
+    }
+    return longest;
+}
+
 void TrafficDecoder::release(std::vector<TrafficRow>& rows)
 {
-    for (FrameReader::Part& part : m_received.finish(m_answerRule))
-        add(rows, Direction::Received, readTime(part.begin), part);
+    for (FrameReader::Part& part : m_received.finish(m_answerRule)) {
+        const std::string time = readTime(part.begin);
+        const int pause = longestPause(part.begin + part.bytes.size());
+        add(rows, Direction::Received, time, part);
+        rows.back().longestPauseMs = pause;
+    }
     m_reads.clear();
 }
 
@@ -104,8 +125,12 @@ std::vector<TrafficRow> TrafficDecoder::feed(Direction direction, const std::str
         return rows;
     }
     m_reads.emplace_back(m_received.offset(), time);
-    for (FrameReader::Part& part : m_received.push(bytes))
-        add(rows, direction, readTime(part.begin), part);
+    for (FrameReader::Part& part : m_received.push(bytes)) {
+        const std::string time = readTime(part.begin);
+        const int pause = longestPause(part.begin + part.bytes.size());
+        add(rows, direction, time, part);
+        rows.back().longestPauseMs = pause;
+    }
     readTime(m_received.offset() - m_received.held());
     return rows;
 }

@@ -50,6 +50,7 @@ private:
     void add(std::vector<TrafficRow>& rows, TrafficRow::Direction direction, const std::string& time,
              FrameReader::Part& part);
     const std::string& readTime(std::size_t offset);
+    int longestPause(std::size_t end) const;
     void release(std::vector<TrafficRow>& rows);
 
     FrameReader m_received;
