@@ -7,7 +7,7 @@
 // (10 bits a byte). Aim: lettore within 5 % of the floor.
 //   build/bin/lettore-bench-enrol [CODES] [ROUNDS]
 
-#include "Framing.h"
+#include "Frame.h"
 #include "LettoreProcess.h"
 
 #include <QCoreApplication>
@@ -66,9 +66,9 @@ double median(std::vector<double> values)
 // answer, VerificaBadge and its answer.
 int bytesPerCode()
 {
-    const std::string code(10, '0'), status = Framing::sibrant2Frame(Address, "P", "0");
-    return static_cast<int>(Framing::sibrant2Frame(Address, "S", "41" + code).size()
-                            + Framing::sibrant2Frame(Address, "P", "7" + code).size() + 2 * status.size());
+    const std::string code(10, '0'), status = Frame::of(Address, "P", "0").encode();
+    return static_cast<int>(Frame::of(Address, "S", "41" + code).encode().size()
+                            + Frame::of(Address, "P", "7" + code).encode().size() + 2 * status.size());
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 // Run by hand:
 //   build/bin/lettore-bench-inserisci [CODES]
 
-#include "Framing.h"
+#include "Frame.h"
 #include "LettoreProcess.h"
 
 #include <QCoreApplication>
@@ -100,8 +100,8 @@ double cpuSecondsOfChildren()
 // one-character status answer.
 int bytesPerExchange()
 {
-    const std::string frame = Framing::sibrant2Frame(Address, "S", "41" + std::string(10, '0'));
-    const std::string answer = Framing::sibrant2Frame(Address, "P", "0");
+    const std::string frame = Frame::of(Address, "S", "41" + std::string(10, '0')).encode();
+    const std::string answer = Frame::of(Address, "P", "0").encode();
     return static_cast<int>(frame.size() + answer.size());
 }
 

@@ -5,7 +5,7 @@
 // Usage: lettore-bench-link [exchanges]   (default 2000)
 
 #include "CpuTime.h"
-#include "Framing.h"
+#include "Frame.h"
 #include "PseudoTerminal.h"
 #include "PortOpening.h"
 #include "QtPort.h"
@@ -96,8 +96,8 @@ int main(int argc, char** argv)
     line.linkAs(folder.path().toStdString() + "/COM1");
     test::ScriptedPeer reader(line);
     const std::string version = "\x02" "01" "SIB2 V1.04      " "\x03";
-    reader.expect({.request = Framing::sibrant2Frame(1, "P", "2"),
-                   .reply = version + Framing::CalcolaBCC(version),
+    reader.expect({.request = Frame::of(1, "P", "2").encode(),
+                   .reply = version + Frame::check(version),
                    .repeat = true});
 
     SteadyClock clock;

@@ -2,7 +2,7 @@
 
 #include "ByteText.h"
 #include "FieldCodec.h"
-#include "Framing.h"
+#include "Frame.h"
 #include "NumberText.h"
 #include "RangeInsertion.h"
 
@@ -92,7 +92,7 @@ std::string ArgumentChecks::arguments(const CommandEntry& entry, const std::vect
 
 std::string ArgumentChecks::terminal(const CommandEntry& entry, int term)
 {
-    if (term != Framing::Sibrant2Broadcast || !isQuery(entry))
+    if (term != Frame::Broadcast || !isQuery(entry))
         return {};
     return "terminal " + std::to_string(term) + " reaches every reader at once and none answers: "
            + entry.name + " asks one reader, 0 to 255";

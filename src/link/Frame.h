@@ -12,8 +12,8 @@ namespace lettore {
 // One frame of the terminal dialects as a value: the terminal it is for,
 // whether it sets (type "S") or polls (any other type), and its data. The
 // dialects lay these out in bytes each their own way (Dialect); this type
-// holds the Sibrant2 layout the readers speak, the check character, and
-// the cutting of bytes taken off a line into frames, lone bytes and noise.
+// holds the Sibrant2 layout the readers speak, the check character and the
+// answer checks; FrameReader cuts the bytes of a line into frames.
 struct Frame {
     static constexpr char STX = 0x02;
     static constexpr char ETX = 0x03;
@@ -24,8 +24,10 @@ struct Frame {
     static constexpr char TolvaneStart = '<';
     static constexpr char TolvaneEnd = '>';
 
-    // The Sibrant2 address that reaches every terminal and gets no answer.
+    // The Sibrant2 address that reaches every terminal and gets no answer,
+    // and the character both its address characters are on the line.
     static constexpr int16_t Broadcast = 256;
+    static constexpr char BroadcastChar = 0x60;
 
     int16_t term = 0;
     bool set = false;
@@ -56,47 +58,15 @@ struct Frame {
     // Whether the last byte of `frame` is the check of all the others.
     static bool checkHolds(std::string_view frame);
 
-    // How frames are cut from a line. A dialect's answers: STX .. ETX and
-    // check character, or Tolvane's '<' .. '>'; either may be a lone ACK or
-    // NAK, and an ACK may end a frame in place of its end character. The
-    // host's requests as a reader hears them: STX .. ETX and check
-    // character, ACK being data there.
+    // How frames are cut from a line (FrameReader): a dialect's answers,
+    // STX .. ETX and check character or Tolvane's '<' .. '>', or the host's
+    // requests as a reader hears them.
     enum class Rule { Stx, Tolvane, Request };
 
     // Whether an exchange takes `answer`, as collected, as a whole answer.
     // STX: a lone ACK or NAK, or 3 bytes or more whose check holds.
     // Tolvane: ACK, NAK or "<I49>" below 6 bytes; anything of 6 or more.
     static bool accepted(std::string_view answer, Rule rule);
-
-    // A stretch of the input parse() was given.
-    struct Part {
-        enum class Kind {
-            Whole,       // a frame whose check holds (STX) or an accepted answer (Tolvane)
-            BadCheck,    // a frame up to its end character (and check) that fails
-            CutShort,    // a frame an ACK ended; the ACK is its last byte
-            Abandoned,   // a frame given up at an STX inside it, where the next one starts
-            Lone,        // an ACK or NAK on its own
-            Noise,       // bytes outside any frame
-            Unfinished,  // a frame begun at the end of the input
-        };
-        Kind kind;
-        std::size_t begin;
-        std::size_t size;
-    };
-
-    // Cuts `input`, bytes taken off a line, into parts in order, every byte
-    // in exactly one part; a run of noise is one part. Never throws; the
-    // scan stays linear in the input whatever it holds.
-    // STX: a frame runs from STX to the first ETX (and the check character
-    // after it) or ACK. A frame that fails with an STX inside it is
-    // abandoned at that STX, where the search goes on, so a stray STX (the
-    // start of a frame cut off) does not hide a whole frame behind it.
-    // Tolvane: a frame runs from '<' to the first '>' or ACK.
-    // Request: a frame runs from STX to ETX and the byte after it; an STX
-    // before that abandons it. A frame that fails its check is BadCheck,
-    // for the reader to refuse. A Tolvane request runs from EOT EOT to the
-    // first ETX or ENQ and is Whole: it has no check character.
-    static std::vector<Part> parse(std::string_view input, Rule rule = Rule::Stx);
 };
 
 }  // namespace lettore

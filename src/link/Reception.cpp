@@ -1,27 +1,19 @@
 #include "Reception.h"
 
 #include "Esito.h"
-#include "Framing.h"
+#include "FrameReader.h"
 
 #include <algorithm>
 #include <optional>
 
 namespace lettore {
 
-namespace {
-
-bool isChar(const std::string& s, char c) { return s.size() == 1 && s[0] == c; }
-
-}  // namespace
-
 // The clock of one reception: elapsed time across the counter's wrap, the
 // time limit, the turns of the event loop and the blocking between reads.
 class Reception::Wait {
 public:
-    Wait(ByteChannel& port, Clock& clock, const std::function<void()>& yield, uint32_t limitMs,
-         bool yields)
-        : m_port(port), m_clock(clock), m_yield(yield), m_limit(limitMs), m_yields(yields),
-          m_start(clock.nowMs())
+    Wait(ByteChannel& port, Clock& clock, const std::function<void()>& yield, uint32_t limitMs)
+        : m_port(port), m_clock(clock), m_yield(yield), m_limit(limitMs), m_start(clock.nowMs())
     {
     }
 
@@ -35,7 +27,7 @@ public:
     // yield step, so a wait that steps over a multiple still yields.
     void yieldIfDue(uint32_t elapsed)
     {
-        if (!m_yields || elapsed < m_nextYield)
+        if (elapsed < m_nextYield)
             return;
         m_nextYield = (elapsed / YieldStepMs + 1) * YieldStepMs;
         if (m_yield)
@@ -47,9 +39,7 @@ public:
     // whichever comes first.
     void block(uint32_t deadline = UINT32_MAX)
     {
-        uint32_t until = std::min(m_limit + 1, deadline);
-        if (m_yields)
-            until = std::min(until, m_nextYield);
+        const uint32_t until = std::min({m_limit + 1, deadline, m_nextYield});
         const uint32_t now = elapsed();
         if (now < until)
             m_port.waitForInput(static_cast<int>(until - now));
@@ -60,7 +50,6 @@ private:
     Clock& m_clock;
     const std::function<void()>& m_yield;
     const uint32_t m_limit;
-    const bool m_yields;
     const uint32_t m_start;
     uint32_t m_nextYield = 0;
 };
@@ -72,111 +61,65 @@ Reception::Reception(ByteChannel& port, Clock& clock, std::function<void()> yiel
 {
 }
 
-// Both loops of a reception, against one start time: first wait for the
-// start character (a lone ACK or NAK is a whole answer; anything else is
-// dropped), then collect until the end character or an ACK standing in
-// for it. The order inside each turn is fixed: read, test the time limit,
-// yield when due, then look at what was read.
-Reception::Collected Reception::collectFrame(char startChar, char endChar, std::string& buffer)
+// One wait from the send: read, test the time limit, yield when due, end
+// if that turn abandoned the wait, then hand what was read to the frame
+// reader. After ETX the check character
+// has a wait of its own, counted from the ETX, with its own turns; a frame
+// held as another reader's sends the reader back to the first wait.
+int16_t Reception::receive(Frame::Rule rule, std::string& Risposta, const OthersFrame& othersFrame,
+                           const std::function<void()>& acknowledge)
 {
-    Wait wait(m_port, m_clock, m_yield, m_answerTimeLimitMs, true);
-    // One turn: what was read, or nothing once the wait is over.
-    const auto turn = [&]() -> std::optional<std::string> {
-        std::string c = m_port.read(1);
+    using Kind = FrameReader::Part::Kind;
+    Risposta.clear();
+    FrameReader reader(rule);
+    Wait answerWait(m_port, m_clock, m_yield, m_answerTimeLimitMs);
+    std::optional<Wait> checkWait;
+    for (;;) {
+        Wait& wait = checkWait ? *checkWait : answerWait;
+        const std::string c = m_port.read(1);
         const uint32_t elapsed = wait.elapsed();
-        if (wait.expired(elapsed) || m_abandoned)
-            return std::nullopt;
+        if (wait.expired(elapsed))
+            return Esito::TimedOut;
         wait.yieldIfDue(elapsed);
-        return c;
-    };
-
-    for (;;) {
-        const std::optional<std::string> c = turn();
-        if (!c)
-            return Collected::TimedOut;
-        if (isChar(*c, Framing::NAK) || isChar(*c, Framing::ACK)) {
-            buffer = *c;
-            return Collected::Lone;
-        }
-        if (isChar(*c, startChar))
-            break;
-        if (c->empty())
-            wait.block();
-    }
-
-    buffer.assign(1, startChar);
-    for (;;) {
-        const std::optional<std::string> c = turn();
-        if (!c)
-            return Collected::TimedOut;
-        if (c->empty()) {
+        if (m_abandoned)
+            return Esito::TimedOut;
+        if (c.empty()) {
             wait.block();
             continue;
         }
-        buffer += *c;
-        if (isChar(*c, Framing::ACK) || isChar(*c, endChar))
-            return Collected::Frame;
-    }
-}
-
-// The check character after ETX has its own time limit, counted from the
-// ETX, and its wait does not hand the event loop a turn.
-bool Reception::collectCheckChar(std::string& buffer)
-{
-    Wait wait(m_port, m_clock, m_yield, m_answerTimeLimitMs, false);
-    for (;;) {
-        const std::string c = m_port.read(1);
-        if (wait.expired(wait.elapsed()))
-            return false;
-        if (!c.empty()) {
-            buffer += c;
-            return true;
+        for (FrameReader::Part& part : reader.push(c)) {
+            if (part.kind == Kind::Lone) {
+                Risposta = std::move(part.bytes);
+                return Esito::Accepted;
+            }
+            if (part.kind != Kind::Frame)
+                continue;  // noise
+            if (!part.accepted)
+                return Esito::Rejected;
+            if (othersFrame && othersFrame(part.bytes)) {
+                m_holdReadersFrames({std::move(part.bytes)});
+                continue;
+            }
+            if (acknowledge)
+                acknowledge();
+            Risposta = std::move(part.bytes);
+            return Esito::Accepted;
         }
-        wait.block();
+        if (reader.state() != FrameReader::State::CheckChar)
+            checkWait.reset();
+        else if (!checkWait)
+            checkWait.emplace(m_port, m_clock, m_yield, m_answerTimeLimitMs);
     }
 }
 
-// Collects one answer; a whole frame is then finished and judged by
-// `check`, and returned only when accepted.
-int16_t Reception::receive(char startChar, char endChar, std::string& Risposta,
-                           const std::function<int16_t(std::string&)>& check)
+int16_t Reception::answer(std::string& Risposta, const OthersFrame& othersFrame)
 {
-    Risposta.clear();
-    std::string buffer;
-    switch (collectFrame(startChar, endChar, buffer)) {
-    case Collected::TimedOut:
-        return Esito::TimedOut;
-    case Collected::Lone:
-        Risposta = buffer;
-        return Esito::Accepted;
-    case Collected::Frame:
-        break;
-    }
-    const int16_t esito = check(buffer);
-    if (esito == Esito::Accepted)
-        Risposta = buffer;
-    return esito;
-}
-
-int16_t Reception::answer(std::string& Risposta)
-{
-    return receive(Framing::STX, Framing::ETX, Risposta, [this](std::string& frame) {
-        // A frame cut short by ACK has no check character and is checked as it is.
-        if (frame.back() == Framing::ETX && !collectCheckChar(frame))
-            return Esito::TimedOut;
-        return Framing::VerificaRisposta(frame) ? Esito::Accepted : Esito::Rejected;
-    });
+    return receive(Frame::Rule::Stx, Risposta, othersFrame, {});
 }
 
 int16_t Reception::tolvaneAnswer(std::string& Risposta, const std::function<void()>& acknowledge)
 {
-    return receive(Framing::TolvaneStart, Framing::TolvaneEnd, Risposta,
-                   [&acknowledge](std::string& frame) {
-                       if (!Framing::VerificaRisposta_TOLVANE(frame))
-                           return Esito::Rejected;
-                       acknowledge();
-                       return Esito::Accepted;
-                   });
+    return receive(Frame::Rule::Tolvane, Risposta, {}, acknowledge);
 }
 
 bool Reception::waitTurn()
@@ -191,7 +134,7 @@ int16_t Reception::quietLine(uint32_t quietMs, uint32_t limitMs)
 {
     if (!m_port.isOpen())
         return Esito::Accepted;
-    Wait wait(m_port, m_clock, m_yield, limitMs, true);
+    Wait wait(m_port, m_clock, m_yield, limitMs);
     std::string heard;
     uint32_t lastInput = 0;
     int16_t esito = Esito::TimedOut;
@@ -205,19 +148,21 @@ int16_t Reception::quietLine(uint32_t quietMs, uint32_t limitMs)
             esito = Esito::Accepted;
             break;
         }
-        if (wait.expired(elapsed) || m_abandoned)
+        if (wait.expired(elapsed))
             break;
         wait.yieldIfDue(elapsed);
+        if (m_abandoned)
+            break;
         if (input.empty())
             wait.block(lastInput + quietMs);
     }
-    m_holdReadersFrames(Framing::checkedFrames(heard));
+    m_holdReadersFrames(FrameReader::checkedFrames(heard));
     return esito;
 }
 
 void Reception::discardWaitingInput()
 {
-    m_holdReadersFrames(Framing::checkedFrames(m_port.discardInput()));
+    m_holdReadersFrames(FrameReader::checkedFrames(m_port.discardInput()));
 }
 
 }  // namespace lettore

@@ -1,28 +1,35 @@
 #pragma once
 
-#include "Clock.h"
 #include "ByteChannel.h"
+#include "Clock.h"
+#include "Frame.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lettore {
 
 // What the link reads off the port: a reader's answer within its time
 // limits, a quiet line, and the readers' whole frames among input that is
-// taken off the line, which go to the holdReadersFrames hook. Blocks in ByteChannel::waitForInput between reads; while it
-// waits for an answer's start and end, or for a quiet line, it hands the
-// event loop a turn (the yield hook) each time the elapsed time reaches the
-// next multiple of YieldStepMs, 0 included. Port failures are thrown on as
-// PortError; the caller holds the link busy throughout.
+// taken off the line, which go to the holdReadersFrames hook. The line is
+// cut into frames by a FrameReader. Blocks in ByteChannel::waitForInput between
+// reads; every wait (an answer's start and end, the check character after
+// ETX, a quiet line) hands the event loop a turn (the yield hook) each time
+// its elapsed time reaches the next multiple of YieldStepMs, 0 included,
+// and ends as soon as a turn calls abandon(). Port failures are thrown on
+// as PortError; the caller holds the link busy throughout.
 class Reception {
 public:
     static constexpr uint32_t AnswerTimeLimitMs = 5000;
     static constexpr uint32_t YieldStepMs = 100;
 
     using FramesHook = std::function<void(std::vector<std::string>)>;
+    // Whether a whole checked frame came from a reader other than the one
+    // an exchange waits on.
+    using OthersFrame = std::function<bool(std::string_view frame)>;
 
     // yieldToEventLoop runs the event loop once; empty means nothing to
     // run. holdReadersFrames takes the whole checked frames, oldest first,
@@ -35,8 +42,9 @@ public:
     void setAnswerTimeLimit(uint32_t ms) { m_answerTimeLimitMs = ms; }
     uint32_t answerTimeLimit() const { return m_answerTimeLimitMs; }
 
-    // Ends the wait under way at its next turn, as if its time limit had
-    // passed, and every later one until resetAbandon().
+    // Ends the wait under way as soon as the turn of the event loop that
+    // called this returns, as if its time limit had passed, and every later
+    // one until resetAbandon().
     void abandon() { m_abandoned = true; }
     void resetAbandon() { m_abandoned = false; }
 
@@ -44,13 +52,14 @@ public:
     // false once the wait is abandoned, and then no turn is handed.
     bool waitTurn();
 
-    // One STX-family answer: a lone ACK or NAK, or a frame up to ETX and
-    // its check character (or cut short by an ACK), checked. Returns
-    // Accepted with the answer, Rejected or TimedOut with "" in Risposta.
-    int16_t answer(std::string& Risposta);
-
-    // One Tolvane-family answer, as answer() does; a frame that passes its
-    // check is acknowledged (acknowledge()) before it is returned.
+    // One answer: a lone ACK or NAK, or a whole frame (STX family: up to
+    // ETX and its check character, or cut short by an ACK; Tolvane: '<' ..
+    // '>'), checked. A frame that passes its check and that othersFrame
+    // says is another reader's is held, and the wait goes on within its
+    // time limit. Returns Accepted with the answer, Rejected or TimedOut
+    // with "" in Risposta. A Tolvane answer that passes is acknowledged
+    // (acknowledge()) before it is returned.
+    int16_t answer(std::string& Risposta, const OthersFrame& othersFrame = {});
     int16_t tolvaneAnswer(std::string& Risposta, const std::function<void()>& acknowledge);
 
     // Reads input until none has come for quietMs, for at most limitMs,
@@ -65,13 +74,8 @@ public:
 private:
     class Wait;
 
-    // How the first loop of a reception ended.
-    enum class Collected { TimedOut, Lone, Frame };
-
-    int16_t receive(char startChar, char endChar, std::string& Risposta,
-                    const std::function<int16_t(std::string&)>& check);
-    Collected collectFrame(char startChar, char endChar, std::string& buffer);
-    bool collectCheckChar(std::string& buffer);
+    int16_t receive(Frame::Rule rule, std::string& Risposta, const OthersFrame& othersFrame,
+                    const std::function<void()>& acknowledge);
 
     ByteChannel& m_port;
     Clock& m_clock;

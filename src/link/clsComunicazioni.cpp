@@ -1,8 +1,6 @@
 #include "clsComunicazioni.h"
 
 #include "Dialect.h"
-
-#include "Framing.h"
 #include "PortAddress.h"
 #include "SerialSettings.h"
 
@@ -130,11 +128,14 @@ void clsComunicazioni::speak(const Dialect& dialect, int16_t term, const std::st
         return;
     }
     // A broadcast is never answered, nor is a reading's confirmation.
-    if (term == dialect.broadcast || (dialect.ackSendsAlone && isChar(StrComando, Framing::ACK))) {
+    if (term == dialect.broadcast || (dialect.ackSendsAlone && isChar(StrComando, Frame::ACK))) {
         esito = InviaComando(*frame);
         Risposta.clear();
     } else {
-        exchange(*frame, dialect.answers == Frame::Rule::Tolvane, esito, Risposta);
+        // An answer is the addressed reader's: a frame from another reader
+        // (a reading on a shared line) is held and raised afterwards.
+        exchange(*frame, dialect.answers == Frame::Rule::Tolvane, esito, Risposta,
+                 [&dialect, term](std::string_view answer) { return dialect.fromAnotherReader(answer, term); });
     }
 }
 
@@ -156,7 +157,7 @@ void clsComunicazioni::InviaComando_RiceviRisposta_TOLVANE(const std::string& Co
 // failure ends the exchange with PortFailed, and the threshold and the
 // Attivo state are still put back as far as the port allows.
 void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_t& esito,
-                                std::string& Risposta)
+                                std::string& Risposta, const Reception::OthersFrame& othersFrame)
 {
     keepQuietGap();
     EventFanOut::Operation operation(m_events);
@@ -178,8 +179,8 @@ void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_
         // An accepted Tolvane answer is acknowledged with one ACK byte
         // before the result goes back.
         esito = tolvane ? m_reception.tolvaneAnswer(
-                              Risposta, [this] { sendFrame(std::string(1, Framing::ACK)); })
-                        : m_reception.answer(Risposta);
+                              Risposta, [this] { sendFrame(std::string(1, Frame::ACK)); })
+                        : m_reception.answer(Risposta, othersFrame);
     } catch (const PortError& error) {
         Risposta.clear();
         // A write abandoned by abandonWait() ends as a time-out, as its
@@ -246,20 +247,6 @@ void clsComunicazioni::sendFrame(const std::string& Comando)
     m_reception.discardWaitingInput();
     Seriale.write(Comando);
     m_events.ComTX(Comando);
-}
-
-int16_t clsComunicazioni::discardUntilQuiet(uint32_t quietMs, uint32_t limitMs)
-{
-    EventFanOut::Operation operation(m_events);
-    if (refusedWhileBusy())
-        return Esito::LinkBusy;
-    BusySpan busySpan(*this);
-    try {
-        return m_reception.quietLine(quietMs, limitMs);
-    } catch (const PortError& error) {
-        reportPortFailure(error);
-        return Esito::PortFailed;
-    }
 }
 
 void clsComunicazioni::setQuietGapAfterTimeOut(uint32_t quietMs)

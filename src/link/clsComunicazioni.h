@@ -27,13 +27,13 @@ struct Dialect;
 // (EventFanOut) are done by its parts.
 //
 // Waiting never spins: between turns of the event loop the link blocks in
-// ByteChannel::waitForInput. While it waits for an answer (for its start, and for
-// the characters up to its end character) it hands the event loop a turn
-// (the yield hook) each time the elapsed time reaches the next multiple of
-// 100 ms, 0 included: at elapsed 0, 100, 200, ... ms, so never more than
-// 100 ms apart. A write that the device is slow to take hands it a turn at
-// least every 100 ms too. The wait for the check character after ETX (up to 5000 ms
-// more) hands no turn at all.
+// ByteChannel::waitForInput. Every wait (for an answer's start, for the
+// characters up to its end character, for the check character after ETX,
+// for a quiet line) hands the event loop a turn (the yield hook) each time
+// its elapsed time reaches the next multiple of 100 ms, 0 included: at
+// elapsed 0, 100, 200, ... ms, so never more than 100 ms apart. A write
+// that the device is slow to take hands it a turn at least every 100 ms
+// too. The busy gate below keeps a second exchange out of them.
 //
 // One exchange at a time: from the start of an exchange, or of a reception
 // started by the receive notification, until its answer is collected the
@@ -47,21 +47,26 @@ struct Dialect;
 // so their handlers may send (an acknowledgement, say). A receive
 // notification that arrives while busy is dropped; its bytes stay waiting.
 //
-// Readers' frames are never thrown away with stale input. Before each send
-// the input waiting is read off, so none of it is taken for the answer:
-// whole checked frames among it (Framing::checkedFrames), which readers on
-// a shared line sent on their own, are held; only noise and fragments are
-// dropped. Held frames are raised as ComRX, oldest first and each once,
-// when the outermost call is over (after its own ComTX, ComRX or ComTO),
-// so the link is idle and their handlers may acknowledge them. Frames that
-// such an acknowledgement finds waiting join the same queue: delivery
-// never nests.
+// Readers' frames are never thrown away with stale input, nor taken for
+// another reader's answer. Before each send the input waiting is read off,
+// so none of it is taken for the answer: whole checked frames among it
+// (FrameReader::checkedFrames), which readers on a shared line sent on
+// their own, are held; only noise and fragments are dropped. While a
+// dialect routine waits, a whole checked frame that carries the address of
+// a reader other than the one addressed (Dialect::fromAnotherReader) is
+// held too, and the wait goes on within its time limit; dialects whose
+// answers carry no address take the first whole frame, as does a raw
+// InviaComando_RiceviRisposta. Held frames are raised as ComRX, oldest
+// first and each once, when the outermost call is over (after its own
+// ComTX, ComRX or ComTO), so the link is idle and their handlers may
+// acknowledge them. Frames that such an acknowledgement finds waiting join
+// the same queue: delivery never nests.
 //
 // Quiet gap after a time-out (setQuietGapAfterTimeOut, 0 by default): once
 // an exchange has timed out, the next send first waits, busy, until the
-// line has been quiet for the gap (as discardUntilQuiet does), so a
-// reader's late answer is not taken for the next command's; whole frames
-// that come meanwhile are held as above.
+// line has been quiet for the gap, so a reader's late answer is not taken
+// for the next command's; whole frames that come meanwhile are held as
+// above.
 //
 // A line that drops while no call runs (the port closed itself) raises
 // Errore with the port's number and text. With Attivo on the port is left
@@ -143,17 +148,6 @@ public:
     // raises ComTX. Returns Accepted or PortFailed.
     int16_t InviaComando(const std::string& Comando);
 
-    // Reads input until none has come for quietMs, for at most limitMs,
-    // so an answer that comes after its exchange gave up is not taken for
-    // the next exchange's; whole frames among it are held (see above), the
-    // rest dropped. Waits as an exchange does: blocking in the port,
-    // handing the event loop a turn every YieldStepMs, busy meanwhile.
-    // Raises Errore, and ComRX for the held frames once idle. Returns
-    // Accepted once the line was quiet (at once when the port is closed: nothing can arrive),
-    // TimedOut when input kept coming up to the limit, PortFailed after a
-    // port failure, LinkBusy when refused.
-    int16_t discardUntilQuiet(uint32_t quietMs, uint32_t limitMs);
-
     // The quiet gap kept before the first send after an exchange that
     // timed out; 0 (the default) sends at once. Values above
     // QuietGapLimitMs count as the limit, which also bounds the whole wait
@@ -175,9 +169,10 @@ public:
     // that follows then meets the busy link) or PortFailed.
     int16_t keepQuietGap();
 
-    // Ends the reception, quiet wait or write under way at its next turn
-    // of the event loop, as if its time limit had passed: the exchange ends
-    // as a time-out (ComTO); nothing when the link is idle. For a program told to stop while a reader (or noise) keeps a
+    // Ends the reception, quiet wait or write under way as soon as the turn
+    // of the event loop that calls this returns, as if its time limit had
+    // passed: the exchange ends as a time-out (ComTO); nothing when the link
+    // is idle. For a program told to stop while a reader (or noise) keeps a
     // reception going, which would otherwise hold it up to 5 s.
     void abandonWait();
 
@@ -216,7 +211,7 @@ private:
     int16_t send(const std::string& Comando);
     void sendFrame(const std::string& Comando);
     void exchange(const std::string& Comando, bool tolvane, int16_t& esito,
-                  std::string& Risposta);
+                  std::string& Risposta, const Reception::OthersFrame& othersFrame = {});
     void reportPortFailure(const PortError& error);
     void onLineDropped();
 

@@ -2,7 +2,7 @@
 
 #include "Console.h"
 #include "Dialogs.h"
-#include "Framing.h"
+#include "Frame.h"
 #include "ManualClock.h"
 #include "MonCom.h"
 #include "ReaderCommand.h"
@@ -156,7 +156,7 @@ private:
 inline std::string fromReader1(const std::string& data)
 {
     const std::string frame = "\x02" "0!" + data + "\x03";
-    return frame + Framing::CalcolaBCC(frame);
+    return frame + Frame::check(frame);
 }
 
 }  // namespace lettore::test

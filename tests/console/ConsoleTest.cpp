@@ -431,7 +431,7 @@ private slots:
     // the range at once, acknowledging what it held without the quiet line a time-out leaves due.
     void stopEndsTheWaitUnderWay()
     {
-        const std::string unchecked = "\x02" "0%P0000054321\x03", reading = unchecked + Framing::CalcolaBCC(unchecked);
+        const std::string unchecked = "\x02" "0%P0000054321\x03", reading = unchecked + Frame::check(unchecked);
         m_console->click(m_console->window().optMultiMaster[1]);
         m_console->link().setQuietGapAfterTimeOut(clsComunicazioni::UsualQuietGapMs);
         m_console->fill("TxtDa=0;TxtA=2000");

@@ -1,5 +1,5 @@
-// Frames as values: each dialect's bytes, the readers' frames back as values, the answer checks, and the cutting of
-// line input into parts; and the text of the port's settings.
+// Frames as values: each dialect's bytes, the readers' frames back as values, the answer checks; and the text of the
+// port's settings.
 #include "Dialect.h"
 #include "SerialSettings.h"
 #include "SimulatedPort.h"
@@ -93,47 +93,6 @@ TEST(Frame, AnswerChecks)
     };
     for (const auto& row : rows)
         EXPECT_EQ(Frame::accepted(unhex(row.answer), row.rule), row.accepted) << row.answer;
-}
-
-// Parts as "W0+6": kind, first byte, length.
-std::string parts(const std::string& input, Frame::Rule rule = Frame::Rule::Stx)
-{
-    std::string text;
-    for (const Frame::Part& part : Frame::parse(input, rule)) {
-        text += text.empty() ? "" : " ";
-        text += "WBCALNU"[static_cast<int>(part.kind)];
-        text += std::to_string(part.begin) + "+" + std::to_string(part.size);
-    }
-    return text;
-}
-
-TEST(Frame, CutsInputIntoParts)
-{
-    const std::string R1 = "02 30 21 4A 03 5A ", R2 = "02 30 22 4A 03 59 ";
-    const struct {
-        std::string input;
-        const char* parts;
-        Frame::Rule rule = Frame::Rule::Stx;
-    } rows[] = {
-        {R1 + R2, "W0+6 W6+6"},
-        {"41 FF " + R1 + "15 06 " + R2 + "7F", "N0+2 W2+6 L8+1 L9+1 W10+6 N16+1"},
-        {R1 + "02 30 22 4A", "W0+6 U6+4"},
-        {"02 30 21 4A " + R2, "A0+4 W4+6"},  // a start cut off before a frame
-        {"02 30 21 41 03 52 " + R2, "B0+6 W6+6"},
-        {"02 30 21 06 03 16 " + R1, "C0+4 N4+2 W6+6"},
-        {"02 31 32 03 02 " + R1, "W0+5 W5+6"},           // check character equal to STX
-        {"02 30 32 03 03 " + R1, "W0+5 W5+6"},           // and to ETX
-        {"02 30 21 41 03 02 " + R1, "A0+5 A5+1 W6+6"},  // a wrong one equal to STX starts a frame
-        {"02 41 02 30 21 4A 03 5A", "A0+2 W2+6"},        // noise inside a frame
-        {"3C 49 34 39 3E 41 3C 49 34 38 3E 06 3C 41", "W0+5 N5+1 B6+5 L11+1 U12+2", Frame::Rule::Tolvane},
-        {"02 30 21 06 03 16 41 02 30 02 30 21 32 03 00 02 30", "W0+6 N6+1 A7+2 B9+6 U15+2", Frame::Rule::Request},
-        {"04 04 31 05 02 30 21 32 03 22 04 04 02 31 58 03 04 04", "W0+4 W4+6 W10+6 U16+2", Frame::Rule::Request},
-        {"02 30 21 41 03", "U0+5"},  // its check character yet to come
-        {"02 30 21 32 03", "U0+5", Frame::Rule::Request},
-        {"", ""},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(parts(unhex(row.input), row.rule), row.parts) << row.input;
 }
 
 // Each text with the settings it names and their one spelling; then texts that name none, each wrong in one way.

@@ -51,6 +51,19 @@ std::vector<uint32_t> ticks(uint32_t last, uint32_t first = 100, uint32_t step =
     return times;
 }
 
+// `turns` moved on by `by` ms.
+std::vector<uint32_t> after(uint32_t by, std::vector<uint32_t> turns)
+{
+    for (uint32_t& t : turns)
+        t += by;
+    return turns;
+}
+std::vector<uint32_t> operator+(std::vector<uint32_t> a, const std::vector<uint32_t>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 // The rig's turns of the event loop, in ms from `start`.
 std::vector<uint32_t> turnsFrom(const LinkRig& rig, uint32_t start)
 {
@@ -68,6 +81,17 @@ Strings calls(const std::string& text)
     for (std::string call; std::getline(in, call, '|');)
         out.push_back(call);
     return out;
+}
+
+// An open link whose last exchange timed out, so the next send keeps a quiet gap of `gapMs` first.
+std::function<void(LinkRig&)> timedOutWithGap(uint32_t gapMs)
+{
+    return [=](LinkRig& rig) {
+        rig.link.setAttivo(true);
+        rig.link.setQuietGapAfterTimeOut(gapMs);
+        rig.answerWith({});
+        EXPECT_EQ(poll(rig).esito, Esito::TimedOut);
+    };
 }
 
 PortSetup failNext(const std::string& call) { return [=](SimulatedPort& p) { p.failNext(call, deviceGone()); }; }
@@ -91,8 +115,8 @@ Call probeWith(const std::string& setting)
 }
 
 // Each case also runs with the millisecond counter wrapping shortly after the send. Turns of the event loop fall on
-// the multiples of 100 ms of the wait for the answer, or on the first moment after one where the port's waits return
-// late, and none during the wait for the check character. A stop ends the wait at its next step of 100 ms.
+// the multiples of 100 ms of the wait for the answer and of the wait for the check character, which starts at ETX, or
+// on the first moment after one where the port's waits return late. A stop ends the wait as its turn returns.
 TEST(Receive, CollectsAndChecksAnswer)
 {
     const struct {
@@ -114,12 +138,15 @@ TEST(Receive, CollectsAndChecksAnswer)
         {"no_answer", "", {}, 1, "", "ComTO", 5001, ticks(5000)},
         {"limit_runs_from_send_not_stx", "", {{4000, "02 30 21 41"}, {5001, "03 51"}}, 1, "", "ComTO", 5001},
         {"check_char_own_limit", "", {{4900, "02 30 21 41 03"}, {9900, "51"}}, 0, Answer, Received, 9900},
-        {"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901, ticks(4900)},
+        {"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901,
+         ticks(4900) + after(4900, ticks(5000))},
         {"check_char_after_5000_ms", "", {{250, "02 30 21 41 03"}, {5250, "51"}}, 0, Answer, Received, 5250,
-         {{0, 100, 200}}},
+         ticks(200) + after(250, ticks(5000))},
+        {"stopped_waiting_for_check_char", "", {{250, "02 30 21 41 03"}}, 1, "", "ComTO", 450,
+         ticks(200) + after(250, ticks(200)), 450},
         {"wrong_bcc", "", {{0, "02 30 21 41 03 52"}}, 2, "", Rejected, 0},
         {"ack_in_place_of_etx", "", {{0, "02 30 21 41 06"}, {10, "51"}}, 2, "", Rejected, 0},
-        {"stopped", "", {}, 1, "", "ComTO", 400, ticks(300), 300},
+        {"stopped", "", {}, 1, "", "ComTO", 300, ticks(300), 300},
         {"waits_run_late", "", {}, 1, "", "ComTO", 5007, ticks(4907, 107), 0, 7},
         {"waits_run_very_late", "", {}, 1, "", "ComTO", 5030, ticks(4830, 230, 200), 0, 130},
     };
@@ -391,7 +418,6 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         {"exchange", exchange(1, "P", "2"), 5},
         {"broadcast", exchange(256, "S", "5"), 5},
         {"send_without_answer", [](L& l) { return l.InviaComandoSenzaRisposta(Poll); }, 5},
-        {"discard_until_quiet", [](L& l) { return l.discardUntilQuiet(100, 1000); }, 5},
         {"port_number", toPort(7), -1},
         {"settings", toSettings("19200,N,8,1"), -1},
         {"attivo_on", toAttivo(true), -1},
@@ -419,8 +445,8 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
              EXPECT_EQ(rig.clock.nowMs(), 5001u);
          },
          {Busy, "ComTO"}},
-        {"long_command", true, [](LinkRig&) {},
-         [](LinkRig& rig) { EXPECT_EQ(rig.link.discardUntilQuiet(300, 2000), Esito::Accepted); }, {Busy}},
+        {"quiet_gap", true, timedOutWithGap(300),
+         [](LinkRig& rig) { EXPECT_EQ(rig.link.keepQuietGap(), Esito::Accepted); }, {Busy}},
     };
     for (const auto& wait : waits) {
         LinkRig alone;  // the port calls of the wait alone
@@ -437,6 +463,7 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
             wait.prepare(rig);
             rig.port->clearRecord();
             rig.log.events.clear();
+            rig.log.busyChanges.clear();
             std::optional<int16_t> nested;
             const uint32_t start = rig.clock.nowMs();
             rig.onYield = [&] {
@@ -497,33 +524,34 @@ TEST(OneExchangeAtATime, HandlersOfTheOutcomeMaySendThoseOfTheSendMayNot)
     }
 }
 
-// Input is read until the line has been quiet for 300 ms, at most 2000 ms, with the turns of an exchange; whole frames
-// are raised once it is over.
-TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
+// After a time-out, input is read until the line has been quiet for the gap of 300 ms, at most 5000 ms, with the
+// turns of an exchange; whole frames are raised once it is over.
+TEST(QuietGapAfterTimeOut, DropsInputUntilTheLineIsQuiet)
 {
     Pieces endlessNoise;
-    for (uint32_t t = 0; t < 3000; t += 250)
+    for (uint32_t t = 0; t < 6000; t += 250)
         endlessNoise.push_back({t, "FF"});
     const struct {
         const char* name;
         Pieces input;  // (ms from the start, hex bytes)
-        int16_t esito;
         uint32_t endsAt;
         Strings raised;
         uint32_t stopAt = 0;  // ms from the start when the wait is abandoned
     } rows[] = {
-        {"quiet_line", {}, Esito::Accepted, 300, {}},
-        {"late_answer", {{150, Answer}}, Esito::Accepted, 450, {Received}},
-        {"answer_in_pieces_restarts_the_gap", {{100, "02 30"}, {350, "21 41"}, {600, "03 51"}}, Esito::Accepted, 900,
-         {Received}},
-        {"noise_that_never_stops", endlessNoise, Esito::TimedOut, 2001, {}},
-        {"stopped_under_noise", endlessNoise, Esito::TimedOut, 400, {}, 300},
+        {"quiet_line", {}, 300, {}},
+        {"late_answer", {{150, Answer}}, 450, {Received}},
+        {"answer_in_pieces_restarts_the_gap", {{100, "02 30"}, {350, "21 41"}, {600, "03 51"}}, 900, {Received}},
+        {"noise_that_never_stops", endlessNoise, 5001, {}},
+        {"stopped_under_noise", endlessNoise, 300, {}, 300},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         LinkRig rig;
-        rig.link.setAttivo(true);
+        timedOutWithGap(300)(rig);
         rig.port->clearRecord();
+        rig.log.events.clear();
+        rig.log.busyChanges.clear();
+        rig.yieldTimes.clear();
         rig.port->maxReads = 200;
         const uint32_t start = rig.clock.nowMs();
         for (const auto& [offset, bytes] : row.input)
@@ -533,10 +561,10 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
             if (row.stopAt && rig.clock.nowMs() - start == row.stopAt)
                 rig.link.abandonWait();
         };
-        EXPECT_EQ(rig.link.discardUntilQuiet(300, 2000), row.esito);
+        EXPECT_EQ(rig.link.keepQuietGap(), Esito::Accepted);
         const uint32_t ended = rig.clock.nowMs() - start;
         EXPECT_EQ(ended, row.endsAt);
-        EXPECT_EQ(turnsFrom(rig, start), ticks(ended - 1));
+        EXPECT_EQ(turnsFrom(rig, start), ticks(row.stopAt ? ended : ended - 1));
         EXPECT_EQ(rig.log.events, row.raised);
         EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
         EXPECT_EQ(rig.port->controlCalls(), Strings{});
@@ -544,15 +572,21 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
     }
 }
 
-TEST(DiscardUntilQuiet, ClosedPortHasNothingToDropAndAFailureIsReported)
+TEST(QuietGapAfterTimeOut, ClosedPortHasNothingToDropAndAFailureIsReported)
 {
     LinkRig closed, failing;
-    EXPECT_EQ(closed.link.discardUntilQuiet(300, 2000), Esito::Accepted);
+    closed.link.setQuietGapAfterTimeOut(300);
+    closed.answerWith({});
+    poll(closed);  // on a port the exchange opened, and closed again
+    closed.port->clearRecord();
+    closed.yieldTimes.clear();
+    EXPECT_EQ(closed.link.keepQuietGap(), Esito::Accepted);
     EXPECT_TRUE(closed.port->calls().empty());
     EXPECT_TRUE(closed.yieldTimes.empty());
-    failing.link.setAttivo(true);
+    timedOutWithGap(300)(failing);
+    failing.log.events.clear();
     failing.port->failAlways("read", deviceGone());
-    EXPECT_EQ(failing.link.discardUntilQuiet(300, 2000), Esito::PortFailed);
+    EXPECT_EQ(failing.link.keepQuietGap(), Esito::PortFailed);
     EXPECT_FALSE(failing.link.busy());
     failing.port->feed("\x02");
     ASSERT_TRUE(failing.port->notify());  // a reader's own frame meets the same failure
@@ -630,6 +664,50 @@ TEST(QuietGapAfterTimeOut, LateAnswerIsNotTakenForTheNextCommand)
         EXPECT_EQ(sentAt[1] - sentAt[0], row.secondSentAfter);
         EXPECT_EQ(rig.log.events, row.events);
         EXPECT_FALSE(idleTurn);
+    }
+}
+
+// On a shared line another reader's whole checked frame during a wait is that reader's own: held, raised after the
+// call, and the wait goes on within its limit. A frame from the addressed reader, a frame failing its check, and any
+// frame in a dialect whose answers carry no address end the wait as before; so does what a reader sends on its own.
+TEST(SharedLine, AnAnswerIsTheAddressedReaders)
+{
+    const std::string R5 = "02 30 25 30 30 30 30 30 30 31 32 33 34 35 03 25",  // readings of readers 5 and 1
+        R1 = "02 30 21 30 30 30 30 30 30 31 32 33 34 35 03 21", R5Bad = R5.substr(0, R5.size() - 2) + "26";
+    const struct {
+        const char* name;
+        Routine routine;  // nullptr: sent on its own, with nothing asked
+        Pieces input;     // ms after the send
+        int16_t esito;
+        Strings events;
+        uint32_t endsAt;
+    } rows[] = {
+        {"addressed_reader_silent_another_presents", &L::Sibrant2, {{1000, R5}}, 1, {PollSent, "ComTO", "ComRX " + R5},
+         5001},
+        {"reading_from_the_addressed_reader_is_its_answer", &L::Sibrant2, {{10, R1}, {20, Answer}}, 0,
+         {PollSent, "ComRX " + R1}, 10},
+        {"another_readers_frame_failing_its_check", &L::Sibrant2, {{10, R5Bad}, {20, Answer}}, 2, {PollSent, Rejected},
+         10},
+        {"dialect_without_addresses_takes_the_first", &L::Sibrant, {{10, R5}, {20, Answer}}, 0,
+         {"ComTX 02 68 21 32 03 7A", "ComRX " + R5}, 10},
+        {"own_frame_failing_its_check", nullptr, {{0, R5Bad}}, 2, {Rejected}, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkRig rig;
+        int16_t esito = 2;
+        if (row.routine) {
+            rig.answerWith(row.input);
+            esito = speak(rig.link, row.routine, 1, "P", "2").esito;
+        } else {
+            rig.link.setAttivo(true);
+            rig.port->feed(unhex(row.input[0].second));
+            rig.sentAt = rig.clock.nowMs();
+            ASSERT_TRUE(rig.port->notify());
+        }
+        EXPECT_EQ(esito, row.esito);
+        EXPECT_EQ(rig.log.events, row.events);
+        EXPECT_EQ(rig.clock.nowMs() - rig.sentAt, row.endsAt);
     }
 }
 

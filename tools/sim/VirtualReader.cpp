@@ -1,6 +1,6 @@
 #include "VirtualReader.h"
 
-#include "Framing.h"
+#include "Frame.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,8 +10,8 @@ namespace lettore::sim {
 namespace {
 
 constexpr std::size_t CodeLength = 10;
-const std::string Ack(1, Framing::ACK);
-const std::string Nak(1, Framing::NAK);
+const std::string Ack(1, Frame::ACK);
+const std::string Nak(1, Frame::NAK);
 
 bool allDigits(std::string_view text)
 {

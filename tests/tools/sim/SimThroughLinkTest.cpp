@@ -2,7 +2,7 @@
 #include "ByteText.h"
 #include "Dialect.h"
 #include "Esito.h"
-#include "Framing.h"
+#include "Frame.h"
 #include "PtyLine.h"
 #include "PortOpening.h"
 #include "QtPort.h"
@@ -29,7 +29,7 @@ using Strings = std::vector<std::string>;
 
 const std::string Firmware = "SIM LETTORE 1.00";
 
-std::string frame(int16_t term, const char* type, const std::string& data) { return Framing::sibrant2Frame(term, type, data); }
+std::string frame(int16_t term, const char* type, const std::string& data) { return Frame::of(term, type, data).encode(); }
 std::string failed(int16_t esito) { return "esito " + std::to_string(esito); }
 std::string shown(int16_t esito, const std::string& out) { return esito == Esito::Accepted ? out : failed(esito); }
 
@@ -104,7 +104,7 @@ TEST_F(SimThroughLinkTest, AddressRateAndEachAnswerFault)
     std::string bad = frame(1, "S", "420000000042");
     bad.back() = static_cast<char>(bad.back() ^ 0x01);
     for (const auto& [bytes, heard] : std::vector<std::pair<std::string, Strings>>{
-             {frame(3, "P", "2"), {}}, {frame(5, "P", "2"), {}}, {frame(256, "S", "410000000042"), {}}, {bad, {std::string(1, Framing::NAK)}}})
+             {frame(3, "P", "2"), {}}, {frame(5, "P", "2"), {}}, {frame(256, "S", "410000000042"), {}}, {bad, {std::string(1, Frame::NAK)}}})
         EXPECT_EQ(heardAfter(bytes), heard);
     EXPECT_EQ(exists(1, "0000000042") + exists(2, "0000000042"), "11");
     link().setCommSettings("19200,N,8,1");
@@ -139,7 +139,7 @@ TEST_F(SimThroughLinkTest, PacedLineTakesItsTimeAndDropsWhatItCannotHold)
     EXPECT_EQ(firmware(1), Firmware);
     // 6 request and 21 answer bytes of 10 bits at 1200 baud: 225 ms.
     EXPECT_TRUE(timer.elapsed() >= 215 && timer.elapsed() <= 450) << timer.elapsed();
-    EXPECT_EQ(link().InviaComando(std::string(1, Framing::STX) + std::string(100'000, 'A')), Esito::Accepted);
+    EXPECT_EQ(link().InviaComando(std::string(1, Frame::STX) + std::string(100'000, 'A')), Esito::Accepted);
     EXPECT_EQ(firmware(1), Firmware);
     std::string burst;
     for (int i = 0; i < 400; ++i)

@@ -4,12 +4,13 @@
 #include "Dialect.h"
 #include "Fault.h"
 #include "FrameSplitter.h"
-#include "Framing.h"
+#include "Frame.h"
 #include "LineCommand.h"
 #include "ReadingSchedule.h"
 #include "Request.h"
 #include "SimOptions.h"
 #include "SimulatedPort.h"
+#include "../../link/LineStreams.h"
 #include "Transmitter.h"
 #include "VirtualLine.h"
 #include "VirtualReader.h"
@@ -22,7 +23,7 @@ namespace {
 
 using namespace lettore::sim;
 using namespace std::chrono_literals;
-using lettore::Framing;
+using lettore::Frame;
 using Kind = Request::Kind;
 
 // Each fault's pieces of an answer, as "after ms: hex" joined by " | ", and its log note.
@@ -100,7 +101,23 @@ TEST(LineScheduleTest, ReadingsRepeatUntilConfirmedOutsideExchangesAndBytesArePa
     EXPECT_FALSE(q.schedule("z", t0));
 }
 
-std::string frame(int16_t term, const char* type, const std::string& data) { return Framing::sibrant2Frame(term, type, data); }
+std::string frame(int16_t term, const char* type, const std::string& data) { return Frame::of(term, type, data).encode(); }
+
+// The shared streams, whole and split at every byte, give the frames the table says.
+TEST(FrameSplitterTest, SharedStreamsGiveTheSameFramesHoweverSplit)
+{
+    for (const lettore::test::LineStream& row : lettore::test::lineStreams) {
+        const std::string bytes = lettore::test::unhex(row.bytes);
+        for (std::size_t at = 0; at <= bytes.size(); ++at) {
+            FrameSplitter splitter;
+            std::string heard;
+            for (const std::string& piece : {bytes.substr(0, at), bytes.substr(at)})
+                for (const std::string& frame : splitter.feed(piece))
+                    heard += (heard.empty() ? "" : "|") + lettore::test::hex(frame);
+            EXPECT_EQ(heard, row.heard) << row.name << " cut at " << at;
+        }
+    }
+}
 
 // One byte over 1 KB, or cut off by an STX, a frame is dropped whole and counted once.
 // A request's kind, address and data, and whether its check character holds.
@@ -128,13 +145,13 @@ TEST(FrameSplitterTest, LongestFrameIsOneKilobyteAndRequestsDecode)
     }
 }
 
-const std::string Ack(1, Framing::ACK);
-const std::string Nak(1, Framing::NAK);
+const std::string Ack(1, Frame::ACK);
+const std::string Nak(1, Frame::NAK);
 
 Request set(const std::string& data, int address = 7) { return {Kind::Set, address, data, true}; }
 Request poll(const std::string& data, int address = 7) { return {Kind::Poll, address, data, true}; }
 Request broadcast(const std::string& data) { return {Kind::Broadcast, 0, data, true}; }
-std::string from(int address, const std::string& data) { return Framing::sibrant2Frame(static_cast<int16_t>(address), "P", data); }
+std::string from(int address, const std::string& data) { return Frame::of(static_cast<int16_t>(address), "P", data).encode(); }
 
 // A reader at `address` with three serial numbers, two transactions and a card.
 ReaderSettings settings(int address = 7)
