@@ -61,11 +61,11 @@ Reception::Reception(ByteChannel& port, Clock& clock, std::function<void()> yiel
 {
 }
 
-// One wait from the send: read, test the time limit, yield when due, end
-// if that turn abandoned the wait, then hand what was read to the frame
-// reader. After ETX the check character
-// has a wait of its own, counted from the ETX, with its own turns; a frame
-// held as another reader's sends the reader back to the first wait.
+// One wait from the send: test the time limit, yield when due, end if
+// that turn abandoned the wait, then read and hand what was read to the
+// frame reader. After ETX the check character has a wait of its own,
+// counted from the ETX, with its own turns; a frame held as another
+// reader's sends the reader back to the first wait.
 int16_t Reception::receive(Frame::Rule rule, std::string& Risposta, const OthersFrame& othersFrame,
                            const std::function<void()>& acknowledge)
 {
@@ -76,13 +76,16 @@ int16_t Reception::receive(Frame::Rule rule, std::string& Risposta, const Others
     std::optional<Wait> checkWait;
     for (;;) {
         Wait& wait = checkWait ? *checkWait : answerWait;
-        const std::string c = m_port.read(1);
+        // The limit and the turn come before the read, so a wait that ends
+        // leaves the next byte on the line: the start of a reader's frame
+        // is held with the rest of it before the next send.
         const uint32_t elapsed = wait.elapsed();
         if (wait.expired(elapsed))
             return Esito::TimedOut;
         wait.yieldIfDue(elapsed);
         if (m_abandoned)
             return Esito::TimedOut;
+        const std::string c = m_port.read(1);
         if (c.empty()) {
             wait.block();
             continue;

@@ -180,6 +180,24 @@ TEST(Receive, CollectsAndChecksAnswer)
     }
 }
 
+// A stop takes nothing more off the line: a frame that comes as the wait ends is held whole before the next send,
+// and raised after it, not cut at its STX.
+TEST(Receive, StopLeavesUnreadInputOnTheLine)
+{
+    LinkRig rig(1000);
+    rig.answerWith({{300, Answer}});
+    rig.onYield = [&] {
+        if (rig.clock.nowMs() - rig.sentAt == 300)
+            rig.link.abandonWait();
+    };
+    EXPECT_EQ(poll(rig).esito, Esito::TimedOut);
+    rig.onYield = nullptr;
+    rig.log.events.clear();
+    rig.answerWith({{10, Answer}});
+    EXPECT_EQ(poll(rig).esito, Esito::Accepted);
+    EXPECT_EQ(rig.log.events, (Strings{PollSent, Received, Received}));
+}
+
 // Each routine's wiring (its bytes are the frame type's): the terminal answers NAK at once; a routine that waits
 // hands it back, one that only sends returns "" and never reads it.
 TEST(Dialects, SendFrameAndWaitOnlyWhenAnswerIsDue)
