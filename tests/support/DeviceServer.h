@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <string>
+
+namespace lettore::test {
+
+// Debian's ser2net in front of a serial device, listening on 127.0.0.1 at
+// a port picked free: a real device server, RFC 2217 or raw TCP.
+class DeviceServer {
+public:
+    enum class Kind { Rfc2217, Raw };
+
+    DeviceServer(const std::string& device, Kind kind) : m_kind(kind)
+    {
+        QTcpServer probe;  // the system names a free port
+        probe.listen(QHostAddress::LocalHost, 0);
+        m_port = probe.serverPort();
+        probe.close();
+        QFile config(m_folder.filePath("ser2net.yaml"));
+        config.open(QIODevice::WriteOnly);
+        config.write(QString("connection: &line\n  accepter: %1tcp,127.0.0.1,%2\n"
+                             "  connector: serialdev,%3,9600n81,local\n")
+                         .arg(kind == Kind::Rfc2217 ? "telnet(rfc2217)," : "")
+                         .arg(m_port)
+                         .arg(QString::fromStdString(device))
+                         .toUtf8());
+    }
+    ~DeviceServer() { stop(); }
+
+    uint16_t port() const { return m_port; }
+    QString address() const
+    {
+        return QString("%1://127.0.0.1:%2").arg(m_kind == Kind::Rfc2217 ? "rfc2217" : "tcp").arg(m_port);
+    }
+
+    // Starts the server; true once it takes connections, within 5 s.
+    bool start()
+    {
+        m_process.start("/usr/sbin/ser2net", {"-n", "-c", m_folder.filePath("ser2net.yaml"), "-P",
+                                              m_folder.filePath("ser2net.pid")});
+        const QDeadlineTimer deadline(5000);
+        while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, m_port);
+            if (socket.waitForConnected(200))
+                return true;
+            m_process.waitForFinished(20);
+        }
+        return false;
+    }
+
+    // Kills the server, as a crash or a power cut of the box would end it.
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        ::kill(static_cast<pid_t>(m_process.processId()), SIGKILL);
+        m_process.waitForFinished(5000);
+    }
+
+private:
+    Kind m_kind;
+    QTemporaryDir m_folder;
+    QProcess m_process;
+    uint16_t m_port = 0;
+};
+
+}  // namespace lettore::test
