@@ -152,6 +152,7 @@ void NetworkPort::pull()
     const QByteArray bytes = m_socket.readAll();
     if (bytes.isEmpty())
         return;
+    SocketTuning::acknowledgeAtOnce(m_socket.socketDescriptor());
     if (!rfc2217()) {
         m_input.append(bytes.constData(), static_cast<size_t>(bytes.size()));
         return;

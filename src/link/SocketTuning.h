@@ -14,6 +14,12 @@ public:
     // take two hours and more. Best effort: an option the system lacks is
     // left out.
     static void noticeDeadPeer(intptr_t socket, int limitMs);
+
+    // Acknowledges what arrives at once rather than after the system's
+    // delay (up to 40 ms): a device server that sends an answer in several
+    // small segments waits for that acknowledgement before the next one.
+    // Lasts until the next read on some systems, so it is asked after each.
+    static void acknowledgeAtOnce(intptr_t socket);
 };
 
 }  // namespace lettore

@@ -22,4 +22,12 @@ void SocketTuning::noticeDeadPeer(intptr_t socket, int limitMs)
 #endif
 }
 
+void SocketTuning::acknowledgeAtOnce(intptr_t socket)
+{
+#ifdef TCP_QUICKACK
+    const int on = 1;
+    ::setsockopt(static_cast<int>(socket), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+#endif
+}
+
 }  // namespace lettore

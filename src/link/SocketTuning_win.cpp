@@ -18,4 +18,7 @@ void SocketTuning::noticeDeadPeer(intptr_t socket, int limitMs)
     ::setsockopt(s, IPPROTO_TCP, TCP_MAXRT, reinterpret_cast<const char*>(&maxRt), sizeof maxRt);
 }
 
+// Windows has no such switch per read: its delayed acknowledgement stays.
+void SocketTuning::acknowledgeAtOnce(intptr_t) {}
+
 }  // namespace lettore

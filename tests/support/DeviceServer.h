@@ -12,18 +12,22 @@
 
 namespace lettore::test {
 
+// A port on 127.0.0.1 that nothing listens at, as the system names one.
+inline uint16_t freeLoopbackPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
 // Debian's ser2net in front of a serial device, listening on 127.0.0.1 at
 // a port picked free: a real device server, RFC 2217 or raw TCP.
 class DeviceServer {
 public:
     enum class Kind { Rfc2217, Raw };
 
-    DeviceServer(const std::string& device, Kind kind) : m_kind(kind)
+    DeviceServer(const std::string& device, Kind kind) : m_kind(kind), m_port(freeLoopbackPort())
     {
-        QTcpServer probe;  // the system names a free port
-        probe.listen(QHostAddress::LocalHost, 0);
-        m_port = probe.serverPort();
-        probe.close();
         QFile config(m_folder.filePath("ser2net.yaml"));
         config.open(QIODevice::WriteOnly);
         config.write(QString("connection: &line\n  accepter: %1tcp,127.0.0.1,%2\n"
@@ -68,9 +72,9 @@ public:
 
 private:
     Kind m_kind;
+    uint16_t m_port;
     QTemporaryDir m_folder;
     QProcess m_process;
-    uint16_t m_port = 0;
 };
 
 }  // namespace lettore::test

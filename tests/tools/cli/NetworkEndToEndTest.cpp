@@ -78,5 +78,18 @@ TEST_F(NetworkEndToEndTest, ServerKilledWhileListeningIsALineDrop)
               "lettore: the line dropped or the device was removed\n");
 }
 
+// The virtual reader serves its own line: over RFC 2217 the rate reaches the line, over raw TCP the bytes go through.
+TEST(SimListenTest, TheVirtualReaderAsADeviceServer)
+{
+    for (const QString scheme : {"rfc2217", "tcp"}) {
+        const QString at = scheme + "://127.0.0.1:" + QString::number(freeLoopbackPort());
+        QTemporaryDir folder;
+        SimProcess sim(folder.filePath("COM1"), {"--listen", at, "--reader", "1", "--reader", "5:baud=19200"});
+        const QStringList query = {"--port", at, "--term", scheme == "tcp" ? "1" : "5", "--baud",
+                                   scheme == "tcp" ? "9600" : "19200", "GetVersioneFirmware"};
+        EXPECT_EQ(runProgram(LETTORE_BIN, query).out, Version) << scheme.toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace lettore::test
