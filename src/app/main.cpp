@@ -5,6 +5,7 @@
 #include "Console.h"
 #include "EventLoopTurns.h"
 #include "ThisProgramsFolders.h"
+#include "NumberedPort.h"
 #include "QtPort.h"
 #include "QtSound.h"
 #include "ScopedSubscription.h"
@@ -44,7 +45,10 @@ int main(int argc, char* argv[])
         trafficLog.append(std::move(rows));
     });
     const auto openPort = [&] {
-        auto tap = std::make_unique<PortTap>(std::make_unique<QtPort>(PortNaming(settingsFolder)));
+        // A number in the port table beside Seriale.cfg reaches a device server.
+        const PortTable table =
+            settingsFolder.empty() ? PortTable() : PortTable::load(folders.settings / PortTable::FileName);
+        auto tap = std::make_unique<PortTap>(std::make_unique<NumberedPort>(PortNaming(settingsFolder), table));
         tap->setListener(&traffic);
         return tap;
     };

@@ -50,6 +50,13 @@ NetworkPort::~NetworkPort()
     }
 }
 
+void NetworkPort::setPortNumber(int16_t number)
+{
+    if (m_open)
+        throw PortError(PortFailure::Other, 0, "The port number cannot change while the port is open");
+    m_number = number;
+}
+
 void NetworkPort::setSettings(const std::string& settings)
 {
     const std::optional<SerialSettings> parsed = SerialSettings::parse(settings);

@@ -45,7 +45,7 @@ public:
     const NetworkAddress& address() const { return m_address; }
 
     // Port. The port number is kept but reaches nothing: the address does.
-    void setPortNumber(int16_t number) override { m_number = number; }
+    void setPortNumber(int16_t number) override;
     int16_t portNumber() override { return m_number; }
     void setSettings(const std::string& settings) override;
     std::string settings() override { return m_settings; }

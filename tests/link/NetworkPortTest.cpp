@@ -2,6 +2,7 @@
 // back, the failures it names, a server killed and started again.
 #include "DeviceServer.h"
 #include "NetworkPort.h"
+#include "NumberedPort.h"
 #include "PseudoTerminal.h"
 #include "PtyLine.h"
 #include "SimulatedPort.h"
@@ -146,6 +147,28 @@ TEST(NetworkPort, ServerKilledIsALineDropAndItsReturnReconnects)
     EXPECT_EQ(lineOf(device), "4800,1");
     port.write("A");
     EXPECT_EQ(deviceReads(device, 1), "A");
+}
+
+// A number in the port table reaches its device server, another one its serial device; the link's settings go along.
+TEST(NumberedPort, TableNumbersReachTheirAddress)
+{
+    test::PtyLine local(3);
+    PseudoTerminal remote;
+    DeviceServer server(remote.slavePath(), DeviceServer::Kind::Rfc2217);
+    ASSERT_TRUE(server.start());
+    NumberedPort port(local.naming(), PortTable::parse("7 = " + server.address().toStdString()));
+    port.setSettings("19200,N,8,1");
+    port.setPortNumber(7);
+    port.setOpen(true);
+    port.write("R");
+    EXPECT_EQ(deviceReads(remote, 1), "R");
+    EXPECT_EQ(remote.baudRate(), 19200);
+    port.setOpen(false);
+    port.setPortNumber(3);
+    port.setOpen(true);
+    port.write("L");
+    EXPECT_EQ(deviceReads(local.pty(), 1), "L");
+    EXPECT_EQ(local.pty().baudRate(), 19200);
 }
 
 }  // namespace
