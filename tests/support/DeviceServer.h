@@ -61,7 +61,7 @@ public:
         return false;
     }
 
-    // Kills the server, as a crash or a power cut of the box would end it.
+    // Kills the server, as a crash would.
     void stop()
     {
         if (m_process.state() == QProcess::NotRunning)

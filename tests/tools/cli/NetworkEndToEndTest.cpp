@@ -1,5 +1,4 @@
-// `lettore` through Debian's ser2net in front of the virtual reader's line: a command, a rate that reaches the line,
-// a port number given an address by the port table, a refused connection, a server killed while listening.
+// `lettore` through Debian's ser2net in front of the virtual reader, and through the virtual reader's own server.
 #include "DeviceServer.h"
 #include "LettoreProcess.h"
 #include "PtyLine.h"
@@ -19,8 +18,8 @@ class NetworkEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        sim = std::make_unique<SimProcess>(folder.filePath("COM1"), QStringList{"--multimaster", "--reader", "1", "--reader",
-                                                                               "5:baud=19200"});
+        sim = std::make_unique<SimProcess>(folder.filePath("COM1"),
+                                           QStringList{"--multimaster", "--reader", "1", "--reader", "5:baud=19200"});
         server = std::make_unique<DeviceServer>(sim->device().toStdString(), DeviceServer::Kind::Rfc2217);
         ASSERT_TRUE(server->start());
     }
@@ -61,7 +60,6 @@ TEST_F(NetworkEndToEndTest, CommandsRatesAndTheTable)
               Version + "| " + problem + " => 0");
     const std::string listed = outcome(lettore, {"ports"});
     EXPECT_NE(listed.find("port 7 PorteRete.cfg -> " + at.toStdString() + "\n"), std::string::npos) << listed;
-    EXPECT_NE(listed.find("odd PorteRete.cfg: line 3: not NUMBER"), std::string::npos) << listed;
 
 }
 
@@ -71,14 +69,12 @@ TEST_F(NetworkEndToEndTest, ServerKilledWhileListeningIsALineDrop)
     listener.start(LETTORE_BIN, {"--port", server->address(), "listen", "--ack"});
     sim->command("present 1 0000004242");  // repeated until acknowledged, so one reaches the listener
     ASSERT_TRUE(processEventsUntil([&] { return listener.canReadLine(); }, 10000));
-    EXPECT_EQ(listener.readLine().left(30).toStdString(), "lettura 1 0000004242 status 0 ");
     server->stop();
     EXPECT_EQ(exitOf(listener, 12000), 74);
     EXPECT_EQ(listener.readAllStandardError().toStdString(),
               "lettore: the line dropped or the device was removed\n");
 }
 
-// The virtual reader serves its own line: over RFC 2217 the rate reaches the line, over raw TCP the bytes go through.
 TEST(SimListenTest, TheVirtualReaderAsADeviceServer)
 {
     for (const QString scheme : {"rfc2217", "tcp"}) {
