@@ -26,15 +26,18 @@ class DeviceServer {
 public:
     enum class Kind { Rfc2217, Raw };
 
-    DeviceServer(const std::string& device, Kind kind) : m_kind(kind), m_port(freeLoopbackPort())
+    // options: YAML lines for the connection's "options:" map, e.g. "    chardelay: false\n".
+    DeviceServer(const std::string& device, Kind kind, const QString& options = {})
+        : m_kind(kind), m_port(freeLoopbackPort())
     {
         QFile config(m_folder.filePath("ser2net.yaml"));
         config.open(QIODevice::WriteOnly);
         config.write(QString("connection: &line\n  accepter: %1tcp,127.0.0.1,%2\n"
-                             "  connector: serialdev,%3,9600n81,local\n")
+                             "  connector: serialdev,%3,9600n81,local\n%4")
                          .arg(kind == Kind::Rfc2217 ? "telnet(rfc2217)," : "")
                          .arg(m_port)
                          .arg(QString::fromStdString(device))
+                         .arg(options.isEmpty() ? "" : "  options:\n" + options)
                          .toUtf8());
     }
     ~DeviceServer() { stop(); }
