@@ -17,6 +17,7 @@
 #include "LettoreProcess.h"
 #include "LinkEvents.h"
 #include "MonCom.h"
+#include "PortOpening.h"
 #include "QtPort.h"
 #include "modLettori.h"
 
@@ -312,7 +313,7 @@ int main(int argc, char* argv[])
     // The console program's own yield hook, each turn timed.
     SteadyClock clock;
     EventLoopTurns turns(clock, timedTurn);
-    installPlatform({[&] { return std::make_unique<QtPort>(PortNaming(folder.path().toStdString())); }, &clock,
+    installPlatform({portOpener(PortNaming(folder.path().toStdString())), &clock,
                      [&] { turns(); }, {}});
     std::printf("platform %s, %d codes, load average %.2f on %d cores\n", qPrintable(QApplication::platformName()),
                 codes, loadAverage(), QThread::idealThreadCount());

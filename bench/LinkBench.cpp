@@ -7,6 +7,7 @@
 #include "CpuTime.h"
 #include "Framing.h"
 #include "PseudoTerminal.h"
+#include "PortOpening.h"
 #include "QtPort.h"
 #include "ScriptedPeer.h"
 #include "clsComunicazioni.h"
@@ -100,7 +101,7 @@ int main(int argc, char** argv)
                    .repeat = true});
 
     SteadyClock clock;
-    clsComunicazioni link(std::make_unique<QtPort>(PortNaming(folder.path().toStdString())), clock,
+    clsComunicazioni link(portOpener(PortNaming(folder.path().toStdString())), clock,
                           processQtEvents);
     link.setCommPort(1);
     link.setCommSettings("9600,N,8,1");

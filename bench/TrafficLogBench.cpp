@@ -9,6 +9,7 @@
 #include "Dialogs.h"
 #include "EventLoopTurns.h"
 #include "LettoreProcess.h"
+#include "PortOpening.h"
 #include "QtPort.h"
 #include "TrafficFeed.h"
 #include "TrafficLogOpener.h"
@@ -122,13 +123,7 @@ int main(int argc, char* argv[])
     TrafficFeed traffic([&](std::vector<TrafficRow>&& rows) { log.append(std::move(rows)); });
     SteadyClock clock;
     EventLoopTurns turns(clock, processQtEvents);
-    installPlatform({[&] {
-                         auto tap = std::make_unique<PortTap>(
-                             std::make_unique<QtPort>(PortNaming(folder.path().toStdString())));
-                         tap->setListener(&traffic);
-                         return tap;
-                     },
-                     &clock, [&] { turns(); }, {}});
+    installPlatform({PortTap::tapping(portOpener(PortNaming(folder.path().toStdString())), &traffic), &clock, [&] { turns(); }, {}});
     Lettori().Comunicazione().subscribe(&traffic);
 
     int status = 0;

@@ -5,7 +5,8 @@
 #include "Console.h"
 #include "EventLoopTurns.h"
 #include "ThisProgramsFolders.h"
-#include "NumberedPort.h"
+#include "PortOpening.h"
+#include "PortTap.h"
 #include "QtPort.h"
 #include "QtSound.h"
 #include "ScopedSubscription.h"
@@ -44,15 +45,10 @@ int main(int argc, char* argv[])
         collaudoTraffic.offer(rows);
         trafficLog.append(std::move(rows));
     });
-    const auto openPort = [&] {
-        // A number in the port table beside Seriale.cfg reaches a device server.
-        const PortTable table =
-            settingsFolder.empty() ? PortTable() : PortTable::load(folders.settings / PortTable::FileName);
-        auto tap = std::make_unique<PortTap>(std::make_unique<NumberedPort>(PortNaming(settingsFolder), table));
-        tap->setListener(&traffic);
-        return tap;
-    };
-    installPlatform({openPort, &clock,
+    // A number in the port table beside Seriale.cfg reaches a device server.
+    const PortTable table =
+        settingsFolder.empty() ? PortTable() : PortTable::load(folders.settings / PortTable::FileName);
+    installPlatform({PortTap::tapping(portOpener(PortNaming(settingsFolder), table), &traffic), &clock,
                      [&] { turns(); },
                      [&](const std::string& file, bool async) { sound.play((folders.data / file).string(), async); }});
     // After a command times out, the next one waits for a quiet line, so a

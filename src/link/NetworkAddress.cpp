@@ -1,5 +1,7 @@
 #include "NetworkAddress.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 
 namespace lettore {
@@ -18,6 +20,12 @@ bool NetworkAddress::isAddress(std::string_view text)
 std::optional<NetworkAddress> NetworkAddress::parse(std::string_view text)
 {
     NetworkAddress out;
+    // The scheme in any case, as in a URL.
+    std::string scheme(text.substr(0, std::min(text.find("://"), text.size())));
+    for (char& c : scheme)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string lowered = scheme + std::string(text.substr(scheme.size()));
+    text = lowered;
     if (text.starts_with(TcpPrefix)) {
         text.remove_prefix(TcpPrefix.size());
     } else if (text.starts_with(Rfc2217Prefix)) {

@@ -27,7 +27,7 @@ NetworkPort::NetworkPort(NetworkAddress address, NoticeHook notice)
 {
     QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket, [this] {
         pull();
-        if (m_threshold >= 1 && !m_input.empty())
+        if (m_notifications && !m_input.empty())
             queueNotification();
     });
     // A wait that times out reports an error too, with the socket still connected.
@@ -48,13 +48,6 @@ NetworkPort::~NetworkPort()
         m_socket.waitForBytesWritten(WriteTimeLimitMs);
         m_socket.disconnectFromHost();
     }
-}
-
-void NetworkPort::setPortNumber(int16_t number)
-{
-    if (m_open)
-        throw PortError(PortFailure::Other, 0, "The port number cannot change while the port is open");
-    m_number = number;
 }
 
 void NetworkPort::setSettings(const std::string& settings)
@@ -98,11 +91,6 @@ void NetworkPort::setOpen(bool open)
     m_open = true;
     if (!rfc2217())
         tellLocalSettingsOnce();
-}
-
-bool NetworkPort::isOpen()
-{
-    return m_open;
 }
 
 // Connects, and over RFC 2217 negotiates and sets the line as the port
@@ -211,14 +199,7 @@ void NetworkPort::setDtrEnabled(bool enabled)
     m_dtrSent = true;
 }
 
-void NetworkPort::setInputLength(int length)
-{
-    if (length < 0)
-        throw PortError(PortFailure::Other, 0, "Invalid input length " + std::to_string(length));
-    m_inputLength = length;
-}
-
-std::string NetworkPort::read()
+std::string NetworkPort::read(size_t maxBytes)
 {
     requireOpen();
     Call call(*this);
@@ -228,7 +209,7 @@ std::string NetworkPort::read()
         pull();
         checkConnection();
     }
-    const size_t count = m_inputLength == 0 ? m_input.size() : std::min<size_t>(m_inputLength, m_input.size());
+    const size_t count = std::min(maxBytes, m_input.size());
     std::string out = m_input.substr(0, count);
     m_input.erase(0, count);
     return out;
@@ -248,17 +229,17 @@ void NetworkPort::write(const std::string& bytes)
         if (deadline.hasExpired())
             throw PortError(PortFailure::Other, 0, "The device server took no output for "
                                                        + std::to_string(WriteTimeLimitMs) + " ms");
-        m_socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()));
+        m_socket.waitForBytesWritten(static_cast<int>(std::min<qint64>(deadline.remainingTime(), WaitSliceMs)));
+        if (m_socket.bytesToWrite() > 0 && m_waitTurn && !m_waitTurn())
+            throw PortError(PortFailure::Abandoned, 0, "The wait for the device server was abandoned");
     }
     checkConnection();
 }
 
-void NetworkPort::setReceiveThreshold(int threshold)
+void NetworkPort::setInputNotifications(bool on)
 {
-    if (threshold < 0)
-        throw PortError(PortFailure::Other, 0, "Invalid receive threshold " + std::to_string(threshold));
-    const bool switchedOn = m_threshold < 1 && threshold >= 1;
-    m_threshold = threshold;
+    const bool switchedOn = !m_notifications && on;
+    m_notifications = on;
     if (switchedOn && m_open && !m_input.empty())
         queueNotification();
 }
@@ -348,7 +329,7 @@ void NetworkPort::reconnect()
     m_open = true;
     m_dropped.reset();
     m_reconnectTimer.stop();
-    if (m_threshold >= 1 && !m_input.empty())
+    if (m_notifications && !m_input.empty())
         queueNotification();
 }
 
@@ -361,7 +342,7 @@ void NetworkPort::queueNotification()
         &m_socket,
         [this] {
             m_notificationQueued = false;
-            if (!m_handler || m_threshold < 1 || !m_open || m_input.empty())
+            if (!m_handler || !m_notifications || !m_open || m_input.empty())
                 return;
             const std::function<void(CommEvent)> handler = m_handler;
             handler(CommEvent::ReceivedData);

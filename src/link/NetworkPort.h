@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Port.h"
+#include "ByteChannel.h"
 #include "NetworkAddress.h"
 #include "Rfc2217Codec.h"
 
@@ -31,8 +31,9 @@ namespace lettore {
 // in progress with the line-drop text or, between operations, closes the
 // port, tells the handler LineDropped once and connects again every
 // ReconnectIntervalMs until the server is back (or the port is told to
-// open or close). Notifications are queued as QtPort's are.
-class NetworkPort : public Port {
+// open or close). Notifications are queued as QtPort's are. A write waits
+// in slices of at most WaitSliceMs, calling the wait hook between them.
+class NetworkPort : public ByteChannel, public LineControl {
 public:
     using NoticeHook = std::function<void(const std::string&)>;
 
@@ -44,35 +45,39 @@ public:
 
     const NetworkAddress& address() const { return m_address; }
 
-    // Port. The port number is kept but reaches nothing: the address does.
-    void setPortNumber(int16_t number) override;
-    int16_t portNumber() override { return m_number; }
+    // ByteChannel
+    void open() override { setOpen(true); }
+    void close() override { setOpen(false); }
+    bool isOpen() override { return m_open; }
+    std::string read(size_t maxBytes = SIZE_MAX) override;
+    void write(const std::string& bytes) override;
+    bool waitForInput(int timeoutMs) override;
+    void setWaitTurn(std::function<bool()> turn) override { m_waitTurn = std::move(turn); }
+    void setInputNotifications(bool on) override;
+    void setEventHandler(std::function<void(CommEvent)> handler) override { m_handler = std::move(handler); }
+    std::optional<PortError> closedByDrop() override;
+    // Raw TCP has it too: its settings are kept on this side.
+    LineControl* lineControl() override { return this; }
+
+    // LineControl
     void setSettings(const std::string& settings) override;
     std::string settings() override { return m_settings; }
-    void setOpen(bool open) override;
-    bool isOpen() override;
     void setDtrEnabled(bool enabled) override;
     void setRtsEnabled(bool enabled) override { m_rts = enabled; }  // left to the device server
-    void setInputLength(int length) override;
-    std::string read() override;
-    void write(const std::string& bytes) override;
-    int receiveThreshold() override { return m_threshold; }
-    void setReceiveThreshold(int threshold) override;
-    void setReceiveHandler(std::function<void(CommEvent)> handler) override { m_handler = std::move(handler); }
-    bool waitForInput(int timeoutMs) override;
-    std::optional<PortError> closedByDrop() override;
 
     static constexpr int ConnectTimeLimitMs = 5000;
     static constexpr int AnswerTimeLimitMs = 3000;
     static constexpr int WriteTimeLimitMs = 5000;
     static constexpr int DeadConnectionLimitMs = 9000;
     static constexpr int ReconnectIntervalMs = 250;
+    static constexpr int WaitSliceMs = 100;
 
 private:
     class Call;
 
     bool rfc2217() const { return m_address.scheme == NetworkAddress::Scheme::Rfc2217; }
     bool connected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
+    void setOpen(bool open);
     void connectToServer();
     void send(const std::string& bytes);
     void pull();
@@ -92,13 +97,12 @@ private:
     Rfc2217Codec m_codec;
     std::function<void(CommEvent)> m_handler;
 
-    int16_t m_number = 1;
+    std::function<bool()> m_waitTurn;
     std::string m_settings = "9600,N,8,1";
     bool m_dtr = false;
     bool m_dtrSent = false;  // the server holds m_dtr
     bool m_rts = false;
-    int m_inputLength = 0;
-    int m_threshold = 0;
+    bool m_notifications = false;
     std::string m_input;  // the device's bytes taken off the socket, not read yet
 
     bool m_open = false;         // asked to be open and connected

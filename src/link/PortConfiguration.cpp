@@ -1,49 +1,50 @@
 #include "PortConfiguration.h"
 
+#include "PortAddress.h"
+
 namespace lettore {
 
-PortConfiguration::PortConfiguration(Port& port, FailureHook reportFailure)
+PortConfiguration::PortConfiguration(LinkPort& port, FailureHook reportFailure)
     : m_port(port), m_reportFailure(std::move(reportFailure))
 {
 }
 
 void PortConfiguration::setCommPort(int16_t vData)
 {
-    assign(m_commPort, m_commPortInDoubt, vData, [this] { return m_port.portNumber(); },
-           [this](int16_t number) { m_port.setPortNumber(number); });
+    const std::string address = PortAddress::ofNumber(vData);
+    if (m_port.address() == address) {
+        m_commPort = vData;
+        return;
+    }
+    const std::string old = m_port.address();
+    const Change change = reconfigure([&] { m_port.moveTo(address); }, [&] { m_port.moveTo(old); });
+    if (change == Change::Made)
+        m_commPort = vData;
 }
 
+// Nothing happens when the stored settings are vData already and the port
+// is known to hold them too. The stored value changes only once the port
+// has taken vData.
 void PortConfiguration::setCommSettings(const std::string& vData)
 {
-    assign(m_commSettings, m_commSettingsInDoubt, vData, [this] { return m_port.settings(); },
-           [this](const std::string& settings) { m_port.setSettings(settings); });
-}
-
-// Nothing happens when `stored` holds vData already and the port is known
-// to hold it too. The stored value changes only once the port has taken
-// vData; `inDoubt` records that a failed change could not give the port
-// its old value back.
-template <typename Value, typename Read, typename Write>
-void PortConfiguration::assign(Value& stored, bool& inDoubt, const Value& vData, Read read, Write write)
-{
-    if (vData == stored && !inDoubt)
+    if (vData == m_commSettings && !m_commSettingsInDoubt)
         return;
-    Value old{};
+    std::string old;
     try {
-        old = read();
+        old = m_port.settings();
     } catch (const PortError& error) {
         m_reportFailure(error);
         return;
     }
-    switch (reconfigure([&] { write(vData); }, [&] { write(old); })) {
+    switch (reconfigure([&] { m_port.setSettings(vData); }, [&] { m_port.setSettings(old); })) {
     case Change::Made:
-        stored = vData;
-        inDoubt = false;
+        m_commSettings = vData;
+        m_commSettingsInDoubt = false;
         break;
     case Change::Undone:
         break;
     case Change::InDoubt:
-        inDoubt = true;
+        m_commSettingsInDoubt = true;
         break;
     }
 }
@@ -65,12 +66,12 @@ PortConfiguration::Change PortConfiguration::reconfigure(const std::function<voi
         if (wasOpen) {
             m_port.setDtrEnabled(false);
             dtrLowered = true;
-            m_port.setOpen(false);
+            m_port.close();
         }
         apply();
         applied = true;
         if (wasOpen) {
-            m_port.setOpen(true);
+            m_port.open();
             m_port.setDtrEnabled(true);
         }
         return Change::Made;
@@ -82,13 +83,13 @@ PortConfiguration::Change PortConfiguration::reconfigure(const std::function<voi
     try {
         if (applied) {
             if (m_port.isOpen())
-                m_port.setOpen(false);
+                m_port.close();
             putBack();
             putBackDone = true;
         }
         if (dtrLowered) {
             if (!m_port.isOpen())
-                m_port.setOpen(true);
+                m_port.open();
             m_port.setDtrEnabled(true);
         }
     } catch (const PortError& error) {
@@ -108,11 +109,11 @@ void PortConfiguration::setAttivo(bool vData)
         m_port.setDtrEnabled(false);
         const bool open = m_port.isOpen();
         if (vData && !open) {
-            m_port.setOpen(true);
+            m_port.open();
             opened = true;
             m_port.setDtrEnabled(true);
         } else if (!vData && open) {
-            m_port.setOpen(false);
+            m_port.close();
         }
         m_attivo = vData;
         return;
@@ -121,7 +122,7 @@ void PortConfiguration::setAttivo(bool vData)
     }
     if (opened) {
         try {
-            m_port.setOpen(false);
+            m_port.close();
         } catch (const PortError& error) {
             m_reportFailure(error);
         }
@@ -141,13 +142,11 @@ void PortConfiguration::clearAttivoIfClosed()
 
 void PortConfiguration::probe(int16_t NumComm, int16_t& S_Stato, std::string& S_Setting)
 {
-    int16_t number = 0;
     bool wasOpen = false;
     try {
-        number = m_port.portNumber();
         wasOpen = m_port.isOpen();
         if (wasOpen)
-            m_port.setOpen(false);
+            m_port.close();
     } catch (const PortError& error) {
         // Without the port's current state there is nothing safe to probe.
         m_reportFailure(error);
@@ -155,11 +154,13 @@ void PortConfiguration::probe(int16_t NumComm, int16_t& S_Stato, std::string& S_
     }
 
     try {
-        m_port.setPortNumber(NumComm);
+        const std::unique_ptr<ByteChannel> probed = m_port.channelFor(PortAddress::ofNumber(NumComm));
+        if (!probed)
+            throw PortError(PortFailure::InvalidPortNumber, 8002, "Invalid port number");
         S_Setting = m_port.settings();
-        m_port.setOpen(true);
+        probed->open();
         S_Stato = 1;
-        m_port.setOpen(false);
+        probed->close();
     } catch (const PortError& error) {
         switch (error.kind()) {
         case PortFailure::DeviceUnavailable:
@@ -169,23 +170,17 @@ void PortConfiguration::probe(int16_t NumComm, int16_t& S_Stato, std::string& S_
         case PortFailure::InvalidPortNumber:
             S_Stato = 3;
             break;
+        case PortFailure::Abandoned:
         case PortFailure::Other:
             break;
         }
     }
 
-    // The old number goes back before the port is reopened, so a failure
-    // there never leaves the probed device open.
-    bool numberBack = false;
     try {
-        if (m_port.portNumber() != number)
-            m_port.setPortNumber(number);
-        numberBack = true;
         if (wasOpen)
-            m_port.setOpen(true);
+            m_port.open();
     } catch (const PortError& error) {
         m_reportFailure(error);
-        m_commPortInDoubt = m_commPortInDoubt || !numberBack;
         clearAttivoIfClosed();
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Port.h"
+#include "LinkPort.h"
 
 #include <cstdint>
 #include <functional>
@@ -12,13 +12,16 @@ namespace lettore {
 // their changes on the port with put-back: a change that fails is
 // reported (the failure hook) and the port is given its old value again,
 // reopened when it had been open. Should the put-back fail too, the value
-// is in doubt: setting the stored value again still reaches the port.
+// is in doubt: setting the stored value again still reaches the port. A
+// port number is compared with the one the port is on, not the stored one:
+// at creation the port is on 1 while 0 is stored, and port 0 must still
+// reach it.
 // After any failure the Attivo flag never claims a port that is closed.
 class PortConfiguration {
 public:
     using FailureHook = std::function<void(const PortError&)>;
 
-    PortConfiguration(Port& port, FailureHook reportFailure);
+    PortConfiguration(LinkPort& port, FailureHook reportFailure);
 
     // Stored values: 0, "" and false until first set.
     int16_t commPort() const { return m_commPort; }
@@ -34,9 +37,10 @@ public:
     // (an open port is left open with DTR low); false closes an open port.
     void setAttivo(bool vData);
 
-    // Probes port NumComm and leaves the port as it was. S_Stato: 1 usable,
+    // Probes port NumComm on a channel of its own, the link's port closed
+    // meanwhile and reopened after when it was open. S_Stato: 1 usable,
     // 2 in use, 3 missing; unchanged for any other failure. S_Setting: the
-    // settings read from the probed port.
+    // line's settings, which the probed port would open with.
     void probe(int16_t NumComm, int16_t& S_Stato, std::string& S_Setting);
 
 private:
@@ -44,20 +48,17 @@ private:
     // port has its old value back), or in doubt (it could not be put back).
     enum class Change { Made, Undone, InDoubt };
 
-    template <typename Value, typename Read, typename Write>
-    void assign(Value& stored, bool& inDoubt, const Value& vData, Read read, Write write);
     Change reconfigure(const std::function<void()>& apply, const std::function<void()>& putBack);
     void clearAttivoIfClosed();
 
-    Port& m_port;
+    LinkPort& m_port;
     FailureHook m_reportFailure;
 
     int16_t m_commPort = 0;
     std::string m_commSettings;
     bool m_attivo = false;
-    // A failed change could not put the port's old value back: the port
-    // may hold another value than the stored one.
-    bool m_commPortInDoubt = false;
+    // A failed change could not put the port's old settings back: the
+    // port may hold others than the stored ones.
     bool m_commSettingsInDoubt = false;
 };
 

@@ -25,6 +25,11 @@ public:
     // number. The device need not exist.
     std::string devicePath(int16_t number) const;
 
+    // The device for a port number's or a device path's address (see
+    // PortAddress); "" for a number no device can have, and for an address
+    // of another kind.
+    std::string deviceFor(const std::string& address) const;
+
 private:
     // The platform's own naming, in PortNaming_unix.cpp or PortNaming_win.cpp.
     std::string platformDevicePath(int16_t number) const;

@@ -4,17 +4,18 @@
 
 namespace lettore {
 
-PortTap::PortTap(std::unique_ptr<Port> port, WallClock now)
-    : m_port(std::move(port)), m_now(now ? std::move(now) : &std::chrono::system_clock::now)
+PortTap::PortTap(std::unique_ptr<ByteChannel> channel, WallClock now)
+    : m_channel(std::move(channel)), m_now(now ? std::move(now) : &std::chrono::system_clock::now)
 {
 }
 
-PortTap::~PortTap() { releaseHeld(TrafficRow::Direction::Received); }
-
-void PortTap::setListener(Listener* listener)
+PortOpener PortTap::tapping(PortOpener open, Listener* listener)
 {
-    releaseHeld(TrafficRow::Direction::Received);
-    m_listener = listener;
+    return [open = std::move(open), listener](const std::string& address) -> std::unique_ptr<ByteChannel> {
+        auto tap = std::make_unique<PortTap>(open(address));
+        tap->setListener(listener);
+        return tap;
+    };
 }
 
 std::string PortTap::now() const { return isoTime(m_now()); }
@@ -25,109 +26,65 @@ void PortTap::tell(TrafficRow::Direction direction, const std::string& time, con
         m_listener->traffic(direction, time, bytes);
 }
 
-void PortTap::releaseHeld(TrafficRow::Direction direction)
-{
-    if (!m_held)
-        return;
-    const Held held = std::move(*m_held);
-    m_held.reset();
-    tell(direction, held.time, held.bytes);
-}
-
 template <typename Call>
-auto PortTap::pass(const char* operation, Call call, bool keepHeld)
+auto PortTap::pass(const char* operation, Call call)
 {
-    if (!keepHeld)
-        releaseHeld(TrafficRow::Direction::Received);
     try {
         return call();
     } catch (const PortError& error) {
-        releaseHeld(TrafficRow::Direction::Received);
         if (m_listener)
             m_listener->portFailed(now(), std::string(operation) + ": " + error.what());
         throw;
     }
 }
 
-void PortTap::setPortNumber(int16_t number)
+LineControl& PortTap::line() { return *m_channel->lineControl(); }
+
+void PortTap::open() { pass("open", [&] { m_channel->open(); }); }
+
+void PortTap::close() { pass("close", [&] { m_channel->close(); }); }
+
+bool PortTap::isOpen() { return pass("open", [&] { return m_channel->isOpen(); }); }
+
+std::string PortTap::read(size_t maxBytes)
 {
-    pass("port number", [&] { m_port->setPortNumber(number); });
+    std::string bytes = pass("read", [&] { return m_channel->read(maxBytes); });
+    tell(TrafficRow::Direction::Received, now(), bytes);
+    return bytes;
 }
 
-int16_t PortTap::portNumber()
+std::string PortTap::discardInput()
 {
-    return pass("port number", [&] { return m_port->portNumber(); }, true);
-}
-
-void PortTap::setSettings(const std::string& settings)
-{
-    pass("settings", [&] { m_port->setSettings(settings); });
-}
-
-std::string PortTap::settings()
-{
-    return pass("settings", [&] { return m_port->settings(); }, true);
-}
-
-void PortTap::setOpen(bool open)
-{
-    pass(open ? "open" : "close", [&] { m_port->setOpen(open); });
-}
-
-bool PortTap::isOpen() { return pass("open", [&] { return m_port->isOpen(); }, true); }
-
-void PortTap::setDtrEnabled(bool enabled)
-{
-    pass("DTR", [&] { m_port->setDtrEnabled(enabled); });
-}
-
-void PortTap::setRtsEnabled(bool enabled)
-{
-    pass("RTS", [&] { m_port->setRtsEnabled(enabled); });
-}
-
-void PortTap::setInputLength(int length)
-{
-    pass("input length", [&] { m_port->setInputLength(length); }, true);
-    m_inputLength = length;
-}
-
-std::string PortTap::read()
-{
-    std::string bytes = pass("read", [&] { return m_port->read(); });
-    if (bytes.empty())
-        return bytes;
-    if (m_inputLength == 0)
-        m_held = Held{now(), bytes};
-    else
-        tell(TrafficRow::Direction::Received, now(), bytes);
+    std::string bytes = pass("read", [&] { return m_channel->discardInput(); });
+    tell(TrafficRow::Direction::Discarded, now(), bytes);
     return bytes;
 }
 
 void PortTap::write(const std::string& bytes)
 {
-    releaseHeld(TrafficRow::Direction::Discarded);
     const std::string time = now();
-    pass("write", [&] { m_port->write(bytes); });
+    pass("write", [&] { m_channel->write(bytes); });
     tell(TrafficRow::Direction::Sent, time, bytes);
 }
 
-int PortTap::receiveThreshold()
+bool PortTap::waitForInput(int timeoutMs)
 {
-    return pass("threshold", [&] { return m_port->receiveThreshold(); }, true);
+    return pass("wait", [&] { return m_channel->waitForInput(timeoutMs); });
 }
 
-void PortTap::setReceiveThreshold(int threshold)
+void PortTap::setWaitTurn(std::function<bool()> turn) { m_channel->setWaitTurn(std::move(turn)); }
+
+void PortTap::setInputNotifications(bool on)
 {
-    pass("threshold", [&] { m_port->setReceiveThreshold(threshold); }, true);
+    pass("notifications", [&] { m_channel->setInputNotifications(on); });
 }
 
-void PortTap::setReceiveHandler(std::function<void(CommEvent)> handler)
+void PortTap::setEventHandler(std::function<void(CommEvent)> handler)
 {
     // A line that drops outside any call is a port failure too.
-    m_port->setReceiveHandler([this, handler = std::move(handler)](CommEvent event) {
+    m_channel->setEventHandler([this, handler = std::move(handler)](CommEvent event) {
         if (event == CommEvent::LineDropped && m_listener) {
-            const std::optional<PortError> cause = m_port->closedByDrop();
+            const std::optional<PortError> cause = m_channel->closedByDrop();
             m_listener->portFailed(now(), std::string("line dropped: ")
                                               + (cause ? cause->what() : LineDroppedText));
         }
@@ -136,11 +93,26 @@ void PortTap::setReceiveHandler(std::function<void(CommEvent)> handler)
     });
 }
 
-std::optional<PortError> PortTap::closedByDrop() { return m_port->closedByDrop(); }
+std::optional<PortError> PortTap::closedByDrop() { return m_channel->closedByDrop(); }
 
-bool PortTap::waitForInput(int timeoutMs)
+void PortTap::setSettings(const std::string& settings)
 {
-    return pass("wait", [&] { return m_port->waitForInput(timeoutMs); });
+    pass("settings", [&] { line().setSettings(settings); });
+}
+
+std::string PortTap::settings()
+{
+    return pass("settings", [&] { return line().settings(); });
+}
+
+void PortTap::setDtrEnabled(bool enabled)
+{
+    pass("DTR", [&] { line().setDtrEnabled(enabled); });
+}
+
+void PortTap::setRtsEnabled(bool enabled)
+{
+    pass("RTS", [&] { line().setRtsEnabled(enabled); });
 }
 
 }  // namespace lettore

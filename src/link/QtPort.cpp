@@ -66,12 +66,13 @@ private:
     QtPort& m_port;
 };
 
-QtPort::QtPort(PortNaming naming) : m_naming(std::move(naming))
+QtPort::QtPort(PortNaming naming, std::string address)
+    : m_naming(std::move(naming)), m_address(std::move(address))
 {
     QObject::connect(&m_serial, &QSerialPort::errorOccurred, &m_serial,
                      [this](QSerialPort::SerialPortError error) { onErrorOccurred(error); });
     QObject::connect(&m_serial, &QSerialPort::readyRead, &m_serial, [this] {
-        if (m_threshold >= 1)
+        if (m_notifications)
             queueNotification();
     });
     m_reopenTimer.setInterval(ReopenIntervalMs);
@@ -83,17 +84,9 @@ QtPort::~QtPort()
     // Closing may still signal; nothing of this object may be reached then.
     QObject::disconnect(&m_serial, nullptr, nullptr, nullptr);
     if (m_serial.isOpen()) {
-        SerialDevice::drain(m_serial, DrainTimeLimitMs);
+        SerialDevice::drain(m_serial, DrainTimeLimitMs, [this] { return waitGoesOn(); });
         SerialDevice::close(m_serial);
     }
-}
-
-void QtPort::setPortNumber(int16_t number)
-{
-    if (m_serial.isOpen())
-        throw PortError(PortFailure::Other, QSerialPort::UnsupportedOperationError,
-                        "The port number cannot change while the port is open");
-    m_number = number;
 }
 
 void QtPort::setSettings(const std::string& settings)
@@ -116,27 +109,31 @@ void QtPort::setSettings(const std::string& settings)
     m_settings = parsed->text();
 }
 
-void QtPort::setOpen(bool open)
+void QtPort::open()
 {
     Call call(*this);
     m_dropped.reset();
     m_reopenTimer.stop();
-    if (!open) {
-        closeDevice();
-        return;
-    }
     openDevice();
 }
 
-// Opens the device that the port number names, with the modem lines as
-// set; on failure throws, the port closed.
+void QtPort::close()
+{
+    Call call(*this);
+    m_dropped.reset();
+    m_reopenTimer.stop();
+    closeDevice();
+}
+
+// Opens the device that the address names, with the modem lines as set; on
+// failure throws, the port closed.
 void QtPort::openDevice()
 {
     if (!m_serial.isOpen()) {
-        const std::string device = m_naming.devicePath(m_number);
+        const std::string device = m_naming.deviceFor(m_address);
         if (device.empty())
             throw PortError(PortFailure::InvalidPortNumber, QSerialPort::DeviceNotFoundError,
-                            "No device has port number " + std::to_string(m_number));
+                            "No device has port number " + m_address);
         m_serial.setPortName(QString::fromStdString(device));
     }
     // On a port already open Qt itself reports OpenError.
@@ -153,22 +150,37 @@ void QtPort::openDevice()
     }
 }
 
+// Calls the wait hook: false once it says the wait is to end.
+bool QtPort::waitGoesOn()
+{
+    return !m_waitTurn || m_waitTurn();
+}
+
 void QtPort::drain()
 {
-    if (!SerialDevice::drain(m_serial, DrainTimeLimitMs))
-        throwNotDrained();
+    bool abandoned = false;
+    if (!SerialDevice::drain(m_serial, DrainTimeLimitMs, [&] { return !(abandoned = !waitGoesOn()); }))
+        abandoned ? throwAbandoned() : throwNotDrained();
 }
 
 // Closes once the output has left; output that never leaves is reported
-// after the port has closed all the same.
+// after the port has closed all the same. A drain abandoned through the
+// wait hook closes at once, with nothing to report: its caller asked for it.
 void QtPort::closeDevice()
 {
     if (!m_serial.isOpen())
         return;
-    const bool drained = SerialDevice::drain(m_serial, DrainTimeLimitMs);
+    bool abandoned = false;
+    const bool drained =
+        SerialDevice::drain(m_serial, DrainTimeLimitMs, [&] { return !(abandoned = !waitGoesOn()); });
     SerialDevice::close(m_serial);
-    if (!drained)
+    if (!drained && !abandoned)
         throwNotDrained();
+}
+
+void QtPort::throwAbandoned()
+{
+    throw PortError(PortFailure::Abandoned, QSerialPort::TimeoutError, "The wait for the device was abandoned");
 }
 
 void QtPort::throwNotDrained()
@@ -215,15 +227,7 @@ void QtPort::applyModemLine(bool (QSerialPort::*setter)(bool), bool enabled)
     throwFailure();
 }
 
-void QtPort::setInputLength(int length)
-{
-    if (length < 0)
-        throw PortError(PortFailure::Other, QSerialPort::UnsupportedOperationError,
-                        "Invalid input length " + std::to_string(length));
-    m_inputLength = length;
-}
-
-std::string QtPort::read()
+std::string QtPort::read(size_t maxBytes)
 {
     requireOpen();
     Call call(*this);
@@ -235,7 +239,7 @@ std::string QtPort::read()
             throwFailure();
     }
     const qint64 waiting = m_serial.bytesAvailable();
-    const qint64 count = m_inputLength == 0 ? waiting : std::min<qint64>(m_inputLength, waiting);
+    const qint64 count = static_cast<qint64>(std::min<uint64_t>(maxBytes, static_cast<uint64_t>(waiting)));
     if (count == 0)
         return {};
     return m_serial.read(count).toStdString();
@@ -248,33 +252,40 @@ void QtPort::write(const std::string& bytes)
     const QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
     if (m_serial.write(data) != data.size())
         throwFailure();
+    // The hook is called whenever a slice has passed, whether the device
+    // took some of the output meanwhile or not.
     const QDeadlineTimer deadline(WriteTimeLimitMs);
+    QDeadlineTimer turnDue(WaitSliceMs);
     while (m_serial.isOpen() && m_serial.bytesToWrite() > 0) {
-        if (!m_serial.waitForBytesWritten(static_cast<int>(deadline.remainingTime())) && !m_failure)
+        const bool written = m_serial.waitForBytesWritten(
+            static_cast<int>(std::min(deadline.remainingTime(), turnDue.remainingTime())));
+        if (m_failure)
+            throwFailure();
+        if (!written && deadline.hasExpired())
             throw PortError(PortFailure::Other, QSerialPort::TimeoutError,
                             "The device took no output for " + std::to_string(WriteTimeLimitMs)
                                 + " ms");
-        if (m_failure)
-            throwFailure();
+        if (turnDue.hasExpired()) {
+            if (!waitGoesOn())
+                throwAbandoned();
+            turnDue.setRemainingTime(WaitSliceMs);
+        }
     }
     if (m_failure)
         throwFailure();
 }
 
-void QtPort::setReceiveThreshold(int threshold)
+void QtPort::setInputNotifications(bool on)
 {
-    if (threshold < 0)
-        throw PortError(PortFailure::Other, QSerialPort::UnsupportedOperationError,
-                        "Invalid receive threshold " + std::to_string(threshold));
-    const bool switchedOn = m_threshold < 1 && threshold >= 1;
-    m_threshold = threshold;
+    const bool switchedOn = !m_notifications && on;
+    m_notifications = on;
     // Bytes that arrived while notifications were off are announced now,
     // on the event loop's next turn: the caller is in the middle of its own code.
     if (switchedOn && m_serial.isOpen() && m_serial.bytesAvailable() > 0)
         queueNotification();
 }
 
-void QtPort::setReceiveHandler(std::function<void(CommEvent)> handler)
+void QtPort::setEventHandler(std::function<void(CommEvent)> handler)
 {
     m_handler = std::move(handler);
 }
@@ -376,7 +387,7 @@ void QtPort::queueLineDropped()
 }
 
 // One try to open the device again, with the line settings and modem lines
-// the port had: the number may name a new device by now (a COM<N> link
+// the port had: the address may name a new device by now (a COM<N> link
 // pointed elsewhere). A failure only means the device is not back yet.
 // Data waiting once it is open is announced as any other.
 void QtPort::reopenAfterDrop()
@@ -395,7 +406,7 @@ void QtPort::reopenAfterDrop()
         return;  // the line dropped again while opening: keep trying
     m_dropped.reset();
     m_reopenTimer.stop();
-    if (m_threshold >= 1 && m_serial.bytesAvailable() > 0)
+    if (m_notifications && m_serial.bytesAvailable() > 0)
         queueNotification();
 }
 
@@ -415,7 +426,7 @@ void QtPort::queueNotification()
 
 void QtPort::notify()
 {
-    if (!m_handler || m_threshold < 1 || !m_serial.isOpen() || m_serial.bytesAvailable() == 0)
+    if (!m_handler || !m_notifications || !m_serial.isOpen() || m_serial.bytesAvailable() == 0)
         return;
     const std::function<void(CommEvent)> handler = m_handler;
     handler(CommEvent::ReceivedData);

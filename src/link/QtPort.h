@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Port.h"
+#include "ByteChannel.h"
 #include "PortNaming.h"
 
 #include <QSerialPort>
@@ -10,10 +10,12 @@
 
 namespace lettore {
 
-// The real serial port, on Qt SerialPort.
+// The real serial port, on Qt SerialPort: the byte channel and line
+// control for the serial device an address names (PortNaming::deviceFor),
+// looked up each time the port opens.
 //
-// Port number, settings, DTR and RTS may be set while the port is closed:
-// they are kept and applied when it opens. Settings, DTR and RTS set while
+// Settings, DTR and RTS may be set while the port is closed: they are kept
+// and applied when it opens. Settings, DTR and RTS set while
 // it is open take effect at once. A device without modem-control lines (a
 // pseudo-terminal) ignores DTR and RTS instead of failing.
 //
@@ -26,14 +28,14 @@ namespace lettore {
 // instead of the event loop spinning on the dead device. When that happens
 // between operations (nobody would hear of it otherwise) the handler is
 // told with LineDropped, and the port tries every ReopenIntervalMs to open
-// the device its number names again, until it succeeds or is told to open
+// the device its address names again, until it succeeds or is told to open
 // or close.
 //
-// Receive notifications reach the handler only as queued calls from the
+// Input notifications reach the handler only as queued calls from the
 // Qt event loop: never from inside QSerialPort's readyRead signal, nor from
 // inside one of this port's own operations. Data that arrives, or that one
-// of them pulls in, while the threshold is 1 is announced on a later turn
-// of the loop, if it is still waiting and the threshold still 1 by then.
+// of them pulls in, while they are on is announced on a later turn of the
+// loop, if it is still waiting and they are still on by then.
 //
 // Before the port closes, and before settings change on an open port,
 // every byte written is let leave the device (for at most DrainTimeLimitMs);
@@ -41,34 +43,36 @@ namespace lettore {
 // bytes are never sent, nor read off a pseudo-terminal, at the rate the
 // device had before it was opened. Bytes still queued at the limit fail
 // the operation; a close still closes.
-class QtPort : public Port {
+//
+// A write and a drain wait in slices of at most WaitSliceMs, calling the
+// wait hook between them; when it says stop, a write fails as abandoned
+// and a close closes at once, dropping what was not sent.
+class QtPort : public ByteChannel, public LineControl {
 public:
-    explicit QtPort(PortNaming naming);
+    QtPort(PortNaming naming, std::string address);
     ~QtPort() override;
 
     QtPort(const QtPort&) = delete;
     QtPort& operator=(const QtPort&) = delete;
 
-    // The device that port number `number` reaches.
-    std::string devicePath(int16_t number) const { return m_naming.devicePath(number); }
+    // ByteChannel
+    void open() override;
+    void close() override;
+    bool isOpen() override { return m_serial.isOpen(); }
+    std::string read(size_t maxBytes = SIZE_MAX) override;
+    void write(const std::string& bytes) override;
+    bool waitForInput(int timeoutMs) override;
+    void setWaitTurn(std::function<bool()> turn) override { m_waitTurn = std::move(turn); }
+    void setInputNotifications(bool on) override;
+    void setEventHandler(std::function<void(CommEvent)> handler) override;
+    std::optional<PortError> closedByDrop() override;
+    LineControl* lineControl() override { return this; }
 
-    // Port
-    void setPortNumber(int16_t number) override;
-    int16_t portNumber() override { return m_number; }
+    // LineControl
     void setSettings(const std::string& settings) override;
     std::string settings() override { return m_settings; }
-    void setOpen(bool open) override;
-    bool isOpen() override { return m_serial.isOpen(); }
     void setDtrEnabled(bool enabled) override;
     void setRtsEnabled(bool enabled) override;
-    void setInputLength(int length) override;
-    std::string read() override;
-    void write(const std::string& bytes) override;
-    int receiveThreshold() override { return m_threshold; }
-    void setReceiveThreshold(int threshold) override;
-    void setReceiveHandler(std::function<void(CommEvent)> handler) override;
-    bool waitForInput(int timeoutMs) override;
-    std::optional<PortError> closedByDrop() override;
 
     // The longest a write may take to reach the driver, and the longest
     // the driver may take to send what it holds before a close or a change.
@@ -76,6 +80,9 @@ public:
     static constexpr int DrainTimeLimitMs = 5000;
     // How often a port closed by a dropped line tries to open again.
     static constexpr int ReopenIntervalMs = 250;
+    // The longest stretch of a write or a drain between two calls of the
+    // wait hook.
+    static constexpr int WaitSliceMs = 100;
 
 private:
     class Call;
@@ -87,7 +94,9 @@ private:
     [[noreturn]] void throwFailure();
     std::string failureText(QSerialPort::SerialPortError error) const;
     [[noreturn]] void throwNotDrained();
+    [[noreturn]] void throwAbandoned();
     void onErrorOccurred(QSerialPort::SerialPortError error);
+    bool waitGoesOn();
     void drain();
     void closeDevice();
     void queueNotification();
@@ -97,15 +106,15 @@ private:
 
     QSerialPort m_serial;
     PortNaming m_naming;
+    std::string m_address;
     std::function<void(CommEvent)> m_handler;
+    std::function<bool()> m_waitTurn;
 
-    int16_t m_number = 1;
     std::string m_settings = "9600,N,8,1";
     bool m_dtr = false;
     bool m_rts = false;
     bool m_modemLinesSet = false;  // the open device holds m_dtr and m_rts
-    int m_inputLength = 0;
-    int m_threshold = 0;
+    bool m_notifications = false;
 
     int m_callDepth = 0;                   // inside one of our own QSerialPort calls
     std::optional<PortError> m_failure;    // the first error Qt reported during that call

@@ -18,7 +18,7 @@ bool isChar(const std::string& s, char c) { return s.size() == 1 && s[0] == c; }
 // time limit, the turns of the event loop and the blocking between reads.
 class Reception::Wait {
 public:
-    Wait(Port& port, Clock& clock, const std::function<void()>& yield, uint32_t limitMs,
+    Wait(ByteChannel& port, Clock& clock, const std::function<void()>& yield, uint32_t limitMs,
          bool yields)
         : m_port(port), m_clock(clock), m_yield(yield), m_limit(limitMs), m_yields(yields),
           m_start(clock.nowMs())
@@ -56,7 +56,7 @@ public:
     }
 
 private:
-    Port& m_port;
+    ByteChannel& m_port;
     Clock& m_clock;
     const std::function<void()>& m_yield;
     const uint32_t m_limit;
@@ -65,7 +65,7 @@ private:
     uint32_t m_nextYield = 0;
 };
 
-Reception::Reception(Port& port, Clock& clock, std::function<void()> yieldToEventLoop,
+Reception::Reception(ByteChannel& port, Clock& clock, std::function<void()> yieldToEventLoop,
                      FramesHook holdReadersFrames)
     : m_port(port), m_clock(clock), m_yield(std::move(yieldToEventLoop)),
       m_holdReadersFrames(std::move(holdReadersFrames))
@@ -82,7 +82,7 @@ Reception::Collected Reception::collectFrame(char startChar, char endChar, std::
     Wait wait(m_port, m_clock, m_yield, m_answerTimeLimitMs, true);
     // One turn: what was read, or nothing once the wait is over.
     const auto turn = [&]() -> std::optional<std::string> {
-        std::string c = m_port.read();
+        std::string c = m_port.read(1);
         const uint32_t elapsed = wait.elapsed();
         if (wait.expired(elapsed) || m_abandoned)
             return std::nullopt;
@@ -125,7 +125,7 @@ bool Reception::collectCheckChar(std::string& buffer)
 {
     Wait wait(m_port, m_clock, m_yield, m_answerTimeLimitMs, false);
     for (;;) {
-        const std::string c = m_port.read();
+        const std::string c = m_port.read(1);
         if (wait.expired(wait.elapsed()))
             return false;
         if (!c.empty()) {
@@ -179,13 +179,19 @@ int16_t Reception::tolvaneAnswer(std::string& Risposta, const std::function<void
                    });
 }
 
+bool Reception::waitTurn()
+{
+    if (!m_abandoned && m_yield)
+        m_yield();
+    return !m_abandoned;
+}
+
 // The input that came before a failure is dropped with the wait.
 int16_t Reception::quietLine(uint32_t quietMs, uint32_t limitMs)
 {
     if (!m_port.isOpen())
         return Esito::Accepted;
     Wait wait(m_port, m_clock, m_yield, limitMs, true);
-    m_port.setInputLength(0);
     std::string heard;
     uint32_t lastInput = 0;
     int16_t esito = Esito::TimedOut;
@@ -205,16 +211,13 @@ int16_t Reception::quietLine(uint32_t quietMs, uint32_t limitMs)
         if (input.empty())
             wait.block(lastInput + quietMs);
     }
-    m_port.setInputLength(1);
     m_holdReadersFrames(Framing::checkedFrames(heard));
     return esito;
 }
 
 void Reception::discardWaitingInput()
 {
-    m_port.setInputLength(0);
-    m_holdReadersFrames(Framing::checkedFrames(m_port.read()));
-    m_port.setInputLength(1);
+    m_holdReadersFrames(Framing::checkedFrames(m_port.discardInput()));
 }
 
 }  // namespace lettore

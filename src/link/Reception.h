@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Clock.h"
-#include "Port.h"
+#include "ByteChannel.h"
 
 #include <cstdint>
 #include <functional>
@@ -12,7 +12,7 @@ namespace lettore {
 
 // What the link reads off the port: a reader's answer within its time
 // limits, a quiet line, and the readers' whole frames among input that is
-// taken off the line, which go to the holdReadersFrames hook. Blocks in Port::waitForInput between reads; while it
+// taken off the line, which go to the holdReadersFrames hook. Blocks in ByteChannel::waitForInput between reads; while it
 // waits for an answer's start and end, or for a quiet line, it hands the
 // event loop a turn (the yield hook) each time the elapsed time reaches the
 // next multiple of YieldStepMs, 0 included. Port failures are thrown on as
@@ -27,7 +27,7 @@ public:
     // yieldToEventLoop runs the event loop once; empty means nothing to
     // run. holdReadersFrames takes the whole checked frames, oldest first,
     // found among input taken off the line.
-    Reception(Port& port, Clock& clock, std::function<void()> yieldToEventLoop,
+    Reception(ByteChannel& port, Clock& clock, std::function<void()> yieldToEventLoop,
               FramesHook holdReadersFrames);
 
     // Time limit of an answer and of the check character after ETX
@@ -39,6 +39,10 @@ public:
     // passed, and every later one until resetAbandon().
     void abandon() { m_abandoned = true; }
     void resetAbandon() { m_abandoned = false; }
+
+    // A turn of the event loop for a wait of the port's own (a write):
+    // false once the wait is abandoned, and then no turn is handed.
+    bool waitTurn();
 
     // One STX-family answer: a lone ACK or NAK, or a frame up to ETX and
     // its check character (or cut short by an ACK), checked. Returns
@@ -69,7 +73,7 @@ private:
     Collected collectFrame(char startChar, char endChar, std::string& buffer);
     bool collectCheckChar(std::string& buffer);
 
-    Port& m_port;
+    ByteChannel& m_port;
     Clock& m_clock;
     std::function<void()> m_yield;
     FramesHook m_holdReadersFrames;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QSerialPort;
 
 namespace lettore {
@@ -9,8 +11,9 @@ namespace lettore {
 class SerialDevice {
 public:
     // Waits until every byte handed to the driver has left the device, for
-    // at most limitMs. False when bytes are still queued then.
-    static bool drain(QSerialPort& serial, int limitMs);
+    // at most limitMs, calling goOn at least every 100 ms and ending as soon
+    // as it returns false. False when bytes are still queued then.
+    static bool drain(QSerialPort& serial, int limitMs, const std::function<bool()>& goOn);
 
     // Closes the device and leaves the line settings on it as they are.
     // QSerialPort's own close puts back the settings the device had before

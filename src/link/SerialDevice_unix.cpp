@@ -14,10 +14,10 @@
 namespace lettore {
 
 // Polls the driver's output queue, sleeping about as long as the queued
-// bytes take at the line's rate (ten bits a byte), then lets the driver
-// wait for the last byte to leave the transmitter; that last wait is
-// bounded by the driver itself.
-bool SerialDevice::drain(QSerialPort& serial, int limitMs)
+// bytes take at the line's rate (ten bits a byte) but never more than
+// 100 ms before asking goOn, then lets the driver wait for the last byte to
+// leave the transmitter; that last wait is bounded by the driver itself.
+bool SerialDevice::drain(QSerialPort& serial, int limitMs, const std::function<bool()>& goOn)
 {
     const int fd = serial.handle();
     const QDeadlineTimer deadline(limitMs);
@@ -27,7 +27,10 @@ bool SerialDevice::drain(QSerialPort& serial, int limitMs)
         const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline.remainingTimeAsDuration());
         if (left.count() <= 0)
             return false;
-        std::this_thread::sleep_for(std::clamp(byteTime * queued, std::chrono::microseconds(100), left));
+        const auto slice = std::min<std::chrono::microseconds>(left, std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(std::clamp(byteTime * queued, std::chrono::microseconds(100), slice));
+        if (!goOn())
+            return false;
     }
     ::tcdrain(fd);
     return true;

@@ -8,10 +8,12 @@
 
 namespace lettore {
 
-// Polls the driver's output queue until it is empty.
-bool SerialDevice::drain(QSerialPort& serial, int limitMs)
+// Polls the driver's output queue until it is empty, asking goOn every
+// 100 ms.
+bool SerialDevice::drain(QSerialPort& serial, int limitMs, const std::function<bool()>& goOn)
 {
     const QDeadlineTimer deadline(limitMs);
+    QDeadlineTimer slice(100);
     for (;;) {
         COMSTAT status{};
         DWORD errors = 0;
@@ -19,6 +21,11 @@ bool SerialDevice::drain(QSerialPort& serial, int limitMs)
             return true;
         if (deadline.hasExpired())
             return false;
+        if (slice.hasExpired()) {
+            if (!goOn())
+                return false;
+            slice.setRemainingTime(100);
+        }
         QThread::msleep(1);
     }
 }

@@ -3,6 +3,7 @@
 #include "Dialect.h"
 
 #include "Framing.h"
+#include "PortAddress.h"
 #include "SerialSettings.h"
 
 #include <algorithm>
@@ -44,25 +45,25 @@ private:
     bool m_active = true;
 };
 
-clsComunicazioni::clsComunicazioni(std::unique_ptr<Port> port, Clock& clock,
+clsComunicazioni::clsComunicazioni(PortOpener openPort, Clock& clock,
                                    std::function<void()> yieldToEventLoop)
-    : Seriale(std::move(port)),
-      m_setup(*Seriale, [this](const PortError& error) { reportPortFailure(error); }),
-      m_reception(*Seriale, clock, std::move(yieldToEventLoop),
+    : Seriale(std::move(openPort)),
+      m_setup(Seriale, [this](const PortError& error) { reportPortFailure(error); }),
+      m_reception(Seriale, clock, std::move(yieldToEventLoop),
                   [this](std::vector<std::string> frames) { m_events.hold(std::move(frames)); })
 {
     try {
-        Seriale->setReceiveHandler([this](CommEvent event) { Seriale_OnComm(event); });
+        Seriale.setEventHandler([this](CommEvent event) { Seriale_OnComm(event); });
+        Seriale.setWaitTurn([this] { return waitTurn(); });
+        Seriale.moveTo(PortAddress::ofNumber(1));
     } catch (const PortError& error) {
         reportPortFailure(error);
     }
     try {
-        Seriale->setPortNumber(1);
-        Seriale->setSettings(SerialSettings{}.text());
-        Seriale->setDtrEnabled(false);
-        Seriale->setInputLength(1);
-        Seriale->setReceiveThreshold(1);
-        Seriale->setRtsEnabled(true);
+        Seriale.setSettings(SerialSettings{}.text());
+        Seriale.setDtrEnabled(false);
+        Seriale.setInputNotifications(true);
+        Seriale.setRtsEnabled(true);
     } catch (const PortError& error) {
         reportPortFailure(error);
     }
@@ -71,9 +72,8 @@ clsComunicazioni::clsComunicazioni(std::unique_ptr<Port> port, Clock& clock,
 clsComunicazioni::~clsComunicazioni()
 {
     try {
-        Seriale->setReceiveHandler({});
-        if (Seriale->isOpen())
-            Seriale->setOpen(false);
+        Seriale.setEventHandler({});
+        Seriale.close();
     } catch (const PortError&) {
         // Nothing left to tell: the port goes away with the link.
     }
@@ -168,11 +168,11 @@ void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_
     const bool wasInactive = !m_setup.attivo();
     m_setup.setAttivo(true);  // a failure is reported; the send then opens the port itself
 
-    bool thresholdWasOne = false;
+    bool notificationsWereOn = false;
     try {
         if (!tolvane)
-            thresholdWasOne = Seriale->receiveThreshold() == 1;
-        Seriale->setReceiveThreshold(0);
+            notificationsWereOn = Seriale.inputNotifications();
+        Seriale.setInputNotifications(false);
         sendFrame(Comando);
         // An accepted Tolvane answer is acknowledged with one ACK byte
         // before the result goes back.
@@ -180,9 +180,12 @@ void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_
                               Risposta, [this] { sendFrame(std::string(1, Framing::ACK)); })
                         : m_reception.answer(Risposta);
     } catch (const PortError& error) {
-        esito = Esito::PortFailed;
         Risposta.clear();
-        reportPortFailure(error);
+        // A write abandoned by abandonWait() ends as a time-out, as its
+        // wait for the answer would.
+        esito = error.kind() == PortFailure::Abandoned ? Esito::TimedOut : Esito::PortFailed;
+        if (esito == Esito::PortFailed)
+            reportPortFailure(error);
     }
     busySpan.end();
 
@@ -193,8 +196,8 @@ void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_
     else if (esito == Esito::TimedOut)
         m_events.ComTO();
 
-    if (thresholdWasOne)
-        setThreshold(1);
+    if (notificationsWereOn)
+        setNotifications(true);
     if (wasInactive)
         m_setup.setAttivo(false);
 }
@@ -237,10 +240,10 @@ int16_t clsComunicazioni::send(const std::string& Comando)
 // and tells the subscribers.
 void clsComunicazioni::sendFrame(const std::string& Comando)
 {
-    if (!Seriale->isOpen())
-        Seriale->setOpen(true);
+    if (!Seriale.isOpen())
+        Seriale.open();
     m_reception.discardWaitingInput();
-    Seriale->write(Comando);
+    Seriale.write(Comando);
     m_events.ComTX(Comando);
 }
 
@@ -287,19 +290,19 @@ int16_t clsComunicazioni::keepQuietGap()
 void clsComunicazioni::OnComm_Disattivato()
 {
     if (!refusedWhileBusy())
-        setThreshold(0);
+        setNotifications(false);
 }
 
 void clsComunicazioni::OnComm_Attivato()
 {
     if (!refusedWhileBusy())
-        setThreshold(1);
+        setNotifications(true);
 }
 
-void clsComunicazioni::setThreshold(int threshold)
+void clsComunicazioni::setNotifications(bool on)
 {
     try {
-        Seriale->setReceiveThreshold(threshold);
+        Seriale.setInputNotifications(on);
     } catch (const PortError& error) {
         reportPortFailure(error);
     }
@@ -320,6 +323,14 @@ void clsComunicazioni::abandonWait()
 {
     if (m_busy)
         m_reception.abandon();
+}
+
+// Only a call that holds the link hands the event loop a turn from inside
+// the port's own waits: a handler run meanwhile is refused then, rather
+// than reaching the port in the middle of a write or a close.
+bool clsComunicazioni::waitTurn()
+{
+    return !m_busy || m_reception.waitTurn();
 }
 
 void clsComunicazioni::setBusy(bool busy)
@@ -345,7 +356,7 @@ void clsComunicazioni::Seriale_OnComm(CommEvent event)
     int16_t esito = Esito::PortFailed;
     std::string Risposta;
     try {
-        Seriale->setReceiveThreshold(0);
+        Seriale.setInputNotifications(false);
         esito = m_reception.answer(Risposta);
     } catch (const PortError& error) {
         reportPortFailure(error);
@@ -355,7 +366,7 @@ void clsComunicazioni::Seriale_OnComm(CommEvent event)
         m_events.ComTO();
     else if (esito == Esito::Accepted || esito == Esito::Rejected)
         m_events.ComRX(Risposta);
-    setThreshold(1);
+    setNotifications(true);
 }
 
 // The port closed itself when its line dropped while no call ran. While
@@ -365,14 +376,14 @@ void clsComunicazioni::onLineDropped()
     if (m_busy)
         return;
     try {
-        const std::optional<PortError> cause = Seriale->closedByDrop();
+        const std::optional<PortError> cause = Seriale.closedByDrop();
         if (!cause)
             return;  // back already
         reportPortFailure(*cause);
         // Without Attivo nobody asked for the port to stay open: it must
         // not open itself again.
         if (!m_setup.attivo())
-            Seriale->setOpen(false);
+            Seriale.close();
     } catch (const PortError& error) {
         reportPortFailure(error);
     }

@@ -4,7 +4,7 @@
 #include "Esito.h"
 #include "EventFanOut.h"
 #include "LinkEvents.h"
-#include "Port.h"
+#include "LinkPort.h"
 #include "PortConfiguration.h"
 #include "Reception.h"
 
@@ -27,11 +27,12 @@ struct Dialect;
 // (EventFanOut) are done by its parts.
 //
 // Waiting never spins: between turns of the event loop the link blocks in
-// Port::waitForInput. While it waits for an answer (for its start, and for
+// ByteChannel::waitForInput. While it waits for an answer (for its start, and for
 // the characters up to its end character) it hands the event loop a turn
 // (the yield hook) each time the elapsed time reaches the next multiple of
 // 100 ms, 0 included: at elapsed 0, 100, 200, ... ms, so never more than
-// 100 ms apart. The wait for the check character after ETX (up to 5000 ms
+// 100 ms apart. A write that the device is slow to take hands it a turn at
+// least every 100 ms too. The wait for the check character after ETX (up to 5000 ms
 // more) hands no turn at all.
 //
 // One exchange at a time: from the start of an exchange, or of a reception
@@ -87,16 +88,18 @@ struct Dialect;
 //   nothing is probed and S_Stato keeps the caller's value.
 class clsComunicazioni {
 public:
-    // yieldToEventLoop runs the event loop once; empty means nothing to run.
-    clsComunicazioni(std::unique_ptr<Port> port, Clock& clock,
-                     std::function<void()> yieldToEventLoop = {});
+    // openPort makes the channel for a port number's address (PortAddress);
+    // the link starts on port 1, closed. yieldToEventLoop runs the event
+    // loop once; empty means nothing to run.
+    clsComunicazioni(PortOpener openPort, Clock& clock, std::function<void()> yieldToEventLoop = {});
     ~clsComunicazioni();
 
     clsComunicazioni(const clsComunicazioni&) = delete;
     clsComunicazioni& operator=(const clsComunicazioni&) = delete;
 
-    // Port number last stored (0 until first set). Setting a different
-    // number on an open port closes it, moves it and reopens it.
+    // Port number last stored (0 until first set). Setting a number the
+    // port is not on moves it there: an open port is closed, moved and
+    // reopened.
     int16_t CommPort() const;
     void setCommPort(int16_t vData);
 
@@ -172,9 +175,9 @@ public:
     // that follows then meets the busy link) or PortFailed.
     int16_t keepQuietGap();
 
-    // Ends the reception or quiet wait under way at its next turn of the
-    // event loop, as if its time limit had passed; nothing when the link is
-    // idle. For a program told to stop while a reader (or noise) keeps a
+    // Ends the reception, quiet wait or write under way at its next turn
+    // of the event loop, as if its time limit had passed: the exchange ends
+    // as a time-out (ComTO); nothing when the link is idle. For a program told to stop while a reader (or noise) keeps a
     // reception going, which would otherwise hold it up to 5 s.
     void abandonWait();
 
@@ -207,8 +210,9 @@ private:
 
     void Seriale_OnComm(CommEvent event);
     bool refusedWhileBusy();
+    bool waitTurn();
     void setBusy(bool busy);
-    void setThreshold(int threshold);
+    void setNotifications(bool on);
     int16_t send(const std::string& Comando);
     void sendFrame(const std::string& Comando);
     void exchange(const std::string& Comando, bool tolvane, int16_t& esito,
@@ -216,7 +220,7 @@ private:
     void reportPortFailure(const PortError& error);
     void onLineDropped();
 
-    std::unique_ptr<Port> Seriale;
+    LinkPort Seriale;
     EventFanOut m_events;
     PortConfiguration m_setup;
     Reception m_reception;

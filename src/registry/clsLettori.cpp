@@ -2,14 +2,14 @@
 
 namespace lettore {
 
-clsLettori::clsLettori(std::unique_ptr<Port> port, Clock& clock,
+clsLettori::clsLettori(PortOpener openPort, Clock& clock,
                        std::function<void()> yieldToEventLoop)
     : m_clock(clock), m_yield(std::move(yieldToEventLoop))
 {
     std::function<void()> linkYield;
     if (m_yield)
         linkYield = [this] { yieldNow(); };
-    m_comunicazione = std::make_unique<clsComunicazioni>(std::move(port), clock, std::move(linkYield));
+    m_comunicazione = std::make_unique<clsComunicazioni>(std::move(openPort), clock, std::move(linkYield));
 }
 
 clsSibrant& clsLettori::Sibrant()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Clock.h"
-#include "Port.h"
+#include "ByteChannel.h"
 #include "clsComunicazioni.h"
 #include "clsSibrant.h"
 
@@ -17,9 +17,9 @@ namespace lettore {
 // Neither is replaced while the registry lives.
 class clsLettori {
 public:
-    // The link is built at once over `port`, `clock` and the event loop's
-    // yield hook; the port is configured but stays closed.
-    clsLettori(std::unique_ptr<Port> port, Clock& clock, std::function<void()> yieldToEventLoop = {});
+    // The link is built at once over the port opener, `clock` and the event
+    // loop's yield hook; its port is configured but stays closed.
+    clsLettori(PortOpener openPort, Clock& clock, std::function<void()> yieldToEventLoop = {});
 
     clsLettori(const clsLettori&) = delete;
     clsLettori& operator=(const clsLettori&) = delete;

@@ -43,9 +43,9 @@ clsLettori& Lettori()
         if (released())
             throw std::logic_error("Lettori() referenced after releaseLettori()");
         Platform& platform = installed();
-        if (!platform.makePort || !platform.clock)
+        if (!platform.openPort || !platform.clock)
             throw std::logic_error("Lettori() referenced before installPlatform()");
-        lettori = std::make_unique<clsLettori>(platform.makePort(), *platform.clock, platform.yieldToEventLoop);
+        lettori = std::make_unique<clsLettori>(platform.openPort, *platform.clock, platform.yieldToEventLoop);
     }
     return *lettori;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Clock.h"
-#include "Port.h"
+#include "ByteChannel.h"
 #include "clsLettori.h"
 
 #include <functional>
@@ -10,11 +10,11 @@
 
 namespace lettore {
 
-// The platform the process-wide registry is built on: a factory for the
-// serial port, the millisecond clock, the event loop's yield hook and the
+// The platform the process-wide registry is built on: the opener of the
+// port an address names, the millisecond clock, the event loop's yield hook and the
 // sound player (given an existing file; asynchronous or to the end).
 struct Platform {
-    std::function<std::unique_ptr<Port>()> makePort;
+    PortOpener openPort;
     Clock* clock = nullptr;
     std::function<void()> yieldToEventLoop;
     std::function<void(const std::string& file, bool async)> playSound;

@@ -4,6 +4,7 @@
 #include "PlanFile.h"
 #include "PlanRunner.h"
 #include "PtyLine.h"
+#include "PortOpening.h"
 #include "QtPort.h"
 #include "TrafficCapture.h"
 #include "TrafficFeed.h"
@@ -61,9 +62,9 @@ protected:
         m_line = std::make_unique<VirtualLine>(std::vector{ReaderSettings::parse(reader)}, settings);
         m_line->linkAs(m_folder.path().toStdString() + "/COM9");
         m_line->start();
-        auto tap = std::make_unique<PortTap>(std::make_unique<QtPort>(PortNaming(m_folder.path().toStdString())));
-        tap->setListener(&m_feed);
-        m_lettori = std::make_unique<clsLettori>(std::move(tap), m_clock, processQtEvents);
+        m_lettori = std::make_unique<clsLettori>(
+            PortTap::tapping(portOpener(PortNaming(m_folder.path().toStdString())), &m_feed), m_clock,
+            processQtEvents);
         link().subscribe(&m_feed);
         link().setCommPort(9);
         link().setCommSettings("9600,N,8,1");

@@ -4,6 +4,7 @@
 #include "Console.h"
 #include "ConsoleOnPort.h"
 #include "PtyLine.h"
+#include "PortOpening.h"
 #include "QtPort.h"
 #include "TrafficCapture.h"
 #include "VirtualLine.h"
@@ -56,7 +57,7 @@ private:
         QTemporaryDir folder;
         sim::VirtualLine line{{sim::ReaderSettings::parse("3")}, {}};
         SteadyClock clock;
-        clsLettori registry{std::make_unique<QtPort>(PortNaming(folder.path().toStdString())), clock, processQtEvents};
+        clsLettori registry{portOpener(PortNaming(folder.path().toStdString())), clock, processQtEvents};
         test::RecordingDialogs dialogs;
         Console console{registry, &dialogs};
         TrafficCapture traffic;

@@ -47,7 +47,8 @@ public:
     static constexpr const char* Reader1 = " 1 \r\n9600\r\n 1 \r\n";  // port 1, 9600 baud, terminal 1
 
     explicit ConsoleOnPort(const char* settings = Reader1, const std::function<void(const QDir&)>& prepare = {})
-        : m_registry(std::unique_ptr<SimulatedPort>(m_port = new SimulatedPort(clock)), clock,
+        : m_port(std::make_unique<SimulatedPort>(clock)),
+          m_registry(m_port->opener(), clock,
                      [this] {
                          clock.advance(1);
                          if (duringWait)
@@ -136,7 +137,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    SimulatedPort* m_port = nullptr;
+    std::unique_ptr<SimulatedPort> m_port;
     clsLettori m_registry;
     std::unique_ptr<Console> m_console;
 };

@@ -202,9 +202,8 @@ private:
     std::vector<Event> m_events;
     FuzzInput& m_in;
     test::ManualClock m_clock;
-    std::unique_ptr<test::SimulatedPort> m_ownedPort{new test::SimulatedPort(m_clock)};
-    test::SimulatedPort& m_sim = *m_ownedPort;
-    clsComunicazioni m_link{std::move(m_ownedPort), m_clock, [this] { yieldTurn(); }};
+    test::SimulatedPort m_sim{m_clock};
+    clsComunicazioni m_link{m_sim.opener(), m_clock, [this] { yieldTurn(); }};
 };
 
 }  // namespace

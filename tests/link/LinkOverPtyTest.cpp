@@ -2,6 +2,7 @@
 #include "CpuTime.h"
 #include "Esito.h"
 #include "LinkRig.h"
+#include "PortOpening.h"
 #include "PtyLine.h"
 #include "QtPort.h"
 #include "ScriptedPeer.h"
@@ -24,6 +25,7 @@ using test::PtyLine;
 using test::ScriptedPeer;
 using namespace std::chrono_literals;
 
+// An address is a port number (its COM<N> link, else /dev/ttyS<N-1>) or a device path; other kinds reach no device.
 TEST(PortNamingTest, ComLinkNamesItsTargetOtherNumbersAreTtySNMinusOne)
 {
     QTemporaryDir dir;
@@ -35,20 +37,24 @@ TEST(PortNamingTest, ComLinkNamesItsTargetOtherNumbersAreTtySNMinusOne)
     // Falling back to /dev/ttyS5 would open some other device.
     fs::create_symlink("gone/ttyUSB0", folder / "COM6");
     const PortNaming naming(folder.string());
-    for (const auto& [number, path] : std::vector<std::pair<int16_t, std::string>>{
-             {5, fs::canonical(folder / "device").string()}, {6, (folder / "gone/ttyUSB0").string()}, {1, "/dev/ttyS0"},
-             {0, ""}, {-3, ""}})
-        EXPECT_EQ(naming.devicePath(number), path) << number;
-    EXPECT_EQ(PortNaming().devicePath(2), "/dev/ttyS1");
     // A device named by the user: a relative path with a folder in it is found from the current directory, never under
-    // /dev; a bare name is left to the serial port library, which looks it up under /dev.
-    PortNaming pinned;
-    for (const auto& [device, path] : std::vector<std::pair<std::string, std::string>>{
+    // /dev; a bare name is left to the serial port library, which looks it up under /dev; a link is followed.
+    for (const auto& [address, path] : std::vector<std::pair<std::string, std::string>>{
+             {"5", fs::canonical(folder / "device").string()}, {"6", (folder / "gone/ttyUSB0").string()},
+             {"1", "/dev/ttyS0"}, {"0", ""}, {"-3", ""}, {"40000", ""}, {"007", "/dev/ttyS6"},
              {"odd/../other/line", (fs::current_path() / "other/line").string()}, {"/dev/ttyUSB0", "/dev/ttyUSB0"},
-             {"./line", (fs::current_path() / "line").string()}, {"ttyUSB0", "ttyUSB0"}}) {
-        pinned.pinDevice(device);
-        EXPECT_EQ(pinned.devicePath(1), path) << device;
-    }
+             {"./line", (fs::current_path() / "line").string()}, {"ttyUSB0", "ttyUSB0"},
+             {(folder / "COM5").string(), fs::canonical(folder / "device").string()}, {"5x", "5x"},
+             {"tcp://reader:4001", ""}, {"", ""}})
+        EXPECT_EQ(naming.deviceFor(address), path) << address;
+    EXPECT_EQ(PortNaming().deviceFor("2"), "/dev/ttyS1");
+    // The device the user chose is every port number's.
+    PortNaming pinned(folder.string());
+    pinned.pinDevice("ttyUSB1");
+    EXPECT_EQ(pinned.deviceFor("5"), "ttyUSB1");
+    // Addresses of a kind no channel exists for are refused, not taken for a device.
+    for (const char* address : {"socket://reader:4001", "RFC2217://reader"})
+        EXPECT_THROW(openPort(address, naming), PortError) << address;
 }
 
 // Whether Qt's serial port code is on the calling thread's stack: one of QSerialPort's operations, its notifier, or its
@@ -83,14 +89,11 @@ std::pair<PortFailure, int> kindOf(const PortError& error) { return {error.kind(
 
 class QtPortTest : public ::testing::Test {
 protected:
-    QtPortTest()
-    {
-        port.setPortNumber(line.number());
-        port.setReceiveHandler([this](CommEvent event) { events.push_back(event); });
-    }
+    QtPortTest() { port.setEventHandler([this](CommEvent event) { events.push_back(event); }); }
+    std::string address() const { return std::to_string(line.number()); }
     PtyLine line;
     ScriptedPeer peer{line.pty()};
-    QtPort port{line.naming()};
+    QtPort port{line.naming(), address()};
     std::vector<CommEvent> events;
 };
 
@@ -104,7 +107,7 @@ TEST_F(QtPortTest, SettingsReachTheLineWhenItOpens)
     for (const auto& [settings, baud, flags] : rows) {
         SCOPED_TRACE(settings);
         port.setSettings(settings);  // closed: kept for the open
-        port.setOpen(true);
+        port.open();
         termios t{};
         tcgetattr(line.pty().slaveFd(), &t);
         EXPECT_EQ(line.pty().baudRate(), baud);
@@ -113,7 +116,7 @@ TEST_F(QtPortTest, SettingsReachTheLineWhenItOpens)
         EXPECT_EQ(failureOf([&] { port.setSettings("38400,N,9,1"); }).kind(), PortFailure::Other);
         EXPECT_EQ(std::make_tuple(port.settings(), line.pty().baudRate(), port.isOpen()),
                   std::make_tuple(std::string(settings), baud, true));
-        port.setOpen(false);
+        port.close();
     }
 }
 
@@ -121,20 +124,18 @@ TEST_F(QtPortTest, SettingsReachTheLineWhenItOpens)
 TEST_F(QtPortTest, OpenFailuresHaveTheirKinds)
 {
     fs::create_symlink(line.folder() + "/unplugged", line.comLink(9));
-    for (const int16_t missing : {0, 9}) {
-        port.setPortNumber(missing);
-        EXPECT_EQ(kindOf(failureOf([&] { port.setOpen(true); })),
+    for (const char* missing : {"0", "9"}) {
+        QtPort nowhere{line.naming(), missing};
+        EXPECT_EQ(kindOf(failureOf([&] { nowhere.open(); })),
                   std::make_pair(PortFailure::InvalidPortNumber, int(QSerialPort::DeviceNotFoundError)));
     }
-    port.setPortNumber(line.number());
-    port.setOpen(true);
-    EXPECT_EQ(kindOf(failureOf([&] { port.setOpen(true); })),
+    port.open();
+    EXPECT_EQ(kindOf(failureOf([&] { port.open(); })),
               std::make_pair(PortFailure::AlreadyOpen, int(QSerialPort::OpenError)));
     EXPECT_TRUE(port.isOpen());
     // Another program's port on the same device finds it locked, and says so.
-    QtPort other{line.naming()};
-    other.setPortNumber(line.number());
-    const PortError held = failureOf([&] { other.setOpen(true); });
+    QtPort other{line.naming(), address()};
+    const PortError held = failureOf([&] { other.open(); });
     EXPECT_EQ(kindOf(held), std::make_pair(PortFailure::DeviceUnavailable, int(QSerialPort::PermissionError)));
     EXPECT_STREQ(held.what(), "the device is in use by another program");
 }
@@ -145,15 +146,15 @@ TEST_F(QtPortTest, LineDroppedBetweenOperationsIsToldAndThePortComesBackWithItsD
 {
     for (const bool closedMeanwhile : {false, true}) {
         events.clear();
-        port.setReceiveThreshold(1);
-        port.setOpen(true);
+        port.setInputNotifications(true);
+        port.open();
         line.pty().close();
         ASSERT_TRUE(processEventsUntil([&] { return !events.empty(); }));
         EXPECT_EQ(events, std::vector<CommEvent>{CommEvent::LineDropped});
         ASSERT_TRUE(port.closedByDrop());
         EXPECT_STREQ(port.closedByDrop()->what(), LineDroppedText);
         if (closedMeanwhile)
-            port.setOpen(false);
+            port.close();
         line.pty().reopen();
         EXPECT_EQ(processEventsUntil([&] { return port.isOpen(); }, 4 * QtPort::ReopenIntervalMs), !closedMeanwhile);
         if (closedMeanwhile)
@@ -162,7 +163,7 @@ TEST_F(QtPortTest, LineDroppedBetweenOperationsIsToldAndThePortComesBackWithItsD
         ASSERT_TRUE(processEventsUntil([&] { return events.size() == 2; }));
         EXPECT_EQ(events.back(), CommEvent::ReceivedData);
         EXPECT_EQ(port.read(), "x");
-        port.setOpen(false);
+        port.close();
     }
 }
 
@@ -175,7 +176,7 @@ TEST_F(QtPortTest, ModemLinesAndEveryByteValue)
     EXPECT_EQ(failureOf([&] { port.waitForInput(10); }).kind(), PortFailure::Other);
     port.setDtrEnabled(true);
     port.setRtsEnabled(true);
-    port.setOpen(true);  // applies both
+    port.open();  // applies both
     EXPECT_TRUE(port.isOpen());
     EXPECT_NO_THROW(port.setDtrEnabled(false));
     EXPECT_NO_THROW(port.setRtsEnabled(false));
@@ -192,16 +193,16 @@ TEST_F(QtPortTest, ModemLinesAndEveryByteValue)
     EXPECT_EQ(got, all);
 }
 
-// Notifications come from the event loop only, while the threshold is 1, and only for bytes left waiting: never from
-// inside the port's own calls.
-TEST_F(QtPortTest, WaitsAndNotifiesOnLaterTurnsOfWaitingBytesWhileThresholdIsOne)
+// Notifications come from the event loop only, while they are on, and only for bytes left waiting: never from inside
+// the port's own calls.
+TEST_F(QtPortTest, WaitsAndNotifiesOnLaterTurnsOfWaitingBytesWhileNotificationsAreOn)
 {
-    port.setOpen(true);
+    port.open();
     peer.send("x");
     ASSERT_TRUE(port.waitForInput(1000));
     processEventsUntil([] { return false; }, 100);
-    EXPECT_TRUE(events.empty()) << "threshold 0";
-    port.setReceiveThreshold(1);
+    EXPECT_TRUE(events.empty()) << "notifications off";
+    port.setInputNotifications(true);
     EXPECT_TRUE(events.empty()) << "delivered from inside the caller's code";
     EXPECT_TRUE(processEventsUntil([&] { return !events.empty(); }));
     EXPECT_EQ(events.front(), CommEvent::ReceivedData);
@@ -223,6 +224,32 @@ TEST_F(QtPortTest, WaitsAndNotifiesOnLaterTurnsOfWaitingBytesWhileThresholdIsOne
     EXPECT_EQ(events.size(), 2u) << "nothing was left waiting to announce";
 }
 
+// A write the line cannot take (nobody reads the far end) asks the wait hook at least every 100 ms, and ends at once
+// as abandoned when the hook says so; the close that follows drops what was not sent without waiting for it.
+TEST(QtPortWaits, WriteThatCannotFinishEndsWhenAbandoned)
+{
+    PtyLine unread(4);
+    QtPort port{unread.naming(), "4"};
+    std::vector<std::chrono::steady_clock::time_point> turns;
+    port.setWaitTurn([&] {
+        turns.push_back(std::chrono::steady_clock::now());
+        return turns.size() < 4;
+    });
+    port.open();
+    const auto start = std::chrono::steady_clock::now();
+    const PortError error = failureOf([&] { port.write(std::string(4 << 20, 'x')); });
+    EXPECT_EQ(error.kind(), PortFailure::Abandoned);
+    ASSERT_EQ(turns.size(), 4u);
+    auto previous = start;
+    for (const auto& turn : turns)
+        EXPECT_LT(turn - std::exchange(previous, turn), 250ms);
+    const auto closing = std::chrono::steady_clock::now();
+    port.setWaitTurn([] { return false; });
+    EXPECT_NO_THROW(port.close());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, 300ms);
+}
+
 const std::string Request = test::unhex("02 30 21 32 03 22");  // reader 1's firmware version
 const std::string Answer = test::unhex("02 30 31 53 49 42 32 20 56 31 2E 30 34 20 20 20 20 20 20 03 07");
 
@@ -237,7 +264,7 @@ protected:
     }
     test::EventLog log;
     SteadyClock clock;
-    clsComunicazioni link{std::make_unique<QtPort>(line.naming()), clock, processQtEvents};
+    clsComunicazioni link{portOpener(line.naming()), clock, processQtEvents};
 };
 
 // The one real five-second wait of the suite: a stray byte, then silence.

@@ -41,8 +41,9 @@ using Pieces = std::vector<std::pair<uint32_t, std::string>>;
 struct LinkRig {
     explicit LinkRig(uint32_t startMs = 0)
         : clock(startMs),
-          port(new SimulatedPort(clock)),
-          link(std::unique_ptr<Port>(port), clock, [this] {
+          line(clock),
+          port(&line),
+          link(line.opener(), clock, [this] {
               yieldTimes.push_back(clock.nowMs());
               if (onYield)
                   onYield();
@@ -65,7 +66,8 @@ struct LinkRig {
     }
 
     ManualClock clock;
-    SimulatedPort* port;  // owned by the link
+    SimulatedPort line;
+    SimulatedPort* port;
     std::vector<uint32_t> yieldTimes;
     std::function<void()> onYield;
     std::vector<std::string> creationCalls;

@@ -1,7 +1,7 @@
 // The network port against Debian's ser2net in front of a pseudo-terminal.
 #include "DeviceServer.h"
 #include "NetworkPort.h"
-#include "NumberedPort.h"
+#include "PortOpening.h"
 #include "PseudoTerminal.h"
 #include "PtyLine.h"
 #include "SimulatedPort.h"
@@ -56,7 +56,7 @@ TEST(NetworkPort, SettingsBytesAndFailuresThroughARealServer)
     NetworkPort port(addressOf(server));
     port.setSettings("19200,E,7,2");
     port.setDtrEnabled(true);  // unanswered by a server whose device has no modem lines: not waited for
-    port.setOpen(true);
+    port.open();
     EXPECT_EQ(lineOf(device), "19200,2");
     port.setSettings("38400,N,8,1");
     EXPECT_EQ(lineOf(device), "38400,1");
@@ -67,14 +67,14 @@ TEST(NetworkPort, SettingsBytesAndFailuresThroughARealServer)
     while (read.size() < 6 && port.waitForInput(1000))
         read += port.read();
     EXPECT_EQ(hex(read), "FF 06 FF FF 0D 0A");
-    port.setOpen(false);
+    port.close();
     server.stop();
 
     DeviceServer raw(device.slavePath(), DeviceServer::Kind::Raw);
     ASSERT_TRUE(raw.start());
     std::vector<std::string> notices;
     NetworkPort rawPort(addressOf(raw), [&](const std::string& text) { notices.push_back(text); });
-    rawPort.setOpen(true);
+    rawPort.open();
     rawPort.setSettings("1200,N,8,1");
     EXPECT_NE(device.baudRate(), 1200);  // kept on this side
     rawPort.write("\xFF\x02");
@@ -93,12 +93,12 @@ TEST(NetworkPort, SettingsBytesAndFailuresThroughARealServer)
         {"rfc2217://" + silent, PortFailure::Other,
          "the device server at " + silent + " did not answer the line settings 9600,N,8,1 within 3 s"},
     };
-    rawPort.setOpen(false);
+    rawPort.close();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.address);
         NetworkPort failing(*NetworkAddress::parse(row.address));
         try {
-            failing.setOpen(true);
+            failing.open();
             ADD_FAILURE() << "opened";
         } catch (const PortError& error) {
             EXPECT_EQ(error.kind(), row.kind);
@@ -117,9 +117,9 @@ TEST(NetworkPort, ServerKilledIsALineDropAndItsReturnReconnects)
     ASSERT_TRUE(server.start());
     NetworkPort port(addressOf(server));
     std::vector<CommEvent> events;
-    port.setReceiveHandler([&](CommEvent event) { events.push_back(event); });
+    port.setEventHandler([&](CommEvent event) { events.push_back(event); });
     port.setSettings("4800,N,8,1");
-    port.setOpen(true);
+    port.open();
 
     server.stop();
     ASSERT_TRUE(processEventsUntil([&] { return !events.empty(); }, 2000));
@@ -137,26 +137,22 @@ TEST(NetworkPort, ServerKilledIsALineDropAndItsReturnReconnects)
     EXPECT_EQ(deviceReads(device, 1), "A");
 }
 
-// A number in the port table reaches its device server, another one its serial device; the link's settings go along.
-TEST(NumberedPort, TableNumbersReachTheirAddress)
+// A number in the port table reaches its device server, another one its serial device.
+TEST(PortOpening, TableNumbersReachTheirAddress)
 {
     test::PtyLine local(3);
     PseudoTerminal remote;
     DeviceServer server(remote.slavePath(), DeviceServer::Kind::Rfc2217);
     ASSERT_TRUE(server.start());
-    NumberedPort port(local.naming(), PortTable::parse("7 = " + server.address().toStdString()));
-    port.setSettings("19200,N,8,1");
-    port.setPortNumber(7);
-    port.setOpen(true);
-    port.write("R");
-    EXPECT_EQ(deviceReads(remote, 1), "R");
-    EXPECT_EQ(remote.baudRate(), 19200);
-    port.setOpen(false);
-    port.setPortNumber(3);
-    port.setOpen(true);
-    port.write("L");
-    EXPECT_EQ(deviceReads(local.pty(), 1), "L");
-    EXPECT_EQ(local.pty().baudRate(), 19200);
+    const PortOpener opener = portOpener(local.naming(), PortTable::parse("7 = " + server.address().toStdString()));
+    for (const auto& [number, device] : {std::pair{"7", &remote}, {"3", &local.pty()}}) {
+        const auto channel = opener(number);
+        channel->lineControl()->setSettings("19200,N,8,1");
+        channel->open();
+        channel->write("R");
+        EXPECT_EQ(deviceReads(*device, 1), "R") << number;
+        EXPECT_EQ(device->baudRate(), 19200) << number;
+    }
 }
 
 }  // namespace

@@ -126,13 +126,18 @@ public:
 TEST(PortTap, TellsEveryByteOnceInOrderWithItsDirection)
 {
     ManualClock clock(0);
-    auto* port = new SimulatedPort(clock);
-    auto* tap = new PortTap(std::unique_ptr<Port>(port), [&clock] {
-        return std::chrono::system_clock::time_point(std::chrono::milliseconds(clock.nowMs()));
-    });
+    SimulatedPort line(clock);
+    SimulatedPort* port = &line;
     Recorder recorder;
-    tap->setListener(&recorder);
-    clsComunicazioni link(std::unique_ptr<Port>(tap), clock);
+    clsComunicazioni link(
+        [&](const std::string& address) {
+            auto tap = std::make_unique<PortTap>(line.opener()(address), [&clock] {
+                return std::chrono::system_clock::time_point(std::chrono::milliseconds(clock.nowMs()));
+            });
+            tap->setListener(&recorder);
+            return tap;
+        },
+        clock);
     link.setAttivo(true);
 
     // A reading left waiting, then an answer after noise, in two pieces.

@@ -220,8 +220,7 @@ TEST(ExchangeRestore, ClosedPortAndNotificationsPutBackAfterExchange)
     LinkRig rig;
     rig.answerWith({{0, "06"}});
     poll(rig);
-    EXPECT_EQ(rig.port->controlCalls(), calls("dtr 0|open|dtr 1|threshold 0|inputlen 0|inputlen 1|"
-                                              "write 02 30 21 32 03 22|threshold 1|dtr 0|close"));
+    EXPECT_EQ(rig.port->controlCalls(), calls("dtr 0|open|dtr 1|notify 0|write 02 30 21 32 03 22|notify 1|dtr 0|close"));
     EXPECT_FALSE(rig.link.Attivo());
 
     rig.link.setAttivo(true);
@@ -273,35 +272,37 @@ TEST(PortFailure, EndsExchangeWithPortFailedAndRestores)
 }
 
 // A new link configures a closed port. Each row starts from port 2 at 9600 baud, open (Attivo) or closed. A change
-// reaches the port; one that fails at any step, and the port probe, leave the port as it was: the failure reported,
+// reaches the port, a new port number as a new channel given the line's state; one that fails at any step, and the port probe, leave the port as it was: the failure reported,
 // the old value back and reopened as it was, the stored values and Attivo telling the truth, and the link working on
 // the old port. Where even the old value could not be put back, choosing it again reaches the port.
 TEST(PortSetup, ChangesReachThePortAndFailuresPutItBack)
 {
-    EXPECT_EQ(LinkRig().creationCalls, calls("port 1|settings 9600,N,8,1|dtr 0|inputlen 1|threshold 1|rts 1"));
+    EXPECT_EQ(LinkRig().creationCalls, calls("port 1|settings 9600,N,8,1|dtr 0|notify 1|rts 1"));
     using F = PortFailure;
     const std::string busy = "Errore 68 Device unavailable";
     const auto twice = [](PortSetup a, PortSetup b) { return [=](SimulatedPort& p) { a(p), b(p); }; };
     const auto markBusy = [](int16_t number) { return [=](SimulatedPort& p) { p.markBusy(number); }; };
     const auto probe = probeWith("9600,N,8,1");
     const auto moveTo5 = toPort(5), to19200 = toSettings("19200,N,8,1");
-    const char* reopen = "dtr 0|close|port 3|open|dtr 1";
+    // A channel for port N, given the line's state.
+    const auto to = [](int n) { return "port " + std::to_string(n) + "|settings 9600,N,8,1|dtr 0|rts 1|notify 1"; };
+    const std::string reopen = "dtr 0|close|" + to(3) + "|open|dtr 1";
     const struct {
         const char* name;
         bool startOpen;
         PortSetup fault;
         Call act;  // returns the probe's sStato, else -1
-        const char* calls;
+        std::string calls;
         Strings events;
-        bool openAfter;        // and Attivo with it
-        const char* recovery;  // port calls made by choosing port 2 and 9600 again; nullptr: port 2 unusable
+        bool openAfter;  // and Attivo with it
+        std::optional<std::string> recovery;  // port calls made by choosing port 2 and 9600 again; none: port 2 unusable
         int16_t sStato = -1;
         int16_t commPort = 2;  // stored afterwards
         const char* commSettings = "9600,N,8,1";
     } rows[] = {
         {"port_same_value_untouched", true, {}, toPort(2), "", {}, true, ""},
-        {"port_closed", false, {}, toPort(3), "port 3", {}, false, "port 2", -1, 3},
-        {"port_open_reopened", true, {}, toPort(3), reopen, {}, true, "dtr 0|close|port 2|open|dtr 1", -1, 3},
+        {"port_closed", false, {}, toPort(3), to(3), {}, false, to(2), -1, 3},
+        {"port_open_reopened", true, {}, toPort(3), reopen, {}, true, "dtr 0|close|" + to(2) + "|open|dtr 1", -1, 3},
         {"settings_same_value_untouched", true, {}, toSettings("9600,N,8,1"), "", {}, true, ""},
         {"settings_open_reopened", true, {}, to19200, "dtr 0|close|settings 19200,N,8,1|open|dtr 1",
          {}, true, "dtr 0|close|settings 9600,N,8,1|open|dtr 1", -1, 2, "19200,N,8,1"},
@@ -312,11 +313,12 @@ TEST(PortSetup, ChangesReachThePortAndFailuresPutItBack)
         {"port_lowering_dtr", true, failNext("dtr 0"), moveTo5, "", {Gone}, true, ""},
         {"port_close", true, failNext("close"), moveTo5, "dtr 0|dtr 1", {Gone}, true, ""},
         {"port_apply", true, failNext("port 5"), moveTo5, "dtr 0|close|open|dtr 1", {Gone}, true, ""},
-        {"port_reopen", true, markBusy(5), moveTo5, "dtr 0|close|port 5|port 2|open|dtr 1", {busy}, true, ""},
-        {"port_raising_dtr", true, failNext("dtr 1"), moveTo5, "dtr 0|close|port 5|open|close|port 2|open|dtr 1",
-         {Gone}, true, ""},
-        {"port_put_back", true, twice(markBusy(5), failNext("port 2")), moveTo5, "dtr 0|close|port 5", {busy, Gone},
-         false, "port 2"},
+        {"port_reopen", true, markBusy(5), moveTo5, "dtr 0|close|" + to(5) + "|" + to(2) + "|open|dtr 1", {busy},
+         true, ""},
+        {"port_raising_dtr", true, failNext("dtr 1"), moveTo5,
+         "dtr 0|close|" + to(5) + "|open|close|" + to(2) + "|open|dtr 1", {Gone}, true, ""},
+        {"port_put_back", true, twice(markBusy(5), failNext("port 2")), moveTo5, "dtr 0|close|" + to(5), {busy, Gone},
+         false, to(2)},
         {"settings_reopen", true, failNext("open"), to19200,
          "dtr 0|close|settings 19200,N,8,1|settings 9600,N,8,1|open|dtr 1", {Gone}, true, ""},
         {"settings_put_back", true, twice(failNext("open"), failNext("settings 9600,N,8,1")),
@@ -325,15 +327,20 @@ TEST(PortSetup, ChangesReachThePortAndFailuresPutItBack)
         {"attivo_open", false, failNext("open"), toAttivo(true), "dtr 0", {Gone}, false, ""},
         {"attivo_raising_dtr", false, failNext("dtr 1"), toAttivo(true), "dtr 0|open|close", {Gone}, false, ""},
         {"attivo_close", true, failNext("close"), toAttivo(false), "dtr 0", {Gone}, true, ""},
-        {"probe_usable", false, {}, probe, "port 4|open|close|port 2", {}, false, "", 1},
-        {"probe_usable_while_open", true, {}, probe, "close|port 4|open|close|port 2|open", {}, true, "", 1},
-        {"probe_in_use", false, openFails(F::DeviceUnavailable), probe, "port 4|port 2", {}, false, nullptr, 2},
-        {"probe_missing", false, openFails(F::InvalidPortNumber), probe, "port 4|port 2", {}, false, nullptr, 3},
-        {"probe_already_open", false, openFails(F::AlreadyOpen), probe, "port 4|port 2", {}, false, nullptr, 3},
-        {"probe_other_failure", false, openFails(F::Other), probe, "port 4|port 2", {}, false, nullptr, 7},
-        {"probe_reopen_fails", true, markBusy(2), probe, "close|port 4|open|close|port 2", {busy}, false, nullptr, 1},
-        {"probe_not_put_back", false, failNext("port 2"), probe, "port 4|open|close", {Gone}, false, "port 2", 1},
+        {"probe_usable", false, {}, probe, "port 4|open|close", {}, false, "", 1},
+        {"probe_usable_while_open", true, {}, probe, "close|port 4|open|close|open", {}, true, "", 1},
+        {"probe_in_use", false, openFails(F::DeviceUnavailable), probe, "port 4", {}, false, {}, 2},
+        {"probe_missing", false, openFails(F::InvalidPortNumber), probe, "port 4", {}, false, {}, 3},
+        {"probe_already_open", false, openFails(F::AlreadyOpen), probe, "port 4", {}, false, {}, 3},
+        {"probe_other_failure", false, openFails(F::Other), probe, "port 4", {}, false, {}, 7},
+        {"probe_reopen_fails", true, markBusy(2), probe, "close|port 4|open|close", {busy}, false, {}, 1},
     };
+    // The port starts on 1 with 0 stored: port 0 still reaches it.
+    LinkRig fresh;
+    fresh.link.setCommPort(0);
+    EXPECT_EQ(fresh.port->calls(), calls(to(0)));
+    EXPECT_EQ(fresh.link.CommPort(), 0);
+
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         LinkRig rig;
@@ -354,11 +361,10 @@ TEST(PortSetup, ChangesReachThePortAndFailuresPutItBack)
         rig.port->clearRecord();
         rig.link.setCommPort(2);
         rig.link.setCommSettings("9600,N,8,1");
-        EXPECT_EQ(rig.port->number(), 2);
         EXPECT_EQ(rig.port->settings(), "9600,N,8,1");
         if (!row.recovery)
             continue;
-        EXPECT_EQ(rig.port->calls(), calls(row.recovery));
+        EXPECT_EQ(rig.port->calls(), calls(*row.recovery));
         rig.answerWith({{20, Answer}});
         EXPECT_EQ(poll(rig).esito, Esito::Accepted);
         EXPECT_EQ(rig.port->writes(), Strings{Poll});
@@ -533,8 +539,8 @@ TEST(DiscardUntilQuiet, DropsInputUntilTheLineIsQuiet)
         EXPECT_EQ(turnsFrom(rig, start), ticks(ended - 1));
         EXPECT_EQ(rig.log.events, row.raised);
         EXPECT_EQ(rig.log.busyChanges, (std::vector<bool>{true, false}));
-        EXPECT_EQ(rig.port->controlCalls(), (Strings{"inputlen 0", "inputlen 1"}));
-        EXPECT_EQ(rig.port->read(), "") << "everything that came was taken off the line";
+        EXPECT_EQ(rig.port->controlCalls(), Strings{});
+        EXPECT_EQ(rig.port->pending(), "") << "everything that came was taken off the line";
     }
 }
 
@@ -625,6 +631,24 @@ TEST(QuietGapAfterTimeOut, LateAnswerIsNotTakenForTheNextCommand)
         EXPECT_EQ(rig.log.events, row.events);
         EXPECT_FALSE(idleTurn);
     }
+}
+
+// A write the line is slow to take hands the event loop its turns while the link is busy; abandoned, the exchange ends
+// as a time-out, as its wait for the answer would.
+TEST(StalledWrite, HandsTurnsAndEndsAsATimeOutWhenAbandoned)
+{
+    LinkRig rig;
+    rig.port->writeStallMs = 10000;
+    rig.onYield = [&] {
+        EXPECT_TRUE(rig.link.busy());
+        if (rig.clock.nowMs() == 300)
+            rig.link.abandonWait();
+    };
+    const auto [esito, risposta] = poll(rig);
+    EXPECT_EQ(esito, Esito::TimedOut);
+    EXPECT_EQ(rig.log.events, Strings{"ComTO"});
+    EXPECT_EQ(rig.yieldTimes, (std::vector<uint32_t>{100, 200, 300}));
+    EXPECT_FALSE(rig.port->open());
 }
 
 // A line that drops while no call runs is told once through Errore. A port kept open (Attivo) is left to reopen

@@ -19,10 +19,9 @@ namespace {
 TEST(clsLettoriTest, LinkReadyCommandsMadeOnceAndTheEventLoopNotStarved)
 {
     test::ManualClock clock;
-    auto owned = std::make_unique<test::SimulatedPort>(clock);
-    const test::SimulatedPort& port = *owned;
+    test::SimulatedPort port(clock);
     int turns = 0;
-    clsLettori lettori(std::move(owned), clock, [&] { ++turns, clock.advance(1); });
+    clsLettori lettori(port.opener(), clock, [&] { ++turns, clock.advance(1); });
     EXPECT_FALSE(port.open());
     EXPECT_EQ(&lettori.Sibrant(), &lettori.Sibrant());
     std::string version;
@@ -33,13 +32,6 @@ TEST(clsLettoriTest, LinkReadyCommandsMadeOnceAndTheEventLoopNotStarved)
     EXPECT_EQ(turns, 2);
 }
 
-// A simulated port that tells, as it goes, whether it was still open.
-struct WatchedPort : test::SimulatedPort {
-    WatchedPort(test::ManualClock& clock, bool& openAtDestruction) : SimulatedPort(clock), wasOpen(openAtDestruction) {}
-    ~WatchedPort() override { wasOpen = open(); }
-    bool& wasOpen;
-};
-
 // The process-wide registry can be created only once per process, so its
 // whole life is one test: created on first reference, never replaced,
 // released with its port closed, and refused afterwards.
@@ -47,10 +39,10 @@ TEST(modLettoriTest, RegistryLivesFromFirstReferenceUntilReleased)
 {
     EXPECT_THROW(Lettori(), std::logic_error);
     static test::ManualClock clock;
+    static test::SimulatedPort line(clock);
     int made = 0;
-    bool openAtDestruction = true;
     std::vector<std::pair<std::string, bool>> played;
-    const auto makePort = [&] { return ++made, std::make_unique<WatchedPort>(clock, openAtDestruction); };
+    const PortOpener makePort = [&](const std::string& address) { return ++made, line.opener()(address); };
     ASSERT_TRUE(installPlatform({makePort, &clock, {}, [&](const std::string& file, bool async) {
                                      played.emplace_back(file, async);
                                  }}));
@@ -68,8 +60,9 @@ TEST(modLettoriTest, RegistryLivesFromFirstReferenceUntilReleased)
     EXPECT_EQ(played, (std::vector<std::pair<std::string, bool>>{{wav, true}, {wav, false}}));
 
     Lettori().Comunicazione().setAttivo(true);
+    EXPECT_TRUE(line.open());
     releaseLettori();
-    EXPECT_FALSE(openAtDestruction);
+    EXPECT_FALSE(line.open());
     EXPECT_THROW(Lettori(), std::logic_error);
 }
 

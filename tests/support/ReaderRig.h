@@ -44,9 +44,8 @@ protected:
     }
 
     ManualClock clock;
-    std::unique_ptr<SimulatedPort> owned = std::make_unique<SimulatedPort>(clock);
-    SimulatedPort& port = *owned;
-    clsLettori lettori{std::move(owned), clock};
+    SimulatedPort port{clock};
+    clsLettori lettori{port.opener(), clock};
     std::function<std::string(const std::string&)> reply = [](const std::string&) { return std::string(); };
 };
 

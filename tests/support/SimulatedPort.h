@@ -2,11 +2,12 @@
 
 #include "ByteText.h"
 #include "ManualClock.h"
-#include "Port.h"
+#include "ByteChannel.h"
 
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
@@ -27,13 +28,26 @@ inline std::string unhex(const std::string& text)
     return out;
 }
 
-// A port for tests: input scripted against a ManualClock, a record of every
-// port call ("port 3", "settings 9600,N,8,1", "open", "dtr 1", "rts 1",
-// "inputlen 0", "read 02 30" or "read", "write 02 30 21", "threshold 0";
-// getters and waits are not recorded), and failures injected into any.
-class SimulatedPort : public Port {
+// A line for tests, and the opener of its channels: input scripted against
+// a ManualClock, a record of every channel call ("port 3" when a channel is
+// made for address 3, "settings 9600,N,8,1", "open", "close", "dtr 1",
+// "rts 1", "read 02 30" or "read", "discard 02 30" or "discard",
+// "write 02 30 21", "notify 0"; getters and waits are not recorded), and
+// failures injected into any. Every channel works on the one line: its
+// input, open state and settings; opening fails by the channel's number.
+class SimulatedPort {
 public:
     explicit SimulatedPort(ManualClock& clock) : m_clock(clock) {}
+
+    // Makes channels on this line; the line must outlive them.
+    PortOpener opener()
+    {
+        return [this](const std::string& address) -> std::unique_ptr<ByteChannel> {
+            countCall().record("port " + address);
+            m_number = static_cast<int16_t>(std::stoi(address));
+            return std::make_unique<Channel>(*this, m_number);
+        };
+    }
 
     // Bytes that become readable at a clock time (across the counter's wrap).
     void feedAt(uint32_t ms, const std::string& bytes) { m_scheduled.push_back({ms, bytes}); }
@@ -42,11 +56,13 @@ public:
     std::function<void(const std::string&)> onWrite;
 
     const std::vector<std::string>& calls() const { return m_calls; }
-    // The calls that change the port or the line: every call but reads.
+    // The calls that change the port or the line: every call but reads and discards.
     std::vector<std::string> controlCalls() const
     {
         std::vector<std::string> out = m_calls;
-        std::erase_if(out, [](const std::string& call) { return call.starts_with("read"); });
+        std::erase_if(out, [](const std::string& call) {
+            return call.starts_with("read") || call.starts_with("discard");
+        });
         return out;
     }
     const std::vector<std::string>& writes() const { return m_writes; }
@@ -76,7 +92,7 @@ public:
     void markBusy(int16_t number) { m_busy.insert(number); }
     void markMissing(int16_t number) { m_missing.insert(number); }
 
-    // A receive notification, delivered (true) only while the threshold is at least 1.
+    // A receive notification, delivered (true) only while notifications are on.
     bool notify(CommEvent event = CommEvent::ReceivedData)
     {
         if (m_threshold < 1 || !m_handler)
@@ -93,81 +109,113 @@ public:
             m_handler(CommEvent::LineDropped);
     }
 
+    // How long each write waits for the line to take it, calling the wait hook every 100 ms.
+    uint32_t writeStallMs = 0;
     // How late each wait returns after its time-out (a loaded machine).
     uint32_t oversleepMs = 0;
     // Reads allowed before every further read fails (0: no limit): a spin ends, not hangs.
     size_t maxReads = 0;
 
+    // 1 while input notifications are on, else 0.
     int threshold() const { return m_threshold; }
     bool open() const { return m_open; }
+    // The number of the channel last made or opened.
     int16_t number() const { return m_number; }
+    const std::string& settings() const { return m_settings; }
+    // The input due by now that nobody has read.
+    std::string pending()
+    {
+        releaseDueInput();
+        return m_input;
+    }
 
-    void setPortNumber(int16_t number) override
+private:
+    // A channel for one port number, on the line.
+    class Channel : public ByteChannel, public LineControl {
+    public:
+        Channel(SimulatedPort& line, int16_t number) : m_line(line), m_number(number) {}
+
+        void open() override { m_line.open(m_number); }
+        void close() override { m_line.close(); }
+        bool isOpen() override { return m_line.countCall().m_open; }
+        std::string read(size_t maxBytes) override { return m_line.read("read", maxBytes); }
+        std::string discardInput() override { return m_line.read("discard", SIZE_MAX); }
+        void write(const std::string& bytes) override { m_line.write(bytes); }
+        bool waitForInput(int timeoutMs) override { return m_line.waitForInput(timeoutMs); }
+        void setWaitTurn(std::function<bool()> turn) override { m_line.m_waitTurn = std::move(turn); }
+        void setInputNotifications(bool on) override
+        {
+            m_line.countCall().record(on ? "notify 1" : "notify 0");
+            m_line.m_threshold = on ? 1 : 0;
+        }
+        void setEventHandler(std::function<void(CommEvent)> h) override { m_line.m_handler = std::move(h); }
+        std::optional<PortError> closedByDrop() override
+        {
+            return m_line.m_open ? std::nullopt : m_line.m_dropCause;
+        }
+        LineControl* lineControl() override { return this; }
+        void setSettings(const std::string& settings) override
+        {
+            m_line.countCall().record("settings " + settings);
+            m_line.m_settings = settings;
+        }
+        std::string settings() override { return m_line.countCall().m_settings; }
+        void setDtrEnabled(bool enabled) override { m_line.countCall().record(enabled ? "dtr 1" : "dtr 0"); }
+        void setRtsEnabled(bool enabled) override { m_line.countCall().record(enabled ? "rts 1" : "rts 0"); }
+
+    private:
+        SimulatedPort& m_line;
+        const int16_t m_number;
+    };
+
+    void open(int16_t number)
     {
         countCall();
         if (m_open)
-            throw PortError(PortFailure::Other, 8000, "Operation not valid while the port is opened");
-        record("port " + std::to_string(number));
-        m_number = number;
-    }
-    int16_t portNumber() override { return countCall().m_number; }
-    void setSettings(const std::string& settings) override
-    {
-        countCall().record("settings " + settings);
-        m_settings = settings;
-    }
-    std::string settings() override { return countCall().m_settings; }
-    void setOpen(bool open) override
-    {
-        countCall();
-        if (open && m_open)
             throw PortError(PortFailure::AlreadyOpen, 8005, "Port already open");
-        if (open && m_busy.count(m_number))
+        if (m_busy.count(number))
             throw PortError(PortFailure::DeviceUnavailable, 68, "Device unavailable");
-        if (open && m_missing.count(m_number))
+        if (m_missing.count(number))
             throw PortError(PortFailure::InvalidPortNumber, 8002, "Invalid port number");
-        record(open ? "open" : "close");
-        m_open = open;
+        record("open");
+        m_open = true;
+        m_number = number;
         m_dropCause.reset();
     }
-    bool isOpen() override { return countCall().m_open; }
-    void setDtrEnabled(bool enabled) override { countCall().record(enabled ? "dtr 1" : "dtr 0"); }
-    void setRtsEnabled(bool enabled) override { countCall().record(enabled ? "rts 1" : "rts 0"); }
-    void setInputLength(int length) override
+    void close()
     {
-        countCall().record("inputlen " + std::to_string(length));
-        m_inputLength = length;
+        countCall().record("close");
+        m_open = false;
+        m_dropCause.reset();
     }
-    std::string read() override
+    std::string read(const std::string& call, size_t maxBytes)
     {
         countCall();
-        maybeFail("read");
+        maybeFail(call);
         if (maxReads != 0 && ++m_readCount > maxReads)
             throw PortError(PortFailure::Other, 8020, "Read limit of the simulated port reached");
         requireOpen();
         releaseDueInput();
-        const std::string out = m_input.substr(0, m_inputLength == 0 ? std::string::npos : m_inputLength);
+        const std::string out = m_input.substr(0, maxBytes);
         m_input.erase(0, out.size());
-        record(out.empty() ? "read" : "read " + hex(out));
+        record(out.empty() ? call : call + " " + hex(out));
         return out;
     }
-    void write(const std::string& bytes) override
+    void write(const std::string& bytes)
     {
         countCall();
         requireOpen();
+        for (uint32_t waited = 0; waited < writeStallMs; waited += 100) {
+            m_clock.advance(100);
+            if (m_waitTurn && !m_waitTurn())
+                throw PortError(PortFailure::Abandoned, 8021, "write abandoned");
+        }
         record("write " + hex(bytes));
         m_writes.push_back(bytes);
         if (onWrite)
             onWrite(bytes);
     }
-    int receiveThreshold() override { return countCall().m_threshold; }
-    void setReceiveThreshold(int threshold) override
-    {
-        countCall().record("threshold " + std::to_string(threshold));
-        m_threshold = threshold;
-    }
-    void setReceiveHandler(std::function<void(CommEvent)> h) override { m_handler = std::move(h); }
-    bool waitForInput(int timeoutMs) override
+    bool waitForInput(int timeoutMs)
     {
         countCall();
         maybeFail("wait");
@@ -180,9 +228,7 @@ public:
         m_clock.advance(toNext <= limit ? toNext : limit + oversleepMs);
         return toNext <= limit;
     }
-    std::optional<PortError> closedByDrop() override { return m_open ? std::nullopt : m_dropCause; }
 
-private:
     void requireOpen() const
     {
         if (!m_open)
@@ -241,6 +287,7 @@ private:
     std::map<std::string, PortError> m_failAlways, m_failNext;
     std::set<int16_t> m_busy, m_missing;
     std::function<void(CommEvent)> m_handler;
+    std::function<bool()> m_waitTurn;
     std::optional<PortError> m_dropCause;
     std::set<size_t> m_failingCalls;
     size_t m_portCalls = 0;
@@ -250,7 +297,6 @@ private:
     int16_t m_number = 1;
     std::string m_settings = "9600,N,8,1";
     bool m_open = false;
-    size_t m_inputLength = 0;  // 0: all that is waiting
     int m_threshold = 0;
     size_t m_readCount = 0;
 };

@@ -84,12 +84,6 @@ int CliSession::run()
     }
 
     const int16_t portNumber = m_invocation.portNumber.value_or(m_stored.NSeriale);
-    // The link passes a number on to the port only when it differs from the
-    // one it stored, and it stores 0 while the port starts on 1: port 0
-    // would silently stay port 1. Another number first makes the chosen one
-    // reach the port.
-    if (link.CommPort() == portNumber)
-        link.setCommPort(portNumber == 0 ? 1 : 0);
     link.setCommPort(portNumber);
     link.setCommSettings(SerialSettings::readersLine(m_invocation.baud.value_or(m_stored.Velocita)));
     link.setQuietGapAfterTimeOut(

@@ -5,9 +5,10 @@
 #include "ConnectionSettings.h"
 #include "DescriptorOutput.h"
 #include "EndRequests.h"
-#include "NetworkPort.h"
 #include "PortList.h"
+#include "PortOpening.h"
 #include "PortTable.h"
+#include "PortTap.h"
 #include "QtPort.h"
 #include "StandardStreams.h"
 #include "ThisProgramsFolders.h"
@@ -155,22 +156,16 @@ int main(int argc, char* argv[])
             std::cerr.flush();
             traceFile.flush();
         });
-    const auto openPort = [&]() -> std::unique_ptr<Port> {
-        std::unique_ptr<Port> port;
-        if (address)
-            port = std::make_unique<NetworkPort>(
-                *address, [](const std::string& notice) { std::cerr << "lettore: " << notice << std::endl; });
-        else
-            port = std::make_unique<QtPort>(naming);
-        if (!trace)
-            return port;
-        auto tap = std::make_unique<PortTap>(std::move(port));
-        tap->setListener(&*trace);
-        return tap;
-    };
+    // An address given with --port is reached whatever number the link asks for, as a device is.
+    PortOpener openPort =
+        portOpener(naming, table, [](const std::string& notice) { std::cerr << "lettore: " << notice << std::endl; });
+    if (address)
+        openPort = [opener = std::move(openPort), text = address->text()](const std::string&) { return opener(text); };
+    if (trace)
+        openPort = PortTap::tapping(std::move(openPort), &*trace);
 
     static SteadyClock clock;
-    installPlatform({openPort, &clock, processQtEvents, {}});
+    installPlatform({std::move(openPort), &clock, processQtEvents, {}});
     clsLettori& lettori = Lettori();
     int status = CliSession(lettori, invocation, stored, naming, output, std::cerr, trace ? &*trace : nullptr,
                             [&traceFile] { return traceFile.error() != 0; }, &capture)

@@ -4,6 +4,7 @@
 #include "Esito.h"
 #include "Framing.h"
 #include "PtyLine.h"
+#include "PortOpening.h"
 #include "QtPort.h"
 #include "VirtualLine.h"
 #include "clsLettori.h"
@@ -48,8 +49,8 @@ protected:
         m_line = std::make_unique<VirtualLine>(parsed, settings, &m_log);
         m_line->linkAs(linkPath());
         m_line->start();
-        auto port = std::make_unique<QtPort>(PortNaming(m_folder.path().toStdString()));
-        m_lettori = std::make_unique<clsLettori>(std::move(port), m_clock, processQtEvents);
+        m_lettori = std::make_unique<clsLettori>(portOpener(PortNaming(m_folder.path().toStdString())), m_clock,
+                                                 processQtEvents);
         link().subscribe(this);
         link().setCommPort(9);
         link().setCommSettings("9600,N,8,1");
