@@ -102,11 +102,6 @@ std::string Rfc2217Codec::setDtr(bool on)
     return request(SetControl, bytes({on ? DtrOn : DtrOff}));
 }
 
-std::string Rfc2217Codec::purgeReceived()
-{
-    return bytes({Iac, Sb, ComPortOption, PurgeData, 1, Iac, Se});
-}
-
 std::string Rfc2217Codec::feed(std::string_view input)
 {
     std::string data;

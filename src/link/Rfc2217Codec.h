@@ -39,9 +39,6 @@ public:
     std::string setSettings(const SerialSettings& s);
     // SET-CONTROL with DTR on or off.
     std::string setDtr(bool on);
-    // PURGE-DATA of the server's receive buffer: what the device sent that
-    // has not reached us yet.
-    static std::string purgeReceived();
 
     // Takes bytes from the server. Returns the device's data among them;
     // what the negotiation needs sent back is added to replies().
@@ -66,7 +63,6 @@ public:
         SetParity = 3,
         SetStopSize = 4,
         SetControl = 5,
-        PurgeData = 12,
     };
 
 private:

@@ -28,7 +28,6 @@ TEST(Rfc2217Codec, RequestsOnTheWire)
     }
     EXPECT_EQ(hex(codec.setDtr(true)), "FF FA 2C 05 08 FF F0");
     EXPECT_EQ(hex(codec.setDtr(false)), "FF FA 2C 05 09 FF F0");
-    EXPECT_EQ(hex(Rfc2217Codec::purgeReceived()), "FF FA 2C 0C 01 FF F0");
     EXPECT_EQ(hex(Rfc2217Codec::escaped(unhex("02 FF 03 FF FF"))), "02 FF FF 03 FF FF FF FF");
     EXPECT_EQ(codec.pendingSettings(), 8u);
 }

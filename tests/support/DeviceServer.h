@@ -20,8 +20,7 @@ inline uint16_t freeLoopbackPort()
     return probe.serverPort();
 }
 
-// Debian's ser2net in front of a serial device, listening on 127.0.0.1 at
-// a port picked free: a real device server, RFC 2217 or raw TCP.
+// Debian's ser2net in front of a serial device on 127.0.0.1: a real device server.
 class DeviceServer {
 public:
     enum class Kind { Rfc2217, Raw };
@@ -48,7 +47,7 @@ public:
         return QString("%1://127.0.0.1:%2").arg(m_kind == Kind::Rfc2217 ? "rfc2217" : "tcp").arg(m_port);
     }
 
-    // Starts the server; true once it takes connections, within 5 s.
+    // True once it takes connections, within 5 s.
     bool start()
     {
         m_process.start("/usr/sbin/ser2net", {"-n", "-c", m_folder.filePath("ser2net.yaml"), "-P",

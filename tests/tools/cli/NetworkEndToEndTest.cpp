@@ -13,7 +13,7 @@ namespace {
 
 const std::string Version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
 
-// Reader 1 at 9600, reader 5 at 19200 only, sending readings on their own, on a line served by ser2net.
+// Reader 1 at 9600, reader 5 at 19200 only, on a line served by ser2net.
 class NetworkEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override
