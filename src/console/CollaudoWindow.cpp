@@ -159,7 +159,10 @@ void CollaudoWindow::start()
     std::string planText;
     if (!loadPlan(plan, planText))
         return;
-    const bool started = m_context.gate.run(title(), [this, plan, planText] { runPlan(plan, planText); });
+    // Stopped, a test still puts the reader back as it was: only the wait
+    // under way is cut short.
+    const bool started = m_context.gate.run(title(), [this, plan, planText] { runPlan(plan, planText); },
+                                            ConsoleGate::StopEnds::CurrentWait);
     if (!started)
         m_status->setText(tr("Un altro comando è in corso: riprovare quando è finito."));
 }

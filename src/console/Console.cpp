@@ -27,7 +27,7 @@ Console::Console(clsLettori& registry, Dialogs* dialogs)
       m_ownDialogs(dialogs ? nullptr : std::make_unique<QtDialogs>(&m_window)),
       m_dialogs(dialogs ? *dialogs : *m_ownDialogs),
       m_gate([this](const QString& text) { m_window.statusBar()->showMessage(text); },
-             [this] { m_registry.yieldIfStarved(); }),
+             [this] { m_registry.yieldIfStarved(); }, [this] { m_registry.Comunicazione().abandonWait(); }),
       m_relay([]() -> TrafficView& { return MonCom::instance(); },
               [this](const std::string& dati) { m_multimaster->Lettura(dati); }),
       m_relaySubscription(registry.Comunicazione(), m_relay),
@@ -55,15 +55,16 @@ CommandPanel::Context Console::panelContext()
     return {m_window, m_gate, m_dialogs, m_registry, m_settings};
 }
 
-// A command of many exchanges stops between two of them at the user's
-// request: the stop button beside the status line, or Esc.
+// A command stops at the user's request (the stop button beside the status
+// line, or Esc): the wait under way ends at once as a time-out, and a
+// command of many exchanges stops before its next one.
 void Console::connectStop()
 {
     QPushButton* stop = m_window.stopButton();
-    connect(stop, &QPushButton::clicked, &m_gate, [this] { m_gate.requestStop(); });
+    connect(stop, &QPushButton::clicked, &m_gate, [this] { m_gate.stopNow(); });
     connect(&m_gate, &ConsoleGate::runningChanged, stop, &QPushButton::setEnabled);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &m_window);
-    connect(escape, &QShortcut::activated, &m_gate, [this] { m_gate.requestStop(); });
+    connect(escape, &QShortcut::activated, &m_gate, [this] { m_gate.stopNow(); });
 }
 
 Console::~Console()
@@ -139,17 +140,18 @@ void Console::saveSettings(const std::filesystem::path& file)
                           Dialogs::Icon::Exclamation);
 }
 
-// A close asked for while a command runs stops it after the exchange in
-// progress; a wait for an answer in progress ends at its next turn, as a
-// time-out (the port closes with the window, so no answer can be lost to
-// the next command). The window closes once the gate is idle.
+// A close asked for while a command runs stops it as the stop button does:
+// a wait in progress ends at its next turn, as a time-out (the port closes
+// with the window, so no answer can be lost to the next command). The
+// window closes once the gate is idle.
 bool Console::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != &m_window || event->type() != QEvent::Close)
         return QObject::eventFilter(watched, event);
     if (!m_gate.idle()) {
         event->ignore();
-        m_gate.requestStop(ClosingText);
+        m_gate.stopNow(ClosingText);
+        // A reader's reception may hold the link with no command running.
         m_registry.Comunicazione().abandonWait();
         if (!m_closeWaiting) {
             m_closeWaiting = true;
@@ -162,8 +164,12 @@ bool Console::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
+// The link stops taking readers' frames first: one that comes while the
+// program ends has nowhere to be shown, and a reception it started would
+// hold the end up to its time limit.
 void Console::Form_Unload()
 {
+    m_registry.Comunicazione().OnComm_Disattivato();
     MonCom::unload();
     saveSettings(ConnectionSettings::FileName);
 }

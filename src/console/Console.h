@@ -67,7 +67,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Closing: the monitor unloaded, then Seriale.cfg written.
+    // Closing: readers' frames no longer taken, the monitor unloaded, then
+    // Seriale.cfg written.
     void Form_Unload();
     // Tells the user that `folder` cannot hold the settings, and why; which
     // folder holds them `instead`, or none.

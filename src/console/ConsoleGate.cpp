@@ -8,8 +8,8 @@
 namespace lettore {
 
 ConsoleGate::ConsoleGate(std::function<void(const QString&)> status, std::function<void()> turn,
-                         QObject* parent)
-    : QObject(parent), m_status(std::move(status)), m_turn(std::move(turn))
+                         std::function<void()> abandonWait, QObject* parent)
+    : QObject(parent), m_status(std::move(status)), m_turn(std::move(turn)), m_abandonWait(std::move(abandonWait))
 {
 }
 
@@ -24,22 +24,50 @@ void ConsoleGate::connectButton(QAbstractButton* button, const QString& command,
 {
     guard(button);
     connect(button, &QAbstractButton::clicked, this,
-            [this, command, handler = std::move(handler)] { runWhenIdle(command, handler); });
+            [this, command, handler = std::move(handler)] { runSoon(command, handler); });
 }
 
-bool ConsoleGate::run(const QString& command, const std::function<void()>& handler)
+bool ConsoleGate::run(const QString& command, const std::function<void()>& handler, StopEnds stopEnds)
 {
     if (!idle())
         return false;
+    begin(command, stopEnds);
+    carryOut(handler);
+    return true;
+}
+
+void ConsoleGate::runSoon(const QString& command, std::function<void()> handler)
+{
+    if (!m_waiting.empty() || !idle()) {
+        runWhenIdle(command, std::move(handler));
+        return;
+    }
+    begin(command, StopEnds::EveryWait);
+    QTimer::singleShot(0, this, [this, handler = std::move(handler)] {
+        if (m_stopRequested)
+            finish();
+        else
+            carryOut(handler);
+    });
+}
+
+void ConsoleGate::begin(const QString& command, StopEnds stopEnds)
+{
     m_running = true;
     m_command = command;
     m_progress.clear();
     m_stopReason.clear();
     m_outcome.clear();
     m_stopRequested = false;
+    m_waitsAbandoned = false;
+    m_stopEnds = stopEnds;
     enableControls(false);
     showStatus();
     emit runningChanged(true);
+}
+
+void ConsoleGate::carryOut(const std::function<void()>& handler)
+{
     try {
         handler();
     } catch (...) {
@@ -49,13 +77,13 @@ bool ConsoleGate::run(const QString& command, const std::function<void()>& handl
         throw;
     }
     finish();
-    return true;
 }
 
 void ConsoleGate::finish()
 {
     m_running = false;
     m_stopRequested = false;
+    m_waitsAbandoned = false;
     m_stopReason.clear();
     m_command.clear();
     m_progress.clear();
@@ -71,10 +99,16 @@ void ConsoleGate::setProgress(const QString& text)
         showStatus();
 }
 
+// Once a stop is asked for the command ends here, so no turn is needed. A
+// reader's reception that starts in the turn is the link's own, not the
+// command's: a stop does not cut it short (busyChanged()).
 bool ConsoleGate::betweenExchanges()
 {
-    if (m_turn)
-        m_turn();
+    if (m_stopRequested || !m_turn)
+        return m_stopRequested;
+    m_inTurn = true;
+    m_turn();
+    m_inTurn = false;
     return m_stopRequested;
 }
 
@@ -86,6 +120,16 @@ void ConsoleGate::requestStop(const QString& reason)
     if (!reason.isEmpty())
         m_stopReason = reason;
     showStatus();
+}
+
+void ConsoleGate::stopNow(const QString& reason)
+{
+    if (!m_running)
+        return;
+    requestStop(reason);
+    m_waitsAbandoned = true;
+    if (m_abandonWait)
+        m_abandonWait();
 }
 
 void ConsoleGate::setOutcome(const QString& text)
@@ -107,6 +151,17 @@ void ConsoleGate::runWhenIdle(const QString& command, std::function<void()> hand
         m_waiting.push_back({command, std::move(handler)});
     if (idle())
         scheduleWaiting();
+}
+
+// The link forgets an abandoned wait when it goes busy again; a command
+// told to stop has its next wait abandoned as it begins: its own exchanges,
+// and the acknowledgements of readings held meanwhile with the quiet line
+// they may wait for.
+void ConsoleGate::busyChanged(bool busy)
+{
+    if (busy && m_running && m_waitsAbandoned && !m_inTurn && m_stopEnds == StopEnds::EveryWait && m_abandonWait)
+        m_abandonWait();
+    setLinkBusy(busy);
 }
 
 void ConsoleGate::setLinkBusy(bool busy)

@@ -49,7 +49,7 @@ QPushButton* FileJobPanel::addJob(const QString& caption, const QString& command
 {
     QPushButton* button = m_window->addButton(caption);
     connect(button, &QPushButton::clicked, this, [this, command, job = std::move(job)] {
-        gate().runWhenIdle(command, [this, job] {
+        gate().runSoon(command, [this, job] {
             m_running = true;
             m_window->stop()->setEnabled(true);
             job();

@@ -15,6 +15,12 @@ const QString RangeInsertionPanel::BoundsRefused =
 const QString RangeInsertionPanel::StoppedByPort =
     QStringLiteral("Inserisci Badge fermato al codice %1 (%2 di %3): errore della porta seriale");
 
+const QString RangeInsertionPanel::StoppedByUser =
+    QStringLiteral("Inserisci Badge interrotto al codice %1 (%2 di %3)");
+
+const QString RangeInsertionPanel::StoppedBeforeFirst =
+    QStringLiteral("Inserisci Badge interrotto prima del primo codice");
+
 RangeInsertionPanel::RangeInsertionPanel(Context context, QObject* parent)
     : CommandPanel(std::move(context), parent)
 {
@@ -44,8 +50,12 @@ void RangeInsertionPanel::Command11_Click()
     const auto stopRequested = [this] { return gate().betweenExchanges(); };
     const RangeInsertion::Result result =
         RangeInsertion(link(), Terminale(), progress, stopRequested).run(*first, *last);
+    const QString reached = text(lastStep.code);
     if (result.esito == Esito::PortFailed)
-        gate().setOutcome(StoppedByPort.arg(text(lastStep.code)).arg(lastStep.index).arg(lastStep.count));
+        gate().setOutcome(StoppedByPort.arg(reached).arg(lastStep.index).arg(lastStep.count));
+    else if (result.stopped)
+        gate().setOutcome(result.sent == 0 ? StoppedBeforeFirst
+                                           : StoppedByUser.arg(reached).arg(lastStep.index).arg(lastStep.count));
 }
 
 }  // namespace lettore

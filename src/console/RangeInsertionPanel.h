@@ -8,8 +8,9 @@ namespace lettore {
 // TxtA to the selected reader's white list, one exchange per code, showing
 // each code and its status character in TxtRisposta as it goes. The gate's
 // status line counts the codes, the window answers between two codes, and
-// the user can stop the run there. A port failure ends the run, and the
-// status line says at which code.
+// the user can stop the run: a wait under way ends at once, and the run
+// ends before the next code. A stop or a port failure ending the run is
+// told on the status line, with the last code sent.
 class RangeInsertionPanel : public CommandPanel {
     Q_OBJECT
 
@@ -28,6 +29,10 @@ public:
     // The status line after a run that a port failure ended: the code, its
     // place in the range and the range's size.
     static const QString StoppedByPort;
+    // The status line after a run the user stopped: the last code sent, its
+    // place and the range's size; or that none was sent.
+    static const QString StoppedByUser;
+    static const QString StoppedBeforeFirst;
 };
 
 }  // namespace lettore

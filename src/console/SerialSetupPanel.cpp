@@ -61,11 +61,19 @@ void SerialSetupPanel::Command10_Click()
         return;
     const QString kept = QString::fromStdString(settings().Velocita);
     const auto passes = static_cast<int>(FieldCodec::baudRates().size());
-    for (int i = 0; i < passes && !gate().betweenExchanges(); ++i) {
-        gate().setProgress(QStringLiteral("velocità %1 di %2").arg(i + 1).arg(passes));
-        selectBaudRate(i);
+    int done = 0;
+    bool stopped = false;
+    for (; done < passes && !(stopped = gate().betweenExchanges()); ++done) {
+        gate().setProgress(QStringLiteral("velocità %1 di %2").arg(done + 1).arg(passes));
+        selectBaudRate(done);
         sendSetup();
     }
+    if (stopped)
+        gate().setOutcome(done == 0 ? QString::fromUtf8(StoppedBeforeFirst)
+                                    : QString::fromUtf8(StoppedByUser)
+                                          .arg(ui().CmbBaudRate->itemText(done - 1))
+                                          .arg(done)
+                                          .arg(passes));
     selectBaudRate(ui().CmbBaudRate->findText(kept));
 }
 

@@ -20,9 +20,10 @@ public:
 
     void CmdSetSetupSeriale_Click();
     // Six passes, 1200 to 38400 baud, whatever each one gives; TxtEsito(0)
-    // ends with the last pass's result. A stop asked for between two
-    // passes ends the loop there. The console's baud rate is put back at
-    // the end in every case.
+    // ends with the last pass's result. A stop ends the wait under way and
+    // the loop before its next pass; the status line then says at which
+    // rate it stopped. The console's baud rate is put back at the end in
+    // every case.
     void Command10_Click();
 
     static constexpr const char* PasswordPrompt =
@@ -30,6 +31,10 @@ public:
     static constexpr const char* PasswordTitle = "Password richiesta";
     static constexpr const char* WrongPassword = "Password errata!";
     static constexpr const char* ChooseNewAddress = "Selezionare il nuovo indirizzo";
+    // The status line after a loop the user stopped: the rate of the last
+    // pass, its place and the number of passes; or that none was made.
+    static constexpr const char* StoppedByUser = "Loop BaudRate interrotto alla velocità %1 (%2 di %3)";
+    static constexpr const char* StoppedBeforeFirst = "Loop BaudRate interrotto prima della prima velocità";
 
 private:
     // Whether CmbNewAddr has an entry selected; if not, says so.

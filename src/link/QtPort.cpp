@@ -249,8 +249,12 @@ void QtPort::write(const std::string& bytes)
 {
     requireOpen();
     Call call(*this);
-    const QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    if (m_serial.write(data) != data.size())
+    const qint64 size = static_cast<qint64>(bytes.size());
+    const qint64 done = m_serial.bytesToWrite() == 0 ? SerialDevice::writeNow(m_serial, bytes.data(), size) : 0;
+    if (done == size)
+        return;
+    const QByteArray rest(bytes.data() + done, static_cast<qsizetype>(size - done));
+    if (m_serial.write(rest) != rest.size())
         throwFailure();
     // The hook is called whenever a slice has passed, whether the device
     // took some of the output meanwhile or not.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <functional>
 
 class QSerialPort;
@@ -14,6 +16,13 @@ public:
     // at most limitMs, calling goOn at least every 100 ms and ending as soon
     // as it returns false. False when bytes are still queued then.
     static bool drain(QSerialPort& serial, int limitMs, const std::function<bool()>& goOn);
+
+    // Writes what the device takes at once, straight to it, bypassing
+    // QSerialPort's buffer, which must be empty: a short frame then costs
+    // one system call, not a queued event and a poll. Returns the bytes
+    // written, 0 when the device took none or failed (Qt's own write then
+    // sends the rest and reports any failure).
+    static qint64 writeNow(QSerialPort& serial, const char* data, qint64 size);
 
     // Closes the device and leaves the line settings on it as they are.
     // QSerialPort's own close puts back the settings the device had before

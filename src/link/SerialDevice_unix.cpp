@@ -36,6 +36,12 @@ bool SerialDevice::drain(QSerialPort& serial, int limitMs, const std::function<b
     return true;
 }
 
+qint64 SerialDevice::writeNow(QSerialPort& serial, const char* data, qint64 size)
+{
+    const ssize_t written = ::write(serial.handle(), data, static_cast<size_t>(size));
+    return written > 0 ? written : 0;
+}
+
 // QSerialPort puts the saved settings back through its own descriptor. For
 // the close that descriptor is made to refer to /dev/null, where the
 // settings go nowhere, while a duplicate keeps the device open; the

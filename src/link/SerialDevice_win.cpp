@@ -30,6 +30,9 @@ bool SerialDevice::drain(QSerialPort& serial, int limitMs, const std::function<b
     }
 }
 
+// Windows writes overlapped through Qt alone.
+qint64 SerialDevice::writeNow(QSerialPort&, const char*, qint64) { return 0; }
+
 // Once drained, the settings Qt puts back change nothing already sent, and
 // Windows has no pseudo-terminals whose far end reads the rate later.
 void SerialDevice::close(QSerialPort& serial) { serial.close(); }

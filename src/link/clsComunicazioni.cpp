@@ -73,6 +73,7 @@ clsComunicazioni::~clsComunicazioni()
 {
     try {
         Seriale.setEventHandler({});
+        Seriale.setWaitTurn({});
         Seriale.close();
     } catch (const PortError&) {
         // Nothing left to tell: the port goes away with the link.

@@ -185,7 +185,36 @@ class ConsoleEndToEndTest(unittest.TestCase):
         app.press_accessible(app.child(window, "push button", "Scrivi"))
         wait_until(summary("Tutti i 2 codici sono sul lettore"), "the list written and read back")
 
-    def test_7_sigterm_ends_it_writing_the_settings(self):
+    def test_7_interrompi_ends_a_range_on_a_silent_reader(self):
+        """The press returns at once, queries are answered within 0.3 s during the wait, and "Interrompi" 1.2 s into it
+        gives the buttons back within 0.5 s, the status line naming the code reached."""
+        app, mark = self.app, len(self.sim_log())
+        self.sim_command("fault 1 silent")
+        wait_until(lambda: "reader 1: fault silent" in self.sim_log()[mark:], "the reader silent")
+        app.set_text("TxtDa", "0")
+        app.set_text("TxtA", "2000")
+        run, stop = app.control("Command11"), app.control("CmdStop")
+        started = time.monotonic()
+        app.press_accessible(run)
+        pressed = time.monotonic() - started
+        wait_until(lambda: "reader 1 does not answer" in self.sim_log()[mark:], "the first code heard")
+        action = stop.queryAction()  # a disabled button has no actions
+        press = [action.getName(i).lower() for i in range(action.nActions)].index("press")
+        times = [time.monotonic()]
+        while times[-1] - started < 1.2:
+            for query in (lambda: stop.parent.name, run.getState, lambda: action.getName(press)):
+                query()
+                times.append(time.monotonic())
+        stopped = time.monotonic()
+        action.doAction(press)
+        wait_until(lambda: run.getState().contains(pyatspi.STATE_ENABLED), "the buttons back")
+        took = (pressed, max(b - a for a, b in zip(times, times[1:])), time.monotonic() - stopped)
+        print("press, slowest query, stop: %.3f %.3f %.3f s" % took, file=sys.stderr)
+        for seconds, limit in zip(took, (0.3, 0.3, 0.5)):
+            self.assertLess(seconds, limit)
+        self.assertEqual(stop.parent.name, "Inserisci Badge interrotto al codice 0000000000 (1 di 2001)")
+
+    def test_8_sigterm_ends_it_writing_the_settings(self):
         self.console.terminate()
         self.assertEqual(self.console.wait(timeout=20), 0)
         with open(os.path.join(self.folder, "Seriale.cfg"), "rb") as f:

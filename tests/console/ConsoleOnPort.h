@@ -9,7 +9,9 @@
 #include "SimulatedPort.h"
 #include "clsLettori.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -134,6 +136,14 @@ public:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
     }
     void closeWindow() { m_console->window().close(); }
+    // Clicks an idle console's button; returns once the command it started (from the event loop) is over.
+    void click(QAbstractButton* button)
+    {
+        button->click();
+        for (QDeadlineTimer end(10000); !m_console->gate().idle() && !end.hasExpired();)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    clsComunicazioni& link() { return m_registry.Comunicazione(); }
 
 private:
     QTemporaryDir m_dir;

@@ -79,7 +79,7 @@ class ConsoleTest : public QObject {
         m_passwordGiven = button == "CmdSetSetupSeriale" || button == "Command10";
         if (m_passwordGiven)
             m_console->dialogs.passwords.push_back(QStringLiteral("7391"));
-        m_console->control<QPushButton>(button)->click();
+        m_console->click(m_console->control<QPushButton>(button));
     }
     std::map<QString, QString> boxTexts()
     {
@@ -174,7 +174,8 @@ private slots:
     }
 
     // A reader's reception leaves the controls on; what is asked meanwhile runs after it, from the event loop
-    // (never inside the code that ended the reception), in order; when idle, at once.
+    // (never inside the code that ended the reception), in order; when idle, at once. A click on an idle gate
+    // returns before its command runs, the controls already off; a stop before its turn drops it.
     void deferredWorkRunsWhenIdleFromTheEventLoop()
     {
         ConsoleGate gate([](const QString&) {});
@@ -192,6 +193,13 @@ private slots:
         QTRY_COMPARE(ran, (std::vector<QString>{"4", "Output"}));
         gate.runWhenIdle("Seriale 5", [&] { ran.push_back("5"); });
         QCOMPARE(ran.back(), QString("5"));
+        button.click();
+        QVERIFY(ran.size() == 3 && !button.isEnabled() && gate.running() == "Output");
+        QTRY_VERIFY(ran.size() == 4 && button.isEnabled());
+        button.click();
+        gate.stopNow();
+        QTRY_VERIFY(gate.idle());
+        QCOMPARE(ran.size(), size_t(4));
     }
 
     // Each button: the commands it sends with their fields, result and boxes filled, answered (0) or not (silent 1,
@@ -303,7 +311,7 @@ private slots:
             press(button);  // the right password first: never remembered
             port().clearRecord();
             dialogs.passwords.push_back(answer);
-            m_console->control<QPushButton>(button)->click();
+            m_console->click(m_console->control<QPushButton>(button));
             QCOMPARE(dialogs.passwordPrompts, (std::vector<Prompt>{prompt, prompt}));
             QCOMPARE(dialogs.messages, (Messages{{"Password errata!", Icon::Exclamation}}));
             QVERIFY(port().controlCalls().empty());
@@ -311,13 +319,14 @@ private slots:
     }
 
     // The setup sent at each rate in order, progress shown, the console's rate put back; a stop
-    // (at the second write) ends the loop.
+    // (at the second write) ends its wait and the loop, and says where.
     void loopBaudRate()
     {
         const QString setup = "write 02 30 31 32 30 35 34 03 03";  // address 5 at 19200
         const QStringList rates{"1200", "2400", "4800", "9600", "19200", "38400"};
         const QString step = QStringLiteral("Comando in corso: Loop BaudRate — velocità %1 di 6");
-        for (const auto& [stopAtWrite, ratesSent, result] : {std::tuple{0, 6, "1"}, {2, 2, "0"}}) {
+        for (const auto& [stopAtWrite, ratesSent, result, status] :
+             {std::tuple{0, 6, "1", ""}, {2, 2, "1", "Loop BaudRate interrotto alla velocità 2400 (2 di 6)"}}) {
             start(ConsoleOnPort::Reader1);
             test::SimulatedPort& port = m_console->port();
             m_console->fill("CmbNewAddr=005;CobNewBaudRate=19200");
@@ -339,7 +348,7 @@ private slots:
             for (int i = 0; i < progress.size(); ++i)
                 QCOMPARE(progress[i], step.arg(i + 1));
             QCOMPARE(m_console->window().TxtEsito[0]->text(), result);
-            QCOMPARE(ui().CmbBaudRate->currentText() + m_console->status(), QString("9600"));
+            QCOMPARE(ui().CmbBaudRate->currentText() + m_console->status(), "9600" + QString::fromUtf8(status));
             QCOMPARE(port.settings(), std::string("9600,N,8,1"));
         }
     }
@@ -400,8 +409,8 @@ private slots:
                 if (turns++ > 0)
                     return;
                 QCOMPARE(m_console->status(), row.status);
-                press("Command1");
-                press("Command1");  // asked twice, runs once
+                m_console->control<QPushButton>("Command1")->click();
+                m_console->control<QPushButton>("Command1")->click();  // asked twice, runs once
             };
             if (row.busyWith.isEmpty()) {
                 port().feed("x");  // noise starts a reception that runs out of time
@@ -416,6 +425,34 @@ private slots:
             for (const QString& name : controls)
                 QVERIFY2(m_console->control<QWidget>(name)->isEnabled(), qPrintable(name));
         }
+    }
+
+    // A reading held in a range is acknowledged before the next code; a stop 1.2 s into a silent wait ends it and
+    // the range at once, acknowledging what it held without the quiet line a time-out leaves due.
+    void stopEndsTheWaitUnderWay()
+    {
+        const std::string unchecked = "\x02" "0%P0000054321\x03", reading = unchecked + Framing::CalcolaBCC(unchecked);
+        m_console->click(m_console->window().optMultiMaster[1]);
+        m_console->link().setQuietGapAfterTimeOut(clsComunicazioni::UsualQuietGapMs);
+        m_console->fill("TxtDa=0;TxtA=2000");
+        uint32_t writtenAt = 0, stoppedAt = 0;
+        port().onWrite = [&](const std::string&) {
+            writtenAt = m_console->clock.nowMs();
+            const size_t writes = port().writes().size();
+            if (writes <= 2)  // codes 0 and 1 answered, a reading after the first answer
+                port().feedAt(writtenAt + 10, test::fromReader1("0") + (writes == 1 ? reading : ""));
+            else if (writes == 3)  // another as its acknowledgement goes: code 2 finds it waiting
+                port().feed(reading);
+        };
+        m_console->duringWait = [&] {
+            if (!stoppedAt && port().writes().size() == 4 && m_console->clock.nowMs() - writtenAt >= 1200)
+                m_console->window().stopButton()->click(), stoppedAt = m_console->clock.nowMs();
+        };
+        press("Command11");
+        QVERIFY(stoppedAt && m_console->clock.nowMs() - stoppedAt <= clsComunicazioni::YieldStepMs);
+        QCOMPARE(m_console->sent(), QStringList({"1 CreaBadge 0000000000", "1 CreaBadge 0000000001", "5 SendACK",
+                                                 "1 CreaBadge 0000000002", "5 SendACK"}));
+        QCOMPARE(m_console->status(), QString("Inserisci Badge interrotto al codice 0000000002 (3 di 2001)"));
     }
 
     // Stop button or Esc ends a range after the code in hand; the focus comes back.
@@ -438,9 +475,10 @@ private slots:
                 else
                     QTest::mouseClick(window.stopButton(), Qt::LeftButton);
             };
-            run->click();
+            m_console->click(run);
             QCOMPARE(m_console->port().writes().size(), size_t(3));
-            QCOMPARE(m_console->ui().TxtRisposta->text() + m_console->status(), QString("0000000002 1"));
+            QCOMPARE(m_console->ui().TxtRisposta->text() + m_console->status(),
+                     QString("0000000002 Inserisci Badge interrotto al codice 0000000002 (3 di 101)"));
             QVERIFY(!window.stopButton()->isEnabled() && run->isEnabled() && run->hasFocus());
         }
     }
@@ -496,7 +534,7 @@ private slots:
     }
 
     // The monitor button shows and hides the monitor, its caption saying which, the focus left in Output's first
-    // box. The link hears readers only in Multimaster.
+    // box. The link hears readers only in Multimaster, and not once closed.
     void monitorAndMultimasterOptions()
     {
         const auto monitors = [] {
@@ -514,11 +552,11 @@ private slots:
         QVERIFY(!MonCom::instance().isVisible());
         QCOMPARE(ui().Command8->text(), QString("Visualizza Monitor"));
         for (int option : {1, 0, 1}) {
-            m_console->window().optMultiMaster[option]->click();
+            m_console->click(m_console->window().optMultiMaster[option]);
             QCOMPARE(port().threshold(), option);
         }
-        m_console->closeWindow();
-        QVERIFY(shown.isNull());
+        m_console->closeWindow();  // readers no longer heard, so a reading cannot hold the end up
+        QVERIFY(shown.isNull() && port().threshold() == 0);
     }
 
     // At close: Seriale.cfg unwritable (with the system's reason) or unreadable is told; a link is written at its
@@ -578,7 +616,7 @@ private slots:
             QCOMPARE(m_console->status(), QString("Chiusura in corso: il comando si ferma dopo lo scambio in corso"));
         };
         const uint32_t started = m_console->clock.nowMs();
-        ui().CmdGetFirmwareVersion->click();
+        m_console->click(ui().CmdGetFirmwareVersion);
         QVERIFY(asked && m_console->clock.nowMs() - started < 1000);
         QTRY_VERIFY(!m_console->window().isVisible());
         QCOMPARE(m_console->fileContents("Seriale.cfg"), (" 1 \r\n9600\r\n 0 \r\n"));
@@ -603,7 +641,7 @@ private slots:
                 resident.push_back(*test::sampleResources());
         };
         const long descriptors = test::sampleResources()->descriptors;
-        ui().Command11->click();  // Inserisci Badge
+        m_console->click(ui().Command11);  // Inserisci Badge
         QCOMPARE(sent, 32768);
         QCOMPARE(outOfOrder, 0);
         QCOMPARE(ui().TxtRisposta->text(), QString("0000032767 0"));

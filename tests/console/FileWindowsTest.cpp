@@ -120,18 +120,18 @@ private slots:
         choose(window, list);
         QCOMPARE(window.details()->toPlainText(),
                  QString::fromUtf8("riga 3: non è un codice badge (da 1 a 10 cifre): \"4.2E+10\""));
-        compare->click();
+        m_console->click(compare);
         QVERIFY(m_console->port().writes().empty() && !write->isEnabled());
         file("lista.csv", "Codice;Nome\n42;Rossi\n0043;Bianchi\n");
         choose(window, list + " ");
         choose(window, list);
         QCOMPARE(window.summary()->text(), QString("2 codici (riga 1 intestazione). Confronta li cerca sul lettore."));
         m_list = {"0000000042"};
-        compare->click();
+        m_console->click(compare);
         QCOMPARE(window.details()->toPlainText(), QString("mancante 0000000043"));
         QVERIFY(write->isEnabled());
         m_console->port().clearRecord();
-        write->click();
+        m_console->click(write);
         QCOMPARE(m_console->sent(), QStringList({"1 CreaBadge 0000000043", "1 VerificaBadge 0000000042",
                                                  "1 VerificaBadge 0000000043"}));
         QCOMPARE(window.summary()->text(), QString("Tutti i 2 codici sono sul lettore (riletti uno a uno)."));
@@ -145,14 +145,14 @@ private slots:
         FileJobWindow& window = downloadWindow();
         QPushButton* download = button(window, "Scarica");
         choose(window, file("altro.csv", "Codice\n42\n"));
-        download->click();
+        m_console->click(download);
         QVERIFY(m_console->port().writes().empty());
         QCOMPARE(window.summary()->text(), QString::fromUtf8("Il file non è un file di transazioni: sceglierne un altro."));
         const QString csv = file("t.csv", TransactionFile::header() + "1,T,1,=\"0000000001\",\r\n");
         choose(window, csv);
         QCOMPARE(window.summary()->text(), QString::fromUtf8("Il file contiene già 1 transazioni; le nuove si aggiungono in fondo."));
         m_records = {"10000000042", "00000000043"};
-        download->click();
+        m_console->click(download);
         QCOMPARE(TransactionFile::countRecords(csv.toStdString()), 3u);
         QVERIFY(m_records.empty());
         QCOMPARE(window.summary()->text(), QString("Scaricate 2 transazioni (0 ripetute): il lettore non ne ha altre."));
@@ -171,7 +171,7 @@ private slots:
             if (m_records.size() == 18 && window.stop()->isEnabled())
                 window.stop()->click();
         };
-        button(window, "Scarica")->click();
+        m_console->click(button(window, "Scarica"));
         QCOMPARE(m_records.size(), size_t(17));  // the record asked for when the stop came is stored
         QVERIFY(window.summary()->text().endsWith(": interrotto; le altre restano nel lettore."));
         QVERIFY(!window.stop()->isEnabled());
@@ -179,7 +179,7 @@ private slots:
             if (m_records.size() == 15)
                 window.close();
         };
-        button(window, "Scarica")->click();
+        m_console->click(button(window, "Scarica"));
         QCOMPARE(m_records.size(), size_t(14));
         QVERIFY(!window.isVisible());
         QVERIFY(m_console->console().gate().idle());

@@ -75,7 +75,7 @@ public:
     void run(FuzzInput& in)
     {
         const bool multimaster = in.flag();
-        m_rig->window().optMultiMaster[multimaster ? 1 : 0]->click();
+        m_rig->window().optMultiMaster[multimaster ? 1 : 0]->setChecked(true);
         constexpr Qt::CheckState ackStates[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
         const Qt::CheckState autoAck = ackStates[in.pick(3)];
         m_rig->ui().ChkAutoAck->setCheckState(autoAck);
