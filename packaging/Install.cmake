@@ -10,6 +10,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/src/console/art/lettore.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME lettore-console.svg)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lettore)
+# The dissector that names the fields of saved captures, for
+# `tshark -X lua_script:/usr/share/lettore/lettore.lua` or Wireshark's
+# personal plug-in folder.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lettore.lua DESTINATION ${CMAKE_INSTALL_DATADIR}/lettore)
 
 # `cpack` in the build folder makes build/lettore_<version>_<arch>.deb.
 set(CPACK_GENERATOR DEB)
@@ -30,4 +34,6 @@ on a pseudo-terminal.")
 # the list arrows) do not, and their package is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+# Qt's own buttons and dialogs in Italian; without them they read English.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 include(CPack)

@@ -6,17 +6,19 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# dpkg-dev: dpkg-shlibdeps, which finds the package's dependencies.
+# dpkg-dev: dpkg-shlibdeps, which finds the package's dependencies;
+# qt6-translations-l10n: Qt's own buttons and dialogs in Italian.
 build=(cmake g++ make
        qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
-       libqt6svg6 qt6-qpa-plugins dpkg-dev)
+       libqt6svg6 qt6-qpa-plugins qt6-translations-l10n dpkg-dev)
 # The tests: GoogleTest, and a desktop of their own to drive the console
 # through its accessibility tree (virtual X display, window manager, D-Bus,
 # the accessibility bus, and Python's AT-SPI and X bindings); clang and
 # libFuzzer for the sanitizer build and the fuzz targets; pyserial for the
-# benchmark that sets a plain Python client beside lettore; ser2net, a real
-# device server (raw TCP and RFC 2217) in front of the virtual reader.
-tests=(libgtest-dev libgmock-dev clang libclang-rt-dev
+# benchmark that sets a plain Python client beside lettore; tshark, which
+# opens the traffic captures with the dissector the package ships; ser2net,
+# a real device server (raw TCP and RFC 2217) in front of the virtual reader.
+tests=(libgtest-dev libgmock-dev clang libclang-rt-dev tshark
        xvfb xauth openbox dbus-daemon dbus-bin at-spi2-core
        python3 python3-pyatspi python3-xlib python3-serial ser2net
        desktop-file-utils)
@@ -42,7 +44,13 @@ if ((${#missing[@]})); then
     [ "$(id -u)" -eq 0 ] || sudo=sudo
     echo "Installing: ${missing[*]}"
     $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # wireshark-common (tshark's) asks whether anyone may capture; the
+    # answer is given beforehand: no. sudo drops the environment, so the
+    # front end is set on its far side.
+    if command -v debconf-set-selections >/dev/null; then
+        echo "wireshark-common wireshark-common/install-setuid boolean false" | $sudo debconf-set-selections
+    fi
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
 if ((${#targets[@]})); then

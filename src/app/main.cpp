@@ -4,6 +4,8 @@
 #include "CollaudoOpener.h"
 #include "Console.h"
 #include "EventLoopTurns.h"
+#include "MessageBoxTitles.h"
+#include "MonCom.h"
 #include "ThisProgramsFolders.h"
 #include "PortOpening.h"
 #include "PortTap.h"
@@ -14,14 +16,39 @@
 #include "TrafficFeed.h"
 #include "TrafficLogModel.h"
 #include "TrafficLogOpener.h"
+#include "WindowAccessible.h"
 #include "modLettori.h"
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QUrl>
+#include <QDir>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <QUrl>
 
 using namespace lettore;
+
+namespace {
+
+// Qt's own words (the buttons of message boxes and file dialogs, the
+// editing menus) in Italian, like the rest of the program, whatever the
+// desktop's language. They come from Qt's translations as installed on the
+// system, or from a "translations" folder beside the program; without
+// either, Qt's own words stay English and nothing else changes.
+void loadQtItalian(QApplication& app, QTranslator& translator)
+{
+    const QLocale italian(QLocale::Italian, QLocale::Italy);
+    for (const QString& folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                  QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations"))}) {
+        if (translator.load(italian, QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
+            app.installTranslator(&translator);
+            return;
+        }
+    }
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -30,6 +57,10 @@ int main(int argc, char* argv[])
     // every window's title ("Monitor Comunicazioni — ..."). The message
     // boxes take the console window's title instead.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/console/lettore.svg")));
+    QTranslator qtItalian;
+    loadQtItalian(app, qtItalian);
+    WindowAccessible::install();
+    MessageBoxTitles::install();
 
     // Port numbers and Seriale.cfg belong to the settings folder, the sound
     // file to the data folder; both are the program's folder in a build.
@@ -60,6 +91,7 @@ int main(int argc, char* argv[])
         ScopedSubscription timeOuts(Lettori().Comunicazione(), traffic);
         Console console(Lettori());
         TrafficLogOpener trafficLogOpener(trafficLog, console.window());
+        MonCom::setTrafficLogOpener([&trafficLogOpener] { trafficLogOpener.open(); });
         CollaudoOpener collaudo({Lettori(), console.gate(), collaudoTraffic, [&console] { return console.settings().Terminale; },
                                  [](const QString& file) { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); }},
                                 console.window());
@@ -70,6 +102,7 @@ int main(int argc, char* argv[])
         console.window().activateWindow();
         status = QApplication::exec();
     }
+    MonCom::setTrafficLogOpener({});
     // The port closes with the registry, while Qt is still there.
     releaseLettori();
     return status;

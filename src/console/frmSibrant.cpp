@@ -4,13 +4,76 @@
 #include "SingleByteValidator.h"
 #include "Twips.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QSignalBlocker>
 #include <QStatusBar>
 
 namespace {
 
+// Qt names a drop-down list on Linux by its entry ("9600"), so a screen
+// reader announces the value where the caption belongs. A list given an
+// accessible name (the caption above it) is told by that name instead; the
+// entry is its value, and its drop-down is its one child, as Qt has them.
+class NamedComboAccessible : public QAccessibleWidget {
+public:
+    explicit NamedComboAccessible(QComboBox* list)
+        : QAccessibleWidget(list, QAccessible::ComboBox)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return list()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int index) const override
+    {
+        return index == 0 ? QAccessible::queryAccessibleInterface(list()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        return child && child->object() == list()->view() ? 0 : -1;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.expandable = true;
+        state.expanded = list()->view()->isVisible();
+        state.collapsed = !state.expanded;
+        return state;
+    }
+    QStringList actionNames() const override
+    {
+        return QStringList(showMenuAction()) << QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override
+    {
+        if (action == showMenuAction() || action == pressAction())
+            list()->view()->isVisible() ? list()->hidePopup() : list()->showPopup();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    QComboBox* list() const { return static_cast<QComboBox*>(widget()); }
+};
+
+QAccessibleInterface* namedComboAccessible(const QString& className, QObject* object)
+{
+    auto* list = className == QLatin1String("QComboBox") ? qobject_cast<QComboBox*>(object) : nullptr;
+    if (!list || list->isEditable() || list->accessibleName().isEmpty())
+        return nullptr;
+    return new NamedComboAccessible(list);
+}
+
 std::unique_ptr<Ui::frmSibrant> loadForm(QMainWindow* window)
 {
+    static const bool installed = (QAccessible::installFactory(namedComboAccessible), true);
+    (void)installed;
     auto ui = std::make_unique<Ui::frmSibrant>();
     ui->setupUi(window);
     Twips(window->logicalDpiX()).placeForm(*window);
@@ -56,7 +119,7 @@ frmSibrant::frmSibrant(QWidget* parent)
     centralWidget()->setMinimumSize(client);
     m_stop = new QPushButton(QStringLiteral("Interrompi"), statusBar());
     m_stop->setObjectName(QStringLiteral("CmdStop"));
-    m_stop->setAccessibleDescription(QStringLiteral("CmdStop"));
+    m_stop->setAccessibleDescription(QStringLiteral("Ferma il comando in corso al termine dello scambio attuale [CmdStop]"));
     m_stop->setToolTip(QStringLiteral("Interrompe il comando in corso (Esc)"));
     m_stop->setEnabled(false);
     // A click leaves the focus where the command left it, so that the

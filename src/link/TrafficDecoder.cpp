@@ -1,6 +1,7 @@
 #include "TrafficDecoder.h"
 
 #include "Dialect.h"
+#include "WallTime.h"
 
 #include <algorithm>
 
@@ -64,7 +65,9 @@ void TrafficDecoder::describe(TrafficRow& row, std::string_view bytes)
     // ACK that cut the frame short.
     if (bytes.size() < 4 || bytes[0] != Frame::STX)
         return;
-    const std::size_t tail = bytes.back() == Frame::ACK ? 1 : 2;
+    // A whole frame whose check character happens to be ACK ends in ACK too:
+    // only a frame the ACK cut short has no ETX and check character.
+    const std::size_t tail = row.check == Check::CutShort ? 1 : 2;
     if (bytes.size() < 3 + tail)
         return;
     const char high = bytes[1];
@@ -100,6 +103,13 @@ TrafficRow TrafficDecoder::row(Direction direction, const std::vector<Chunk>& ch
     const auto chunk = std::upper_bound(chunks.begin(), chunks.end(), part.begin,
                                         [](std::size_t at, const Chunk& c) { return at < c.begin; });
     row.time = std::prev(chunk)->time;
+    // Reads that began inside the part: the silences before them.
+    for (auto next = chunk; next != chunks.end() && next->begin < part.begin + part.size; ++next) {
+        const auto before = isoMilliseconds(std::prev(next)->time);
+        const auto after = isoMilliseconds(next->time);
+        if (before && after)
+            row.longestPauseMs = std::max(row.longestPauseMs, static_cast<int>(std::min(*after - *before, 1LL << 30)));
+    }
     row.direction = direction;
     row.bytes = bytes.substr(part.begin, part.size);
     switch (part.kind) {

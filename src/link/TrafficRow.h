@@ -37,6 +37,10 @@ struct TrafficRow {
     Check check = Check::None;
     std::string bytes;             // exactly as they crossed the line
     std::string note;
+    // The longest silence between two reads that brought the row's bytes,
+    // in milliseconds; -1 when they came in one read (or the reads' times
+    // are not ISO times).
+    int longestPauseMs = -1;
 
     // "TX", "RX", "discarded", "--"
     static const char* name(Direction direction);

@@ -1,11 +1,16 @@
 #include "MonCom.h"
 
 #include "ByteText.h"
+#include "FailureText.h"
 #include "Twips.h"
+#include "WindowAccessible.h"
 #include "ui_MonCom.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QMouseEvent>
+#include <QShortcut>
 
 #include <limits>
 
@@ -39,6 +44,12 @@ void showText(QLineEdit* box, const QString& text)
 }  // namespace
 
 MonCom* MonCom::s_loaded = nullptr;
+std::function<void()> MonCom::s_openTrafficLog;
+
+void MonCom::setTrafficLogOpener(std::function<void()> open)
+{
+    s_openTrafficLog = std::move(open);
+}
 
 MonCom& MonCom::instance()
 {
@@ -55,6 +66,7 @@ void MonCom::unload()
 MonCom::MonCom()
     : m_ui(std::make_unique<Ui::MonCom>())
 {
+    WindowAccessible::install();
     m_ui->setupUi(this);
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
@@ -103,9 +115,9 @@ MonCom::MonCom()
         box->setFont(unshaped);
     }
 
-    m_ui->Led_TX->setColor(TxOff);
-    m_ui->Led_RX->setColor(RxOff);
-    m_ui->Led_TO->setColor(ToOff);
+    m_ui->Led_TX->setColors(TxOff, TxLit);
+    m_ui->Led_RX->setColors(RxOff, RxLit);
+    m_ui->Led_TO->setColors(ToOff, ToLit);
     for (QTimer* timer : {&Timer_tx, &Timer_rx})
         timer->setInterval(LampInterval);
     Timer_tx.setObjectName(QStringLiteral("Timer_tx"));
@@ -116,6 +128,7 @@ MonCom::MonCom()
     connect(&Timer_rx, &QTimer::timeout, this, &MonCom::Timer_rx_Timer);
     connect(m_ui->TextComando, &QLineEdit::textChanged, this, &MonCom::TextComando_Change);
     connect(m_ui->Risposta, &QLineEdit::textChanged, this, &MonCom::Risposta_Change);
+    addKeys();
 
     // A new window is empty; it always opens in the compact layout.
     Form_DblClick();
@@ -129,7 +142,7 @@ MonCom::~MonCom()
 
 void MonCom::AttivaLed_TX()
 {
-    m_ui->Led_TX->setColor(TxLit);
+    m_ui->Led_TX->setLit(true);
     // Starting a running timer restarts its count: the lamp stays lit
     // 150 ms past the latest transmission.
     Timer_tx.start();
@@ -137,14 +150,14 @@ void MonCom::AttivaLed_TX()
 
 void MonCom::AttivaLed_RX()
 {
-    m_ui->Led_RX->setColor(RxLit);
-    m_ui->Led_TO->setColor(ToOff);
+    m_ui->Led_RX->setLit(true);
+    m_ui->Led_TO->setLit(false);
     Timer_rx.start();  // restarts a running count, as for transmission
 }
 
 void MonCom::AttivaLed_TO()
 {
-    m_ui->Led_TO->setColor(ToLit);
+    m_ui->Led_TO->setLit(true);
 }
 
 void MonCom::setTextComando(const std::string& bytes)
@@ -161,11 +174,45 @@ void MonCom::setRisposta(const std::string& bytes)
 
 void MonCom::MostraErrore(int16_t codice, const std::string& descrizione)
 {
-    const QString text = QStringLiteral("Errore %1: %2").arg(codice).arg(QString::fromStdString(descrizione));
+    const QString text = QStringLiteral("Errore %1: %2").arg(codice).arg(lettore::FailureText::italian(descrizione));
     m_ui->LblErrore->setText(text);
     m_ui->LblErrore->setToolTip(text);  // the whole text where the line cuts it
     // A failing command returns at once, with no wait to paint in: draw now.
     m_ui->LblErrore->repaint();
+}
+
+void MonCom::showInFront()
+{
+    // The window manager may have minimised it even without the button:
+    // shown again, it comes back as it was, in front. The keyboard stays
+    // where it was, in the console.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+}
+
+void MonCom::addKeys()
+{
+    const auto key = [this](QKeySequence sequence, auto action) {
+        auto* shortcut = new QShortcut(sequence, this);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    key(QKeySequence(Qt::Key_Escape), &QWidget::close);
+    key(QKeySequence(Qt::CTRL | Qt::Key_W), &QWidget::close);
+    key(QKeySequence(Qt::CTRL | Qt::Key_L), &MonCom::Form_DblClick);
+    key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), [] {
+        if (s_openTrafficLog)
+            s_openTrafficLog();
+    });
+    // The text boxes always hold the focus, so the keyboard's menu keys
+    // would reach only their own editing menu: they ask for the window's.
+    const auto windowMenu = [this] {
+        const QPoint centre = rect().center();
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, centre, mapToGlobal(centre));
+        QApplication::sendEvent(this, &event);
+    };
+    key(QKeySequence(Qt::Key_Menu), windowMenu);
+    key(QKeySequence(Qt::SHIFT | Qt::Key_F10), windowMenu);
 }
 
 void MonCom::clearErrore()
@@ -224,11 +271,11 @@ void MonCom::Risposta_Change()
 void MonCom::Timer_tx_Timer()
 {
     Timer_tx.stop();
-    m_ui->Led_TX->setColor(TxOff);
+    m_ui->Led_TX->setLit(false);
 }
 
 void MonCom::Timer_rx_Timer()
 {
     Timer_rx.stop();
-    m_ui->Led_RX->setColor(RxOff);
+    m_ui->Led_RX->setLit(false);
 }

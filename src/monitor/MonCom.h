@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,10 @@ class MonCom;
 // on first use. Closing it by its close box unloads it; the next use loads
 // it again, compact and empty. Everything runs on the GUI thread.
 //
+// Keys: Esc and Ctrl+W close it (as its close box does), Ctrl+L switches
+// the layout as a double click does, the menu key and Shift+F10 ask for the
+// window's context menu, Ctrl+Shift+R opens the traffic log.
+//
 // The form places its controls at the design's fixed positions, put at the
 // screen's logical DPI by Twips, so the captions fit with larger text too.
 class MonCom : public QWidget, public lettore::TrafficView {
@@ -34,6 +39,12 @@ public:
     // Destroys the loaded monitor, if any. Call it before the application
     // object goes.
     static void unload();
+    // What Ctrl+Shift+R does in any monitor: opens the traffic log.
+    static void setTrafficLogOpener(std::function<void()> open);
+
+    // Shows the monitor in front of the other windows, never minimised,
+    // leaving the keyboard focus where it is.
+    void showInFront();
 
     // Light a lamp and draw it before returning. The transmit and receive
     // lamps go out 150 ms after the latest call; a reception also puts out
@@ -68,6 +79,7 @@ private:
     void Timer_tx_Timer();
     void Timer_rx_Timer();
     void clearErrore();
+    void addKeys();
 
     struct Placement {
         QWidget* widget;
@@ -76,6 +88,7 @@ private:
     };
 
     static MonCom* s_loaded;
+    static std::function<void()> s_openTrafficLog;
 
     std::unique_ptr<Ui::MonCom> m_ui;
     std::vector<Placement> m_placements;

@@ -77,6 +77,20 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.app.window(MONITOR)
         self.assertEqual(self.app.title_bar(MONITOR), MONITOR)
 
+    def test_1b_screen_reader_names_and_a_lamps_state(self):
+        """Names in words, design names still found; the time-out lamp checked from a time-out to the next answer."""
+        app, lamp = self.app, self.app.control("Led_TO")
+        self.assertEqual([app.control(name).name for name in ("CmbTerminale", "TxtEsito(1)", "Command5", "Led_TO")],
+                         ["Terminale", "Esito Setup base", "Verifica esistenza matricola", "Spia TO"])
+        self.sim_command("fault 1 silent")
+        wait_until(lambda: "reader 1: fault silent" in self.sim_log(), "the reader silent")
+        app.press("CmdGetFirmwareVersion")
+        wait_until(lambda: lamp.getState().contains(pyatspi.STATE_CHECKED), "the time-out lamp lit")
+        self.sim_command("fault 1 none")
+        wait_until(lambda: "reader 1: fault none" in self.sim_log(), "the reader answering")
+        app.press("CmdGetFirmwareVersion")
+        wait_until(lambda: not lamp.getState().contains(pyatspi.STATE_CHECKED), "the time-out lamp out at the answer")
+
     def test_2_multimaster_readings_while_typing_a_port(self):
         """Each reading shown; the box keeps the focus; the link stays on port 7."""
         app, box = self.app, self.app.control("TxtNumCom")
@@ -134,7 +148,7 @@ class ConsoleEndToEndTest(unittest.TestCase):
         app.press("cmdSalvaCsv")
         dialog = app.window("Salva CSV")
         app.child(dialog, "text").queryEditableText().setTextContents(csv)
-        app.press_accessible(app.child(dialog, "push button", "Save"))
+        app.press_accessible(app.child(dialog, "push button", "Salva"))  # Qt's own words in Italian
         wait_until(lambda: os.path.exists(csv), "the CSV file")
         with open(csv, encoding="latin-1") as f:
             # The code keeps its zeros in a spreadsheet: ="00000054321".
@@ -155,7 +169,7 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.assertLess(time.monotonic() - started, 2.0, "a hang-up, not a time-out")
         # Qt names a hang-up a read or a resource error as the poll finds it.
         self.assertRegex(app.control("LblErrore").name,
-                         "^Errore [56]: the line dropped or the device was removed$")
+                         "^Errore [56]: la linea è caduta o il dispositivo è stato scollegato$")
         app.set_text("TxtDa", "0")
         app.set_text("TxtA", "2000")
         app.press("Command11")

@@ -64,6 +64,9 @@ TEST(TrafficDecoder, NamesTheFramesOfEveryDialectBothWays)
         {"ACK standing in for ETX, then a lone NAK", {{TX, "02 30 21 32 03 22"}, {RX, "02 30 21 4F 06"}, {RX, "15"}},
          {"t0 TX command Sibrant2 1 P 2 check character good [02 30 21 32 03 22]",
           "t1 RX answer Sibrant2 1 P O cut short by ACK [02 30 21 4F 06]", "t2 RX NAK [15]"}},
+        {"a whole frame whose check character is ACK", {{TX, "02 30 35 34 31 30 30 30 30 30 30 30 30 31 36 03 06"}},
+         {"t0 TX command Sibrant2 5 S 410000000016 check character good "
+          "[02 30 35 34 31 30 30 30 30 30 30 30 30 31 36 03 06]"}},
         {"broadcast waits for no answer", {{TX, "02 60 60 35 03 34"}, {RX, "02 30 21 4F 4B 03 14"}},
          {"t0 TX command Sibrant2 256 S 5 check character good [02 60 60 35 03 34]",
           "t1 RX reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]"}},
@@ -102,6 +105,18 @@ TEST(TrafficDecoder, EventsComeAfterTheBytesHeldAndATimeOutEndsTheWait)
     EXPECT_EQ(summary(rows[1]), "-- time-out []");
     EXPECT_EQ(summary(decoder.feed(RX, "t3", unhex("02 30 21 4F 4B 03 14"))[0]),
               "RX reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]");
+    // The silence between the reads that brought a frame: the longest of them.
+    decoder.feed(RX, "2026-12-06T23:16:45.000Z", unhex("02 30"));
+    decoder.feed(RX, "2026-12-06T23:16:45.200Z", unhex("21 4F"));
+    const std::vector<TrafficRow> split = decoder.feed(RX, "2026-12-06T23:16:45.203Z", unhex("4B 03 14 02"));
+    ASSERT_EQ(split.size(), 1u);
+    EXPECT_EQ(split[0].longestPauseMs, 200);
+    decoder.feed(RX, "2026-12-06T23:16:45.900Z", unhex("30 21 4F 4B 03 14"));
+    decoder.feed(RX, "2026-12-06T23:16:46.000Z", unhex("FF"));
+    const std::vector<TrafficRow> whole = decoder.feed(RX, "2026-12-06T23:16:46.500Z", unhex("02 30 21 4F 4B 03 14"));
+    ASSERT_EQ(whole.size(), 2u);
+    EXPECT_EQ(whole[0].longestPauseMs, -1);  // the noise ended where the next read began
+    EXPECT_EQ(whole[1].longestPauseMs, -1);
     // A frame that never ends is given as unfinished rather than held for good.
     for (int i = 0; i < 200; ++i)
         decoder.feed(RX, "t4", "\x02" + std::string(9, 'A'));

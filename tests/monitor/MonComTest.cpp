@@ -220,12 +220,12 @@ private slots:
     // capacity.
     void rowsFiltersSavingAndPause()
     {
-        QCOMPARE(shownRows(), QStringList({"discarded noise  [55]",
-                                           "TX command Sibrant2 address 1 P data \"2\" check character good [02 30 21 32 03 22]",
-                                           "RX noise  [FF]",
-                                           "RX answer Sibrant2 address 1 P data \"O,\"\" check character wrong [02 30 21 4F 2C 22 03 00]",
-                                           "TX command Sibrant2 address 5 P data \"2\" check character good [02 30 25 32 03 26]",
-                                           "-- time-out  []", "-- port error write: Device gone []"}));
+        QCOMPARE(shownRows(), QStringList({"scartati rumore  [55]",
+                                           "TX comando Sibrant2 indirizzo 1 P dati \"2\" controllo corretto [02 30 21 32 03 22]",
+                                           "RX rumore  [FF]",
+                                           "RX risposta Sibrant2 indirizzo 1 P dati \"O,\"\" controllo errato [02 30 21 4F 2C 22 03 00]",
+                                           "TX comando Sibrant2 indirizzo 5 P dati \"2\" controllo corretto [02 30 25 32 03 26]",
+                                           "-- time-out  []", "-- errore porta write: Device gone []"}));
         QCOMPARE(m_model.data(m_model.index(1, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 128, 0));
         QCOMPARE(m_model.data(m_model.index(3, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(128, 0, 0));
         auto* direction = logControl<QComboBox>("cmbDirezione");
@@ -233,13 +233,12 @@ private slots:
         direction->setCurrentText("TX");
         QCOMPARE(shownRows().size(), 2);
         address->setText("5");
-        QCOMPARE(shownRows().join(""), "TX command Sibrant2 address 5 P data \"2\" check character "
-                                       "good [02 30 25 32 03 26]");
+        QCOMPARE(shownRows().join(""), "TX comando Sibrant2 indirizzo 5 P dati \"2\" controllo corretto [02 30 25 32 03 26]");
         direction->setCurrentIndex(0);
         address->setText("x");
         QCOMPARE(shownRows().size(), 0);
         address->clear();
-        logControl<QComboBox>("cmbTipo")->setCurrentText("noise");
+        logControl<QComboBox>("cmbTipo")->setCurrentText("rumore");
         QCOMPARE(shownRows().size(), 2);
         logControl<QComboBox>("cmbTipo")->setCurrentIndex(0);
         logControl<QPushButton>("cmdPausa")->click();

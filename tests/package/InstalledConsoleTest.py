@@ -60,6 +60,8 @@ def package(build_folder, work):
         # lettore, from anywhere, takes port, rate and terminal from there too.
         answer = run(["lettore", "GetVersioneFirmware"], env=env, cwd=work)
         assert answer.stdout.startswith("esito 0"), "lettore with the user's settings: " + answer.stdout + answer.stderr
+        # The dissector for the captures lies where the help and the README say.
+        assert os.path.isfile("/usr/share/lettore/lettore.lua"), "the capture dissector is not installed"
     finally:
         for process in (app, line):
             if process and process.poll() is None:

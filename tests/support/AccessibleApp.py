@@ -1,5 +1,6 @@
 """Drives a running program through its accessibility tree, as a screen reader does: controls are found by their
-accessible description (the control's name, e.g. "TxtEsito(3)"), read and operated through their interfaces."""
+design name (e.g. "TxtEsito(3)"), which ends their accessible description in brackets ("Codice di esito ...
+[TxtEsito(3)]") or is the whole of it, and are read and operated through their interfaces."""
 
 import time
 
@@ -27,6 +28,12 @@ def _walk(accessible):
     if accessible.getRoleName() != "combo box":
         for child in filter(None, map(accessible.getChildAtIndex, range(accessible.childCount))):
             yield from _walk(child)
+
+
+def designed(accessible, name):
+    """Whether `accessible` is the control called `name` in its window's design."""
+    description = accessible.description
+    return description == name or description.endswith(" [" + name + "]")
 
 
 def _x_window(window, title):
@@ -80,12 +87,12 @@ class AccessibleApp:
     def control(self, description):
         known = self._found.get(description)
         try:
-            if known.description == description and known.getState().contains(pyatspi.STATE_SHOWING):
+            if designed(known, description) and known.getState().contains(pyatspi.STATE_SHOWING):
                 return known
         except Exception:  # not found yet, or its window has gone since
             pass
         self._found[description] = wait_until(lambda: next(
-            acc for w in self._windows() for acc in _walk(w) if acc.description == description), description)
+            acc for w in self._windows() for acc in _walk(w) if designed(acc, description)), description)
         return self._found[description]
 
     def text(self, description):

@@ -1,7 +1,8 @@
 #pragma once
 
 // What a screen reader, or a test driving a window through the accessibility tree, needs of every
-// control: an accessible name, and the control's own name as its description ("TxtEsito_3": "TxtEsito(3)").
+// control: an accessible name, and a description that says what the control is for and ends with the
+// control's own name in brackets, where tests find it ("TxtEsito_3": "Codice di esito ... [TxtEsito(3)]").
 #include <QAccessible>
 #include <QLabel>
 #include <QRegularExpression>
@@ -21,7 +22,9 @@ inline QStringList accessibilityProblems(const QWidget& window)
             continue;
         QString described = name;
         described.replace(arrayMember, QStringLiteral("\\1(\\2)"));
-        if (widget->accessibleDescription() != described)
+        const QString tag = " [" + described + ']';
+        const QString description = widget->accessibleDescription();
+        if (!description.endsWith(tag) || description.size() == tag.size())
             problems << name + ": description \"" + widget->accessibleDescription() + '"';
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(const_cast<QWidget*>(widget));
         if (widget->focusPolicy() != Qt::NoFocus

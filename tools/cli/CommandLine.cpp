@@ -108,6 +108,13 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             inv.traceFile = value();
             if (inv.traceFile.empty())
                 throw UsageError("--trace-file needs a file name");
+        } else if (name == "--capture") {
+            inv.captureFile = value();
+            if (inv.captureFile.empty())
+                throw UsageError("--capture needs a file name");
+        } else if (name == "--stats") {
+            flag();
+            inv.stats = true;
         } else if (name == "--ack") {
             flag();
             inv.ack = true;
@@ -305,7 +312,7 @@ std::string CommandLine::helpText()
 {
     std::string text =
         "Usage: lettore [--port N|DEVICE|ADDRESS] [--baud RATE] [--term ADDR] [--trace] [--trace-file FILE]\n"
-        "               [--json] [--strict] [--timeout MS] COMMAND [ARGS...]\n"
+        "               [--capture FILE] [--stats] [--json] [--strict] [--timeout MS] COMMAND [ARGS...]\n"
         "       lettore help COMMAND | -h | --help | --version\n"
         "\n"
         "Runs one reader command and prints \"esito N\", then one \"NAME VALUE\" line per\n"
@@ -322,6 +329,12 @@ std::string CommandLine::helpText()
         "  --trace          every byte sent, received and discarded, decoded into frames and\n"
         "                   noise with its UTC time, and every time-out and port error, on stderr\n"
         "  --trace-file FILE  the same trace written to FILE\n"
+        "  --capture FILE   the traffic written to FILE as a pcapng capture (link type 250, RTAC\n"
+        "                   serial) that Wireshark and tshark open; the lettore.lua dissector\n"
+        "                   installed with the package names its fields\n"
+        "  --stats          at the end of the run, statistics per reader on stderr: requests,\n"
+        "                   answers, time-outs, rejected answers, NAKs, readings, latency\n"
+        "                   min/avg/p95/max, and the line's noise and port failures\n"
         "  --json           one JSON object per command (per reading for listen) instead of lines:\n"
         "                   {\"command\", \"esito\", \"values\": {NAME: VALUE}, \"risposta\": \"ACK\"|\"NAK\"};\n"
         "                   each byte of a value is the character of that code\n"
@@ -366,7 +379,8 @@ std::string CommandLine::helpText()
         "                         74 also when the file cannot be written; stopped: 130, 143, 129\n"
         "  ports, help            0\n"
         "  every command          64 usage error; 74 the port cannot be opened or failed, or\n"
-        "                         standard output or the trace file cannot be written\n";
+        "                         standard output, the trace file or the capture cannot be\n"
+        "                         written\n";
     return text;
 }
 

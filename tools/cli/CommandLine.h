@@ -46,6 +46,8 @@ struct Invocation {
     int scanTo = 255;
     std::vector<std::string> scanRates;
     std::string traceFile;  // --trace-file: the trace written there too
+    std::string captureFile;  // --capture: the traffic as a pcapng capture
+    bool stats = false;       // --stats: statistics per reader on stderr at the end
 
     const CommandEntry* command = nullptr;
     bool listen = false;  // the command is `listen`, which has no invoker

@@ -11,6 +11,8 @@
 #include "PortTap.h"
 #include "QtPort.h"
 #include "StandardStreams.h"
+#include "PcapngCapture.h"
+#include "ReaderStatistics.h"
 #include "ThisProgramsFolders.h"
 #include "TraceFile.h"
 #include "TrafficCapture.h"
@@ -138,16 +140,33 @@ int main(int argc, char* argv[])
         // A reader of the file that stops reading holds no request to end.
         traceFile.giveUpWhen([] { return EndRequests::signal() != 0; });
     }
+    // The capture: the same rows as pcapng packets.
+    TraceFile captureFile;
+    if (!invocation.captureFile.empty()) {
+        if (const std::string refusal = captureFile.open(invocation.captureFile); !refusal.empty()) {
+            std::cerr << "lettore: cannot write the capture to " << invocation.captureFile << ": " << refusal
+                      << std::endl;
+            return CliSession::ExitOutput;
+        }
+        captureFile.giveUpWhen([] { return EndRequests::signal() != 0; });
+        captureFile.write(PcapngCapture::header());
+    }
+    TrafficAnalyser analyser;
+    ReaderStatistics statistics;
     // collaudo keeps the rows of its exchanges for its reports.
     TrafficCapture capture;
     const bool collaudo = invocation.command == &CommandNames::collaudo();
     std::optional<TrafficFeed> trace;
-    if (invocation.trace || traceFile.isOpen() || collaudo)
+    if (invocation.trace || traceFile.isOpen() || captureFile.isOpen() || invocation.stats || collaudo)
         trace.emplace([&](std::vector<TrafficRow>&& rows) {
             capture.offer(rows);
-            if (!invocation.trace && !traceFile.isOpen())
-                return;
             for (const TrafficRow& row : rows) {
+                if (invocation.stats)
+                    statistics.add(row, analyser.next(row));
+                if (captureFile.isOpen())
+                    captureFile.write(PcapngCapture::packet(row));
+                if (!invocation.trace && !traceFile.isOpen())
+                    continue;
                 const std::string line = TrafficText::line(row) + '\n';
                 if (invocation.trace)
                     std::cerr << line;
@@ -155,6 +174,7 @@ int main(int argc, char* argv[])
             }
             std::cerr.flush();
             traceFile.flush();
+            captureFile.flush();
         });
     // An address given with --port is reached whatever number the link asks for, as a device is.
     PortOpener openPort =
@@ -168,7 +188,7 @@ int main(int argc, char* argv[])
     installPlatform({std::move(openPort), &clock, processQtEvents, {}});
     clsLettori& lettori = Lettori();
     int status = CliSession(lettori, invocation, stored, naming, output, std::cerr, trace ? &*trace : nullptr,
-                            [&traceFile] { return traceFile.error() != 0; }, &capture)
+                            [&traceFile, &captureFile] { return traceFile.error() != 0 || captureFile.error() != 0; }, &capture)
                      .run();
     // The port's last bytes are told while the trace still lives.
     releaseLettori();
@@ -180,5 +200,12 @@ int main(int argc, char* argv[])
                   << std::strerror(traceFile.error()) << std::endl;
         status = CliSession::ExitOutput;
     }
+    if (captureFile.error() != 0) {
+        std::cerr << "lettore: cannot write the capture to " << invocation.captureFile << ": "
+                  << std::strerror(captureFile.error()) << std::endl;
+        status = CliSession::ExitOutput;
+    }
+    if (invocation.stats)
+        std::cerr << statistics.text() << std::flush;
     return outputChecked(status);
 }

@@ -139,6 +139,32 @@ TEST_F(LettoreEndToEndTest, LineDropAndLateAnswers)
     EXPECT_EQ(outcome({"--term", "1", "GetVersioneFirmware"}), Version + "|  => 0");
 }
 
+// --capture: tshark with the shipped dissector filters by address and names each frame's direction and fields;
+// a full disk fails the run. --stats counts the run per reader.
+TEST_F(LettoreEndToEndTest, CaptureOpensInTsharkAndStatsCountTheRun)
+{
+    startSim({"--reader", "1", "--reader", "5"});
+    const QString capture = folder.filePath("run.pcapng");
+    const ProgramRun run = runProgram(LETTORE_BIN, on({"--term", "5", "--capture", capture, "--stats", "GetVersioneFirmware"}));
+    EXPECT_EQ(run.out, Version);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(std::regex_search(run.err, std::regex("\n5 +1 +1 +0 +0 +0 +0 +[0-9]+/[0-9.]+/[0-9]+/[0-9]+\nline: 0 noise"))) << run.err;
+    EXPECT_EQ(outcome({"--capture", "/dev/full", "--term", "5", "GetVersioneFirmware"}),
+              Version + "| lettore: cannot write the capture to /dev/full: No space left on device\n => 74");
+    if (!QFileInfo::exists("/usr/bin/tshark"))
+        GTEST_SKIP() << "tshark is not installed";
+    QProcess tshark;
+    tshark.start("/usr/bin/tshark", {"-r", capture, "-X", "lua_script:" LETTORE_DISSECTOR, "-Y", "lettore.address == 5",
+                                     "-T", "fields", "-E", "separator=|", "-e", "rtacser.eventtype", "-e", "lettore.dialect",
+                                     "-e", "lettore.type", "-e", "lettore.command", "-e", "lettore.data",
+                                     "-e", "lettore.check_good"});
+    ASSERT_TRUE(tshark.waitForFinished(30000));
+    const QStringList lines = QString::fromLatin1(tshark.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << tshark.readAllStandardError().toStdString();
+    EXPECT_EQ(lines[0].toStdString(), "0x01|Sibrant2|P|GetVersioneFirmware|2|1");
+    EXPECT_EQ(lines[1].toStdString(), "0x02|Sibrant2|P||SIM LETTORE 1.00|1");
+}
+
 // A copy of lettore finds Seriale.cfg and COM<N> links beside it (default port 1: COM1). Silence names the port
 // used; a scan finds each reader once and takes no late answer for the next address; a moved reader answers at its
 // new address and rate. A closed standard output (nothing is even sent) and a full disk fail the run, as a trace
