@@ -12,6 +12,7 @@
 #include "QtPort.h"
 #include "QtSound.h"
 #include "ScopedSubscription.h"
+#include "SerialSettings.h"
 #include "TrafficCapture.h"
 #include "TrafficFeed.h"
 #include "TrafficLogModel.h"
@@ -72,8 +73,13 @@ int main(int argc, char* argv[])
     // Every byte on the port goes to the traffic log, open or not.
     TrafficLogModel trafficLog;
     TrafficCapture collaudoTraffic;
+    const clsComunicazioni* link = nullptr;  // while the registry holds it
     TrafficFeed traffic([&](std::vector<TrafficRow>&& rows) {
         collaudoTraffic.offer(rows);
+        // A pause inside a frame is told in character times of the line's rate.
+        if (link)
+            if (const auto line = SerialSettings::parse(link->CommSettings()))
+                trafficLog.setBaudRate(line->baudRate);
         trafficLog.append(std::move(rows));
     });
     // A number in the port table beside Seriale.cfg reaches a device server.
@@ -85,6 +91,7 @@ int main(int argc, char* argv[])
     // After a command times out, the next one waits for a quiet line, so a
     // reader's late answer is never credited to it.
     Lettori().Comunicazione().setQuietGapAfterTimeOut(clsComunicazioni::UsualQuietGapMs);
+    link = &Lettori().Comunicazione();
 
     int status = 0;
     {
@@ -104,6 +111,7 @@ int main(int argc, char* argv[])
     }
     MonCom::setTrafficLogOpener({});
     // The port closes with the registry, while Qt is still there.
+    link = nullptr;
     releaseLettori();
     return status;
 }
