@@ -5,10 +5,13 @@
 //   raw termios and poll) and a plain pyserial loop, median of 5 rounds;
 // - paced at the real byte time, 9600 and 38400 baud: `lettore` against
 //   the floor, each also over pure wire time (10 bits a byte), median of 3;
+// - paced, `lettore` also through Debian's ser2net over RFC 2217 (its
+//   byte batching, chardelay, off) against itself on the line directly;
 // - the CPU time of one 5 s time-out of `lettore`.
 // Run by hand:
 //   build/bin/lettore-bench-inserisci [CODES]
 
+#include "DeviceServer.h"
 #include "Frame.h"
 #include "LettoreProcess.h"
 
@@ -20,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <sys/resource.h>
 #include <vector>
 
@@ -60,8 +64,9 @@ const Client Pyserial{"pyserial loop", "/usr/bin/python3", [](const QString& d, 
                           return QStringList{PYSERIAL_SCRIPT} + plainArguments(d, b, c);
                       }};
 
-// One range of `codes` codes by `client` on a fresh line at `baud`.
-Measure insertRange(const Client& client, int codes, int baud, bool paced)
+// One range of `codes` codes by `client` on a fresh line at `baud`, or
+// through a device server in front of it.
+Measure insertRange(const Client& client, int codes, int baud, bool paced, bool throughServer = false)
 {
     QTemporaryDir folder;
     const QString link = folder.filePath("COM9");
@@ -69,10 +74,17 @@ Measure insertRange(const Client& client, int codes, int baud, bool paced)
     if (paced)
         simArguments << "--pace";
     SimProcess sim(link, simArguments);
+    std::optional<DeviceServer> server;
+    if (throughServer) {
+        server.emplace(sim.device().toStdString(), DeviceServer::Kind::Rfc2217, "    chardelay: false\n");
+        if (!server->start())
+            return {0, false};
+    }
 
     QElapsedTimer timer;
     timer.start();
-    const ProgramRun run = runProgram(client.program, client.arguments(link, baud, codes), 600000);
+    const ProgramRun run =
+        runProgram(client.program, client.arguments(server ? server->address() : link, baud, codes), 600000);
     const double seconds = timer.nsecsElapsed() / 1e9;
     const bool ok = run.status == 0
                     && run.out.find("accettati " + std::to_string(codes) + "\n") != std::string::npos;
@@ -148,20 +160,24 @@ int main(int argc, char* argv[])
     std::printf("paced at the real byte time, %d codes, median of %d (aim: lettore 1.01x the floor at most):\n",
                 codes, PacedRounds);
     for (int baud : {9600, 38400}) {
-        std::vector<double> lettoreTimes, floorTimes;
+        std::vector<double> lettoreTimes, floorTimes, networkTimes;
         for (int round = 0; round < PacedRounds; ++round) {
             const Measure cli = insertRange(Lettore, codes, baud, true);
             const Measure floor = insertRange(Floor, codes, baud, true);
-            if (!cli.ok || !floor.ok)
+            const Measure network = insertRange(Lettore, codes, baud, true, true);
+            if (!cli.ok || !floor.ok || !network.ok)
                 return 1;
             lettoreTimes.push_back(cli.seconds);
             floorTimes.push_back(floor.seconds);
+            networkTimes.push_back(network.seconds);
         }
-        const double cli = median(lettoreTimes), floor = median(floorTimes);
+        const double cli = median(lettoreTimes), floor = median(floorTimes), network = median(networkTimes);
         const double wire = codes * bytesPerExchange() * 10.0 / baud;
         std::printf("  %5d baud: wire %.3f s, floor %.3f s (%.3fx wire), lettore %.3f s (%.3fx wire, "
                     "%.4fx the floor, %+.0f us an exchange)\n",
                     baud, wire, floor, floor / wire, cli, cli / wire, cli / floor, (cli - floor) * 1e6 / codes);
+        std::printf("  %5d baud through ser2net over RFC 2217: %.3f s, %.4fx lettore on the line (aim: 1.05x at most)\n",
+                    baud, network, network / cli);
     }
 
     // Nobody answers at address 9: one full time-out, start-up included.

@@ -16,10 +16,11 @@ build=(cmake g++ make
 # the accessibility bus, and Python's AT-SPI and X bindings); clang and
 # libFuzzer for the sanitizer build and the fuzz targets; pyserial for the
 # benchmark that sets a plain Python client beside lettore; tshark, which
-# opens the traffic captures with the dissector the package ships.
+# opens the traffic captures with the dissector the package ships; ser2net,
+# a real device server (raw TCP and RFC 2217) in front of the virtual reader.
 tests=(libgtest-dev libgmock-dev clang libclang-rt-dev tshark
        xvfb xauth openbox dbus-daemon dbus-bin at-spi2-core
-       python3 python3-pyatspi python3-xlib python3-serial
+       python3 python3-pyatspi python3-xlib python3-serial ser2net
        desktop-file-utils)
 # The Windows cross-build of the libraries without Qt and their unit tests,
 # run under Wine: MinGW-w64 with POSIX threads, GoogleTest's sources.

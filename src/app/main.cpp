@@ -82,7 +82,10 @@ int main(int argc, char* argv[])
                 trafficLog.setBaudRate(line->baudRate);
         trafficLog.append(std::move(rows));
     });
-    installPlatform({PortTap::tapping(portOpener(PortNaming(settingsFolder)), &traffic), &clock,
+    // A number in the port table beside Seriale.cfg reaches a device server.
+    const PortTable table =
+        settingsFolder.empty() ? PortTable() : PortTable::load(folders.settings / PortTable::FileName);
+    installPlatform({PortTap::tapping(portOpener(PortNaming(settingsFolder), table), &traffic), &clock,
                      [&] { turns(); },
                      [&](const std::string& file, bool async) { sound.play((folders.data / file).string(), async); }});
     // After a command times out, the next one waits for a quiet line, so a

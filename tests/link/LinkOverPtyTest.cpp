@@ -53,7 +53,7 @@ TEST(PortNamingTest, ComLinkNamesItsTargetOtherNumbersAreTtySNMinusOne)
     pinned.pinDevice("ttyUSB1");
     EXPECT_EQ(pinned.deviceFor("5"), "ttyUSB1");
     // Addresses of a kind no channel exists for are refused, not taken for a device.
-    for (const char* address : {"tcp://reader:4001", "RFC2217://reader:4001"})
+    for (const char* address : {"socket://reader:4001", "RFC2217://reader"})
         EXPECT_THROW(openPort(address, naming), PortError) << address;
 }
 

@@ -6,6 +6,7 @@
 #include "CommandNames.h"
 #include "FieldCodec.h"
 #include "NumberText.h"
+#include "NetworkAddress.h"
 #include "clsComunicazioni.h"
 
 #include <algorithm>
@@ -120,8 +121,13 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
         } else if (name == "--port") {
             const std::string port = value();
             if (port.empty())
-                throw UsageError("--port needs a port number or a device path");
-            if (port.find_first_not_of("+-0123456789") == std::string::npos) {
+                throw UsageError("--port needs a port number, a device path or an address");
+            if (NetworkAddress::isAddress(port)) {
+                if (!NetworkAddress::parse(port))
+                    throw UsageError("--port address must be tcp://HOST:PORT or rfc2217://HOST:PORT, not "
+                                     + ArgumentChecks::quoted(port));
+                inv.device = port;
+            } else if (port.find_first_not_of("+-0123456789") == std::string::npos) {
                 const auto number = NumberText::whole(port, Int16Min, Int16Max);
                 if (!number)
                     throw UsageError("--port number must be from -32768 to 32767, not "
@@ -305,7 +311,7 @@ void CommandLine::checkFileCommands(const Invocation& inv)
 std::string CommandLine::helpText()
 {
     std::string text =
-        "Usage: lettore [--port N|DEVICE] [--baud RATE] [--term ADDR] [--trace] [--trace-file FILE]\n"
+        "Usage: lettore [--port N|DEVICE|ADDRESS] [--baud RATE] [--term ADDR] [--trace] [--trace-file FILE]\n"
         "               [--capture FILE] [--stats] [--json] [--strict] [--timeout MS] COMMAND [ARGS...]\n"
         "       lettore help COMMAND | -h | --help | --version\n"
         "\n"
@@ -313,8 +319,10 @@ std::string CommandLine::helpText()
         "returned value (bytes outside printable ASCII as \\xHH).\n"
         "Port, rate and terminal default to Seriale.cfg in the settings folder, else 1, 9600, 0.\n"
         "The settings folder is the program's folder in a build, ~/.config/lettore once installed.\n"
-        "  --port N|DEVICE  port number (COM<N> link in the settings folder, else /dev/ttyS<N-1>)\n"
-        "                   or a device path; `lettore ports` lists them\n"
+        "  --port N|DEVICE|ADDRESS  port number (PorteRete.cfg entry or COM<N> link in the\n"
+        "                   settings folder, else /dev/ttyS<N-1>), a device path, or a device\n"
+        "                   server's address tcp://HOST:PORT or rfc2217://HOST:PORT;\n"
+        "                   `lettore ports` lists them\n"
         "  --baud RATE      baud rate: 1200, 2400, 4800, 9600, 19200 or 38400\n"
         "  --term ADDR      reader address, 0..255, 256 for all readers (no answer, so no query\n"
         "                   goes there)\n"

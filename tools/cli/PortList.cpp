@@ -69,6 +69,16 @@ std::vector<PortList::Link> PortList::links(const fs::path& folder)
     return out;
 }
 
+std::vector<PortList::Link> PortList::networkPorts(const PortTable& table)
+{
+    std::vector<Link> out;
+    for (const auto& [number, address] : table.entries())
+        out.push_back({PortTable::FileName, number, address.text(), true, {}});
+    for (const std::string& problem : table.problems())
+        out.push_back({PortTable::FileName, 0, {}, false, problem});
+    return out;
+}
+
 std::string PortList::text(const std::vector<Device>& devices, const std::vector<Link>& links,
                            int16_t defaultPort, const std::string& defaultDevice)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PortTable.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -8,8 +10,9 @@
 namespace lettore {
 
 // What `lettore ports` shows: the serial devices the system knows, the
-// COM<N> links of the settings folder with the number each gives, and the
-// port a command uses when --port is not given.
+// COM<N> links of the settings folder with the number each gives, the
+// network ports of its port table, and the port a command uses when
+// --port is not given.
 class PortList {
 public:
     // Texts in UTF-8, as the system gives them.
@@ -36,6 +39,10 @@ public:
     // The COM<N> links in `folder`, by port number, then the odd entries
     // named COM and a number that give no port a device, by name.
     static std::vector<Link> links(const std::filesystem::path& folder);
+    // The port table's entries as links named after its file, leading to
+    // their addresses (present: an address is not probed), then its
+    // problems as odd entries.
+    static std::vector<Link> networkPorts(const PortTable& table);
 
     // One line per device, per link, per odd entry, then the port used by
     // default.

@@ -7,6 +7,7 @@
 #include "EndRequests.h"
 #include "PortList.h"
 #include "PortOpening.h"
+#include "PortTable.h"
 #include "PortTap.h"
 #include "QtPort.h"
 #include "StandardStreams.h"
@@ -105,15 +106,28 @@ int main(int argc, char* argv[])
         return usageFailure(error);
     }
     PortNaming naming(folder.string());
+    // Network ports by number: the port table beside Seriale.cfg.
+    const PortTable table = folder.empty() ? PortTable() : PortTable::load(folder / PortTable::FileName);
     if (invocation.command == &CommandNames::ports()) {
         const auto devices = PortList::devices();
-        const auto links = PortList::links(folder);
-        const std::string device = naming.devicePath(stored.NSeriale);
+        auto links = PortList::links(folder);
+        const auto network = PortList::networkPorts(table);
+        links.insert(links.end(), network.begin(), network.end());
+        const auto tableAddress = table.address(stored.NSeriale);
+        const std::string device = tableAddress ? tableAddress->text() : naming.devicePath(stored.NSeriale);
         output << (invocation.json ? PortList::json(devices, links, stored.NSeriale, device)
                                    : PortList::text(devices, links, stored.NSeriale, device));
         return outputChecked(0);
     }
-    naming.pinDevice(invocation.device);
+    for (const std::string& problem : table.problems())
+        std::cerr << "lettore: " << PortTable::FileName << " " << problem << std::endl;
+    // A port number in the table is its address, named as such in failures.
+    std::optional<NetworkAddress> address = NetworkAddress::parse(invocation.device);
+    if (invocation.device.empty())
+        if ((address = table.address(invocation.portNumber.value_or(stored.NSeriale))))
+            invocation.device = address->text();
+    if (!address)
+        naming.pinDevice(invocation.device);
 
     // The trace: the port tapped, its bytes decoded into rows as they come.
     TraceFile traceFile;
@@ -162,7 +176,11 @@ int main(int argc, char* argv[])
             traceFile.flush();
             captureFile.flush();
         });
-    PortOpener openPort = portOpener(naming);
+    // An address given with --port is reached whatever number the link asks for, as a device is.
+    PortOpener openPort =
+        portOpener(naming, table, [](const std::string& notice) { std::cerr << "lettore: " << notice << std::endl; });
+    if (address)
+        openPort = [opener = std::move(openPort), text = address->text()](const std::string&) { return opener(text); };
     if (trace)
         openPort = PortTap::tapping(std::move(openPort), &*trace);
 

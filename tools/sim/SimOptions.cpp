@@ -1,6 +1,7 @@
 #include "SimOptions.h"
 
 #include "ArgumentChecks.h"
+#include "NetworkAddress.h"
 #include "NumberText.h"
 
 #include <algorithm>
@@ -67,6 +68,13 @@ SimOptions SimOptions::parse(const std::vector<std::string>& arguments)
             options.help = true;
         else if (option == "--link")
             options.linkPath = value();
+        else if (option == "--listen") {
+            options.listen = value();
+            const auto address = NetworkAddress::parse(options.listen);
+            if (!address || address->host.find_first_not_of("0123456789.") != std::string::npos)
+                throw std::invalid_argument("--listen needs tcp://IPV4:PORT or rfc2217://IPV4:PORT, not "
+                                            + ArgumentChecks::quoted(options.listen));
+        }
         else if (option == "--log")
             options.logPath = value();
         else if (option == "--reader")
@@ -101,6 +109,10 @@ Options:
   --link PATH            make PATH a symbolic link to the device, e.g.
                          build/bin/COM9: the console and the command line
                          then reach the line as port 9
+  --listen ADDRESS       serve the line over TCP too, as a device server:
+                         tcp://127.0.0.1:PORT carries bytes only,
+                         rfc2217://127.0.0.1:PORT also takes the rate the
+                         client sets (RFC 2217); one client at a time
   --reader ADDR[:OPTS]   a reader at address ADDR (0-255); repeatable;
                          default one reader at address 1. OPTS, comma
                          separated:

@@ -13,6 +13,9 @@ struct SimOptions {
     std::vector<ReaderSettings> readers;  // one at address 1 when none given
     LineSettings line;
     std::string linkPath;
+    // tcp://HOST:PORT or rfc2217://HOST:PORT: the line served over the
+    // network too; "" for none.
+    std::string listen;
     std::string logPath;  // "-": standard error
     bool help = false;
 

@@ -1,6 +1,7 @@
 #include "CommandInput.h"
 #include "EndSignals.h"
 #include "LineCommand.h"
+#include "LineServer.h"
 #include "PseudoTerminal.h"
 #include "SimOptions.h"
 #include "VirtualLine.h"
@@ -137,6 +138,12 @@ int main(int argc, char* argv[])
         const ServedLine served(line);
         if (!options.linkPath.empty())
             line.linkAs(options.linkPath);
+        if (!options.listen.empty()) {
+            // It serves until the program ends; its thread may be in accept() then.
+            const std::string device = options.linkPath.empty() ? line.slavePath() : options.linkPath;
+            auto* server = new LineServer(*lettore::NetworkAddress::parse(options.listen), [device] { return device; });
+            server->start();
+        }
         std::cout << line.slavePath() << std::endl;
 
         std::thread(readCommands).detach();

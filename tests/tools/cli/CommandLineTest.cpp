@@ -68,6 +68,8 @@ TEST(CommandLineTest, UsageErrors)
         {{"--term", "-1", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"-1\""},
         {{"--term", "12x", "GetSetupBase"}}, {{"--term=", "GetSetupBase"}}, {{"GetSetupBase", "--term"}},
         {{"--port", "99999", "GetSetupBase"}}, {{"--port", "", "GetSetupBase"}}, {{"--baud", "0", "GetSetupBase"}},
+        {{"--port", "tcp://host", "GetSetupBase"},
+         "--port address must be tcp://HOST:PORT or rfc2217://HOST:PORT, not \"tcp://host\""},
         {{"--timeout", "0", "CancellaWL"}, "--timeout must be an integer from 1 to 60000, not \"0\"", ""},
         {{"CreaBadge"}, "", "Usage: lettore [OPTIONS] CreaBadge CODE"}, {{"--to", "256", "scan"}, "", ""},
         {{"SetupBase", "0001", "1", "050", "100", "0"}}, {{"CancellaWL", "x"}}, {{}}, {{"--verbose", "GetSetupBase"}},
