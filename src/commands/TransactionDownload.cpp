@@ -24,6 +24,10 @@ TransactionDownload::Result TransactionDownload::run() const
     Result result;
     const ReaderCommand& query = ReaderCommand::named("GetTransazione");
     const ReaderCommand& confirm = ReaderCommand::named("SendACK");
+    // A record in a late answer to an earlier run's request would be stored
+    // and acknowledged in place of the one the reader sends next, which the
+    // acknowledgement then deletes unread.
+    m_link.keepQuietGapBeforeNextSend();
     for (;;) {
         if (BetweenExchanges::stop(m_link, m_stop)) {
             result.stopped = true;

@@ -169,6 +169,12 @@ public:
     // that follows then meets the busy link) or PortFailed.
     int16_t keepQuietGap();
 
+    // Makes the next send keep the quiet gap first, as after a time-out:
+    // for a job that must not take the late answer to a request sent
+    // before it began (by a run that was stopped or killed) for the answer
+    // to its own first request.
+    void keepQuietGapBeforeNextSend() { m_quietGapDue = m_quietGapMs > 0; }
+
     // Ends the reception, quiet wait or write under way as soon as the turn
     // of the event loop that calls this returns, as if its time limit had
     // passed: the exchange ends as a time-out (ComTO); nothing when the link
