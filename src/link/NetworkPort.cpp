@@ -12,7 +12,10 @@ namespace lettore {
 namespace {
 
 // Whole milliseconds, rounded up: a round trip is never taken as none.
-uint32_t elapsedMs(const QElapsedTimer& clock) { return static_cast<uint32_t>((clock.nsecsElapsed() + 999'999) / 1'000'000); }
+uint32_t elapsedMs(const QElapsedTimer& clock)
+{
+    return static_cast<uint32_t>((clock.nsecsElapsed() + 999'999) / 1'000'000);
+}
 
 }  // namespace
 

@@ -34,9 +34,9 @@ public:
     ReaderScan(clsLettori& registry, Progress progress, FoundOne found, std::function<bool()> stopRequested);
 
     // Polls from..to at each of `rates`, waiting for each answer at most
-    // pollTimeoutMs of the rate, timeoutMs and the port's round trip. The link's rate,
-    // time limit and quiet gap are those of the scan meanwhile; the time
-    // limit and quiet gap are put back at the end.
+    // pollTimeoutMs of the rate, timeoutMs and the port's round trip. The
+    // link's rate, time limit and quiet gap are those of the scan
+    // meanwhile; the time limit and quiet gap are put back at the end.
     Result run(int from, int to, const std::vector<std::string>& rates, std::optional<uint32_t> timeoutMs);
 
     // 100 ms plus the time 30 bytes take at `baud` (10 bits a byte): room
