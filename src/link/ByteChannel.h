@@ -4,6 +4,7 @@
 #include "PortError.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -68,6 +69,11 @@ public:
 
     // The serial line's controls; nullptr for a channel without them.
     virtual LineControl* lineControl() { return nullptr; }
+
+    // How long a request takes to reach the far end of the connection and
+    // its answer to come back, as measured when the channel last opened; a
+    // channel to a device of this machine has none.
+    virtual std::optional<uint32_t> roundTripMs() { return std::nullopt; }
 };
 
 // Makes the channel that an address names, closed. See PortAddress.

@@ -127,4 +127,6 @@ std::optional<PortError> LinkPort::closedByDrop()
     return m_channel ? m_channel->closedByDrop() : std::nullopt;
 }
 
+std::optional<uint32_t> LinkPort::roundTripMs() { return m_channel ? m_channel->roundTripMs() : std::nullopt; }
+
 }  // namespace lettore

@@ -55,6 +55,7 @@ public:
     void setInputNotifications(bool on) override;
     void setEventHandler(std::function<void(CommEvent)> handler) override;
     std::optional<PortError> closedByDrop() override;
+    std::optional<uint32_t> roundTripMs() override;
 
 private:
     ByteChannel& channel();

@@ -9,6 +9,16 @@
 
 namespace lettore {
 
+namespace {
+
+// Whole milliseconds, rounded up: a round trip is never taken as none.
+uint32_t elapsedMs(const QElapsedTimer& clock)
+{
+    return static_cast<uint32_t>((clock.nsecsElapsed() + 999'999) / 1'000'000);
+}
+
+}  // namespace
+
 // Brackets one of our own operations: a connection that ends meanwhile
 // fails the operation instead of being announced to the handler.
 class NetworkPort::Call {
@@ -37,6 +47,8 @@ NetworkPort::NetworkPort(NetworkAddress address, NoticeHook notice)
     };
     QObject::connect(&m_socket, &QTcpSocket::disconnected, &m_socket, ended);
     QObject::connect(&m_socket, &QTcpSocket::errorOccurred, &m_socket, ended);
+    // The handshake is timed from the end of the host name's lookup.
+    QObject::connect(&m_socket, &QTcpSocket::hostFound, &m_socket, [this] { m_roundTripClock.start(); });
     m_reconnectTimer.setInterval(ReconnectIntervalMs);
     QObject::connect(&m_reconnectTimer, &QTimer::timeout, &m_socket, [this] { reconnect(); });
 }
@@ -101,6 +113,8 @@ void NetworkPort::connectToServer()
     m_codec.reset();
     m_input.clear();
     m_dtrSent = false;
+    m_roundTripMs.reset();
+    m_roundTripClock.start();
     m_socket.connectToHost(QString::fromStdString(m_address.host), m_address.port);
     if (!m_socket.waitForConnected(ConnectTimeLimitMs)) {
         const QAbstractSocket::SocketError error = m_socket.error();
@@ -118,6 +132,7 @@ void NetworkPort::connectToServer()
             throw PortError(PortFailure::Other, error, m_socket.errorString().toStdString() + " (" + where + ")");
         }
     }
+    m_roundTripMs = elapsedMs(m_roundTripClock);
     // A frame goes out as soon as it is written, not held for a fuller segment.
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     SocketTuning::noticeDeadPeer(m_socket.socketDescriptor(), DeadConnectionLimitMs);
@@ -125,8 +140,10 @@ void NetworkPort::connectToServer()
         return;
     try {
         const SerialSettings settings = SerialSettings::parse(m_settings).value_or(SerialSettings{});
+        m_roundTripClock.start();
         send(m_codec.start() + m_codec.setSettings(settings) + m_codec.setDtr(m_dtr));
         awaitAnswers("the line settings " + m_settings);
+        m_roundTripMs = std::max(*m_roundTripMs, elapsedMs(m_roundTripClock));
         m_dtrSent = true;
     } catch (const PortError&) {
         m_socket.abort();

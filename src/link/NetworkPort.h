@@ -4,6 +4,7 @@
 #include "NetworkAddress.h"
 #include "Rfc2217Codec.h"
 
+#include <QElapsedTimer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -58,6 +59,9 @@ public:
     std::optional<PortError> closedByDrop() override;
     // Raw TCP has it too: its settings are kept on this side.
     LineControl* lineControl() override { return this; }
+    // The TCP handshake's time, or over RFC 2217 the server's answer to the
+    // line settings when that took longer; measured at each connection.
+    std::optional<uint32_t> roundTripMs() override { return m_roundTripMs; }
 
     // LineControl
     void setSettings(const std::string& settings) override;
@@ -112,6 +116,8 @@ private:
     bool m_notificationQueued = false;
     bool m_localSettingsTold = false;
     QTimer m_reconnectTimer;
+    QElapsedTimer m_roundTripClock;
+    std::optional<uint32_t> m_roundTripMs;
 };
 
 }  // namespace lettore

@@ -49,6 +49,7 @@ public:
     void setEventHandler(std::function<void(CommEvent)> handler) override;
     std::optional<PortError> closedByDrop() override;
     LineControl* lineControl() override { return m_channel->lineControl() ? this : nullptr; }
+    std::optional<uint32_t> roundTripMs() override { return m_channel->roundTripMs(); }
 
     // LineControl
     void setSettings(const std::string& settings) override;

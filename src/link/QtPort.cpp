@@ -139,6 +139,7 @@ void QtPort::openDevice()
     // On a port already open Qt itself reports OpenError.
     if (!m_serial.open(QIODevice::ReadWrite))
         throwFailure();
+    SerialDevice::askLowLatency(m_serial);
     m_modemLinesSet = false;
     try {
         applyModemLine(&QSerialPort::setDataTerminalReady, m_dtr);

@@ -30,6 +30,12 @@ public:
     // rate when it reads the bytes: the last frame written would be read
     // at the old rate.
     static void close(QSerialPort& serial);
+
+    // A USB serial adapter's driver holds what it receives until its
+    // latency timer runs out (16 ms by default) unless the open device is
+    // asked for low latency. Asks that of a USB adapter; a driver that
+    // refuses, or a device of another kind, is left as it is.
+    static void askLowLatency(QSerialPort& serial);
 };
 
 }  // namespace lettore

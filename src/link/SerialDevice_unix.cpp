@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <chrono>
 #include <fcntl.h>
+#include <filesystem>
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
@@ -60,6 +64,27 @@ void SerialDevice::close(QSerialPort& serial)
         ::ioctl(device, TIOCNXCL);
         ::close(device);
     }
+}
+
+// The device's own name, through the descriptor, whatever link it was
+// opened by: ttyUSB* (usb-serial drivers) and ttyACM* (modems' class).
+void SerialDevice::askLowLatency(QSerialPort& serial)
+{
+#ifdef __linux__
+    const int fd = serial.handle();
+    std::error_code error;
+    const std::string name =
+        std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), error).filename().string();
+    if (error || (name.rfind("ttyUSB", 0) != 0 && name.rfind("ttyACM", 0) != 0))
+        return;
+    serial_struct info{};
+    if (::ioctl(fd, TIOCGSERIAL, &info) != 0)
+        return;
+    info.flags |= ASYNC_LOW_LATENCY;
+    ::ioctl(fd, TIOCSSERIAL, &info);
+#else
+    (void)serial;
+#endif
 }
 
 }  // namespace lettore

@@ -37,4 +37,7 @@ qint64 SerialDevice::writeNow(QSerialPort&, const char*, qint64) { return 0; }
 // Windows has no pseudo-terminals whose far end reads the rate later.
 void SerialDevice::close(QSerialPort& serial) { serial.close(); }
 
+// Windows drivers keep their latency in the device's own settings.
+void SerialDevice::askLowLatency(QSerialPort&) {}
+
 }  // namespace lettore

@@ -160,6 +160,10 @@ public:
     void setAnswerTimeLimit(uint32_t ms) { m_reception.setAnswerTimeLimit(ms); }
     uint32_t answerTimeLimit() const { return m_reception.answerTimeLimit(); }
 
+    // The round trip of the port's connection to a device server, as
+    // measured when it opened; nothing for a local device.
+    std::optional<uint32_t> roundTripMs() { return Seriale.roundTripMs(); }
+
     // Keeps the quiet gap now when one is due (the last exchange timed out
     // and a gap is set), busy meanwhile; the frames held during it are
     // raised as soon as it ends, before anything else is sent. Every send

@@ -47,6 +47,13 @@ private slots:
         QTest::newRow("dropped line") << "the line dropped or the device was removed"
                                       << "la linea è caduta o il dispositivo è stato scollegato";
         QTest::newRow("port number kept") << "No device has port number 12" << "Nessun dispositivo ha il numero di porta 12";
+        QTest::newRow("server's value words") << "the device server set rate 9600 when asked for rate 19200 (127.0.0.1:4001)"
+                                              << "il server seriale ha impostato velocità 9600 invece di velocità 19200 "
+                                                 "(127.0.0.1:4001)";
+        QTest::newRow("three places") << "the device server at h:1 did not answer the line settings 9600,E,7,2 within 3 s"
+                                      << "il server seriale a h:1 non ha risposto alle impostazioni di linea 9600,E,7,2 "
+                                         "entro 3 s";
+        QTest::newRow("a % in the text") << "\"tcp://%1\" is not tcp://HOST:PORT" << "\"tcp://%1\" non è tcp://HOST:PORT";
         QTest::newRow("the system's reason as it is") << "Permission denied" << "Permission denied";
         QTest::newRow("only a whole text") << "the line dropped or the device was removed twice"
                                            << "the line dropped or the device was removed twice";

@@ -9,6 +9,7 @@
 #include <QSerialPortInfo>
 
 #include <algorithm>
+#include <fstream>
 #include <limits>
 
 namespace lettore {
@@ -19,16 +20,39 @@ namespace fs = std::filesystem;
 
 std::string hex4(quint16 value) { return QString("%1").arg(value, 4, 16, QChar('0')).toStdString(); }
 
+// A timer above 1 ms is worth lowering: the driver may hold each answer that long.
+std::string latency(const PortList::Device& device)
+{
+    if (!device.latencyTimerMs)
+        return {};
+    const std::string ms = std::to_string(*device.latencyTimerMs) + " ms";
+    if (*device.latencyTimerMs <= 1)
+        return " latency timer " + ms;
+    const fs::path file = fs::path(PortList::UsbSerialDevices) / fs::path(device.path).filename() / "latency_timer";
+    return " latency timer " + ms + " (adds up to " + ms + " to every answer; write 1 to " + file.string() + " for 1 ms)";
+}
+
 }  // namespace
 
-std::vector<PortList::Device> PortList::devices()
+std::optional<int> PortList::latencyTimerMs(const fs::path& usbSerialDevices, const std::string& devicePath)
+{
+    std::ifstream file(usbSerialDevices / fs::path(devicePath).filename() / "latency_timer");
+    std::string text;
+    if (!std::getline(file, text))
+        return std::nullopt;
+    const auto ms = NumberText::whole(text, 0, 255);
+    return ms ? std::optional<int>(static_cast<int>(*ms)) : std::nullopt;
+}
+
+std::vector<PortList::Device> PortList::devices(const fs::path& usbSerialDevices)
 {
     std::vector<Device> out;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         Device device{info.systemLocation().toStdString(), info.description().toStdString(),
-                      info.manufacturer().toStdString(), info.serialNumber().toStdString(), {}};
+                      info.manufacturer().toStdString(), info.serialNumber().toStdString(), {}, {}};
         if (info.hasVendorIdentifier() && info.hasProductIdentifier())
             device.usb = hex4(info.vendorIdentifier()) + ":" + hex4(info.productIdentifier());
+        device.latencyTimerMs = latencyTimerMs(usbSerialDevices, device.path);
         out.push_back(device);
     }
     return out;
@@ -89,7 +113,7 @@ std::string PortList::text(const std::vector<Device>& devices, const std::vector
     for (const Device& device : devices)
         out += "device " + ByteText::escape(device.path) + field("description", device.description)
                + field("maker", device.maker) + field("serial", device.serialNumber)
-               + (device.usb.empty() ? "" : " usb " + device.usb) + "\n";
+               + (device.usb.empty() ? "" : " usb " + device.usb) + latency(device) + "\n";
     for (const Link& link : links)
         out += link.problem.empty()
                    ? "port " + std::to_string(link.number) + " " + link.name + " -> " + ByteText::escape(link.device)
@@ -104,12 +128,16 @@ std::string PortList::json(const std::vector<Device>& devices, const std::vector
                            int16_t defaultPort, const std::string& defaultDevice)
 {
     QJsonArray deviceList;
-    for (const Device& device : devices)
-        deviceList.append(QJsonObject{{"path", QString::fromStdString(device.path)},
-                                      {"description", QString::fromStdString(device.description)},
-                                      {"maker", QString::fromStdString(device.maker)},
-                                      {"serial", QString::fromStdString(device.serialNumber)},
-                                      {"usb", QString::fromStdString(device.usb)}});
+    for (const Device& device : devices) {
+        QJsonObject entry{{"path", QString::fromStdString(device.path)},
+                          {"description", QString::fromStdString(device.description)},
+                          {"maker", QString::fromStdString(device.maker)},
+                          {"serial", QString::fromStdString(device.serialNumber)},
+                          {"usb", QString::fromStdString(device.usb)}};
+        if (device.latencyTimerMs)
+            entry.insert("latencyTimerMs", *device.latencyTimerMs);
+        deviceList.append(entry);
+    }
     QJsonArray linkList, oddList;
     for (const Link& link : links) {
         if (!link.problem.empty())

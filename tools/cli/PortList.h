@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ public:
         std::string maker;
         std::string serialNumber;
         std::string usb;  // "vvvv:pppp" in hex, "" for a device not on USB
+        // A USB serial adapter's latency timer: how long its driver may
+        // hold received bytes, which every answer can wait in addition.
+        std::optional<int> latencyTimerMs;
     };
     struct Link {
         std::string name;  // "COM9"
@@ -35,7 +39,14 @@ public:
 
     // The devices from the system's port enumeration (pseudo-terminals are
     // not among them; a COM<N> link reaches those).
-    static std::vector<Device> devices();
+    // usbSerialDevices holds a folder per USB serial adapter, named as its
+    // device, with its latency_timer.
+    static std::vector<Device> devices(const std::filesystem::path& usbSerialDevices = UsbSerialDevices);
+    // The latency timer of devicePath's adapter in usbSerialDevices, in ms;
+    // nothing for a device that has none or a file that is not 0..255.
+    static std::optional<int> latencyTimerMs(const std::filesystem::path& usbSerialDevices,
+                                             const std::string& devicePath);
+    static constexpr const char* UsbSerialDevices = "/sys/bus/usb-serial/devices";
     // The COM<N> links in `folder`, by port number, then the odd entries
     // named COM and a number that give no port a device, by name.
     static std::vector<Link> links(const std::filesystem::path& folder);

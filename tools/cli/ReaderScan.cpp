@@ -18,6 +18,11 @@ uint32_t ReaderScan::defaultTimeoutMs(int baud)
     return 100 + (30 * 10 * 1000 + baud - 1) / baud;
 }
 
+uint32_t ReaderScan::pollTimeoutMs(int baud, std::optional<uint32_t> timeoutMs, std::optional<uint32_t> roundTripMs)
+{
+    return timeoutMs.value_or(defaultTimeoutMs(baud)) + roundTripMs.value_or(0);
+}
+
 std::optional<std::string> ReaderScan::poll(int address, bool& portFailed)
 {
     std::string version;
@@ -41,7 +46,7 @@ ReaderScan::Result ReaderScan::run(int from, int to, const std::vector<std::stri
     Result result;
     for (const std::string& rate : rates) {
         link.setCommSettings(SerialSettings::readersLine(rate));
-        link.setAnswerTimeLimit(timeoutMs.value_or(defaultTimeoutMs(std::stoi(rate))));
+        link.setAnswerTimeLimit(pollTimeoutMs(std::stoi(rate), timeoutMs, link.roundTripMs()));
         for (int address = from; address <= to && !result.portFailed; ++address) {
             if (m_stopRequested && m_stopRequested()) {
                 result.stopped = true;

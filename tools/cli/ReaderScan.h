@@ -33,15 +33,20 @@ public:
     // reader as it is found; stopRequested is asked between two polls.
     ReaderScan(clsLettori& registry, Progress progress, FoundOne found, std::function<bool()> stopRequested);
 
-    // Polls from..to at each of `rates`, waiting at most timeoutMs for each
-    // answer (by default defaultTimeoutMs of the rate). The link's rate,
-    // time limit and quiet gap are those of the scan meanwhile; the time
-    // limit and quiet gap are put back at the end.
+    // Polls from..to at each of `rates`, waiting for each answer at most
+    // pollTimeoutMs of the rate, timeoutMs and the port's round trip. The
+    // link's rate, time limit and quiet gap are those of the scan
+    // meanwhile; the time limit and quiet gap are put back at the end.
     Result run(int from, int to, const std::vector<std::string>& rates, std::optional<uint32_t> timeoutMs);
 
     // 100 ms plus the time 30 bytes take at `baud` (10 bits a byte): room
     // for the request, the 21-byte answer and the reader's own delay.
     static uint32_t defaultTimeoutMs(int baud);
+
+    // timeoutMs (by default defaultTimeoutMs of `baud`) plus the round trip
+    // of a connection to a device server, which every answer also takes: a
+    // 600 ms network would otherwise make every reader look absent.
+    static uint32_t pollTimeoutMs(int baud, std::optional<uint32_t> timeoutMs, std::optional<uint32_t> roundTripMs);
 
 private:
     // The firmware version the reader at `address` gave, or nothing.

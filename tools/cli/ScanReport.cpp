@@ -38,6 +38,9 @@ int ScanReport::run()
             m_out << "trovato " << reader.address << ' ' << reader.baud << ' ' << ByteText::escape(reader.firmware)
                   << '\n' << std::flush;
     };
+    if (const auto roundTrip = link.roundTripMs())
+        m_err << "scan: round trip to the device server " << *roundTrip << " ms, added to each poll's time limit\n"
+              << std::flush;
     ReaderScan scan(m_registry, progress, found, [&] { return stop.signal() != 0 || m_outputFailed(); });
     const ReaderScan::Result result =
         scan.run(m_invocation.scanFrom, m_invocation.scanTo, m_invocation.scanRates, m_invocation.timeoutMs);

@@ -10,7 +10,8 @@ namespace lettore {
 class clsLettori;
 
 // `lettore scan` on an open link: runs the scan, shows the address being
-// polled on a terminal, prints each reader as it is found ("trovato ADDR
+// polled on a terminal, tells the round trip of a connection to a device
+// server (added to each poll's time limit), prints each reader as it is found ("trovato ADDR
 // RATE VERSION", then "trovati N"; with --json one object at the end) and
 // stops at a request to end, printing what it found, or once `outputFailed`
 // says a file it writes failed.

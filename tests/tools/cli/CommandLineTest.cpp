@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "CommandNames.h"
 #include "ReaderRig.h"
+#include "ReaderScan.h"
 #include "ReadingListener.h"
 #include "ResultText.h"
 
@@ -12,6 +13,24 @@
 
 namespace lettore {
 namespace {
+
+// A scan's poll waits for the rate's answer or the chosen limit, plus the round trip of a device server's connection.
+TEST(ReaderScanTest, PollTimeLimit)
+{
+    const struct {
+        int baud;
+        std::optional<uint32_t> chosen, roundTrip;
+        uint32_t expected;
+    } rows[] = {
+        {9600, {}, {}, 132},  // 100 + 31.25 ms rounded up
+        {1200, {}, 0, 350},
+        {9600, {}, 600, 732},
+        {19200, 250, 600, 850},
+        {19200, 250, {}, 250},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ReaderScan::pollTimeoutMs(row.baud, row.chosen, row.roundTrip), row.expected) << row.baud;
+}
 
 TEST(CommandLineTest, OptionsAndArguments)
 {

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <regex>
+
 #include <gtest/gtest.h>
 
 namespace lettore::test {
@@ -58,6 +60,10 @@ TEST_F(NetworkEndToEndTest, CommandsRatesAndTheTable)
     }
     EXPECT_EQ(outcome(lettore, {"--port", "7", "--term", "5", "--baud", "19200", "GetVersioneFirmware"}),
               Version + "| " + problem + " => 0");
+    const std::string scanned = outcome(LETTORE_BIN, {"--port", at, "--baud", "9600", "scan", "--from", "1", "--to", "1"});
+    EXPECT_TRUE(std::regex_match(scanned, std::regex("trovato 1 9600 SIM LETTORE 1\\.00\ntrovati 1\n\\| scan: round trip to "
+                                                     "the device server [1-9][0-9]* ms, added to each poll's time limit\n => 0")))
+        << scanned;
     const std::string listed = outcome(lettore, {"ports"});
     EXPECT_NE(listed.find("port 7 PorteRete.cfg -> " + at.toStdString() + "\n"), std::string::npos) << listed;
 

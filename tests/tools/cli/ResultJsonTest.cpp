@@ -82,5 +82,29 @@ TEST(PortListTest, LinksAndTheirDevices)
     EXPECT_EQ(object["default"].toObject(), (QJsonObject{{"port", 1}, {"device", "/dev/ttyS0"}}));
 }
 
+// A USB adapter's latency timer comes from its folder of the usb-serial devices; one above 1 ms is worth lowering.
+TEST(PortListTest, UsbLatencyTimers)
+{
+    QTemporaryDir dir;
+    const fs::path sysfs = dir.path().toStdString();
+    const std::pair<std::string, std::string> files[] = {{"ttyUSB0", "16\n"}, {"ttyUSB1", "1\n"}, {"ttyUSB2", "fast\n"}};
+    for (const auto& [name, text] : files) {
+        fs::create_directory(sysfs / name);
+        std::ofstream((sysfs / name / "latency_timer").string()) << text;
+    }
+    const std::pair<std::string, std::optional<int>> rows[] = {
+        {"/dev/ttyUSB0", 16}, {"/dev/ttyUSB1", 1}, {"/dev/ttyUSB2", {}}, {"/dev/ttyACM0", {}}};
+    for (const auto& [path, expected] : rows)
+        EXPECT_EQ(PortList::latencyTimerMs(sysfs, path), expected) << path;
+
+    std::vector<PortList::Device> devices{{"/dev/ttyUSB0", "", "", "", "0403:6001", 16},
+                                          {"/dev/ttyUSB1", "", "", "", "0403:6001", 1}};
+    EXPECT_EQ(PortList::text(devices, {}, 1, "/dev/ttyUSB1"),
+              "device /dev/ttyUSB0 usb 0403:6001 latency timer 16 ms (adds up to 16 ms to every answer; write 1 to "
+              "/sys/bus/usb-serial/devices/ttyUSB0/latency_timer for 1 ms)\n"
+              "device /dev/ttyUSB1 usb 0403:6001 latency timer 1 ms\ndefault port 1 /dev/ttyUSB1\n");
+    EXPECT_EQ(parsed(PortList::json(devices, {}, 1, ""))["devices"].toArray()[0].toObject()["latencyTimerMs"], 16);
+}
+
 }  // namespace
 }  // namespace lettore::test
