@@ -98,18 +98,6 @@ private slots:
         QCOMPARE(column(window.shown(), TrafficLogModel::Time).join(' ').remove("2026-12-06T23:16:").remove('Z'), times);
     }
 
-    // Δt, latency, meaning and result, as the log shows them.
-    void analysisColumns()
-    {
-        TrafficLogModel model;
-        model.append(line());
-        model.showWaiting();
-        TrafficLogWindow window(model);
-        QCOMPARE(column(window.shown(), TrafficLogModel::Since).join(','), ",4,26,70,5000,100,100,45");
-        QCOMPARE(column(window.shown(), TrafficLogModel::Latency).join(','), ",,30,,5000,,,45");
-        QCOMPARE(column(window.shown(), TrafficLogModel::Result).join(','), ",,accettato,,time-out,,,accettato");
-    }
-
     // A silence inside a frame is told once it is longer than 1.5 character times (ten bits each) at the line's rate.
     void pauseInsideAFrame_data()
     {
@@ -151,7 +139,7 @@ private slots:
     }
 
     // Find wraps both ways; copy gives the selected rows as text and CSV; Cancella asks, names the count, and a No
-    // keeps the rows; a capture saved is opened again with the same rows.
+    // keeps the rows; a capture saved is opened again with the same rows, their Δt, latency and result.
     void findCopyClearAndCaptures()
     {
         TrafficLogModel model;
@@ -186,7 +174,9 @@ private slots:
             QCOMPARE(model.rowCount(), answer == QMessageBox::No ? 8 : 0);
         }
         QVERIFY(window.openCapture(dir.filePath("registro.pcapng")));
+        QCOMPARE(column(window.shown(), TrafficLogModel::Since).join(','), ",4,26,70,5000,100,100,45");
         QCOMPARE(column(window.shown(), TrafficLogModel::Latency).join(','), ",,30,,5000,,,45");
+        QCOMPARE(column(window.shown(), TrafficLogModel::Result).join(','), ",,accettato,,time-out,,,accettato");
     }
 
     // Opens on the newest row; Esc and Ctrl+W close it; its size and column widths come back in a new window.
