@@ -83,7 +83,8 @@ Strings calls(const std::string& text)
     return out;
 }
 
-// An open link whose last exchange timed out, so the next send keeps a quiet gap of `gapMs` first.
+// An open link whose last exchange timed out, so the next send keeps a quiet gap of `gapMs` first; the rig's records
+// start afresh.
 std::function<void(LinkRig&)> timedOutWithGap(uint32_t gapMs)
 {
     return [=](LinkRig& rig) {
@@ -91,6 +92,10 @@ std::function<void(LinkRig&)> timedOutWithGap(uint32_t gapMs)
         rig.link.setQuietGapAfterTimeOut(gapMs);
         rig.answerWith({});
         EXPECT_EQ(poll(rig).esito, Esito::TimedOut);
+        rig.port->clearRecord();
+        rig.log.events.clear();
+        rig.log.busyChanges.clear();
+        rig.yieldTimes.clear();
     };
 }
 
@@ -566,10 +571,6 @@ TEST(QuietGapAfterTimeOut, DropsInputUntilTheLineIsQuiet)
         SCOPED_TRACE(row.name);
         LinkRig rig;
         timedOutWithGap(300)(rig);
-        rig.port->clearRecord();
-        rig.log.events.clear();
-        rig.log.busyChanges.clear();
-        rig.yieldTimes.clear();
         rig.port->maxReads = 200;
         const uint32_t start = rig.clock.nowMs();
         for (const auto& [offset, bytes] : row.input)
@@ -602,7 +603,6 @@ TEST(QuietGapAfterTimeOut, ClosedPortHasNothingToDropAndAFailureIsReported)
     EXPECT_TRUE(closed.port->calls().empty());
     EXPECT_TRUE(closed.yieldTimes.empty());
     timedOutWithGap(300)(failing);
-    failing.log.events.clear();
     failing.port->failAlways("read", deviceGone());
     EXPECT_EQ(failing.link.keepQuietGap(), Esito::PortFailed);
     EXPECT_FALSE(failing.link.busy());
