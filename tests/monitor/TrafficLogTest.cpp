@@ -84,7 +84,6 @@ private slots:
             << "5" << "45.000 45.004 45.030 50.300 50.345";
         QTest::newRow("7: its command and its time-out") << "7" << "45.100 50.100";
         QTest::newRow("3: its reading") << "3" << "50.200";
-        QTest::newRow("none") << "" << "45.000 45.004 45.030 45.100 50.100 50.200 50.300 50.345";
     }
     void addressKeepsExchangesWhole()
     {
