@@ -164,7 +164,7 @@ TEST_F(TransactionFileTest, RefusesAForeignFileAndEndsARowCutShort)
     EXPECT_FALSE(file.open(path, Reader));
     EXPECT_EQ(file.error(), "its first line is not \"reader,downloaded,status,code,repeated\": not a transactions file");
     EXPECT_EQ(TransactionFile::countRecords(path), std::nullopt);
-    std::ofstream(path, std::ios::trunc) << TransactionFile::header() << "1,T,1,=\"00";
+    std::ofstream(path, std::ios::trunc | std::ios::binary) << TransactionFile::header() << "1,T,1,=\"00";
     store("0000000042");
     EXPECT_EQ(content(), TransactionFile::header() + "1,T,1,=\"00\r\n1,T,1,=\"0000000042\",\r\n");
 }
