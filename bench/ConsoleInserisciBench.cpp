@@ -176,7 +176,13 @@ Run consoleRange(const QString& folder, int codes, int baud)
         console.Form_Load(folder.toStdString());
         console.window().show();
         const auto& ui = console.window().ui();
-        ui.Command8->click();
+        // A click starts its command from the event loop: run the loop until it is over.
+        const auto clickThrough = [&console](QAbstractButton* button) {
+            button->click();
+            while (!console.gate().idle())
+                QApplication::processEvents(QEventLoop::AllEvents, 1);
+        };
+        clickThrough(ui.Command8);
         for (int i = 0; i < 10; ++i)
             QApplication::processEvents();
         ui.TxtDa->setText("0");
@@ -186,7 +192,7 @@ Run consoleRange(const QString& folder, int codes, int baud)
         const double cpu = processCpuSeconds();
         QElapsedTimer timer;
         timer.start();
-        ui.Command11->click();
+        clickThrough(ui.Command11);
         run.seconds = timer.nsecsElapsed() / 1e9;
         run.cpuSeconds = processCpuSeconds() - cpu;
         run.relay = clock.tally;
