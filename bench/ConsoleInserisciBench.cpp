@@ -77,7 +77,7 @@ public:
 
 private:
     struct Edge : LinkEvents {
-        explicit Edge(std::function<void(bool transmission)> mark) : mark(std::move(mark)) {}
+        explicit Edge(std::function<void(bool transmission)> mark) : mark(std::move(mark)) { }
         std::function<void(bool)> mark;
         void ComTX(const std::string&) override { mark(true); }
         void ComRX(const std::string&) override { mark(false); }
@@ -220,8 +220,8 @@ Run cliRange(const QString& link, int codes, int baud)
     Run run;
     run.seconds = timer.nsecsElapsed() / 1e9;
     run.cpuSeconds = childrenCpuSeconds() - cpu;
-    run.ok = program.status == 0
-             && program.out.find("TxtRisposta " + lastCode(codes).toStdString()) != std::string::npos;
+    run.ok
+        = program.status == 0 && program.out.find("TxtRisposta " + lastCode(codes).toStdString()) != std::string::npos;
     if (!run.ok)
         std::fprintf(stderr, "lettore failed (%d): %s%s\n", program.status, program.out.c_str(), program.err.c_str());
     return run;
@@ -232,9 +232,8 @@ Run floorRange(const QString& link, int codes, int baud)
 {
     QElapsedTimer timer;
     timer.start();
-    const ProgramRun program = runProgram(LETTORE_FLOOR_BIN,
-                                          {link, QString::number(baud), "1", "0", QString::number(codes - 1)},
-                                          600000);
+    const ProgramRun program
+        = runProgram(LETTORE_FLOOR_BIN, {link, QString::number(baud), "1", "0", QString::number(codes - 1)}, 600000);
     Run run;
     run.seconds = timer.nsecsElapsed() / 1e9;
     run.ok = program.status == 0;
@@ -271,9 +270,18 @@ void monitorPieces(int passes)
     monitor.show();
     for (int i = 0; i < 10; ++i)
         QApplication::processEvents();
-    const std::string frames[2] = {std::string("\x02" "01410000000001\x03\x04", 17),
-                                   std::string("\x02" "01410000000002\x03\x07", 17)};
-    const std::string answers[2] = {std::string("\x02" "0!0\x03\x20", 6), std::string("\x02" "0!1\x03\x21", 6)};
+    const std::string frames[2] = {std::string("\x02"
+                                               "01410000000001\x03\x04",
+                                               17),
+                                   std::string("\x02"
+                                               "01410000000002\x03\x07",
+                                               17)};
+    const std::string answers[2] = {std::string("\x02"
+                                                "0!0\x03\x20",
+                                                6),
+                                    std::string("\x02"
+                                                "0!1\x03\x21",
+                                                6)};
     const auto time = [passes](const char* what, const std::function<void(int)>& step) {
         QElapsedTimer timer;
         timer.start();
@@ -319,8 +327,7 @@ int main(int argc, char* argv[])
     // The console program's own yield hook, each turn timed.
     SteadyClock clock;
     EventLoopTurns turns(clock, timedTurn);
-    installPlatform({portOpener(PortNaming(folder.path().toStdString())), &clock,
-                     [&] { turns(); }, {}});
+    installPlatform({portOpener(PortNaming(folder.path().toStdString())), &clock, [&] { turns(); }, {}});
     std::printf("platform %s, %d codes, load average %.2f on %d cores\n", qPrintable(QApplication::platformName()),
                 codes, loadAverage(), QThread::idealThreadCount());
 

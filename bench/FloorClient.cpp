@@ -48,7 +48,8 @@ char bcc(const std::string& bytes)
 // ETX, then the XOR of all of them.
 std::string frame(int term, bool set, const std::string& data)
 {
-    std::string bytes{STX, static_cast<char>(0x30 + (term >> 4)), static_cast<char>((set ? 0x30 : 0x20) + (term & 0x0F))};
+    std::string bytes{STX, static_cast<char>(0x30 + (term >> 4)),
+                      static_cast<char>((set ? 0x30 : 0x20) + (term & 0x0F))};
     bytes += data;
     bytes += ETX;
     return bytes + bcc(bytes);

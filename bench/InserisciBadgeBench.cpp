@@ -49,8 +49,15 @@ struct Client {
 
 QStringList lettoreArguments(const QString& device, int baud, int codes)
 {
-    return {"--port", device, "--baud", QString::number(baud), "--term", QString::number(Address),
-            "InserisciBadge", "0", QString::number(codes - 1)};
+    return {"--port",
+            device,
+            "--baud",
+            QString::number(baud),
+            "--term",
+            QString::number(Address),
+            "InserisciBadge",
+            "0",
+            QString::number(codes - 1)};
 }
 
 QStringList plainArguments(const QString& device, int baud, int codes)
@@ -83,14 +90,12 @@ Measure insertRange(const Client& client, int codes, int baud, bool paced, bool 
 
     QElapsedTimer timer;
     timer.start();
-    const ProgramRun run =
-        runProgram(client.program, client.arguments(server ? server->address() : link, baud, codes), 600000);
+    const ProgramRun run
+        = runProgram(client.program, client.arguments(server ? server->address() : link, baud, codes), 600000);
     const double seconds = timer.nsecsElapsed() / 1e9;
-    const bool ok = run.status == 0
-                    && run.out.find("accettati " + std::to_string(codes) + "\n") != std::string::npos;
+    const bool ok = run.status == 0 && run.out.find("accettati " + std::to_string(codes) + "\n") != std::string::npos;
     if (!ok)
-        std::fprintf(stderr, "%s failed (%d): %s%s\n", client.name, run.status, run.out.c_str(),
-                     run.err.c_str());
+        std::fprintf(stderr, "%s failed (%d): %s%s\n", client.name, run.status, run.out.c_str(), run.err.c_str());
     return {seconds, ok};
 }
 
@@ -104,8 +109,7 @@ double cpuSecondsOfChildren()
 {
     rusage usage{};
     ::getrusage(RUSAGE_CHILDREN, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // Bytes on the wire for one code: the CreaBadge frame and the reader's
@@ -157,8 +161,8 @@ int main(int argc, char* argv[])
 
     // Paced: lettore and the floor in turns on fresh lines, median of each.
     constexpr int PacedRounds = 3;
-    std::printf("paced at the real byte time, %d codes, median of %d (aim: lettore 1.01x the floor at most):\n",
-                codes, PacedRounds);
+    std::printf("paced at the real byte time, %d codes, median of %d (aim: lettore 1.01x the floor at most):\n", codes,
+                PacedRounds);
     for (int baud : {9600, 38400}) {
         std::vector<double> lettoreTimes, floorTimes, networkTimes;
         for (int round = 0; round < PacedRounds; ++round) {
@@ -176,18 +180,19 @@ int main(int argc, char* argv[])
         std::printf("  %5d baud: wire %.3f s, floor %.3f s (%.3fx wire), lettore %.3f s (%.3fx wire, "
                     "%.4fx the floor, %+.0f us an exchange)\n",
                     baud, wire, floor, floor / wire, cli, cli / wire, cli / floor, (cli - floor) * 1e6 / codes);
-        std::printf("  %5d baud through ser2net over RFC 2217: %.3f s, %.4fx lettore on the line (aim: 1.05x at most)\n",
-                    baud, network, network / cli);
+        std::printf(
+            "  %5d baud through ser2net over RFC 2217: %.3f s, %.4fx lettore on the line (aim: 1.05x at most)\n", baud,
+            network, network / cli);
     }
 
     // Nobody answers at address 9: one full time-out, start-up included.
     const double cpuBefore = cpuSecondsOfChildren();
     timer.restart();
-    const ProgramRun timeOut = runProgram(LETTORE_BIN, {"--port", folder.filePath("COM9"), "--term", "9",
-                                                        "GetVersioneFirmware"});
+    const ProgramRun timeOut
+        = runProgram(LETTORE_BIN, {"--port", folder.filePath("COM9"), "--term", "9", "GetVersioneFirmware"});
     const double wall = timer.nsecsElapsed() / 1e9;
     const double cpu = cpuSecondsOfChildren() - cpuBefore;
-    std::printf("5 s time-out: %.2f s wall, %.3f s CPU, %.2f%% of a core (exit %d)\n", wall, cpu,
-                cpu / wall * 100, timeOut.status);
+    std::printf("5 s time-out: %.2f s wall, %.3f s CPU, %.2f%% of a core (exit %d)\n", wall, cpu, cpu / wall * 100,
+                timeOut.status);
     return 0;
 }

@@ -6,8 +6,8 @@
 
 #include "CpuTime.h"
 #include "Frame.h"
-#include "PseudoTerminal.h"
 #include "PortOpening.h"
+#include "PseudoTerminal.h"
 #include "QtPort.h"
 #include "ScriptedPeer.h"
 #include "clsComunicazioni.h"
@@ -38,10 +38,8 @@ double threadCpuSeconds()
 class Meter {
 public:
     Meter()
-        : m_start(std::chrono::steady_clock::now()), m_process(test::processCpuSeconds()),
-          m_thread(threadCpuSeconds())
-    {
-    }
+        : m_start(std::chrono::steady_clock::now()), m_process(test::processCpuSeconds()), m_thread(threadCpuSeconds())
+    { }
     double wallSeconds() const
     {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
@@ -95,14 +93,15 @@ int main(int argc, char** argv)
     PseudoTerminal line;
     line.linkAs(folder.path().toStdString() + "/COM1");
     test::ScriptedPeer reader(line);
-    const std::string version = "\x02" "01" "SIB2 V1.04      " "\x03";
-    reader.expect({.request = Frame::of(1, "P", "2").encode(),
-                   .reply = version + Frame::check(version),
-                   .repeat = true});
+    const std::string version = "\x02"
+                                "01"
+                                "SIB2 V1.04      "
+                                "\x03";
+    reader.expect(
+        {.request = Frame::of(1, "P", "2").encode(), .reply = version + Frame::check(version), .repeat = true});
 
     SteadyClock clock;
-    clsComunicazioni link(portOpener(PortNaming(folder.path().toStdString())), clock,
-                          processQtEvents);
+    clsComunicazioni link(portOpener(PortNaming(folder.path().toStdString())), clock, processQtEvents);
     link.setCommPort(1);
     link.setCommSettings("9600,N,8,1");
 

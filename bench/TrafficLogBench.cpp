@@ -94,8 +94,12 @@ double cpuSeconds()
 // wall time a millisecond apart.
 void feedExchanges(TrafficFeed& feed, int exchanges, long long& ms)
 {
-    std::string command("\x02" "01410000000001\x03\x04", 17);
-    const std::string answer("\x02" "0!0\x03\x20", 6);
+    std::string command("\x02"
+                        "01410000000001\x03\x04",
+                        17);
+    const std::string answer("\x02"
+                             "0!0\x03\x20",
+                             6);
     for (int i = 0; i < exchanges; ++i) {
         command[2] = char(0x30 + i % 16);
         command[16] = 0;
@@ -189,7 +193,10 @@ int main(int argc, char* argv[])
     TrafficFeed traffic([&](std::vector<TrafficRow>&& rows) { log.append(std::move(rows)); });
     SteadyClock clock;
     EventLoopTurns turns(clock, processQtEvents);
-    installPlatform({PortTap::tapping(portOpener(PortNaming(folder.path().toStdString())), &traffic), &clock, [&] { turns(); }, {}});
+    installPlatform({PortTap::tapping(portOpener(PortNaming(folder.path().toStdString())), &traffic),
+                     &clock,
+                     [&] { turns(); },
+                     {}});
     Lettori().Comunicazione().subscribe(&traffic);
 
     int status = 0;

@@ -6,13 +6,13 @@
 #include "EventLoopTurns.h"
 #include "MessageBoxTitles.h"
 #include "MonCom.h"
-#include "ThisProgramsFolders.h"
 #include "PortOpening.h"
 #include "PortTap.h"
 #include "QtPort.h"
 #include "QtSound.h"
 #include "ScopedSubscription.h"
 #include "SerialSettings.h"
+#include "ThisProgramsFolders.h"
 #include "TrafficCapture.h"
 #include "TrafficFeed.h"
 #include "TrafficLogModel.h"
@@ -40,8 +40,9 @@ namespace {
 void loadQtItalian(QApplication& app, QTranslator& translator)
 {
     const QLocale italian(QLocale::Italian, QLocale::Italy);
-    for (const QString& folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-                                  QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations"))}) {
+    for (const QString& folder :
+         {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+          QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations"))}) {
         if (translator.load(italian, QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
             app.installTranslator(&translator);
             return;
@@ -83,8 +84,8 @@ int main(int argc, char* argv[])
         trafficLog.append(std::move(rows));
     });
     // A number in the port table beside Seriale.cfg reaches a device server.
-    const PortTable table =
-        settingsFolder.empty() ? PortTable() : PortTable::load(folders.settings / PortTable::FileName);
+    const PortTable table
+        = settingsFolder.empty() ? PortTable() : PortTable::load(folders.settings / PortTable::FileName);
     installPlatform({PortTap::tapping(portOpener(PortNaming(settingsFolder), table), &traffic), &clock,
                      [&] { turns(); },
                      [&](const std::string& file, bool async) { sound.play((folders.data / file).string(), async); }});
@@ -99,7 +100,8 @@ int main(int argc, char* argv[])
         Console console(Lettori());
         TrafficLogOpener trafficLogOpener(trafficLog, console.window());
         MonCom::setTrafficLogOpener([&trafficLogOpener] { trafficLogOpener.open(); });
-        CollaudoOpener collaudo({Lettori(), console.gate(), collaudoTraffic, [&console] { return console.settings().Terminale; },
+        CollaudoOpener collaudo({Lettori(), console.gate(), collaudoTraffic,
+                                 [&console] { return console.settings().Terminale; },
                                  [](const QString& file) { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); }},
                                 console.window());
         closeOnEndRequest(console.window());

@@ -22,7 +22,8 @@ std::optional<std::string> FoundValues::resolve(const std::string& text, std::st
         if (open == std::string::npos)
             return out + text.substr(at);
         const std::size_t close = text.find('}', open);
-        const std::string name = text.substr(open + 2, close == std::string::npos ? std::string::npos : close - open - 2);
+        const std::string name
+            = text.substr(open + 2, close == std::string::npos ? std::string::npos : close - open - 2);
         const auto value = m_values.find(name);
         if (close == std::string::npos || value == m_values.end()) {
             if (missing)

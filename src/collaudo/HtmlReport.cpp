@@ -41,14 +41,10 @@ std::string b(const std::string& bytes) { return h(ReportText::bytes(bytes)); }
 const char* verdictClass(Verdict verdict)
 {
     switch (verdict) {
-    case Verdict::Passed:
-        return "passed";
-    case Verdict::Failed:
-        return "failed";
-    case Verdict::Skipped:
-        return "skipped";
-    case Verdict::NotRun:
-        return "notrun";
+    case Verdict::Passed: return "passed";
+    case Verdict::Failed: return "failed";
+    case Verdict::Skipped: return "skipped";
+    case Verdict::NotRun: return "notrun";
     }
     return "";
 }
@@ -84,8 +80,9 @@ std::string runFacts(const RunInfo& run, const std::string& start, const std::st
 
 std::string rowsTable(const std::vector<TrafficRow>& rows, bool withTime)
 {
-    std::string out = "<table>\n<thead><tr>" + std::string(withTime ? "<th>Ora (UTC)</th>" : "")
-                      + "<th>Verso</th><th>Tipo</th><th>Decodifica</th><th>Byte (hex)</th><th>Testo</th></tr></thead>\n";
+    std::string out
+        = "<table>\n<thead><tr>" + std::string(withTime ? "<th>Ora (UTC)</th>" : "")
+          + "<th>Verso</th><th>Tipo</th><th>Decodifica</th><th>Byte (hex)</th><th>Testo</th></tr></thead>\n";
     for (const TrafficRow& row : rows)
         out += "<tr>" + (withTime ? "<td class=\"mono\">" + h(row.time) + "</td>" : std::string()) + "<td>"
                + TrafficRow::name(row.direction) + "</td><td>" + TrafficRow::name(row.kind) + "</td><td>"
@@ -152,9 +149,11 @@ std::string HtmlReport::page(const RunInfo& run, const ReaderRecord& record)
            + (record.lineDropped ? fact("Linea", "<b class=\"failed\">caduta durante il collaudo</b>") : "")
            + fact("Stato del lettore", state) + "</table>\n";
 
-    out += "<h2>Passi</h2>\n<table>\n<colgroup><col style=\"width:3%\"><col style=\"width:22%\"><col style=\"width:37%\">"
+    out += "<h2>Passi</h2>\n<table>\n<colgroup><col style=\"width:3%\"><col style=\"width:22%\"><col "
+           "style=\"width:37%\">"
            "<col style=\"width:10%\"><col style=\"width:8%\"><col style=\"width:20%\"></colgroup>\n"
-           "<thead><tr><th>#</th><th>Passo</th><th>Atteso</th><th>Esito</th><th>Latenza</th><th>Note</th></tr></thead>\n";
+           "<thead><tr><th>#</th><th>Passo</th><th>Atteso</th><th>Esito</th><th>Latenza</th><th>Note</th></tr></"
+           "thead>\n";
     for (std::size_t i = 0; i < record.steps.size(); ++i) {
         const StepResult& step = record.steps[i];
         std::string notes;
@@ -174,9 +173,9 @@ std::string HtmlReport::page(const RunInfo& run, const ReaderRecord& record)
         out += "<table>\n<thead><tr><th>Passo</th><th>Modifica</th><th>Esito</th><th>Note</th></tr></thead>\n";
         for (const UndoResult& undo : record.undos) {
             const bool back = undo.putBack();
-            out += "<tr><td class=\"mono\">" + w(undo.stepId) + "</td><td>" + w(undo.change) + "</td><td class=\"result "
-                   + (back ? "passed" : "failed") + "\">" + outcomeText(undo.outcome) + "</td><td>" + w(undo.note)
-                   + "</td></tr>\n";
+            out += "<tr><td class=\"mono\">" + w(undo.stepId) + "</td><td>" + w(undo.change)
+                   + "</td><td class=\"result " + (back ? "passed" : "failed") + "\">" + outcomeText(undo.outcome)
+                   + "</td><td>" + w(undo.note) + "</td></tr>\n";
         }
         out += "</table>\n";
     }

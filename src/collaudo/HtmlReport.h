@@ -21,7 +21,7 @@ public:
         ReaderIdentity reader;
         bool passed = false;
         std::string verdict;  // in words
-        std::string file;     // its report, relative to the summary
+        std::string file;  // its report, relative to the summary
     };
     // The summary page of a run over many readers: one line each, with a
     // link to its report in the same folder.

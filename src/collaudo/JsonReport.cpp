@@ -24,9 +24,9 @@ std::string latency(const std::optional<uint32_t>& ms) { return ms ? std::to_str
 
 std::string row(const TrafficRow& row)
 {
-    return "{\"time\":" + s(row.time) + ",\"direction\":" + s(TrafficRow::name(row.direction)) + ",\"kind\":"
-           + s(TrafficRow::name(row.kind)) + ",\"decoded\":" + ReportText::json(TrafficText::fields(row)) + ",\"hex\":"
-           + s(ByteText::hex(row.bytes)) + ",\"text\":" + bytes(row.bytes) + "}";
+    return "{\"time\":" + s(row.time) + ",\"direction\":" + s(TrafficRow::name(row.direction))
+           + ",\"kind\":" + s(TrafficRow::name(row.kind)) + ",\"decoded\":" + ReportText::json(TrafficText::fields(row))
+           + ",\"hex\":" + s(ByteText::hex(row.bytes)) + ",\"text\":" + bytes(row.bytes) + "}";
 }
 
 std::string exchange(const ExchangeRecord& exchange)
@@ -53,20 +53,20 @@ std::string JsonReport::document(const RunInfo& run, const ReaderRecord& record)
                + ",\"latencyMs\":" + latency(step.latencyMs) + ",\"exchanges\":" + list(step.exchanges, exchange) + "}";
     };
     const auto undo = [](const UndoResult& undo) {
-        return "{\"step\":" + s(undo.stepId) + ",\"change\":" + s(undo.change) + ",\"outcome\":"
-               + s(outcomeText(undo.outcome)) + ",\"note\":" + s(undo.note) + ",\"exchanges\":"
-               + list(undo.exchanges, exchange) + "}";
+        return "{\"step\":" + s(undo.stepId) + ",\"change\":" + s(undo.change)
+               + ",\"outcome\":" + s(outcomeText(undo.outcome)) + ",\"note\":" + s(undo.note)
+               + ",\"exchanges\":" + list(undo.exchanges, exchange) + "}";
     };
-    return "{\"program\":" + s(run.program) + ",\"plan\":{\"name\":" + s(run.planName) + ",\"sha256\":"
-           + s(run.planSha256) + "},\"operator\":" + s(run.operatorName) + ",\"station\":" + s(run.station)
-           + ",\"start\":" + s(record.start) + ",\"end\":" + s(record.end) + ",\"reader\":{\"address\":"
-           + std::to_string(reader.address) + ",\"rate\":" + s(reader.rate) + ",\"model\":" + s(reader.model)
-           + ",\"firmware\":" + bytes(reader.firmware) + ",\"firstSerial\":" + bytes(reader.firstSerial)
-           + ",\"currentSerial\":" + bytes(reader.currentSerial) + "},\"passed\":"
-           + (record.passed() ? "true" : "false") + ",\"stopped\":" + (record.stopped ? "true" : "false")
-           + ",\"lineDropped\":" + (record.lineDropped ? "true" : "false") + ",\"changesLeft\":"
-           + list(record.changesLeft(), s) + ",\"steps\":" + list(record.steps, step) + ",\"undos\":"
-           + list(record.undos, undo) + ",\"traffic\":" + list(record.traffic, row) + "}\n";
+    return "{\"program\":" + s(run.program) + ",\"plan\":{\"name\":" + s(run.planName)
+           + ",\"sha256\":" + s(run.planSha256) + "},\"operator\":" + s(run.operatorName)
+           + ",\"station\":" + s(run.station) + ",\"start\":" + s(record.start) + ",\"end\":" + s(record.end)
+           + ",\"reader\":{\"address\":" + std::to_string(reader.address) + ",\"rate\":" + s(reader.rate)
+           + ",\"model\":" + s(reader.model) + ",\"firmware\":" + bytes(reader.firmware)
+           + ",\"firstSerial\":" + bytes(reader.firstSerial) + ",\"currentSerial\":" + bytes(reader.currentSerial)
+           + "},\"passed\":" + (record.passed() ? "true" : "false") + ",\"stopped\":"
+           + (record.stopped ? "true" : "false") + ",\"lineDropped\":" + (record.lineDropped ? "true" : "false")
+           + ",\"changesLeft\":" + list(record.changesLeft(), s) + ",\"steps\":" + list(record.steps, step)
+           + ",\"undos\":" + list(record.undos, undo) + ",\"traffic\":" + list(record.traffic, row) + "}\n";
 }
 
 }  // namespace lettore

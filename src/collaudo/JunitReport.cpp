@@ -69,7 +69,8 @@ std::string JunitReport::document(const RunInfo& run, const ReaderRecord& record
         std::string inside;
         if (!undo.putBack()) {
             ++failures;
-            inside = "      <failure message=\"" + x(std::string(outcomeText(undo.outcome)) + ": " + undo.note) + "\"/>\n";
+            inside
+                = "      <failure message=\"" + x(std::string(outcomeText(undo.outcome)) + ": " + undo.note) + "\"/>\n";
         }
         cases += testCase(suite, "ripristino " + undo.stepId + ": " + undo.change, std::nullopt,
                           inside + output(undo.exchanges));
@@ -87,8 +88,8 @@ std::string JunitReport::document(const RunInfo& run, const ReaderRecord& record
            + property("reader.rate", reader.rate) + property("reader.model", reader.model)
            + property("reader.firmware", ReportText::bytes(reader.firmware))
            + property("reader.firstSerial", ReportText::bytes(reader.firstSerial))
-           + property("reader.currentSerial", ReportText::bytes(reader.currentSerial))
-           + "    </properties>\n" + cases + "  </testsuite>\n</testsuites>\n";
+           + property("reader.currentSerial", ReportText::bytes(reader.currentSerial)) + "    </properties>\n" + cases
+           + "  </testsuite>\n</testsuites>\n";
 }
 
 }  // namespace lettore

@@ -106,9 +106,10 @@ Expectation expectation(const QJsonValue& given, const std::string& where)
             expect.esito = static_cast<int16_t>(in.number("esito", 0, 0, 5));
     }
     if (in.has("answer")) {
-        static const std::map<std::string, Expectation::Answer> answers{
-            {"ACK", Expectation::Answer::Ack}, {"NAK", Expectation::Answer::Nak},
-            {"frame", Expectation::Answer::Frame}, {"any", Expectation::Answer::Any}};
+        static const std::map<std::string, Expectation::Answer> answers{{"ACK", Expectation::Answer::Ack},
+                                                                        {"NAK", Expectation::Answer::Nak},
+                                                                        {"frame", Expectation::Answer::Frame},
+                                                                        {"any", Expectation::Answer::Any}};
         const auto answer = answers.find(in.bytes(in.take("answer"), "answer"));
         if (answer == answers.end())
             in.fail("answer must be ACK, NAK, frame or any");

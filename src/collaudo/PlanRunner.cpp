@@ -29,24 +29,12 @@ std::string esitoText(int16_t esito)
 {
     const char* words = "";
     switch (esito) {
-    case Esito::Accepted:
-        words = "risposta accettata";
-        break;
-    case Esito::TimedOut:
-        words = "nessuna risposta in tempo";
-        break;
-    case Esito::Rejected:
-        words = "risposta scartata";
-        break;
-    case Esito::PortFailed:
-        words = "errore della porta seriale";
-        break;
-    case Esito::InvalidArgument:
-        words = "indirizzo non valido";
-        break;
-    case Esito::LinkBusy:
-        words = "collegamento occupato";
-        break;
+    case Esito::Accepted: words = "risposta accettata"; break;
+    case Esito::TimedOut: words = "nessuna risposta in tempo"; break;
+    case Esito::Rejected: words = "risposta scartata"; break;
+    case Esito::PortFailed: words = "errore della porta seriale"; break;
+    case Esito::InvalidArgument: words = "indirizzo non valido"; break;
+    case Esito::LinkBusy: words = "collegamento occupato"; break;
     }
     return "esito " + std::to_string(esito) + " (" + words + ")";
 }
@@ -76,7 +64,8 @@ std::string changeText(const PlanStep& step, const PlanAction& action)
 }
 
 // What `step` expects, in words; `shown` gives a text with the values found so far in place.
-std::string expectationText(const PlanStep& step, uint32_t planLatency, const std::function<std::string(const std::string&)>& shown)
+std::string expectationText(const PlanStep& step, uint32_t planLatency,
+                            const std::function<std::string(const std::string&)>& shown)
 {
     const uint32_t latency = step.expect.maxLatencyMs.value_or(planLatency);
     const std::string bound = "latenza al più " + std::to_string(latency) + " ms";
@@ -85,8 +74,7 @@ std::string expectationText(const PlanStep& step, uint32_t planLatency, const st
         return "il lettore passa a " + step.rate + " baud e risponde, poi torna e risponde; " + bound;
     case PlanStep::Kind::Badge:
         return "un badge presentato entro " + std::to_string(step.withinMs / 1000) + " s, letto da questo lettore";
-    case PlanStep::Kind::Command:
-        break;
+    case PlanStep::Kind::Command: break;
     }
     ReaderCommand::Arguments arguments;
     for (const auto& [name, value] : step.action.arguments)
@@ -95,23 +83,15 @@ std::string expectationText(const PlanStep& step, uint32_t planLatency, const st
     if (step.expect.esito)
         text += " esito " + std::to_string(*step.expect.esito) + ";";
     switch (step.expect.answer) {
-    case Expectation::Answer::NotRefused:
-        text += " risposta che non sia un rifiuto;";
-        break;
-    case Expectation::Answer::Ack:
-        text += " risposta ACK;";
-        break;
-    case Expectation::Answer::Nak:
-        text += " risposta NAK;";
-        break;
-    case Expectation::Answer::Frame:
-        text += " risposta con dati;";
-        break;
-    case Expectation::Answer::Any:
-        break;
+    case Expectation::Answer::NotRefused: text += " risposta che non sia un rifiuto;"; break;
+    case Expectation::Answer::Ack: text += " risposta ACK;"; break;
+    case Expectation::Answer::Nak: text += " risposta NAK;"; break;
+    case Expectation::Answer::Frame: text += " risposta con dati;"; break;
+    case Expectation::Answer::Any: break;
     }
     for (const Expectation::Field& field : step.expect.fields)
-        text += " " + field.name + (field.isPattern ? " corrisponde a /" + field.pattern + "/;" : " = \"" + shown(field.equals) + "\";");
+        text += " " + field.name
+                + (field.isPattern ? " corrisponde a /" + field.pattern + "/;" : " = \"" + shown(field.equals) + "\";");
     return text + " " + bound;
 }
 
@@ -137,8 +117,7 @@ uint32_t searchTimeLimit(const std::string& rate) { return 100 + 300000 / static
 
 PlanRunner::PlanRunner(clsComunicazioni& link, TrafficCapture& traffic, Hooks hooks)
     : m_link(link), m_traffic(traffic), m_hooks(std::move(hooks))
-{
-}
+{ }
 
 ReaderRecord PlanRunner::run(const TestPlan& plan, const Options& options)
 {
@@ -175,8 +154,9 @@ ReaderRecord PlanRunner::run(const TestPlan& plan, const Options& options)
             m_hooks.stepChanged(i, result, false);
             continue;
         }
-        result.expectation = expectationText(plan.steps[i], plan.maxLatencyMs,
-                                             [this](const std::string& text) { return m_values.resolve(text).value_or(text); });
+        result.expectation = expectationText(plan.steps[i], plan.maxLatencyMs, [this](const std::string& text) {
+            return m_values.resolve(text).value_or(text);
+        });
         m_hooks.stepChanged(i, result, true);
         runStep(plan.steps[i], result);
         finish(result);
@@ -224,15 +204,9 @@ std::optional<PlanAction> PlanRunner::resolved(const PlanAction& action, std::st
 void PlanRunner::runStep(const PlanStep& step, StepResult& result)
 {
     switch (step.kind) {
-    case PlanStep::Kind::Command:
-        runCommand(step, result);
-        break;
-    case PlanStep::Kind::Rate:
-        runRate(step, result);
-        break;
-    case PlanStep::Kind::Badge:
-        runBadge(step, result);
-        break;
+    case PlanStep::Kind::Command: runCommand(step, result); break;
+    case PlanStep::Kind::Rate: runRate(step, result); break;
+    case PlanStep::Kind::Badge: runBadge(step, result); break;
     }
 }
 
@@ -257,16 +231,19 @@ void PlanRunner::runCommand(const PlanStep& step, StepResult& result)
     const bool passed = judge(step.expect, result, send(action.command, action.arguments));
     // A change the reader refused was not made: there is nothing to put back.
     if (step.undo && result.exchanges.back().answer == Nak && m_journal.discharge(step.id))
-        m_record.undos.push_back({step.id, changeText(step, action), UndoResult::Outcome::NotMade,
-                                  "il lettore l'ha rifiutata", {}});
+        m_record.undos.push_back(
+            {step.id, changeText(step, action), UndoResult::Outcome::NotMade, "il lettore l'ha rifiutata", {}});
     if (!passed)
         return;
     for (const ReaderCommand::Value& value : result.exchanges.back().values)
         m_values.set(step.id, value.name, value.text);
     result.verdict = Verdict::Passed;
     if (!step.restores.empty() && m_journal.discharge(step.restores)) {
-        m_record.undos.push_back({step.restores, m_plan->find(step.restores)->title, UndoResult::Outcome::Discharged,
-                                  "dal passo " + step.id, {}});
+        m_record.undos.push_back({step.restores,
+                                  m_plan->find(step.restores)->title,
+                                  UndoResult::Outcome::Discharged,
+                                  "dal passo " + step.id,
+                                  {}});
         std::erase(m_passed, step.restores);
     }
 }
@@ -299,16 +276,11 @@ std::vector<std::string> PlanRunner::problems(const Expectation& expect, const E
     const std::string& answer = exchange.answer;
     const bool kindRight = [&] {
         switch (expect.answer) {
-        case Expectation::Answer::NotRefused:
-            return answer != Nak;
-        case Expectation::Answer::Ack:
-            return answer == Ack;
-        case Expectation::Answer::Nak:
-            return answer == Nak;
-        case Expectation::Answer::Frame:
-            return answer.size() > 1;
-        case Expectation::Answer::Any:
-            return true;
+        case Expectation::Answer::NotRefused: return answer != Nak;
+        case Expectation::Answer::Ack: return answer == Ack;
+        case Expectation::Answer::Nak: return answer == Nak;
+        case Expectation::Answer::Frame: return answer.size() > 1;
+        case Expectation::Answer::Any: return true;
         }
         return true;
     }();
@@ -410,7 +382,8 @@ void PlanRunner::runBadge(const PlanStep& step, StepResult& result)
         {"indirizzo", reading->address ? std::to_string(*reading->address) : ""}, {"codice", reading->code}};
     result.exchanges.back().values = values;
     for (const Expectation::Field& field : step.expect.fields) {
-        const auto value = std::find_if(values.begin(), values.end(), [&](const auto& v) { return v.name == field.name; });
+        const auto value
+            = std::find_if(values.begin(), values.end(), [&](const auto& v) { return v.name == field.name; });
         const std::string wanted = m_values.resolve(field.isPattern ? field.pattern : field.equals).value_or("");
         if (std::string problem = fieldProblem(field, wanted, value->text); !problem.empty())
             result.reasons.push_back(problem);
@@ -523,8 +496,8 @@ UndoResult PlanRunner::undo(const UndoJournal::Entry& entry)
         exchange = send(entry.action->command, entry.action->arguments);
     }
     const bool accepted = exchange.esito == Esito::Accepted;
-    result.outcome = accepted && exchange.answer == Nak ? UndoResult::Outcome::Refused
-                     : accepted                         ? UndoResult::Outcome::Done
+    result.outcome = accepted && exchange.answer == Nak    ? UndoResult::Outcome::Refused
+                     : accepted                            ? UndoResult::Outcome::Done
                      : exchange.esito == Esito::PortFailed ? UndoResult::Outcome::NotRun
                                                            : UndoResult::Outcome::Unconfirmed;
     result.note = entry.action->command + argumentsText(entry.action->arguments) + ": " + esitoText(exchange.esito)
@@ -558,7 +531,7 @@ void PlanRunner::bringRateBack(const std::string& home, UndoResult& result)
     result.exchanges.push_back(send("GetVersioneFirmware"));
     const ExchangeRecord& check = result.exchanges.back();
     const bool answered = ReaderCommand::named("GetVersioneFirmware").usable(check.answer, check.esito)
-                       && check.esito == Esito::Accepted;
+                          && check.esito == Esito::Accepted;
     result.outcome = answered ? UndoResult::Outcome::Done : UndoResult::Outcome::Unconfirmed;
     result.note = answered ? "il lettore risponde a " + home + " baud" : "il lettore non risponde a " + home + " baud";
 }
@@ -605,7 +578,7 @@ void PlanRunner::ComRX(const std::string&)
 }
 
 // A time-out is no answer: no latency.
-void PlanRunner::ComTO() {}
+void PlanRunner::ComTO() { }
 
 void PlanRunner::heard(const TrafficRow& row)
 {

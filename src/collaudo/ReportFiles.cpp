@@ -49,20 +49,21 @@ std::string ReportFiles::write(const RunInfo& run, const ReaderRecord& record,
                                std::vector<std::filesystem::path>& written) const
 {
     const std::string base = baseName(record);
-    for (const auto& [extension, text] : {std::pair{".html", HtmlReport::page(run, record)},
-                                          std::pair{".xml", JunitReport::document(run, record)},
-                                          std::pair{".json", JsonReport::document(run, record)}})
+    for (const auto& [extension, text] :
+         {std::pair{".html", HtmlReport::page(run, record)}, std::pair{".xml", JunitReport::document(run, record)},
+          std::pair{".json", JsonReport::document(run, record)}})
         if (std::string refusal = put(base + extension, text, written); !refusal.empty())
             return refusal;
     return {};
 }
 
 std::string ReportFiles::writeSummary(const RunInfo& run, const std::string& start, const std::string& end,
-                                      const std::vector<HtmlReport::Line>& readers, std::filesystem::path& written) const
+                                      const std::vector<HtmlReport::Line>& readers,
+                                      std::filesystem::path& written) const
 {
     std::vector<std::filesystem::path> paths;
-    std::string refusal =
-        put("collaudo-" + ReportText::stamp(start) + "-riepilogo.html", HtmlReport::summary(run, start, end, readers), paths);
+    std::string refusal = put("collaudo-" + ReportText::stamp(start) + "-riepilogo.html",
+                              HtmlReport::summary(run, start, end, readers), paths);
     if (refusal.empty())
         written = paths.front();
     return refusal;

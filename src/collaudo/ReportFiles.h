@@ -17,11 +17,12 @@ namespace lettore {
 // write never leaves half a report.
 class ReportFiles {
 public:
-    explicit ReportFiles(std::filesystem::path folder) : m_folder(std::move(folder)) {}
+    explicit ReportFiles(std::filesystem::path folder) : m_folder(std::move(folder)) { }
 
     // The three files of one reader; "" when written (`written` gets their
     // paths, HTML first), else why not.
-    std::string write(const RunInfo& run, const ReaderRecord& record, std::vector<std::filesystem::path>& written) const;
+    std::string write(const RunInfo& run, const ReaderRecord& record,
+                      std::vector<std::filesystem::path>& written) const;
     // The summary page of many readers; "" or why not.
     std::string writeSummary(const RunInfo& run, const std::string& start, const std::string& end,
                              const std::vector<HtmlReport::Line>& readers, std::filesystem::path& written) const;
@@ -30,7 +31,8 @@ public:
     static std::string baseName(const ReaderRecord& record);
 
 private:
-    std::string put(const std::string& name, const std::string& text, std::vector<std::filesystem::path>& written) const;
+    std::string put(const std::string& name, const std::string& text,
+                    std::vector<std::filesystem::path>& written) const;
 
     std::filesystem::path m_folder;
 };

@@ -18,15 +18,15 @@ namespace {
 // cannot be read back to be rebuilt, and an address or rate moved by a
 // command step would leave the rest of the plan talking to nobody (a rate
 // step moves the reader and brings it back itself).
-const std::set<std::string, std::less<>> NotUndoable{
-    "SendACK", "GetMatricolaNext", "CancellaWL", "SetupSeriale", "SetIndirizzo"};
+const std::set<std::string, std::less<>> NotUndoable{"SendACK", "GetMatricolaNext", "CancellaWL", "SetupSeriale",
+                                                     "SetIndirizzo"};
 
 // The fields a badge step finds.
 const std::vector<std::string> BadgeFields{"indirizzo", "codice"};
 
 class Checker {
 public:
-    explicit Checker(const TestPlan& plan) : m_plan(plan) {}
+    explicit Checker(const TestPlan& plan) : m_plan(plan) { }
 
     std::string run()
     {
@@ -64,8 +64,7 @@ private:
                 return "the pattern of " + field.name + " is not a regular expression";
         }
         switch (step.kind) {
-        case PlanStep::Kind::Command:
-            return checkCommand(step);
+        case PlanStep::Kind::Command: return checkCommand(step);
         case PlanStep::Kind::Rate:
             if (step.undo || !step.restores.empty())
                 return "a rate step puts the reader back itself";

@@ -47,11 +47,11 @@ struct PlanAction {
 struct PlanStep {
     enum class Kind {
         Command,  // one reader command, its answer checked
-        Rate,     // the reader moved to `rate` and back, checked at each
-        Badge,    // the operator presents a badge within `withinMs`
+        Rate,  // the reader moved to `rate` and back, checked at each
+        Badge,  // the operator presents a badge within `withinMs`
     };
 
-    std::string id{};     // names the step in references and reports
+    std::string id{};  // names the step in references and reports
     std::string title{};  // what the step checks, for people
     Kind kind = Kind::Command;
     PlanAction action{};  // Command
@@ -64,7 +64,7 @@ struct PlanStep {
     // one to run; otherwise it is skipped.
     std::vector<std::string> needs{};
     Expectation expect{};
-    std::string rate{};         // Rate
+    std::string rate{};  // Rate
     uint32_t withinMs = 20000;  // Badge
 };
 

@@ -21,21 +21,17 @@ std::vector<std::string> ReaderRecord::changesLeft() const
 
 std::size_t ReaderRecord::count(Verdict verdict) const
 {
-    return static_cast<std::size_t>(
-        std::count_if(steps.begin(), steps.end(), [verdict](const StepResult& step) { return step.verdict == verdict; }));
+    return static_cast<std::size_t>(std::count_if(
+        steps.begin(), steps.end(), [verdict](const StepResult& step) { return step.verdict == verdict; }));
 }
 
 const char* verdictText(Verdict verdict)
 {
     switch (verdict) {
-    case Verdict::Passed:
-        return "superato";
-    case Verdict::Failed:
-        return "fallito";
-    case Verdict::Skipped:
-        return "saltato";
-    case Verdict::NotRun:
-        return "non eseguito";
+    case Verdict::Passed: return "superato";
+    case Verdict::Failed: return "fallito";
+    case Verdict::Skipped: return "saltato";
+    case Verdict::NotRun: return "non eseguito";
     }
     return "";
 }
@@ -43,18 +39,12 @@ const char* verdictText(Verdict verdict)
 const char* outcomeText(UndoResult::Outcome outcome)
 {
     switch (outcome) {
-    case UndoResult::Outcome::Done:
-        return "rimesso com'era";
-    case UndoResult::Outcome::Discharged:
-        return "rimesso dal piano";
-    case UndoResult::Outcome::NotMade:
-        return "non fatta: rifiutata";
-    case UndoResult::Outcome::Unconfirmed:
-        return "inviato, non confermato";
-    case UndoResult::Outcome::Refused:
-        return "rifiutato dal lettore";
-    case UndoResult::Outcome::NotRun:
-        return "non eseguito";
+    case UndoResult::Outcome::Done: return "rimesso com'era";
+    case UndoResult::Outcome::Discharged: return "rimesso dal piano";
+    case UndoResult::Outcome::NotMade: return "non fatta: rifiutata";
+    case UndoResult::Outcome::Unconfirmed: return "inviato, non confermato";
+    case UndoResult::Outcome::Refused: return "rifiutato dal lettore";
+    case UndoResult::Outcome::NotRun: return "non eseguito";
     }
     return "";
 }

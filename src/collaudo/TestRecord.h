@@ -29,7 +29,7 @@ enum class Verdict {
     Passed,
     Failed,
     Skipped,  // its conditions did not hold; nothing was sent
-    NotRun,   // the run ended before it (stopped, or the line dropped)
+    NotRun,  // the run ended before it (stopped, or the line dropped)
 };
 
 struct StepResult {
@@ -46,12 +46,12 @@ struct StepResult {
 // A change a step made, and what became of its undo.
 struct UndoResult {
     enum class Outcome {
-        Done,         // sent and accepted
-        Discharged,   // the plan put it back itself
-        NotMade,      // the reader refused the change: nothing to put back
+        Done,  // sent and accepted
+        Discharged,  // the plan put it back itself
+        NotMade,  // the reader refused the change: nothing to put back
         Unconfirmed,  // sent, but no acceptance came back
-        Refused,      // the reader refused it
-        NotRun,       // it could not be sent: the change is still in place
+        Refused,  // the reader refused it
+        NotRun,  // it could not be sent: the change is still in place
     };
     std::string stepId{};
     std::string change{};  // what the step changed, in words
@@ -60,14 +60,17 @@ struct UndoResult {
     std::vector<ExchangeRecord> exchanges{};
 
     // Whether the reader is as it was before the step, as far as is known.
-    bool putBack() const { return outcome == Outcome::Done || outcome == Outcome::Discharged || outcome == Outcome::NotMade; }
+    bool putBack() const
+    {
+        return outcome == Outcome::Done || outcome == Outcome::Discharged || outcome == Outcome::NotMade;
+    }
 };
 
 // What the run knows of the reader from its answers.
 struct ReaderIdentity {
     int16_t address = 0;
     std::string rate{};
-    std::string model{};     // the dialect its answers were framed in
+    std::string model{};  // the dialect its answers were framed in
     std::string firmware{};
     std::string firstSerial{};
     std::string currentSerial{};
@@ -80,7 +83,7 @@ struct ReaderRecord {
     std::string end{};
     std::vector<StepResult> steps{};
     std::vector<UndoResult> undos{};
-    bool stopped = false;      // a stop request ended it
+    bool stopped = false;  // a stop request ended it
     bool lineDropped = false;  // the line dropped during it
     std::vector<TrafficRow> traffic{};  // every row of the run
 

@@ -6,8 +6,8 @@ namespace lettore {
 
 bool UndoJournal::discharge(const std::string& stepId)
 {
-    const auto entry =
-        std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& e) { return e.stepId == stepId; });
+    const auto entry
+        = std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& e) { return e.stepId == stepId; });
     if (entry == m_entries.end())
         return false;
     m_entries.erase(entry);

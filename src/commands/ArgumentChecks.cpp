@@ -51,16 +51,13 @@ std::string ArgumentChecks::baudRate(std::string_view name, std::string_view tex
 std::string ArgumentChecks::argument(const CommandEntry::Input& input, std::string_view text)
 {
     switch (input.kind) {
-    case Kind::Text:
-        return {};
+    case Kind::Text: return {};
     case Kind::Address:
         // A reader keeps only the low byte of a larger number: 300 would
         // reach reader 44.
         return integer(input.name, text, 0, 255);
-    case Kind::BaudRate:
-        return baudRate(input.name, text);
-    case Kind::RangeBound:
-        return integer(input.name, text, 0, RangeInsertion::MaxBound);
+    case Kind::BaudRate: return baudRate(input.name, text);
+    case Kind::RangeBound: return integer(input.name, text, 0, RangeInsertion::MaxBound);
     case Kind::Bytes:
         if (ByteText::unescape(std::string(text)))
             return {};
@@ -84,8 +81,8 @@ std::string ArgumentChecks::arguments(const CommandEntry& entry, const std::vect
         if (first.kind == Kind::RangeBound && last.kind == Kind::RangeBound
             && *NumberText::whole(texts[n], 0, RangeInsertion::MaxBound)
                    < *NumberText::whole(texts[n - 1], 0, RangeInsertion::MaxBound))
-            return std::string(last.name) + " (" + texts[n] + ") must not be below " + first.name + " ("
-                   + texts[n - 1] + ")";
+            return std::string(last.name) + " (" + texts[n] + ") must not be below " + first.name + " (" + texts[n - 1]
+                   + ")";
     }
     return {};
 }
@@ -94,8 +91,8 @@ std::string ArgumentChecks::terminal(const CommandEntry& entry, int term)
 {
     if (term != Frame::Broadcast || !isQuery(entry))
         return {};
-    return "terminal " + std::to_string(term) + " reaches every reader at once and none answers: "
-           + entry.name + " asks one reader, 0 to 255";
+    return "terminal " + std::to_string(term) + " reaches every reader at once and none answers: " + entry.name
+           + " asks one reader, 0 to 255";
 }
 
 std::string ArgumentChecks::repeated(std::string_view option, std::set<std::string, std::less<>>& given)

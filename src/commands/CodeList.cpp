@@ -5,8 +5,8 @@
 #include "Csv.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -116,9 +116,9 @@ std::string unwrapped(const std::string& cell)
 // Forms a spreadsheet gives a number it took a code for: 4.2E+10, 42.0.
 bool looksReformatted(const std::string& text)
 {
-    return std::any_of(text.begin(), text.end(), isDigit)
-           && std::all_of(text.begin(), text.end(),
-                          [](char c) { return isDigit(c) || std::string_view(".,Ee+-").find(c) != std::string_view::npos; });
+    return std::any_of(text.begin(), text.end(), isDigit) && std::all_of(text.begin(), text.end(), [](char c) {
+               return isDigit(c) || std::string_view(".,Ee+-").find(c) != std::string_view::npos;
+           });
 }
 
 }  // namespace
@@ -132,8 +132,7 @@ std::string CodeList::Issue::message() const
             return "no badge code";
         return "not a badge code (1 to 10 digits): " + shown
                + (looksReformatted(text) ? "; a spreadsheet made it a number: format the column as text" : "");
-    case Problem::Overlong:
-        return "badge code longer than 10 digits: " + shown;
+    case Problem::Overlong: return "badge code longer than 10 digits: " + shown;
     case Problem::Duplicate:
         return "badge code " + BadgeCode::padded(text) + " (" + shown + ") is already on line "
                + std::to_string(firstLine);

@@ -23,7 +23,7 @@ class CodeList {
 public:
     enum class Problem {
         Malformed,  // no code, or not digits alone
-        Overlong,   // more than ten digits
+        Overlong,  // more than ten digits
         Duplicate,  // the code of an earlier line, once padded
     };
     struct Entry {
@@ -33,7 +33,7 @@ public:
     struct Issue {
         int line = 0;
         Problem problem = Problem::Malformed;
-        std::string text;   // the cell as read, blanks trimmed
+        std::string text;  // the cell as read, blanks trimmed
         int firstLine = 0;  // a duplicate's first line
 
         // One line of English naming the problem and the cell.
@@ -41,9 +41,9 @@ public:
     };
 
     std::vector<Entry> entries;  // in the file's order
-    std::vector<Issue> issues;   // in line order
-    int headerLine = 0;          // the header's line number, 0 when there is none
-    std::size_t column = 0;      // the column that holds the codes, from 0
+    std::vector<Issue> issues;  // in line order
+    int headerLine = 0;  // the header's line number, 0 when there is none
+    std::size_t column = 0;  // the column that holds the codes, from 0
 
     std::vector<std::string> codes() const;
 

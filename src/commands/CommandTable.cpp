@@ -43,8 +43,8 @@ CommandResult raw(clsComunicazioni& link, const CommandRequest& r)
 CommandEntry reader(const char* name, std::vector<CommandEntry::Input> inputs, const char* summary)
 {
     const ReaderCommand& command = ReaderCommand::named(name);
-    return {command.name, std::move(inputs), command.followUp == ReaderCommand::FollowUp::OnRequest, false,
-            summary, nullptr, &command};
+    return {command.name, std::move(inputs), command.followUp == ReaderCommand::FollowUp::OnRequest, false, summary,
+            nullptr,      &command};
 }
 
 }  // namespace
@@ -53,8 +53,7 @@ CommandResult CommandEntry::run(clsComunicazioni& link, const CommandRequest& re
 {
     if (invoke)
         return invoke(link, request);
-    const ReaderCommand::Result done =
-        command->run(link, request.term, command->arguments(request.args), request.ack);
+    const ReaderCommand::Result done = command->run(link, request.term, command->arguments(request.args), request.ack);
     CommandResult result;
     result.esito = done.esito;
     for (const ReaderCommand::Value& value : done.values)
@@ -66,8 +65,12 @@ const std::vector<CommandEntry>& CommandTable::all()
 {
     static const std::vector<CommandEntry> commands{
         reader("SetupBase",
-               {{"TPROTO", Kind::Text}, {"TMAC", Kind::Text}, {"TBUZZ", Kind::Text}, {"RELE", Kind::Text},
-                {"LED_V", Kind::Text}, {"TMCODE", Kind::Text}},
+               {{"TPROTO", Kind::Text},
+                {"TMAC", Kind::Text},
+                {"TBUZZ", Kind::Text},
+                {"RELE", Kind::Text},
+                {"LED_V", Kind::Text},
+                {"TMCODE", Kind::Text}},
                "base setup, fields sent as given"),
         reader("SetupSeriale", {{"BAUD", Kind::BaudRate}, {"NEWADDR", Kind::Address}},
                "new address and baud rate (1200 2400 4800 9600 19200 38400)"),
@@ -86,11 +89,20 @@ const std::vector<CommandEntry>& CommandTable::all()
         reader("GetMatricolaCorrente", {}, "current stored serial number"),
         reader("GetMatricolaNext", {}, "next stored serial number"),
         reader("SendACK", {}, "acknowledge a record"),
-        {"InserisciBadge", {{"FIRST", Kind::RangeBound}, {"LAST", Kind::RangeBound}}, false, false,
-         "add the codes FIRST..LAST as ten zero-padded digits", insertRange, &ReaderCommand::named("CreaBadge"),
+        {"InserisciBadge",
+         {{"FIRST", Kind::RangeBound}, {"LAST", Kind::RangeBound}},
+         false,
+         false,
+         "add the codes FIRST..LAST as ten zero-padded digits",
+         insertRange,
+         &ReaderCommand::named("CreaBadge"),
          true},
-        {"raw", {{"TYPE", Kind::Text}, {"DATA", Kind::Bytes}}, false, true,
-         "send DATA (\\xHH escapes) with any dialect", raw},
+        {"raw",
+         {{"TYPE", Kind::Text}, {"DATA", Kind::Bytes}},
+         false,
+         true,
+         "send DATA (\\xHH escapes) with any dialect",
+         raw},
     };
     return commands;
 }

@@ -18,7 +18,7 @@ struct CommandRequest {
     // Input arguments in the entry's order, already checked for their kind;
     // Bytes arguments already decoded.
     std::vector<std::string> args;
-    bool ack = false;                  // entries with takesAck: acknowledge what is read
+    bool ack = false;  // entries with takesAck: acknowledge what is read
     std::string dialect = "Sibrant2";  // entries with takesDialect
     // The range insertion's progress and stop request.
     RangeInsertion::Progress progress;
@@ -31,11 +31,11 @@ struct CommandRequest {
 struct CommandEntry {
     // What an input argument must be.
     enum class Kind {
-        Text,        // anything, passed on unchanged
-        Address,     // a reader address, 0..255
-        BaudRate,    // one of the reader's baud rates (FieldCodec::baudRates)
+        Text,  // anything, passed on unchanged
+        Address,  // a reader address, 0..255
+        BaudRate,  // one of the reader's baud rates (FieldCodec::baudRates)
         RangeBound,  // 0..RangeInsertion::MaxBound
-        Bytes,       // text with \xHH escapes
+        Bytes,  // text with \xHH escapes
     };
     struct Input {
         const char* name;

@@ -49,10 +49,7 @@ std::optional<int16_t> numericField(const std::string& line)
     return NumberText::leadingInt16(std::string_view(field).substr(0, field.find(' ')));
 }
 
-std::string numberLine(int16_t value)
-{
-    return (value < 0 ? "" : " ") + std::to_string(value) + " ";
-}
+std::string numberLine(int16_t value) { return (value < 0 ? "" : " ") + std::to_string(value) + " "; }
 
 }  // namespace
 

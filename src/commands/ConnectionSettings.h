@@ -17,10 +17,10 @@ struct ConnectionSettings {
 
     // What load() found at the file's place.
     enum class FileState {
-        Read,        // a regular file, read
-        Missing,     // nothing there (a link to nothing included)
+        Read,  // a regular file, read
+        Missing,  // nothing there (a link to nothing included)
         Unreadable,  // something there that cannot be read: no permission,
-                     // not a regular file, an error while reading
+        // not a regular file, an error while reading
     };
 
     int16_t NSeriale = 1;

@@ -72,8 +72,8 @@ std::vector<std::string> Csv::split(std::string_view line, char separator)
 
 const std::string& Csv::trafficHeader()
 {
-    static const std::string header =
-        record({"time", "direction", "kind", "dialect", "address", "type", "data", "check", "hex", "text", "note"});
+    static const std::string header
+        = record({"time", "direction", "kind", "dialect", "address", "type", "data", "check", "hex", "text", "note"});
     return header;
 }
 

@@ -13,7 +13,7 @@ namespace lettore {
 class DurableFile {
 public:
     enum class Mode {
-        Append,   // made when missing, written at its end
+        Append,  // made when missing, written at its end
         Replace,  // made afresh, empty
     };
 

@@ -26,7 +26,7 @@ void onRequest(int signal)
 
 void handleRequests(void (*handler)(int), int flags)
 {
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = flags;

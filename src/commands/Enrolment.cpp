@@ -18,13 +18,10 @@ namespace {
 const char* commandOf(Enrolment::Step step)
 {
     switch (step) {
-    case Enrolment::Step::Remove:
-        return "EliminaBadge";
-    case Enrolment::Step::Add:
-        return "CreaBadge";
+    case Enrolment::Step::Remove: return "EliminaBadge";
+    case Enrolment::Step::Add: return "CreaBadge";
     case Enrolment::Step::Scan:
-    case Enrolment::Step::Verify:
-        break;
+    case Enrolment::Step::Verify: break;
     }
     return "VerificaBadge";
 }
@@ -43,14 +40,10 @@ std::string answered(const Enrolment::Outcome& check)
 const char* Enrolment::stepName(Step step)
 {
     switch (step) {
-    case Step::Scan:
-        return "controllo";
-    case Step::Remove:
-        return "eliminazione";
-    case Step::Add:
-        return "inserimento";
-    case Step::Verify:
-        break;
+    case Step::Scan: return "controllo";
+    case Step::Remove: return "eliminazione";
+    case Step::Add: return "inserimento";
+    case Step::Verify: break;
     }
     return "verifica";
 }
@@ -90,8 +83,7 @@ std::vector<Enrolment::Mismatch> Enrolment::Report::mismatches() const
 Enrolment::Enrolment(clsComunicazioni& link, int16_t term, ProgressHandler progress, StopRequested stop,
                      EnrolmentJournal* journal)
     : m_link(link), m_term(term), m_progress(std::move(progress)), m_stop(std::move(stop)), m_journal(journal)
-{
-}
+{ }
 
 Enrolment::Report Enrolment::compare(const std::vector<std::string>& codes, const std::optional<Range>& others) const
 {
@@ -147,8 +139,8 @@ bool Enrolment::run(Step step, std::size_t index, std::size_t count, Report& rep
         }
         if (journal && (step == Step::Add || step == Step::Remove))
             journal->forgetCheck(outcome.code);
-        const ReaderCommand::Result result =
-            ReaderCommand::named(commandOf(step)).run(m_link, m_term, {{"CODICE", outcome.code}});
+        const ReaderCommand::Result result
+            = ReaderCommand::named(commandOf(step)).run(m_link, m_term, {{"CODICE", outcome.code}});
         // The port is gone: every further code would fail the same way.
         if (result.esito == Esito::PortFailed) {
             report.esito = Esito::PortFailed;

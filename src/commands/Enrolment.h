@@ -54,13 +54,13 @@ public:
         // Range codes outside the list whose check did not say "not
         // listed": listed ones are the extra codes, others unknown.
         std::vector<Outcome> scanned;
-        std::vector<Outcome> removed;       // EliminaBadge of each extra code
-        std::vector<Outcome> added;         // CreaBadge of each code written
-        std::vector<Outcome> checked;       // VerificaBadge of each code of the list
+        std::vector<Outcome> removed;  // EliminaBadge of each extra code
+        std::vector<Outcome> added;  // CreaBadge of each code written
+        std::vector<Outcome> checked;  // VerificaBadge of each code of the list
         std::vector<Outcome> checkedExtra;  // after removing, of each extra code
-        int16_t esito = 0;       // Esito::PortFailed when a port failure ended the run
-        bool stopped = false;    // ended by a stop request
-        std::size_t resumed = 0; // steps taken from the journal
+        int16_t esito = 0;  // Esito::PortFailed when a port failure ended the run
+        bool stopped = false;  // ended by a stop request
+        std::size_t resumed = 0;  // steps taken from the journal
 
         bool finished() const { return esito == 0 && !stopped; }
         std::vector<std::string> extra() const;

@@ -63,9 +63,8 @@ bool EnrolmentJournal::open(const std::filesystem::path& path, const std::string
         char step = 0;
         std::string code, status;
         int esito = 0;
-        const std::optional<std::string> byte = fields >> step >> code >> esito >> status && fields.eof()
-                                                    ? statusOf(status)
-                                                    : std::nullopt;
+        const std::optional<std::string> byte
+            = fields >> step >> code >> esito >> status && fields.eof() ? statusOf(status) : std::nullopt;
         if (!byte)
             continue;
         if (step == char(Step::Add) || step == char(Step::Remove))

@@ -13,12 +13,11 @@ namespace lettore {
 class ErrorWatcher : public LinkEvents {
 public:
     // onError: called after each Errore has been recorded.
-    explicit ErrorWatcher(std::function<void()> onError = {}) : m_onError(std::move(onError)) {}
+    explicit ErrorWatcher(std::function<void()> onError = {}) : m_onError(std::move(onError)) { }
 
     void Errore(int16_t ErroreCodice, const std::string& ErroreDescrizione) override
     {
-        m_last = ErroreDescrizione.empty() ? "port error " + std::to_string(ErroreCodice)
-                                           : ErroreDescrizione;
+        m_last = ErroreDescrizione.empty() ? "port error " + std::to_string(ErroreCodice) : ErroreDescrizione;
         if (m_onError)
             m_onError();
     }

@@ -77,7 +77,8 @@ uint32_t readLe32(std::string_view bytes, std::size_t at)
 
 uint16_t readLe16(std::string_view bytes, std::size_t at)
 {
-    return static_cast<uint16_t>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8);
+    return static_cast<uint16_t>(static_cast<unsigned char>(bytes[at])
+                                 | static_cast<unsigned char>(bytes[at + 1]) << 8);
 }
 
 std::string lineComment(const TrafficRow& row)
@@ -111,9 +112,9 @@ std::string PcapngCapture::packet(const TrafficRow& row)
 {
     const long long ms = isoMilliseconds(row.time).value_or(0);
     const auto micro = static_cast<unsigned long long>(ms) * 1000;
-    const Event event = row.direction == Direction::Sent ? DataTx
-                      : row.direction == Direction::Line ? StatusChange
-                                                         : DataRx;
+    const Event event = row.direction == Direction::Sent   ? DataTx
+                        : row.direction == Direction::Line ? StatusChange
+                                                           : DataRx;
     std::string data;
     be32(data, static_cast<uint32_t>(ms / 1000));
     be32(data, static_cast<uint32_t>(ms % 1000 * 1000));
@@ -172,8 +173,8 @@ std::optional<std::vector<PcapngCapture::Packet>> PcapngCapture::read(std::strin
                 return std::nullopt;
             const std::string_view data = body.substr(20, captured);
             Packet packet;
-            const unsigned long long micro =
-                static_cast<unsigned long long>(readLe32(body, 4)) << 32 | readLe32(body, 8);
+            const unsigned long long micro
+                = static_cast<unsigned long long>(readLe32(body, 4)) << 32 | readLe32(body, 8);
             packet.time = isoTime(static_cast<long long>(micro / 1000));
             packet.bytes = data.substr(RtacHeader);
             std::string comment;

@@ -38,7 +38,7 @@ public:
         std::string time;  // ISO, as isoTime() writes it
         TrafficRow::Direction direction = TrafficRow::Direction::Line;
         TrafficRow::Kind event = TrafficRow::Kind::TimedOut;  // for a Line packet
-        std::string note;                                     // for a Line packet
+        std::string note;  // for a Line packet
         std::string bytes;
     };
     // The packets of a capture this class wrote; nothing when `file` is no

@@ -28,7 +28,7 @@ struct ProgramFolders {
     // one); then the one fallback, ~/.lettore. A relative or empty home
     // gives no folder in it.
     static std::vector<std::filesystem::path> userSettingsFolders(std::string_view xdgConfigHome,
-                                                                   std::string_view home);
+                                                                  std::string_view home);
 
     // programDir: the folder of the running program. userSettingsFolders:
     // the user's folders in the order tried; the first that can be made

@@ -7,14 +7,9 @@
 
 namespace lettore {
 
-RangeInsertion::RangeInsertion(clsComunicazioni& link, int16_t term, Progress progress,
-                               StopRequested stopRequested)
-    : m_link(link),
-      m_term(term),
-      m_progress(std::move(progress)),
-      m_stopRequested(std::move(stopRequested))
-{
-}
+RangeInsertion::RangeInsertion(clsComunicazioni& link, int16_t term, Progress progress, StopRequested stopRequested)
+    : m_link(link), m_term(term), m_progress(std::move(progress)), m_stopRequested(std::move(stopRequested))
+{ }
 
 RangeInsertion::Result RangeInsertion::run(int first, int last) const
 {

@@ -37,8 +37,8 @@ public:
         // Esito::PortFailed when a port failure ended the run, else the
         // first failed exchange's result code, else 0.
         int16_t esito = 0;
-        int sent = 0;       // codes sent
-        int accepted = 0;   // exchanges that returned 0
+        int sent = 0;  // codes sent
+        int accepted = 0;  // exchanges that returned 0
         // Accepted exchanges by the reader's status character ("" when the
         // answer carried none): "2" means a full list, not an insertion.
         std::map<std::string, int> statuses;
@@ -52,8 +52,7 @@ public:
     // true ends the run there.
     using StopRequested = std::function<bool()>;
 
-    RangeInsertion(clsComunicazioni& link, int16_t term, Progress progress = {},
-                   StopRequested stopRequested = {});
+    RangeInsertion(clsComunicazioni& link, int16_t term, Progress progress = {}, StopRequested stopRequested = {});
 
     // Sends the codes of first..last (nothing when first > last). Bounds
     // outside 0..MaxBound are refused: nothing is sent.

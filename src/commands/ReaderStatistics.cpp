@@ -24,8 +24,8 @@ std::optional<ReaderStatistics::Latency> ReaderStatistics::Reader::latency() con
     std::sort(sorted.begin(), sorted.end());
     const std::size_t n = sorted.size();
     const std::size_t rank = (n * 95 + 99) / 100;  // ceil(0.95 n), at least 1
-    return Latency{sorted.front(), std::accumulate(sorted.begin(), sorted.end(), 0.0) / double(n),
-                   sorted[rank - 1], sorted.back()};
+    return Latency{sorted.front(), std::accumulate(sorted.begin(), sorted.end(), 0.0) / double(n), sorted[rank - 1],
+                   sorted.back()};
 }
 
 void ReaderStatistics::add(const TrafficRow& row, const RowAnalysis& analysis)
@@ -53,9 +53,7 @@ void ReaderStatistics::add(const TrafficRow& row, const RowAnalysis& analysis)
         if (row.direction == Direction::Received)
             ++reader.readings;
         return;
-    case Kind::TimedOut:
-        ++reader.timeOuts;
-        return;
+    case Kind::TimedOut: ++reader.timeOuts; return;
     case Kind::Answer:
     case Kind::Ack:
     case Kind::Nak:
@@ -70,8 +68,7 @@ void ReaderStatistics::add(const TrafficRow& row, const RowAnalysis& analysis)
         if (analysis.latencyMs != RowAnalysis::None)
             reader.latenciesMs.push_back(analysis.latencyMs);
         return;
-    default:
-        return;
+    default: return;
     }
 }
 
@@ -88,8 +85,8 @@ std::string ReaderStatistics::text() const
         }
         const std::string name = address == Frame::Broadcast ? "all" : std::to_string(address);
         std::snprintf(line, sizeof line, "%-6s  %8lld  %7lld  %9lld  %8lld  %4lld  %8lld  %s\n", name.c_str(),
-                      reader.requests, reader.answers, reader.timeOuts, reader.rejected, reader.naks,
-                      reader.readings, latency.c_str());
+                      reader.requests, reader.answers, reader.timeOuts, reader.rejected, reader.naks, reader.readings,
+                      latency.c_str());
         text += line;
     }
     std::snprintf(line, sizeof line, "line: %lld noise rows (%lld bytes), %lld port failures\n", m_noiseRows,

@@ -22,7 +22,7 @@ public:
     };
     struct Reader {
         long long requests = 0;  // commands sent to it
-        long long answers = 0;   // answers and lone ACK/NAK accepted
+        long long answers = 0;  // answers and lone ACK/NAK accepted
         long long timeOuts = 0;
         long long rejected = 0;  // answers that failed their check
         long long naks = 0;

@@ -18,14 +18,14 @@ using Direction = TrafficRow::Direction;
 
 int clamped(long long ms)
 {
-    return ms < 0 ? RowAnalysis::None : ms > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
-                                                                               : static_cast<int>(ms);
+    return ms < 0                                 ? RowAnalysis::None
+           : ms > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
+                                                  : static_cast<int>(ms);
 }
 
 const ReaderCommand* commandAt(int index)
 {
-    return index >= 0 && index < static_cast<int>(ReaderCommand::all().size()) ? &ReaderCommand::all()[index]
-                                                                                : nullptr;
+    return index >= 0 && index < static_cast<int>(ReaderCommand::all().size()) ? &ReaderCommand::all()[index] : nullptr;
 }
 
 std::string readerText(int reader)
@@ -62,7 +62,8 @@ RowAnalysis TrafficAnalyser::next(const TrafficRow& row)
         const ReaderCommand* command = ReaderCommand::carriedBy(row.type, row.data);
         analysis.command = command ? static_cast<int>(command - ReaderCommand::all().data()) : RowAnalysis::None;
         analysis.reader = row.address ? *row.address : RowAnalysis::None;
-        const bool awaitsNothing = row.address == Frame::Broadcast || (command && command->name == std::string_view("SendACK"));
+        const bool awaitsNothing
+            = row.address == Frame::Broadcast || (command && command->name == std::string_view("SendACK"));
         if (awaitsNothing)
             analysis.esito = Esito::Accepted;
         else
@@ -95,9 +96,7 @@ RowAnalysis TrafficAnalyser::next(const TrafficRow& row)
         if (m_waiting && row.direction == Direction::Received)
             analysis.reader = m_waiting->reader;
         break;
-    case Kind::Reading:
-        analysis.reader = row.address ? *row.address : RowAnalysis::None;
-        break;
+    case Kind::Reading: analysis.reader = row.address ? *row.address : RowAnalysis::None; break;
     }
     return analysis;
 }
@@ -137,8 +136,9 @@ std::string TrafficAnalyser::meaning(const TrafficRow& row, const RowAnalysis& a
         if (row.kind == Kind::Answer && analysis.esito == Esito::Accepted
             && command->usable(row.bytes, static_cast<int16_t>(analysis.esito)))
             for (const ReaderCommand::Value& value : command->read(row.bytes, static_cast<int16_t>(analysis.esito)))
-                text += " " + std::string(std::string_view(value.name).starts_with("out") ? value.name.substr(3)
-                                                                                           : value.name)
+                text += " "
+                        + std::string(std::string_view(value.name).starts_with("out") ? value.name.substr(3)
+                                                                                      : value.name)
                         + "=" + ByteText::escape(value.text);
         return text;
     }
@@ -146,15 +146,14 @@ std::string TrafficAnalyser::meaning(const TrafficRow& row, const RowAnalysis& a
         const std::optional<Reading> reading = ReadingDecoder::decode(row.bytes);
         if (!reading)
             return {};
-        return (reading->address ? "indirizzo " + std::to_string(*reading->address) + " " : std::string())
-               + "stato " + ByteText::escape(row.bytes.substr(3, 1)) + " badge " + ByteText::escape(reading->code);
+        return (reading->address ? "indirizzo " + std::to_string(*reading->address) + " " : std::string()) + "stato "
+               + ByteText::escape(row.bytes.substr(3, 1)) + " badge " + ByteText::escape(reading->code);
     }
     case Kind::TimedOut:
         return command ? std::string("nessuna risposta a ") + command->name + " dal " + readerText(analysis.reader)
-             : analysis.reader != RowAnalysis::None ? "nessuna risposta dal " + readerText(analysis.reader)
-                                                     : std::string();
-    default:
-        return {};
+               : analysis.reader != RowAnalysis::None ? "nessuna risposta dal " + readerText(analysis.reader)
+                                                      : std::string();
+    default: return {};
     }
 }
 

@@ -17,10 +17,10 @@ struct RowAnalysis {
     static constexpr int None = -1;
 
     int sincePreviousMs = None;  // None: first row, or a time that is no ISO time
-    int latencyMs = None;        // answers, lone ACK/NAK, time-outs: since their command
-    int command = None;          // index in ReaderCommand::all() of the command carried or answered
-    int reader = None;           // 0 .. 255, 256 for every reader; None: no reader's exchange
-    int esito = None;            // the result code (Esito) on the row that ends an exchange
+    int latencyMs = None;  // answers, lone ACK/NAK, time-outs: since their command
+    int command = None;  // index in ReaderCommand::all() of the command carried or answered
+    int reader = None;  // 0 .. 255, 256 for every reader; None: no reader's exchange
+    int esito = None;  // the result code (Esito) on the row that ends an exchange
 };
 
 // Ties each row to its exchange. An exchange starts with a command to one

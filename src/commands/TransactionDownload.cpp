@@ -8,16 +8,11 @@
 
 namespace lettore {
 
-TransactionDownload::TransactionDownload(clsComunicazioni& link, int16_t term, TransactionSink& sink,
-                                         Progress progress, StopRequested stop, Now now)
-    : m_link(link),
-      m_term(term),
-      m_sink(sink),
-      m_progress(std::move(progress)),
-      m_stop(std::move(stop)),
+TransactionDownload::TransactionDownload(clsComunicazioni& link, int16_t term, TransactionSink& sink, Progress progress,
+                                         StopRequested stop, Now now)
+    : m_link(link), m_term(term), m_sink(sink), m_progress(std::move(progress)), m_stop(std::move(stop)),
       m_now(std::move(now))
-{
-}
+{ }
 
 TransactionDownload::Result TransactionDownload::run() const
 {

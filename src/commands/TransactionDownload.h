@@ -13,8 +13,8 @@ class clsComunicazioni;
 struct TransactionRecord {
     int reader = 0;
     std::string downloaded;  // when it was read, UTC (isoTime)
-    std::string status;      // the reader's status character (the answer's first data character)
-    std::string code;        // the rest of the record: its badge codes, as text
+    std::string status;  // the reader's status character (the answer's first data character)
+    std::string code;  // the rest of the record: its badge codes, as text
     // The record was stored before but not confirmed to the reader, which
     // sent it again: the same transaction, not a new one.
     bool repeated = false;
@@ -48,8 +48,8 @@ class TransactionDownload {
 public:
     struct Result {
         int16_t esito = 0;  // the failed exchange's result code, else 0
-        int records = 0;    // records stored and confirmed
-        int repeated = 0;   // of which repeats of a record stored before
+        int records = 0;  // records stored and confirmed
+        int repeated = 0;  // of which repeats of a record stored before
         bool stopped = false;
         bool sinkFailed = false;  // the sink's error() says why
     };

@@ -51,8 +51,7 @@ const std::string& TransactionFile::header()
     return columns;
 }
 
-std::filesystem::path TransactionFile::unconfirmedPath(const std::filesystem::path& file,
-                                                      const std::string& readerName)
+std::filesystem::path TransactionFile::unconfirmedPath(const std::filesystem::path& file, const std::string& readerName)
 {
     std::string name = "lettore-unconfirmed-" + readerName;
     for (char& c : name)
@@ -79,8 +78,7 @@ bool TransactionFile::open(const std::filesystem::path& file, const std::string&
     m_unconfirmed = unconfirmedPath(file, readerName);
     const std::uintmax_t size = sizeOf(file);
     if (size > 0 && bytesAt(file, 0, header().size()) != header()) {
-        m_error = "its first line is not \"" + header().substr(0, header().size() - 2)
-                  + "\": not a transactions file";
+        m_error = "its first line is not \"" + header().substr(0, header().size() - 2) + "\": not a transactions file";
         return false;
     }
     if (!m_file.open(file)) {

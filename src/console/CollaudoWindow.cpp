@@ -122,7 +122,8 @@ CollaudoWindow::CollaudoWindow(Context context, QWidget* parent)
 
 void CollaudoWindow::choosePlan()
 {
-    const QString file = QFileDialog::getOpenFileName(this, tr("Piano di collaudo"), m_plan->text(), tr("Piani (*.json)"));
+    const QString file
+        = QFileDialog::getOpenFileName(this, tr("Piano di collaudo"), m_plan->text(), tr("Piani (*.json)"));
     if (!file.isEmpty())
         m_plan->setText(file);
 }
@@ -138,7 +139,8 @@ bool CollaudoWindow::loadPlan(TestPlan& plan, std::string& planText)
 {
     try {
         planText = PlanFile::defaultText();
-        plan = m_plan->text().isEmpty() ? PlanFile::parse(planText) : PlanFile::load(m_plan->text().toStdString(), planText);
+        plan = m_plan->text().isEmpty() ? PlanFile::parse(planText)
+                                        : PlanFile::load(m_plan->text().toStdString(), planText);
         return true;
     } catch (const PlanError& error) {
         QMessageBox::warning(this, title(), tr("Piano non valido: %1").arg(text(error.what())));
@@ -152,7 +154,8 @@ void CollaudoWindow::start()
         return;
     if (m_context.terminal() > 255) {
         m_status->setText(tr("Scegliere un lettore nella finestra principale: il terminale %1 li raggiunge tutti "
-                             "e nessuno risponde.").arg(m_context.terminal()));
+                             "e nessuno risponde.")
+                              .arg(m_context.terminal()));
         return;
     }
     TestPlan plan;
@@ -161,8 +164,8 @@ void CollaudoWindow::start()
         return;
     // Stopped, a test still puts the reader back as it was: only the wait
     // under way is cut short.
-    const bool started = m_context.gate.run(title(), [this, plan, planText] { runPlan(plan, planText); },
-                                            ConsoleGate::StopEnds::CurrentWait);
+    const bool started = m_context.gate.run(
+        title(), [this, plan, planText] { runPlan(plan, planText); }, ConsoleGate::StopEnds::CurrentWait);
     if (!started)
         m_status->setText(tr("Un altro comando è in corso: riprovare quando è finito."));
 }

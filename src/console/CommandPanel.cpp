@@ -8,10 +8,7 @@
 
 namespace lettore {
 
-CommandPanel::CommandPanel(Context context, QObject* parent)
-    : QObject(parent), m_context(context)
-{
-}
+CommandPanel::CommandPanel(Context context, QObject* parent) : QObject(parent), m_context(context) { }
 
 void CommandPanel::onClick(QAbstractButton* button, const QString& command, std::function<void()> handler)
 {

@@ -17,21 +17,18 @@ namespace lettore {
 
 namespace {
 
-const QString ClosingText =
-    QStringLiteral("Chiusura in corso: il comando si ferma dopo lo scambio in corso");
+const QString ClosingText = QStringLiteral("Chiusura in corso: il comando si ferma dopo lo scambio in corso");
 
 }  // namespace
 
 Console::Console(clsLettori& registry, Dialogs* dialogs)
-    : m_registry(registry),
-      m_ownDialogs(dialogs ? nullptr : std::make_unique<QtDialogs>(&m_window)),
+    : m_registry(registry), m_ownDialogs(dialogs ? nullptr : std::make_unique<QtDialogs>(&m_window)),
       m_dialogs(dialogs ? *dialogs : *m_ownDialogs),
       m_gate([this](const QString& text) { m_window.statusBar()->showMessage(text); },
              [this] { m_registry.yieldIfStarved(); }, [this] { m_registry.Comunicazione().abandonWait(); }),
       m_relay([]() -> TrafficView& { return MonCom::instance(); },
               [this](const std::string& dati) { m_multimaster->Lettura(dati); }),
-      m_relaySubscription(registry.Comunicazione(), m_relay),
-      m_gateSubscription(registry.Comunicazione(), m_gate)
+      m_relaySubscription(registry.Comunicazione(), m_relay), m_gateSubscription(registry.Comunicazione(), m_gate)
 {
     m_settingsRow = std::make_unique<SettingsPanel>(panelContext());
     m_monitorButton = std::make_unique<MonitorButtonPanel>(panelContext());
@@ -50,10 +47,7 @@ Console::Console(clsLettori& registry, Dialogs* dialogs)
     connectStop();
 }
 
-CommandPanel::Context Console::panelContext()
-{
-    return {m_window, m_gate, m_dialogs, m_registry, m_settings};
-}
+CommandPanel::Context Console::panelContext() { return {m_window, m_gate, m_dialogs, m_registry, m_settings}; }
 
 // A command stops at the user's request (the stop button beside the status
 // line, or Esc): the wait under way ends at once as a time-out, and a
@@ -104,8 +98,9 @@ void Console::tellUnusableFolder(const std::filesystem::path& folder, const std:
     const QString unusable = QStringLiteral("Impossibile usare la cartella delle impostazioni %1 (%2): ")
                                  .arg(QString::fromStdString(folder.string()), QString::fromStdString(reason));
     m_dialogs.message(unusable
-                          + (instead.empty() ? QStringLiteral("le impostazioni non saranno lette né salvate.")
-                                             : QStringLiteral("si usa %1.").arg(QString::fromStdString(instead.string()))),
+                          + (instead.empty()
+                                 ? QStringLiteral("le impostazioni non saranno lette né salvate.")
+                                 : QStringLiteral("si usa %1.").arg(QString::fromStdString(instead.string()))),
                       Dialogs::Icon::Exclamation);
 }
 
@@ -155,8 +150,8 @@ bool Console::eventFilter(QObject* watched, QEvent* event)
         m_registry.Comunicazione().abandonWait();
         if (!m_closeWaiting) {
             m_closeWaiting = true;
-            connect(&m_gate, &ConsoleGate::becameIdle, this, [this] { m_window.close(); },
-                    Qt::SingleShotConnection);
+            connect(
+                &m_gate, &ConsoleGate::becameIdle, this, [this] { m_window.close(); }, Qt::SingleShotConnection);
         }
         return true;
     }

@@ -10,8 +10,7 @@ namespace lettore {
 ConsoleGate::ConsoleGate(std::function<void(const QString&)> status, std::function<void()> turn,
                          std::function<void()> abandonWait, QObject* parent)
     : QObject(parent), m_status(std::move(status)), m_turn(std::move(turn)), m_abandonWait(std::move(abandonWait))
-{
-}
+{ }
 
 void ConsoleGate::guard(QWidget* control)
 {
@@ -19,8 +18,7 @@ void ConsoleGate::guard(QWidget* control)
     control->setEnabled(m_controlsEnabled);
 }
 
-void ConsoleGate::connectButton(QAbstractButton* button, const QString& command,
-                                std::function<void()> handler)
+void ConsoleGate::connectButton(QAbstractButton* button, const QString& command, std::function<void()> handler)
 {
     guard(button);
     connect(button, &QAbstractButton::clicked, this,
@@ -172,10 +170,7 @@ void ConsoleGate::setLinkBusy(bool busy)
     update();
 }
 
-QString ConsoleGate::runningText(const QString& command)
-{
-    return QStringLiteral("Comando in corso: %1").arg(command);
-}
+QString ConsoleGate::runningText(const QString& command) { return QStringLiteral("Comando in corso: %1").arg(command); }
 
 QString ConsoleGate::receivingText() { return QStringLiteral("Ricezione dal lettore in corso"); }
 

@@ -49,8 +49,7 @@ public:
 
     // Runs handler now, as the command named `command`, unless another one
     // runs or the link is busy; then nothing happens and false comes back.
-    bool run(const QString& command, const std::function<void()>& handler,
-             StopEnds stopEnds = StopEnds::EveryWait);
+    bool run(const QString& command, const std::function<void()>& handler, StopEnds stopEnds = StopEnds::EveryWait);
 
     // As runWhenIdle(), but a command that can start now starts at once
     // (controls off, status line) and its handler runs from the event loop,
@@ -135,7 +134,7 @@ private:
     bool m_controlsEnabled = true;
     bool m_stopRequested = false;
     bool m_waitsAbandoned = false;  // stopNow() was asked during this command
-    bool m_inTurn = false;          // betweenExchanges() is handing the event loop a turn
+    bool m_inTurn = false;  // betweenExchanges() is handing the event loop a turn
     StopEnds m_stopEnds = StopEnds::EveryWait;
     QString m_command;
     QString m_progress;

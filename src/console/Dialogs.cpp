@@ -3,10 +3,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-QtDialogs::QtDialogs(QWidget* parent)
-    : m_parent(parent)
-{
-}
+QtDialogs::QtDialogs(QWidget* parent) : m_parent(parent) { }
 
 void QtDialogs::message(const QString& text, Icon icon)
 {
@@ -19,8 +16,7 @@ void QtDialogs::message(const QString& text, Icon icon)
 std::optional<QString> QtDialogs::askPassword(const QString& prompt, const QString& title)
 {
     bool accepted = false;
-    const QString text = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Password,
-                                               QString(), &accepted);
+    const QString text = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Password, QString(), &accepted);
     if (!accepted)
         return std::nullopt;
     return text;

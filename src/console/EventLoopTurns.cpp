@@ -2,10 +2,7 @@
 
 namespace lettore {
 
-EventLoopTurns::EventLoopTurns(Clock& clock, std::function<void()> turn)
-    : m_clock(clock), m_turn(std::move(turn))
-{
-}
+EventLoopTurns::EventLoopTurns(Clock& clock, std::function<void()> turn) : m_clock(clock), m_turn(std::move(turn)) { }
 
 void EventLoopTurns::operator()()
 {

@@ -11,14 +11,9 @@
 namespace lettore {
 
 FileJobWindow::FileJobWindow(const QString& title, const QString& fileCaption, QWidget* mainWindow)
-    : QWidget(mainWindow, Qt::Window),
-      m_file(new QLineEdit),
-      m_browse(new QPushButton(QString::fromUtf8("Sfoglia…"))),
-      m_buttons(new QHBoxLayout),
-      m_stop(new QPushButton(QStringLiteral("Interrompi"))),
-      m_progress(new QProgressBar),
-      m_summary(new QLabel),
-      m_details(new QPlainTextEdit)
+    : QWidget(mainWindow, Qt::Window), m_file(new QLineEdit), m_browse(new QPushButton(QString::fromUtf8("Sfoglia…"))),
+      m_buttons(new QHBoxLayout), m_stop(new QPushButton(QStringLiteral("Interrompi"))), m_progress(new QProgressBar),
+      m_summary(new QLabel), m_details(new QPlainTextEdit)
 {
     setWindowTitle(title);
     auto* fileLabel = new QLabel(fileCaption);

@@ -4,11 +4,9 @@
 
 namespace lettore {
 
-FirmwarePanel::FirmwarePanel(Context context, QObject* parent)
-    : CommandPanel(std::move(context), parent)
+FirmwarePanel::FirmwarePanel(Context context, QObject* parent) : CommandPanel(std::move(context), parent)
 {
-    onClick(ui().CmdGetFirmwareVersion, QStringLiteral("Versione Firmware"),
-            [this] { CmdGetFirmwareVersion_Click(); });
+    onClick(ui().CmdGetFirmwareVersion, QStringLiteral("Versione Firmware"), [this] { CmdGetFirmwareVersion_Click(); });
 }
 
 void FirmwarePanel::CmdGetFirmwareVersion_Click()

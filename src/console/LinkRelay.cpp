@@ -2,11 +2,9 @@
 
 namespace lettore {
 
-LinkRelay::LinkRelay(std::function<TrafficView&()> monitor,
-                     std::function<void(const std::string&)> lettura)
+LinkRelay::LinkRelay(std::function<TrafficView&()> monitor, std::function<void(const std::string&)> lettura)
     : m_monitor(std::move(monitor)), m_lettura(std::move(lettura))
-{
-}
+{ }
 
 void LinkRelay::ComTX(const std::string& Comando)
 {

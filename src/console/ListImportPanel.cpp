@@ -16,7 +16,10 @@ namespace {
 
 using Outcome = Enrolment::Outcome;
 
-QString shown(const std::string& bytes) { return QStringLiteral("\"%1\"").arg(QString::fromStdString(ByteText::escape(bytes))); }
+QString shown(const std::string& bytes)
+{
+    return QStringLiteral("\"%1\"").arg(QString::fromStdString(ByteText::escape(bytes)));
+}
 
 QString outcomeText(const Outcome& check)
 {
@@ -49,10 +52,10 @@ QString ListImportPanel::problemText(const CodeList::Issue& issue)
 {
     switch (issue.problem) {
     case CodeList::Problem::Malformed:
-        return issue.text.empty() ? QStringLiteral("nessun codice")
-                                  : QStringLiteral("non è un codice badge (da 1 a 10 cifre): %1").arg(shown(issue.text));
-    case CodeList::Problem::Overlong:
-        return QStringLiteral("codice di più di 10 cifre: %1").arg(shown(issue.text));
+        return issue.text.empty()
+                   ? QStringLiteral("nessun codice")
+                   : QStringLiteral("non è un codice badge (da 1 a 10 cifre): %1").arg(shown(issue.text));
+    case CodeList::Problem::Overlong: return QStringLiteral("codice di più di 10 cifre: %1").arg(shown(issue.text));
     case CodeList::Problem::Duplicate:
         return QStringLiteral("il codice %1 (%2) è già alla riga %3")
             .arg(QString::fromStdString(BadgeCode::padded(issue.text)), shown(issue.text))
@@ -78,8 +81,8 @@ void ListImportPanel::loadList()
         } else if (!list->issues.empty()) {
             for (const CodeList::Issue& issue : list->issues)
                 lines << QStringLiteral("riga %1: %2").arg(issue.line).arg(problemText(issue));
-            setSummary(QStringLiteral("%1 righe da correggere: nulla sarà inviato finché restano.")
-                           .arg(list->issues.size()));
+            setSummary(
+                QStringLiteral("%1 righe da correggere: nulla sarà inviato finché restano.").arg(list->issues.size()));
         } else if (list->entries.empty()) {
             setSummary(QStringLiteral("Il file non contiene codici."));
         } else {
@@ -112,9 +115,10 @@ void ListImportPanel::compare()
     loadList();
     if (!m_list || !oneReader())
         return;
-    const Enrolment::Report report =
-        Enrolment(link(), Terminale(), [this](const auto& step) { showStep(step); }, [this] { return stopRequested(); })
-            .compare(m_list->codes());
+    const Enrolment::Report report
+        = Enrolment(
+              link(), Terminale(), [this](const auto& step) { showStep(step); }, [this] { return stopRequested(); })
+              .compare(m_list->codes());
     std::vector<std::string> missing;
     QStringList lines;
     int present = 0;
@@ -154,12 +158,13 @@ void ListImportPanel::write()
     const std::filesystem::path file = jobWindow().file()->text().toStdString();
     EnrolmentJournal journal;
     const bool kept = journal.open(EnrolmentJournal::pathFor(file), EnrolmentJournal::identity(codes, readerName()));
-    const Enrolment::Report report =
-        Enrolment(link(), Terminale(), [this](const auto& step) { showStep(step); }, [this] { return stopRequested(); },
-                  kept ? &journal : nullptr)
-            .write(codes, {}, &*m_missing);
-    const QString resumed =
-        report.resumed ? QStringLiteral(" (%1 passi ripresi da un'esecuzione precedente)").arg(report.resumed) : QString();
+    const Enrolment::Report report = Enrolment(
+                                         link(), Terminale(), [this](const auto& step) { showStep(step); },
+                                         [this] { return stopRequested(); }, kept ? &journal : nullptr)
+                                         .write(codes, {}, &*m_missing);
+    const QString resumed = report.resumed
+                                ? QStringLiteral(" (%1 passi ripresi da un'esecuzione precedente)").arg(report.resumed)
+                                : QString();
     if (!report.finished()) {
         setSummary(QStringLiteral("Scrittura interrotta%1%2: Scrivi riprende da dove si è fermata.")
                        .arg(report.esito == Esito::PortFailed ? QStringLiteral(" da un errore della porta seriale")
@@ -172,17 +177,18 @@ void ListImportPanel::write()
     QStringList lines;
     const std::vector<Enrolment::Mismatch> mismatches = report.mismatches();
     for (const Enrolment::Mismatch& mismatch : mismatches)
-        lines << QStringLiteral("discordante %1 %2").arg(QString::fromStdString(mismatch.code),
-                                                        QString::fromStdString(mismatch.reason));
+        lines << QStringLiteral("discordante %1 %2")
+                     .arg(QString::fromStdString(mismatch.code), QString::fromStdString(mismatch.reason));
     jobWindow().details()->setPlainText(lines.join('\n'));
     const std::size_t verified = report.checked.size() - mismatches.size();
-    setSummary(mismatches.empty()
-                   ? QStringLiteral("Tutti i %1 codici sono sul lettore (riletti uno a uno)%2.").arg(verified).arg(resumed)
-                   : QStringLiteral("Riletti sul lettore %1 codici di %2; %3 discordanti, elencati sotto%4.")
-                         .arg(verified)
-                         .arg(report.checked.size())
-                         .arg(mismatches.size())
-                         .arg(resumed));
+    setSummary(
+        mismatches.empty()
+            ? QStringLiteral("Tutti i %1 codici sono sul lettore (riletti uno a uno)%2.").arg(verified).arg(resumed)
+            : QStringLiteral("Riletti sul lettore %1 codici di %2; %3 discordanti, elencati sotto%4.")
+                  .arg(verified)
+                  .arg(report.checked.size())
+                  .arg(mismatches.size())
+                  .arg(resumed));
     m_missing.reset();  // the reader has changed: compare again before another write
     updateButtons();
 }

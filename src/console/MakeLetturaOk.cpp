@@ -16,8 +16,8 @@ constexpr double Duration = 0.2;  // seconds
 
 struct Note {
     double frequency;  // Hz
-    double start;      // seconds
-    double length;     // seconds
+    double start;  // seconds
+    double length;  // seconds
 };
 
 // C6 then G6, the second overlapping the first's tail.
@@ -71,13 +71,13 @@ int main(int argc, char** argv)
     out.write("RIFF", 4);
     put32(out, 36 + dataBytes);
     out.write("WAVEfmt ", 8);
-    put32(out, 16);              // format chunk size
-    put16(out, 1);               // PCM
-    put16(out, 1);               // mono
+    put32(out, 16);  // format chunk size
+    put16(out, 1);  // PCM
+    put16(out, 1);  // mono
     put32(out, SampleRate);
     put32(out, SampleRate * 2);  // bytes per second
-    put16(out, 2);               // bytes per sample frame
-    put16(out, 16);              // bits per sample
+    put16(out, 2);  // bytes per sample frame
+    put16(out, 16);  // bits per sample
     out.write("data", 4);
     put32(out, dataBytes);
     for (const int16_t sample : samples)

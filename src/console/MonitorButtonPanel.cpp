@@ -5,8 +5,7 @@
 
 namespace lettore {
 
-MonitorButtonPanel::MonitorButtonPanel(Context context, QObject* parent)
-    : CommandPanel(context, parent)
+MonitorButtonPanel::MonitorButtonPanel(Context context, QObject* parent) : CommandPanel(context, parent)
 {
     connect(ui().Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
 }

@@ -8,8 +8,7 @@
 
 namespace lettore {
 
-MultimasterPanel::MultimasterPanel(Context context, QObject* parent)
-    : CommandPanel(context, parent)
+MultimasterPanel::MultimasterPanel(Context context, QObject* parent) : CommandPanel(context, parent)
 {
     for (int index = 0; index < 2; ++index) {
         QRadioButton* option = window().optMultiMaster[index];
@@ -26,8 +25,7 @@ void MultimasterPanel::Lettura(const std::string& dati)
         return;
     RiproduciSuono("LetturaOk.wav", true);
     ui().txtAddrMM->setText(QString::number(*reading->address));
-    ui().TxtBadgeMM->setText(QString::fromLatin1(reading->code.data(),
-                                                 static_cast<qsizetype>(reading->code.size())));
+    ui().TxtBadgeMM->setText(QString::fromLatin1(reading->code.data(), static_cast<qsizetype>(reading->code.size())));
     if (ui().ChkAutoAck->checkState() == Qt::Checked)
         Sibrant().SendACK(*reading->address);
 }

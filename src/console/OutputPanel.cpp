@@ -4,8 +4,7 @@
 
 namespace lettore {
 
-OutputPanel::OutputPanel(Context context, QObject* parent)
-    : CommandPanel(std::move(context), parent)
+OutputPanel::OutputPanel(Context context, QObject* parent) : CommandPanel(std::move(context), parent)
 {
     onClick(ui().Command1, QStringLiteral("Output"), [this] { Command1_Click(); });
 }

@@ -1,8 +1,8 @@
 #include "QtSound.h"
 
+#include <QAudioDevice>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QTimer>
 #include <QUrl>

@@ -9,20 +9,18 @@
 
 namespace lettore {
 
-const QString RangeInsertionPanel::BoundsRefused =
-    QStringLiteral("Da e A devono essere numeri da 0 a %1").arg(RangeInsertion::MaxBound);
+const QString RangeInsertionPanel::BoundsRefused
+    = QStringLiteral("Da e A devono essere numeri da 0 a %1").arg(RangeInsertion::MaxBound);
 
-const QString RangeInsertionPanel::StoppedByPort =
-    QStringLiteral("Inserisci Badge fermato al codice %1 (%2 di %3): errore della porta seriale");
+const QString RangeInsertionPanel::StoppedByPort
+    = QStringLiteral("Inserisci Badge fermato al codice %1 (%2 di %3): errore della porta seriale");
 
-const QString RangeInsertionPanel::StoppedByUser =
-    QStringLiteral("Inserisci Badge interrotto al codice %1 (%2 di %3)");
+const QString RangeInsertionPanel::StoppedByUser = QStringLiteral("Inserisci Badge interrotto al codice %1 (%2 di %3)");
 
-const QString RangeInsertionPanel::StoppedBeforeFirst =
-    QStringLiteral("Inserisci Badge interrotto prima del primo codice");
+const QString RangeInsertionPanel::StoppedBeforeFirst
+    = QStringLiteral("Inserisci Badge interrotto prima del primo codice");
 
-RangeInsertionPanel::RangeInsertionPanel(Context context, QObject* parent)
-    : CommandPanel(std::move(context), parent)
+RangeInsertionPanel::RangeInsertionPanel(Context context, QObject* parent) : CommandPanel(std::move(context), parent)
 {
     onClick(ui().Command11, QStringLiteral("Inserisci Badge"), [this] { Command11_Click(); });
     // Written at every code of a range: ten digits, a blank and a status
@@ -48,8 +46,8 @@ void RangeInsertionPanel::Command11_Click()
         gate().setProgress(QStringLiteral("codice %1 di %2").arg(step.index).arg(step.count));
     };
     const auto stopRequested = [this] { return gate().betweenExchanges(); };
-    const RangeInsertion::Result result =
-        RangeInsertion(link(), Terminale(), progress, stopRequested).run(*first, *last);
+    const RangeInsertion::Result result
+        = RangeInsertion(link(), Terminale(), progress, stopRequested).run(*first, *last);
     const QString reached = text(lastStep.code);
     if (result.esito == Esito::PortFailed)
         gate().setOutcome(StoppedByPort.arg(reached).arg(lastStep.index).arg(lastStep.count));

@@ -4,14 +4,11 @@
 
 namespace lettore {
 
-SerialNumberPanel::SerialNumberPanel(Context context, QObject* parent)
-    : CommandPanel(std::move(context), parent)
+SerialNumberPanel::SerialNumberPanel(Context context, QObject* parent) : CommandPanel(std::move(context), parent)
 {
     onClick(ui().CmdGetPrima, QStringLiteral("Get matricola Prima"), [this] { CmdGetPrima_Click(); });
-    onClick(ui().CmdGetCorrente, QStringLiteral("Get matricola Corrente"),
-            [this] { CmdGetCorrente_Click(); });
-    onClick(ui().CmdGetProssima, QStringLiteral("Get matricola Prossima"),
-            [this] { CmdGetProssima_Click(); });
+    onClick(ui().CmdGetCorrente, QStringLiteral("Get matricola Corrente"), [this] { CmdGetCorrente_Click(); });
+    onClick(ui().CmdGetProssima, QStringLiteral("Get matricola Prossima"), [this] { CmdGetProssima_Click(); });
 }
 
 void SerialNumberPanel::CmdGetPrima_Click() { getMatricola("GetMatricolaPrima"); }

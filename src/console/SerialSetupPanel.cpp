@@ -1,8 +1,8 @@
 #include "SerialSetupPanel.h"
 
+#include "ConnectionSettings.h"
 #include "ConsoleGate.h"
 #include "Dialogs.h"
-#include "ConnectionSettings.h"
 #include "FieldCodec.h"
 #include "frmSibrant.h"
 
@@ -15,8 +15,7 @@ const QString Password = QStringLiteral("7391");
 
 }  // namespace
 
-SerialSetupPanel::SerialSetupPanel(Context context, QObject* parent)
-    : CommandPanel(context, parent)
+SerialSetupPanel::SerialSetupPanel(Context context, QObject* parent) : CommandPanel(context, parent)
 {
     onClick(ui().CmdSetSetupSeriale, QStringLiteral("Setup seriale"), [this] { CmdSetSetupSeriale_Click(); });
     onClick(ui().Command10, QStringLiteral("Loop BaudRate"), [this] { Command10_Click(); });
@@ -24,8 +23,8 @@ SerialSetupPanel::SerialSetupPanel(Context context, QObject* parent)
 
 bool SerialSetupPanel::passwordGiven()
 {
-    const std::optional<QString> answer =
-        dialogs().askPassword(QString::fromUtf8(PasswordPrompt), QString::fromUtf8(PasswordTitle));
+    const std::optional<QString> answer
+        = dialogs().askPassword(QString::fromUtf8(PasswordPrompt), QString::fromUtf8(PasswordTitle));
     if (answer == Password)
         return true;
     dialogs().message(QString::fromUtf8(WrongPassword), Dialogs::Icon::Exclamation);
@@ -44,8 +43,8 @@ void SerialSetupPanel::sendSetup()
 {
     const std::string BaudRate = bytes(ui().CobNewBaudRate->currentText());
     const int16_t NewAddress = frmSibrant::address(*ui().CmbNewAddr).value_or(0);
-    const ReaderCommand::Result result =
-        run("SetupSeriale", {{"BaudRate", BaudRate}, {"NewAddress", std::to_string(NewAddress)}});
+    const ReaderCommand::Result result
+        = run("SetupSeriale", {{"BaudRate", BaudRate}, {"NewAddress", std::to_string(NewAddress)}});
     window().TxtEsito[0]->setText(esitoText(result.esito));
 }
 
@@ -69,11 +68,10 @@ void SerialSetupPanel::Command10_Click()
         sendSetup();
     }
     if (stopped)
-        gate().setOutcome(done == 0 ? QString::fromUtf8(StoppedBeforeFirst)
-                                    : QString::fromUtf8(StoppedByUser)
-                                          .arg(ui().CmbBaudRate->itemText(done - 1))
-                                          .arg(done)
-                                          .arg(passes));
+        gate().setOutcome(
+            done == 0
+                ? QString::fromUtf8(StoppedBeforeFirst)
+                : QString::fromUtf8(StoppedByUser).arg(ui().CmbBaudRate->itemText(done - 1)).arg(done).arg(passes));
     selectBaudRate(ui().CmbBaudRate->findText(kept));
 }
 

@@ -26,8 +26,8 @@ public:
     // every case.
     void Command10_Click();
 
-    static constexpr const char* PasswordPrompt =
-        "Per modificare queste impostazioni è necessario inserire la password.";
+    static constexpr const char* PasswordPrompt
+        = "Per modificare queste impostazioni è necessario inserire la password.";
     static constexpr const char* PasswordTitle = "Password richiesta";
     static constexpr const char* WrongPassword = "Password errata!";
     static constexpr const char* ChooseNewAddress = "Selezionare il nuovo indirizzo";

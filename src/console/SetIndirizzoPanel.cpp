@@ -5,8 +5,7 @@
 
 namespace lettore {
 
-SetIndirizzoPanel::SetIndirizzoPanel(Context context, QObject* parent)
-    : CommandPanel(std::move(context), parent)
+SetIndirizzoPanel::SetIndirizzoPanel(Context context, QObject* parent) : CommandPanel(std::move(context), parent)
 {
     onClick(ui().cmdSetIndirizzo, QStringLiteral("Set Indirizzo"), [this] { cmdSetIndirizzo_Click(); });
 }
@@ -19,8 +18,8 @@ void SetIndirizzoPanel::cmdSetIndirizzo_Click()
         return;
     }
     // Goes to every reader, whatever the terminal.
-    const ReaderCommand::Result result =
-        run("SetIndirizzo", {{"nIndirizzo", std::to_string(*address)}, {"sCodice", bytes(ui().txtCodeAddr->text())}});
+    const ReaderCommand::Result result
+        = run("SetIndirizzo", {{"nIndirizzo", std::to_string(*address)}, {"sCodice", bytes(ui().txtCodeAddr->text())}});
     window().TxtEsito[9]->setText(esitoText(result.esito));
 }
 

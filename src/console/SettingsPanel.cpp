@@ -21,8 +21,7 @@ constexpr int16_t Broadcast = 256;
 
 }  // namespace
 
-SettingsPanel::SettingsPanel(Context context, QObject* parent)
-    : CommandPanel(context, parent)
+SettingsPanel::SettingsPanel(Context context, QObject* parent) : CommandPanel(context, parent)
 {
     ui().TxtNumCom->installEventFilter(this);
     // activated: a user's choice; a choice made by program calls the
@@ -66,8 +65,7 @@ bool SettingsPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ui().TxtNumCom && event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
-            && gate().running().isEmpty())
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && gate().running().isEmpty())
             gate().runWhenIdle(QStringLiteral("Seriale n."), [this] { TxtNumCom_LostFocus(); });
     }
     return QObject::eventFilter(watched, event);
@@ -101,8 +99,7 @@ void SettingsPanel::TxtNumCom_LostFocus()
         dialogs().message(QString::fromUtf8(SerialeInesistente));
         box->setText(QString::number(settings().NSeriale));
         break;
-    default:
-        break;  // an unknown failure: the box keeps what was typed
+    default: break;  // an unknown failure: the box keeps what was typed
     }
 }
 

@@ -45,8 +45,7 @@ bool isGood(const QString& text, const Field& field)
 
 }  // namespace
 
-SetupBasePanel::SetupBasePanel(Context context, QObject* parent)
-    : CommandPanel(std::move(context), parent)
+SetupBasePanel::SetupBasePanel(Context context, QObject* parent) : CommandPanel(std::move(context), parent)
 {
     onClick(ui().Command4, QStringLiteral("Setup base"), [this] { Command4_Click(); });
     onClick(ui().Command6, QStringLiteral("GetSetupBase"), [this] { Command6_Click(); });

@@ -40,7 +40,8 @@ void TransactionDownloadPanel::countRecords()
     if (path.isEmpty())
         setSummary(QStringLiteral("Scegliere il file CSV a cui aggiungere le transazioni."));
     else if (records)
-        setSummary(QStringLiteral("Il file contiene già %1 transazioni; le nuove si aggiungono in fondo.").arg(*records));
+        setSummary(
+            QStringLiteral("Il file contiene già %1 transazioni; le nuove si aggiungono in fondo.").arg(*records));
     else if (m_fileUsable)
         setSummary(QStringLiteral("File nuovo: Scarica lo crea."));
     else
@@ -67,17 +68,16 @@ void TransactionDownloadPanel::download()
     jobWindow().details()->clear();
     int stored = 0;
     const auto progress = [this, &stored](const TransactionRecord& record) {
-        jobWindow().details()->appendPlainText(
-            QStringLiteral("%1 status %2 %3%4")
-                .arg(QString::fromStdString(ByteText::escape(record.code)),
-                     QString::fromStdString(ByteText::escape(record.status)),
-                     QString::fromStdString(record.downloaded),
-                     record.repeated ? QStringLiteral(" ripetuta") : QString()));
+        jobWindow().details()->appendPlainText(QStringLiteral("%1 status %2 %3%4")
+                                                   .arg(QString::fromStdString(ByteText::escape(record.code)),
+                                                        QString::fromStdString(ByteText::escape(record.status)),
+                                                        QString::fromStdString(record.downloaded),
+                                                        record.repeated ? QStringLiteral(" ripetuta") : QString()));
         showProgress(0, 0, QStringLiteral("transazione %1").arg(++stored));
     };
     showProgress(0, 0, QString());
-    const TransactionDownload::Result result =
-        TransactionDownload(link(), Terminale(), file, progress, [this] { return stopRequested(); }).run();
+    const TransactionDownload::Result result
+        = TransactionDownload(link(), Terminale(), file, progress, [this] { return stopRequested(); }).run();
     showProgress(0, 1, QString());
     QString totals = QStringLiteral("Scaricate %1 transazioni (%2 ripetute)").arg(result.records).arg(result.repeated);
     if (result.sinkFailed)

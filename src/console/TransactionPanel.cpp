@@ -5,8 +5,7 @@
 
 namespace lettore {
 
-TransactionPanel::TransactionPanel(Context context, QObject* parent)
-    : CommandPanel(std::move(context), parent)
+TransactionPanel::TransactionPanel(Context context, QObject* parent) : CommandPanel(std::move(context), parent)
 {
     onClick(ui().Command7, QStringLiteral("GetTransazione"), [this] { Command7_Click(); });
     onClick(ui().CmdAck, QStringLiteral("Ack"), [this] { CmdAck_Click(); });

@@ -5,12 +5,10 @@
 
 namespace lettore {
 
-WhiteListPanel::WhiteListPanel(Context context, QObject* parent)
-    : CommandPanel(std::move(context), parent)
+WhiteListPanel::WhiteListPanel(Context context, QObject* parent) : CommandPanel(std::move(context), parent)
 {
     for (int index = 0; index < 3; ++index)
-        onClick(window().Command3[index], window().Command3[index]->text(),
-                [this, index] { Command3_Click(index); });
+        onClick(window().Command3[index], window().Command3[index]->text(), [this, index] { Command3_Click(index); });
     onClick(ui().Command5, QStringLiteral("Esistenza matricola"), [this] { Command5_Click(); });
 }
 
@@ -18,19 +16,14 @@ void WhiteListPanel::Command3_Click(int Index)
 {
     QLineEdit* esito = window().TxtEsito[5];
     switch (Index) {
-    case 0:
-        esito->setText(esitoText(run("CancellaWL").esito));
-        break;
+    case 0: esito->setText(esitoText(run("CancellaWL").esito)); break;
     case 1: {
         const ReaderCommand::Result result = run("CreaBadge", {{"CODICE", bytes(ui().Text8->text())}});
         esito->setText(result.esito == 0 ? text(result.value("outst")) : esitoText(result.esito));
         break;
     }
-    case 2:
-        esito->setText(esitoText(run("EliminaBadge", {{"CODICE", bytes(ui().Text8->text())}}).esito));
-        break;
-    default:
-        break;
+    case 2: esito->setText(esitoText(run("EliminaBadge", {{"CODICE", bytes(ui().Text8->text())}}).esito)); break;
+    default: break;
     }
 }
 

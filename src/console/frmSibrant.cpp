@@ -18,10 +18,7 @@ namespace {
 // entry is its value, and its drop-down is its one child, as Qt has them.
 class NamedComboAccessible : public QAccessibleWidget {
 public:
-    explicit NamedComboAccessible(QComboBox* list)
-        : QAccessibleWidget(list, QAccessible::ComboBox)
-    {
-    }
+    explicit NamedComboAccessible(QComboBox* list) : QAccessibleWidget(list, QAccessible::ComboBox) { }
 
     QString text(QAccessible::Text t) const override
     {
@@ -83,23 +80,20 @@ std::unique_ptr<Ui::frmSibrant> loadForm(QMainWindow* window)
 }  // namespace
 
 frmSibrant::frmSibrant(QWidget* parent)
-    : QMainWindow(parent)
-    , m_ui(loadForm(this))
-    , TxtEsito{m_ui->TxtEsito_0, m_ui->TxtEsito_1, m_ui->TxtEsito_2, m_ui->TxtEsito_3,
-               m_ui->TxtEsito_4, m_ui->TxtEsito_5, m_ui->TxtEsito_6, m_ui->TxtEsito_7,
-               m_ui->TxtEsito_8, m_ui->TxtEsito_9}
-    , Text11{m_ui->Text11_0, m_ui->Text11_1, m_ui->Text11_2,  m_ui->Text11_3,
-             m_ui->Text11_4, m_ui->Text11_5, m_ui->Text11_6,  m_ui->Text11_7,
-             m_ui->Text11_8, m_ui->Text11_9, m_ui->Text11_10, m_ui->Text11_11}
-    , TxtBadge{m_ui->TxtBadge_0, m_ui->TxtBadge_1, m_ui->TxtBadge_2, m_ui->TxtBadge_3,
-               m_ui->TxtBadge_4, m_ui->TxtBadge_5, m_ui->TxtBadge_6, m_ui->TxtBadge_7,
-               m_ui->TxtBadge_8, m_ui->TxtBadge_9}
-    , Command3{m_ui->Command3_0, m_ui->Command3_1, m_ui->Command3_2}
-    , optMultiMaster{m_ui->optMultiMaster_0, m_ui->optMultiMaster_1}
+    : QMainWindow(parent),
+      m_ui(loadForm(this)), TxtEsito{m_ui->TxtEsito_0, m_ui->TxtEsito_1, m_ui->TxtEsito_2, m_ui->TxtEsito_3,
+                                     m_ui->TxtEsito_4, m_ui->TxtEsito_5, m_ui->TxtEsito_6, m_ui->TxtEsito_7,
+                                     m_ui->TxtEsito_8, m_ui->TxtEsito_9},
+      Text11{m_ui->Text11_0, m_ui->Text11_1, m_ui->Text11_2, m_ui->Text11_3, m_ui->Text11_4,  m_ui->Text11_5,
+             m_ui->Text11_6, m_ui->Text11_7, m_ui->Text11_8, m_ui->Text11_9, m_ui->Text11_10, m_ui->Text11_11},
+      TxtBadge{m_ui->TxtBadge_0, m_ui->TxtBadge_1, m_ui->TxtBadge_2, m_ui->TxtBadge_3, m_ui->TxtBadge_4,
+               m_ui->TxtBadge_5, m_ui->TxtBadge_6, m_ui->TxtBadge_7, m_ui->TxtBadge_8, m_ui->TxtBadge_9},
+      Command3{m_ui->Command3_0, m_ui->Command3_1, m_ui->Command3_2}, optMultiMaster{m_ui->optMultiMaster_0,
+                                                                                     m_ui->optMultiMaster_1}
 {
     // The boxes whose text the commands send as typed.
-    for (QLineEdit* box : {Text11[0], Text11[1], Text11[2], Text11[3], Text11[4], Text11[5], m_ui->Text3,
-                           m_ui->Text4, m_ui->Text5, m_ui->Text14, m_ui->Text8, m_ui->txtCodeAddr})
+    for (QLineEdit* box : {Text11[0], Text11[1], Text11[2], Text11[3], Text11[4], Text11[5], m_ui->Text3, m_ui->Text4,
+                           m_ui->Text5, m_ui->Text14, m_ui->Text8, m_ui->txtCodeAddr})
         new lettore::SingleByteValidator(*box);
     // A caption stands on the box below it, in a label as tall as its line
     // at 96 DPI. At a higher DPI the line can outgrow the placed label by a
@@ -119,7 +113,8 @@ frmSibrant::frmSibrant(QWidget* parent)
     centralWidget()->setMinimumSize(client);
     m_stop = new QPushButton(QStringLiteral("Interrompi"), statusBar());
     m_stop->setObjectName(QStringLiteral("CmdStop"));
-    m_stop->setAccessibleDescription(QStringLiteral("Ferma il comando in corso al termine dello scambio attuale [CmdStop]"));
+    m_stop->setAccessibleDescription(
+        QStringLiteral("Ferma il comando in corso al termine dello scambio attuale [CmdStop]"));
     m_stop->setToolTip(QStringLiteral("Interrompe il comando in corso (Esc)"));
     m_stop->setEnabled(false);
     // A click leaves the focus where the command left it, so that the

@@ -5,10 +5,7 @@
 
 #include <cmath>
 
-Twips::Twips(int dotsPerInch)
-    : m_dotsPerInch(dotsPerInch)
-{
-}
+Twips::Twips(int dotsPerInch) : m_dotsPerInch(dotsPerInch) { }
 
 int Twips::toPixels(int twips) const
 {

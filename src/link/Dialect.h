@@ -47,8 +47,8 @@ struct Dialect {
     // an ACK ended it in place of ETX and the check character.
     struct Decoded {
         const Dialect* dialect = nullptr;  // none when no layout fits
-        std::optional<int> address;        // Frame::Broadcast: every terminal
-        std::string type;                  // "S", "P"; a Tolvane poll "poll"
+        std::optional<int> address;  // Frame::Broadcast: every terminal
+        std::string type;  // "S", "P"; a Tolvane poll "poll"
         std::string data;
     };
     static Decoded decode(std::string_view frame, bool cutShort);

@@ -4,10 +4,7 @@
 
 namespace lettore {
 
-EventFanOut::Operation::Operation(EventFanOut& events) : m_events(events)
-{
-    ++m_events.m_operationDepth;
-}
+EventFanOut::Operation::Operation(EventFanOut& events) : m_events(events) { ++m_events.m_operationDepth; }
 
 EventFanOut::Operation::~Operation()
 {
@@ -21,10 +18,7 @@ void EventFanOut::subscribe(LinkEvents* listener)
         m_listeners.push_back(listener);
 }
 
-void EventFanOut::unsubscribe(LinkEvents* listener)
-{
-    std::erase(m_listeners, listener);
-}
+void EventFanOut::unsubscribe(LinkEvents* listener) { std::erase(m_listeners, listener); }
 
 void EventFanOut::hold(std::vector<std::string> frames)
 {

@@ -84,8 +84,7 @@ void FrameReader::take(char c, std::vector<Part>& parts)
         m_state = State::Between;
         return;
     case State::SkippingOverlong:
-    case State::Between:
-        break;
+    case State::Between: break;
     }
 
     // Outside a frame, or in the rest of an overlong one: a start character

@@ -42,20 +42,20 @@ public:
     static constexpr std::size_t MaxFrameBytes = 1024;
 
     enum class State {
-        Between,          // outside any frame (a run of noise may be held)
-        InFrame,          // after a frame's start character, before its end
-        CheckChar,        // after ETX, the check character to come
-        TolvaneRequest,   // after EOT EOT, before ETX or ENQ
-        SkippingOverlong, // the rest of an overlong frame, before its end
-        SkippingCheck,    // after the end of an overlong frame, its check character to come
+        Between,  // outside any frame (a run of noise may be held)
+        InFrame,  // after a frame's start character, before its end
+        CheckChar,  // after ETX, the check character to come
+        TolvaneRequest,  // after EOT EOT, before ETX or ENQ
+        SkippingOverlong,  // the rest of an overlong frame, before its end
+        SkippingCheck,  // after the end of an overlong frame, its check character to come
     };
 
     struct Part {
         enum class Kind {
-            Frame,       // a frame up to its end; see accepted and cutShort
-            Lone,        // an ACK or NAK on its own
-            Noise,       // bytes outside any frame
-            Overlong,    // the first MaxFrameBytes - 1 bytes of a frame with no end among them
+            Frame,  // a frame up to its end; see accepted and cutShort
+            Lone,  // an ACK or NAK on its own
+            Noise,  // bytes outside any frame
+            Overlong,  // the first MaxFrameBytes - 1 bytes of a frame with no end among them
             Unfinished,  // a frame begun and not ended when finish() was called
         };
         Kind kind;
@@ -69,7 +69,7 @@ public:
         bool cutShort = false;
     };
 
-    explicit FrameReader(Frame::Rule rule = Frame::Rule::Stx) : m_rule(rule) {}
+    explicit FrameReader(Frame::Rule rule = Frame::Rule::Stx) : m_rule(rule) { }
 
     // The parts that `bytes` complete, in order.
     std::vector<Part> push(std::string_view bytes);

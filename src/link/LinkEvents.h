@@ -29,7 +29,7 @@ public:
     // or found waiting before a send and raised once the call is over).
     virtual void ComRX(const std::string& stringa) { (void)stringa; }
     // A reception ran out of time.
-    virtual void ComTO() {}
+    virtual void ComTO() { }
     // The link became busy (an exchange or a reception started) or idle
     // again. Idle is announced before the outcome's ComRX or ComTO, so
     // their handlers may use the link; a window disables its commands

@@ -8,7 +8,7 @@ constexpr int NotOpenNumber = 13;  // QSerialPort::NotOpenError, as a closed ser
 
 }  // namespace
 
-LinkPort::LinkPort(PortOpener opener) : m_opener(std::move(opener)) {}
+LinkPort::LinkPort(PortOpener opener) : m_opener(std::move(opener)) { }
 
 LinkPort::~LinkPort() = default;
 
@@ -122,10 +122,7 @@ void LinkPort::setEventHandler(std::function<void(CommEvent)> handler)
         m_channel->setEventHandler(m_handler);
 }
 
-std::optional<PortError> LinkPort::closedByDrop()
-{
-    return m_channel ? m_channel->closedByDrop() : std::nullopt;
-}
+std::optional<PortError> LinkPort::closedByDrop() { return m_channel ? m_channel->closedByDrop() : std::nullopt; }
 
 std::optional<uint32_t> LinkPort::roundTripMs() { return m_channel ? m_channel->roundTripMs() : std::nullopt; }
 

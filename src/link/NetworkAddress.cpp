@@ -12,10 +12,7 @@ constexpr std::string_view TcpPrefix = "tcp://", Rfc2217Prefix = "rfc2217://";
 
 }  // namespace
 
-bool NetworkAddress::isAddress(std::string_view text)
-{
-    return text.find("://") != std::string_view::npos;
-}
+bool NetworkAddress::isAddress(std::string_view text) { return text.find("://") != std::string_view::npos; }
 
 std::optional<NetworkAddress> NetworkAddress::parse(std::string_view text)
 {

@@ -24,7 +24,7 @@ struct NetworkAddress {
     // formed or not: such a text is never a device path.
     static bool isAddress(std::string_view text);
 
-    std::string text() const;      // "rfc2217://127.0.0.1:4001"
+    std::string text() const;  // "rfc2217://127.0.0.1:4001"
     std::string hostPort() const;  // "127.0.0.1:4001"
 
     bool operator==(const NetworkAddress&) const = default;

@@ -90,11 +90,12 @@ void NetworkPort::setOpen(bool open)
             return;
         m_open = false;
         m_input.clear();
-        const bool sent = !connected() || m_socket.bytesToWrite() == 0 || m_socket.waitForBytesWritten(WriteTimeLimitMs);
+        const bool sent
+            = !connected() || m_socket.bytesToWrite() == 0 || m_socket.waitForBytesWritten(WriteTimeLimitMs);
         m_socket.abort();
         if (!sent)
-            throw PortError(PortFailure::Other, 0, "The device server took no output for "
-                                                       + std::to_string(WriteTimeLimitMs) + " ms");
+            throw PortError(PortFailure::Other, 0,
+                            "The device server took no output for " + std::to_string(WriteTimeLimitMs) + " ms");
         return;
     }
     if (m_open)
@@ -122,14 +123,15 @@ void NetworkPort::connectToServer()
         m_socket.abort();
         switch (error) {
         case QAbstractSocket::ConnectionRefusedError:
-            throw PortError(PortFailure::DeviceUnavailable, error, "the device server at " + where + " refused the connection");
+            throw PortError(PortFailure::DeviceUnavailable, error,
+                            "the device server at " + where + " refused the connection");
         case QAbstractSocket::HostNotFoundError:
             throw PortError(PortFailure::InvalidPortNumber, error, "no host is named " + m_address.host);
         case QAbstractSocket::SocketTimeoutError:
-            throw PortError(PortFailure::Other, error, "no device server answered at " + where + " within "
-                                                           + std::to_string(ConnectTimeLimitMs / 1000) + " s");
-        default:
-            throw PortError(PortFailure::Other, error, m_socket.errorString().toStdString() + " (" + where + ")");
+            throw PortError(PortFailure::Other, error,
+                            "no device server answered at " + where + " within "
+                                + std::to_string(ConnectTimeLimitMs / 1000) + " s");
+        default: throw PortError(PortFailure::Other, error, m_socket.errorString().toStdString() + " (" + where + ")");
         }
     }
     m_roundTripMs = elapsedMs(m_roundTripClock);
@@ -189,9 +191,9 @@ void NetworkPort::awaitAnswers(const std::string& what)
             throw PortError(PortFailure::Other, 0,
                             "the device server at " + m_address.hostPort() + " closed the connection");
         if (deadline.hasExpired())
-            throw PortError(PortFailure::Other, 0, "the device server at " + m_address.hostPort() + " did not answer "
-                                                       + what + " within " + std::to_string(AnswerTimeLimitMs / 1000)
-                                                       + " s");
+            throw PortError(PortFailure::Other, 0,
+                            "the device server at " + m_address.hostPort() + " did not answer " + what + " within "
+                                + std::to_string(AnswerTimeLimitMs / 1000) + " s");
         m_socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
     }
 }
@@ -244,8 +246,8 @@ void NetworkPort::write(const std::string& bytes)
     while (m_socket.bytesToWrite() > 0) {
         checkConnection();
         if (deadline.hasExpired())
-            throw PortError(PortFailure::Other, 0, "The device server took no output for "
-                                                       + std::to_string(WriteTimeLimitMs) + " ms");
+            throw PortError(PortFailure::Other, 0,
+                            "The device server took no output for " + std::to_string(WriteTimeLimitMs) + " ms");
         m_socket.waitForBytesWritten(static_cast<int>(std::min<qint64>(deadline.remainingTime(), WaitSliceMs)));
         if (m_socket.bytesToWrite() > 0 && m_waitTurn && !m_waitTurn())
             throw PortError(PortFailure::Abandoned, 0, "The wait for the device server was abandoned");

@@ -109,8 +109,8 @@ private:
     bool m_notifications = false;
     std::string m_input;  // the device's bytes taken off the socket, not read yet
 
-    bool m_open = false;         // asked to be open and connected
-    int m_callDepth = 0;         // inside one of our own operations
+    bool m_open = false;  // asked to be open and connected
+    int m_callDepth = 0;  // inside one of our own operations
     std::optional<PortError> m_dropped;
     bool m_dropUntold = false;
     bool m_notificationQueued = false;

@@ -15,8 +15,8 @@ struct PortAddress {
 
     Kind kind = Kind::Device;
     std::optional<int16_t> number;  // Number: the port number, if it is one at all
-    std::string scheme;             // Scheme: "tcp", ...
-    std::string rest;               // Device: the path; Scheme: what follows "://"
+    std::string scheme;  // Scheme: "tcp", ...
+    std::string rest;  // Device: the path; Scheme: what follows "://"
 
     static PortAddress parse(const std::string& address);
 

@@ -6,8 +6,7 @@ namespace lettore {
 
 PortConfiguration::PortConfiguration(LinkPort& port, FailureHook reportFailure)
     : m_port(port), m_reportFailure(std::move(reportFailure))
-{
-}
+{ }
 
 void PortConfiguration::setCommPort(int16_t vData)
 {
@@ -41,11 +40,8 @@ void PortConfiguration::setCommSettings(const std::string& vData)
         m_commSettings = vData;
         m_commSettingsInDoubt = false;
         break;
-    case Change::Undone:
-        break;
-    case Change::InDoubt:
-        m_commSettingsInDoubt = true;
-        break;
+    case Change::Undone: break;
+    case Change::InDoubt: m_commSettingsInDoubt = true; break;
     }
 }
 
@@ -56,7 +52,7 @@ void PortConfiguration::setCommSettings(const std::string& vData)
 // it had been closed, DTR raised if it had only been lowered. InDoubt: the
 // old value could not be put back.
 PortConfiguration::Change PortConfiguration::reconfigure(const std::function<void()>& apply,
-                                         const std::function<void()>& putBack)
+                                                         const std::function<void()>& putBack)
 {
     bool wasOpen = false;
     bool dtrLowered = false;
@@ -163,16 +159,11 @@ void PortConfiguration::probe(int16_t NumComm, int16_t& S_Stato, std::string& S_
         probed->close();
     } catch (const PortError& error) {
         switch (error.kind()) {
-        case PortFailure::DeviceUnavailable:
-            S_Stato = 2;
-            break;
+        case PortFailure::DeviceUnavailable: S_Stato = 2; break;
         case PortFailure::AlreadyOpen:
-        case PortFailure::InvalidPortNumber:
-            S_Stato = 3;
-            break;
+        case PortFailure::InvalidPortNumber: S_Stato = 3; break;
         case PortFailure::Abandoned:
-        case PortFailure::Other:
-            break;
+        case PortFailure::Other: break;
         }
     }
 

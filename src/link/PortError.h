@@ -9,9 +9,9 @@ namespace lettore {
 // mapped onto one of them; the number and text stay the platform's own.
 enum class PortFailure {
     DeviceUnavailable,  // held by another process, locked, permission denied
-    AlreadyOpen,        // the device is already open
+    AlreadyOpen,  // the device is already open
     InvalidPortNumber,  // no such device
-    Abandoned,          // a wait the program asked to end: ends as a time-out
+    Abandoned,  // a wait the program asked to end: ends as a time-out
     Other,
 };
 
@@ -20,7 +20,8 @@ enum class PortFailure {
 class PortError : public std::runtime_error {
 public:
     PortError(PortFailure kind, int number, const std::string& text)
-        : std::runtime_error(text), m_kind(kind), m_number(number) {}
+        : std::runtime_error(text), m_kind(kind), m_number(number)
+    { }
 
     PortFailure kind() const { return m_kind; }
     int number() const { return m_number; }

@@ -4,7 +4,7 @@
 
 namespace lettore {
 
-PortNaming::PortNaming(std::string programDir) : m_programDir(std::move(programDir)) {}
+PortNaming::PortNaming(std::string programDir) : m_programDir(std::move(programDir)) { }
 
 std::string PortNaming::devicePath(int16_t number) const
 {
@@ -17,12 +17,9 @@ std::string PortNaming::deviceFor(const std::string& address) const
 {
     const PortAddress parsed = PortAddress::parse(address);
     switch (parsed.kind) {
-    case PortAddress::Kind::Number:
-        return parsed.number ? devicePath(*parsed.number) : std::string();
-    case PortAddress::Kind::Device:
-        return parsed.rest.empty() ? std::string() : resolved(parsed.rest);
-    case PortAddress::Kind::Scheme:
-        break;
+    case PortAddress::Kind::Number: return parsed.number ? devicePath(*parsed.number) : std::string();
+    case PortAddress::Kind::Device: return parsed.rest.empty() ? std::string() : resolved(parsed.rest);
+    case PortAddress::Kind::Scheme: break;
     }
     return {};
 }

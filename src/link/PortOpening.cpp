@@ -16,8 +16,7 @@ std::unique_ptr<ByteChannel> openPort(const std::string& address, const PortNami
         if (const auto network = parsed.number ? table.address(*parsed.number) : std::nullopt)
             return std::make_unique<NetworkPort>(*network, notice);
         [[fallthrough]];
-    case PortAddress::Kind::Device:
-        return std::make_unique<QtPort>(naming, address);
+    case PortAddress::Kind::Device: return std::make_unique<QtPort>(naming, address);
     case PortAddress::Kind::Scheme:
         if (const auto network = NetworkAddress::parse(address))
             return std::make_unique<NetworkPort>(*network, notice);

@@ -17,8 +17,8 @@ namespace lettore {
 // (NetworkPort, which tells `notice` what it says once); another scheme,
 // or one of these without a host and port, fails as a port that does not
 // exist.
-std::unique_ptr<ByteChannel> openPort(const std::string& address, const PortNaming& naming,
-                                      const PortTable& table = {}, const NetworkPort::NoticeHook& notice = {});
+std::unique_ptr<ByteChannel> openPort(const std::string& address, const PortNaming& naming, const PortTable& table = {},
+                                      const NetworkPort::NoticeHook& notice = {});
 
 // The programs' opener: openPort over `naming`, `table` and `notice`.
 PortOpener portOpener(PortNaming naming, PortTable table = {}, NetworkPort::NoticeHook notice = {});

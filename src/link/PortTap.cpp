@@ -6,8 +6,7 @@ namespace lettore {
 
 PortTap::PortTap(std::unique_ptr<ByteChannel> channel, WallClock now)
     : m_channel(std::move(channel)), m_now(now ? std::move(now) : &std::chrono::system_clock::now)
-{
-}
+{ }
 
 PortOpener PortTap::tapping(PortOpener open, Listener* listener)
 {
@@ -40,11 +39,20 @@ auto PortTap::pass(const char* operation, Call call)
 
 LineControl& PortTap::line() { return *m_channel->lineControl(); }
 
-void PortTap::open() { pass("open", [&] { m_channel->open(); }); }
+void PortTap::open()
+{
+    pass("open", [&] { m_channel->open(); });
+}
 
-void PortTap::close() { pass("close", [&] { m_channel->close(); }); }
+void PortTap::close()
+{
+    pass("close", [&] { m_channel->close(); });
+}
 
-bool PortTap::isOpen() { return pass("open", [&] { return m_channel->isOpen(); }); }
+bool PortTap::isOpen()
+{
+    return pass("open", [&] { return m_channel->isOpen(); });
+}
 
 std::string PortTap::read(size_t maxBytes)
 {
@@ -85,8 +93,7 @@ void PortTap::setEventHandler(std::function<void(CommEvent)> handler)
     m_channel->setEventHandler([this, handler = std::move(handler)](CommEvent event) {
         if (event == CommEvent::LineDropped && m_listener) {
             const std::optional<PortError> cause = m_channel->closedByDrop();
-            m_listener->portFailed(now(), std::string("line dropped: ")
-                                              + (cause ? cause->what() : LineDroppedText));
+            m_listener->portFailed(now(), std::string("line dropped: ") + (cause ? cause->what() : LineDroppedText));
         }
         if (handler)
             handler(event);

@@ -20,8 +20,7 @@ public:
     class Listener {
     public:
         virtual ~Listener() = default;
-        virtual void traffic(TrafficRow::Direction direction, const std::string& time,
-                             const std::string& bytes) = 0;
+        virtual void traffic(TrafficRow::Direction direction, const std::string& time, const std::string& bytes) = 0;
         // `text`: the operation that failed and the port's own text.
         virtual void portFailed(const std::string& time, const std::string& text) = 0;
     };

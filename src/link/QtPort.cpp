@@ -14,11 +14,10 @@ namespace lettore {
 namespace {
 
 // Qt's values in the order of SerialSettings' enumerators.
-constexpr QSerialPort::Parity QtParities[] = {QSerialPort::NoParity, QSerialPort::EvenParity,
-                                              QSerialPort::OddParity, QSerialPort::MarkParity,
-                                              QSerialPort::SpaceParity};
-constexpr QSerialPort::StopBits QtStopBits[] = {QSerialPort::OneStop, QSerialPort::OneAndHalfStop,
-                                                QSerialPort::TwoStop};
+constexpr QSerialPort::Parity QtParities[] = {QSerialPort::NoParity, QSerialPort::EvenParity, QSerialPort::OddParity,
+                                              QSerialPort::MarkParity, QSerialPort::SpaceParity};
+constexpr QSerialPort::StopBits QtStopBits[]
+    = {QSerialPort::OneStop, QSerialPort::OneAndHalfStop, QSerialPort::TwoStop};
 
 // Stores the settings in a closed port (applied when it opens) or applies
 // them to an open one; false when the open device refused one of them.
@@ -33,14 +32,11 @@ bool applySettings(QSerialPort& serial, const SerialSettings& s)
 PortFailure kindOf(QSerialPort::SerialPortError error)
 {
     switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-        return PortFailure::InvalidPortNumber;
+    case QSerialPort::DeviceNotFoundError: return PortFailure::InvalidPortNumber;
     case QSerialPort::PermissionError:  // lock file held by another process, EBUSY, EACCES
         return PortFailure::DeviceUnavailable;
-    case QSerialPort::OpenError:
-        return PortFailure::AlreadyOpen;
-    default:
-        return PortFailure::Other;
+    case QSerialPort::OpenError: return PortFailure::AlreadyOpen;
+    default: return PortFailure::Other;
     }
 }
 
@@ -66,8 +62,7 @@ private:
     QtPort& m_port;
 };
 
-QtPort::QtPort(PortNaming naming, std::string address)
-    : m_naming(std::move(naming)), m_address(std::move(address))
+QtPort::QtPort(PortNaming naming, std::string address) : m_naming(std::move(naming)), m_address(std::move(address))
 {
     QObject::connect(&m_serial, &QSerialPort::errorOccurred, &m_serial,
                      [this](QSerialPort::SerialPortError error) { onErrorOccurred(error); });
@@ -99,8 +94,8 @@ void QtPort::setSettings(const std::string& settings)
     if (m_serial.isOpen())
         drain();
     if (!applySettings(m_serial, *parsed)) {
-        const PortError error = m_failure.value_or(
-            PortError(PortFailure::Other, m_serial.error(), m_serial.errorString().toStdString()));
+        const PortError error
+            = m_failure.value_or(PortError(PortFailure::Other, m_serial.error(), m_serial.errorString().toStdString()));
         // Put back what the device had, as far as it takes it.
         if (const auto previous = SerialSettings::parse(m_settings))
             applySettings(m_serial, *previous);
@@ -152,10 +147,7 @@ void QtPort::openDevice()
 }
 
 // Calls the wait hook: false once it says the wait is to end.
-bool QtPort::waitGoesOn()
-{
-    return !m_waitTurn || m_waitTurn();
-}
+bool QtPort::waitGoesOn() { return !m_waitTurn || m_waitTurn(); }
 
 void QtPort::drain()
 {
@@ -172,8 +164,7 @@ void QtPort::closeDevice()
     if (!m_serial.isOpen())
         return;
     bool abandoned = false;
-    const bool drained =
-        SerialDevice::drain(m_serial, DrainTimeLimitMs, [&] { return !(abandoned = !waitGoesOn()); });
+    const bool drained = SerialDevice::drain(m_serial, DrainTimeLimitMs, [&] { return !(abandoned = !waitGoesOn()); });
     SerialDevice::close(m_serial);
     if (!drained && !abandoned)
         throwNotDrained();
@@ -190,15 +181,9 @@ void QtPort::throwNotDrained()
                     "The device did not send its output within " + std::to_string(DrainTimeLimitMs) + " ms");
 }
 
-void QtPort::setDtrEnabled(bool enabled)
-{
-    setModemLine(&QSerialPort::setDataTerminalReady, m_dtr, enabled);
-}
+void QtPort::setDtrEnabled(bool enabled) { setModemLine(&QSerialPort::setDataTerminalReady, m_dtr, enabled); }
 
-void QtPort::setRtsEnabled(bool enabled)
-{
-    setModemLine(&QSerialPort::setRequestToSend, m_rts, enabled);
-}
+void QtPort::setRtsEnabled(bool enabled) { setModemLine(&QSerialPort::setRequestToSend, m_rts, enabled); }
 
 // The link lowers DTR before every exchange: a line the open device holds
 // at that level already costs no call to the driver.
@@ -268,8 +253,7 @@ void QtPort::write(const std::string& bytes)
             throwFailure();
         if (!written && deadline.hasExpired())
             throw PortError(PortFailure::Other, QSerialPort::TimeoutError,
-                            "The device took no output for " + std::to_string(WriteTimeLimitMs)
-                                + " ms");
+                            "The device took no output for " + std::to_string(WriteTimeLimitMs) + " ms");
         if (turnDue.hasExpired()) {
             if (!waitGoesOn())
                 throwAbandoned();
@@ -290,10 +274,7 @@ void QtPort::setInputNotifications(bool on)
         queueNotification();
 }
 
-void QtPort::setEventHandler(std::function<void(CommEvent)> handler)
-{
-    m_handler = std::move(handler);
-}
+void QtPort::setEventHandler(std::function<void(CommEvent)> handler) { m_handler = std::move(handler); }
 
 bool QtPort::waitForInput(int timeoutMs)
 {

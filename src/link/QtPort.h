@@ -116,9 +116,9 @@ private:
     bool m_modemLinesSet = false;  // the open device holds m_dtr and m_rts
     bool m_notifications = false;
 
-    int m_callDepth = 0;                   // inside one of our own QSerialPort calls
-    std::optional<PortError> m_failure;    // the first error Qt reported during that call
-    std::optional<PortError> m_dropped;    // why the port closed itself, until it opens again
+    int m_callDepth = 0;  // inside one of our own QSerialPort calls
+    std::optional<PortError> m_failure;  // the first error Qt reported during that call
+    std::optional<PortError> m_dropped;  // why the port closed itself, until it opens again
     bool m_notificationQueued = false;
     bool m_dropUntold = false;  // a drop between operations that no caller has met yet
     QTimer m_reopenTimer;  // runs while a port closed by a dropped line waits for its device

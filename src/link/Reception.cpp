@@ -14,8 +14,7 @@ class Reception::Wait {
 public:
     Wait(ByteChannel& port, Clock& clock, const std::function<void()>& yield, uint32_t limitMs)
         : m_port(port), m_clock(clock), m_yield(yield), m_limit(limitMs), m_start(clock.nowMs())
-    {
-    }
+    { }
 
     uint32_t elapsed() { return elapsedMs(m_start, m_clock.nowMs()); }
 
@@ -58,8 +57,7 @@ Reception::Reception(ByteChannel& port, Clock& clock, std::function<void()> yiel
                      FramesHook holdReadersFrames)
     : m_port(port), m_clock(clock), m_yield(std::move(yieldToEventLoop)),
       m_holdReadersFrames(std::move(holdReadersFrames))
-{
-}
+{ }
 
 // One wait from the send: test the time limit, yield when due, end if
 // that turn abandoned the wait, then read and hand what was read to the
@@ -163,9 +161,6 @@ int16_t Reception::quietLine(uint32_t quietMs, uint32_t limitMs)
     return esito;
 }
 
-void Reception::discardWaitingInput()
-{
-    m_holdReadersFrames(FrameReader::checkedFrames(m_port.discardInput()));
-}
+void Reception::discardWaitingInput() { m_holdReadersFrames(FrameReader::checkedFrames(m_port.discardInput())); }
 
 }  // namespace lettore

@@ -34,8 +34,7 @@ public:
     // yieldToEventLoop runs the event loop once; empty means nothing to
     // run. holdReadersFrames takes the whole checked frames, oldest first,
     // found among input taken off the line.
-    Reception(ByteChannel& port, Clock& clock, std::function<void()> yieldToEventLoop,
-              FramesHook holdReadersFrames);
+    Reception(ByteChannel& port, Clock& clock, std::function<void()> yieldToEventLoop, FramesHook holdReadersFrames);
 
     // Time limit of an answer and of the check character after ETX
     // (AnswerTimeLimitMs by default); a scan of the line polls with less.

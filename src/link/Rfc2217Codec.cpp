@@ -16,14 +16,11 @@ constexpr bool accepted(uint8_t option)
     return option == Binary || option == SuppressGoAhead || option == Rfc2217Codec::ComPortOption;
 }
 
-std::string bytes(std::initializer_list<uint8_t> list)
-{
-    return std::string(list.begin(), list.end());
-}
+std::string bytes(std::initializer_list<uint8_t> list) { return std::string(list.begin(), list.end()); }
 
 // RFC 2217's codes for parity and stop bits, in the order of SerialSettings' enumerators.
 constexpr uint8_t ParityCodes[] = {1, 3, 2, 4, 5};  // none, even, odd, mark, space
-constexpr uint8_t StopCodes[] = {1, 3, 2};          // 1, 1.5, 2
+constexpr uint8_t StopCodes[] = {1, 3, 2};  // 1, 1.5, 2
 constexpr const char* ParityNames[] = {"?", "N", "O", "E", "M", "S"};
 constexpr const char* StopNames[] = {"?", "1", "2", "1.5"};
 constexpr uint8_t DtrOn = 8, DtrOff = 9;
@@ -39,16 +36,12 @@ std::string valueWords(uint8_t command, const std::string& value)
             rate = rate << 8 | byte(i);
         return "rate " + std::to_string(rate);
     }
-    case Rfc2217Codec::SetDataSize:
-        return std::to_string(byte(0)) + " data bits";
-    case Rfc2217Codec::SetParity:
-        return "parity " + std::string(byte(0) < 6 ? ParityNames[byte(0)] : "?");
-    case Rfc2217Codec::SetStopSize:
-        return std::string(byte(0) < 4 ? StopNames[byte(0)] : "?") + " stop bits";
+    case Rfc2217Codec::SetDataSize: return std::to_string(byte(0)) + " data bits";
+    case Rfc2217Codec::SetParity: return "parity " + std::string(byte(0) < 6 ? ParityNames[byte(0)] : "?");
+    case Rfc2217Codec::SetStopSize: return std::string(byte(0) < 4 ? StopNames[byte(0)] : "?") + " stop bits";
     case Rfc2217Codec::SetControl:
         return byte(0) == DtrOn ? "DTR on" : byte(0) == DtrOff ? "DTR off" : "control " + std::to_string(byte(0));
-    default:
-        return "value " + std::to_string(byte(0));
+    default: return "value " + std::to_string(byte(0));
     }
 }
 
@@ -168,9 +161,7 @@ void Rfc2217Codec::optionCommand(uint8_t verb, uint8_t option)
             m_replies += bytes({Iac, accepted(option) ? Will : Wont, option});
         m_askedWill[option] = accepted(option);
         break;
-    case Wont:
-        m_askedDo[option] = false;
-        break;
+    case Wont: m_askedDo[option] = false; break;
     case Dont:
         if (option == ComPortOption && m_askedWill[option])
             refuse("the device server refuses to control the serial port (RFC 2217)");
@@ -189,8 +180,8 @@ void Rfc2217Codec::subnegotiation(const std::string& body)
     if (code < ServerOffset)
         return;
     const uint8_t command = code - ServerOffset;
-    const auto it = std::find_if(m_pending.begin(), m_pending.end(),
-                                 [&](const Request& r) { return r.command == command; });
+    const auto it
+        = std::find_if(m_pending.begin(), m_pending.end(), [&](const Request& r) { return r.command == command; });
     if (it == m_pending.end())
         return;
     const std::string answer = body.substr(2);
@@ -212,19 +203,10 @@ size_t Rfc2217Codec::pendingSettings() const
         std::count_if(m_pending.begin(), m_pending.end(), [](const Request& r) { return r.command != SetControl; }));
 }
 
-std::string Rfc2217Codec::takeReplies()
-{
-    return std::exchange(m_replies, {});
-}
+std::string Rfc2217Codec::takeReplies() { return std::exchange(m_replies, {}); }
 
-std::optional<std::string> Rfc2217Codec::takeRefusal()
-{
-    return std::exchange(m_refusal, std::nullopt);
-}
+std::optional<std::string> Rfc2217Codec::takeRefusal() { return std::exchange(m_refusal, std::nullopt); }
 
-void Rfc2217Codec::reset()
-{
-    *this = Rfc2217Codec();
-}
+void Rfc2217Codec::reset() { *this = Rfc2217Codec(); }
 
 }  // namespace lettore

@@ -73,8 +73,8 @@ void SerialDevice::askLowLatency(QSerialPort& serial)
 #ifdef __linux__
     const int fd = serial.handle();
     std::error_code error;
-    const std::string name =
-        std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), error).filename().string();
+    const std::string name
+        = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), error).filename().string();
     if (error || (name.rfind("ttyUSB", 0) != 0 && name.rfind("ttyACM", 0) != 0))
         return;
     serial_struct info{};

@@ -38,6 +38,6 @@ qint64 SerialDevice::writeNow(QSerialPort&, const char*, qint64) { return 0; }
 void SerialDevice::close(QSerialPort& serial) { serial.close(); }
 
 // Windows drivers keep their latency in the device's own settings.
-void SerialDevice::askLowLatency(QSerialPort&) {}
+void SerialDevice::askLowLatency(QSerialPort&) { }
 
 }  // namespace lettore

@@ -35,13 +35,22 @@ using StopBits = SerialSettings::StopBits;
 // Each value with its spelling in the text; parity letters are upper case
 // there and read in either case.
 constexpr std::array<std::pair<char, Parity>, 5> Parities{{
-    {'N', Parity::None}, {'E', Parity::Even}, {'O', Parity::Odd}, {'M', Parity::Mark}, {'S', Parity::Space},
+    {'N', Parity::None},
+    {'E', Parity::Even},
+    {'O', Parity::Odd},
+    {'M', Parity::Mark},
+    {'S', Parity::Space},
 }};
 constexpr std::array<std::pair<std::string_view, int>, 4> DataBits{{
-    {"5", 5}, {"6", 6}, {"7", 7}, {"8", 8},
+    {"5", 5},
+    {"6", 6},
+    {"7", 7},
+    {"8", 8},
 }};
 constexpr std::array<std::pair<std::string_view, StopBits>, 3> StopBitsNames{{
-    {"1", StopBits::One}, {"1.5", StopBits::OneAndHalf}, {"2", StopBits::Two},
+    {"1", StopBits::One},
+    {"1.5", StopBits::OneAndHalf},
+    {"2", StopBits::Two},
 }};
 
 template <typename Key, typename Value, size_t N>

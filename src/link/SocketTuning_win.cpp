@@ -19,6 +19,6 @@ void SocketTuning::noticeDeadPeer(intptr_t socket, int limitMs)
 }
 
 // Windows has no such switch per read: its delayed acknowledgement stays.
-void SocketTuning::acknowledgeAtOnce(intptr_t) {}
+void SocketTuning::acknowledgeAtOnce(intptr_t) { }
 
 }  // namespace lettore

@@ -29,9 +29,15 @@ void TrafficDecoder::add(std::vector<TrafficRow>& rows, Direction direction, con
         m_answerDue = m_answerDue && direction == Direction::Sent;
         rows.push_back(std::move(row));
         return;
-    case PartKind::Noise: row.kind = Kind::Noise; rows.push_back(std::move(row)); return;
+    case PartKind::Noise:
+        row.kind = Kind::Noise;
+        rows.push_back(std::move(row));
+        return;
     case PartKind::Overlong:
-    case PartKind::Unfinished: row.kind = Kind::Unfinished; rows.push_back(std::move(row)); return;
+    case PartKind::Unfinished:
+        row.kind = Kind::Unfinished;
+        rows.push_back(std::move(row));
+        return;
     case PartKind::Frame: break;
     }
     const char first = row.bytes[0];
@@ -111,8 +117,7 @@ void TrafficDecoder::release(std::vector<TrafficRow>& rows)
     m_reads.clear();
 }
 
-std::vector<TrafficRow> TrafficDecoder::feed(Direction direction, const std::string& time,
-                                             std::string_view bytes)
+std::vector<TrafficRow> TrafficDecoder::feed(Direction direction, const std::string& time, std::string_view bytes)
 {
     std::vector<TrafficRow> rows;
     if (bytes.empty())

@@ -30,13 +30,11 @@ public:
     // The rows that `bytes`, seen at `time` in `direction` (Sent, Received
     // or Discarded), complete. Sent and Discarded bytes are taken whole;
     // a send or a discard first gives the received bytes still held.
-    std::vector<TrafficRow> feed(TrafficRow::Direction direction, const std::string& time,
-                                 std::string_view bytes);
+    std::vector<TrafficRow> feed(TrafficRow::Direction direction, const std::string& time, std::string_view bytes);
     // An event of the line (TimedOut, PortFailed) as a row of its own,
     // after the received bytes still held; a time-out ends the wait for
     // an answer.
-    std::vector<TrafficRow> event(TrafficRow::Kind kind, const std::string& time,
-                                  const std::string& note = {});
+    std::vector<TrafficRow> event(TrafficRow::Kind kind, const std::string& time, const std::string& note = {});
     // The rows of the bytes still held.
     std::vector<TrafficRow> flush();
 

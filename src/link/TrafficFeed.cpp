@@ -6,8 +6,7 @@ namespace lettore {
 
 TrafficFeed::TrafficFeed(Sink sink, PortTap::WallClock now)
     : m_sink(std::move(sink)), m_now(now ? std::move(now) : &std::chrono::system_clock::now)
-{
-}
+{ }
 
 void TrafficFeed::give(std::vector<TrafficRow>&& rows)
 {

@@ -23,8 +23,7 @@ public:
     // noise): for the end of a run.
     void flush();
 
-    void traffic(TrafficRow::Direction direction, const std::string& time,
-                 const std::string& bytes) override;
+    void traffic(TrafficRow::Direction direction, const std::string& time, const std::string& bytes) override;
     void portFailed(const std::string& time, const std::string& text) override;
     void ComTO() override;
 

@@ -14,14 +14,14 @@ struct TrafficRow {
     // Line: an event with no bytes of its own.
     enum class Direction { Sent, Received, Discarded, Line };
     enum class Kind {
-        Command,     // a frame the host sends
-        Answer,      // a frame a reader sends back to a command
-        Reading,     // a frame a reader sends on its own
-        Ack,         // a lone ACK
-        Nak,         // a lone NAK
-        Noise,       // bytes outside any frame
+        Command,  // a frame the host sends
+        Answer,  // a frame a reader sends back to a command
+        Reading,  // a frame a reader sends on its own
+        Ack,  // a lone ACK
+        Nak,  // a lone NAK
+        Noise,  // bytes outside any frame
         Unfinished,  // a frame begun but not ended
-        TimedOut,    // a command's answer did not come in time
+        TimedOut,  // a command's answer did not come in time
         PortFailed,  // a port operation failed; `note` says how
     };
     // How a frame ends. None: no check character in this layout (Tolvane).
@@ -30,12 +30,12 @@ struct TrafficRow {
     std::string time;
     Direction direction = Direction::Line;
     Kind kind = Kind::Noise;
-    std::string dialect;           // "" when no dialect's layout fits
-    std::optional<int> address;    // 256: every reader (broadcast)
-    std::string type;              // "S" sets, "P" polls (Tolvane: "poll")
+    std::string dialect;  // "" when no dialect's layout fits
+    std::optional<int> address;  // 256: every reader (broadcast)
+    std::string type;  // "S" sets, "P" polls (Tolvane: "poll")
     std::string data;
     Check check = Check::None;
-    std::string bytes;             // exactly as they crossed the line
+    std::string bytes;  // exactly as they crossed the line
     std::string note;
     // The longest silence between two reads that brought the row's bytes,
     // in milliseconds; -1 when they came in one read (or the reads' times

@@ -13,10 +13,9 @@ std::string isoTime(std::chrono::system_clock::time_point when)
     const year_month_day date(days);
     const hh_mm_ss time(ms - days);
     char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", int(date.year()),
-                  unsigned(date.month()), unsigned(date.day()), int(time.hours().count()),
-                  int(time.minutes().count()), int(time.seconds().count()),
-                  int(time.subseconds().count()));
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", int(date.year()), unsigned(date.month()),
+                  unsigned(date.day()), int(time.hours().count()), int(time.minutes().count()),
+                  int(time.seconds().count()), int(time.subseconds().count()));
     return text;
 }
 
@@ -29,8 +28,8 @@ std::optional<long long> isoMilliseconds(std::string_view text)
 {
     using namespace std::chrono;
     // 2026-12-06T23:16:45.670Z
-    if (text.size() != 24 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':'
-        || text[16] != ':' || text[19] != '.' || text[23] != 'Z')
+    if (text.size() != 24 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':'
+        || text[19] != '.' || text[23] != 'Z')
         return std::nullopt;
     const auto number = [&](std::size_t at, std::size_t count) -> std::optional<int> {
         int value = 0;

@@ -43,10 +43,8 @@ private:
     bool m_active = true;
 };
 
-clsComunicazioni::clsComunicazioni(PortOpener openPort, Clock& clock,
-                                   std::function<void()> yieldToEventLoop)
-    : Seriale(std::move(openPort)),
-      m_setup(Seriale, [this](const PortError& error) { reportPortFailure(error); }),
+clsComunicazioni::clsComunicazioni(PortOpener openPort, Clock& clock, std::function<void()> yieldToEventLoop)
+    : Seriale(std::move(openPort)), m_setup(Seriale, [this](const PortError& error) { reportPortFailure(error); }),
       m_reception(Seriale, clock, std::move(yieldToEventLoop),
                   [this](std::vector<std::string> frames) { m_events.hold(std::move(frames)); })
 {
@@ -109,12 +107,36 @@ void clsComunicazioni::AnalizzaSeriale(int16_t NumComm, int16_t& S_Stato, std::s
 }
 
 // The dialect routines differ only in their dialect.
-void clsComunicazioni::Zem(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta) { speak(Dialect::named("Zem"), term, TipoComando, StrComando, esito, Risposta); }
-void clsComunicazioni::Parlow(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta) { speak(Dialect::named("Parlow"), term, TipoComando, StrComando, esito, Risposta); }
-void clsComunicazioni::Quen(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta) { speak(Dialect::named("Quen"), term, TipoComando, StrComando, esito, Risposta); }
-void clsComunicazioni::Sibrant(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta) { speak(Dialect::named("Sibrant"), term, TipoComando, StrComando, esito, Risposta); }
-void clsComunicazioni::Sibrant2(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta) { speak(Dialect::sibrant2(), term, TipoComando, StrComando, esito, Risposta); }
-void clsComunicazioni::Tolvane(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta) { speak(Dialect::named("Tolvane"), term, TipoComando, StrComando, esito, Risposta); }
+void clsComunicazioni::Zem(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito,
+                           std::string& Risposta)
+{
+    speak(Dialect::named("Zem"), term, TipoComando, StrComando, esito, Risposta);
+}
+void clsComunicazioni::Parlow(int16_t term, const std::string& TipoComando, const std::string& StrComando,
+                              int16_t& esito, std::string& Risposta)
+{
+    speak(Dialect::named("Parlow"), term, TipoComando, StrComando, esito, Risposta);
+}
+void clsComunicazioni::Quen(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito,
+                            std::string& Risposta)
+{
+    speak(Dialect::named("Quen"), term, TipoComando, StrComando, esito, Risposta);
+}
+void clsComunicazioni::Sibrant(int16_t term, const std::string& TipoComando, const std::string& StrComando,
+                               int16_t& esito, std::string& Risposta)
+{
+    speak(Dialect::named("Sibrant"), term, TipoComando, StrComando, esito, Risposta);
+}
+void clsComunicazioni::Sibrant2(int16_t term, const std::string& TipoComando, const std::string& StrComando,
+                                int16_t& esito, std::string& Risposta)
+{
+    speak(Dialect::sibrant2(), term, TipoComando, StrComando, esito, Risposta);
+}
+void clsComunicazioni::Tolvane(int16_t term, const std::string& TipoComando, const std::string& StrComando,
+                               int16_t& esito, std::string& Risposta)
+{
+    speak(Dialect::named("Tolvane"), term, TipoComando, StrComando, esito, Risposta);
+}
 
 void clsComunicazioni::speak(const Dialect& dialect, int16_t term, const std::string& TipoComando,
                              const std::string& StrComando, int16_t& esito, std::string& Risposta)
@@ -139,14 +161,13 @@ void clsComunicazioni::speak(const Dialect& dialect, int16_t term, const std::st
     }
 }
 
-void clsComunicazioni::InviaComando_RiceviRisposta(const std::string& Comando, int16_t& esito,
-                                                   std::string& Risposta)
+void clsComunicazioni::InviaComando_RiceviRisposta(const std::string& Comando, int16_t& esito, std::string& Risposta)
 {
     exchange(Comando, false, esito, Risposta);
 }
 
-void clsComunicazioni::InviaComando_RiceviRisposta_TOLVANE(const std::string& Comando,
-                                                           int16_t& esito, std::string& Risposta)
+void clsComunicazioni::InviaComando_RiceviRisposta_TOLVANE(const std::string& Comando, int16_t& esito,
+                                                           std::string& Risposta)
 {
     exchange(Comando, true, esito, Risposta);
 }
@@ -156,8 +177,8 @@ void clsComunicazioni::InviaComando_RiceviRisposta_TOLVANE(const std::string& Co
 // threshold back as it found it; the Tolvane family leaves it at 0. A port
 // failure ends the exchange with PortFailed, and the threshold and the
 // Attivo state are still put back as far as the port allows.
-void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_t& esito,
-                                std::string& Risposta, const Reception::OthersFrame& othersFrame)
+void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_t& esito, std::string& Risposta,
+                                const Reception::OthersFrame& othersFrame)
 {
     keepQuietGap();
     EventFanOut::Operation operation(m_events);
@@ -178,8 +199,7 @@ void clsComunicazioni::exchange(const std::string& Comando, bool tolvane, int16_
         sendFrame(Comando);
         // An accepted Tolvane answer is acknowledged with one ACK byte
         // before the result goes back.
-        esito = tolvane ? m_reception.tolvaneAnswer(
-                              Risposta, [this] { sendFrame(std::string(1, Frame::ACK)); })
+        esito = tolvane ? m_reception.tolvaneAnswer(Risposta, [this] { sendFrame(std::string(1, Frame::ACK)); })
                         : m_reception.answer(Risposta, othersFrame);
     } catch (const PortError& error) {
         Risposta.clear();
@@ -316,10 +336,7 @@ void clsComunicazioni::abandonWait()
 // Only a call that holds the link hands the event loop a turn from inside
 // the port's own waits: a handler run meanwhile is refused then, rather
 // than reaching the port in the middle of a write or a close.
-bool clsComunicazioni::waitTurn()
-{
-    return !m_busy || m_reception.waitTurn();
-}
+bool clsComunicazioni::waitTurn() { return !m_busy || m_reception.waitTurn(); }
 
 void clsComunicazioni::setBusy(bool busy)
 {

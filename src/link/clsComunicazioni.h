@@ -123,22 +123,26 @@ public:
 
     // Dialect routines: frame StrComando for terminal term and either send
     // it without waiting (esito 0, Risposta "") or run an exchange.
-    void Zem(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta);
-    void Parlow(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta);
-    void Quen(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta);
-    void Sibrant(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta);
-    void Sibrant2(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta);
-    void Tolvane(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito, std::string& Risposta);
+    void Zem(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito,
+             std::string& Risposta);
+    void Parlow(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito,
+                std::string& Risposta);
+    void Quen(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito,
+              std::string& Risposta);
+    void Sibrant(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito,
+                 std::string& Risposta);
+    void Sibrant2(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito,
+                  std::string& Risposta);
+    void Tolvane(int16_t term, const std::string& TipoComando, const std::string& StrComando, int16_t& esito,
+                 std::string& Risposta);
     // The routine of any dialect of the table.
-    void speak(const Dialect& dialect, int16_t term, const std::string& TipoComando,
-               const std::string& StrComando, int16_t& esito, std::string& Risposta);
+    void speak(const Dialect& dialect, int16_t term, const std::string& TipoComando, const std::string& StrComando,
+               int16_t& esito, std::string& Risposta);
 
     // Sends Comando and collects one STX-family answer (Tolvane family for
     // the _TOLVANE variant). esito: see Esito.h.
-    void InviaComando_RiceviRisposta(const std::string& Comando, int16_t& esito,
-                                     std::string& Risposta);
-    void InviaComando_RiceviRisposta_TOLVANE(const std::string& Comando, int16_t& esito,
-                                             std::string& Risposta);
+    void InviaComando_RiceviRisposta(const std::string& Comando, int16_t& esito, std::string& Risposta);
+    void InviaComando_RiceviRisposta_TOLVANE(const std::string& Comando, int16_t& esito, std::string& Risposta);
 
     // Sends Comando with the port opened for the occasion; any answer is
     // left to the receive notification. Returns Accepted or PortFailed.
@@ -220,8 +224,8 @@ private:
     void setNotifications(bool on);
     int16_t send(const std::string& Comando);
     void sendFrame(const std::string& Comando);
-    void exchange(const std::string& Comando, bool tolvane, int16_t& esito,
-                  std::string& Risposta, const Reception::OthersFrame& othersFrame = {});
+    void exchange(const std::string& Comando, bool tolvane, int16_t& esito, std::string& Risposta,
+                  const Reception::OthersFrame& othersFrame = {});
     void reportPortFailure(const PortError& error);
     void onLineDropped();
 

@@ -51,13 +51,15 @@ const std::array<Translation, 33>& translations()
          QStringLiteral("nessun server seriale ha risposto a %1 entro %2 s")},
         {QRegularExpression(QStringLiteral("^the device server at (.+) closed the connection$")),
          QStringLiteral("il server seriale a %1 ha chiuso la connessione")},
-        {QRegularExpression(QStringLiteral("^the device server at (.+) did not answer the line settings (.+) within (\\d+) s$")),
+        {QRegularExpression(
+             QStringLiteral("^the device server at (.+) did not answer the line settings (.+) within (\\d+) s$")),
          QStringLiteral("il server seriale a %1 non ha risposto alle impostazioni di linea %2 entro %3 s")},
         {QRegularExpression(QStringLiteral("^The device server took no output for (\\d+) ms$")),
          QStringLiteral("Il server seriale non ha accettato dati in uscita per %1 ms")},
         {QRegularExpression(QStringLiteral("^The wait for the device server was abandoned$")),
          QStringLiteral("L'attesa del server seriale è stata abbandonata")},
-        {QRegularExpression(QStringLiteral("^the device server refuses to control the serial port \\(RFC 2217\\) \\(([^()]+)\\)$")),
+        {QRegularExpression(
+             QStringLiteral("^the device server refuses to control the serial port \\(RFC 2217\\) \\(([^()]+)\\)$")),
          QStringLiteral("il server seriale rifiuta di controllare la porta seriale (RFC 2217) (%1)")},
         {QRegularExpression(QStringLiteral("^the device server set (.+) when asked for (.+) \\(([^()]+)\\)$")),
          QStringLiteral("il server seriale ha impostato %1 invece di %2 (%3)")},

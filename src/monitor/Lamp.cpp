@@ -9,10 +9,7 @@ namespace {
 // What assistive technology sees of a lamp: an indicator, checked while lit.
 class LampAccessible : public QAccessibleWidget {
 public:
-    explicit LampAccessible(Lamp* lamp)
-        : QAccessibleWidget(lamp, QAccessible::Indicator)
-    {
-    }
+    explicit LampAccessible(Lamp* lamp) : QAccessibleWidget(lamp, QAccessible::Indicator) { }
 
     QAccessible::State state() const override
     {
@@ -42,8 +39,7 @@ QAccessibleInterface* lampAccessible(const QString& className, QObject* object)
 
 }  // namespace
 
-Lamp::Lamp(QWidget* parent)
-    : QWidget(parent)
+Lamp::Lamp(QWidget* parent) : QWidget(parent)
 {
     static const bool installed = (QAccessible::installFactory(lampAccessible), true);
     (void)installed;

@@ -46,10 +46,7 @@ void showText(QLineEdit* box, const QString& text)
 MonCom* MonCom::s_loaded = nullptr;
 std::function<void()> MonCom::s_openTrafficLog;
 
-void MonCom::setTrafficLogOpener(std::function<void()> open)
-{
-    s_openTrafficLog = std::move(open);
-}
+void MonCom::setTrafficLogOpener(std::function<void()> open) { s_openTrafficLog = std::move(open); }
 
 MonCom& MonCom::instance()
 {
@@ -58,18 +55,13 @@ MonCom& MonCom::instance()
     return *s_loaded;
 }
 
-void MonCom::unload()
-{
-    delete s_loaded;
-}
+void MonCom::unload() { delete s_loaded; }
 
-MonCom::MonCom()
-    : m_ui(std::make_unique<Ui::MonCom>())
+MonCom::MonCom() : m_ui(std::make_unique<Ui::MonCom>())
 {
     WindowAccessible::install();
     m_ui->setupUi(this);
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_QuitOnClose, false);
 
     // The form is drawn in the extended layout; the compact one moves the
@@ -77,18 +69,14 @@ MonCom::MonCom()
     // hides the hexadecimal rows.
     const Twips twips(logicalDpiX());
     twips.placeForm(*this);
-    m_placements = {{m_ui->Label1, twips.toPixels(75), 0},
-                    {m_ui->TextComando, twips.toPixels(15), 0},
-                    {m_ui->Label3, twips.toPixels(375), 0},
-                    {m_ui->Risposta, twips.toPixels(315), 0},
-                    {m_ui->Label5, twips.toPixels(675), 0},
-                    {m_ui->Txt_UltimaRisposta, twips.toPixels(615), 0},
-                    {m_ui->Frm_Parametri, twips.toPixels(945), 0},
-                    {m_ui->LblErrore, twips.toPixels(945), 0}};
+    m_placements = {{m_ui->Label1, twips.toPixels(75), 0},         {m_ui->TextComando, twips.toPixels(15), 0},
+                    {m_ui->Label3, twips.toPixels(375), 0},        {m_ui->Risposta, twips.toPixels(315), 0},
+                    {m_ui->Label5, twips.toPixels(675), 0},        {m_ui->Txt_UltimaRisposta, twips.toPixels(615), 0},
+                    {m_ui->Frm_Parametri, twips.toPixels(945), 0}, {m_ui->LblErrore, twips.toPixels(945), 0}};
     for (Placement& placement : m_placements)
         placement.extendedTop = placement.widget->y();
-    m_extendedOnly = {m_ui->Label2, m_ui->TextComandoHex, m_ui->Label4,
-                      m_ui->RispostaHex, m_ui->Label6, m_ui->Txt_UltimaRispostaHex};
+    m_extendedOnly = {m_ui->Label2,      m_ui->TextComandoHex, m_ui->Label4,
+                      m_ui->RispostaHex, m_ui->Label6,         m_ui->Txt_UltimaRispostaHex};
     setFixedWidth(width());
     // The design gives a caption 1080 twips; the form's 9-point font needs
     // to be a point smaller and semi-condensed to fit "Comando Hex" there.
@@ -155,10 +143,7 @@ void MonCom::AttivaLed_RX()
     Timer_rx.start();  // restarts a running count, as for transmission
 }
 
-void MonCom::AttivaLed_TO()
-{
-    m_ui->Led_TO->setLit(true);
-}
+void MonCom::AttivaLed_TO() { m_ui->Led_TO->setLit(true); }
 
 void MonCom::setTextComando(const std::string& bytes)
 {
@@ -244,8 +229,7 @@ void MonCom::Form_DblClick()
 {
     const bool toCompact = !m_ui->Label2->isHidden();
     for (const Placement& placement : m_placements)
-        placement.widget->move(placement.widget->x(),
-                               toCompact ? placement.compactTop : placement.extendedTop);
+        placement.widget->move(placement.widget->x(), toCompact ? placement.compactTop : placement.extendedTop);
     for (QWidget* widget : m_extendedOnly)
         widget->setHidden(toCompact);
     // The design's window heights (1485 and 2445 twips) count its title bar
@@ -253,10 +237,7 @@ void MonCom::Form_DblClick()
     setFixedHeight(m_ui->Frm_Parametri->geometry().bottom() + 1);
 }
 
-void MonCom::TextComando_Change()
-{
-    showText(m_ui->TextComandoHex, hexView(m_ui->TextComando->text()));
-}
+void MonCom::TextComando_Change() { showText(m_ui->TextComandoHex, hexView(m_ui->TextComando->text())); }
 
 void MonCom::Risposta_Change()
 {

@@ -165,10 +165,7 @@ void TrafficLogModel::clear()
     emit countsChanged();
 }
 
-int TrafficLogModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : int(m_rows.size());
-}
+int TrafficLogModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
 
 int TrafficLogModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
 

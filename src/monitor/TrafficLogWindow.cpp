@@ -42,8 +42,8 @@ using Direction = TrafficRow::Direction;
 using Kind = TrafficRow::Kind;
 
 constexpr Direction Directions[] = {Direction::Sent, Direction::Received, Direction::Discarded, Direction::Line};
-constexpr Kind Kinds[] = {Kind::Command, Kind::Answer, Kind::Reading, Kind::Ack, Kind::Nak,
-                          Kind::Noise, Kind::Unfinished, Kind::TimedOut, Kind::PortFailed};
+constexpr Kind Kinds[] = {Kind::Command, Kind::Answer,     Kind::Reading,  Kind::Ack,       Kind::Nak,
+                          Kind::Noise,   Kind::Unfinished, Kind::TimedOut, Kind::PortFailed};
 
 // The columns a find looks in.
 constexpr int Searched[] = {TrafficLogModel::Meaning, TrafficLogModel::Fields, TrafficLogModel::Hex,
@@ -94,18 +94,9 @@ QSettings layoutSettings()
 }  // namespace
 
 TrafficLogWindow::TrafficLogWindow(TrafficLogModel& model, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      m_model(model),
-      m_filter(model),
-      m_direction(new QComboBox),
-      m_address(new QLineEdit),
-      m_kind(new QComboBox),
-      m_pause(new QPushButton(tr("Pausa"))),
-      m_tabs(new QTabWidget),
-      m_table(new QTableView),
-      m_statistics(new QTableWidget),
-      m_findBar(new QWidget),
-      m_findText(new QLineEdit),
+    : QWidget(parent, Qt::Window), m_model(model), m_filter(model), m_direction(new QComboBox),
+      m_address(new QLineEdit), m_kind(new QComboBox), m_pause(new QPushButton(tr("Pausa"))), m_tabs(new QTabWidget),
+      m_table(new QTableView), m_statistics(new QTableWidget), m_findBar(new QWidget), m_findText(new QLineEdit),
       m_counts(new QLabel)
 {
     setWindowTitle(tr("Registro comunicazioni"));
@@ -194,8 +185,9 @@ TrafficLogWindow::TrafficLogWindow(TrafficLogModel& model, QWidget* parent)
             [this] { askAndSave(tr("Salva CSV"), tr("CSV (*.csv)"), &TrafficLogWindow::saveCsv); });
     connect(text, &QPushButton::clicked, this,
             [this] { askAndSave(tr("Salva testo"), tr("Testo (*.txt)"), &TrafficLogWindow::saveText); });
-    connect(capture, &QPushButton::clicked, this,
-            [this] { askAndSave(tr("Salva cattura"), tr("Cattura pcapng (*.pcapng)"), &TrafficLogWindow::saveCapture); });
+    connect(capture, &QPushButton::clicked, this, [this] {
+        askAndSave(tr("Salva cattura"), tr("Cattura pcapng (*.pcapng)"), &TrafficLogWindow::saveCapture);
+    });
     connect(open, &QPushButton::clicked, this, &TrafficLogWindow::askAndOpen);
     connect(next, &QPushButton::clicked, this, [this] { find(m_findText->text()); });
     connect(previous, &QPushButton::clicked, this, [this] { find(m_findText->text(), true); });
@@ -321,8 +313,7 @@ void TrafficLogWindow::applyFilter()
     bool ok = false;
     const int address = m_address->text().trimmed().toInt(&ok);
     // A text that is no address matches nothing, rather than everything.
-    m_filter.setAddress(m_address->text().trimmed().isEmpty() ? std::nullopt
-                                                               : std::optional(ok ? address : -2));
+    m_filter.setAddress(m_address->text().trimmed().isEmpty() ? std::nullopt : std::optional(ok ? address : -2));
 }
 
 void TrafficLogWindow::showCounts()
@@ -335,9 +326,9 @@ void TrafficLogWindow::showCounts()
 void TrafficLogWindow::showStatistics()
 {
     const ReaderStatistics& statistics = m_model.statistics();
-    const QStringList headers{tr("Lettore"),  tr("Richieste"), tr("Risposte"),    tr("Time-out"),
-                              tr("Rifiutate"), tr("NAK"),      tr("Letture"),     tr("Latenza min ms"),
-                              tr("media ms"), tr("p95 ms"),   tr("max ms")};
+    const QStringList headers{tr("Lettore"),   tr("Richieste"), tr("Risposte"), tr("Time-out"),
+                              tr("Rifiutate"), tr("NAK"),       tr("Letture"),  tr("Latenza min ms"),
+                              tr("media ms"),  tr("p95 ms"),    tr("max ms")};
     m_statistics->setColumnCount(int(headers.size()));
     m_statistics->setHorizontalHeaderLabels(headers);
     m_statistics->setRowCount(int(statistics.readers().size()) + 1);
@@ -350,8 +341,8 @@ void TrafficLogWindow::showStatistics()
     };
     for (const auto& [address, reader] : statistics.readers()) {
         set(row, 0, address == Frame::Broadcast ? tr("tutti") : QString::number(address));
-        const long long counts[] = {reader.requests, reader.answers, reader.timeOuts,
-                                    reader.rejected, reader.naks,    reader.readings};
+        const long long counts[]
+            = {reader.requests, reader.answers, reader.timeOuts, reader.rejected, reader.naks, reader.readings};
         for (int i = 0; i < 6; ++i)
             set(row, i + 1, QString::number(counts[i]));
         if (const auto latency = reader.latency()) {
@@ -362,10 +353,11 @@ void TrafficLogWindow::showStatistics()
         }
         ++row;
     }
-    set(row, 0, tr("linea: %1 righe di rumore (%2 byte), %3 errori della porta")
-                    .arg(statistics.noiseRows())
-                    .arg(statistics.noiseBytes())
-                    .arg(statistics.portFailures()));
+    set(row, 0,
+        tr("linea: %1 righe di rumore (%2 byte), %3 errori della porta")
+            .arg(statistics.noiseRows())
+            .arg(statistics.noiseBytes())
+            .arg(statistics.portFailures()));
     m_statistics->setSpan(row, 0, 1, int(headers.size()));
     m_statistics->resizeColumnsToContents();
 }
@@ -403,8 +395,8 @@ bool TrafficLogWindow::openCapture(const QString& path)
 void TrafficLogWindow::askAndSave(const QString& caption, const QString& filter,
                                   bool (TrafficLogWindow::*save)(const QString&) const)
 {
-    const QString path = QFileDialog::getSaveFileName(this, caption, {}, filter, nullptr,
-                                                      QFileDialog::DontUseNativeDialog);
+    const QString path
+        = QFileDialog::getSaveFileName(this, caption, {}, filter, nullptr, QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return;
     if (!(this->*save)(path))
@@ -483,7 +475,9 @@ bool TrafficLogWindow::find(const QString& text, bool backwards)
     for (int i = 1; i <= count; ++i) {
         const int row = ((current + step * i) % count + count) % count;
         for (const int column : Searched)
-            if (m_filter.data(m_filter.index(row, column), Qt::DisplayRole).toString().contains(text, Qt::CaseInsensitive)) {
+            if (m_filter.data(m_filter.index(row, column), Qt::DisplayRole)
+                    .toString()
+                    .contains(text, Qt::CaseInsensitive)) {
                 m_table->setCurrentIndex(m_filter.index(row, 0));
                 m_table->selectRow(row);
                 m_table->scrollTo(m_filter.index(row, 0));

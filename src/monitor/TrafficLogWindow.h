@@ -60,7 +60,8 @@ private:
     void applyFilter();
     void showCounts();
     void showStatistics();
-    void askAndSave(const QString& caption, const QString& filter, bool (TrafficLogWindow::*save)(const QString&) const);
+    void askAndSave(const QString& caption, const QString& filter,
+                    bool (TrafficLogWindow::*save)(const QString&) const);
     void askAndOpen();
     void askAndClear();
     void showMenu(const QPoint& at);

@@ -34,19 +34,19 @@ public:
 
 private:
     struct Record {
-        int64_t timeMs;      // when timeSize is 0
-        uint32_t at;         // the row's time text (when not ISO), bytes and note in m_buffer
+        int64_t timeMs;  // when timeSize is 0
+        uint32_t at;  // the row's time text (when not ISO), bytes and note in m_buffer
         uint32_t bytesSize;
-        uint32_t dataAt;     // the data field, within the bytes
+        uint32_t dataAt;  // the data field, within the bytes
         uint32_t dataSize;
         uint16_t noteSize;
-        uint8_t timeSize;    // 0: the time is timeMs
+        uint8_t timeSize;  // 0: the time is timeMs
         uint8_t direction;
         uint8_t kind;
         uint8_t check;
-        uint8_t dialect;     // index in the dialect names
-        uint8_t type;        // index in the type names
-        int16_t address;     // -1: none
+        uint8_t dialect;  // index in the dialect names
+        uint8_t type;  // index in the type names
+        int16_t address;  // -1: none
         int16_t reader;
         int32_t sincePreviousMs;
         int32_t latencyMs;

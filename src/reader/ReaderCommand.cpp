@@ -30,10 +30,8 @@ constexpr std::size_t SerialNumberAnswer = 15;
 std::optional<std::string> encoded(Codec codec, const std::string& text)
 {
     switch (codec) {
-    case Codec::Text:
-        return text;
-    case Codec::ThreeDigits:
-        return FieldCodec::threeDigitField(text);
+    case Codec::Text: return text;
+    case Codec::ThreeDigits: return FieldCodec::threeDigitField(text);
     case Codec::BaudCode:
         if (const auto code = FieldCodec::baudCode(text))
             return std::string(1, *code);
@@ -42,12 +40,14 @@ std::optional<std::string> encoded(Codec codec, const std::string& text)
         if (const auto value = NumberText::whole(text, INT_MIN, INT_MAX))
             return FieldCodec::addressCharacters(static_cast<int>(*value));
         return std::nullopt;
-    case Codec::Fixed:
-        break;
+    case Codec::Fixed: break;
     }
     return std::nullopt;
 }
 
+// The command descriptions keep their hand layout: a command's fields read
+// together, a few to a line.
+// clang-format off
 ReaderCommand serialNumberQuery(const char* name, const char* code)
 {
     return {.name = name, .type = "P", .code = code, .length = Length::Exact,
@@ -103,6 +103,7 @@ const std::vector<ReaderCommand>& ReaderCommand::all()
     };
     return commands;
 }
+// clang-format on
 
 const ReaderCommand* ReaderCommand::find(std::string_view name)
 {
@@ -159,12 +160,9 @@ bool ReaderCommand::usable(std::string_view answer, int16_t esito) const
     if (needsAcceptance && esito != Esito::Accepted)
         return false;
     switch (length) {
-    case Length::Any:
-        return true;
-    case Length::Exact:
-        return answer.size() == answerLength;
-    case Length::AtLeast:
-        return answer.size() >= answerLength;
+    case Length::Any: return true;
+    case Length::Exact: return answer.size() == answerLength;
+    case Length::AtLeast: return answer.size() >= answerLength;
     }
     return false;
 }
@@ -176,9 +174,9 @@ std::vector<ReaderCommand::Value> ReaderCommand::read(std::string_view answer, i
     std::vector<Value> values;
     for (const Field& field : fields) {
         // UpToEnd leaves out the end and check characters.
-        const std::size_t length = field.length != UpToEnd ? field.length
-                                 : text.size() > field.position ? text.size() - field.position - 1
-                                                                : 0;
+        const std::size_t length = field.length != UpToEnd        ? field.length
+                                   : text.size() > field.position ? text.size() - field.position - 1
+                                                                  : 0;
         values.push_back({field.name, cut ? FieldCodec::field(text, field.position, length) : placeholder});
     }
     return values;

@@ -30,11 +30,11 @@ struct ReaderCommand {
 
     // How one piece of the data field is made from an argument.
     enum class Codec {
-        Text,         // the text unchanged
-        Address,      // a number as two address characters (FieldCodec::addressCharacters)
+        Text,  // the text unchanged
+        Address,  // a number as two address characters (FieldCodec::addressCharacters)
         ThreeDigits,  // the last three characters of "000" + text
-        BaudCode,     // a baud-rate text as its one-character code
-        Fixed,        // no argument: the piece's own characters
+        BaudCode,  // a baud-rate text as its one-character code
+        Fixed,  // no argument: the piece's own characters
     };
     struct Piece {
         Codec codec;
@@ -43,8 +43,8 @@ struct ReaderCommand {
 
     // Which answers carry the fields.
     enum class Length {
-        Any,      // whatever came, also none
-        Exact,    // exactly `answerLength` characters
+        Any,  // whatever came, also none
+        Exact,  // exactly `answerLength` characters
         AtLeast,  // `answerLength` characters or more
     };
     // A field of a usable answer: `length` characters from `position`, or
@@ -62,8 +62,8 @@ struct ReaderCommand {
 
     // What running the command may do to the reader.
     enum class Effect {
-        None,      // it only asks
-        Changes,   // its settings, outputs, white list or address
+        None,  // it only asks
+        Changes,  // its settings, outputs, white list or address
         Confirms,  // a record read is confirmed: the reader may drop it or move on
     };
 
@@ -87,13 +87,13 @@ struct ReaderCommand {
     const char* type;  // "S" changes something, "P" asks for something
     const char* code;  // the data field's first characters
     std::vector<const char*> inputs{};  // argument names, in the operation's order
-    std::vector<Piece> pieces{};        // the data field after the code
-    bool toEveryReader = false;       // sent to address 256 whatever the terminal; no answer
+    std::vector<Piece> pieces{};  // the data field after the code
+    bool toEveryReader = false;  // sent to address 256 whatever the terminal; no answer
     Length length = Length::Any;
     std::size_t answerLength = 0;
     bool needsAcceptance = false;  // an exchange that failed leaves the answer unusable
     const char* placeholder = "";  // every field's value when the answer is unusable
-    std::vector<Field> fields{};   // in the operation's order of out-parameters
+    std::vector<Field> fields{};  // in the operation's order of out-parameters
     FollowUp followUp = FollowUp::None;
     Effect effect = Effect::None;
 
@@ -117,8 +117,7 @@ struct ReaderCommand {
     // acknowledgement where one is due (`acknowledge` for OnRequest); the
     // acknowledgement's own result is dropped. Arguments that give no data
     // field send nothing and give Esito::Rejected with the placeholders.
-    Result run(clsComunicazioni& link, int16_t term, const Arguments& arguments = {},
-               bool acknowledge = false) const;
+    Result run(clsComunicazioni& link, int16_t term, const Arguments& arguments = {}, bool acknowledge = false) const;
 
     // Whether the answer carries fields a caller looks at.
     bool answersWithData() const { return !fields.empty(); }

@@ -2,8 +2,8 @@
 
 namespace lettore {
 
-ReaderCommand::Result clsSibrant::run(std::string_view command, int16_t term,
-                                      const ReaderCommand::Arguments& arguments, bool acknowledge)
+ReaderCommand::Result clsSibrant::run(std::string_view command, int16_t term, const ReaderCommand::Arguments& arguments,
+                                      bool acknowledge)
 {
     return ReaderCommand::named(command).run(m_link, term, arguments, acknowledge);
 }
@@ -17,11 +17,15 @@ int16_t clsSibrant::runForOne(std::string_view command, int16_t term, const Read
 }
 
 int16_t clsSibrant::SetupBase(int16_t term, const std::string& TProto, const std::string& TMAC,
-                              const std::string& TBuzz, const std::string& RELE,
-                              const std::string& LED_V, const std::string& TMCODE)
+                              const std::string& TBuzz, const std::string& RELE, const std::string& LED_V,
+                              const std::string& TMCODE)
 {
     return run("SetupBase", term,
-               {{"TProto", TProto}, {"TMAC", TMAC}, {"TBuzz", TBuzz}, {"RELE", RELE}, {"LED_V", LED_V},
+               {{"TProto", TProto},
+                {"TMAC", TMAC},
+                {"TBuzz", TBuzz},
+                {"RELE", RELE},
+                {"LED_V", LED_V},
                 {"TMCODE", TMCODE}})
         .esito;
 }
@@ -65,9 +69,8 @@ int16_t clsSibrant::SetIndirizzo(uint8_t nIndirizzo, const std::string& sCodice)
     return run("SetIndirizzo", 0, {{"nIndirizzo", std::to_string(nIndirizzo)}, {"sCodice", sCodice}}).esito;
 }
 
-int16_t clsSibrant::GetSetupBase(int16_t term, std::string& outTPROTO, std::string& outTMAC,
-                                 std::string& outRELE, std::string& outLED_V,
-                                 std::string& outTMCODE, std::string& outTBUZZ)
+int16_t clsSibrant::GetSetupBase(int16_t term, std::string& outTPROTO, std::string& outTMAC, std::string& outRELE,
+                                 std::string& outLED_V, std::string& outTMCODE, std::string& outTBUZZ)
 {
     const ReaderCommand::Result result = run("GetSetupBase", term);
     outTPROTO = result.value("outTPROTO");

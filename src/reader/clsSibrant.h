@@ -20,20 +20,18 @@ class clsComunicazioni;
 // failed). The class keeps no state of its own.
 class clsSibrant {
 public:
-    explicit clsSibrant(clsComunicazioni& link) : m_link(link) {}
+    explicit clsSibrant(clsComunicazioni& link) : m_link(link) { }
 
     // Base setup: "1" + TProto, RELE, TMCODE, TBuzz, TMAC, LED_V, sent as given.
-    int16_t SetupBase(int16_t term, const std::string& TProto, const std::string& TMAC,
-                      const std::string& TBuzz, const std::string& RELE, const std::string& LED_V,
-                      const std::string& TMCODE);
+    int16_t SetupBase(int16_t term, const std::string& TProto, const std::string& TMAC, const std::string& TBuzz,
+                      const std::string& RELE, const std::string& LED_V, const std::string& TMCODE);
 
     // New address and baud rate: "2" + address characters + baud code. An
     // unknown baud-rate text returns 2 and sends nothing.
     int16_t SetupSeriale(int16_t term, const std::string& BaudRate, int16_t NewAddress);
 
     // Output test: "3" + three-digit fields of RELE, Buzzer, LED_V.
-    int16_t SetOUTPUT(int16_t term, const std::string& RELE, const std::string& Buzzer,
-                      const std::string& LED_V);
+    int16_t SetOUTPUT(int16_t term, const std::string& RELE, const std::string& Buzzer, const std::string& LED_V);
 
     // Adds CODICE to the white list. outst: the answer's first data
     // character, empty when the answer has none.
@@ -54,9 +52,8 @@ public:
     int16_t SetIndirizzo(uint8_t nIndirizzo, const std::string& sCodice);
 
     // The six base setup fields of a 20-character answer, else "N" in each.
-    int16_t GetSetupBase(int16_t term, std::string& outTPROTO, std::string& outTMAC,
-                         std::string& outRELE, std::string& outLED_V, std::string& outTMCODE,
-                         std::string& outTBUZZ);
+    int16_t GetSetupBase(int16_t term, std::string& outTPROTO, std::string& outTMAC, std::string& outRELE,
+                         std::string& outLED_V, std::string& outTMCODE, std::string& outTBUZZ);
 
     // The 16-character version of a 21-character answer, else "N".
     int16_t GetVersioneFirmware(int16_t term, std::string& outVERSION);
@@ -76,8 +73,8 @@ public:
     int16_t SendACK(int16_t term);
 
 private:
-    ReaderCommand::Result run(std::string_view command, int16_t term,
-                              const ReaderCommand::Arguments& arguments = {}, bool acknowledge = false);
+    ReaderCommand::Result run(std::string_view command, int16_t term, const ReaderCommand::Arguments& arguments = {},
+                              bool acknowledge = false);
     // A command whose one field is `out`.
     int16_t runForOne(std::string_view command, int16_t term, const ReaderCommand::Arguments& arguments,
                       std::string& out, bool acknowledge = false);

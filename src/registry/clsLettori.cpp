@@ -2,8 +2,7 @@
 
 namespace lettore {
 
-clsLettori::clsLettori(PortOpener openPort, Clock& clock,
-                       std::function<void()> yieldToEventLoop)
+clsLettori::clsLettori(PortOpener openPort, Clock& clock, std::function<void()> yieldToEventLoop)
     : m_clock(clock), m_yield(std::move(yieldToEventLoop))
 {
     std::function<void()> linkYield;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Clock.h"
 #include "ByteChannel.h"
+#include "Clock.h"
 #include "clsLettori.h"
 
 #include <functional>

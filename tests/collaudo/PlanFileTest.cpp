@@ -25,11 +25,15 @@ TEST(PlanFileTest, DefaultPlanCoversTheBattery)
     const TestPlan builtIn = PlanFile::parse(PlanFile::defaultText());
     std::string commands;
     for (const PlanStep& step : builtIn.steps)
-        commands += (step.kind == PlanStep::Kind::Command ? step.action.command : step.rate.empty() ? "badge" : step.rate) + " ";
-    EXPECT_EQ(commands,
-              "GetVersioneFirmware GetMatricolaPrima GetMatricolaCorrente GetSetupBase SetupBase GetSetupBase SetupBase "
-              "GetSetupBase VerificaBadge CreaBadge VerificaBadge EliminaBadge VerificaBadge SetOUTPUT SetOUTPUT "
-              "GetTransazione 1200 2400 4800 9600 19200 38400 badge ");
+        commands += (step.kind == PlanStep::Kind::Command ? step.action.command
+                     : step.rate.empty()                  ? "badge"
+                                                          : step.rate)
+                    + " ";
+    EXPECT_EQ(
+        commands,
+        "GetVersioneFirmware GetMatricolaPrima GetMatricolaCorrente GetSetupBase SetupBase GetSetupBase SetupBase "
+        "GetSetupBase VerificaBadge CreaBadge VerificaBadge EliminaBadge VerificaBadge SetOUTPUT SetOUTPUT "
+        "GetTransazione 1200 2400 4800 9600 19200 38400 badge ");
 }
 
 // Each row names what the refusal must say.
@@ -43,25 +47,31 @@ TEST(PlanFileTest, RefusesWhatCannotRunSafely)
         {"[]", "plan: must be an object"},
         {"{", "not JSON"},
         {plan(""), "the plan has no steps"},
-        {plan(R"({"id": "a", "title": "t", "command": "GetSetupBase", "colour": 1})"), "step 1 (a): unknown key \"colour\""},
-        {plan(R"({"id": "a", "title": "t", "command": "SetOUTPUT", "args": {"RELE": "1", "Buzzer": "1", "LED_V": "1"}})"),
+        {plan(R"({"id": "a", "title": "t", "command": "GetSetupBase", "colour": 1})"),
+         "step 1 (a): unknown key \"colour\""},
+        {plan(
+             R"({"id": "a", "title": "t", "command": "SetOUTPUT", "args": {"RELE": "1", "Buzzer": "1", "LED_V": "1"}})"),
          "SetOUTPUT changes the reader: the step needs an undo"},
         {plan(R"({"id": "a", "title": "t", "command": "CancellaWL"})"), "CancellaWL cannot be undone"},
         {plan(R"({"id": "a", "title": "t", "command": "GetMatricolaNext"})"), "GetMatricolaNext cannot be undone"},
-        {plan(R"({"id": "a", "title": "t", "command": "SetupSeriale", "args": {"BaudRate": "9600", "NewAddress": "2"}})"),
+        {plan(
+             R"({"id": "a", "title": "t", "command": "SetupSeriale", "args": {"BaudRate": "9600", "NewAddress": "2"}})"),
          "SetupSeriale cannot be undone"},
         {plan(R"({"id": "a", "title": "t", "command": "GetVersioneFirmwar"})"), "unknown reader command"},
         {plan(R"({"id": "a", "title": "t", "command": "VerificaBadge"})"), "VerificaBadge needs the argument CODICE"},
         {plan(R"({"id": "a", "title": "t", "command": "VerificaBadge", "args": {"CODICE": "1", "X": "2"}})"),
          "VerificaBadge has no argument X"},
         {plan(R"({"id": "a", "title": "t", "kind": "rate", "rate": "57600"})"), "rate must be one of"},
-        {plan(R"({"id": "a", "title": "t", "command": "GetSetupBase", "needs": ["b"]})"), "needs \"b\", which is not an earlier step"},
-        {plan(read + "," + R"({"id": "a", "title": "t", "command": "VerificaBadge", "args": {"CODICE": "${r.nope}${z.x}"}})"),
+        {plan(R"({"id": "a", "title": "t", "command": "GetSetupBase", "needs": ["b"]})"),
+         "needs \"b\", which is not an earlier step"},
+        {plan(read + ","
+              + R"({"id": "a", "title": "t", "command": "VerificaBadge", "args": {"CODICE": "${r.nope}${z.x}"}})"),
          "${z.x} does not name a field of an earlier step"},
         {plan(read + "," + read), "step 2 (r): the id is used twice"},
         {plan(R"({"id": "a", "title": "t", "command": "GetSetupBase", "expect": {"fields": {"outVERSION": "x"}}})"),
          "GetSetupBase has no field outVERSION"},
-        {plan(R"({"id": "a", "title": "t", "command": "GetSetupBase", "expect": {"fields": {"outRELE": {"pattern": "("}}}})"),
+        {plan(
+             R"({"id": "a", "title": "t", "command": "GetSetupBase", "expect": {"fields": {"outRELE": {"pattern": "("}}}})"),
          "is not a regular expression"},
         {plan(R"({"id": "a", "title": "t", "command": "GetSetupBase", "expect": {"answer": "maybe"}})"),
          "answer must be ACK, NAK, frame or any"},

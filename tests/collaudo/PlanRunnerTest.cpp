@@ -1,10 +1,10 @@
 // A plan run by the real link, port and tap against the virtual reader on a pseudo-terminal, its clock four
 // times as fast as the system's: verdicts, identity, and every change put back however the run ends.
+#include "PlanRunner.h"
 #include "Esito.h"
 #include "PlanFile.h"
-#include "PlanRunner.h"
-#include "PtyLine.h"
 #include "PortOpening.h"
+#include "PtyLine.h"
 #include "QtPort.h"
 #include "TrafficCapture.h"
 #include "TrafficFeed.h"
@@ -29,8 +29,8 @@ struct FastClock : Clock {
 };
 
 // The default plan's steps that need no other: those a reader that answers nothing right fails.
-const Ids Unconditional{"versione", "matricola_prima", "matricola_corrente", "setup_letto", "wl_assente", "uscite_prova",
-                        "transazione"};
+const Ids Unconditional{"versione",   "matricola_prima", "matricola_corrente", "setup_letto",
+                        "wl_assente", "uscite_prova",    "transazione"};
 
 Ids withVerdict(const ReaderRecord& record, Verdict verdict)
 {
@@ -63,8 +63,7 @@ protected:
         m_line->linkAs(m_folder.path().toStdString() + "/COM9");
         m_line->start();
         m_lettori = std::make_unique<clsLettori>(
-            PortTap::tapping(portOpener(PortNaming(m_folder.path().toStdString())), &m_feed), m_clock,
-            processQtEvents);
+            PortTap::tapping(portOpener(PortNaming(m_folder.path().toStdString())), &m_feed), m_clock, processQtEvents);
         link().subscribe(&m_feed);
         link().setCommPort(9);
         link().setCommSettings("9600,N,8,1");
@@ -145,7 +144,9 @@ TEST_F(PlanRunnerTest, HealthyReaderPassesEveryStep)
                   "SIM LETTORE 1.00|0000001001|0000001001|Sibrant2|9600");
         const ExchangeRecord& read = step(record, "setup_letto").exchanges.front();
         ASSERT_EQ(read.rows.size(), 2u);
-        EXPECT_EQ(read.rows[0].bytes, std::string("\x02" "0!1\x03!", 6));
+        EXPECT_EQ(read.rows[0].bytes, std::string("\x02"
+                                                  "0!1\x03!",
+                                                  6));
         EXPECT_EQ(read.rows[1].kind, TrafficRow::Kind::Answer);
         // The reading was confirmed: the reader keeps nothing of the test.
         EXPECT_EQ(ask("GetTransazione"), "N");
@@ -162,7 +163,7 @@ struct FaultRow {
     friend void PrintTo(const FaultRow& row, std::ostream* out) { *out << row.fault; }
 };
 
-class FaultTest : public PlanRunnerTest, public testing::WithParamInterface<FaultRow> {};
+class FaultTest : public PlanRunnerTest, public testing::WithParamInterface<FaultRow> { };
 
 // A lone ACK has no check character to spoil, so a reader with a bad one still sets its outputs; a refusing
 // reader made no change to put back; a split answer comes whole within the limit.
@@ -178,16 +179,16 @@ TEST_P(FaultTest, FailsExactlyTheStepsItShould)
     EXPECT_EQ(outputs->outcome, GetParam().outputsPutBack);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, FaultTest,
-    testing::Values(FaultRow{"silent", Unconditional, UndoResult::Outcome::Unconfirmed},
-                    FaultRow{"badbcc",
-                             {"versione", "matricola_prima", "matricola_corrente", "setup_letto", "wl_assente", "transazione"},
-                             UndoResult::Outcome::Discharged},
-                    FaultRow{"nak", Unconditional, UndoResult::Outcome::NotMade},
-                    FaultRow{"late", Unconditional, UndoResult::Outcome::Unconfirmed},
-                    FaultRow{"split", {}, UndoResult::Outcome::Discharged}),
-    [](const testing::TestParamInfo<FaultRow>& info) { return std::string(info.param.fault); });
+INSTANTIATE_TEST_SUITE_P(Faults, FaultTest,
+                         testing::Values(FaultRow{"silent", Unconditional, UndoResult::Outcome::Unconfirmed},
+                                         FaultRow{"badbcc",
+                                                  {"versione", "matricola_prima", "matricola_corrente", "setup_letto",
+                                                   "wl_assente", "transazione"},
+                                                  UndoResult::Outcome::Discharged},
+                                         FaultRow{"nak", Unconditional, UndoResult::Outcome::NotMade},
+                                         FaultRow{"late", Unconditional, UndoResult::Outcome::Unconfirmed},
+                                         FaultRow{"split", {}, UndoResult::Outcome::Discharged}),
+                         [](const testing::TestParamInfo<FaultRow>& info) { return std::string(info.param.fault); });
 
 // A step that fails puts every change back at once, newest first; steps that needed them are skipped.
 TEST_F(PlanRunnerTest, ChangesArePutBackWhenALaterStepFails)
@@ -202,7 +203,8 @@ TEST_F(PlanRunnerTest, ChangesArePutBackWhenALaterStepFails)
     plan.steps.insert(plan.steps.end(), {wrong, after});
     const ReaderRecord record = run(plan);
     EXPECT_EQ(withVerdict(record, Verdict::Failed), Ids{"wl_sbagliato"});
-    EXPECT_EQ(step(record, "dopo").reasons, std::vector<std::string>{"richiede il passo setup_prova, non superato o già rimesso"});
+    EXPECT_EQ(step(record, "dopo").reasons,
+              std::vector<std::string>{"richiede il passo setup_prova, non superato o già rimesso"});
     ASSERT_EQ(record.undos.size(), 2u);
     EXPECT_EQ(record.undos[0].stepId + " " + record.undos[1].stepId, "wl_aggiunto setup_prova");
     EXPECT_TRUE(record.changesLeft().empty());

@@ -26,8 +26,8 @@ std::string valuesOf(const CommandResult& result)
 class CommandTableTest : public ReaderRig {
 protected:
     // The entry named, run for reader 1; a name not in the table gives -1.
-    CommandResult invoke(const std::string& name, const std::vector<std::string>& args,
-                         bool ack = false, const std::string& dialect = "Sibrant2")
+    CommandResult invoke(const std::string& name, const std::vector<std::string>& args, bool ack = false,
+                         const std::string& dialect = "Sibrant2")
     {
         const CommandEntry* entry = CommandTable::find(name);
         return entry ? entry->run(lettori.Comunicazione(), {1, args, ack, dialect}) : CommandResult{-1};
@@ -47,7 +47,12 @@ protected:
 // fields; each takes as many inputs as its command.
 TEST_F(CommandTableTest, ReaderEntriesRunTheirCommand)
 {
-    const struct { const char* name; std::vector<std::string> args; bool ack; std::string sent, values; } rows[] = {
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        bool ack;
+        std::string sent, values;
+    } rows[] = {
         {"SetupBase", {"A", "B", "C", "D", "E", "F"}, false, "1ADFCBE", ""},
         {"SetIndirizzo", {"12", "X"}, false, "50<X", ""},
         {"GetTransazione", {}, true, "3|\\x06", "outCODICE=0000000042"},
@@ -96,7 +101,8 @@ class RangeInsertionTest : public ReaderRig {
 protected:
     RangeInsertion::Result run(int first, int last)
     {
-        return RangeInsertion(lettori.Comunicazione(), 1, [this](const auto& s) { steps.push_back(s); }, stopWhen)
+        return RangeInsertion(
+                   lettori.Comunicazione(), 1, [this](const auto& s) { steps.push_back(s); }, stopWhen)
             .run(first, last);
     }
 
@@ -130,8 +136,8 @@ TEST_F(RangeInsertionTest, SendsEveryCodeAndCountsAnswersByStatus)
     };
     const RangeInsertion::Result result = run(5, 9);
 
-    EXPECT_EQ(stepTexts(), (std::vector<std::string>{"1/5 0000000005 0 0", "2/5 0000000006 1 ",
-                                                     "3/5 0000000007 0 2", "4/5 0000000008 2 ", "5/5 0000000009 0 "}));
+    EXPECT_EQ(stepTexts(), (std::vector<std::string>{"1/5 0000000005 0 0", "2/5 0000000006 1 ", "3/5 0000000007 0 2",
+                                                     "4/5 0000000008 2 ", "5/5 0000000009 0 "}));
     EXPECT_EQ(result.esito, 1);
     EXPECT_EQ(result.sent, 5);
     EXPECT_EQ(result.accepted, 3);
@@ -167,7 +173,12 @@ TEST_F(RangeInsertionTest, PortFailureOrStopInTheQuietGapEndsTheRun)
 TEST_F(RangeInsertionTest, BoundsAndAStopBetweenTwoExchanges)
 {
     reply = [](const std::string&) { return answer("0"); };
-    const struct { const char* name; int first, last, sent; const char* lastLine; bool stopped; } rows[] = {
+    const struct {
+        const char* name;
+        int first, last, sent;
+        const char* lastLine;
+        bool stopped;
+    } rows[] = {
         {"first above last", 5, 3, 0, "", false},
         {"one code", 7, 7, 1, "0000000007 0", false},
         {"negative first refused", -1, 2, 0, "", false},
@@ -204,7 +215,11 @@ TEST(ByteTextTest, EscapesRoundTrip)
 // monitor's blank before each byte with no leading zero.
 TEST(ByteTextTest, HexForms)
 {
-    const struct { std::string bytes; const char* hex; const char* monitorHex; } rows[] = {
+    const struct {
+        std::string bytes;
+        const char* hex;
+        const char* monitorHex;
+    } rows[] = {
         {"", "", ""},
         {"\x02\x41\x0D", "02 41 0D", " 2 41 D"},
         {std::string(1, '\0'), "00", " 0"},
@@ -234,8 +249,8 @@ TEST(ReadingDecoderTest, CodeAndAddressOfSixteenCharactersOnly)
 // boxes filled (5, 15 and 25 are ties), ten characters each, the rest emptied.
 TEST(TransactionCodesTest, TenCharactersABoxAsTheLengthRoundsHalfToEven)
 {
-    for (const auto& [length, filled] : {std::pair{0, 0}, {1, 0}, {4, 0}, {5, 1}, {9, 1}, {15, 1}, {16, 2}, {25, 3},
-                                         {30, 3}, {105, 10}, {150, 10}}) {
+    for (const auto& [length, filled] :
+         {std::pair{0, 0}, {1, 0}, {4, 0}, {5, 1}, {9, 1}, {15, 1}, {16, 2}, {25, 3}, {30, 3}, {105, 10}, {150, 10}}) {
         std::string text;
         for (int i = 0; int(text.size()) < length; ++i)
             text += "C" + BadgeCode::fromNumber(i).substr(1);
@@ -257,13 +272,23 @@ TEST(CsvTest, FieldsQuotedWhereTheyMustBeAndShownAsTextAndTrafficColumns)
         {{"", ""}, ",\r\n"},
         {{"a b", "0"}, "a b,0\r\n"},
         {{"a,b", "say \"hi\"", "x\ry", "x\ny"}, "\"a,b\",\"say \"\"hi\"\"\",\"x\ry\",\"x\ny\"\r\n"},
-        {{"=1+1", "+1", "-1", "@A1", "\tx", "\rx", "a=b"}, "\"'=1+1\",\"'+1\",\"'-1\",\"'@A1\",\"'\tx\",\"'\rx\",a=b\r\n"},
-        {{"0000000042", "00", "12345678901", "123456789012"}, "=\"0000000042\",=\"00\",12345678901,=\"123456789012\"\r\n"},
+        {{"=1+1", "+1", "-1", "@A1", "\tx", "\rx", "a=b"},
+         "\"'=1+1\",\"'+1\",\"'-1\",\"'@A1\",\"'\tx\",\"'\rx\",a=b\r\n"},
+        {{"0000000042", "00", "12345678901", "123456789012"},
+         "=\"0000000042\",=\"00\",12345678901,=\"123456789012\"\r\n"},
     };
     for (const auto& [fields, record] : rows)
         EXPECT_EQ(Csv::record(fields), record);
-    TrafficRow row{"t1", TrafficRow::Direction::Received, TrafficRow::Kind::Answer, "Sibrant2", 1, "P", "O,",
-                   TrafficRow::Check::Wrong, std::string("\x02\x30\x21O,\x03\x00", 7), "late"};
+    TrafficRow row{"t1",
+                   TrafficRow::Direction::Received,
+                   TrafficRow::Kind::Answer,
+                   "Sibrant2",
+                   1,
+                   "P",
+                   "O,",
+                   TrafficRow::Check::Wrong,
+                   std::string("\x02\x30\x21O,\x03\x00", 7),
+                   "late"};
     EXPECT_EQ(Csv::trafficRecord(row), "t1,RX,answer,Sibrant2,1,P,\"O,\",check character wrong,"
                                        "02 30 21 4F 2C 03 00,\"\\x020!O,\\x03\\x00\",late\r\n");
     EXPECT_EQ(Csv::trafficHeader(), "time,direction,kind,dialect,address,type,data,check,hex,text,note\r\n");
@@ -275,10 +300,14 @@ TEST(CsvTest, FieldsQuotedWhereTheyMustBeAndShownAsTextAndTrafficColumns)
 TEST(LoneAnswerTest, ToldWhereTheAnswerWouldHaveCarriedData)
 {
     const std::tuple<std::vector<std::string>, const char*, const char*> rows[] = {
-        {{"\x15"}, "SetupBase", "NAK"},           {{"\x06", "\x15"}, "raw", "NAK"},
-        {{"\x06"}, "GetVersioneFirmware", "ACK"}, {{"\x06"}, "InserisciBadge", "ACK"},
-        {{"\x06"}, "SetupBase", ""},              {{"\x06"}, "SendACK", ""},
-        {{"\x06"}, "raw", ""},                    {{"\x06\x06"}, "VerificaBadge", ""},
+        {{"\x15"}, "SetupBase", "NAK"},
+        {{"\x06", "\x15"}, "raw", "NAK"},
+        {{"\x06"}, "GetVersioneFirmware", "ACK"},
+        {{"\x06"}, "InserisciBadge", "ACK"},
+        {{"\x06"}, "SetupBase", ""},
+        {{"\x06"}, "SendACK", ""},
+        {{"\x06"}, "raw", ""},
+        {{"\x06\x06"}, "VerificaBadge", ""},
         {{"\x02\x30\x21\x15\x03\x05"}, "VerificaBadge", ""},
     };
     for (const auto& [heard, command, shown] : rows) {

@@ -1,5 +1,5 @@
-#include "BadgeCode.h"
 #include "Enrolment.h"
+#include "BadgeCode.h"
 #include "Esito.h"
 #include "ReaderRig.h"
 
@@ -40,8 +40,9 @@ protected:
     }
     Enrolment enrolment(EnrolmentJournal* journal = nullptr)
     {
-        return Enrolment(lettori.Comunicazione(), 1, {}, [this] { return stopAt >= 0 && std::ptrdiff_t(exchanges.size()) >= stopAt; },
-                         journal);
+        return Enrolment(
+            lettori.Comunicazione(), 1, {},
+            [this] { return stopAt >= 0 && std::ptrdiff_t(exchanges.size()) >= stopAt; }, journal);
     }
     std::string sent() const
     {
@@ -55,7 +56,8 @@ protected:
     {
         std::string out;
         for (const Outcome& o : all)
-            out += (out.empty() ? "" : "|") + std::to_string(std::stoull(o.code)) + " " + std::to_string(o.esito) + " " + o.status;
+            out += (out.empty() ? "" : "|") + std::to_string(std::stoull(o.code)) + " " + std::to_string(o.esito) + " "
+                   + o.status;
         return out;
     }
     static std::vector<std::string> codes(std::initializer_list<int> numbers)
@@ -160,8 +162,8 @@ TEST_F(EnrolmentTest, ACodeAddedAgainIsCheckedAgain)
 TEST(CodeRangeTest, TwoCodesInOrderAtMostMaxSizeApart)
 {
     const std::pair<const char*, bool> rows[] = {
-        {"0000000001-3", true}, {"1-100000", true}, {"3-1", false}, {"0-100000", false},
-        {"1", false}, {"a-b", false}, {"1-12345678901", false},
+        {"0000000001-3", true}, {"1-100000", true}, {"3-1", false},           {"0-100000", false},
+        {"1", false},           {"a-b", false},     {"1-12345678901", false},
     };
     for (const auto& [text, valid] : rows)
         EXPECT_EQ(CodeRange::parse(text).has_value(), valid) << text;

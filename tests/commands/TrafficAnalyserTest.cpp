@@ -1,8 +1,8 @@
 // Rows tied to their exchanges, statistics per reader, and the pcapng capture in bytes.
+#include "TrafficAnalyser.h"
 #include "PcapngCapture.h"
 #include "ReaderCommand.h"
 #include "ReaderStatistics.h"
-#include "TrafficAnalyser.h"
 #include "WallTime.h"
 
 #include <gtest/gtest.h>
@@ -64,20 +64,23 @@ std::vector<Expected> exchanges()
          "CreaBadge 0000000004"},
         {"its time-out", row("50.100", D::Line, K::TimedOut), 5000, 5000, "CreaBadge", 7, 1,
          "nessuna risposta a CreaBadge dal lettore 7"},
-        {"a reading", row("50.200", D::Received, K::Reading, 3, "P", "00000000004", C::Good,
-                          hex("02 30 23 30 30 30 30 30 30 30 30 30 30 34 03 15")),
+        {"a reading",
+         row("50.200", D::Received, K::Reading, 3, "P", "00000000004", C::Good,
+             hex("02 30 23 30 30 30 30 30 30 30 30 30 30 34 03 15")),
          100, None, nullptr, 3, None, "indirizzo 3 stato 0 badge 0000000004"},
         {"broadcast ends at once", row("50.300", D::Sent, K::Command, 256, "S", "5040000000007"), 100, None,
          "SetIndirizzo", 256, 0, "SetIndirizzo 040000000007"},
         {"setup query", row("50.400", D::Sent, K::Command, 2, "P", "1"), 100, None, "GetSetupBase", 2, None,
          "GetSetupBase"},
-        {"answer failing its check", row("50.430", D::Received, K::Answer, 2, "P", {}, C::Wrong,
-                                         hex("02 30 22 31 32 33 34 35 36 37 38 39 30 31 32 33 34 35 03 00")),
+        {"answer failing its check",
+         row("50.430", D::Received, K::Answer, 2, "P", {}, C::Wrong,
+             hex("02 30 22 31 32 33 34 35 36 37 38 39 30 31 32 33 34 35 03 00")),
          30, 30, "GetSetupBase", 2, 2, "risposta a GetSetupBase"},
         {"setup query again", row("50.500", D::Sent, K::Command, 2, "P", "1"), 70, None, "GetSetupBase", 2, None,
          "GetSetupBase"},
-        {"its answer's fields", row("50.520", D::Received, K::Answer, 2, "P", {}, C::Good,
-                                    hex("02 30 22 31 32 33 34 35 36 37 38 39 30 31 32 33 34 35 03 00")),
+        {"its answer's fields",
+         row("50.520", D::Received, K::Answer, 2, "P", {}, C::Good,
+             hex("02 30 22 31 32 33 34 35 36 37 38 39 30 31 32 33 34 35 03 00")),
          20, 20, "GetSetupBase", 2, 0,
          "risposta a GetSetupBase TPROTO=1234 TMAC=4 RELE=567 LED_V=5 TMCODE=890 TBUZZ=123"},
         {"check query", row("50.600", D::Sent, K::Command, 2, "P", "70000000001"), 80, None, "VerificaBadge", 2, None,
@@ -88,11 +91,17 @@ std::vector<Expected> exchanges()
          "GetMatricolaPrima"},
         {"port failure ends it", row("50.800", D::Line, K::PortFailed), 100, 100, "GetMatricolaPrima", 4, 3, ""},
         {"a stray ACK", row("50.900", D::Received, K::Ack), 100, None, nullptr, None, None, ""},
-        {"acknowledgement awaits nothing", row("51.000", D::Sent, K::Command, 3, "P", "\x06"), 100, None, "SendACK",
-         3, 0, "SendACK"},
+        {"acknowledgement awaits nothing", row("51.000", D::Sent, K::Command, 3, "P", "\x06"), 100, None, "SendACK", 3,
+         0, "SendACK"},
         {"unknown command", row("51.100", D::Sent, K::Command, 9, "P", "9"), 100, None, nullptr, 9, None, ""},
-        {"no ISO time", [] { TrafficRow r; r.time = "t6"; r.kind = K::TimedOut; return r; }(), None, None, nullptr, 9,
-         1, "nessuna risposta dal lettore 9"},
+        {"no ISO time",
+         [] {
+             TrafficRow r;
+             r.time = "t6";
+             r.kind = K::TimedOut;
+             return r;
+         }(),
+         None, None, nullptr, 9, 1, "nessuna risposta dal lettore 9"},
     };
 }
 
@@ -128,8 +137,9 @@ TEST(ReaderStatistics, CountsEachReadersExchanges)
         int reader;
         long long requests, answers, timeOuts, rejected, naks, readings;
     };
-    const Counts expected[] = {{2, 3, 2, 0, 1, 1, 0}, {3, 1, 0, 0, 0, 0, 1}, {4, 1, 0, 0, 0, 0, 0}, {5, 1, 1, 0, 0, 0, 0},
-                               {7, 1, 0, 1, 0, 0, 0}, {9, 1, 0, 1, 0, 0, 0}, {256, 1, 0, 0, 0, 0, 0}};
+    const Counts expected[]
+        = {{2, 3, 2, 0, 1, 1, 0}, {3, 1, 0, 0, 0, 0, 1}, {4, 1, 0, 0, 0, 0, 0},  {5, 1, 1, 0, 0, 0, 0},
+           {7, 1, 0, 1, 0, 0, 0}, {9, 1, 0, 1, 0, 0, 0}, {256, 1, 0, 0, 0, 0, 0}};
     ASSERT_EQ(statistics.readers().size(), std::size(expected));
     for (const Counts& c : expected) {
         SCOPED_TRACE(c.reader);
@@ -140,8 +150,10 @@ TEST(ReaderStatistics, CountsEachReadersExchanges)
     EXPECT_EQ(statistics.noiseRows(), 1);
     EXPECT_EQ(statistics.noiseBytes(), 1);
     EXPECT_EQ(statistics.portFailures(), 1);
-    EXPECT_NE(statistics.text().find("\n2              3        2          0         1     1         0  20/30.0/40/40\n"),
-              std::string::npos) << statistics.text();
+    EXPECT_NE(
+        statistics.text().find("\n2              3        2          0         1     1         0  20/30.0/40/40\n"),
+        std::string::npos)
+        << statistics.text();
 }
 
 TEST(ReaderStatistics, LatencyFigures)
@@ -154,7 +166,13 @@ TEST(ReaderStatistics, LatencyFigures)
     } const cases[] = {
         {{10}, 10, 10, 10, 10},
         {{5, 1, 3}, 1, 3, 5, 5},
-        {[] { std::vector<int32_t> v; for (int i = 100; i >= 1; --i) v.push_back(i); return v; }(), 1, 50.5, 95, 100},
+        {[] {
+             std::vector<int32_t> v;
+             for (int i = 100; i >= 1; --i)
+                 v.push_back(i);
+             return v;
+         }(),
+         1, 50.5, 95, 100},
     };
     for (const auto& c : cases) {
         ReaderStatistics::Reader reader;

@@ -1,6 +1,6 @@
+#include "TransactionDownload.h"
 #include "Esito.h"
 #include "ReaderRig.h"
-#include "TransactionDownload.h"
 #include "TransactionFile.h"
 
 #include <filesystem>
@@ -10,7 +10,7 @@ namespace lettore::test {
 namespace {
 
 constexpr const char* Query = "02 30 21 33 03 23";  // GetTransazione, reader 1
-constexpr const char* Ack = "02 30 21 06 03 16";    // SendACK, reader 1
+constexpr const char* Ack = "02 30 21 06 03 16";  // SendACK, reader 1
 
 // A reader with stored records behind the simulated port, and a sink, noting in one list what
 // goes out on the line (hex) and what the sink is asked to do.
@@ -29,7 +29,9 @@ protected:
     TransactionDownload::Result download()
     {
         const auto at = [] { return std::chrono::sys_days(std::chrono::year(2000) / 1 / 1); };
-        return TransactionDownload(lettori.Comunicazione(), 1, *this, {}, [this] { return --stopIn == 0; }, at).run();
+        return TransactionDownload(
+                   lettori.Comunicazione(), 1, *this, {}, [this] { return --stopIn == 0; }, at)
+            .run();
     }
 
     bool append(TransactionRecord& r) override
@@ -45,7 +47,7 @@ protected:
     std::vector<std::string> stored;  // status character and codes, oldest first
     std::vector<std::string> events;
     std::string failing;  // the sink call that fails
-    int stopIn = 0;       // a stop is asked at this check (two a record); 0: never
+    int stopIn = 0;  // a stop is asked at this check (two a record); 0: never
 };
 
 // A late answer to an earlier run's request, still on its way as the download starts, is not
@@ -58,22 +60,23 @@ TEST_F(TransactionDownloadTest, LateAnswerToAnEarlierRequestIsNoRecord)
     port.feedAt(clock.nowMs() + 5, answer("10000000042"));
     stored = {"10000000042", "00000000043"};
     download();
-    EXPECT_EQ(events, (std::vector<std::string>{
-                          Query, "append 1 2000-01-01T00:00:00.000Z 1 0000000042", "flush", Ack, "confirmed",
-                          Query, "append 1 2000-01-01T00:00:00.000Z 0 0000000043", "flush", Ack, "confirmed",
-                          Query, "drained"}));
+    EXPECT_EQ(events, (std::vector<std::string>{Query, "append 1 2000-01-01T00:00:00.000Z 1 0000000042", "flush", Ack,
+                                                "confirmed", Query, "append 1 2000-01-01T00:00:00.000Z 0 0000000043",
+                                                "flush", Ack, "confirmed", Query, "drained"}));
 }
 
 // Each record is appended and flushed before it is acknowledged; a reader with none left answers
 // a status alone and is told drained.
 TEST_F(TransactionDownloadTest, StoresAndFlushesEachRecordBeforeItsAcknowledgement)
 {
-    stored = {"10000000042", "0" "0000000043" "0000000044"};
+    stored = {"10000000042", "0"
+                             "0000000043"
+                             "0000000044"};
     const TransactionDownload::Result result = download();
-    EXPECT_EQ(events, (std::vector<std::string>{
-                          Query, "append 1 2000-01-01T00:00:00.000Z 1 0000000042", "flush", Ack, "confirmed",
-                          Query, "append 1 2000-01-01T00:00:00.000Z 0 00000000430000000044", "flush", Ack, "confirmed",
-                          Query, "drained"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{Query, "append 1 2000-01-01T00:00:00.000Z 1 0000000042", "flush", Ack,
+                                        "confirmed", Query, "append 1 2000-01-01T00:00:00.000Z 0 00000000430000000044",
+                                        "flush", Ack, "confirmed", Query, "drained"}));
     EXPECT_EQ(result.records, 2);
     EXPECT_EQ(result.esito, 0);
 }
@@ -124,8 +127,8 @@ protected:
     }
     static constexpr const char* Reader = "port /dev/ttyS0 term 1";
     // One folder a test: CTest runs the tests of this fixture at the same time.
-    const std::filesystem::path folder =
-        testing::TempDir() + "transaction-file-" + testing::UnitTest::GetInstance()->current_test_info()->name();
+    const std::filesystem::path folder
+        = testing::TempDir() + "transaction-file-" + testing::UnitTest::GetInstance()->current_test_info()->name();
     const std::filesystem::path path = folder / "t.csv";
 };
 
@@ -162,7 +165,8 @@ TEST_F(TransactionFileTest, RefusesAForeignFileAndEndsARowCutShort)
     std::ofstream(path) << "Codice\n0042\n";
     TransactionFile file;
     EXPECT_FALSE(file.open(path, Reader));
-    EXPECT_EQ(file.error(), "its first line is not \"reader,downloaded,status,code,repeated\": not a transactions file");
+    EXPECT_EQ(file.error(),
+              "its first line is not \"reader,downloaded,status,code,repeated\": not a transactions file");
     EXPECT_EQ(TransactionFile::countRecords(path), std::nullopt);
     std::ofstream(path, std::ios::trunc | std::ios::binary) << TransactionFile::header() << "1,T,1,=\"00";
     store("0000000042");

@@ -30,7 +30,10 @@ MonCom& activeMonitor()
     return MonCom::instance();
 }
 
-void press(QKeyCombination key) { QTest::keyClick(MonCom::instance().focusWidget(), key.key(), key.keyboardModifiers()); }
+void press(QKeyCombination key)
+{
+    QTest::keyClick(MonCom::instance().focusWidget(), key.key(), key.keyboardModifiers());
+}
 
 }  // namespace
 
@@ -46,15 +49,20 @@ private slots:
         QTest::addColumn<QString>("italian");
         QTest::newRow("dropped line") << "the line dropped or the device was removed"
                                       << "la linea è caduta o il dispositivo è stato scollegato";
-        QTest::newRow("port number kept") << "No device has port number 12" << "Nessun dispositivo ha il numero di porta 12";
-        QTest::newRow("server's value words") << "the device server set rate 9600 when asked for rate 19200 (127.0.0.1:4001)"
-                                              << "il server seriale ha impostato velocità 9600 invece di velocità 19200 "
-                                                 "(127.0.0.1:4001)";
-        QTest::newRow("three places") << "the device server at h:1 did not answer the line settings 9600,E,7,2 within 3 s"
-                                      << "il server seriale a h:1 non ha risposto alle impostazioni di linea 9600,E,7,2 "
-                                         "entro 3 s";
-        QTest::newRow("a % in the text") << "\"tcp://%1\" is not tcp://HOST:PORT" << "\"tcp://%1\" non è tcp://HOST:PORT";
-        QTest::newRow("the system's reason as it is") << "Permission denied" << "Permission denied";
+        QTest::newRow("port number kept") << "No device has port number 12"
+                                          << "Nessun dispositivo ha il numero di porta 12";
+        QTest::newRow("server's value words")
+            << "the device server set rate 9600 when asked for rate 19200 (127.0.0.1:4001)"
+            << "il server seriale ha impostato velocità 9600 invece di velocità 19200 "
+               "(127.0.0.1:4001)";
+        QTest::newRow("three places")
+            << "the device server at h:1 did not answer the line settings 9600,E,7,2 within 3 s"
+            << "il server seriale a h:1 non ha risposto alle impostazioni di linea 9600,E,7,2 "
+               "entro 3 s";
+        QTest::newRow("a % in the text") << "\"tcp://%1\" is not tcp://HOST:PORT"
+                                         << "\"tcp://%1\" non è tcp://HOST:PORT";
+        QTest::newRow("the system's reason as it is") << "Permission denied"
+                                                      << "Permission denied";
         QTest::newRow("only a whole text") << "the line dropped or the device was removed twice"
                                            << "the line dropped or the device was removed twice";
     }
@@ -106,7 +114,10 @@ private slots:
         // The menu keys ask the window, not the text box, for a context menu.
         struct MenuRequests : QObject {
             int count = 0;
-            bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::ContextMenu && ++count; }
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                return event->type() == QEvent::ContextMenu && ++count;
+            }
         } requests;
         monitor->installEventFilter(&requests);
         press(Qt::Key_Menu);
@@ -143,9 +154,10 @@ private slots:
         window.ui().CmbBaudRate->setCurrentIndex(3);
         window.ui().CmbTerminale->setCurrentIndex(1);
         const auto name = [](QWidget* widget) { return accessible(widget)->text(QAccessible::Name); };
-        QCOMPARE(QStringList({name(window.ui().CmbBaudRate), name(window.ui().CmbTerminale), name(window.ui().CmbNewAddr),
-                              name(window.ui().CobNewBaudRate), name(window.ui().Command5)}),
-                 QStringList({"baud rate", "Terminale", "New Addr.", "Baud", "Verifica esistenza matricola"}));
+        QCOMPARE(
+            QStringList({name(window.ui().CmbBaudRate), name(window.ui().CmbTerminale), name(window.ui().CmbNewAddr),
+                         name(window.ui().CobNewBaudRate), name(window.ui().Command5)}),
+            QStringList({"baud rate", "Terminale", "New Addr.", "Baud", "Verifica esistenza matricola"}));
         QSet<QString> esiti{name(window.ui().TxtEsitoGetMatricola)};
         for (QLineEdit* box : window.TxtEsito)
             esiti << name(box);
@@ -166,7 +178,9 @@ private slots:
             box->close();
         });
         QtDialogs(&parent).message("Password errata!");
-        QVERIFY2(width > QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(parent.windowTitle()) + 80,
+        QVERIFY2(width
+                     > QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(parent.windowTitle())
+                           + 80,
                  qPrintable(QString::number(width)));
     }
 };

@@ -11,8 +11,8 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QDeadlineTimer>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLineEdit>
 #include <QStatusBar>
@@ -49,13 +49,11 @@ public:
     static constexpr const char* Reader1 = " 1 \r\n9600\r\n 1 \r\n";  // port 1, 9600 baud, terminal 1
 
     explicit ConsoleOnPort(const char* settings = Reader1, const std::function<void(const QDir&)>& prepare = {})
-        : m_port(std::make_unique<SimulatedPort>(clock)),
-          m_registry(m_port->opener(), clock,
-                     [this] {
-                         clock.advance(1);
-                         if (duringWait)
-                             duringWait();
-                     })
+        : m_port(std::make_unique<SimulatedPort>(clock)), m_registry(m_port->opener(), clock, [this] {
+              clock.advance(1);
+              if (duringWait)
+                  duringWait();
+          })
     {
         QFile file(path("Seriale.cfg"));
         if (settings && !(file.open(QIODevice::WriteOnly) && file.write(settings) > 0))
@@ -122,9 +120,13 @@ public:
         QStringList out;
         for (const std::string& bytes : m_port->writes()) {
             const std::optional<Frame> frame = Frame::decode(bytes);
-            const ReaderCommand* command = frame ? ReaderCommand::carriedBy(frame->set ? "S" : "P", frame->data) : nullptr;
-            out << (command ? QStringLiteral("%1 %2 %3").arg(frame->term).arg(command->name)
-                                  .arg(QString::fromLatin1(frame->data.substr(strlen(command->code)))).trimmed()
+            const ReaderCommand* command
+                = frame ? ReaderCommand::carriedBy(frame->set ? "S" : "P", frame->data) : nullptr;
+            out << (command ? QStringLiteral("%1 %2 %3")
+                                  .arg(frame->term)
+                                  .arg(command->name)
+                                  .arg(QString::fromLatin1(frame->data.substr(strlen(command->code))))
+                                  .trimmed()
                             : QString::fromStdString(hex(bytes)));
         }
         return out;
@@ -155,7 +157,9 @@ private:
 // A frame from reader 1 carrying `data`, with its check character.
 inline std::string fromReader1(const std::string& data)
 {
-    const std::string frame = "\x02" "0!" + data + "\x03";
+    const std::string frame = "\x02"
+                              "0!"
+                              + data + "\x03";
     return frame + Frame::check(frame);
 }
 

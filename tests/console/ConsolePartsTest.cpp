@@ -47,21 +47,27 @@ struct RecordingView : TrafficView {
     void AttivaLed_TX() override { log.push_back("Led_TX"); }
     void AttivaLed_RX() override { log.push_back("Led_RX"); }
     void AttivaLed_TO() override { log.push_back("Led_TO"); }
-    void MostraErrore(int16_t codice, const std::string& text) override { log.push_back("Errore " + std::to_string(codice) + " " + text); }
+    void MostraErrore(int16_t codice, const std::string& text) override
+    {
+        log.push_back("Errore " + std::to_string(codice) + " " + text);
+    }
 };
 
 // Command box before TX lamp; RX lamp, answer box, then the reading handler; a time-out its lamp; a failure shown.
 TEST(LinkRelayTest, EventsReachMonitorAndReadingHandlerInOrder)
 {
     RecordingView view;
-    LinkRelay relay([&]() -> TrafficView& { return view; }, [&](const std::string& text) { view.log.push_back("Lettura " + test::hex(text)); });
-    relay.ComTX("\x02" "0!2\x03\x22");
+    LinkRelay relay([&]() -> TrafficView& { return view; },
+                    [&](const std::string& text) { view.log.push_back("Lettura " + test::hex(text)); });
+    relay.ComTX("\x02"
+                "0!2\x03\x22");
     relay.ComRX("\x06");
     relay.ComRX("");
     relay.ComTO();
     relay.Errore(5, "Input/output error");
-    EXPECT_EQ(view.log, (std::vector<std::string>{"TextComando 02 30 21 32 03 22", "Led_TX", "Led_RX", "Risposta 06", "Lettura 06",
-                                                  "Led_RX", "Risposta ", "Lettura ", "Led_TO", "Errore 5 Input/output error"}));
+    EXPECT_EQ(view.log, (std::vector<std::string>{"TextComando 02 30 21 32 03 22", "Led_TX", "Led_RX", "Risposta 06",
+                                                  "Lettura 06", "Led_RX", "Risposta ", "Lettura ", "Led_TO",
+                                                  "Errore 5 Input/output error"}));
 }
 
 // A turn is given at the first ask, then 20 ms after the last turn given (not the last asked), the clock wrapping too.

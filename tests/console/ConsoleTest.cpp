@@ -118,7 +118,8 @@ private slots:
             QCOMPARE(entries, (QStringList{"1200", "2400", "4800", "9600", "19200", "38400"}));
             QCOMPARE(list->currentIndex(), -1);
         }
-        for (const auto& [name, count] : {std::pair{"CmbTerminale", 257}, {"CmbNewAddr", 256}, {"cmbSetIndirizzo", 256}}) {
+        for (const auto& [name, count] :
+             {std::pair{"CmbTerminale", 257}, {"CmbNewAddr", 256}, {"cmbSetIndirizzo", 256}}) {
             auto* addresses = window.findChild<QComboBox*>(name);
             QSignalSpy selections(addresses, &QComboBox::currentIndexChanged);
             window.RiempiIndirizzi();
@@ -157,16 +158,19 @@ private slots:
     {
         frmSibrant& window = m_console->window();
         const QStringList sent = QString("Text11_0 Text11_1 Text11_2 Text11_3 Text11_4 Text11_5 Text3 Text4 Text5 "
-                                         "Text14 Text8 txtCodeAddr").split(' ');
+                                         "Text14 Text8 txtCodeAddr")
+                                     .split(' ');
         for (QLineEdit* box : window.findChildren<QLineEdit*>()) {
             box->clear();
             for (const char* typed : {"1", "\u00E9", "\U0001F600", "\u20AC"})
                 QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString::fromUtf8(typed), Qt::NoModifier);
             for (const char* pasted : {"\u00B0", "a\U0001F600"})
                 box->insert(QString::fromUtf8(pasted));
-            const char* kept = sent.contains(box->objectName()) ? "1\u00E9\u00B0" : "1\u00E9\U0001F600\u20AC\u00B0a\U0001F600";
+            const char* kept
+                = sent.contains(box->objectName()) ? "1\u00E9\u00B0" : "1\u00E9\U0001F600\u20AC\u00B0a\U0001F600";
             QCOMPARE(box->objectName() + '=' + box->text(), box->objectName() + '=' + QString::fromUtf8(kept));
-            QAccessibleEditableTextInterface* editable = QAccessible::queryAccessibleInterface(box)->editableTextInterface();
+            QAccessibleEditableTextInterface* editable
+                = QAccessible::queryAccessibleInterface(box)->editableTextInterface();
             editable->replaceText(0, static_cast<int>(box->text().size()), QString::fromUtf8("9\U0001F600\u20AC"));
             if (sent.contains(box->objectName()))
                 QCOMPARE(box->objectName() + '=' + box->text(), box->objectName() + '=' + QString::fromUtf8(kept));
@@ -207,7 +211,8 @@ private slots:
     void wiring_data()
     {
         const QStringList setupBase{"1 SetupBase 001000505001021"};
-        const QStringList getSetup{"1 GetSetupBase"};  // answered Tproto 1234, Rele 005, TMcode 010, Tbuzz 020, Tmac 3, Led_v 0
+        const QStringList getSetup{
+            "1 GetSetupBase"};  // answered Tproto 1234, Rele 005, TMcode 010, Tbuzz 020, Tmac 3, Led_v 0
         const QStringList serialSetup{"1 SetupSeriale 1:4"};  // address 26 at 19200
         const QStringList output{"1 SetOUTPUT 010005000"};
         const QStringList version{"1 GetVersioneFirmware"};
@@ -231,25 +236,31 @@ private slots:
             {"Tbuzz ' 10'", {"Command4", "Text11_3= 10", Ack, {}, "", "errore dati TBuzz"}},
             {"Tmac 8", {"Command4", "Text11_4=8", Ack, {}, "", "errore dati TMac"}},
             {"Led_v 12", {"Command4", "Text11_5=12", Ack, {}, "", "errore dati LedV"}},
-            {"GetSetupBase", {"Command6", "", bytes("02 30 21 31 32 33 34 30 30 35 30 31 30 30 32 30 33 30 03 21"), getSetup,
-             "TxtEsito_4=0;Text11_6=0;Text11_7=3;Text11_8=020;Text11_9=010;Text11_10=005;Text11_11=1234"}},
-            {"GetSetupBase, silent", {"Command6", "", Silence, getSetup,
-             "TxtEsito_4=1;Text11_6=N;Text11_7=N;Text11_8=N;Text11_9=N;Text11_10=N;Text11_11=N"}},
+            {"GetSetupBase",
+             {"Command6", "", bytes("02 30 21 31 32 33 34 30 30 35 30 31 30 30 32 30 33 30 03 21"), getSetup,
+              "TxtEsito_4=0;Text11_6=0;Text11_7=3;Text11_8=020;Text11_9=010;Text11_10=005;Text11_11=1234"}},
+            {"GetSetupBase, silent",
+             {"Command6", "", Silence, getSetup,
+              "TxtEsito_4=1;Text11_6=N;Text11_7=N;Text11_8=N;Text11_9=N;Text11_10=N;Text11_11=N"}},
             {"Set", {"CmdSetSetupSeriale", "CmbNewAddr=026;CobNewBaudRate=19200", Ack, serialSetup, "TxtEsito_0=0"}},
-            {"Set, silent", {"CmdSetSetupSeriale", "CmbNewAddr=026;CobNewBaudRate=19200", Silence, serialSetup, "TxtEsito_0=1"}},
-            {"Set, terminal 256", {"CmdSetSetupSeriale", "CmbTerminale=256;CmbNewAddr=", Ack, {}, "",
-             "Selezionare il nuovo indirizzo"}},
-            {"Loop BaudRate, terminal 256", {"Command10", "CmbTerminale=256;CmbNewAddr=", Ack, {}, "",
-             "Selezionare il nuovo indirizzo"}},
-            {"Set Indirizzo 12, to every reader", {"cmdSetIndirizzo", "cmbSetIndirizzo=012;txtCodeAddr=0000012345", Silence,
-             QStringList{"256 SetIndirizzo 0<0000012345"}, "TxtEsito_9=0"}},
-            {"Set Indirizzo, no address", {"cmdSetIndirizzo", "txtCodeAddr=0000012345", Ack, {}, "",
-             "Selezionare l'indirizzo da assegnare"}},
+            {"Set, silent",
+             {"CmdSetSetupSeriale", "CmbNewAddr=026;CobNewBaudRate=19200", Silence, serialSetup, "TxtEsito_0=1"}},
+            {"Set, terminal 256",
+             {"CmdSetSetupSeriale", "CmbTerminale=256;CmbNewAddr=", Ack, {}, "", "Selezionare il nuovo indirizzo"}},
+            {"Loop BaudRate, terminal 256",
+             {"Command10", "CmbTerminale=256;CmbNewAddr=", Ack, {}, "", "Selezionare il nuovo indirizzo"}},
+            {"Set Indirizzo 12, to every reader",
+             {"cmdSetIndirizzo", "cmbSetIndirizzo=012;txtCodeAddr=0000012345", Silence,
+              QStringList{"256 SetIndirizzo 0<0000012345"}, "TxtEsito_9=0"}},
+            {"Set Indirizzo, no address",
+             {"cmdSetIndirizzo", "txtCodeAddr=0000012345", Ack, {}, "", "Selezionare l'indirizzo da assegnare"}},
             {"Output, silent", {"Command1", "Text3=10;Text4=5;Text5=0", Silence, output, "TxtEsito_2=1"}},
-            {"Versione", {"CmdGetFirmwareVersion", "", from1("SIM LETTORE 1.00"), version,
-             "TxtEsito_7=0;TxtFirmwareVersion=SIM LETTORE 1.00"}},
-            {"Versione, spoilt", {"CmdGetFirmwareVersion", "",
-             bytes("02 30 21 53 49 4D 20 4C 45 54 54 4F 52 45 20 31 2E 30 30 03 08"), version, "TxtEsito_7=2;TxtFirmwareVersion=N"}},
+            {"Versione",
+             {"CmdGetFirmwareVersion", "", from1("SIM LETTORE 1.00"), version,
+              "TxtEsito_7=0;TxtFirmwareVersion=SIM LETTORE 1.00"}},
+            {"Versione, spoilt",
+             {"CmdGetFirmwareVersion", "", bytes("02 30 21 53 49 4D 20 4C 45 54 54 4F 52 45 20 31 2E 30 30 03 08"),
+              version, "TxtEsito_7=2;TxtFirmwareVersion=N"}},
             {"Clear Globale, silent", {"Command3_0", "Text8=0000000042", Silence, clear, "TxtEsito_5=1"}},
             {"Aggiungi", {"Command3_1", "Text8=0000000042", from1("2"), add, "TxtEsito_5=2"}},
             {"Aggiungi, spoilt", {"Command3_1", "Text8=0000000042", spoiltStatus, add, "TxtEsito_5=2"}},
@@ -261,14 +272,18 @@ private slots:
             {"Esistenza, empty", {"Command5", "Text14=", Ack, {}, "", "Inserire Badge"}},
             {"Prima", {"CmdGetPrima", "", serial, QStringList{"1 GetMatricolaPrima", ack}, serialRead}},
             {"Corrente", {"CmdGetCorrente", "", serial, QStringList{"1 GetMatricolaCorrente", ack}, serialRead}},
-            {"Corrente, spoilt", {"CmdGetCorrente", "", bytes("02 30 21 53 4E 03 4E"), QStringList{"1 GetMatricolaCorrente"},
-             "TxtEsitoGetMatricola=2;TxtRispGetMatricola=N"}},
+            {"Corrente, spoilt",
+             {"CmdGetCorrente", "", bytes("02 30 21 53 4E 03 4E"), QStringList{"1 GetMatricolaCorrente"},
+              "TxtEsitoGetMatricola=2;TxtRispGetMatricola=N"}},
             {"Prossima", {"CmdGetProssima", "", serial, QStringList{"1 GetMatricolaNext", ack}, serialRead}},
-            {"GetTransazione", {"Command7", "TxtBadge_1=old", from1("10000000042"), QStringList{query, ack},
-             "TxtEsito_8=0;TxtBadge_0=0000000042;TxtBadge_1="}},
-            {"GetTransazione, unticked", {"Command7", "ChkAutoAck=0", from1("10000000042"), QStringList{query},
-             "TxtEsito_8=0;TxtBadge_0=0000000042"}},
-            {"GetTransazione, silent", {"Command7", "TxtBadge_0=old", Silence, QStringList{query}, "TxtEsito_8=1;TxtBadge_0="}},
+            {"GetTransazione",
+             {"Command7", "TxtBadge_1=old", from1("10000000042"), QStringList{query, ack},
+              "TxtEsito_8=0;TxtBadge_0=0000000042;TxtBadge_1="}},
+            {"GetTransazione, unticked",
+             {"Command7", "ChkAutoAck=0", from1("10000000042"), QStringList{query},
+              "TxtEsito_8=0;TxtBadge_0=0000000042"}},
+            {"GetTransazione, silent",
+             {"Command7", "TxtBadge_0=old", Silence, QStringList{query}, "TxtEsito_8=1;TxtBadge_0="}},
             {"Ack", {"CmdAck", "", Silence, QStringList{ack}, ""}},
             {"Inserisci", {"Command11", "TxtDa=7;TxtA=8", from1("1"), range, "TxtRisposta=0000000008 1"}},
             {"Inserisci, silent", {"Command11", "TxtDa=7;TxtA=8", Silence, range, "TxtRisposta=0000000008 "}},
@@ -292,7 +307,8 @@ private slots:
         QCOMPARE(boxTexts(), expected);
         const test::RecordingDialogs& dialogs = m_console->dialogs;
         QCOMPARE(dialogs.messages, (row.message.isEmpty() ? Messages() : Messages{{row.message, Icon::None}}));
-        QCOMPARE(dialogs.passwordPrompts.size(), size_t(dialogs.passwords.empty() && !row.sent.isEmpty() && m_passwordGiven));
+        QCOMPARE(dialogs.passwordPrompts.size(),
+                 size_t(dialogs.passwords.empty() && !row.sent.isEmpty() && m_passwordGiven));
         QCOMPARE(m_console->status(), QString());
     }
 
@@ -303,8 +319,10 @@ private slots:
         using Prompt = std::pair<QString, QString>;
         const Prompt prompt(QString::fromUtf8("Per modificare queste impostazioni è necessario inserire la password."),
                             "Password richiesta");
-        const std::pair<QString, std::optional<QString>> rows[] = {  // button, answer (none: Cancel)
-            {"CmdSetSetupSeriale", "7391 "}, {"CmdSetSetupSeriale", std::nullopt}, {"Command10", "7390"}};
+        const std::pair<QString, std::optional<QString>> rows[] = {// button, answer (none: Cancel)
+                                                                   {"CmdSetSetupSeriale", "7391 "},
+                                                                   {"CmdSetSetupSeriale", std::nullopt},
+                                                                   {"Command10", "7390"}};
         for (const auto& [button, answer] : rows) {
             start(ConsoleOnPort::Reader1);
             test::RecordingDialogs& dialogs = m_console->dialogs;
@@ -389,14 +407,17 @@ private slots:
             QStringList sent;  // a reader's reception: then Output as the form starts
         } rows[] = {
             {"CmdGetFirmwareVersion", "Comando in corso: Versione Firmware", false, {"1 GetVersioneFirmware"}},
-            {"Command11", "Comando in corso: Inserisci Badge", false,
+            {"Command11",
+             "Comando in corso: Inserisci Badge",
+             false,
              {"1 CreaBadge 0000000000", "1 CreaBadge 0000000001"}},
             {"", "Ricezione dal lettore in corso", true, {"1 SetOUTPUT 010010010"}},
         };
         const QStringList controls = QString("Command4 Command6 CmdSetSetupSeriale Command10 cmdSetIndirizzo Command1 "
                                              "CmdGetFirmwareVersion Command3_0 Command3_1 Command3_2 Command5 "
                                              "CmdGetPrima Command7 CmdAck Command11 TxtNumCom CmbBaudRate CmbTerminale "
-                                             "optMultiMaster_1").split(' ');
+                                             "optMultiMaster_1")
+                                         .split(' ');
         for (const auto& row : rows) {
             start(ConsoleOnPort::Reader1);
             m_console->fill("TxtDa=0;TxtA=1");
@@ -405,7 +426,8 @@ private slots:
             m_console->duringWait = [&] {
                 for (const QString& name : controls)  // at every exchange of a command
                     QVERIFY2(m_console->control<QWidget>(name)->isEnabled() == row.controlsOn
-                             || (turns > 0 && row.controlsOn), qPrintable(name));
+                                 || (turns > 0 && row.controlsOn),
+                             qPrintable(name));
                 if (turns++ > 0)
                     return;
                 QCOMPARE(m_console->status(), row.status);
@@ -431,7 +453,9 @@ private slots:
     // the range at once, acknowledging what it held without the quiet line a time-out leaves due.
     void stopEndsTheWaitUnderWay()
     {
-        const std::string unchecked = "\x02" "0%P0000054321\x03", reading = unchecked + Frame::check(unchecked);
+        const std::string unchecked = "\x02"
+                                      "0%P0000054321\x03",
+                          reading = unchecked + Frame::check(unchecked);
         m_console->click(m_console->window().optMultiMaster[1]);
         m_console->link().setQuietGapAfterTimeOut(clsComunicazioni::UsualQuietGapMs);
         m_console->fill("TxtDa=0;TxtA=2000");
@@ -498,7 +522,9 @@ private slots:
             {"port in use", {at2400, "TxtNumCom=7", "port 7", "Seriale già utilizzata", "1 2400 2400 000 000", at2400}},
             {"port missing", {at2400, "TxtNumCom=8", "port 8", "Seriale inesistente", "1 2400 2400 000 000", at2400}},
             {"port 40000", {at2400, "TxtNumCom=40000", "", "Seriale inesistente", "1 2400 2400 000 000", at2400}},
-            {"rate chosen", {at2400, "CmbBaudRate=19200", "settings 19200,N,8,1", "", "1 19200 2400 000 000", " 1 \r\n19200\r\n 0 \r\n"}},
+            {"rate chosen",
+             {at2400, "CmbBaudRate=19200", "settings 19200,N,8,1", "", "1 19200 2400 000 000",
+              " 1 \r\n19200\r\n 0 \r\n"}},
             {"rate in use chosen", {at2400, "CmbBaudRate=2400", "", "", "1 2400 2400 000 000", at2400}},
             {"terminal chosen", {at2400, "CmbTerminale=007", "", "", "1 2400 2400 007 007", " 1 \r\n2400\r\n 7 \r\n"}},
             {"all chosen", {at2400, "CmbTerminale=256", "", "", "1 2400 2400 256 ", " 1 \r\n2400\r\n 256 \r\n"}},
@@ -520,10 +546,15 @@ private slots:
             m_console->fill(row.change);
         }
         const auto calls = port().controlCalls();
-        QVERIFY(row.call.isEmpty() ? calls.empty() : std::find(calls.begin(), calls.end(), row.call.toStdString()) != calls.end());
-        QCOMPARE(m_console->dialogs.messages, (row.message.isEmpty() ? Messages() : Messages{{row.message, Icon::None}}));
-        QCOMPARE(QStringList({ui().TxtNumCom->text(), ui().CmbBaudRate->currentText(), ui().CobNewBaudRate->currentText(),
-                           ui().CmbTerminale->currentText(), ui().CmbNewAddr->currentText()}).join(' '), row.shown);
+        QVERIFY(row.call.isEmpty() ? calls.empty()
+                                   : std::find(calls.begin(), calls.end(), row.call.toStdString()) != calls.end());
+        QCOMPARE(m_console->dialogs.messages,
+                 (row.message.isEmpty() ? Messages() : Messages{{row.message, Icon::None}}));
+        QCOMPARE(
+            QStringList({ui().TxtNumCom->text(), ui().CmbBaudRate->currentText(), ui().CobNewBaudRate->currentText(),
+                         ui().CmbTerminale->currentText(), ui().CmbNewAddr->currentText()})
+                .join(' '),
+            row.shown);
         QCOMPARE(ui().cmbSetIndirizzo->currentIndex(), -1);
         const QList<QByteArray> lines = row.written.split('\r');  // the link holds what is row.written
         QCOMPARE(QByteArray::number(port().number()), lines[0].trimmed());
@@ -538,7 +569,8 @@ private slots:
     void monitorAndMultimasterOptions()
     {
         const auto monitors = [] {
-            return std::ranges::count_if(QApplication::topLevelWidgets(), [](QWidget* w) { return qobject_cast<MonCom*>(w); });
+            return std::ranges::count_if(QApplication::topLevelWidgets(),
+                                         [](QWidget* w) { return qobject_cast<MonCom*>(w); });
         };
         QApplication::setActiveWindow(&m_console->window());
         QVERIFY(QTest::qWaitForWindowActive(&m_console->window()) && monitors() == 0);
@@ -569,8 +601,10 @@ private slots:
         QVERIFY(QDir(m_console->path(".")).removeRecursively());
         m_console->closeWindow();
         QCOMPARE(m_console->dialogs.messages.size(), 1u);
-        QVERIFY(QRegularExpression("^Impossibile scrivere Seriale.cfg \\(.+\\): le impostazioni non sono state salvate\\.$")
-                    .match(m_console->dialogs.messages.front().first).hasMatch());
+        QVERIFY(
+            QRegularExpression("^Impossibile scrivere Seriale.cfg \\(.+\\): le impostazioni non sono state salvate\\.$")
+                .match(m_console->dialogs.messages.front().first)
+                .hasMatch());
         QTemporaryDir startedFrom;
         std::ofstream(startedFrom.filePath("Seriale.cfg").toStdString()) << " 5 \r\n19200\r\n 7 \r\n";
         QString gone;
@@ -579,9 +613,11 @@ private slots:
             gone = folder.path();
             folder.removeRecursively();
         });
-        QCOMPARE(m_console->dialogs.messages, (Messages{{"Impossibile usare la cartella delle impostazioni " + gone
-                                                         + " (No such file or directory): le impostazioni non saranno "
-                                                           "lette né salvate.", Icon::Exclamation}}));
+        QCOMPARE(m_console->dialogs.messages,
+                 (Messages{{"Impossibile usare la cartella delle impostazioni " + gone
+                                + " (No such file or directory): le impostazioni non saranno "
+                                  "lette né salvate.",
+                            Icon::Exclamation}}));
         QCOMPARE(ui().TxtNumCom->text() + ui().CmbTerminale->currentText(), QString("1000"));
         m_console->closeWindow();
         QCOMPARE(m_console->dialogs.messages.size(), 1u);
@@ -590,12 +626,15 @@ private slots:
         QCOMPARE(kept.readAll(), QByteArray(" 5 \r\n19200\r\n 7 \r\n"));
         m_console->dialogs.messages.clear();
         m_console->console().tellSettingsFolder({"/h/.lettore", {}, "/h/.config/lettore", "Not a directory"});
-        QCOMPARE(m_console->dialogs.messages, (Messages{{"Impossibile usare la cartella delle impostazioni /h/.config/lettore "
-                                                         "(Not a directory): si usa /h/.lettore.", Icon::Exclamation}}));
+        QCOMPARE(m_console->dialogs.messages,
+                 (Messages{{"Impossibile usare la cartella delle impostazioni /h/.config/lettore "
+                            "(Not a directory): si usa /h/.lettore.",
+                            Icon::Exclamation}}));
         start(nullptr, [](const QDir& folder) { folder.mkpath("Seriale.cfg/x"); });
         m_console->closeWindow();
         QCOMPARE(m_console->dialogs.messages, (Messages{{"Impossibile leggere Seriale.cfg: le impostazioni non saranno "
-                                                         "salvate alla chiusura.", Icon::Exclamation}}));
+                                                         "salvate alla chiusura.",
+                                                         Icon::Exclamation}}));
         QVERIFY(QFileInfo(m_console->path("Seriale.cfg/x")).isDir());
         start(nullptr, [](const QDir& folder) {
             std::ofstream(folder.filePath("stored.cfg").toStdString()) << " 4 \r\n2400";
@@ -605,7 +644,8 @@ private slots:
         });
         m_console->closeWindow();
         QVERIFY(m_console->dialogs.messages.empty() && QFileInfo(m_console->path("Seriale.cfg")).isSymLink());
-        QCOMPARE(m_console->fileContents("stored.cfg") + m_console->fileContents("victim"), (" 4 \r\n2400\r\n 0 \r\nuntouched"));
+        QCOMPARE(m_console->fileContents("stored.cfg") + m_console->fileContents("victim"),
+                 (" 4 \r\n2400\r\n 0 \r\nuntouched"));
         start(nullptr);
         bool asked = false;
         m_console->duringWait = [&] {
@@ -647,8 +687,8 @@ private slots:
         QCOMPARE(ui().TxtRisposta->text(), QString("0000032767 0"));
         QCOMPARE(test::sampleResources()->descriptors, descriptors);
         const auto [earlyKb, lateKb] = test::residentGrowth(resident);
-        std::printf("console soak: %zu samples, resident %ld kB early, %ld kB late\n",
-                    resident.size(), earlyKb, lateKb);
+        std::printf("console soak: %zu samples, resident %ld kB early, %ld kB late\n", resident.size(), earlyKb,
+                    lateKb);
         // Sound runs grow a few pages (8 kB measured); 10 bytes leaked a code exceed 256 kB.
         QVERIFY2(lateKb - earlyKb <= 256, "resident memory grew");
     }

@@ -36,8 +36,8 @@ class FileWindowsTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ConsoleOnPort> m_console;
-    std::set<std::string> m_list;           // reader 1's white list
-    std::vector<std::string> m_records;     // its stored transactions
+    std::set<std::string> m_list;  // reader 1's white list
+    std::vector<std::string> m_records;  // its stored transactions
     FileWindowsOpener& opener() { return m_console->console().fileWindows(); }
     FileJobWindow& importWindow() { return opener().listImport().jobWindow(); }
     FileJobWindow& downloadWindow() { return opener().transactionDownload().jobWindow(); }
@@ -132,8 +132,8 @@ private slots:
         QVERIFY(write->isEnabled());
         m_console->port().clearRecord();
         m_console->click(write);
-        QCOMPARE(m_console->sent(), QStringList({"1 CreaBadge 0000000043", "1 VerificaBadge 0000000042",
-                                                 "1 VerificaBadge 0000000043"}));
+        QCOMPARE(m_console->sent(),
+                 QStringList({"1 CreaBadge 0000000043", "1 VerificaBadge 0000000042", "1 VerificaBadge 0000000043"}));
         QCOMPARE(window.summary()->text(), QString("Tutti i 2 codici sono sul lettore (riletti uno a uno)."));
         QVERIFY(!QFile::exists(list + ".journal") && !write->isEnabled());
     }
@@ -147,15 +147,18 @@ private slots:
         choose(window, file("altro.csv", "Codice\n42\n"));
         m_console->click(download);
         QVERIFY(m_console->port().writes().empty());
-        QCOMPARE(window.summary()->text(), QString::fromUtf8("Il file non è un file di transazioni: sceglierne un altro."));
+        QCOMPARE(window.summary()->text(),
+                 QString::fromUtf8("Il file non è un file di transazioni: sceglierne un altro."));
         const QString csv = file("t.csv", TransactionFile::header() + "1,T,1,=\"0000000001\",\r\n");
         choose(window, csv);
-        QCOMPARE(window.summary()->text(), QString::fromUtf8("Il file contiene già 1 transazioni; le nuove si aggiungono in fondo."));
+        QCOMPARE(window.summary()->text(),
+                 QString::fromUtf8("Il file contiene già 1 transazioni; le nuove si aggiungono in fondo."));
         m_records = {"10000000042", "00000000043"};
         m_console->click(download);
         QCOMPARE(TransactionFile::countRecords(csv.toStdString()), 3u);
         QVERIFY(m_records.empty());
-        QCOMPARE(window.summary()->text(), QString("Scaricate 2 transazioni (0 ripetute): il lettore non ne ha altre."));
+        QCOMPARE(window.summary()->text(),
+                 QString("Scaricate 2 transazioni (0 ripetute): il lettore non ne ha altre."));
     }
 
     // "Interrompi" ends a download after the record in hand; closing the window during a job

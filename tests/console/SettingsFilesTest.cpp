@@ -18,18 +18,25 @@ namespace lettore {
 // Each line read on its own; what is missing or out of range keeps its default (port 1, 9600, terminal 0).
 TEST(ConnectionSettingsTest, ReadsEachLineOnItsOwn)
 {
-    const std::pair<std::string, const char*> rows[] = {  // file, as written back
-        {"", " 1 \r\n9600\r\n 0 \r\n"}, {" 3 \r\n", " 3 \r\n9600\r\n 0 \r\n"},
-        {" 3 \r\n4800", " 3 \r\n4800\r\n 0 \r\n"}, {"2\n2400\n5\n", " 2 \r\n2400\r\n 5 \r\n"},
-        {"40000\r\n1200\r\n 4 \r\n", " 1 \r\n1200\r\n 4 \r\n"}, {" 2 \r\n1200\r\n-32769\r\n", " 2 \r\n1200\r\n 0 \r\n"},
+    const std::pair<std::string, const char*> rows[] = {
+        // file, as written back
+        {"", " 1 \r\n9600\r\n 0 \r\n"},
+        {" 3 \r\n", " 3 \r\n9600\r\n 0 \r\n"},
+        {" 3 \r\n4800", " 3 \r\n4800\r\n 0 \r\n"},
+        {"2\n2400\n5\n", " 2 \r\n2400\r\n 5 \r\n"},
+        {"40000\r\n1200\r\n 4 \r\n", " 1 \r\n1200\r\n 4 \r\n"},
+        {" 2 \r\n1200\r\n-32769\r\n", " 2 \r\n1200\r\n 0 \r\n"},
         {"-5 \r\n1200\r\n-32768 \r\n", "-5 \r\n1200\r\n-32768 \r\n"},
         {"32767\r\n1200\r\n-32768\r\n", " 32767 \r\n1200\r\n-32768 \r\n"},
         {"32768\r\n1200\r\n32768\r\n", " 1 \r\n1200\r\n 0 \r\n"},
-        {"32767.5\r\n1200\r\n 7 \r\n", " 1 \r\n1200\r\n 7 \r\n"}, {"abc\r\n9600\r\n\r\n", " 0 \r\n9600\r\n 0 \r\n"},
+        {"32767.5\r\n1200\r\n 7 \r\n", " 1 \r\n1200\r\n 7 \r\n"},
+        {"abc\r\n9600\r\n\r\n", " 0 \r\n9600\r\n 0 \r\n"},
         {" 3 9\r\n38400,x\r\n 12,4\r\n", " 3 \r\n38400\r\n 12 \r\n"},
-        {"3abc\r\n9600\r\n 1 \r\n", " 3 \r\n9600\r\n 1 \r\n"}, {"2.5\r\n9600\r\n3.5\r\n", " 2 \r\n9600\r\n 4 \r\n"},
+        {"3abc\r\n9600\r\n 1 \r\n", " 3 \r\n9600\r\n 1 \r\n"},
+        {"2.5\r\n9600\r\n3.5\r\n", " 2 \r\n9600\r\n 4 \r\n"},
         {" 1 \r\n  9600  \r\n 0 \r\n", " 1 \r\n9600\r\n 0 \r\n"},
-        {"1e400\r\n9600\r\n 5 \r\n", " 1 \r\n9600\r\n 5 \r\n"}, {"1e-400\r\n9600\r\n 5 \r\n", " 0 \r\n9600\r\n 5 \r\n"},
+        {"1e400\r\n9600\r\n 5 \r\n", " 1 \r\n9600\r\n 5 \r\n"},
+        {"1e-400\r\n9600\r\n 5 \r\n", " 0 \r\n9600\r\n 5 \r\n"},
     };
     for (const auto& [contents, read] : rows)
         EXPECT_EQ(ConnectionSettings::parse(contents).text(), read) << contents;
@@ -48,7 +55,8 @@ TEST(ConnectionSettingsTest, ReadsOnlyFourKilobytesOfARegularFile)
     using State = ConnectionSettings::FileState;
     State state = State::Read;
     const auto defaultsAnd = [&](State expected) {
-        const bool read = ConnectionSettings::load(file, &state).text() == " 1 \r\n9600\r\n 0 \r\n" && state == expected;
+        const bool read
+            = ConnectionSettings::load(file, &state).text() == " 1 \r\n9600\r\n 0 \r\n" && state == expected;
         fs::remove(file);
         return read;
     };
@@ -87,22 +95,29 @@ TEST(ProgramFoldersTest, SettingsGoToTheFirstUsableFolderNeverTheCurrentOne)
     EXPECT_EQ(std::make_tuple(build.settings, build.data, build.unusable), std::make_tuple(bin, bin, fs::path()));
     EXPECT_FALSE(fs::exists(usual));
 #ifndef _WIN32
-    const std::tuple<const char*, const char*, Paths> homes[] = {  // XDG_CONFIG_HOME, HOME, folders
-        {"", "/h", {"/h/.config/lettore", "/h/.lettore"}}, {"/x", "/h", {"/x/lettore", "/h/.lettore"}},
-        {"x", "/h", {"/h/.config/lettore", "/h/.lettore"}}, {"/x", "", {"/x/lettore"}}, {"", "h", {}}};
+    const std::tuple<const char*, const char*, Paths> homes[] = {// XDG_CONFIG_HOME, HOME, folders
+                                                                 {"", "/h", {"/h/.config/lettore", "/h/.lettore"}},
+                                                                 {"/x", "/h", {"/x/lettore", "/h/.lettore"}},
+                                                                 {"x", "/h", {"/h/.config/lettore", "/h/.lettore"}},
+                                                                 {"/x", "", {"/x/lettore"}},
+                                                                 {"", "h", {}}};
     for (const auto& [xdg, home, folders] : homes)
         EXPECT_EQ(ProgramFolders::userSettingsFolders(xdg, home), folders) << xdg << " " << home;
     fs::create_directories(data);
     std::ofstream(file.string()) << "x";
     const std::string notAFolder = std::make_error_code(std::errc::not_a_directory).message();
-    const std::tuple<Paths, fs::path, fs::path, std::string> rows[] = {  // tried, settings, unusable, reason
-        {{usual, fallback}, usual, {}, ""}, {{file / "lettore", fallback}, fallback, file / "lettore", notAFolder},
-        {{file, fallback}, fallback, file, notAFolder}, {{file / "lettore", file / "x"}, {}, file / "lettore", notAFolder},
-        {{}, {}, {}, ""}};
+    const std::tuple<Paths, fs::path, fs::path, std::string> rows[]
+        = {// tried, settings, unusable, reason
+           {{usual, fallback}, usual, {}, ""},
+           {{file / "lettore", fallback}, fallback, file / "lettore", notAFolder},
+           {{file, fallback}, fallback, file, notAFolder},
+           {{file / "lettore", file / "x"}, {}, file / "lettore", notAFolder},
+           {{}, {}, {}, ""}};
     for (const auto& [tried, settings, unusable, reason] : rows) {
         const ProgramFolders installed = ProgramFolders::locate(bin, tried);
         EXPECT_EQ(std::tie(installed.settings, installed.data, installed.unusable, installed.unusableReason),
-                  std::tie(settings, data, unusable, reason)) << tried.size();
+                  std::tie(settings, data, unusable, reason))
+            << tried.size();
         EXPECT_TRUE(settings.empty() || fs::is_directory(settings)) << settings;
     }
 #endif

@@ -12,7 +12,7 @@ namespace lettore::fuzz {
 // used up every value reads as zero or empty, so any input is a whole run.
 class FuzzInput {
 public:
-    FuzzInput(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+    FuzzInput(const uint8_t* data, size_t size) : m_data(data), m_size(size) { }
 
     bool empty() const { return m_used >= m_size; }
     uint8_t byte() { return empty() ? 0 : m_data[m_used++]; }
@@ -88,7 +88,7 @@ inline bool loneAckOrNak(const std::string& s) { return s == "\x06" || s == "\x1
 
 // A property every input must keep; a breach ends the run as a crash, so the
 // fuzzer keeps the input that caused it.
-#define FUZZ_CHECK(condition)                                                                             \
-    ((condition) ? void()                                                                                 \
-                 : (std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #condition), \
-                    std::abort()))
+#define FUZZ_CHECK(condition)                                                                                          \
+    ((condition)                                                                                                       \
+         ? void()                                                                                                      \
+         : (std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #condition), std::abort()))

@@ -23,8 +23,8 @@ namespace {
 // Raw bytes, a control byte, or a well-formed frame, to get past the checks.
 std::string piece(FuzzInput& in)
 {
-    static const char controls[] = {Frame::STX, Frame::ETX, Frame::ACK, Frame::NAK,
-                                    Frame::TolvaneStart, Frame::TolvaneEnd};
+    static const char controls[]
+        = {Frame::STX, Frame::ETX, Frame::ACK, Frame::NAK, Frame::TolvaneStart, Frame::TolvaneEnd};
     switch (in.pick(3)) {
     case 0: return in.bytes(24);
     case 1: return std::string(1, controls[in.pick(sizeof controls)]);
@@ -90,8 +90,8 @@ private:
     void dialectExchange()
     {
         using Link = clsComunicazioni;
-        static const decltype(&Link::Zem) routines[] = {&Link::Zem,     &Link::Parlow,   &Link::Quen,
-                                                        &Link::Sibrant, &Link::Sibrant2, &Link::Tolvane};
+        static const decltype(&Link::Zem) routines[]
+            = {&Link::Zem, &Link::Parlow, &Link::Quen, &Link::Sibrant, &Link::Sibrant2, &Link::Tolvane};
         static const char* const types[] = {"S", "P", "", "SP"};
         const size_t dialect = m_in.pick(6);
         const auto term = static_cast<int16_t>(m_in.inRange(-40, 300));
@@ -133,8 +133,8 @@ private:
 
         // After the send the exchange's own outcome comes first; every other
         // frame raised (before or after) is whole and checked.
-        const bool awaited = esito == Esito::TimedOut || esito == Esito::Rejected
-                             || (esito == Esito::Accepted && !answer.empty());
+        const bool awaited
+            = esito == Esito::TimedOut || esito == Esito::Rejected || (esito == Esito::Accepted && !answer.empty());
         int errors = 0, sent = 0;
         std::optional<Event> outcome;
         for (const Event& event : std::span(m_events).subspan(first)) {

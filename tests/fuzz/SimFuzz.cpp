@@ -105,8 +105,7 @@ private:
             const ReaderSettings settings = ReaderSettings::parse(m_in.bytes(60));
             if (m_readers.size() < 4)
                 m_readers.emplace_back(settings);
-        } catch (const std::invalid_argument&) {
-        }
+        } catch (const std::invalid_argument&) { }
     }
 
     void readings()

@@ -18,11 +18,11 @@ std::string text(const std::vector<FrameReader::Part>& parts)
     std::string out;
     for (const FrameReader::Part& part : parts) {
         const char* kind = part.kind == Kind::Lone         ? "lone"
-                         : part.kind == Kind::Noise        ? "noise"
-                         : part.kind == Kind::Unfinished   ? "unfinished"
-                         : part.kind == Kind::Overlong     ? "overlong"
-                         : part.cutShort                   ? "cut"
-                         : part.accepted                   ? "good"
+                           : part.kind == Kind::Noise      ? "noise"
+                           : part.kind == Kind::Unfinished ? "unfinished"
+                           : part.kind == Kind::Overlong   ? "overlong"
+                           : part.cutShort                 ? "cut"
+                           : part.accepted                 ? "good"
                                                            : "bad";
         out += (out.empty() ? "" : " | ") + std::string(kind) + " " + hex(part.bytes);
     }
@@ -49,12 +49,12 @@ std::string logged(const std::vector<TrafficRow>& rows)
 {
     std::string out;
     for (const TrafficRow& row : rows) {
-        const char* check = row.check == TrafficRow::Check::Good    ? " good"
-                          : row.check == TrafficRow::Check::Wrong   ? " wrong"
-                          : row.check == TrafficRow::Check::CutShort ? " cut"
-                                                                     : "";
+        const char* check = row.check == TrafficRow::Check::Good       ? " good"
+                            : row.check == TrafficRow::Check::Wrong    ? " wrong"
+                            : row.check == TrafficRow::Check::CutShort ? " cut"
+                                                                       : "";
         out += (out.empty() ? "" : " | ") + std::string(TrafficRow::name(row.kind))
-             + (row.data.empty() ? "" : " " + row.data) + check;
+               + (row.data.empty() ? "" : " " + row.data) + check;
     }
     return out;
 }
@@ -104,7 +104,7 @@ TEST(FrameReader, TolvaneAnswersAndRequests)
         {Tolvane, "3C 41 42 06", "cut 3C 41 42 06"},
         {Request, "04 04 31 05 02 30 21 06 03 16 04 04 02 31 58 03 04",
          "good 04 04 31 05 | good 02 30 21 06 03 16 | good 04 04 02 31 58 03 | noise 04"},
-        {Request, "02 30 21 04 04 31 05", "noise 02 30 21 | good 04 04 31 05"},        // EOT EOT gives the frame up
+        {Request, "02 30 21 04 04 31 05", "noise 02 30 21 | good 04 04 31 05"},  // EOT EOT gives the frame up
         {Request, "02 30 21 32 03 04 04 04 31 05", "bad 02 30 21 32 03 04 | good 04 04 31 05"},  // EOT as check
     };
     for (const auto& row : rows) {

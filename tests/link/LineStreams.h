@@ -11,11 +11,11 @@ namespace lettore::test {
 struct LineStream {
     const char* name;
     const char* bytes;
-    const char* parts;   // "kind bytes | ...": good, bad and cut frames, lone, noise
-    int16_t esito;       // of the exchange with reader 1
+    const char* parts;  // "kind bytes | ...": good, bad and cut frames, lone, noise
+    int16_t esito;  // of the exchange with reader 1
     const char* raised;  // the link's events after its send, "|" between
     const char* logged;  // the traffic rows: kind, data, check
-    const char* heard;   // "|" between
+    const char* heard;  // "|" between
 };
 
 #define LINE_R1 "02 30 21 41 03 51"
@@ -25,7 +25,10 @@ inline const LineStream lineStreams[] = {
     {"stray_stx_and_junk", "02 00 FF " LINE_R1, "noise 02 00 FF | good " LINE_R1, 0, "ComRX " LINE_R1,
      "noise | answer A good", LINE_R1},
     {"stx_inside_a_frame_that_passes", "02 30 21 02 41 03 53", "good 02 30 21 02 41 03 53", 0,
-     "ComRX 02 30 21 02 41 03 53", "answer \x02" "A good", "02 30 21 02 41 03 53"},
+     "ComRX 02 30 21 02 41 03 53",
+     "answer \x02"
+     "A good",
+     "02 30 21 02 41 03 53"},
     {"stx_inside_and_both_fail", "02 30 21 02 30 21 41 03 52", "noise 02 30 21 | bad 02 30 21 41 03 52", 2,
      "ComRX \"\"", "noise | answer A wrong", "02 30 21 41 03 52"},
     {"check_characters_ack_and_stx", "02 30 21 42 54 03 06 02 30 21 41 53 03 02",

@@ -40,12 +40,21 @@ TEST(PortNamingTest, ComLinkNamesItsTargetOtherNumbersAreTtySNMinusOne)
     // A device named by the user: a relative path with a folder in it is found from the current directory, never under
     // /dev; a bare name is left to the serial port library, which looks it up under /dev; a link is followed.
     for (const auto& [address, path] : std::vector<std::pair<std::string, std::string>>{
-             {"5", fs::canonical(folder / "device").string()}, {"6", (folder / "gone/ttyUSB0").string()},
-             {"1", "/dev/ttyS0"}, {"0", ""}, {"-3", ""}, {"40000", ""}, {"007", "/dev/ttyS6"},
-             {"odd/../other/line", (fs::current_path() / "other/line").string()}, {"/dev/ttyUSB0", "/dev/ttyUSB0"},
-             {"./line", (fs::current_path() / "line").string()}, {"ttyUSB0", "ttyUSB0"},
-             {(folder / "COM5").string(), fs::canonical(folder / "device").string()}, {"5x", "5x"},
-             {"tcp://reader:4001", ""}, {"", ""}})
+             {"5", fs::canonical(folder / "device").string()},
+             {"6", (folder / "gone/ttyUSB0").string()},
+             {"1", "/dev/ttyS0"},
+             {"0", ""},
+             {"-3", ""},
+             {"40000", ""},
+             {"007", "/dev/ttyS6"},
+             {"odd/../other/line", (fs::current_path() / "other/line").string()},
+             {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+             {"./line", (fs::current_path() / "line").string()},
+             {"ttyUSB0", "ttyUSB0"},
+             {(folder / "COM5").string(), fs::canonical(folder / "device").string()},
+             {"5x", "5x"},
+             {"tcp://reader:4001", ""},
+             {"", ""}})
         EXPECT_EQ(naming.deviceFor(address), path) << address;
     EXPECT_EQ(PortNaming().deviceFor("2"), "/dev/ttyS1");
     // The device the user chose is every port number's.
@@ -89,7 +98,10 @@ std::pair<PortFailure, int> kindOf(const PortError& error) { return {error.kind(
 
 class QtPortTest : public ::testing::Test {
 protected:
-    QtPortTest() { port.setEventHandler([this](CommEvent event) { events.push_back(event); }); }
+    QtPortTest()
+    {
+        port.setEventHandler([this](CommEvent event) { events.push_back(event); });
+    }
     std::string address() const { return std::to_string(line.number()); }
     PtyLine line;
     ScriptedPeer peer{line.pty()};
@@ -101,9 +113,11 @@ protected:
 // flags show the settings reached the device. Settings the port refuses change nothing on the open line.
 TEST_F(QtPortTest, SettingsReachTheLineWhenItOpens)
 {
-    const std::tuple<const char*, int, tcflag_t> rows[] = {
-        {"9600,N,8,1", 9600, 0}, {"19200,E,7,2", 19200, CSTOPB}, {"1200,O,5,1", 1200, PARODD},
-        {"115200,M,6,1", 115200, PARODD | CMSPAR}, {"4800,S,8,2", 4800, CMSPAR | CSTOPB}};
+    const std::tuple<const char*, int, tcflag_t> rows[] = {{"9600,N,8,1", 9600, 0},
+                                                           {"19200,E,7,2", 19200, CSTOPB},
+                                                           {"1200,O,5,1", 1200, PARODD},
+                                                           {"115200,M,6,1", 115200, PARODD | CMSPAR},
+                                                           {"4800,S,8,2", 4800, CMSPAR | CSTOPB}};
     for (const auto& [settings, baud, flags] : rows) {
         SCOPED_TRACE(settings);
         port.setSettings(settings);  // closed: kept for the open
@@ -208,7 +222,10 @@ TEST_F(QtPortTest, WaitsAndNotifiesOnLaterTurnsOfWaitingBytesWhileNotificationsA
     EXPECT_EQ(events.front(), CommEvent::ReceivedData);
     EXPECT_EQ(port.read(), "x");
     // The wait wakes when bytes arrive; that it blocks until then shows in the link's time-out below.
-    std::thread late([&] { std::this_thread::sleep_for(30ms); peer.send("y"); });
+    std::thread late([&] {
+        std::this_thread::sleep_for(30ms);
+        peer.send("y");
+    });
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(port.waitForInput(3000));  // Qt emits readyRead in here
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);

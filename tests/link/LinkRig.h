@@ -40,10 +40,7 @@ using Pieces = std::vector<std::pair<uint32_t, std::string>>;
 // onYield runs on each, as handlers would.
 struct LinkRig {
     explicit LinkRig(uint32_t startMs = 0)
-        : clock(startMs),
-          line(clock),
-          port(&line),
-          link(line.opener(), clock, [this] {
+        : clock(startMs), line(clock), port(&line), link(line.opener(), clock, [this] {
               yieldTimes.push_back(clock.nowMs());
               if (onYield)
                   onYield();

@@ -1,6 +1,6 @@
 // The network port against Debian's ser2net in front of a pseudo-terminal.
-#include "DeviceServer.h"
 #include "NetworkPort.h"
+#include "DeviceServer.h"
 #include "PortOpening.h"
 #include "PseudoTerminal.h"
 #include "PtyLine.h"

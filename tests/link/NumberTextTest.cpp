@@ -11,11 +11,23 @@ namespace {
 TEST(NumberTextTest, WholeNumbersAreTheWholeTextWithinBounds)
 {
     constexpr long long Most = std::numeric_limits<long long>::max();
-    const std::tuple<const char*, long long, long long, std::optional<long long>> rows[] = {  // text, low, high, read
-        {"0", 0, 255, 0}, {"255", 0, 255, 255}, {"256", 0, 255, std::nullopt}, {"-1", 0, 255, std::nullopt},
-        {"-32768", -32768, 32767, -32768}, {"007", 0, 255, 7}, {"", 0, 255, std::nullopt}, {"+5", 0, 255, std::nullopt},
-        {" 5", 0, 255, std::nullopt}, {"5 ", 0, 255, std::nullopt}, {"5\n", 0, 255, std::nullopt}, {"1.0", 0, 255, std::nullopt},
-        {"1e3", 0, 5000, std::nullopt}, {"0x10", 0, 255, std::nullopt}, {"99999999999999999999", 0, Most, std::nullopt},
+    const std::tuple<const char*, long long, long long, std::optional<long long>> rows[] = {
+        // text, low, high, read
+        {"0", 0, 255, 0},
+        {"255", 0, 255, 255},
+        {"256", 0, 255, std::nullopt},
+        {"-1", 0, 255, std::nullopt},
+        {"-32768", -32768, 32767, -32768},
+        {"007", 0, 255, 7},
+        {"", 0, 255, std::nullopt},
+        {"+5", 0, 255, std::nullopt},
+        {" 5", 0, 255, std::nullopt},
+        {"5 ", 0, 255, std::nullopt},
+        {"5\n", 0, 255, std::nullopt},
+        {"1.0", 0, 255, std::nullopt},
+        {"1e3", 0, 5000, std::nullopt},
+        {"0x10", 0, 255, std::nullopt},
+        {"99999999999999999999", 0, Most, std::nullopt},
     };
     for (const auto& [text, low, high, read] : rows)
         EXPECT_EQ(NumberText::whole(text, low, high), read) << '"' << text << '"';
@@ -25,12 +37,36 @@ TEST(NumberTextTest, WholeNumbersAreTheWholeTextWithinBounds)
 TEST(NumberTextTest, TypedTextsReadAsTheirLeadingNumberRoundedHalfToEven)
 {
     const std::pair<const char*, std::optional<int16_t>> rows[] = {
-        {"3", 3},        {"3abc", 3},      {"2.5", 2},        {"3.5", 4},       {"-2.5", -2},     {"0.5", 0},
-        {"", 0},         {"abc", 0},       {" 1 2 ", 12},     {"\t7", 7},       {"012", 12},      {"12ab", 12},
-        {"1e3", 1000},   {"1E+2x", 100},   {"3e", 3},         {".5", 0},        {"1.5", 2},       {"-", 0},
-        {"+4", 4},       {"-32768", -32768}, {"32767", 32767}, {"32767.4", 32767}, {"32767.5", std::nullopt},
-        {"32768", std::nullopt}, {"40000", std::nullopt}, {"-32769", std::nullopt}, {"1e400", std::nullopt},
-        {"inf", 0},      {"nan", 0},       {"0x10", 0},
+        {"3", 3},
+        {"3abc", 3},
+        {"2.5", 2},
+        {"3.5", 4},
+        {"-2.5", -2},
+        {"0.5", 0},
+        {"", 0},
+        {"abc", 0},
+        {" 1 2 ", 12},
+        {"\t7", 7},
+        {"012", 12},
+        {"12ab", 12},
+        {"1e3", 1000},
+        {"1E+2x", 100},
+        {"3e", 3},
+        {".5", 0},
+        {"1.5", 2},
+        {"-", 0},
+        {"+4", 4},
+        {"-32768", -32768},
+        {"32767", 32767},
+        {"32767.4", 32767},
+        {"32767.5", std::nullopt},
+        {"32768", std::nullopt},
+        {"40000", std::nullopt},
+        {"-32769", std::nullopt},
+        {"1e400", std::nullopt},
+        {"inf", 0},
+        {"nan", 0},
+        {"0x10", 0},
     };
     for (const auto& [text, expected] : rows)
         EXPECT_EQ(NumberText::leadingInt16(text), expected) << '"' << text << '"';

@@ -13,8 +13,13 @@ TEST(PortNamingTest, PortNIsComNAndANamedDeviceIsTakenAsItIs)
         int16_t number;
         const char* pinned;
         const char* device;
-    } rows[] = {{1, "", "COM1"},        {10, "", "COM10"},        {32767, "", "COM32767"}, {0, "", ""},
-                {-1, "", ""},           {3, "COM7", "COM7"},      {0, "\\\\.\\COM12", "\\\\.\\COM12"}};
+    } rows[] = {{1, "", "COM1"},
+                {10, "", "COM10"},
+                {32767, "", "COM32767"},
+                {0, "", ""},
+                {-1, "", ""},
+                {3, "COM7", "COM7"},
+                {0, "\\\\.\\COM12", "\\\\.\\COM12"}};
     for (const auto& row : rows) {
         PortNaming naming("C:\\Lettore");
         naming.pinDevice(row.pinned);

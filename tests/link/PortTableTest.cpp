@@ -14,7 +14,8 @@ TEST(NetworkAddress, ParsedOrRefused)
         const char* parsed;  // text() of the address, "-" when refused
     } rows[] = {
         {"rfc2217://server.local:65535", "rfc2217://server.local:65535"},
-        {"rfc2217://[::1]:1", "rfc2217://[::1]:1"}, {"RFC2217://h:1", "rfc2217://h:1"},
+        {"rfc2217://[::1]:1", "rfc2217://[::1]:1"},
+        {"RFC2217://h:1", "rfc2217://h:1"},
         {"tcp://::1:4001", "-"},
         {"socket://127.0.0.1:4001", "-"},
     };
@@ -43,7 +44,7 @@ TEST(PortTable, NumbersToAddressesWithProblemsByLine)
     EXPECT_EQ(table.entries().size(), 2u);
     const std::string bad = ": not NUMBER = tcp://HOST:PORT or rfc2217://HOST:PORT";
     EXPECT_EQ(table.problems(), (std::vector<std::string>{"line 5: port 9 is given twice; the first address stays",
-                                                           "line 6" + bad, "line 7" + bad, "line 8" + bad}));
+                                                          "line 6" + bad, "line 7" + bad, "line 8" + bad}));
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ TEST(Rfc2217Codec, RequestsOnTheWire)
     } rows[] = {
         {"230400,O,5,1.5",
          "FF FA 2C 01 00 03 84 00 FF F0 FF FA 2C 02 05 FF F0 FF FA 2C 03 02 FF F0 FF FA 2C 04 03 FF F0"},
-        {"255,M,6,1", "FF FA 2C 01 00 00 00 FF FF FF F0 FF FA 2C 02 06 FF F0 FF FA 2C 03 04 FF F0 FF FA 2C 04 01 FF F0"},
+        {"255,M,6,1",
+         "FF FA 2C 01 00 00 00 FF FF FF F0 FF FA 2C 02 06 FF F0 FF FA 2C 03 04 FF F0 FF FA 2C 04 01 FF F0"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.settings);
@@ -59,8 +60,9 @@ TEST(Rfc2217Codec, AnswersChecked)
         size_t pending;
         const char* refusal;  // "" for none
     } rows[] = {
-        {"all agree", "FF FA 2C 65 00 00 4B 00 FF F0 FF FA 2C 66 08 FF F0 FF FA 2C 67 01 FF F0 FF FA 2C 68 01 FF F0 "
-                      "FF FA 2C 69 08 FF F0",
+        {"all agree",
+         "FF FA 2C 65 00 00 4B 00 FF F0 FF FA 2C 66 08 FF F0 FF FA 2C 67 01 FF F0 FF FA 2C 68 01 FF F0 "
+         "FF FA 2C 69 08 FF F0",
          0, ""},
         {"rate still pending", "FF FA 2C 66 08 FF F0 FF FA 2C 67 01 FF F0", 2, ""},
         {"another rate", "FF FA 2C 65 00 00 25 80 FF F0", 3,

@@ -1,9 +1,9 @@
 // The traffic decoder on spelled-out byte streams: each dialect both ways, frames split across reads, noise around and
 // inside frames. That every byte lands in exactly one row whatever the input is fuzz_traffic's. And the port tap that
 // feeds it, under the link on a simulated port.
+#include "TrafficDecoder.h"
 #include "PortTap.h"
 #include "SimulatedPort.h"
-#include "TrafficDecoder.h"
 #include "clsComunicazioni.h"
 
 #include <gtest/gtest.h>
@@ -18,8 +18,8 @@ namespace {
 std::string summary(const TrafficRow& row)
 {
     std::string text = std::string(TrafficRow::name(row.direction)) + " " + TrafficRow::name(row.kind);
-    for (const std::string& field : {row.dialect, row.address ? std::to_string(*row.address) : "",
-                                     row.type, row.data, std::string(TrafficRow::name(row.check))})
+    for (const std::string& field : {row.dialect, row.address ? std::to_string(*row.address) : "", row.type, row.data,
+                                     std::string(TrafficRow::name(row.check))})
         if (!field.empty())
             text += " " + field;
     return text + " [" + hex(row.bytes) + "]";
@@ -49,7 +49,8 @@ TEST(TrafficDecoder, NamesTheFramesOfEveryDialectBothWays)
         std::vector<Feed> feeds;
         std::vector<std::string> rows;
     } cases[] = {
-        {"Sibrant2 command and answer", {{TX, "02 3A 35 32 03 3C"}, {RX, "02 3A 25 4F 4B 03 1A"}},
+        {"Sibrant2 command and answer",
+         {{TX, "02 3A 35 32 03 3C"}, {RX, "02 3A 25 4F 4B 03 1A"}},
          {"t0 TX command Sibrant2 165 S 2 check character good [02 3A 35 32 03 3C]",
           "t1 RX answer Sibrant2 165 P OK check character good [02 3A 25 4F 4B 03 1A]"}},
         {"noise before, a bad check character, then a reading",
@@ -61,13 +62,16 @@ TEST(TrafficDecoder, NamesTheFramesOfEveryDialectBothWays)
          {{RX, "02 30 21 FF 02 30 21 4F 4B 03 14 7E"}},
          {"t0 RX noise [02 30 21 FF]", "t0 RX reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]",
           "t0 RX noise [7E]"}},
-        {"ACK standing in for ETX, then a lone NAK", {{TX, "02 30 21 32 03 22"}, {RX, "02 30 21 4F 06"}, {RX, "15"}},
+        {"ACK standing in for ETX, then a lone NAK",
+         {{TX, "02 30 21 32 03 22"}, {RX, "02 30 21 4F 06"}, {RX, "15"}},
          {"t0 TX command Sibrant2 1 P 2 check character good [02 30 21 32 03 22]",
           "t1 RX answer Sibrant2 1 P O cut short by ACK [02 30 21 4F 06]", "t2 RX NAK [15]"}},
-        {"a whole frame whose check character is ACK", {{TX, "02 30 35 34 31 30 30 30 30 30 30 30 30 31 36 03 06"}},
+        {"a whole frame whose check character is ACK",
+         {{TX, "02 30 35 34 31 30 30 30 30 30 30 30 30 31 36 03 06"}},
          {"t0 TX command Sibrant2 5 S 410000000016 check character good "
           "[02 30 35 34 31 30 30 30 30 30 30 30 30 31 36 03 06]"}},
-        {"broadcast waits for no answer", {{TX, "02 60 60 35 03 34"}, {RX, "02 30 21 4F 4B 03 14"}},
+        {"broadcast waits for no answer",
+         {{TX, "02 60 60 35 03 34"}, {RX, "02 30 21 4F 4B 03 14"}},
          {"t0 TX command Sibrant2 256 S 5 check character good [02 60 60 35 03 34]",
           "t1 RX reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]"}},
         {"the single-byte dialects",
@@ -85,7 +89,8 @@ TEST(TrafficDecoder, NamesTheFramesOfEveryDialectBothWays)
          {"t0 RX unfinished [02 30 21 4F]", "t1 discarded noise [55]",
           "t1 discarded reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]",
           "t2 TX command Sibrant2 1 P 2 check character good [02 30 21 32 03 22]"}},
-        {"noise split across reads is one row, given when a frame follows", {{RX, "FF"}, {RX, "7E"}, {RX, "06"}},
+        {"noise split across reads is one row, given when a frame follows",
+         {{RX, "FF"}, {RX, "7E"}, {RX, "06"}},
          {"t0 RX noise [FF 7E]", "t2 RX ACK [06]"}},
     };
     for (const auto& c : cases) {

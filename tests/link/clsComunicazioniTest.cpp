@@ -99,14 +99,26 @@ std::function<void(LinkRig&)> timedOutWithGap(uint32_t gapMs)
     };
 }
 
-PortSetup failNext(const std::string& call) { return [=](SimulatedPort& p) { p.failNext(call, deviceGone()); }; }
+PortSetup failNext(const std::string& call)
+{
+    return [=](SimulatedPort& p) { p.failNext(call, deviceGone()); };
+}
 PortSetup openFails(PortFailure kind)
 {
     return [=](SimulatedPort& p) { p.failAlways("open", PortError(kind, 1, "open failed")); };
 }
-Call toPort(int16_t number) { return [=](L& l) { return l.setCommPort(number), int16_t(-1); }; }
-Call toSettings(std::string text) { return [=](L& l) { return l.setCommSettings(text), int16_t(-1); }; }
-Call toAttivo(bool on) { return [=](L& l) { return l.setAttivo(on), int16_t(-1); }; }
+Call toPort(int16_t number)
+{
+    return [=](L& l) { return l.setCommPort(number), int16_t(-1); };
+}
+Call toSettings(std::string text)
+{
+    return [=](L& l) { return l.setCommSettings(text), int16_t(-1); };
+}
+Call toAttivo(bool on)
+{
+    return [=](L& l) { return l.setAttivo(on), int16_t(-1); };
+}
 // The probe of port 4 as a call that returns its sStato, 7 where it cannot tell, and checks its sSetting.
 Call probeWith(const std::string& setting)
 {
@@ -130,7 +142,7 @@ TEST(Receive, CollectsAndChecksAnswer)
         Pieces answer;
         int16_t esito;
         std::string risposta, event;
-        uint32_t endsAt;                                  // ms after the send
+        uint32_t endsAt;  // ms after the send
         std::optional<std::vector<uint32_t>> turns = {};  // ms after the send, where checked
         uint32_t stopAt = 0;  // ms after the send when the wait is abandoned
         uint32_t oversleep = 0;  // how late the port's waits return
@@ -143,12 +155,31 @@ TEST(Receive, CollectsAndChecksAnswer)
         {"no_answer", "", {}, 1, "", "ComTO", 5001, ticks(5000)},
         {"limit_runs_from_send_not_stx", "", {{4000, "02 30 21 41"}, {5001, "03 51"}}, 1, "", "ComTO", 5001},
         {"check_char_own_limit", "", {{4900, "02 30 21 41 03"}, {9900, "51"}}, 0, Answer, Received, 9900},
-        {"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901,
+        {"check_char_never_comes",
+         "",
+         {{4900, "02 30 21 41 03"}},
+         1,
+         "",
+         "ComTO",
+         9901,
          ticks(4900) + after(4900, ticks(5000))},
-        {"check_char_after_5000_ms", "", {{250, "02 30 21 41 03"}, {5250, "51"}}, 0, Answer, Received, 5250,
+        {"check_char_after_5000_ms",
+         "",
+         {{250, "02 30 21 41 03"}, {5250, "51"}},
+         0,
+         Answer,
+         Received,
+         5250,
          ticks(200) + after(250, ticks(5000))},
-        {"stopped_waiting_for_check_char", "", {{250, "02 30 21 41 03"}}, 1, "", "ComTO", 450,
-         ticks(200) + after(250, ticks(200)), 450},
+        {"stopped_waiting_for_check_char",
+         "",
+         {{250, "02 30 21 41 03"}},
+         1,
+         "",
+         "ComTO",
+         450,
+         ticks(200) + after(250, ticks(200)),
+         450},
         {"wrong_bcc", "", {{0, "02 30 21 41 03 52"}}, 2, "", Rejected, 0},
         {"ack_in_place_of_etx", "", {{0, "02 30 21 41 06"}, {10, "51"}}, 2, "", Rejected, 0},
         {"stopped", "", {}, 1, "", "ComTO", 300, ticks(300), 300},
@@ -270,7 +301,8 @@ TEST(ExchangeRestore, ClosedPortAndNotificationsPutBackAfterExchange)
     LinkRig rig;
     rig.answerWith({{0, "06"}});
     poll(rig);
-    EXPECT_EQ(rig.port->controlCalls(), calls("dtr 0|open|dtr 1|notify 0|write 02 30 21 32 03 22|notify 1|dtr 0|close"));
+    EXPECT_EQ(rig.port->controlCalls(),
+              calls("dtr 0|open|dtr 1|notify 0|write 02 30 21 32 03 22|notify 1|dtr 0|close"));
     EXPECT_FALSE(rig.link.Attivo());
 
     rig.link.setAttivo(true);
@@ -345,7 +377,8 @@ TEST(PortSetup, ChangesReachThePortAndFailuresPutItBack)
         std::string calls;
         Strings events;
         bool openAfter;  // and Attivo with it
-        std::optional<std::string> recovery;  // port calls made by choosing port 2 and 9600 again; none: port 2 unusable
+        std::optional<std::string>
+            recovery;  // port calls made by choosing port 2 and 9600 again; none: port 2 unusable
         int16_t sStato = -1;
         int16_t commPort = 2;  // stored afterwards
         const char* commSettings = "9600,N,8,1";
@@ -354,8 +387,17 @@ TEST(PortSetup, ChangesReachThePortAndFailuresPutItBack)
         {"port_closed", false, {}, toPort(3), to(3), {}, false, to(2), -1, 3},
         {"port_open_reopened", true, {}, toPort(3), reopen, {}, true, "dtr 0|close|" + to(2) + "|open|dtr 1", -1, 3},
         {"settings_same_value_untouched", true, {}, toSettings("9600,N,8,1"), "", {}, true, ""},
-        {"settings_open_reopened", true, {}, to19200, "dtr 0|close|settings 19200,N,8,1|open|dtr 1",
-         {}, true, "dtr 0|close|settings 9600,N,8,1|open|dtr 1", -1, 2, "19200,N,8,1"},
+        {"settings_open_reopened",
+         true,
+         {},
+         to19200,
+         "dtr 0|close|settings 19200,N,8,1|open|dtr 1",
+         {},
+         true,
+         "dtr 0|close|settings 9600,N,8,1|open|dtr 1",
+         -1,
+         2,
+         "19200,N,8,1"},
         {"attivo_on_closed_opens_dtr_on", false, {}, toAttivo(true), "dtr 0|open|dtr 1", {}, true, ""},
         {"attivo_on_open_leaves_dtr_off", true, {}, toAttivo(true), "dtr 0", {}, true, ""},
         {"attivo_off_open_closes", true, {}, toAttivo(false), "dtr 0|close", {}, false, ""},
@@ -363,16 +405,46 @@ TEST(PortSetup, ChangesReachThePortAndFailuresPutItBack)
         {"port_lowering_dtr", true, failNext("dtr 0"), moveTo5, "", {Gone}, true, ""},
         {"port_close", true, failNext("close"), moveTo5, "dtr 0|dtr 1", {Gone}, true, ""},
         {"port_apply", true, failNext("port 5"), moveTo5, "dtr 0|close|open|dtr 1", {Gone}, true, ""},
-        {"port_reopen", true, markBusy(5), moveTo5, "dtr 0|close|" + to(5) + "|" + to(2) + "|open|dtr 1", {busy},
-         true, ""},
-        {"port_raising_dtr", true, failNext("dtr 1"), moveTo5,
-         "dtr 0|close|" + to(5) + "|open|close|" + to(2) + "|open|dtr 1", {Gone}, true, ""},
-        {"port_put_back", true, twice(markBusy(5), failNext("port 2")), moveTo5, "dtr 0|close|" + to(5), {busy, Gone},
-         false, to(2)},
-        {"settings_reopen", true, failNext("open"), to19200,
-         "dtr 0|close|settings 19200,N,8,1|settings 9600,N,8,1|open|dtr 1", {Gone}, true, ""},
-        {"settings_put_back", true, twice(failNext("open"), failNext("settings 9600,N,8,1")),
-         to19200, "dtr 0|close|settings 19200,N,8,1", {Gone, Gone}, false, "settings 9600,N,8,1"},
+        {"port_reopen",
+         true,
+         markBusy(5),
+         moveTo5,
+         "dtr 0|close|" + to(5) + "|" + to(2) + "|open|dtr 1",
+         {busy},
+         true,
+         ""},
+        {"port_raising_dtr",
+         true,
+         failNext("dtr 1"),
+         moveTo5,
+         "dtr 0|close|" + to(5) + "|open|close|" + to(2) + "|open|dtr 1",
+         {Gone},
+         true,
+         ""},
+        {"port_put_back",
+         true,
+         twice(markBusy(5), failNext("port 2")),
+         moveTo5,
+         "dtr 0|close|" + to(5),
+         {busy, Gone},
+         false,
+         to(2)},
+        {"settings_reopen",
+         true,
+         failNext("open"),
+         to19200,
+         "dtr 0|close|settings 19200,N,8,1|settings 9600,N,8,1|open|dtr 1",
+         {Gone},
+         true,
+         ""},
+        {"settings_put_back",
+         true,
+         twice(failNext("open"), failNext("settings 9600,N,8,1")),
+         to19200,
+         "dtr 0|close|settings 19200,N,8,1",
+         {Gone, Gone},
+         false,
+         "settings 9600,N,8,1"},
         {"attivo_lowering_dtr", false, failNext("dtr 0"), toAttivo(true), "", {Gone}, false, ""},
         {"attivo_open", false, failNext("open"), toAttivo(true), "dtr 0", {Gone}, false, ""},
         {"attivo_raising_dtr", false, failNext("dtr 1"), toAttivo(true), "dtr 0|open|close", {Gone}, false, ""},
@@ -453,23 +525,32 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         bool attivo;
         std::function<void(LinkRig&)> prepare;
         std::function<void(LinkRig&)> run;  // checks its own outcome
-        Strings events;                     // with a call refused during it
+        Strings events;  // with a call refused during it
     } waits[] = {
-        {"command", false, [](LinkRig& rig) { rig.answerWith({{300, Answer}}); },
+        {"command",
+         false,
+         [](LinkRig& rig) {
+             rig.answerWith({{300, Answer}});
+         },
          [](LinkRig& rig) {
              const auto [esito, risposta] = poll(rig);
              EXPECT_EQ(esito, Esito::Accepted);
              EXPECT_EQ(hex(risposta), Answer);
          },
          {PollSent, Busy, Received}},
-        {"reception", true, [](LinkRig& rig) { rig.port->feed(unhex("41")); },
+        {"reception",
+         true,
+         [](LinkRig& rig) { rig.port->feed(unhex("41")); },
          [](LinkRig& rig) {
              ASSERT_TRUE(rig.port->notify());
              EXPECT_EQ(rig.clock.nowMs(), 5001u);
          },
          {Busy, "ComTO"}},
-        {"quiet_gap", true, timedOutWithGap(300),
-         [](LinkRig& rig) { EXPECT_EQ(rig.link.keepQuietGap(), Esito::Accepted); }, {Busy}},
+        {"quiet_gap",
+         true,
+         timedOutWithGap(300),
+         [](LinkRig& rig) { EXPECT_EQ(rig.link.keepQuietGap(), Esito::Accepted); },
+         {Busy}},
     };
     for (const auto& wait : waits) {
         LinkRig alone;  // the port calls of the wait alone
@@ -515,8 +596,8 @@ TEST(OneExchangeAtATime, HandlersOfTheOutcomeMaySendThoseOfTheSendMayNot)
 {
     const struct {
         const char* name;
-        bool unsolicited;           // a reception started by the notification, not an exchange
-        const char *input, *on;     // input due 20 ms after the send; the event whose handler sends an ACK
+        bool unsolicited;  // a reception started by the notification, not an exchange
+        const char *input, *on;  // input due 20 ms after the send; the event whose handler sends an ACK
         int16_t esito;
     } rows[] = {
         {"exchange_answered", false, "02 30 21 41 03 51", "ComRX", 0},
@@ -695,19 +776,35 @@ TEST(SharedLine, AnAnswerIsTheAddressedReaders)
     const struct {
         const char* name;
         Routine routine;  // nullptr: sent on its own, with nothing asked
-        Pieces input;     // ms after the send
+        Pieces input;  // ms after the send
         int16_t esito;
         Strings events;
         uint32_t endsAt;
     } rows[] = {
-        {"addressed_reader_silent_another_presents", &L::Sibrant2, {{1000, R5}}, 1, {PollSent, "ComTO", "ComRX " + R5},
+        {"addressed_reader_silent_another_presents",
+         &L::Sibrant2,
+         {{1000, R5}},
+         1,
+         {PollSent, "ComTO", "ComRX " + R5},
          5001},
-        {"reading_from_the_addressed_reader_is_its_answer", &L::Sibrant2, {{10, R1}, {20, Answer}}, 0,
-         {PollSent, "ComRX " + R1}, 10},
-        {"another_readers_frame_failing_its_check", &L::Sibrant2, {{10, R5Bad}, {20, Answer}}, 2, {PollSent, Rejected},
+        {"reading_from_the_addressed_reader_is_its_answer",
+         &L::Sibrant2,
+         {{10, R1}, {20, Answer}},
+         0,
+         {PollSent, "ComRX " + R1},
          10},
-        {"dialect_without_addresses_takes_the_first", &L::Sibrant, {{10, R5}, {20, Answer}}, 0,
-         {"ComTX 02 68 21 32 03 7A", "ComRX " + R5}, 10},
+        {"another_readers_frame_failing_its_check",
+         &L::Sibrant2,
+         {{10, R5Bad}, {20, Answer}},
+         2,
+         {PollSent, Rejected},
+         10},
+        {"dialect_without_addresses_takes_the_first",
+         &L::Sibrant,
+         {{10, R5}, {20, Answer}},
+         0,
+         {"ComTX 02 68 21 32 03 7A", "ComRX " + R5},
+         10},
         {"own_frame_failing_its_check", nullptr, {{0, R5Bad}}, 2, {Rejected}, 0},
     };
     for (const auto& row : rows) {

@@ -1,7 +1,7 @@
 // The communications monitor as the relay feeds it and the user sees it, and its traffic log window.
+#include "MonCom.h"
 #include "AccessibleControls.h"
 #include "Lamp.h"
-#include "MonCom.h"
 #include "TrafficFeed.h"
 #include "TrafficLogOpener.h"
 
@@ -60,8 +60,8 @@ const struct {
              {"Led_RX", &MonCom::AttivaLed_RX, QColor(128, 0, 0), QColor(255, 0, 0)},
              {"Led_TO", &MonCom::AttivaLed_TO, ToOff, ToLit}};
 const char* const Labels[] = {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6"};
-const char* const Boxes[] = {"TextComando", "TextComandoHex", "Risposta", "RispostaHex", "Txt_UltimaRisposta",
-                             "Txt_UltimaRispostaHex"};
+const char* const Boxes[]
+    = {"TextComando", "TextComandoHex", "Risposta", "RispostaHex", "Txt_UltimaRisposta", "Txt_UltimaRispostaHex"};
 
 }  // namespace
 
@@ -87,7 +87,10 @@ class MonComTest : public QObject {
         return shown;
     }
     template <typename T>
-    T* logControl(const char* name) { return m_opener.window()->findChild<T*>(name); }
+    T* logControl(const char* name)
+    {
+        return m_opener.window()->findChild<T*>(name);
+    }
 
 private slots:
     // The traffic log open, holding a row of each kind.
@@ -114,7 +117,8 @@ private slots:
         QCOMPARE(monitor.windowType(), Qt::Tool);
         QVERIFY(!(monitor.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         for (const char* name : Labels)  // in the narrowed font
-            QVERIFY(control<QLabel>(name)->fontMetrics().horizontalAdvance(control<QLabel>(name)->text()) <= control<QLabel>(name)->width());
+            QVERIFY(control<QLabel>(name)->fontMetrics().horizontalAdvance(control<QLabel>(name)->text())
+                    <= control<QLabel>(name)->width());
         QCOMPARE(accessibilityProblems(monitor), QStringList());
         const QList<int> compact{79, 5, 1, -1, -1, 25, 21, -1, -1, 45, 41, -1, -1, 63};
         const QList<int> extended{143, 5, 1, 23, 21, 47, 43, 65, 63, 89, 85, 107, 105, 127};
@@ -142,9 +146,8 @@ private slots:
     void views()
     {
         MonCom& monitor = MonCom::instance();
-        const std::pair<std::string, QString> rows[] = {
-            {std::string("\x00\xFF\x0D\x80", 4), " 0 FF D 80"},
-            {std::string(19200, '\x41'), QString(" 41").repeated(19200)}};
+        const std::pair<std::string, QString> rows[] = {{std::string("\x00\xFF\x0D\x80", 4), " 0 FF D 80"},
+                                                        {std::string(19200, '\x41'), QString(" 41").repeated(19200)}};
         for (const auto& [bytes, hex] : rows) {
             monitor.setTextComando(bytes);
             monitor.setRisposta(bytes);
@@ -159,7 +162,8 @@ private slots:
         shown();
         control("Risposta")->selectAll();
         QTest::keyClicks(control("Risposta"), "A");
-        QTest::sendKeyEvent(QTest::Click, control("Risposta"), Qt::Key_Eacute, QString::fromUtf8("\u00E9"), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, control("Risposta"), Qt::Key_Eacute, QString::fromUtf8("\u00E9"),
+                            Qt::NoModifier);
         QCOMPARE(QStringList({text("RispostaHex"), text("Txt_UltimaRisposta"), text("Txt_UltimaRispostaHex")}),
                  QStringList({" 41 E9", QString::fromUtf8("A\u00E9"), " 41 E9"}));
     }
@@ -220,12 +224,14 @@ private slots:
     // capacity.
     void rowsFiltersSavingAndPause()
     {
-        QCOMPARE(shownRows(), QStringList({"scartati rumore  [55]",
-                                           "TX comando Sibrant2 indirizzo 1 P dati \"2\" controllo corretto [02 30 21 32 03 22]",
-                                           "RX rumore  [FF]",
-                                           "RX risposta Sibrant2 indirizzo 1 P dati \"O,\"\" controllo errato [02 30 21 4F 2C 22 03 00]",
-                                           "TX comando Sibrant2 indirizzo 5 P dati \"2\" controllo corretto [02 30 25 32 03 26]",
-                                           "-- time-out  []", "-- errore porta write: Device gone []"}));
+        QCOMPARE(
+            shownRows(),
+            QStringList({"scartati rumore  [55]",
+                         "TX comando Sibrant2 indirizzo 1 P dati \"2\" controllo corretto [02 30 21 32 03 22]",
+                         "RX rumore  [FF]",
+                         "RX risposta Sibrant2 indirizzo 1 P dati \"O,\"\" controllo errato [02 30 21 4F 2C 22 03 00]",
+                         "TX comando Sibrant2 indirizzo 5 P dati \"2\" controllo corretto [02 30 25 32 03 26]",
+                         "-- time-out  []", "-- errore porta write: Device gone []"}));
         QCOMPARE(m_model.data(m_model.index(1, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 128, 0));
         QCOMPARE(m_model.data(m_model.index(3, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(128, 0, 0));
         auto* direction = logControl<QComboBox>("cmbDirezione");
@@ -233,7 +239,8 @@ private slots:
         direction->setCurrentText("TX");
         QCOMPARE(shownRows().size(), 2);
         address->setText("5");
-        QCOMPARE(shownRows().join(""), "TX comando Sibrant2 indirizzo 5 P dati \"2\" controllo corretto [02 30 25 32 03 26]");
+        QCOMPARE(shownRows().join(""),
+                 "TX comando Sibrant2 indirizzo 5 P dati \"2\" controllo corretto [02 30 25 32 03 26]");
         direction->setCurrentIndex(0);
         address->setText("x");
         QCOMPARE(shownRows().size(), 0);

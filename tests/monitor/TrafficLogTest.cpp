@@ -49,10 +49,14 @@ TrafficRow row(const char* ms, D direction, K kind, std::optional<int> address =
 // Two exchanges with reader 5 around one with reader 7 and a reading from 3.
 std::vector<TrafficRow> line()
 {
-    return {row("45.000", D::Sent, K::Command, 5, "P", "2"),  row("45.004", D::Received, K::Noise),
-            row("45.030", D::Received, K::Answer, 5, "P", "SIM"), row("45.100", D::Sent, K::Command, 7, "S", "410000000004"),
-            row("50.100", D::Line, K::TimedOut),              row("50.200", D::Received, K::Reading, 3, "P", "00000000004"),
-            row("50.300", D::Sent, K::Command, 5, "P", "70000000001"), row("50.345", D::Received, K::Nak)};
+    return {row("45.000", D::Sent, K::Command, 5, "P", "2"),
+            row("45.004", D::Received, K::Noise),
+            row("45.030", D::Received, K::Answer, 5, "P", "SIM"),
+            row("45.100", D::Sent, K::Command, 7, "S", "410000000004"),
+            row("50.100", D::Line, K::TimedOut),
+            row("50.200", D::Received, K::Reading, 3, "P", "00000000004"),
+            row("50.300", D::Sent, K::Command, 5, "P", "70000000001"),
+            row("50.345", D::Received, K::Nak)};
 }
 
 }  // namespace
@@ -71,19 +75,19 @@ class TrafficLogTest : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
-    }
+    void initTestCase() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path()); }
 
     void addressKeepsExchangesWhole_data()
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("times");
         QTest::newRow("5: both exchanges, the noise inside one and the NAK ending the other")
-            << "5" << "45.000 45.004 45.030 50.300 50.345";
-        QTest::newRow("7: its command and its time-out") << "7" << "45.100 50.100";
-        QTest::newRow("3: its reading") << "3" << "50.200";
+            << "5"
+            << "45.000 45.004 45.030 50.300 50.345";
+        QTest::newRow("7: its command and its time-out") << "7"
+                                                         << "45.100 50.100";
+        QTest::newRow("3: its reading") << "3"
+                                        << "50.200";
     }
     void addressKeepsExchangesWhole()
     {
@@ -94,7 +98,8 @@ private slots:
         model.showWaiting();
         TrafficLogWindow window(model);
         window.findChild<QLineEdit*>("txtIndirizzo")->setText(address);
-        QCOMPARE(column(window.shown(), TrafficLogModel::Time).join(' ').remove("2026-12-06T23:16:").remove('Z'), times);
+        QCOMPARE(column(window.shown(), TrafficLogModel::Time).join(' ').remove("2026-12-06T23:16:").remove('Z'),
+                 times);
     }
 
     // A silence inside a frame is told once it is longer than 1.5 character times (ten bits each) at the line's rate.
@@ -103,7 +108,8 @@ private slots:
         QTest::addColumn<int>("baud");
         QTest::addColumn<int>("pauseMs");
         QTest::addColumn<QString>("meaning");
-        QTest::newRow("9600, 2 ms: over 1.56 ms") << 9600 << 2 << "risposta a GetVersioneFirmware (pausa di 2 ms nel frame)";
+        QTest::newRow("9600, 2 ms: over 1.56 ms")
+            << 9600 << 2 << "risposta a GetVersioneFirmware (pausa di 2 ms nel frame)";
         QTest::newRow("1200, 12 ms: within 12.5 ms") << 1200 << 12 << "risposta a GetVersioneFirmware";
     }
     void pauseInsideAFrame()
@@ -154,9 +160,11 @@ private slots:
         QCOMPARE(table->currentIndex().row(), 3);
         QVERIFY(!window.find("GetTransazione"));
         table->selectRow(5);
-        QVERIFY(window.selectedText().startsWith("2026-12-06T23:16:50.200Z\t100\tRX\tlettura\tindirizzo 3 stato 0 badge "
-                                                 "0000000004\t\t\tSibrant2 indirizzo 3 P dati \"00000000004\""));
-        QVERIFY(window.selectedCsv().startsWith("time,") && window.selectedCsv().contains("\r\n2026-12-06T23:16:50.200Z,RX,"));
+        QVERIFY(
+            window.selectedText().startsWith("2026-12-06T23:16:50.200Z\t100\tRX\tlettura\tindirizzo 3 stato 0 badge "
+                                             "0000000004\t\t\tSibrant2 indirizzo 3 P dati \"00000000004\""));
+        QVERIFY(window.selectedCsv().startsWith("time,")
+                && window.selectedCsv().contains("\r\n2026-12-06T23:16:50.200Z,RX,"));
 
         QTemporaryDir dir;
         QVERIFY(window.saveCapture(dir.filePath("registro.pcapng")));

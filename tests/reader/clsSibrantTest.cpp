@@ -1,6 +1,6 @@
+#include "clsSibrant.h"
 #include "Esito.h"
 #include "ReaderRig.h"
-#include "clsSibrant.h"
 
 namespace lettore {
 namespace {
@@ -17,7 +17,10 @@ TEST_F(SibrantTest, ParametersAndOutParametersByName)
     const auto one = [](auto function) {  // a query whose one out-parameter is shown as it is
         return [function](S s, O o) { return (s.*function)(1, o); };
     };
-    const struct { std::function<int16_t(S, O)> call; std::string answer, sent, out; } rows[] = {
+    const struct {
+        std::function<int16_t(S, O)> call;
+        std::string answer, sent, out;
+    } rows[] = {
         {[](S s, O) { return s.SetupBase(1, "A", "B", "C", "D", "E", "F"); }, "", "1ADFCBE", ""},
         {[](S s, O) { return s.SetupSeriale(1, "19200", 7); }, "", "2074", ""},
         {[](S s, O) { return s.SetOUTPUT(1, "1", "2", "3"); }, "", "3001002003", ""},
@@ -47,7 +50,9 @@ TEST_F(SibrantTest, ParametersAndOutParametersByName)
         port.clearRecord();
         reply = [&](const std::string& frame) {
             const Frame sent = *Frame::decode(frame);
-            return sent.data == ack() || sent.term == Frame::Broadcast ? "" : row.answer.empty() ? ack() : answer(row.answer);
+            return sent.data == ack() || sent.term == Frame::Broadcast ? ""
+                   : row.answer.empty()                                ? ack()
+                                                                       : answer(row.answer);
         };
         std::string out;
         EXPECT_EQ(row.call(lettori.Sibrant(), out), Esito::Accepted);

@@ -1,6 +1,6 @@
+#include "clsLettori.h"
 #include "ManualClock.h"
 #include "SimulatedPort.h"
-#include "clsLettori.h"
 #include "modLettori.h"
 
 #include <gtest/gtest.h>
@@ -43,9 +43,8 @@ TEST(modLettoriTest, RegistryLivesFromFirstReferenceUntilReleased)
     int made = 0;
     std::vector<std::pair<std::string, bool>> played;
     const PortOpener makePort = [&](const std::string& address) { return ++made, line.opener()(address); };
-    ASSERT_TRUE(installPlatform({makePort, &clock, {}, [&](const std::string& file, bool async) {
-                                     played.emplace_back(file, async);
-                                 }}));
+    ASSERT_TRUE(installPlatform(
+        {makePort, &clock, {}, [&](const std::string& file, bool async) { played.emplace_back(file, async); }}));
     EXPECT_EQ(made, 0);  // until the first reference
     clsLettori& first = Lettori();
     EXPECT_FALSE(installPlatform({makePort, &clock, {}, {}}));

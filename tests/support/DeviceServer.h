@@ -50,8 +50,8 @@ public:
     // True once it takes connections, within 5 s.
     bool start()
     {
-        m_process.start("/usr/sbin/ser2net", {"-n", "-c", m_folder.filePath("ser2net.yaml"), "-P",
-                                              m_folder.filePath("ser2net.pid")});
+        m_process.start("/usr/sbin/ser2net",
+                        {"-n", "-c", m_folder.filePath("ser2net.yaml"), "-P", m_folder.filePath("ser2net.pid")});
         const QDeadlineTimer deadline(5000);
         while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
             QTcpSocket socket;

@@ -7,7 +7,7 @@ namespace lettore::test {
 // A clock that moves only when told to.
 class ManualClock : public Clock {
 public:
-    explicit ManualClock(uint32_t start = 0) : m_now(start) {}
+    explicit ManualClock(uint32_t start = 0) : m_now(start) { }
 
     uint32_t nowMs() override { return m_now; }
     void advance(uint32_t ms) { m_now += ms; }

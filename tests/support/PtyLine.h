@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PseudoTerminal.h"
 #include "PortNaming.h"
+#include "PseudoTerminal.h"
 
 #include <QEventLoop>
 #include <QTemporaryDir>
@@ -15,10 +15,7 @@ namespace lettore::test {
 // A pseudo-terminal named COM<number> in a program folder of its own, as a user numbers a port.
 class PtyLine {
 public:
-    explicit PtyLine(int16_t number = 3) : m_number(number)
-    {
-        m_pty.linkAs(comLink(number));
-    }
+    explicit PtyLine(int16_t number = 3) : m_number(number) { m_pty.linkAs(comLink(number)); }
 
     int16_t number() const { return m_number; }
     PseudoTerminal& pty() { return m_pty; }

@@ -42,7 +42,8 @@ inline ResidentGrowth residentGrowth(const std::vector<ResourceSample>& samples)
 {
     const auto tenth = static_cast<std::ptrdiff_t>(samples.size() / 10);
     const auto largest = [](auto begin, auto end) {
-        return std::accumulate(begin, end, 0L, [](long most, const ResourceSample& s) { return std::max(most, s.residentKb); });
+        return std::accumulate(begin, end, 0L,
+                               [](long most, const ResourceSample& s) { return std::max(most, s.residentKb); });
     };
     return {largest(samples.begin(), samples.begin() + tenth), largest(samples.end() - tenth, samples.end())};
 }

@@ -21,7 +21,7 @@ void writeAll(int fd, const std::string& bytes)
 
 }  // namespace
 
-ScriptedPeer::ScriptedPeer(PseudoTerminal& line) : m_line(line), m_thread([this] { run(); }) {}
+ScriptedPeer::ScriptedPeer(PseudoTerminal& line) : m_line(line), m_thread([this] { run(); }) { }
 
 ScriptedPeer::~ScriptedPeer()
 {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "ByteChannel.h"
 #include "ByteText.h"
 #include "ManualClock.h"
-#include "ByteChannel.h"
 
 #include <algorithm>
 #include <functional>
@@ -37,7 +37,7 @@ inline std::string unhex(const std::string& text)
 // input, open state and settings; opening fails by the channel's number.
 class SimulatedPort {
 public:
-    explicit SimulatedPort(ManualClock& clock) : m_clock(clock) {}
+    explicit SimulatedPort(ManualClock& clock) : m_clock(clock) { }
 
     // Makes channels on this line; the line must outlive them.
     PortOpener opener()
@@ -60,9 +60,8 @@ public:
     std::vector<std::string> controlCalls() const
     {
         std::vector<std::string> out = m_calls;
-        std::erase_if(out, [](const std::string& call) {
-            return call.starts_with("read") || call.starts_with("discard");
-        });
+        std::erase_if(out,
+                      [](const std::string& call) { return call.starts_with("read") || call.starts_with("discard"); });
         return out;
     }
     const std::vector<std::string>& writes() const { return m_writes; }
@@ -133,7 +132,7 @@ private:
     // A channel for one port number, on the line.
     class Channel : public ByteChannel, public LineControl {
     public:
-        Channel(SimulatedPort& line, int16_t number) : m_line(line), m_number(number) {}
+        Channel(SimulatedPort& line, int16_t number) : m_line(line), m_number(number) { }
 
         void open() override { m_line.open(m_number); }
         void close() override { m_line.close(); }
@@ -149,10 +148,7 @@ private:
             m_line.m_threshold = on ? 1 : 0;
         }
         void setEventHandler(std::function<void(CommEvent)> h) override { m_line.m_handler = std::move(h); }
-        std::optional<PortError> closedByDrop() override
-        {
-            return m_line.m_open ? std::nullopt : m_line.m_dropCause;
-        }
+        std::optional<PortError> closedByDrop() override { return m_line.m_open ? std::nullopt : m_line.m_dropCause; }
         LineControl* lineControl() override { return this; }
         void setSettings(const std::string& settings) override
         {
@@ -280,7 +276,10 @@ private:
     }
 
     ManualClock& m_clock;
-    struct Scheduled { uint32_t due; std::string bytes; };
+    struct Scheduled {
+        uint32_t due;
+        std::string bytes;
+    };
     std::vector<Scheduled> m_scheduled;  // in feeding order
     std::string m_input;
     std::vector<std::string> m_calls, m_writes;

@@ -35,15 +35,12 @@ constexpr int OutputCheckMs = 500;
 
 }  // namespace
 
-CliSession::CliSession(clsLettori& registry, const Invocation& invocation,
-                       const ConnectionSettings& stored, const PortNaming& naming, std::ostream& out,
-                       std::ostream& err, LinkEvents* trace, std::function<bool()> outputFailed,
-                       TrafficCapture* traffic)
-    : m_registry(registry), m_invocation(invocation), m_stored(stored), m_naming(naming), m_out(out),
-      m_err(err), m_trace(trace),
-      m_outputFailed(outputFailed ? std::move(outputFailed) : [] { return false; }), m_traffic(traffic)
-{
-}
+CliSession::CliSession(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
+                       const PortNaming& naming, std::ostream& out, std::ostream& err, LinkEvents* trace,
+                       std::function<bool()> outputFailed, TrafficCapture* traffic)
+    : m_registry(registry), m_invocation(invocation), m_stored(stored), m_naming(naming), m_out(out), m_err(err),
+      m_trace(trace), m_outputFailed(outputFailed ? std::move(outputFailed) : [] { return false; }), m_traffic(traffic)
+{ }
 
 int CliSession::portFailure(const std::string& text)
 {
@@ -86,16 +83,15 @@ int CliSession::run()
     const int16_t portNumber = m_invocation.portNumber.value_or(m_stored.NSeriale);
     link.setCommPort(portNumber);
     link.setCommSettings(SerialSettings::readersLine(m_invocation.baud.value_or(m_stored.Velocita)));
-    link.setQuietGapAfterTimeOut(
-        m_invocation.quietGapMs.value_or(clsComunicazioni::UsualQuietGapMs));
+    link.setQuietGapAfterTimeOut(m_invocation.quietGapMs.value_or(clsComunicazioni::UsualQuietGapMs));
     if (m_invocation.timeoutMs)
         link.setAnswerTimeLimit(*m_invocation.timeoutMs);
     link.setAttivo(true);
     if (errors.last() || !link.Attivo()) {
         // Say which port, so a wrong number or a stale COM<N> link shows.
         const std::string port = m_invocation.device.empty() ? portName(portNumber) : m_invocation.device;
-        const int status = portFailure("cannot open " + port + ": "
-                                       + errors.last().value_or("the port could not be opened"));
+        const int status
+            = portFailure("cannot open " + port + ": " + errors.last().value_or("the port could not be opened"));
         hintPortChoice("");
         return status;
     }
@@ -175,9 +171,9 @@ int CliSession::listen()
         QCoreApplication::exit(ExitPort);
     });
     ScopedSubscription watching(link, errors);
-    const std::unique_ptr<ReadingListener> readings =
-        m_invocation.json ? std::make_unique<JsonReadingListener>(m_registry, m_out, m_invocation.ack)
-                          : std::make_unique<ReadingListener>(m_registry, m_out, m_invocation.ack);
+    const std::unique_ptr<ReadingListener> readings
+        = m_invocation.json ? std::make_unique<JsonReadingListener>(m_registry, m_out, m_invocation.ack)
+                            : std::make_unique<ReadingListener>(m_registry, m_out, m_invocation.ack);
     ScopedSubscription reading(link, *readings);
 
     // A request to end may come while a reception waits (noise started

@@ -35,8 +35,7 @@ std::string loginName()
 CollaudoSession::CollaudoSession(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
                                  TrafficCapture& traffic, std::ostream& out, std::ostream& err)
     : m_registry(registry), m_invocation(invocation), m_stored(stored), m_traffic(traffic), m_out(out), m_err(err)
-{
-}
+{ }
 
 void CollaudoSession::watchRequests()
 {
@@ -104,11 +103,13 @@ int CollaudoSession::run()
             return CliSession::ExitOutput;
         allPassed = allPassed && record.passed();
         dropped = dropped || record.lineDropped;
-        lines.push_back({record.reader, record.passed(), HtmlReport::verdict(record), ReportFiles::baseName(record) + ".html"});
+        lines.push_back(
+            {record.reader, record.passed(), HtmlReport::verdict(record), ReportFiles::baseName(record) + ".html"});
     }
     std::filesystem::path summary;
-    if (const std::string refusal = ReportFiles(m_invocation.reportFolder)
-                                        .writeSummary(m_info, start, isoTime(std::chrono::system_clock::now()), lines, summary);
+    if (const std::string refusal
+        = ReportFiles(m_invocation.reportFolder)
+              .writeSummary(m_info, start, isoTime(std::chrono::system_clock::now()), lines, summary);
         !refusal.empty()) {
         m_err << "lettore: " << refusal << std::endl;
         return CliSession::ExitOutput;
@@ -132,8 +133,9 @@ std::vector<ReaderScan::Found> CollaudoSession::scan(bool& portFailed)
               << std::flush;
     };
     const auto [from, to] = *m_invocation.collaudoScan;
-    const ReaderScan::Result result = ReaderScan(m_registry, {}, found, [this] { return m_stopSignal != 0; })
-                                          .run(from, to, FieldCodec::baudRates(), std::nullopt);
+    const ReaderScan::Result result = ReaderScan(m_registry, {}, found, [this] {
+                                          return m_stopSignal != 0;
+                                      }).run(from, to, FieldCodec::baudRates(), std::nullopt);
     portFailed = result.portFailed;
     m_out << "trovati " << result.found.size() << '\n' << std::flush;
     return result.found;

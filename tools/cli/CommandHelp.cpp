@@ -81,17 +81,16 @@ const std::map<std::string, std::string>& outputs()
         {"GetMatricolaNext", "outCODICE: 10 characters, or N; a number read is acknowledged\n"},
         {"InserisciBadge", "accettati, TxtRisposta (last code and status), inviati, stato S N per status\n"},
         {"raw", "Risposta: the whole answer in hex, a lone ACK (06) or NAK (15) included\n"},
-        {"enrol",
-         "with --dry-run a line \"mancante CODE\" per code not on the reader, \"estraneo CODE\" per\n"
-         "  extra code of the range, \"ignoto CODE esito N\" per code without an answer, then codici,\n"
-         "  presenti, mancanti, estranei and ignoti with their counts; exit status 0 when nothing differs,\n"
-         "  1 when something does.\n"
-         "  Otherwise a line \"discordante CODE REASON\" per code not read back as it should be, then\n"
-         "  codici, aggiunti (added), presenti (listed already), eliminati, verificati (read back\n"
-         "  listed), discordanti and ripresi (steps a stopped run had done); exit status 0 when every\n"
-         "  code was read back, 1 when not.\n"
-         "  A list with problems is reported on stderr, one FILE:LINE: line each, and nothing is sent\n"
-         "  (exit status 65; 66 when the file cannot be read).\n"},
+        {"enrol", "with --dry-run a line \"mancante CODE\" per code not on the reader, \"estraneo CODE\" per\n"
+                  "  extra code of the range, \"ignoto CODE esito N\" per code without an answer, then codici,\n"
+                  "  presenti, mancanti, estranei and ignoti with their counts; exit status 0 when nothing differs,\n"
+                  "  1 when something does.\n"
+                  "  Otherwise a line \"discordante CODE REASON\" per code not read back as it should be, then\n"
+                  "  codici, aggiunti (added), presenti (listed already), eliminati, verificati (read back\n"
+                  "  listed), discordanti and ripresi (steps a stopped run had done); exit status 0 when every\n"
+                  "  code was read back, 1 when not.\n"
+                  "  A list with problems is reported on stderr, one FILE:LINE: line each, and nothing is sent\n"
+                  "  (exit status 65; 66 when the file cannot be read).\n"},
         {"transactions",
          "a line \"transazione ADDR CODE status S TIME\" per record stored (\" repeated\" at the end of\n"
          "  one stored before but not confirmed), then esito, transazioni and ripetute; each record is\n"
@@ -105,40 +104,36 @@ const std::map<std::string, std::string>& outputs()
 const std::map<std::string, std::string>& ownOptions()
 {
     static const std::map<std::string, std::string> options{
-        {"scan",
-         "  --from A, --to B  addresses polled, default 0 to 255\n"
-         "  --baud RATE|all   one rate, or every rate (the default)\n"
-         "  --timeout MS      wait for each answer, default 100 ms plus 30 bytes' time at the rate\n"
-         "Prints \"trovato ADDR RATE VERSION\" per reader (two firmware answers in a row),\n"
-         "then \"trovati N\"; exit status 0 when one was found, 1 when none.\n"
-         "Ctrl-C stops it and prints what was found (exit status 130).\n"},
+        {"scan", "  --from A, --to B  addresses polled, default 0 to 255\n"
+                 "  --baud RATE|all   one rate, or every rate (the default)\n"
+                 "  --timeout MS      wait for each answer, default 100 ms plus 30 bytes' time at the rate\n"
+                 "Prints \"trovato ADDR RATE VERSION\" per reader (two firmware answers in a row),\n"
+                 "then \"trovati N\"; exit status 0 when one was found, 1 when none.\n"
+                 "Ctrl-C stops it and prints what was found (exit status 130).\n"},
         {"listen", "  --ack             acknowledge each reading\n"},
-        {"collaudo",
-         "  --term N          the reader tested (default: Seriale.cfg's terminal)\n"
-         "  --scan A..B       every reader a scan of addresses A to B at every rate finds, in turn\n"
-         "  --plan FILE       a plan of steps as JSON (default: the plan built in)\n"
-         "  --report DIR      where the reports go (default: the current folder)\n"
-         "  --operator NAME   who runs it, for the report (default: the login name)\n"
-         "  --alone           the reader is alone on the line: its rate may be changed\n"
-         "                    (also when --scan A..B covers 0..255 and finds one reader)\n"
-         "  --badge           an operator presents a badge when asked\n"
-         "Every change to the reader is put back: after a step fails, at the end, at\n"
-         "Ctrl-C (a second Ctrl-C leaves what is not back yet) and once a dropped line is back.\n"
-         "Prints one line per step and per change put back, then the verdict and the\n"
-         "reports written: collaudo-ADDR-STAMP.html, .xml (JUnit) and .json, and with\n"
-         "--scan collaudo-STAMP-riepilogo.html. Exit status 0 when every step passed and\n"
-         "the reader was left as found, 1 when not, 74 when the line dropped or a report\n"
-         "could not be written, 130 when stopped.\n"},
-        {"enrol",
-         "  --dry-run         compare the list with the reader; change nothing\n"
-         "  --remove-others   also remove the codes of --range not in the list\n"
-         "  --range FIRST-LAST  the codes checked for extra ones (at most 100000)\n"
-         "Writing adds every code, then reads every code back. A run stopped (Ctrl-C) or killed\n"
-         "resumes where it stopped: FILE.journal beside the list keeps what was done, and goes\n"
-         "when a run ends.\n"},
-        {"transactions",
-         "  --out FILE        the CSV file the records are appended to (made when missing):\n"
-         "                    reader,downloaded,status,code,repeated\n"},
+        {"collaudo", "  --term N          the reader tested (default: Seriale.cfg's terminal)\n"
+                     "  --scan A..B       every reader a scan of addresses A to B at every rate finds, in turn\n"
+                     "  --plan FILE       a plan of steps as JSON (default: the plan built in)\n"
+                     "  --report DIR      where the reports go (default: the current folder)\n"
+                     "  --operator NAME   who runs it, for the report (default: the login name)\n"
+                     "  --alone           the reader is alone on the line: its rate may be changed\n"
+                     "                    (also when --scan A..B covers 0..255 and finds one reader)\n"
+                     "  --badge           an operator presents a badge when asked\n"
+                     "Every change to the reader is put back: after a step fails, at the end, at\n"
+                     "Ctrl-C (a second Ctrl-C leaves what is not back yet) and once a dropped line is back.\n"
+                     "Prints one line per step and per change put back, then the verdict and the\n"
+                     "reports written: collaudo-ADDR-STAMP.html, .xml (JUnit) and .json, and with\n"
+                     "--scan collaudo-STAMP-riepilogo.html. Exit status 0 when every step passed and\n"
+                     "the reader was left as found, 1 when not, 74 when the line dropped or a report\n"
+                     "could not be written, 130 when stopped.\n"},
+        {"enrol", "  --dry-run         compare the list with the reader; change nothing\n"
+                  "  --remove-others   also remove the codes of --range not in the list\n"
+                  "  --range FIRST-LAST  the codes checked for extra ones (at most 100000)\n"
+                  "Writing adds every code, then reads every code back. A run stopped (Ctrl-C) or killed\n"
+                  "resumes where it stopped: FILE.journal beside the list keeps what was done, and goes\n"
+                  "when a run ends.\n"},
+        {"transactions", "  --out FILE        the CSV file the records are appended to (made when missing):\n"
+                         "                    reader,downloaded,status,code,repeated\n"},
     };
     return options;
 }
@@ -146,8 +141,7 @@ const std::map<std::string, std::string>& ownOptions()
 std::string format(const CommandEntry::Input& input)
 {
     switch (input.kind) {
-    case Kind::Address:
-        return "reader address, 0 to 255";
+    case Kind::Address: return "reader address, 0 to 255";
     case Kind::BaudRate: {
         std::string rates;
         for (const std::string& rate : FieldCodec::baudRates())
@@ -156,10 +150,8 @@ std::string format(const CommandEntry::Input& input)
     }
     case Kind::RangeBound:
         return "0 to " + std::to_string(RangeInsertion::MaxBound) + ", sent as ten zero-padded digits";
-    case Kind::Bytes:
-        return "bytes, \\xHH for any byte and \\\\ for a backslash";
-    case Kind::Text:
-        break;
+    case Kind::Bytes: return "bytes, \\xHH for any byte and \\\\ for a backslash";
+    case Kind::Text: break;
     }
     const auto known = textFormats().find(input.name);
     return known != textFormats().end() ? known->second : "text, sent as typed";
@@ -191,10 +183,7 @@ std::string CommandHelp::synopsis(const CommandEntry& entry)
     return line;
 }
 
-std::string CommandHelp::usageLine(const CommandEntry& entry)
-{
-    return "Usage: lettore [OPTIONS] " + synopsis(entry);
-}
+std::string CommandHelp::usageLine(const CommandEntry& entry) { return "Usage: lettore [OPTIONS] " + synopsis(entry); }
 
 std::string CommandHelp::text(const CommandEntry& entry)
 {

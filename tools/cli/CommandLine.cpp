@@ -5,8 +5,8 @@
 #include "CommandHelp.h"
 #include "CommandNames.h"
 #include "FieldCodec.h"
-#include "NumberText.h"
 #include "NetworkAddress.h"
+#include "NumberText.h"
 #include "clsComunicazioni.h"
 
 #include <algorithm>
@@ -130,8 +130,7 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             } else if (port.find_first_not_of("+-0123456789") == std::string::npos) {
                 const auto number = NumberText::whole(port, Int16Min, Int16Max);
                 if (!number)
-                    throw UsageError("--port number must be from -32768 to 32767, not "
-                                     + ArgumentChecks::quoted(port));
+                    throw UsageError("--port number must be from -32768 to 32767, not " + ArgumentChecks::quoted(port));
                 inv.portNumber = static_cast<int16_t>(*number);
             } else {
                 inv.device = port;
@@ -176,7 +175,10 @@ Invocation CommandLine::parse(const std::vector<std::string>& args)
             const std::string text = value();
             if (text.empty())
                 throw UsageError(name + " needs a value");
-            (name == "--plan" ? inv.planFile : name == "--report" ? inv.reportFolder : inv.operatorName.emplace()) = text;
+            (name == "--plan"     ? inv.planFile
+             : name == "--report" ? inv.reportFolder
+                                  : inv.operatorName.emplace())
+                = text;
             collaudoOption = name;
         } else if (name == "--alone" || name == "--badge") {
             flag();
@@ -232,7 +234,8 @@ void CommandLine::checkCommand(Invocation& inv, const std::vector<std::string>& 
         inv.scanRates = inv.baud ? std::vector<std::string>{*inv.baud} : FieldCodec::baudRates();
         inv.baud.reset();
     }
-    if (inv.strict && (inv.listen || scanning || &entry == &CommandNames::ports() || &entry == &CommandNames::collaudo()))
+    if (inv.strict
+        && (inv.listen || scanning || &entry == &CommandNames::ports() || &entry == &CommandNames::collaudo()))
         throw UsageError(std::string("--strict does not apply to ") + entry.name);
     if (inv.ack && !entry.takesAck)
         throw UsageError(std::string("--ack does not apply to ") + entry.name);
@@ -254,7 +257,8 @@ std::pair<int, int> CommandLine::addressRange(const std::string& text)
     const std::string to = dots == std::string::npos ? "" : text.substr(dots + 2);
     if (dots == std::string::npos || !NumberText::whole(from, 0, 255) || !NumberText::whole(to, 0, 255))
         throw UsageError("--scan takes two addresses from 0 to 255 as A..B, not " + ArgumentChecks::quoted(text));
-    const auto range = std::pair{static_cast<int>(*NumberText::whole(from, 0, 255)), static_cast<int>(*NumberText::whole(to, 0, 255))};
+    const auto range = std::pair{static_cast<int>(*NumberText::whole(from, 0, 255)),
+                                 static_cast<int>(*NumberText::whole(to, 0, 255))};
     if (range.first > range.second)
         throw UsageError("--scan A..B must not end below its start");
     return range;
@@ -292,8 +296,9 @@ void CommandLine::checkFileCommands(const Invocation& inv)
     const CommandEntry& entry = *inv.command;
     const bool enrol = &entry == &CommandNames::enrol();
     const bool transactions = &entry == &CommandNames::transactions();
-    for (const auto& [given, option] : {std::pair(inv.dryRun, "--dry-run"), std::pair(inv.removeOthers, "--remove-others"),
-                                        std::pair(inv.range.has_value(), "--range")})
+    for (const auto& [given, option] :
+         {std::pair(inv.dryRun, "--dry-run"), std::pair(inv.removeOthers, "--remove-others"),
+          std::pair(inv.range.has_value(), "--range")})
         if (given && !enrol)
             throw UsageError(std::string(option) + " applies only to enrol");
     if (!inv.out.empty() && !transactions)
@@ -302,85 +307,85 @@ void CommandLine::checkFileCommands(const Invocation& inv)
         throw UsageError("transactions needs --out FILE, the CSV file the records go to");
     // The reader cannot list its codes: extra ones are found by checking each code of a range.
     if (inv.removeOthers != inv.range.has_value())
-        throw UsageError(inv.removeOthers ? "--remove-others needs --range FIRST-LAST, the codes to look for extra ones in"
-                                          : "--range applies only with --remove-others");
+        throw UsageError(inv.removeOthers
+                             ? "--remove-others needs --range FIRST-LAST, the codes to look for extra ones in"
+                             : "--range applies only with --remove-others");
     if (inv.strict && (enrol || transactions))
         throw UsageError(std::string("--strict does not apply to ") + entry.name);
 }
 
 std::string CommandLine::helpText()
 {
-    std::string text =
-        "Usage: lettore [--port N|DEVICE|ADDRESS] [--baud RATE] [--term ADDR] [--trace] [--trace-file FILE]\n"
-        "               [--capture FILE] [--stats] [--json] [--strict] [--timeout MS] COMMAND [ARGS...]\n"
-        "       lettore help COMMAND | -h | --help | --version\n"
-        "\n"
-        "Runs one reader command and prints \"esito N\", then one \"NAME VALUE\" line per\n"
-        "returned value (bytes outside printable ASCII as \\xHH).\n"
-        "Port, rate and terminal default to Seriale.cfg in the settings folder, else 1, 9600, 0.\n"
-        "The settings folder is the program's folder in a build, ~/.config/lettore once installed.\n"
-        "  --port N|DEVICE|ADDRESS  port number (PorteRete.cfg entry or COM<N> link in the\n"
-        "                   settings folder, else /dev/ttyS<N-1>), a device path, or a device\n"
-        "                   server's address tcp://HOST:PORT or rfc2217://HOST:PORT;\n"
-        "                   `lettore ports` lists them\n"
-        "  --baud RATE      baud rate: 1200, 2400, 4800, 9600, 19200 or 38400\n"
-        "  --term ADDR      reader address, 0..255, 256 for all readers (no answer, so no query\n"
-        "                   goes there)\n"
-        "  --trace          every byte sent, received and discarded, decoded into frames and\n"
-        "                   noise with its UTC time, and every time-out and port error, on stderr\n"
-        "  --trace-file FILE  the same trace written to FILE\n"
-        "  --capture FILE   the traffic written to FILE as a pcapng capture (link type 250, RTAC\n"
-        "                   serial) that Wireshark and tshark open; the lettore.lua dissector\n"
-        "                   installed with the package names its fields\n"
-        "  --stats          at the end of the run, statistics per reader on stderr: requests,\n"
-        "                   answers, time-outs, rejected answers, NAKs, readings, latency\n"
-        "                   min/avg/p95/max, and the line's noise and port failures\n"
-        "  --json           one JSON object per command (per reading for listen) instead of lines:\n"
-        "                   {\"command\", \"esito\", \"values\": {NAME: VALUE}, \"risposta\": \"ACK\"|\"NAK\"};\n"
-        "                   each byte of a value is the character of that code\n"
-        "  --strict         exit 2 when the reader answered with a lone NAK, or with a lone ACK\n"
-        "                   where data was asked for\n"
-        "  --timeout MS     wait at most MS ms for an answer (default 5000)\n"
-        "\n"
-        "Each option may be given once.\n"
-        "\n"
-        "Commands (lettore help COMMAND shows the arguments and an example):\n";
+    std::string text
+        = "Usage: lettore [--port N|DEVICE|ADDRESS] [--baud RATE] [--term ADDR] [--trace] [--trace-file FILE]\n"
+          "               [--capture FILE] [--stats] [--json] [--strict] [--timeout MS] COMMAND [ARGS...]\n"
+          "       lettore help COMMAND | -h | --help | --version\n"
+          "\n"
+          "Runs one reader command and prints \"esito N\", then one \"NAME VALUE\" line per\n"
+          "returned value (bytes outside printable ASCII as \\xHH).\n"
+          "Port, rate and terminal default to Seriale.cfg in the settings folder, else 1, 9600, 0.\n"
+          "The settings folder is the program's folder in a build, ~/.config/lettore once installed.\n"
+          "  --port N|DEVICE|ADDRESS  port number (PorteRete.cfg entry or COM<N> link in the\n"
+          "                   settings folder, else /dev/ttyS<N-1>), a device path, or a device\n"
+          "                   server's address tcp://HOST:PORT or rfc2217://HOST:PORT;\n"
+          "                   `lettore ports` lists them\n"
+          "  --baud RATE      baud rate: 1200, 2400, 4800, 9600, 19200 or 38400\n"
+          "  --term ADDR      reader address, 0..255, 256 for all readers (no answer, so no query\n"
+          "                   goes there)\n"
+          "  --trace          every byte sent, received and discarded, decoded into frames and\n"
+          "                   noise with its UTC time, and every time-out and port error, on stderr\n"
+          "  --trace-file FILE  the same trace written to FILE\n"
+          "  --capture FILE   the traffic written to FILE as a pcapng capture (link type 250, RTAC\n"
+          "                   serial) that Wireshark and tshark open; the lettore.lua dissector\n"
+          "                   installed with the package names its fields\n"
+          "  --stats          at the end of the run, statistics per reader on stderr: requests,\n"
+          "                   answers, time-outs, rejected answers, NAKs, readings, latency\n"
+          "                   min/avg/p95/max, and the line's noise and port failures\n"
+          "  --json           one JSON object per command (per reading for listen) instead of lines:\n"
+          "                   {\"command\", \"esito\", \"values\": {NAME: VALUE}, \"risposta\": \"ACK\"|\"NAK\"};\n"
+          "                   each byte of a value is the character of that code\n"
+          "  --strict         exit 2 when the reader answered with a lone NAK, or with a lone ACK\n"
+          "                   where data was asked for\n"
+          "  --timeout MS     wait at most MS ms for an answer (default 5000)\n"
+          "\n"
+          "Each option may be given once.\n"
+          "\n"
+          "Commands (lettore help COMMAND shows the arguments and an example):\n";
     for (const CommandEntry* entry : CommandNames::all())
         text += "  " + CommandHelp::synopsis(*entry) + "\n      " + entry->summary + "\n";
-    text +=
-        "\n"
-        "A value the answer did not carry is \"N\" (\"E\" for outESISTE when the exchange failed).\n"
-        "outst of CreaBadge: 0 added, 1 already listed, 2 list full. outESISTE: 1 listed, 0 not.\n"
-        "A reader that answers with the refusal byte NAK alone gives esito 0 and the line\n"
-        "\"risposta NAK\"; one that answers a query with ACK alone, \"risposta ACK\".\n"
-        "\n"
-        "InserisciBadge also prints \"inviati N\" (codes sent) and one \"stato S N\" line per\n"
-        "status character S of the accepted answers (\"none\" for none); 2 is a full list,\n"
-        "not an insertion. Ctrl-C stops it after the code being sent: the result so far is\n"
-        "printed and the exit status is 130 (143 for SIGTERM, 129 for SIGHUP).\n"
-        "  --quiet-gap MS   after a code times out, wait until the line has been quiet for\n"
-        "                   MS ms (at most 5000 ms in all), so a late answer is not\n"
-        "                   taken for the next code's;\n"
-        "                   default 1500, 0 sends the next code at once\n"
-        "\n"
-        "Exit status:\n"
-        "  reader commands, raw   the result code: 0 accepted, 1 time-out, 2 rejected (with\n"
-        "                         --strict also a lone NAK, or a lone ACK where data was asked\n"
-        "                         for), 4 invalid address, 5 link busy\n"
-        "  InserisciBadge         the same; stopped by Ctrl-C, SIGTERM or SIGHUP: 130, 143, 129\n"
-        "  scan                   0 a reader found, 1 none; stopped: 130, 143, 129\n"
-        "  listen                 runs until stopped: 130, 143, 129\n"
-        "  collaudo               0 every step passed and the reader was left as found, 1 not;\n"
-        "                         stopped: 130, 143, 129 (the reader put back first)\n"
-        "  enrol                  0 nothing differs, or every code read back; 1 otherwise;\n"
-        "                         65 a list with problems, 66 one that cannot be read; stopped:\n"
-        "                         130, 143, 129\n"
-        "  transactions           0 the reader holds none left; the failed query's result code;\n"
-        "                         74 also when the file cannot be written; stopped: 130, 143, 129\n"
-        "  ports, help            0\n"
-        "  every command          64 usage error; 74 the port cannot be opened or failed, or\n"
-        "                         standard output, the trace file or the capture cannot be\n"
-        "                         written\n";
+    text += "\n"
+            "A value the answer did not carry is \"N\" (\"E\" for outESISTE when the exchange failed).\n"
+            "outst of CreaBadge: 0 added, 1 already listed, 2 list full. outESISTE: 1 listed, 0 not.\n"
+            "A reader that answers with the refusal byte NAK alone gives esito 0 and the line\n"
+            "\"risposta NAK\"; one that answers a query with ACK alone, \"risposta ACK\".\n"
+            "\n"
+            "InserisciBadge also prints \"inviati N\" (codes sent) and one \"stato S N\" line per\n"
+            "status character S of the accepted answers (\"none\" for none); 2 is a full list,\n"
+            "not an insertion. Ctrl-C stops it after the code being sent: the result so far is\n"
+            "printed and the exit status is 130 (143 for SIGTERM, 129 for SIGHUP).\n"
+            "  --quiet-gap MS   after a code times out, wait until the line has been quiet for\n"
+            "                   MS ms (at most 5000 ms in all), so a late answer is not\n"
+            "                   taken for the next code's;\n"
+            "                   default 1500, 0 sends the next code at once\n"
+            "\n"
+            "Exit status:\n"
+            "  reader commands, raw   the result code: 0 accepted, 1 time-out, 2 rejected (with\n"
+            "                         --strict also a lone NAK, or a lone ACK where data was asked\n"
+            "                         for), 4 invalid address, 5 link busy\n"
+            "  InserisciBadge         the same; stopped by Ctrl-C, SIGTERM or SIGHUP: 130, 143, 129\n"
+            "  scan                   0 a reader found, 1 none; stopped: 130, 143, 129\n"
+            "  listen                 runs until stopped: 130, 143, 129\n"
+            "  collaudo               0 every step passed and the reader was left as found, 1 not;\n"
+            "                         stopped: 130, 143, 129 (the reader put back first)\n"
+            "  enrol                  0 nothing differs, or every code read back; 1 otherwise;\n"
+            "                         65 a list with problems, 66 one that cannot be read; stopped:\n"
+            "                         130, 143, 129\n"
+            "  transactions           0 the reader holds none left; the failed query's result code;\n"
+            "                         74 also when the file cannot be written; stopped: 130, 143, 129\n"
+            "  ports, help            0\n"
+            "  every command          64 usage error; 74 the port cannot be opened or failed, or\n"
+            "                         standard output, the trace file or the capture cannot be\n"
+            "                         written\n";
     return text;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CommandTable.h"
 #include "CodeRange.h"
+#include "CommandTable.h"
 
 #include <cstdint>
 #include <optional>
@@ -17,8 +17,7 @@ class UsageError : public std::runtime_error {
 public:
     explicit UsageError(const std::string& message, std::string usage = {})
         : std::runtime_error(message), m_usage(std::move(usage))
-    {
-    }
+    { }
     // The usage line of the command the error is about, "" when none is.
     const std::string& usage() const { return m_usage; }
 
@@ -38,7 +37,7 @@ struct Invocation {
     std::optional<std::string> baud;
     std::optional<int16_t> term;
     bool trace = false;
-    bool json = false;    // one JSON object per command, per reading in listen
+    bool json = false;  // one JSON object per command, per reading in listen
     bool strict = false;  // a lone NAK, or a lone ACK where data was asked for, exits 2
     std::optional<uint32_t> timeoutMs;  // the link's answer time limit
     // scan: the addresses polled and the rates tried, in order.
@@ -47,7 +46,7 @@ struct Invocation {
     std::vector<std::string> scanRates;
     std::string traceFile;  // --trace-file: the trace written there too
     std::string captureFile;  // --capture: the traffic as a pcapng capture
-    bool stats = false;       // --stats: statistics per reader on stderr at the end
+    bool stats = false;  // --stats: statistics per reader on stderr at the end
 
     const CommandEntry* command = nullptr;
     bool listen = false;  // the command is `listen`, which has no invoker

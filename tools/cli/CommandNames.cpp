@@ -69,16 +69,24 @@ const CommandEntry& CommandNames::help()
 const CommandEntry& CommandNames::enrol()
 {
     // Every code of the list is read back with the existence check.
-    static const CommandEntry entry{"enrol", {{"FILE", CommandEntry::Kind::Text}}, false, false,
+    static const CommandEntry entry{"enrol",
+                                    {{"FILE", CommandEntry::Kind::Text}},
+                                    false,
+                                    false,
                                     "put a list of badge codes on a reader and read every code back",
-                                    nullptr, &ReaderCommand::named("VerificaBadge")};
+                                    nullptr,
+                                    &ReaderCommand::named("VerificaBadge")};
     return entry;
 }
 
 const CommandEntry& CommandNames::transactions()
 {
-    static const CommandEntry entry{"transactions", {}, false, false,
-                                    "download every stored transaction into a CSV file, none lost", nullptr,
+    static const CommandEntry entry{"transactions",
+                                    {},
+                                    false,
+                                    false,
+                                    "download every stored transaction into a CSV file, none lost",
+                                    nullptr,
                                     &ReaderCommand::named("GetTransazione")};
     return entry;
 }

@@ -5,10 +5,7 @@
 
 namespace lettore {
 
-DescriptorOutput::DescriptorOutput(int fd) : m_fd(fd)
-{
-    setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
-}
+DescriptorOutput::DescriptorOutput(int fd) : m_fd(fd) { setp(m_buffer.data(), m_buffer.data() + m_buffer.size()); }
 
 DescriptorOutput::~DescriptorOutput() { flushBuffer(); }
 

@@ -27,7 +27,7 @@ BOOL WINAPI onControl(DWORD event)
 
 }  // namespace
 
-struct EndRequests::Watch {};
+struct EndRequests::Watch { };
 
 EndRequests::EndRequests(std::function<void()> onRequest) : m_onRequest(std::move(onRequest))
 {

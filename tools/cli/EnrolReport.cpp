@@ -36,12 +36,9 @@ std::size_t countOf(const std::vector<Outcome>& outcomes, bool (*test)(const Out
 const char* problemName(CodeList::Problem problem)
 {
     switch (problem) {
-    case CodeList::Problem::Overlong:
-        return "overlong";
-    case CodeList::Problem::Duplicate:
-        return "duplicate";
-    case CodeList::Problem::Malformed:
-        break;
+    case CodeList::Problem::Overlong: return "overlong";
+    case CodeList::Problem::Duplicate: return "duplicate";
+    case CodeList::Problem::Malformed: break;
     }
     return "malformed";
 }
@@ -50,15 +47,10 @@ const char* problemName(CodeList::Problem problem)
 
 EnrolReport::EnrolReport(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
                          std::ostream& out, std::ostream& err)
-    : m_registry(registry),
-      m_invocation(invocation),
-      m_out(out),
-      m_err(err),
-      m_term(invocation.term.value_or(stored.Terminale)),
-      m_reader(ReaderName::of(invocation, stored)),
+    : m_registry(registry), m_invocation(invocation), m_out(out), m_err(err),
+      m_term(invocation.term.value_or(stored.Terminale)), m_reader(ReaderName::of(invocation, stored)),
       m_file(invocation.args.at(0))
-{
-}
+{ }
 
 int EnrolReport::readList()
 {
@@ -150,12 +142,18 @@ int EnrolReport::printedDryRun(const Enrolment::Report& report)
     if (m_invocation.json) {
         QJsonArray unanswered;
         for (const Outcome* check : unknown)
-            unanswered.append(QJsonObject{
-                {"code", ResultJson::text(check->code)}, {"esito", check->esito}, {"status", ResultJson::text(check->status)}});
-        m_out << ResultJson::line({{"command", "enrol"}, {"file", ResultJson::text(m_file)}, {"dryRun", true},
-                                   {"codes", qint64(report.checked.size())}, {"present", qint64(present)},
-                                   {"missing", codeArray(missing)}, {"extra", codeArray(extra)},
-                                   {"unknown", unanswered}, {"stopped", report.stopped}})
+            unanswered.append(QJsonObject{{"code", ResultJson::text(check->code)},
+                                          {"esito", check->esito},
+                                          {"status", ResultJson::text(check->status)}});
+        m_out << ResultJson::line({{"command", "enrol"},
+                                   {"file", ResultJson::text(m_file)},
+                                   {"dryRun", true},
+                                   {"codes", qint64(report.checked.size())},
+                                   {"present", qint64(present)},
+                                   {"missing", codeArray(missing)},
+                                   {"extra", codeArray(extra)},
+                                   {"unknown", unanswered},
+                                   {"stopped", report.stopped}})
               << '\n';
     } else {
         for (const std::string& code : missing)
@@ -166,8 +164,9 @@ int EnrolReport::printedDryRun(const Enrolment::Report& report)
             m_out << "ignoto " << check->code << " esito " << check->esito
                   << (check->esito == 0 ? " risposta " + ByteText::escape(check->status) : "") << '\n';
         m_out << "codici " << report.checked.size() << "\npresenti " << present << "\nmancanti " << missing.size()
-              << '\n' << (m_invocation.range ? "estranei " + std::to_string(extra.size()) + "\n" : "")
-              << "ignoti " << unknown.size() << '\n';
+              << '\n'
+              << (m_invocation.range ? "estranei " + std::to_string(extra.size()) + "\n" : "") << "ignoti "
+              << unknown.size() << '\n';
     }
     m_out << std::flush;
     return missing.empty() && extra.empty() && unknown.empty() ? 0 : 1;
@@ -180,25 +179,31 @@ int EnrolReport::printed(const Enrolment::Report& report)
     const std::size_t removed = countOf(report.removed, [](const Outcome& o) { return o.esito == 0; });
     const std::size_t verified = countOf(report.checked, [](const Outcome& o) { return o.listed(); });
     // A run that did not end gives no verdict.
-    const std::vector<Enrolment::Mismatch> mismatches = report.finished() ? report.mismatches()
-                                                                         : std::vector<Enrolment::Mismatch>{};
+    const std::vector<Enrolment::Mismatch> mismatches
+        = report.finished() ? report.mismatches() : std::vector<Enrolment::Mismatch>{};
     if (m_invocation.json) {
         QJsonArray named;
         for (const Enrolment::Mismatch& mismatch : mismatches)
-            named.append(QJsonObject{{"code", ResultJson::text(mismatch.code)},
-                                     {"reason", ResultJson::text(mismatch.reason)}});
-        m_out << ResultJson::line({{"command", "enrol"}, {"file", ResultJson::text(m_file)}, {"dryRun", false},
-                                   {"codes", qint64(m_list->entries.size())}, {"added", qint64(added)},
-                                   {"present", qint64(present)}, {"removed", qint64(removed)},
-                                   {"verified", qint64(verified)}, {"mismatches", named},
-                                   {"resumed", qint64(report.resumed)}, {"stopped", report.stopped}})
+            named.append(
+                QJsonObject{{"code", ResultJson::text(mismatch.code)}, {"reason", ResultJson::text(mismatch.reason)}});
+        m_out << ResultJson::line({{"command", "enrol"},
+                                   {"file", ResultJson::text(m_file)},
+                                   {"dryRun", false},
+                                   {"codes", qint64(m_list->entries.size())},
+                                   {"added", qint64(added)},
+                                   {"present", qint64(present)},
+                                   {"removed", qint64(removed)},
+                                   {"verified", qint64(verified)},
+                                   {"mismatches", named},
+                                   {"resumed", qint64(report.resumed)},
+                                   {"stopped", report.stopped}})
               << '\n';
     } else {
         for (const Enrolment::Mismatch& mismatch : mismatches)
             m_out << "discordante " << mismatch.code << ' ' << mismatch.reason << '\n';
         m_out << "codici " << m_list->entries.size() << "\naggiunti " << added << "\npresenti " << present << '\n'
-              << (m_invocation.range ? "eliminati " + std::to_string(removed) + "\n" : "") << "verificati "
-              << verified << "\ndiscordanti " << mismatches.size() << "\nripresi " << report.resumed << '\n';
+              << (m_invocation.range ? "eliminati " + std::to_string(removed) + "\n" : "") << "verificati " << verified
+              << "\ndiscordanti " << mismatches.size() << "\nripresi " << report.resumed << '\n';
     }
     m_out << std::flush;
     return mismatches.empty() ? 0 : 1;

@@ -25,8 +25,8 @@ public:
     static constexpr int ExitListProblems = 65;
     static constexpr int ExitListUnreadable = 66;
 
-    EnrolReport(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
-                std::ostream& out, std::ostream& err);
+    EnrolReport(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored, std::ostream& out,
+                std::ostream& err);
 
     // Reads FILE. 0 when every line gave a code, else the exit status
     // after the problems were printed.

@@ -29,7 +29,8 @@ std::string latency(const PortList::Device& device)
     if (*device.latencyTimerMs <= 1)
         return " latency timer " + ms;
     const fs::path file = fs::path(PortList::UsbSerialDevices) / fs::path(device.path).filename() / "latency_timer";
-    return " latency timer " + ms + " (adds up to " + ms + " to every answer; write 1 to " + file.string() + " for 1 ms)";
+    return " latency timer " + ms + " (adds up to " + ms + " to every answer; write 1 to " + file.string()
+           + " for 1 ms)";
 }
 
 }  // namespace
@@ -48,8 +49,12 @@ std::vector<PortList::Device> PortList::devices(const fs::path& usbSerialDevices
 {
     std::vector<Device> out;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        Device device{info.systemLocation().toStdString(), info.description().toStdString(),
-                      info.manufacturer().toStdString(), info.serialNumber().toStdString(), {}, {}};
+        Device device{info.systemLocation().toStdString(),
+                      info.description().toStdString(),
+                      info.manufacturer().toStdString(),
+                      info.serialNumber().toStdString(),
+                      {},
+                      {}};
         if (info.hasVendorIdentifier() && info.hasProductIdentifier())
             device.usb = hex4(info.vendorIdentifier()) + ":" + hex4(info.productIdentifier());
         device.latencyTimerMs = latencyTimerMs(usbSerialDevices, device.path);
@@ -68,8 +73,8 @@ std::vector<PortList::Link> PortList::links(const fs::path& folder)
         const std::string digits = name.substr(std::min<size_t>(name.size(), 3));
         if (name.rfind("COM", 0) != 0 || digits.empty() || digits.find_first_not_of("-0123456789") != std::string::npos)
             continue;
-        const auto number = NumberText::whole(digits, std::numeric_limits<int16_t>::min(),
-                                              std::numeric_limits<int16_t>::max());
+        const auto number
+            = NumberText::whole(digits, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max());
         if (!number) {
             odd.push_back({name, 0, {}, false, "no port has that number (-32768 to 32767)"});
             continue;
@@ -78,12 +83,13 @@ std::vector<PortList::Link> PortList::links(const fs::path& folder)
         const std::string device = naming.devicePath(port);
         const std::string reaches = "port " + std::to_string(port) + " is " + (device.empty() ? "no device" : device);
         if ("COM" + std::to_string(port) != name)  // "COM007": port 7 looks for "COM7"
-            odd.push_back({name, port, device, false, "not how port " + std::to_string(port)
-                                                          + " is named (COM" + std::to_string(port) + "); " + reaches});
+            odd.push_back(
+                {name, port, device, false,
+                 "not how port " + std::to_string(port) + " is named (COM" + std::to_string(port) + "); " + reaches});
         else if (!entry.is_symlink(error))
-            odd.push_back({name, port, device, false,
-                           std::string(entry.is_directory(error) ? "a folder" : "a regular file") + ", not a link; "
-                               + reaches});
+            odd.push_back(
+                {name, port, device, false,
+                 std::string(entry.is_directory(error) ? "a folder" : "a regular file") + ", not a link; " + reaches});
         else
             out.push_back({name, port, device, fs::exists(device, error), {}});
     }
@@ -103,8 +109,8 @@ std::vector<PortList::Link> PortList::networkPorts(const PortTable& table)
     return out;
 }
 
-std::string PortList::text(const std::vector<Device>& devices, const std::vector<Link>& links,
-                           int16_t defaultPort, const std::string& defaultDevice)
+std::string PortList::text(const std::vector<Device>& devices, const std::vector<Link>& links, int16_t defaultPort,
+                           const std::string& defaultDevice)
 {
     std::string out;
     const auto field = [](const char* name, const std::string& value) {
@@ -124,8 +130,8 @@ std::string PortList::text(const std::vector<Device>& devices, const std::vector
     return out;
 }
 
-std::string PortList::json(const std::vector<Device>& devices, const std::vector<Link>& links,
-                           int16_t defaultPort, const std::string& defaultDevice)
+std::string PortList::json(const std::vector<Device>& devices, const std::vector<Link>& links, int16_t defaultPort,
+                           const std::string& defaultDevice)
 {
     QJsonArray deviceList;
     for (const Device& device : devices) {

@@ -57,13 +57,13 @@ public:
 
     // One line per device, per link, per odd entry, then the port used by
     // default.
-    static std::string text(const std::vector<Device>& devices, const std::vector<Link>& links,
-                            int16_t defaultPort, const std::string& defaultDevice);
+    static std::string text(const std::vector<Device>& devices, const std::vector<Link>& links, int16_t defaultPort,
+                            const std::string& defaultDevice);
     // The same as one JSON object {"devices": [...], "links": [...],
     // "odd": [{"entry": NAME, "problem": TEXT}], "default": {"port": N,
     // "device": PATH}}.
-    static std::string json(const std::vector<Device>& devices, const std::vector<Link>& links,
-                            int16_t defaultPort, const std::string& defaultDevice);
+    static std::string json(const std::vector<Device>& devices, const std::vector<Link>& links, int16_t defaultPort,
+                            const std::string& defaultDevice);
 };
 
 }  // namespace lettore

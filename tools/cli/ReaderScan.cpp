@@ -6,17 +6,12 @@
 
 namespace lettore {
 
-ReaderScan::ReaderScan(clsLettori& registry, Progress progress, FoundOne found,
-                       std::function<bool()> stopRequested)
+ReaderScan::ReaderScan(clsLettori& registry, Progress progress, FoundOne found, std::function<bool()> stopRequested)
     : m_registry(registry), m_progress(std::move(progress)), m_found(std::move(found)),
       m_stopRequested(std::move(stopRequested))
-{
-}
+{ }
 
-uint32_t ReaderScan::defaultTimeoutMs(int baud)
-{
-    return 100 + (30 * 10 * 1000 + baud - 1) / baud;
-}
+uint32_t ReaderScan::defaultTimeoutMs(int baud) { return 100 + (30 * 10 * 1000 + baud - 1) / baud; }
 
 uint32_t ReaderScan::pollTimeoutMs(int baud, std::optional<uint32_t> timeoutMs, std::optional<uint32_t> roundTripMs)
 {

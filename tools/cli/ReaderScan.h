@@ -23,7 +23,7 @@ public:
     };
     struct Result {
         std::vector<Found> found;
-        bool stopped = false;     // stopRequested said so before the end
+        bool stopped = false;  // stopRequested said so before the end
         bool portFailed = false;  // the port failed; the link's Errore tells why
     };
     using Progress = std::function<void(int address, const std::string& baud)>;

@@ -21,8 +21,7 @@ class clsLettori;
 class ReadingListener : public LinkEvents {
 public:
     // now: the time text; the wall time unless a test gives its own.
-    ReadingListener(clsLettori& registry, std::ostream& out, bool acknowledge,
-                    std::function<std::string()> now = {});
+    ReadingListener(clsLettori& registry, std::ostream& out, bool acknowledge, std::function<std::string()> now = {});
 
     void ComRX(const std::string& stringa) override;
 

@@ -17,8 +17,7 @@ std::string ResultJson::line(const QJsonObject& object)
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
 }
 
-std::string ResultJson::format(const std::string& command, const CommandResult& result,
-                               const std::string& loneAnswer)
+std::string ResultJson::format(const std::string& command, const CommandResult& result, const std::string& loneAnswer)
 {
     QJsonObject values;
     for (const CommandResult::Value& value : result.values) {

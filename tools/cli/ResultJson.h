@@ -15,8 +15,7 @@ public:
     // One line: {"command": NAME, "esito": N, "values": {NAME: VALUE, ...}} and, when
     // the reader answered with one byte alone, "risposta": "ACK" or "NAK".
     // A name the result repeats (the range's "stato") gives an array.
-    static std::string format(const std::string& command, const CommandResult& result,
-                              const std::string& loneAnswer);
+    static std::string format(const std::string& command, const CommandResult& result, const std::string& loneAnswer);
 
     // Bytes as a JSON string: each byte the character of that code, so
     // that any byte survives and a parser gives it back.

@@ -13,12 +13,10 @@
 
 namespace lettore {
 
-ScanReport::ScanReport(clsLettori& registry, const Invocation& invocation, std::ostream& out,
-                       std::ostream& err, std::function<bool()> outputFailed)
-    : m_registry(registry), m_invocation(invocation), m_out(out), m_err(err),
-      m_outputFailed(std::move(outputFailed))
-{
-}
+ScanReport::ScanReport(clsLettori& registry, const Invocation& invocation, std::ostream& out, std::ostream& err,
+                       std::function<bool()> outputFailed)
+    : m_registry(registry), m_invocation(invocation), m_out(out), m_err(err), m_outputFailed(std::move(outputFailed))
+{ }
 
 int ScanReport::run()
 {
@@ -36,14 +34,15 @@ int ScanReport::run()
             m_err << '\n';
         if (!m_invocation.json)
             m_out << "trovato " << reader.address << ' ' << reader.baud << ' ' << ByteText::escape(reader.firmware)
-                  << '\n' << std::flush;
+                  << '\n'
+                  << std::flush;
     };
     if (const auto roundTrip = link.roundTripMs())
         m_err << "scan: round trip to the device server " << *roundTrip << " ms, added to each poll's time limit\n"
               << std::flush;
     ReaderScan scan(m_registry, progress, found, [&] { return stop.signal() != 0 || m_outputFailed(); });
-    const ReaderScan::Result result =
-        scan.run(m_invocation.scanFrom, m_invocation.scanTo, m_invocation.scanRates, m_invocation.timeoutMs);
+    const ReaderScan::Result result
+        = scan.run(m_invocation.scanFrom, m_invocation.scanTo, m_invocation.scanRates, m_invocation.timeoutMs);
     if (showProgress)
         m_err << '\n';
     if (result.portFailed)
@@ -55,8 +54,7 @@ int ScanReport::run()
             readers.append(QJsonObject{{"address", reader.address},
                                        {"baud", std::stoi(reader.baud)},
                                        {"firmware", ResultJson::text(reader.firmware)}});
-        m_out << ResultJson::line({{"command", "scan"}, {"readers", readers}, {"stopped", result.stopped}})
-              << '\n';
+        m_out << ResultJson::line({{"command", "scan"}, {"readers", readers}, {"stopped", result.stopped}}) << '\n';
     } else {
         m_out << "trovati " << result.found.size() << '\n';
     }

@@ -16,8 +16,7 @@ TransactionReport::TransactionReport(clsLettori& registry, const Invocation& inv
                                      const ConnectionSettings& stored, std::ostream& out, std::ostream& err)
     : m_registry(registry), m_invocation(invocation), m_out(out), m_err(err),
       m_term(invocation.term.value_or(stored.Terminale)), m_reader(ReaderName::of(invocation, stored))
-{
-}
+{ }
 
 int TransactionReport::run(const ErrorWatcher& errors)
 {
@@ -36,17 +35,21 @@ int TransactionReport::run(const ErrorWatcher& errors)
                                                                    {"repeated", record.repeated}}}});
         else
             m_out << "transazione " << record.reader << ' ' << ByteText::escape(record.code) << " status "
-                  << ByteText::escape(record.status) << ' ' << record.downloaded << (record.repeated ? " repeated" : "");
+                  << ByteText::escape(record.status) << ' ' << record.downloaded
+                  << (record.repeated ? " repeated" : "");
         m_out << std::endl;
     };
-    const TransactionDownload::Result result =
-        TransactionDownload(m_registry.Comunicazione(), m_term, file, stored,
-                            [&stoppable] { return stoppable.signal() != 0; })
-            .run();
+    const TransactionDownload::Result result
+        = TransactionDownload(m_registry.Comunicazione(), m_term, file, stored, [&stoppable] {
+              return stoppable.signal() != 0;
+          }).run();
     if (m_invocation.json)
-        m_out << ResultJson::line({{"command", "transactions"}, {"esito", result.esito},
-                                   {"records", result.records}, {"repeated", result.repeated},
-                                   {"stopped", result.stopped}, {"file", ResultJson::text(m_invocation.out)}})
+        m_out << ResultJson::line({{"command", "transactions"},
+                                   {"esito", result.esito},
+                                   {"records", result.records},
+                                   {"repeated", result.repeated},
+                                   {"stopped", result.stopped},
+                                   {"file", ResultJson::text(m_invocation.out)}})
               << '\n';
     else
         m_out << "esito " << result.esito << "\ntransazioni " << result.records << "\nripetute " << result.repeated

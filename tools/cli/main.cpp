@@ -5,14 +5,14 @@
 #include "ConnectionSettings.h"
 #include "DescriptorOutput.h"
 #include "EndRequests.h"
+#include "PcapngCapture.h"
 #include "PortList.h"
 #include "PortOpening.h"
 #include "PortTable.h"
 #include "PortTap.h"
 #include "QtPort.h"
-#include "StandardStreams.h"
-#include "PcapngCapture.h"
 #include "ReaderStatistics.h"
+#include "StandardStreams.h"
 #include "ThisProgramsFolders.h"
 #include "TraceFile.h"
 #include "TrafficCapture.h"
@@ -43,8 +43,7 @@ int outputChecked(int status)
     output.flush();
     if (outputBuffer.error() == 0)
         return status;
-    std::cerr << "lettore: cannot write to standard output: " << std::strerror(outputBuffer.error())
-              << std::endl;
+    std::cerr << "lettore: cannot write to standard output: " << std::strerror(outputBuffer.error()) << std::endl;
     return CliSession::ExitOutput;
 }
 
@@ -98,8 +97,8 @@ int main(int argc, char* argv[])
     // Port numbers and the stored settings belong to the console's settings
     // folder.
     const std::filesystem::path folder = settingsFolder();
-    const ConnectionSettings stored =
-        folder.empty() ? ConnectionSettings{} : ConnectionSettings::load(folder / ConnectionSettings::FileName);
+    const ConnectionSettings stored
+        = folder.empty() ? ConnectionSettings{} : ConnectionSettings::load(folder / ConnectionSettings::FileName);
     try {
         CommandLine::checkTerminal(invocation, stored.Terminale);
     } catch (const UsageError& error) {
@@ -133,8 +132,7 @@ int main(int argc, char* argv[])
     TraceFile traceFile;
     if (!invocation.traceFile.empty()) {
         if (const std::string refusal = traceFile.open(invocation.traceFile); !refusal.empty()) {
-            std::cerr << "lettore: cannot write the trace to " << invocation.traceFile << ": " << refusal
-                      << std::endl;
+            std::cerr << "lettore: cannot write the trace to " << invocation.traceFile << ": " << refusal << std::endl;
             return CliSession::ExitOutput;
         }
         // A reader of the file that stops reading holds no request to end.
@@ -177,8 +175,8 @@ int main(int argc, char* argv[])
             captureFile.flush();
         });
     // An address given with --port is reached whatever number the link asks for, as a device is.
-    PortOpener openPort =
-        portOpener(naming, table, [](const std::string& notice) { std::cerr << "lettore: " << notice << std::endl; });
+    PortOpener openPort
+        = portOpener(naming, table, [](const std::string& notice) { std::cerr << "lettore: " << notice << std::endl; });
     if (address)
         openPort = [opener = std::move(openPort), text = address->text()](const std::string&) { return opener(text); };
     if (trace)
@@ -187,9 +185,11 @@ int main(int argc, char* argv[])
     static SteadyClock clock;
     installPlatform({std::move(openPort), &clock, processQtEvents, {}});
     clsLettori& lettori = Lettori();
-    int status = CliSession(lettori, invocation, stored, naming, output, std::cerr, trace ? &*trace : nullptr,
-                            [&traceFile, &captureFile] { return traceFile.error() != 0 || captureFile.error() != 0; }, &capture)
-                     .run();
+    int status
+        = CliSession(
+              lettori, invocation, stored, naming, output, std::cerr, trace ? &*trace : nullptr,
+              [&traceFile, &captureFile] { return traceFile.error() != 0 || captureFile.error() != 0; }, &capture)
+              .run();
     // The port's last bytes are told while the trace still lives.
     releaseLettori();
     if (trace)

@@ -61,16 +61,13 @@ FaultyAnswer applyFault(Fault fault, const std::string& answer, const FaultTimin
     switch (fault) {
     case Fault::None:
     case Fault::Drop:
-    case Fault::Nak:
-        return {{{out}}, ""};
-    case Fault::Silent:
-        return {};
+    case Fault::Nak: return {{{out}}, ""};
+    case Fault::Silent: return {};
     case Fault::BadBcc:
         if (out.size() >= ShortestFrame)
             out.back() = static_cast<char>(out.back() ^ 0x5A);
         return {{{out}}, " (fault: wrong check character)"};
-    case Fault::Noise:
-        return {{{NoiseBytes + out}}, " (fault: noise first)"};
+    case Fault::Noise: return {{{NoiseBytes + out}}, " (fault: noise first)"};
     case Fault::Garble:
         // After STX and the address, so the frame still starts and ends
         // as one.

@@ -10,15 +10,15 @@ namespace lettore::sim {
 // A mistake a reader makes on purpose when it answers, for tests and
 // demonstrations of how the host copes.
 enum class Fault {
-    None,    // answers correctly
+    None,  // answers correctly
     Silent,  // never answers
     BadBcc,  // answers with a wrong check character
-    Noise,   // sends noise bytes before the answer
+    Noise,  // sends noise bytes before the answer
     Garble,  // noise bytes inside the answer, which then fails its check
-    Split,   // sends the answer in pieces with pauses between them
-    Late,    // answers after the host has given up waiting
-    Drop,    // the line drops (pseudo-terminal closed) instead of an answer
-    Nak,     // refuses every request with a lone NAK, carrying out none
+    Split,  // sends the answer in pieces with pauses between them
+    Late,  // answers after the host has given up waiting
+    Drop,  // the line drops (pseudo-terminal closed) instead of an answer
+    Nak,  // refuses every request with a lone NAK, carrying out none
 };
 
 // "none", "silent", "badbcc", "noise", "garble", "split", "late", "drop",
@@ -29,7 +29,7 @@ std::string faultName(Fault fault);
 
 // How long the timed faults wait.
 struct FaultTiming {
-    std::chrono::milliseconds lateBy{6000};     // "late": past the host's 5 s
+    std::chrono::milliseconds lateBy{6000};  // "late": past the host's 5 s
     std::chrono::milliseconds splitPause{200};  // "split": pause between pieces
 };
 

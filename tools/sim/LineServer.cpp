@@ -25,9 +25,8 @@ constexpr uint8_t SetBaudRate = 1, SetDataSize = 2, SetParity = 3, SetStopSize =
 constexpr struct {
     int rate;
     speed_t speed;
-} Speeds[] = {{300, B300},     {600, B600},     {1200, B1200},     {2400, B2400},     {4800, B4800},
-              {9600, B9600},   {19200, B19200}, {38400, B38400},   {57600, B57600},   {115200, B115200},
-              {230400, B230400}};
+} Speeds[] = {{300, B300},     {600, B600},     {1200, B1200},   {2400, B2400},     {4800, B4800},    {9600, B9600},
+              {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400}};
 
 std::system_error systemError(const std::string& what)
 {
@@ -58,7 +57,7 @@ bool writeAll(int fd, const std::string& bytes)
 // Telnet commands taken out of the client's bytes and answered.
 class LineServer::Session {
 public:
-    Session(int client, int device, bool rfc2217) : m_client(client), m_device(device), m_rfc2217(rfc2217) {}
+    Session(int client, int device, bool rfc2217) : m_client(client), m_device(device), m_rfc2217(rfc2217) { }
 
     void run()
     {
@@ -189,7 +188,10 @@ private:
             ::tcgetattr(m_device, &t);
             value = {char((t.c_cflag & CSTOPB) ? 2 : 1)};
         } else if (command == SetDataSize) {
-            value = {char((t.c_cflag & CSIZE) == CS8 ? 8 : (t.c_cflag & CSIZE) == CS7 ? 7 : (t.c_cflag & CSIZE) == CS6 ? 6 : 5)};
+            value = {char((t.c_cflag & CSIZE) == CS8   ? 8
+                          : (t.c_cflag & CSIZE) == CS7 ? 7
+                          : (t.c_cflag & CSIZE) == CS6 ? 6
+                                                       : 5)};
         } else if (command == SetParity) {
             value = {char(!(t.c_cflag & PARENB) ? 1 : (t.c_cflag & PARODD) ? 2 : 3)};
         } else if (command == PurgeData) {

@@ -79,7 +79,7 @@ int PseudoTerminal::baudRate() const
 void PseudoTerminal::linkAs(const std::string& linkPath)
 {
     // Only an old link gives way; a mistyped path must not cost a file.
-    struct stat old{};
+    struct stat old { };
     if (::lstat(linkPath.c_str(), &old) == 0) {
         if (!S_ISLNK(old.st_mode)) {
             errno = EEXIST;
@@ -94,7 +94,7 @@ void PseudoTerminal::linkAs(const std::string& linkPath)
 
 std::string PseudoTerminal::liveDeviceBehind(const std::string& linkPath)
 {
-    struct stat device{};
+    struct stat device { };
     std::error_code error;
     if (!std::filesystem::is_symlink(linkPath, error) || ::stat(linkPath.c_str(), &device) != 0
         || !S_ISCHR(device.st_mode))

@@ -12,12 +12,12 @@ namespace lettore::sim {
 
 // What one emulated reader starts with.
 struct ReaderSettings {
-    int address = 1;     // bus address, 0..255
+    int address = 1;  // bus address, 0..255
     int baudRate = 9600;  // the only rate it hears and answers at
-    std::string card;     // its own card code; empty: the address as 10 digits
+    std::string card;  // its own card code; empty: the address as 10 digits
     std::string firmware = "SIM LETTORE 1.00";  // exactly 16 characters
-    std::string setup = "000100501000211";      // base setup, 15 characters
-    std::size_t capacity = 10000;                // white-list capacity
+    std::string setup = "000100501000211";  // base setup, 15 characters
+    std::size_t capacity = 10000;  // white-list capacity
     std::vector<std::string> serials{"0000001001", "0000001002", "0000001003"};
     // Stored transactions, oldest first, each the answer's data: one status
     // character followed by 10-character badge codes.

@@ -15,7 +15,7 @@ class ReadingSchedule {
 public:
     using Clock = std::chrono::steady_clock;
 
-    ReadingSchedule(Clock::duration repeat, Clock::duration quiet) : m_repeat(repeat), m_quiet(quiet) {}
+    ReadingSchedule(Clock::duration repeat, Clock::duration quiet) : m_repeat(repeat), m_quiet(quiet) { }
 
     // The reader's pending reading at `now`, by its id; nothing once none
     // is pending. Another id starts the schedule afresh.

@@ -44,9 +44,7 @@ std::optional<Request> Request::parse(std::string_view frame)
     if (!decoded)
         return std::nullopt;
     Request request;
-    request.kind = decoded->term == Frame::Broadcast ? Kind::Broadcast
-                 : decoded->set                      ? Kind::Set
-                                                     : Kind::Poll;
+    request.kind = decoded->term == Frame::Broadcast ? Kind::Broadcast : decoded->set ? Kind::Set : Kind::Poll;
     request.address = decoded->term == Frame::Broadcast ? 0 : decoded->term;
     request.data = decoded->data;
     request.bccOk = Frame::checkHolds(frame);

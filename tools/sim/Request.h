@@ -13,8 +13,8 @@ namespace lettore::sim {
 // whether its check character holds.
 struct Request {
     enum class Kind {
-        Set,        // address field in the set form (type "S")
-        Poll,       // address field in the poll form (any other type)
+        Set,  // address field in the set form (type "S")
+        Poll,  // address field in the poll form (any other type)
         Broadcast,  // address field 0x60 0x60: every reader, no answer
     };
 

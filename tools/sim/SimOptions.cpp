@@ -74,8 +74,7 @@ SimOptions SimOptions::parse(const std::vector<std::string>& arguments)
             if (!address || address->host.find_first_not_of("0123456789.") != std::string::npos)
                 throw std::invalid_argument("--listen needs tcp://IPV4:PORT or rfc2217://IPV4:PORT, not "
                                             + ArgumentChecks::quoted(options.listen));
-        }
-        else if (option == "--log")
+        } else if (option == "--log")
             options.logPath = value();
         else if (option == "--reader")
             addReader(options.readers, ReaderSettings::parse(value()));

@@ -9,8 +9,7 @@
 
 namespace lettore::sim {
 
-void TrafficLog::frame(std::string_view direction, int baudRate, std::string_view bytes,
-                       std::string_view meaning)
+void TrafficLog::frame(std::string_view direction, int baudRate, std::string_view bytes, std::string_view meaning)
 {
     if (!m_out)
         return;

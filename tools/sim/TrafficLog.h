@@ -16,14 +16,13 @@ namespace lettore::sim {
 // stream it writes nothing.
 class TrafficLog {
 public:
-    explicit TrafficLog(std::ostream* out = nullptr) : m_out(out) {}
+    explicit TrafficLog(std::ostream* out = nullptr) : m_out(out) { }
 
     // direction "RX" (heard from the host) or "TX" (sent to it); the rate,
     // the bytes in hexadecimal, the decoder's words, then `meaning`:
     // "RX 9600 [02 30 21 32 03 22] command Sibrant2 address 1 P data "2"
     // check character good; reader 1 P: GetVersioneFirmware"
-    void frame(std::string_view direction, int baudRate, std::string_view bytes,
-               std::string_view meaning);
+    void frame(std::string_view direction, int baudRate, std::string_view bytes, std::string_view meaning);
     void event(std::string_view text);
     // Called once, with the system's reason, when a line cannot be written;
     // nothing is written after it.

@@ -4,8 +4,7 @@
 
 namespace lettore::sim {
 
-bool Transmitter::schedule(const std::string& bytes, Clock::time_point start,
-                           Clock::duration byteTime)
+bool Transmitter::schedule(const std::string& bytes, Clock::time_point start, Clock::duration byteTime)
 {
     if (bytes.empty())
         return true;

@@ -36,10 +36,8 @@ std::string meaningOfAnswer(const std::string& bytes)
 
 }  // namespace
 
-VirtualLine::VirtualLine(const std::vector<ReaderSettings>& readers, const LineSettings& settings,
-                         std::ostream* log)
-    : m_settings(settings)
-    , m_log(log)
+VirtualLine::VirtualLine(const std::vector<ReaderSettings>& readers, const LineSettings& settings, std::ostream* log)
+    : m_settings(settings), m_log(log)
 {
     setNonBlocking(m_pty.masterFd());
     m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -136,8 +134,8 @@ void VirtualLine::waitForWork(Clock::time_point now)
     timespec timeout{};
     timespec* timeoutPtr = nullptr;
     if (wake) {
-        const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(
-            std::max(*wake - now, Clock::duration::zero()));
+        const auto wait
+            = std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(*wake - now, Clock::duration::zero()));
         timeout.tv_sec = static_cast<time_t>(wait.count() / 1'000'000'000);
         timeout.tv_nsec = static_cast<long>(wait.count() % 1'000'000'000);
         timeoutPtr = &timeout;
@@ -268,8 +266,8 @@ bool VirtualLine::roomFor(const std::string& bytes)
 {
     if (bytes.size() <= Transmitter::MaxQueuedBytes - m_transmitter.queuedBytes())
         return true;
-    m_log.event(std::to_string(bytes.size()) + " bytes dropped: "
-                + std::to_string(m_transmitter.queuedBytes()) + " bytes already wait to go out");
+    m_log.event(std::to_string(bytes.size()) + " bytes dropped: " + std::to_string(m_transmitter.queuedBytes())
+                + " bytes already wait to go out");
     return false;
 }
 
@@ -283,8 +281,8 @@ void VirtualLine::sendReadings(Clock::time_point now)
             continue;
         if (slot.reader.baudRate() != lineBaud) {
             m_log.event("reader " + std::to_string(slot.reader.address()) + " sends at "
-                        + std::to_string(slot.reader.baudRate()) + ", line at "
-                        + std::to_string(lineBaud) + ": reading lost");
+                        + std::to_string(slot.reader.baudRate()) + ", line at " + std::to_string(lineBaud)
+                        + ": reading lost");
             continue;
         }
         // A reading that finds no room is sent again after the pause.
@@ -349,19 +347,14 @@ void VirtualLine::execute(const LineCommand& command)
 {
     using Kind = LineCommand::Kind;
     switch (command.kind) {
-    case Kind::Quit:
-        m_stopRequested = true;
-        return;
-    case Kind::Drop:
-        dropLine("line dropped on request", command.backAfterMs);
-        return;
+    case Kind::Quit: m_stopRequested = true; return;
+    case Kind::Drop: dropLine("line dropped on request", command.backAfterMs); return;
     case Kind::Multimaster:
         for (auto& slot : m_slots)
             slot.reader.setMultimaster(command.enabled);
         m_log.event(std::string("multimaster ") + (command.enabled ? "on" : "off"));
         return;
-    default:
-        break;
+    default: break;
     }
     Slot* slot = slotAt(command.address);
     const std::string who = "reader " + std::to_string(command.address);
@@ -429,16 +422,14 @@ VirtualLine::Clock::duration VirtualLine::byteTime(int baudRate) const
     return std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(10'000'000'000LL / baudRate));
 }
 
-void VirtualLine::logChanges(const VirtualReader& reader, int oldAddress, int oldBaud,
-                             const std::string& oldOutputs)
+void VirtualLine::logChanges(const VirtualReader& reader, int oldAddress, int oldBaud, const std::string& oldOutputs)
 {
     if (reader.address() != oldAddress || reader.baudRate() != oldBaud)
-        m_log.event("reader " + std::to_string(oldAddress) + " is now reader "
-                    + std::to_string(reader.address()) + " at " + std::to_string(reader.baudRate()));
+        m_log.event("reader " + std::to_string(oldAddress) + " is now reader " + std::to_string(reader.address())
+                    + " at " + std::to_string(reader.baudRate()));
     if (reader.outputs() != oldOutputs)
-        m_log.event("reader " + std::to_string(reader.address()) + " outputs: relay "
-                    + reader.outputs().substr(0, 3) + ", buzzer " + reader.outputs().substr(3, 3)
-                    + ", green LED " + reader.outputs().substr(6, 3));
+        m_log.event("reader " + std::to_string(reader.address()) + " outputs: relay " + reader.outputs().substr(0, 3)
+                    + ", buzzer " + reader.outputs().substr(3, 3) + ", green LED " + reader.outputs().substr(6, 3));
 }
 
 }  // namespace lettore::sim

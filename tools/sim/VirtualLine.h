@@ -4,8 +4,8 @@
 #include "FrameSplitter.h"
 #include "LineCommand.h"
 #include "PseudoTerminal.h"
-#include "ReadingSchedule.h"
 #include "ReaderSettings.h"
+#include "ReadingSchedule.h"
 #include "TrafficLog.h"
 #include "Transmitter.h"
 #include "VirtualReader.h"
@@ -26,7 +26,7 @@ namespace lettore::sim {
 
 // How the line as a whole behaves.
 struct LineSettings {
-    bool pace = false;         // bytes take their real time at the line's rate
+    bool pace = false;  // bytes take their real time at the line's rate
     bool multimaster = false;  // readers send badge readings on their own
     // Every so many seconds a badge from presentCodes is held to the next
     // reader in turn; 0: never.
@@ -55,8 +55,7 @@ public:
 
     // Opens the pseudo-terminal; throws std::system_error on failure.
     // `log` may be null; it must outlive the line.
-    VirtualLine(const std::vector<ReaderSettings>& readers, const LineSettings& settings,
-                std::ostream* log = nullptr);
+    VirtualLine(const std::vector<ReaderSettings>& readers, const LineSettings& settings, std::ostream* log = nullptr);
     ~VirtualLine();
 
     VirtualLine(const VirtualLine&) = delete;
@@ -97,8 +96,7 @@ private:
     struct Slot {
         Slot(const ReaderSettings& settings, const LineSettings& line)
             : reader(settings), fault(settings.fault), readings(line.readingRepeat, line.readingQuiet)
-        {
-        }
+        { }
 
         VirtualReader reader;
         Fault fault = Fault::None;
@@ -127,8 +125,7 @@ private:
     void comeBackIfDue(Clock::time_point now);
     Slot* slotAt(int address);
     Clock::duration byteTime(int baudRate) const;
-    void logChanges(const VirtualReader& reader, int oldAddress, int oldBaud,
-                    const std::string& oldOutputs);
+    void logChanges(const VirtualReader& reader, int oldAddress, int oldBaud, const std::string& oldOutputs);
 
     PseudoTerminal m_pty;
     LineSettings m_settings;

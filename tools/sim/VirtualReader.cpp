@@ -32,31 +32,21 @@ std::pair<std::string_view, std::string> named(const Request& request)
 }  // namespace
 
 VirtualReader::VirtualReader(const ReaderSettings& settings)
-    : m_model(settings.model)
-    , m_address(settings.address)
-    , m_baudRate(settings.baudRate)
-    , m_card(settings.cardCode())
-    , m_firmware(settings.firmware)
-    , m_setup(settings.setup)
-    , m_capacity(settings.capacity)
-    , m_transactions(settings.transactions.begin(), settings.transactions.end())
-    , m_serials(settings.serials)
-{
-}
+    : m_model(settings.model), m_address(settings.address), m_baudRate(settings.baudRate), m_card(settings.cardCode()),
+      m_firmware(settings.firmware), m_setup(settings.setup), m_capacity(settings.capacity),
+      m_transactions(settings.transactions.begin(), settings.transactions.end()), m_serials(settings.serials)
+{ }
 
 std::string VirtualReader::handle(const Request& request)
 {
     switch (request.kind) {
-    case Request::Kind::Broadcast:
-        set(request, true);
-        return {};
+    case Request::Kind::Broadcast: set(request, true); return {};
     case Request::Kind::Set: {
         const auto result = set(request, false);
         m_lastSent = Sent::Nothing;
         return result.value_or(Nak);
     }
-    case Request::Kind::Poll:
-        return poll(request);
+    case Request::Kind::Poll: return poll(request);
     }
     return Nak;
 }
@@ -162,8 +152,7 @@ void VirtualReader::confirm()
         if (!m_readings.empty())
             m_readings.pop_front();
         break;
-    case Sent::Nothing:
-        break;
+    case Sent::Nothing: break;
     }
     m_lastSent = Sent::Nothing;
 }
@@ -224,19 +213,16 @@ std::string VirtualReader::state() const
         return text;
     };
     std::string text = "reader " + std::to_string(m_address) + ": model " + m_model->name + ", "
-        + std::to_string(m_baudRate) + " baud, card " + m_card + "\n";
+                       + std::to_string(m_baudRate) + " baud, card " + m_card + "\n";
     text += "  firmware \"" + m_firmware + "\", setup " + m_setup + ", outputs " + m_outputs + "\n";
     text += "  white list " + std::to_string(m_whiteList.size()) + " of " + std::to_string(m_capacity) + ":"
-        + list(m_whiteList) + "\n";
+            + list(m_whiteList) + "\n";
     text += "  transactions " + std::to_string(m_transactions.size()) + ":" + list(m_transactions) + "\n";
     text += "  serial numbers " + std::to_string(m_serials.size()) + ", current " + std::to_string(m_currentSerial + 1)
-        + ":" + list(m_serials) + "\n";
+            + ":" + list(m_serials) + "\n";
     return text;
 }
 
-std::string VirtualReader::statusOf(const std::string& code) const
-{
-    return m_whiteList.count(code) ? "1" : "0";
-}
+std::string VirtualReader::statusOf(const std::string& code) const { return m_whiteList.count(code) ? "1" : "0"; }
 
 }  // namespace lettore::sim

@@ -82,8 +82,7 @@ void readCommands()
             if (line.kind == CommandInput::Line::Kind::Command)
                 submit(line.text);
             else if (line.kind == CommandInput::Line::Kind::TooLong)
-                tell("a command line longer than " + std::to_string(CommandInput::MaxLineBytes)
-                     + " bytes is refused");
+                tell("a command line longer than " + std::to_string(CommandInput::MaxLineBytes) + " bytes is refused");
             else
                 tell("standard input sent " + std::to_string(CommandInput::MaxDroppedBytes)
                      + " bytes without a line end: it is read no more");
@@ -124,8 +123,7 @@ int main(int argc, char* argv[])
     // host would lose that line without a word.
     if (const std::string device = lettore::PseudoTerminal::liveDeviceBehind(options.linkPath); !device.empty()) {
         std::cerr << "lettore-sim: " << options.linkPath << " leads to " << device
-                  << ", a line still in use: stop the program that serves it or choose another --link"
-                  << std::endl;
+                  << ", a line still in use: stop the program that serves it or choose another --link" << std::endl;
         return ExitIo;
     }
     try {

@@ -32,7 +32,7 @@ protected:
     void startSim(const QStringList& args) { sim = std::make_unique<SimProcess>(folder.filePath("COM1"), args); }
     QStringList collaudo(const QStringList& args) const
     {
-        return QStringList{"--port", folder.filePath("COM1"), "collaudo", "--report", folder.filePath("rapporti"),
+        return QStringList{"--port",     folder.filePath("COM1"), "collaudo", "--report", folder.filePath("rapporti"),
                            "--operator", "Collaudatore"}
                + args;
     }
@@ -55,7 +55,8 @@ TEST_F(CollaudoEndToEndTest, PassingRunLeavesTheReaderAsFound)
     const std::string before = sim->state(1);
     const ProgramRun run = runProgram(LETTORE_BIN, collaudo({"--term", "1", "--alone"}));
     EXPECT_EQ(run.status, 0) << run.out << run.err;
-    EXPECT_NE(run.out.find("esito collaudo SUPERATO: 21 superati, 0 falliti, 2 saltati, 0 non eseguiti"), std::string::npos)
+    EXPECT_NE(run.out.find("esito collaudo SUPERATO: 21 superati, 0 falliti, 2 saltati, 0 non eseguiti"),
+              std::string::npos)
         << run.out;
     EXPECT_EQ(sim->state(1), before);
     const QStringList files = reports();
@@ -102,17 +103,21 @@ TEST_F(CollaudoEndToEndTest, FailingStoppedAndDroppedRunsLeaveTheReaderAsFound)
         lettore.start(LETTORE_BIN, collaudo({"--term", "1", "--badge", "--plan", planFile(plan)}));
         if (row.atPrompt) {
             std::string err;
-            ASSERT_TRUE(processEventsUntil([&] {
-                err += lettore.readAllStandardError().toStdString();
-                return err.find("presentare un badge") != std::string::npos;
-            }, 10000)) << row.name << ": " << err;
+            ASSERT_TRUE(processEventsUntil(
+                [&] {
+                    err += lettore.readAllStandardError().toStdString();
+                    return err.find("presentare un badge") != std::string::npos;
+                },
+                10000))
+                << row.name << ": " << err;
             if (*row.atPrompt)
                 sim->command(row.atPrompt);
             else
                 ::kill(static_cast<pid_t>(lettore.processId()), SIGINT);
         }
-        EXPECT_EQ(exitOf(lettore, 15000), row.status) << row.name << "\n" << lettore.readAllStandardOutput().toStdString()
-                                                       << lettore.readAllStandardError().toStdString();
+        EXPECT_EQ(exitOf(lettore, 15000), row.status)
+            << row.name << "\n"
+            << lettore.readAllStandardOutput().toStdString() << lettore.readAllStandardError().toStdString();
         EXPECT_EQ(sim->state(1), before) << row.name;
         sim.reset();
     }

@@ -1,5 +1,5 @@
-#include "CommandHelp.h"
 #include "CommandLine.h"
+#include "CommandHelp.h"
 #include "CommandNames.h"
 #include "ReaderRig.h"
 #include "ReaderScan.h"
@@ -23,10 +23,7 @@ TEST(ReaderScanTest, PollTimeLimit)
         uint32_t expected;
     } rows[] = {
         {9600, {}, {}, 132},  // 100 + 31.25 ms rounded up
-        {1200, {}, 0, 350},
-        {9600, {}, 600, 732},
-        {19200, 250, 600, 850},
-        {19200, 250, {}, 250},
+        {1200, {}, 0, 350},  {9600, {}, 600, 732}, {19200, 250, 600, 850}, {19200, 250, {}, 250},
     };
     for (const auto& row : rows)
         EXPECT_EQ(ReaderScan::pollTimeoutMs(row.baud, row.chosen, row.roundTrip), row.expected) << row.baud;
@@ -34,11 +31,14 @@ TEST(ReaderScanTest, PollTimeLimit)
 
 TEST(CommandLineTest, OptionsAndArguments)
 {
-    Invocation inv = CommandLine::parse({"--port", "3", "--baud", "19200", "--term", "256", "--trace", "CreaBadge", "0000000042"});
-    EXPECT_EQ(std::tie(inv.portNumber, inv.device, inv.term), std::make_tuple(std::optional<int16_t>(3), std::string(), 256));
+    Invocation inv
+        = CommandLine::parse({"--port", "3", "--baud", "19200", "--term", "256", "--trace", "CreaBadge", "0000000042"});
+    EXPECT_EQ(std::tie(inv.portNumber, inv.device, inv.term),
+              std::make_tuple(std::optional<int16_t>(3), std::string(), 256));
     EXPECT_EQ(inv.args, std::vector<std::string>{"0000000042"});
     inv = CommandLine::parse({"getversionefirmware", "--port=/tmp/line", "--term=0"});
-    EXPECT_EQ(std::tie(inv.portNumber, inv.device, inv.term), std::make_tuple(std::optional<int16_t>(), std::string("/tmp/line"), 0));
+    EXPECT_EQ(std::tie(inv.portNumber, inv.device, inv.term),
+              std::make_tuple(std::optional<int16_t>(), std::string("/tmp/line"), 0));
     EXPECT_EQ(inv.command->name, std::string("GetVersioneFirmware"));
     inv = CommandLine::parse({"CreaBadge", "--", "--trace"});  // what follows "--" is arguments
     EXPECT_FALSE(inv.trace);
@@ -85,46 +85,76 @@ TEST(CommandLineTest, UsageErrors)
         {{"--term", "\x1b[2J", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"\\x1B[2J\""},
         {{"--term", "257", "CancellaWL"}},
         {{"--term", "-1", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"-1\""},
-        {{"--term", "12x", "GetSetupBase"}}, {{"--term=", "GetSetupBase"}}, {{"GetSetupBase", "--term"}},
-        {{"--port", "99999", "GetSetupBase"}}, {{"--port", "", "GetSetupBase"}}, {{"--baud", "0", "GetSetupBase"}},
+        {{"--term", "12x", "GetSetupBase"}},
+        {{"--term=", "GetSetupBase"}},
+        {{"GetSetupBase", "--term"}},
+        {{"--port", "99999", "GetSetupBase"}},
+        {{"--port", "", "GetSetupBase"}},
+        {{"--baud", "0", "GetSetupBase"}},
         {{"--port", "tcp://host", "GetSetupBase"},
          "--port address must be tcp://HOST:PORT or rfc2217://HOST:PORT, not \"tcp://host\""},
         {{"--timeout", "0", "CancellaWL"}, "--timeout must be an integer from 1 to 60000, not \"0\"", ""},
-        {{"CreaBadge"}, "", "Usage: lettore [OPTIONS] CreaBadge CODE"}, {{"--to", "256", "scan"}, "", ""},
-        {{"SetupBase", "0001", "1", "050", "100", "0"}}, {{"CancellaWL", "x"}}, {{}}, {{"--verbose", "GetSetupBase"}},
+        {{"CreaBadge"}, "", "Usage: lettore [OPTIONS] CreaBadge CODE"},
+        {{"--to", "256", "scan"}, "", ""},
+        {{"SetupBase", "0001", "1", "050", "100", "0"}},
+        {{"CancellaWL", "x"}},
+        {{}},
+        {{"--verbose", "GetSetupBase"}},
         {{"GetSetupBase", "--from", "3"}, "--from applies only to scan", "Usage: lettore [OPTIONS] GetSetupBase"},
         {{"listen", "--strict"}, "", "Usage: lettore [OPTIONS] listen [--ack]"},
-        {{"scan", "--from", "9", "--to", "3"}, "", "Usage: lettore [OPTIONS] scan [--from A] [--to B] [--baud RATE|all] [--timeout MS]"},
+        {{"scan", "--from", "9", "--to", "3"},
+         "",
+         "Usage: lettore [OPTIONS] scan [--from A] [--to B] [--baud RATE|all] [--timeout MS]"},
         {{"SetupSeriale", "9600", "256"}},
-        {{"--term", "1", "collaudo", "--scan", "0..3"}, "--term and --scan do not go together: one reader, or those a scan finds"},
+        {{"--term", "1", "collaudo", "--scan", "0..3"},
+         "--term and --scan do not go together: one reader, or those a scan finds"},
         {{"collaudo", "--scan", "3..1"}, "--scan A..B must not end below its start"},
         {{"collaudo", "--scan", "0-3"}, "--scan takes two addresses from 0 to 255 as A..B, not \"0-3\""},
         {{"collaudo", "--term", "256"}, "collaudo tests one reader: --term must be from 0 to 255"},
-        {{"GetSetupBase", "--alone"}, "--alone applies only to collaudo"}, {{"collaudo", "--json"}},
+        {{"GetSetupBase", "--alone"}, "--alone applies only to collaudo"},
+        {{"collaudo", "--json"}},
         {{"SetupSeriale", "9600", "-1"}, "NEWADDR must be an integer from 0 to 255, not \"-1\""},
         {{"SetupSeriale", "57600", "1"}},
-        {{"SetupSeriale", "9600 ", "1"}}, {{"SetIndirizzo", "-1", "0000000001"}}, {{"--trace=1", "GetSetupBase"}},
+        {{"SetupSeriale", "9600 ", "1"}},
+        {{"SetIndirizzo", "-1", "0000000001"}},
+        {{"--trace=1", "GetSetupBase"}},
         {{"SetIndirizzo", "256", "0000000001"}, "ADDR must be an integer from 0 to 255, not \"256\""},
         {{"InserisciBadge", "-1", "5"}, "FIRST must be an integer from 0 to 32767, not \"-1\""},
         {{"InserisciBadge", "0", "32768"}},
-        {{"GetMatricolaNext", "--ack"}}, {{"GetSetupBase", "--dialect", "Zem"}}, {{"raw", "P", "2", "--dialect", "Modbus"}}, {{"raw", "P", "\\x6"}},
+        {{"GetMatricolaNext", "--ack"}},
+        {{"GetSetupBase", "--dialect", "Zem"}},
+        {{"raw", "P", "2", "--dialect", "Modbus"}},
+        {{"raw", "P", "\\x6"}},
         {{"CancellaWL", "--quiet-gap", "100"}, "--quiet-gap does not apply to CancellaWL"},
-        {{"InserisciBadge", "0", "1", "--quiet-gap", "5001"}, "--quiet-gap must be an integer from 0 to 5000, not \"5001\""},
-        {{"InserisciBadge", "0", "1", "--quiet-gap", "1\n"}, "--quiet-gap must be an integer from 0 to 5000, not \"1\\x0A\""},
+        {{"InserisciBadge", "0", "1", "--quiet-gap", "5001"},
+         "--quiet-gap must be an integer from 0 to 5000, not \"5001\""},
+        {{"InserisciBadge", "0", "1", "--quiet-gap", "1\n"},
+         "--quiet-gap must be an integer from 0 to 5000, not \"1\\x0A\""},
         {{"InserisciBadge", "5", "2"}, "", "Usage: lettore [OPTIONS] InserisciBadge FIRST LAST"},
-        {{"--term", "1", "CancellaWL", "--term=2"}, "--term is given more than once"}, {{"--trace", "--trace", "CancellaWL"}},
-        {{"-h", "--help"}}, {{"--baud", "115200", "GetSetupBase"}}, {{"scan", "--baud", "12345"}},
+        {{"--term", "1", "CancellaWL", "--term=2"}, "--term is given more than once"},
+        {{"--trace", "--trace", "CancellaWL"}},
+        {{"-h", "--help"}},
+        {{"--baud", "115200", "GetSetupBase"}},
+        {{"scan", "--baud", "12345"}},
         {{"--term", "256", "GetVersioneFirmware"}, "", "Usage: lettore [OPTIONS] GetVersioneFirmware"},
-        {{"VerificaBadge", "x"}, "terminal 256 reaches every reader at once and none answers: VerificaBadge asks one "
-                                 "reader, 0 to 255 (the terminal of Seriale.cfg; --term chooses another)", nullptr, 256},
+        {{"VerificaBadge", "x"},
+         "terminal 256 reaches every reader at once and none answers: VerificaBadge asks one "
+         "reader, 0 to 255 (the terminal of Seriale.cfg; --term chooses another)",
+         nullptr,
+         256},
         {{"enrol"}, "", "Usage: lettore [OPTIONS] enrol FILE [--dry-run] [--remove-others --range FIRST-LAST]"},
-        {{"enrol", "l.csv", "--remove-others"}, "--remove-others needs --range FIRST-LAST, the codes to look for extra ones in"},
+        {{"enrol", "l.csv", "--remove-others"},
+         "--remove-others needs --range FIRST-LAST, the codes to look for extra ones in"},
         {{"enrol", "l.csv", "--range", "1-3"}, "--range applies only with --remove-others"},
         {{"enrol", "l.csv", "--remove-others", "--range", "3-1"},
          "--range must be FIRST-LAST, codes of 1 to 10 digits at most 100000 apart, not \"3-1\""},
-        {{"--term", "256", "enrol", "l.csv"}, "terminal 256 reaches every reader at once and none answers: enrol asks one reader, 0 to 255"},
-        {{"transactions"}, "transactions needs --out FILE, the CSV file the records go to", "Usage: lettore [OPTIONS] transactions --out FILE"},
-        {{"CancellaWL", "--dry-run"}, "--dry-run applies only to enrol"}, {{"GetSetupBase", "--out", "x"}, "--out applies only to transactions"},
+        {{"--term", "256", "enrol", "l.csv"},
+         "terminal 256 reaches every reader at once and none answers: enrol asks one reader, 0 to 255"},
+        {{"transactions"},
+         "transactions needs --out FILE, the CSV file the records go to",
+         "Usage: lettore [OPTIONS] transactions --out FILE"},
+        {{"CancellaWL", "--dry-run"}, "--dry-run applies only to enrol"},
+        {{"GetSetupBase", "--out", "x"}, "--out applies only to transactions"},
         {{"transactions", "--out", "t.csv", "--strict"}},
     };
     for (const auto& row : rows) {
@@ -164,7 +194,8 @@ TEST(ResultTextTest, EscapesValues)
 
 using ReadingListenerTest = test::ReaderRig;
 
-const std::string Reading = "\x02\x30\x25" "10000000042\x03\x23";  // reader 5's reading of 0000000042
+const std::string Reading = "\x02\x30\x25"
+                            "10000000042\x03\x23";  // reader 5's reading of 0000000042
 
 // A reading prints as "lettura ADDR CODE status S TIME", acknowledged when asked, else marked repeated when it comes
 // again. Anything else, a reading whose address does not decode included, prints in hex, never acknowledged. A
@@ -181,8 +212,8 @@ TEST_F(ReadingListenerTest, PrintsEachTextAndAcknowledgesReadingsWhenAsked)
             listener.ComRX(text);
         EXPECT_EQ(out.str(), "lettura 5 0000000042 status 1 T\nComRX 06 T\nComRX  T\n"
                              "ComRX 02 40 25 31 30 30 30 30 30 30 30 30 34 32 03 23 T\n"
-                             + std::string(acknowledge ? "lettura 5 0000000042 status 1 T\n"
-                                                       : "lettura 5 0000000042 status 1 T repeated\n"));
+                                 + std::string(acknowledge ? "lettura 5 0000000042 status 1 T\n"
+                                                           : "lettura 5 0000000042 status 1 T repeated\n"));
         EXPECT_EQ(writtenHex(), std::vector<std::string>(acknowledge ? 2 : 0, "02 30 25 06 03 12")) << acknowledge;
     }
     std::ostringstream closed;

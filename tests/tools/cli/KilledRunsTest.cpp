@@ -57,7 +57,8 @@ TEST(KilledRunsTest, KilledDownloadsLoseNoRecordAndMarkEachRepeat)
     SimProcess sim(folder.filePath("COM1"), {"--reader", "1:transactions=" + transactions, "--pace"});
     const auto download = [&](int run) {
         const QString file = folder.filePath(QString("run%1.csv").arg(run));
-        return std::pair(file, QStringList{"--port", folder.filePath("COM1"), "--term", "1", "transactions", "--out", file});
+        return std::pair(file,
+                         QStringList{"--port", folder.filePath("COM1"), "--term", "1", "transactions", "--out", file});
     };
     const std::pair<std::size_t, int> kills[] = {{2, 0}, {4, 0}, {3, 7}, {5, 0}, {4, 20}, {2, 13}, {6, 0}};
     int run = 0, killed = 0;
@@ -109,8 +110,9 @@ TEST(KilledRunsTest, AKilledEnrolmentResumesFromItsJournal)
     EXPECT_NE(resumed.err.find("lettore: resuming: "), std::string::npos) << resumed.err;
     // The code the killed run sent last, after its last journal line, is found listed already.
     std::smatch counts;
-    ASSERT_TRUE(std::regex_match(resumed.out, counts, std::regex("codici 149\naggiunti ([0-9]+)\npresenti ([0-9]+)\n"
-                                                                 "verificati 149\ndiscordanti 0\nripresi ([0-9]+)\n")))
+    ASSERT_TRUE(std::regex_match(resumed.out, counts,
+                                 std::regex("codici 149\naggiunti ([0-9]+)\npresenti ([0-9]+)\n"
+                                            "verificati 149\ndiscordanti 0\nripresi ([0-9]+)\n")))
         << resumed.out;
     EXPECT_EQ(std::stoi(counts[1]) + std::stoi(counts[2]), 149);
     EXPECT_GE(std::stoi(counts[3]), 59);

@@ -64,7 +64,9 @@ TEST_F(LettoreEndToEndTest, SignalsStopARangeAndListening)
     EXPECT_EQ(exitOf(range), 130);
     const std::string out = range.readAllStandardOutput().toStdString();
     std::smatch sent;  // N codes sent and accepted, the last one N - 1
-    ASSERT_TRUE(std::regex_match(out, sent, std::regex("esito 0\naccettati ([0-9]+)\nTxtRisposta ([0-9]{10}) 0\ninviati \\1\nstato 0 \\1\n"))) << out;
+    ASSERT_TRUE(std::regex_match(
+        out, sent, std::regex("esito 0\naccettati ([0-9]+)\nTxtRisposta ([0-9]{10}) 0\ninviati \\1\nstato 0 \\1\n")))
+        << out;
     EXPECT_EQ(std::stoi(sent[2]) + 1, std::stoi(sent[1]));
     EXPECT_LT(std::stoi(sent[1]), 1001);
 
@@ -145,18 +147,28 @@ TEST_F(LettoreEndToEndTest, CaptureOpensInTsharkAndStatsCountTheRun)
 {
     startSim({"--reader", "1", "--reader", "5"});
     const QString capture = folder.filePath("run.pcapng");
-    const ProgramRun run = runProgram(LETTORE_BIN, on({"--term", "5", "--capture", capture, "--stats", "GetVersioneFirmware"}));
+    const ProgramRun run
+        = runProgram(LETTORE_BIN, on({"--term", "5", "--capture", capture, "--stats", "GetVersioneFirmware"}));
     EXPECT_EQ(run.out, Version);
     EXPECT_EQ(run.status, 0);
-    EXPECT_TRUE(std::regex_search(run.err, std::regex("\n5 +1 +1 +0 +0 +0 +0 +[0-9]+/[0-9.]+/[0-9]+/[0-9]+\nline: 0 noise"))) << run.err;
+    EXPECT_TRUE(
+        std::regex_search(run.err, std::regex("\n5 +1 +1 +0 +0 +0 +0 +[0-9]+/[0-9.]+/[0-9]+/[0-9]+\nline: 0 noise")))
+        << run.err;
     EXPECT_EQ(outcome({"--capture", "/dev/full", "--term", "5", "GetVersioneFirmware"}),
               Version + "| lettore: cannot write the capture to /dev/full: No space left on device\n => 74");
     if (!QFileInfo::exists("/usr/bin/tshark"))
         GTEST_SKIP() << "tshark is not installed";
     QProcess tshark;
-    tshark.start("/usr/bin/tshark", {"-r", capture, "-X", "lua_script:" LETTORE_DISSECTOR, "-Y", "lettore.address == 5",
-                                     "-T", "fields", "-E", "separator=|", "-e", "rtacser.eventtype", "-e", "lettore.dialect",
-                                     "-e", "lettore.type", "-e", "lettore.command", "-e", "lettore.data",
+    tshark.start("/usr/bin/tshark", {"-r", capture,
+                                     "-X", "lua_script:" LETTORE_DISSECTOR,
+                                     "-Y", "lettore.address == 5",
+                                     "-T", "fields",
+                                     "-E", "separator=|",
+                                     "-e", "rtacser.eventtype",
+                                     "-e", "lettore.dialect",
+                                     "-e", "lettore.type",
+                                     "-e", "lettore.command",
+                                     "-e", "lettore.data",
                                      "-e", "lettore.check_good"});
     ASSERT_TRUE(tshark.waitForFinished(30000));
     const QStringList lines = QString::fromLatin1(tshark.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
@@ -177,28 +189,31 @@ TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
     ASSERT_TRUE(QFile::copy(LETTORE_BIN, lettore));
     const std::string device = QFileInfo(link()).canonicalFilePath().toStdString();
     const std::string missing = folder.filePath("missing").toStdString();
-    const std::pair<QStringList, std::string> rows[] = {
-        {{"--term", "7", "--timeout", "100", "GetVersioneFirmware"},
-         "esito 1\noutVERSION N\n| lettore: no answer: port 1 (" + device + ") is the port Seriale.cfg or the default"
-             " gives; choose the reader's port with --port N|DEVICE (lettore ports lists them)\n => 1"},
-        {{"--json", "--term", "1", "getversionefirmware"},
-         R"({"command":"GetVersioneFirmware","esito":0,"values":{"outVERSION":"SIM LETTORE 1.00"}})" "\n|  => 0"},
-        // The reader refuses to delete a code it does not hold.
-        {{"--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 0"},
-        {{"--strict", "--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 2"},
-        {{"--port", QString::fromStdString(missing), "GetVersioneFirmware"},
-         "| lettore: cannot open " + missing + ": No such file or directory\n => 74"},
-        {{"scan", "--to", "5", "--timeout", "100"},
-         "trovato 3 1200 SIM LETTORE 1.00\ntrovato 1 9600 SIM LETTORE 1.00\n"
-         "trovato 4 19200 SIM LETTORE 1.00\ntrovati 3\n|  => 0"},
-        {{"--json", "scan", "--from", "4", "--to", "5", "--baud", "19200"},
-         R"({"command":"scan","readers":[{"address":4,"baud":19200,"firmware":"SIM LETTORE 1.00"}],)"
-         R"("stopped":false})" "\n|  => 0"},
-        {{"--term", "6", "GetVersioneFirmware"}, "esito 2\noutVERSION N\n|  => 2"},
-        {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n|  => 0"},
-        {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, Version + "|  => 0"},
-        {{"CreaBadge"},
-         "| lettore: CreaBadge takes 1 argument(s), not 0\nUsage: lettore [OPTIONS] CreaBadge CODE\n => 64"}};
+    const std::pair<QStringList, std::string> rows[]
+        = {{{"--term", "7", "--timeout", "100", "GetVersioneFirmware"},
+            "esito 1\noutVERSION N\n| lettore: no answer: port 1 (" + device
+                + ") is the port Seriale.cfg or the default"
+                  " gives; choose the reader's port with --port N|DEVICE (lettore ports lists them)\n => 1"},
+           {{"--json", "--term", "1", "getversionefirmware"},
+            R"({"command":"GetVersioneFirmware","esito":0,"values":{"outVERSION":"SIM LETTORE 1.00"}})"
+            "\n|  => 0"},
+           // The reader refuses to delete a code it does not hold.
+           {{"--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 0"},
+           {{"--strict", "--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 2"},
+           {{"--port", QString::fromStdString(missing), "GetVersioneFirmware"},
+            "| lettore: cannot open " + missing + ": No such file or directory\n => 74"},
+           {{"scan", "--to", "5", "--timeout", "100"},
+            "trovato 3 1200 SIM LETTORE 1.00\ntrovato 1 9600 SIM LETTORE 1.00\n"
+            "trovato 4 19200 SIM LETTORE 1.00\ntrovati 3\n|  => 0"},
+           {{"--json", "scan", "--from", "4", "--to", "5", "--baud", "19200"},
+            R"({"command":"scan","readers":[{"address":4,"baud":19200,"firmware":"SIM LETTORE 1.00"}],)"
+            R"("stopped":false})"
+            "\n|  => 0"},
+           {{"--term", "6", "GetVersioneFirmware"}, "esito 2\noutVERSION N\n|  => 2"},
+           {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n|  => 0"},
+           {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, Version + "|  => 0"},
+           {{"CreaBadge"},
+            "| lettore: CreaBadge takes 1 argument(s), not 0\nUsage: lettore [OPTIONS] CreaBadge CODE\n => 64"}};
     for (const auto& [arguments, expected] : rows)
         EXPECT_EQ(outcome(lettore, arguments), expected);
     EXPECT_EQ(runProgram(LETTORE_BIN, {"help", "scan"}).out.rfind("Usage: lettore [OPTIONS] scan [", 0), 0u);
@@ -215,10 +230,12 @@ TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
     const std::string full = "| lettore: cannot write the trace to /dev/full: No space left on device\n => 74";
     EXPECT_EQ(outcome(lettore, {"--trace-file", "/dev/full", "--term", "4", "--baud", "19200", "GetVersioneFirmware"}),
               Version + full);
-    EXPECT_EQ(outcome(lettore, {"--trace-file", "/dev/full", "--term", "4", "--baud", "19200", "InserisciBadge", "0", "2000"}),
+    EXPECT_EQ(outcome(lettore,
+                      {"--trace-file", "/dev/full", "--term", "4", "--baud", "19200", "InserisciBadge", "0", "2000"}),
               "esito 0\naccettati 1\nTxtRisposta 0000000000 0\ninviati 1\nstato 0 1\n" + full);
     EXPECT_EQ(outcome(lettore, {"--trace-file", fifo, "GetVersioneFirmware"}),
-              "| lettore: cannot write the trace to " + fifo.toStdString() + ": a named pipe that nobody reads\n => 74");
+              "| lettore: cannot write the trace to " + fifo.toStdString()
+                  + ": a named pipe that nobody reads\n => 74");
     std::ofstream(folder.filePath("Seriale.cfg").toStdString()) << " 1 \r\n19200\r\n 4 \r\n";
     EXPECT_EQ(outcome(lettore, {"VerificaBadge", "0000000042"}), "esito 0\noutESISTE 0\n|  => 0");
     EXPECT_EQ(outcome(lettore, {"GetVersioneFirmware"}), Version + "|  => 0");
@@ -250,20 +267,22 @@ TEST_F(SoakTest, LongestRangeLeavesEveryCodeOnTheListWithFlatMemory)
             if (const auto s = sampleResources(std::to_string(lettore.processId())); s && status == '0')
                 samples.push_back(*s);
         EXPECT_EQ(lettore.readAllStandardOutput().toStdString(),
-                  std::string("esito 0\naccettati 32768\nTxtRisposta 0000032767 ") + status + "\ninviati 32768\nstato " + status + " 32768\n");
+                  std::string("esito 0\naccettati 32768\nTxtRisposta 0000032767 ") + status + "\ninviati 32768\nstato "
+                      + status + " 32768\n");
         EXPECT_EQ(exitOf(lettore), 0);
     }
     // From the second sample on: the first may come before the port opened.
     ASSERT_GE(samples.size(), 20u) << "too few samples to see a trend";
     samples.erase(samples.begin());
     const ResidentGrowth growth = residentGrowth(samples);
-    EXPECT_LE(growth.grownKb(), 512) << "resident memory grew from " << growth.earlyKb << " kB to " << growth.lateKb << " kB";
+    EXPECT_LE(growth.grownKb(), 512) << "resident memory grew from " << growth.earlyKb << " kB to " << growth.lateKb
+                                     << " kB";
     // A loaded machine may sample before the port opened, or after the run closed it and the request watch: from a
     // tenth in to a tenth before the end.
     EXPECT_EQ(samples[samples.size() / 10].descriptors, samples[samples.size() * 9 / 10].descriptors)
         << "descriptors opened and not closed";
-    std::printf("soak: %zu samples, resident %ld kB early, %ld kB late, %ld descriptors\n", samples.size(), growth.earlyKb,
-                growth.lateKb, samples.back().descriptors);
+    std::printf("soak: %zu samples, resident %ld kB early, %ld kB late, %ld descriptors\n", samples.size(),
+                growth.earlyKb, growth.lateKb, samples.back().descriptors);
 }
 
 }  // namespace

@@ -38,8 +38,8 @@ protected:
 TEST_F(NetworkEndToEndTest, CommandsRatesAndTheTable)
 {
     const QString at = server->address();
-    const std::string absent =
-        DeviceServer(sim->device().toStdString(), DeviceServer::Kind::Rfc2217).address().toStdString();
+    const std::string absent
+        = DeviceServer(sim->device().toStdString(), DeviceServer::Kind::Rfc2217).address().toStdString();
     const QString lettore = folder.filePath("lettore");  // a copy reads the port table beside it
     ASSERT_TRUE(QFile::copy(LETTORE_BIN, lettore));
     QFile table(folder.filePath("PorteRete.cfg"));
@@ -60,13 +60,14 @@ TEST_F(NetworkEndToEndTest, CommandsRatesAndTheTable)
     }
     EXPECT_EQ(outcome(lettore, {"--port", "7", "--term", "5", "--baud", "19200", "GetVersioneFirmware"}),
               Version + "| " + problem + " => 0");
-    const std::string scanned = outcome(LETTORE_BIN, {"--port", at, "--baud", "9600", "scan", "--from", "1", "--to", "1"});
-    EXPECT_TRUE(std::regex_match(scanned, std::regex("trovato 1 9600 SIM LETTORE 1\\.00\ntrovati 1\n\\| scan: round trip to "
-                                                     "the device server [1-9][0-9]* ms, added to each poll's time limit\n => 0")))
+    const std::string scanned
+        = outcome(LETTORE_BIN, {"--port", at, "--baud", "9600", "scan", "--from", "1", "--to", "1"});
+    EXPECT_TRUE(std::regex_match(
+        scanned, std::regex("trovato 1 9600 SIM LETTORE 1\\.00\ntrovati 1\n\\| scan: round trip to "
+                            "the device server [1-9][0-9]* ms, added to each poll's time limit\n => 0")))
         << scanned;
     const std::string listed = outcome(lettore, {"ports"});
     EXPECT_NE(listed.find("port 7 PorteRete.cfg -> " + at.toStdString() + "\n"), std::string::npos) << listed;
-
 }
 
 TEST_F(NetworkEndToEndTest, ServerKilledWhileListeningIsALineDrop)
@@ -77,8 +78,7 @@ TEST_F(NetworkEndToEndTest, ServerKilledWhileListeningIsALineDrop)
     ASSERT_TRUE(processEventsUntil([&] { return listener.canReadLine(); }, 10000));
     server->stop();
     EXPECT_EQ(exitOf(listener, 12000), 74);
-    EXPECT_EQ(listener.readAllStandardError().toStdString(),
-              "lettore: the line dropped or the device was removed\n");
+    EXPECT_EQ(listener.readAllStandardError().toStdString(), "lettore: the line dropped or the device was removed\n");
 }
 
 TEST(SimListenTest, TheVirtualReaderAsADeviceServer)
@@ -87,8 +87,13 @@ TEST(SimListenTest, TheVirtualReaderAsADeviceServer)
         const QString at = scheme + "://127.0.0.1:" + QString::number(freeLoopbackPort());
         QTemporaryDir folder;
         SimProcess sim(folder.filePath("COM1"), {"--listen", at, "--reader", "1", "--reader", "5:baud=19200"});
-        const QStringList query = {"--port", at, "--term", scheme == "tcp" ? "1" : "5", "--baud",
-                                   scheme == "tcp" ? "9600" : "19200", "GetVersioneFirmware"};
+        const QStringList query = {"--port",
+                                   at,
+                                   "--term",
+                                   scheme == "tcp" ? "1" : "5",
+                                   "--baud",
+                                   scheme == "tcp" ? "9600" : "19200",
+                                   "GetVersioneFirmware"};
         EXPECT_EQ(runProgram(LETTORE_BIN, query).out, Version) << scheme.toStdString();
     }
 }

@@ -3,8 +3,8 @@
 #include "Dialect.h"
 #include "Esito.h"
 #include "Frame.h"
-#include "PtyLine.h"
 #include "PortOpening.h"
+#include "PtyLine.h"
 #include "QtPort.h"
 #include "VirtualLine.h"
 #include "clsLettori.h"
@@ -29,7 +29,10 @@ using Strings = std::vector<std::string>;
 
 const std::string Firmware = "SIM LETTORE 1.00";
 
-std::string frame(int16_t term, const char* type, const std::string& data) { return Frame::of(term, type, data).encode(); }
+std::string frame(int16_t term, const char* type, const std::string& data)
+{
+    return Frame::of(term, type, data).encode();
+}
 std::string failed(int16_t esito) { return "esito " + std::to_string(esito); }
 std::string shown(int16_t esito, const std::string& out) { return esito == Esito::Accepted ? out : failed(esito); }
 
@@ -103,16 +106,22 @@ TEST_F(SimThroughLinkTest, AddressRateAndEachAnswerFault)
     EXPECT_EQ(firmware(2), "SECOND READER 20");
     std::string bad = frame(1, "S", "420000000042");
     bad.back() = static_cast<char>(bad.back() ^ 0x01);
-    for (const auto& [bytes, heard] : std::vector<std::pair<std::string, Strings>>{
-             {frame(3, "P", "2"), {}}, {frame(5, "P", "2"), {}}, {frame(256, "S", "410000000042"), {}}, {bad, {std::string(1, Frame::NAK)}}})
+    for (const auto& [bytes, heard] :
+         std::vector<std::pair<std::string, Strings>>{{frame(3, "P", "2"), {}},
+                                                      {frame(5, "P", "2"), {}},
+                                                      {frame(256, "S", "410000000042"), {}},
+                                                      {bad, {std::string(1, Frame::NAK)}}})
         EXPECT_EQ(heardAfter(bytes), heard);
     EXPECT_EQ(exists(1, "0000000042") + exists(2, "0000000042"), "11");
     link().setCommSettings("19200,N,8,1");
     EXPECT_EQ(heardAfter(frame(1, "P", "2")), Strings{});
     EXPECT_EQ(exists(5, "0000000042"), "0");
     link().setCommSettings("9600,N,8,1");
-    const std::pair<int16_t, std::string> faults[] = {
-        {12, Firmware}, {13, Firmware}, {14, failed(Esito::Rejected)}, {15, failed(Esito::Rejected)}, {16, failed(Esito::TimedOut)}};
+    const std::pair<int16_t, std::string> faults[] = {{12, Firmware},
+                                                      {13, Firmware},
+                                                      {14, failed(Esito::Rejected)},
+                                                      {15, failed(Esito::Rejected)},
+                                                      {16, failed(Esito::TimedOut)}};
     for (const auto& [term, result] : faults) {
         EXPECT_EQ(firmware(term), result) << "reader " << term;
         EXPECT_EQ(firmware(1), Firmware) << "after reader " << term;
@@ -149,7 +158,8 @@ TEST_F(SimThroughLinkTest, PacedLineTakesItsTimeAndDropsWhatItCannotHold)
     // The whole burst is read before the first answer has left.
     ASSERT_TRUE(test::processEventsUntil([&] { return !m_heard.empty(); }, 3000));
     const std::string log = logged();
-    for (const char* line : {"21 bytes dropped: 4095 bytes already wait to go out", "1023 bytes dropped: no frame end within 1024 bytes"})
+    for (const char* line :
+         {"21 bytes dropped: 4095 bytes already wait to go out", "1023 bytes dropped: no frame end within 1024 bytes"})
         EXPECT_NE(log.find(line), std::string::npos) << line;
 }
 

@@ -1,19 +1,19 @@
 // The virtual reader, the parts of its line's poll loop, the simulator's options and standard input.
+#include "VirtualReader.h"
+#include "../../link/LineStreams.h"
 #include "ByteText.h"
 #include "CommandInput.h"
 #include "Dialect.h"
 #include "Fault.h"
-#include "FrameSplitter.h"
 #include "Frame.h"
+#include "FrameSplitter.h"
 #include "LineCommand.h"
 #include "ReadingSchedule.h"
 #include "Request.h"
 #include "SimOptions.h"
 #include "SimulatedPort.h"
-#include "../../link/LineStreams.h"
 #include "Transmitter.h"
 #include "VirtualLine.h"
-#include "VirtualReader.h"
 
 #include <gtest/gtest.h>
 
@@ -30,10 +30,14 @@ using Kind = Request::Kind;
 TEST(FaultTest, WhatEachFaultMakesOfAnAnswer)
 {
     const char* F = "02 30 21 32 03 22";
-    const std::tuple<Fault, const char*, const char*, const char*> rows[] = {  // fault, answer, pieces, note
-        {Fault::None, F, "0: 02 30 21 32 03 22", ""}, {Fault::Drop, F, "0: 02 30 21 32 03 22", ""},
-        {Fault::Silent, F, "", ""}, {Fault::BadBcc, F, "0: 02 30 21 32 03 78", " (fault: wrong check character)"},
-        {Fault::BadBcc, "15", "0: 15", " (fault: wrong check character)"}, {Fault::Garble, "15", "0: 15", ""},
+    const std::tuple<Fault, const char*, const char*, const char*> rows[] = {
+        // fault, answer, pieces, note
+        {Fault::None, F, "0: 02 30 21 32 03 22", ""},
+        {Fault::Drop, F, "0: 02 30 21 32 03 22", ""},
+        {Fault::Silent, F, "", ""},
+        {Fault::BadBcc, F, "0: 02 30 21 32 03 78", " (fault: wrong check character)"},
+        {Fault::BadBcc, "15", "0: 15", " (fault: wrong check character)"},
+        {Fault::Garble, "15", "0: 15", ""},
         {Fault::Noise, F, "0: FF 7E 00 55 02 30 21 32 03 22", " (fault: noise first)"},
         {Fault::Noise, "06", "0: FF 7E 00 55 06", " (fault: noise first)"},
         {Fault::Garble, F, "0: 02 30 21 FF 7E 00 55 32 03 22", " (fault: noise inside)"},
@@ -46,8 +50,10 @@ TEST(FaultTest, WhatEachFaultMakesOfAnAnswer)
         const FaultyAnswer out = applyFault(fault, lettore::test::unhex(answer), FaultTiming{6000ms, 200ms});
         std::string pieces;
         for (const auto& piece : out.pieces)
-            pieces += (pieces.empty() ? "" : " | ") + std::to_string(piece.after.count()) + ": " + lettore::ByteText::hex(piece.bytes);
-        EXPECT_EQ(std::tie(pieces, out.note), std::make_tuple(std::string(expected), std::string(note))) << faultName(fault) << " of " << answer;
+            pieces += (pieces.empty() ? "" : " | ") + std::to_string(piece.after.count()) + ": "
+                      + lettore::ByteText::hex(piece.bytes);
+        EXPECT_EQ(std::tie(pieces, out.note), std::make_tuple(std::string(expected), std::string(note)))
+            << faultName(fault) << " of " << answer;
     }
 }
 
@@ -74,7 +80,9 @@ TEST(LineScheduleTest, ReadingsRepeatUntilConfirmedOutsideExchangesAndBytesArePa
         schedule.track(reading, at(now));
         EXPECT_EQ(schedule.takeDue(at(now), at(lastHeard)), sent) << name;
         const auto due = schedule.due(at(lastHeard));
-        EXPECT_EQ(due ? std::chrono::duration_cast<std::chrono::milliseconds>(due->time_since_epoch()).count() : -1, nextDue) << name;
+        EXPECT_EQ(due ? std::chrono::duration_cast<std::chrono::milliseconds>(due->time_since_epoch()).count() : -1,
+                  nextDue)
+            << name;
     }
 
     Transmitter t;
@@ -101,7 +109,10 @@ TEST(LineScheduleTest, ReadingsRepeatUntilConfirmedOutsideExchangesAndBytesArePa
     EXPECT_FALSE(q.schedule("z", t0));
 }
 
-std::string frame(int16_t term, const char* type, const std::string& data) { return Frame::of(term, type, data).encode(); }
+std::string frame(int16_t term, const char* type, const std::string& data)
+{
+    return Frame::of(term, type, data).encode();
+}
 
 // The shared streams, whole and split at every byte, give the frames the table says.
 TEST(FrameSplitterTest, SharedStreamsGiveTheSameFramesHoweverSplit)
@@ -127,21 +138,29 @@ TEST(FrameSplitterTest, LongestFrameIsOneKilobyteAndRequestsDecode)
     const std::string oneShorter = frame(1, "S", std::string(1024 - 6, '9'));
     FrameSplitter splitter;
     EXPECT_EQ(splitter.feed(longest + frame(1, "S", std::string(1024 - 4, '9')) + oneShorter + "\x02"
-                            + std::string(1100, '9') + longest), (std::vector<std::string>{longest, oneShorter, longest}));
+                            + std::string(1100, '9') + longest),
+              (std::vector<std::string>{longest, oneShorter, longest}));
     EXPECT_EQ(splitter.takeDropped(), 2 * 1023u);
     EXPECT_EQ(splitter.takeDropped(), 0u);
 
     std::string badBcc = frame(1, "P", "2");
     badBcc.back() = static_cast<char>(badBcc.back() ^ 1);
     const std::pair<std::string, const char*> rows[] = {
-        {frame(1, "P", "2"), "P 1 [2]"},         {frame(165, "S", "2"), "S 165 [2]"},
-        {frame(256, "S", "5"), "broadcast 0 [5]"}, {badBcc, "P 1 [2] bad check"},
+        {frame(1, "P", "2"), "P 1 [2]"},
+        {frame(165, "S", "2"), "S 165 [2]"},
+        {frame(256, "S", "5"), "broadcast 0 [5]"},
+        {badBcc, "P 1 [2] bad check"},
         {*lettore::Dialect::named("Sibrant").encode(lettore::Frame::of(1, "P", "2")), "invalid"},
     };
     for (const auto& [bytes, decoded] : rows) {
         const std::optional<Request> r = Request::parse(bytes);
-        const char* kind = !r ? "" : r->kind == Request::Kind::Broadcast ? "broadcast " : r->kind == Request::Kind::Set ? "S " : "P ";
-        EXPECT_EQ(r ? kind + std::to_string(r->address) + " [" + r->data + "]" + (r->bccOk ? "" : " bad check") : "invalid", decoded);
+        const char* kind = !r                                    ? ""
+                           : r->kind == Request::Kind::Broadcast ? "broadcast "
+                           : r->kind == Request::Kind::Set       ? "S "
+                                                                 : "P ";
+        EXPECT_EQ(r ? kind + std::to_string(r->address) + " [" + r->data + "]" + (r->bccOk ? "" : " bad check")
+                    : "invalid",
+                  decoded);
     }
 }
 
@@ -151,13 +170,17 @@ const std::string Nak(1, Frame::NAK);
 Request set(const std::string& data, int address = 7) { return {Kind::Set, address, data, true}; }
 Request poll(const std::string& data, int address = 7) { return {Kind::Poll, address, data, true}; }
 Request broadcast(const std::string& data) { return {Kind::Broadcast, 0, data, true}; }
-std::string from(int address, const std::string& data) { return Frame::of(static_cast<int16_t>(address), "P", data).encode(); }
+std::string from(int address, const std::string& data)
+{
+    return Frame::of(static_cast<int16_t>(address), "P", data).encode();
+}
 
 // A reader at `address` with three serial numbers, two transactions and a card.
 ReaderSettings settings(int address = 7)
 {
-    return ReaderSettings::parse(std::to_string(address)
-                                 + ":serials=0000000011+0000000012+0000000013,transactions=10000000001+000000000020000000003,card=CARD000001");
+    return ReaderSettings::parse(
+        std::to_string(address)
+        + ":serials=0000000011+0000000012+0000000013,transactions=10000000001+000000000020000000003,card=CARD000001");
 }
 
 // Hands `reader` each request in turn and checks the answer where one is given.
@@ -173,14 +196,19 @@ void play(VirtualReader& reader, const std::vector<std::pair<Request, std::optio
 // Adding to a full list answers 2, a present code 1 even then; a deleted code makes room.
 TEST(VirtualReaderTest, RefusesMalformedCommandsAndKeepsAWhiteList)
 {
-    for (const Request& request : {set("100010050100021"), set("2056"), set("2@54"), set("301000500A"), set("41000000042"),
-                                   set("430000000001"), set("50<CARD000001"), poll("9"), set("8")})
+    for (const Request& request : {set("100010050100021"), set("2056"), set("2@54"), set("301000500A"),
+                                   set("41000000042"), set("430000000001"), set("50<CARD000001"), poll("9"), set("8")})
         EXPECT_EQ(VirtualReader(settings()).handle(request), Nak) << request.data;
     EXPECT_EQ(VirtualReader(settings()).handle(poll(Ack)), "");
     VirtualReader reader(ReaderSettings::parse("7:capacity=2"));
-    play(reader, {{set("41AAAAAAAAAA"), from(7, "0")}, {set("41BBBBBBBBBB"), from(7, "0")}, {set("41CCCCCCCCCC"), from(7, "2")},
-                  {set("41BBBBBBBBBB"), from(7, "1")}, {poll("7CCCCCCCCCC"), from(7, "0")}, {set("42AAAAAAAAAA"), Ack},
-                  {set("42AAAAAAAAAA"), Nak}, {set("41CCCCCCCCCC"), from(7, "0")}});
+    play(reader, {{set("41AAAAAAAAAA"), from(7, "0")},
+                  {set("41BBBBBBBBBB"), from(7, "0")},
+                  {set("41CCCCCCCCCC"), from(7, "2")},
+                  {set("41BBBBBBBBBB"), from(7, "1")},
+                  {poll("7CCCCCCCCCC"), from(7, "0")},
+                  {set("42AAAAAAAAAA"), Ack},
+                  {set("42AAAAAAAAAA"), Nak},
+                  {set("41CCCCCCCCCC"), from(7, "0")}});
 }
 
 // A transaction leaves only on an ACK that follows it; a second ACK removes nothing more.
@@ -188,13 +216,28 @@ TEST(VirtualReaderTest, RefusesMalformedCommandsAndKeepsAWhiteList)
 TEST(VirtualReaderTest, TransactionsAndSerialNumbersMoveOnOnlyWhenAcknowledged)
 {
     VirtualReader reader(settings());
-    play(reader, {{poll("3"), from(7, "10000000001")}, {poll("2"), {}}, {poll(Ack), {}}, {poll("3"), from(7, "10000000001")},
-                  {poll(Ack), {}}, {poll(Ack), {}}, {poll("3"), from(7, "000000000020000000003")}, {poll(Ack), {}},
-                  {poll("3"), from(7, "0")}, {poll("6"), {}}, {poll("4"), {}}, {poll(Ack), {}},
+    play(reader, {{poll("3"), from(7, "10000000001")},
+                  {poll("2"), {}},
+                  {poll(Ack), {}},
+                  {poll("3"), from(7, "10000000001")},
+                  {poll(Ack), {}},
+                  {poll(Ack), {}},
+                  {poll("3"), from(7, "000000000020000000003")},
+                  {poll(Ack), {}},
+                  {poll("3"), from(7, "0")},
+                  {poll("6"), {}},
+                  {poll("4"), {}},
+                  {poll(Ack), {}},
                   {poll("5"), from(7, "0000000011")},
-                  {poll("6"), {}}, {poll(Ack), {}}, {poll("5"), from(7, "0000000012")},
-                  {poll("6"), {}}, {poll(Ack), {}}, {poll("5"), from(7, "0000000013")},
-                  {poll("6"), Nak}, {poll(Ack), {}}, {poll("5"), from(7, "0000000013")}});
+                  {poll("6"), {}},
+                  {poll(Ack), {}},
+                  {poll("5"), from(7, "0000000012")},
+                  {poll("6"), {}},
+                  {poll(Ack), {}},
+                  {poll("5"), from(7, "0000000013")},
+                  {poll("6"), Nak},
+                  {poll(Ack), {}},
+                  {poll("5"), from(7, "0000000013")}});
 }
 
 // Set commands come silently by broadcast; setting the address by card moves only the card's
@@ -242,8 +285,8 @@ TEST(VirtualReaderTest, MultimasterReadingsAndTransactions)
 // A reader's settings show in its state; bad text is refused; every option is documented.
 TEST(SimOptionsTest, SettingsShowInTheStateBadTextIsRefusedAndEveryOptionIsDocumented)
 {
-    VirtualReader reader(ReaderSettings::parse(
-        "7:model=tolvane,baud=19200,transactions=10000000042,serials=0000000001+0000000002"));
+    VirtualReader reader(
+        ReaderSettings::parse("7:model=tolvane,baud=19200,transactions=10000000042,serials=0000000001+0000000002"));
     reader.handle(set("410000000042"));
     EXPECT_EQ(reader.state(), "reader 7: model Tolvane, 19200 baud, card 0000000007\n"
                               "  firmware \"SIM LETTORE 1.00\", setup 000100501000211, outputs 000000000\n"
@@ -253,19 +296,31 @@ TEST(SimOptionsTest, SettingsShowInTheStateBadTextIsRefusedAndEveryOptionIsDocum
                              "1:transactions=1000", "1:fault=crash", "1:colour=red", "1:card=", "1:card=12345678901",
                              "1:model=tolvan", "200:model=parlow"})
         EXPECT_THROW(ReaderSettings::parse(text), std::invalid_argument) << text;
-    for (const char* text : {"present 1", "present 1 123", "present 300 0000000042", "fault 1 boom", "transaction 1 1000",
-                             "multimaster maybe", "drop now", "drop -1", "drop 1 2", "dance", "state +1"})
+    for (const char* text :
+         {"present 1", "present 1 123", "present 300 0000000042", "fault 1 boom", "transaction 1 1000",
+          "multimaster maybe", "drop now", "drop -1", "drop 1 2", "dance", "state +1"})
         EXPECT_THROW(LineCommand::parse(text), std::invalid_argument) << text;
     EXPECT_EQ(LineCommand::parse("drop").backAfterMs, -1);
     EXPECT_EQ(LineCommand::parse("drop 250").backAfterMs, 250);
     EXPECT_EQ(ReaderSettings::parse("5:setup=123401202300451").setup, "123401202300451");
-    for (const auto& args : std::vector<std::vector<std::string>>{{"--link"}, {"--present-every", "0"}, {"--codes", "1,2"},
-                                                                  {"--late-ms", "x"}, {"--loud"}, {"--pace", "--pace"}})
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--link"},
+                                                                  {"--present-every", "0"},
+                                                                  {"--codes", "1,2"},
+                                                                  {"--late-ms", "x"},
+                                                                  {"--loud"},
+                                                                  {"--pace", "--pace"}})
         EXPECT_THROW(SimOptions::parse(args), std::invalid_argument) << args[0];
     // Every option is in the help text and accepted as written there.
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {"--pace"}, {"--multimaster"}, {"--help"}, {"--link", "COM9"}, {"--log", "-"}, {"--reader", "3"}, {"--late-ms", "1"},
-             {"--split-pause-ms", "1"}, {"--present-every", "2"}, {"--codes", "0000000001"}}) {
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{{"--pace"},
+                                                                                           {"--multimaster"},
+                                                                                           {"--help"},
+                                                                                           {"--link", "COM9"},
+                                                                                           {"--log", "-"},
+                                                                                           {"--reader", "3"},
+                                                                                           {"--late-ms", "1"},
+                                                                                           {"--split-pause-ms", "1"},
+                                                                                           {"--present-every", "2"},
+                                                                                           {"--codes", "0000000001"}}) {
         EXPECT_NE(SimOptions::helpText().find(arguments[0] + " "), std::string::npos) << arguments[0];
         EXPECT_NO_THROW(SimOptions::parse(arguments)) << arguments[0];
     }
@@ -293,7 +348,9 @@ TEST(CommandInputTest, LinesAreBoundedWhateverComes)
         const auto add = [&lines](const CommandInput::Line& line) {
             using Kind = CommandInput::Line::Kind;
             lines += (lines.empty() ? "" : "|")
-                     + (line.kind == Kind::Command ? "C:" + line.text : line.kind == Kind::TooLong ? "T" : "G");
+                     + (line.kind == Kind::Command   ? "C:" + line.text
+                        : line.kind == Kind::TooLong ? "T"
+                                                     : "G");
         };
         for (const std::string& piece : pieces)
             std::ranges::for_each(input.feed(piece), add);
