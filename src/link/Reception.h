@@ -16,9 +16,9 @@ namespace lettore {
 // limits, a quiet line, and the readers' whole frames among input that is
 // taken off the line, which go to the holdReadersFrames hook. The line is
 // cut into frames by a FrameReader. Blocks in ByteChannel::waitForInput between
-// reads; every wait (an answer's start and end, the check character after
-// ETX, a quiet line) hands the event loop a turn (the yield hook) each time
-// its elapsed time reaches the next multiple of YieldStepMs, 0 included,
+// reads; every reception (an answer up to its check character, a quiet
+// line) hands the event loop a turn (the yield hook) each time the time
+// since it began reaches the next multiple of YieldStepMs, 0 included,
 // and ends as soon as a turn calls abandon(). Port failures are thrown on
 // as PortError; the caller holds the link busy throughout.
 class Reception {
@@ -71,6 +71,7 @@ public:
     void discardWaitingInput();
 
 private:
+    class Turns;
     class Wait;
 
     int16_t receive(Frame::Rule rule, std::string& Risposta, const OthersFrame& othersFrame,
