@@ -30,9 +30,9 @@ struct Dialect;
 // ByteChannel::waitForInput. Every wait (for an answer's start, for the
 // characters up to its end character, for the check character after ETX,
 // for a quiet line) hands the event loop a turn (the yield hook) each time
-// the time since the send (or since the quiet wait began) reaches the next
-// multiple of 100 ms, 0 included: at 0, 100, 200, ... ms, so never more
-// than 100 ms apart. The check character's wait has a time limit of its
+// the time since the reception began (at the send, in an exchange) reaches
+// the next multiple of 100 ms, 0 included: at 0, 100, 200, ... ms, so never
+// more than 100 ms apart. The check character's wait has a time limit of its
 // own from ETX but no turn of its own there: the check character follows
 // ETX at once, and a turn between the two would hold up the answer. A write
 // that the device is slow to take hands it a turn at least every 100 ms
