@@ -1,7 +1,9 @@
 #include "Console.h"
 
 #include "Dialogs.h"
+#include "FailureText.h"
 #include "MonCom.h"
+#include "PortTable.h"
 #include "clsLettori.h"
 #include "ui_frmSibrant.h"
 
@@ -10,6 +12,7 @@
 #include <QSaveFile>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStringList>
 
 #include <system_error>
 
@@ -91,6 +94,17 @@ void Console::tellSettingsFolder(const ProgramFolders& folders)
     if (!folders.unusable.empty())
         tellUnusableFolder(folders.unusable, folders.unusableReason, folders.settings);
 }
+
+void Console::tellPortTableProblems(const std::vector<std::string>& problems)
+{
+    QStringList lines;
+    for (const std::string& problem : problems)
+        lines << QStringLiteral("%1 %2").arg(QLatin1String(PortTable::FileName), FailureText::italian(problem));
+    if (!lines.isEmpty())
+        m_dialogs.message(lines.join(u'\n'), Dialogs::Icon::Exclamation);
+}
+
+void Console::tellPortNotice(const std::string& notice) { m_gate.setOutcome(FailureText::italian(notice)); }
 
 void Console::tellUnusableFolder(const std::filesystem::path& folder, const std::string& reason,
                                  const std::filesystem::path& instead)

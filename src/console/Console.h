@@ -24,6 +24,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 class Dialogs;
 
@@ -53,6 +55,13 @@ public:
     // Tells the user, when the usual settings folder could not be used,
     // why and which one is used instead, if any.
     void tellSettingsFolder(const ProgramFolders& folders);
+    // Tells the user, in one message, the problems of the port table
+    // (PorteRete.cfg): its lines that reach no port, or that it cannot be
+    // read.
+    void tellPortTableProblems(const std::vector<std::string>& problems);
+    // What a port says once about itself (a raw TCP port's settings stay on
+    // this side): on the status line until the next command starts.
+    void tellPortNotice(const std::string& notice);
 
     frmSibrant& window() { return m_window; }
     // Port, rate and terminal as selected now.

@@ -61,6 +61,10 @@ private slots:
                "entro 3 s";
         QTest::newRow("a % in the text") << "\"tcp://%1\" is not tcp://HOST:PORT"
                                          << "\"tcp://%1\" non è tcp://HOST:PORT";
+        QTest::newRow("port table") << "line 4: port 9 is given twice; the first address stays"
+                                    << "riga 4: la porta 9 compare due volte; resta il primo indirizzo";
+        QTest::newRow("port table unread") << "cannot be read"
+                                           << "non si può leggere";
         QTest::newRow("the system's reason as it is") << "Permission denied"
                                                       << "Permission denied";
         QTest::newRow("only a whole text") << "the line dropped or the device was removed twice"

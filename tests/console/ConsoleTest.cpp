@@ -2,6 +2,7 @@
 #include "AccessibleControls.h"
 #include "ConsoleGate.h"
 #include "ConsoleOnPort.h"
+#include "PortTable.h"
 #include "ResourceSampler.h"
 
 #include <QAccessible>
@@ -395,6 +396,20 @@ private slots:
             press(row.button);
             QCOMPARE(result->text() + failure->text(), QString("0"));
         }
+    }
+
+    // The port table's problems in one message; what a port says once on the status line.
+    void networkPortNotices()
+    {
+        m_console->console().tellPortTableProblems(PortTable::parse("x\n\n9 = tcp:/h\n").problems());
+        QCOMPARE(m_console->dialogs.messages,
+                 (Messages{{"PorteRete.cfg riga 1: non è NUMERO = tcp://HOST:PORT o rfc2217://HOST:PORT\n"
+                            "PorteRete.cfg riga 3: non è NUMERO = tcp://HOST:PORT o rfc2217://HOST:PORT",
+                            Icon::Exclamation}}));
+        m_console->console().tellPortNotice("tcp://h:1 carries bytes only: the line settings 9600,N,8,1 and DTR stay "
+                                            "on this side, the device server keeps its own");
+        QCOMPARE(m_console->status(), QString("tcp://h:1 trasporta solo i byte: le impostazioni di linea 9600,N,8,1 e "
+                                              "il DTR restano da questa parte, il server seriale tiene le sue"));
     }
 
     // A command turns every command control off, a reader's reception does not (clicks run after
