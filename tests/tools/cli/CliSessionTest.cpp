@@ -1,16 +1,22 @@
 // One run of the command line on a simulated line of virtual readers, the clock moved by the line's waits.
 #include "CliSession.h"
 #include "FrameSplitter.h"
+#include "PlanFile.h"
 #include "PortNaming.h"
 #include "ReaderSettings.h"
 #include "SimulatedPort.h"
+#include "TrafficCapture.h"
 #include "VirtualReader.h"
 #include "clsLettori.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -47,8 +53,10 @@ protected:
     {
         const Invocation invocation = CommandLine::parse(args);
         std::ostringstream out, err;
+        TrafficCapture traffic;
         const int status
-            = CliSession(lettori, clock, invocation, stored, PortNaming(), out, err, nullptr, outputFailed).run();
+            = CliSession(lettori, clock, invocation, stored, PortNaming(), out, err, nullptr, outputFailed, &traffic)
+                  .run();
         return out.str() + "| " + err.str() + " => " + std::to_string(status);
     }
 
@@ -152,6 +160,46 @@ TEST_F(CliSessionTest, ALineDropWhileListeningIsAPortFailure)
     const std::string run = outcome({"listen"});
     EXPECT_TRUE(run.starts_with("lettura 5 0000000042 status 1 ")) << run;
     EXPECT_TRUE(run.ends_with("| " + Dropped + " => 74")) << run;
+}
+
+// collaudo, however its plan ends, leaves the reader as it found it; alone on the line every step of the plan is
+// named in the JUnit report; with --scan each reader found is tested at its own rate, with a report each and a
+// summary page.
+TEST_F(CliSessionTest, CollaudoLeavesTheReaderAsFound)
+{
+    QTemporaryDir folder;
+    const std::string plan = folder.filePath("piano.json").toStdString();
+    std::ofstream(plan) << R"({"name": "prova", "steps": [
+      {"id": "wl_aggiunto", "title": "Aggiunto", "command": "CreaBadge", "args": {"CODICE": "0000054321"},
+       "undo": {"command": "EliminaBadge", "args": {"CODICE": "0000054321"}}},
+      {"id": "wl_assente", "title": "Assente", "command": "VerificaBadge", "args": {"CODICE": "0000054321"},
+       "expect": {"fields": {"outESISTE": "0"}}}]})";
+    QDir reports(folder.filePath("rapporti"));
+    const auto run = [&](std::vector<std::string> args) {
+        reports.removeRecursively();
+        args.insert(args.begin(), {"collaudo", "--report", folder.filePath("rapporti").toStdString()});
+        const std::string before = readers[0].state();
+        const std::string result = outcome(args);
+        EXPECT_EQ(readers[0].state(), before) << result;
+        return result.substr(result.rfind(" => "));
+    };
+    EXPECT_EQ(run({"--term", "1", "--plan", plan}), " => 1");
+    EXPECT_EQ(run({"--term", "1", "--alone"}), " => 0");
+    QFile junit(reports.filePath(reports.entryList({"*.xml"}).front()));
+    ASSERT_TRUE(junit.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&junit);
+    std::vector<std::string> named;
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("testcase"))
+            named.push_back(xml.attributes().value("name").toString().toStdString());
+    EXPECT_FALSE(xml.hasError());
+    const TestPlan defaultPlan = PlanFile::parse(PlanFile::defaultText());
+    for (std::size_t i = 0; i < defaultPlan.steps.size(); ++i)
+        EXPECT_TRUE(i < named.size() && named[i].starts_with(defaultPlan.steps[i].id + ": "))
+            << defaultPlan.steps[i].id;
+    EXPECT_EQ(run({"--scan", "0..3"}), " => 0");
+    for (const char* reader : {"collaudo-001-*", "collaudo-002-*", "collaudo-003-*", "*-riepilogo.html"})
+        EXPECT_EQ(reports.entryList({reader}).size(), reader[0] == '*' ? 1 : 3) << reader;
 }
 
 }  // namespace
