@@ -1,7 +1,6 @@
 // One run of the command line on a simulated line of virtual readers, the clock moved by the line's waits.
 #include "CliSession.h"
 #include "FrameSplitter.h"
-#include "PlanFile.h"
 #include "PortNaming.h"
 #include "ReaderSettings.h"
 #include "SimulatedPort.h"
@@ -12,7 +11,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -162,9 +160,8 @@ TEST_F(CliSessionTest, ALineDropWhileListeningIsAPortFailure)
     EXPECT_TRUE(run.ends_with("| " + Dropped + " => 74")) << run;
 }
 
-// collaudo, however its plan ends, leaves the reader as it found it; alone on the line every step of the plan is
-// named in the JUnit report; with --scan each reader found is tested at its own rate, with a report each and a
-// summary page.
+// collaudo, failing or passing, leaves the reader as it found it; with --scan each reader found is tested at its own
+// rate, with its reports and a summary page.
 TEST_F(CliSessionTest, CollaudoLeavesTheReaderAsFound)
 {
     QTemporaryDir folder;
@@ -185,18 +182,6 @@ TEST_F(CliSessionTest, CollaudoLeavesTheReaderAsFound)
     };
     EXPECT_EQ(run({"--term", "1", "--plan", plan}), " => 1");
     EXPECT_EQ(run({"--term", "1", "--alone"}), " => 0");
-    QFile junit(reports.filePath(reports.entryList({"*.xml"}).front()));
-    ASSERT_TRUE(junit.open(QIODevice::ReadOnly));
-    QXmlStreamReader xml(&junit);
-    std::vector<std::string> named;
-    while (!xml.atEnd())
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("testcase"))
-            named.push_back(xml.attributes().value("name").toString().toStdString());
-    EXPECT_FALSE(xml.hasError());
-    const TestPlan defaultPlan = PlanFile::parse(PlanFile::defaultText());
-    for (std::size_t i = 0; i < defaultPlan.steps.size(); ++i)
-        EXPECT_TRUE(i < named.size() && named[i].starts_with(defaultPlan.steps[i].id + ": "))
-            << defaultPlan.steps[i].id;
     EXPECT_EQ(run({"--scan", "0..3"}), " => 0");
     for (const char* reader : {"collaudo-001-*", "collaudo-002-*", "collaudo-003-*", "*-riepilogo.html"})
         EXPECT_EQ(reports.entryList({reader}).size(), reader[0] == '*' ? 1 : 3) << reader;
