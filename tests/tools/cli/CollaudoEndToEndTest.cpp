@@ -12,14 +12,8 @@
 namespace lettore::test {
 namespace {
 
-// Setup written and a code added, then a wait for a badge, while which the test acts.
+// A code added, then a wait for a badge, while which the test acts.
 const char* const WaitingPlan = R"({"name": "attesa", "steps": [
-  {"id": "setup_letto", "title": "Setup letto", "command": "GetSetupBase"},
-  {"id": "setup_prova", "title": "Setup di prova", "command": "SetupBase", "needs": ["setup_letto"],
-   "args": {"TProto": "0020", "RELE": "003", "TMCODE": "040", "TBuzz": "005", "TMAC": "3", "LED_V": "2"},
-   "undo": {"command": "SetupBase", "args": {"TProto": "${setup_letto.outTPROTO}", "RELE": "${setup_letto.outRELE}",
-            "TMCODE": "${setup_letto.outTMCODE}", "TBuzz": "${setup_letto.outTBUZZ}", "TMAC": "${setup_letto.outTMAC}",
-            "LED_V": "${setup_letto.outLED_V}"}}},
   {"id": "wl_aggiunto", "title": "Codice aggiunto", "command": "CreaBadge", "args": {"CODICE": "0000054321"},
    "undo": {"command": "EliminaBadge", "args": {"CODICE": "0000054321"}}},
   {"id": "ATTESA", "title": "Badge", "kind": "badge", "withinMs": 20000}]})";
