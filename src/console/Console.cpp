@@ -29,6 +29,9 @@ Console::Console(clsLettori& registry, Dialogs* dialogs)
       m_dialogs(dialogs ? *dialogs : *m_ownDialogs),
       m_gate([this](const QString& text) { m_window.statusBar()->showMessage(text); },
              [this] { m_registry.yieldIfStarved(); }, [this] { m_registry.Comunicazione().abandonWait(); }),
+      m_runner(
+          [this](const ReaderCommand& command, int16_t term, const ReaderCommand::Arguments& arguments,
+                 bool acknowledge) { return command.run(m_registry.Comunicazione(), term, arguments, acknowledge); }),
       m_relay([]() -> TrafficView& { return MonCom::instance(); },
               [this](const std::string& dati) { m_multimaster->Lettura(dati); }),
       m_relaySubscription(registry.Comunicazione(), m_relay), m_gateSubscription(registry.Comunicazione(), m_gate)
@@ -50,7 +53,10 @@ Console::Console(clsLettori& registry, Dialogs* dialogs)
     connectStop();
 }
 
-CommandPanel::Context Console::panelContext() { return {m_window, m_gate, m_dialogs, m_registry, m_settings}; }
+CommandPanel::Context Console::panelContext()
+{
+    return {m_window, m_gate, m_dialogs, m_registry, m_settings, m_runner};
+}
 
 // A command stops at the user's request (the stop button beside the status
 // line, or Esc): the wait under way ends at once as a time-out, and a

@@ -71,6 +71,11 @@ public:
     LinkRelay& relay() { return m_relay; }
     // "Importa lista…" and "Scarica transazioni…".
     FileWindowsOpener& fileWindows() { return *m_fileWindows; }
+    // The panels' reader commands go to `runner` in place of the link, so a
+    // test sees which command each click runs, with which fields, and gives
+    // the result the panel shows. Range insertion and the file windows run
+    // on the link whatever the runner.
+    void setCommandRunner(CommandPanel::CommandRunner runner) { m_runner = std::move(runner); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -100,6 +105,7 @@ private:
     Dialogs& m_dialogs;
     ConsoleGate m_gate;
     ConnectionSettings m_settings;
+    CommandPanel::CommandRunner m_runner;
     // False once the file found at start-up could not be read: writing
     // over it would lose what the user stored there.
     bool m_saveAtClose = true;
