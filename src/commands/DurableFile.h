@@ -41,6 +41,9 @@ public:
 private:
     // The system's error text for the last call that failed.
     void fail(const char* what);
+    // Hands the system the start of `bytes`: how many it took, or -1 with
+    // errno set (the platform's call, retried where it was interrupted).
+    long writeSome(std::string_view bytes);
 
     int m_handle = -1;
     std::string m_error;

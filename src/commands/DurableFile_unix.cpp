@@ -1,13 +1,10 @@
 #include "DurableFile.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace lettore {
-
-void DurableFile::fail(const char* what) { m_error = std::string(what) + ": " + std::strerror(errno); }
 
 bool DurableFile::open(const std::filesystem::path& path, Mode mode)
 {
@@ -19,19 +16,13 @@ bool DurableFile::open(const std::filesystem::path& path, Mode mode)
     return m_handle >= 0;
 }
 
-bool DurableFile::append(std::string_view bytes)
+long DurableFile::writeSome(std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(m_handle, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            fail("cannot write");
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
+    ssize_t written;
+    do
+        written = ::write(m_handle, bytes.data(), bytes.size());
+    while (written < 0 && errno == EINTR);
+    return written;
 }
 
 bool DurableFile::flush()

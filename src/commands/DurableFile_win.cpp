@@ -1,14 +1,10 @@
 #include "DurableFile.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 
 namespace lettore {
-
-void DurableFile::fail(const char* what) { m_error = std::string(what) + ": " + std::strerror(errno); }
 
 bool DurableFile::open(const std::filesystem::path& path, Mode mode)
 {
@@ -20,18 +16,11 @@ bool DurableFile::open(const std::filesystem::path& path, Mode mode)
     return m_handle >= 0;
 }
 
-bool DurableFile::append(std::string_view bytes)
+long DurableFile::writeSome(std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const unsigned chunk = bytes.size() > 1u << 30 ? 1u << 30 : static_cast<unsigned>(bytes.size());
-        const int written = ::_write(m_handle, bytes.data(), chunk);
-        if (written <= 0) {
-            fail("cannot write");
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
+    // _write takes an unsigned count: at most 1 GiB a call.
+    const unsigned chunk = bytes.size() > 1u << 30 ? 1u << 30 : static_cast<unsigned>(bytes.size());
+    return ::_write(m_handle, bytes.data(), chunk);
 }
 
 bool DurableFile::flush()

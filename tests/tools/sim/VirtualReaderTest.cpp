@@ -3,7 +3,6 @@
 #include "../../link/LineStreams.h"
 #include "ByteText.h"
 #include "CommandInput.h"
-#include "Dialect.h"
 #include "Fault.h"
 #include "Frame.h"
 #include "FrameSplitter.h"
@@ -131,8 +130,7 @@ TEST(FrameSplitterTest, SharedStreamsGiveTheSameFramesHoweverSplit)
 }
 
 // One byte over 1 KB, or cut off by an STX, a frame is dropped whole and counted once.
-// A request's kind, address and data, and whether its check character holds.
-TEST(FrameSplitterTest, LongestFrameIsOneKilobyteAndRequestsDecode)
+TEST(FrameSplitterTest, LongestFrameIsOneKilobyte)
 {
     const std::string longest = frame(1, "S", std::string(1024 - 5, '9'));
     const std::string oneShorter = frame(1, "S", std::string(1024 - 6, '9'));
@@ -142,25 +140,48 @@ TEST(FrameSplitterTest, LongestFrameIsOneKilobyteAndRequestsDecode)
               (std::vector<std::string>{longest, oneShorter, longest}));
     EXPECT_EQ(splitter.takeDropped(), 2 * 1023u);
     EXPECT_EQ(splitter.takeDropped(), 0u);
+}
 
-    std::string badBcc = frame(1, "P", "2");
-    badBcc.back() = static_cast<char>(badBcc.back() ^ 1);
-    const std::pair<std::string, const char*> rows[] = {
-        {frame(1, "P", "2"), "P 1 [2]"},
-        {frame(165, "S", "2"), "S 165 [2]"},
-        {frame(256, "S", "5"), "broadcast 0 [5]"},
-        {badBcc, "P 1 [2] bad check"},
-        {*lettore::Dialect::named("Sibrant").encode(lettore::Frame::of(1, "P", "2")), "invalid"},
+// A request as "kind address [data]", " bad check" after one whose check character fails; "-" for none.
+std::string shown(const std::optional<Request>& r)
+{
+    if (!r)
+        return "-";
+    const char* kind = r->kind == Kind::Broadcast ? "broadcast " : r->kind == Kind::Set ? "S " : "P ";
+    return kind + std::to_string(r->address) + " [" + lettore::ByteText::escape(r->data) + "]"
+           + (r->bccOk ? "" : " bad check");
+}
+
+// A reader of each model takes a frame for its own only at its address, set or poll form, or as the model's
+// broadcast; a reader at the broadcast address takes bytes that are also its own as its own. It answers in its
+// model's layout (a Tolvane poll asks for the oldest transaction); a broadcast gets no answer.
+TEST(RequestTest, EachModelHearsItsOwnFramesAndAnswersInItsLayout)
+{
+    const std::tuple<const char*, const char*, const char*, const char*> rows[] = {
+        // reader, frame heard, request taken, answer
+        {"1", "02 30 21 33 03 23", "P 1 [3]", "02 30 21 30 03 20"},
+        {"3", "02 30 21 33 03 23", "-", ""},
+        {"3", "02 60 60 35 03 34", "broadcast 0 [5]", ""},
+        {"1", "02 30 21 33 03 22", "P 1 [3] bad check", ""},
+        {"1", "02 61 21 33 03 72", "-", ""},
+        {"1:model=sibrant", "02 68 21 33 03 7B", "P 1 [3]", "02 68 21 30 03 78"},
+        {"1:model=sibrant", "02 68 21 33 03 7A", "P 1 [3] bad check", ""},
+        {"2:model=parlow", "02 61 60 58 03 58", "broadcast 0 [X]", ""},
+        {"2:model=quen", "02 67 42 58 03 7C", "S 2 [X]", "15"},
+        {"2:model=quen", "02 67 22 33 03 77", "P 2 [3]", "02 67 22 30 03 74"},
+        {"0:model=zem", "02 40 40 58 03 59", "S 0 [X]", "15"},
+        {"1:model=zem", "02 40 40 58 03 59", "broadcast 0 [X]", ""},
+        {"5:model=zem", "02 25 25 37 30 30 30 30 30 30 30 30 34 32 03 30", "P 5 [70000000042]", "02 25 25 30 03 31"},
+        {"7:model=tolvane", "04 04 37 05", "P 7 [3]", "3C 37 30 30 37 3E"},
+        {"1:model=tolvane", "04 04 02 31 58 03", "S 1 [X]", "15"},
+        {"1:model=tolvane", "04 04 02 50 58 03", "broadcast 0 [X]", ""},
     };
-    for (const auto& [bytes, decoded] : rows) {
-        const std::optional<Request> r = Request::parse(bytes);
-        const char* kind = !r                                    ? ""
-                           : r->kind == Request::Kind::Broadcast ? "broadcast "
-                           : r->kind == Request::Kind::Set       ? "S "
-                                                                 : "P ";
-        EXPECT_EQ(r ? kind + std::to_string(r->address) + " [" + r->data + "]" + (r->bccOk ? "" : " bad check")
-                    : "invalid",
-                  decoded);
+    for (const auto& [settings, bytes, taken, answer] : rows) {
+        VirtualReader reader(ReaderSettings::parse(settings));
+        const std::optional<Request> request
+            = Request::heardBy(lettore::test::unhex(bytes), reader.model(), reader.address());
+        EXPECT_EQ(shown(request), taken) << settings << ": " << bytes;
+        EXPECT_EQ(request && request->bccOk ? lettore::test::hex(reader.handle(*request)) : "", answer) << bytes;
     }
 }
 
