@@ -48,7 +48,7 @@ tidy() {
     sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' build/compile_commands.json \
         | grep -E "^$PWD/(src|tools|bench)/" | sort -u | tr '\n' '\0' \
         | xargs -0 -n 1 -P 2 clang-tidy -p build --quiet 2>&1 \
-        | { grep -v '^[0-9]* warnings\? generated\.$' || true; } || status=$?
+        | { grep --line-buffered -v '^[0-9]* warnings\? generated\.$' || true; } || status=$?
     if ((status)); then
         echo "clang-tidy: warnings above (.clang-tidy says which checks run and why)."
         return 1
