@@ -83,10 +83,16 @@ int main(int argc, char* argv[])
                 trafficLog.setBaudRate(line->baudRate);
         trafficLog.append(std::move(rows));
     });
-    // A number in the port table beside Seriale.cfg reaches a device server.
+    // A number in the port table beside Seriale.cfg reaches a device server;
+    // what such a port says once goes to the console's status line.
     const PortTable table
         = settingsFolder.empty() ? PortTable() : PortTable::load(folders.settings / PortTable::FileName);
-    installPlatform({PortTap::tapping(portOpener(PortNaming(settingsFolder), table), &traffic), &clock,
+    Console* noticesTo = nullptr;
+    const NetworkPort::NoticeHook notice = [&noticesTo](const std::string& text) {
+        if (noticesTo)
+            noticesTo->tellPortNotice(text);
+    };
+    installPlatform({PortTap::tapping(portOpener(PortNaming(settingsFolder), table, notice), &traffic), &clock,
                      [&] { turns(); },
                      [&](const std::string& file, bool async) { sound.play((folders.data / file).string(), async); }});
     // After a command times out, the next one waits for a quiet line, so a
@@ -105,11 +111,14 @@ int main(int argc, char* argv[])
                                  [](const QString& file) { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); }},
                                 console.window());
         closeOnEndRequest(console.window());
+        noticesTo = &console;
         console.tellSettingsFolder(folders);
+        console.tellPortTableProblems(table.problems());
         console.Form_Load(folders.settings);
         console.window().show();
         console.window().activateWindow();
         status = QApplication::exec();
+        noticesTo = nullptr;
     }
     MonCom::setTrafficLogOpener({});
     // The port closes with the registry, while Qt is still there.

@@ -26,7 +26,7 @@ int16_t CommandPanel::Terminale() const { return m_context.settings.Terminale; }
 ReaderCommand::Result CommandPanel::run(std::string_view command, const ReaderCommand::Arguments& arguments,
                                         bool acknowledge) const
 {
-    return ReaderCommand::named(command).run(link(), Terminale(), arguments, acknowledge);
+    return m_context.runner(ReaderCommand::named(command), Terminale(), arguments, acknowledge);
 }
 
 void CommandPanel::selectBaudRate(int index)

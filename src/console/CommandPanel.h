@@ -30,18 +30,25 @@ struct ConnectionSettings;
 // reads and writes, the gate every command goes through, the dialogs, the
 // registry (the link and the reader command set) and the console's
 // connection settings (port, baud rate and terminal address as selected
-// now). A panel runs a reader command by its description and shows the
-// fields it names. A panel's handlers keep no state between clicks.
+// now). A panel runs a reader command by its description, through the
+// console's command runner, and shows the fields it names. A panel's
+// handlers keep no state between clicks.
 class CommandPanel : public QObject {
     Q_OBJECT
 
 public:
+    // Runs `command` for terminal `term` (ReaderCommand::run's inputs and
+    // result). The console's own runs it on the link; a test may stand in.
+    using CommandRunner = std::function<ReaderCommand::Result(
+        const ReaderCommand& command, int16_t term, const ReaderCommand::Arguments& arguments, bool acknowledge)>;
+
     struct Context {
         frmSibrant& window;
         ConsoleGate& gate;
         Dialogs& dialogs;
         clsLettori& registry;
         ConnectionSettings& settings;
+        const CommandRunner& runner;
     };
 
     explicit CommandPanel(Context context, QObject* parent = nullptr);
@@ -62,7 +69,7 @@ protected:
     int16_t Terminale() const;
 
     // Runs the reader command named `command` (ReaderCommand) for the
-    // selected terminal.
+    // selected terminal, through the context's runner.
     ReaderCommand::Result run(std::string_view command, const ReaderCommand::Arguments& arguments = {},
                               bool acknowledge = false) const;
 

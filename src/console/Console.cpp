@@ -1,7 +1,9 @@
 #include "Console.h"
 
 #include "Dialogs.h"
+#include "FailureText.h"
 #include "MonCom.h"
+#include "PortTable.h"
 #include "clsLettori.h"
 #include "ui_frmSibrant.h"
 
@@ -10,6 +12,7 @@
 #include <QSaveFile>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStringList>
 
 #include <system_error>
 
@@ -26,6 +29,9 @@ Console::Console(clsLettori& registry, Dialogs* dialogs)
       m_dialogs(dialogs ? *dialogs : *m_ownDialogs),
       m_gate([this](const QString& text) { m_window.statusBar()->showMessage(text); },
              [this] { m_registry.yieldIfStarved(); }, [this] { m_registry.Comunicazione().abandonWait(); }),
+      m_runner(
+          [this](const ReaderCommand& command, int16_t term, const ReaderCommand::Arguments& arguments,
+                 bool acknowledge) { return command.run(m_registry.Comunicazione(), term, arguments, acknowledge); }),
       m_relay([]() -> TrafficView& { return MonCom::instance(); },
               [this](const std::string& dati) { m_multimaster->Lettura(dati); }),
       m_relaySubscription(registry.Comunicazione(), m_relay), m_gateSubscription(registry.Comunicazione(), m_gate)
@@ -47,7 +53,10 @@ Console::Console(clsLettori& registry, Dialogs* dialogs)
     connectStop();
 }
 
-CommandPanel::Context Console::panelContext() { return {m_window, m_gate, m_dialogs, m_registry, m_settings}; }
+CommandPanel::Context Console::panelContext()
+{
+    return {m_window, m_gate, m_dialogs, m_registry, m_settings, m_runner};
+}
 
 // A command stops at the user's request (the stop button beside the status
 // line, or Esc): the wait under way ends at once as a time-out, and a
@@ -91,6 +100,17 @@ void Console::tellSettingsFolder(const ProgramFolders& folders)
     if (!folders.unusable.empty())
         tellUnusableFolder(folders.unusable, folders.unusableReason, folders.settings);
 }
+
+void Console::tellPortTableProblems(const std::vector<std::string>& problems)
+{
+    QStringList lines;
+    for (const std::string& problem : problems)
+        lines << QStringLiteral("%1 %2").arg(QLatin1String(PortTable::FileName), FailureText::italian(problem));
+    if (!lines.isEmpty())
+        m_dialogs.message(lines.join(u'\n'), Dialogs::Icon::Exclamation);
+}
+
+void Console::tellPortNotice(const std::string& notice) { m_gate.setOutcome(FailureText::italian(notice)); }
 
 void Console::tellUnusableFolder(const std::filesystem::path& folder, const std::string& reason,
                                  const std::filesystem::path& instead)

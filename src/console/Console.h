@@ -24,6 +24,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 class Dialogs;
 
@@ -53,6 +55,13 @@ public:
     // Tells the user, when the usual settings folder could not be used,
     // why and which one is used instead, if any.
     void tellSettingsFolder(const ProgramFolders& folders);
+    // Tells the user, in one message, the problems of the port table
+    // (PorteRete.cfg): its lines that reach no port, or that it cannot be
+    // read.
+    void tellPortTableProblems(const std::vector<std::string>& problems);
+    // What a port says once about itself (a raw TCP port's settings stay on
+    // this side): on the status line until the next command starts.
+    void tellPortNotice(const std::string& notice);
 
     frmSibrant& window() { return m_window; }
     // Port, rate and terminal as selected now.
@@ -62,6 +71,11 @@ public:
     LinkRelay& relay() { return m_relay; }
     // "Importa lista…" and "Scarica transazioni…".
     FileWindowsOpener& fileWindows() { return *m_fileWindows; }
+    // The panels' reader commands go to `runner` in place of the link, so a
+    // test sees which command each click runs, with which fields, and gives
+    // the result the panel shows. Range insertion and the file windows run
+    // on the link whatever the runner.
+    void setCommandRunner(CommandPanel::CommandRunner runner) { m_runner = std::move(runner); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -91,6 +105,7 @@ private:
     Dialogs& m_dialogs;
     ConsoleGate m_gate;
     ConnectionSettings m_settings;
+    CommandPanel::CommandRunner m_runner;
     // False once the file found at start-up could not be read: writing
     // over it would lose what the user stored there.
     bool m_saveAtClose = true;

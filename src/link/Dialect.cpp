@@ -86,6 +86,11 @@ std::optional<std::string> Dialect::encode(const Frame& frame) const
     return bytes;
 }
 
+bool Dialect::awaitsAnswer(int term, std::string_view data) const
+{
+    return term != broadcast && !(ackSendsAlone && data.size() == 1 && data[0] == Frame::ACK);
+}
+
 bool Dialect::fromAnotherReader(std::string_view answer, int16_t term) const
 {
     if (layout != Layout::Sibrant2)

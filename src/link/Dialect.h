@@ -31,6 +31,10 @@ struct Dialect {
     // without waiting for an answer.
     bool ackSendsAlone;
 
+    // Whether a frame to `term` carrying `data` is answered: a broadcast
+    // never is, nor a reading's confirmation where it is sent alone.
+    bool awaitsAnswer(int term, std::string_view data) const;
+
     // The frame's bytes; nothing when its address does not fit the
     // dialect's address byte, and nothing must then be sent.
     std::optional<std::string> encode(const Frame& frame) const;

@@ -66,7 +66,10 @@ void TrafficDecoder::add(std::vector<TrafficRow>& rows, Direction direction, con
     row.address = decoded.address;
     row.type = std::move(decoded.type);
     row.data = std::move(decoded.data);
-    if (row.kind == Kind::Command && row.address != Frame::Broadcast)
+    // A reading that follows a command its dialect leaves unanswered (a
+    // broadcast, a reading's confirmation) is no answer.
+    const bool answered = !row.address || !decoded.dialect || decoded.dialect->awaitsAnswer(*row.address, row.data);
+    if (row.kind == Kind::Command && answered)
         m_answerDue = true;
     rows.push_back(std::move(row));
 }

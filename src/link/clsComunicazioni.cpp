@@ -16,8 +16,6 @@ constexpr const char* InvalidArgumentText = "Invalid procedure call or argument"
 constexpr int16_t LinkBusyNumber = 8100;
 constexpr const char* LinkBusyText = "Link busy: another exchange or reception is in progress";
 
-bool isChar(const std::string& s, char c) { return s.size() == 1 && s[0] == c; }
-
 }  // namespace
 
 // The link is busy from construction until end(), or until destruction
@@ -150,7 +148,7 @@ void clsComunicazioni::speak(const Dialect& dialect, int16_t term, const std::st
         return;
     }
     // A broadcast is never answered, nor is a reading's confirmation.
-    if (term == dialect.broadcast || (dialect.ackSendsAlone && isChar(StrComando, Frame::ACK))) {
+    if (!dialect.awaitsAnswer(term, StrComando)) {
         esito = InviaComando(*frame);
         Risposta.clear();
     } else {

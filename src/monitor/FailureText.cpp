@@ -13,9 +13,9 @@ struct Translation {
     QString italian;
 };
 
-const std::array<Translation, 33>& translations()
+const std::array<Translation, 37>& translations()
 {
-    static const std::array<Translation, 33> table{{
+    static const std::array<Translation, 37> table{{
         {QRegularExpression(QStringLiteral("^the line dropped or the device was removed$")),
          QStringLiteral("la linea è caduta o il dispositivo è stato scollegato")},
         {QRegularExpression(QStringLiteral("^the device is in use by another program$")),
@@ -65,6 +65,16 @@ const std::array<Translation, 33>& translations()
          QStringLiteral("il server seriale ha impostato %1 invece di %2 (%3)")},
         {QRegularExpression(QStringLiteral("^(\".*\") is not (tcp|rfc2217)://HOST:PORT$")),
          QStringLiteral("%1 non è %2://HOST:PORT")},
+        // What a raw TCP port says once, and the port table's problems.
+        {QRegularExpression(QStringLiteral("^(\\S+) carries bytes only: the line settings (\\S+) and DTR stay on this "
+                                           "side, the device server keeps its own$")),
+         QStringLiteral("%1 trasporta solo i byte: le impostazioni di linea %2 e il DTR restano da questa parte, il "
+                        "server seriale tiene le sue")},
+        {QRegularExpression(QStringLiteral("^line (\\d+): not NUMBER = tcp://HOST:PORT or rfc2217://HOST:PORT$")),
+         QStringLiteral("riga %1: non è NUMERO = tcp://HOST:PORT o rfc2217://HOST:PORT")},
+        {QRegularExpression(QStringLiteral("^line (\\d+): port (\\S+) is given twice; the first address stays$")),
+         QStringLiteral("riga %1: la porta %2 compare due volte; resta il primo indirizzo")},
+        {QRegularExpression(QStringLiteral("^cannot be read$")), QStringLiteral("non si può leggere")},
         // The line's values in a device server's answer.
         {QRegularExpression(QStringLiteral("^rate (\\d+)$")), QStringLiteral("velocità %1")},
         {QRegularExpression(QStringLiteral("^(\\d+) data bits$")), QStringLiteral("%1 bit di dati")},

@@ -10,6 +10,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QInputDialog>
 #include <QLabel>
 #include <QPointer>
 #include <QTest>
@@ -61,6 +62,10 @@ private slots:
                "entro 3 s";
         QTest::newRow("a % in the text") << "\"tcp://%1\" is not tcp://HOST:PORT"
                                          << "\"tcp://%1\" non è tcp://HOST:PORT";
+        QTest::newRow("port table") << "line 4: port 9 is given twice; the first address stays"
+                                    << "riga 4: la porta 9 compare due volte; resta il primo indirizzo";
+        QTest::newRow("port table unread") << "cannot be read"
+                                           << "non si può leggere";
         QTest::newRow("the system's reason as it is") << "Permission denied"
                                                       << "Permission denied";
         QTest::newRow("only a whole text") << "the line dropped or the device was removed twice"
@@ -132,20 +137,6 @@ private slots:
         }
     }
 
-    // Minimised through the window manager: "Nascondi Monitor" brings it back, the next press hides it.
-    void monitorButtonBringsAMinimisedMonitorBack()
-    {
-        test::ConsoleOnPort console;
-        QPushButton* button = console.ui().Command8;
-        button->click();
-        MonCom::instance().showMinimized();
-        button->click();
-        QVERIFY(MonCom::instance().isVisible() && !MonCom::instance().isMinimized());
-        QCOMPARE(button->text(), "Nascondi Monitor");
-        button->click();
-        QVERIFY(!MonCom::instance().isVisible());
-    }
-
     // Lists by their caption, not the entry shown; each result box by its frame; "?" by what it does.
     void mainWindowNames()
     {
@@ -165,23 +156,38 @@ private slots:
         QVERIFY(esiti.contains("Esito Versione Firmware") && esiti.contains("Esito Setup seriale Multimaster"));
     }
 
-    // The title bar holds the whole title, however short the message.
-    void messageBoxWideEnoughForItsTitle()
+    // A message box carries the window's title, whole however short the message; the password prompt hides what is
+    // typed and gives it back on OK, nothing on Cancel.
+    void userDialogs()
     {
         MessageBoxTitles::install();
         QWidget parent;
         parent.setWindowTitle("Test lettore Sibrant");
+        QtDialogs dialogs(&parent);
+        QString shown;
         int width = 0;
         QTimer::singleShot(0, [&] {
             QWidget* box = QApplication::activeModalWidget();
+            shown = box->windowTitle();
             width = box->width();
             box->close();
         });
-        QtDialogs(&parent).message("Password errata!");
-        QVERIFY2(width
-                     > QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(parent.windowTitle())
-                           + 80,
+        dialogs.message("Password errata!");
+        QCOMPARE(shown, parent.windowTitle());
+        QVERIFY2(width > QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(shown) + 80,
                  qPrintable(QString::number(width)));
+        for (const bool ok : {true, false}) {
+            QTimer::singleShot(0, [&] {
+                auto* prompt = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+                shown = prompt->windowTitle() + ' ' + prompt->labelText();
+                QCOMPARE(prompt->textEchoMode(), QLineEdit::Password);
+                prompt->setTextValue("7391");
+                ok ? prompt->accept() : prompt->reject();
+            });
+            QCOMPARE(dialogs.askPassword("La password?", "Password richiesta"),
+                     ok ? std::optional<QString>("7391") : std::nullopt);
+            QCOMPARE(shown, "Password richiesta La password?");
+        }
     }
 };
 

@@ -49,10 +49,6 @@ private:
                 all += steps->item(row, 1)->text().left(2);
             return all;
         }
-        std::string ask(const char* command)
-        {
-            return ReaderCommand::named(command).run(registry.Comunicazione(), 3).values.front().text;
-        }
 
         QTemporaryDir folder;
         sim::VirtualLine line{{sim::ReaderSettings::parse("3")}, {}};
@@ -89,7 +85,7 @@ private slots:
         QVERIFY(rig.button("Apri ra&pporto")->isEnabled());
     }
 
-    // Interrompi at the badge prompt puts the test setup back; the rest is not run.
+    // Interrompi at the badge prompt stops the run; the rest is not run (the setup put back is the plan runner's).
     void stopPutsTheReaderBack()
     {
         Rig rig;
@@ -110,7 +106,6 @@ private slots:
         QVERIFY(test::processEventsUntil([&] { return !rig.opened.isEmpty(); }, 20000));
         QVERIFY(rig.opener.window()->lastRecord().stopped);
         QVERIFY(rig.verdicts().endsWith(QStringLiteral("no")));
-        QCOMPARE(rig.ask("GetSetupBase"), std::string("0001"));
     }
 };
 

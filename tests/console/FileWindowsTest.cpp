@@ -130,10 +130,7 @@ private slots:
         m_console->click(compare);
         QCOMPARE(window.details()->toPlainText(), QString("mancante 0000000043"));
         QVERIFY(write->isEnabled());
-        m_console->port().clearRecord();
         m_console->click(write);
-        QCOMPARE(m_console->sent(),
-                 QStringList({"1 CreaBadge 0000000043", "1 VerificaBadge 0000000042", "1 VerificaBadge 0000000043"}));
         QCOMPARE(window.summary()->text(), QString("Tutti i 2 codici sono sul lettore (riletti uno a uno)."));
         QVERIFY(!QFile::exists(list + ".journal") && !write->isEnabled());
     }

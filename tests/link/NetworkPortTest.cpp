@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -44,6 +47,32 @@ std::string lineOf(const PseudoTerminal& device)
     termios t{};
     ::tcgetattr(device.masterFd(), &t);
     return std::to_string(device.baudRate()) + ((t.c_cflag & CSTOPB) ? ",2" : ",1");
+}
+
+// SO_KEEPALIVE, TCP_KEEPIDLE, TCP_KEEPINTVL, TCP_KEEPCNT and TCP_USER_TIMEOUT of this process's socket connected to
+// 127.0.0.1:port.
+std::vector<int> deadPeerOptions(uint16_t port)
+{
+    for (int fd = 0; fd < 1024; ++fd) {
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) != 0 || peer.sin_family != AF_INET
+            || ntohs(peer.sin_port) != port)
+            continue;
+        std::vector<int> values;
+        for (const auto& [level, name] : {std::pair{SOL_SOCKET, SO_KEEPALIVE},
+                                          {IPPROTO_TCP, TCP_KEEPIDLE},
+                                          {IPPROTO_TCP, TCP_KEEPINTVL},
+                                          {IPPROTO_TCP, TCP_KEEPCNT},
+                                          {IPPROTO_TCP, TCP_USER_TIMEOUT}}) {
+            int value = -1;
+            socklen_t size = sizeof value;
+            ::getsockopt(fd, level, name, &value, &size);
+            values.push_back(value);
+        }
+        return values;
+    }
+    return {};
 }
 
 // Over RFC 2217 the settings reach the device and every byte goes through both ways; raw TCP carries the bytes
@@ -94,7 +123,8 @@ TEST(NetworkPort, SettingsBytesAndFailuresThroughARealServer)
     }
 }
 
-// Killed between two operations: told once as a line drop; back within 2 s of the server, with the line as it was.
+// Watched for a dead peer once open. Killed between two operations: told once as a line drop; back within 2 s of the
+// server, with the line as it was.
 TEST(NetworkPort, ServerKilledIsALineDropAndItsReturnReconnects)
 {
     PseudoTerminal device;
@@ -105,6 +135,9 @@ TEST(NetworkPort, ServerKilledIsALineDropAndItsReturnReconnects)
     port.setEventHandler([&](CommEvent event) { events.push_back(event); });
     port.setSettings("4800,N,8,1");
     port.open();
+    // A quiet connection is probed after 3 s, then every second, and ends at the third probe unanswered (6 s); sent
+    // bytes left unacknowledged for 9 s end it too: a peer gone unseen is noticed within 10 s.
+    EXPECT_EQ(deadPeerOptions(server.port()), (std::vector<int>{1, 3, 1, 3, 9000}));
 
     server.stop();
     ASSERT_TRUE(processEventsUntil([&] { return !events.empty(); }, 2000));

@@ -57,11 +57,6 @@ class AccessibleApp:
     def window(self, title, timeout=10.0):
         return wait_until(lambda: next(w for w in self._windows() if w.name == title), "window " + title, timeout)
 
-    def dialog_saying(self, text):
-        """The shown window that holds a label reading `text`: a message box."""
-        return wait_until(lambda: next(w for w in self._windows() if any(
-            acc.getRoleName() == "label" and acc.name == text for acc in _walk(w))), "a window saying " + text)
-
     def title_bar(self, title):
         """The window manager's title (_NET_WM_NAME) for `title`, which the toolkit may add to."""
         x = display.Display()

@@ -35,11 +35,12 @@ constexpr int OutputCheckMs = 500;
 
 }  // namespace
 
-CliSession::CliSession(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
-                       const PortNaming& naming, std::ostream& out, std::ostream& err, LinkEvents* trace,
-                       std::function<bool()> outputFailed, TrafficCapture* traffic)
-    : m_registry(registry), m_invocation(invocation), m_stored(stored), m_naming(naming), m_out(out), m_err(err),
-      m_trace(trace), m_outputFailed(outputFailed ? std::move(outputFailed) : [] { return false; }), m_traffic(traffic)
+CliSession::CliSession(clsLettori& registry, Clock& clock, const Invocation& invocation,
+                       const ConnectionSettings& stored, const PortNaming& naming, std::ostream& out, std::ostream& err,
+                       LinkEvents* trace, std::function<bool()> outputFailed, TrafficCapture* traffic)
+    : m_registry(registry), m_clock(clock), m_invocation(invocation), m_stored(stored), m_naming(naming), m_out(out),
+      m_err(err), m_trace(trace), m_outputFailed(outputFailed ? std::move(outputFailed) : [] { return false; }),
+      m_traffic(traffic)
 { }
 
 int CliSession::portFailure(const std::string& text)
@@ -100,7 +101,7 @@ int CliSession::run()
     if (m_invocation.listen) {
         status = listen();
     } else if (m_invocation.command == &CommandNames::collaudo() && m_traffic) {
-        status = CollaudoSession(m_registry, m_invocation, m_stored, *m_traffic, m_out, m_err).run();
+        status = CollaudoSession(m_registry, m_clock, m_invocation, m_stored, *m_traffic, m_out, m_err).run();
     } else if (m_invocation.command == &CommandNames::scan()) {
         status = ScanReport(m_registry, m_invocation, m_out, m_err, m_outputFailed).run();
         if (status == ExitPort)

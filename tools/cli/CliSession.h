@@ -8,6 +8,7 @@
 
 namespace lettore {
 
+class Clock;
 class ErrorWatcher;
 class LinkEvents;
 class PortNaming;
@@ -28,12 +29,14 @@ public:
     // A range insertion stopped by a signal exits with 128 + its number.
     static constexpr int ExitSignalBase = 128;
 
+    // registry: its link reaches the port through the opener it was made
+    // with; clock: the one that link runs on.
     // naming: the device each port number reaches, for the messages.
     // trace: subscribed to the link for the run, when given.
     // outputFailed: whether a file the run writes (the trace) failed; a
     // long run then stops as soon as it can, and the caller tells why.
     // traffic: the port's decoded rows, for collaudo's reports.
-    CliSession(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
+    CliSession(clsLettori& registry, Clock& clock, const Invocation& invocation, const ConnectionSettings& stored,
                const PortNaming& naming, std::ostream& out, std::ostream& err, LinkEvents* trace = nullptr,
                std::function<bool()> outputFailed = {}, TrafficCapture* traffic = nullptr);
 
@@ -50,6 +53,7 @@ private:
     void hintPortChoice(const std::string& lead);
 
     clsLettori& m_registry;
+    Clock& m_clock;
     const Invocation& m_invocation;
     const ConnectionSettings& m_stored;
     const PortNaming& m_naming;

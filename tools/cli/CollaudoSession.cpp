@@ -32,9 +32,11 @@ std::string loginName()
 
 }  // namespace
 
-CollaudoSession::CollaudoSession(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
-                                 TrafficCapture& traffic, std::ostream& out, std::ostream& err)
-    : m_registry(registry), m_invocation(invocation), m_stored(stored), m_traffic(traffic), m_out(out), m_err(err)
+CollaudoSession::CollaudoSession(clsLettori& registry, Clock& clock, const Invocation& invocation,
+                                 const ConnectionSettings& stored, TrafficCapture& traffic, std::ostream& out,
+                                 std::ostream& err)
+    : m_registry(registry), m_clock(clock), m_invocation(invocation), m_stored(stored), m_traffic(traffic), m_out(out),
+      m_err(err)
 { }
 
 void CollaudoSession::watchRequests()
@@ -143,9 +145,8 @@ std::vector<ReaderScan::Found> CollaudoSession::scan(bool& portFailed)
 
 bool CollaudoSession::test(int16_t term, bool alone, ReaderRecord& record)
 {
-    static SteadyClock clock;
     PlanRunner::Hooks hooks{
-        clock,
+        m_clock,
         pauseServingEvents,
         [this] { return m_stopSignal != 0; },
         [this] { return m_abandon; },

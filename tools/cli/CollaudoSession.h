@@ -12,6 +12,7 @@
 
 namespace lettore {
 
+class Clock;
 class TrafficCapture;
 class clsLettori;
 
@@ -22,7 +23,8 @@ class clsLettori;
 // reader back; a second one leaves what is not back yet.
 class CollaudoSession {
 public:
-    CollaudoSession(clsLettori& registry, const Invocation& invocation, const ConnectionSettings& stored,
+    // clock: the one the registry's link runs on, for the plan's time limits.
+    CollaudoSession(clsLettori& registry, Clock& clock, const Invocation& invocation, const ConnectionSettings& stored,
                     TrafficCapture& traffic, std::ostream& out, std::ostream& err);
 
     int run();
@@ -37,6 +39,7 @@ private:
     int lineDropped();
 
     clsLettori& m_registry;
+    Clock& m_clock;
     const Invocation& m_invocation;
     const ConnectionSettings& m_stored;
     TrafficCapture& m_traffic;

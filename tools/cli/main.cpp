@@ -187,7 +187,7 @@ int main(int argc, char* argv[])
     clsLettori& lettori = Lettori();
     int status
         = CliSession(
-              lettori, invocation, stored, naming, output, std::cerr, trace ? &*trace : nullptr,
+              lettori, clock, invocation, stored, naming, output, std::cerr, trace ? &*trace : nullptr,
               [&traceFile, &captureFile] { return traceFile.error() != 0 || captureFile.error() != 0; }, &capture)
               .run();
     // The port's last bytes are told while the trace still lives.

@@ -64,9 +64,9 @@ TEST(CommandLineTest, OptionsAndArguments)
     EXPECT_EQ(CommandLine::parse({"transactions", "--out=t.csv"}).out, "t.csv");
 }
 
-// Each refusal names what is allowed (the shared checks' words are pinned in ArgumentChecksTest); a value that would
-// reach another reader (the address byte keeps only the low bits) is refused, not sent; what the user typed is
-// echoed on one line, control bytes escaped; a misspelt name gets the nearest one; so are an option given twice, a
+// Each refusal names what is allowed (the shared checks' words, and the commands' arguments they refuse, are pinned
+// in ArgumentChecksTest); a value that would reach another reader (the address byte keeps only the low bits) is
+// refused, not sent; what the user typed is echoed on one line, control bytes escaped; a misspelt name gets the nearest one; so are an option given twice, a
 // rate not among the six, a range ending below its start and a query to every reader, given or stored. A refusal
 // about a command carries its usage line, one about an option before the command does not.
 TEST(CommandLineTest, UsageErrors)
@@ -105,7 +105,6 @@ TEST(CommandLineTest, UsageErrors)
         {{"scan", "--from", "9", "--to", "3"},
          "",
          "Usage: lettore [OPTIONS] scan [--from A] [--to B] [--baud RATE|all] [--timeout MS]"},
-        {{"SetupSeriale", "9600", "256"}},
         {{"--term", "1", "collaudo", "--scan", "0..3"},
          "--term and --scan do not go together: one reader, or those a scan finds"},
         {{"collaudo", "--scan", "3..1"}, "--scan A..B must not end below its start"},
@@ -114,17 +113,14 @@ TEST(CommandLineTest, UsageErrors)
         {{"GetSetupBase", "--alone"}, "--alone applies only to collaudo"},
         {{"collaudo", "--json"}},
         {{"SetupSeriale", "9600", "-1"}, "NEWADDR must be an integer from 0 to 255, not \"-1\""},
-        {{"SetupSeriale", "57600", "1"}},
         {{"SetupSeriale", "9600 ", "1"}},
         {{"SetIndirizzo", "-1", "0000000001"}},
         {{"--trace=1", "GetSetupBase"}},
         {{"SetIndirizzo", "256", "0000000001"}, "ADDR must be an integer from 0 to 255, not \"256\""},
         {{"InserisciBadge", "-1", "5"}, "FIRST must be an integer from 0 to 32767, not \"-1\""},
-        {{"InserisciBadge", "0", "32768"}},
         {{"GetMatricolaNext", "--ack"}},
         {{"GetSetupBase", "--dialect", "Zem"}},
         {{"raw", "P", "2", "--dialect", "Modbus"}},
-        {{"raw", "P", "\\x6"}},
         {{"CancellaWL", "--quiet-gap", "100"}, "--quiet-gap does not apply to CancellaWL"},
         {{"InserisciBadge", "0", "1", "--quiet-gap", "5001"},
          "--quiet-gap must be an integer from 0 to 5000, not \"5001\""},
@@ -134,7 +130,6 @@ TEST(CommandLineTest, UsageErrors)
         {{"--term", "1", "CancellaWL", "--term=2"}, "--term is given more than once"},
         {{"--trace", "--trace", "CancellaWL"}},
         {{"-h", "--help"}},
-        {{"--baud", "115200", "GetSetupBase"}},
         {{"scan", "--baud", "12345"}},
         {{"--term", "256", "GetVersioneFirmware"}, "", "Usage: lettore [OPTIONS] GetVersioneFirmware"},
         {{"VerificaBadge", "x"},

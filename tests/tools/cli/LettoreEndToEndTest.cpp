@@ -89,17 +89,11 @@ TEST_F(LettoreEndToEndTest, SignalsStopARangeAndListening)
     EXPECT_LT(stopping.elapsed(), 500);
 }
 
-// Reader 2 answers 300 ms after the time-out: the quiet gap drops code 0's answer, not taken
-// for code 1's. A line drop while listening or awaiting an answer is a port failure, not a
-// time-out; the trace times the command as the simulator heard it. The line comes back.
-TEST_F(LettoreEndToEndTest, LineDropAndLateAnswers)
+// listen --ack prints a multimaster reading; a line drop while listening or awaiting an answer is a port failure,
+// not a time-out; the trace times the command as the simulator heard it.
+TEST_F(LettoreEndToEndTest, ListenAndLineDrops)
 {
-    startSim({"--log", folder.filePath("sim.log"), "--reader", "5", "--multimaster", "--reader", "1:fault=silent",
-              "--reader", "2:fault=late", "--late-ms", "5300"});
-    EXPECT_EQ(outcome({"--term", "2", "InserisciBadge", "0", "1"}),
-              "esito 1\naccettati 0\nTxtRisposta 0000000001 \ninviati 2\n|  => 1");
-    sim->command("fault 2 none");
-    EXPECT_EQ(outcome({"--term", "2", "VerificaBadge", "0000000001"}), "esito 0\noutESISTE 1\n|  => 0");
+    startSim({"--log", folder.filePath("sim.log"), "--reader", "5", "--multimaster", "--reader", "1:fault=silent"});
     QProcess listener;
     listener.start(LETTORE_BIN, on({"listen", "--ack"}));
     ASSERT_TRUE(listener.waitForStarted());
@@ -119,7 +113,7 @@ TEST_F(LettoreEndToEndTest, LineDropAndLateAnswers)
         err += waiting.readAllStandardError();
     std::string trace = err.toStdString();
     const std::string command = trace.substr(trace.find('['), trace.find(']') - trace.find('[') + 1);
-    std::string heard;  // the simulator's log line of the command: the reader is silent now
+    std::string heard;  // the simulator's log line of the command: the reader is silent
     ASSERT_TRUE(waitFor([&] {
         std::ifstream simLog(folder.filePath("sim.log").toStdString());
         for (std::string line; heard.empty() && std::getline(simLog, line);)
@@ -136,9 +130,6 @@ TEST_F(LettoreEndToEndTest, LineDropAndLateAnswers)
     EXPECT_EQ(waiting.readAllStandardOutput().toStdString(), "esito 3\noutVERSION N\n");
     EXPECT_NE(trace.find(" -- port error"), std::string::npos) << trace;
     EXPECT_TRUE(trace.ends_with(Dropped)) << trace;
-    ASSERT_TRUE(waitFor([&] { return QFile::exists(link()); })) << "the line came back";
-    sim->command("fault 1 none");
-    EXPECT_EQ(outcome({"--term", "1", "GetVersioneFirmware"}), Version + "|  => 0");
 }
 
 // --capture: tshark with the shipped dissector filters by address and names each frame's direction and fields;
@@ -177,14 +168,13 @@ TEST_F(LettoreEndToEndTest, CaptureOpensInTsharkAndStatsCountTheRun)
     EXPECT_EQ(lines[1].toStdString(), "0x02|Sibrant2|P||SIM LETTORE 1.00|1");
 }
 
-// A copy of lettore finds Seriale.cfg and COM<N> links beside it (default port 1: COM1). Silence names the port
-// used; a scan finds each reader once and takes no late answer for the next address; a moved reader answers at its
-// new address and rate. A closed standard output (nothing is even sent) and a full disk fail the run, as a trace
-// file on a full disk does; a trace file nobody reads is refused at once; a query to the stored terminal 256 too.
-TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
+// A copy of lettore finds Seriale.cfg and COM<N> links beside it (default port 1: COM1), and silence names the
+// device that port reaches; a moved reader answers at its new address and rate. A closed standard output (nothing
+// is even sent) and a full disk fail the run, as a trace file on a full disk does; a trace file nobody reads is
+// refused at once; a query to the stored terminal 256 too.
+TEST_F(LettoreEndToEndTest, PortsOptionsStoredSettingsAndStreams)
 {
-    startSim({"--reader", "1", "--reader", "4:baud=19200", "--reader", "3:baud=1200", "--reader",
-              "2:baud=1200,fault=late", "--reader", "6:fault=badbcc", "--late-ms", "250"});
+    startSim({"--reader", "1", "--reader", "4:baud=19200"});
     const QString lettore = folder.filePath("lettore");
     ASSERT_TRUE(QFile::copy(LETTORE_BIN, lettore));
     const std::string device = QFileInfo(link()).canonicalFilePath().toStdString();
@@ -194,22 +184,8 @@ TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
             "esito 1\noutVERSION N\n| lettore: no answer: port 1 (" + device
                 + ") is the port Seriale.cfg or the default"
                   " gives; choose the reader's port with --port N|DEVICE (lettore ports lists them)\n => 1"},
-           {{"--json", "--term", "1", "getversionefirmware"},
-            R"({"command":"GetVersioneFirmware","esito":0,"values":{"outVERSION":"SIM LETTORE 1.00"}})"
-            "\n|  => 0"},
-           // The reader refuses to delete a code it does not hold.
-           {{"--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 0"},
-           {{"--strict", "--term", "1", "EliminaBadge", "0000000001"}, "esito 0\nrisposta NAK\n|  => 2"},
            {{"--port", QString::fromStdString(missing), "GetVersioneFirmware"},
             "| lettore: cannot open " + missing + ": No such file or directory\n => 74"},
-           {{"scan", "--to", "5", "--timeout", "100"},
-            "trovato 3 1200 SIM LETTORE 1.00\ntrovato 1 9600 SIM LETTORE 1.00\n"
-            "trovato 4 19200 SIM LETTORE 1.00\ntrovati 3\n|  => 0"},
-           {{"--json", "scan", "--from", "4", "--to", "5", "--baud", "19200"},
-            R"({"command":"scan","readers":[{"address":4,"baud":19200,"firmware":"SIM LETTORE 1.00"}],)"
-            R"("stopped":false})"
-            "\n|  => 0"},
-           {{"--term", "6", "GetVersioneFirmware"}, "esito 2\noutVERSION N\n|  => 2"},
            {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n|  => 0"},
            {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, Version + "|  => 0"},
            {{"CreaBadge"},
@@ -227,19 +203,15 @@ TEST_F(LettoreEndToEndTest, ScanPortsOptionsStoredSettingsAndStreams)
               "| lettore: cannot write to standard output: No space left on device\n => 74");
     const QString fifo = folder.filePath("fifo");
     ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-    const std::string full = "| lettore: cannot write the trace to /dev/full: No space left on device\n => 74";
-    EXPECT_EQ(outcome(lettore, {"--trace-file", "/dev/full", "--term", "4", "--baud", "19200", "GetVersioneFirmware"}),
-              Version + full);
     EXPECT_EQ(outcome(lettore,
                       {"--trace-file", "/dev/full", "--term", "4", "--baud", "19200", "InserisciBadge", "0", "2000"}),
-              "esito 0\naccettati 1\nTxtRisposta 0000000000 0\ninviati 1\nstato 0 1\n" + full);
+              "esito 0\naccettati 1\nTxtRisposta 0000000000 0\ninviati 1\nstato 0 1\n"
+              "| lettore: cannot write the trace to /dev/full: No space left on device\n => 74");
     EXPECT_EQ(outcome(lettore, {"--trace-file", fifo, "GetVersioneFirmware"}),
               "| lettore: cannot write the trace to " + fifo.toStdString()
                   + ": a named pipe that nobody reads\n => 74");
     std::ofstream(folder.filePath("Seriale.cfg").toStdString()) << " 1 \r\n19200\r\n 4 \r\n";
     EXPECT_EQ(outcome(lettore, {"VerificaBadge", "0000000042"}), "esito 0\noutESISTE 0\n|  => 0");
-    EXPECT_EQ(outcome(lettore, {"GetVersioneFirmware"}), Version + "|  => 0");
-    EXPECT_EQ(runProgram(lettore, {"--port", "8", "GetVersioneFirmware"}).status, 74);
     std::ofstream(folder.filePath("Seriale.cfg").toStdString()) << " 1 \r\n19200\r\n 256 \r\n";
     EXPECT_EQ(runProgram(lettore, {"GetVersioneFirmware"}).status, 64);
     // The simulator refuses a wrong reader list, and a link to a line still served (left as it is).

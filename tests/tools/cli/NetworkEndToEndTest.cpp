@@ -1,7 +1,12 @@
-// `lettore` through Debian's ser2net in front of the virtual reader, and through the virtual reader's own server.
+// `lettore` and the link through Debian's ser2net in front of the virtual reader, and through the virtual reader's own
+// server.
 #include "DeviceServer.h"
 #include "LettoreProcess.h"
+#include "PortOpening.h"
 #include "PtyLine.h"
+#include "QtPort.h"
+#include "ReaderCommand.h"
+#include "clsLettori.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -81,20 +86,79 @@ TEST_F(NetworkEndToEndTest, ServerKilledWhileListeningIsALineDrop)
     EXPECT_EQ(listener.readAllStandardError().toStdString(), "lettore: the line dropped or the device was removed\n");
 }
 
-TEST(SimListenTest, TheVirtualReaderAsADeviceServer)
+// The virtual reader's server ended during a range: the range stops at the code that met it and says so once.
+TEST(SimListenTest, ServerEndedDuringARange)
 {
-    for (const QString scheme : {"rfc2217", "tcp"}) {
-        const QString at = scheme + "://127.0.0.1:" + QString::number(freeLoopbackPort());
+    const QString at = "rfc2217://127.0.0.1:" + QString::number(freeLoopbackPort());
+    QTemporaryDir folder;
+    SimProcess sim(folder.filePath("COM1"), {"--listen", at, "--reader", "1", "--pace"});
+    QProcess range;
+    range.start(LETTORE_BIN, {"--port", at, "--term", "1", "InserisciBadge", "0", "1000"});
+    // Code 1 on the list: code 0's answer was taken.
+    ASSERT_TRUE(
+        processEventsUntil([&] { return sim.state(1).find("0000000000 0000000001") != std::string::npos; }, 10000));
+    sim.stop();
+    EXPECT_EQ(exitOf(range), 74);
+    const std::string out = range.readAllStandardOutput().toStdString();
+    std::smatch sent;  // N codes accepted; code N, the last one sent, met the end
+    ASSERT_TRUE(std::regex_match(
+        out, sent,
+        std::regex("esito 3\naccettati ([0-9]+)\nTxtRisposta ([0-9]{10}) \ninviati ([0-9]+)\nstato 0 \\1\n")))
+        << out;
+    EXPECT_EQ(std::stoi(sent[2]), std::stoi(sent[1]));
+    EXPECT_EQ(std::stoi(sent[3]), std::stoi(sent[1]) + 1);
+    EXPECT_EQ(range.readAllStandardError().toStdString(), "lettore: the line dropped or the device was removed\n");
+}
+
+// Every reader command through ser2net and through the virtual reader's own server over RFC 2217, its reader at
+// 19200 only, so each answer also shows the rate reached the line; and through the virtual reader's raw TCP at 9600.
+TEST(NetworkCommandTest, EveryReaderCommandThroughEachServer)
+{
+    struct Row {
+        const char* command;
+        std::vector<std::string> arguments;
+        const char* field;  // "" for the answer as the link delivers it
+        std::string value;
+    };
+    const std::string ack(1, '\x06');
+    const Row rows[] = {
+        {"SetupBase", {"0002", "1", "002", "005", "1", "010"}, "", ack},
+        {"GetSetupBase", {}, "outTPROTO", "0002"},
+        {"SetOUTPUT", {"1", "0", "1"}, "", ack},
+        {"CreaBadge", {"0000000042"}, "outst", "0"},
+        {"VerificaBadge", {"0000000042"}, "outESISTE", "1"},
+        {"EliminaBadge", {"0000000042"}, "", ack},
+        {"CancellaWL", {}, "", ack},
+        {"SetIndirizzo", {"1", "0000000001"}, "", ""},
+        {"GetVersioneFirmware", {}, "outVERSION", "SIM LETTORE 1.00"},
+        {"GetTransazione", {}, "outCODICE", "0000000077"},
+        {"GetMatricolaPrima", {}, "outCODICE", "0000001001"},
+        {"GetMatricolaNext", {}, "outCODICE", "0000001002"},
+        {"GetMatricolaCorrente", {}, "outCODICE", "0000001002"},
+        {"SendACK", {}, "", ""},
+        {"SetupSeriale", {"9600", "1"}, "", ack},
+    };
+    ASSERT_EQ(std::size(rows), ReaderCommand::all().size());
+    for (const auto& [scheme, rate] : {std::pair{"ser2net", "19200"}, {"rfc2217", "19200"}, {"tcp", "9600"}}) {
+        SCOPED_TRACE(scheme);
         QTemporaryDir folder;
-        SimProcess sim(folder.filePath("COM1"), {"--listen", at, "--reader", "1", "--reader", "5:baud=19200"});
-        const QStringList query = {"--port",
-                                   at,
-                                   "--term",
-                                   scheme == "tcp" ? "1" : "5",
-                                   "--baud",
-                                   scheme == "tcp" ? "9600" : "19200",
-                                   "GetVersioneFirmware"};
-        EXPECT_EQ(runProgram(LETTORE_BIN, query).out, Version) << scheme.toStdString();
+        const QString listen = QString("%1://127.0.0.1:%2").arg(scheme).arg(freeLoopbackPort());
+        const bool ser2net = scheme == std::string("ser2net");
+        const QStringList reader = {"--reader", QString("1:baud=%1,transactions=00000000077").arg(rate)};
+        SimProcess sim(folder.filePath("COM1"), ser2net ? reader : reader + QStringList{"--listen", listen});
+        DeviceServer server(sim.device().toStdString(), DeviceServer::Kind::Rfc2217);
+        ASSERT_TRUE(!ser2net || server.start());
+        const std::string at = (ser2net ? server.address() : listen).toStdString();
+        SteadyClock clock;
+        clsLettori lettori([at](const std::string&) { return openPort(at, PortNaming()); }, clock, processQtEvents);
+        lettori.Comunicazione().setCommSettings(std::string(rate) + ",N,8,1");
+        lettori.Comunicazione().setAttivo(true);
+        for (const Row& row : rows) {
+            const ReaderCommand& command = ReaderCommand::named(row.command);
+            const auto result = command.run(lettori.Comunicazione(), 1, command.arguments(row.arguments), true);
+            EXPECT_EQ(result.esito, 0) << row.command;
+            EXPECT_EQ(*row.field ? result.value(row.field) : result.Risposta, row.value) << row.command;
+        }
     }
 }
 
