@@ -17,8 +17,9 @@ build=(cmake g++ make
 # libFuzzer for the sanitizer build and the fuzz targets; pyserial for the
 # benchmark that sets a plain Python client beside lettore; tshark, which
 # opens the traffic captures with the dissector the package ships; ser2net,
-# a real device server (raw TCP and RFC 2217) in front of the virtual reader.
-tests=(libgtest-dev libgmock-dev clang libclang-rt-dev tshark
+# a real device server (raw TCP and RFC 2217) in front of the virtual reader;
+# clang-format and clang-tidy, the format check and the linter.
+tests=(libgtest-dev libgmock-dev clang libclang-rt-dev clang-format clang-tidy tshark
        xvfb xauth openbox dbus-daemon dbus-bin at-spi2-core
        python3 python3-pyatspi python3-xlib python3-serial ser2net
        desktop-file-utils)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the suite as built,
-# the suite again under AddressSanitizer and UndefinedBehaviorSanitizer, a
-# short run of each fuzz target, and the libraries without Qt cross-built
+# Installs what is missing, builds, checks the sources' format and runs
+# clang-tidy over them (scripts/lint.sh), and runs every test: the suite as
+# built, the suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# a short run of each fuzz target, and the libraries without Qt cross-built
 # for Windows with their unit tests under Wine. Prints how long each part
 # took, and at the end the size of the tests against the product.
 set -euo pipefail
@@ -19,6 +20,7 @@ suite() {
 }
 
 phase "set-up and build" bash scripts/setup.sh
+phase "format check and clang-tidy" bash scripts/lint.sh
 phase "suite" suite
 phase "sanitizer build and suite" bash scripts/sanitize.sh
 phase "fuzz smoke" bash scripts/fuzz.sh 20

@@ -22,7 +22,7 @@ public:
             fail("must be an object");
         m_object = value.toObject();
     }
-    ~Reader() noexcept(false)
+    ~Reader() noexcept(false)  // NOLINT(bugprone-exception-escape): throws on purpose, never while unwinding
     {
         if (std::uncaught_exceptions() > 0)
             return;
@@ -146,7 +146,7 @@ std::vector<std::string> ids(Reader& in, const char* key)
     if (!value.isArray())
         in.fail(std::string(key) + " must be a list of step ids");
     std::vector<std::string> list;
-    for (const QJsonValue& id : value.toArray())
+    for (const QJsonValue id : value.toArray())
         list.push_back(in.bytes(id, key));
     return list;
 }
@@ -200,7 +200,7 @@ TestPlan PlanFile::parse(const std::string& text)
         const QJsonValue steps = in.take("steps");
         if (!steps.isArray())
             in.fail("steps must be a list");
-        for (const QJsonValue& value : steps.toArray())
+        for (const QJsonValue value : steps.toArray())
             plan.steps.push_back(step(value, plan.steps.size() + 1));
     }
     if (std::string refusal = plan.check(); !refusal.empty())

@@ -137,7 +137,7 @@ private:
     static bool compiles(const std::string& pattern)
     {
         try {
-            std::regex{pattern};
+            [[maybe_unused]] const std::regex compiled{pattern};
             return true;
         } catch (const std::regex_error&) {
             return false;

@@ -196,7 +196,8 @@ std::optional<CodeList> CodeList::load(const std::filesystem::path& path, std::s
         return std::nullopt;
     }
     if (size > MaxFileBytes) {
-        error = "larger than " + std::to_string(MaxFileBytes / (1024 * 1024)) + " MB, not a list of badge codes";
+        error = "larger than " + std::to_string(MaxFileBytes / (std::uintmax_t{1024} * 1024))
+                + " MB, not a list of badge codes";
         return std::nullopt;
     }
     std::ifstream in(path, std::ios::binary);

@@ -58,7 +58,7 @@ public:
     // The list in the file at `path`; nothing, and `error` says why, when it
     // cannot be read or holds more than MaxFileBytes.
     static std::optional<CodeList> load(const std::filesystem::path& path, std::string& error);
-    static constexpr std::uintmax_t MaxFileBytes = 16 * 1024 * 1024;
+    static constexpr std::uintmax_t MaxFileBytes = std::uintmax_t{16} * 1024 * 1024;
 };
 
 }  // namespace lettore

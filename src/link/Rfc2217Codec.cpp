@@ -73,7 +73,7 @@ std::string Rfc2217Codec::escaped(std::string_view data)
     return out;
 }
 
-std::string Rfc2217Codec::request(uint8_t command, std::string value)
+std::string Rfc2217Codec::request(uint8_t command, const std::string& value)
 {
     m_pending.push_back({command, value});
     return bytes({Iac, Sb, ComPortOption, command}) + escaped(value) + bytes({Iac, Se});

@@ -72,7 +72,7 @@ private:
     };
     enum class State { Data, Iac, Option, Sub, SubIac };
 
-    std::string request(uint8_t command, std::string value);
+    std::string request(uint8_t command, const std::string& value);
     void optionCommand(uint8_t verb, uint8_t option);
     void subnegotiation(const std::string& body);
     void refuse(std::string words);

@@ -178,7 +178,7 @@ void MonCom::showInFront()
 
 void MonCom::addKeys()
 {
-    const auto key = [this](QKeySequence sequence, auto action) {
+    const auto key = [this](const QKeySequence& sequence, auto action) {
         auto* shortcut = new QShortcut(sequence, this);
         connect(shortcut, &QShortcut::activated, this, action);
     };

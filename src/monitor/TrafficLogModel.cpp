@@ -195,7 +195,7 @@ QVariant TrafficLogModel::data(const QModelIndex& index, int role) const
     case Meaning: {
         QString meaning = latin1(TrafficAnalyser::meaning(r, a));
         // Ten bits a character: start, eight data bits, stop.
-        if (r.longestPauseMs >= 0 && 2LL * r.longestPauseMs * m_baud > 3 * 10000)
+        if (r.longestPauseMs >= 0 && 2LL * r.longestPauseMs * m_baud > 3LL * 10000)
             meaning += (meaning.isEmpty() ? "" : " ") + tr("(pausa di %1 ms nel frame)").arg(r.longestPauseMs);
         return meaning;
     }

@@ -94,7 +94,7 @@ void VirtualLine::endCommands()
     m_roomForCommands.notify_all();
 }
 
-void VirtualLine::tellProblemsTo(std::function<void(const std::string&)> tell)
+void VirtualLine::tellProblemsTo(const std::function<void(const std::string&)>& tell)
 {
     m_tellProblem = tell;
     m_log.onFailure([tell](const std::string& reason) {

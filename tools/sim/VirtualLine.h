@@ -90,7 +90,7 @@ public:
     // Told, in a sentence, what the line refuses or cannot do: a command
     // for a reader that is not on the line, a log that cannot be written.
     // Set it before the loop runs.
-    void tellProblemsTo(std::function<void(const std::string&)> tell);
+    void tellProblemsTo(const std::function<void(const std::string&)>& tell);
 
 private:
     struct Slot {
