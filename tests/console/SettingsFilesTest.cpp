@@ -24,18 +24,12 @@ TEST(ConnectionSettingsTest, ReadsEachLineOnItsOwn)
         {" 3 \r\n", " 3 \r\n9600\r\n 0 \r\n"},
         {" 3 \r\n4800", " 3 \r\n4800\r\n 0 \r\n"},
         {"2\n2400\n5\n", " 2 \r\n2400\r\n 5 \r\n"},
-        {"40000\r\n1200\r\n 4 \r\n", " 1 \r\n1200\r\n 4 \r\n"},
         {" 2 \r\n1200\r\n-32769\r\n", " 2 \r\n1200\r\n 0 \r\n"},
         {"-5 \r\n1200\r\n-32768 \r\n", "-5 \r\n1200\r\n-32768 \r\n"},
-        {"32767\r\n1200\r\n-32768\r\n", " 32767 \r\n1200\r\n-32768 \r\n"},
         {"32768\r\n1200\r\n32768\r\n", " 1 \r\n1200\r\n 0 \r\n"},
-        {"32767.5\r\n1200\r\n 7 \r\n", " 1 \r\n1200\r\n 7 \r\n"},
         {"abc\r\n9600\r\n\r\n", " 0 \r\n9600\r\n 0 \r\n"},
         {" 3 9\r\n38400,x\r\n 12,4\r\n", " 3 \r\n38400\r\n 12 \r\n"},
-        {"3abc\r\n9600\r\n 1 \r\n", " 3 \r\n9600\r\n 1 \r\n"},
-        {"2.5\r\n9600\r\n3.5\r\n", " 2 \r\n9600\r\n 4 \r\n"},
         {" 1 \r\n  9600  \r\n 0 \r\n", " 1 \r\n9600\r\n 0 \r\n"},
-        {"1e400\r\n9600\r\n 5 \r\n", " 1 \r\n9600\r\n 5 \r\n"},
         {"1e-400\r\n9600\r\n 5 \r\n", " 0 \r\n9600\r\n 5 \r\n"},
     };
     for (const auto& [contents, read] : rows)
