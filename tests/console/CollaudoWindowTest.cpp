@@ -34,13 +34,7 @@ private:
             settings.close();
             console.Form_Load(folder.path().toStdString());
         }
-        QPushButton* button(const QString& text) const
-        {
-            for (QPushButton* button : opener.window()->findChildren<QPushButton*>())
-                if (button->text() == text)
-                    return button;
-            return nullptr;
-        }
+        QPushButton* button(const QString& text) const { return test::button(opener.window(), text); }
         QString verdicts() const
         {
             QString all;

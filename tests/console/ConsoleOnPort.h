@@ -15,6 +15,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
 
@@ -153,6 +154,15 @@ private:
     clsLettori m_registry;
     std::unique_ptr<Console> m_console;
 };
+
+// The push button of `parent` with the caption given.
+inline QPushButton* button(const QWidget* parent, const QString& caption)
+{
+    for (QPushButton* button : parent->findChildren<QPushButton*>())
+        if (button->text() == caption)
+            return button;
+    qFatal("no button %s", qPrintable(caption));
+}
 
 // A frame from reader 1 carrying `data`, with its check character.
 inline std::string fromReader1(const std::string& data)

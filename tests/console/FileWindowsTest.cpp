@@ -18,19 +18,8 @@
 #include <set>
 
 using namespace lettore;
+using test::button;
 using test::ConsoleOnPort;
-
-namespace {
-
-QPushButton* button(FileJobWindow& window, const QString& caption)
-{
-    for (QPushButton* button : window.findChildren<QPushButton*>())
-        if (button->text() == caption)
-            return button;
-    qFatal("no button %s", qPrintable(caption));
-}
-
-}  // namespace
 
 class FileWindowsTest : public QObject {
     Q_OBJECT
@@ -114,8 +103,8 @@ private slots:
     void listComparedThenWritten()
     {
         FileJobWindow& window = importWindow();
-        QPushButton* compare = button(window, "Confronta");
-        QPushButton* write = button(window, "Scrivi");
+        QPushButton* compare = button(&window, "Confronta");
+        QPushButton* write = button(&window, "Scrivi");
         const QString list = file("lista.csv", "Codice;Nome\n42;Rossi\n4.2E+10;Bianchi\n");
         choose(window, list);
         QCOMPARE(window.details()->toPlainText(),
@@ -140,7 +129,7 @@ private slots:
     void transactionsCountedThenAppended()
     {
         FileJobWindow& window = downloadWindow();
-        QPushButton* download = button(window, "Scarica");
+        QPushButton* download = button(&window, "Scarica");
         choose(window, file("altro.csv", "Codice\n42\n"));
         m_console->click(download);
         QVERIFY(m_console->port().writes().empty());
@@ -171,7 +160,7 @@ private slots:
             if (m_records.size() == 18 && window.stop()->isEnabled())
                 window.stop()->click();
         };
-        m_console->click(button(window, "Scarica"));
+        m_console->click(button(&window, "Scarica"));
         QCOMPARE(m_records.size(), size_t(17));  // the record asked for when the stop came is stored
         QVERIFY(window.summary()->text().endsWith(": interrotto; le altre restano nel lettore."));
         QVERIFY(!window.stop()->isEnabled());
@@ -179,7 +168,7 @@ private slots:
             if (m_records.size() == 15)
                 window.close();
         };
-        m_console->click(button(window, "Scarica"));
+        m_console->click(button(&window, "Scarica"));
         QCOMPARE(m_records.size(), size_t(14));
         QVERIFY(!window.isVisible());
         QVERIFY(m_console->console().gate().idle());
