@@ -73,7 +73,6 @@ private slots:
         frmSibrant& window = m_console->window();
         QApplication::setActiveWindow(&window);
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        QCOMPARE(window.contextMenuPolicy(), Qt::ActionsContextMenu);
         QStringList entries;
         for (const QAction* action : window.actions())
             entries << action->text() + " " + action->shortcut().toString();
