@@ -2,7 +2,6 @@
 #include "TrafficDecoder.h"
 #include "PortTap.h"
 #include "SimulatedPort.h"
-#include "clsComunicazioni.h"
 
 #include <gtest/gtest.h>
 
@@ -131,44 +130,32 @@ public:
     }
 };
 
-// Every byte told once, in order, with direction and time; a port failure told too.
+// Every byte told once, in order, with its direction and time; a port failure told too.
 TEST(PortTap, TellsEveryByteOnceInOrderWithItsDirection)
 {
-    ManualClock clock(0);
+    ManualClock clock(5);
     SimulatedPort line(clock);
-    SimulatedPort* port = &line;
     Recorder recorder;
-    clsComunicazioni link(
-        [&](const std::string& address) {
-            auto tap = std::make_unique<PortTap>(line.opener()(address), [&clock] {
-                return std::chrono::system_clock::time_point(std::chrono::milliseconds(clock.nowMs()));
-            });
-            tap->setListener(&recorder);
-            return tap;
-        },
-        clock);
-    link.setAttivo(true);
-
-    clock.advance(5);
-    port->feed(unhex("55 02 30 21 4F 4B 03 14"));
-    port->onWrite = [&](const std::string&) {
-        port->feedAt(clock.nowMs() + 20, unhex("FF 7E 00 55 02 30"));
-        port->feedAt(clock.nowMs() + 30, unhex("21 4F 4B 03 14"));
-        port->onWrite = nullptr;
-    };
-    int16_t esito = 0;
-    std::string answer;
-    link.Sibrant2(1, "P", "2", esito, answer);
-    EXPECT_EQ(hex(answer), "02 30 21 4F 4B 03 14");
-    port->failNext("write", PortError(PortFailure::Other, 31, "Device gone"));
-    link.Sibrant2(1, "P", "2", esito, answer);
-    std::vector<std::string> expected{"00.005Z discarded 55 02 30 21 4F 4B 03 14", "00.005Z TX 02 30 21 32 03 22"};
-    for (const char* byte : {"FF", "7E", "00", "55", "02", "30", "21", "4F", "4B", "03", "14"})
-        expected.push_back((expected.size() < 8 ? "00.025Z RX " : "00.035Z RX ") + std::string(byte));
-    expected.push_back("00.035Z failed write: Device gone");
-    for (std::string& line : expected)
-        line = "1970-01-01T00:00:" + line;
-    EXPECT_EQ(recorder.lines, expected);
+    PortTap tap(line.opener()("1"),
+                [&clock] { return std::chrono::system_clock::time_point(std::chrono::milliseconds(clock.nowMs())); });
+    tap.setListener(&recorder);
+    tap.open();
+    line.feed(unhex("55 02 30"));
+    EXPECT_EQ(hex(tap.discardInput()), "55 02 30");
+    EXPECT_EQ(tap.discardInput(), "");
+    tap.write(unhex("02 30 21 32 03 22"));
+    EXPECT_EQ(tap.read(1), "");
+    clock.advance(20);
+    line.feed(unhex("FF 7E 00"));
+    EXPECT_EQ(hex(tap.read(1)), "FF");
+    EXPECT_EQ(hex(tap.read()), "7E 00");
+    line.failNext("write", PortError(PortFailure::Other, 31, "Device gone"));
+    EXPECT_THROW(tap.write("x"), PortError);
+    EXPECT_EQ(recorder.lines,
+              (std::vector<std::string>{"1970-01-01T00:00:00.005Z discarded 55 02 30",
+                                        "1970-01-01T00:00:00.005Z TX 02 30 21 32 03 22",
+                                        "1970-01-01T00:00:00.025Z RX FF", "1970-01-01T00:00:00.025Z RX 7E 00",
+                                        "1970-01-01T00:00:00.025Z failed write: Device gone"}));
 }
 
 }  // namespace
