@@ -105,7 +105,7 @@ protected:
     std::vector<CommEvent> events;
 };
 
-// Speed, stop bits, odd and stick parity reach the device (a pseudo-terminal keeps no data bits or parity enable).
+// Speed, stop bits, odd and stick parity reach the device; settings it refuses change nothing.
 TEST_F(QtPortTest, SettingsReachTheLineWhenItOpens)
 {
     const std::tuple<const char*, int, tcflag_t> rows[] = {{"9600,N,8,1", 9600, 0},
