@@ -418,8 +418,8 @@ private slots:
                                               "il DTR restano da questa parte, il server seriale tiene le sue"));
     }
 
-    // A command turns every command control off, a reader's reception does not (clicks run after
-    // it, once); the status says which.
+    // A command turns every command control off, a reader's reception does not (clicks run after it, once); the
+    // status says which.
     void oneCommandAtATime()
     {
         const struct {
@@ -592,10 +592,9 @@ private slots:
         QVERIFY(shown.isNull() && port().threshold() == 0);
     }
 
-    // At close: Seriale.cfg unwritable (with the system's reason) or unreadable is told; a link is written at its
-    // target; a planted temporary redirects nothing. A settings folder that cannot be entered is told, and the
-    // Seriale.cfg of the folder the console started from is neither read nor written. A close during a command's
-    // wait ends the wait at once, says so, and closes once it is over.
+    // Told: Seriale.cfg unwritable (with the reason) or unreadable, a settings folder not entered (the file of the
+    // folder started from then neither read nor written). A link is written at its target, a planted temporary
+    // redirects nothing; a close during a wait ends it at once and closes after.
     void closing()
     {
         start(" 2 \r\n9600\r\n 0 \r\n");
@@ -663,8 +662,7 @@ private slots:
         QCOMPARE(m_console->fileContents("Seriale.cfg"), (" 1 \r\n9600\r\n 0 \r\n"));
     }
 
-    // The longest range, the monitor shown: every code sent in order, memory and descriptors
-    // flat. A soak run of its own, with LETTORE_SOAK set.
+    // The longest range, the monitor shown: every code sent in order, memory and descriptors flat (LETTORE_SOAK).
     void longestRangeSendsEveryCodeWithFlatMemory()
     {
         if (!qEnvironmentVariableIsSet("LETTORE_SOAK"))

@@ -73,10 +73,8 @@ TEST(ConnectionSettingsTest, ReadsOnlyFourKilobytesOfARegularFile)
     fs::remove_all(dir);
 }
 
-// A build keeps all beside the program. Installed (the only way where there is a home and XDG_CONFIG_HOME):
-// XDG_CONFIG_HOME counts only when absolute, then ~/.lettore, no folder from a home that is missing or relative;
-// settings go to the first of them that can be made and entered (the usual one that cannot is named, with the
-// system's reason), the chime to the data; else to none at all, never to the current folder.
+// A build keeps all beside the program. Installed: an absolute XDG_CONFIG_HOME, then ~/.lettore; settings go to the
+// first that can be made and entered (an unusable one named, with the reason), else to none, never the current one.
 TEST(ProgramFoldersTest, SettingsGoToTheFirstUsableFolderNeverTheCurrentOne)
 {
     namespace fs = std::filesystem;
