@@ -47,8 +47,6 @@ TEST(CommandLineTest, OptionsAndArguments)
     EXPECT_EQ(CommandLine::parse({"help", "SCAN"}).helpTopic, &CommandNames::scan());
     EXPECT_TRUE(CommandLine::parse({"listen", "--ack"}).listen);
     EXPECT_EQ(CommandLine::parse({"InserisciBadge", "0", "1", "--quiet-gap=0"}).quietGapMs, 0u);
-    EXPECT_EQ(CommandLine::parse({"SetupSeriale", "38400", "255"}).args, (std::vector<std::string>{"38400", "255"}));
-    EXPECT_EQ(CommandLine::parse({"InserisciBadge", "0", "32767"}).args, (std::vector<std::string>{"0", "32767"}));
     EXPECT_NO_THROW(CommandLine::checkTerminal(CommandLine::parse({"--term=256", "CreaBadge", "x"}), 0));
     // scan polls 0..255 at every rate unless told otherwise.
     const Invocation all = CommandLine::parse({"scan", "--baud", "all"});
