@@ -109,8 +109,7 @@ private slots:
     }
     void cleanup() { MonCom::unload(); }
 
-    // A fixed tool window, its narrowed captions fitting, every control described; compact at first, switched by a
-    // double click, at the design's tops at 96 DPI; closed by its close box, unloaded: the next use makes a new one.
+    // A fixed tool window, captions fitting, controls described; a double click switches its layouts; closing unloads it.
     void windowAndLayouts()
     {
         MonCom& monitor = MonCom::instance();
@@ -124,7 +123,7 @@ private slots:
         const QList<int> extended{143, 5, 1, 23, 21, 47, 43, 65, 63, 89, 85, 107, 105, 127};
         for (const QList<int>& layout : {compact, extended, compact}) {
             QCOMPARE(monitor.minimumSize(), monitor.maximumSize());
-            QList<int> tops{monitor.height()};  // then label and box of each row (-1: hidden), the lamps
+            QList<int> tops{monitor.height()};  // then each row's label and box (-1: hidden), the lamps
             for (int row = 0; row < 6; ++row) {
                 const QWidget *label = control<QLabel>(Labels[row]), *box = control(Boxes[row]);
                 QCOMPARE(label->isHidden(), box->isHidden());
@@ -141,8 +140,8 @@ private slots:
         QVERIFY(!MonCom::instance().isVisible());
     }
 
-    // Each byte a character and its hex value, 5 s of answer at 38400 baud whole; an empty answer (a rejected frame)
-    // keeps the last one shown; an answer typed in its box is shown as an answer.
+    // Each byte as a character and in hex, 5 s of answer at 38400 baud whole; an empty answer keeps the last one; an
+    // answer typed in its box is shown as an answer.
     void views()
     {
         MonCom& monitor = MonCom::instance();
@@ -168,9 +167,8 @@ private slots:
                  QStringList({" 41 E9", QString::fromUtf8("A\u00E9"), " 41 E9"}));
     }
 
-    // A lamp is drawn before its call returns; TX and RX go out after 150 ms, the time-out lamp stays lit until a
-    // reception. Lit again while lit: nothing drawn, out 150 ms after the latest. A failure is drawn before the call
-    // returns and stays until the next command or answer, an empty one included.
+    // A lamp is drawn before its call returns; TX and RX go out after 150 ms, the time-out lamp at a reception; lit
+    // again, out 150 ms after the latest. A failure is drawn at once and stays until the next command or answer.
     void lampsAndFailure()
     {
         for (int lit = 0; lit < 3; ++lit) {
@@ -219,9 +217,8 @@ private slots:
         }
     }
 
-    // Every row with its bytes; filters by direction, address and kind; the rows shown saved as CSV; a pause holding rows;
-    // the monitor's context menu opens the log, the monitor staying as it is. A log keeps its newest rows up to its
-    // capacity.
+    // Rows of each kind with their bytes; filters; the rows shown saved as CSV; a pause; the monitor's context menu
+    // opens the log; the newest rows kept up to the log's capacity.
     void rowsFiltersSavingAndPause()
     {
         QCOMPARE(
