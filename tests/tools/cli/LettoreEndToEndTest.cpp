@@ -87,9 +87,9 @@ TEST_F(LettoreEndToEndTest, SignalsStopARangeAndListening)
     EXPECT_LT(stopping.elapsed(), 500);
 }
 
-// listen --ack prints a multimaster reading; a line drop while listening or awaiting an answer is a port failure,
-// not a time-out; the trace times the command as the simulator heard it.
-TEST_F(LettoreEndToEndTest, ListenAndLineDrops)
+// listen --ack prints a multimaster reading; a line drop while awaiting an answer is a port failure, not a time-out;
+// the trace times the command as the simulator heard it.
+TEST_F(LettoreEndToEndTest, ListenTraceAndALineDrop)
 {
     startSim({"--log", folder.filePath("sim.log"), "--reader", "5", "--multimaster", "--reader", "1:fault=silent"});
     QProcess listener;
@@ -98,10 +98,8 @@ TEST_F(LettoreEndToEndTest, ListenAndLineDrops)
     sim->command("present 5 0000004242");  // repeated until acknowledged, so one reaches the listener
     ASSERT_TRUE(waitFor([&] { return listener.canReadLine(); }));
     EXPECT_EQ(listener.readLine().left(30).toStdString(), "lettura 5 0000004242 status 0 ");
-    sim->command("drop 300");
-    EXPECT_EQ(exitOf(listener), 74);
-    EXPECT_EQ(listener.readAllStandardError().toStdString(), Dropped);
-    ASSERT_TRUE(waitFor([&] { return QFile::exists(link()); })) << "the line came back";
+    listener.terminate();  // the line is the next run's
+    exitOf(listener);
 
     QProcess waiting;
     waiting.setReadChannel(QProcess::StandardError);
@@ -125,7 +123,6 @@ TEST_F(LettoreEndToEndTest, ListenAndLineDrops)
     sim->command("drop 300");
     EXPECT_EQ(exitOf(waiting, 3000), 74) << "a hang-up, not a time-out";
     trace += waiting.readAllStandardError().toStdString();
-    EXPECT_EQ(waiting.readAllStandardOutput().toStdString(), "esito 3\noutVERSION N\n");
     EXPECT_NE(trace.find(" -- port error"), std::string::npos) << trace;
     EXPECT_TRUE(trace.ends_with(Dropped)) << trace;
 }
