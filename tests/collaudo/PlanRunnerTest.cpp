@@ -137,8 +137,8 @@ protected:
     std::function<void()> m_onTell;
 };
 
-// Alone on the line and with an operator: every step passes but the line's own rate, the reader is named from its
-// answers, each exchange keeps its rows, and the badge is read whether it comes as a transaction or a reading.
+// Every step passes but the line's own rate; the reader is named, exchanges keep their rows, and the badge is read
+// as a transaction or as a reading.
 TEST_F(PlanRunnerTest, HealthyReaderPassesEveryStep)
 {
     for (const bool multimaster : {false, true}) {
@@ -222,8 +222,7 @@ TEST_F(PlanRunnerTest, ChangesArePutBackWhenALaterStepFails)
     EXPECT_EQ(ask("VerificaBadge", {{"CODICE", "0000054321"}}) + " " + ask("GetSetupBase"), "0 0001");
 }
 
-// Stopped at the badge prompt: the changes are put back and the rest does not run; a second request leaves them,
-// and the record names them.
+// A stop at the badge prompt puts the changes back and runs no more; a second request leaves them, named.
 TEST_F(PlanRunnerTest, StopPutsTheReaderBackUnlessAbandoned)
 {
     for (const bool abandon : {false, true}) {
@@ -237,8 +236,7 @@ TEST_F(PlanRunnerTest, StopPutsTheReaderBackUnlessAbandoned)
     }
 }
 
-// A line that drops is waited for and the reader put back once it is there again; one that never comes back
-// leaves the changes named.
+// A dropped line is waited for and the reader put back; one never back leaves the changes named.
 TEST_F(PlanRunnerTest, LineDropIsWaitedForThenTheReaderPutBack)
 {
     for (const bool back : {true, false}) {

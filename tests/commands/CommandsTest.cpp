@@ -77,7 +77,6 @@ TEST_F(CommandTableTest, RangeInsertionNamesEachStatusAndRawSpeaksTheChosenDiale
     };
     EXPECT_EQ(valuesOf(invoke("InserisciBadge", {"5", "9"})),
               "accettati=4|TxtRisposta=0000000009 |inviati=5|stato=none 1|stato=0 2|stato=2 1");
-    EXPECT_EQ(sentData().substr(0, 12), "410000000005");
     EXPECT_EQ(valuesOf(invoke("VerificaBadge", {"0000000009"})), "outESISTE=E");  // a time-out names it too
 
     port.clearRecord();
