@@ -1,14 +1,15 @@
-// A plan run by the link against a virtual reader on the simulated port, the clock moved by the waits:
-// verdicts, identity, and every change put back however the run ends.
+// A plan run by the real link, port and tap against the virtual reader on a pseudo-terminal, its clock four
+// times as fast as the system's: verdicts, identity, and every change put back however the run ends.
 #include "PlanRunner.h"
 #include "Esito.h"
-#include "FrameSplitter.h"
 #include "PlanFile.h"
-#include "PortTap.h"
-#include "SimulatedPort.h"
+#include "PortOpening.h"
+#include "PtyLine.h"
+#include "QtPort.h"
 #include "TrafficCapture.h"
 #include "TrafficFeed.h"
-#include "VirtualReader.h"
+#include "VirtualLine.h"
+#include "WallTime.h"
 #include "clsLettori.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,14 @@
 namespace {
 
 using namespace lettore;
+using namespace lettore::sim;
 using Ids = std::set<std::string>;
+
+constexpr uint32_t Factor = 4;
+struct FastClock : Clock {
+    uint32_t nowMs() override { return steady.nowMs() * Factor; }
+    SteadyClock steady;
+};
 
 // The default plan's steps that need no other: those a reader that answers nothing right fails.
 const Ids Unconditional{"versione",   "matricola_prima", "matricola_corrente", "setup_letto",
@@ -47,43 +55,33 @@ PlanStep command(const std::string& id, const std::string& name, ReaderCommand::
 
 class PlanRunnerTest : public testing::Test {
 protected:
-    // The link at 9600 baud waiting 1 s for an answer and 1.5 s for quiet. The reader hears frames at its rate and
-    // answers 10 ms later, its fault applied (late by 1.5 s, split 200 ms apart).
-    PlanRunnerTest()
+    // A new run with one reader on the line, the link at 9600 baud waiting 1 s (250 ms here) for an answer and
+    // 1.5 s for quiet.
+    void open(const std::string& reader, LineSettings settings = {})
     {
-        m_port.onWrite = [this](const std::string& bytes) {
-            for (const std::string& frame : m_splitter.feed(bytes)) {
-                const auto request = sim::Request::heardBy(frame, m_reader->model(), m_reader->address());
-                if (!request || m_clock.nowMs() < m_silentUntil || m_reader->baudRate() != std::stoi(m_port.settings()))
-                    continue;
-                const std::string answer = m_fault == sim::Fault::Nak ? "\x15" : m_reader->handle(*request);
-                const sim::FaultTiming timing{std::chrono::milliseconds(1500), std::chrono::milliseconds(200)};
-                for (const auto& piece : sim::applyFault(m_fault, answer, timing).pieces)
-                    m_port.feedAt(m_clock.nowMs() + 10 + uint32_t(piece.after.count()), piece.bytes);
-            }
-        };
+        m_lettori.reset();
+        m_line.reset();
+        m_told.clear();
+        m_stop = m_abandon = false;
+        settings.faultTiming = {std::chrono::milliseconds(450), std::chrono::milliseconds(20)};
+        m_line = std::make_unique<VirtualLine>(std::vector{ReaderSettings::parse(reader)}, settings);
+        m_line->linkAs(m_folder.path().toStdString() + "/COM9");
+        m_line->start();
+        m_lettori = std::make_unique<clsLettori>(
+            PortTap::tapping(portOpener(PortNaming(m_folder.path().toStdString())), &m_feed), m_clock, processQtEvents);
         link().subscribe(&m_feed);
+        link().setCommPort(9);
         link().setCommSettings("9600,N,8,1");
         link().setAnswerTimeLimit(1000);
         link().setQuietGapAfterTimeOut(1500);
+        link().setAttivo(true);
     }
-    // A new reader 1 on the line, and a new run.
-    void open(const std::string& reader, bool multimaster = false)
-    {
-        const sim::ReaderSettings settings = sim::ReaderSettings::parse(reader);
-        m_reader.emplace(settings);
-        m_reader->setMultimaster(multimaster);
-        m_fault = settings.fault;
-        m_silentUntil = 0;
-        m_stop = m_abandon = false;
-        m_told.clear();
-    }
-    clsComunicazioni& link() { return m_lettori.Comunicazione(); }
+    clsComunicazioni& link() { return m_lettori->Comunicazione(); }
     ReaderRecord run(const TestPlan& plan, PlanRunner::Options options = {.term = 1})
     {
         PlanRunner::Hooks hooks{
             m_clock,
-            [this](uint32_t ms) { m_clock.advance(ms); },
+            [](uint32_t ms) { test::processEventsUntil([] { return false; }, static_cast<int>(ms / Factor)); },
             [this] { return m_stop; },
             [this] { return m_abandon; },
             [this](const std::string& text) {
@@ -92,16 +90,16 @@ protected:
                     m_onTell();
             },
             [](std::size_t, const StepResult&, bool) {},
-            [] { return std::string("T"); },
+            [] { return isoTime(std::chrono::system_clock::now()); },
         };
         return PlanRunner(link(), m_capture, hooks).run(plan, options);
     }
-    // At the badge step's prompt, `act` is done.
-    void atPrompt(std::function<void()> act)
+    // At the badge step's prompt, `command` goes to the line.
+    void atPrompt(const std::string& command)
     {
-        m_onTell = [this, act] {
+        m_onTell = [this, command] {
             if (m_told.back().starts_with("presentare"))
-                act();
+                m_line->submit(LineCommand::parse(command));
         };
     }
     std::string ask(const std::string& name, ReaderCommand::Arguments args = {})
@@ -122,15 +120,12 @@ protected:
         return plan;
     }
 
-    test::ManualClock m_clock;
-    test::SimulatedPort m_port{m_clock};
+    QTemporaryDir m_folder;
+    FastClock m_clock;
     TrafficCapture m_capture;
     TrafficFeed m_feed{[this](std::vector<TrafficRow>&& rows) { m_capture.offer(rows); }};
-    clsLettori m_lettori{PortTap::tapping(m_port.opener(), &m_feed), m_clock};
-    sim::FrameSplitter m_splitter;
-    std::optional<sim::VirtualReader> m_reader;
-    sim::Fault m_fault = sim::Fault::None;
-    uint32_t m_silentUntil = 0;
+    std::unique_ptr<VirtualLine> m_line;
+    std::unique_ptr<clsLettori> m_lettori;
     bool m_stop = false;
     bool m_abandon = false;
     std::vector<std::string> m_told;
@@ -142,14 +137,8 @@ protected:
 TEST_F(PlanRunnerTest, HealthyReaderPassesEveryStep)
 {
     for (const bool multimaster : {false, true}) {
-        open("1", multimaster);
-        atPrompt([this] {  // a multimaster reader sends the reading at once, another stores it
-            m_reader->present("0000000042");
-            if (const auto reading = m_reader->pendingReading()) {
-                m_port.feed(reading->frame);
-                m_reader->readingSent();
-            }
-        });
+        open("1", {.multimaster = multimaster});
+        atPrompt("present 1 0000000042");
         const ReaderRecord record = run(defaultPlan(), {.term = 1, .alone = true, .badge = true});
         EXPECT_EQ(withVerdict(record, Verdict::Failed), Ids{}) << multimaster;
         EXPECT_EQ(withVerdict(record, Verdict::Skipped), Ids{"velocita_9600"}) << multimaster;
@@ -239,16 +228,14 @@ TEST_F(PlanRunnerTest, StopPutsTheReaderBackUnlessAbandoned)
 // A dropped line is waited for and the reader put back; one never back leaves the changes named.
 TEST_F(PlanRunnerTest, LineDropIsWaitedForThenTheReaderPutBack)
 {
-    for (const bool back : {true, false}) {
+    for (const char* drop : {"drop 300", "drop"}) {
         open("1");
-        atPrompt([this, back] {
-            m_port.dropLine(PortError(PortFailure::Other, 5, LineDroppedText));
-            m_silentUntil = back ? m_clock.nowMs() + 300 : UINT32_MAX;
-        });
+        atPrompt(drop);
         const ReaderRecord record = run(changesThenBadge(), {.term = 1, .badge = true});
         EXPECT_TRUE(record.lineDropped);
         EXPECT_EQ(step(record, "badge").reasons, std::vector<std::string>{"la linea è caduta"});
-        EXPECT_EQ(record.changesLeft().size(), back ? 0u : 2u) << back;
+        const bool back = std::string(drop) != "drop";
+        EXPECT_EQ(record.changesLeft().size(), back ? 0u : 2u) << drop;
         if (back)
             EXPECT_EQ(ask("GetSetupBase"), "0001");
     }
