@@ -187,8 +187,9 @@ TEST_F(RangeInsertionTest, BoundsAndAStopBetweenTwoExchanges)
     }
 }
 
-// Control characters, DEL, bytes above 127 and the backslash are escaped.
-TEST(ByteTextTest, EscapesRoundTrip)
+// Control characters, DEL, bytes above 127 and the backslash are escaped; two digits between blanks, and the
+// monitor's blank before each byte without leading zero.
+TEST(ByteTextTest, EscapesAndHexForms)
 {
     const std::string bytes("\x02\x30\x21\x00\x7F\xFF\\", 7);
     EXPECT_EQ(ByteText::escape(bytes), "\\x020!\\x00\\x7F\\xFF\\x5C");
@@ -196,11 +197,6 @@ TEST(ByteTextTest, EscapesRoundTrip)
     EXPECT_EQ(ByteText::unescape("\\\\x41\\x4a"), "\\x41J");
     for (const char* bad : {"\\", "\\x", "\\x4", "\\xG1", "\\n"})
         EXPECT_FALSE(ByteText::unescape(bad)) << bad;
-}
-
-// Two digits between blanks, and the monitor's blank before each byte without leading zero.
-TEST(ByteTextTest, HexForms)
-{
     const struct {
         std::string bytes;
         const char* hex;
