@@ -186,7 +186,6 @@ INSTANTIATE_TEST_SUITE_P(Faults, FaultTest,
                                                    "wl_assente", "transazione"},
                                                   UndoResult::Outcome::Discharged},
                                          FaultRow{"nak", Unconditional, UndoResult::Outcome::NotMade},
-                                         FaultRow{"late", Unconditional, UndoResult::Outcome::Unconfirmed},
                                          FaultRow{"split", {}, UndoResult::Outcome::Discharged}),
                          [](const testing::TestParamInfo<FaultRow>& info) { return std::string(info.param.fault); });
 
