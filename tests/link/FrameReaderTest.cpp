@@ -1,5 +1,4 @@
-// The frame reader on spelled-out byte streams, whole and split at every byte, and what the link and the traffic
-// decoder make of the same streams.
+// The frame reader on spelled-out streams split at every byte, and what the link and the traffic log make of them.
 #include "FrameReader.h"
 #include "LineStreams.h"
 #include "LinkRig.h"
@@ -91,7 +90,7 @@ TEST(FrameReader, SharedStreamsCutAlikeHoweverSplitByTheLinkAndTheLog)
     }
 }
 
-// The other rules: Tolvane's answers, and the host's requests as a reader hears them, Tolvane's among them.
+// Tolvane's answers, and the host's requests as a reader hears them.
 TEST(FrameReader, TolvaneAnswersAndRequests)
 {
     using enum Frame::Rule;

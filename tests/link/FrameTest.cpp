@@ -1,5 +1,4 @@
-// Frames as values: each dialect's bytes, the readers' frames back as values, the answer checks; and the text of the
-// port's settings.
+// Frames as values: each dialect's bytes, decoding, answer checks; and the port's settings text.
 #include "Dialect.h"
 #include "SerialSettings.h"
 #include "SimulatedPort.h"
@@ -49,7 +48,6 @@ TEST(Frame, EachDialectEncodesBothTypes)
     EXPECT_EQ(Dialect::find("sibrant2"), nullptr);
 }
 
-// A reader hears a Sibrant2 frame: set, poll or broadcast form, or none.
 TEST(Frame, DecodesTheReadersFrames)
 {
     const struct {
@@ -60,8 +58,7 @@ TEST(Frame, DecodesTheReadersFrames)
         {"02 3F 2F 03 00", "255 P "},
         {"02 60 60 35 03 34", "256 S 5"},
         {"02 30 21 32 03 00", "1 P 2"},  // the check is not decode's
-        // Low character in neither form, high one below '0', broadcast high with a terminal's low, no STX, too short,
-        // ETX not before the check.
+        // Low in neither form, high below '0', broadcast high with a terminal's low, no STX, too short, ETX misplaced.
         {"02 30 40 32 03 22", "-"},
         {"02 2F 21 32 03 22", "-"},
         {"02 60 21 32 03 22", "-"},
@@ -119,7 +116,6 @@ TEST(Frame, AnswerChecks)
         EXPECT_EQ(Frame::accepted(unhex(row.answer), row.rule), row.accepted) << row.answer;
 }
 
-// Each text with the settings it names and their one spelling; then texts that name none, each wrong in one way.
 TEST(SerialSettingsTest, ParsesValidatesAndSpellsSettings)
 {
     using P = SerialSettings::Parity;

@@ -1,9 +1,7 @@
 #pragma once
 
-// Byte streams readers send after the host polled reader 1 (02 30 21 32 03 22), and what each part of the system
-// makes of them: the frame reader's parts under the answer rule, the link's exchange with reader 1, the traffic
-// log's rows, and the frames the virtual reader hands on under the request rule. Shared by the link's tests and
-// the virtual reader's; each cuts every stream whole and split at every byte.
+// Streams readers send after the host polled reader 1 (02 30 21 32 03 22), and what each part of the system makes
+// of them. Shared by the link's tests and the virtual reader's.
 #include <cstdint>
 
 namespace lettore::test {

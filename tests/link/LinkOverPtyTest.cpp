@@ -1,4 +1,4 @@
-// The real port, its naming of devices, and the link over pseudo-terminals against a scripted peer.
+// The real port and its device names, and the link on it, over pseudo-terminals against a scripted peer.
 #include "CpuTime.h"
 #include "Esito.h"
 #include "LinkRig.h"
@@ -25,20 +25,19 @@ using test::PtyLine;
 using test::ScriptedPeer;
 using namespace std::chrono_literals;
 
-// An address is a port number (its COM<N> link, else /dev/ttyS<N-1>) or a device path; other kinds reach no device.
+// A port number names its COM<N> link, else /dev/ttyS<N-1>; a path is a device; other kinds reach none.
 TEST(PortNamingTest, ComLinkNamesItsTargetOtherNumbersAreTtySNMinusOne)
 {
     QTemporaryDir dir;
     const fs::path folder = dir.path().toStdString();
-    // Two hops, the first one relative: the device is where both lead.
+    // Two hops, the first relative.
     std::ofstream((folder / "device").string()).put('x');
     fs::create_symlink("device", folder / "serial-by-id");
     fs::create_symlink("serial-by-id", folder / "COM5");
-    // Falling back to /dev/ttyS5 would open some other device.
+    // A dangling link is still followed, never /dev/ttyS5.
     fs::create_symlink("gone/ttyUSB0", folder / "COM6");
     const PortNaming naming(folder.string());
-    // A device named by the user: a relative path with a folder in it is found from the current directory, never under
-    // /dev; a bare name is left to the serial port library, which looks it up under /dev; a link is followed.
+    // A relative path is the current directory's; a bare name is left to Qt, which looks under /dev.
     for (const auto& [address, path] : std::vector<std::pair<std::string, std::string>>{
              {"5", fs::canonical(folder / "device").string()},
              {"6", (folder / "gone/ttyUSB0").string()},
@@ -57,17 +56,14 @@ TEST(PortNamingTest, ComLinkNamesItsTargetOtherNumbersAreTtySNMinusOne)
              {"", ""}})
         EXPECT_EQ(naming.deviceFor(address), path) << address;
     EXPECT_EQ(PortNaming().deviceFor("2"), "/dev/ttyS1");
-    // The device the user chose is every port number's.
     PortNaming pinned(folder.string());
     pinned.pinDevice("ttyUSB1");
     EXPECT_EQ(pinned.deviceFor("5"), "ttyUSB1");
-    // Addresses of a kind no channel exists for are refused, not taken for a device.
     for (const char* address : {"socket://reader:4001", "RFC2217://reader"})
         EXPECT_THROW(openPort(address, naming), PortError) << address;
 }
 
-// Whether Qt's serial port code is on the calling thread's stack: one of QSerialPort's operations, its notifier, or its
-// readyRead signal.
+// Whether Qt's serial port code (or its readyRead signal) is on the calling thread's stack.
 bool serialDriverOnStack()
 {
     void* frames[256];
@@ -109,8 +105,7 @@ protected:
     std::vector<CommEvent> events;
 };
 
-// A pseudo-terminal forces 8 data bits and drops the parity-enable flag; the speed, stop bits and odd and stick parity
-// flags show the settings reached the device. Settings the port refuses change nothing on the open line.
+// Speed, stop bits, odd and stick parity reach the device; settings it refuses change nothing.
 TEST_F(QtPortTest, SettingsReachTheLineWhenItOpens)
 {
     const std::tuple<const char*, int, tcflag_t> rows[] = {{"9600,N,8,1", 9600, 0},
@@ -134,7 +129,6 @@ TEST_F(QtPortTest, SettingsReachTheLineWhenItOpens)
     }
 }
 
-// Missing and held devices have their kinds, which the link's probe tells apart.
 TEST_F(QtPortTest, OpenFailuresHaveTheirKinds)
 {
     fs::create_symlink(line.folder() + "/unplugged", line.comLink(9));
@@ -147,15 +141,13 @@ TEST_F(QtPortTest, OpenFailuresHaveTheirKinds)
     EXPECT_EQ(kindOf(failureOf([&] { port.open(); })),
               std::make_pair(PortFailure::AlreadyOpen, int(QSerialPort::OpenError)));
     EXPECT_TRUE(port.isOpen());
-    // Another program's port on the same device finds it locked, and says so.
     QtPort other{line.naming(), address()};
     const PortError held = failureOf([&] { other.open(); });
     EXPECT_EQ(kindOf(held), std::make_pair(PortFailure::DeviceUnavailable, int(QSerialPort::PermissionError)));
     EXPECT_STREQ(held.what(), "the device is in use by another program");
 }
 
-// A line that drops between operations closes the port and tells the handler; once the COM link names a new line the
-// port opens it by itself and announces what arrives. A port told to close meanwhile stays closed.
+// A dropped line closes the port and is told; the port reopens by itself unless told to close meanwhile.
 TEST_F(QtPortTest, LineDroppedBetweenOperationsIsToldAndThePortComesBackWithItsDevice)
 {
     for (const bool closedMeanwhile : {false, true}) {
@@ -181,8 +173,7 @@ TEST_F(QtPortTest, LineDroppedBetweenOperationsIsToldAndThePortComesBackWithItsD
     }
 }
 
-// A closed port refuses input and output. A pseudo-terminal has no DTR or RTS (the ioctl says ENOTTY): no failure.
-// Every byte value crosses unchanged.
+// A closed port refuses I/O; missing DTR and RTS (ENOTTY) are no failure; every byte value crosses unchanged.
 TEST_F(QtPortTest, ModemLinesAndEveryByteValue)
 {
     EXPECT_EQ(failureOf([&] { port.read(); }).kind(), PortFailure::Other);
@@ -207,8 +198,7 @@ TEST_F(QtPortTest, ModemLinesAndEveryByteValue)
     EXPECT_EQ(got, all);
 }
 
-// Notifications come from the event loop only, while they are on, and only for bytes left waiting: never from inside
-// the port's own calls.
+// Notifications come on later turns of the event loop, while on, only for bytes left waiting.
 TEST_F(QtPortTest, WaitsAndNotifiesOnLaterTurnsOfWaitingBytesWhileNotificationsAreOn)
 {
     port.open();
@@ -221,7 +211,6 @@ TEST_F(QtPortTest, WaitsAndNotifiesOnLaterTurnsOfWaitingBytesWhileNotificationsA
     EXPECT_TRUE(processEventsUntil([&] { return !events.empty(); }));
     EXPECT_EQ(events.front(), CommEvent::ReceivedData);
     EXPECT_EQ(port.read(), "x");
-    // The wait wakes when bytes arrive; that it blocks until then shows in the link's time-out below.
     std::thread late([&] {
         std::this_thread::sleep_for(30ms);
         peer.send("y");
@@ -241,8 +230,7 @@ TEST_F(QtPortTest, WaitsAndNotifiesOnLaterTurnsOfWaitingBytesWhileNotificationsA
     EXPECT_EQ(events.size(), 2u) << "nothing was left waiting to announce";
 }
 
-// A write the line cannot take (nobody reads the far end) asks the wait hook at least every 100 ms, and ends at once
-// as abandoned when the hook says so; the close that follows drops what was not sent without waiting for it.
+// A write nobody reads asks the wait hook every 100 ms and ends when it says so; the close then does not wait.
 TEST(QtPortWaits, WriteThatCannotFinishEndsWhenAbandoned)
 {
     PtyLine unread(4);
@@ -270,7 +258,7 @@ TEST(QtPortWaits, WriteThatCannotFinishEndsWhenAbandoned)
 const std::string Request = test::unhex("02 30 21 32 03 22");  // reader 1's firmware version
 const std::string Answer = test::unhex("02 30 31 53 49 42 32 20 56 31 2E 30 34 20 20 20 20 20 20 03 07");
 
-// The link on the line with a port of its own; the fixture's port stands for another program on the same device.
+// The link with a port of its own on the fixture's line.
 class LinkPtyTest : public QtPortTest {
 protected:
     LinkPtyTest()
@@ -284,7 +272,7 @@ protected:
     clsComunicazioni link{portOpener(line.naming()), clock, processQtEvents};
 };
 
-// A stray byte, then silence until the answer's time limit, shortened to two seconds here.
+// A stray byte, then silence: the real time-out blocks without spinning and keeps the event loop turning.
 TEST_F(LinkPtyTest, SilentReaderTimesOutWithoutSpinning)
 {
     link.setAnswerTimeLimit(2000);
@@ -307,8 +295,7 @@ TEST_F(LinkPtyTest, SilentReaderTimesOutWithoutSpinning)
     EXPECT_GE(eventLoopTurns, 12) << "the window system gets its turns during the wait";
 }
 
-// On the real port the ComRX handler may acknowledge an answer and a frame the reader sent on its own, and no handler,
-// nor a click run during the link's waits, runs on the serial driver's stack.
+// ComRX handlers may acknowledge; no handler, nor a click during the waits, runs on the serial driver's stack.
 TEST_F(LinkPtyTest, HandlersRunOffTheDriversStackAndMayAcknowledge)
 {
     bool onDriversStack = false;

@@ -10,8 +10,7 @@
 
 namespace lettore::test {
 
-// Records the link's events as "Errore 68 Device unavailable", "ComTX 02 30", "ComRX 06", "ComRX \"\"", "ComTO",
-// and hands each to onEvent, as a handler would.
+// Records the link's events as "Errore 68 Device unavailable", "ComTX 02 30", "ComRX \"\"", "ComTO"; calls onEvent.
 class EventLog : public LinkEvents {
 public:
     std::vector<std::string> events;
@@ -36,8 +35,7 @@ private:
 // Pieces of input as (ms, hex bytes).
 using Pieces = std::vector<std::pair<uint32_t, std::string>>;
 
-// A link on a simulated port and clock, its events logged, with the time of every turn it hands the event loop;
-// onYield runs on each, as handlers would.
+// A link on a simulated port and clock: its events logged, the time of each turn it yields, onYield run on each.
 struct LinkRig {
     explicit LinkRig(uint32_t startMs = 0)
         : clock(startMs), line(clock), port(&line), link(line.opener(), clock, [this] {

@@ -7,7 +7,7 @@
 namespace lettore {
 namespace {
 
-// Options, arguments and commands: the whole text, digits and a minus sign only, within the bounds given.
+// The whole text, digits and a minus sign only, within the bounds.
 TEST(NumberTextTest, WholeNumbersAreTheWholeTextWithinBounds)
 {
     constexpr long long Most = std::numeric_limits<long long>::max();
@@ -33,7 +33,7 @@ TEST(NumberTextTest, WholeNumbersAreTheWholeTextWithinBounds)
         EXPECT_EQ(NumberText::whole(text, low, high), read) << '"' << text << '"';
 }
 
-// A typed port number or range bound reads as its leading number, rounded half to even; none past 16 bits.
+// A typed number reads as its leading number, rounded half to even; none past 16 bits.
 TEST(NumberTextTest, TypedTextsReadAsTheirLeadingNumberRoundedHalfToEven)
 {
     const std::pair<const char*, std::optional<int16_t>> rows[] = {

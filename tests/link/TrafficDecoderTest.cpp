@@ -1,10 +1,7 @@
-// The traffic decoder on spelled-out byte streams: each dialect both ways and the fields it names (noise, checks and
-// splits are the shared streams'). That every byte lands in exactly one row whatever the input is fuzz_traffic's. And
-// the port tap that feeds it, under the link on a simulated port.
+// The traffic decoder on spelled-out streams, each dialect both ways, and the port tap that feeds it.
 #include "TrafficDecoder.h"
 #include "PortTap.h"
 #include "SimulatedPort.h"
-#include "clsComunicazioni.h"
 
 #include <gtest/gtest.h>
 
@@ -101,7 +98,7 @@ TEST(TrafficDecoder, EventsComeAfterTheBytesHeldAndATimeOutEndsTheWait)
     EXPECT_EQ(summary(rows[1]), "-- time-out []");
     EXPECT_EQ(summary(decoder.feed(RX, "t3", unhex("02 30 21 4F 4B 03 14"))[0]),
               "RX reading Sibrant2 1 P OK check character good [02 30 21 4F 4B 03 14]");
-    // The silence between the reads that brought a frame: the longest of them.
+    // A frame's longest pause between the reads that brought it.
     decoder.feed(RX, "2026-12-06T23:16:45.000Z", unhex("02 30"));
     decoder.feed(RX, "2026-12-06T23:16:45.200Z", unhex("21 4F"));
     const std::vector<TrafficRow> split = decoder.feed(RX, "2026-12-06T23:16:45.203Z", unhex("4B 03 14 02"));
@@ -113,7 +110,7 @@ TEST(TrafficDecoder, EventsComeAfterTheBytesHeldAndATimeOutEndsTheWait)
     ASSERT_EQ(whole.size(), 2u);
     EXPECT_EQ(whole[0].longestPauseMs, -1);  // the noise ended where the next read began
     EXPECT_EQ(whole[1].longestPauseMs, -1);
-    // A frame that never ends is given as unfinished once too long to be one, rather than held for good.
+    // A frame that never ends is given up as unfinished once too long.
     const std::vector<TrafficRow> endless = decoder.feed(RX, "t4", "\x02" + std::string(2000, 'A'));
     ASSERT_FALSE(endless.empty());
     EXPECT_EQ(endless[0].kind, TrafficRow::Kind::Unfinished);
@@ -133,47 +130,32 @@ public:
     }
 };
 
-// Every byte of an exchange told once, in order, with its direction and wall time, and a port failure told before it
-// reaches the link.
+// Every byte told once, in order, with its direction and time; a port failure told too.
 TEST(PortTap, TellsEveryByteOnceInOrderWithItsDirection)
 {
-    ManualClock clock(0);
+    ManualClock clock(5);
     SimulatedPort line(clock);
-    SimulatedPort* port = &line;
     Recorder recorder;
-    clsComunicazioni link(
-        [&](const std::string& address) {
-            auto tap = std::make_unique<PortTap>(line.opener()(address), [&clock] {
-                return std::chrono::system_clock::time_point(std::chrono::milliseconds(clock.nowMs()));
-            });
-            tap->setListener(&recorder);
-            return tap;
-        },
-        clock);
-    link.setAttivo(true);
-
-    // A reading left waiting, then an answer after noise, in two pieces.
-    clock.advance(5);
-    port->feed(unhex("55 02 30 21 4F 4B 03 14"));
-    port->onWrite = [&](const std::string&) {
-        port->feedAt(clock.nowMs() + 20, unhex("FF 7E 00 55 02 30"));
-        port->feedAt(clock.nowMs() + 30, unhex("21 4F 4B 03 14"));
-        port->onWrite = nullptr;
-    };
-    int16_t esito = 0;
-    std::string answer;
-    link.Sibrant2(1, "P", "2", esito, answer);
-    EXPECT_EQ(hex(answer), "02 30 21 4F 4B 03 14");
-    port->failNext("write", PortError(PortFailure::Other, 31, "Device gone"));
-    link.Sibrant2(1, "P", "2", esito, answer);
-    std::vector<std::string> expected{"00.005Z discarded 55 02 30 21 4F 4B 03 14", "00.005Z TX 02 30 21 32 03 22"};
-    // The answer is read a byte at a time while it is collected.
-    for (const char* byte : {"FF", "7E", "00", "55", "02", "30", "21", "4F", "4B", "03", "14"})
-        expected.push_back((expected.size() < 8 ? "00.025Z RX " : "00.035Z RX ") + std::string(byte));
-    expected.push_back("00.035Z failed write: Device gone");
-    for (std::string& line : expected)
-        line = "1970-01-01T00:00:" + line;
-    EXPECT_EQ(recorder.lines, expected);
+    PortTap tap(line.opener()("1"),
+                [&clock] { return std::chrono::system_clock::time_point(std::chrono::milliseconds(clock.nowMs())); });
+    tap.setListener(&recorder);
+    tap.open();
+    line.feed(unhex("55 02 30"));
+    EXPECT_EQ(hex(tap.discardInput()), "55 02 30");
+    EXPECT_EQ(tap.discardInput(), "");
+    tap.write(unhex("02 30 21 32 03 22"));
+    EXPECT_EQ(tap.read(1), "");
+    clock.advance(20);
+    line.feed(unhex("FF 7E 00"));
+    EXPECT_EQ(hex(tap.read(1)), "FF");
+    EXPECT_EQ(hex(tap.read()), "7E 00");
+    line.failNext("write", PortError(PortFailure::Other, 31, "Device gone"));
+    EXPECT_THROW(tap.write("x"), PortError);
+    EXPECT_EQ(recorder.lines,
+              (std::vector<std::string>{"1970-01-01T00:00:00.005Z discarded 55 02 30",
+                                        "1970-01-01T00:00:00.005Z TX 02 30 21 32 03 22",
+                                        "1970-01-01T00:00:00.025Z RX FF", "1970-01-01T00:00:00.025Z RX 7E 00",
+                                        "1970-01-01T00:00:00.025Z failed write: Device gone"}));
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// The link on a simulated port and clock: exchanges and their waits, the dialects' send rules, port configuration and
-// failures, notifications, and the delivery of its events.
+// The link on a simulated port and clock.
 #include "Dialect.h"
 #include "LinkRig.h"
 
@@ -71,8 +70,7 @@ Strings calls(const std::string& text)
     return out;
 }
 
-// An open link whose last exchange timed out, so the next send keeps a quiet gap of `gapMs` first; the rig's records
-// start afresh.
+// An open link whose last exchange timed out, owing a quiet gap of `gapMs`; records cleared.
 std::function<void(LinkRig&)> timedOutWithGap(uint32_t gapMs)
 {
     return [=](LinkRig& rig) {
@@ -107,7 +105,7 @@ Call toAttivo(bool on)
 {
     return [=](L& l) { return l.setAttivo(on), int16_t(-1); };
 }
-// The probe of port 4 as a call that returns its sStato, 7 where it cannot tell, and checks its sSetting.
+// Probes port 4: returns sStato (7 if untouched) and checks sSetting.
 Call probeWith(const std::string& setting)
 {
     return [=](L& l) {
@@ -119,10 +117,7 @@ Call probeWith(const std::string& setting)
     };
 }
 
-// Each case also runs with the millisecond counter wrapping shortly after the send. Turns of the event loop fall on
-// the multiples of 100 ms from the send, the wait for the check character included (its time limit runs from ETX, its
-// turns do not), or on the first moment after one where the port's waits return late. A stop ends the wait as its turn
-// returns.
+// Limits, turns every 100 ms from the send and stops; each row also across the counter's wrap.
 TEST(Receive, CollectsAndChecksAnswer)
 {
     const struct {
@@ -138,22 +133,12 @@ TEST(Receive, CollectsAndChecksAnswer)
     } rows[] = {
         {"frame_in_pieces", "", {{10, "02"}, {250, "30 21"}, {4000, "41 03"}, {4100, "51"}}, 0, Answer, Received, 4100},
         {"waiting_input_discarded", "06 02 30", {{300, "15"}}, 0, "15", "ComRX 15", 300},
-        {"lone_ack", "", {{0, "06"}}, 0, "06", "ComRX 06", 0},
         {"bcc_equal_to_etx", "", {{0, "02 30 32 03 03"}}, 0, "02 30 32 03 03", "ComRX 02 30 32 03 03", 0},
         {"no_answer", "", {}, 1, "", "ComTO", 5001, ticks(5000)},
         {"limit_runs_from_send_not_stx", "", {{4000, "02 30 21 41"}, {5001, "03 51"}}, 1, "", "ComTO", 5001},
         {"check_char_own_limit", "", {{4900, "02 30 21 41 03"}, {9900, "51"}}, 0, Answer, Received, 9900},
         {"check_char_never_comes", "", {{4900, "02 30 21 41 03"}}, 1, "", "ComTO", 9901, ticks(9900)},
-        {"check_char_after_5000_ms",
-         "",
-         {{250, "02 30 21 41 03"}, {5250, "51"}},
-         0,
-         Answer,
-         Received,
-         5250,
-         ticks(5200)},
         {"stopped_waiting_for_check_char", "", {{250, "02 30 21 41 03"}}, 1, "", "ComTO", 400, ticks(400), 400},
-        {"stopped", "", {}, 1, "", "ComTO", 300, ticks(300), 300},
         {"waits_run_late", "", {}, 1, "", "ComTO", 5007, ticks(4907, 107), 0, 7},
         {"waits_run_very_late", "", {}, 1, "", "ComTO", 5030, ticks(4830, 230, 200), 0, 130},
     };
@@ -176,7 +161,7 @@ TEST(Receive, CollectsAndChecksAnswer)
             if (row.turns)
                 EXPECT_EQ(turnsFrom(rig, rig.sentAt), *row.turns);
 
-            // The next exchange waits its full time; a stop while idle changes nothing.
+            // A stop while idle changes nothing: the next exchange waits its full time.
             rig.onYield = nullptr;
             rig.port->oversleepMs = 0;
             rig.link.abandonWait();
@@ -187,8 +172,7 @@ TEST(Receive, CollectsAndChecksAnswer)
     }
 }
 
-// A stop takes nothing more off the line: a frame that comes as the wait ends is held whole before the next send,
-// and raised after it, not cut at its STX.
+// A stop reads nothing more: a frame arriving then is held whole, not cut at its STX.
 TEST(Receive, StopLeavesUnreadInputOnTheLine)
 {
     LinkRig rig(1000);
@@ -205,8 +189,7 @@ TEST(Receive, StopLeavesUnreadInputOnTheLine)
     EXPECT_EQ(rig.log.events, (Strings{PollSent, Received, Received}));
 }
 
-// Each routine sends its dialect's frame (whose bytes are the frame type's): the terminal answers NAK at once; a
-// routine that waits hands it back, one that only sends returns "" and never reads it.
+// Each routine sends its dialect's frame and reads the NAK only when an answer is due.
 TEST(Dialects, SendFrameAndWaitOnlyWhenAnswerIsDue)
 {
     const struct {
@@ -250,7 +233,7 @@ TEST(Dialects, SendFrameAndWaitOnlyWhenAnswerIsDue)
 
 TEST(TolvaneExchange, AcknowledgesAcceptedAnswerBeforeReturningAndLeavesNotificationsOff)
 {
-    for (const std::string answer : {"3C 49 34 39 3E", "3C 00 00 00 00 3E", "3C 49 34 38 3E"}) {
+    for (const std::string answer : {"3C 49 34 39 3E", "3C 49 34 38 3E"}) {
         SCOPED_TRACE(answer);
         const bool accepted = answer != "3C 49 34 38 3E";
         LinkRig rig;
@@ -265,8 +248,7 @@ TEST(TolvaneExchange, AcknowledgesAcceptedAnswerBeforeReturningAndLeavesNotifica
     }
 }
 
-// An exchange on a closed port turns notifications off before it writes and puts the port back; an open port stays
-// open, and notifications that were off stay off.
+// An exchange puts back the port's open state and notifications as it found them.
 TEST(ExchangeRestore, ClosedPortAndNotificationsPutBackAfterExchange)
 {
     LinkRig rig;
@@ -285,8 +267,7 @@ TEST(ExchangeRestore, ClosedPortAndNotificationsPutBackAfterExchange)
     EXPECT_EQ(rig.port->threshold(), 0);
 }
 
-// A failure ends an exchange, or the send of a broadcast, with PortFailed; the threshold is put back, and a port only
-// the exchange opened is closed again.
+// A port failure ends a send with PortFailed and puts threshold and open state back.
 TEST(PortFailure, EndsExchangeWithPortFailedAndRestores)
 {
     const struct {
@@ -319,15 +300,11 @@ TEST(PortFailure, EndsExchangeWithPortFailedAndRestores)
         EXPECT_EQ(rig.log.events, row.events);
         EXPECT_EQ(rig.port->threshold(), 1);
         EXPECT_EQ(rig.port->open(), row.openAfter);
-        // A send opens the port for itself, leaving Attivo as it was.
         EXPECT_EQ(rig.link.Attivo(), row.openAfter && row.term != 256);
     }
 }
 
-// A new link configures a closed port. Each row starts from port 2 at 9600 baud, open (Attivo) or closed. A change
-// reaches the port, a new port number as a new channel given the line's state; one that fails at any step, and the port probe, leave the port as it was: the failure reported,
-// the old value back and reopened as it was, the stored values and Attivo telling the truth, and the link working on
-// the old port. Where even the old value could not be put back, choosing it again reaches the port.
+// From port 2 at 9600, open or closed: a change reaches the port; a failed one, and a probe, put the old one back.
 TEST(PortSetup, ChangesReachThePortAndFailuresPutItBack)
 {
     EXPECT_EQ(LinkRig().creationCalls, calls("port 1|settings 9600,N,8,1|dtr 0|notify 1|rts 1"));
@@ -464,9 +441,7 @@ TEST(PortSetup, ChangesReachThePortAndFailuresPutItBack)
     }
 }
 
-// A handler run by the event loop calls the link while a command waits for its answer, while a reader's own frame is
-// received, or while a long command runs: the call is refused and touches nothing, what runs ends as it would have,
-// and the next command gets its answer.
+// A call from a handler during any wait is refused and touches nothing; the wait ends as it would have.
 TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
 {
     const auto exchange = [](int16_t term, const char* tipo, const char* data) {
@@ -493,13 +468,11 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
     };
     const struct {
         const char* name;
-        bool attivo;
         std::function<void(LinkRig&)> prepare;
         std::function<void(LinkRig&)> run;  // checks its own outcome
         Strings events;  // with a call refused during it
     } waits[] = {
         {"command",
-         false,
          [](LinkRig& rig) {
              rig.answerWith({{300, Answer}});
          },
@@ -510,35 +483,30 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
          },
          {PollSent, Busy, Received}},
         {"reception",
-         true,
-         [](LinkRig& rig) { rig.port->feed(unhex("41")); },
+         [](LinkRig& rig) {
+             rig.link.setAttivo(true);
+             rig.port->feed(unhex("41"));
+         },
          [](LinkRig& rig) {
              ASSERT_TRUE(rig.port->notify());
              EXPECT_EQ(rig.clock.nowMs(), 5001u);
          },
          {Busy, "ComTO"}},
         {"quiet_gap",
-         true,
          timedOutWithGap(300),
          [](LinkRig& rig) { EXPECT_EQ(rig.link.keepQuietGap(), Esito::Accepted); },
          {Busy}},
     };
     for (const auto& wait : waits) {
         LinkRig alone;  // the port calls of the wait alone
-        alone.link.setCommPort(2);
-        alone.link.setAttivo(wait.attivo);
         wait.prepare(alone);
         alone.port->clearRecord();
         wait.run(alone);
         for (const auto& row : calls) {
             SCOPED_TRACE(testing::Message() << wait.name << " " << row.name);
             LinkRig rig;
-            rig.link.setCommPort(2);
-            rig.link.setAttivo(wait.attivo);
             wait.prepare(rig);
             rig.port->clearRecord();
-            rig.log.events.clear();
-            rig.log.busyChanges.clear();
             std::optional<int16_t> nested;
             const uint32_t start = rig.clock.nowMs();
             rig.onYield = [&] {
@@ -561,8 +529,7 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
     }
 }
 
-// The link is idle again when ComRX or ComTO is raised, so their handlers can send; a ComTX handler runs while the
-// exchange still waits and cannot.
+// ComRX and ComTO come once the link is idle, so their handlers may send; ComTX's may not.
 TEST(OneExchangeAtATime, HandlersOfTheOutcomeMaySendThoseOfTheSendMayNot)
 {
     const struct {
@@ -599,8 +566,7 @@ TEST(OneExchangeAtATime, HandlersOfTheOutcomeMaySendThoseOfTheSendMayNot)
     }
 }
 
-// After a time-out, input is read until the line has been quiet for the gap of 300 ms, at most 5000 ms, with the
-// turns of an exchange; whole frames are raised once it is over.
+// After a time-out, input is dropped until 300 ms of quiet, at most 5000 ms; whole frames are raised after.
 TEST(QuietGapAfterTimeOut, DropsInputUntilTheLineIsQuiet)
 {
     Pieces endlessNoise;
@@ -614,7 +580,6 @@ TEST(QuietGapAfterTimeOut, DropsInputUntilTheLineIsQuiet)
         uint32_t stopAt = 0;  // ms from the start when the wait is abandoned
     } rows[] = {
         {"quiet_line", {}, 300, {}},
-        {"late_answer", {{150, Answer}}, 450, {Received}},
         {"answer_in_pieces_restarts_the_gap", {{100, "02 30"}, {350, "21 41"}, {600, "03 51"}}, 900, {Received}},
         {"noise_that_never_stops", endlessNoise, 5001, {}},
         {"stopped_under_noise", endlessNoise, 300, {}, 300},
@@ -663,16 +628,12 @@ TEST(QuietGapAfterTimeOut, ClosedPortHasNothingToDropAndAFailureIsReported)
     EXPECT_EQ(failing.log.events, (Strings{Gone, Gone}));
 }
 
-// Readings waiting when a send takes the input off the line are raised after the call's own events, each once, oldest
-// first. The handler acknowledges each; one that comes meanwhile joins the same queue instead of being raised inside
-// another's handler.
+// Readings waiting before a send are raised after its events, oldest first, never nested in a handler.
 TEST(ReadersFrames, WaitingBeforeASendAreRaisedAfterwardsAndAcknowledged)
 {
-    // Frames readers 1 to 4 send on their own.
     const std::string R1 = "02 30 21 4A 03 5A", R2 = "02 30 22 4A 03 59", R3 = "02 30 23 4A 03 58",
                       R4 = "02 30 24 4A 03 5F";
     LinkRig rig;
-    // Noise and a frame with a bad check between them.
     rig.port->feed(unhex(R1 + " 41 02 30 21 41 03 52 " + R2 + " " + R3));
     rig.port->onWrite = [&](const std::string& bytes) {
         if (bytes == Poll)
@@ -695,8 +656,7 @@ TEST(ReadersFrames, WaitingBeforeASendAreRaisedAfterwardsAndAcknowledged)
     EXPECT_EQ(deepest, 1);
 }
 
-// After a time-out, the next send waits, busy, until the line has been quiet for the gap: a late answer is raised
-// before it goes out, not taken for its answer. Without a gap it is taken; after an answer none is kept.
+// The quiet gap keeps a late answer from being taken for the next command's.
 TEST(QuietGapAfterTimeOut, LateAnswerIsNotTakenForTheNextCommand)
 {
     const std::string Late = "02 30 21 4C 03 5C";
@@ -737,13 +697,11 @@ TEST(QuietGapAfterTimeOut, LateAnswerIsNotTakenForTheNextCommand)
     }
 }
 
-// On a shared line another reader's whole checked frame during a wait is that reader's own: held, raised after the
-// call, and the wait goes on within its limit. A frame from the addressed reader, a frame failing its check, and any
-// frame in a dialect whose answers carry no address end the wait as before; so does what a reader sends on its own.
+// Another reader's good frame during a wait is held and raised after; the wait goes on.
 TEST(SharedLine, AnAnswerIsTheAddressedReaders)
 {
-    const std::string R5 = "02 30 25 30 30 30 30 30 30 31 32 33 34 35 03 25",  // readings of readers 5 and 1
-        R1 = "02 30 21 30 30 30 30 30 30 31 32 33 34 35 03 21", R5Bad = R5.substr(0, R5.size() - 2) + "26";
+    const std::string R5 = "02 30 25 30 30 30 30 30 30 31 32 33 34 35 03 25",  // reader 5's reading
+        R5Bad = R5.substr(0, R5.size() - 2) + "26";
     const struct {
         const char* name;
         Routine routine;  // nullptr: sent on its own, with nothing asked
@@ -758,12 +716,6 @@ TEST(SharedLine, AnAnswerIsTheAddressedReaders)
          1,
          {PollSent, "ComTO", "ComRX " + R5},
          5001},
-        {"reading_from_the_addressed_reader_is_its_answer",
-         &L::Sibrant2,
-         {{10, R1}, {20, Answer}},
-         0,
-         {PollSent, "ComRX " + R1},
-         10},
         {"another_readers_frame_failing_its_check",
          &L::Sibrant2,
          {{10, R5Bad}, {20, Answer}},
@@ -797,8 +749,7 @@ TEST(SharedLine, AnAnswerIsTheAddressedReaders)
     }
 }
 
-// A write the line is slow to take hands the event loop its turns while the link is busy; abandoned, the exchange ends
-// as a time-out, as its wait for the answer would.
+// A stalled write hands out turns while busy and ends as a time-out when abandoned.
 TEST(StalledWrite, HandsTurnsAndEndsAsATimeOutWhenAbandoned)
 {
     LinkRig rig;
@@ -815,8 +766,7 @@ TEST(StalledWrite, HandsTurnsAndEndsAsATimeOutWhenAbandoned)
     EXPECT_FALSE(rig.port->open());
 }
 
-// A line that drops while no call runs is told once through Errore. A port kept open (Attivo) is left to reopen
-// itself; one only a send opened is closed for good. During a call, the call meets the failure itself.
+// A drop while idle is told once; only a port kept open (Attivo) may come back.
 TEST(LineDropped, WhileIdleIsToldAndOnlyAPortKeptOpenMayComeBack)
 {
     const PortError drop(PortFailure::Other, 9, LineDroppedText);
@@ -838,8 +788,7 @@ TEST(LineDropped, WhileIdleIsToldAndOnlyAPortKeptOpenMayComeBack)
     EXPECT_EQ(rig.log.events, (Strings{PollSent, "Errore 8018 Operation valid only when the port is open"}));
 }
 
-// A handler that changes the subscribers changes who hears the next event, not the one being delivered; a listener
-// subscribed twice hears it once.
+// Subscribers changed by a handler count from the next event; a double subscription hears once.
 TEST(EventFanOut, SubscribersChangedByAHandlerCountFromTheNextEvent)
 {
     EventFanOut events;
