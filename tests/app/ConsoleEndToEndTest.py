@@ -68,9 +68,13 @@ class ConsoleEndToEndTest(unittest.TestCase):
             return f.read()
 
     @classmethod
-    def sim_command(cls, line):
+    def sim_command(cls, line, logged=None):
+        """Sends `line` to the simulator, and waits for `logged` in its log from then on if given."""
+        mark = len(cls.sim_log())
         cls.sim.stdin.write(line + "\n")
         cls.sim.stdin.flush()
+        if logged:
+            wait_until(lambda: logged in cls.sim_log()[mark:], logged)
 
     def test_1_monitor_a_name_and_a_lamps_state(self):
         """The monitor shown, its title whole; a name in words, found by its design name (the other names are the
@@ -81,12 +85,10 @@ class ConsoleEndToEndTest(unittest.TestCase):
         self.assertEqual(app.title_bar(MONITOR), MONITOR)
         self.assertEqual(app.control("TxtEsito(1)").name, "Esito Setup base")
         lamp = app.control("Led_TO")
-        self.sim_command("fault 1 silent")
-        wait_until(lambda: "reader 1: fault silent" in self.sim_log(), "the reader silent")
+        self.sim_command("fault 1 silent", "reader 1: fault silent")
         app.press("CmdGetFirmwareVersion")
         wait_until(lambda: lamp.getState().contains(pyatspi.STATE_CHECKED), "the time-out lamp lit")
-        self.sim_command("fault 1 none")
-        wait_until(lambda: "reader 1: fault none" in self.sim_log(), "the reader answering")
+        self.sim_command("fault 1 none", "reader 1: fault none")
         app.press("CmdGetFirmwareVersion")
         wait_until(lambda: not lamp.getState().contains(pyatspi.STATE_CHECKED), "the time-out lamp out at the answer")
 
@@ -139,8 +141,7 @@ class ConsoleEndToEndTest(unittest.TestCase):
     def test_4_range_on_a_dropped_line_stops_at_its_first_code(self):
         """Within 3 s, the status line saying why; a single command's result 3 is the offscreen tests' (portFailure)."""
         app, mark = self.app, len(self.sim_log())
-        self.sim_command("drop 3000")
-        wait_until(lambda: "line dropped on request" in self.sim_log()[mark:], "the line dropped")
+        self.sim_command("drop 3000", "line dropped on request")
         app.set_text("TxtDa", "0")
         app.set_text("TxtA", "2000")
         app.press("Command11")
@@ -153,8 +154,7 @@ class ConsoleEndToEndTest(unittest.TestCase):
         """The press returns at once, queries are answered within 0.3 s during the wait, and "Interrompi" 1.2 s into it
         gives the buttons back within 0.5 s, the status line naming the code reached."""
         app, mark = self.app, len(self.sim_log())
-        self.sim_command("fault 1 silent")
-        wait_until(lambda: "reader 1: fault silent" in self.sim_log()[mark:], "the reader silent")
+        self.sim_command("fault 1 silent", "reader 1: fault silent")
         app.set_text("TxtDa", "0")
         app.set_text("TxtA", "2000")
         run, stop = app.control("Command11"), app.control("CmdStop")

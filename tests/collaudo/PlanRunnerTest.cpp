@@ -55,9 +55,14 @@ PlanStep command(const std::string& id, const std::string& name, ReaderCommand::
 
 class PlanRunnerTest : public testing::Test {
 protected:
-    // One reader on the line, the link at 9600 baud waiting 1 s (250 ms here) for an answer and 1.5 s for quiet.
+    // A new run with one reader on the line, the link at 9600 baud waiting 1 s (250 ms here) for an answer and
+    // 1.5 s for quiet.
     void open(const std::string& reader, LineSettings settings = {})
     {
+        m_lettori.reset();
+        m_line.reset();
+        m_told.clear();
+        m_stop = m_abandon = false;
         settings.faultTiming = {std::chrono::milliseconds(450), std::chrono::milliseconds(20)};
         m_line = std::make_unique<VirtualLine>(std::vector{ReaderSettings::parse(reader)}, settings);
         m_line->linkAs(m_folder.path().toStdString() + "/COM9");
@@ -127,8 +132,8 @@ protected:
     std::function<void()> m_onTell;
 };
 
-// Alone on the line and with an operator: every step passes but the line's own rate, the reader is named from its
-// answers, each exchange keeps its rows, and the badge is read whether it comes as a transaction or a reading.
+// Every step passes but the line's own rate; the reader is named, exchanges keep their rows, and the badge is read
+// as a transaction or as a reading.
 TEST_F(PlanRunnerTest, HealthyReaderPassesEveryStep)
 {
     for (const bool multimaster : {false, true}) {
@@ -148,9 +153,6 @@ TEST_F(PlanRunnerTest, HealthyReaderPassesEveryStep)
         EXPECT_EQ(read.rows[1].kind, TrafficRow::Kind::Answer);
         // The reading was confirmed: the reader keeps nothing of the test.
         EXPECT_EQ(ask("GetTransazione"), "N");
-        m_line.reset();
-        m_lettori.reset();
-        m_told.clear();
     }
 }
 
@@ -184,7 +186,6 @@ INSTANTIATE_TEST_SUITE_P(Faults, FaultTest,
                                                    "wl_assente", "transazione"},
                                                   UndoResult::Outcome::Discharged},
                                          FaultRow{"nak", Unconditional, UndoResult::Outcome::NotMade},
-                                         FaultRow{"late", Unconditional, UndoResult::Outcome::Unconfirmed},
                                          FaultRow{"split", {}, UndoResult::Outcome::Discharged}),
                          [](const testing::TestParamInfo<FaultRow>& info) { return std::string(info.param.fault); });
 
@@ -209,8 +210,7 @@ TEST_F(PlanRunnerTest, ChangesArePutBackWhenALaterStepFails)
     EXPECT_EQ(ask("VerificaBadge", {{"CODICE", "0000054321"}}) + " " + ask("GetSetupBase"), "0 0001");
 }
 
-// Stopped at the badge prompt: the changes are put back and the rest does not run; a second request leaves them,
-// and the record names them.
+// A stop at the badge prompt puts the changes back and runs no more; a second request leaves them, named.
 TEST_F(PlanRunnerTest, StopPutsTheReaderBackUnlessAbandoned)
 {
     for (const bool abandon : {false, true}) {
@@ -221,14 +221,10 @@ TEST_F(PlanRunnerTest, StopPutsTheReaderBackUnlessAbandoned)
         EXPECT_EQ(withVerdict(record, Verdict::NotRun), Ids{"badge"});
         EXPECT_EQ(record.changesLeft().size(), abandon ? 2u : 0u);
         EXPECT_EQ(ask("GetSetupBase"), abandon ? "0020" : "0001");
-        m_line.reset();
-        m_lettori.reset();
-        m_stop = m_abandon = false;
     }
 }
 
-// A line that drops is waited for and the reader put back once it is there again; one that never comes back
-// leaves the changes named.
+// A dropped line is waited for and the reader put back; one never back leaves the changes named.
 TEST_F(PlanRunnerTest, LineDropIsWaitedForThenTheReaderPutBack)
 {
     for (const char* drop : {"drop 300", "drop"}) {
@@ -241,9 +237,6 @@ TEST_F(PlanRunnerTest, LineDropIsWaitedForThenTheReaderPutBack)
         EXPECT_EQ(record.changesLeft().size(), back ? 0u : 2u) << drop;
         if (back)
             EXPECT_EQ(ask("GetSetupBase"), "0001");
-        m_line.reset();
-        m_lettori.reset();
-        m_told.clear();
     }
 }
 

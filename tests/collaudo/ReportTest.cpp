@@ -22,22 +22,13 @@ const RunInfo TheRun{"lettore 0.1", "Piano", "ab12", "<b>Rossi</b> \xE8\xFF", "b
 ReaderRecord record()
 {
     ReaderRecord r;
-    r.reader = {7,
-                "19200",
-                "Sibrant2",
-                std::string("FW\x02"
-                            "1",
-                            4),
-                "0000001001",
-                "0000001001"};
+    r.reader = {7, "19200", "Sibrant2", std::string("FW\x02") + "1", "0000001001", "0000001001"};
     r.start = "2026-12-07T04:43:57.536Z";
     r.end = "2026-12-07T04:43:58.001Z";
     TrafficRow tx{.time = r.start,
                   .direction = TrafficRow::Direction::Sent,
                   .kind = TrafficRow::Kind::Command,
-                  .bytes = std::string("\x02"
-                                       "0!2\x03\"",
-                                       6)};
+                  .bytes = "\x02\x30!2\x03\""};
     ExchangeRecord exchange{"GetVersioneFirmware", {}, "19200", 1, "", {{"outVERSION", "N"}}, std::nullopt, {tx}};
     r.steps
         = {{"versione", "Versione <firmware>", "esito 0", Verdict::Failed, {"esito 1 (nessuna risposta)"}, {exchange}},

@@ -12,9 +12,9 @@ namespace {
 
 using Outcome = Enrolment::Outcome;
 
-// A reader's white list behind the simulated port: adds answer their status (0 added, 1 listed,
-// 2 full), checks 1 or 0, deletes ACK or NAK. Codes in `silent` get no answer to an add, those in
-// `kept` are acknowledged but not deleted. Each exchange is noted as "add 42", "del 100", "chk 7".
+// A white list behind the simulated port: adds answer 0 added, 1 listed or 2 full, checks 1 or 0,
+// deletes ACK or NAK; `silent` codes get no answer to an add, `kept` ones are never deleted.
+// Each exchange is noted as "add 42", "del 100", "chk 7".
 class EnrolmentTest : public ReaderRig {
 protected:
     EnrolmentTest()
@@ -43,6 +43,14 @@ protected:
         return Enrolment(
             lettori.Comunicazione(), 1, {},
             [this] { return stopAt >= 0 && std::ptrdiff_t(exchanges.size()) >= stopAt; }, journal);
+    }
+    // A write of `all` journalled at `path` for the reader `where` names.
+    Enrolment::Report writeWith(const std::filesystem::path& path, const std::vector<std::string>& all,
+                                const std::string& where = "port 1 term 1")
+    {
+        EnrolmentJournal journal;
+        EXPECT_TRUE(journal.open(path, EnrolmentJournal::identity(all, where)));
+        return enrolment(&journal).write(all);
     }
     std::string sent() const
     {
@@ -74,8 +82,7 @@ protected:
     std::vector<std::string> exchanges;
 };
 
-// A dry run only checks: each code of the list, and each code of the range outside it (one listed
-// there is extra).
+// A dry run only checks the list's codes and the range's; one listed in the range is extra.
 TEST_F(EnrolmentTest, DryRunChecksTheListAndTheRangeOnly)
 {
     list = {BadgeCode::fromNumber(42), BadgeCode::fromNumber(100)};
@@ -87,8 +94,8 @@ TEST_F(EnrolmentTest, DryRunChecksTheListAndTheRangeOnly)
     EXPECT_EQ(enrolment().compare(codes({42}), Enrolment::Range{101, 101}).extra(), codes({101}));
 }
 
-// Extra codes are removed first (they may fill the list), then every code is added and every code
-// read back; each one the reader does not hold as it should is named with why.
+// Extra codes go first (they may fill the list), then every code is added and read back;
+// each one the reader does not hold as it should is named with why.
 TEST_F(EnrolmentTest, WriteRemovesAddsThenReadsBackAndNamesEachMismatch)
 {
     list = {BadgeCode::fromNumber(42), BadgeCode::fromNumber(100), BadgeCode::fromNumber(101)};
@@ -106,55 +113,42 @@ TEST_F(EnrolmentTest, WriteRemovesAddsThenReadsBackAndNamesEachMismatch)
     EXPECT_EQ(mismatches, "44 assente, CreaBadge esito 1|45 lista piena|101 ancora presente|");
 }
 
-// A run stopped, then one that meets a port failure, then one that ends: across the three every
-// exchange of one whole run goes out once, in order, and the last reports what a whole run would.
-// A journal of another reader, or with a line cut short, does not count.
+// Stopped, then ended by a port failure, then whole: across the three runs each exchange goes
+// out once, and the last reports all; a journal of another reader, or a line cut short, does not count.
 TEST_F(EnrolmentTest, AStoppedRunResumesFromItsJournal)
 {
-    const std::filesystem::path folder = testing::TempDir() + "enrolment-journal";
-    std::filesystem::create_directories(folder);
-    const auto path = folder / "list.csv.journal";
+    const auto path = std::filesystem::path(testing::TempDir()) / "enrolment-resumed.journal";
+    std::filesystem::remove(path);
     const std::vector<std::string> all = codes({1, 2, 3});
-    const std::string identity = EnrolmentJournal::identity(all, "port 1 term 1");
-    const auto runWith = [&](const std::string& id) {
-        EnrolmentJournal journal;
-        EXPECT_TRUE(journal.open(path, id));
-        return enrolment(&journal).write(all);
-    };
     stopAt = 2;
-    EXPECT_TRUE(runWith(identity).stopped);
+    EXPECT_TRUE(writeWith(path, all).stopped);
     std::ofstream(path, std::ios::app) << "A 00000";
     stopAt = -1;
     port.failNext("write", PortError(PortFailure::Other, 8020, "gone"));
-    EXPECT_EQ(runWith(identity).esito, Esito::PortFailed);
-    const Enrolment::Report last = runWith(identity);
+    EXPECT_EQ(writeWith(path, all).esito, Esito::PortFailed);
+    const Enrolment::Report last = writeWith(path, all);
     EXPECT_EQ(sent(), "add 1|add 2|add 3|chk 1|chk 2|chk 3");
     EXPECT_EQ(outcomes(last.added) + " / " + outcomes(last.checked), "1 0 0|2 0 0|3 0 0 / 1 0 1|2 0 1|3 0 1");
     EXPECT_EQ(last.resumed, 2u);
     exchanges.clear();
-    runWith(EnrolmentJournal::identity(all, "port 1 term 2"));
+    writeWith(path, all, "port 1 term 2");
     EXPECT_EQ(sent(), "add 1|add 2|add 3|chk 1|chk 2|chk 3");
 }
 
-// A code whose add went unanswered is added again by the next run, and checked again, whatever
-// the check of the run before found; an answered check of a code not sent again holds.
+// A code whose add went unanswered is added and checked again by the next run; a code not sent
+// again keeps its check.
 TEST_F(EnrolmentTest, ACodeAddedAgainIsCheckedAgain)
 {
     const auto path = std::filesystem::path(testing::TempDir()) / "enrolment-again.journal";
     std::filesystem::remove(path);
     const std::vector<std::string> all = codes({1, 2, 3, 4});
-    const auto runWith = [&] {
-        EnrolmentJournal journal;
-        EXPECT_TRUE(journal.open(path, EnrolmentJournal::identity(all, "port 1 term 1")));
-        return enrolment(&journal).write(all);
-    };
     silent = {BadgeCode::fromNumber(3)};
     stopAt = 7;  // before the check of 4
-    runWith();
+    writeWith(path, all);
     silent.clear();
     stopAt = -1;
     exchanges.clear();
-    const Enrolment::Report again = runWith();
+    const Enrolment::Report again = writeWith(path, all);
     EXPECT_EQ(sent(), "add 3|chk 3|chk 4");
     EXPECT_TRUE(again.mismatches().empty());
 }

@@ -156,35 +156,19 @@ TEST(ReaderStatistics, CountsEachReadersExchanges)
         << statistics.text();
 }
 
+// The nearest-rank 95th percentile of 100 latencies; none give no figures.
 TEST(ReaderStatistics, LatencyFigures)
 {
-    struct {
-        std::vector<int32_t> ms;
-        int min;
-        double average;
-        int p95, max;
-    } const cases[] = {
-        {{10}, 10, 10, 10, 10},
-        {{5, 1, 3}, 1, 3, 5, 5},
-        {[] {
-             std::vector<int32_t> v;
-             for (int i = 100; i >= 1; --i)
-                 v.push_back(i);
-             return v;
-         }(),
-         1, 50.5, 95, 100},
-    };
-    for (const auto& c : cases) {
-        ReaderStatistics::Reader reader;
-        reader.latenciesMs = c.ms;
-        const auto l = reader.latency();
-        ASSERT_TRUE(l);
-        EXPECT_EQ(l->min, c.min);
-        EXPECT_DOUBLE_EQ(l->average, c.average);
-        EXPECT_EQ(l->p95, c.p95);
-        EXPECT_EQ(l->max, c.max);
-    }
-    EXPECT_FALSE(ReaderStatistics::Reader{}.latency());
+    ReaderStatistics::Reader reader;
+    EXPECT_FALSE(reader.latency());
+    for (int32_t ms = 100; ms >= 1; --ms)
+        reader.latenciesMs.push_back(ms);
+    const auto l = reader.latency();
+    ASSERT_TRUE(l);
+    EXPECT_EQ(l->min, 1);
+    EXPECT_DOUBLE_EQ(l->average, 50.5);
+    EXPECT_EQ(l->p95, 95);
+    EXPECT_EQ(l->max, 100);
 }
 
 TEST(PcapngCapture, BlocksInBytes)

@@ -12,8 +12,8 @@ namespace {
 constexpr const char* Query = "1 3";  // GetTransazione to reader 1
 constexpr const char* Ack = "1 \x06";  // SendACK to reader 1
 
-// A reader with stored records behind the simulated port, and a sink, noting in one list what
-// goes out on the line (each frame's address and data field) and what the sink is asked to do.
+// A reader's stored records behind the simulated port, and a sink; one list notes each frame's
+// address and data field and each call to the sink.
 class TransactionDownloadTest : public ReaderRig, public TransactionSink {
 protected:
     TransactionDownloadTest()
@@ -51,32 +51,25 @@ protected:
     int stopIn = 0;  // a stop is asked at this check (two a record); 0: never
 };
 
-// Each record is appended and flushed before it is acknowledged; a reader with none left answers a status alone and is
-// told drained. A late answer to an earlier run's request, still on its way as the download starts, is not taken for
-// the first record (whose acknowledgement would delete the next one unread): the line is let go quiet first.
+// Each record is appended and flushed before its acknowledgement; a status alone means drained. A late
+// answer to an earlier request is not taken for the first record (its acknowledgement would delete one unread).
 TEST_F(TransactionDownloadTest, StoresAndFlushesEachRecordBeforeItsAcknowledgement)
 {
-    for (const bool lateAnswer : {false, true}) {
-        SCOPED_TRACE(lateAnswer);
-        if (lateAnswer) {
-            lettori.Comunicazione().setQuietGapAfterTimeOut(1500);
-            lettori.Comunicazione().setAttivo(true);
-            port.feedAt(clock.nowMs() + 5, answer("10000000042"));
-        }
-        events.clear();
-        stored = {"10000000042", "000000000430000000044"};
-        const TransactionDownload::Result result = download();
-        EXPECT_EQ(events, (std::vector<std::string>{Query, "append 1 2000-01-01T00:00:00.000Z 1 0000000042", "flush",
-                                                    Ack, "confirmed", Query,
-                                                    "append 1 2000-01-01T00:00:00.000Z 0 00000000430000000044", "flush",
-                                                    Ack, "confirmed", Query, "drained"}));
-        EXPECT_EQ(result.records, 2);
-        EXPECT_EQ(result.esito, 0);
-    }
+    lettori.Comunicazione().setQuietGapAfterTimeOut(1500);
+    lettori.Comunicazione().setAttivo(true);
+    port.feedAt(clock.nowMs() + 5, answer("10000000042"));  // the late answer
+    stored = {"10000000042", "000000000430000000044"};
+    const TransactionDownload::Result result = download();
+    EXPECT_EQ(events,
+              (std::vector<std::string>{Query, "append 1 2000-01-01T00:00:00.000Z 1 0000000042", "flush", Ack,
+                                        "confirmed", Query, "append 1 2000-01-01T00:00:00.000Z 0 00000000430000000044",
+                                        "flush", Ack, "confirmed", Query, "drained"}));
+    EXPECT_EQ(result.records, 2);
+    EXPECT_EQ(result.esito, 0);
 }
 
-// A record the sink could not keep is never acknowledged; a failed query ends the run with its
-// result code and leaves the reader undrained; a stop comes between two records.
+// A record the sink could not keep is never acknowledged; a stop comes between two records; a
+// failed query ends the run undrained.
 TEST_F(TransactionDownloadTest, NothingUnstoredIsAcknowledged)
 {
     stored = {"10000000042", "10000000043"};
@@ -103,7 +96,7 @@ class TransactionFileTest : public ::testing::Test {
 protected:
     void SetUp() override { std::filesystem::create_directories(folder); }
     void TearDown() override { std::filesystem::remove_all(folder); }
-    // A record appended to `into` as a run does, `confirm`ed or cut off by a kill before.
+    // A record appended as a run does, `confirm`ed or killed before; whether it was a repeat.
     bool store(const std::string& code, bool confirm = true, const std::filesystem::path& into = {})
     {
         TransactionFile file;
@@ -126,9 +119,8 @@ protected:
     const std::filesystem::path path = folder / "t.csv";
 };
 
-// A record stored but not confirmed when the run was killed is a repeat when it comes first in
-// the next run, also into another file of the folder; a record confirmed, or one whose row never
-// reached the file, is not.
+// A record stored but unconfirmed at a kill is a repeat when it comes first in the next run, also
+// into another file of the folder; one confirmed, drained or never written is not.
 TEST_F(TransactionFileTest, ARecordNotConfirmedComesBackMarkedAsARepeat)
 {
     EXPECT_FALSE(store("0000000042", false));

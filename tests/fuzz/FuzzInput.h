@@ -8,8 +8,7 @@
 
 namespace lettore::fuzz {
 
-// Reads typed values off a fuzzer's input, front to back. Once the input is
-// used up every value reads as zero or empty, so any input is a whole run.
+// Typed values off a fuzzer's input, front to back; once it is used up, zero or empty.
 class FuzzInput {
 public:
     FuzzInput(const uint8_t* data, size_t size) : m_data(data), m_size(size) { }
@@ -19,8 +18,7 @@ public:
     bool flag() { return (byte() & 1) != 0; }
     uint32_t u32() { return static_cast<uint32_t>(bigEndian(4)); }
 
-    // A value from low to high, both included (low <= high), from as few
-    // bytes as the span needs: one, two or four.
+    // low..high, both included, from as few bytes as the span needs.
     int64_t inRange(int64_t low, int64_t high)
     {
         const uint64_t span = static_cast<uint64_t>(high - low) + 1;
@@ -42,8 +40,7 @@ public:
     }
 
 private:
-    // `count` bytes, the first the most significant: one read per statement,
-    // so a stored input means the same whatever the compiler.
+    // `count` bytes, most significant first, one read per statement so that stored inputs replay alike.
     uint64_t bigEndian(int count)
     {
         uint64_t value = 0;
@@ -66,8 +63,7 @@ inline char xorOf(const std::string& bytes)
     return x;
 }
 
-// XOR of every byte but the last equals the last: the harnesses' own check
-// of a frame's check character.
+// The last byte is the XOR of the others.
 inline bool checkCharacterHolds(const std::string& frame)
 {
     return frame.size() >= 3 && xorOf(frame.substr(0, frame.size() - 1)) == frame.back();
@@ -79,15 +75,11 @@ inline bool wholeFrame(const std::string& frame)
     return checkCharacterHolds(frame) && frame[0] == '\x02' && frame[frame.size() - 2] == '\x03';
 }
 
-// The address in a frame's two address characters, high and low nibble.
-inline int frameAddress(const std::string& f) { return (f[1] & 0x0F) << 4 | (f[2] & 0x0F); }
-
 inline bool loneAckOrNak(const std::string& s) { return s == "\x06" || s == "\x15"; }
 
 }  // namespace lettore::fuzz
 
-// A property every input must keep; a breach ends the run as a crash, so the
-// fuzzer keeps the input that caused it.
+// A property every input must keep: a breach is a crash, so the fuzzer keeps the input.
 #define FUZZ_CHECK(condition)                                                                                          \
     ((condition)                                                                                                       \
          ? void()                                                                                                      \

@@ -1,6 +1,5 @@
-// The console's reading handler under arbitrary received texts, in either
-// mode, each state of "Ack automatico", with or without LetturaOk.wav: boxes,
-// sound and bytes written are worked out here from the text alone.
+// The console's reading handler under arbitrary texts, in either mode, each state of "Ack automatico", with or
+// without LetturaOk.wav: boxes, sound and bytes written are worked out here from the text alone.
 #include "ConsoleOnPort.h"
 #include "FuzzInput.h"
 #include "modLettori.h"
@@ -45,8 +44,7 @@ std::string ackFrame(int address)
     return frame + xorOf(frame);
 }
 
-// Up to 255 arbitrary bytes, or (rarely: long texts are slow to lay out) a
-// piece repeated up to 1024 times.
+// Up to 255 arbitrary bytes, or rarely (long texts are slow to lay out) a piece repeated up to 1024 times.
 std::string receivedText(FuzzInput& in)
 {
     if (in.pick(32) != 0)
@@ -65,8 +63,7 @@ public:
     Harness() : m_app(m_argc, m_argv)
     {
         installPlatform({{}, nullptr, {}, [](const std::string& f, bool async) { played.emplace_back(f, async); }});
-        // The console makes its program folder current; the fuzzer's is put
-        // back, as its inputs may be named relative to it.
+        // The console makes its program folder current; the fuzzer's inputs may be named relative to its own.
         m_rig = std::make_unique<ConsoleOnPort>(nullptr);
         m_programFolder = QDir::currentPath();
         FUZZ_CHECK(QDir::setCurrent(m_fuzzerFolder));
@@ -96,8 +93,8 @@ public:
             m_rig->console().relay().ComRX(text);
             FUZZ_CHECK(QDir::setCurrent(m_fuzzerFolder));
 
-            // A reading in multimaster mode shows its sender and badge and
-            // chimes; with "Ack automatico" checked it is acknowledged.
+            // A reading in multimaster mode shows its sender and badge, chimes, and is acknowledged if "Ack
+            // automatico" is checked.
             std::vector<std::string> written;
             std::vector<std::pair<std::string, bool>> sounds;
             if (const auto address = multimaster ? readingAddress(text) : std::nullopt) {
@@ -114,7 +111,7 @@ public:
     }
 
 private:
-    // The sender and badge boxes, the only ones a received text may change.
+    // The only boxes a received text may change.
     std::pair<QString, QString> boxes() const
     {
         return {m_rig->ui().txtAddrMM->text(), m_rig->ui().TxtBadgeMM->text()};
@@ -130,8 +127,7 @@ private:
 
 }  // namespace
 
-// Read by the leak checker of a sanitized build: Qt 6.4's fallback-font
-// lookup loses the patterns fontconfig hands back; no code of ours calls fontconfig.
+// For a sanitized build's leak checker: Qt 6.4's fallback-font lookup leaks fontconfig's patterns.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

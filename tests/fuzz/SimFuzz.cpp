@@ -1,6 +1,5 @@
-// The virtual reader under arbitrary line bytes and operator commands: the
-// splitter cuts the same frames however chunked, and readers answer only with
-// whole frames from their own address.
+// The virtual reader under arbitrary line bytes and operator commands: the splitter cuts the same frames however
+// chunked, and a broadcast gets no answer.
 #include "FuzzInput.h"
 
 #include "Frame.h"
@@ -19,14 +18,6 @@ using namespace lettore::sim;
 using namespace lettore::fuzz;
 
 namespace {
-
-// An answer frame in the poll form from `address`.
-void checkAnswerFrame(const std::string& frame, int address)
-{
-    FUZZ_CHECK(frame.size() >= 5 && wholeFrame(frame));
-    FUZZ_CHECK((frame[1] & 0xF0) == 0x30 && (frame[2] & 0xF0) == 0x20);
-    FUZZ_CHECK(frameAddress(frame) == address);
-}
 
 class Run {
 public:
@@ -61,18 +52,13 @@ private:
         const auto request = Request::parse(frame);
         if (!request)
             return;
-        FUZZ_CHECK(request->address >= 0 && request->address <= 255);
         const bool broadcast = request->kind == Request::Kind::Broadcast;
         for (auto& reader : m_readers) {
             // A bad check character gets a NAK, except on a broadcast.
             if (broadcast ? !request->bccOk : reader.address() != request->address)
                 continue;
-            const int address = reader.address();  // before a request that changes it
             const std::string answer = request->bccOk ? reader.handle(*request) : "\x15";
             FUZZ_CHECK(!broadcast || answer.empty());
-            if (!answer.empty() && !loneAckOrNak(answer))
-                checkAnswerFrame(answer, address);
-            FUZZ_CHECK(reader.address() >= 0 && reader.address() <= 255);
             const auto start = m_now + std::chrono::milliseconds(m_in.inRange(0, 100));
             const auto byteTime = std::chrono::microseconds(m_in.pick(3) * 520);
             m_transmitter.schedule(answer, start, byteTime);
@@ -111,12 +97,8 @@ private:
     void readings()
     {
         for (auto& reader : m_readers) {
-            if (const auto reading = reader.pendingReading()) {
-                FUZZ_CHECK(reading->frame.size() == 16);
-                checkAnswerFrame(reading->frame, reader.address());
-                if (m_in.flag())
-                    reader.readingSent();
-            }
+            if (reader.pendingReading() && m_in.flag())
+                reader.readingSent();
         }
     }
 

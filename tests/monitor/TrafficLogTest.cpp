@@ -1,5 +1,6 @@
 // The traffic log window: exchanges kept whole by the address filter, the analysis columns, find, copy, clearing,
 // captures, keys and layout.
+#include "TrafficDecoder.h"
 #include "TrafficLogWindow.h"
 
 #include <QApplication>
@@ -19,44 +20,29 @@ using namespace lettore;
 namespace {
 
 using D = TrafficRow::Direction;
-using K = TrafficRow::Kind;
 
-// A row as the decoder gives it: a frame is STX, two address characters, data, ETX and their exclusive or.
-TrafficRow row(const char* ms, D direction, K kind, std::optional<int> address = {}, const char* type = "",
-               std::string data = "")
-{
-    TrafficRow r;
-    r.time = std::string("2026-12-06T23:16:") + ms + "Z";
-    r.direction = direction;
-    r.kind = kind;
-    r.address = address;
-    r.type = type;
-    r.data = data;
-    r.bytes = kind == K::Nak ? "\x15" : kind == K::Noise ? "\xFF" : "";
-    if (address) {
-        r.dialect = "Sibrant2";
-        r.check = TrafficRow::Check::Good;
-        r.bytes = std::string("\x02") + char('0' + *address / 16) + char((*type == 'S' ? 0x30 : 0x20) + *address % 16)
-                  + data + '\x03';
-        char sum = 0;
-        for (const char c : r.bytes)
-            sum ^= c;
-        r.bytes += sum;
-    }
-    return r;
-}
-
-// Two exchanges with reader 5 around one with reader 7 and a reading from 3.
+// Two exchanges with reader 5 around one with reader 7 and a reading from 3, as the decoder gives them.
 std::vector<TrafficRow> line()
 {
-    return {row("45.000", D::Sent, K::Command, 5, "P", "2"),
-            row("45.004", D::Received, K::Noise),
-            row("45.030", D::Received, K::Answer, 5, "P", "SIM"),
-            row("45.100", D::Sent, K::Command, 7, "S", "410000000004"),
-            row("50.100", D::Line, K::TimedOut),
-            row("50.200", D::Received, K::Reading, 3, "P", "00000000004"),
-            row("50.300", D::Sent, K::Command, 5, "P", "70000000001"),
-            row("50.345", D::Received, K::Nak)};
+    const std::tuple<const char*, D, const char*> reads[] = {
+        {"45.000", D::Sent, "02 30 25 32 03 26"},
+        {"45.004", D::Received, "FF"},
+        {"45.030", D::Received, "02 30 25 53 49 4D 03 43"},
+        {"45.100", D::Sent, "02 30 37 34 31 30 30 30 30 30 30 30 30 30 34 03 07"},
+        {"50.100", D::Line, ""},  // the time-out
+        {"50.200", D::Received, "02 30 23 30 30 30 30 30 30 30 30 30 30 34 03 26"},
+        {"50.300", D::Sent, "02 30 25 37 30 30 30 30 30 30 30 30 30 31 03 22"},
+        {"50.345", D::Received, "15"},
+    };
+    TrafficDecoder decoder;
+    std::vector<TrafficRow> rows;
+    for (const auto& [ms, direction, hex] : reads) {
+        const std::string time = std::string("2026-12-06T23:16:") + ms + "Z";
+        const auto more = *hex ? decoder.feed(direction, time, QByteArray::fromHex(hex).toStdString())
+                               : decoder.event(TrafficRow::Kind::TimedOut, time);
+        rows.insert(rows.end(), more.begin(), more.end());
+    }
+    return rows;
 }
 
 }  // namespace
@@ -77,8 +63,7 @@ class TrafficLogTest : public QObject {
 private slots:
     void initTestCase() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path()); }
 
-    // An address keeps its exchanges whole: reader 5's two, the noise inside one and the NAK ending the other (which
-    // rows belong to which reader is the analyser's table).
+    // An address keeps its exchanges whole: reader 5's two, the noise inside one and the NAK ending the other.
     void addressKeepsExchangesWhole()
     {
         TrafficLogModel model;
@@ -91,27 +76,21 @@ private slots:
     }
 
     // A silence inside a frame is told once it is longer than 1.5 character times (ten bits each) at the line's rate.
-    void pauseInsideAFrame_data()
-    {
-        QTest::addColumn<int>("baud");
-        QTest::addColumn<int>("pauseMs");
-        QTest::addColumn<QString>("meaning");
-        QTest::newRow("9600, 2 ms: over 1.56 ms")
-            << 9600 << 2 << "risposta a GetVersioneFirmware (pausa di 2 ms nel frame)";
-        QTest::newRow("1200, 12 ms: within 12.5 ms") << 1200 << 12 << "risposta a GetVersioneFirmware";
-    }
     void pauseInsideAFrame()
     {
-        QFETCH(int, baud);
-        QFETCH(int, pauseMs);
-        QFETCH(QString, meaning);
-        TrafficLogModel model;
-        model.setBaudRate(baud);
-        std::vector<TrafficRow> rows = line();
-        rows[2].longestPauseMs = pauseMs;
-        model.append(std::move(rows));
-        model.showWaiting();
-        QCOMPARE(model.data(model.index(2, TrafficLogModel::Meaning)).toString(), meaning);
+        const std::tuple<int, int, QString> rows[] = {
+            {9600, 2, "risposta a GetVersioneFirmware (pausa di 2 ms nel frame)"},  // over 1.56 ms
+            {1200, 12, "risposta a GetVersioneFirmware"},  // within 12.5 ms
+        };
+        for (const auto& [baud, pauseMs, meaning] : rows) {
+            TrafficLogModel model;
+            model.setBaudRate(baud);
+            std::vector<TrafficRow> exchanges = line();
+            exchanges[2].longestPauseMs = pauseMs;
+            model.append(std::move(exchanges));
+            model.showWaiting();
+            QCOMPARE(model.data(model.index(2, TrafficLogModel::Meaning)).toString(), meaning);
+        }
     }
 
     // Paused under a flood, the oldest rows go as new ones wait; resumed, the newest show.

@@ -7,7 +7,7 @@ namespace {
 
 using Arguments = ReaderCommand::Arguments;
 
-// The values of a run as "name=value" joined by "|".
+// "name=value" joined by "|".
 std::string valuesOf(const ReaderCommand::Result& result)
 {
     std::string out;
@@ -18,10 +18,9 @@ std::string valuesOf(const ReaderCommand::Result& result)
 
 using ReaderCommandTest = ReaderRig;
 
-// Every command run for reader 1: the frames it writes and what it makes of the answer to
-// the first (hex, "" for silence), spelt out byte for byte. Fields come from answers of
-// their exact length (at least 16 for a transaction), else the placeholder; a record read
-// whole is acknowledged (a transaction on request); a broadcast waits for nothing.
+// Each command's frames for reader 1 and its result from the answer to the first ("" silence).
+// Fields need answers of their exact length (a transaction at least 16), else "N"; a record
+// read is acknowledged (a transaction on request); a broadcast waits for nothing.
 TEST_F(ReaderCommandTest, FramesAndAnswersOfEveryCommand)
 {
     const std::string Ack = "02 30 21 06 03 16", Add = "02 30 31 34 31 30 30 30 30 30 30 30 30 34 32 03 03",
@@ -153,8 +152,7 @@ TEST_F(ReaderCommandTest, FramesAndAnswersOfEveryCommand)
     }
 }
 
-// A data field only from arguments it can encode: a rate by its exact text, an address
-// that is a whole number; each argument present.
+// No data field from a rate not written exactly, an address not a whole number, or one missing.
 TEST(ReaderCommandFieldTest, ArgumentsThatGiveNoDataField)
 {
     const ReaderCommand& setup = ReaderCommand::named("SetupSeriale");
@@ -166,8 +164,7 @@ TEST(ReaderCommandFieldTest, ArgumentsThatGiveNoDataField)
     EXPECT_EQ(setup.dataField(setup.arguments({"19200", "7", "extra"})), "2074");
 }
 
-// The command a frame carries, from its type and data field; each command's own data
-// field leads back to it; the commands that leave the reader as it was.
+// The command a frame carries; each command's own data field leads back to it; which change nothing.
 TEST(ReaderCommandFieldTest, CommandFromTypeAndDataField)
 {
     const std::tuple<const char*, std::string, const char*> rows[] = {

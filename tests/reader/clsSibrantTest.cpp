@@ -7,9 +7,8 @@ namespace {
 
 using SibrantTest = test::ReaderRig;
 
-// Each function hands its parameters to its command under the right names and its
-// command's fields back in the right out-parameters (the frames and answer rules are the
-// descriptions'): seen as the data fields written and the out-parameters, "|" between.
+// Each function passes its parameters under the right names and its command's fields back in the
+// right out-parameters: the data fields written and the out-parameters, "|" between.
 TEST_F(SibrantTest, ParametersAndOutParametersByName)
 {
     using S = clsSibrant&;
@@ -64,8 +63,7 @@ TEST_F(SibrantTest, ParametersAndOutParametersByName)
     }
 }
 
-// Address 256 is never answered, so only a send that did not happen can be told: a link held
-// by another exchange (here, the one whose command just went), as a port that failed.
+// A broadcast is never answered, so only a send that did not happen is told: the link held busy.
 TEST_F(SibrantTest, SetIndirizzoTellsASendThatDidNotHappen)
 {
     struct DuringSend : LinkEvents {

@@ -13,9 +13,8 @@
 namespace lettore {
 namespace {
 
-// The link exists as soon as the registry does, its port closed; the
-// command object is made once. Between exchanges the event loop gets a
-// turn only when it had none for 100 ms, the link's own turns counted.
+// The link exists with its port closed; the commands are made once; the event loop gets a turn
+// between exchanges only after 100 ms without one, the link's own counted.
 TEST(clsLettoriTest, LinkReadyCommandsMadeOnceAndTheEventLoopNotStarved)
 {
     test::ManualClock clock;
@@ -32,9 +31,8 @@ TEST(clsLettoriTest, LinkReadyCommandsMadeOnceAndTheEventLoopNotStarved)
     EXPECT_EQ(turns, 2);
 }
 
-// The process-wide registry can be created only once per process, so its
-// whole life is one test: created on first reference, never replaced,
-// released with its port closed, and refused afterwards.
+// The process-wide registry's whole life: made on first reference, never replaced, released with
+// its port closed, refused afterwards.
 TEST(modLettoriTest, RegistryLivesFromFirstReferenceUntilReleased)
 {
     EXPECT_THROW(Lettori(), std::logic_error);
@@ -50,7 +48,7 @@ TEST(modLettoriTest, RegistryLivesFromFirstReferenceUntilReleased)
     EXPECT_FALSE(installPlatform({makePort, &clock, {}, {}}));
     EXPECT_EQ(&Lettori(), &first);
     EXPECT_EQ(made, 1);
-    // The sound plays only for a file that exists, relative to the current directory.
+    // Only a file that exists plays.
     const std::string wav = "modLettoriTest-sound.wav";
     std::ofstream(wav) << "RIFF";
     for (const auto& [file, async] : {std::pair{"missing.wav", true}, {wav.c_str(), true}, {wav.c_str(), false}})

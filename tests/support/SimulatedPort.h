@@ -28,18 +28,13 @@ inline std::string unhex(const std::string& text)
     return out;
 }
 
-// A line for tests, and the opener of its channels: input scripted against
-// a ManualClock, a record of every channel call ("port 3" when a channel is
-// made for address 3, "settings 9600,N,8,1", "open", "close", "dtr 1",
-// "rts 1", "read 02 30" or "read", "discard 02 30" or "discard",
-// "write 02 30 21", "notify 0"; getters and waits are not recorded), and
-// failures injected into any. Every channel works on the one line: its
-// input, open state and settings; opening fails by the channel's number.
+// A line for tests and the opener of its channels: input scripted against a ManualClock, a record of every call
+// but getters and waits ("port 3", "settings 9600,N,8,1", "open", "close", "dtr 1", "rts 1", "read 02 30", "read",
+// "discard", "write 02 30 21", "notify 0"), and failures injected into any. All channels share the one line.
 class SimulatedPort {
 public:
     explicit SimulatedPort(ManualClock& clock) : m_clock(clock) { }
 
-    // Makes channels on this line; the line must outlive them.
     PortOpener opener()
     {
         return [this](const std::string& address) -> std::unique_ptr<ByteChannel> {
@@ -52,11 +47,11 @@ public:
     // Bytes that become readable at a clock time (across the counter's wrap).
     void feedAt(uint32_t ms, const std::string& bytes) { m_scheduled.push_back({ms, bytes}); }
     void feed(const std::string& bytes) { feedAt(m_clock.nowMs(), bytes); }
-    // Called after every write: a test's peer can feed its answer from here.
+    // Called after every write: a test's peer feeds its answer from here.
     std::function<void(const std::string&)> onWrite;
 
     const std::vector<std::string>& calls() const { return m_calls; }
-    // The calls that change the port or the line: every call but reads and discards.
+    // Every call but reads and discards.
     std::vector<std::string> controlCalls() const
     {
         std::vector<std::string> out = m_calls;
@@ -78,20 +73,18 @@ public:
     }
     // The next call recorded as `call` ("dtr 1") or with it as first word throws, once.
     void failNext(const std::string& call, const PortError& error) { m_failNext.insert_or_assign(call, error); }
-    // The port call `callsFromNow` calls on (0: the next; getters and waits count
-    // too) fails once, before it does anything, as the latest `kind` chosen.
+    // The port call `callsFromNow` calls on (0: the next; getters and waits count) fails once, as `kind`.
     void failCall(size_t callsFromNow, PortFailure kind)
     {
         m_failingCalls.insert(m_portCalls + callsFromNow);
         m_failingKind = kind;
     }
-    bool callFailed() const { return m_callFailed; }
 
     // A busy number fails to open as unavailable, a missing one as invalid.
     void markBusy(int16_t number) { m_busy.insert(number); }
     void markMissing(int16_t number) { m_missing.insert(number); }
 
-    // A receive notification, delivered (true) only while notifications are on.
+    // A receive notification; true if delivered (notifications on).
     bool notify(CommEvent event = CommEvent::ReceivedData)
     {
         if (m_threshold < 1 || !m_handler)
@@ -99,7 +92,7 @@ public:
         m_handler(event);
         return true;
     }
-    // The line drops: the port closes itself and tells the handler, whatever the threshold.
+    // The port closes itself and tells the handler, whatever the threshold.
     void dropLine(const PortError& cause)
     {
         m_open = false;
@@ -108,17 +101,15 @@ public:
             m_handler(CommEvent::LineDropped);
     }
 
-    // How long each write waits for the line to take it, calling the wait hook every 100 ms.
+    // How long each write takes, calling the wait hook every 100 ms.
     uint32_t writeStallMs = 0;
-    // How late each wait returns after its time-out (a loaded machine).
+    // How late each wait returns after its time-out.
     uint32_t oversleepMs = 0;
-    // Reads allowed before every further read fails (0: no limit): a spin ends, not hangs.
+    // Reads allowed before every further read fails (0: no limit), so a spin ends.
     size_t maxReads = 0;
 
-    // 1 while input notifications are on, else 0.
     int threshold() const { return m_threshold; }
     bool open() const { return m_open; }
-    // The number of the channel last made or opened.
     int16_t number() const { return m_number; }
     const std::string& settings() const { return m_settings; }
     // The input due by now that nobody has read.
@@ -129,7 +120,6 @@ public:
     }
 
 private:
-    // A channel for one port number, on the line.
     class Channel : public ByteChannel, public LineControl {
     public:
         Channel(SimulatedPort& line, int16_t number) : m_line(line), m_number(number) { }
@@ -231,16 +221,13 @@ private:
             throw PortError(PortFailure::Other, 8018, "Operation valid only when the port is open");
     }
 
-    // Every call through the port interface counts towards failCall.
     SimulatedPort& countCall()
     {
         if (m_failingCalls.erase(m_portCalls++) == 0)
             return *this;
-        m_callFailed = true;
         throw PortError(m_failingKind, 8015, "injected port failure");
     }
 
-    // A call fails before it is recorded.
     void record(const std::string& call)
     {
         maybeFail(call);
@@ -291,7 +278,6 @@ private:
     std::set<size_t> m_failingCalls;
     size_t m_portCalls = 0;
     PortFailure m_failingKind = PortFailure::Other;
-    bool m_callFailed = false;
 
     int16_t m_number = 1;
     std::string m_settings = "9600,N,8,1";

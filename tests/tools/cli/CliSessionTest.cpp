@@ -2,17 +2,14 @@
 #include "CliSession.h"
 #include "FrameSplitter.h"
 #include "PortNaming.h"
+#include "ReaderRig.h"
 #include "ReaderSettings.h"
-#include "SimulatedPort.h"
 #include "TrafficCapture.h"
 #include "VirtualReader.h"
-#include "clsLettori.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include <fstream>
 #include <map>
@@ -26,7 +23,7 @@ const std::string Dropped = "lettore: the line dropped or the device was removed
 
 // Readers 1 (9600 baud), 3 (1200), 4 (19200) and 2 (1200, answering 250 ms late) on the line; a reader hears only
 // frames at its rate and answers 10 ms after the frame, plus its delay in lateMs.
-class CliSessionTest : public ::testing::Test {
+class CliSessionTest : public ReaderRig {
 protected:
     CliSessionTest()
     {
@@ -58,9 +55,6 @@ protected:
         return out.str() + "| " + err.str() + " => " + std::to_string(status);
     }
 
-    ManualClock clock;
-    SimulatedPort port{clock};
-    clsLettori lettori{port.opener(), clock};
     sim::FrameSplitter splitter;
     std::vector<sim::VirtualReader> readers;
     std::map<int, uint32_t> lateMs{{2, 250}};

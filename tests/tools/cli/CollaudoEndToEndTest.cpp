@@ -3,11 +3,12 @@
 #include "LettoreProcess.h"
 #include "PtyLine.h"
 
-#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
 
 namespace lettore::test {
 namespace {
@@ -27,13 +28,6 @@ protected:
                            "--operator", "Collaudatore"}
                + args;
     }
-    QString planFile()
-    {
-        QFile file(folder.filePath("piano.json"));
-        file.open(QIODevice::WriteOnly);
-        file.write(WaitingPlan);
-        return file.fileName();
-    }
     QTemporaryDir folder;
     std::unique_ptr<SimProcess> sim;
 };
@@ -45,11 +39,13 @@ TEST_F(CollaudoEndToEndTest, StoppedAndDroppedRunsLeaveTheReaderAsFound)
         {"stopped", "", 128 + SIGINT},  // a request to end at the badge prompt
         {"dropped", "drop 500", 74},  // what the virtual reader is told at the prompt
     };
+    const QString plan = folder.filePath("piano.json");
+    std::ofstream(plan.toStdString()) << WaitingPlan;
     for (const auto& [name, atPrompt, status] : rows) {
         startSim({"--reader", "1"});
         const std::string before = sim->state(1);
         QProcess lettore;
-        lettore.start(LETTORE_BIN, collaudo({"--term", "1", "--badge", "--plan", planFile()}));
+        lettore.start(LETTORE_BIN, collaudo({"--term", "1", "--badge", "--plan", plan}));
         std::string err;
         ASSERT_TRUE(processEventsUntil(
             [&] {

@@ -47,8 +47,6 @@ TEST(CommandLineTest, OptionsAndArguments)
     EXPECT_EQ(CommandLine::parse({"help", "SCAN"}).helpTopic, &CommandNames::scan());
     EXPECT_TRUE(CommandLine::parse({"listen", "--ack"}).listen);
     EXPECT_EQ(CommandLine::parse({"InserisciBadge", "0", "1", "--quiet-gap=0"}).quietGapMs, 0u);
-    EXPECT_EQ(CommandLine::parse({"SetupSeriale", "38400", "255"}).args, (std::vector<std::string>{"38400", "255"}));
-    EXPECT_EQ(CommandLine::parse({"InserisciBadge", "0", "32767"}).args, (std::vector<std::string>{"0", "32767"}));
     EXPECT_NO_THROW(CommandLine::checkTerminal(CommandLine::parse({"--term=256", "CreaBadge", "x"}), 0));
     // scan polls 0..255 at every rate unless told otherwise.
     const Invocation all = CommandLine::parse({"scan", "--baud", "all"});
@@ -64,11 +62,9 @@ TEST(CommandLineTest, OptionsAndArguments)
     EXPECT_EQ(CommandLine::parse({"transactions", "--out=t.csv"}).out, "t.csv");
 }
 
-// Each refusal names what is allowed (the shared checks' words, and the commands' arguments they refuse, are pinned
-// in ArgumentChecksTest); a value that would reach another reader (the address byte keeps only the low bits) is
-// refused, not sent; what the user typed is echoed on one line, control bytes escaped; a misspelt name gets the nearest one; so are an option given twice, a
-// rate not among the six, a range ending below its start and a query to every reader, given or stored. A refusal
-// about a command carries its usage line, one about an option before the command does not.
+// Each refusal names what is allowed, what was typed echoed on one line with control bytes escaped, a misspelt name
+// the nearest one (the shared checks' words are ArgumentChecksTest's). A refusal about a command carries its usage
+// line, one about an option before the command does not.
 TEST(CommandLineTest, UsageErrors)
 {
     const struct {
@@ -82,11 +78,7 @@ TEST(CommandLineTest, UsageErrors)
         {{"scna"}, "unknown command \"scna\" (did you mean scan?)"},
         {{"help", "crea-badge"}, "unknown command \"crea-badge\" (did you mean CreaBadge?)"},
         {{"--a\rb", "CancellaWL"}, "unknown option --a\\x0Db"},
-        {{"--term", "\x1b[2J", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"\\x1B[2J\""},
-        {{"--term", "257", "CancellaWL"}},
         {{"--term", "-1", "CancellaWL"}, "--term must be an integer from 0 to 256, not \"-1\""},
-        {{"--term", "12x", "GetSetupBase"}},
-        {{"--term=", "GetSetupBase"}},
         {{"GetSetupBase", "--term"}},
         {{"--port", "99999", "GetSetupBase"}},
         {{"--port", "", "GetSetupBase"}},
@@ -99,7 +91,6 @@ TEST(CommandLineTest, UsageErrors)
         {{"SetupBase", "0001", "1", "050", "100", "0"}},
         {{"CancellaWL", "x"}},
         {{}},
-        {{"--verbose", "GetSetupBase"}},
         {{"GetSetupBase", "--from", "3"}, "--from applies only to scan", "Usage: lettore [OPTIONS] GetSetupBase"},
         {{"listen", "--strict"}, "", "Usage: lettore [OPTIONS] listen [--ack]"},
         {{"scan", "--from", "9", "--to", "3"},
@@ -114,7 +105,6 @@ TEST(CommandLineTest, UsageErrors)
         {{"collaudo", "--json"}},
         {{"SetupSeriale", "9600", "-1"}, "NEWADDR must be an integer from 0 to 255, not \"-1\""},
         {{"SetupSeriale", "9600 ", "1"}},
-        {{"SetIndirizzo", "-1", "0000000001"}},
         {{"--trace=1", "GetSetupBase"}},
         {{"SetIndirizzo", "256", "0000000001"}, "ADDR must be an integer from 0 to 255, not \"256\""},
         {{"InserisciBadge", "-1", "5"}, "FIRST must be an integer from 0 to 32767, not \"-1\""},
@@ -122,15 +112,11 @@ TEST(CommandLineTest, UsageErrors)
         {{"GetSetupBase", "--dialect", "Zem"}},
         {{"raw", "P", "2", "--dialect", "Modbus"}},
         {{"CancellaWL", "--quiet-gap", "100"}, "--quiet-gap does not apply to CancellaWL"},
-        {{"InserisciBadge", "0", "1", "--quiet-gap", "5001"},
-         "--quiet-gap must be an integer from 0 to 5000, not \"5001\""},
         {{"InserisciBadge", "0", "1", "--quiet-gap", "1\n"},
          "--quiet-gap must be an integer from 0 to 5000, not \"1\\x0A\""},
         {{"InserisciBadge", "5", "2"}, "", "Usage: lettore [OPTIONS] InserisciBadge FIRST LAST"},
         {{"--term", "1", "CancellaWL", "--term=2"}, "--term is given more than once"},
-        {{"--trace", "--trace", "CancellaWL"}},
         {{"-h", "--help"}},
-        {{"scan", "--baud", "12345"}},
         {{"--term", "256", "GetVersioneFirmware"}, "", "Usage: lettore [OPTIONS] GetVersioneFirmware"},
         {{"VerificaBadge", "x"},
          "terminal 256 reaches every reader at once and none answers: VerificaBadge asks one "

@@ -1,5 +1,4 @@
-// `lettore transactions` and `lettore enrol` killed with SIGKILL against the virtual reader: what
-// the files hold afterwards, and what the next run does with them.
+// `lettore transactions` and `lettore enrol` killed with SIGKILL against the virtual reader, and the next run.
 #include "LettoreProcess.h"
 #include "PtyLine.h"
 
@@ -24,8 +23,7 @@ std::vector<std::string> linesOf(const QString& path)
     return lines;
 }
 
-// Starts `lettore` with `arguments`, waits until `file` has `lines` lines (the header counts)
-// and `delayMs` more, then kills it; true when it was still running then.
+// Kills `lettore` `delayMs` after `file` has `lines` lines (the header counts); true when it was still running.
 bool killWhen(const QString& file, std::size_t lines, int delayMs, const QStringList& arguments)
 {
     QProcess run;
@@ -41,9 +39,8 @@ bool killWhen(const QString& file, std::size_t lines, int delayMs, const QString
     return running;
 }
 
-// Forty records downloaded by runs killed at various moments, each run into a file of its own:
-// the files together hold every record once unmarked, and any record a killed run stored without
-// confirming it again, marked as a repeat.
+// Forty records downloaded by runs killed at various moments, each into its own file: every record is there once
+// unmarked, and a record a killed run stored without confirming comes again marked as a repeat.
 TEST(KilledRunsTest, KilledDownloadsLoseNoRecordAndMarkEachRepeat)
 {
     QTemporaryDir folder;
@@ -87,9 +84,8 @@ TEST(KilledRunsTest, KilledDownloadsLoseNoRecordAndMarkEachRepeat)
     std::cout << "[ repeats marked: " << repeats << " ]\n";
 }
 
-// An enrolment killed halfway resumes from its journal beside the list: the next run ends with
-// every code read back and removes the journal; a dry run then finds every code of the list,
-// whatever form it was written in.
+// An enrolment killed halfway resumes from its journal: every code read back, the journal removed; a dry run then
+// finds every code of the list, whatever form it was written in.
 TEST(KilledRunsTest, AKilledEnrolmentResumesFromItsJournal)
 {
     QTemporaryDir folder;

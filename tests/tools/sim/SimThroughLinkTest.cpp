@@ -43,7 +43,7 @@ struct FastClock : Clock {
 
 class SimThroughLinkTest : public testing::Test, public LinkEvents {
 protected:
-    // The line with `readers`, and the link on it through the link COM9 at 9600 baud.
+    // The line with `readers`, and the link on it through COM9 at 9600 baud.
     void open(const Strings& readers, const LineSettings& settings = {})
     {
         std::vector<ReaderSettings> parsed(readers.size());
@@ -95,8 +95,8 @@ protected:
     std::unique_ptr<clsLettori> m_lettori;
 };
 
-// Only frames at a reader's address and rate are answered; readers at the line's rate carry out a broadcast
-// silently; a bad check character gets a NAK; a reader's fault is its own; one that drops the line fails the exchange.
+// Only frames at a reader's address and rate are answered, a broadcast silently, a bad check with a NAK; a reader's
+// fault is its own, and a dropped line fails the exchange.
 TEST_F(SimThroughLinkTest, AddressRateAndALineDropped)
 {
     open({"1", "2:firmware=SECOND READER 20", "5:baud=19200", "16:fault=silent", "17:fault=drop"});
@@ -188,7 +188,7 @@ TEST_F(SimThroughLinkTest, NewerLineKeepsTheLinkAndNoFileIsReplaced)
     EXPECT_TRUE(std::filesystem::is_regular_file(linkPath()));
 }
 
-// A Tolvane reader's answer is confirmed by the link's lone ACK after it, which the line hands to that reader.
+// A Tolvane answer is confirmed by the link's lone ACK, which the line hands to that reader and logs.
 TEST_F(SimThroughLinkTest, TolvaneAnswerIsConfirmedByTheLinksAck)
 {
     open({"7:model=tolvane,transactions=10000000042"});
@@ -198,7 +198,6 @@ TEST_F(SimThroughLinkTest, TolvaneAnswerIsConfirmedByTheLinksAck)
         link().Tolvane(7, "P", "", esito, answer);
         EXPECT_EQ(shown(esito, ByteText::hex(answer)), expected);
     }
-    // The log names each frame as the host's trace does, then the reader's reading of it.
     const std::string log = logged();
     EXPECT_NE(log.find("RX 9600 [04 04 37 05] command Tolvane address 7 poll; reader 7 P: GetTransazione\n"),
               std::string::npos);

@@ -56,9 +56,8 @@ TEST(FaultTest, WhatEachFaultMakesOfAnAnswer)
     }
 }
 
-// Readings: a 2 s repeat, a 50 ms quiet gap. Each step: time, pending reading, last frame heard (ms); whether the
-// reading goes out, when it is next due (-1: never). Paced bytes wait for the line; the queue refuses whole what
-// would pass 4 KB.
+// Readings repeat every 2 s until confirmed, 50 ms after the last frame heard; paced bytes wait for the line and the
+// queue refuses whole what would pass 4 KB.
 TEST(LineScheduleTest, ReadingsRepeatUntilConfirmedOutsideExchangesAndBytesArePacedWithin4KB)
 {
     const auto at = [](long ms) { return ReadingSchedule::Clock::time_point{} + std::chrono::milliseconds(ms); };
@@ -113,7 +112,7 @@ std::string frame(int16_t term, const char* type, const std::string& data)
     return Frame::of(term, type, data).encode();
 }
 
-// The shared streams, whole and split at every byte, give the frames the table says.
+// The shared streams, whole and split at every byte.
 TEST(FrameSplitterTest, SharedStreamsGiveTheSameFramesHoweverSplit)
 {
     for (const lettore::test::LineStream& row : lettore::test::lineStreams) {
@@ -129,7 +128,7 @@ TEST(FrameSplitterTest, SharedStreamsGiveTheSameFramesHoweverSplit)
     }
 }
 
-// One byte over 1 KB, or cut off by an STX, a frame is dropped whole and counted once.
+// A frame one byte over 1 KB, or one cut off by an STX, is dropped whole and counted once.
 TEST(FrameSplitterTest, LongestFrameIsOneKilobyte)
 {
     const std::string longest = frame(1, "S", std::string(1024 - 5, '9'));
@@ -142,7 +141,7 @@ TEST(FrameSplitterTest, LongestFrameIsOneKilobyte)
     EXPECT_EQ(splitter.takeDropped(), 0u);
 }
 
-// A request as "kind address [data]", " bad check" after one whose check character fails; "-" for none.
+// A request as "kind address [data]" (" bad check" when its check fails); "-" for none.
 std::string shown(const std::optional<Request>& r)
 {
     if (!r)
@@ -152,9 +151,7 @@ std::string shown(const std::optional<Request>& r)
            + (r->bccOk ? "" : " bad check");
 }
 
-// A reader of each model takes a frame for its own only at its address, set or poll form, or as the model's
-// broadcast; a reader at the broadcast address takes bytes that are also its own as its own. It answers in its
-// model's layout (a Tolvane poll asks for the oldest transaction); a broadcast gets no answer.
+// Each model takes its own address's set and poll forms and its broadcast, and answers in its own layout.
 TEST(RequestTest, EachModelHearsItsOwnFramesAndAnswersInItsLayout)
 {
     const std::tuple<const char*, const char*, const char*, const char*> rows[] = {
@@ -204,7 +201,7 @@ ReaderSettings settings(int address = 7)
         + ":serials=0000000011+0000000012+0000000013,transactions=10000000001+000000000020000000003,card=CARD000001");
 }
 
-// Hands `reader` each request in turn and checks the answer where one is given.
+// Hands `reader` each request in turn, checking the answers given.
 void play(VirtualReader& reader, const std::vector<std::pair<Request, std::optional<std::string>>>& steps)
 {
     for (std::size_t i = 0; i < steps.size(); ++i)
@@ -212,9 +209,7 @@ void play(VirtualReader& reader, const std::vector<std::pair<Request, std::optio
             EXPECT_EQ(answer, *steps[i].second) << "step " << i;
 }
 
-// Refused: a 14-character setup, baud code 6, a bad address character, an output test with a
-// letter, a 9-character code, a clear with a code, a set address to one reader, unknown commands.
-// Adding to a full list answers 2, a present code 1 even then; a deleted code makes room.
+// Malformed commands get a NAK; a full white list answers 2 to a new code, 1 to a present one.
 TEST(VirtualReaderTest, RefusesMalformedCommandsAndKeepsAWhiteList)
 {
     for (const Request& request : {set("100010050100021"), set("2056"), set("2@54"), set("301000500A"),
@@ -232,8 +227,7 @@ TEST(VirtualReaderTest, RefusesMalformedCommandsAndKeepsAWhiteList)
                   {set("41CCCCCCCCCC"), from(7, "0")}});
 }
 
-// A transaction leaves only on an ACK that follows it; a second ACK removes nothing more.
-// The current serial number advances only on an ACK after "next"; none after the last.
+// A transaction leaves, and the serial number moves on after "next", only on the ACK that follows.
 TEST(VirtualReaderTest, TransactionsAndSerialNumbersMoveOnOnlyWhenAcknowledged)
 {
     VirtualReader reader(settings());
@@ -261,8 +255,7 @@ TEST(VirtualReaderTest, TransactionsAndSerialNumbersMoveOnOnlyWhenAcknowledged)
                   {poll("5"), from(7, "0000000013")}});
 }
 
-// Set commands come silently by broadcast; setting the address by card moves only the card's
-// holder, and a shorter code is not the card's.
+// Broadcast set commands are carried out silently; an address set by card moves only its holder.
 TEST(VirtualReaderTest, BroadcastCarriesOutSetCommandsSilently)
 {
     VirtualReader reader(settings());
@@ -303,7 +296,7 @@ TEST(VirtualReaderTest, MultimasterReadingsAndTransactions)
     play(plain, {{poll("3", 5), from(5, "00000000042")}, {poll(Ack, 5), {}}, {poll("3", 5), from(5, "00000000043")}});
 }
 
-// A reader's settings show in its state; bad text is refused; every option is documented.
+// A reader's settings show in its state; bad text is refused; every option is documented and accepted.
 TEST(SimOptionsTest, SettingsShowInTheStateBadTextIsRefusedAndEveryOptionIsDocumented)
 {
     VirtualReader reader(
@@ -331,26 +324,25 @@ TEST(SimOptionsTest, SettingsShowInTheStateBadTextIsRefusedAndEveryOptionIsDocum
                                                                   {"--loud"},
                                                                   {"--pace", "--pace"}})
         EXPECT_THROW(SimOptions::parse(args), std::invalid_argument) << args[0];
-    // Every option is in the help text and accepted as written there.
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{{"--pace"},
-                                                                                           {"--multimaster"},
-                                                                                           {"--help"},
-                                                                                           {"--link", "COM9"},
-                                                                                           {"--log", "-"},
-                                                                                           {"--reader", "3"},
-                                                                                           {"--late-ms", "1"},
-                                                                                           {"--split-pause-ms", "1"},
-                                                                                           {"--present-every", "2"},
-                                                                                           {"--codes", "0000000001"}}) {
+    const std::vector<std::vector<std::string>> everyOption = {{"--pace"},
+                                                               {"--multimaster"},
+                                                               {"--help"},
+                                                               {"--link", "COM9"},
+                                                               {"--log", "-"},
+                                                               {"--reader", "3"},
+                                                               {"--late-ms", "1"},
+                                                               {"--split-pause-ms", "1"},
+                                                               {"--present-every", "2"},
+                                                               {"--codes", "0000000001"}};
+    for (const std::vector<std::string>& arguments : everyOption) {
         EXPECT_NE(SimOptions::helpText().find(arguments[0] + " "), std::string::npos) << arguments[0];
         EXPECT_NO_THROW(SimOptions::parse(arguments)) << arguments[0];
     }
     EXPECT_EQ(SimOptions::parse({"--reader", "1", "--reader", "2"}).readers.size(), 2u);
 }
 
-// Standard input in lines of at most 4 KB, whatever pieces they come in: a longer one is refused as soon as it
-// passes that and the rest of it dropped; 1 MiB without a line end gives the input up. "C:" a command, "T" a
-// refusal, "G" the input given up; then what the end of the input gives.
+// Standard input in lines of at most 4 KB however split: a longer one is refused ("T") and dropped up to its end;
+// 1 MiB without a line end gives the input up ("G").
 TEST(CommandInputTest, LinesAreBoundedWhateverComes)
 {
     const std::string longest(CommandInput::MaxLineBytes, 'x');
@@ -381,8 +373,7 @@ TEST(CommandInputTest, LinesAreBoundedWhateverComes)
     }
 }
 
-// A command for a reader that is not on the line is refused and told; a log that cannot be written is told once,
-// then left alone.
+// A command for a reader not on the line is refused and told; an unwritable log is told once.
 TEST(VirtualLineTest, RefusalsAndLogFailuresAreTold)
 {
     std::ostream failingLog(nullptr);
