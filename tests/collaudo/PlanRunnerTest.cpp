@@ -61,12 +61,10 @@ protected:
     void open(const std::string& reader, LineSettings settings = {})
     {
         m_lettori.reset();
+        m_line.reset();
         settings.faultTiming.splitPause = std::chrono::milliseconds(80);
         m_bus = std::make_unique<test::ReaderBusLine>(std::vector{ReaderSettings::parse(reader)}, settings, m_manual);
-        m_clock = &m_manual;
-        m_pause = [this](uint32_t ms) { m_bus->pass(ms); };
-        m_command = [this](const std::string& command) { m_bus->apply(command); };
-        connect(m_bus->opener());
+        connect(m_bus->opener(), m_manual);
     }
     // A new run with one reader on a pseudo-terminal.
     void openOnPty(const std::string& reader)
@@ -75,14 +73,12 @@ protected:
         m_line = std::make_unique<VirtualLine>(std::vector{ReaderSettings::parse(reader)}, LineSettings{});
         m_line->linkAs(m_folder.path().toStdString() + "/COM9");
         m_line->start();
-        m_clock = &m_fast;
-        m_pause = [](uint32_t ms) { test::processEventsUntil([] { return false; }, static_cast<int>(ms / Factor)); };
-        m_command = [this](const std::string& command) { m_line->submit(LineCommand::parse(command)); };
-        connect(portOpener(PortNaming(m_folder.path().toStdString())));
+        connect(portOpener(PortNaming(m_folder.path().toStdString())), m_fast);
     }
     // The link on `opener`'s COM9 at 9600 baud, waiting 1 s for an answer and 1.5 s for quiet.
-    void connect(const PortOpener& opener)
+    void connect(const PortOpener& opener, Clock& clock)
     {
+        m_clock = &clock;
         m_told.clear();
         m_stop = m_abandon = false;
         m_lettori = std::make_unique<clsLettori>(PortTap::tapping(opener, &m_feed), *m_clock, processQtEvents);
@@ -98,7 +94,12 @@ protected:
     {
         PlanRunner::Hooks hooks{
             *m_clock,
-            m_pause,
+            [this](uint32_t ms) {
+                if (m_line)
+                    test::processEventsUntil([] { return false; }, static_cast<int>(ms / Factor));
+                else
+                    m_bus->pass(ms);
+            },
             [this] { return m_stop; },
             [this] { return m_abandon; },
             [this](const std::string& text) {
@@ -115,8 +116,12 @@ protected:
     void atPrompt(const std::string& command)
     {
         m_onTell = [this, command] {
-            if (m_told.back().starts_with("presentare"))
-                m_command(command);
+            if (!m_told.back().starts_with("presentare"))
+                return;
+            if (m_line)
+                m_line->submit(LineCommand::parse(command));
+            else
+                m_bus->apply(command);
         };
     }
     std::string ask(const std::string& name, ReaderCommand::Arguments args = {})
@@ -141,8 +146,6 @@ protected:
     test::ManualClock m_manual;
     FastClock m_fast;
     Clock* m_clock = &m_manual;
-    std::function<void(uint32_t)> m_pause;
-    std::function<void(const std::string&)> m_command;
     TrafficCapture m_capture;
     TrafficFeed m_feed{[this](std::vector<TrafficRow>&& rows) { m_capture.offer(rows); }};
     std::unique_ptr<test::ReaderBusLine> m_bus;

@@ -28,7 +28,6 @@ public:
     {
         return [this](const std::string&) { return std::make_unique<Channel>(*this); };
     }
-    Bus& bus() { return m_bus; }
     void apply(const std::string& command) { m_bus.apply(sim::LineCommand::parse(command), at()); }
     std::string logged() const { return m_log.str(); }
 

@@ -37,19 +37,12 @@ std::string frame(int16_t term, const char* type, const std::string& data)
 std::string failed(int16_t esito) { return "esito " + std::to_string(esito); }
 std::string shown(int16_t esito, const std::string& out) { return esito == Esito::Accepted ? out : failed(esito); }
 
-// Four times as fast as the system's clock: the link's 5 s time-out passes in 1.25 s.
-struct FastClock : Clock {
-    uint32_t nowMs() override { return steady.nowMs() * 4; }
-    SteadyClock steady;
-};
-
 class SimThroughLinkTest : public testing::Test, public LinkEvents {
 protected:
     // The link at 9600 baud on a bus in this process with `readers`.
     void open(const Strings& readers, const LineSettings& settings = {})
     {
         m_bus = std::make_unique<test::ReaderBusLine>(parsed(readers), settings, m_manual);
-        m_pause = [this](uint32_t ms) { m_bus->pass(ms); };
         connect(m_bus->opener(), m_manual);
     }
     // The link at 9600 baud through COM9 on a pseudo-terminal with `readers`.
@@ -58,8 +51,7 @@ protected:
         m_line = std::make_unique<VirtualLine>(parsed(readers), settings);
         m_line->linkAs(linkPath());
         m_line->start();
-        m_pause = [](uint32_t ms) { test::processEventsUntil([] { return false; }, static_cast<int>(ms)); };
-        connect(portOpener(PortNaming(m_folder.path().toStdString())), m_fast);
+        connect(portOpener(PortNaming(m_folder.path().toStdString())), m_steady);
     }
     static std::vector<ReaderSettings> parsed(const Strings& readers)
     {
@@ -94,15 +86,14 @@ protected:
         m_heard.clear();
         link().OnComm_Attivato();
         EXPECT_EQ(link().InviaComando(bytes), Esito::Accepted);
-        m_pause(300);
+        m_bus->pass(300);
         link().OnComm_Disattivato();
         return m_heard;
     }
 
     QTemporaryDir m_folder;
     test::ManualClock m_manual;
-    FastClock m_fast;
-    std::function<void(uint32_t)> m_pause;
+    SteadyClock m_steady;
     Strings m_heard;
     std::unique_ptr<test::ReaderBusLine> m_bus;
     std::unique_ptr<VirtualLine> m_line;
