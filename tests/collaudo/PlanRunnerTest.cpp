@@ -274,7 +274,7 @@ TEST_F(PlanRunnerTest, RateStepThatFailsBringsTheReaderHome)
     plan.maxLatencyMs = 100;
     const ReaderRecord record = run(plan, {.term = 1, .alone = true});
     const StepResult& rate = record.steps.front();
-    EXPECT_EQ(rate.verdict, Verdict::Failed);
+    ASSERT_EQ(rate.verdict, Verdict::Failed);
     ASSERT_EQ(record.undos.size(), 1u);
     EXPECT_EQ(record.undos.front().outcome, UndoResult::Outcome::Done) << record.undos.front().note;
     EXPECT_EQ(record.undos.front().exchanges.front().rate, "19200");
