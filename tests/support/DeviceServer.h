@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include <string>
@@ -38,18 +37,18 @@ public:
 
     QString address() const { return QString("rfc2217://127.0.0.1:%1").arg(m_port); }
 
-    // True once it takes connections, within 5 s.
+    // True once it listens, within 5 s. Seen in the kernel's socket table: a probe connection would make it open the
+    // device, which it may still hold when another program opens the line.
     bool start()
     {
         m_process.start("/usr/sbin/ser2net",
                         {"-n", "-c", m_folder.filePath("ser2net.yaml"), "-P", m_folder.filePath("ser2net.pid")});
-        const QDeadlineTimer deadline(5000);
-        while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
-            QTcpSocket socket;
-            socket.connectToHost(QHostAddress::LocalHost, m_port);
-            if (socket.waitForConnected(200))
+        const QByteArray listening
+            = QString(" 0100007F:%1 00000000:0000 0A ").arg(m_port, 4, 16, QChar('0')).toUpper().toUtf8();
+        for (const QDeadlineTimer deadline(5000); !deadline.hasExpired() && !m_process.waitForFinished(20);) {
+            QFile sockets("/proc/net/tcp");
+            if (sockets.open(QIODevice::ReadOnly) && sockets.readAll().contains(listening))
                 return true;
-            m_process.waitForFinished(20);
         }
         return false;
     }
