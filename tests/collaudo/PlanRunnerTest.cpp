@@ -1,11 +1,13 @@
-// A plan run by the real link, port and tap against the virtual reader on a pseudo-terminal, its clock four
-// times as fast as the system's: verdicts, identity, and every change put back however the run ends.
+// A plan run by the real link and tap against a virtual reader: on a bus in this process with the clock driven, and
+// on a pseudo-terminal, its clock four times as fast as the system's, where the line drops and comes back. Verdicts,
+// identity, and every change put back however the run ends.
 #include "PlanRunner.h"
 #include "Esito.h"
 #include "PlanFile.h"
 #include "PortOpening.h"
 #include "PtyLine.h"
 #include "QtPort.h"
+#include "ReaderBusLine.h"
 #include "TrafficCapture.h"
 #include "TrafficFeed.h"
 #include "VirtualLine.h"
@@ -55,20 +57,31 @@ PlanStep command(const std::string& id, const std::string& name, ReaderCommand::
 
 class PlanRunnerTest : public testing::Test {
 protected:
-    // A new run with one reader on the line, the link at 9600 baud waiting 1 s (250 ms here) for an answer and
-    // 1.5 s for quiet.
+    // A new run with one reader on a bus in this process.
     void open(const std::string& reader, LineSettings settings = {})
     {
         m_lettori.reset();
         m_line.reset();
-        m_told.clear();
-        m_stop = m_abandon = false;
-        settings.faultTiming = {std::chrono::milliseconds(450), std::chrono::milliseconds(20)};
-        m_line = std::make_unique<VirtualLine>(std::vector{ReaderSettings::parse(reader)}, settings);
+        settings.faultTiming.splitPause = std::chrono::milliseconds(80);
+        m_bus = std::make_unique<test::ReaderBusLine>(std::vector{ReaderSettings::parse(reader)}, settings, m_manual);
+        connect(m_bus->opener(), m_manual);
+    }
+    // A new run with one reader on a pseudo-terminal.
+    void openOnPty(const std::string& reader)
+    {
+        m_lettori.reset();
+        m_line = std::make_unique<VirtualLine>(std::vector{ReaderSettings::parse(reader)}, LineSettings{});
         m_line->linkAs(m_folder.path().toStdString() + "/COM9");
         m_line->start();
-        m_lettori = std::make_unique<clsLettori>(
-            PortTap::tapping(portOpener(PortNaming(m_folder.path().toStdString())), &m_feed), m_clock, processQtEvents);
+        connect(portOpener(PortNaming(m_folder.path().toStdString())), m_fast);
+    }
+    // The link on `opener`'s COM9 at 9600 baud, waiting 1 s for an answer and 1.5 s for quiet.
+    void connect(const PortOpener& opener, Clock& clock)
+    {
+        m_clock = &clock;
+        m_told.clear();
+        m_stop = m_abandon = false;
+        m_lettori = std::make_unique<clsLettori>(PortTap::tapping(opener, &m_feed), *m_clock, processQtEvents);
         link().subscribe(&m_feed);
         link().setCommPort(9);
         link().setCommSettings("9600,N,8,1");
@@ -80,8 +93,13 @@ protected:
     ReaderRecord run(const TestPlan& plan, PlanRunner::Options options = {.term = 1})
     {
         PlanRunner::Hooks hooks{
-            m_clock,
-            [](uint32_t ms) { test::processEventsUntil([] { return false; }, static_cast<int>(ms / Factor)); },
+            *m_clock,
+            [this](uint32_t ms) {
+                if (m_line)
+                    test::processEventsUntil([] { return false; }, static_cast<int>(ms / Factor));
+                else
+                    m_bus->pass(ms);
+            },
             [this] { return m_stop; },
             [this] { return m_abandon; },
             [this](const std::string& text) {
@@ -98,8 +116,12 @@ protected:
     void atPrompt(const std::string& command)
     {
         m_onTell = [this, command] {
-            if (m_told.back().starts_with("presentare"))
+            if (!m_told.back().starts_with("presentare"))
+                return;
+            if (m_line)
                 m_line->submit(LineCommand::parse(command));
+            else
+                m_bus->apply(command);
         };
     }
     std::string ask(const std::string& name, ReaderCommand::Arguments args = {})
@@ -121,9 +143,12 @@ protected:
     }
 
     QTemporaryDir m_folder;
-    FastClock m_clock;
+    test::ManualClock m_manual;
+    FastClock m_fast;
+    Clock* m_clock = &m_manual;
     TrafficCapture m_capture;
     TrafficFeed m_feed{[this](std::vector<TrafficRow>&& rows) { m_capture.offer(rows); }};
+    std::unique_ptr<test::ReaderBusLine> m_bus;
     std::unique_ptr<VirtualLine> m_line;
     std::unique_ptr<clsLettori> m_lettori;
     bool m_stop = false;
@@ -228,7 +253,7 @@ TEST_F(PlanRunnerTest, StopPutsTheReaderBackUnlessAbandoned)
 TEST_F(PlanRunnerTest, LineDropIsWaitedForThenTheReaderPutBack)
 {
     for (const char* drop : {"drop 300", "drop"}) {
-        open("1");
+        openOnPty("1");
         atPrompt(drop);
         const ReaderRecord record = run(changesThenBadge(), {.term = 1, .badge = true});
         EXPECT_TRUE(record.lineDropped);
@@ -249,7 +274,7 @@ TEST_F(PlanRunnerTest, RateStepThatFailsBringsTheReaderHome)
     plan.maxLatencyMs = 100;
     const ReaderRecord record = run(plan, {.term = 1, .alone = true});
     const StepResult& rate = record.steps.front();
-    EXPECT_EQ(rate.verdict, Verdict::Failed);
+    ASSERT_EQ(rate.verdict, Verdict::Failed);
     ASSERT_EQ(record.undos.size(), 1u);
     EXPECT_EQ(record.undos.front().outcome, UndoResult::Outcome::Done) << record.undos.front().note;
     EXPECT_EQ(record.undos.front().exchanges.front().rate, "19200");

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ReaderSettings.h"
-#include "VirtualLine.h"
+#include "ReaderBus.h"
 
 #include <string>
 #include <vector>

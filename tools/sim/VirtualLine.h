@@ -1,22 +1,16 @@
 #pragma once
 
-#include "Fault.h"
-#include "FrameSplitter.h"
 #include "LineCommand.h"
 #include "PseudoTerminal.h"
+#include "ReaderBus.h"
 #include "ReaderSettings.h"
-#include "ReadingSchedule.h"
-#include "TrafficLog.h"
-#include "Transmitter.h"
-#include "VirtualReader.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstdint>
+#include <cstddef>
 #include <functional>
 #include <mutex>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -24,31 +18,16 @@
 
 namespace lettore::sim {
 
-// How the line as a whole behaves.
-struct LineSettings {
-    bool pace = false;  // bytes take their real time at the line's rate
-    bool multimaster = false;  // readers send badge readings on their own
-    // Every so many seconds a badge from presentCodes is held to the next
-    // reader in turn; 0: never.
-    int presentEverySeconds = 0;
-    std::vector<std::string> presentCodes{"0000000001", "0000000002", "0000000003"};
-    FaultTiming faultTiming;
-    std::chrono::milliseconds readingRepeat{2000};  // unconfirmed readings are sent again
-    // A reading waits this long after the last frame heard, so that it does
-    // not land between a request and its answer.
-    std::chrono::milliseconds readingQuiet{50};
-};
-
-// An RS-485 line of emulated readers behind a pseudo-terminal. Frames the
-// host writes to the slave side are cut out of the byte stream and reach
-// every reader whose address they carry (all of them for a broadcast), but
-// only a reader whose rate equals the rate the host has set on the line
-// hears one. Answers, readings and faults go back through a Transmitter.
+// An RS-485 line of emulated readers behind a pseudo-terminal: a ReaderBus
+// hears what the host writes to the slave side, at the rate the host has set
+// on the line, and what it sends goes out on the master side when due. The
+// pseudo-terminal closes when the bus drops the line and is opened anew when
+// the bus wants it back.
 //
 // The loop runs in the caller's thread (run) or its own (start); stop and
 // submit may be called from any thread, stop also from a signal handler.
 // Whatever the host and the program's input send, what the line holds stays
-// bounded: see FrameSplitter, Transmitter and MaxWaitingCommands.
+// bounded: see ReaderBus and MaxWaitingCommands.
 class VirtualLine {
 public:
     using Clock = std::chrono::steady_clock;
@@ -86,60 +65,25 @@ public:
 
     // Where the "state" command writes; null: nowhere. Set it before the
     // loop runs.
-    void reportTo(std::ostream* out) { m_report = out; }
+    void reportTo(std::ostream* out) { m_bus.reportTo(out); }
     // Told, in a sentence, what the line refuses or cannot do: a command
     // for a reader that is not on the line, a log that cannot be written.
     // Set it before the loop runs.
-    void tellProblemsTo(const std::function<void(const std::string&)>& tell);
+    void tellProblemsTo(const std::function<void(const std::string&)>& tell) { m_bus.tellProblemsTo(tell); }
 
 private:
-    struct Slot {
-        Slot(const ReaderSettings& settings, const LineSettings& line)
-            : reader(settings), fault(settings.fault), readings(line.readingRepeat, line.readingQuiet)
-        { }
-
-        VirtualReader reader;
-        Fault fault = Fault::None;
-        ReadingSchedule readings;
-        bool awaitsAck = false;  // its last answer was a Tolvane frame
-    };
-
     void waitForWork(Clock::time_point now);
     void readLine();
-    void handleFrame(const std::string& frame);
-    // A lone byte from the host: an ACK confirms the Tolvane answer that
-    // waits for it.
-    void acknowledge(const std::string& byte, int lineBaud);
-    void answer(Slot& slot, const std::string& bytes, int baudRate, std::size_t heardBytes);
-    // Whether `bytes` fit in the transmitter's queue; when not, the log
-    // says they are dropped.
-    bool roomFor(const std::string& bytes);
-    void sendReadings(Clock::time_point now);
-    void presentOnSchedule(Clock::time_point now);
     void writeDue(Clock::time_point now);
     void runCommands();
     // No more commands are taken; a submit() waiting for room returns.
     void endCommands();
-    void execute(const LineCommand& command);
-    void dropLine(const std::string& why, int backAfterMs = -1);
+    // Closes the pseudo-terminal once the bus has dropped the line.
+    void followBus();
     void comeBackIfDue(Clock::time_point now);
-    Slot* slotAt(int address);
-    Clock::duration byteTime(int baudRate) const;
-    void logChanges(const VirtualReader& reader, int oldAddress, int oldBaud, const std::string& oldOutputs);
 
     PseudoTerminal m_pty;
-    LineSettings m_settings;
-    TrafficLog m_log;
-    std::ostream* m_report = nullptr;
-    std::vector<Slot> m_slots;
-    FrameSplitter m_splitter;
-    Transmitter m_transmitter;
-    Clock::time_point m_lastHeard{};
-    std::optional<Clock::time_point> m_nextPresent;
-    std::size_t m_presented = 0;
-    std::optional<Clock::time_point> m_comeBack;  // a dropped line is offered again
-
-    std::function<void(const std::string&)> m_tellProblem;
+    ReaderBus m_bus;
 
     int m_wakeFd = -1;
     int m_stopFd = -1;

@@ -1,10 +1,13 @@
-// The virtual reader on a pseudo-terminal driven by the real link, port and command set.
+// Virtual readers driven by the real link and command set: on a bus in this process with the clock driven, and on a
+// pseudo-terminal through the real port, for what only it shows (the rate set by termios, a line that drops, pacing
+// in real time, the link to the device).
 #include "ByteText.h"
 #include "Esito.h"
 #include "Frame.h"
 #include "PortOpening.h"
 #include "PtyLine.h"
 #include "QtPort.h"
+#include "ReaderBusLine.h"
 #include "VirtualLine.h"
 #include "clsLettori.h"
 
@@ -16,7 +19,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <termios.h>
 #include <unistd.h>
 
@@ -35,24 +37,31 @@ std::string frame(int16_t term, const char* type, const std::string& data)
 std::string failed(int16_t esito) { return "esito " + std::to_string(esito); }
 std::string shown(int16_t esito, const std::string& out) { return esito == Esito::Accepted ? out : failed(esito); }
 
-// Four times as fast as the system's clock: the link's 5 s time-out passes in 1.25 s.
-struct FastClock : Clock {
-    uint32_t nowMs() override { return steady.nowMs() * 4; }
-    SteadyClock steady;
-};
-
 class SimThroughLinkTest : public testing::Test, public LinkEvents {
 protected:
-    // The line with `readers`, and the link on it through COM9 at 9600 baud.
+    // The link at 9600 baud on a bus in this process with `readers`.
     void open(const Strings& readers, const LineSettings& settings = {})
     {
-        std::vector<ReaderSettings> parsed(readers.size());
-        std::transform(readers.begin(), readers.end(), parsed.begin(), ReaderSettings::parse);
-        m_line = std::make_unique<VirtualLine>(parsed, settings, &m_log);
+        m_bus = std::make_unique<test::ReaderBusLine>(parsed(readers), settings, m_manual);
+        connect(m_bus->opener(), m_manual);
+    }
+    // The link at 9600 baud through COM9 on a pseudo-terminal with `readers`.
+    void openOnPty(const Strings& readers, const LineSettings& settings = {})
+    {
+        m_line = std::make_unique<VirtualLine>(parsed(readers), settings);
         m_line->linkAs(linkPath());
         m_line->start();
-        m_lettori = std::make_unique<clsLettori>(portOpener(PortNaming(m_folder.path().toStdString())), m_clock,
-                                                 processQtEvents);
+        connect(portOpener(PortNaming(m_folder.path().toStdString())), m_steady);
+    }
+    static std::vector<ReaderSettings> parsed(const Strings& readers)
+    {
+        std::vector<ReaderSettings> out(readers.size());
+        std::transform(readers.begin(), readers.end(), out.begin(), ReaderSettings::parse);
+        return out;
+    }
+    void connect(const PortOpener& opener, Clock& clock)
+    {
+        m_lettori = std::make_unique<clsLettori>(opener, clock, processQtEvents);
         link().subscribe(this);
         link().setCommPort(9);
         link().setCommSettings("9600,N,8,1");
@@ -77,37 +86,35 @@ protected:
         m_heard.clear();
         link().OnComm_Attivato();
         EXPECT_EQ(link().InviaComando(bytes), Esito::Accepted);
-        test::processEventsUntil([] { return false; }, 300);
+        m_bus->pass(300);
         link().OnComm_Disattivato();
         return m_heard;
     }
-    std::string logged()
-    {
-        m_line.reset();  // its thread writes the log
-        return m_log.str();
-    }
 
     QTemporaryDir m_folder;
-    FastClock m_clock;
-    std::ostringstream m_log;
+    test::ManualClock m_manual;
+    SteadyClock m_steady;
     Strings m_heard;
+    std::unique_ptr<test::ReaderBusLine> m_bus;
     std::unique_ptr<VirtualLine> m_line;
     std::unique_ptr<clsLettori> m_lettori;
 };
 
-// Only frames at a reader's address and rate are answered, a broadcast silently, a bad check with a NAK; a reader's
-// fault is its own, and a dropped line fails the exchange.
-TEST_F(SimThroughLinkTest, AddressRateAndALineDropped)
+// Only frames at a reader's address and rate are answered, a broadcast silently, a bad check or a refusing reader
+// with a NAK; a reader's fault is its own.
+TEST_F(SimThroughLinkTest, AddressRateAndFaults)
 {
-    open({"1", "2:firmware=SECOND READER 20", "5:baud=19200", "16:fault=silent", "17:fault=drop"});
+    open({"1", "2:firmware=SECOND READER 20", "5:baud=19200", "16:fault=silent", "18:fault=nak"});
     EXPECT_EQ(firmware(2), "SECOND READER 20");
     std::string bad = frame(1, "S", "420000000042");
     bad.back() = static_cast<char>(bad.back() ^ 0x01);
+    const Strings nak{std::string(1, Frame::NAK)};
     for (const auto& [bytes, heard] :
          std::vector<std::pair<std::string, Strings>>{{frame(3, "P", "2"), {}},
                                                       {frame(5, "P", "2"), {}},
                                                       {frame(256, "S", "410000000042"), {}},
-                                                      {bad, {std::string(1, Frame::NAK)}}})
+                                                      {bad, nak},
+                                                      {frame(18, "S", "410000000042"), nak}})
         EXPECT_EQ(heardAfter(bytes), heard);
     EXPECT_EQ(exists(1, "0000000042") + exists(2, "0000000042"), "11");
     link().setCommSettings("19200,N,8,1");
@@ -115,7 +122,6 @@ TEST_F(SimThroughLinkTest, AddressRateAndALineDropped)
     EXPECT_EQ(exists(5, "0000000042"), "0");
     link().setCommSettings("9600,N,8,1");
     EXPECT_EQ(firmware(16) + ", " + firmware(1), failed(Esito::TimedOut) + ", " + Firmware);
-    EXPECT_EQ(firmware(17), failed(Esito::PortFailed));
 }
 
 // Badges presented on schedule go to each multimaster reader in turn.
@@ -123,39 +129,65 @@ TEST_F(SimThroughLinkTest, BadgesPresentedOnScheduleGoToEachReaderInTurn)
 {
     open({"5", "6"}, {.multimaster = true, .presentEverySeconds = 1, .presentCodes = {"0000000007"}});
     link().OnComm_Attivato();
-    ASSERT_TRUE(test::processEventsUntil([&] { return m_heard.size() == 2; }, 2500));
+    m_bus->pass(2500);
     EXPECT_EQ(m_heard, (Strings{frame(5, "P", "00000000007"), frame(6, "P", "00000000007")}));
 }
 
-// Paced, an answer takes the line's byte time; what overflows 4 KB is dropped and logged.
-TEST_F(SimThroughLinkTest, PacedLineTakesItsTimeAndDropsWhatItCannotHold)
+// What overflows the 4 KB output queue, and a frame without an end, are dropped and logged.
+TEST_F(SimThroughLinkTest, WhatTheLineCannotHoldIsDropped)
 {
     open({"1:baud=1200"}, {.pace = true});
+    link().setCommSettings("1200,N,8,1");
+    EXPECT_EQ(link().InviaComando(std::string(1, Frame::STX) + std::string(100'000, 'A')), Esito::Accepted);
+    EXPECT_EQ(firmware(1), Firmware);
+    std::string burst;
+    for (int i = 0; i < 400; ++i)
+        burst += frame(1, "P", "2");
+    EXPECT_EQ(link().InviaComando(burst), Esito::Accepted);
+    for (const char* line :
+         {"21 bytes dropped: 4095 bytes already wait to go out", "1023 bytes dropped: no frame end within 1024 bytes"})
+        EXPECT_NE(m_bus->logged().find(line), std::string::npos) << line;
+}
+
+// A Tolvane answer is confirmed by the link's lone ACK, which the line hands to that reader and logs.
+TEST_F(SimThroughLinkTest, TolvaneAnswerIsConfirmedByTheLinksAck)
+{
+    open({"7:model=tolvane,transactions=10000000042"});
+    for (const char* expected : {"3C 37 31 30 30 30 30 30 30 30 30 34 32 30 30 3E", "3C 37 30 30 37 3E"}) {
+        int16_t esito = -1;
+        std::string answer;
+        link().Tolvane(7, "P", "", esito, answer);
+        EXPECT_EQ(shown(esito, ByteText::hex(answer)), expected);
+    }
+    EXPECT_NE(
+        m_bus->logged().find("RX 9600 [04 04 37 05] command Tolvane address 7 poll; reader 7 P: GetTransazione\n"),
+        std::string::npos);
+    EXPECT_NE(m_bus->logged().find("RX 9600 [06] ACK; reader 7: answer acknowledged\n"), std::string::npos);
+}
+
+// On the pseudo-terminal, a reader that drops the line fails the exchange as a port failure.
+TEST_F(SimThroughLinkTest, ADroppedLineFailsTheExchange)
+{
+    openOnPty({"17:fault=drop"});
+    EXPECT_EQ(firmware(17), failed(Esito::PortFailed));
+}
+
+// Paced, an answer takes the line's byte time.
+TEST_F(SimThroughLinkTest, PacedLineTakesItsTime)
+{
+    openOnPty({"1:baud=1200"}, {.pace = true});
     link().setCommSettings("1200,N,8,1");
     QElapsedTimer timer;
     timer.start();
     EXPECT_EQ(firmware(1), Firmware);
     // 6 request and 21 answer bytes of 10 bits at 1200 baud: 225 ms.
     EXPECT_TRUE(timer.elapsed() >= 215 && timer.elapsed() <= 450) << timer.elapsed();
-    EXPECT_EQ(link().InviaComando(std::string(1, Frame::STX) + std::string(100'000, 'A')), Esito::Accepted);
-    EXPECT_EQ(firmware(1), Firmware);
-    std::string burst;
-    for (int i = 0; i < 400; ++i)
-        burst += frame(1, "P", "2");
-    link().OnComm_Attivato();
-    EXPECT_EQ(link().InviaComando(burst), Esito::Accepted);
-    // The whole burst is read before the first answer has left.
-    ASSERT_TRUE(test::processEventsUntil([&] { return !m_heard.empty(); }, 3000));
-    const std::string log = logged();
-    for (const char* line :
-         {"21 bytes dropped: 4095 bytes already wait to go out", "1023 bytes dropped: no frame end within 1024 bytes"})
-        EXPECT_NE(log.find(line), std::string::npos) << line;
 }
 
 // A broadcast just before the close, on a device left at 9600, is heard at 19200.
 TEST_F(SimThroughLinkTest, LastFrameBeforeACloseIsHeardAtItsOwnRate)
 {
-    open({"1:baud=19200"});
+    openOnPty({"1:baud=19200"});
     link().setAttivo(false);
     link().setCommSettings("19200,N,8,1");
     int heard = 0;
@@ -186,22 +218,6 @@ TEST_F(SimThroughLinkTest, NewerLineKeepsTheLinkAndNoFileIsReplaced)
     std::ofstream(linkPath()) << "keep me";
     EXPECT_THROW(newer.linkAs(linkPath()), std::system_error);
     EXPECT_TRUE(std::filesystem::is_regular_file(linkPath()));
-}
-
-// A Tolvane answer is confirmed by the link's lone ACK, which the line hands to that reader and logs.
-TEST_F(SimThroughLinkTest, TolvaneAnswerIsConfirmedByTheLinksAck)
-{
-    open({"7:model=tolvane,transactions=10000000042"});
-    for (const char* expected : {"3C 37 31 30 30 30 30 30 30 30 30 34 32 30 30 3E", "3C 37 30 30 37 3E"}) {
-        int16_t esito = -1;
-        std::string answer;
-        link().Tolvane(7, "P", "", esito, answer);
-        EXPECT_EQ(shown(esito, ByteText::hex(answer)), expected);
-    }
-    const std::string log = logged();
-    EXPECT_NE(log.find("RX 9600 [04 04 37 05] command Tolvane address 7 poll; reader 7 P: GetTransazione\n"),
-              std::string::npos);
-    EXPECT_NE(log.find("RX 9600 [06] ACK; reader 7: answer acknowledged\n"), std::string::npos);
 }
 
 }  // namespace
