@@ -261,9 +261,10 @@ void printRun(const char* who, int codes, const Run& run)
 }
 
 // The monitor's pieces as one exchange uses them, each timed over `passes`
-// exchanges, with the monitor shown: the command and answer views (text
-// and hexadecimal), the lamps lit again while lit (as at full speed) and
-// switched (as after a pause), and a turn of the event loop that paints.
+// exchanges, with the monitor shown: the command and answer views asked for
+// (their boxes are written at the next turn), the lamps lit again while lit
+// (as at full speed) and switched (as after a pause), and a turn of the
+// event loop that writes the boxes and paints.
 void monitorPieces(int passes)
 {
     MonCom& monitor = MonCom::instance();
@@ -290,9 +291,9 @@ void monitorPieces(int passes)
         std::printf("  %-48s %7.1f us\n", what, timer.nsecsElapsed() / 1e3 / passes);
     };
     std::printf("monitor pieces, each call:\n");
-    time("command view (text and hex)", [&](int i) { monitor.setTextComando(frames[i % 2]); });
-    time("answer view, another answer (text, hex, last)", [&](int i) { monitor.setRisposta(answers[i % 2]); });
-    time("answer view, the same answer again", [&](int) { monitor.setRisposta(answers[0]); });
+    time("command view asked for", [&](int i) { monitor.setTextComando(frames[i % 2]); });
+    time("answer view asked for, another answer", [&](int i) { monitor.setRisposta(answers[i % 2]); });
+    time("answer view asked for, the same answer again", [&](int) { monitor.setRisposta(answers[0]); });
     time("transmit and receive lamps lit while lit", [&](int) {
         monitor.AttivaLed_TX();
         monitor.AttivaLed_RX();
@@ -301,7 +302,7 @@ void monitorPieces(int passes)
         monitor.AttivaLed_TO();
         monitor.AttivaLed_RX();
     });
-    time("command view and a turn that paints it", [&](int i) {
+    time("command view and a turn that writes and paints it", [&](int i) {
         monitor.setTextComando(frames[i % 2]);
         QApplication::processEvents();
     });

@@ -83,7 +83,7 @@ Measure insertRange(const Client& client, int codes, int baud, bool paced, bool 
     SimProcess sim(link, simArguments);
     std::optional<DeviceServer> server;
     if (throughServer) {
-        server.emplace(sim.device().toStdString(), DeviceServer::Kind::Rfc2217, "    chardelay: false\n");
+        server.emplace(sim.device().toStdString(), "    chardelay: false\n");
         if (!server->start())
             return {0, false};
     }

@@ -162,12 +162,16 @@ void ConsoleGate::busyChanged(bool busy)
     setLinkBusy(busy);
 }
 
+// While a command runs the status line names it whatever the link's state,
+// and the gate cannot become idle: the two changes of each of its exchanges
+// would only write the same line again.
 void ConsoleGate::setLinkBusy(bool busy)
 {
     if (busy == m_linkBusy)
         return;
     m_linkBusy = busy;
-    update();
+    if (!m_running)
+        update();
 }
 
 QString ConsoleGate::runningText(const QString& command) { return QStringLiteral("Comando in corso: %1").arg(command); }

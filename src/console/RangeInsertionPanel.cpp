@@ -38,22 +38,27 @@ void RangeInsertionPanel::Command11_Click()
         dialogs().message(BoundsRefused);
         return;
     }
-    QLineEdit* risposta = ui().TxtRisposta;
-    RangeInsertion::Step lastStep;
-    const auto progress = [this, risposta, &lastStep](const RangeInsertion::Step& step) {
-        lastStep = step;
-        risposta->setText(text(step.line()));
-        gate().setProgress(QStringLiteral("codice %1 di %2").arg(step.index).arg(step.count));
+    m_lastStep = {};
+    const auto progress = [this](const RangeInsertion::Step& step) {
+        m_lastStep = step;
+        m_progress.request();
     };
     const auto stopRequested = [this] { return gate().betweenExchanges(); };
     const RangeInsertion::Result result
         = RangeInsertion(link(), Terminale(), progress, stopRequested).run(*first, *last);
-    const QString reached = text(lastStep.code);
+    m_progress.flush();
+    const QString reached = text(m_lastStep.code);
     if (result.esito == Esito::PortFailed)
-        gate().setOutcome(StoppedByPort.arg(reached).arg(lastStep.index).arg(lastStep.count));
+        gate().setOutcome(StoppedByPort.arg(reached).arg(m_lastStep.index).arg(m_lastStep.count));
     else if (result.stopped)
         gate().setOutcome(result.sent == 0 ? StoppedBeforeFirst
-                                           : StoppedByUser.arg(reached).arg(lastStep.index).arg(lastStep.count));
+                                           : StoppedByUser.arg(reached).arg(m_lastStep.index).arg(m_lastStep.count));
+}
+
+void RangeInsertionPanel::showProgress()
+{
+    ui().TxtRisposta->setText(text(m_lastStep.line()));
+    gate().setProgress(QStringLiteral("codice %1 di %2").arg(m_lastStep.index).arg(m_lastStep.count));
 }
 
 }  // namespace lettore

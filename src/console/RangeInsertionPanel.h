@@ -1,13 +1,17 @@
 #pragma once
 
 #include "CommandPanel.h"
+#include "NextTurnUpdate.h"
+#include "RangeInsertion.h"
 
 namespace lettore {
 
 // "Inserisci Badge  Da - A": adds the numbered badge codes from TxtDa to
 // TxtA to the selected reader's white list, one exchange per code, showing
 // each code and its status character in TxtRisposta as it goes. The gate's
-// status line counts the codes, the window answers between two codes, and
+// status line counts the codes; both show the latest code at each turn of
+// the event loop, and the last one when the run ends, so no drawing comes
+// between an answer and the next code. The window answers between two codes, and
 // the user can stop the run: a wait under way ends at once, and the run
 // ends before the next code. A stop or a port failure ending the run is
 // told on the status line, with the last code sent.
@@ -33,6 +37,13 @@ public:
     // place and the range's size; or that none was sent.
     static const QString StoppedByUser;
     static const QString StoppedBeforeFirst;
+
+private:
+    void showProgress();
+
+    // The latest code of the run under way.
+    RangeInsertion::Step m_lastStep;
+    NextTurnUpdate m_progress{[this] { showProgress(); }, this};
 };
 
 }  // namespace lettore

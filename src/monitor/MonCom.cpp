@@ -25,6 +25,8 @@ const QColor RxLit(255, 0, 0);
 const QColor ToOff(0, 0, 128);
 const QColor ToLit(0, 255, 255);
 
+QString latin1(const std::string& bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
+
 QString hexView(const QString& text)
 {
     return QString::fromLatin1(lettore::ByteText::monitorHex(text.toLatin1().toStdString()));
@@ -145,16 +147,37 @@ void MonCom::AttivaLed_RX()
 
 void MonCom::AttivaLed_TO() { m_ui->Led_TO->setLit(true); }
 
+// The failure line is cleared at once: a failure reported after this
+// frame must stay shown when the boxes catch up.
 void MonCom::setTextComando(const std::string& bytes)
 {
     clearErrore();
-    showText(m_ui->TextComando, QString::fromLatin1(bytes.data(), qsizetype(bytes.size())));
+    m_pendingCommand = bytes;
+    m_views.request();
 }
 
 void MonCom::setRisposta(const std::string& bytes)
 {
     clearErrore();
-    showText(m_ui->Risposta, QString::fromLatin1(bytes.data(), qsizetype(bytes.size())));
+    m_pendingAnswer = bytes;
+    if (!bytes.empty())
+        m_pendingLastAnswer = bytes;
+    m_views.request();
+}
+
+// A burst that ended with an empty answer (a rejected frame) shows its last
+// non-empty answer first, so the last answer's box gets it, as it would have.
+void MonCom::showPendingViews()
+{
+    if (m_pendingCommand)
+        showText(m_ui->TextComando, latin1(*m_pendingCommand));
+    if (m_pendingLastAnswer && m_pendingAnswer != m_pendingLastAnswer)
+        showText(m_ui->Risposta, latin1(*m_pendingLastAnswer));
+    if (m_pendingAnswer)
+        showText(m_ui->Risposta, latin1(*m_pendingAnswer));
+    m_pendingCommand.reset();
+    m_pendingAnswer.reset();
+    m_pendingLastAnswer.reset();
 }
 
 void MonCom::MostraErrore(int16_t codice, const std::string& descrizione)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "NextTurnUpdate.h"
 #include "TrafficView.h"
 
 #include <QTimer>
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,7 +56,10 @@ public:
     void AttivaLed_TO() override;
 
     // The command sent and the answer received, as the line carried them:
-    // each byte becomes one character of the text box.
+    // each byte becomes one character of the text box. The boxes show them
+    // at the next turn of the event loop, so the next command goes out
+    // first; a burst of them is shown once, as it ends, exactly as if each
+    // had been shown in turn.
     void setTextComando(const std::string& bytes) override;
     void setRisposta(const std::string& bytes) override;
 
@@ -80,6 +85,7 @@ private:
     void Timer_rx_Timer();
     void clearErrore();
     void addKeys();
+    void showPendingViews();
 
     struct Placement {
         QWidget* widget;
@@ -95,4 +101,10 @@ private:
     std::vector<QWidget*> m_extendedOnly;
     QTimer Timer_tx;
     QTimer Timer_rx;
+    // What the boxes are to show at the next turn: the latest command and
+    // answer, and the latest non-empty answer, for the last answer's box.
+    std::optional<std::string> m_pendingCommand;
+    std::optional<std::string> m_pendingAnswer;
+    std::optional<std::string> m_pendingLastAnswer;
+    NextTurnUpdate m_views{[this] { showPendingViews(); }, this};
 };

@@ -61,6 +61,8 @@ TEST(PortNamingTest, ComLinkNamesItsTargetOtherNumbersAreTtySNMinusOne)
     EXPECT_EQ(pinned.deviceFor("5"), "ttyUSB1");
     for (const char* address : {"socket://reader:4001", "RFC2217://reader"})
         EXPECT_THROW(openPort(address, naming), PortError) << address;
+    const auto tabled = openPort("7", naming, PortTable::parse("7 = tcp://reader:4001"));
+    EXPECT_EQ(dynamic_cast<NetworkPort&>(*tabled).address().text(), "tcp://reader:4001");
 }
 
 // Whether Qt's serial port code (or its readyRead signal) is on the calling thread's stack.

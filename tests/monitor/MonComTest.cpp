@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -137,19 +138,26 @@ private slots:
         closed->close();
         QTRY_VERIFY(closed.isNull());
         QVERIFY(!MonCom::instance().isVisible());
+        MonCom::instance().setRisposta("\x06");  // unloaded before the turn that would show it
+        MonCom::unload();
+        QCoreApplication::processEvents();
     }
 
-    // Each byte as a character and in hex, 5 s of answer at 38400 baud whole; an empty answer keeps the last one; an
-    // answer typed in its box is shown as an answer.
+    // Each byte as a character and in hex, 5 s of answer at 38400 baud whole; an empty answer keeps the last one; a
+    // burst shown once, by the next turn; an answer typed in its box is shown as an answer.
     void views()
     {
         MonCom& monitor = MonCom::instance();
         const std::pair<std::string, QString> rows[] = {{std::string("\x00\xFF\x0D\x80", 4), " 0 FF D 80"},
                                                         {std::string(19200, '\x41'), QString(" 41").repeated(19200)}};
         for (const auto& [bytes, hex] : rows) {
+            QSignalSpy commandShown(control("TextComando"), &QLineEdit::textChanged);
+            monitor.setTextComando("\x02");
             monitor.setTextComando(bytes);
             monitor.setRisposta(bytes);
             monitor.setRisposta({});
+            QCoreApplication::processEvents();
+            QCOMPARE(commandShown.count(), 1);
             const QString latin1 = QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
             QStringList texts;
             for (const char* box : Boxes)

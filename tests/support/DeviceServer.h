@@ -4,10 +4,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 
-#include <csignal>
 #include <string>
 
 namespace lettore::test {
@@ -20,20 +18,16 @@ inline uint16_t freeLoopbackPort()
     return probe.serverPort();
 }
 
-// Debian's ser2net in front of a serial device on 127.0.0.1: a real device server.
+// Debian's ser2net serving a serial device over RFC 2217 on 127.0.0.1: a real device server.
 class DeviceServer {
 public:
-    enum class Kind { Rfc2217, Raw };
-
     // options: YAML lines for the connection's "options:" map, e.g. "    chardelay: false\n".
-    DeviceServer(const std::string& device, Kind kind, const QString& options = {})
-        : m_kind(kind), m_port(freeLoopbackPort())
+    explicit DeviceServer(const std::string& device, const QString& options = {}) : m_port(freeLoopbackPort())
     {
         QFile config(m_folder.filePath("ser2net.yaml"));
         config.open(QIODevice::WriteOnly);
-        config.write(QString("connection: &line\n  accepter: %1tcp,127.0.0.1,%2\n"
-                             "  connector: serialdev,%3,9600n81,local\n%4")
-                         .arg(kind == Kind::Rfc2217 ? "telnet(rfc2217)," : "")
+        config.write(QString("connection: &line\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
+                             "  connector: serialdev,%2,9600n81,local\n%3")
                          .arg(m_port)
                          .arg(QString::fromStdString(device))
                          .arg(options.isEmpty() ? "" : "  options:\n" + options)
@@ -41,39 +35,32 @@ public:
     }
     ~DeviceServer() { stop(); }
 
-    uint16_t port() const { return m_port; }
-    QString address() const
-    {
-        return QString("%1://127.0.0.1:%2").arg(m_kind == Kind::Rfc2217 ? "rfc2217" : "tcp").arg(m_port);
-    }
+    QString address() const { return QString("rfc2217://127.0.0.1:%1").arg(m_port); }
 
-    // True once it takes connections, within 5 s.
+    // True once it listens, within 5 s. Seen in the kernel's socket table: a probe connection would make it open the
+    // device, which it may still hold when another program opens the line.
     bool start()
     {
         m_process.start("/usr/sbin/ser2net",
                         {"-n", "-c", m_folder.filePath("ser2net.yaml"), "-P", m_folder.filePath("ser2net.pid")});
-        const QDeadlineTimer deadline(5000);
-        while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
-            QTcpSocket socket;
-            socket.connectToHost(QHostAddress::LocalHost, m_port);
-            if (socket.waitForConnected(200))
+        const QByteArray listening
+            = QString(" 0100007F:%1 00000000:0000 0A ").arg(m_port, 4, 16, QChar('0')).toUpper().toUtf8();
+        for (const QDeadlineTimer deadline(5000); !deadline.hasExpired() && !m_process.waitForFinished(20);) {
+            QFile sockets("/proc/net/tcp");
+            if (sockets.open(QIODevice::ReadOnly) && sockets.readAll().contains(listening))
                 return true;
-            m_process.waitForFinished(20);
         }
         return false;
     }
 
-    // Kills the server, as a crash would.
+    // Kills the server (SIGKILL), as a crash would.
     void stop()
     {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        ::kill(static_cast<pid_t>(m_process.processId()), SIGKILL);
+        m_process.kill();
         m_process.waitForFinished(5000);
     }
 
 private:
-    Kind m_kind;
     uint16_t m_port;
     QTemporaryDir m_folder;
     QProcess m_process;

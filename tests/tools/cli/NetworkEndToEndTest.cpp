@@ -1,5 +1,4 @@
-// `lettore` and the link through Debian's ser2net in front of the virtual reader, and through the virtual reader's own
-// server.
+// `lettore` and the link through Debian's ser2net in front of the virtual reader, and through its own server.
 #include "DeviceServer.h"
 #include "LettoreProcess.h"
 #include "PortOpening.h"
@@ -19,32 +18,28 @@ namespace lettore::test {
 namespace {
 
 const std::string Version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
+const std::string Dropped = "lettore: the line dropped or the device was removed\n";
 
-// Reader 1 at 9600, reader 5 at 19200 only, on a line served by ser2net.
+// Reader 1 at 9600, readers 5 and 6 at 19200 only, on a line served by ser2net and by the virtual reader itself.
 class NetworkEndToEndTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        sim = std::make_unique<SimProcess>(folder.filePath("COM1"),
-                                           QStringList{"--multimaster", "--reader", "1", "--reader", "5:baud=19200"});
-        server = std::make_unique<DeviceServer>(sim->device().toStdString(), DeviceServer::Kind::Rfc2217);
-        ASSERT_TRUE(server->start());
-    }
+    void SetUp() override { ASSERT_TRUE(server.start()); }
     static std::string outcome(const QString& program, const QStringList& arguments)
     {
         const ProgramRun run = runProgram(program, arguments);
         return run.out + "| " + run.err + " => " + std::to_string(run.status);
     }
     QTemporaryDir folder;
-    std::unique_ptr<SimProcess> sim;
-    std::unique_ptr<DeviceServer> server;
+    const QString listen = "rfc2217://127.0.0.1:" + QString::number(freeLoopbackPort());
+    SimProcess sim{folder.filePath("COM1"),
+                   {"--multimaster", "--listen", listen, "--reader", "1", "--reader",
+                    "5:baud=19200,transactions=00000000077", "--reader", "6:baud=19200,transactions=00000000077"}};
+    DeviceServer server{sim.device().toStdString()};
 };
 
 TEST_F(NetworkEndToEndTest, CommandsRatesAndTheTable)
 {
-    const QString at = server->address();
-    const std::string absent
-        = DeviceServer(sim->device().toStdString(), DeviceServer::Kind::Rfc2217).address().toStdString();
+    const QString at = server.address();
     const QString lettore = folder.filePath("lettore");  // a copy reads the port table beside it
     ASSERT_TRUE(QFile::copy(LETTORE_BIN, lettore));
     QFile table(folder.filePath("PorteRete.cfg"));
@@ -52,19 +47,17 @@ TEST_F(NetworkEndToEndTest, CommandsRatesAndTheTable)
     table.write("# the closet\n7 = " + at.toUtf8() + "\n8 = nowhere\n");
     table.close();
     const std::string problem = "lettore: PorteRete.cfg line 3: not NUMBER = tcp://HOST:PORT or rfc2217://HOST:PORT\n";
-    const std::pair<QStringList, std::string> rows[] = {
-        {{"--port", at, "--term", "1", "GetVersioneFirmware"}, Version + "|  => 0"},
-        {{"--port", at, "--term", "5", "--baud", "19200", "GetVersioneFirmware"}, Version + "|  => 0"},
-        {{"--port", QString::fromStdString(absent), "GetVersioneFirmware"},
-         "| lettore: cannot open " + absent + ": the device server at " + absent.substr(10)
-             + " refused the connection\n => 74"},
+    const std::tuple<QString, QStringList, std::string> rows[] = {
+        {LETTORE_BIN, {"--port", at, "--term", "1", "GetVersioneFirmware"}, Version + "|  => 0"},
+        {LETTORE_BIN, {"--port", at, "--term", "5", "--baud", "19200", "GetVersioneFirmware"}, Version + "|  => 0"},
+        {lettore,
+         {"--port", "7", "--term", "5", "--baud", "19200", "GetVersioneFirmware"},
+         Version + "| " + problem + " => 0"},
     };
-    for (const auto& [arguments, expected] : rows) {
+    for (const auto& [program, arguments, expected] : rows) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
-        EXPECT_EQ(outcome(LETTORE_BIN, arguments), expected);
+        EXPECT_EQ(outcome(program, arguments), expected);
     }
-    EXPECT_EQ(outcome(lettore, {"--port", "7", "--term", "5", "--baud", "19200", "GetVersioneFirmware"}),
-              Version + "| " + problem + " => 0");
     const std::string scanned
         = outcome(LETTORE_BIN, {"--port", at, "--baud", "9600", "scan", "--from", "1", "--to", "1"});
     EXPECT_TRUE(std::regex_match(
@@ -78,23 +71,22 @@ TEST_F(NetworkEndToEndTest, CommandsRatesAndTheTable)
 TEST_F(NetworkEndToEndTest, ServerKilledWhileListeningIsALineDrop)
 {
     QProcess listener;
-    listener.start(LETTORE_BIN, {"--port", server->address(), "listen", "--ack"});
-    sim->command("present 1 0000004242");  // repeated until acknowledged, so one reaches the listener
+    listener.start(LETTORE_BIN, {"--port", server.address(), "listen", "--ack"});
+    sim.command("present 1 0000004242");  // repeated until acknowledged, so one reaches the listener
     ASSERT_TRUE(processEventsUntil([&] { return listener.canReadLine(); }, 10000));
-    server->stop();
+    server.stop();
     EXPECT_EQ(exitOf(listener, 12000), 74);
-    EXPECT_EQ(listener.readAllStandardError().toStdString(), "lettore: the line dropped or the device was removed\n");
+    EXPECT_EQ(listener.readAllStandardError().toStdString(), Dropped);
 }
 
-// The virtual reader's server ended during a range: the range stops at the code that met it and says so once.
+// The virtual reader's raw server ended during a range: the range stops at the code that met it and says so once.
 TEST(SimListenTest, ServerEndedDuringARange)
 {
-    const QString at = "rfc2217://127.0.0.1:" + QString::number(freeLoopbackPort());
+    const QString at = "tcp://127.0.0.1:" + QString::number(freeLoopbackPort());
     QTemporaryDir folder;
     SimProcess sim(folder.filePath("COM1"), {"--listen", at, "--reader", "1", "--pace"});
     QProcess range;
     range.start(LETTORE_BIN, {"--port", at, "--term", "1", "InserisciBadge", "0", "1000"});
-    // Code 1 on the list: code 0's answer was taken.
     ASSERT_TRUE(
         processEventsUntil([&] { return sim.state(1).find("0000000000 0000000001") != std::string::npos; }, 10000));
     sim.stop();
@@ -107,12 +99,15 @@ TEST(SimListenTest, ServerEndedDuringARange)
         << out;
     EXPECT_EQ(std::stoi(sent[2]), std::stoi(sent[1]));
     EXPECT_EQ(std::stoi(sent[3]), std::stoi(sent[1]) + 1);
-    EXPECT_EQ(range.readAllStandardError().toStdString(), "lettore: the line dropped or the device was removed\n");
+    EXPECT_EQ(range.readAllStandardError().toStdString(),
+              "lettore: " + at.toStdString()
+                  + " carries bytes only: the line settings 9600,N,8,1 and DTR stay on this side, the device server "
+                    "keeps its own\n"
+                  + Dropped);
 }
 
-// Every reader command through ser2net and through the virtual reader's own server over RFC 2217, its reader at
-// 19200 only, so each answer also shows the rate reached the line; and through the virtual reader's raw TCP at 9600.
-TEST(NetworkCommandTest, EveryReaderCommandThroughEachServer)
+// Every reader command through each server, a reader of its own at 19200: each answer shows the rate reached the line.
+TEST_F(NetworkEndToEndTest, EveryReaderCommandThroughEachServer)
 {
     struct Row {
         const char* command;
@@ -139,23 +134,15 @@ TEST(NetworkCommandTest, EveryReaderCommandThroughEachServer)
         {"SetupSeriale", {"9600", "1"}, "", ack},
     };
     ASSERT_EQ(std::size(rows), ReaderCommand::all().size());
-    for (const auto& [scheme, rate] : {std::pair{"ser2net", "19200"}, {"rfc2217", "19200"}, {"tcp", "9600"}}) {
-        SCOPED_TRACE(scheme);
-        QTemporaryDir folder;
-        const QString listen = QString("%1://127.0.0.1:%2").arg(scheme).arg(freeLoopbackPort());
-        const bool ser2net = scheme == std::string("ser2net");
-        const QStringList reader = {"--reader", QString("1:baud=%1,transactions=00000000077").arg(rate)};
-        SimProcess sim(folder.filePath("COM1"), ser2net ? reader : reader + QStringList{"--listen", listen});
-        DeviceServer server(sim.device().toStdString(), DeviceServer::Kind::Rfc2217);
-        ASSERT_TRUE(!ser2net || server.start());
-        const std::string at = (ser2net ? server.address() : listen).toStdString();
+    for (const auto& [at, term] : {std::pair{listen.toStdString(), 6}, {server.address().toStdString(), 5}}) {
+        SCOPED_TRACE(at);
         SteadyClock clock;
         clsLettori lettori([at](const std::string&) { return openPort(at, PortNaming()); }, clock, processQtEvents);
-        lettori.Comunicazione().setCommSettings(std::string(rate) + ",N,8,1");
+        lettori.Comunicazione().setCommSettings("19200,N,8,1");
         lettori.Comunicazione().setAttivo(true);
         for (const Row& row : rows) {
             const ReaderCommand& command = ReaderCommand::named(row.command);
-            const auto result = command.run(lettori.Comunicazione(), 1, command.arguments(row.arguments), true);
+            const auto result = command.run(lettori.Comunicazione(), term, command.arguments(row.arguments), true);
             EXPECT_EQ(result.esito, 0) << row.command;
             EXPECT_EQ(*row.field ? result.value(row.field) : result.Risposta, row.value) << row.command;
         }
