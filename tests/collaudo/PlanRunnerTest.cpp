@@ -1,16 +1,11 @@
-// A plan run by the real link and tap against a virtual reader: on a bus in this process with the clock driven, and
-// on a pseudo-terminal, its clock four times as fast as the system's, where the line drops and comes back. Verdicts,
-// identity, and every change put back however the run ends.
+// A plan run by the real link and tap against a virtual reader on a bus in this process with the clock driven.
+// Verdicts, identity, and every change put back however the run ends, the line dropping and coming back included.
 #include "PlanRunner.h"
 #include "Esito.h"
 #include "PlanFile.h"
-#include "PortOpening.h"
-#include "PtyLine.h"
-#include "QtPort.h"
 #include "ReaderBusLine.h"
 #include "TrafficCapture.h"
 #include "TrafficFeed.h"
-#include "VirtualLine.h"
 #include "WallTime.h"
 #include "clsLettori.h"
 
@@ -23,12 +18,6 @@ namespace {
 using namespace lettore;
 using namespace lettore::sim;
 using Ids = std::set<std::string>;
-
-constexpr uint32_t Factor = 4;
-struct FastClock : Clock {
-    uint32_t nowMs() override { return steady.nowMs() * Factor; }
-    SteadyClock steady;
-};
 
 // The default plan's steps that need no other: those a reader that answers nothing right fails.
 const Ids Unconditional{"versione",   "matricola_prima", "matricola_corrente", "setup_letto",
@@ -57,31 +46,15 @@ PlanStep command(const std::string& id, const std::string& name, ReaderCommand::
 
 class PlanRunnerTest : public testing::Test {
 protected:
-    // A new run with one reader on a bus in this process.
+    // A new run with one reader on the bus, the link at 9600 baud waiting 1 s for an answer and 1.5 s for quiet.
     void open(const std::string& reader, LineSettings settings = {})
     {
         m_lettori.reset();
-        m_line.reset();
         settings.faultTiming.splitPause = std::chrono::milliseconds(80);
-        m_bus = std::make_unique<test::ReaderBusLine>(std::vector{ReaderSettings::parse(reader)}, settings, m_manual);
-        connect(m_bus->opener(), m_manual);
-    }
-    // A new run with one reader on a pseudo-terminal.
-    void openOnPty(const std::string& reader)
-    {
-        m_lettori.reset();
-        m_line = std::make_unique<VirtualLine>(std::vector{ReaderSettings::parse(reader)}, LineSettings{});
-        m_line->linkAs(m_folder.path().toStdString() + "/COM9");
-        m_line->start();
-        connect(portOpener(PortNaming(m_folder.path().toStdString())), m_fast);
-    }
-    // The link on `opener`'s COM9 at 9600 baud, waiting 1 s for an answer and 1.5 s for quiet.
-    void connect(const PortOpener& opener, Clock& clock)
-    {
-        m_clock = &clock;
+        m_bus = std::make_unique<test::ReaderBusLine>(std::vector{ReaderSettings::parse(reader)}, settings, m_clock);
         m_told.clear();
         m_stop = m_abandon = false;
-        m_lettori = std::make_unique<clsLettori>(PortTap::tapping(opener, &m_feed), *m_clock, processQtEvents);
+        m_lettori = std::make_unique<clsLettori>(PortTap::tapping(m_bus->opener(), &m_feed), m_clock);
         link().subscribe(&m_feed);
         link().setCommPort(9);
         link().setCommSettings("9600,N,8,1");
@@ -93,13 +66,8 @@ protected:
     ReaderRecord run(const TestPlan& plan, PlanRunner::Options options = {.term = 1})
     {
         PlanRunner::Hooks hooks{
-            *m_clock,
-            [this](uint32_t ms) {
-                if (m_line)
-                    test::processEventsUntil([] { return false; }, static_cast<int>(ms / Factor));
-                else
-                    m_bus->pass(ms);
-            },
+            m_clock,
+            [this](uint32_t ms) { m_bus->pass(ms); },
             [this] { return m_stop; },
             [this] { return m_abandon; },
             [this](const std::string& text) {
@@ -116,11 +84,7 @@ protected:
     void atPrompt(const std::string& command)
     {
         m_onTell = [this, command] {
-            if (!m_told.back().starts_with("presentare"))
-                return;
-            if (m_line)
-                m_line->submit(LineCommand::parse(command));
-            else
+            if (m_told.back().starts_with("presentare"))
                 m_bus->apply(command);
         };
     }
@@ -142,14 +106,10 @@ protected:
         return plan;
     }
 
-    QTemporaryDir m_folder;
-    test::ManualClock m_manual;
-    FastClock m_fast;
-    Clock* m_clock = &m_manual;
+    test::ManualClock m_clock;
     TrafficCapture m_capture;
     TrafficFeed m_feed{[this](std::vector<TrafficRow>&& rows) { m_capture.offer(rows); }};
     std::unique_ptr<test::ReaderBusLine> m_bus;
-    std::unique_ptr<VirtualLine> m_line;
     std::unique_ptr<clsLettori> m_lettori;
     bool m_stop = false;
     bool m_abandon = false;
@@ -253,7 +213,7 @@ TEST_F(PlanRunnerTest, StopPutsTheReaderBackUnlessAbandoned)
 TEST_F(PlanRunnerTest, LineDropIsWaitedForThenTheReaderPutBack)
 {
     for (const char* drop : {"drop 300", "drop"}) {
-        openOnPty("1");
+        open("1");
         atPrompt(drop);
         const ReaderRecord record = run(changesThenBadge(), {.term = 1, .badge = true});
         EXPECT_TRUE(record.lineDropped);
