@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ReaderSettings.h"
 #include "ReaderBus.h"
+#include "ReaderSettings.h"
 
 #include <string>
 #include <vector>
