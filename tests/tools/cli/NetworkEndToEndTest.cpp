@@ -137,7 +137,8 @@ TEST_F(NetworkEndToEndTest, EveryReaderCommandThroughEachServer)
     for (const auto& [at, term] : {std::pair{listen.toStdString(), 6}, {server.address().toStdString(), 5}}) {
         SCOPED_TRACE(at);
         SteadyClock clock;
-        clsLettori lettori([at](const std::string&) { return openPort(at, PortNaming()); }, clock, processQtEvents);
+        clsLettori lettori([address = at](const std::string&) { return openPort(address, PortNaming()); }, clock,
+                           processQtEvents);
         lettori.Comunicazione().setCommSettings("19200,N,8,1");
         lettori.Comunicazione().setAttivo(true);
         for (const Row& row : rows) {
