@@ -1,5 +1,6 @@
 #include "MonCom.h"
 
+#include "BoxText.h"
 #include "ByteText.h"
 #include "FailureText.h"
 #include "Twips.h"
@@ -24,8 +25,6 @@ const QColor RxOff(128, 0, 0);
 const QColor RxLit(255, 0, 0);
 const QColor ToOff(0, 0, 128);
 const QColor ToLit(0, 255, 255);
-
-QString latin1(const std::string& bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
 
 QString hexView(const QString& text)
 {
@@ -170,11 +169,11 @@ void MonCom::setRisposta(const std::string& bytes)
 void MonCom::showPendingViews()
 {
     if (m_pendingCommand)
-        showText(m_ui->TextComando, latin1(*m_pendingCommand));
+        showText(m_ui->TextComando, lettore::BoxText::text(*m_pendingCommand));
     if (m_pendingLastAnswer && m_pendingAnswer != m_pendingLastAnswer)
-        showText(m_ui->Risposta, latin1(*m_pendingLastAnswer));
+        showText(m_ui->Risposta, lettore::BoxText::text(*m_pendingLastAnswer));
     if (m_pendingAnswer)
-        showText(m_ui->Risposta, latin1(*m_pendingAnswer));
+        showText(m_ui->Risposta, lettore::BoxText::text(*m_pendingAnswer));
     m_pendingCommand.reset();
     m_pendingAnswer.reset();
     m_pendingLastAnswer.reset();
