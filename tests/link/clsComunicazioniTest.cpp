@@ -160,14 +160,6 @@ TEST(Receive, CollectsAndChecksAnswer)
             EXPECT_EQ(elapsedMs(rig.sentAt, rig.clock.nowMs()), row.endsAt);
             if (row.turns)
                 EXPECT_EQ(turnsFrom(rig, rig.sentAt), *row.turns);
-
-            // A stop while idle changes nothing: the next exchange waits its full time.
-            rig.onYield = nullptr;
-            rig.port->oversleepMs = 0;
-            rig.link.abandonWait();
-            rig.answerWith({{4500, Answer}});
-            EXPECT_EQ(poll(rig).esito, Esito::Accepted);
-            EXPECT_EQ(elapsedMs(rig.sentAt, rig.clock.nowMs()), 4500u);
         }
     }
 }
@@ -248,23 +240,17 @@ TEST(TolvaneExchange, AcknowledgesAcceptedAnswerBeforeReturningAndLeavesNotifica
     }
 }
 
-// An exchange puts back the port's open state and notifications as it found them.
-TEST(ExchangeRestore, ClosedPortAndNotificationsPutBackAfterExchange)
+// An exchange turns notifications off before its write, and leaves them off when they were off.
+TEST(ExchangeRestore, NotificationsOffBeforeTheWriteAndLeftOffWhenTheyWereOff)
 {
     LinkRig rig;
-    rig.answerWith({{0, "06"}});
-    poll(rig);
-    EXPECT_EQ(rig.port->controlCalls(),
-              calls("dtr 0|open|dtr 1|notify 0|write 02 30 21 32 03 22|notify 1|dtr 0|close"));
-    EXPECT_FALSE(rig.link.Attivo());
-
     rig.link.setAttivo(true);
     rig.link.OnComm_Disattivato();
+    rig.port->clearRecord();
     rig.answerWith({{0, "06"}});
     poll(rig);
-    EXPECT_TRUE(rig.port->open());
+    EXPECT_EQ(rig.port->controlCalls(), calls("dtr 0|notify 0|write 02 30 21 32 03 22"));
     EXPECT_TRUE(rig.link.Attivo());
-    EXPECT_EQ(rig.port->threshold(), 0);
 }
 
 // A port failure ends a send with PortFailed and puts threshold and open state back.
