@@ -448,7 +448,6 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         {"port_number", toPort(7), -1},
         {"settings", toSettings("19200,N,8,1"), -1},
         {"attivo_on", toAttivo(true), -1},
-        {"attivo_off", toAttivo(false), -1},
         {"probe", probeWith("unchanged"), 7},
         {"notifications_on", [](L& l) { return l.OnComm_Attivato(), int16_t(-1); }, -1},
     };
