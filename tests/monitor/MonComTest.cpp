@@ -38,15 +38,8 @@ QString heard(const char* name)
            + lamp->text(QAccessible::Value);
 }
 
+// The monitor in front and active, where the keys go.
 MonCom& shown()
-{
-    MonCom::instance().show();
-    if (!QTest::qWaitForWindowExposed(&MonCom::instance()))
-        qFatal("monitor not shown");
-    return MonCom::instance();
-}
-
-MonCom& activeMonitor()
 {
     MonCom::instance().showInFront();
     MonCom::instance().activateWindow();
@@ -216,7 +209,7 @@ private slots:
     {
         int logOpened = 0;
         MonCom::setTrafficLogOpener([&] { ++logOpened; });
-        MonCom* monitor = &activeMonitor();
+        MonCom* monitor = &shown();
         QWidget* hexRow = monitor->findChild<QLabel*>("Label2");
         press(Qt::CTRL | Qt::Key_L);
         QVERIFY(!hexRow->isHidden());
@@ -241,9 +234,9 @@ private slots:
         monitor->removeEventFilter(&requests);
 
         for (const QKeyCombination close : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
-            QPointer<MonCom> shown = &activeMonitor();
+            QPointer<MonCom> monitor = &shown();
             press(close);
-            QTRY_VERIFY(shown.isNull());  // unloaded, as by its close box
+            QTRY_VERIFY(monitor.isNull());  // unloaded, as by its close box
         }
     }
 
