@@ -50,10 +50,6 @@ TEST(TrafficDecoder, NamesTheFramesOfEveryDialectBothWays)
          {{TX, "02 3A 35 32 03 3C"}, {RX, "02 3A 25 4F 4B 03 1A"}},
          {"t0 TX command Sibrant2 165 S 2 check character good [02 3A 35 32 03 3C]",
           "t1 RX answer Sibrant2 165 P OK check character good [02 3A 25 4F 4B 03 1A]"}},
-        {"a whole frame whose check character is ACK",
-         {{TX, "02 30 35 34 31 30 30 30 30 30 30 30 30 31 36 03 06"}},
-         {"t0 TX command Sibrant2 5 S 410000000016 check character good "
-          "[02 30 35 34 31 30 30 30 30 30 30 30 30 31 36 03 06]"}},
         {"broadcast waits for no answer",
          {{TX, "02 60 60 35 03 34"}, {RX, "02 30 21 4F 4B 03 14"}},
          {"t0 TX command Sibrant2 256 S 5 check character good [02 60 60 35 03 34]",

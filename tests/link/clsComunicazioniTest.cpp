@@ -132,7 +132,6 @@ TEST(Receive, CollectsAndChecksAnswer)
         uint32_t oversleep = 0;  // how late the port's waits return
     } rows[] = {
         {"frame_in_pieces", "", {{10, "02"}, {250, "30 21"}, {4000, "41 03"}, {4100, "51"}}, 0, Answer, Received, 4100},
-        {"waiting_input_discarded", "06 02 30", {{300, "15"}}, 0, "15", "ComRX 15", 300},
         {"bcc_equal_to_etx", "", {{0, "02 30 32 03 03"}}, 0, "02 30 32 03 03", "ComRX 02 30 32 03 03", 0},
         {"no_answer", "", {}, 1, "", "ComTO", 5001, ticks(5000)},
         {"limit_runs_from_send_not_stx", "", {{4000, "02 30 21 41"}, {5001, "03 51"}}, 1, "", "ComTO", 5001},
@@ -160,14 +159,6 @@ TEST(Receive, CollectsAndChecksAnswer)
             EXPECT_EQ(elapsedMs(rig.sentAt, rig.clock.nowMs()), row.endsAt);
             if (row.turns)
                 EXPECT_EQ(turnsFrom(rig, rig.sentAt), *row.turns);
-
-            // A stop while idle changes nothing: the next exchange waits its full time.
-            rig.onYield = nullptr;
-            rig.port->oversleepMs = 0;
-            rig.link.abandonWait();
-            rig.answerWith({{4500, Answer}});
-            EXPECT_EQ(poll(rig).esito, Esito::Accepted);
-            EXPECT_EQ(elapsedMs(rig.sentAt, rig.clock.nowMs()), 4500u);
         }
     }
 }
@@ -248,23 +239,17 @@ TEST(TolvaneExchange, AcknowledgesAcceptedAnswerBeforeReturningAndLeavesNotifica
     }
 }
 
-// An exchange puts back the port's open state and notifications as it found them.
-TEST(ExchangeRestore, ClosedPortAndNotificationsPutBackAfterExchange)
+// An exchange turns notifications off before its write, and leaves them off when they were off.
+TEST(ExchangeRestore, NotificationsOffBeforeTheWriteAndLeftOffWhenTheyWereOff)
 {
     LinkRig rig;
-    rig.answerWith({{0, "06"}});
-    poll(rig);
-    EXPECT_EQ(rig.port->controlCalls(),
-              calls("dtr 0|open|dtr 1|notify 0|write 02 30 21 32 03 22|notify 1|dtr 0|close"));
-    EXPECT_FALSE(rig.link.Attivo());
-
     rig.link.setAttivo(true);
     rig.link.OnComm_Disattivato();
+    rig.port->clearRecord();
     rig.answerWith({{0, "06"}});
     poll(rig);
-    EXPECT_TRUE(rig.port->open());
+    EXPECT_EQ(rig.port->controlCalls(), calls("dtr 0|notify 0|write 02 30 21 32 03 22"));
     EXPECT_TRUE(rig.link.Attivo());
-    EXPECT_EQ(rig.port->threshold(), 0);
 }
 
 // A port failure ends a send with PortFailed and puts threshold and open state back.
@@ -462,7 +447,6 @@ TEST(OneExchangeAtATime, CallsMadeDuringAWaitAreRefused)
         {"port_number", toPort(7), -1},
         {"settings", toSettings("19200,N,8,1"), -1},
         {"attivo_on", toAttivo(true), -1},
-        {"attivo_off", toAttivo(false), -1},
         {"probe", probeWith("unchanged"), 7},
         {"notifications_on", [](L& l) { return l.OnComm_Attivato(), int16_t(-1); }, -1},
     };
