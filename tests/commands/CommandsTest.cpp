@@ -31,14 +31,6 @@ protected:
     {
         return CommandTable::find(name)->run(lettori.Comunicazione(), {1, args, ack, dialect});
     }
-    // The data fields written, "|" between.
-    std::string sentData() const
-    {
-        std::string sent;
-        for (const std::string& frame : port.writes())
-            sent += (sent.empty() ? "" : "|") + Frame::decode(frame)->data;
-        return sent;
-    }
 };
 
 // An entry runs its command with its inputs in order, --ack where asked, and names the fields.
@@ -187,8 +179,7 @@ TEST_F(RangeInsertionTest, BoundsAndAStopBetweenTwoExchanges)
     }
 }
 
-// Control characters, DEL, bytes above 127 and the backslash are escaped; two digits between blanks, and the
-// monitor's blank before each byte without leading zero.
+// Control bytes, DEL, bytes above 127 and the backslash escaped; the plain and the monitor's hex.
 TEST(ByteTextTest, EscapesAndHexForms)
 {
     const std::string bytes("\x02\x30\x21\x00\x7F\xFF\\", 7);

@@ -15,9 +15,7 @@
 
 namespace lettore::test {
 
-// A registry over a simulated port with one reader at address 1: every
-// frame written gets the answer `reply` gives for it, 10 ms later; an
-// empty reply is silence.
+// A registry over a simulated port: each frame written gets `reply`'s answer 10 ms later ("" is silence).
 class ReaderRig : public ::testing::Test {
 protected:
     ReaderRig()
@@ -41,6 +39,14 @@ protected:
         std::vector<std::string> out(port.writes().size());
         std::ranges::transform(port.writes(), out.begin(), &hex);
         return out;
+    }
+    // The data fields of the frames written since the last clearRecord(), "|" between.
+    std::string sentData() const
+    {
+        std::string sent;
+        for (const std::string& frame : port.writes())
+            sent += (sent.empty() ? "" : "|") + Frame::decode(frame)->data;
+        return sent;
     }
 
     ManualClock clock;
