@@ -17,10 +17,7 @@ namespace {
 // "name=value" joined by "|".
 std::string valuesOf(const CommandResult& result)
 {
-    std::string out;
-    for (const auto& value : result.values)
-        out += (out.empty() ? "" : "|") + value.name + "=" + value.bytes;
-    return out;
+    return joined(result.values, [](const auto& value) { return value.name + "=" + value.bytes; });
 }
 
 class CommandTableTest : public ReaderRig {

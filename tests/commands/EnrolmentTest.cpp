@@ -53,19 +53,14 @@ protected:
     }
     std::string sent() const
     {
-        std::string out;
-        for (const std::string& exchange : exchanges)
-            out += (out.empty() ? "" : "|") + exchange;
-        return out;
+        return joined(exchanges, [](const std::string& exchange) { return exchange; });
     }
     // "code esito status" per outcome, "|" between, codes without their zeros.
     static std::string outcomes(const std::vector<Outcome>& all)
     {
-        std::string out;
-        for (const Outcome& o : all)
-            out += (out.empty() ? "" : "|") + std::to_string(std::stoull(o.code)) + " " + std::to_string(o.esito) + " "
-                   + o.status;
-        return out;
+        return joined(all, [](const Outcome& o) {
+            return std::to_string(std::stoull(o.code)) + " " + std::to_string(o.esito) + " " + o.status;
+        });
     }
     static std::vector<std::string> codes(std::initializer_list<int> numbers)
     {

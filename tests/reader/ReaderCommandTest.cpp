@@ -10,10 +10,7 @@ using Arguments = ReaderCommand::Arguments;
 // "name=value" joined by "|".
 std::string valuesOf(const ReaderCommand::Result& result)
 {
-    std::string out;
-    for (const auto& value : result.values)
-        out += (out.empty() ? "" : "|") + value.name + "=" + value.text;
-    return out;
+    return joined(result.values, [](const auto& value) { return value.name + "=" + value.text; });
 }
 
 using ReaderCommandTest = ReaderRig;

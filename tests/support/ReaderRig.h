@@ -15,6 +15,16 @@
 
 namespace lettore::test {
 
+// Each element as `text` gives it, "|" between.
+template <typename Range, typename Text>
+std::string joined(const Range& range, Text text)
+{
+    std::string out;
+    for (const auto& element : range)
+        out += (out.empty() ? "" : "|") + text(element);
+    return out;
+}
+
 // A registry over a simulated port: each frame written gets `reply`'s answer 10 ms later ("" is silence).
 class ReaderRig : public ::testing::Test {
 protected:
@@ -43,10 +53,7 @@ protected:
     // The data fields of the frames written since the last clearRecord(), "|" between.
     std::string sentData() const
     {
-        std::string sent;
-        for (const std::string& frame : port.writes())
-            sent += (sent.empty() ? "" : "|") + Frame::decode(frame)->data;
-        return sent;
+        return joined(port.writes(), [](const std::string& frame) { return Frame::decode(frame)->data; });
     }
 
     ManualClock clock;
