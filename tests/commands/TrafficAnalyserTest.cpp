@@ -154,10 +154,7 @@ TEST(ReaderStatistics, LatencyFigures)
         reader.latenciesMs.push_back(ms);
     const auto l = reader.latency();
     ASSERT_TRUE(l);
-    EXPECT_EQ(l->min, 1);
-    EXPECT_DOUBLE_EQ(l->average, 50.5);
-    EXPECT_EQ(l->p95, 95);
-    EXPECT_EQ(l->max, 100);
+    EXPECT_EQ(std::tuple(l->min, l->average, l->p95, l->max), std::tuple(1, 50.5, 95, 100));
 }
 
 TEST(PcapngCapture, BlocksInBytes)
@@ -195,11 +192,8 @@ TEST(PcapngCapture, ReadsItsOwnCapturesBackIntoTheSameRows)
     ASSERT_EQ(again.size(), rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(again[i].time, rows[i].time);
-        EXPECT_EQ(again[i].direction, rows[i].direction);
-        EXPECT_EQ(again[i].kind, rows[i].kind);
-        EXPECT_EQ(again[i].bytes, rows[i].bytes);
-        EXPECT_EQ(again[i].note, rows[i].note);
+        const auto kept = [](const TrafficRow& r) { return std::tie(r.time, r.direction, r.kind, r.bytes, r.note); };
+        EXPECT_EQ(kept(again[i]), kept(rows[i]));
     }
     std::string otherLink = file;
     otherLink[52] = 1;  // the interface's link type: Ethernet
