@@ -88,14 +88,13 @@ protected:
             .run(first, last);
     }
 
-    // Each step as "index/count code esito outst".
-    std::vector<std::string> stepTexts() const
+    // Each step as "index/count code esito outst", "|" between.
+    std::string stepTexts() const
     {
-        std::vector<std::string> out;
-        for (const auto& s : steps)
-            out.push_back(std::to_string(s.index) + "/" + std::to_string(s.count) + " " + s.code + " "
-                          + std::to_string(s.esito) + " " + s.outst);
-        return out;
+        return joined(steps, [](const auto& s) {
+            return std::to_string(s.index) + "/" + std::to_string(s.count) + " " + s.code + " "
+                   + std::to_string(s.esito) + " " + s.outst;
+        });
     }
 
     std::vector<RangeInsertion::Step> steps;
@@ -116,8 +115,8 @@ TEST_F(RangeInsertionTest, SendsEveryCodeAndCountsAnswersByStatus)
     };
     const RangeInsertion::Result result = run(5, 9);
 
-    EXPECT_EQ(stepTexts(), (std::vector<std::string>{"1/5 0000000005 0 0", "2/5 0000000006 1 ", "3/5 0000000007 0 2",
-                                                     "4/5 0000000008 2 ", "5/5 0000000009 0 "}));
+    EXPECT_EQ(stepTexts(),
+              "1/5 0000000005 0 0|2/5 0000000006 1 |3/5 0000000007 0 2|4/5 0000000008 2 |5/5 0000000009 0 ");
     EXPECT_EQ(result.esito, 1);
     EXPECT_EQ(result.sent, 5);
     EXPECT_EQ(result.accepted, 3);
@@ -133,7 +132,7 @@ TEST_F(RangeInsertionTest, PortFailureOrStopInTheQuietGapEndsTheRun)
         return lastOfData(frame) == '5' ? std::string() : answer("0");
     };
     const RangeInsertion::Result broken = run(5, 9);
-    EXPECT_EQ(stepTexts(), (std::vector<std::string>{"1/5 0000000005 1 ", "2/5 0000000006 0 0", "3/5 0000000007 3 "}));
+    EXPECT_EQ(stepTexts(), "1/5 0000000005 1 |2/5 0000000006 0 0|3/5 0000000007 3 ");
     EXPECT_EQ(broken.esito, Esito::PortFailed);
     EXPECT_FALSE(broken.stopped);
 
