@@ -1,15 +1,19 @@
-// The console on the simulated port: window, command panels, Seriale.cfg, closing; with LETTORE_SOAK, the longest run.
+// The console on the simulated port: window, dialogs, command panels, Seriale.cfg, closing; with LETTORE_SOAK, the
+// longest run.
 #include "AccessibleControls.h"
 #include "ConsoleGate.h"
 #include "ConsoleOnPort.h"
+#include "MessageBoxTitles.h"
 #include "PortTable.h"
 #include "ResourceSampler.h"
 
 #include <QAccessible>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 #include <fstream>
@@ -119,7 +123,7 @@ private slots:
 
     // A fresh window (its boxes' defaults are pinned by the wiring rows, its rates by loopBaudRate): the stop button
     // below the form, off, never taking the focus; no rate chosen; address lists "000"-"255" (terminal also "256"),
-    // refilled silently, none selected. Once placed, nothing overlaps or sticks out; every text fits.
+    // refilled silently, none selected. Once placed, nothing overlaps or sticks out; every text fits. Heard by name.
     void freshWindow()
     {
         frmSibrant window;
@@ -166,6 +170,52 @@ private slots:
         for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
             QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 8 <= button->width(),
                      qPrintable(button->objectName()));
+        ui.CmbBaudRate->setCurrentIndex(3);  // a list is heard by its caption, not the entry shown
+        ui.CmbTerminale->setCurrentIndex(1);
+        const auto name
+            = [](QWidget* widget) { return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name); };
+        QCOMPARE(QStringList({name(ui.CmbBaudRate), name(ui.CmbTerminale), name(ui.CmbNewAddr), name(ui.CobNewBaudRate),
+                              name(ui.Command5)}),
+                 QStringList({"baud rate", "Terminale", "New Addr.", "Baud", "Verifica esistenza matricola"}));
+        QSet<QString> esiti{name(ui.TxtEsitoGetMatricola)};  // each result box by its frame
+        for (QLineEdit* box : window.TxtEsito)
+            esiti << name(box);
+        QCOMPARE(esiti.size(), 11);  // the two "Setup seriale" frames told apart too
+        QVERIFY(esiti.contains("Esito Versione Firmware") && esiti.contains("Esito Setup seriale Multimaster"));
+    }
+
+    // A message box carries the window's title, whole however short the message; the password prompt hides what is
+    // typed and gives it back on OK, nothing on Cancel.
+    void userDialogs()
+    {
+        MessageBoxTitles::install();
+        QWidget parent;
+        parent.setWindowTitle("Test lettore Sibrant");
+        QtDialogs dialogs(&parent);
+        QString shown;
+        int width = 0;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            shown = box->windowTitle();
+            width = box->width();
+            box->close();
+        });
+        dialogs.message("Password errata!");
+        QCOMPARE(shown, parent.windowTitle());
+        QVERIFY2(width > QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(shown) + 80,
+                 qPrintable(QString::number(width)));
+        for (const bool ok : {true, false}) {
+            QTimer::singleShot(0, [&] {
+                auto* prompt = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+                shown = prompt->windowTitle() + ' ' + prompt->labelText();
+                QCOMPARE(prompt->textEchoMode(), QLineEdit::Password);
+                prompt->setTextValue("7391");
+                ok ? prompt->accept() : prompt->reject();
+            });
+            QCOMPARE(dialogs.askPassword("La password?", "Password richiesta"),
+                     ok ? std::optional<QString>("7391") : std::nullopt);
+            QCOMPARE(shown, "Password richiesta La password?");
+        }
     }
 
     // Boxes sent as typed take Latin-1 only, typed or pasted (a paste holding more is refused whole), and set through

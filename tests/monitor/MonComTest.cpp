@@ -1,19 +1,15 @@
-// The communications monitor as the relay feeds it and the user sees it, and its traffic log window.
+// The communications monitor as the relay feeds it, the user sees and types to it, and a screen reader hears it; the
+// failure texts it shows in Italian.
 #include "MonCom.h"
 #include "AccessibleControls.h"
+#include "FailureText.h"
 #include "Lamp.h"
-#include "TrafficFeed.h"
-#include "TrafficLogOpener.h"
 
+#include <QAccessible>
 #include <QApplication>
-#include <QComboBox>
-#include <QContextMenuEvent>
-#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -34,12 +30,27 @@ QString text(const char* name) { return control(name)->text(); }
 QColor lampColour(const char* name) { return control<Lamp>(name)->grab().toImage().pixelColor(6, 6); }
 void fire(const char* timer) { QVERIFY(QMetaObject::invokeMethod(control<QTimer>(timer), "timeout")); }
 
+// A lamp as a screen reader hears it: its name, whether it is checked, its value.
+QString heard(const char* name)
+{
+    QAccessibleInterface* lamp = QAccessible::queryAccessibleInterface(control<Lamp>(name));
+    return lamp->text(QAccessible::Name) + (lamp->state().checked ? " checked " : " unchecked ")
+           + lamp->text(QAccessible::Value);
+}
+
+// The monitor in front and active, where the keys go.
 MonCom& shown()
 {
-    MonCom::instance().show();
-    if (!QTest::qWaitForWindowExposed(&MonCom::instance()))
-        qFatal("monitor not shown");
+    MonCom::instance().showInFront();
+    MonCom::instance().activateWindow();
+    if (!QTest::qWaitForWindowActive(&MonCom::instance()))
+        qFatal("monitor not active");
     return MonCom::instance();
+}
+
+void press(QKeyCombination key)
+{
+    QTest::keyClick(MonCom::instance().focusWidget(), key.key(), key.keyboardModifiers());
 }
 
 struct PaintCounter : QObject {
@@ -57,9 +68,10 @@ const struct {
     const char* name;
     void (MonCom::*light)();
     QColor off, lit;
-} Lamps[] = {{"Led_TX", &MonCom::AttivaLed_TX, TxOff, QColor(0, 255, 0)},
-             {"Led_RX", &MonCom::AttivaLed_RX, QColor(128, 0, 0), QColor(255, 0, 0)},
-             {"Led_TO", &MonCom::AttivaLed_TO, ToOff, ToLit}};
+    QString heard;
+} Lamps[] = {{"Led_TX", &MonCom::AttivaLed_TX, TxOff, QColor(0, 255, 0), "Spia Tx"},
+             {"Led_RX", &MonCom::AttivaLed_RX, QColor(128, 0, 0), QColor(255, 0, 0), "Spia Rx"},
+             {"Led_TO", &MonCom::AttivaLed_TO, ToOff, ToLit, "Spia TO"}};
 const char* const Labels[] = {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6"};
 const char* const Boxes[]
     = {"TextComando", "TextComandoHex", "Risposta", "RispostaHex", "Txt_UltimaRisposta", "Txt_UltimaRispostaHex"};
@@ -69,44 +81,7 @@ const char* const Boxes[]
 class MonComTest : public QObject {
     Q_OBJECT
 
-    TrafficLogModel m_model;
-    TrafficFeed m_feed{[this](std::vector<TrafficRow>&& rows) { m_model.append(std::move(rows)); }};
-    QWidget m_main;
-    TrafficLogOpener m_opener{m_model, m_main};
-
-    // The shown rows as "direction kind fields [hex]".
-    QStringList shownRows()
-    {
-        const TrafficLogFilter& rows = m_opener.window()->shown();
-        QStringList shown;
-        for (int i = 0; i < rows.rowCount(); ++i) {
-            QStringList cells;
-            for (const int column : {TrafficLogModel::Direction, TrafficLogModel::Kind, TrafficLogModel::Fields})
-                cells << rows.data(rows.index(i, column)).toString();
-            shown << cells.join(' ') + " [" + rows.data(rows.index(i, TrafficLogModel::Hex)).toString() + "]";
-        }
-        return shown;
-    }
-    template <typename T>
-    T* logControl(const char* name)
-    {
-        return m_opener.window()->findChild<T*>(name);
-    }
-
 private slots:
-    // The traffic log open, holding a row of each kind.
-    void init()
-    {
-        m_model.clear();
-        m_opener.open();
-        using D = TrafficRow::Direction;
-        m_feed.traffic(D::Discarded, "t0", QByteArray::fromHex("55").toStdString());
-        m_feed.traffic(D::Sent, "t1", QByteArray::fromHex("023021320322").toStdString());
-        m_feed.traffic(D::Received, "t2", QByteArray::fromHex("FF0230214F2C220300").toStdString());
-        m_feed.ComTO();
-        m_feed.portFailed("t5", "write: Device gone");
-        m_model.showWaiting();
-    }
     void cleanup() { MonCom::unload(); }
 
     // A fixed tool window, captions fitting, controls described; a double click switches its layouts; closing unloads it.
@@ -119,6 +94,9 @@ private slots:
             QVERIFY(control<QLabel>(name)->fontMetrics().horizontalAdvance(control<QLabel>(name)->text())
                     <= control<QLabel>(name)->width());
         QCOMPARE(accessibilityProblems(monitor), QStringList());
+        QLineEdit parentless;  // a window to a screen reader; a control of Qt's made without a parent stays a control
+        QCOMPARE(QAccessible::queryAccessibleInterface(&monitor)->role(), QAccessible::Window);
+        QCOMPARE(QAccessible::queryAccessibleInterface(&parentless)->role(), QAccessible::EditableText);
         const QList<int> compact{79, 5, 1, -1, -1, 25, 21, -1, -1, 45, 41, -1, -1, 63};
         const QList<int> extended{143, 5, 1, 23, 21, 47, 43, 65, 63, 89, 85, 107, 105, 127};
         for (const QList<int>& layout : {compact, extended, compact}) {
@@ -174,7 +152,7 @@ private slots:
                  QStringList({" 41 E9", QString::fromUtf8("A\u00E9"), " 41 E9"}));
     }
 
-    // A lamp is drawn before its call returns; TX and RX go out after 150 ms, the time-out lamp at a reception; lit
+    // A lamp is drawn, and heard lit, before its call returns; TX and RX go out after 150 ms, the time-out lamp at a reception; lit
     // again, out 150 ms after the latest. A failure is drawn at once and stays until the next command or answer.
     void lampsAndFailure()
     {
@@ -186,8 +164,11 @@ private slots:
                 control<Lamp>(lamp.name)->installEventFilter(&painted);
             (monitor.*Lamps[lit].light)();
             QCOMPARE(painted.count.keys(), QStringList{Lamps[lit].name});
-            for (int lamp = 0; lamp < 3; ++lamp)
+            for (int lamp = 0; lamp < 3; ++lamp) {
                 QCOMPARE(lampColour(Lamps[lamp].name), lamp == lit ? Lamps[lamp].lit : Lamps[lamp].off);
+                QCOMPARE(heard(Lamps[lamp].name),
+                         Lamps[lamp].heard + (lamp == lit ? " checked accesa" : " unchecked spenta"));
+            }
             for (const char* timer : {"Timer_tx", "Timer_rx"}) {
                 QCOMPARE(control<QTimer>(timer)->interval(), 150);
                 if (control<QTimer>(timer)->isActive())
@@ -224,67 +205,73 @@ private slots:
         }
     }
 
-    // Rows of each kind with their bytes; filters; the rows shown saved as CSV; a pause; the monitor's context menu
-    // opens the log; the newest rows kept up to the log's capacity.
-    void rowsFiltersSavingAndPause()
+    void monitorKeys()
     {
-        QCOMPARE(
-            shownRows(),
-            QStringList({"scartati rumore  [55]",
-                         "TX comando Sibrant2 indirizzo 1 P dati \"2\" controllo corretto [02 30 21 32 03 22]",
-                         "RX rumore  [FF]",
-                         "RX risposta Sibrant2 indirizzo 1 P dati \"O,\"\" controllo errato [02 30 21 4F 2C 22 03 00]",
-                         "-- time-out  []", "-- errore porta write: Device gone []"}));
-        QCOMPARE(m_model.data(m_model.index(1, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 128, 0));
-        QCOMPARE(m_model.data(m_model.index(3, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(128, 0, 0));
-        auto* direction = logControl<QComboBox>("cmbDirezione");
-        auto* address = logControl<QLineEdit>("txtIndirizzo");
-        direction->setCurrentText("TX");
-        QCOMPARE(shownRows().size(), 1);
-        direction->setCurrentIndex(0);
-        address->setText("x");
-        QCOMPARE(shownRows().size(), 0);
-        address->clear();
-        logControl<QComboBox>("cmbTipo")->setCurrentText("rumore");
-        QCOMPARE(shownRows().size(), 2);
-        logControl<QComboBox>("cmbTipo")->setCurrentIndex(0);
-        logControl<QPushButton>("cmdPausa")->click();
-        m_feed.traffic(TrafficRow::Direction::Received, "t6", "\x06");
-        m_model.showWaiting();
-        QCOMPARE(m_model.rowCount(), 6);
-        logControl<QPushButton>("cmdPausa")->click();
-        QCOMPARE(m_model.rowCount(), 7);
-        QTemporaryDir dir;
-        direction->setCurrentText("RX");
-        QVERIFY(m_opener.window()->saveCsv(dir.filePath("registro.csv")));
-        QVERIFY(!m_opener.window()->saveCsv(dir.filePath("missing/registro.csv")));
-        QFile file(dir.filePath("registro.csv"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromLatin1(file.readAll()).split("\r\n");  // the records are Csv's
-        QCOMPARE(lines.size(), 5);
-        QVERIFY(lines[0].startsWith("time,") && lines[1].startsWith("t2,RX,noise") && lines[3].startsWith("t6,RX,ACK"));
-        m_opener.window()->hide();
-        QTimer::singleShot(0, [] {
-            if (QWidget* menu = QApplication::activePopupWidget())
-                menu->actions().first()->trigger();
-        });
-        QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5}, MonCom::instance().mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(&MonCom::instance(), &event);
-        QVERIFY(m_opener.window()->isVisible());
-        TrafficLogModel model(3);
-        TrafficLogWindow window(model);
-        for (int i = 0; i < 5; ++i) {
-            TrafficRow row;
-            row.time = "t" + std::to_string(i);
-            model.append({row});
-            if (i % 2)
-                model.showWaiting();
+        int logOpened = 0;
+        MonCom::setTrafficLogOpener([&] { ++logOpened; });
+        MonCom* monitor = &shown();
+        QWidget* hexRow = monitor->findChild<QLabel*>("Label2");
+        press(Qt::CTRL | Qt::Key_L);
+        QVERIFY(!hexRow->isHidden());
+        press(Qt::CTRL | Qt::Key_L);
+        QVERIFY(hexRow->isHidden());
+        press(Qt::CTRL | Qt::SHIFT | Qt::Key_R);
+        QCOMPARE(logOpened, 1);
+        MonCom::setTrafficLogOpener({});
+
+        // The menu keys ask the window, not the text box, for a context menu.
+        struct MenuRequests : QObject {
+            int count = 0;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                return event->type() == QEvent::ContextMenu && ++count;
+            }
+        } requests;
+        monitor->installEventFilter(&requests);
+        press(Qt::Key_Menu);
+        press(Qt::SHIFT | Qt::Key_F10);
+        QCOMPARE(requests.count, 2);
+        monitor->removeEventFilter(&requests);
+
+        for (const QKeyCombination close : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
+            QPointer<MonCom> monitor = &shown();
+            press(close);
+            QTRY_VERIFY(monitor.isNull());  // unloaded, as by its close box
         }
-        model.showWaiting();
-        QCOMPARE(model.rowCount(), 3);
-        QCOMPARE(model.row(0).time, "t2");
-        QCOMPARE(model.dropped(), 2);
-        QVERIFY(window.findChildren<QLabel*>().last()->text().startsWith("3 righe, 2 "));
+    }
+
+    void failureTextsInItalian_data()
+    {
+        QTest::addColumn<QString>("english");
+        QTest::addColumn<QString>("italian");
+        QTest::newRow("dropped line") << "the line dropped or the device was removed"
+                                      << "la linea è caduta o il dispositivo è stato scollegato";
+        QTest::newRow("port number kept") << "No device has port number 12"
+                                          << "Nessun dispositivo ha il numero di porta 12";
+        QTest::newRow("server's value words")
+            << "the device server set rate 9600 when asked for rate 19200 (127.0.0.1:4001)"
+            << "il server seriale ha impostato velocità 9600 invece di velocità 19200 "
+               "(127.0.0.1:4001)";
+        QTest::newRow("three places")
+            << "the device server at h:1 did not answer the line settings 9600,E,7,2 within 3 s"
+            << "il server seriale a h:1 non ha risposto alle impostazioni di linea 9600,E,7,2 "
+               "entro 3 s";
+        QTest::newRow("a % in the text") << "\"tcp://%1\" is not tcp://HOST:PORT"
+                                         << "\"tcp://%1\" non è tcp://HOST:PORT";
+        QTest::newRow("port table") << "line 4: port 9 is given twice; the first address stays"
+                                    << "riga 4: la porta 9 compare due volte; resta il primo indirizzo";
+        QTest::newRow("port table unread") << "cannot be read"
+                                           << "non si può leggere";
+        QTest::newRow("the system's reason as it is") << "Permission denied"
+                                                      << "Permission denied";
+        QTest::newRow("only a whole text") << "the line dropped or the device was removed twice"
+                                           << "the line dropped or the device was removed twice";
+    }
+    void failureTextsInItalian()
+    {
+        QFETCH(QString, english);
+        QFETCH(QString, italian);
+        QCOMPARE(FailureText::italian(english.toStdString()), italian);
     }
 };
 

@@ -1,10 +1,16 @@
-// The traffic log window: exchanges kept whole by the address filter, the analysis columns, find, copy, clearing,
-// captures, keys and layout.
+// The traffic log window: rows as the relay feeds them, filters, saving, pause, exchanges kept whole by the address
+// filter, the analysis columns, capacity, find, copy, clearing, captures, keys and layout.
+#include "MonCom.h"
 #include "TrafficDecoder.h"
+#include "TrafficFeed.h"
+#include "TrafficLogOpener.h"
 #include "TrafficLogWindow.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -52,16 +58,89 @@ class TrafficLogTest : public QObject {
 
     QTemporaryDir m_settings;
 
-    static QStringList column(const TrafficLogFilter& rows, int column)
+    // The shown rows, each as its cells in `columns` joined by blanks.
+    static QStringList cells(const TrafficLogFilter& rows, std::initializer_list<int> columns)
     {
-        QStringList cells;
-        for (int i = 0; i < rows.rowCount(); ++i)
-            cells << rows.data(rows.index(i, column), Qt::DisplayRole).toString();
-        return cells;
+        QStringList out;
+        for (int i = 0; i < rows.rowCount(); ++i) {
+            QStringList row;
+            for (const int column : columns)
+                row << rows.data(rows.index(i, column), Qt::DisplayRole).toString();
+            out << row.join(' ');
+        }
+        return out;
     }
 
 private slots:
     void initTestCase() { QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path()); }
+    void cleanup() { MonCom::unload(); }
+
+    // Rows of each kind as the relay feeds them, with their bytes; filters; the rows shown saved as CSV; a pause; the
+    // monitor's context menu opens the log.
+    void rowsFedFilteredSavedAndPaused()
+    {
+        TrafficLogModel model;
+        TrafficFeed feed([&](std::vector<TrafficRow>&& rows) { model.append(std::move(rows)); });
+        QWidget main;
+        TrafficLogOpener opener(model, main);
+        opener.open();
+        TrafficLogWindow& window = *opener.window();
+        feed.traffic(D::Discarded, "t0", "\x55");
+        feed.traffic(D::Sent, "t1", QByteArray::fromHex("023021320322").toStdString());
+        feed.traffic(D::Received, "t2", QByteArray::fromHex("FF0230214F2C220300").toStdString());
+        feed.ComTO();
+        feed.portFailed("t5", "write: Device gone");
+        model.showWaiting();
+        const auto shown = [&] {
+            return cells(window.shown(), {TrafficLogModel::Direction, TrafficLogModel::Kind, TrafficLogModel::Fields,
+                                          TrafficLogModel::Hex});
+        };
+        QCOMPARE(
+            shown(),
+            QStringList({"scartati rumore  55",
+                         "TX comando Sibrant2 indirizzo 1 P dati \"2\" controllo corretto 02 30 21 32 03 22",
+                         "RX rumore  FF",
+                         "RX risposta Sibrant2 indirizzo 1 P dati \"O,\"\" controllo errato 02 30 21 4F 2C 22 03 00",
+                         "-- time-out  ", "-- errore porta write: Device gone "}));
+        QCOMPARE(model.data(model.index(1, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 128, 0));
+        QCOMPARE(model.data(model.index(3, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(128, 0, 0));
+        auto* direction = window.findChild<QComboBox*>("cmbDirezione");
+        auto* address = window.findChild<QLineEdit*>("txtIndirizzo");
+        auto* kind = window.findChild<QComboBox*>("cmbTipo");
+        direction->setCurrentText("TX");
+        QCOMPARE(shown().size(), 1);
+        direction->setCurrentIndex(0);
+        address->setText("x");
+        QCOMPARE(shown().size(), 0);
+        address->clear();
+        kind->setCurrentText("rumore");
+        QCOMPARE(shown().size(), 2);
+        kind->setCurrentIndex(0);
+        auto* pause = window.findChild<QPushButton*>("cmdPausa");
+        pause->click();
+        feed.traffic(D::Received, "t6", "\x06");
+        model.showWaiting();
+        QCOMPARE(model.rowCount(), 6);
+        pause->click();
+        QCOMPARE(model.rowCount(), 7);
+        QTemporaryDir dir;
+        direction->setCurrentText("RX");
+        QVERIFY(window.saveCsv(dir.filePath("registro.csv")));
+        QVERIFY(!window.saveCsv(dir.filePath("missing/registro.csv")));
+        QFile file(dir.filePath("registro.csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromLatin1(file.readAll()).split("\r\n");  // the records are Csv's
+        QCOMPARE(lines.size(), 5);
+        QVERIFY(lines[0].startsWith("time,") && lines[1].startsWith("t2,RX,noise") && lines[3].startsWith("t6,RX,ACK"));
+        window.hide();
+        QTimer::singleShot(0, [] {
+            if (QWidget* menu = QApplication::activePopupWidget())
+                menu->actions().first()->trigger();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5}, MonCom::instance().mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&MonCom::instance(), &event);
+        QVERIFY(window.isVisible());
+    }
 
     // An address keeps its exchanges whole: reader 5's two, the noise inside one and the NAK ending the other.
     void addressKeepsExchangesWhole()
@@ -71,7 +150,7 @@ private slots:
         model.showWaiting();
         TrafficLogWindow window(model);
         window.findChild<QLineEdit*>("txtIndirizzo")->setText("5");
-        QCOMPARE(column(window.shown(), TrafficLogModel::Time).join(' ').remove("2026-12-06T23:16:").remove('Z'),
+        QCOMPARE(cells(window.shown(), {TrafficLogModel::Time}).join(' ').remove("2026-12-06T23:16:").remove('Z'),
                  "45.000 45.004 45.030 50.300 50.345");
     }
 
@@ -93,8 +172,9 @@ private slots:
         }
     }
 
-    // Paused under a flood, the oldest rows go as new ones wait; resumed, the newest show.
-    void pausedFloodStaysWithinCapacity()
+    // Paused under a flood, the oldest rows go as new ones wait; resumed, the newest show. Shown, the oldest go as new
+    // ones come, the window counting them.
+    void oldestRowsGoPastCapacity()
     {
         TrafficLogModel model(64);
         model.append(line());
@@ -108,6 +188,20 @@ private slots:
         model.setPaused(false);
         QCOMPARE(model.rowCount(), 64);
         QCOMPARE(model.row(63).time, "2026-12-06T23:16:50.345Z");
+        TrafficLogModel small(3);
+        TrafficLogWindow window(small);
+        for (int i = 0; i < 5; ++i) {
+            TrafficRow row;
+            row.time = "t" + std::to_string(i);
+            small.append({row});
+            if (i % 2)
+                small.showWaiting();
+        }
+        small.showWaiting();
+        QCOMPARE(small.rowCount(), 3);
+        QCOMPARE(small.row(0).time, "t2");
+        QCOMPARE(small.dropped(), 2);
+        QVERIFY(window.findChildren<QLabel*>().last()->text().startsWith("3 righe, 2 "));
     }
 
     // Find wraps both ways; copy gives the selected rows as text and CSV; Cancella asks, names the count, and a No
@@ -148,8 +242,8 @@ private slots:
             QCOMPARE(model.rowCount(), answer == QMessageBox::No ? 8 : 0);
         }
         QVERIFY(window.openCapture(dir.filePath("registro.pcapng")));
-        QCOMPARE(column(window.shown(), TrafficLogModel::Latency).join(','), ",,30,,5000,,,45");
-        QCOMPARE(column(window.shown(), TrafficLogModel::Result).join(','), ",,accettato,,time-out,,,accettato");
+        QCOMPARE(cells(window.shown(), {TrafficLogModel::Latency}).join(','), ",,30,,5000,,,45");
+        QCOMPARE(cells(window.shown(), {TrafficLogModel::Result}).join(','), ",,accettato,,time-out,,,accettato");
     }
 
     // Opens on the newest row; Esc and Ctrl+W close it; its size and column widths come back in a new window.

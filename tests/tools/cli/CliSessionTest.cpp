@@ -18,7 +18,6 @@
 namespace lettore::test {
 namespace {
 
-const std::string Version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
 const std::string Dropped = "lettore: the line dropped or the device was removed\n";
 
 // Readers 1 (9600 baud), 3 (1200), 4 (19200) and 2 (1200, answering 250 ms late) on the line; a reader hears only
@@ -93,7 +92,6 @@ TEST_F(CliSessionTest, RunsPrintTheirResultAndStatus)
          "| lettore: cannot open port 8 (/dev/ttyS7): Invalid port number\nlettore: port 8 (/dev/ttyS7) " + hint
              + " => 74",
          {8}},
-        {"rate given", {"--term", "4", "--baud", "19200", "GetVersioneFirmware"}, Version + "|  => 0"},
         {"stored rate and terminal", {"VerificaBadge", "0000000042"}, "esito 0\noutESISTE 0\n|  => 0", {1, "19200", 4}},
         {"scan",
          {"scan", "--to", "5", "--timeout", "100"},

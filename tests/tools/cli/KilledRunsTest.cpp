@@ -2,10 +2,6 @@
 #include "LettoreProcess.h"
 #include "PtyLine.h"
 
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <fstream>
 #include <map>
@@ -41,9 +37,10 @@ bool killWhen(const QString& file, std::size_t lines, int delayMs, const QString
 
 // Forty records downloaded by runs killed at various moments, each into its own file: every record is there once
 // unmarked, and a record a killed run stored without confirming comes again marked as a repeat.
-TEST(KilledRunsTest, KilledDownloadsLoseNoRecordAndMarkEachRepeat)
+using KilledRunsTest = SimFolderTest;
+
+TEST_F(KilledRunsTest, KilledDownloadsLoseNoRecordAndMarkEachRepeat)
 {
-    QTemporaryDir folder;
     std::map<std::string, int> stored;  // status and code, as a row shows them
     QString transactions;
     for (int i = 0; i < 40; ++i) {
@@ -51,11 +48,10 @@ TEST(KilledRunsTest, KilledDownloadsLoseNoRecordAndMarkEachRepeat)
         transactions += (i ? "+" : "") + QString::fromStdString(record);
         stored[record.substr(0, 1) + ",=\"" + record.substr(1) + "\""] = 0;
     }
-    SimProcess sim(folder.filePath("COM1"), {"--reader", "1:transactions=" + transactions, "--pace"});
+    startSim({"--reader", "1:transactions=" + transactions, "--pace"});
     const auto download = [&](int run) {
         const QString file = folder.filePath(QString("run%1.csv").arg(run));
-        return std::pair(file,
-                         QStringList{"--port", folder.filePath("COM1"), "--term", "1", "transactions", "--out", file});
+        return std::pair(file, on({"--term", "1", "transactions", "--out", file}));
     };
     const std::pair<std::size_t, int> kills[] = {{2, 0}, {4, 0}, {3, 7}, {5, 0}, {4, 20}, {2, 13}, {6, 0}};
     int run = 0, killed = 0;
@@ -86,10 +82,9 @@ TEST(KilledRunsTest, KilledDownloadsLoseNoRecordAndMarkEachRepeat)
 
 // An enrolment killed halfway resumes from its journal: every code read back, the journal removed; a dry run then
 // finds every code of the list, whatever form it was written in.
-TEST(KilledRunsTest, AKilledEnrolmentResumesFromItsJournal)
+TEST_F(KilledRunsTest, AKilledEnrolmentResumesFromItsJournal)
 {
-    QTemporaryDir folder;
-    SimProcess sim(folder.filePath("COM1"), {"--reader", "1:baud=38400", "--pace"});
+    startSim({"--reader", "1:baud=38400", "--pace"});
     const QString list = folder.filePath("list.csv");
     std::ofstream(list.toStdString()) << "Badge;Nome\n12001;a\n0000012002;b\n=\"0012003\";c\n";
     std::ofstream(list.toStdString(), std::ios::app) << [] {
@@ -98,7 +93,7 @@ TEST(KilledRunsTest, AKilledEnrolmentResumesFromItsJournal)
             more += "000" + std::to_string(n) + ";x\n";
         return more;
     }();
-    const QStringList enrol{"--port", folder.filePath("COM1"), "--baud", "38400", "--term", "1", "enrol", list};
+    const QStringList enrol = on({"--baud", "38400", "--term", "1", "enrol", list});
     const QString journal = list + ".journal";
     ASSERT_TRUE(killWhen(journal, 60, 0, enrol));
     const ProgramRun resumed = runProgram(LETTORE_BIN, enrol);

@@ -1,4 +1,5 @@
-// `lettore` as a process against the virtual reader: what only a real line, signals, exit statuses and streams show.
+// `lettore` as a process against the virtual reader: what only a real line, signals, exit statuses and streams show;
+// collaudo's changes put back however a run ends.
 #include "LettoreProcess.h"
 #include "PtyLine.h"
 #include "ResourceSampler.h"
@@ -24,12 +25,8 @@ namespace {
 const std::string Version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
 const std::string Dropped = "lettore: the line dropped or the device was removed\n";
 
-// `lettore` against the virtual reader, reached through a COM1 link in a temporary folder.
-class LettoreEndToEndTest : public ::testing::Test {
+class LettoreEndToEndTest : public SimFolderTest {
 protected:
-    void startSim(const QStringList& args) { sim = std::make_unique<SimProcess>(link(), args); }
-    QString link() const { return folder.filePath("COM1"); }
-    QStringList on(const QStringList& args) const { return QStringList{"--port", link()} + args; }
     // A run's standard output and standard error, "| " between them, then " => STATUS".
     static std::string outcome(const QString& program, const QStringList& arguments)
     {
@@ -37,8 +34,6 @@ protected:
         return run.out + "| " + run.err + " => " + std::to_string(run.status);
     }
     std::string outcome(const QStringList& args) { return outcome(LETTORE_BIN, on(args)); }
-    QTemporaryDir folder;
-    std::unique_ptr<SimProcess> sim;
 };
 
 bool waitFor(const std::function<bool()>& done) { return processEventsUntil(done, 5000); }
@@ -169,11 +164,7 @@ TEST_F(LettoreEndToEndTest, PortsOptionsStoredSettingsAndStreams)
     const std::string device = QFileInfo(link()).canonicalFilePath().toStdString();
     const std::string missing = folder.filePath("missing").toStdString();
     const std::pair<QStringList, std::string> rows[]
-        = {{{"--term", "7", "--timeout", "100", "GetVersioneFirmware"},
-            "esito 1\noutVERSION N\n| lettore: no answer: port 1 (" + device
-                + ") is the port Seriale.cfg or the default"
-                  " gives; choose the reader's port with --port N|DEVICE (lettore ports lists them)\n => 1"},
-           {{"--port", QString::fromStdString(missing), "GetVersioneFirmware"},
+        = {{{"--port", QString::fromStdString(missing), "GetVersioneFirmware"},
             "| lettore: cannot open " + missing + ": No such file or directory\n => 74"},
            {{"--term", "1", "SetupSeriale", "19200", "7"}, "esito 0\n|  => 0"},
            {{"--term", "7", "--baud", "19200", "GetVersioneFirmware"}, Version + "|  => 0"},
@@ -213,6 +204,49 @@ TEST_F(LettoreEndToEndTest, PortsOptionsStoredSettingsAndStreams)
     EXPECT_EQ(QFileInfo(link()).symLinkTarget(), sim->device());
     EXPECT_EQ(sim->stop(), 0);
     EXPECT_FALSE(QFileInfo(link()).isSymLink());
+}
+
+// A code added, then a wait for a badge, while which the test acts.
+const char* const WaitingPlan = R"({"name": "attesa", "steps": [
+  {"id": "wl_aggiunto", "title": "Codice aggiunto", "command": "CreaBadge", "args": {"CODICE": "0000054321"},
+   "undo": {"command": "EliminaBadge", "args": {"CODICE": "0000054321"}}},
+  {"id": "ATTESA", "title": "Badge", "kind": "badge", "withinMs": 20000}]})";
+
+using CollaudoEndToEndTest = LettoreEndToEndTest;
+
+// Whatever ends the run, the changes are put back: Ctrl-C (130), a line that drops and comes back (74).
+TEST_F(CollaudoEndToEndTest, StoppedAndDroppedRunsLeaveTheReaderAsFound)
+{
+    const std::tuple<const char*, const char*, int> rows[] = {
+        {"stopped", "", 128 + SIGINT},  // a request to end at the badge prompt
+        {"dropped", "drop 500", 74},  // what the virtual reader is told at the prompt
+    };
+    const QString plan = folder.filePath("piano.json");
+    std::ofstream(plan.toStdString()) << WaitingPlan;
+    for (const auto& [name, atPrompt, status] : rows) {
+        startSim({"--reader", "1"});
+        const std::string before = sim->state(1);
+        QProcess lettore;
+        lettore.start(LETTORE_BIN, on({"collaudo", "--report", folder.filePath("rapporti"), "--operator",
+                                       "Collaudatore", "--term", "1", "--badge", "--plan", plan}));
+        std::string err;
+        ASSERT_TRUE(processEventsUntil(
+            [&] {
+                err += lettore.readAllStandardError().toStdString();
+                return err.find("presentare un badge") != std::string::npos;
+            },
+            10000))
+            << name << ": " << err;
+        if (*atPrompt)
+            sim->command(atPrompt);
+        else
+            ::kill(static_cast<pid_t>(lettore.processId()), SIGINT);
+        EXPECT_EQ(exitOf(lettore, 15000), status)
+            << name << "\n"
+            << lettore.readAllStandardOutput().toStdString() << lettore.readAllStandardError().toStdString();
+        EXPECT_EQ(sim->state(1), before) << name;
+        sim.reset();
+    }
 }
 
 // The longest range, twice: every code ends on the list; memory and descriptors stay flat.

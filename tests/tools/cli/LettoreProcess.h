@@ -2,7 +2,11 @@
 
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <string>
 
 namespace lettore::test {
@@ -37,6 +41,17 @@ public:
 private:
     QProcess m_process;
     QString m_device;
+};
+
+// A temporary folder where the virtual reader's line is linked as COM1.
+class SimFolderTest : public ::testing::Test {
+protected:
+    void startSim(const QStringList& args) { sim = std::make_unique<SimProcess>(link(), args); }
+    QString link() const { return folder.filePath("COM1"); }
+    QStringList on(const QStringList& args) const { return QStringList{"--port", link()} + args; }
+
+    QTemporaryDir folder;
+    std::unique_ptr<SimProcess> sim;
 };
 
 }  // namespace lettore::test
