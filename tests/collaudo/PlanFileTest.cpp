@@ -1,5 +1,3 @@
-// Plans as JSON: the one built in, the checks that keep a plan from changing what it cannot put back, and the
-// plan's SHA-256.
 #include "PlanFile.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +7,8 @@ namespace {
 using namespace lettore;
 
 std::string plan(const std::string& steps) { return R"({"name": "p", "steps": [)" + steps + "]}"; }
+// A plan of one step, "a", with `keys` beside its id and title.
+std::string oneStep(const std::string& keys) { return plan(R"({"id": "a", "title": "t", )" + keys + "}"); }
 
 std::string refusal(const std::string& text)
 {
@@ -47,36 +47,30 @@ TEST(PlanFileTest, RefusesWhatCannotRunSafely)
         {"[]", "plan: must be an object"},
         {"{", "not JSON"},
         {plan(""), "the plan has no steps"},
-        {plan(R"({"id": "a", "title": "t", "command": "GetSetupBase", "colour": 1})"),
-         "step 1 (a): unknown key \"colour\""},
-        {plan(
-             R"({"id": "a", "title": "t", "command": "SetOUTPUT", "args": {"RELE": "1", "Buzzer": "1", "LED_V": "1"}})"),
+        {oneStep(R"("command": "GetSetupBase", "colour": 1)"), "step 1 (a): unknown key \"colour\""},
+        {oneStep(R"("command": "SetOUTPUT", "args": {"RELE": "1", "Buzzer": "1", "LED_V": "1"})"),
          "SetOUTPUT changes the reader: the step needs an undo"},
-        {plan(R"({"id": "a", "title": "t", "command": "CancellaWL"})"), "CancellaWL cannot be undone"},
-        {plan(R"({"id": "a", "title": "t", "command": "GetMatricolaNext"})"), "GetMatricolaNext cannot be undone"},
-        {plan(
-             R"({"id": "a", "title": "t", "command": "SetupSeriale", "args": {"BaudRate": "9600", "NewAddress": "2"}})"),
+        {oneStep(R"("command": "CancellaWL")"), "CancellaWL cannot be undone"},
+        {oneStep(R"("command": "GetMatricolaNext")"), "GetMatricolaNext cannot be undone"},
+        {oneStep(R"("command": "SetupSeriale", "args": {"BaudRate": "9600", "NewAddress": "2"})"),
          "SetupSeriale cannot be undone"},
-        {plan(R"({"id": "a", "title": "t", "command": "GetVersioneFirmwar"})"), "unknown reader command"},
-        {plan(R"({"id": "a", "title": "t", "command": "VerificaBadge"})"), "VerificaBadge needs the argument CODICE"},
-        {plan(R"({"id": "a", "title": "t", "command": "VerificaBadge", "args": {"CODICE": "1", "X": "2"}})"),
+        {oneStep(R"("command": "GetVersioneFirmwar")"), "unknown reader command"},
+        {oneStep(R"("command": "VerificaBadge")"), "VerificaBadge needs the argument CODICE"},
+        {oneStep(R"("command": "VerificaBadge", "args": {"CODICE": "1", "X": "2"})"),
          "VerificaBadge has no argument X"},
-        {plan(R"({"id": "a", "title": "t", "kind": "rate", "rate": "57600"})"), "rate must be one of"},
-        {plan(R"({"id": "a", "title": "t", "command": "GetSetupBase", "needs": ["b"]})"),
-         "needs \"b\", which is not an earlier step"},
+        {oneStep(R"("kind": "rate", "rate": "57600")"), "rate must be one of"},
+        {oneStep(R"("command": "GetSetupBase", "needs": ["b"])"), "needs \"b\", which is not an earlier step"},
         {plan(read + ","
               + R"({"id": "a", "title": "t", "command": "VerificaBadge", "args": {"CODICE": "${r.nope}${z.x}"}})"),
          "${z.x} does not name a field of an earlier step"},
         {plan(read + "," + read), "step 2 (r): the id is used twice"},
-        {plan(R"({"id": "a", "title": "t", "command": "GetSetupBase", "expect": {"fields": {"outVERSION": "x"}}})"),
+        {oneStep(R"("command": "GetSetupBase", "expect": {"fields": {"outVERSION": "x"}})"),
          "GetSetupBase has no field outVERSION"},
-        {plan(
-             R"({"id": "a", "title": "t", "command": "GetSetupBase", "expect": {"fields": {"outRELE": {"pattern": "("}}}})"),
+        {oneStep(R"("command": "GetSetupBase", "expect": {"fields": {"outRELE": {"pattern": "("}}})"),
          "is not a regular expression"},
-        {plan(R"({"id": "a", "title": "t", "command": "GetSetupBase", "expect": {"answer": "maybe"}})"),
+        {oneStep(R"("command": "GetSetupBase", "expect": {"answer": "maybe"})"),
          "answer must be ACK, NAK, frame or any"},
-        {plan(R"({"id": "a", "title": "t", "command": "VerificaBadge", "args": {"CODICE": "€"}})"),
-         "holds a character the line cannot carry"},
+        {oneStep(R"("command": "VerificaBadge", "args": {"CODICE": "€"})"), "holds a character the line cannot carry"},
     };
     for (const auto& row : rows)
         EXPECT_NE(refusal(row.text).find(row.says), std::string::npos) << row.text << "\n -> " << refusal(row.text);

@@ -1,5 +1,4 @@
-// A plan run by the real link and tap against a virtual reader on a bus in this process with the clock driven.
-// Verdicts, identity, and every change put back however the run ends, the line dropping and coming back included.
+// Plans run by the real link against a virtual reader in this process, the clock driven.
 #include "PlanRunner.h"
 #include "Esito.h"
 #include "PlanFile.h"
@@ -117,8 +116,7 @@ protected:
     std::function<void()> m_onTell;
 };
 
-// Every step passes but the line's own rate; the reader is named, exchanges keep their rows, and the badge is read
-// as a transaction or as a reading.
+// Every step but the line's own rate passes; the badge is read as a transaction or as a reading.
 TEST_F(PlanRunnerTest, HealthyReaderPassesEveryStep)
 {
     for (const bool multimaster : {false, true}) {
@@ -141,38 +139,33 @@ TEST_F(PlanRunnerTest, HealthyReaderPassesEveryStep)
     }
 }
 
-struct FaultRow {
-    const char* fault;
-    Ids failed;
-    UndoResult::Outcome outputsPutBack;
-    friend void PrintTo(const FaultRow& row, std::ostream* out) { *out << row.fault; }
-};
-
-class FaultTest : public PlanRunnerTest, public testing::WithParamInterface<FaultRow> { };
-
-// A lone ACK has no check character to spoil, so a reader with a bad one still sets its outputs; a refusing
-// reader made no change to put back; a split answer comes whole within the limit.
-TEST_P(FaultTest, FailsExactlyTheStepsItShould)
+// A lone ACK has no check character to spoil, so a reader with bad ones still sets its outputs.
+TEST_F(PlanRunnerTest, EachFaultFailsExactlyTheStepsItShould)
 {
-    open(std::string("1:fault=") + GetParam().fault);
-    const ReaderRecord record = run(defaultPlan());
-    EXPECT_EQ(withVerdict(record, Verdict::Failed), GetParam().failed);
-    EXPECT_EQ(withVerdict(record, Verdict::NotRun), Ids{});
-    const auto outputs = std::find_if(record.undos.begin(), record.undos.end(),
-                                      [](const UndoResult& u) { return u.stepId == "uscite_prova"; });
-    ASSERT_NE(outputs, record.undos.end());
-    EXPECT_EQ(outputs->outcome, GetParam().outputsPutBack);
+    const struct {
+        const char* fault;
+        Ids failed;
+        UndoResult::Outcome outputsPutBack;
+    } rows[] = {
+        {"silent", Unconditional, UndoResult::Outcome::Unconfirmed},
+        {"badbcc",
+         {"versione", "matricola_prima", "matricola_corrente", "setup_letto", "wl_assente", "transazione"},
+         UndoResult::Outcome::Discharged},
+        {"nak", Unconditional, UndoResult::Outcome::NotMade},
+        {"split", {}, UndoResult::Outcome::Discharged},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.fault);
+        open(std::string("1:fault=") + row.fault);
+        const ReaderRecord record = run(defaultPlan());
+        EXPECT_EQ(withVerdict(record, Verdict::Failed), row.failed);
+        EXPECT_EQ(withVerdict(record, Verdict::NotRun), Ids{});
+        const auto outputs = std::find_if(record.undos.begin(), record.undos.end(),
+                                          [](const UndoResult& u) { return u.stepId == "uscite_prova"; });
+        ASSERT_NE(outputs, record.undos.end());
+        EXPECT_EQ(outputs->outcome, row.outputsPutBack);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Faults, FaultTest,
-                         testing::Values(FaultRow{"silent", Unconditional, UndoResult::Outcome::Unconfirmed},
-                                         FaultRow{"badbcc",
-                                                  {"versione", "matricola_prima", "matricola_corrente", "setup_letto",
-                                                   "wl_assente", "transazione"},
-                                                  UndoResult::Outcome::Discharged},
-                                         FaultRow{"nak", Unconditional, UndoResult::Outcome::NotMade},
-                                         FaultRow{"split", {}, UndoResult::Outcome::Discharged}),
-                         [](const testing::TestParamInfo<FaultRow>& info) { return std::string(info.param.fault); });
 
 // A step that fails puts every change back at once, newest first; steps that needed them are skipped.
 TEST_F(PlanRunnerTest, ChangesArePutBackWhenALaterStepFails)

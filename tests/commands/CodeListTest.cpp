@@ -26,8 +26,7 @@ std::string utf16(const std::string& text, bool little)
     return out;
 }
 
-// Codes of 1 to 10 digits, padded, from whatever a spreadsheet or an editor saved; every other line
-// with something in it is a problem named by its line, and a code's second form is a duplicate.
+// Codes padded from whatever a spreadsheet or editor saved; every other non-blank line is a problem.
 TEST(CodeListTest, ReadsEveryFormAndNamesEveryProblem)
 {
     const struct {

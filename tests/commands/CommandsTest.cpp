@@ -17,10 +17,7 @@ namespace {
 // "name=value" joined by "|".
 std::string valuesOf(const CommandResult& result)
 {
-    std::string out;
-    for (const auto& value : result.values)
-        out += (out.empty() ? "" : "|") + value.name + "=" + value.bytes;
-    return out;
+    return joined(result.values, [](const auto& value) { return value.name + "=" + value.bytes; });
 }
 
 class CommandTableTest : public ReaderRig {
@@ -30,14 +27,6 @@ protected:
                          const std::string& dialect = "Sibrant2")
     {
         return CommandTable::find(name)->run(lettori.Comunicazione(), {1, args, ack, dialect});
-    }
-    // The data fields written, "|" between.
-    std::string sentData() const
-    {
-        std::string sent;
-        for (const std::string& frame : port.writes())
-            sent += (sent.empty() ? "" : "|") + Frame::decode(frame)->data;
-        return sent;
     }
 };
 
@@ -99,14 +88,13 @@ protected:
             .run(first, last);
     }
 
-    // Each step as "index/count code esito outst".
-    std::vector<std::string> stepTexts() const
+    // Each step as "index/count code esito outst", "|" between.
+    std::string stepTexts() const
     {
-        std::vector<std::string> out;
-        for (const auto& s : steps)
-            out.push_back(std::to_string(s.index) + "/" + std::to_string(s.count) + " " + s.code + " "
-                          + std::to_string(s.esito) + " " + s.outst);
-        return out;
+        return joined(steps, [](const auto& s) {
+            return std::to_string(s.index) + "/" + std::to_string(s.count) + " " + s.code + " "
+                   + std::to_string(s.esito) + " " + s.outst;
+        });
     }
 
     std::vector<RangeInsertion::Step> steps;
@@ -127,8 +115,8 @@ TEST_F(RangeInsertionTest, SendsEveryCodeAndCountsAnswersByStatus)
     };
     const RangeInsertion::Result result = run(5, 9);
 
-    EXPECT_EQ(stepTexts(), (std::vector<std::string>{"1/5 0000000005 0 0", "2/5 0000000006 1 ", "3/5 0000000007 0 2",
-                                                     "4/5 0000000008 2 ", "5/5 0000000009 0 "}));
+    EXPECT_EQ(stepTexts(),
+              "1/5 0000000005 0 0|2/5 0000000006 1 |3/5 0000000007 0 2|4/5 0000000008 2 |5/5 0000000009 0 ");
     EXPECT_EQ(result.esito, 1);
     EXPECT_EQ(result.sent, 5);
     EXPECT_EQ(result.accepted, 3);
@@ -144,7 +132,7 @@ TEST_F(RangeInsertionTest, PortFailureOrStopInTheQuietGapEndsTheRun)
         return lastOfData(frame) == '5' ? std::string() : answer("0");
     };
     const RangeInsertion::Result broken = run(5, 9);
-    EXPECT_EQ(stepTexts(), (std::vector<std::string>{"1/5 0000000005 1 ", "2/5 0000000006 0 0", "3/5 0000000007 3 "}));
+    EXPECT_EQ(stepTexts(), "1/5 0000000005 1 |2/5 0000000006 0 0|3/5 0000000007 3 ");
     EXPECT_EQ(broken.esito, Esito::PortFailed);
     EXPECT_FALSE(broken.stopped);
 
@@ -187,8 +175,7 @@ TEST_F(RangeInsertionTest, BoundsAndAStopBetweenTwoExchanges)
     }
 }
 
-// Control characters, DEL, bytes above 127 and the backslash are escaped; two digits between blanks, and the
-// monitor's blank before each byte without leading zero.
+// Control bytes, DEL, bytes above 127 and the backslash escaped; the plain and the monitor's hex.
 TEST(ByteTextTest, EscapesAndHexForms)
 {
     const std::string bytes("\x02\x30\x21\x00\x7F\xFF\\", 7);

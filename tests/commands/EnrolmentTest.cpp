@@ -12,9 +12,8 @@ namespace {
 
 using Outcome = Enrolment::Outcome;
 
-// A white list behind the simulated port: adds answer 0 added, 1 listed or 2 full, checks 1 or 0,
-// deletes ACK or NAK; `silent` codes get no answer to an add, `kept` ones are never deleted.
-// Each exchange is noted as "add 42", "del 100", "chk 7".
+// A white list behind the port, each exchange noted as "add 42", "del 100", "chk 7"; `silent` codes
+// get no answer to an add, `kept` ones are never deleted.
 class EnrolmentTest : public ReaderRig {
 protected:
     EnrolmentTest()
@@ -54,19 +53,14 @@ protected:
     }
     std::string sent() const
     {
-        std::string out;
-        for (const std::string& exchange : exchanges)
-            out += (out.empty() ? "" : "|") + exchange;
-        return out;
+        return joined(exchanges, [](const std::string& exchange) { return exchange; });
     }
     // "code esito status" per outcome, "|" between, codes without their zeros.
     static std::string outcomes(const std::vector<Outcome>& all)
     {
-        std::string out;
-        for (const Outcome& o : all)
-            out += (out.empty() ? "" : "|") + std::to_string(std::stoull(o.code)) + " " + std::to_string(o.esito) + " "
-                   + o.status;
-        return out;
+        return joined(all, [](const Outcome& o) {
+            return std::to_string(std::stoull(o.code)) + " " + std::to_string(o.esito) + " " + o.status;
+        });
     }
     static std::vector<std::string> codes(std::initializer_list<int> numbers)
     {
@@ -94,8 +88,7 @@ TEST_F(EnrolmentTest, DryRunChecksTheListAndTheRangeOnly)
     EXPECT_EQ(enrolment().compare(codes({42}), Enrolment::Range{101, 101}).extra(), codes({101}));
 }
 
-// Extra codes go first (they may fill the list), then every code is added and read back;
-// each one the reader does not hold as it should is named with why.
+// Extra codes go first (they may fill the list), then each code is added, read back, and any mismatch named.
 TEST_F(EnrolmentTest, WriteRemovesAddsThenReadsBackAndNamesEachMismatch)
 {
     list = {BadgeCode::fromNumber(42), BadgeCode::fromNumber(100), BadgeCode::fromNumber(101)};
@@ -113,8 +106,7 @@ TEST_F(EnrolmentTest, WriteRemovesAddsThenReadsBackAndNamesEachMismatch)
     EXPECT_EQ(mismatches, "44 assente, CreaBadge esito 1|45 lista piena|101 ancora presente|");
 }
 
-// Stopped, then ended by a port failure, then whole: across the three runs each exchange goes
-// out once, and the last reports all; a journal of another reader, or a line cut short, does not count.
+// Across a stopped, a failed and a whole run each exchange goes out once; another reader's journal does not count.
 TEST_F(EnrolmentTest, AStoppedRunResumesFromItsJournal)
 {
     const auto path = std::filesystem::path(testing::TempDir()) / "enrolment-resumed.journal";
@@ -135,8 +127,7 @@ TEST_F(EnrolmentTest, AStoppedRunResumesFromItsJournal)
     EXPECT_EQ(sent(), "add 1|add 2|add 3|chk 1|chk 2|chk 3");
 }
 
-// A code whose add went unanswered is added and checked again by the next run; a code not sent
-// again keeps its check.
+// An unanswered add is added and checked again by the next run; a code not sent again keeps its check.
 TEST_F(EnrolmentTest, ACodeAddedAgainIsCheckedAgain)
 {
     const auto path = std::filesystem::path(testing::TempDir()) / "enrolment-again.journal";

@@ -133,27 +133,16 @@ TEST(ReaderStatistics, CountsEachReadersExchanges)
     ReaderStatistics statistics;
     for (const Expected& e : exchanges())
         statistics.add(e.row, analyser.next(e.row));
-    struct Counts {
-        int reader;
-        long long requests, answers, timeOuts, rejected, naks, readings;
-    };
-    const Counts expected[]
-        = {{2, 3, 2, 0, 1, 1, 0}, {3, 1, 0, 0, 0, 0, 1}, {4, 1, 0, 0, 0, 0, 0},  {5, 1, 1, 0, 0, 0, 0},
-           {7, 1, 0, 1, 0, 0, 0}, {9, 1, 0, 1, 0, 0, 0}, {256, 1, 0, 0, 0, 0, 0}};
-    ASSERT_EQ(statistics.readers().size(), std::size(expected));
-    for (const Counts& c : expected) {
-        SCOPED_TRACE(c.reader);
-        const ReaderStatistics::Reader& r = statistics.readers().at(c.reader);
-        EXPECT_EQ((std::vector{r.requests, r.answers, r.timeOuts, r.rejected, r.naks, r.readings}),
-                  (std::vector{c.requests, c.answers, c.timeOuts, c.rejected, c.naks, c.readings}));
-    }
-    EXPECT_EQ(statistics.noiseRows(), 1);
-    EXPECT_EQ(statistics.noiseBytes(), 1);
-    EXPECT_EQ(statistics.portFailures(), 1);
-    EXPECT_NE(
-        statistics.text().find("\n2              3        2          0         1     1         0  20/30.0/40/40\n"),
-        std::string::npos)
-        << statistics.text();
+    EXPECT_EQ(statistics.text(),
+              "reader  requests  answers  time-outs  rejected  NAKs  readings  latency ms min/avg/p95/max\n"
+              "2              3        2          0         1     1         0  20/30.0/40/40\n"
+              "3              1        0          0         0     0         1  -\n"
+              "4              1        0          0         0     0         0  -\n"
+              "5              1        1          0         0     0         0  25/25.0/25/25\n"
+              "7              1        0          1         0     0         0  -\n"
+              "9              1        0          1         0     0         0  -\n"
+              "all            1        0          0         0     0         0  -\n"
+              "line: 1 noise rows (1 bytes), 1 port failures\n");
 }
 
 // The nearest-rank 95th percentile of 100 latencies; none give no figures.
@@ -165,10 +154,7 @@ TEST(ReaderStatistics, LatencyFigures)
         reader.latenciesMs.push_back(ms);
     const auto l = reader.latency();
     ASSERT_TRUE(l);
-    EXPECT_EQ(l->min, 1);
-    EXPECT_DOUBLE_EQ(l->average, 50.5);
-    EXPECT_EQ(l->p95, 95);
-    EXPECT_EQ(l->max, 100);
+    EXPECT_EQ(std::tuple(l->min, l->average, l->p95, l->max), std::tuple(1, 50.5, 95, 100));
 }
 
 TEST(PcapngCapture, BlocksInBytes)
@@ -206,11 +192,8 @@ TEST(PcapngCapture, ReadsItsOwnCapturesBackIntoTheSameRows)
     ASSERT_EQ(again.size(), rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(again[i].time, rows[i].time);
-        EXPECT_EQ(again[i].direction, rows[i].direction);
-        EXPECT_EQ(again[i].kind, rows[i].kind);
-        EXPECT_EQ(again[i].bytes, rows[i].bytes);
-        EXPECT_EQ(again[i].note, rows[i].note);
+        const auto kept = [](const TrafficRow& r) { return std::tie(r.time, r.direction, r.kind, r.bytes, r.note); };
+        EXPECT_EQ(kept(again[i]), kept(rows[i]));
     }
     std::string otherLink = file;
     otherLink[52] = 1;  // the interface's link type: Ethernet

@@ -12,8 +12,7 @@ namespace {
 constexpr const char* Query = "1 3";  // GetTransazione to reader 1
 constexpr const char* Ack = "1 \x06";  // SendACK to reader 1
 
-// A reader's stored records behind the simulated port, and a sink; one list notes each frame's
-// address and data field and each call to the sink.
+// A reader's stored records behind the port, and a sink; `events` notes each frame and each sink call.
 class TransactionDownloadTest : public ReaderRig, public TransactionSink {
 protected:
     TransactionDownloadTest()
@@ -51,8 +50,7 @@ protected:
     int stopIn = 0;  // a stop is asked at this check (two a record); 0: never
 };
 
-// Each record is appended and flushed before its acknowledgement; a status alone means drained. A late
-// answer to an earlier request is not taken for the first record (its acknowledgement would delete one unread).
+// Each record is stored before its acknowledgement; a late answer to an earlier request is not taken for one.
 TEST_F(TransactionDownloadTest, StoresAndFlushesEachRecordBeforeItsAcknowledgement)
 {
     lettori.Comunicazione().setQuietGapAfterTimeOut(1500);
@@ -68,8 +66,7 @@ TEST_F(TransactionDownloadTest, StoresAndFlushesEachRecordBeforeItsAcknowledgeme
     EXPECT_EQ(result.esito, 0);
 }
 
-// A record the sink could not keep is never acknowledged; a stop comes between two records; a
-// failed query ends the run undrained.
+// A record the sink could not keep is never acknowledged; a stop comes between two records.
 TEST_F(TransactionDownloadTest, NothingUnstoredIsAcknowledged)
 {
     stored = {"10000000042", "10000000043"};
@@ -119,8 +116,7 @@ protected:
     const std::filesystem::path path = folder / "t.csv";
 };
 
-// A record stored but unconfirmed at a kill is a repeat when it comes first in the next run, also
-// into another file of the folder; one confirmed, drained or never written is not.
+// A record unconfirmed at a kill is a repeat in the next run, in any file of the folder; no other record is.
 TEST_F(TransactionFileTest, ARecordNotConfirmedComesBackMarkedAsARepeat)
 {
     EXPECT_FALSE(store("0000000042", false));

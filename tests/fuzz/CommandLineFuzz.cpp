@@ -1,6 +1,4 @@
-// The command line and its escapes: any arguments parse or are refused as
-// a usage error, what is accepted is within the ranges the readers take,
-// and byte escapes read back what they wrote.
+// Any arguments parse within the readers' ranges or are refused as a usage error; escapes read back.
 #include "FuzzInput.h"
 
 #include "ByteText.h"

@@ -1,5 +1,4 @@
-// The console's reading handler under arbitrary texts, in either mode, each state of "Ack automatico", with or
-// without LetturaOk.wav: boxes, sound and bytes written are worked out here from the text alone.
+// The console's reading handler under arbitrary texts: boxes, sound and bytes worked out from the text alone.
 #include "ConsoleOnPort.h"
 #include "FuzzInput.h"
 #include "modLettori.h"

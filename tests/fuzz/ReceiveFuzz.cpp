@@ -1,6 +1,4 @@
-// The link's exchanges and notification under answers in arbitrary pieces
-// and times, clock jumps and port failures: each result must agree with the
-// events raised and the bytes handed back.
+// The link under answers in arbitrary pieces and times, clock jumps and port failures: results agree with events.
 #include "FuzzInput.h"
 
 #include "Esito.h"

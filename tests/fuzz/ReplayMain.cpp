@@ -1,5 +1,4 @@
-// Runs a fuzz target over stored input files without the fuzzing engine, so
-// the seeds and past crash inputs run as tests.
+// Runs a fuzz target over stored inputs without the fuzzing engine.
 #include <cstddef>
 #include <cstdint>
 #include <fstream>

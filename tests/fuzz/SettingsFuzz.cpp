@@ -1,6 +1,4 @@
-// Seriale.cfg: any content reads without failing, what it reads is written
-// back in the stored form and reads again the same, and a file on disk reads
-// as its contents do.
+// Seriale.cfg: any content reads, writes back and reads again the same, from memory or from disk.
 #include "FuzzInput.h"
 
 #include "ConnectionSettings.h"

@@ -1,5 +1,4 @@
-// The virtual reader under arbitrary line bytes and operator commands: the splitter cuts the same frames however
-// chunked, and a broadcast gets no answer.
+// The virtual reader under arbitrary bytes and commands: frames cut alike however chunked; no broadcast answered.
 #include "FuzzInput.h"
 
 #include "Frame.h"

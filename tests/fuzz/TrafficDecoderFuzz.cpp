@@ -1,7 +1,4 @@
-// The traffic decoder under arbitrary bytes in arbitrary pieces and
-// directions, with line events between them: it never fails, gives no row
-// longer than a frame may be, and gives every byte back in exactly one row,
-// in order, with the direction it came in.
+// The traffic decoder under arbitrary pieces: every byte back once, in order, in its direction, no row too long.
 #include "FuzzInput.h"
 
 #include "TrafficDecoder.h"

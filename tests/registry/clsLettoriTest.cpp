@@ -13,8 +13,7 @@
 namespace lettore {
 namespace {
 
-// The link exists with its port closed; the commands are made once; the event loop gets a turn
-// between exchanges only after 100 ms without one, the link's own counted.
+// The port starts closed; the event loop gets a turn between exchanges only after 100 ms without one.
 TEST(clsLettoriTest, LinkReadyCommandsMadeOnceAndTheEventLoopNotStarved)
 {
     test::ManualClock clock;
@@ -31,8 +30,7 @@ TEST(clsLettoriTest, LinkReadyCommandsMadeOnceAndTheEventLoopNotStarved)
     EXPECT_EQ(turns, 2);
 }
 
-// The process-wide registry's whole life: made on first reference, never replaced, released with
-// its port closed, refused afterwards.
+// The process-wide registry: made on first reference, never replaced, released with its port closed.
 TEST(modLettoriTest, RegistryLivesFromFirstReferenceUntilReleased)
 {
     EXPECT_THROW(Lettori(), std::logic_error);

@@ -15,9 +15,17 @@
 
 namespace lettore::test {
 
-// A registry over a simulated port with one reader at address 1: every
-// frame written gets the answer `reply` gives for it, 10 ms later; an
-// empty reply is silence.
+// Each element as `text` gives it, "|" between.
+template <typename Range, typename Text>
+std::string joined(const Range& range, Text text)
+{
+    std::string out;
+    for (const auto& element : range)
+        out += (out.empty() ? "" : "|") + text(element);
+    return out;
+}
+
+// A registry over a simulated port: each frame written gets `reply`'s answer 10 ms later ("" is silence).
 class ReaderRig : public ::testing::Test {
 protected:
     ReaderRig()
@@ -41,6 +49,11 @@ protected:
         std::vector<std::string> out(port.writes().size());
         std::ranges::transform(port.writes(), out.begin(), &hex);
         return out;
+    }
+    // The data fields of the frames written since the last clearRecord(), "|" between.
+    std::string sentData() const
+    {
+        return joined(port.writes(), [](const std::string& frame) { return Frame::decode(frame)->data; });
     }
 
     ManualClock clock;

@@ -28,9 +28,8 @@ inline std::string unhex(const std::string& text)
     return out;
 }
 
-// A line for tests and the opener of its channels: input scripted against a ManualClock, a record of every call
-// but getters and waits ("port 3", "settings 9600,N,8,1", "open", "close", "dtr 1", "rts 1", "read 02 30", "read",
-// "discard", "write 02 30 21", "notify 0"), and failures injected into any. All channels share the one line.
+// A scripted line and the opener of its channels: input due on a ManualClock, calls recorded ("open",
+// "write 02 30 21", "read", "dtr 1") and failures injected into any. All channels share the one line.
 class SimulatedPort {
 public:
     explicit SimulatedPort(ManualClock& clock) : m_clock(clock) { }
