@@ -50,7 +50,11 @@ public:
     {
         if (m_port.m_callDepth++ == 0) {
             m_port.m_failure.reset();
-            m_port.m_serial.clearError();
+            // Qt keeps its last error, a wait's time-out too. Clearing when
+            // there is none would still signal and translate "No error",
+            // a quarter of a range's work an exchange.
+            if (m_port.m_serial.error() != QSerialPort::NoError)
+                m_port.m_serial.clearError();
         }
     }
     ~Call() { --m_port.m_callDepth; }
@@ -228,7 +232,10 @@ std::string QtPort::read(size_t maxBytes)
     const qint64 count = static_cast<qint64>(std::min<uint64_t>(maxBytes, static_cast<uint64_t>(waiting)));
     if (count == 0)
         return {};
-    return m_serial.read(count).toStdString();
+    // Read straight into the string: a range reads its answers a byte at a time.
+    std::string bytes(static_cast<size_t>(count), '\0');
+    bytes.resize(static_cast<size_t>(std::max<qint64>(m_serial.read(bytes.data(), count), 0)));
+    return bytes;
 }
 
 void QtPort::write(const std::string& bytes)
