@@ -134,6 +134,7 @@ TEST_F(RangeInsertionTest, PortFailureOrStopInTheQuietGapEndsTheRun)
     const RangeInsertion::Result broken = run(5, 9);
     EXPECT_EQ(stepTexts(), "1/5 0000000005 1 |2/5 0000000006 0 0|3/5 0000000007 3 ");
     EXPECT_EQ(broken.esito, Esito::PortFailed);
+    EXPECT_EQ(std::pair(broken.sent, broken.accepted), std::pair(3, 1));  // the code that met the failure was sent
     EXPECT_FALSE(broken.stopped);
 
     port.clearRecord();

@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
@@ -124,12 +125,7 @@ TEST(NetworkPort, RawBytesAndFailedOpens)
              {"tcp://" + refused, "the device server at " + refused + " refused the connection"},
          }) {
         NetworkPort failing(*NetworkAddress::parse(address));
-        try {
-            failing.open();
-            ADD_FAILURE() << "opened " << address;
-        } catch (const PortError& error) {
-            EXPECT_EQ(error.what(), text);
-        }
+        EXPECT_THAT([&] { failing.open(); }, testing::ThrowsMessage<PortError>(testing::StrEq(text)));
     }
 }
 
