@@ -22,18 +22,9 @@
 namespace lettore::test {
 namespace {
 
-const std::string Version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
-const std::string Dropped = "lettore: the line dropped or the device was removed\n";
-
 class LettoreEndToEndTest : public SimFolderTest {
 protected:
-    // A run's standard output and standard error, "| " between them, then " => STATUS".
-    static std::string outcome(const QString& program, const QStringList& arguments)
-    {
-        const ProgramRun run = runProgram(program, arguments);
-        return run.out + "| " + run.err + " => " + std::to_string(run.status);
-    }
-    std::string outcome(const QStringList& args) { return outcome(LETTORE_BIN, on(args)); }
+    std::string outcome(const QStringList& args) { return outcomeOf(LETTORE_BIN, on(args)); }
 };
 
 bool waitFor(const std::function<bool()>& done) { return processEventsUntil(done, 5000); }
@@ -171,33 +162,33 @@ TEST_F(LettoreEndToEndTest, PortsOptionsStoredSettingsAndStreams)
            {{"CreaBadge"},
             "| lettore: CreaBadge takes 1 argument(s), not 0\nUsage: lettore [OPTIONS] CreaBadge CODE\n => 64"}};
     for (const auto& [arguments, expected] : rows)
-        EXPECT_EQ(outcome(lettore, arguments), expected);
+        EXPECT_EQ(outcomeOf(lettore, arguments), expected);
     EXPECT_EQ(runProgram(LETTORE_BIN, {"help", "scan"}).out.rfind("Usage: lettore [OPTIONS] scan [", 0), 0u);
     EXPECT_EQ(runProgram(LETTORE_BIN, {"--version"}).out.rfind("lettore 0.", 0), 0u);
-    const std::string ports = outcome(lettore, {"ports"});  // the machine's own devices come first
+    const std::string ports = outcomeOf(lettore, {"ports"});  // the machine's own devices come first
     EXPECT_TRUE(ports.ends_with("port 1 COM1 -> " + device + "\ndefault port 1 " + device + "\n|  => 0")) << ports;
     const QString shell = "exec \"$0\" --term 4 --baud 19200 ";
-    EXPECT_EQ(outcome("/bin/sh", {"-c", shell + "CreaBadge 0000000042 >&-", lettore}),
+    EXPECT_EQ(outcomeOf("/bin/sh", {"-c", shell + "CreaBadge 0000000042 >&-", lettore}),
               "| lettore: standard output is closed; nothing was sent\n => 74");
-    EXPECT_EQ(outcome("/bin/sh", {"-c", shell + "GetVersioneFirmware >/dev/full", lettore}),
+    EXPECT_EQ(outcomeOf("/bin/sh", {"-c", shell + "GetVersioneFirmware >/dev/full", lettore}),
               "| lettore: cannot write to standard output: No space left on device\n => 74");
     const QString fifo = folder.filePath("fifo");
     ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-    EXPECT_EQ(outcome(lettore,
-                      {"--trace-file", "/dev/full", "--term", "4", "--baud", "19200", "InserisciBadge", "0", "2000"}),
+    EXPECT_EQ(outcomeOf(lettore,
+                        {"--trace-file", "/dev/full", "--term", "4", "--baud", "19200", "InserisciBadge", "0", "2000"}),
               "esito 0\naccettati 1\nTxtRisposta 0000000000 0\ninviati 1\nstato 0 1\n"
               "| lettore: cannot write the trace to /dev/full: No space left on device\n => 74");
-    EXPECT_EQ(outcome(lettore, {"--trace-file", fifo, "GetVersioneFirmware"}),
+    EXPECT_EQ(outcomeOf(lettore, {"--trace-file", fifo, "GetVersioneFirmware"}),
               "| lettore: cannot write the trace to " + fifo.toStdString()
                   + ": a named pipe that nobody reads\n => 74");
     std::ofstream(folder.filePath("Seriale.cfg").toStdString()) << " 1 \r\n19200\r\n 4 \r\n";
-    EXPECT_EQ(outcome(lettore, {"VerificaBadge", "0000000042"}), "esito 0\noutESISTE 0\n|  => 0");
+    EXPECT_EQ(outcomeOf(lettore, {"VerificaBadge", "0000000042"}), "esito 0\noutESISTE 0\n|  => 0");
     std::ofstream(folder.filePath("Seriale.cfg").toStdString()) << " 1 \r\n19200\r\n 256 \r\n";
     EXPECT_EQ(runProgram(lettore, {"GetVersioneFirmware"}).status, 64);
     // The simulator refuses a wrong reader list, and a link to a line still served (left as it is).
-    EXPECT_EQ(outcome(LETTORE_SIM_BIN, {"--reader", "1", "--reader", "1:model=zem"}),
+    EXPECT_EQ(outcomeOf(LETTORE_SIM_BIN, {"--reader", "1", "--reader", "1:model=zem"}),
               "| lettore-sim: two readers at address 1: each --reader needs an address of its own\n => 64");
-    EXPECT_EQ(outcome(LETTORE_SIM_BIN, {"--link", link()}),
+    EXPECT_EQ(outcomeOf(LETTORE_SIM_BIN, {"--link", link()}),
               "| lettore-sim: " + link().toStdString() + " leads to " + sim->device().toStdString()
                   + ", a line still in use: stop the program that serves it or choose another --link\n => 74");
     // The simulator printed its device, which the link names; SIGTERM ends it cleanly, the link removed.

@@ -23,6 +23,12 @@ ProgramRun runProgram(const QString& program, const QStringList& arguments, int 
             finished ? process.readAllStandardError().toStdString() : "did not finish"};
 }
 
+std::string outcomeOf(const QString& program, const QStringList& arguments)
+{
+    const ProgramRun run = runProgram(program, arguments);
+    return run.out + "| " + run.err + " => " + std::to_string(run.status);
+}
+
 SimProcess::SimProcess(const QString& linkPath, const QStringList& arguments)
 {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);

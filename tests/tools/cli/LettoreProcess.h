@@ -17,8 +17,15 @@ struct ProgramRun {
     std::string err;
 };
 
+// What `lettore GetVersioneFirmware` prints for a virtual reader, and what it says when the line drops.
+inline const std::string Version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
+inline const std::string Dropped = "lettore: the line dropped or the device was removed\n";
+
 // Runs `program` with `arguments` to its end, at most timeoutMs.
 ProgramRun runProgram(const QString& program, const QStringList& arguments, int timeoutMs = 30000);
+
+// A run's standard output and standard error, "| " between them, then " => STATUS".
+std::string outcomeOf(const QString& program, const QStringList& arguments);
 
 // The exit status of `process` once it ends within `limitMs`; -1 if killed then, or crashed.
 int exitOf(QProcess& process, int limitMs = 5000);

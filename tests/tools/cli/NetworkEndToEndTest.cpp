@@ -18,18 +18,10 @@
 namespace lettore::test {
 namespace {
 
-const std::string Version = "esito 0\noutVERSION SIM LETTORE 1.00\n";
-const std::string Dropped = "lettore: the line dropped or the device was removed\n";
-
 // Reader 1 at 9600, readers 5 and 6 at 19200 only, on a line served by ser2net and by the virtual reader itself.
 class NetworkEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server.start()); }
-    static std::string outcome(const QString& program, const QStringList& arguments)
-    {
-        const ProgramRun run = runProgram(program, arguments);
-        return run.out + "| " + run.err + " => " + std::to_string(run.status);
-    }
     QTemporaryDir folder;
     const QString listen = "rfc2217://127.0.0.1:" + QString::number(freeLoopbackPort());
     SimProcess sim{folder.filePath("COM1"),
@@ -56,15 +48,15 @@ TEST_F(NetworkEndToEndTest, CommandsRatesAndTheTable)
     };
     for (const auto& [program, arguments, expected] : rows) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
-        EXPECT_EQ(outcome(program, arguments), expected);
+        EXPECT_EQ(outcomeOf(program, arguments), expected);
     }
     const std::string scanned
-        = outcome(LETTORE_BIN, {"--port", at, "--baud", "9600", "scan", "--from", "1", "--to", "1"});
+        = outcomeOf(LETTORE_BIN, {"--port", at, "--baud", "9600", "scan", "--from", "1", "--to", "1"});
     EXPECT_TRUE(std::regex_match(
         scanned, std::regex("trovato 1 9600 SIM LETTORE 1\\.00\ntrovati 1\n\\| scan: round trip to "
                             "the device server [1-9][0-9]* ms, added to each poll's time limit\n => 0")))
         << scanned;
-    const std::string listed = outcome(lettore, {"ports"});
+    const std::string listed = outcomeOf(lettore, {"ports"});
     EXPECT_NE(listed.find("port 7 PorteRete.cfg -> " + at.toStdString() + "\n"), std::string::npos) << listed;
 }
 
